@@ -1,0 +1,15 @@
+# Third-party libraries, all from Debian's packages (scripts/install-deps.sh).
+find_package(Threads REQUIRED)
+find_package(Qt6 REQUIRED COMPONENTS Gui)
+if(QUILLPIX_QT_SERVER)
+	find_package(Qt6 REQUIRED COMPONENTS Widgets)
+endif()
+if(QUILLPIX_BUILD_TESTS)
+	find_package(GTest REQUIRED)
+	include(GoogleTest)
+endif()
+if(QUILLPIX_BUILD_BENCH)
+	find_package(benchmark REQUIRED)
+endif()
+# stb_image (libstb-dev) decodes the TGA files Qt's own reader refuses.
+find_path(STB_INCLUDE_DIR stb_image.h PATH_SUFFIXES stb REQUIRED)

@@ -1,0 +1,13 @@
+# One sanitizer build at a time: ASan+UBSan or TSan.
+if(QUILLPIX_ASAN AND QUILLPIX_TSAN)
+	message(FATAL_ERROR "QUILLPIX_ASAN and QUILLPIX_TSAN cannot be combined")
+endif()
+if(QUILLPIX_ASAN)
+	add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+		-fno-sanitize-recover=undefined)
+	add_link_options(-fsanitize=address,undefined)
+endif()
+if(QUILLPIX_TSAN)
+	add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+	add_link_options(-fsanitize=thread)
+endif()

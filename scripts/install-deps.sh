@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build needs, only those missing.
+# Usage: scripts/install-deps.sh [extra-package ...]
+set -euo pipefail
+
+packages=(
+	cmake ninja-build g++ pkg-config
+	qt6-base-dev qt6-image-formats-plugins libstb-dev
+	googletest libgtest-dev libbenchmark-dev
+	"$@"
+)
+
+missing=()
+for package in "${packages[@]}"; do
+	status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+	[ "$status" = installed ] || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing missing packages: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
