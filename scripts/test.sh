@@ -12,7 +12,7 @@ run() {
 	echo "== $dir: build"
 	scripts/build.sh "$dir" "$@"
 	echo "== $dir: test"
-	ctest --test-dir "$dir" --output-on-failure --parallel "$(nproc)"
+	ctest --test-dir "$dir" --no-tests=error --output-on-failure --parallel "$(nproc)"
 }
 
 run build
