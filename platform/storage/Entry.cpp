@@ -1,0 +1,369 @@
+#include "Entry.h"
+
+#include "Path.h"
+#include "StoragePaths.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// How many symbolic links a traversal follows before giving up, as the
+// kernel's own limit for one lookup.
+constexpr int kMaxLinks = 40;
+
+char*
+CopyOrNull(const char* text)
+{
+	return text != nullptr ? strdup(text) : nullptr;
+}
+
+bool
+SameText(const char* a, const char* b)
+{
+	if (a == nullptr || b == nullptr)
+		return a == b;
+	return strcmp(a, b) == 0;
+}
+
+} // namespace
+
+// #pragma mark - entry_ref
+
+entry_ref::entry_ref()
+	:
+	directory(nullptr),
+	name(nullptr)
+{
+}
+
+entry_ref::entry_ref(const char* directory, const char* name)
+	:
+	directory(CopyOrNull(directory)),
+	name(CopyOrNull(name))
+{
+}
+
+entry_ref::entry_ref(const entry_ref& ref)
+	:
+	directory(CopyOrNull(ref.directory)),
+	name(CopyOrNull(ref.name))
+{
+}
+
+entry_ref::entry_ref(entry_ref&& ref) noexcept
+	:
+	directory(ref.directory),
+	name(ref.name)
+{
+	ref.directory = nullptr;
+	ref.name = nullptr;
+}
+
+entry_ref::~entry_ref()
+{
+	free(directory);
+	free(name);
+}
+
+entry_ref&
+entry_ref::operator=(const entry_ref& ref)
+{
+	if (this == &ref)
+		return *this;
+	set_directory(ref.directory);
+	set_name(ref.name);
+	return *this;
+}
+
+entry_ref&
+entry_ref::operator=(entry_ref&& ref) noexcept
+{
+	if (this == &ref)
+		return *this;
+	free(directory);
+	free(name);
+	directory = ref.directory;
+	name = ref.name;
+	ref.directory = nullptr;
+	ref.name = nullptr;
+	return *this;
+}
+
+status_t
+entry_ref::set_name(const char* newName)
+{
+	char* copy = CopyOrNull(newName);
+	if (newName != nullptr && copy == nullptr)
+		return B_NO_MEMORY;
+	free(name);
+	name = copy;
+	return B_OK;
+}
+
+status_t
+entry_ref::set_directory(const char* newDirectory)
+{
+	char* copy = CopyOrNull(newDirectory);
+	if (newDirectory != nullptr && copy == nullptr)
+		return B_NO_MEMORY;
+	free(directory);
+	directory = copy;
+	return B_OK;
+}
+
+bool
+entry_ref::operator==(const entry_ref& ref) const
+{
+	return SameText(directory, ref.directory) && SameText(name, ref.name);
+}
+
+// #pragma mark - BEntry
+
+BEntry::BEntry()
+	:
+	fStatus(B_NO_INIT)
+{
+}
+
+BEntry::BEntry(const char* path, bool traverse)
+	:
+	fStatus(B_NO_INIT)
+{
+	SetTo(path, traverse);
+}
+
+BEntry::BEntry(const entry_ref* ref, bool traverse)
+	:
+	fStatus(B_NO_INIT)
+{
+	SetTo(ref, traverse);
+}
+
+status_t
+BEntry::SetTo(const char* path, bool traverse)
+{
+	Unset();
+	std::string current;
+	status_t status = BPrivate::AbsolutePath(path, &current);
+	if (status != B_OK)
+		return fStatus = status;
+
+	for (int links = 0;; links++) {
+		if (current == "/") {
+			fDirectory.clear();
+			fName = "/";
+			return fStatus = B_OK;
+		}
+
+		size_t leafOffset = BPrivate::LeafOffset(current);
+		std::string leaf = current.substr(leafOffset);
+		if (leaf == "." || leaf == "..") {
+			// Only the file system knows what these name.
+			char resolved[PATH_MAX];
+			if (realpath(current.c_str(), resolved) == nullptr)
+				return fStatus = errno_to_status(errno);
+			current = resolved;
+			continue;
+		}
+		if (leaf.size() >= static_cast<size_t>(B_FILE_NAME_LENGTH))
+			return fStatus = B_NAME_TOO_LONG;
+
+		std::string directory = current.substr(0, leafOffset > 1 ? leafOffset - 1 : 1);
+		char resolved[PATH_MAX];
+		if (realpath(directory.c_str(), resolved) == nullptr)
+			return fStatus = errno_to_status(errno);
+		struct stat info;
+		if (stat(resolved, &info) != 0)
+			return fStatus = errno_to_status(errno);
+		if (!S_ISDIR(info.st_mode))
+			return fStatus = B_NOT_A_DIRECTORY;
+
+		std::string full = BPrivate::JoinPath(resolved, leaf);
+		if (traverse && lstat(full.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+			if (links >= kMaxLinks)
+				return fStatus = B_LINK_LIMIT;
+			char target[PATH_MAX];
+			ssize_t length = readlink(full.c_str(), target, sizeof(target) - 1);
+			if (length < 0)
+				return fStatus = errno_to_status(errno);
+			target[length] = '\0';
+			// A relative target counts from the link's own directory.
+			std::string next = target[0] == '/' ? std::string(target)
+				: BPrivate::JoinPath(resolved, target);
+			status = BPrivate::AbsolutePath(next.c_str(), &current);
+			if (status != B_OK)
+				return fStatus = status;
+			continue;
+		}
+
+		fDirectory = resolved;
+		fName = leaf;
+		return fStatus = B_OK;
+	}
+}
+
+status_t
+BEntry::SetTo(const entry_ref* ref, bool traverse)
+{
+	Unset();
+	if (ref == nullptr || ref->directory == nullptr || ref->name == nullptr
+		|| ref->name[0] == '\0') {
+		return fStatus = B_BAD_VALUE;
+	}
+	if (ref->directory[0] == '\0')
+		return SetTo(ref->name, traverse);
+	if (ref->directory[0] != '/' || strchr(ref->name, '/') != nullptr)
+		return fStatus = B_BAD_VALUE;
+	return SetTo(BPrivate::JoinPath(ref->directory, ref->name).c_str(), traverse);
+}
+
+void
+BEntry::Unset()
+{
+	fDirectory.clear();
+	fName.clear();
+	fStatus = B_NO_INIT;
+}
+
+std::string
+BEntry::FullPath() const
+{
+	return BPrivate::JoinPath(fDirectory, fName);
+}
+
+bool
+BEntry::Exists() const
+{
+	struct stat info;
+	return fStatus == B_OK && lstat(FullPath().c_str(), &info) == 0;
+}
+
+bool
+BEntry::IsFile() const
+{
+	struct stat info;
+	return fStatus == B_OK && lstat(FullPath().c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool
+BEntry::IsDirectory() const
+{
+	struct stat info;
+	return fStatus == B_OK && lstat(FullPath().c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool
+BEntry::IsSymLink() const
+{
+	struct stat info;
+	return fStatus == B_OK && lstat(FullPath().c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+status_t
+BEntry::GetRef(entry_ref* ref) const
+{
+	if (ref == nullptr)
+		return B_BAD_VALUE;
+	if (fStatus != B_OK)
+		return fStatus;
+	if (ref->set_directory(fDirectory.c_str()) != B_OK || ref->set_name(fName.c_str()) != B_OK)
+		return B_NO_MEMORY;
+	return B_OK;
+}
+
+status_t
+BEntry::GetPath(BPath* path) const
+{
+	if (path == nullptr)
+		return B_BAD_VALUE;
+	if (fStatus != B_OK)
+		return fStatus;
+	return path->SetTo(FullPath().c_str());
+}
+
+status_t
+BEntry::GetParent(BEntry* entry) const
+{
+	if (entry == nullptr)
+		return B_BAD_VALUE;
+	if (fStatus != B_OK)
+		return fStatus;
+	if (fDirectory.empty())
+		return B_ENTRY_NOT_FOUND;
+	// A copy: `entry` may be this very object.
+	std::string directory = fDirectory;
+	return entry->SetTo(directory.c_str(), false);
+}
+
+status_t
+BEntry::GetName(char* buffer) const
+{
+	if (buffer == nullptr)
+		return B_BAD_VALUE;
+	if (fStatus != B_OK)
+		return fStatus;
+	// Leaves are shorter than B_FILE_NAME_LENGTH (checked in SetTo).
+	memcpy(buffer, fName.c_str(), fName.size() + 1);
+	return B_OK;
+}
+
+status_t
+BEntry::GetStat(struct stat* info) const
+{
+	if (info == nullptr)
+		return B_BAD_VALUE;
+	if (fStatus != B_OK)
+		return fStatus;
+	if (lstat(FullPath().c_str(), info) != 0)
+		return errno_to_status(errno);
+	return B_OK;
+}
+
+status_t
+BEntry::Rename(const char* path, bool clobber)
+{
+	if (fStatus != B_OK)
+		return fStatus;
+	if (path == nullptr || path[0] == '\0' || fDirectory.empty())
+		return B_BAD_VALUE;
+
+	std::string target = path[0] == '/' ? std::string(path)
+		: BPrivate::JoinPath(fDirectory, path);
+	std::string source = FullPath();
+	int result = clobber
+		? rename(source.c_str(), target.c_str())
+		: renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
+	if (result != 0)
+		return errno_to_status(errno);
+	// The entry moved; a failure to describe the new place leaves the object
+	// uninitialised rather than naming the old one.
+	return SetTo(target.c_str(), false);
+}
+
+status_t
+BEntry::Remove()
+{
+	if (fStatus != B_OK)
+		return fStatus;
+	std::string path = FullPath();
+	if (unlink(path.c_str()) == 0)
+		return B_OK;
+	if (errno == EISDIR && rmdir(path.c_str()) == 0)
+		return B_OK;
+	return errno_to_status(errno);
+}
+
+bool
+BEntry::operator==(const BEntry& entry) const
+{
+	if (fStatus != B_OK || entry.fStatus != B_OK)
+		return fStatus == entry.fStatus;
+	return fDirectory == entry.fDirectory && fName == entry.fName;
+}
