@@ -7,6 +7,7 @@ packages=(
 	cmake ninja-build g++ pkg-config
 	qt6-base-dev qt6-image-formats-plugins libstb-dev
 	googletest libgtest-dev libbenchmark-dev
+	xxd  # bench/compare-export.sh compares the export with xxd -i
 	"$@"
 )
 

@@ -1,0 +1,220 @@
+#include "Menu.h"
+
+#include <MenuItem.h>
+#include <Messenger.h>
+
+#include <cstring>
+
+BMenu::BMenu(const char* name, menu_layout layout)
+	:
+	BMenu(BRect(0, 0, 0, 0), name, B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW, layout)
+{
+}
+
+BMenu::BMenu(BRect frame, const char* name, uint32 resizingMode, uint32 flags,
+	menu_layout layout)
+	:
+	BView(frame, name, resizingMode, flags),
+	fLayout(layout),
+	fSuperitem(nullptr),
+	fRadioMode(false),
+	fEnabled(true)
+{
+}
+
+BMenu::~BMenu()
+{
+	// Items first: an item's destructor may still ask its menu things.
+	while (!fItems.empty()) {
+		std::unique_ptr<BMenuItem> item = std::move(fItems.back());
+		fItems.pop_back();
+		item->fMenu = nullptr;
+	}
+}
+
+bool
+BMenu::AddItem(BMenuItem* item)
+{
+	return AddItem(item, CountItems());
+}
+
+bool
+BMenu::AddItem(BMenuItem* item, int32 index)
+{
+	if (item == nullptr || item->fMenu != nullptr || index < 0 || index > CountItems())
+		return false;
+	fItems.insert(fItems.begin() + index, std::unique_ptr<BMenuItem>(item));
+	item->fMenu = this;
+	MenuChanged();
+	return true;
+}
+
+bool
+BMenu::AddItem(BMenu* submenu)
+{
+	return AddItem(submenu, CountItems());
+}
+
+bool
+BMenu::AddItem(BMenu* submenu, int32 index)
+{
+	if (submenu == nullptr || submenu->fSuperitem != nullptr)
+		return false;
+	auto* item = new BMenuItem(submenu);
+	if (AddItem(item, index))
+		return true;
+	delete item;
+	return false;
+}
+
+bool
+BMenu::AddSeparatorItem()
+{
+	return AddItem(new BSeparatorItem());
+}
+
+BMenuItem*
+BMenu::RemoveItem(int32 index)
+{
+	if (index < 0 || index >= CountItems())
+		return nullptr;
+	BMenuItem* item = fItems[index].release();
+	fItems.erase(fItems.begin() + index);
+	item->fMenu = nullptr;
+	MenuChanged();
+	return item;
+}
+
+bool
+BMenu::RemoveItem(BMenuItem* item)
+{
+	int32 index = IndexOf(item);
+	return index >= 0 && RemoveItem(index) != nullptr;
+}
+
+BMenuItem*
+BMenu::ItemAt(int32 index) const
+{
+	if (index < 0 || index >= CountItems())
+		return nullptr;
+	return fItems[index].get();
+}
+
+BMenu*
+BMenu::SubmenuAt(int32 index) const
+{
+	BMenuItem* item = ItemAt(index);
+	return item != nullptr ? item->Submenu() : nullptr;
+}
+
+int32
+BMenu::CountItems() const
+{
+	return static_cast<int32>(fItems.size());
+}
+
+int32
+BMenu::IndexOf(const BMenuItem* item) const
+{
+	for (size_t index = 0; index < fItems.size(); index++) {
+		if (fItems[index].get() == item)
+			return static_cast<int32>(index);
+	}
+	return -1;
+}
+
+BMenuItem*
+BMenu::FindItem(const char* label) const
+{
+	if (label == nullptr)
+		return nullptr;
+	for (const auto& item : fItems) {
+		if (!item->IsSeparator() && strcmp(item->Label(), label) == 0)
+			return item.get();
+		if (BMenu* submenu = item->Submenu()) {
+			if (BMenuItem* found = submenu->FindItem(label))
+				return found;
+		}
+	}
+	return nullptr;
+}
+
+BMenuItem*
+BMenu::FindItem(uint32 command) const
+{
+	for (const auto& item : fItems) {
+		if (item->Message() != nullptr && item->Command() == command)
+			return item.get();
+		if (BMenu* submenu = item->Submenu()) {
+			if (BMenuItem* found = submenu->FindItem(command))
+				return found;
+		}
+	}
+	return nullptr;
+}
+
+BMenuItem*
+BMenu::FindMarked() const
+{
+	for (const auto& item : fItems) {
+		if (item->IsMarked())
+			return item.get();
+	}
+	return nullptr;
+}
+
+status_t
+BMenu::SetTargetForItems(BHandler* target)
+{
+	status_t result = B_OK;
+	for (const auto& item : fItems) {
+		status_t status = item->SetTarget(target);
+		if (status != B_OK)
+			result = status;
+	}
+	return result;
+}
+
+status_t
+BMenu::SetTargetForItems(BMessenger messenger)
+{
+	for (const auto& item : fItems)
+		item->SetTarget(messenger);
+	return B_OK;
+}
+
+void
+BMenu::SetRadioMode(bool on)
+{
+	fRadioMode = on;
+}
+
+void
+BMenu::SetEnabled(bool enabled)
+{
+	if (fEnabled == enabled)
+		return;
+	fEnabled = enabled;
+	MenuChanged();
+}
+
+bool
+BMenu::IsEnabled() const
+{
+	if (!fEnabled)
+		return false;
+	return fSuperitem == nullptr || fSuperitem->IsEnabled();
+}
+
+BMenu*
+BMenu::Supermenu() const
+{
+	return fSuperitem != nullptr ? fSuperitem->Menu() : nullptr;
+}
+
+void
+BMenu::MenuChanged()
+{
+	if (BMenu* supermenu = Supermenu())
+		supermenu->MenuChanged();
+}

@@ -1,0 +1,281 @@
+#pragma once
+
+// Reading and writing single pixels of every colour space, for the
+// converters in ColorConversion.cpp. Private to the interface kit.
+//
+// Between a reader and a writer a pixel is straight (not premultiplied)
+// B, G, R, A packed as b | g << 8 | r << 16 | a << 24, the B_RGBA32 layout
+// read as a little-endian value. Transparency follows the platform's
+// convention: alpha below 128 is transparent. Readers of spaces without
+// alpha give 255, except for the transparent magic values (index 255 in
+// B_CMAP8, 0x00777477 in B_RGB32), which read as B_TRANSPARENT_MAGIC_RGBA32
+// (alpha 0). Writers of spaces with a transparent value (B_CMAP8, B_RGB32)
+// write it for every transparent pixel; writers of spaces without one write
+// the pixel's colour.
+//
+// Readers and writers are small structs with inline members so that a
+// conversion loop instantiated for one pair has no calls per pixel.
+
+#include <GraphicsDefs.h>
+#include <SupportDefs.h>
+
+#include "SystemColorMap.h"
+
+#include <bit>
+#include <cstring>
+
+namespace BPrivate {
+namespace pixel {
+
+constexpr uint32 kOpaque = 0xff000000;
+constexpr uint32 kColorMask = 0x00ffffff;
+constexpr uint32 kMagic = B_TRANSPARENT_MAGIC_RGBA32;
+
+inline uint32 Pack(uint32 red, uint32 green, uint32 blue, uint32 alpha)
+{
+	return blue | green << 8 | red << 16 | alpha << 24;
+}
+inline uint32 Red(uint32 pixel) { return (pixel >> 16) & 0xff; }
+inline uint32 Green(uint32 pixel) { return (pixel >> 8) & 0xff; }
+inline uint32 Blue(uint32 pixel) { return pixel & 0xff; }
+inline uint32 Alpha(uint32 pixel) { return pixel >> 24; }
+inline bool IsTransparent(uint32 pixel) { return pixel < 0x80000000u; }
+
+// Rec. 601 weights in 8-bit fixed point; they add up to 256, so white stays 255.
+inline uint8 Luma(uint32 pixel)
+{
+	return uint8((Red(pixel) * 77 + Green(pixel) * 150 + Blue(pixel) * 29 + 128) >> 8);
+}
+
+inline uint32 Load32(const uint8* bytes)
+{
+	uint32 value;
+	std::memcpy(&value, bytes, 4);
+	return value;
+}
+inline void Store32(uint8* bytes, uint32 value) { std::memcpy(bytes, &value, 4); }
+inline uint32 Load16(const uint8* bytes) { return uint32(bytes[0]) | uint32(bytes[1]) << 8; }
+inline void Store16(uint8* bytes, uint32 value)
+{
+	bytes[0] = uint8(value);
+	bytes[1] = uint8(value >> 8);
+}
+inline uint32 Expand5(uint32 value) { return (value << 3) | (value >> 2); }
+inline uint32 Expand6(uint32 value) { return (value << 2) | (value >> 4); }
+
+static_assert(std::endian::native == std::endian::little,
+	"the pixel layouts assume a little-endian machine");
+
+// Readers: uint32 Read(const uint8* row, int32 x) const.
+
+struct ReadRGB32 {
+	uint32 Read(const uint8* row, int32 x) const
+	{
+		uint32 value = Load32(row + 4 * x);
+		return value == kMagic ? kMagic : value | kOpaque;
+	}
+};
+
+struct ReadRGBA32 {
+	uint32 Read(const uint8* row, int32 x) const { return Load32(row + 4 * x); }
+};
+
+struct ReadRGB32Big {
+	uint32 Read(const uint8* row, int32 x) const
+	{
+		const uint8* p = row + 4 * x;
+		uint32 value = Pack(p[1], p[2], p[3], p[0]);
+		return value == kMagic ? kMagic : value | kOpaque;
+	}
+};
+
+struct ReadRGBA32Big {
+	uint32 Read(const uint8* row, int32 x) const
+	{
+		const uint8* p = row + 4 * x;
+		return Pack(p[1], p[2], p[3], p[0]);
+	}
+};
+
+struct ReadRGB24 {
+	uint32 Read(const uint8* row, int32 x) const
+	{
+		const uint8* p = row + 3 * x;
+		return Pack(p[2], p[1], p[0], 255);
+	}
+};
+
+struct ReadRGB24Big {
+	uint32 Read(const uint8* row, int32 x) const
+	{
+		const uint8* p = row + 3 * x;
+		return Pack(p[0], p[1], p[2], 255);
+	}
+};
+
+struct ReadRGB16 {
+	uint32 Read(const uint8* row, int32 x) const
+	{
+		uint32 value = Load16(row + 2 * x);
+		return Pack(Expand5(value >> 11), Expand6((value >> 5) & 0x3f), Expand5(value & 0x1f),
+			255);
+	}
+};
+
+struct ReadRGB15 {
+	uint32 Read(const uint8* row, int32 x) const
+	{
+		uint32 value = Load16(row + 2 * x);
+		return Pack(Expand5((value >> 10) & 0x1f), Expand5((value >> 5) & 0x1f),
+			Expand5(value & 0x1f), 255);
+	}
+};
+
+struct ReadRGBA15 {
+	uint32 Read(const uint8* row, int32 x) const
+	{
+		uint32 value = Load16(row + 2 * x);
+		return Pack(Expand5((value >> 10) & 0x1f), Expand5((value >> 5) & 0x1f),
+			Expand5(value & 0x1f), (value & 0x8000) != 0 ? 255 : 0);
+	}
+};
+
+struct ReadCMAP8 {
+	const uint32* colors; // 256 packed colours, index 255 the magic value
+	uint32 Read(const uint8* row, int32 x) const { return colors[row[x]]; }
+};
+
+struct ReadGray8 {
+	uint32 Read(const uint8* row, int32 x) const { return row[x] * 0x010101u | kOpaque; }
+};
+
+// One bit per pixel, most significant bit first, 1 = black.
+struct ReadGray1 {
+	uint32 Read(const uint8* row, int32 x) const
+	{
+		bool black = (row[x >> 3] >> (7 - (x & 7))) & 1;
+		return black ? kOpaque : 0xffffffffu;
+	}
+};
+
+// Writers: void Write(uint8* row, int32 x, uint32 pixel) const.
+
+struct WriteRGB32 {
+	void Write(uint8* row, int32 x, uint32 pixel) const
+	{
+		Store32(row + 4 * x, IsTransparent(pixel) ? kMagic : pixel | kOpaque);
+	}
+};
+
+struct WriteRGBA32 {
+	void Write(uint8* row, int32 x, uint32 pixel) const { Store32(row + 4 * x, pixel); }
+};
+
+struct WriteRGB32Big {
+	void Write(uint8* row, int32 x, uint32 pixel) const
+	{
+		if (IsTransparent(pixel))
+			pixel = kMagic;
+		else
+			pixel |= kOpaque;
+		uint8* p = row + 4 * x;
+		p[0] = uint8(Alpha(pixel));
+		p[1] = uint8(Red(pixel));
+		p[2] = uint8(Green(pixel));
+		p[3] = uint8(Blue(pixel));
+	}
+};
+
+struct WriteRGBA32Big {
+	void Write(uint8* row, int32 x, uint32 pixel) const
+	{
+		uint8* p = row + 4 * x;
+		p[0] = uint8(Alpha(pixel));
+		p[1] = uint8(Red(pixel));
+		p[2] = uint8(Green(pixel));
+		p[3] = uint8(Blue(pixel));
+	}
+};
+
+struct WriteRGB24 {
+	void Write(uint8* row, int32 x, uint32 pixel) const
+	{
+		uint8* p = row + 3 * x;
+		p[0] = uint8(Blue(pixel));
+		p[1] = uint8(Green(pixel));
+		p[2] = uint8(Red(pixel));
+	}
+};
+
+struct WriteRGB24Big {
+	void Write(uint8* row, int32 x, uint32 pixel) const
+	{
+		uint8* p = row + 3 * x;
+		p[0] = uint8(Red(pixel));
+		p[1] = uint8(Green(pixel));
+		p[2] = uint8(Blue(pixel));
+	}
+};
+
+struct WriteRGB16 {
+	void Write(uint8* row, int32 x, uint32 pixel) const
+	{
+		Store16(row + 2 * x,
+			(Red(pixel) >> 3) << 11 | (Green(pixel) >> 2) << 5 | Blue(pixel) >> 3);
+	}
+};
+
+struct WriteRGB15 {
+	void Write(uint8* row, int32 x, uint32 pixel) const
+	{
+		Store16(row + 2 * x,
+			(Red(pixel) >> 3) << 10 | (Green(pixel) >> 3) << 5 | Blue(pixel) >> 3);
+	}
+};
+
+struct WriteRGBA15 {
+	void Write(uint8* row, int32 x, uint32 pixel) const
+	{
+		uint32 alpha = IsTransparent(pixel) ? 0 : 0x8000;
+		Store16(row + 2 * x,
+			alpha | (Red(pixel) >> 3) << 10 | (Green(pixel) >> 3) << 5 | Blue(pixel) >> 3);
+	}
+};
+
+// The index comes from the map's full table; when that table could not be
+// had (out of memory) from the exact cell search, which is slower but gives
+// the same answer.
+struct WriteCMAP8 {
+	const uint8* table;
+	const ColorMap* map;
+	void Write(uint8* row, int32 x, uint32 pixel) const
+	{
+		if (IsTransparent(pixel)) {
+			row[x] = B_TRANSPARENT_MAGIC_CMAP8;
+			return;
+		}
+		if (table != nullptr) {
+			row[x] = table[pixel & kColorMask];
+			return;
+		}
+		row[x] = map->IndexFor(uint8(Red(pixel)), uint8(Green(pixel)), uint8(Blue(pixel)));
+	}
+};
+
+struct WriteGray8 {
+	void Write(uint8* row, int32 x, uint32 pixel) const { row[x] = Luma(pixel); }
+};
+
+struct WriteGray1 {
+	void Write(uint8* row, int32 x, uint32 pixel) const
+	{
+		uint8 bit = uint8(0x80 >> (x & 7));
+		if (Luma(pixel) < 128)
+			row[x >> 3] |= bit;
+		else
+			row[x >> 3] &= uint8(~bit);
+	}
+};
+
+} // namespace pixel
+} // namespace BPrivate

@@ -1,0 +1,80 @@
+#pragma once
+
+// The system colour map: the 256 colours that B_CMAP8 pixels index. Index 255
+// is B_TRANSPARENT_MAGIC_CMAP8; its listed colour repeats white.
+//
+// Colour to index is exact: the map colour at the smallest squared RGB
+// distance, ties going to the lower index, and never index 255, which stands
+// for transparency (so white gives 63 and grey 152 gives 19). It is answered
+// from tables rather than by a search over the map:
+//  * per 5-5-5 cell (8 x 8 x 8 colours), the few map colours that can be the
+//    nearest to some colour of the cell, and the answer outright where the
+//    whole cell has one nearest colour;
+//  * for bulk conversion, a 16 MiB table holding the index of every 24-bit
+//    colour, built from the cells on first use.
+//
+// Thread safety: the map is built on the first call of SystemColorMap() and
+// the full table on the first call of FullTable(), each exactly once; both
+// are read-only afterwards, so any thread may use them at any time.
+
+#include <GraphicsDefs.h>
+#include <SupportDefs.h>
+
+#include <memory>
+#include <mutex>
+
+namespace BPrivate {
+
+// The 256 colours, compiled in from data/system-colormap.txt.
+extern const rgb_color kSystemColorMapColors[256];
+
+class ColorMap {
+public:
+	ColorMap();
+	~ColorMap();
+
+	ColorMap(const ColorMap&) = delete;
+	ColorMap& operator=(const ColorMap&) = delete;
+
+	static constexpr int32 kColorCount = 256;
+
+	const rgb_color& ColorAt(uint8 index) const { return kSystemColorMapColors[index]; }
+
+	// The exact nearest index of an opaque colour; never 255.
+	uint8 IndexFor(uint8 red, uint8 green, uint8 blue) const;
+
+	// The index of every colour, keyed by red << 16 | green << 8 | blue (the
+	// low 24 bits of a B_RGB32 pixel read as a little-endian 32-bit value).
+	// 16 MiB, built on the first call (about a tenth of a second).
+	const uint8* FullTable() const;
+
+	// True when the colour is exactly one of the map's opaque colours.
+	bool Contains(uint8 red, uint8 green, uint8 blue) const;
+
+private:
+	static constexpr int32 kCellCount = 32 * 32 * 32;
+	static constexpr uint8 kNoSingleIndex = B_TRANSPARENT_MAGIC_CMAP8;
+
+	static int32 CellOf(uint32 red, uint32 green, uint32 blue)
+	{
+		return int32((red >> 3) << 10 | (green >> 3) << 5 | (blue >> 3));
+	}
+	uint8 SearchCell(int32 cell, uint8 red, uint8 green, uint8 blue) const;
+	void BuildCells();
+	void BuildFullTable() const;
+
+	// Where the whole cell has one nearest colour, its index; else 255.
+	std::unique_ptr<uint8[]> fCellIndex;
+	// Candidates of cell c: fCandidates[fCellStart[c] .. fCellStart[c + 1]),
+	// in ascending index order so the first best one is the lower index.
+	std::unique_ptr<uint32[]> fCellStart;
+	std::unique_ptr<uint8[]> fCandidates;
+
+	mutable std::once_flag fFullTableOnce;
+	mutable std::unique_ptr<uint8[]> fFullTable;
+};
+
+// The one system colour map of the process.
+const ColorMap& SystemColorMap();
+
+} // namespace BPrivate

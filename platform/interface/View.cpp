@@ -1,0 +1,457 @@
+#include "View.h"
+
+#include <Bitmap.h>
+#include <BitmapPainter.h>
+#include <Window.h>
+
+#include <algorithm>
+#include <cstring>
+
+BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
+	:
+	BHandler(name),
+	fFrame(frame),
+	fResizingMode(resizingMode),
+	fFlags(flags),
+	fViewColor{255, 255, 255, 255},
+	fHighColor{0, 0, 0, 255},
+	fLowColor{255, 255, 255, 255},
+	fParent(nullptr),
+	fWindow(nullptr)
+{
+}
+
+BView::~BView()
+{
+	if (fParent != nullptr)
+		fParent->RemoveChild(this);
+	else if (fWindow != nullptr)
+		DetachFromWindow();
+
+	while (!fChildren.empty()) {
+		std::unique_ptr<BView> child = std::move(fChildren.back());
+		fChildren.pop_back();
+		child->fParent = nullptr;
+		if (child->fWindow != nullptr)
+			child->DetachFromWindow();
+	}
+}
+
+void
+BView::Draw(BRect)
+{
+}
+
+void
+BView::AttachedToWindow()
+{
+}
+
+void
+BView::AllAttached()
+{
+}
+
+void
+BView::DetachedFromWindow()
+{
+}
+
+void
+BView::FrameResized(float, float)
+{
+}
+
+void
+BView::FrameMoved(BPoint)
+{
+}
+
+void
+BView::MessageReceived(BMessage* message)
+{
+	BHandler::MessageReceived(message);
+}
+
+BView*
+BView::Parent() const
+{
+	if (fParent != nullptr && fWindow != nullptr && fParent == fWindow->fTopView.get())
+		return nullptr;
+	return fParent;
+}
+
+void
+BView::AddChild(BView* child, BView* before)
+{
+	if (child == nullptr || child == this || child->fParent != nullptr)
+		return;
+
+	auto position = fChildren.end();
+	if (before != nullptr) {
+		position = std::find_if(fChildren.begin(), fChildren.end(),
+			[before](const std::unique_ptr<BView>& view) { return view.get() == before; });
+	}
+	fChildren.insert(position, std::unique_ptr<BView>(child));
+	child->fParent = this;
+	if (fWindow != nullptr) {
+		child->AttachTo(fWindow);
+		child->Invalidate();
+	}
+}
+
+bool
+BView::RemoveChild(BView* child)
+{
+	auto found = std::find_if(fChildren.begin(), fChildren.end(),
+		[child](const std::unique_ptr<BView>& view) { return view.get() == child; });
+	if (found == fChildren.end())
+		return false;
+
+	if (child->fWindow != nullptr) {
+		InvalidateInParent(child->fFrame);
+		child->DetachFromWindow();
+	}
+	found->release();
+	fChildren.erase(found);
+	child->fParent = nullptr;
+	return true;
+}
+
+bool
+BView::RemoveSelf()
+{
+	return fParent != nullptr && fParent->RemoveChild(this);
+}
+
+int32
+BView::CountChildren() const
+{
+	return static_cast<int32>(fChildren.size());
+}
+
+BView*
+BView::ChildAt(int32 index) const
+{
+	if (index < 0 || index >= CountChildren())
+		return nullptr;
+	return fChildren[index].get();
+}
+
+BView*
+BView::NextSibling() const
+{
+	if (fParent == nullptr)
+		return nullptr;
+	const auto& siblings = fParent->fChildren;
+	for (size_t index = 0; index + 1 < siblings.size(); index++) {
+		if (siblings[index].get() == this)
+			return siblings[index + 1].get();
+	}
+	return nullptr;
+}
+
+BView*
+BView::FindView(const char* name) const
+{
+	if (name == nullptr)
+		return nullptr;
+	if (Name() != nullptr && strcmp(Name(), name) == 0)
+		return const_cast<BView*>(this);
+	for (const auto& child : fChildren) {
+		if (BView* found = child->FindView(name))
+			return found;
+	}
+	return nullptr;
+}
+
+BRect
+BView::Bounds() const
+{
+	return BRect(0, 0, fFrame.Width(), fFrame.Height());
+}
+
+void
+BView::SetFlags(uint32 flags)
+{
+	fFlags = flags;
+}
+
+void
+BView::MoveTo(BPoint where)
+{
+	SetFrame(fFrame.OffsetToCopy(where.x, where.y));
+}
+
+void
+BView::MoveBy(float dx, float dy)
+{
+	SetFrame(fFrame.OffsetByCopy(dx, dy));
+}
+
+void
+BView::ResizeTo(float width, float height)
+{
+	BRect frame = fFrame;
+	frame.right = frame.left + std::max(width, 0.0f);
+	frame.bottom = frame.top + std::max(height, 0.0f);
+	SetFrame(frame);
+}
+
+void
+BView::ResizeBy(float dx, float dy)
+{
+	ResizeTo(fFrame.Width() + dx, fFrame.Height() + dy);
+}
+
+// Moves and sizes the view; children follow by their resizing modes, and the
+// old and new places are redrawn.
+void
+BView::SetFrame(BRect frame)
+{
+	BRect old = fFrame;
+	if (frame == old)
+		return;
+	fFrame = frame;
+
+	float dw = frame.Width() - old.Width();
+	float dh = frame.Height() - old.Height();
+	if (dw != 0 || dh != 0) {
+		for (const auto& child : fChildren)
+			child->ParentResized(dw, dh);
+	}
+
+	if (fWindow != nullptr) {
+		InvalidateInParent(old);
+		InvalidateInParent(frame);
+		if ((fFlags & B_FRAME_EVENTS) != 0) {
+			if (frame.left != old.left || frame.top != old.top)
+				FrameMoved(frame.LeftTop());
+			if (dw != 0 || dh != 0)
+				FrameResized(frame.Width(), frame.Height());
+		}
+	}
+}
+
+void
+BView::ParentResized(float dx, float dy)
+{
+	BRect frame = fFrame;
+	switch (fResizingMode & B_FOLLOW_HORIZONTAL_MASK) {
+		case B_FOLLOW_RIGHT:
+			frame.OffsetBy(dx, 0);
+			break;
+		case B_FOLLOW_LEFT_RIGHT:
+			frame.right += dx;
+			break;
+		case B_FOLLOW_H_CENTER:
+			frame.OffsetBy(dx / 2, 0);
+			break;
+		default:
+			break;
+	}
+	switch (fResizingMode & B_FOLLOW_VERTICAL_MASK) {
+		case B_FOLLOW_BOTTOM:
+			frame.OffsetBy(0, dy);
+			break;
+		case B_FOLLOW_TOP_BOTTOM:
+			frame.bottom += dy;
+			break;
+		case B_FOLLOW_V_CENTER:
+			frame.OffsetBy(0, dy / 2);
+			break;
+		default:
+			break;
+	}
+	SetFrame(frame);
+}
+
+BPoint
+BView::ConvertToWindow(BPoint point) const
+{
+	for (const BView* view = this; view != nullptr; view = view->fParent) {
+		point.x += view->fFrame.left;
+		point.y += view->fFrame.top;
+	}
+	return point;
+}
+
+BRect
+BView::ConvertToWindow(BRect rect) const
+{
+	BPoint origin = ConvertToWindow(BPoint(0, 0));
+	return rect.OffsetByCopy(origin.x, origin.y);
+}
+
+BPoint
+BView::ConvertFromWindow(BPoint point) const
+{
+	BPoint origin = ConvertToWindow(BPoint(0, 0));
+	return BPoint(point.x - origin.x, point.y - origin.y);
+}
+
+BRect
+BView::ConvertFromWindow(BRect rect) const
+{
+	BPoint origin = ConvertToWindow(BPoint(0, 0));
+	return rect.OffsetByCopy(-origin.x, -origin.y);
+}
+
+BRect
+BView::VisibleInTarget() const
+{
+	BRect visible = ConvertToWindow(Bounds());
+	for (const BView* view = fParent; view != nullptr; view = view->fParent)
+		visible = visible & view->ConvertToWindow(view->Bounds());
+	return visible;
+}
+
+BRect
+BView::ClipForDrawing() const
+{
+	if (fUpdateClip.IsValid())
+		return fUpdateClip;
+	return VisibleInTarget();
+}
+
+bool
+BView::CanDraw() const
+{
+	return fWindow != nullptr && fWindow->fTarget != nullptr;
+}
+
+void
+BView::Invalidate()
+{
+	Invalidate(Bounds());
+}
+
+void
+BView::Invalidate(BRect rect)
+{
+	if (fWindow == nullptr || fWindow->IsOffscreen())
+		return;
+	BRect area = ConvertToWindow(rect) & VisibleInTarget();
+	if (area.IsValid())
+		fWindow->Invalidate(area);
+}
+
+// Redraws `frame` (in the parent's coordinates) of the parent.
+void
+BView::InvalidateInParent(BRect frame)
+{
+	if (fParent != nullptr)
+		fParent->Invalidate(frame);
+}
+
+void
+BView::SetViewColor(rgb_color color)
+{
+	fViewColor = color;
+}
+
+void
+BView::SetViewColor(uint8 red, uint8 green, uint8 blue, uint8 alpha)
+{
+	SetViewColor(rgb_color{red, green, blue, alpha});
+}
+
+void
+BView::SetHighColor(rgb_color color)
+{
+	fHighColor = color;
+}
+
+void
+BView::SetHighColor(uint8 red, uint8 green, uint8 blue, uint8 alpha)
+{
+	SetHighColor(rgb_color{red, green, blue, alpha});
+}
+
+void
+BView::SetLowColor(rgb_color color)
+{
+	fLowColor = color;
+}
+
+void
+BView::SetLowColor(uint8 red, uint8 green, uint8 blue, uint8 alpha)
+{
+	SetLowColor(rgb_color{red, green, blue, alpha});
+}
+
+void
+BView::FillRect(BRect rect)
+{
+	FillRect(rect, fHighColor);
+}
+
+void
+BView::FillRect(BRect rect, rgb_color color)
+{
+	if (!CanDraw())
+		return;
+	BRect clip = ClipForDrawing();
+	if (!clip.IsValid())
+		return;
+	BRect target = ConvertToWindow(rect);
+	BPrivate::FillRect(fWindow->fTarget, target, color, clip);
+	fWindow->NoteDrawn(target & clip);
+}
+
+void
+BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
+{
+	if (bitmap == nullptr || !bitmap->IsValid() || !CanDraw())
+		return;
+	BRect clip = ClipForDrawing();
+	if (!clip.IsValid())
+		return;
+	BRect target = ConvertToWindow(destination);
+	BPrivate::DrawBitmap(fWindow->fTarget, *bitmap, source, target, clip);
+	fWindow->NoteDrawn(target & clip);
+}
+
+void
+BView::DrawBitmap(const BBitmap* bitmap, BRect destination)
+{
+	if (bitmap != nullptr)
+		DrawBitmap(bitmap, bitmap->Bounds(), destination);
+}
+
+void
+BView::DrawBitmap(const BBitmap* bitmap, BPoint where)
+{
+	if (bitmap == nullptr)
+		return;
+	BRect bounds = bitmap->Bounds();
+	DrawBitmap(bitmap, bounds, bounds.OffsetToCopy(where.x, where.y));
+}
+
+void
+BView::DrawBitmap(const BBitmap* bitmap)
+{
+	DrawBitmap(bitmap, BPoint(0, 0));
+}
+
+void
+BView::AttachTo(BWindow* window)
+{
+	fWindow = window;
+	window->AddHandler(this);
+	AttachedToWindow();
+	for (size_t index = 0; index < fChildren.size(); index++)
+		fChildren[index]->AttachTo(window);
+	AllAttached();
+}
+
+void
+BView::DetachFromWindow()
+{
+	for (const auto& child : fChildren)
+		child->DetachFromWindow();
+	DetachedFromWindow();
+	if (fWindow != nullptr)
+		fWindow->RemoveHandler(this);
+	fWindow = nullptr;
+}

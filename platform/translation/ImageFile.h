@@ -1,0 +1,20 @@
+#pragma once
+
+// Reading an image file into memory before any decoder sees it, so that a
+// decoder never waits on a FIFO, a device or a directory. Private to the
+// translation kit.
+
+#include <SupportDefs.h>
+
+#include <cstddef>
+#include <vector>
+
+namespace BPrivate {
+
+// Reads the whole regular file at `path` into `data`. Fails without
+// blocking for anything but a regular file (B_IS_A_DIRECTORY, B_BAD_TYPE),
+// with B_NO_MEMORY for a file longer than `limit`, and with the system's
+// error for a missing or unreadable one. Runs on the caller's thread.
+status_t ReadImageFile(const char* path, size_t limit, std::vector<uint8>& data);
+
+} // namespace BPrivate
