@@ -1,0 +1,149 @@
+#pragma once
+
+// The display server: the one place that knows how pixels, menus, alerts and
+// file panels reach a person. The kits tell it what happens to windows; it
+// answers with messages to the windows and the application, as a person's
+// actions. Two implementations: HeadlessServer (always built; memory only,
+// driven by tests) and the Qt server (platform/qt/, real windows).
+//
+// One server is current for the whole process (Current()); install another
+// before the BApplication and the first window are made, and keep it alive
+// while any window made under it exists. Each window keeps the server it
+// was made under.
+//
+// Calls from the kits (the *Changed / Window* / Panel* / RunAlert
+// functions) come from any thread, often from a window's thread with that
+// window locked, so a server never waits for a window's lock or thread
+// inside them, nor for the application's thread (which may itself be
+// waiting for a window to quit); it queues what it needs and answers at
+// once. RunAlert alone blocks its caller, by design.
+//
+// Events from the server to the kits are messages sent through the
+// messenger given with WindowCreated, and through be_app_messenger:
+// * menu pick: kMsgMenuItemPicked with the item's id (MenuItemState::id)
+//   in kFieldItem;
+// * key press: B_KEY_DOWN with "bytes" (string: the character), "raw_char"
+//   (int32) and "modifiers" (int32, B_COMMAND_KEY for shortcuts);
+// * close box: B_QUIT_REQUESTED;
+// * the person resized or moved the window: B_WINDOW_RESIZED with "width"
+//   and "height" (float), B_WINDOW_MOVED with "where" (BPoint);
+// * files dropped: B_REFS_RECEIVED with "refs" to the application.
+//
+// The application loop: BApplication::Run calls RunApplication on the
+// calling (main) thread with the application's loop. The default runs the
+// loop right there. A server with a loop of its own (Qt wants the main
+// thread) runs its loop instead and drains the application's queue inside
+// it: it installs a message-waiting hook that posts an event to its own
+// loop, and on that event calls DispatchPending; when that answers false
+// the application has quit and RunApplication must return. It also calls
+// DispatchPending once at the start, for messages queued before the hook.
+
+#include <Bitmap.h>
+#include <GraphicsDefs.h>
+#include <InterfaceDefs.h>
+#include <Messenger.h>
+#include <Rect.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace BPrivate {
+class FilePanelLink;
+
+// The application's message loop, as BApplication hands it to the server.
+class ApplicationLoop {
+public:
+	virtual ~ApplicationLoop() = default;
+	// Handles messages on the calling thread until the application quits.
+	virtual void Run() = 0;
+	// Handles the messages queued at the moment of the call, on the calling
+	// thread (the one RunApplication was called on), without waiting. False
+	// once the application has quit.
+	virtual bool DispatchPending() = 0;
+	// `hook` runs on the posting thread after each message is queued for the
+	// application, with no kit lock held; it must only schedule a call of
+	// DispatchPending, never make it. Null removes the hook.
+	virtual void SetMessageWaitingHook(std::function<void()> hook) = 0;
+};
+
+// Server-to-window message codes and fields.
+constexpr uint32 kMsgMenuItemPicked = '_MIP';
+constexpr const char* kFieldItem = "be:item";
+} // namespace BPrivate
+
+// One menu item as the server sees it; a menu bar is a list of these (its
+// menus, each an item with a submenu).
+struct MenuItemState {
+	uint32 id = 0;           // BMenuItem::Id()
+	std::string label;
+	bool separator = false;
+	bool marked = false;
+	bool enabled = true;
+	char shortcut = 0;       // 0: none; with the command key
+	uint32 modifiers = 0;    // besides the command key
+	uint32 command = 0;      // the message's code; 0 without a message
+	bool hasSubmenu = false;
+	std::vector<MenuItemState> items; // the submenu's items
+
+	bool operator==(const MenuItemState&) const = default;
+};
+
+struct MenuBarState {
+	BRect frame;             // the menu bar view's frame in the window
+	std::vector<MenuItemState> items;
+};
+
+struct WindowInfo {
+	std::string title;
+	BRect frame;             // on the screen
+	window_type type;
+	uint32 flags;
+};
+
+struct AlertInfo {
+	std::string title;
+	std::string text;
+	std::vector<std::string> buttons;
+	button_width width;
+	alert_type type;
+};
+
+class DisplayServer {
+public:
+	virtual ~DisplayServer() = default;
+
+	// The current server; a HeadlessServer unless another was installed.
+	static DisplayServer* Current();
+	// Makes `server` current and hands back the previous one (null when none
+	// was made yet). A null `server` goes back to a new HeadlessServer on
+	// the next Current().
+	static std::unique_ptr<DisplayServer> Install(std::unique_ptr<DisplayServer> server);
+
+	// Windows, named by `id` (the window's ServerId, unique in the process).
+	virtual void WindowCreated(int32 id, const BMessenger& window, const WindowInfo& info) = 0;
+	virtual void WindowDestroyed(int32 id) = 0;
+	virtual void WindowShown(int32 id) = 0;
+	virtual void WindowHidden(int32 id) = 0;
+	virtual void WindowTitleChanged(int32 id, const std::string& title) = 0;
+	virtual void WindowFrameChanged(int32 id, BRect frame) = 0;
+	// The key menu bar as it now is; an empty state when it went away.
+	virtual void WindowMenuChanged(int32 id, const MenuBarState& menu) = 0;
+	// `pixels` (B_RGB32) is a copy of the window's back buffer at `where`
+	// (window coordinates), now the server's.
+	virtual void WindowPixelsChanged(int32 id, BPoint where, std::unique_ptr<BBitmap> pixels) = 0;
+
+	// Blocks the calling thread until a person presses a button; answers
+	// its index.
+	virtual int32 RunAlert(const AlertInfo& alert) = 0;
+
+	virtual void PanelShown(const std::shared_ptr<BPrivate::FilePanelLink>& panel) = 0;
+	virtual void PanelHidden(int32 panelId) = 0;
+
+	// The main screen's frame.
+	virtual BRect ScreenFrame() = 0;
+
+	// Runs the application's loop; see the header comment.
+	virtual void RunApplication(BPrivate::ApplicationLoop& loop) { loop.Run(); }
+};

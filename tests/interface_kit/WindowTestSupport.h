@@ -1,0 +1,81 @@
+#pragma once
+
+// Shared pieces of the window tests: a fresh headless server per test, a
+// window that logs what reaches it, and quitting a window from the test.
+
+#include <HeadlessServer.h>
+#include <Messenger.h>
+#include <OS.h>
+#include <Window.h>
+
+#include "app_kit/Waiting.h"
+
+#include <gtest/gtest.h>
+
+namespace testing_support {
+
+class WindowFixture : public testing::Test {
+protected:
+	void SetUp() override { fServer = HeadlessServer::InstallNew(); }
+
+	// Waits (with the watchdog) until the server shows the condition.
+	bool Eventually(const std::function<bool()>& predicate)
+	{
+		return fServer->WaitUntil(predicate,
+			std::chrono::duration_cast<std::chrono::microseconds>(kWatchdog).count());
+	}
+
+	HeadlessServer* fServer = nullptr;
+};
+
+// Logs every message it handles, noting a wrong thread or a missing lock.
+class LoggingWindow : public BWindow {
+public:
+	LoggingWindow(BRect frame, const char* title, EventLog& log)
+		:
+		BWindow(frame, title, B_TITLED_WINDOW, 0),
+		fLog(log)
+	{
+	}
+
+	~LoggingWindow() override { fLog.Add("deleted"); }
+
+	void MessageReceived(BMessage* message) override
+	{
+		std::string event = CodeText(message->what);
+		if (!IsLocked())
+			event += " unlocked";
+		if (Thread() != find_thread(nullptr))
+			event += " off-thread";
+		fLog.Add(event);
+		BWindow::MessageReceived(message);
+	}
+
+	bool QuitRequested() override
+	{
+		fLog.Add("asked to quit");
+		return fAllowQuit;
+	}
+
+	std::atomic<bool> fAllowQuit{true};
+
+private:
+	EventLog& fLog;
+};
+
+// Quits a window from the test's thread, as another thread would.
+inline void
+QuitWindow(BWindow* window)
+{
+	BMessenger messenger(nullptr, window);
+	if (messenger.LockTarget())
+		window->Quit();
+}
+
+inline bool
+SameColor(rgb_color a, rgb_color b)
+{
+	return a.red == b.red && a.green == b.green && a.blue == b.blue;
+}
+
+} // namespace testing_support

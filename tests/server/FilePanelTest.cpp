@@ -1,0 +1,200 @@
+#include <Application.h>
+#include <Entry.h>
+#include <FilePanel.h>
+#include <HeadlessServer.h>
+#include <Looper.h>
+
+#include "app_kit/Waiting.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <climits>
+#include <thread>
+
+namespace {
+
+using testing_support::CodeText;
+using testing_support::EventLog;
+
+// Writes each answer as text: the code, then every ref, directory and name.
+std::string
+Describe(const BMessage& message)
+{
+	std::string text = CodeText(message.what);
+	entry_ref ref;
+	for (int32 index = 0; message.FindRef("refs", index, &ref) == B_OK; index++)
+		text += std::string(" ref=") + ref.directory + "/" + ref.name;
+	if (message.FindRef("directory", &ref) == B_OK)
+		text += std::string(" dir=") + ref.directory + "/" + ref.name;
+	if (const char* name = message.GetString("name"))
+		text += std::string(" name=") + name;
+	return text;
+}
+
+class PanelTarget : public BLooper {
+public:
+	explicit PanelTarget(EventLog& log) : BLooper("panel target"), fLog(log) {}
+	void MessageReceived(BMessage* message) override { fLog.Add(Describe(*message)); }
+
+private:
+	EventLog& fLog;
+};
+
+class FilePanelTest : public testing::Test {
+protected:
+	void SetUp() override
+	{
+		fServer = HeadlessServer::InstallNew();
+		fTarget = new PanelTarget(fLog);
+		fTarget->Run();
+		fMessenger = BMessenger(nullptr, fTarget);
+	}
+
+	void TearDown() override
+	{
+		fTarget->Lock();
+		fTarget->Quit();
+	}
+
+	int32 OnlyPanelId()
+	{
+		std::vector<HeadlessServer::PanelState> panels = fServer->Panels();
+		EXPECT_EQ(panels.size(), 1u);
+		return panels.empty() ? -1 : panels[0].id;
+	}
+
+	HeadlessServer* fServer = nullptr;
+	EventLog fLog;
+	PanelTarget* fTarget = nullptr;
+	BMessenger fMessenger;
+};
+
+TEST_F(FilePanelTest, AnOpenPanelSendsOneRefPerChosenFileAndHides)
+{
+	BFilePanel panel(B_OPEN_PANEL, &fMessenger);
+	EXPECT_TRUE(fServer->Panels().empty()) << "not shown before Show";
+	panel.Show();
+	EXPECT_TRUE(panel.IsShowing());
+
+	std::optional<HeadlessServer::PanelState> state = fServer->Panel(OnlyPanelId());
+	ASSERT_TRUE(state);
+	EXPECT_EQ(state->mode, B_OPEN_PANEL);
+	EXPECT_EQ(state->target, fMessenger);
+	char cwd[PATH_MAX];
+	ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
+	entry_ref here;
+	ASSERT_EQ(BEntry(cwd).GetRef(&here), B_OK);
+	EXPECT_EQ(state->directory, here) << "with no directory given: the working directory";
+
+	std::vector<entry_ref> chosen{entry_ref("/tmp", "a.png"), entry_ref("/srv", "b.gif")};
+	ASSERT_EQ(fServer->ConfirmOpenPanel(state->id, chosen), B_OK);
+	ASSERT_TRUE(fLog.WaitForCount(1));
+	EXPECT_EQ(fLog.Events(), (std::vector<std::string>{"_RRC ref=/tmp/a.png ref=/srv/b.gif"}));
+	EXPECT_FALSE(panel.IsShowing());
+	EXPECT_TRUE(fServer->Panels().empty());
+
+	panel.Show();
+	EXPECT_EQ(fServer->Panels().size(), 1u) << "the same panel shows again";
+}
+
+TEST_F(FilePanelTest, ASavePanelSendsDirectoryAndName)
+{
+	entry_ref start("/", "tmp");
+	BFilePanel panel(B_SAVE_PANEL, &fMessenger, &start, 0, false);
+	panel.SetSaveText("pic.png.h");
+	panel.Show();
+
+	std::optional<HeadlessServer::PanelState> state = fServer->Panel(OnlyPanelId());
+	ASSERT_TRUE(state);
+	EXPECT_EQ(state->mode, B_SAVE_PANEL);
+	EXPECT_EQ(state->saveText, "pic.png.h");
+	EXPECT_EQ(state->directory, start);
+
+	EXPECT_EQ(fServer->ConfirmOpenPanel(state->id, {entry_ref("/tmp", "x")}), B_NOT_ALLOWED);
+	EXPECT_EQ(fServer->ConfirmSavePanel(state->id, entry_ref("/home", "src"), ""), B_BAD_VALUE);
+	ASSERT_EQ(fServer->ConfirmSavePanel(state->id, entry_ref("/home", "src"), "pic.h"), B_OK);
+	ASSERT_TRUE(fLog.WaitForCount(1));
+	EXPECT_EQ(fLog.Events(), (std::vector<std::string>{"SAVE dir=/home/src name=pic.h"}));
+	EXPECT_FALSE(panel.IsShowing());
+}
+
+TEST_F(FilePanelTest, ClosingWithoutAChoiceSendsCancel)
+{
+	BFilePanel panel(B_SAVE_PANEL, &fMessenger);
+	panel.Show();
+	ASSERT_EQ(fServer->CancelPanel(OnlyPanelId()), B_OK);
+	ASSERT_TRUE(fLog.WaitForCount(1));
+	EXPECT_EQ(fLog.Events(), (std::vector<std::string>{"_CNC"}));
+	EXPECT_FALSE(panel.IsShowing());
+	EXPECT_EQ(fServer->CancelPanel(12345), B_BAD_VALUE);
+}
+
+TEST_F(FilePanelTest, APanelThatStaysAnswersAgainAndUsesItsOwnMessage)
+{
+	BMessage chosen('Pick');
+	BFilePanel panel(B_OPEN_PANEL, &fMessenger, nullptr, 0, false, &chosen, nullptr, false,
+		false);
+	panel.Show();
+	int32 id = OnlyPanelId();
+	EXPECT_EQ(fServer->ConfirmOpenPanel(id, {entry_ref("/a", "1"), entry_ref("/a", "2")}),
+		B_NOT_ALLOWED) << "one file only";
+	ASSERT_EQ(fServer->ConfirmOpenPanel(id, {entry_ref("/a", "1")}), B_OK);
+	ASSERT_EQ(fServer->ConfirmOpenPanel(id, {entry_ref("/a", "2")}), B_OK);
+	ASSERT_TRUE(fLog.WaitForCount(2));
+	EXPECT_EQ(fLog.Events(), (std::vector<std::string>{"Pick ref=/a/1", "Pick ref=/a/2"}));
+	EXPECT_TRUE(panel.IsShowing());
+}
+
+TEST_F(FilePanelTest, DeletingAShownPanelTakesItOffTheScreen)
+{
+	{
+		BFilePanel panel(B_OPEN_PANEL, &fMessenger);
+		panel.Show();
+		EXPECT_EQ(fServer->Panels().size(), 1u);
+	}
+	EXPECT_TRUE(fServer->Panels().empty());
+	EXPECT_EQ(fLog.Count(), 0u) << "and sends nothing";
+}
+
+class PanelApp : public BApplication {
+public:
+	explicit PanelApp(EventLog& log) : BApplication("application/x-vnd.panel"), fLog(log) {}
+
+	void ReadyToRun() override
+	{
+		fPanel = std::make_unique<BFilePanel>();
+		fPanel->Show();
+	}
+
+	void RefsReceived(BMessage* message) override
+	{
+		fLog.Add(Describe(*message));
+		PostMessage(B_QUIT_REQUESTED);
+	}
+
+	std::unique_ptr<BFilePanel> fPanel;
+
+private:
+	EventLog& fLog;
+};
+
+TEST_F(FilePanelTest, APanelWithoutATargetAnswersTheApplication)
+{
+	const char* arguments[] = {"app"};
+	BApplication::SetLaunchArguments(1, arguments);
+	EventLog log;
+	PanelApp app(log);
+	std::thread person([&] {
+		ASSERT_TRUE(fServer->WaitUntil([&] { return !fServer->Panels().empty(); }, 20000000));
+		EXPECT_EQ(fServer->Panels()[0].target, be_app_messenger);
+		fServer->ConfirmOpenPanel(fServer->Panels()[0].id, {entry_ref("/tmp", "dropped")});
+	});
+	app.Run();
+	person.join();
+	EXPECT_EQ(log.Events(), (std::vector<std::string>{"_RRC ref=/tmp/dropped"}));
+	BApplication::SetLaunchArguments(0, nullptr);
+}
+
+} // namespace
