@@ -1,0 +1,149 @@
+#include "PlainBufferedFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+PlainBufferedFile::PlainBufferedFile(const char* path, uint32 openMode, uint32 bufferSize)
+	:
+	BFile(path, openMode),
+	fBufferSize(0),
+	fBufferIndex(0),
+	fBufferFill(0),
+	fOpenMode(openMode),
+	fInitStatus(BFile::InitCheck()),
+	fDirty(false)
+{
+	if (fInitStatus != B_OK)
+		return;
+	// A buffer of no bytes could never be written out; the object behaves
+	// as one whose open failed.
+	if (bufferSize == 0) {
+		fInitStatus = B_BAD_VALUE;
+		return;
+	}
+	fBuffer.reset(new (std::nothrow) uint8[bufferSize]);
+	if (!fBuffer) {
+		fInitStatus = B_NO_MEMORY;
+		return;
+	}
+	fBufferSize = bufferSize;
+}
+
+PlainBufferedFile::~PlainBufferedFile()
+{
+}
+
+ssize_t
+PlainBufferedFile::BufferedWriteThroughFile(const void* data, size_t size)
+{
+	if (!IsWritable() || !fBuffer || (data == nullptr && size > 0))
+		return 0;
+	if (!fDirty && fBufferFill != 0 && Flush() != B_OK)
+		return 0;
+
+	const auto* bytes = static_cast<const uint8*>(data);
+	size_t count = 0;
+	while (count < size) {
+		size_t chunk = std::min(size - count, static_cast<size_t>(fBufferSize - fBufferFill));
+		memcpy(fBuffer.get() + fBufferFill, bytes + count, chunk);
+		fBufferFill += static_cast<uint32>(chunk);
+		count += chunk;
+		if (fBufferFill < fBufferSize)
+			continue;
+
+		ssize_t written = BFile::Write(fBuffer.get(), fBufferSize);
+		if (written != static_cast<ssize_t>(fBufferSize)) {
+			// An error status means no byte of the buffer reached the file.
+			ssize_t reached = std::max<ssize_t>(written, 0);
+			fDirty = false;
+			return static_cast<ssize_t>(count) - (static_cast<ssize_t>(fBufferSize) - reached);
+		}
+		fBufferFill = 0;
+	}
+	if (fBufferFill != 0)
+		fDirty = true;
+	return static_cast<ssize_t>(count);
+}
+
+status_t
+PlainBufferedFile::Flush()
+{
+	if (fDirty) {
+		ssize_t written = BFile::Write(fBuffer.get(), fBufferFill);
+		if (written == static_cast<ssize_t>(fBufferFill)) {
+			fBufferFill = 0;
+			fDirty = false;
+			return B_OK;
+		}
+		// Part of the buffer may have reached the file. Those bytes leave
+		// the buffer, so that the file's position stays where the first
+		// buffered byte belongs and a later Flush writes each byte once.
+		if (written > 0) {
+			fBufferFill -= static_cast<uint32>(written);
+			memmove(fBuffer.get(), fBuffer.get() + written, fBufferFill);
+		}
+		return B_FILE_ERROR;
+	}
+
+	if (fBufferFill != 0) {
+		// A stale buffer: its full-size write fell short, and BufferedWrite
+		// answered a count that leaves out every buffered byte that did not
+		// reach the file. The file's position already follows the last byte
+		// that did, which is where that count puts the end of the data, so
+		// the buffer is dropped and the position stays. Moving by the fill
+		// instead would overwrite written data (backwards) or leave a hole
+		// (forwards), and could not work on a pipe.
+		fBufferFill = 0;
+		return B_OK;
+	}
+	return B_OK;
+}
+
+ssize_t
+PlainBufferedFile::Read(void* buffer, size_t size)
+{
+	if (Flush() != B_OK)
+		return 0;
+	return BFile::Read(buffer, size);
+}
+
+ssize_t
+PlainBufferedFile::ReadAt(off_t position, void* buffer, size_t size)
+{
+	if (Flush() != B_OK)
+		return 0;
+	return BFile::ReadAt(position, buffer, size);
+}
+
+ssize_t
+PlainBufferedFile::Write(const void* buffer, size_t size)
+{
+	if (Flush() != B_OK)
+		return 0;
+	return BFile::Write(buffer, size);
+}
+
+ssize_t
+PlainBufferedFile::WriteAt(off_t position, const void* buffer, size_t size)
+{
+	if (Flush() != B_OK)
+		return 0;
+	return BFile::WriteAt(position, buffer, size);
+}
+
+off_t
+PlainBufferedFile::Seek(off_t position, uint32 seekMode)
+{
+	if (Flush() != B_OK)
+		return 0;
+	return BFile::Seek(position, seekMode);
+}
+
+status_t
+PlainBufferedFile::SetSize(off_t size)
+{
+	if (Flush() != B_OK)
+		return B_FILE_ERROR;
+	return BFile::SetSize(size);
+}
