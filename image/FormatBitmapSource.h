@@ -1,0 +1,106 @@
+#pragma once
+
+// The source-code export text: a bitmap's bytes as a C++ array, a pointer to
+// a PrefilledBitmap and the statement that builds it from the array. The
+// text is produced piece by piece, each piece handed at once to a consumer
+// that answers how many bytes it took; nothing holds the whole text.
+//
+// Plain code: no thread or lock of its own.
+
+#include <SupportDefs.h>
+
+#include <array>
+#include <cstring>
+
+namespace SourceText {
+
+// Room for any formatted piece, four bounds of the largest float included.
+constexpr size_t kPieceCapacity = 256;
+
+// "0xHH, \n\t" for every byte value HH. An item inside a line is its first
+// six characters; the sixteenth item of a line is all eight.
+constexpr std::array<std::array<char, 8>, 256>
+MakeByteItems()
+{
+	constexpr char kDigits[] = "0123456789ABCDEF";
+	std::array<std::array<char, 8>, 256> items{};
+	for (int value = 0; value < 256; value++)
+		items[value] = {'0', 'x', kDigits[value >> 4], kDigits[value & 15], ',', ' ', '\n', '\t'};
+	return items;
+}
+inline constexpr auto kByteItems = MakeByteItems();
+
+constexpr char kHead[] = "#include \"PrefilledBitmap.h\"\n\n//********Icon for '";
+constexpr char kAfterComment[] = "'\nuint8 ";
+constexpr char kAfterPointer[] =
+	"_MICN;\n\n//Put this after your BApplication object has been constructed:\n\t";
+constexpr char kConstruction[] = "_MICN = new PrefilledBitmap(BRect(";
+constexpr char kTail[] = "_MData,false,false);\n";
+
+// The pieces with conversions, formatted into `buffer` (kPieceCapacity
+// bytes). Each returns the piece's length.
+size_t FormatArrayHead(char* buffer, int32 count);  // "_MData[%d] =\n{\n\t"
+size_t FormatLastByte(char* buffer, uint8 value);   // "0x%02X\n};\nPrefilledBitmap *"
+size_t FormatBounds(char* buffer, float left, float top, float right, float bottom);
+// "B_CMAP8,", "B_RGB32," or "/*Other color space*/,".
+const char* ColorSpaceText(int32 colorSpace);
+
+} // namespace SourceText
+
+// The length in bytes of the whole text FormatBitmapSource produces for these
+// inputs; -1 when it produces none.
+int64 BitmapSourceLength(const char* name, float left, float top, float right, float bottom,
+	int32 colorSpace, int32 count);
+
+// Produces the text for the bitmap with icon name `name`, inclusive bounds
+// (left, top, right, bottom), colour-space code `colorSpace` and `count`
+// bytes at `bytes`, handing the pieces in order to
+// `consume(const char* piece, size_t length)`, which answers the number of
+// bytes it took (ssize_t). Production stops at the first piece not taken
+// whole, and the result is then false; true when every piece was taken.
+//
+// A bitmap without bytes (count 0 or less, or no bytes) yields no text and
+// false: C++ has no array of zero elements, so there is nothing sound to
+// write for it. A null name yields no text and false as well.
+template<typename Consumer>
+bool
+FormatBitmapSource(const char* name, float left, float top, float right, float bottom,
+	int32 colorSpace, const uint8* bytes, int32 count, Consumer&& consume)
+{
+	if (name == nullptr || bytes == nullptr || count <= 0)
+		return false;
+
+	auto put = [&consume](const char* piece, size_t length) {
+		ssize_t taken = consume(piece, length);
+		return taken >= 0 && static_cast<size_t>(taken) == length;
+	};
+	const size_t nameLength = strlen(name);
+	char buffer[SourceText::kPieceCapacity];
+
+	if (!put(SourceText::kHead, sizeof(SourceText::kHead) - 1)
+		|| !put(name, nameLength)
+		|| !put(SourceText::kAfterComment, sizeof(SourceText::kAfterComment) - 1)
+		|| !put(name, nameLength)
+		|| !put(buffer, SourceText::FormatArrayHead(buffer, count))) {
+		return false;
+	}
+
+	const int32 last = count - 1;
+	for (int32 index = 0; index < last; index++) {
+		if (!put(SourceText::kByteItems[bytes[index]].data(), (index & 15) == 15 ? 8 : 6))
+			return false;
+	}
+
+	if (!put(buffer, SourceText::FormatLastByte(buffer, bytes[last]))
+		|| !put(name, nameLength)
+		|| !put(SourceText::kAfterPointer, sizeof(SourceText::kAfterPointer) - 1)
+		|| !put(name, nameLength)
+		|| !put(SourceText::kConstruction, sizeof(SourceText::kConstruction) - 1)
+		|| !put(buffer, SourceText::FormatBounds(buffer, left, top, right, bottom))) {
+		return false;
+	}
+	const char* colorSpaceText = SourceText::ColorSpaceText(colorSpace);
+	return put(colorSpaceText, strlen(colorSpaceText))
+		&& put(name, nameLength)
+		&& put(SourceText::kTail, sizeof(SourceText::kTail) - 1);
+}

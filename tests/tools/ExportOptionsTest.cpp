@@ -1,0 +1,89 @@
+#include "tools/ExportOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Parsed {
+	bool ok;
+	ExportOptions options;
+};
+
+Parsed
+Parse(std::vector<const char*> arguments)
+{
+	arguments.insert(arguments.begin(), "quillpix-export");
+	Parsed parsed;
+	parsed.ok = parsed.options.Parse(static_cast<int>(arguments.size()), arguments.data());
+	return parsed;
+}
+
+} // namespace
+
+TEST(ExportOptions, AcceptedCommandLines)
+{
+	using ColorSpace = ExportOptions::ColorSpace;
+	struct Row {
+		std::vector<const char*> arguments;
+		const char* output;
+		const char* name;
+		ColorSpace colorSpace;
+		std::vector<std::string> images;
+	};
+	const Row rows[] = {
+		{{"a.png"}, nullptr, nullptr, ColorSpace::kKeep, {"a.png"}},
+		{{"a.png", "b.gif"}, nullptr, nullptr, ColorSpace::kKeep, {"a.png", "b.gif"}},
+		{{"-o", "x.h", "a.png"}, "x.h", nullptr, ColorSpace::kKeep, {"a.png"}},
+		{{"a.png", "--output=x.h"}, "x.h", nullptr, ColorSpace::kKeep, {"a.png"}},
+		{{"--color-space", "cmap8", "a.png"}, nullptr, nullptr, ColorSpace::kCmap8, {"a.png"}},
+		{{"--color-space=rgb32", "a.png"}, nullptr, nullptr, ColorSpace::kRgb32, {"a.png"}},
+		{{"--name", "kIcon", "a.png", "b.png"}, nullptr, "kIcon", ColorSpace::kKeep,
+			{"a.png", "b.png"}},
+		{{"--name=", "a.png"}, nullptr, "", ColorSpace::kKeep, {"a.png"}},
+		{{"--", "-o", "--name"}, nullptr, nullptr, ColorSpace::kKeep, {"-o", "--name"}},
+		{{"-"}, nullptr, nullptr, ColorSpace::kKeep, {"-"}},
+	};
+	for (const Row& row : rows) {
+		Parsed parsed = Parse(row.arguments);
+		const std::string line = row.arguments.empty() ? "" : row.arguments[0];
+		ASSERT_TRUE(parsed.ok) << line << ": " << parsed.options.Error();
+		EXPECT_EQ(parsed.options.WhatToDo(), ExportOptions::Action::kExport);
+		EXPECT_STREQ(parsed.options.Output(), row.output) << line;
+		EXPECT_STREQ(parsed.options.IconName(), row.name) << line;
+		EXPECT_EQ(parsed.options.TargetColorSpace(), row.colorSpace) << line;
+		EXPECT_EQ(parsed.options.Images(), row.images) << line;
+	}
+}
+
+TEST(ExportOptions, UsageErrors)
+{
+	const std::vector<std::vector<const char*>> rows = {
+		{},
+		{"-o", "x.h"},
+		{"-o", "x.h", "a.png", "b.png"},
+		{"a.png", "-o"},
+		{"-o", "", "a.png"},
+		{"--color-space", "rgb24", "a.png"},
+		{"--color-space"},
+		{"--name"},
+		{"--frobnicate", "a.png"},
+		{"-x", "a.png"},
+		{"--outputs=x", "a.png"},
+	};
+	for (const auto& arguments : rows) {
+		Parsed parsed = Parse(arguments);
+		EXPECT_FALSE(parsed.ok) << (arguments.empty() ? "(none)" : arguments[0]);
+		EXPECT_FALSE(parsed.options.Error().empty());
+	}
+}
+
+TEST(ExportOptions, HelpAndVersionWinOverEverythingAfterThem)
+{
+	EXPECT_EQ(Parse({"--help", "--bogus"}).options.WhatToDo(), ExportOptions::Action::kHelp);
+	EXPECT_EQ(Parse({"a.png", "-h"}).options.WhatToDo(), ExportOptions::Action::kHelp);
+	EXPECT_EQ(Parse({"--version"}).options.WhatToDo(), ExportOptions::Action::kVersion);
+	EXPECT_FALSE(Parse({"--bogus", "--help"}).ok);
+}

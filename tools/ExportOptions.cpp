@@ -1,0 +1,111 @@
+#include "ExportOptions.h"
+
+#include <cstring>
+
+namespace {
+
+// Matches `argument` against the option `name` taking a value: "--name V"
+// (the value is the next argument) or "--name=V". True when it matched;
+// `value` is then the value or null when it is missing.
+bool
+MatchValueOption(const char* argument, const char* name, int& index, int argc,
+	const char* const* argv, const char*& value)
+{
+	size_t length = strlen(name);
+	if (strncmp(argument, name, length) != 0)
+		return false;
+	if (argument[length] == '=') {
+		value = argument + length + 1;
+		return true;
+	}
+	if (argument[length] != '\0')
+		return false;
+	value = index + 1 < argc ? argv[++index] : nullptr;
+	return true;
+}
+
+} // namespace
+
+bool
+ExportOptions::Parse(int argc, const char* const* argv)
+{
+	bool optionsEnded = false;
+	for (int index = 1; index < argc; index++) {
+		const char* argument = argv[index];
+		if (optionsEnded || argument[0] != '-' || strcmp(argument, "-") == 0) {
+			fImages.push_back(argument);
+			continue;
+		}
+		if (strcmp(argument, "--") == 0) {
+			optionsEnded = true;
+			continue;
+		}
+		if (strcmp(argument, "--help") == 0 || strcmp(argument, "-h") == 0) {
+			fAction = Action::kHelp;
+			return true;
+		}
+		if (strcmp(argument, "--version") == 0) {
+			fAction = Action::kVersion;
+			return true;
+		}
+
+		const char* value = nullptr;
+		if (MatchValueOption(argument, "-o", index, argc, argv, value)
+			|| MatchValueOption(argument, "--output", index, argc, argv, value)) {
+			if (value == nullptr || value[0] == '\0')
+				return Fail("option -o needs a file name");
+			fOutput = value;
+		} else if (MatchValueOption(argument, "--name", index, argc, argv, value)) {
+			if (value == nullptr)
+				return Fail("option --name needs an icon name");
+			fIconName = value;
+			fHasIconName = true;
+		} else if (MatchValueOption(argument, "--color-space", index, argc, argv, value)) {
+			if (value != nullptr && strcmp(value, "rgb32") == 0)
+				fColorSpace = ColorSpace::kRgb32;
+			else if (value != nullptr && strcmp(value, "cmap8") == 0)
+				fColorSpace = ColorSpace::kCmap8;
+			else
+				return Fail("option --color-space takes rgb32 or cmap8");
+		} else {
+			return Fail(std::string("unknown option ") + argument);
+		}
+	}
+
+	if (fImages.empty())
+		return Fail("no image given");
+	if (!fOutput.empty() && fImages.size() > 1)
+		return Fail("-o names one output file, but several images were given");
+	return true;
+}
+
+bool
+ExportOptions::Fail(const std::string& message)
+{
+	fError = message;
+	return false;
+}
+
+const char*
+ExportOptions::UsageLine()
+{
+	return "usage: quillpix-export [-o OUT] [--color-space rgb32|cmap8] [--name NAME] IMAGE...";
+}
+
+const char*
+ExportOptions::Help()
+{
+	return "Writes each IMAGE as C++ source: its bitmap's bytes as a uint8 array and\n"
+		"the construction of a PrefilledBitmap from them.\n"
+		"\n"
+		"  -o, --output OUT       write to OUT (one image only); default: IMAGE.h\n"
+		"  --color-space rgb32    export the bitmap as B_RGB32 (4 bytes a pixel)\n"
+		"  --color-space cmap8    export the bitmap as B_CMAP8 (system colour map)\n"
+		"                         default: B_CMAP8 images stay, others become B_RGB32\n"
+		"  --name NAME            name the icon NAME; default: the output file's leaf\n"
+		"  -h, --help             show this help\n"
+		"  --version              show the version\n"
+		"\n"
+		"Exit status: 0 when every image was written, 1 when one failed, 2 on a\n"
+		"usage error.\n";
+}
