@@ -1,0 +1,42 @@
+#pragma once
+
+// An application that counts its document windows and quits when the last
+// one goes, so it lives exactly as long as it has documents. It also keeps a
+// quitting flag, set whenever it is asked to quit, so that a window that held
+// up the quit to ask about unsaved changes can later let it go on or call it
+// off.
+
+#include <Application.h>
+
+#include <atomic>
+
+class DocumentApp : public BApplication {
+public:
+	explicit DocumentApp(const char* signature);
+	~DocumentApp() override;
+
+	// Runs on the application's thread. Sets the quitting flag whatever the
+	// answer; the base asks every window in turn.
+	bool QuitRequested() override;
+
+	// Runs on the thread that constructs a document window.
+	void AddDocumentWindow();
+	// Runs on the thread that destroys a document window, often several at
+	// once: the count changes atomically and only the window that takes it
+	// from 1 to 0 posts the quit request to the application.
+	void RemoveDocumentWindow();
+
+	// A plain read, for the application's thread.
+	int32 CountDocumentWindows() const;
+
+	bool IsQuitting() const;
+	// Called from a close prompt's thread when the user cancels.
+	void CancelQuit();
+
+private:
+	int32 fDocumentCount;
+	// Written by the application thread and by close prompts, read by windows.
+	// The flag is a plain bool in the original design; it is made atomic here
+	// so that those unsynchronised reads and writes are well defined.
+	std::atomic<bool> fQuitting;
+};

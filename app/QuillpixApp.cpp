@@ -1,0 +1,125 @@
+#include "QuillpixApp.h"
+
+#include "image/BitmapImageWindow.h"
+
+#include <Alert.h>
+#include <AppDefs.h>
+#include <Entry.h>
+#include <OS.h>
+#include <Path.h>
+
+#include <new>
+#include <string>
+
+namespace {
+
+constexpr uint32 kMsgNewUntitled = 'NewD';
+constexpr uint32 kMsgOpen = 'Open';
+
+const char* kSignature = "application/x-vnd.Zq-Quillpix";
+const char* kUsage = "Usage: Drop an image onto the Quillpix application or pass the image "
+	"filename as an argument at the command line\n";
+
+} // namespace
+
+QuillpixApp::QuillpixApp()
+	:
+	DocumentApp(kSignature),
+	fUntitledCount(1),
+	fStagger(BRect(30, 30, 430, 280))
+{
+	MakeOpenPanel();
+}
+
+QuillpixApp::~QuillpixApp() = default;
+
+void
+QuillpixApp::MakeOpenPanel()
+{
+	status_t status = B_ERROR;
+	BMessenger application(nullptr, this, &status);
+	if (status != B_OK)
+		return;
+	fOpenPanel = std::make_unique<BFilePanel>(B_OPEN_PANEL, &application, nullptr, 0, true,
+		nullptr, nullptr, false, true);
+}
+
+void
+QuillpixApp::MessageReceived(BMessage* message)
+{
+	switch (message->what) {
+		case kMsgNewUntitled:
+			NewUntitledWindow();
+			break;
+		case kMsgOpen:
+			// Making the panel failed at start: try once more now that it is
+			// wanted, and do nothing if there is still none.
+			if (!fOpenPanel)
+				MakeOpenPanel();
+			if (fOpenPanel)
+				fOpenPanel->Show();
+			break;
+		default:
+			BApplication::MessageReceived(message);
+	}
+}
+
+void
+QuillpixApp::NewUntitledWindow()
+{
+	int32 number = atomic_add(&fUntitledCount, 1);
+	std::string name = "Untitled " + std::to_string(number);
+	OpenWindow(name.c_str());
+}
+
+void
+QuillpixApp::RefsReceived(BMessage* message)
+{
+	type_code type = 0;
+	int32 count = 0;
+	if (message->GetInfo("refs", &type, &count) != B_OK || type != B_REF_TYPE)
+		return;
+
+	for (int32 index = 0; index < count; index++) {
+		entry_ref ref;
+		if (message->FindRef("refs", index, &ref) != B_OK)
+			continue;
+		BEntry entry(&ref, true);
+		if (entry.InitCheck() != B_OK)
+			continue;
+		BPath path;
+		if (entry.GetPath(&path) != B_OK)
+			continue;
+		OpenWindow(path.Path());
+	}
+}
+
+void
+QuillpixApp::ArgvReceived(int32 argc, char** argv)
+{
+	for (int32 index = 1; index < argc; index++)
+		OpenWindow(argv[index]);
+}
+
+void
+QuillpixApp::ReadyToRun()
+{
+	if (CountDocumentWindows() != 0)
+		return;
+	BAlert* alert = new BAlert(nullptr, kUsage, "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
+		B_INFO_ALERT);
+	alert->Go();
+	PostMessage(B_QUIT_REQUESTED);
+}
+
+// The window is allocated before it takes a frame, so a window that cannot
+// be allocated leaves the cascade where it was. It shows itself and lives on
+// its own from here; the application keeps no reference to it.
+void
+QuillpixApp::OpenWindow(const char* path)
+{
+	void* memory = ::operator new(sizeof(BitmapImageWindow), std::nothrow);
+	if (memory == nullptr)
+		return;
+	new (memory) BitmapImageWindow(fStagger.NextFrame(), path);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+// The program's application: turns every request to open something into a
+// new image window at the next frame of the cascade — file names on the
+// command line, dropped or chosen files, the "Open" command (the Open panel)
+// and the "NewD" command (an untitled window). Launched with nothing to open,
+// it shows a usage alert and quits.
+//
+// Every operation runs on the application's thread.
+
+#include "DocumentApp.h"
+#include "WindowStagger.h"
+
+#include <FilePanel.h>
+
+#include <memory>
+
+class QuillpixApp : public DocumentApp {
+public:
+	QuillpixApp();
+	~QuillpixApp() override;
+
+	void MessageReceived(BMessage* message) override;
+	void ReadyToRun() override;
+	void ArgvReceived(int32 argc, char** argv) override;
+	void RefsReceived(BMessage* message) override;
+
+private:
+	void NewUntitledWindow();
+	void OpenWindow(const char* path);
+	void MakeOpenPanel();
+
+	int32 fUntitledCount;
+	WindowStagger fStagger;
+	std::unique_ptr<BFilePanel> fOpenPanel;
+};

@@ -1,0 +1,10 @@
+#include "QuillpixApp.h"
+
+int
+main()
+{
+	new QuillpixApp();
+	be_app->Run();
+	delete be_app;
+	return 0;
+}

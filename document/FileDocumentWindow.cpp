@@ -1,0 +1,260 @@
+#include "FileDocumentWindow.h"
+
+#include "LeafName.h"
+#include "app/DocumentApp.h"
+
+#include <Alert.h>
+#include <AppDefs.h>
+#include <Application.h>
+#include <OS.h>
+#include <Path.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr uint32 kMsgSaveAs = 'fdSA';
+
+std::unique_ptr<char[]>
+CopyString(const char* text)
+{
+	size_t length = strlen(text);
+	auto copy = std::make_unique<char[]>(length + 1);
+	memcpy(copy.get(), text, length + 1);
+	return copy;
+}
+
+DocumentApp*
+RunningDocumentApp()
+{
+	return dynamic_cast<DocumentApp*>(be_app);
+}
+
+// Locks the window a close prompt belongs to; null when it is gone.
+FileDocumentWindow*
+LockWindow(BMessenger& messenger)
+{
+	if (!messenger.LockTarget())
+		return nullptr;
+	BLooper* looper = nullptr;
+	messenger.Target(&looper);
+	return static_cast<FileDocumentWindow*>(looper);
+}
+
+} // namespace
+
+// What a close prompt's thread gets: a messenger made while the window was
+// locked (so the thread never touches a window that may already be gone) and
+// a copy of the leaf, since the window may rename its document meanwhile.
+struct FileDocumentWindow::SavePrompt {
+	BMessenger window;
+	std::string leaf;
+};
+
+FileDocumentWindow::FileDocumentWindow(BRect frame, const char* documentName,
+	window_type type, uint32 flags, uint32 workspace)
+	:
+	BWindow(frame, ::LeafName(documentName), type, flags, workspace),
+	fQuitAfterSave(false),
+	fModified(false)
+{
+	if (DocumentApp* app = RunningDocumentApp())
+		app->AddDocumentWindow();
+	fDocumentName = CopyString(documentName);
+}
+
+FileDocumentWindow::~FileDocumentWindow()
+{
+	fSavePanel.reset();
+	fDocumentName.reset();
+	if (DocumentApp* app = RunningDocumentApp())
+		app->RemoveDocumentWindow();
+}
+
+bool
+FileDocumentWindow::SaveDocument()
+{
+	return true;
+}
+
+BFilePanel*
+FileDocumentWindow::CreateSavePanel(BMessenger* target, entry_ref* startDirectory)
+{
+	return new BFilePanel(B_SAVE_PANEL, target, startDirectory, 0, false, nullptr, nullptr,
+		false, true);
+}
+
+void
+FileDocumentWindow::SetDocumentName(const char* name)
+{
+	// Copy before letting go of the old name, so a name pointing into the
+	// current one stays safe.
+	fDocumentName = CopyString(name);
+	SetTitle(LeafName());
+}
+
+const char*
+FileDocumentWindow::LeafName(const char* path) const
+{
+	return ::LeafName(path != nullptr ? path : fDocumentName.get());
+}
+
+bool
+FileDocumentWindow::IsUntitled() const
+{
+	return strncmp(fDocumentName.get(), "Untitled", 8) == 0;
+}
+
+void
+FileDocumentWindow::SetQuitAfterSave()
+{
+	fQuitAfterSave = true;
+}
+
+void
+FileDocumentWindow::MessageReceived(BMessage* message)
+{
+	switch (message->what) {
+		case kMsgSaveAs:
+			if (!fSavePanel)
+				PrepareSavePanel();
+			if (fSavePanel)
+				fSavePanel->Show();
+			break;
+
+		case B_SAVE_REQUESTED:
+			if (HandleSaveRequest(message) && fQuitAfterSave) {
+				DocumentApp* app = RunningDocumentApp();
+				if (app != nullptr && app->IsQuitting())
+					be_app->PostMessage(B_QUIT_REQUESTED);
+				Quit();
+			}
+			break;
+
+		case B_CANCEL:
+			fQuitAfterSave = false;
+			break;
+
+		default:
+			BWindow::MessageReceived(message);
+	}
+}
+
+bool
+FileDocumentWindow::HandleSaveRequest(BMessage* message)
+{
+	entry_ref directoryRef;
+	if (message->FindRef("directory", &directoryRef) != B_OK) {
+		// A bare request: write under the current name, unless there is none yet.
+		if (!IsUntitled())
+			return SaveDocument();
+		if (!fSavePanel)
+			PrepareSavePanel();
+		if (fSavePanel)
+			fSavePanel->Show();
+		return false;
+	}
+
+	BEntry directory(&directoryRef, false);
+	BPath path;
+	if (directory.GetPath(&path) != B_OK)
+		return false;
+	const char* name = nullptr;
+	if (message->FindString("name", &name) != B_OK)
+		return false;
+	// A name that cannot be joined to the directory would leave the document
+	// without a usable name: the request fails and nothing changes.
+	if (path.Append(name) != B_OK)
+		return false;
+
+	std::unique_ptr<char[]> previousName = CopyString(fDocumentName.get());
+	SetDocumentName(path.Path());
+	bool saved = SaveDocument();
+	if (!saved)
+		SetDocumentName(previousName.get());
+	return saved;
+}
+
+void
+FileDocumentWindow::PrepareSavePanel()
+{
+	entry_ref startRef;
+	entry_ref* startDirectory = nullptr;
+	if (!IsUntitled()) {
+		BEntry document(fDocumentName.get(), false);
+		BEntry parent;
+		if (document.GetParent(&parent) == B_OK && parent.InitCheck() == B_OK
+			&& parent.GetRef(&startRef) == B_OK) {
+			startDirectory = &startRef;
+		}
+	}
+
+	status_t status = B_ERROR;
+	BMessenger target(nullptr, this, &status);
+	if (status != B_OK) {
+		fprintf(stderr, "FileDocumentWindow failed to create a valid BMessenger for itself\n");
+		return;
+	}
+
+	fSavePanel.reset(CreateSavePanel(&target, startDirectory));
+	if (fSavePanel)
+		fSavePanel->SetSaveText(LeafName());
+}
+
+bool
+FileDocumentWindow::QuitRequested()
+{
+	if (!fModified)
+		return true;
+
+	auto* prompt = new SavePrompt{BMessenger(nullptr, this), LeafName()};
+	thread_id thread = spawn_thread(SavePromptThread, "SavePromptThread", B_NORMAL_PRIORITY,
+		prompt);
+	if (thread < 0)
+		delete prompt;
+	else
+		resume_thread(thread);
+	return false;
+}
+
+int32
+FileDocumentWindow::SavePromptThread(void* data)
+{
+	std::unique_ptr<SavePrompt> prompt(static_cast<SavePrompt*>(data));
+	std::string text = "Save changes to the document \"" + prompt->leaf + "\"?";
+
+	BAlert* alert = new BAlert(nullptr, text.c_str(), "Don't save", "Cancel", "Save",
+		B_WIDTH_AS_USUAL, B_INFO_ALERT);
+	int32 answer = alert->Go();
+
+	switch (answer) {
+		case 0:
+			// "Don't save": close the window without saving. The application is
+			// asked to quit as well only when its quit is what closed the window;
+			// closing one window must not take the others with it.
+			if (FileDocumentWindow* window = LockWindow(prompt->window)) {
+				DocumentApp* app = RunningDocumentApp();
+				bool applicationQuitting = app != nullptr && app->IsQuitting();
+				window->Quit();
+				if (applicationQuitting)
+					be_app->PostMessage(B_QUIT_REQUESTED);
+			}
+			break;
+		case 1:
+			if (DocumentApp* app = RunningDocumentApp())
+				app->CancelQuit();
+			break;
+		case 2:
+			if (FileDocumentWindow* window = LockWindow(prompt->window)) {
+				window->SetQuitAfterSave();
+				window->PostMessage(B_SAVE_REQUESTED);
+				window->Unlock();
+			}
+			break;
+		default:
+			break;
+	}
+	return 0;
+}

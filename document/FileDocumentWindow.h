@@ -1,0 +1,69 @@
+#pragma once
+
+// A window whose document is stored in one file. It owns the document's name
+// (a path once the document is bound to a file, otherwise a name beginning
+// with "Untitled"), keeps the window title equal to that name's leaf, counts
+// itself in the application's DocumentApp for exactly as long as it exists,
+// and carries the save machinery: Save As shows a save panel aimed at the
+// window, a save request binds the document to a file and calls SaveDocument,
+// and closing a modified document asks the user from a thread of its own.
+//
+// Unless said otherwise, every operation runs on the window's own thread with
+// the window locked.
+
+#include <Entry.h>
+#include <FilePanel.h>
+#include <Messenger.h>
+#include <Window.h>
+
+#include <memory>
+
+class FileDocumentWindow : public BWindow {
+public:
+	// Runs on the creating thread; leaves the window hidden.
+	FileDocumentWindow(BRect frame, const char* documentName, window_type type, uint32 flags,
+		uint32 workspace = B_CURRENT_WORKSPACE);
+	~FileDocumentWindow() override;
+
+	void MessageReceived(BMessage* message) override;
+	// Runs with the window locked, on whichever thread asks the window to close.
+	bool QuitRequested() override;
+
+	// Writes the document into the file named by DocumentName(); true on
+	// success. The base writes nothing.
+	virtual bool SaveDocument();
+	// Makes (does not show) a save panel aimed at `target`, opening in
+	// `startDirectory` (null: the platform's default). The caller owns it.
+	virtual BFilePanel* CreateSavePanel(BMessenger* target, entry_ref* startDirectory);
+	// Takes a copy of `name` as the document name and its leaf as the title.
+	virtual void SetDocumentName(const char* name);
+
+	// Valid until the next SetDocumentName or the window's destruction.
+	const char* DocumentName() const { return fDocumentName.get(); }
+	// A pointer into `path` (the document name when null) at its leaf.
+	const char* LeafName(const char* path = nullptr) const;
+	// True when the document was never saved: its name begins with "Untitled".
+	bool IsUntitled() const;
+
+	// Called by the close prompt's thread while it holds the window's lock.
+	void SetQuitAfterSave();
+
+	bool IsModified() const { return fModified; }
+
+protected:
+	// For derived windows whose documents can change: a modified document
+	// asks before it closes.
+	void SetModified(bool modified) { fModified = modified; }
+
+	bool HandleSaveRequest(BMessage* message);
+	void PrepareSavePanel();
+
+private:
+	struct SavePrompt;
+	static int32 SavePromptThread(void* data);
+
+	std::unique_ptr<BFilePanel> fSavePanel;
+	std::unique_ptr<char[]> fDocumentName;
+	bool fQuitAfterSave;
+	bool fModified;
+};

@@ -1,0 +1,13 @@
+#pragma once
+
+// Converting a whole bitmap into another colour space by the bitmap's own
+// data conversion (SetBits), as the image view, the "B_RGB32" command and the
+// command-line exporter all do, so the three give the same bytes.
+
+#include <Bitmap.h>
+
+#include <memory>
+
+// A new bitmap of `source`'s bounds in `space`, every pixel converted from
+// `source`; null when the new bitmap cannot be made (no memory, no bits).
+std::unique_ptr<BBitmap> ConvertedBitmap(const BBitmap& source, color_space space);

@@ -1,0 +1,167 @@
+#include "BitmapImageWindow.h"
+
+#include "AImageView.h"
+#include "BitmapConversion.h"
+#include "BitmapSourceExport.h"
+
+#include <AppDefs.h>
+#include <Application.h>
+#include <Menu.h>
+#include <MenuBar.h>
+#include <MenuItem.h>
+#include <TranslationUtils.h>
+
+#include <string>
+
+namespace {
+
+constexpr uint32 kMsgOpen = 'Open';
+constexpr uint32 kMsgSaveAs = 'fdSA';
+constexpr uint32 kMsgCmap8 = 'CoM8';
+constexpr uint32 kMsgRgb32 = 'Co32';
+
+} // namespace
+
+BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path)
+	:
+	FileDocumentWindow(frame, path, B_TITLED_WINDOW, B_WILL_ACCEPT_FIRST_CLICK,
+		B_CURRENT_WORKSPACE),
+	fImageView(nullptr),
+	fCmap8Item(nullptr),
+	fRgb32Item(nullptr)
+{
+	BMenuBar* menuBar = BuildMenuBar();
+	AddChild(menuBar);
+
+	// The image view fills the window below the menu bar, which sized itself
+	// to its items when it was added.
+	BRect viewFrame = Bounds();
+	viewFrame.top = menuBar->Frame().bottom + 1.0f;
+	fImageView = new AImageView(viewFrame);
+
+	fImageView->SetBitmap(BTranslationUtils::GetBitmapFile(path, nullptr));
+	MarkColorSpace();
+	AddChild(fImageView);
+
+	std::string documentName = std::string(path) + ".h";
+	SetDocumentName(documentName.c_str());
+
+	Show();
+}
+
+BitmapImageWindow::~BitmapImageWindow() = default;
+
+BMenuBar*
+BitmapImageWindow::BuildMenuBar()
+{
+	auto* menuBar = new BMenuBar(BRect(0, 0, 0, 0), "Menu", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP,
+		B_ITEMS_IN_ROW, true);
+	auto* fileMenu = new BMenu("File", B_ITEMS_IN_COLUMN);
+
+	auto* openItem = new BMenuItem("Open\xE2\x80\xA6", new BMessage(kMsgOpen), 'O', 0);
+	openItem->SetTarget(be_app);
+	fileMenu->AddItem(openItem);
+	fileMenu->AddSeparatorItem();
+	fileMenu->AddItem(
+		new BMenuItem("Save as source code\xE2\x80\xA6", new BMessage(kMsgSaveAs), 0, 0));
+	fileMenu->AddSeparatorItem();
+
+	auto* colorSpaceMenu = new BMenu("Color space", B_ITEMS_IN_COLUMN);
+	fCmap8Item = new BMenuItem("B_CMAP8", new BMessage(kMsgCmap8), 0, 0);
+	fRgb32Item = new BMenuItem("B_RGB32", new BMessage(kMsgRgb32), 0, 0);
+	colorSpaceMenu->AddItem(fCmap8Item);
+	colorSpaceMenu->AddItem(fRgb32Item);
+	fileMenu->AddItem(new BMenuItem(colorSpaceMenu, nullptr));
+	fileMenu->AddSeparatorItem();
+
+	fileMenu->AddItem(new BMenuItem("Close", new BMessage(B_QUIT_REQUESTED), 'W', 0));
+	auto* quitItem = new BMenuItem("Quit", new BMessage(B_QUIT_REQUESTED), 'Q', 0);
+	quitItem->SetTarget(be_app);
+	fileMenu->AddItem(quitItem);
+
+	menuBar->AddItem(fileMenu);
+	return menuBar;
+}
+
+void
+BitmapImageWindow::MessageReceived(BMessage* message)
+{
+	switch (message->what) {
+		case kMsgCmap8:
+			SwitchToCmap8();
+			break;
+		case kMsgRgb32:
+			SwitchToRgb32();
+			break;
+		default:
+			FileDocumentWindow::MessageReceived(message);
+	}
+}
+
+bool
+BitmapImageWindow::SaveDocument()
+{
+	return ExportBitmapSource(fImageView->Bitmap(), DocumentName());
+}
+
+const BBitmap*
+BitmapImageWindow::Image() const
+{
+	return fImageView->Bitmap();
+}
+
+// To B_CMAP8 through the platform's drawing: the image is drawn unscaled into
+// an 8-bit offscreen bitmap, whose pixels are then copied into a plain one.
+void
+BitmapImageWindow::SwitchToCmap8()
+{
+	BBitmap* current = fImageView->Bitmap();
+	if (current == nullptr || current->ColorSpace() == B_CMAP8)
+		return;
+
+	BRect bounds = current->Bounds();
+	auto offscreen = std::make_unique<BBitmap>(bounds, B_CMAP8, true, false);
+	auto result = std::make_unique<BBitmap>(bounds, B_CMAP8, false, false);
+	if (!offscreen->IsValid() || !result->IsValid())
+		return;
+
+	BView* drawing = new BView(bounds, nullptr, B_FOLLOW_ALL, 0);
+	offscreen->AddChild(drawing);
+	if (drawing->Window()->Lock()) {
+		drawing->DrawBitmap(current, bounds);
+		drawing->Window()->Unlock();
+	}
+	result->SetBits(offscreen->Bits(), offscreen->BitsLength(), 0, B_CMAP8);
+	offscreen.reset();
+
+	fImageView->SetBitmap(result.release());
+	fCmap8Item->SetMarked(true);
+	fRgb32Item->SetMarked(false);
+}
+
+// To B_RGB32 through the bitmap's own data conversion.
+void
+BitmapImageWindow::SwitchToRgb32()
+{
+	BBitmap* current = fImageView->Bitmap();
+	if (current == nullptr || current->ColorSpace() == B_RGB32)
+		return;
+
+	std::unique_ptr<BBitmap> result = ConvertedBitmap(*current, B_RGB32);
+	if (!result)
+		return;
+	fImageView->SetBitmap(result.release());
+	fCmap8Item->SetMarked(false);
+	fRgb32Item->SetMarked(true);
+}
+
+// Exactly one item is marked: "B_CMAP8" for a B_CMAP8 image, "B_RGB32"
+// otherwise (also for a window whose file gave no image).
+void
+BitmapImageWindow::MarkColorSpace()
+{
+	bool cmap8 = fImageView->Bitmap() != nullptr
+		&& fImageView->Bitmap()->ColorSpace() == B_CMAP8;
+	fCmap8Item->SetMarked(cmap8);
+	fRgb32Item->SetMarked(!cmap8);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+// The program's document window: one per image. Its document is the source
+// file the image is exported to, named after the image path with ".h"
+// appended. It shows the image below a "File" menu, switches the image
+// between B_CMAP8 and B_RGB32, and saves itself as C++ source.
+
+#include "document/FileDocumentWindow.h"
+
+class AImageView;
+class BMenuBar;
+class BMenuItem;
+
+class BitmapImageWindow : public FileDocumentWindow {
+public:
+	// Runs on the application's thread: loads the image, builds the window
+	// and shows it. A file that gives no image still gets its window.
+	BitmapImageWindow(BRect frame, const char* path);
+	~BitmapImageWindow() override;
+
+	void MessageReceived(BMessage* message) override;
+	// The source-code export of the image into DocumentName().
+	bool SaveDocument() override;
+
+	// The image the window holds; null when its file gave none.
+	const BBitmap* Image() const;
+
+private:
+	BMenuBar* BuildMenuBar();
+	void SwitchToCmap8();
+	void SwitchToRgb32();
+	void MarkColorSpace();
+
+	AImageView* fImageView;
+	BMenuItem* fCmap8Item;
+	BMenuItem* fRgb32Item;
+};
