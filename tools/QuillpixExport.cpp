@@ -5,6 +5,7 @@
 
 #include "ExportOptions.h"
 #include "document/LeafName.h"
+#include "image/BitmapConversion.h"
 #include "image/BitmapSourceExport.h"
 
 #include <Bitmap.h>
@@ -18,18 +19,6 @@ namespace {
 
 const char* const kProgram = "quillpix-export";
 
-// A new bitmap of `bitmap`'s bounds in `space`, converted by SetBits; null
-// when it cannot be made.
-std::unique_ptr<BBitmap>
-Converted(const BBitmap& bitmap, color_space space)
-{
-	auto converted = std::make_unique<BBitmap>(bitmap.Bounds(), space);
-	if (!converted->IsValid())
-		return nullptr;
-	converted->SetBits(bitmap.Bits(), bitmap.BitsLength(), 0, bitmap.ColorSpace());
-	return converted;
-}
-
 // Replaces `bitmap` by its conversion into `space` unless it is in it
 // already; false when the new bitmap cannot be made.
 bool
@@ -37,7 +26,7 @@ ConvertTo(std::unique_ptr<BBitmap>& bitmap, color_space space)
 {
 	if (bitmap->ColorSpace() == space)
 		return true;
-	bitmap = Converted(*bitmap, space);
+	bitmap = ConvertedBitmap(*bitmap, space);
 	return bitmap != nullptr;
 }
 

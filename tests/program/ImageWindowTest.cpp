@@ -1,0 +1,292 @@
+// An image window as a person uses it: its menu, the colour-space
+// commands, saving as source, what it draws, and closing and quitting.
+
+#include "ProgramFixture.h"
+
+#include <TranslationUtils.h>
+
+#include <sys/wait.h>
+#include <sys/xattr.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using testing_support::ProgramFixture;
+
+using ImageWindowTest = ProgramFixture;
+
+const std::vector<std::string> kCmap8Path = {"File", "Color space", "B_CMAP8"};
+const std::vector<std::string> kRgb32Path = {"File", "Color space", "B_RGB32"};
+const char* const kSaveLabel = "Save as source code\xE2\x80\xA6";
+
+bool
+IsMarked(HeadlessServer& server, int32 window, const std::vector<std::string>& path)
+{
+	std::optional<MenuItemState> item = server.MenuItem(window, path);
+	return item && item->marked;
+}
+
+std::string
+Contents(const std::string& path)
+{
+	std::ifstream file(path, std::ios::binary);
+	std::ostringstream text;
+	text << file.rdbuf();
+	return text.str();
+}
+
+std::string
+MimeType(const std::string& path)
+{
+	char type[256];
+	ssize_t length = getxattr(path.c_str(), "user.mime_type", type, sizeof(type));
+	return length < 0 ? std::string("(none)") : std::string(type, size_t(length));
+}
+
+TEST_F(ImageWindowTest, FileMenuReadsAsListed)
+{
+	Launch({CopyImage("colour.png", "pic.png")});
+	std::vector<int32> windows = VisibleWindows(1);
+	ASSERT_EQ(windows.size(), 1u);
+
+	MenuBarState bar = fServer->Menu(windows[0]);
+	ASSERT_EQ(bar.items.size(), 1u);
+	EXPECT_EQ(bar.items[0].label, "File");
+	ASSERT_TRUE(bar.items[0].hasSubmenu);
+
+	struct Expected {
+		const char* label; // null: a separator
+		char shortcut;
+		uint32 command;
+	};
+	const Expected file[] = {
+		{"Open\xE2\x80\xA6", 'O', 'Open'},
+		{nullptr, 0, 0},
+		{kSaveLabel, 0, 'fdSA'},
+		{nullptr, 0, 0},
+		{"Color space", 0, 0},
+		{nullptr, 0, 0},
+		{"Close", 'W', B_QUIT_REQUESTED},
+		{"Quit", 'Q', B_QUIT_REQUESTED},
+	};
+	const std::vector<MenuItemState>& items = bar.items[0].items;
+	ASSERT_EQ(items.size(), std::size(file));
+	for (size_t index = 0; index < items.size(); index++) {
+		SCOPED_TRACE(index);
+		EXPECT_EQ(items[index].separator, file[index].label == nullptr);
+		if (file[index].label != nullptr) {
+			EXPECT_EQ(items[index].label, file[index].label);
+		}
+		EXPECT_EQ(items[index].shortcut, file[index].shortcut);
+		EXPECT_EQ(items[index].modifiers, 0u);
+		EXPECT_EQ(items[index].command, file[index].command);
+		EXPECT_EQ(items[index].enabled, file[index].label != nullptr);
+		EXPECT_EQ(items[index].hasSubmenu, index == 4);
+	}
+	const std::vector<MenuItemState>& spaces = items[4].items;
+	ASSERT_EQ(spaces.size(), 2u);
+	EXPECT_EQ(spaces[0].label, "B_CMAP8");
+	EXPECT_EQ(spaces[0].command, uint32('CoM8'));
+	EXPECT_EQ(spaces[1].label, "B_RGB32");
+	EXPECT_EQ(spaces[1].command, uint32('Co32'));
+}
+
+TEST_F(ImageWindowTest, TheMarkNamesTheColourSpaceTheImageArrivedIn)
+{
+	Launch({CopyImage("palette-system.png", "indexed.png"), CopyImage("colour.png", "rgb.png"),
+		CopyImage("grey.png", "grey.png")});
+	std::vector<int32> windows = VisibleWindows(3);
+	ASSERT_EQ(windows.size(), 3u);
+
+	struct Row {
+		int32 window;
+		color_space space;
+	};
+	// A grey image arrives in B_GRAY8 and is held as B_RGB32.
+	for (Row row : {Row{windows[0], B_CMAP8}, Row{windows[1], B_RGB32},
+			Row{windows[2], B_RGB32}}) {
+		SCOPED_TRACE(fServer->Title(row.window));
+		EXPECT_EQ(IsMarked(*fServer, row.window, kCmap8Path), row.space == B_CMAP8);
+		EXPECT_EQ(IsMarked(*fServer, row.window, kRgb32Path), row.space == B_RGB32);
+		color_space held = B_NO_COLOR_SPACE;
+		ASSERT_TRUE(WithImageWindow(fServer->Title(row.window).c_str(),
+			[&](BitmapImageWindow& window) { held = window.Image()->ColorSpace(); }));
+		EXPECT_EQ(held, row.space);
+	}
+}
+
+TEST_F(ImageWindowTest, SwitchingRedrawsMovesTheMarkAndRepacksTheBits)
+{
+	Launch({CopyImage("colour.png", "pic.png")}); // 10 by 7
+	std::vector<int32> windows = VisibleWindows(1);
+	ASSERT_EQ(windows.size(), 1u);
+	int32 id = windows[0];
+	auto bitsLength = [&] {
+		int32 length = -1;
+		WithImageWindow("pic.png.h",
+			[&](BitmapImageWindow& window) { length = window.Image()->BitsLength(); });
+		return length;
+	};
+	auto modified = [&] {
+		bool modified = true;
+		WithImageWindow("pic.png.h",
+			[&](BitmapImageWindow& window) { modified = window.IsModified(); });
+		return modified;
+	};
+	EXPECT_EQ(bitsLength(), 10 * 4 * 7);
+
+	int32 updates = fServer->Window(id)->pixelUpdates;
+	ASSERT_EQ(fServer->PickMenuItem(id, kCmap8Path), B_OK);
+	ASSERT_TRUE(Eventually([&] {
+		return IsMarked(*fServer, id, kCmap8Path) && !IsMarked(*fServer, id, kRgb32Path);
+	}));
+	// Rows of 8-bit pixels are padded to a multiple of four bytes.
+	EXPECT_EQ(bitsLength(), 12 * 7);
+	EXPECT_TRUE(Eventually([&] { return fServer->Window(id)->pixelUpdates > updates; }));
+	EXPECT_FALSE(modified());
+
+	// Asking again for the space it is in changes nothing.
+	ASSERT_EQ(fServer->PickMenuItem(id, kCmap8Path), B_OK);
+	ASSERT_EQ(fServer->PickMenuItem(id, kRgb32Path), B_OK);
+	ASSERT_TRUE(Eventually([&] {
+		return IsMarked(*fServer, id, kRgb32Path) && !IsMarked(*fServer, id, kCmap8Path);
+	}));
+	EXPECT_EQ(bitsLength(), 10 * 4 * 7);
+	EXPECT_FALSE(modified());
+}
+
+// Saving from the window writes exactly what the command-line exporter
+// writes for the same image, colour space and name.
+TEST_F(ImageWindowTest, SavedSourceIsByteIdenticalToTheExporters)
+{
+	struct Row {
+		const char* fixture;
+		bool switchToCmap8;
+		const char* colorSpace;
+	};
+	const Row rows[] = {
+		{"colour.png", false, "rgb32"},
+		{"colour.png", true, "cmap8"},
+		{"alpha.png", true, "cmap8"},
+		{"palette-system.png", false, "cmap8"},
+	};
+	std::vector<std::string> images;
+	for (size_t index = 0; index < std::size(rows); index++)
+		images.push_back(CopyImage(rows[index].fixture, "image" + std::to_string(index) + ".png"));
+	Launch(images);
+	std::vector<int32> windows = VisibleWindows(std::size(rows));
+	ASSERT_EQ(windows.size(), std::size(rows));
+	std::filesystem::create_directory(fDirectory + "/saved");
+	std::filesystem::create_directory(fDirectory + "/expected");
+
+	for (size_t index = 0; index < std::size(rows); index++) {
+		SCOPED_TRACE(rows[index].fixture);
+		int32 id = windows[index];
+		if (rows[index].switchToCmap8) {
+			ASSERT_EQ(fServer->PickMenuItem(id, kCmap8Path), B_OK);
+			ASSERT_TRUE(Eventually([&] { return IsMarked(*fServer, id, kCmap8Path); }));
+		}
+		ASSERT_EQ(fServer->PickMenuItem(id, {"File", kSaveLabel}), B_OK);
+		int32 panel = -1;
+		ASSERT_TRUE(Eventually([&] {
+			// The panel of the last save has hidden itself when it was done.
+			for (const HeadlessServer::PanelState& state : fServer->Panels()) {
+				if (state.mode == B_SAVE_PANEL)
+					panel = state.id;
+			}
+			return panel >= 0;
+		}));
+		// The panel proposes the document's name.
+		EXPECT_EQ(fServer->Panel(panel)->saveText, fServer->Title(id));
+
+		std::string name = "icon" + std::to_string(index) + ".h";
+		entry_ref directory;
+		ASSERT_EQ(BEntry((fDirectory + "/saved").c_str()).GetRef(&directory), B_OK);
+		ASSERT_EQ(fServer->ConfirmSavePanel(panel, directory, name.c_str()), B_OK);
+		std::string saved = fDirectory + "/saved/" + name;
+		// The title follows the new name as the save begins; the window's
+		// lock is ours again once the save is over.
+		ASSERT_TRUE(Eventually([&] { return fServer->Title(id) == name; }));
+		ASSERT_TRUE(WithImageWindow(name.c_str(), [](BitmapImageWindow&) {}));
+		ASSERT_TRUE(std::filesystem::exists(saved));
+
+		std::string expected = fDirectory + "/expected/" + name;
+		std::string command = std::string(QUILLPIX_BINARY_DIR) + "/tools/quillpix-export"
+			+ " --color-space " + rows[index].colorSpace + " -o '" + expected + "' '"
+			+ images[index] + "'";
+		ASSERT_EQ(std::system(command.c_str()), 0) << command;
+		EXPECT_EQ(Contents(saved), Contents(expected));
+		EXPECT_NE(Contents(saved).find("PrefilledBitmap"), std::string::npos);
+		EXPECT_EQ(MimeType(saved), MimeType(expected));
+	}
+}
+
+TEST_F(ImageWindowTest, TheImageIsDrawnAtTheMarginBelowTheMenuBarOnWhite)
+{
+	std::string image = CopyImage("colour.png", "pic.png");
+	Launch({image});
+	std::vector<int32> windows = VisibleWindows(1);
+	ASSERT_EQ(windows.size(), 1u);
+	int32 id = windows[0];
+	ASSERT_TRUE(Eventually([&] { return fServer->Window(id)->pixelUpdates > 0; }));
+
+	std::unique_ptr<BBitmap> source(BTranslationUtils::GetBitmapFile(image.c_str()));
+	ASSERT_TRUE(source);
+	float menuBottom = fServer->Menu(id).frame.bottom;
+	EXPECT_EQ(menuBottom, 19.0f);
+	const int32 left = 16;
+	const int32 top = int32(menuBottom) + 1 + 16;
+	const int32 width = source->Bounds().IntegerWidth() + 1;
+	const int32 height = source->Bounds().IntegerHeight() + 1;
+
+	auto same = [](rgb_color a, rgb_color b) {
+		return a.red == b.red && a.green == b.green && a.blue == b.blue;
+	};
+	const rgb_color white = {255, 255, 255, 255};
+	auto sourcePixel = [&](int32 x, int32 y) {
+		const uint8* pixel = static_cast<const uint8*>(source->Bits())
+			+ y * source->BytesPerRow() + x * 4;
+		return rgb_color{pixel[2], pixel[1], pixel[0], 255};
+	};
+	// The first drawing may still be on its way.
+	ASSERT_TRUE(Eventually([&] {
+		return same(fServer->ReadPixel(id, left + width - 1, top + height - 1),
+			sourcePixel(width - 1, height - 1));
+	}));
+	for (int32 y = 0; y < height; y++) {
+		for (int32 x = 0; x < width; x++) {
+			ASSERT_TRUE(same(fServer->ReadPixel(id, left + x, top + y), sourcePixel(x, y)))
+				<< "at " << x << ", " << y;
+		}
+	}
+	// White all around the image, down to the menu bar.
+	for (int32 x = 0; x < left + width + 4; x++) {
+		EXPECT_TRUE(same(fServer->ReadPixel(id, x, top - 1), white)) << x;
+		EXPECT_TRUE(same(fServer->ReadPixel(id, x, top + height), white)) << x;
+	}
+	for (int32 y = int32(menuBottom) + 1; y < top + height; y++) {
+		EXPECT_TRUE(same(fServer->ReadPixel(id, left - 1, y), white)) << y;
+		EXPECT_TRUE(same(fServer->ReadPixel(id, left + width, y), white)) << y;
+	}
+}
+
+TEST_F(ImageWindowTest, CloseShortcutClosesOneWindowAndQuitShortcutEndsTheProgram)
+{
+	Launch({CopyImage("colour.png", "a.png"), CopyImage("colour.png", "b.png"),
+		CopyImage("colour.png", "c.png")});
+	std::vector<int32> windows = VisibleWindows(3);
+	ASSERT_EQ(windows.size(), 3u);
+
+	ASSERT_EQ(fServer->PressShortcut(windows[1], 'W'), B_OK);
+	ASSERT_TRUE(Eventually([&] { return fServer->Windows().size() == 2; }));
+	EXPECT_EQ(fServer->FindWindow("b.png.h"), -1);
+	EXPECT_FALSE(fRunReturned);
+
+	ASSERT_EQ(fServer->PressShortcut(windows[2], 'Q'), B_OK);
+	ASSERT_TRUE(WaitForExit());
+	EXPECT_TRUE(fServer->Windows().empty());
+}
+
+} // namespace

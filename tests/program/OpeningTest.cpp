@@ -1,0 +1,177 @@
+// Opening images as a person does: from the command line, by dropping
+// files, through the Open panel and with the "NewD" command.
+
+#include "ProgramFixture.h"
+
+#include <Alert.h>
+#include <Entry.h>
+
+#include <unistd.h>
+
+namespace {
+
+using testing_support::ProgramFixture;
+
+using OpeningTest = ProgramFixture;
+
+const BRect kFirstFrame(30, 30, 430, 280);
+const BRect kSecondFrame(55, 55, 455, 305);
+const BRect kThirdFrame(80, 80, 480, 330);
+
+std::string
+DocumentNameOf(ProgramFixture& fixture, const char* title)
+{
+	std::string name = "(no window)";
+	fixture.WithImageWindow(title,
+		[&](BitmapImageWindow& window) { name = window.DocumentName(); });
+	return name;
+}
+
+TEST_F(OpeningTest, TwoArgumentsOpenTwoWindowsAtTheFirstFrames)
+{
+	CopyImage("colour.png", "pic.png");
+	std::string other = CopyImage("palette-system.png", "other.png");
+	ASSERT_EQ(chdir(fDirectory.c_str()), 0);
+
+	// The first path is relative: it reaches the window unchanged.
+	Launch({"pic.png", other});
+	std::vector<int32> windows = VisibleWindows(2);
+	ASSERT_EQ(windows.size(), 2u);
+
+	EXPECT_EQ(fServer->Title(windows[0]), "pic.png.h");
+	EXPECT_EQ(fServer->Frame(windows[0]), kFirstFrame);
+	EXPECT_EQ(fServer->Title(windows[1]), "other.png.h");
+	EXPECT_EQ(fServer->Frame(windows[1]), kSecondFrame);
+	EXPECT_EQ(DocumentNameOf(*this, "pic.png.h"), "pic.png.h");
+	EXPECT_EQ(DocumentNameOf(*this, "other.png.h"), other + ".h");
+
+	bool loaded = false;
+	WithImageWindow("pic.png.h",
+		[&](BitmapImageWindow& window) { loaded = window.Image() != nullptr; });
+	EXPECT_TRUE(loaded);
+	// Nothing was asked of the person: an alert here would have aborted.
+	EXPECT_TRUE(fServer->Alerts().empty());
+}
+
+TEST_F(OpeningTest, DroppedFilesSkipWhatCannotBeResolved)
+{
+	std::string first = CopyImage("colour.png", "first.png");
+	std::string second = CopyImage("colour.png", "second.png");
+	std::string third = CopyImage("grey.png", "third.png");
+	Launch({first});
+	ASSERT_EQ(VisibleWindows(1).size(), 1u);
+
+	std::vector<entry_ref> refs;
+	refs.emplace_back(fDirectory.c_str(), "second.png");
+	refs.emplace_back((fDirectory + "/no-such-folder").c_str(), "lost.png");
+	refs.emplace_back(fDirectory.c_str(), "third.png");
+	ASSERT_EQ(fServer->DropFiles(refs), B_OK);
+
+	std::vector<int32> windows = VisibleWindows(3);
+	ASSERT_EQ(windows.size(), 3u);
+	// The broken reference took no frame: the two others are consecutive.
+	EXPECT_EQ(fServer->Title(windows[1]), "second.png.h");
+	EXPECT_EQ(fServer->Frame(windows[1]), kSecondFrame);
+	EXPECT_EQ(fServer->Title(windows[2]), "third.png.h");
+	EXPECT_EQ(fServer->Frame(windows[2]), kThirdFrame);
+}
+
+TEST_F(OpeningTest, DroppedLinkOpensItsTargetUnderTheTargetsPath)
+{
+	std::string first = CopyImage("colour.png", "first.png");
+	std::string target = CopyImage("colour.png", "real.png");
+	ASSERT_EQ(symlink(target.c_str(), (fDirectory + "/link.png").c_str()), 0);
+	Launch({first});
+	ASSERT_EQ(VisibleWindows(1).size(), 1u);
+
+	ASSERT_EQ(fServer->DropFiles(std::vector<std::string>{fDirectory + "/link.png"}), B_OK);
+	std::vector<int32> windows = VisibleWindows(2);
+	ASSERT_EQ(windows.size(), 2u);
+	EXPECT_EQ(fServer->Title(windows[1]), "real.png.h");
+	char resolved[PATH_MAX];
+	ASSERT_NE(realpath(target.c_str(), resolved), nullptr);
+	EXPECT_EQ(DocumentNameOf(*this, "real.png.h"), std::string(resolved) + ".h");
+}
+
+TEST_F(OpeningTest, NothingToOpenShowsTheUsageOnceAndQuitsAfterOK)
+{
+	std::atomic<int> shown{0};
+	fServer->SetAlertHandler([&](const AlertInfo&) {
+		shown++;
+		return 0;
+	});
+	Launch({});
+	ASSERT_TRUE(WaitForExit());
+
+	EXPECT_EQ(shown.load(), 1);
+	std::vector<AlertInfo> alerts = fServer->Alerts();
+	ASSERT_EQ(alerts.size(), 1u);
+	EXPECT_EQ(alerts[0].text, "Usage: Drop an image onto the Quillpix application or pass the "
+		"image filename as an argument at the command line\n");
+	EXPECT_EQ(alerts[0].buttons, std::vector<std::string>{"OK"});
+	EXPECT_EQ(alerts[0].title, "");
+	EXPECT_EQ(alerts[0].type, B_INFO_ALERT);
+	EXPECT_EQ(alerts[0].width, B_WIDTH_AS_USUAL);
+	EXPECT_TRUE(fServer->Windows().empty());
+}
+
+TEST_F(OpeningTest, UntitledWindowsAreNumberedFromOneAndOpenHarmlessly)
+{
+	Launch({CopyImage("colour.png", "first.png")});
+	ASSERT_EQ(VisibleWindows(1).size(), 1u);
+
+	be_app_messenger.SendMessage('NewD');
+	be_app_messenger.SendMessage('NewD');
+	std::vector<int32> windows = VisibleWindows(3);
+	ASSERT_EQ(windows.size(), 3u);
+	EXPECT_EQ(fServer->Title(windows[1]), "Untitled 1.h");
+	EXPECT_EQ(fServer->Frame(windows[1]), kSecondFrame);
+	EXPECT_EQ(fServer->Title(windows[2]), "Untitled 2.h");
+
+	// A window without an image draws, switches and refuses to save
+	// without failing.
+	ASSERT_EQ(fServer->PickMenuItem(windows[1], {"File", "Color space", "B_CMAP8"}), B_OK);
+	ASSERT_EQ(fServer->PickMenuItem(windows[1], {"File", "Color space", "B_RGB32"}), B_OK);
+	bool saved = true;
+	ASSERT_TRUE(Eventually([&] {
+		return WithImageWindow("Untitled 1.h", [&](BitmapImageWindow& window) {
+			saved = window.SaveDocument();
+		});
+	}));
+	EXPECT_FALSE(saved);
+	EXPECT_FALSE(std::filesystem::exists("Untitled 1.h"));
+	EXPECT_TRUE(fServer->IsVisible(windows[1]));
+}
+
+TEST_F(OpeningTest, OpenShowsOnePanelWhoseChoicesOpenAWindowEach)
+{
+	Launch({CopyImage("colour.png", "first.png")});
+	std::vector<int32> windows = VisibleWindows(1);
+	ASSERT_EQ(windows.size(), 1u);
+	std::string second = CopyImage("colour.png", "second.png");
+	std::string third = CopyImage("grey.png", "third.png");
+
+	ASSERT_EQ(fServer->PressShortcut(windows[0], 'O'), B_OK);
+	ASSERT_TRUE(Eventually([&] { return fServer->Panels().size() == 1; }));
+	int32 panel = fServer->Panels()[0].id;
+	EXPECT_EQ(fServer->Panels()[0].mode, B_OPEN_PANEL);
+	EXPECT_TRUE(fServer->Panels()[0].allowMultipleSelection);
+
+	// Asking again shows the same panel, not a second one.
+	ASSERT_EQ(fServer->PickMenuItem(windows[0], {"File", "Open\xE2\x80\xA6"}), B_OK);
+	be_app_messenger.SendMessage('NewD');
+	ASSERT_EQ(VisibleWindows(2).size(), 2u);
+	ASSERT_EQ(fServer->Panels().size(), 1u);
+	EXPECT_EQ(fServer->Panels()[0].id, panel);
+
+	std::vector<entry_ref> chosen;
+	chosen.emplace_back(fDirectory.c_str(), "second.png");
+	chosen.emplace_back(fDirectory.c_str(), "third.png");
+	ASSERT_EQ(fServer->ConfirmOpenPanel(panel, chosen), B_OK);
+	windows = VisibleWindows(4);
+	ASSERT_EQ(windows.size(), 4u);
+	EXPECT_EQ(fServer->Title(windows[2]), "second.png.h");
+	EXPECT_EQ(fServer->Title(windows[3]), "third.png.h");
+}
+
+} // namespace
