@@ -11,7 +11,13 @@ DocumentApp::DocumentApp(const char* signature)
 {
 }
 
-DocumentApp::~DocumentApp() = default;
+// Windows left over (an application deleted without having run to its end)
+// uncount themselves here, while this part of the object still exists.
+DocumentApp::~DocumentApp()
+{
+	QuitAllWindows();
+	WaitForWindowThreads();
+}
 
 bool
 DocumentApp::QuitRequested()

@@ -29,14 +29,15 @@ public:
 	// A plain read, for the application's thread.
 	int32 CountDocumentWindows() const;
 
+	// Any thread; read by a window after a save that a close prompt asked for.
 	bool IsQuitting() const;
-	// Called from a close prompt's thread when the user cancels.
+	// Any thread; called when the person calls off closing a modified
+	// document (a close prompt's "Cancel", or its save panel closed unused).
 	void CancelQuit();
 
 private:
 	int32 fDocumentCount;
-	// Written by the application thread and by close prompts, read by windows.
-	// The flag is a plain bool in the original design; it is made atomic here
-	// so that those unsynchronised reads and writes are well defined.
+	// Written by the application thread and by close prompts, read by windows,
+	// none of them holding a common lock: hence atomic.
 	std::atomic<bool> fQuitting;
 };

@@ -134,6 +134,14 @@ FileDocumentWindow::MessageReceived(BMessage* message)
 			break;
 
 		case B_CANCEL:
+			// The panel that a close prompt's "Save" brought up was closed
+			// without a name: the close is off, and so is an application quit
+			// under way, as with the prompt's "Cancel". Otherwise a later
+			// close of this window alone would quit the application.
+			if (fQuitAfterSave) {
+				if (DocumentApp* app = RunningDocumentApp())
+					app->CancelQuit();
+			}
 			fQuitAfterSave = false;
 			break;
 

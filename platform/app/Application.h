@@ -73,6 +73,14 @@ public:
 	// process's command line. argc 0 goes back to the command line.
 	static void SetLaunchArguments(int argc, const char* const* argv);
 
+protected:
+	// Quits and deletes every window left, then joins their threads. The
+	// destructor does this too; an application whose windows call back into
+	// its derived part on their way out does it in its own destructor first,
+	// while that part still exists.
+	void QuitAllWindows();
+	void WaitForWindowThreads();
+
 private:
 	friend class BWindow;
 
@@ -82,8 +90,6 @@ private:
 	void AddWindow(BWindow* window);
 	void RemoveWindow(BWindow* window, thread_id windowThread);
 	void QueueLaunchMessages();
-	void QuitAllWindows();
-	void WaitForWindowThreads();
 
 	std::string fSignature;
 	status_t fInitStatus;

@@ -119,3 +119,54 @@ TEST(WindowStagger, ReadsTheScreenAnewOnEveryCall)
 	// The ninth frame on a 640 by 480 screen is cut there.
 	EXPECT_EQ(stagger.NextFrame(kScreen640), BRect(230, 230, 630, 471));
 }
+
+TEST(WindowStagger, ACutToExactlyTheMinimumStaysInTheColumn)
+{
+	// Cut at the right edge 1015 to a width of exactly 1.
+	WindowStagger narrow(BRect(989, 30, 1100, 100));
+	EXPECT_EQ(narrow.NextFrame(kScreen1024), BRect(989, 30, 1015, 100));
+	EXPECT_EQ(narrow.NextFrame(kScreen1024), BRect(1014, 55, 1015, 125));
+
+	// Cut at the bottom edge 759 to a height of exactly 1.
+	WindowStagger flat(BRect(30, 733, 100, 800));
+	EXPECT_EQ(flat.NextFrame(kScreen1024), BRect(30, 733, 100, 759));
+	EXPECT_EQ(flat.NextFrame(kScreen1024), BRect(55, 758, 125, 759));
+	// One more step leaves nothing: the next column, 50 to the right.
+	EXPECT_EQ(flat.NextFrame(kScreen1024), BRect(80, 733, 150, 800));
+}
+
+TEST(WindowStagger, AnEmptyStartCascadesAsOneByOneFrames)
+{
+	WindowStagger stagger(BRect(100, 100, 50, 50));
+	std::vector<BRect> frames = Frames(stagger, kScreen1024, 3);
+	EXPECT_EQ(frames[0], BRect(100, 100, 101, 101));
+	EXPECT_EQ(frames[1], BRect(125, 125, 126, 126));
+	EXPECT_EQ(frames[2], BRect(150, 150, 151, 151));
+}
+
+TEST(WindowStagger, TheWholeFirstColumnOn640By480)
+{
+	// Usable area (8, 8, 631, 471): bottom cuts from frame 9, right from 10.
+	WindowStagger stagger(kStart);
+	std::vector<BRect> frames = Frames(stagger, kScreen640, 18);
+	for (int n = 0; n < 8; n++)
+		EXPECT_EQ(frames[n], BRect(kStart).OffsetBy(25.0f * n, 25.0f * n)) << "frame " << n + 1;
+	EXPECT_EQ(frames[10], BRect(280, 280, 631, 471));
+	EXPECT_EQ(frames[17], BRect(455, 455, 631, 471));
+	// 480 to 471 leaves nothing of the nineteenth: a new column.
+	EXPECT_EQ(stagger.NextFrame(kScreen640), BRect(80, 30, 480, 280));
+}
+
+TEST(WindowStagger, StartsOverExactlyWhereTheNextColumnWouldLieOffTheScreen)
+{
+	WindowStagger stagger(kStart);
+	std::vector<BRect> frames = Frames(stagger, kScreen1024, 780);
+	// The last column on the screen opens at frame 389 with its full size.
+	EXPECT_EQ(frames[388], BRect(980, 30, 1380, 280));
+	EXPECT_EQ(frames[389], BRect(1005, 55, 1015, 305));
+	// Its successor would open at 1030, beyond 1015: frame 391 is the start.
+	EXPECT_EQ(frames[390], kStart);
+	// From there the cascade repeats itself frame for frame.
+	for (size_t i = 390; i < frames.size(); i++)
+		ASSERT_EQ(frames[i], frames[i - 390]) << "frame " << i + 1;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+// Runs an application's real loop on the test's thread while a "person"
+// acts on it from another thread, as the tests of the application framework
+// and the document windows need. A watchdog quits the loop, failing the
+// test, when it is still running after a generous bound.
+
+#include <Application.h>
+
+#include "app_kit/Waiting.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <thread>
+
+namespace testing_support {
+
+inline void
+RunWithPerson(BApplication& application, const std::function<void()>& person)
+{
+	Gate loopEnded;
+	std::thread watchdog([&] {
+		if (loopEnded.Wait())
+			return;
+		ADD_FAILURE() << "the application was still running at the watchdog";
+		application.Quit();
+	});
+	std::thread personThread(person);
+
+	application.Run();
+
+	loopEnded.Open();
+	personThread.join();
+	watchdog.join();
+}
+
+} // namespace testing_support

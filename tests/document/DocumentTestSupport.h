@@ -1,0 +1,330 @@
+#pragma once
+
+// Shared pieces of the document window tests: a document window that logs
+// its saves and can fail them, an application that makes such windows on its
+// own thread, a desk where the test answers close prompts one by one, and a
+// scratch directory.
+
+#include "app/DocumentApp.h"
+#include "document/FileDocumentWindow.h"
+
+#include <AppDefs.h>
+#include <Entry.h>
+#include <HeadlessServer.h>
+#include <Messenger.h>
+#include <OS.h>
+
+#include "app_kit/Waiting.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace testing_support {
+
+constexpr uint32 kMsgSaveAs = 'fdSA';
+constexpr uint32 kMsgPing = 'ping';
+constexpr uint32 kMsgMakeDocument = 'mkdc';
+
+inline bigtime_t
+WatchdogMicroseconds()
+{
+	return std::chrono::duration_cast<std::chrono::microseconds>(kWatchdog).count();
+}
+
+// A log of events from any thread that tests wait on, with a watchdog.
+class Journal {
+public:
+	void Add(const std::string& event)
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		fEvents.push_back(event);
+		fChanged.notify_all();
+	}
+
+	std::vector<std::string> Events() const
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		return fEvents;
+	}
+
+	size_t Count(const std::string& event) const
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		return std::count(fEvents.begin(), fEvents.end(), event);
+	}
+
+	// The events that start with `prefix`, in order.
+	std::vector<std::string> StartingWith(const std::string& prefix) const
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		std::vector<std::string> found;
+		for (const std::string& event : fEvents) {
+			if (event.rfind(prefix, 0) == 0)
+				found.push_back(event);
+		}
+		return found;
+	}
+
+	// True once `event` was logged at least `times` times; false at the
+	// watchdog.
+	bool WaitFor(const std::string& event, size_t times = 1) const
+	{
+		std::unique_lock<std::mutex> lock(fLock);
+		return fChanged.wait_for(lock, kWatchdog, [&] {
+			return size_t(std::count(fEvents.begin(), fEvents.end(), event)) >= times;
+		});
+	}
+
+private:
+	mutable std::mutex fLock;
+	mutable std::condition_variable fChanged;
+	std::vector<std::string> fEvents;
+};
+
+// Logs "save <name> titled <title>" for every save, checking that it runs on
+// the window's thread with the window locked; "handled <code>" after every
+// message; "panel built" for every save panel asked for; "deleted <title>".
+class TestDocumentWindow : public FileDocumentWindow {
+public:
+	TestDocumentWindow(const char* documentName, Journal& log, bool modified = false)
+		:
+		FileDocumentWindow(BRect(50, 50, 350, 250), documentName, B_TITLED_WINDOW, 0),
+		fLog(log)
+	{
+		SetModified(modified);
+	}
+
+	~TestDocumentWindow() override { fLog.Add(std::string("deleted ") + Title()); }
+
+	bool SaveDocument() override
+	{
+		std::string event = std::string("save ") + DocumentName() + " titled " + Title();
+		if (!IsLocked() || Thread() != find_thread(nullptr))
+			event += " off its thread";
+		fLog.Add(event);
+		return fSaveSucceeds;
+	}
+
+	BFilePanel* CreateSavePanel(BMessenger* target, entry_ref* startDirectory) override
+	{
+		fLog.Add("panel built");
+		if (fRefusePanel)
+			return nullptr;
+		return FileDocumentWindow::CreateSavePanel(target, startDirectory);
+	}
+
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what != kMsgPing)
+			FileDocumentWindow::MessageReceived(message);
+		fLog.Add("handled " + CodeText(message->what));
+	}
+
+	std::atomic<bool> fSaveSucceeds{true};
+	std::atomic<bool> fRefusePanel{false};
+
+private:
+	Journal& fLog;
+};
+
+// Locks the window behind `window` and runs `action` on it; false when the
+// window is gone.
+inline bool
+WithWindow(const BMessenger& window, const std::function<void(TestDocumentWindow*)>& action)
+{
+	if (!window.LockTarget())
+		return false;
+	BLooper* looper = nullptr;
+	window.Target(&looper);
+	action(static_cast<TestDocumentWindow*>(looper));
+	looper->Unlock();
+	return true;
+}
+
+// Quits the window behind `window` from the calling thread, as another
+// thread would; Quit ends the lock with the window. False when it is gone.
+inline bool
+QuitDocument(const BMessenger& window)
+{
+	if (!window.LockTarget())
+		return false;
+	BLooper* looper = nullptr;
+	window.Target(&looper);
+	looper->Quit();
+	return true;
+}
+
+inline std::string
+DocumentNameOf(const BMessenger& window)
+{
+	std::string name = "(gone)";
+	WithWindow(window, [&](TestDocumentWindow* document) { name = document->DocumentName(); });
+	return name;
+}
+
+// A DocumentApp that makes document windows on its own thread, as the real
+// application does, and logs each quit request it answers.
+class DocumentTestApp : public DocumentApp {
+public:
+	explicit DocumentTestApp(Journal& log)
+		:
+		DocumentApp("application/x-vnd.test-documents"),
+		fLog(log)
+	{
+	}
+
+	bool QuitRequested() override
+	{
+		bool answer = DocumentApp::QuitRequested();
+		fLog.Add(answer ? "application quits" : "application stays");
+		return answer;
+	}
+
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what == kMsgPing) {
+			fLog.Add("application pinged");
+			return;
+		}
+		if (message->what != kMsgMakeDocument) {
+			DocumentApp::MessageReceived(message);
+			return;
+		}
+		const char* name = message->GetString("name");
+		auto* window = new TestDocumentWindow(name, fLog, message->GetBool("modified"));
+		{
+			std::lock_guard<std::mutex> lock(fLock);
+			fDocuments[name] = BMessenger(nullptr, window);
+		}
+		window->Show();
+	}
+
+	// The window made under `name`, whatever it is called now.
+	BMessenger Document(const std::string& name) const
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		auto found = fDocuments.find(name);
+		return found != fDocuments.end() ? found->second : BMessenger();
+	}
+
+private:
+	Journal& fLog;
+	mutable std::mutex fLock;
+	std::map<std::string, BMessenger> fDocuments;
+};
+
+// Where close prompts wait for the test: each alert is recorded with the
+// thread that shows it and held until the test answers it.
+class AlertDesk {
+public:
+	struct Prompt {
+		AlertInfo alert;
+		thread_id thread = -1;
+		std::string threadName;
+		int32 priority = -1;
+	};
+
+	explicit AlertDesk(HeadlessServer* server) : fServer(server)
+	{
+		server->SetAlertHandler([this](const AlertInfo& alert) { return Take(alert); });
+	}
+
+	~AlertDesk() { fServer->SetAlertHandler(nullptr); }
+
+	bool WaitForPrompts(size_t count)
+	{
+		std::unique_lock<std::mutex> lock(fLock);
+		return fChanged.wait_for(lock, kWatchdog, [&] { return fPrompts.size() >= count; });
+	}
+
+	Prompt PromptAt(size_t index)
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		return index < fPrompts.size() ? fPrompts[index] : Prompt();
+	}
+
+	// Presses `button` on prompt `index` and waits until its thread has
+	// acted on the answer and ended.
+	void Answer(size_t index, int32 button)
+	{
+		thread_id thread;
+		{
+			std::lock_guard<std::mutex> lock(fLock);
+			ASSERT_LT(index, fPrompts.size());
+			fAnswers[index] = button;
+			thread = fPrompts[index].thread;
+			fChanged.notify_all();
+		}
+		wait_for_thread(thread, nullptr);
+	}
+
+private:
+	int32 Take(const AlertInfo& alert)
+	{
+		Prompt prompt;
+		prompt.alert = alert;
+		prompt.thread = find_thread(nullptr);
+		thread_info info;
+		if (get_thread_info(prompt.thread, &info) == B_OK) {
+			prompt.threadName = info.name;
+			prompt.priority = info.priority;
+		}
+		std::unique_lock<std::mutex> lock(fLock);
+		size_t index = fPrompts.size();
+		fPrompts.push_back(prompt);
+		fChanged.notify_all();
+		if (!fChanged.wait_for(lock, kWatchdog, [&] { return fAnswers.count(index) > 0; })) {
+			ADD_FAILURE() << "nobody answered the prompt \"" << alert.text << "\"";
+			return 1;
+		}
+		return fAnswers[index];
+	}
+
+	HeadlessServer* fServer;
+	std::mutex fLock;
+	std::condition_variable fChanged;
+	std::vector<Prompt> fPrompts;
+	std::map<size_t, int32> fAnswers;
+};
+
+// A scratch directory with a subdirectory "src", removed at the end.
+class ScratchDirectory {
+public:
+	ScratchDirectory()
+	{
+		char pattern[] = "/tmp/quillpix-document-XXXXXX";
+		const char* made = mkdtemp(pattern);
+		fPath = made != nullptr ? made : "";
+		std::filesystem::create_directory(fPath + "/src");
+	}
+
+	~ScratchDirectory()
+	{
+		std::error_code ignored;
+		std::filesystem::remove_all(fPath, ignored);
+	}
+
+	std::string Path(const std::string& relative = "") const
+	{
+		return relative.empty() ? fPath : fPath + "/" + relative;
+	}
+
+	entry_ref Ref(const std::string& relative = "") const
+	{
+		entry_ref ref;
+		BEntry(Path(relative).c_str()).GetRef(&ref);
+		return ref;
+	}
+
+private:
+	std::string fPath;
+};
+
+} // namespace testing_support

@@ -1,0 +1,201 @@
+// A document window's name and title, its save panel and its place in the
+// application's window count.
+
+#include "document/WindowFixture.h"
+
+#include <Application.h>
+
+#include <unistd.h>
+
+namespace {
+
+using namespace testing_support;
+
+class FileDocumentWindowTest : public DocumentWindowFixture {
+protected:
+	int32 OnlyPanelId()
+	{
+		std::vector<HeadlessServer::PanelState> panels = fServer->Panels();
+		EXPECT_EQ(panels.size(), 1u);
+		return panels.empty() ? -1 : panels[0].id;
+	}
+};
+
+TEST_F(FileDocumentWindowTest, TheTitleIsAlwaysTheLeafOfTheDocumentName)
+{
+	BMessenger window = Open("/boot/home/sunset.png");
+	EXPECT_EQ(fServer->Title(ServerId()), "sunset.png");
+
+	std::string name;
+	WithWindow(window, [&](TestDocumentWindow* document) {
+		document->SetDocumentName("/boot/home/sunset.png.h");
+		name = document->DocumentName();
+	});
+	EXPECT_EQ(name, "/boot/home/sunset.png.h");
+	EXPECT_EQ(fServer->Title(ServerId()), "sunset.png.h");
+
+	WithWindow(window, [&](TestDocumentWindow* document) {
+		document->SetDocumentName("/boot/home/images/");
+	});
+	EXPECT_EQ(fServer->Title(ServerId()), "images/");
+}
+
+TEST_F(FileDocumentWindowTest, UntitledMeansTheFirstEightCharactersReadUntitled)
+{
+	struct Row {
+		const char* name;
+		bool untitled;
+	};
+	const Row rows[] = {
+		{"Untitled 1", true},
+		{"Untitledness.h", true},
+		{"Untitled", true},
+		{"Untitle", false},
+		{"untitled 1", false},
+		{"/boot/home/Untitled 1", false},
+		{"", false},
+	};
+	for (const Row& row : rows) {
+		TestDocumentWindow window(row.name, fLog);
+		EXPECT_EQ(window.IsUntitled(), row.untitled) << row.name;
+		EXPECT_STREQ(window.Title(), row.name[0] == '/' ? "Untitled 1" : row.name);
+	}
+}
+
+TEST_F(FileDocumentWindowTest, SaveAsOnANamedDocumentOpensItsDirectoryAndProposesItsLeaf)
+{
+	std::string name = fScratch.Path("sunset.png.h");
+	BMessenger window = Open(name);
+	ASSERT_TRUE(Deliver(window, kMsgSaveAs));
+
+	std::vector<HeadlessServer::PanelState> panels = fServer->Panels();
+	ASSERT_EQ(panels.size(), 1u);
+	EXPECT_EQ(panels[0].mode, B_SAVE_PANEL);
+	EXPECT_EQ(panels[0].directory, fScratch.Ref());
+	EXPECT_EQ(panels[0].saveText, "sunset.png.h");
+	EXPECT_EQ(panels[0].target, window);
+	EXPECT_FALSE(panels[0].allowMultipleSelection);
+}
+
+TEST_F(FileDocumentWindowTest, SaveAsOnAnUntitledDocumentOpensTheDefaultDirectory)
+{
+	BMessenger window = Open("Untitled 2");
+	ASSERT_TRUE(Deliver(window, kMsgSaveAs));
+
+	char workingDirectory[PATH_MAX];
+	ASSERT_NE(getcwd(workingDirectory, sizeof(workingDirectory)), nullptr);
+	entry_ref defaultDirectory;
+	BEntry(workingDirectory).GetRef(&defaultDirectory);
+	std::vector<HeadlessServer::PanelState> panels = fServer->Panels();
+	ASSERT_EQ(panels.size(), 1u);
+	EXPECT_EQ(panels[0].directory, defaultDirectory);
+	EXPECT_EQ(panels[0].saveText, "Untitled 2");
+}
+
+TEST_F(FileDocumentWindowTest, ThePanelIsBuiltOnceAndKeepsItsFirstProposal)
+{
+	BMessenger window = Open(fScratch.Path("sunset.png.h"));
+	ASSERT_TRUE(Deliver(window, kMsgSaveAs));
+	int32 panel = OnlyPanelId();
+	ASSERT_EQ(fServer->ConfirmSavePanel(panel, fScratch.Ref("src"), "pic.h"), B_OK);
+	ASSERT_TRUE(fLog.WaitFor("handled SAVE"));
+	EXPECT_EQ(DocumentNameOf(window), fScratch.Path("src/pic.h"));
+	EXPECT_TRUE(fServer->Panels().empty()) << "the panel hides once it has answered";
+
+	ASSERT_TRUE(Deliver(window, kMsgSaveAs));
+	std::vector<HeadlessServer::PanelState> panels = fServer->Panels();
+	ASSERT_EQ(panels.size(), 1u);
+	EXPECT_EQ(panels[0].id, panel) << "the same panel again";
+	EXPECT_EQ(panels[0].saveText, "sunset.png.h");
+	EXPECT_EQ(panels[0].directory, fScratch.Ref());
+	EXPECT_EQ(fLog.Count("panel built"), 1u);
+}
+
+TEST_F(FileDocumentWindowTest, APanelThatCouldNotBeMadeIsAskedForAgain)
+{
+	BMessenger window = Open(fScratch.Path("sunset.png.h"));
+	WithWindow(window, [](TestDocumentWindow* document) { document->fRefusePanel = true; });
+	ASSERT_TRUE(Deliver(window, kMsgSaveAs));
+	EXPECT_TRUE(fServer->Panels().empty());
+
+	WithWindow(window, [](TestDocumentWindow* document) { document->fRefusePanel = false; });
+	ASSERT_TRUE(Deliver(window, kMsgSaveAs));
+	EXPECT_EQ(fServer->Panels().size(), 1u);
+	EXPECT_EQ(fLog.Count("panel built"), 2u);
+}
+
+TEST_F(FileDocumentWindowTest, CancellingThePanelReachesTheWindowAsCancel)
+{
+	BMessenger window = Open("Untitled 3");
+	ASSERT_TRUE(Deliver(window, kMsgSaveAs));
+	ASSERT_EQ(fServer->CancelPanel(OnlyPanelId()), B_OK);
+	ASSERT_TRUE(fLog.WaitFor("handled _CNC"));
+	EXPECT_TRUE(fServer->Panels().empty());
+	EXPECT_EQ(DocumentNameOf(window), "Untitled 3");
+}
+
+TEST_F(FileDocumentWindowTest, TheSavePanelGoesWithItsWindow)
+{
+	BMessenger window = Open(fScratch.Path("sunset.png.h"));
+	ASSERT_TRUE(Deliver(window, kMsgSaveAs));
+	ASSERT_EQ(fServer->Panels().size(), 1u);
+
+	fServer->ClickCloseBox(ServerId());
+	// The window leaves the server last, after its panel went.
+	ASSERT_TRUE(Eventually([&] { return fServer->Windows().empty(); }));
+	EXPECT_TRUE(fServer->Panels().empty());
+}
+
+TEST_F(FileDocumentWindowTest, AnUnmodifiedWindowClosesWithoutAPrompt)
+{
+	// No alert handler is installed: a prompt would abort the test.
+	Open(fScratch.Path("sunset.png.h"));
+	fServer->ClickCloseBox(ServerId());
+	ASSERT_TRUE(fLog.WaitFor("deleted sunset.png.h"));
+	EXPECT_TRUE(fServer->Alerts().empty());
+}
+
+// The base window has nothing to write: its save succeeds, which a pending
+// quit-after-save shows by closing the window, and no file appears.
+TEST_F(FileDocumentWindowTest, TheBaseSaveWritesNothingAndSucceeds)
+{
+	std::string name = fScratch.Path("never-written.h");
+	auto* window = new FileDocumentWindow(BRect(10, 10, 110, 110), name.c_str(),
+		B_TITLED_WINDOW, 0);
+	BMessenger messenger(nullptr, window);
+	window->Show();
+	ASSERT_TRUE(messenger.LockTarget());
+	window->SetQuitAfterSave();
+	window->Unlock();
+
+	messenger.SendMessage(B_SAVE_REQUESTED);
+	EXPECT_TRUE(Eventually([&] { return fServer->Windows().empty(); }));
+	EXPECT_FALSE(std::filesystem::exists(name));
+}
+
+TEST_F(FileDocumentWindowTest, ADocumentAppCountsTheWindowForItsWholeLife)
+{
+	const char* arguments[] = {"app"};
+	BApplication::SetLaunchArguments(1, arguments);
+	{
+		DocumentApp app("application/x-vnd.test-count");
+		BMessenger window = Open("Untitled 1");
+		EXPECT_EQ(app.CountDocumentWindows(), 1);
+		QuitDocument(window);
+		ASSERT_TRUE(fLog.WaitFor("deleted Untitled 1"));
+		EXPECT_EQ(app.CountDocumentWindows(), 0);
+		EXPECT_EQ(app.CountQueuedMessages(), 1) << "the last window asks the application to quit";
+	}
+	{
+		// Under another application class the window works but is not counted.
+		BApplication app("application/x-vnd.test-plain");
+		BMessenger window = Open(fScratch.Path("sunset.png.h"));
+		ASSERT_TRUE(Deliver(window, B_SAVE_REQUESTED));
+		QuitDocument(window);
+		ASSERT_TRUE(fLog.WaitFor("deleted sunset.png.h"));
+		EXPECT_EQ(app.CountQueuedMessages(), 0);
+	}
+	BApplication::SetLaunchArguments(0, nullptr);
+}
+
+} // namespace
