@@ -1,15 +1,18 @@
-// The source-code export's speed: 64 MiB of pixel bytes (a 4096 x 4096
-// B_RGB32 bitmap) formatted into text and written through PlainBufferedFile
-// with the export's 4095-byte buffer, beside a baseline that formats every
-// byte with its own snprintf.
+// The source-code export's speed: the pixel bytes of a B_RGB32 bitmap of 256,
+// 1024 and 4096 pixels a side formatted into text and written through
+// PlainBufferedFile with the export's 4095-byte buffer; the same into
+// /dev/null (what the text and the buffering cost without a file system);
+// the text alone; and a baseline that formats every byte with its own
+// snprintf. bytes_per_second counts pixel bytes.
 //
-// Also command modes for bench/compare-export.sh:
-//   bench_export --make-raw RAW         writes the benchmark's 64 MiB of
-//                                       pixel bytes (always the same) to RAW
+// Also command modes for bench/compare.sh:
+//   bench_export --make-raw RAW         writes the 4096 x 4096 case's 64 MiB
+//                                       of pixel bytes (always the same) to RAW
 //   bench_export --export-raw RAW OUT   exports the bytes of the file RAW as
-//                                       such a bitmap into OUT, the way the
-//                                       export writes (sized file, 4095-byte
-//                                       buffer)
+//                                       a 4096 x 4096 B_RGB32 bitmap into OUT,
+//                                       the way the export writes (sized file,
+//                                       4095-byte buffer), without the rename
+//                                       and fsync of a save
 
 #include "document/LeafName.h"
 #include "image/FormatBitmapSource.h"
@@ -19,6 +22,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -28,16 +32,20 @@
 
 namespace {
 
-constexpr int32 kSide = 4096;
-constexpr int32 kByteCount = kSide * kSide * 4;
+constexpr int32 kRawSide = 4096;
+constexpr int32 kRawByteCount = kRawSide * kRawSide * 4;
 constexpr uint32 kBufferSize = 4095;
 constexpr uint32 kWriteMode = B_WRITE_ONLY | B_CREATE_FILE | B_ERASE_FILE;
 
+// The pixel bytes of a B_RGB32 bitmap `side` pixels square: a fixed
+// pseudo-random sequence, so every run formats the same text.
 const std::vector<uint8>&
-PixelBytes()
+PixelBytes(int32 side)
 {
-	static const std::vector<uint8> bytes = [] {
-		std::vector<uint8> data(kByteCount);
+	static std::map<int32, std::vector<uint8>> sBytes;
+	std::vector<uint8>& data = sBytes[side];
+	if (data.empty()) {
+		data.resize(size_t(side) * side * 4);
 		uint32 state = 0x12345678;
 		for (uint8& byte : data) {
 			state ^= state << 13;
@@ -45,9 +53,8 @@ PixelBytes()
 			state ^= state << 5;
 			byte = static_cast<uint8>(state);
 		}
-		return data;
-	}();
-	return bytes;
+	}
+	return data;
 }
 
 std::string
@@ -59,81 +66,100 @@ OutputPath(const char* leaf)
 // What the export does with the text: size the file, then write the pieces
 // through the buffered file and flush.
 bool
-ExportBytes(const uint8* bytes, int32 count, const char* path)
+ExportBytes(const uint8* bytes, int32 count, int32 side, const char* path,
+	uint32 bufferSize = kBufferSize)
 {
 	const char* name = LeafName(path);
-	const float side = static_cast<float>(kSide - 1);
-	PlainBufferedFile file(path, kWriteMode, kBufferSize);
+	const float last = static_cast<float>(side - 1);
+	PlainBufferedFile file(path, kWriteMode, bufferSize);
 	if (file.InitCheck() != B_OK)
 		return false;
-	file.SetSize(BitmapSourceLength(name, 0, 0, side, side, 8, count));
-	bool written = FormatBitmapSource(name, 0, 0, side, side, 8, bytes, count,
-		[&file](const char* piece, size_t length) { return file.BufferedWrite(piece, length); });
+	struct stat info;
+	if (file.GetStat(&info) == B_OK && S_ISREG(info.st_mode))
+		file.SetSize(BitmapSourceLength(name, 0, 0, last, last, 8, count));
+	bool written = FormatBitmapSource(name, 0, 0, last, last, 8, bytes, count,
+		BufferedFileConsumer{file});
 	return written && file.Flush() == B_OK;
+}
+
+void
+ExportInto(benchmark::State& state, const std::string& path)
+{
+	const int32 side = int32(state.range(0));
+	const auto& bytes = PixelBytes(side);
+	const int32 count = int32(bytes.size());
+	for (auto _ : state) {
+		if (!ExportBytes(bytes.data(), count, side, path.c_str())) {
+			state.SkipWithError("export failed");
+			break;
+		}
+	}
+	state.SetBytesProcessed(state.iterations() * count);
 }
 
 void
 BM_ExportThroughBufferedFile(benchmark::State& state)
 {
-	const auto& bytes = PixelBytes();
 	const std::string path = OutputPath("export.h");
-	for (auto _ : state) {
-		if (!ExportBytes(bytes.data(), kByteCount, path.c_str()))
-			state.SkipWithError("export failed");
-	}
-	state.SetBytesProcessed(state.iterations() * kByteCount);
+	ExportInto(state, path);
 	unlink(path.c_str());
 }
-BENCHMARK(BM_ExportThroughBufferedFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The same without sizing the file first: the file grows 4095 bytes a time.
+// The export's buffer size against a larger one, on the largest bitmap:
+// what the 4095-byte writes cost on this machine's file system.
 void
-BM_ExportUnsizedFile(benchmark::State& state)
+BM_ExportBufferSize(benchmark::State& state)
 {
-	const auto& bytes = PixelBytes();
-	const std::string path = OutputPath("unsized.h");
+	const auto& bytes = PixelBytes(4096);
+	const int32 count = int32(bytes.size());
+	const std::string path = OutputPath("buffer.h");
 	for (auto _ : state) {
-		PlainBufferedFile file(path.c_str(), kWriteMode, kBufferSize);
-		bool written = FormatBitmapSource("unsized", 0, 0, 4095, 4095, 8, bytes.data(),
-			kByteCount, [&file](const char* piece, size_t length) {
-				return file.BufferedWrite(piece, length);
-			});
-		if (!written || file.Flush() != B_OK)
+		if (!ExportBytes(bytes.data(), count, 4096, path.c_str(), uint32(state.range(0)))) {
 			state.SkipWithError("export failed");
+			break;
+		}
 	}
-	state.SetBytesProcessed(state.iterations() * kByteCount);
+	state.SetBytesProcessed(state.iterations() * count);
 	unlink(path.c_str());
 }
-BENCHMARK(BM_ExportUnsizedFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void
+BM_ExportToDevNull(benchmark::State& state)
+{
+	ExportInto(state, "/dev/null");
+}
 
 // The text alone, into a consumer that only counts.
 void
 BM_FormatOnly(benchmark::State& state)
 {
-	const auto& bytes = PixelBytes();
+	const int32 side = int32(state.range(0));
+	const auto& bytes = PixelBytes(side);
+	const int32 count = int32(bytes.size());
 	for (auto _ : state) {
 		size_t total = 0;
-		FormatBitmapSource("icon", 0, 0, 4095, 4095, 8, bytes.data(), kByteCount,
+		FormatBitmapSource("icon", 0, 0, side - 1, side - 1, 8, bytes.data(), count,
 			[&total](const char*, size_t length) {
 				total += length;
 				return static_cast<ssize_t>(length);
 			});
 		benchmark::DoNotOptimize(total);
 	}
-	state.SetBytesProcessed(state.iterations() * kByteCount);
+	state.SetBytesProcessed(state.iterations() * count);
 }
-BENCHMARK(BM_FormatOnly)->Unit(benchmark::kMillisecond);
 
 // Baseline: one snprintf per byte into the same buffered file.
 void
 BM_SnprintfPerByteBaseline(benchmark::State& state)
 {
-	const auto& bytes = PixelBytes();
+	const int32 side = int32(state.range(0));
+	const auto& bytes = PixelBytes(side);
+	const int32 count = int32(bytes.size());
 	const std::string path = OutputPath("baseline.h");
 	for (auto _ : state) {
 		PlainBufferedFile file(path.c_str(), kWriteMode, kBufferSize);
 		char piece[16];
-		for (int32 i = 0; i < kByteCount; i++) {
+		for (int32 i = 0; i < count; i++) {
 			int length = snprintf(piece, sizeof(piece), i % 16 == 15 ? "0x%02X, \n\t" : "0x%02X, ",
 				bytes[i]);
 			file.BufferedWrite(piece, static_cast<size_t>(length));
@@ -141,10 +167,25 @@ BM_SnprintfPerByteBaseline(benchmark::State& state)
 		if (file.Flush() != B_OK)
 			state.SkipWithError("write failed");
 	}
-	state.SetBytesProcessed(state.iterations() * kByteCount);
+	state.SetBytesProcessed(state.iterations() * count);
 	unlink(path.c_str());
 }
-BENCHMARK(BM_SnprintfPerByteBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void
+Sides(benchmark::internal::Benchmark* benchmark)
+{
+	for (int32 side : {256, 1024, 4096})
+		benchmark->Arg(side);
+	benchmark->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+BENCHMARK(BM_ExportThroughBufferedFile)->Apply(Sides);
+BENCHMARK(BM_ExportBufferSize)->Arg(4095)->Arg(65535)->Unit(benchmark::kMillisecond)
+	->UseRealTime();
+BENCHMARK(BM_ExportToDevNull)->Apply(Sides);
+BENCHMARK(BM_FormatOnly)->Apply(Sides);
+BENCHMARK(BM_SnprintfPerByteBaseline)->Arg(256)->Arg(1024)->Unit(benchmark::kMillisecond)
+	->UseRealTime();
 
 // The bytes are mapped, not read: a bitmap's bytes are in memory already
 // when the export starts, so copying them in would only time the copy.
@@ -153,18 +194,18 @@ ExportRawFile(const char* rawPath, const char* outPath)
 {
 	int fd = open(rawPath, O_RDONLY);
 	struct stat info;
-	if (fd < 0 || fstat(fd, &info) != 0 || info.st_size <= 0 || info.st_size > kByteCount) {
+	if (fd < 0 || fstat(fd, &info) != 0 || info.st_size <= 0 || info.st_size > kRawByteCount) {
 		perror(rawPath);
 		return 1;
 	}
-	void* bytes = mmap(nullptr, info.st_size, PROT_READ, MAP_PRIVATE, fd, 0);
+	void* bytes = mmap(nullptr, info.st_size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
 	close(fd);
 	if (bytes == MAP_FAILED) {
 		perror(rawPath);
 		return 1;
 	}
 	bool exported = ExportBytes(static_cast<const uint8*>(bytes),
-		static_cast<int32>(info.st_size), outPath);
+		static_cast<int32>(info.st_size), kRawSide, outPath);
 	munmap(bytes, info.st_size);
 	if (!exported) {
 		fprintf(stderr, "cannot export %s to %s\n", rawPath, outPath);
@@ -181,7 +222,7 @@ MakeRawFile(const char* rawPath)
 		perror(rawPath);
 		return 1;
 	}
-	const auto& bytes = PixelBytes();
+	const auto& bytes = PixelBytes(kRawSide);
 	bool written = fwrite(bytes.data(), 1, bytes.size(), raw) == bytes.size();
 	if (fclose(raw) != 0 || !written) {
 		perror(rawPath);

@@ -1,6 +1,8 @@
-// Plain QImageReader on the PNG that bench_bitmap's LoadPng4096 reads, as
+// Plain QImageReader on the images that bench_bitmap's LoadImage reads, as
 // the baseline that loader is held to (within 1.2 times this). The one
 // benchmark outside the platform that uses Qt directly.
+
+#include "BenchInputs.h"
 
 #include <QImage>
 #include <QImageReader>
@@ -8,49 +10,42 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <string>
-#include <sys/stat.h>
 
 namespace {
 
-// The same file as bench_bitmap: QUILLPIX_BENCH_PNG, or a plasma picture
-// that ImageMagick makes once in the working directory.
-std::string BenchPng()
+void
+QImageReaderLoad(benchmark::State& state, const char* format)
 {
-	if (const char* path = std::getenv("QUILLPIX_BENCH_PNG"))
-		return path;
-	std::string path = "bench-4096.png";
-	struct stat info;
-	if (stat(path.c_str(), &info) != 0) {
-		std::string command = "convert -size 4096x4096 -seed 4096 plasma:fractal -depth 8 PNG24:"
-			+ path;
-		if (std::system(command.c_str()) != 0)
-			return std::string();
-	}
-	return path;
-}
-
-void QImageReaderPng4096(benchmark::State& state)
-{
-	std::string path = BenchPng();
+	const int side = int(state.range(0));
+	const std::string path = BenchInputs::Plasma(side, format);
 	if (path.empty()) {
-		state.SkipWithError("no 4096 x 4096 PNG (needs ImageMagick's convert)");
+		state.SkipWithError("no input image (needs ImageMagick's convert)");
 		return;
 	}
 	QImageReader::setAllocationLimit(512);
 	for (auto _ : state) {
 		QImageReader reader(QString::fromStdString(path));
 		QImage image = reader.read();
-		if (image.width() != 4096) {
-			state.SkipWithError("the PNG did not load");
+		if (image.width() != side) {
+			state.SkipWithError("the image did not load");
 			return;
 		}
 		benchmark::DoNotOptimize(image.constBits());
 	}
-	state.SetItemsProcessed(state.iterations() * 4096 * 4096);
+	state.SetItemsProcessed(state.iterations() * side * side);
 }
-BENCHMARK(QImageReaderPng4096)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+void
+Sides(benchmark::internal::Benchmark* benchmark)
+{
+	for (int side : BenchInputs::kSides)
+		benchmark->Arg(side);
+	benchmark->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+BENCHMARK_CAPTURE(QImageReaderLoad, png, "png")->Apply(Sides);
+BENCHMARK_CAPTURE(QImageReaderLoad, jpeg, "jpg")->Apply(Sides);
 
 } // namespace
 

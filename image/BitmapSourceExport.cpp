@@ -44,9 +44,7 @@ WriteText(PlainBufferedFile& file, const Source& source)
 	errno = 0;
 	bool written = FormatBitmapSource(source.iconName, bounds.left, bounds.top, bounds.right,
 		bounds.bottom, source.bitmap->ColorSpace(), static_cast<const uint8*>(source.bitmap->Bits()),
-		source.bitmap->BitsLength(), [&file](const char* piece, size_t length) {
-			return file.BufferedWrite(piece, length);
-		});
+		source.bitmap->BitsLength(), BufferedFileConsumer{file});
 	if (!written)
 		return WriteFailure(errno);
 	errno = 0;
@@ -72,6 +70,43 @@ WriteInPlace(const char* path, const Source& source)
 		nodeInfo.SetType(kSourceType);
 	}
 	return B_OK;
+}
+
+// Without the right to make a file beside it, an existing file can only be
+// written in place. Its old bytes are read first and the text is written
+// over them without cutting the file; if the text does not all arrive, the
+// old bytes go back, so a failed export leaves the file as it was.
+status_t
+OverwriteKeeping(const char* path, const Source& source)
+{
+	std::string previous;
+	{
+		BFile old(path, B_READ_ONLY);
+		off_t size = 0;
+		if (old.InitCheck() != B_OK || old.GetSize(&size) != B_OK)
+			return WriteInPlace(path, source);
+		previous.resize(size_t(size));
+		if (old.ReadAt(0, previous.data(), previous.size()) != ssize_t(previous.size()))
+			return WriteInPlace(path, source);
+	}
+	status_t status;
+	{
+		PlainBufferedFile file(path, B_WRITE_ONLY, kBufferSize);
+		if (file.InitCheck() != B_OK)
+			return file.InitCheck();
+		status = WriteText(file, source);
+		if (status == B_OK)
+			status = file.SetSize(file.Position());
+		if (status == B_OK) {
+			BNodeInfo info(&file);
+			info.SetType(kSourceType);
+			return B_OK;
+		}
+	}
+	BFile restore(path, B_WRITE_ONLY);
+	restore.WriteAt(0, previous.data(), previous.size());
+	restore.SetSize(off_t(previous.size()));
+	return status;
 }
 
 // A new file ".leaf.XXXXXX" in `directory`, opened in `file`.
@@ -118,7 +153,7 @@ WriteReplacing(const BEntry& target, const Source& source)
 	std::string temporaryPath;
 	status = CreateTemporary(ref.directory, ref.name, &file, &temporaryPath);
 	if (status == B_PERMISSION_DENIED && replacing)
-		return WriteInPlace(targetPath.Path(), source);
+		return OverwriteKeeping(targetPath.Path(), source);
 	if (status != B_OK)
 		return status;
 
@@ -128,6 +163,9 @@ WriteReplacing(const BEntry& target, const Source& source)
 	int64 length = BitmapSourceLength(source.iconName, bounds.left, bounds.top, bounds.right,
 		bounds.bottom, source.bitmap->ColorSpace(), source.bitmap->BitsLength());
 	file->SetSize(length);
+	// The text is synced before the rename; its way to the disk starts
+	// while the rest of it is still being formatted.
+	file->SetWriteBehind(size_t(8) << 20);
 
 	status = WriteText(*file, source);
 	if (status == B_OK && file->Position() != length)

@@ -10,6 +10,7 @@
 #include <SupportDefs.h>
 
 #include <array>
+#include <concepts>
 #include <cstring>
 
 namespace SourceText {
@@ -44,6 +45,43 @@ size_t FormatLastByte(char* buffer, uint8 value);   // "0x%02X\n};\nPrefilledBit
 size_t FormatBounds(char* buffer, float left, float top, float right, float bottom);
 // "B_CMAP8,", "B_RGB32," or "/*Other color space*/,".
 const char* ColorSpaceText(int32 colorSpace);
+
+// A consumer that also offers room to format into, as a buffered file does:
+// `char* Room(size_t& length)` answers where the next bytes go and sets
+// `length` to how many may be put there (null and 0 when none may), and
+// `Take(size_t length)` accepts the first `length` of them, exactly as if
+// they had come as pieces and been taken whole. Room is asked for only
+// between pieces, and what it offers stays valid until the next piece or
+// Take.
+template<typename Consumer>
+concept FormatsInPlace = requires(Consumer& consumer, size_t& length) {
+	{ consumer.Room(length) } -> std::convertible_to<char*>;
+	consumer.Take(length);
+};
+
+// Puts the items of bytes[index] onwards, short of bytes[last], into the
+// consumer's room, as many as it holds with eight bytes to spare for each
+// copy; returns the index of the first item not put.
+template<typename Consumer>
+int32
+PutItemsInPlace(Consumer& consume, const uint8* bytes, int32 index, int32 last)
+{
+	size_t room = 0;
+	char* const start = consume.Room(room);
+	if (start == nullptr || room < 8)
+		return index;
+	char* out = start;
+	// Every item is copied as eight bytes, the next item overwriting the two
+	// that an item inside a line does not use.
+	char* const end = start + room - 8;
+	while (index < last && out <= end) {
+		std::memcpy(out, kByteItems[bytes[index]].data(), 8);
+		out += (index & 15) == 15 ? 8 : 6;
+		index++;
+	}
+	consume.Take(static_cast<size_t>(out - start));
+	return index;
+}
 
 } // namespace SourceText
 
@@ -85,8 +123,15 @@ FormatBitmapSource(const char* name, float left, float top, float right, float b
 		return false;
 	}
 
+	// The items, one piece each; a consumer with room gets them formatted
+	// straight into it, and what the room cannot hold as a piece.
 	const int32 last = count - 1;
 	for (int32 index = 0; index < last; index++) {
+		if constexpr (SourceText::FormatsInPlace<Consumer>) {
+			index = SourceText::PutItemsInPlace(consume, bytes, index, last);
+			if (index == last)
+				break;
+		}
 		if (!put(SourceText::kByteItems[bytes[index]].data(), (index & 15) == 15 ? 8 : 6))
 			return false;
 	}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
 #include <new>
 
 PlainBufferedFile::PlainBufferedFile(const char* path, uint32 openMode, uint32 bufferSize)
@@ -60,10 +61,45 @@ PlainBufferedFile::BufferedWriteThroughFile(const void* data, size_t size)
 			return static_cast<ssize_t>(count) - (static_cast<ssize_t>(fBufferSize) - reached);
 		}
 		fBufferFill = 0;
+		NoteBufferWritten();
 	}
 	if (fBufferFill != 0)
 		fDirty = true;
 	return static_cast<ssize_t>(count);
+}
+
+uint8*
+PlainBufferedFile::BufferRoom(size_t* room)
+{
+	if (!fBuffer || !IsWritable() || (!fDirty && fBufferFill != 0)) {
+		*room = 0;
+		return nullptr;
+	}
+	*room = fBufferSize - fBufferFill - 1;
+	return fBuffer.get() + fBufferFill;
+}
+
+void
+PlainBufferedFile::TakeBufferRoom(size_t length)
+{
+	if (length == 0 || !fBuffer || fBufferFill >= fBufferSize)
+		return;
+	fBufferFill += static_cast<uint32>(std::min(length, size_t(fBufferSize - 1 - fBufferFill)));
+	fDirty = true;
+}
+
+// The request covers the whole file: pages already on their way are skipped
+// by the system, so only the ones written since the last request start.
+void
+PlainBufferedFile::NoteBufferWritten()
+{
+	if (fWriteBehind == 0)
+		return;
+	fNotWrittenBehind += fBufferSize;
+	if (fNotWrittenBehind < fWriteBehind)
+		return;
+	fNotWrittenBehind = 0;
+	sync_file_range(FileDescriptor(), 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
 status_t

@@ -53,6 +53,26 @@ public:
 	// Writes the bytes due; B_OK or B_FILE_ERROR.
 	status_t Flush();
 
+	// For producers of many small pieces: the buffer's free room, less one
+	// byte, so that bytes put there and taken with TakeBufferRoom leave the
+	// buffer exactly as BufferedWrite would have left it after copying them
+	// (short of full, so nothing is written yet). Null with `room` 0 when
+	// BufferedWrite would do more than copy (a file not writable, a stale
+	// buffer). The address is valid until the next call of any other
+	// operation.
+	uint8* BufferRoom(size_t* room);
+	// Takes the first `length` bytes (at most the room) put at BufferRoom's
+	// address as buffered bytes.
+	void TakeBufferRoom(size_t length);
+
+	// Asks the system to start writing the file's data to its device each
+	// time another `interval` bytes reached the file from the buffer, without
+	// waiting for it, so that a Sync after the last Flush finds little left
+	// to do and the device works while the caller formats. 0 (the default)
+	// leaves the timing to the system. The file's content is the same either
+	// way; for what is not a regular file the request is ignored.
+	void SetWriteBehind(size_t interval) { fWriteBehind = interval; }
+
 	// Each flushes first; when the flush fails it answers 0 (B_FILE_ERROR for
 	// SetSize) without touching the file.
 	ssize_t Read(void* buffer, size_t size) override;
@@ -64,6 +84,7 @@ public:
 
 private:
 	ssize_t BufferedWriteThroughFile(const void* data, size_t size);
+	void NoteBufferWritten();
 
 	uint32 fBufferSize;
 	std::unique_ptr<uint8[]> fBuffer;
@@ -72,4 +93,23 @@ private:
 	uint32 fOpenMode;
 	status_t fInitStatus;
 	bool fDirty;
+	size_t fWriteBehind = 0;
+	size_t fNotWrittenBehind = 0; // bytes written since the last request
+};
+
+// The consumer a producer of pieces (FormatBitmapSource) writes through: each
+// piece goes to BufferedWrite, and a producer that can format into room gets
+// the buffer's (BufferRoom, TakeBufferRoom).
+struct BufferedFileConsumer {
+	PlainBufferedFile& file;
+
+	ssize_t operator()(const char* piece, size_t length) const
+	{
+		return file.BufferedWrite(piece, length);
+	}
+	char* Room(size_t& length) const
+	{
+		return reinterpret_cast<char*>(file.BufferRoom(&length));
+	}
+	void Take(size_t length) const { file.TakeBufferRoom(length); }
 };

@@ -5,9 +5,9 @@ set -euo pipefail
 
 packages=(
 	cmake ninja-build g++ pkg-config
-	qt6-base-dev qt6-image-formats-plugins libstb-dev
+	qt6-base-dev qt6-image-formats-plugins libstb-dev zlib1g-dev
 	googletest libgtest-dev libbenchmark-dev
-	xxd  # bench/compare-export.sh compares the export with xxd -i
+	xxd  # bench/compare.sh compares the export with xxd -i
 	"$@"
 )
 

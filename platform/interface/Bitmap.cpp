@@ -6,7 +6,6 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <new>
 
 namespace {
 
@@ -82,7 +81,7 @@ BBitmap::BBitmap(BRect bounds, color_space colorSpace, bool acceptsViews,
 		fInitStatus = B_NO_MEMORY;
 		return;
 	}
-	fBits.reset(new (std::nothrow) uint8[size_t(length)]());
+	fBits = BPrivate::AllocatePageMemory(size_t(length));
 	if (!fBits) {
 		fInitStatus = B_NO_MEMORY;
 		return;

@@ -11,6 +11,7 @@
 // asked to draw (DrawBitmap), with the bitmap's offscreen looper locked.
 
 #include <GraphicsDefs.h>
+#include <PageMemory.h>
 #include <Rect.h>
 #include <SupportDefs.h>
 
@@ -85,7 +86,7 @@ private:
 	color_space fColorSpace;
 	int32 fBytesPerRow = 0;
 	int32 fBitsLength = 0;
-	std::unique_ptr<uint8[]> fBits;
+	BPrivate::PageMemory fBits;
 	status_t fInitStatus = B_NO_INIT;
 	bool fAcceptsViews;
 	std::unique_ptr<BPrivate::BitmapViewHost> fViewHost;

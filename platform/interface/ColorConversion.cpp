@@ -183,6 +183,16 @@ void TrueColorToCmap8(const uint8* source, uint8* target, int32 count, const uin
 		convert(i);
 }
 
+// B_CMAP8 into 32-bit colour, the road of every switch back to B_RGB32: the
+// packed palette already holds each index's pixel, the transparent value at
+// index 255 included, so a pixel is one look-up and one store.
+void Cmap8ToTrueColor(const uint8* source, uint8* target, int32 count)
+{
+	const uint32* colors = PackedColors();
+	for (int32 i = 0; i < count; i++)
+		Store32(target + 4 * i, colors[source[i]]);
+}
+
 } // namespace
 
 bool IsSupportedColorSpace(color_space space)
@@ -231,6 +241,11 @@ void ConvertPixels(const uint8* source, color_space sourceSpace, int32 sourceFir
 					target + targetFirst, count, table);
 			return;
 		}
+	}
+	// The palette's packed pixels are what both 32-bit writers would store.
+	if (sourceSpace == B_CMAP8 && (targetSpace == B_RGB32 || targetSpace == B_RGBA32)) {
+		Cmap8ToTrueColor(source + sourceFirst, target + 4 * int64(targetFirst), count);
+		return;
 	}
 	ConvertTo(targetSpace, sourceSpace, source, LinearColumns{sourceFirst}, target, targetFirst,
 		count);

@@ -1,9 +1,14 @@
 #pragma once
 
 // A bitmap made with its pixels: the class the exported source code builds
-// its bitmap with, from the byte array it declares.
+// its bitmap with, from the byte array it declares. That code includes only
+// this header and uses uint8, BRect, B_CMAP8 and B_RGB32, so they come from
+// here.
 
 #include <Bitmap.h>
+#include <GraphicsDefs.h>
+#include <Rect.h>
+#include <SupportDefs.h>
 
 class PrefilledBitmap : public BBitmap {
 public:

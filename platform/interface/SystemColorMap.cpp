@@ -51,20 +51,38 @@ void ColorMap::BuildCells()
 	std::vector<uint8> candidates;
 	candidates.reserve(kCellCount * 4);
 
-	uint32 nearest[kOpaqueColorCount];
-	for (int32 cell = 0; cell < kCellCount; cell++) {
-		int32 lowRed = (cell >> 10) << 3;
-		int32 lowGreen = ((cell >> 5) & 31) << 3;
-		int32 lowBlue = (cell & 31) << 3;
-		uint32 threshold = UINT32_MAX;
+	// A channel's bounds depend only on the colour and the cell's range in
+	// that channel: taken once for each of the 32 ranges, and summed per cell
+	// over all colours in a loop the compiler can run several colours wide.
+	struct ChannelTable {
+		uint32 nearest[32][kOpaqueColorCount];
+		uint32 farthest[32][kOpaqueColorCount];
+	};
+	auto tables = std::make_unique<ChannelTable[]>(3);
+	for (int32 range = 0; range < 32; range++) {
 		for (int32 index = 0; index < kOpaqueColorCount; index++) {
 			const rgb_color& color = kSystemColorMapColors[index];
-			uint32 nearRed, farRed, nearGreen, farGreen, nearBlue, farBlue;
-			ChannelBounds(color.red, lowRed, nearRed, farRed);
-			ChannelBounds(color.green, lowGreen, nearGreen, farGreen);
-			ChannelBounds(color.blue, lowBlue, nearBlue, farBlue);
-			nearest[index] = nearRed + nearGreen + nearBlue;
-			threshold = std::min(threshold, farRed + farGreen + farBlue);
+			const uint8 values[3] = {color.red, color.green, color.blue};
+			for (int32 channel = 0; channel < 3; channel++) {
+				ChannelBounds(values[channel], range << 3, tables[channel].nearest[range][index],
+					tables[channel].farthest[range][index]);
+			}
+		}
+	}
+
+	uint32 nearest[kOpaqueColorCount];
+	for (int32 cell = 0; cell < kCellCount; cell++) {
+		const int32 red = cell >> 10, green = (cell >> 5) & 31, blue = cell & 31;
+		const uint32* nearRed = tables[0].nearest[red];
+		const uint32* nearGreen = tables[1].nearest[green];
+		const uint32* nearBlue = tables[2].nearest[blue];
+		const uint32* farRed = tables[0].farthest[red];
+		const uint32* farGreen = tables[1].farthest[green];
+		const uint32* farBlue = tables[2].farthest[blue];
+		uint32 threshold = UINT32_MAX;
+		for (int32 index = 0; index < kOpaqueColorCount; index++) {
+			nearest[index] = nearRed[index] + nearGreen[index] + nearBlue[index];
+			threshold = std::min(threshold, farRed[index] + farGreen[index] + farBlue[index]);
 		}
 		fCellStart[cell] = uint32(candidates.size());
 		for (int32 index = 0; index < kOpaqueColorCount; index++) {
@@ -117,9 +135,13 @@ const uint8* ColorMap::FullTable() const
 	return fFullTable.get();
 }
 
+// Cell by cell along blue: a cell with one nearest colour is filled with it;
+// otherwise each candidate's red and green distance is taken once and its
+// blue distance added for the cell's eight blues, keeping the first (lowest
+// index) of equally near candidates, as SearchCell does.
 void ColorMap::BuildFullTable() const
 {
-	std::unique_ptr<uint8[]> table(new (std::nothrow) uint8[1 << 24]);
+	PageMemory table = AllocatePageMemory(size_t(1) << 24);
 	if (!table)
 		return;
 	for (uint32 red = 0; red < 256; red++) {
@@ -127,14 +149,32 @@ void ColorMap::BuildFullTable() const
 			uint8* row = table.get() + (red << 16 | green << 8);
 			for (uint32 blueCell = 0; blueCell < 32; blueCell++) {
 				int32 cell = CellOf(red, green, blueCell << 3);
-				uint8 single = fCellIndex[cell];
 				uint8* entry = row + (blueCell << 3);
+				uint8 single = fCellIndex[cell];
 				if (single != kNoSingleIndex) {
 					std::fill(entry, entry + 8, single);
 					continue;
 				}
-				for (uint32 blue = 0; blue < 8; blue++)
-					entry[blue] = SearchCell(cell, red, green, (blueCell << 3) | blue);
+				uint32 bestDistance[8];
+				uint8 best[8];
+				std::fill(bestDistance, bestDistance + 8, UINT32_MAX);
+				const uint8* candidate = fCandidates.get() + fCellStart[cell];
+				const uint8* end = fCandidates.get() + fCellStart[cell + 1];
+				for (; candidate < end; candidate++) {
+					const rgb_color& color = kSystemColorMapColors[*candidate];
+					int32 dr = int32(color.red) - int32(red);
+					int32 dg = int32(color.green) - int32(green);
+					int32 db = int32(color.blue) - int32(blueCell << 3);
+					uint32 base = uint32(dr * dr + dg * dg);
+					for (int32 blue = 0; blue < 8; blue++) {
+						uint32 distance = base + uint32((db - blue) * (db - blue));
+						if (distance < bestDistance[blue]) {
+							bestDistance[blue] = distance;
+							best[blue] = *candidate;
+						}
+					}
+				}
+				std::copy(best, best + 8, entry);
 			}
 		}
 	}

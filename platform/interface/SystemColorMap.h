@@ -18,6 +18,7 @@
 // are read-only afterwards, so any thread may use them at any time.
 
 #include <GraphicsDefs.h>
+#include <PageMemory.h>
 #include <SupportDefs.h>
 
 #include <memory>
@@ -71,7 +72,7 @@ private:
 	std::unique_ptr<uint8[]> fCandidates;
 
 	mutable std::once_flag fFullTableOnce;
-	mutable std::unique_ptr<uint8[]> fFullTable;
+	mutable PageMemory fFullTable;
 };
 
 // The one system colour map of the process.

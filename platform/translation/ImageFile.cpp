@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,9 +30,10 @@ private:
 
 } // namespace
 
-status_t ReadImageFile(const char* path, size_t limit, std::vector<uint8>& data)
+status_t ReadImageFile(const char* path, size_t limit, PageMemory& data, size_t& size)
 {
-	data.clear();
+	data.reset();
+	size = 0;
 	if (path == nullptr || path[0] == '\0')
 		return B_BAD_VALUE;
 	// Non-blocking, so that opening a FIFO with no writer returns at once.
@@ -51,30 +53,32 @@ status_t ReadImageFile(const char* path, size_t limit, std::vector<uint8>& data)
 	// The size is a hint only: the file may change while it is read, and
 	// some files report 0. One byte more than the size shows growth.
 	size_t capacity = size_t(info.st_size) + 1;
-	data.resize(capacity);
+	PageMemory block = AllocatePageMemory(capacity);
+	if (!block)
+		return B_NO_MEMORY;
 	size_t filled = 0;
 	while (true) {
 		if (filled == capacity) {
-			if (capacity > limit) {
-				data.clear();
+			if (capacity > limit)
 				return B_NO_MEMORY;
-			}
 			capacity = std::min(limit + 1, capacity * 2);
-			data.resize(capacity);
+			PageMemory larger = AllocatePageMemory(capacity);
+			if (!larger)
+				return B_NO_MEMORY;
+			std::memcpy(larger.get(), block.get(), filled);
+			block = std::move(larger);
 		}
-		ssize_t count = read(file.Get(), data.data() + filled, capacity - filled);
+		ssize_t count = read(file.Get(), block.get() + filled, capacity - filled);
 		if (count < 0 && errno == EINTR)
 			continue;
-		if (count < 0) {
-			status_t status = errno_to_status(errno);
-			data.clear();
-			return status;
-		}
+		if (count < 0)
+			return errno_to_status(errno);
 		if (count == 0)
 			break;
 		filled += size_t(count);
 	}
-	data.resize(filled);
+	data = std::move(block);
+	size = filled;
 	return B_OK;
 }
 

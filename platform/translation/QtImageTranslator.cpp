@@ -1,6 +1,7 @@
 #include "QtImageTranslator.h"
 
 #include "BitmapBuilder.h"
+#include "QtDecoderThread.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -92,11 +93,18 @@ float QtImageTranslator::Identify(const ImageSource& source) const
 	return source.size > 0 ? 0.5f : 0.0f;
 }
 
+std::unique_ptr<BBitmap> QtImageTranslator::Translate(const ImageSource& source) const
+{
+	std::unique_ptr<BBitmap> bitmap;
+	QtDecoderThread::Run([&] { bitmap = Decode(source); });
+	return bitmap;
+}
+
 // Where the header tells a layout that is already a Be colour space, the
 // decoder writes straight into the new bitmap's memory; otherwise (or when
 // the decoder makes an image of its own after all) the pixels are
-// converted from Qt's image.
-std::unique_ptr<BBitmap> QtImageTranslator::Translate(const ImageSource& source) const
+// converted from Qt's image. Runs on the decoder thread.
+std::unique_ptr<BBitmap> QtImageTranslator::Decode(const ImageSource& source)
 {
 	if (source.size == 0 || source.size > size_t(INT_MAX))
 		return nullptr;
@@ -111,7 +119,11 @@ std::unique_ptr<BBitmap> QtImageTranslator::Translate(const ImageSource& source)
 	QSize size = reader.size();
 	if (size.isValid() && !IsWithinLimits(size))
 		return nullptr;
-	QImage::Format headerFormat = reader.imageFormat();
+	// A header that could not be read leaves some readers' format unset (the
+	// JPEG reader's then holds whatever was in memory): it is asked for only
+	// once the header has given a size.
+	QImage::Format headerFormat =
+		size.isValid() ? reader.imageFormat() : QImage::Format_Invalid;
 	PixelOrigin origin = IsPaletteFormat(headerFormat) || reader.format() == "gif"
 		? PixelOrigin::Palette
 		: PixelOrigin::TrueColor;

@@ -15,7 +15,11 @@ public:
 	QtImageTranslator();
 
 	float Identify(const ImageSource& source) const override;
+	// Any thread; the decoding itself runs on the kit's decoder thread.
 	std::unique_ptr<BBitmap> Translate(const ImageSource& source) const override;
+
+private:
+	static std::unique_ptr<BBitmap> Decode(const ImageSource& source);
 };
 
 } // namespace BPrivate

@@ -6,7 +6,6 @@
 #include <cctype>
 #include <cstring>
 #include <new>
-#include <vector>
 
 namespace {
 
@@ -31,12 +30,13 @@ std::string LowerCaseExtension(const char* path)
 BBitmap* BTranslationUtils::GetBitmapFile(const char* path, BTranslatorRoster* /*roster*/)
 {
 	try {
-		std::vector<uint8> data;
-		if (BPrivate::ReadImageFile(path, BPrivate::kMaxImageFileSize, data) != B_OK
-			|| data.empty()) {
+		BPrivate::PageMemory data;
+		size_t size = 0;
+		if (BPrivate::ReadImageFile(path, BPrivate::kMaxImageFileSize, data, size) != B_OK
+			|| size == 0) {
 			return nullptr;
 		}
-		BPrivate::ImageSource source{data.data(), data.size(), LowerCaseExtension(path)};
+		BPrivate::ImageSource source{data.get(), size, LowerCaseExtension(path)};
 		return BPrivate::TranslatorList::Default().Translate(source).release();
 	} catch (const std::bad_alloc&) {
 		// A file or image too large for the memory there is: no bitmap.

@@ -1,16 +1,23 @@
 #include "Fixtures.h"
+#include "reliability/ChildProcess.h"
+#include "reliability/HostileImages.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
+#include <fstream>
+#include <functional>
 #include <future>
+#include <iterator>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace fixture;
+using namespace reliability;
 
 namespace {
 
@@ -41,8 +48,43 @@ protected:
 		return path;
 	}
 
+	static std::string ReadFile(const std::string& path)
+	{
+		std::ifstream file(path, std::ios::binary);
+		return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+	}
+
 	std::string fDirectory;
 };
+
+// Loads every path in a child with kHostileMemoryLimit more address space
+// and kHostileTimeLimit seconds; `check` judges each result (true: as
+// expected). The child's exit code is the number of results judged wrong.
+ChildOutcome
+LoadAllLimited(const std::vector<std::string>& paths,
+	const std::function<bool(const std::string&, const BBitmap*)>& check)
+{
+	return RunLimited([&] {
+		int wrong = 0;
+		for (const std::string& path : paths) {
+			std::unique_ptr<BBitmap> bitmap = Load(path);
+			if (!check(path, bitmap.get())) {
+				fprintf(stderr, "unexpected result for %s\n", path.c_str());
+				wrong++;
+			}
+		}
+		return wrong;
+	});
+}
+
+void
+ExpectWithinLimits(const ChildOutcome& outcome, long residentBeforeKiB)
+{
+	EXPECT_TRUE(outcome.exited) << outcome.Describe();
+	EXPECT_EQ(outcome.exitCode, 0) << "inputs with unexpected results";
+	EXPECT_LT(outcome.peakResidentKiB - residentBeforeKiB, long(kHostileMemoryLimit >> 10))
+		<< "peak " << outcome.peakResidentKiB << " KiB";
+}
 
 // Loads on another thread and fails the test, instead of hanging it, when
 // the load takes longer than `limit`.
@@ -73,13 +115,22 @@ TEST_F(HostileFileTest, UnreadableFilesGiveNoBitmap)
 	EXPECT_EQ(BTranslationUtils::GetBitmapFile(nullptr), nullptr);
 }
 
+// As root every file is readable, so the load runs as nobody in a child.
 TEST_F(HostileFileTest, UnreadableFileGivesNoBitmap)
 {
-	std::string path = Make("secret.png", "whatever");
+	std::string path = Make("secret.png", ReadFile(Path("colour.png")));
 	ASSERT_EQ(chmod(path.c_str(), 0), 0);
-	if (access(path.c_str(), R_OK) == 0)
-		GTEST_SKIP() << "running as a user who reads every file";
-	EXPECT_EQ(Load(path), nullptr);
+	ASSERT_EQ(chmod(fDirectory.c_str(), 0755), 0);
+	ChildLimits limits;
+	limits.dropPrivileges = true;
+	ChildOutcome outcome = RunLimited([&] {
+		if (access(path.c_str(), R_OK) == 0)
+			return 20;
+		return Load(path) == nullptr ? 0 : 1;
+	}, limits);
+	if (outcome.exited && (outcome.exitCode == 20 || outcome.exitCode == 125))
+		GTEST_SKIP() << "cannot run the load without the right to read every file";
+	EXPECT_TRUE(outcome.exited && outcome.exitCode == 0) << outcome.Describe();
 }
 
 // Qt's JPEG reader shows what arrived of a cut-off file; that is kept.
@@ -136,4 +187,134 @@ TEST_F(HostileFileTest, OversizedFileIsNotRead)
 	bool inTime = false;
 	EXPECT_EQ(LoadWithin(path, std::chrono::seconds(30), inTime), nullptr);
 	EXPECT_TRUE(inTime);
+}
+
+// Decompression bombs: tiny files whose headers claim 100000 x 100000 or
+// 65500 x 65500 pixels, one of them with real data that would inflate to
+// 256 MiB. Each is refused from its header, in a child that has 512 MiB of
+// address space to spare and a minute.
+TEST_F(HostileFileTest, DecompressionBombsAreRefusedWithinTheMemoryLimit)
+{
+	const std::string bomb = DeflatedZeros(uint64_t(256) << 20);
+	ASSERT_LT(bomb.size(), size_t(1) << 20);
+	const std::vector<std::string> paths = {
+		Path("huge-header.png"),
+		Make("bomb.png", Png(100000, 100000, bomb)),
+		Make("wide.png", Png(100000, 1000, bomb)),
+		Make("tall.gif", Gif(65535, 65535, std::string(6, '\x7f'), {0, 1, 1, 0})),
+		Make("huge.jpg", JpegClaiming(ReadFile(Path("colour.jpg")), 65500, 65500)),
+		Make("huge.bmp", Bmp(60000, 60000, std::string(64, '\0'))),
+		Make("huge.tga", Tga(65535, 65535, std::string(64, '\x11'))),
+	};
+	const long before = ResidentKiB();
+	auto start = std::chrono::steady_clock::now();
+	ChildOutcome outcome = LoadAllLimited(paths,
+		[](const std::string&, const BBitmap* bitmap) { return bitmap == nullptr; });
+	ExpectWithinLimits(outcome, before);
+	EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+}
+
+// Images of no size at all, in every format that can state one.
+TEST_F(HostileFileTest, ZeroSizedImagesAreRefused)
+{
+	const std::vector<std::string> paths = {
+		Make("zero.png", Png(0, 0, PngIndices({}))),
+		Make("zero-wide.png", Png(0, 5, PngIndices({{}, {}, {}, {}, {}}))),
+		Make("zero.gif", Gif(0, 0, std::string(6, '\0'), {})),
+		Make("zero.bmp", Bmp(0, 0, "")),
+		Make("zero.tga", Tga(0, 0, "")),
+		Make("zero.ppm", "P6\n0 0\n255\n"),
+	};
+	const long before = ResidentKiB();
+	ExpectWithinLimits(LoadAllLimited(paths,
+		[](const std::string&, const BBitmap* bitmap) { return bitmap == nullptr; }), before);
+}
+
+// Pixels that point past a short palette: the image is either refused or
+// decoded whole, with the pixels that are valid keeping their colours.
+TEST_F(HostileFileTest, PalettePixelsPastThePaletteAreNeverReadFromOutside)
+{
+	// Two colours, red and blue; indices 2 and 3 name nothing.
+	const std::string colors = std::string("\xff\0\0", 3) + std::string("\0\0\xff", 3);
+	const std::vector<uint8_t> indices = {0, 1, 2, 3, 1, 0, 3, 2, 0, 0, 1, 1, 3, 3, 2, 2};
+	std::vector<std::vector<uint8_t>> rows;
+	for (int row = 0; row < 4; row++)
+		rows.emplace_back(indices.begin() + 4 * row, indices.begin() + 4 * row + 4);
+	const std::vector<std::string> paths = {
+		Make("bad-index.gif", Gif(4, 4, colors, indices)),
+		Make("bad-index.png", Png(4, 4, PngIndices(rows), colors)),
+	};
+	for (const std::string& path : paths) {
+		SCOPED_TRACE(path);
+		bool inTime = false;
+		std::unique_ptr<BBitmap> bitmap = LoadWithin(path, std::chrono::seconds(20), inTime);
+		ASSERT_TRUE(inTime);
+		if (!bitmap)
+			continue;
+		ASSERT_EQ(bitmap->Bounds(), BRect(0, 0, 3, 3));
+		auto rgb = std::make_unique<BBitmap>(bitmap->Bounds(), B_RGB32);
+		rgb->SetBits(bitmap->Bits(), bitmap->BitsLength(), 0, bitmap->ColorSpace());
+		for (int32 index = 0; index < 16; index++) {
+			if (indices[index] > 1)
+				continue;
+			const uint8* pixel = static_cast<const uint8*>(rgb->Bits())
+				+ (index / 4) * rgb->BytesPerRow() + (index % 4) * 4;
+			// B, G, R in memory: red is (0, 0, 255), blue (255, 0, 0).
+			EXPECT_EQ(pixel[0], indices[index] == 1 ? 255 : 0) << "pixel " << index;
+			EXPECT_EQ(pixel[2], indices[index] == 0 ? 255 : 0) << "pixel " << index;
+		}
+	}
+}
+
+// Random bytes under every image extension the loader knows.
+TEST_F(HostileFileTest, RandomBytesWithImageExtensionsAreRefused)
+{
+	const char* const extensions[] = {"png", "jpg", "jpeg", "gif", "bmp", "tga", "webp", "tiff",
+		"ico", "cur", "xpm", "ppm", "pgm", "icb", "vda", "vst"};
+	std::vector<std::string> paths;
+	uint32_t seed = 1;
+	for (const char* extension : extensions) {
+		for (size_t length : {size_t(1), size_t(17), size_t(4096), size_t(70000)}) {
+			paths.push_back(Make("random" + std::to_string(seed) + "." + extension,
+				RandomBytes(length, seed)));
+			seed++;
+		}
+	}
+	const long before = ResidentKiB();
+	ExpectWithinLimits(LoadAllLimited(paths,
+		[](const std::string&, const BBitmap* bitmap) { return bitmap == nullptr; }), before);
+}
+
+// Files cut off at every eighth of their length give a whole bitmap of the
+// image's size (what arrived, the rest filled) or nothing.
+TEST_F(HostileFileTest, TruncatedFilesAtEveryLengthDecodeAsFarAsTheyGo)
+{
+	std::vector<std::string> paths;
+	for (const char* name : {"truncated.jpg", "colour.jpg", "colour.png", "colour.gif",
+			"colour.bmp", "colour.tga", "colour.webp", "colour.tiff", "palette-system-rle.tga"}) {
+		const std::string whole = ReadFile(Path(name));
+		for (size_t eighth = 1; eighth < 8; eighth++) {
+			paths.push_back(Make(std::to_string(eighth) + "-" + name,
+				whole.substr(0, whole.size() * eighth / 8)));
+		}
+	}
+	const long before = ResidentKiB();
+	ExpectWithinLimits(LoadAllLimited(paths, [](const std::string& path, const BBitmap* bitmap) {
+		if (bitmap == nullptr)
+			return true;
+		BRect expected = path.find("truncated.jpg") != std::string::npos
+			? BRect(0, 0, 31, 31) : BRect(0, 0, kWidth - 1, kHeight - 1);
+		return bitmap->IsValid() && bitmap->Bounds() == expected;
+	}), before);
+}
+
+// Found by fuzzing: a JPEG cut inside its header once had its never-set pixel
+// format read (undefined behaviour, caught by the sanitizers).
+TEST_F(HostileFileTest, JpegCutInsideItsHeaderIsRefused)
+{
+	const std::string jpeg = ReadFile(Path("colour.jpg"));
+	for (size_t length : {size_t(4), size_t(20), size_t(40), size_t(90)}) {
+		SCOPED_TRACE(length);
+		EXPECT_EQ(Load(Make("head.jpg", jpeg.substr(0, length))), nullptr);
+	}
 }
