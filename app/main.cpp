@@ -1,10 +1,31 @@
 #include "QuillpixApp.h"
 
+#include <Application.h>
+#include <DisplayServer.h>
+#include <ServerChoice.h>
+#include <Version.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
 int
-main()
+main(int argc, char** argv)
 {
+	if (argc == 2 && strcmp(argv[1], "--version") == 0) {
+		printf("quillpix %s\n", kQuillpixVersion);
+		return 0;
+	}
+	std::string reason;
+	if (InstallProgramServer(&reason) != B_OK) {
+		fprintf(stderr, "quillpix: %s\n", reason.c_str());
+		return 1;
+	}
+	BApplication::SetLaunchArguments(argc, argv);
 	new QuillpixApp();
 	be_app->Run();
 	delete be_app;
+	// The server goes last: Qt's windows and Qt itself with it.
+	DisplayServer::Install(nullptr);
 	return 0;
 }

@@ -1,0 +1,261 @@
+#include "QtDisplay.h"
+
+#include "QtFilePanel.h"
+#include "QtWindow.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QThread>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace BPrivate {
+
+namespace {
+
+// Before Qt reports a screen (some platforms have none at first).
+constexpr BRect kNoScreen(0, 0, 1023, 767);
+
+} // namespace
+
+QtDisplay::QtDisplay()
+	:
+	fWakeUp(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
+	fChanges(0),
+	fScreenFrame(kNoScreen)
+{
+	if (fWakeUp < 0) {
+		fprintf(stderr, "QtDisplay: no eventfd: %s\n", strerror(errno));
+		abort();
+	}
+	fWakeUpNotifier = std::make_unique<QSocketNotifier>(fWakeUp, QSocketNotifier::Read);
+	connect(fWakeUpNotifier.get(), &QSocketNotifier::activated, this, [this] { RunTasks(); });
+	TrackScreen();
+}
+
+QtDisplay::~QtDisplay()
+{
+	// Panels first: a dialog's answer must not reach a window going away.
+	fPanels.clear();
+	fWindows.clear();
+	fWakeUpNotifier.reset();
+	close(fWakeUp);
+}
+
+// Other threads never call into Qt: they queue the task under our lock and
+// wake the Qt thread through an eventfd that a QSocketNotifier watches. So
+// the hand-over is visible to thread checkers, which cannot see inside Qt.
+void
+QtDisplay::Post(std::function<void()> task)
+{
+	{
+		std::lock_guard<std::mutex> lock(fTaskLock);
+		fTasks.push_back(std::move(task));
+	}
+	uint64_t one = 1;
+	while (write(fWakeUp, &one, sizeof(one)) < 0 && errno == EINTR) {
+	}
+}
+
+// One task at a time off the shared queue: a task that runs a nested event
+// loop (an alert) lets the wake-up fire again inside it, and the rest still
+// run in order.
+void
+QtDisplay::RunTasks()
+{
+	uint64_t count = 0;
+	while (read(fWakeUp, &count, sizeof(count)) < 0 && errno == EINTR) {
+	}
+	while (true) {
+		std::function<void()> task;
+		{
+			std::lock_guard<std::mutex> lock(fTaskLock);
+			if (fTasks.empty())
+				return;
+			task = std::move(fTasks.front());
+			fTasks.pop_front();
+		}
+		task();
+	}
+}
+
+bool
+QtDisplay::IsQtThread() const
+{
+	return QThread::currentThread() == thread();
+}
+
+bool
+QtDisplay::WaitUntil(const std::function<bool()>& predicate, bigtime_t timeout) const
+{
+	auto deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(timeout);
+	while (true) {
+		uint64 seen = Changes();
+		if (predicate())
+			return true;
+		std::unique_lock<std::mutex> lock(fLock);
+		if (!fChangedCondition.wait_until(lock, deadline, [&] { return fChanges != seen; })) {
+			lock.unlock();
+			return predicate();
+		}
+	}
+}
+
+uint64
+QtDisplay::Changes() const
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	return fChanges;
+}
+
+void
+QtDisplay::Changed()
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	fChanges++;
+	fChangedCondition.notify_all();
+}
+
+BRect
+QtDisplay::ScreenFrame() const
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	return fScreenFrame;
+}
+
+// Screens are Qt objects, readable only here; other threads read the copy.
+void
+QtDisplay::TrackScreen()
+{
+	auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+	if (application == nullptr)
+		return;
+	auto follow = [this](QScreen* screen) {
+		if (screen == nullptr)
+			return;
+		connect(screen, &QScreen::geometryChanged, this, [this] { UpdateScreenFrame(); });
+	};
+	follow(QGuiApplication::primaryScreen());
+	connect(application, &QGuiApplication::primaryScreenChanged, this,
+		[this, follow](QScreen* screen) {
+			follow(screen);
+			UpdateScreenFrame();
+		});
+	UpdateScreenFrame();
+}
+
+void
+QtDisplay::UpdateScreenFrame()
+{
+	QScreen* screen = QGuiApplication::primaryScreen();
+	if (screen == nullptr)
+		return;
+	QRect geometry = screen->geometry();
+	std::lock_guard<std::mutex> lock(fLock);
+	fScreenFrame = BRect(geometry.left(), geometry.top(), geometry.right(), geometry.bottom());
+}
+
+void
+QtDisplay::CreateWindow(int32 id, const BMessenger& messenger, const WindowInfo& info)
+{
+	fWindows[id] = std::make_unique<QtWindow>(id, messenger, info);
+	fOrder.erase(std::remove(fOrder.begin(), fOrder.end(), id), fOrder.end());
+	fOrder.push_back(id);
+}
+
+void
+QtDisplay::DestroyWindow(int32 id)
+{
+	auto found = fWindows.find(id);
+	if (found == fWindows.end())
+		return;
+	std::unique_ptr<QtWindow> gone = std::move(found->second);
+	fWindows.erase(found);
+	fOrder.erase(std::remove(fOrder.begin(), fOrder.end(), id), fOrder.end());
+	gone->Retire();
+}
+
+QtWindow*
+QtDisplay::Window(int32 id) const
+{
+	auto found = fWindows.find(id);
+	return found != fWindows.end() ? found->second.get() : nullptr;
+}
+
+std::vector<QtWindow*>
+QtDisplay::Windows() const
+{
+	std::vector<QtWindow*> windows;
+	for (int32 id : fOrder)
+		windows.push_back(fWindows.at(id).get());
+	return windows;
+}
+
+void
+QtDisplay::ShowPanel(const std::shared_ptr<FilePanelLink>& link)
+{
+	auto found = fPanels.find(link->Id());
+	if (found != fPanels.end()) {
+		found->second->Raise();
+		return;
+	}
+	auto panel = std::make_unique<QtFilePanel>(link, [this] { Changed(); });
+	QtFilePanel* shown = panel.get();
+	fPanels[link->Id()] = std::move(panel);
+	fPanelOrder.push_back(link->Id());
+	shown->Show();
+}
+
+void
+QtDisplay::HidePanel(int32 panelId)
+{
+	auto found = fPanels.find(panelId);
+	if (found == fPanels.end())
+		return;
+	std::unique_ptr<QtFilePanel> gone = std::move(found->second);
+	fPanels.erase(found);
+	fPanelOrder.erase(std::remove(fPanelOrder.begin(), fPanelOrder.end(), panelId),
+		fPanelOrder.end());
+	gone->Retire();
+}
+
+QtFilePanel*
+QtDisplay::Panel(int32 panelId) const
+{
+	auto found = fPanels.find(panelId);
+	return found != fPanels.end() ? found->second.get() : nullptr;
+}
+
+std::vector<QtFilePanel*>
+QtDisplay::Panels() const
+{
+	std::vector<QtFilePanel*> panels;
+	for (int32 id : fPanelOrder)
+		panels.push_back(fPanels.at(id).get());
+	return panels;
+}
+
+void
+QtDisplay::AlertShown(QMessageBox* box)
+{
+	fAlerts.push_back(box);
+	Changed();
+}
+
+void
+QtDisplay::AlertGone(QMessageBox* box)
+{
+	fAlerts.erase(std::remove(fAlerts.begin(), fAlerts.end(), box), fAlerts.end());
+	Changed();
+}
+
+} // namespace BPrivate

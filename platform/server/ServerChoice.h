@@ -1,0 +1,41 @@
+#pragma once
+
+// Which display server a program runs on, chosen at start from the
+// environment:
+// * QUILLPIX_SERVER=headless: the headless server (how tests run the
+//   program); alerts go to standard error and are answered with their last
+//   (default) button, since nobody can press one;
+// * QUILLPIX_SERVER=qt, or else a display named by DISPLAY or
+//   WAYLAND_DISPLAY, or a Qt platform chosen with QT_QPA_PLATFORM: the Qt
+//   server;
+// * otherwise none: the program says why and ends.
+// Empty variables count as unset.
+
+#include <SupportDefs.h>
+
+#include <string>
+
+enum class ServerKind {
+	kHeadless,
+	kQt,
+	kNone,
+};
+
+struct ServerEnvironment {
+	std::string server;         // QUILLPIX_SERVER
+	std::string display;        // DISPLAY
+	std::string waylandDisplay; // WAYLAND_DISPLAY
+	std::string qtPlatform;     // QT_QPA_PLATFORM
+
+	static ServerEnvironment FromProcess();
+};
+
+// The server to use, or kNone with the reason (one line, no newline) in
+// `reason`. `qtBuilt`: whether this build has the Qt server.
+ServerKind ChooseServerKind(const ServerEnvironment& environment, bool qtBuilt,
+	std::string* reason);
+
+// Chooses from the process's environment and installs the server as the
+// current one. On the main thread, before the application is made. B_OK, or
+// B_ERROR with the reason in `reason`.
+status_t InstallProgramServer(std::string* reason);

@@ -1,0 +1,46 @@
+// quillpix-icon-png: writes the application's B_CMAP8 icons as PNG files for
+// the desktop, each index looked up in the system colour map (index 255
+// transparent).
+// Usage: quillpix-icon-png MINI.png LARGE.png
+
+#include "AppIcons.h"
+#include "PngFile.h"
+
+#include <SystemColorMap.h>
+
+#include <cstdio>
+
+namespace {
+
+std::vector<uint8>
+IconRgba(const uint8* indices, int32 side)
+{
+	const BPrivate::ColorMap& map = BPrivate::SystemColorMap();
+	std::vector<uint8> rgba;
+	for (int32 pixel = 0; pixel < side * side; pixel++) {
+		const rgb_color& color = map.ColorAt(indices[pixel]);
+		bool transparent = indices[pixel] == B_TRANSPARENT_MAGIC_CMAP8;
+		rgba.insert(rgba.end(), {color.red, color.green, color.blue,
+			static_cast<uint8>(transparent ? 0 : 255)});
+	}
+	return rgba;
+}
+
+} // namespace
+
+int
+main(int argc, char** argv)
+{
+	if (argc != 3) {
+		fprintf(stderr, "usage: quillpix-icon-png MINI.png LARGE.png\n");
+		return 2;
+	}
+	if (WritePng(argv[1], kMiniIconSide, kMiniIconSide, IconRgba(kMiniIcon, kMiniIconSide))
+			!= B_OK
+		|| WritePng(argv[2], kLargeIconSide, kLargeIconSide,
+			IconRgba(kLargeIcon, kLargeIconSide)) != B_OK) {
+		fprintf(stderr, "quillpix-icon-png: cannot write the icons\n");
+		return 1;
+	}
+	return 0;
+}

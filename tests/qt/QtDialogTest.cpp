@@ -1,0 +1,200 @@
+// Alerts and file panels on the real Qt server: message boxes, and file
+// dialogs answered as a person would.
+
+#include "QtProgram.h"
+
+#include <Alert.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+#include <unistd.h>
+
+using namespace qt_testing;
+
+namespace {
+
+const std::string kColour = SourcePath("tests/data/images/colour.png");
+const std::string kQuill = SourcePath("examples/quill.png");
+const std::string kPalette = SourcePath("tests/data/images/palette-system.png");
+const std::string kGrey = SourcePath("tests/data/images/grey.png");
+constexpr const char* kEllipsis = "\xE2\x80\xA6";
+
+class TemporaryDirectory {
+public:
+	TemporaryDirectory()
+	{
+		char pattern[] = "/tmp/quillpix-qt-XXXXXX";
+		fPath = mkdtemp(pattern) != nullptr ? pattern : "";
+	}
+	~TemporaryDirectory() { std::filesystem::remove_all(fPath); }
+	const std::string& Path() const { return fPath; }
+
+private:
+	std::string fPath;
+};
+
+std::string
+ReadFile(const std::string& path)
+{
+	std::ifstream file(path, std::ios::binary);
+	return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::optional<QtProbe::PanelView>
+WaitForPanel(QtProbe& probe, file_panel_mode mode)
+{
+	std::optional<QtProbe::PanelView> found;
+	probe.WaitUntil([&] {
+		for (const QtProbe::PanelView& panel : probe.Panels()) {
+			if (panel.mode == mode && panel.visible) {
+				found = panel;
+				return true;
+			}
+		}
+		return false;
+	}, kWatchdog);
+	return found;
+}
+
+// The marks of the colour-space items, as "cmap8" or "rgb32".
+std::string
+Marked(QtProbe& probe, int32 id)
+{
+	MenuBarState bar = probe.MenuBar(id);
+	const MenuItemState* cmap8 = FindItem(bar, {"File", "Color space", "B_CMAP8"});
+	return cmap8 == nullptr ? "" : cmap8->marked ? "cmap8" : "rgb32";
+}
+
+} // namespace
+
+TEST(QtDialogTest, SaveDialogProposesTheDocumentAndWritesWhereThePersonChose)
+{
+	TemporaryDirectory directory;
+	ASSERT_FALSE(directory.Path().empty());
+	RunProgram({kColour}, [&](QtProbe& probe) {
+		std::vector<int32> ids = WaitForWindows(probe, 1);
+		ASSERT_EQ(ids.size(), 1u);
+		ASSERT_EQ(probe.TriggerMenuItem(ids[0],
+			{"File", std::string("Save as source code") + kEllipsis}), B_OK);
+		std::optional<QtProbe::PanelView> panel = WaitForPanel(probe, B_SAVE_PANEL);
+		ASSERT_TRUE(panel);
+		EXPECT_FALSE(panel->modal);
+		EXPECT_EQ(panel->directory, SourcePath("tests/data/images"));
+		EXPECT_EQ(panel->name, "colour.png.h");
+
+		ASSERT_EQ(probe.AcceptSavePanel(panel->id, directory.Path(), "saved.h"), B_OK);
+		EXPECT_TRUE(probe.WaitUntil([&] {
+			return probe.Window(ids[0])->title == "saved.h";
+		}, kWatchdog));
+		EXPECT_TRUE(probe.WaitUntil([&] { return probe.Panels().empty(); }, kWatchdog));
+
+		// The window handles its messages in order: once a later pick has
+		// moved the mark, the save before it is done.
+		ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Color space", "B_CMAP8"}), B_OK);
+		ASSERT_TRUE(probe.WaitUntil([&] { return Marked(probe, ids[0]) == "cmap8"; },
+			kWatchdog));
+		std::string text = ReadFile(directory.Path() + "/saved.h");
+		EXPECT_NE(text.find("PrefilledBitmap"), std::string::npos) << text;
+		EXPECT_NE(text.find("B_RGB32"), std::string::npos) << text;
+	});
+}
+
+TEST(QtDialogTest, ClosingTheSaveDialogCancelsAndItComesBackOnTheNextSave)
+{
+	RunProgram({kColour}, [&](QtProbe& probe) {
+		std::vector<int32> ids = WaitForWindows(probe, 1);
+		ASSERT_EQ(ids.size(), 1u);
+		const std::vector<std::string> save{"File",
+			std::string("Save as source code") + kEllipsis};
+		ASSERT_EQ(probe.TriggerMenuItem(ids[0], save), B_OK);
+		std::optional<QtProbe::PanelView> panel = WaitForPanel(probe, B_SAVE_PANEL);
+		ASSERT_TRUE(panel);
+		ASSERT_EQ(probe.ClosePanel(panel->id), B_OK);
+		ASSERT_TRUE(probe.WaitUntil([&] { return probe.Panels().empty(); }, kWatchdog));
+		EXPECT_EQ(probe.Window(ids[0])->title, "colour.png.h");
+
+		ASSERT_EQ(probe.TriggerMenuItem(ids[0], save), B_OK);
+		std::optional<QtProbe::PanelView> again = WaitForPanel(probe, B_SAVE_PANEL);
+		ASSERT_TRUE(again);
+		EXPECT_EQ(again->id, panel->id);
+		EXPECT_EQ(again->name, "colour.png.h");
+	});
+}
+
+TEST(QtDialogTest, OpenDialogTakesSeveralFilesAndOpensAWindowEach)
+{
+	RunProgram({kColour}, [&](QtProbe& probe) {
+		std::vector<int32> ids = WaitForWindows(probe, 1);
+		ASSERT_EQ(ids.size(), 1u);
+		ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", std::string("Open") + kEllipsis}),
+			B_OK);
+		std::optional<QtProbe::PanelView> panel = WaitForPanel(probe, B_OPEN_PANEL);
+		ASSERT_TRUE(panel);
+		EXPECT_TRUE(panel->multipleFiles);
+		EXPECT_FALSE(panel->modal);
+		ASSERT_EQ(probe.AcceptOpenPanel(panel->id, {kGrey, kPalette}), B_OK);
+		std::vector<int32> all = WaitForWindows(probe, 3);
+		ASSERT_EQ(all.size(), 3u);
+		std::vector<std::string> titles;
+		for (int32 id : all)
+			titles.push_back(probe.Window(id)->title);
+		std::sort(titles.begin() + 1, titles.end());
+		EXPECT_EQ(titles, (std::vector<std::string>{"colour.png.h", "grey.png.h",
+			"palette-system.png.h"}));
+	});
+}
+
+// The usage alert runs on the application's thread, which is Qt's: the box
+// runs a nested loop, and the application waits for the answer.
+TEST(QtDialogTest, UsageAlertShowsOnTheApplicationThreadAndTheProgramQuitsAfterOk)
+{
+	RunProgram({}, Ending::kQuitsByItself, [&](QtProbe& probe) {
+		std::vector<QtProbe::AlertView> alerts;
+		ASSERT_TRUE(probe.WaitUntil([&] {
+			alerts = probe.Alerts();
+			return !alerts.empty();
+		}, kWatchdog));
+		ASSERT_EQ(alerts.size(), 1u);
+		EXPECT_EQ(alerts[0].text, "Usage: Drop an image onto the Quillpix application or pass "
+			"the image filename as an argument at the command line\n");
+		EXPECT_EQ(alerts[0].buttons, std::vector<std::string>{"OK"});
+		ASSERT_EQ(probe.PressAlertButton("OK"), B_OK);
+	});
+}
+
+// An alert from another thread blocks only that thread: the windows keep
+// working while it waits, and the buttons keep their order.
+TEST(QtDialogTest, AlertFromAnotherThreadKeepsButtonOrderAndBlocksOnlyThatThread)
+{
+	RunProgram({kColour}, [&](QtProbe& probe) {
+		std::vector<int32> ids = WaitForWindows(probe, 1);
+		ASSERT_EQ(ids.size(), 1u);
+		std::atomic<int32> answer{-1};
+		std::thread asker([&] {
+			answer = (new BAlert("Question", "Which one?", "First", "Second", "Third"))->Go();
+		});
+		std::vector<QtProbe::AlertView> alerts;
+		bool shown = probe.WaitUntil([&] {
+			alerts = probe.Alerts();
+			return !alerts.empty();
+		}, kWatchdog);
+		if (shown) {
+			EXPECT_EQ(alerts[0].title, "Question");
+			EXPECT_EQ(alerts[0].buttons, (std::vector<std::string>{"First", "Second", "Third"}));
+			EXPECT_EQ(alerts[0].defaultButton, "Third");
+
+			ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Color space", "B_CMAP8"}), B_OK);
+			EXPECT_TRUE(probe.WaitUntil([&] { return Marked(probe, ids[0]) == "cmap8"; },
+				kWatchdog));
+			EXPECT_EQ(answer.load(), -1);
+			EXPECT_EQ(probe.PressAlertButton("Second"), B_OK);
+		}
+		asker.join();
+		EXPECT_EQ(answer.load(), 1);
+	});
+}

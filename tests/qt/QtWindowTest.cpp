@@ -1,0 +1,232 @@
+// The program's image windows on the real Qt server: frames, titles, the
+// native menu bar, marks, shortcuts and the pixels Qt shows.
+
+#include "QtProgram.h"
+
+#include "app/WindowStagger.h"
+
+#include <Bitmap.h>
+#include <Screen.h>
+#include <TranslationUtils.h>
+
+#include <gtest/gtest.h>
+
+using namespace qt_testing;
+
+namespace {
+
+const std::string kColour = SourcePath("tests/data/images/colour.png");
+const std::string kQuill = SourcePath("examples/quill.png");
+const std::string kPalette = SourcePath("tests/data/images/palette-system.png");
+
+constexpr const char* kEllipsis = "\xE2\x80\xA6";
+
+rgb_color
+PixelAt(const BBitmap& bitmap, int32 x, int32 y)
+{
+	const uint8* pixel = static_cast<const uint8*>(bitmap.Bits()) + y * bitmap.BytesPerRow()
+		+ x * 4;
+	return rgb_color{pixel[2], pixel[1], pixel[0], 255};
+}
+
+std::string
+Describe(rgb_color color)
+{
+	return std::to_string(color.red) + "," + std::to_string(color.green) + ","
+		+ std::to_string(color.blue);
+}
+
+} // namespace
+
+TEST(QtWindowTest, EachImageGetsAWindowAtTheNextCascadeFrameWithItsLeafAsTitle)
+{
+	RunProgram({kColour, kQuill}, [](QtProbe& probe) {
+		std::vector<int32> ids = WaitForWindows(probe, 2);
+		ASSERT_EQ(ids.size(), 2u);
+		WindowStagger stagger(BRect(30, 30, 430, 280));
+		BRect screen = BScreen(B_MAIN_SCREEN_ID).Frame();
+		const char* titles[] = {"colour.png.h", "quill.png.h"};
+		for (size_t index = 0; index < ids.size(); index++) {
+			std::optional<QtProbe::WindowView> window = probe.Window(ids[index]);
+			ASSERT_TRUE(window);
+			BRect expected = stagger.NextFrame(screen);
+			EXPECT_EQ(window->title, titles[index]);
+			EXPECT_EQ(window->frame.left, expected.left);
+			EXPECT_EQ(window->frame.top, expected.top);
+			EXPECT_EQ(window->frame.Width(), expected.Width());
+			EXPECT_EQ(window->frame.Height(), expected.Height());
+		}
+	});
+}
+
+TEST(QtWindowTest, MenuBarIsNativeWithItemsInOrderSeparatorsMarksAndShortcuts)
+{
+	RunProgram({kColour}, [](QtProbe& probe) {
+		std::vector<int32> ids = WaitForWindows(probe, 1);
+		ASSERT_EQ(ids.size(), 1u);
+		MenuBarState bar;
+		probe.WaitUntil([&] {
+			bar = probe.MenuBar(ids[0]);
+			return FindItem(bar, {"File", "Color space", "B_RGB32"}) != nullptr;
+		}, kWatchdog);
+
+		// Exactly over the menu bar view: the window's width, 20 pixels.
+		std::optional<QtProbe::WindowView> window = probe.Window(ids[0]);
+		ASSERT_TRUE(window);
+		EXPECT_EQ(bar.frame.left, 0);
+		EXPECT_EQ(bar.frame.top, 0);
+		EXPECT_EQ(bar.frame.Width(), window->frame.Width());
+		EXPECT_EQ(bar.frame.Height(), 19);
+
+		ASSERT_EQ(bar.items.size(), 1u);
+		EXPECT_EQ(bar.items[0].label, "File");
+		const std::vector<MenuItemState>& file = bar.items[0].items;
+		struct Row {
+			std::string label; // empty: a separator
+			char shortcut;
+			bool submenu;
+		};
+		const Row rows[] = {
+			{std::string("Open") + kEllipsis, 'O', false},
+			{"", 0, false},
+			{std::string("Save as source code") + kEllipsis, 0, false},
+			{"", 0, false},
+			{"Color space", 0, true},
+			{"", 0, false},
+			{"Close", 'W', false},
+			{"Quit", 'Q', false},
+		};
+		ASSERT_EQ(file.size(), std::size(rows));
+		for (size_t index = 0; index < file.size(); index++) {
+			SCOPED_TRACE(index);
+			EXPECT_EQ(file[index].separator, rows[index].label.empty());
+			EXPECT_EQ(file[index].label, rows[index].label);
+			EXPECT_EQ(file[index].shortcut, rows[index].shortcut);
+			EXPECT_EQ(file[index].modifiers, 0u);
+			EXPECT_EQ(file[index].hasSubmenu, rows[index].submenu);
+			EXPECT_TRUE(file[index].separator || file[index].enabled);
+		}
+		const std::vector<MenuItemState>& spaces = file[4].items;
+		ASSERT_EQ(spaces.size(), 2u);
+		EXPECT_EQ(spaces[0].label, "B_CMAP8");
+		EXPECT_FALSE(spaces[0].marked);
+		EXPECT_EQ(spaces[1].label, "B_RGB32");
+		EXPECT_TRUE(spaces[1].marked);
+	});
+}
+
+TEST(QtWindowTest, PickingAColourSpaceMovesTheMarkAndRepickingKeepsIt)
+{
+	RunProgram({kColour}, [](QtProbe& probe) {
+		std::vector<int32> ids = WaitForWindows(probe, 1);
+		ASSERT_EQ(ids.size(), 1u);
+		auto marks = [&] {
+			MenuBarState bar = probe.MenuBar(ids[0]);
+			const MenuItemState* cmap8 = FindItem(bar, {"File", "Color space", "B_CMAP8"});
+			const MenuItemState* rgb32 = FindItem(bar, {"File", "Color space", "B_RGB32"});
+			if (cmap8 == nullptr || rgb32 == nullptr)
+				return std::string("none");
+			return std::string(cmap8->marked ? "cmap8" : "") + (rgb32->marked ? "rgb32" : "");
+		};
+		ASSERT_TRUE(probe.WaitUntil([&] { return marks() == "rgb32"; }, kWatchdog));
+
+		// Qt toggles a checkable action by itself; the mark must stay the
+		// kit's, so picking the marked item leaves it marked.
+		ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Color space", "B_RGB32"}), B_OK);
+		EXPECT_EQ(marks(), "rgb32");
+
+		ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Color space", "B_CMAP8"}), B_OK);
+		EXPECT_TRUE(probe.WaitUntil([&] { return marks() == "cmap8"; }, kWatchdog)) << marks();
+		ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Color space", "B_RGB32"}), B_OK);
+		EXPECT_TRUE(probe.WaitUntil([&] { return marks() == "rgb32"; }, kWatchdog)) << marks();
+
+		EXPECT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Color space"}), B_NOT_ALLOWED);
+		EXPECT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Nothing"}), B_NAME_NOT_FOUND);
+	});
+}
+
+TEST(QtWindowTest, CmapImageOpensWithTheCmap8Mark)
+{
+	RunProgram({kPalette}, [](QtProbe& probe) {
+		std::vector<int32> ids = WaitForWindows(probe, 1);
+		ASSERT_EQ(ids.size(), 1u);
+		EXPECT_TRUE(probe.WaitUntil([&] {
+			MenuBarState bar = probe.MenuBar(ids[0]);
+			const MenuItemState* cmap8 = FindItem(bar, {"File", "Color space", "B_CMAP8"});
+			const MenuItemState* rgb32 = FindItem(bar, {"File", "Color space", "B_RGB32"});
+			return cmap8 != nullptr && rgb32 != nullptr && cmap8->marked && !rgb32->marked;
+		}, kWatchdog));
+	});
+}
+
+// The window as Qt paints it: the image at (16, 16) of the view below the
+// 20-pixel menu bar, on white.
+TEST(QtWindowTest, GrabbedWindowShowsTheImageBelowTheMenuBar)
+{
+	std::unique_ptr<BBitmap> image(BTranslationUtils::GetBitmapFile(kColour.c_str(), nullptr));
+	ASSERT_TRUE(image && image->ColorSpace() == B_RGB32);
+	const int32 left = 16;
+	const int32 top = 20 + 16;
+
+	RunProgram({kColour}, [&](QtProbe& probe) {
+		std::vector<int32> ids = WaitForWindows(probe, 1);
+		ASSERT_EQ(ids.size(), 1u);
+		std::unique_ptr<BBitmap> shown;
+		auto matches = [&] {
+			shown = probe.Grab(ids[0]);
+			if (!shown || shown->Width() <= left + image->Width()
+				|| shown->Height() <= top + image->Height()) {
+				return false;
+			}
+			for (int32 y = 0; y < image->Height(); y++) {
+				for (int32 x = 0; x < image->Width(); x++) {
+					if (PixelAt(*shown, left + x, top + y) != PixelAt(*image, x, y))
+						return false;
+				}
+			}
+			return true;
+		};
+		ASSERT_TRUE(probe.WaitUntil(matches, kWatchdog));
+		const rgb_color white{255, 255, 255, 255};
+		EXPECT_EQ(Describe(PixelAt(*shown, left - 1, top)), Describe(white));
+		EXPECT_EQ(Describe(PixelAt(*shown, left, top - 1)), Describe(white));
+		EXPECT_EQ(Describe(PixelAt(*shown, left + image->Width(), top)), Describe(white));
+		EXPECT_EQ(Describe(PixelAt(*shown, left, top + image->Height())), Describe(white));
+		EXPECT_EQ(shown->Width(), probe.Window(ids[0])->frame.IntegerWidth() + 1);
+	});
+}
+
+TEST(QtWindowTest, CtrlWClosesOneWindowAndCtrlQQuitsTheApplication)
+{
+	RunProgram({kColour, kQuill}, Ending::kQuitsByItself, [&](QtProbe& probe) {
+		std::vector<int32> ids = WaitForWindows(probe, 2);
+		ASSERT_EQ(ids.size(), 2u);
+		ASSERT_EQ(probe.PressShortcut(ids[1], 'W'), B_OK);
+		std::vector<int32> left = WaitForWindows(probe, 1);
+		ASSERT_EQ(left, std::vector<int32>{ids[0]});
+		ASSERT_EQ(probe.PressShortcut(ids[0], 'Q'), B_OK);
+	});
+}
+
+TEST(QtWindowTest, CloseBoxClosesTheLastWindowAndTheApplicationQuits)
+{
+	RunProgram({kQuill}, Ending::kQuitsByItself, [&](QtProbe& probe) {
+		std::vector<int32> ids = WaitForWindows(probe, 1);
+		ASSERT_EQ(ids.size(), 1u);
+		ASSERT_EQ(probe.CloseWindow(ids[0]), B_OK);
+	});
+}
+
+TEST(QtWindowTest, FilesDroppedOnAWindowOpenWindowsOfTheirOwn)
+{
+	RunProgram({kColour}, [](QtProbe& probe) {
+		std::vector<int32> ids = WaitForWindows(probe, 1);
+		ASSERT_EQ(ids.size(), 1u);
+		ASSERT_EQ(probe.DropFiles(ids[0], {kQuill, kPalette}), B_OK);
+		std::vector<int32> all = WaitForWindows(probe, 3);
+		ASSERT_EQ(all.size(), 3u);
+		EXPECT_EQ(probe.Window(all[1])->title, "quill.png.h");
+		EXPECT_EQ(probe.Window(all[2])->title, "palette-system.png.h");
+		EXPECT_EQ(probe.DropFiles(ids[0], {"/nonexistent/dir/x.png"}), B_NOT_ALLOWED);
+	});
+}
