@@ -48,6 +48,10 @@ ExportOptions::Parse(int argc, const char* const* argv)
 			fAction = Action::kVersion;
 			return true;
 		}
+		if (strcmp(argument, "--quiet") == 0 || strcmp(argument, "-q") == 0) {
+			fQuiet = true;
+			continue;
+		}
 
 		const char* value = nullptr;
 		if (MatchValueOption(argument, "-o", index, argc, argv, value)
@@ -74,8 +78,11 @@ ExportOptions::Parse(int argc, const char* const* argv)
 
 	if (fImages.empty())
 		return Fail("no image given");
-	if (!fOutput.empty() && fImages.size() > 1)
+	if (fImages.size() > 1 && !fOutput.empty() && !ToStandardOutput())
 		return Fail("-o names one output file, but several images were given");
+	// Texts one after another in one stream must not define the same names.
+	if (fImages.size() > 1 && ToStandardOutput() && fHasIconName)
+		return Fail("--name would give every image on standard output the same identifiers");
 	return true;
 }
 
@@ -89,7 +96,8 @@ ExportOptions::Fail(const std::string& message)
 const char*
 ExportOptions::UsageLine()
 {
-	return "usage: quillpix-export [-o OUT] [--color-space rgb32|cmap8] [--name NAME] IMAGE...";
+	return "usage: quillpix-export [-q] [-o OUT|-] [--color-space rgb32|cmap8] [--name NAME] "
+		"IMAGE...";
 }
 
 const char*
@@ -99,12 +107,19 @@ ExportOptions::Help()
 		"the construction of a PrefilledBitmap from them.\n"
 		"\n"
 		"  -o, --output OUT       write to OUT (one image only); default: IMAGE.h\n"
+		"  -o -                   write every text to standard output, in order\n"
 		"  --color-space rgb32    export the bitmap as B_RGB32 (4 bytes a pixel)\n"
 		"  --color-space cmap8    export the bitmap as B_CMAP8 (system colour map)\n"
 		"                         default: B_CMAP8 images stay, others become B_RGB32\n"
 		"  --name NAME            name the icon NAME; default: the output file's leaf\n"
+		"                         (on standard output: IMAGE's name as an identifier)\n"
+		"  -q, --quiet            no warnings and no progress line\n"
 		"  -h, --help             show this help\n"
 		"  --version              show the version\n"
+		"\n"
+		"Several images are read and converted in parallel; messages and texts\n"
+		"come in the order of the arguments. On a terminal, an image that takes\n"
+		"longer than a second shows a progress line.\n"
 		"\n"
 		"Exit status: 0 when every image was written, 1 when one failed, 2 on a\n"
 		"usage error.\n";

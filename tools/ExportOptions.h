@@ -1,9 +1,10 @@
 #pragma once
 
 // The command line of quillpix-export:
-//   quillpix-export [-o OUT] [--color-space rgb32|cmap8] [--name NAME] IMAGE...
-// Options may also be written --output OUT, --output=OUT, --color-space=X
-// and --name=NAME; "--" ends the options.
+//   quillpix-export [-q] [-o OUT|-] [--color-space rgb32|cmap8] [--name NAME] IMAGE...
+// Options may also be written --output OUT, --output=OUT, --color-space=X,
+// --name=NAME and --quiet; "--" ends the options. The output "-" is standard
+// output, which takes the texts of several images one after another.
 
 #include <string>
 #include <vector>
@@ -19,7 +20,12 @@ public:
 	Action WhatToDo() const { return fAction; }
 	// The output file, or null: each image's path with ".h" appended.
 	const char* Output() const { return fOutput.empty() ? nullptr : fOutput.c_str(); }
-	// The icon name, or null: the leaf of each output file.
+	// True for the output "-": every text goes to standard output.
+	bool ToStandardOutput() const { return fOutput == "-"; }
+	// No warnings and no progress line; errors are still reported.
+	bool Quiet() const { return fQuiet; }
+	// The icon name, or null: the leaf of each output file (for standard
+	// output, the image's name made an identifier).
 	const char* IconName() const { return fHasIconName ? fIconName.c_str() : nullptr; }
 	ColorSpace TargetColorSpace() const { return fColorSpace; }
 	const std::vector<std::string>& Images() const { return fImages; }
@@ -36,6 +42,7 @@ private:
 	std::string fOutput;
 	std::string fIconName;
 	bool fHasIconName = false;
+	bool fQuiet = false;
 	std::vector<std::string> fImages;
 	std::string fError;
 };

@@ -45,6 +45,8 @@ TEST(ExportOptions, AcceptedCommandLines)
 		{{"--name=", "a.png"}, nullptr, "", ColorSpace::kKeep, {"a.png"}},
 		{{"--", "-o", "--name"}, nullptr, nullptr, ColorSpace::kKeep, {"-o", "--name"}},
 		{{"-"}, nullptr, nullptr, ColorSpace::kKeep, {"-"}},
+		{{"-o", "-", "a.png", "b.png"}, "-", nullptr, ColorSpace::kKeep, {"a.png", "b.png"}},
+		{{"--name", "kIcon", "-o", "-", "a.png"}, "-", "kIcon", ColorSpace::kKeep, {"a.png"}},
 	};
 	for (const Row& row : rows) {
 		Parsed parsed = Parse(row.arguments);
@@ -72,12 +74,26 @@ TEST(ExportOptions, UsageErrors)
 		{"--frobnicate", "a.png"},
 		{"-x", "a.png"},
 		{"--outputs=x", "a.png"},
+		// One name for several texts in one stream would define it twice.
+		{"--name", "kIcon", "-o", "-", "a.png", "b.png"},
+		{"--quiet=yes", "a.png"},
 	};
 	for (const auto& arguments : rows) {
 		Parsed parsed = Parse(arguments);
 		EXPECT_FALSE(parsed.ok) << (arguments.empty() ? "(none)" : arguments[0]);
 		EXPECT_FALSE(parsed.options.Error().empty());
 	}
+}
+
+TEST(ExportOptions, QuietAndStandardOutputAreSeen)
+{
+	Parsed quiet = Parse({"-q", "a.png"});
+	EXPECT_TRUE(quiet.options.Quiet());
+	EXPECT_FALSE(quiet.options.ToStandardOutput());
+	Parsed loud = Parse({"--output", "-", "a.png"});
+	EXPECT_FALSE(loud.options.Quiet());
+	EXPECT_TRUE(loud.options.ToStandardOutput());
+	EXPECT_TRUE(Parse({"a.png", "--quiet"}).options.Quiet());
 }
 
 TEST(ExportOptions, HelpAndVersionWinOverEverythingAfterThem)

@@ -1,70 +1,24 @@
-#include "storage/TestFiles.h"
+#include "ExporterProcess.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
+using ExporterProcess::Outcome;
+using ExporterProcess::Replaced;
 using TestFiles::ReadWhole;
 using TestFiles::ScratchDirectory;
 using TestFiles::WriteWhole;
-
-extern char** environ;
 
 namespace {
 
 const std::string kData = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/export/";
 
-struct Outcome {
-	int exitCode = -1;
-	std::string out;
-	std::string err;
-};
-
-// Runs the exporter with `arguments`, its standard output and error caught
-// in files of `scratch`.
 Outcome
 RunExporter(const ScratchDirectory& scratch, const std::vector<std::string>& arguments)
 {
-	const std::string outPath = scratch / ".stdout";
-	const std::string errPath = scratch / ".stderr";
-	posix_spawn_file_actions_t actions;
-	posix_spawn_file_actions_init(&actions);
-	posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-		0644);
-	posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-		0644);
-
-	std::vector<char*> argv;
-	argv.push_back(const_cast<char*>(QUILLPIX_EXPORT_BINARY));
-	for (const std::string& argument : arguments)
-		argv.push_back(const_cast<char*>(argument.c_str()));
-	argv.push_back(nullptr);
-
-	Outcome outcome;
-	pid_t child;
-	if (posix_spawn(&child, QUILLPIX_EXPORT_BINARY, &actions, nullptr, argv.data(), environ) == 0) {
-		int status = 0;
-		if (waitpid(child, &status, 0) == child && WIFEXITED(status))
-			outcome.exitCode = WEXITSTATUS(status);
-	}
-	posix_spawn_file_actions_destroy(&actions);
-	outcome.out = ReadWhole(outPath);
-	outcome.err = ReadWhole(errPath);
-	unlink(outPath.c_str());
-	unlink(errPath.c_str());
-	return outcome;
-}
-
-std::string
-Replaced(std::string text, const std::string& from, const std::string& to)
-{
-	for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-		text.replace(at, from.size(), to);
-	return text;
+	return ExporterProcess::Run(scratch, arguments);
 }
 
 } // namespace
@@ -157,7 +111,7 @@ TEST(QuillpixExport, UsageErrorsHelpAndVersion)
 	for (const auto& arguments : usageErrors) {
 		Outcome outcome = RunExporter(scratch, arguments);
 		EXPECT_EQ(outcome.exitCode, 2) << outcome.err;
-		EXPECT_NE(outcome.err.find("usage: quillpix-export [-o OUT]"), std::string::npos)
+		EXPECT_NE(outcome.err.find("usage: quillpix-export [-q] [-o OUT|-]"), std::string::npos)
 			<< outcome.err;
 		EXPECT_EQ(scratch.Listing(), "");
 	}

@@ -1,0 +1,54 @@
+// Images turned into sources by quillpix_add_image_sources when this test
+// was built: each generated bitmap equals the one the image loads into.
+
+#include "image/BitmapConversion.h"
+
+#include "quillpix-images/colour.h"
+#include "quillpix-images/image_9_grey.h"
+#include "quillpix-images/palette_system.h"
+
+#include <TranslationUtils.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+const std::string kImages = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/images/";
+
+void
+ExpectSameBitmap(const BBitmap* built, const std::string& image, color_space space)
+{
+	ASSERT_NE(built, nullptr);
+	ASSERT_EQ(built->InitCheck(), B_OK);
+	std::unique_ptr<BBitmap> loaded(BTranslationUtils::GetBitmapFile(image.c_str()));
+	ASSERT_TRUE(loaded) << image;
+	if (loaded->ColorSpace() != space)
+		loaded = ConvertedBitmap(*loaded, space);
+	ASSERT_TRUE(loaded);
+	EXPECT_EQ(built->Bounds(), loaded->Bounds()) << image;
+	EXPECT_EQ(built->ColorSpace(), space) << image;
+	ASSERT_EQ(built->BitsLength(), loaded->BitsLength()) << image;
+	EXPECT_EQ(memcmp(built->Bits(), loaded->Bits(), size_t(loaded->BitsLength())), 0) << image;
+}
+
+} // namespace
+
+TEST(EmbeddedImages, EveryGeneratedBitmapEqualsItsImage)
+{
+	ExpectSameBitmap(colour_MakeBitmap(), kImages + "colour.png", B_RGB32);
+	ExpectSameBitmap(palette_system_MakeBitmap(), kImages + "palette-system.png", B_CMAP8);
+	ExpectSameBitmap(image_9_grey_MakeBitmap(), kImages + "grey.png", B_CMAP8);
+}
+
+TEST(EmbeddedImages, TheBitmapIsBuiltOnceAndKeptInItsPointer)
+{
+	PrefilledBitmap* first = colour_MakeBitmap();
+	EXPECT_EQ(colour_MICN, first);
+	EXPECT_EQ(colour_MakeBitmap(), first);
+	// The bytes stay where the generated array put them.
+	EXPECT_EQ(colour_MData[0], static_cast<const uint8*>(first->Bits())[0]);
+}

@@ -1,0 +1,272 @@
+// The runner of quillpix-export in process: jobs that the test holds up show
+// the argument order of the output and the progress line.
+
+#include "storage/TestFiles.h"
+#include "tools/ExportRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <future>
+#include <poll.h>
+#include <string>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+using TestFiles::ReadWhole;
+using TestFiles::ScratchDirectory;
+using TestFiles::WriteWhole;
+
+namespace {
+
+const std::string kData = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/export/";
+constexpr std::chrono::seconds kWatchdog(30);
+
+// A job that can be held before it reads its image, and that says when it is
+// done.
+class HeldJob : public ExportJob {
+public:
+	HeldJob(const std::string& image, const ExportOptions& options,
+		std::shared_future<void> release, std::promise<void>* done)
+		:
+		ExportJob(image, options),
+		fRelease(std::move(release)),
+		fDone(done)
+	{
+	}
+
+	void Run() override
+	{
+		ExportJob::Run();
+		if (fDone != nullptr)
+			fDone->set_value();
+	}
+
+protected:
+	BBitmap* ReadImage() override
+	{
+		if (fRelease.valid() && fRelease.wait_for(kWatchdog) != std::future_status::ready)
+			ADD_FAILURE() << "job never released";
+		return ExportJob::ReadImage();
+	}
+
+private:
+	std::shared_future<void> fRelease;
+	std::promise<void>* fDone;
+};
+
+ExportOptions
+Options(std::vector<std::string> arguments)
+{
+	arguments.insert(arguments.begin(), "quillpix-export");
+	std::vector<const char*> argv;
+	for (const std::string& argument : arguments)
+		argv.push_back(argument.c_str());
+	ExportOptions options;
+	EXPECT_TRUE(options.Parse(static_cast<int>(argv.size()), argv.data())) << options.Error();
+	return options;
+}
+
+// The message stream: a pipe the test reads while the runner writes.
+class MessagePipe {
+public:
+	MessagePipe()
+	{
+		int fds[2];
+		if (pipe(fds) == 0) {
+			fRead = fds[0];
+			fWrite = fdopen(fds[1], "w");
+		}
+	}
+	~MessagePipe()
+	{
+		CloseWriting();
+		if (fRead >= 0)
+			close(fRead);
+	}
+
+	FILE* Writing() const { return fWrite; }
+	void CloseWriting()
+	{
+		if (fWrite != nullptr)
+			fclose(fWrite);
+		fWrite = nullptr;
+	}
+	const std::string& Seen() const { return fSeen; }
+
+	// Reads until `text` has appeared (true), the pipe ended or `limit` passed.
+	bool WaitFor(const std::string& text, std::chrono::milliseconds limit)
+	{
+		auto deadline = std::chrono::steady_clock::now() + limit;
+		while (fSeen.find(text) == std::string::npos) {
+			auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+				deadline - std::chrono::steady_clock::now());
+			pollfd request = {fRead, POLLIN, 0};
+			if (left.count() <= 0 || poll(&request, 1, static_cast<int>(left.count())) <= 0)
+				return false;
+			char buffer[512];
+			ssize_t count = read(fRead, buffer, sizeof(buffer));
+			if (count <= 0)
+				return false;
+			fSeen.append(buffer, size_t(count));
+		}
+		return true;
+	}
+	// Everything up to the end of the stream.
+	const std::string& ReadToEnd()
+	{
+		WaitFor(std::string(1, '\0'), kWatchdog);
+		return fSeen;
+	}
+
+private:
+	int fRead = -1;
+	FILE* fWrite = nullptr;
+	std::string fSeen;
+};
+
+// Runs `runner` on a thread of its own, as quillpix-export's main thread.
+std::future<bool>
+RunAside(ExportRunner& runner, unsigned threads)
+{
+	return std::async(std::launch::async, [&runner, threads] { return runner.Run(threads); });
+}
+
+} // namespace
+
+TEST(ExportRunner, MessagesKeepArgumentOrderWhenALaterImageFinishesFirst)
+{
+	ScratchDirectory scratch;
+	ExportOptions options = Options({scratch / "first.png", scratch / "second.png"});
+	std::promise<void> secondDone;
+	std::shared_future<void> release = secondDone.get_future().share();
+	MessagePipe messages;
+	ExportRunner runner(options, messages.Writing(), stdout, ExportRunner::Progress::kHidden,
+		[&](const std::string& image, const ExportOptions& jobOptions) {
+			// The first image waits until the second is done.
+			bool first = image == scratch / "first.png";
+			return std::make_unique<HeldJob>(image, jobOptions,
+				first ? release : std::shared_future<void>(), first ? nullptr : &secondDone);
+		});
+	std::future<bool> result = RunAside(runner, 2);
+	ASSERT_EQ(result.wait_for(kWatchdog), std::future_status::ready);
+	EXPECT_FALSE(result.get());
+	messages.CloseWriting();
+	EXPECT_EQ(messages.ReadToEnd(),
+		"quillpix-export: " + (scratch / "first.png") + ": cannot read image\n"
+		"quillpix-export: " + (scratch / "second.png") + ": cannot read image\n");
+}
+
+TEST(ExportRunner, StandardOutputKeepsArgumentOrderWhenALaterImageFinishesFirst)
+{
+	ScratchDirectory scratch;
+	WriteWhole(scratch / "rgb.png", ReadWhole(kData + "rgb.png"));
+	WriteWhole(scratch / "alpha.png", ReadWhole(kData + "alpha.png"));
+	ExportOptions options = Options({"-q", "-o", "-", scratch / "rgb.png", scratch / "alpha.png"});
+	std::promise<void> secondDone;
+	std::shared_future<void> release = secondDone.get_future().share();
+	FILE* output = fopen((scratch / "out").c_str(), "w");
+	ASSERT_NE(output, nullptr);
+	ExportRunner runner(options, stderr, output, ExportRunner::Progress::kHidden,
+		[&](const std::string& image, const ExportOptions& jobOptions) {
+			bool first = image == scratch / "rgb.png";
+			return std::make_unique<HeldJob>(image, jobOptions,
+				first ? release : std::shared_future<void>(), first ? nullptr : &secondDone);
+		});
+	std::future<bool> result = RunAside(runner, 2);
+	ASSERT_EQ(result.wait_for(kWatchdog), std::future_status::ready);
+	EXPECT_TRUE(result.get());
+	fclose(output);
+	std::string expected = ReadWhole(kData + "rgb.h") + ReadWhole(kData + "alpha.h");
+	for (auto [from, to] : {std::pair{"kRgb", "rgb"}, {"kAlpha", "alpha"}}) {
+		for (size_t at = expected.find(from); at != std::string::npos; at = expected.find(from))
+			expected.replace(at, strlen(from), to);
+	}
+	EXPECT_EQ(ReadWhole(scratch / "out"), expected);
+}
+
+TEST(ExportJob, StandardOutputNamesIconsAfterTheirImagesAsValidIdentifiers)
+{
+	// The same rows as the CMake function's (tests/roundtrip/EmbedIdentifiers.cmake).
+	const std::pair<const char*, const char*> rows[] = {
+		{"icons/quill.png", "quill"},
+		{"save-file.png", "save_file"},
+		{"my icon (2).PNG", "my_icon_2_"},
+		{"9-grey.png", "image_9_grey"},
+		{"__Private.gif", "Private"},
+		{"a--b.png", "a_b"},
+		{"dots.in.name.png", "dots_in_name"},
+		{"/abs/path/Icon.tga", "Icon"},
+		{"---.png", "image"},
+		{"noextension", "noextension"},
+		{"caf\xC3\xA9.png", "caf_"},
+	};
+	for (const auto& [image, expected] : rows) {
+		EXPECT_EQ(ExportJob::IdentifierFor(image), expected) << image;
+		EXPECT_TRUE(ExportJob::IsIdentifier(ExportJob::IdentifierFor(image).c_str())) << image;
+	}
+}
+
+TEST(ExportRunner, AnImageTakingOverASecondShowsAProgressLineThatIsWipedAfterwards)
+{
+	ScratchDirectory scratch;
+	const std::string image = kData + "rgb.png";
+	ExportOptions options = Options({"--name", "kRgb", "-o", scratch / "out.h", image});
+	std::promise<void> releaser;
+	MessagePipe messages;
+	ExportRunner runner(options, messages.Writing(), stdout, ExportRunner::Progress::kOnTerminal,
+		[&](const std::string& path, const ExportOptions& jobOptions) {
+			return std::make_unique<HeldJob>(path, jobOptions, releaser.get_future().share(),
+				nullptr);
+		});
+	std::future<bool> result = RunAside(runner, 0);
+	const std::string line = "\rquillpix-export: reading " + image + " (image 1 of 1, ";
+	bool shown = messages.WaitFor(line, kWatchdog);
+	releaser.set_value();
+	ASSERT_EQ(result.wait_for(kWatchdog), std::future_status::ready);
+	EXPECT_TRUE(result.get());
+	EXPECT_TRUE(shown) << messages.Seen();
+	messages.CloseWriting();
+	const std::string& seen = messages.ReadToEnd();
+	// Nothing but progress lines, and the last thing on the line wipes it.
+	EXPECT_EQ(seen.rfind("\r\033[K"), seen.size() - 4) << seen;
+	EXPECT_EQ(seen.find('\n'), std::string::npos) << seen;
+	EXPECT_EQ(ReadWhole(scratch / "out.h"), ReadWhole(kData + "rgb.h"));
+}
+
+TEST(ExportRunner, QuietOrNoTerminalShowsNoProgressLine)
+{
+	struct Row {
+		std::vector<std::string> quiet;
+		ExportRunner::Progress progress;
+	};
+	const Row rows[] = {
+		{{"-q"}, ExportRunner::Progress::kOnTerminal},
+		{{}, ExportRunner::Progress::kHidden},
+	};
+	for (const Row& row : rows) {
+		ScratchDirectory scratch;
+		std::vector<std::string> arguments = row.quiet;
+		arguments.insert(arguments.end(),
+			{"--name", "kRgb", "-o", scratch / "out.h", kData + "rgb.png"});
+		ExportOptions options = Options(arguments);
+		std::promise<void> releaser;
+		MessagePipe messages;
+		ExportRunner runner(options, messages.Writing(), stdout, row.progress,
+			[&](const std::string& path, const ExportOptions& jobOptions) {
+				return std::make_unique<HeldJob>(path, jobOptions,
+					releaser.get_future().share(), nullptr);
+			});
+		std::future<bool> result = RunAside(runner, 0);
+		// Well past the second after which a line would show.
+		EXPECT_FALSE(messages.WaitFor("quillpix-export", std::chrono::milliseconds(1600)));
+		releaser.set_value();
+		ASSERT_EQ(result.wait_for(kWatchdog), std::future_status::ready);
+		EXPECT_TRUE(result.get());
+		messages.CloseWriting();
+		EXPECT_EQ(messages.ReadToEnd(), "");
+	}
+}

@@ -1,0 +1,95 @@
+// The exporter as a shell user meets it: standard output, several images at
+// once with messages in argument order, and --quiet.
+
+#include "ExporterProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using ExporterProcess::Outcome;
+using ExporterProcess::Replaced;
+using TestFiles::ReadWhole;
+using TestFiles::ScratchDirectory;
+using TestFiles::WriteWhole;
+
+namespace {
+
+const std::string kData = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/export/";
+
+// The exported text of a fixture under another icon name.
+std::string
+Expected(const char* fixture, const char* fixtureName, const std::string& iconName)
+{
+	return Replaced(ReadWhole(kData + fixture), fixtureName, iconName);
+}
+
+} // namespace
+
+TEST(ShellFriendlyExport, StandardOutputTakesEveryTextInArgumentOrder)
+{
+	ScratchDirectory scratch;
+	WriteWhole(scratch / "rgb.png", ReadWhole(kData + "rgb.png"));
+	WriteWhole(scratch / "palette.gif", ReadWhole(kData + "palette.gif"));
+	WriteWhole(scratch / "alpha.png", ReadWhole(kData + "alpha.png"));
+	Outcome outcome = ExporterProcess::Run(scratch, {"-q", "-o", "-", scratch / "palette.gif",
+		scratch / "rgb.png", scratch / "alpha.png", scratch / "rgb.png"});
+	EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+	EXPECT_EQ(outcome.err, "");
+	// No file names the text: the default icon name is the image's name
+	// made an identifier.
+	EXPECT_EQ(outcome.out, Expected("palette.h", "kPalette", "palette")
+		+ Expected("rgb.h", "kRgb", "rgb") + Expected("alpha.h", "kAlpha", "alpha")
+		+ Expected("rgb.h", "kRgb", "rgb"));
+	EXPECT_EQ(scratch.Listing(), "alpha.png palette.gif rgb.png");
+
+	Outcome named = ExporterProcess::Run(scratch,
+		{"--name", "kRgb", "--output=-", scratch / "rgb.png"});
+	EXPECT_EQ(named.exitCode, 0) << named.err;
+	EXPECT_EQ(named.out, ReadWhole(kData + "rgb.h"));
+}
+
+TEST(ShellFriendlyExport, ManyImagesKeepTheirMessagesInArgumentOrder)
+{
+	ScratchDirectory scratch;
+	std::vector<std::string> arguments = {"--name", "kRgb"};
+	std::string expectedErrors;
+	for (int i = 0; i < 24; i++) {
+		const std::string leaf = "image" + std::to_string(i) + ".png";
+		if (i % 3 == 1) {
+			WriteWhole(scratch / leaf, "no image " + std::to_string(i));
+			expectedErrors += "quillpix-export: " + (scratch / leaf) + ": cannot read image\n";
+		} else {
+			WriteWhole(scratch / leaf, ReadWhole(kData + (i % 3 == 0 ? "rgb.png" : "rgb.webp")));
+		}
+		arguments.push_back(scratch / leaf);
+	}
+	Outcome outcome = ExporterProcess::Run(scratch, arguments);
+	EXPECT_EQ(outcome.exitCode, 1);
+	EXPECT_EQ(outcome.err, expectedErrors);
+	for (int i = 0; i < 24; i++) {
+		const std::string output = scratch / ("image" + std::to_string(i) + ".png.h");
+		if (i % 3 == 1)
+			EXPECT_NE(access(output.c_str(), F_OK), 0) << output;
+		else
+			EXPECT_EQ(ReadWhole(output), ReadWhole(kData + "rgb.h")) << output;
+	}
+}
+
+TEST(ShellFriendlyExport, QuietDropsWarningsButNotErrors)
+{
+	ScratchDirectory scratch;
+	WriteWhole(scratch / "rgb.png", ReadWhole(kData + "rgb.png"));
+	for (const char* quiet : {"-q", "--quiet"}) {
+		Outcome outcome = ExporterProcess::Run(scratch,
+			{quiet, scratch / "rgb.png", scratch / "missing.png"});
+		EXPECT_EQ(outcome.exitCode, 1);
+		EXPECT_EQ(outcome.err,
+			"quillpix-export: " + (scratch / "missing.png") + ": cannot read image\n");
+		EXPECT_EQ(ReadWhole(scratch / "rgb.png.h"), Expected("rgb.h", "kRgb", "rgb.png.h"));
+	}
+	Outcome loud = ExporterProcess::Run(scratch, {scratch / "rgb.png"});
+	EXPECT_NE(loud.err.find("warning: icon name \"rgb.png.h\""), std::string::npos) << loud.err;
+}

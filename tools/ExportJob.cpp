@@ -1,0 +1,220 @@
+#include "ExportJob.h"
+
+#include "document/LeafName.h"
+#include "image/BitmapConversion.h"
+#include "image/BitmapSourceExport.h"
+#include "image/FormatBitmapSource.h"
+
+#include <TranslationUtils.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstring>
+
+namespace {
+
+const char* const kProgram = "quillpix-export";
+
+// Replaces `bitmap` by its conversion into `space` unless it is in it
+// already; false when the new bitmap cannot be made.
+bool
+ConvertTo(std::unique_ptr<BBitmap>& bitmap, color_space space)
+{
+	if (bitmap->ColorSpace() == space)
+		return true;
+	bitmap = ConvertedBitmap(*bitmap, space);
+	return bitmap != nullptr;
+}
+
+const char*
+StatusText(status_t status)
+{
+	switch (status) {
+		case B_ENTRY_NOT_FOUND: return "No such file or directory";
+		case B_PERMISSION_DENIED: return "Permission denied";
+		case B_DEVICE_FULL: return "No space left on device";
+		case B_READ_ONLY_DEVICE: return "Read-only file system";
+		case B_IS_A_DIRECTORY: return "Is a directory";
+		case B_NOT_A_DIRECTORY: return "Not a directory";
+		case B_NAME_TOO_LONG: return "File name too long";
+		case B_LINK_LIMIT: return "Too many levels of symbolic links";
+		case B_NO_MORE_FDS: return "Too many open files";
+		case B_NO_MEMORY: return "Out of memory";
+		case B_IO_ERROR: return "Input/output error";
+		case B_BAD_VALUE: return "Invalid argument";
+		case B_BUSY: return "Device or resource busy";
+		default: return "Write error";
+	}
+}
+
+} // namespace
+
+ExportJob::ExportJob(const std::string& image, const ExportOptions& options)
+	:
+	fImage(image),
+	fOptions(options)
+{
+}
+
+ExportJob::~ExportJob() = default;
+
+bool
+ExportJob::IsIdentifier(const char* name)
+{
+	auto isStart = [](char c) {
+		return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+	};
+	if (!isStart(name[0]))
+		return false;
+	for (const char* c = name + 1; *c != '\0'; c++) {
+		if (!isStart(*c) && !(*c >= '0' && *c <= '9'))
+			return false;
+	}
+	return true;
+}
+
+std::string
+ExportJob::IdentifierFor(const std::string& image)
+{
+	std::string stem = image.substr(image.rfind('/') + 1);
+	size_t dot = stem.rfind('.');
+	if (dot != std::string::npos)
+		stem.erase(dot);
+	std::string name;
+	for (char c : stem) {
+		bool valid = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+		if (valid)
+			name += c;
+		// One '_' for a run: a double underscore is reserved, and none in
+		// front, where it is reserved before an upper-case letter.
+		else if (!name.empty() && name.back() != '_')
+			name += '_';
+	}
+	if (name.empty())
+		return "image";
+	if (name[0] >= '0' && name[0] <= '9')
+		return "image_" + name;
+	return name;
+}
+
+const char*
+ExportJob::StageName(Stage stage)
+{
+	switch (stage) {
+		case Stage::kWaiting: return "waiting for";
+		case Stage::kReading: return "reading";
+		case Stage::kConverting: return "converting";
+		case Stage::kWriting: return "writing";
+		case Stage::kDone: return "done with";
+	}
+	return "";
+}
+
+void
+ExportJob::Report(const char* format, ...)
+{
+	char line[1024];
+	va_list arguments;
+	va_start(arguments, format);
+	vsnprintf(line, sizeof(line), format, arguments);
+	va_end(arguments);
+	fMessages += kProgram;
+	fMessages += ": ";
+	fMessages += line;
+	fMessages += '\n';
+}
+
+// The translation kit decodes one image at a time on a thread of its own;
+// conversion and writing, most of the work, run in parallel.
+BBitmap*
+ExportJob::ReadImage()
+{
+	return BTranslationUtils::GetBitmapFile(fImage.c_str());
+}
+
+bool
+ExportJob::Prepare()
+{
+	fStage = Stage::kReading;
+	fBitmap.reset(ReadImage());
+	if (!fBitmap || !fBitmap->IsValid()) {
+		Report("%s: cannot read image", fImage.c_str());
+		return false;
+	}
+	// First what an image window holds (B_CMAP8 stays, anything else becomes
+	// B_RGB32), then the colour space asked for, as the window's menu would.
+	fStage = Stage::kConverting;
+	color_space held = fBitmap->ColorSpace() == B_CMAP8 ? B_CMAP8 : B_RGB32;
+	color_space wanted = held;
+	if (fOptions.TargetColorSpace() == ExportOptions::ColorSpace::kRgb32)
+		wanted = B_RGB32;
+	else if (fOptions.TargetColorSpace() == ExportOptions::ColorSpace::kCmap8)
+		wanted = B_CMAP8;
+	if (!ConvertTo(fBitmap, held) || !ConvertTo(fBitmap, wanted)) {
+		Report("%s: cannot convert image: %s", fImage.c_str(), StatusText(B_NO_MEMORY));
+		return false;
+	}
+	return true;
+}
+
+void
+ExportJob::Run()
+{
+	if (!Prepare()) {
+		fBitmap.reset();
+		fStage = Stage::kDone;
+		return;
+	}
+
+	const bool toFile = !fOptions.ToStandardOutput();
+	const std::string output = fOptions.Output() != nullptr ? fOptions.Output() : fImage + ".h";
+	const std::string identifier = IdentifierFor(fImage);
+	const char* iconName = fOptions.IconName();
+	if (iconName == nullptr)
+		iconName = toFile ? LeafName(output.c_str()) : identifier.c_str();
+	if (!fOptions.Quiet() && !IsIdentifier(iconName)) {
+		Report("warning: icon name \"%s\" is not a valid C++ identifier; "
+			"the source written to %s will not compile as it is", iconName,
+			toFile ? output.c_str() : "standard output");
+	}
+	if (!toFile) {
+		// The text goes out in argument order, from the caller's thread.
+		fSucceeded = true;
+		return;
+	}
+
+	fStage = Stage::kWriting;
+	status_t status = B_OK;
+	fSucceeded = ExportBitmapSource(fBitmap.get(), output.c_str(), iconName, &status);
+	if (!fSucceeded)
+		Report("cannot write %s: %s", output.c_str(), StatusText(status));
+	fBitmap.reset();
+	fStage = Stage::kDone;
+}
+
+void
+ExportJob::WriteTo(FILE* stream)
+{
+	if (!fSucceeded || !fBitmap)
+		return;
+	fStage = Stage::kWriting;
+	const std::string identifier = IdentifierFor(fImage);
+	const char* iconName = fOptions.IconName() != nullptr ? fOptions.IconName()
+		: identifier.c_str();
+	BRect bounds = fBitmap->Bounds();
+	errno = 0;
+	bool written = FormatBitmapSource(iconName, bounds.left, bounds.top, bounds.right,
+		bounds.bottom, fBitmap->ColorSpace(), static_cast<const uint8*>(fBitmap->Bits()),
+		fBitmap->BitsLength(), [stream](const char* piece, size_t length) {
+			return static_cast<ssize_t>(fwrite(piece, 1, length, stream));
+		});
+	if (fflush(stream) != 0)
+		written = false;
+	if (!written) {
+		Report("cannot write standard output: %s",
+			errno != 0 ? strerror(errno) : "Write error");
+		fSucceeded = false;
+	}
+	fBitmap.reset();
+	fStage = Stage::kDone;
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+// One image of a quillpix-export call: reading it, bringing its bitmap into
+// the colour space an image window would hold (or the one asked for), and
+// writing the text. The job keeps its messages instead of printing them, so
+// that the caller can print the messages of all images in argument order.
+//
+// Thread rules: Run runs on one worker thread. WriteTo, Succeeded and
+// Messages are for the thread that orders the output, once Run has returned
+// (the caller's lock makes that visible). CurrentStage may be read from any
+// thread at any time.
+
+#include "ExportOptions.h"
+
+#include <Bitmap.h>
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+class ExportJob {
+public:
+	enum class Stage { kWaiting, kReading, kConverting, kWriting, kDone };
+
+	ExportJob(const std::string& image, const ExportOptions& options);
+	virtual ~ExportJob();
+
+	ExportJob(const ExportJob&) = delete;
+	ExportJob& operator=(const ExportJob&) = delete;
+
+	// Reads and converts the image; when the output is a file, writes it too.
+	virtual void Run();
+	// Writes the text to `stream` (standard output), after a successful Run
+	// that left the text for the caller; releases the bitmap.
+	void WriteTo(FILE* stream);
+
+	bool Succeeded() const { return fSucceeded; }
+	const std::string& Messages() const { return fMessages; }
+	const std::string& Image() const { return fImage; }
+	Stage CurrentStage() const { return fStage.load(std::memory_order_relaxed); }
+	static const char* StageName(Stage stage);
+
+	// True when `name` can stand as a C++ identifier. A given icon name, or
+	// the default for a file (the output file's leaf), is written unchanged
+	// either way.
+	static bool IsIdentifier(const char* name);
+	// The default icon name for standard output, where no file names the
+	// text: the image's file name without its last extension, made an
+	// identifier as quillpix_add_image_sources makes it ("icons/save-file.png"
+	// gives save_file; see cmake/QuillpixEmbed.cmake).
+	static std::string IdentifierFor(const std::string& image);
+
+protected:
+	// Reads the image into a new bitmap, null when it cannot. Runs on the
+	// job's worker thread; a test may stand in here to hold the job up.
+	virtual BBitmap* ReadImage();
+
+private:
+	void Report(const char* format, ...) __attribute__((format(printf, 2, 3)));
+	bool Prepare();
+
+	const std::string fImage;
+	const ExportOptions& fOptions;
+	std::unique_ptr<BBitmap> fBitmap;
+	std::string fMessages;
+	bool fSucceeded = false;
+	std::atomic<Stage> fStage{Stage::kWaiting};
+};
