@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (ASan + UBSan), makes their seed
+# corpora and runs every target for SECONDS seconds each (default 60).
+# Fails on the first target that finds a crash, a leak, a timeout or an
+# out-of-memory; the input that did it is kept under BUILD_DIR/artifacts.
+#
+# Usage: scripts/fuzz.sh [SECONDS]
+# Environment:
+#   QUILLPIX_FUZZ_BUILD  build directory (default build-fuzz)
+#   FUZZ_ARGS            more libFuzzer options, e.g. "-jobs=2 -workers=2"
+#
+# A long run, kept between runs in BUILD_DIR/corpus (grows over time):
+#   FUZZ_ARGS="-jobs=2 -workers=2" scripts/fuzz.sh 3600
+# Replaying one found input:  build-fuzz/fuzz/fuzz_image_export FILE
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-60}
+build=${QUILLPIX_FUZZ_BUILD:-build-fuzz}
+
+scripts/install-deps.sh clang  # libFuzzer comes with Debian's clang
+
+CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DQUILLPIX_FUZZ=ON \
+	-DQUILLPIX_BUILD_TESTS=OFF -DQUILLPIX_QT_SERVER=OFF \
+	-DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+targets=(fuzz_image_export fuzz_format_source)
+cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]}"
+
+fuzz/make-corpus.sh "$build/seeds"
+mkdir -p "$build/artifacts"
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+
+status=0
+for target in "${targets[@]}"; do
+	corpus="$build/corpus/$target"
+	mkdir -p "$corpus"
+	log="$build/$target.log"
+	echo "== $target: ${seconds}s"
+	# Limits: 25 s for one input, 2 GiB of memory for the process.
+	# shellcheck disable=SC2086
+	if "$build/fuzz/$target" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 \
+			-max_len=65536 -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" \
+			${FUZZ_ARGS:-} "$corpus" "$build/seeds/$target" >"$log" 2>&1; then
+		grep -E '^stat::(number_of_executed_units|peak_rss_mb|new_units_added)' "$log" || true
+		grep -E '^(#[0-9]+.*DONE|Done [0-9]+ runs)' "$log" | tail -1 || true
+	else
+		status=1
+		echo "!! $target found a fault; last lines of $log:"
+		tail -40 "$log"
+	fi
+done
+exit $status

@@ -1,0 +1,127 @@
+// quillpix-export given hostile files: every one is refused with exit status
+// 1 and a message naming the file, no output file appears, and the tool
+// stays within the hostile-input memory limit and its time limit. An image
+// that decodes as far as its data goes (a truncated JPEG) is exported.
+
+#include "ChildProcess.h"
+#include "HostileImages.h"
+#include "ReliabilityFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace reliability;
+
+const std::string kExporter = QUILLPIX_BINARY_DIR "/tools/quillpix-export";
+const std::string kImages = QUILLPIX_SOURCE_DIR "/tests/data/images/";
+
+struct ExporterRun {
+	ChildOutcome outcome;
+	std::string err;
+};
+
+// Runs the exporter under the hostile-input limits, its output in `scratch`.
+ExporterRun
+RunExporter(const Scratch& scratch, const std::vector<std::string>& arguments,
+	bool dropPrivileges = false)
+{
+	const std::string errPath = scratch / ".stderr";
+	std::vector<char*> argv;
+	argv.push_back(const_cast<char*>(kExporter.c_str()));
+	for (const std::string& argument : arguments)
+		argv.push_back(const_cast<char*>(argument.c_str()));
+	argv.push_back(nullptr);
+	ChildLimits limits;
+	limits.dropPrivileges = dropPrivileges;
+	ExporterRun run;
+	run.outcome = RunLimited([&] {
+		int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+		int null = open("/dev/null", O_WRONLY);
+		if (err < 0 || null < 0)
+			return 126;
+		dup2(null, 1);
+		dup2(err, 2);
+		execv(argv[0], argv.data());
+		return 127;
+	}, limits);
+	run.err = ReadWhole(errPath);
+	unlink(errPath.c_str());
+	return run;
+}
+
+TEST(HostileCli, EveryHostileFileIsRefusedWithItsName)
+{
+	Scratch scratch;
+	ASSERT_EQ(chmod(scratch.Path().c_str(), 0777), 0);
+	ASSERT_EQ(mkdir((scratch / "out").c_str(), 0777), 0);
+	ASSERT_EQ(chmod((scratch / "out").c_str(), 0777), 0);
+	const std::string bomb = DeflatedZeros(uint64_t(64) << 20);
+	struct Row {
+		const char* name;
+		std::string bytes; // unused for the special files below
+	};
+	const Row rows[] = {
+		{"bomb.png", Png(100000, 100000, bomb)},
+		{"huge.jpg", JpegClaiming(ReadWhole(kImages + "colour.jpg"), 65500, 65500)},
+		{"huge.gif", Gif(65535, 65535, std::string(6, '\x7f'), {0, 1})},
+		{"zero.png", Png(0, 0, PngIndices({}))},
+		{"zero.gif", Gif(0, 0, std::string(6, '\0'), {})},
+		{"zero.bmp", Bmp(0, 0, "")},
+		{"empty.png", ""},
+		{"random.png", RandomBytes(4096, 7)},
+		{"random.jpg", RandomBytes(4096, 8)},
+		{"random.tga", RandomBytes(4096, 9)},
+	};
+	std::vector<std::string> inputs;
+	for (const Row& row : rows) {
+		ASSERT_TRUE(WriteWhole(scratch / row.name, row.bytes));
+		inputs.push_back(scratch / row.name);
+	}
+	ASSERT_EQ(mkdir((scratch / "folder.png").c_str(), 0755), 0);
+	inputs.push_back(scratch / "folder.png");
+	ASSERT_EQ(mkfifo((scratch / "pipe.png").c_str(), 0666), 0);
+	inputs.push_back(scratch / "pipe.png");
+	inputs.push_back(scratch / "missing.png");
+	ASSERT_TRUE(WriteWhole(scratch / "secret.png", ReadWhole(kImages + "colour.png")));
+	ASSERT_EQ(chmod((scratch / "secret.png").c_str(), 0), 0);
+	inputs.push_back(scratch / "secret.png");
+
+	for (const std::string& input : inputs) {
+		SCOPED_TRACE(input);
+		const bool secret = input == scratch / "secret.png";
+		ExporterRun run = RunExporter(scratch, {"-o", scratch / "out/icon.h", input}, secret);
+		if (secret && run.outcome.exitCode == 125)
+			continue; // could not drop privileges
+		EXPECT_TRUE(run.outcome.exited) << run.outcome.Describe();
+		EXPECT_EQ(run.outcome.exitCode, 1) << run.err;
+		// The decoders may warn first; the last line is the tool's own.
+		const std::string message = "quillpix-export: " + input + ": cannot read image\n";
+		EXPECT_TRUE(run.err.size() >= message.size()
+			&& run.err.compare(run.err.size() - message.size(), message.size(), message) == 0)
+			<< run.err;
+		EXPECT_EQ(Listing(scratch / "out"), "");
+	}
+}
+
+// A cut-off JPEG is exported as far as it decodes; a cut-off PNG is not.
+TEST(HostileCli, TruncatedImagesExportWhatDecodes)
+{
+	Scratch scratch;
+	ExporterRun jpeg = RunExporter(scratch,
+		{"--name", "kCut", "-o", scratch / "jpeg.h", kImages + "truncated.jpg"});
+	EXPECT_EQ(jpeg.outcome.exitCode, 0) << jpeg.err;
+	EXPECT_NE(ReadWhole(scratch / "jpeg.h").find("BRect(0.0,0.0,31.0,31.0),B_RGB32,"),
+		std::string::npos);
+	ExporterRun png = RunExporter(scratch, {"-o", scratch / "png.h", kImages + "truncated.png"});
+	EXPECT_EQ(png.outcome.exitCode, 1);
+	EXPECT_EQ(Listing(scratch.Path()), "jpeg.h");
+}
+
+} // namespace
