@@ -30,7 +30,6 @@ constexpr BRect kNoScreen(0, 0, 1023, 767);
 QtDisplay::QtDisplay()
 	:
 	fWakeUp(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
-	fChanges(0),
 	fScreenFrame(kNoScreen)
 {
 	if (fWakeUp < 0) {
@@ -97,32 +96,19 @@ QtDisplay::IsQtThread() const
 bool
 QtDisplay::WaitUntil(const std::function<bool()>& predicate, bigtime_t timeout) const
 {
-	auto deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(timeout);
-	while (true) {
-		uint64 seen = Changes();
-		if (predicate())
-			return true;
-		std::unique_lock<std::mutex> lock(fLock);
-		if (!fChangedCondition.wait_until(lock, deadline, [&] { return fChanges != seen; })) {
-			lock.unlock();
-			return predicate();
-		}
-	}
+	return fChanges.WaitUntil(predicate, timeout);
 }
 
 uint64
 QtDisplay::Changes() const
 {
-	std::lock_guard<std::mutex> lock(fLock);
-	return fChanges;
+	return fChanges.Count();
 }
 
 void
 QtDisplay::Changed()
 {
-	std::lock_guard<std::mutex> lock(fLock);
-	fChanges++;
-	fChangedCondition.notify_all();
+	fChanges.Bump();
 }
 
 BRect

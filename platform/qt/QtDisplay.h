@@ -9,6 +9,7 @@
 // widgets. Every applied change bumps a counter and wakes WaitUntil, so a
 // test waits on the event itself.
 
+#include <ChangeCounter.h>
 #include <DisplayServer.h>
 #include <FilePanelLink.h>
 
@@ -78,9 +79,8 @@ private:
 	int fWakeUp; // an eventfd
 	std::unique_ptr<QSocketNotifier> fWakeUpNotifier;
 
-	mutable std::mutex fLock; // fChanges, fScreenFrame
-	mutable std::condition_variable fChangedCondition;
-	uint64 fChanges;
+	mutable std::mutex fLock; // fScreenFrame
+	BPrivate::ChangeCounter fChanges;
 	BRect fScreenFrame;
 
 	std::map<int32, std::unique_ptr<QtWindow>> fWindows;

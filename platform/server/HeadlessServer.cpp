@@ -67,7 +67,6 @@ struct HeadlessServer::WindowRecord {
 
 HeadlessServer::HeadlessServer()
 	:
-	fChanges(0),
 	fScreenFrame(kDefaultScreen)
 {
 }
@@ -85,8 +84,7 @@ HeadlessServer::InstallNew()
 void
 HeadlessServer::Changed()
 {
-	fChanges++;
-	fChanged.notify_all();
+	fChanges.Bump();
 }
 
 std::vector<int32>
@@ -163,24 +161,13 @@ HeadlessServer::MenuItem(int32 id, const std::vector<std::string>& path) const
 bool
 HeadlessServer::WaitUntil(const std::function<bool()>& predicate, bigtime_t timeout) const
 {
-	auto deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(timeout);
-	while (true) {
-		uint64 seen = Changes();
-		if (predicate())
-			return true;
-		std::unique_lock<std::mutex> lock(fLock);
-		if (!fChanged.wait_until(lock, deadline, [&] { return fChanges != seen; })) {
-			lock.unlock();
-			return predicate();
-		}
-	}
+	return fChanges.WaitUntil(predicate, timeout);
 }
 
 uint64
 HeadlessServer::Changes() const
 {
-	std::lock_guard<std::mutex> lock(fLock);
-	return fChanges;
+	return fChanges.Count();
 }
 
 BMessenger

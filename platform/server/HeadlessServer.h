@@ -12,6 +12,7 @@
 // model a slow person. An alert with no handler installed fails the test at
 // once: its text goes to standard error and the process aborts.
 
+#include <ChangeCounter.h>
 #include <DisplayServer.h>
 #include <Entry.h>
 #include <FilePanel.h>
@@ -127,8 +128,7 @@ private:
 	std::shared_ptr<BPrivate::FilePanelLink> FindPanel(int32 panelId) const;
 
 	mutable std::mutex fLock;
-	mutable std::condition_variable fChanged;
-	uint64 fChanges;
+	BPrivate::ChangeCounter fChanges;
 	std::map<int32, std::unique_ptr<WindowRecord>> fWindows;
 	std::vector<int32> fOrder;
 	std::vector<std::shared_ptr<BPrivate::FilePanelLink>> fPanels;
