@@ -201,6 +201,12 @@ Export(const BBitmap* bitmap, const char* documentName, const char* iconName)
 		return B_IS_A_DIRECTORY;
 	Source source = {bitmap, iconName != nullptr ? iconName : LeafName(documentName)};
 
+	// Devices, FIFOs and pipes are written through the name as given: a
+	// link such as /dev/stdout may lead to a pipe that has no path at all.
+	struct stat info;
+	if (stat(documentName, &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+		return WriteInPlace(documentName, source);
+
 	BEntry target(documentName, true);
 	if (target.InitCheck() != B_OK)
 		return target.InitCheck();

@@ -93,3 +93,20 @@ TEST(ShellFriendlyExport, QuietDropsWarningsButNotErrors)
 	Outcome loud = ExporterProcess::Run(scratch, {scratch / "rgb.png"});
 	EXPECT_NE(loud.err.find("warning: icon name \"rgb.png.h\""), std::string::npos) << loud.err;
 }
+
+// /dev/stdout into a pipe leads to no path at all: the text goes straight
+// through the name as given.
+TEST(ShellFriendlyExport, DevStdoutIntoAPipeTakesTheText)
+{
+	const std::string command = std::string("'") + QUILLPIX_BINARY_DIR
+		+ "/tools/quillpix-export' --name kRgb -o /dev/stdout '" + kData + "rgb.png' | cat";
+	FILE* pipe = popen(command.c_str(), "r");
+	ASSERT_NE(pipe, nullptr);
+	std::string text;
+	char block[4096];
+	size_t length;
+	while ((length = fread(block, 1, sizeof(block), pipe)) > 0)
+		text.append(block, length);
+	EXPECT_EQ(pclose(pipe), 0);
+	EXPECT_EQ(text, ReadWhole(kData + "rgb.h"));
+}
