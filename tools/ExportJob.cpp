@@ -26,27 +26,6 @@ ConvertTo(std::unique_ptr<BBitmap>& bitmap, color_space space)
 	return bitmap != nullptr;
 }
 
-const char*
-StatusText(status_t status)
-{
-	switch (status) {
-		case B_ENTRY_NOT_FOUND: return "No such file or directory";
-		case B_PERMISSION_DENIED: return "Permission denied";
-		case B_DEVICE_FULL: return "No space left on device";
-		case B_READ_ONLY_DEVICE: return "Read-only file system";
-		case B_IS_A_DIRECTORY: return "Is a directory";
-		case B_NOT_A_DIRECTORY: return "Not a directory";
-		case B_NAME_TOO_LONG: return "File name too long";
-		case B_LINK_LIMIT: return "Too many levels of symbolic links";
-		case B_NO_MORE_FDS: return "Too many open files";
-		case B_NO_MEMORY: return "Out of memory";
-		case B_IO_ERROR: return "Input/output error";
-		case B_BAD_VALUE: return "Invalid argument";
-		case B_BUSY: return "Device or resource busy";
-		default: return "Write error";
-	}
-}
-
 } // namespace
 
 ExportJob::ExportJob(const std::string& image, const ExportOptions& options)
@@ -151,7 +130,7 @@ ExportJob::Prepare()
 	else if (fOptions.TargetColorSpace() == ExportOptions::ColorSpace::kCmap8)
 		wanted = B_CMAP8;
 	if (!ConvertTo(fBitmap, held) || !ConvertTo(fBitmap, wanted)) {
-		Report("%s: cannot convert image: %s", fImage.c_str(), StatusText(B_NO_MEMORY));
+		Report("%s: cannot convert image: %s", fImage.c_str(), status_text(B_NO_MEMORY));
 		return false;
 	}
 	return true;
@@ -187,7 +166,7 @@ ExportJob::Run()
 	status_t status = B_OK;
 	fSucceeded = ExportBitmapSource(fBitmap.get(), output.c_str(), iconName, &status);
 	if (!fSucceeded)
-		Report("cannot write %s: %s", output.c_str(), StatusText(status));
+		Report("cannot write %s: %s", output.c_str(), status_text(status));
 	fBitmap.reset();
 	fStage = Stage::kDone;
 }

@@ -32,3 +32,41 @@ errno_to_status(int error)
 		default: return B_ERROR;
 	}
 }
+
+const char*
+status_text(int32_t status)
+{
+	switch (status) {
+		case B_OK: return "No error";
+		case B_NO_MEMORY: return "Out of memory";
+		case B_IO_ERROR: return "Input/output error";
+		case B_PERMISSION_DENIED: return "Permission denied";
+		case B_BAD_VALUE: return "Invalid argument";
+		case B_BAD_TYPE: return "Not a regular file";
+		case B_TIMED_OUT: return "Timed out";
+		case B_INTERRUPTED: return "Interrupted";
+		case B_WOULD_BLOCK: return "Operation would block";
+		case B_CANCELED: return "Cancelled";
+		case B_NO_INIT: return "Not initialised";
+		case B_NOT_ALLOWED: return "Operation not allowed";
+		case B_BAD_DATA: return "Bad data";
+		case B_UNSUPPORTED: return "Not supported";
+		case B_NO_MORE_THREADS: return "No more threads";
+		case B_FILE_ERROR: return "File error";
+		case B_FILE_NOT_FOUND:
+		case B_ENTRY_NOT_FOUND: return "No such file or directory";
+		case B_FILE_EXISTS: return "File exists";
+		case B_NAME_TOO_LONG: return "File name too long";
+		case B_NOT_A_DIRECTORY: return "Not a directory";
+		case B_DIRECTORY_NOT_EMPTY: return "Directory not empty";
+		case B_DEVICE_FULL: return "No space left on device";
+		case B_READ_ONLY_DEVICE: return "Read-only file system";
+		case B_IS_A_DIRECTORY: return "Is a directory";
+		case B_NO_MORE_FDS: return "Too many open files";
+		case B_LINK_LIMIT: return "Too many levels of symbolic links";
+		case B_BUSY: return "Device or resource busy";
+		case B_NO_TRANSLATOR: return "Not an image that can be read";
+		case B_ILLEGAL_DATA: return "Damaged image data";
+		default: return "General error";
+	}
+}

@@ -45,6 +45,10 @@ enum : int32_t {
 	B_LINK_LIMIT = B_STORAGE_ERROR_BASE + 12,
 	B_BUSY = B_STORAGE_ERROR_BASE + 14,
 
+	B_TRANSLATION_ERROR_BASE = B_GENERAL_ERROR_BASE + 0x4800,
+	B_NO_TRANSLATOR = B_TRANSLATION_ERROR_BASE + 1,
+	B_ILLEGAL_DATA = B_TRANSLATION_ERROR_BASE + 2,
+
 	B_APP_ERROR_BASE = B_GENERAL_ERROR_BASE + 0x2000,
 	B_BAD_HANDLER = B_APP_ERROR_BASE + 4,
 	B_BAD_PORT_ID = B_GENERAL_ERROR_BASE + 0x1000 + 0x20,
@@ -56,3 +60,7 @@ static_assert(B_NO_MORE_THREADS == static_cast<int32_t>(0x80001101));
 
 // Translates a POSIX errno value into the closest status code.
 int32_t errno_to_status(int error);
+
+// The platform's words for a status code, as strerror gives them for errno
+// values ("No such file or directory" for B_ENTRY_NOT_FOUND). Never null.
+const char* status_text(int32_t status);

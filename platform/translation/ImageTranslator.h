@@ -4,6 +4,8 @@
 // translation kit keeps a short list of them (TranslatorList.h) and tries
 // the ones that recognise a file, best first. Private to the kit.
 
+#include "DecodeLimits.h"
+
 #include <Bitmap.h>
 
 #include <cstddef>
@@ -11,12 +13,6 @@
 #include <string>
 
 namespace BPrivate {
-
-// Limits against hostile files: a forged header must not make the loader
-// reserve more than these, and the image sizes they allow stay well above
-// the 8192 x 8192 pictures the tool is meant to take.
-constexpr int64 kMaxImagePixels = int64(8192) * 8192;
-constexpr size_t kMaxImageFileSize = size_t(512) << 20;
 
 struct ImageSource {
 	const uint8* data;

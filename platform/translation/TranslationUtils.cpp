@@ -24,22 +24,60 @@ std::string LowerCaseExtension(const char* path)
 
 } // namespace
 
+std::string BTranslationFailure::Describe(const char* name) const
+{
+	std::string line = name;
+	switch (status) {
+		case B_NO_TRANSLATOR:
+		case B_ILLEGAL_DATA:
+		case B_NO_MEMORY:
+			if (!detail.empty())
+				return line + " " + detail;
+			if (status == B_NO_TRANSLATOR)
+				return line + " is not an image we can read";
+			if (status == B_ILLEGAL_DATA)
+				return line + " is a damaged image";
+			break;
+		default:
+			break;
+	}
+	return line + ": " + status_text(status);
+}
+
+BBitmap* BTranslationUtils::GetBitmapFile(const char* path, BTranslatorRoster* roster)
+{
+	return GetBitmapFile(path, roster, nullptr);
+}
+
 // The file is read whole and only then decoded, so that no decoder opens a
 // FIFO or a device itself. There is one roster, the kit's own; the
 // `roster` argument is accepted for the platform's signature and not used.
-BBitmap* BTranslationUtils::GetBitmapFile(const char* path, BTranslatorRoster* /*roster*/)
+BBitmap* BTranslationUtils::GetBitmapFile(const char* path, BTranslatorRoster* /*roster*/,
+	BTranslationFailure* failure)
 {
+	BTranslationFailure ignored;
+	if (failure == nullptr)
+		failure = &ignored;
 	try {
 		BPrivate::PageMemory data;
 		size_t size = 0;
-		if (BPrivate::ReadImageFile(path, BPrivate::kMaxImageFileSize, data, size) != B_OK
-			|| size == 0) {
+		status_t status = BPrivate::ReadImageFile(path, BPrivate::kMaxImageFileSize, data, size);
+		if (status != B_OK) {
+			*failure = {status, status == B_NO_MEMORY ? "is larger than 512 MiB" : ""};
+			return nullptr;
+		}
+		if (size == 0) {
+			*failure = {B_NO_TRANSLATOR, "is empty"};
 			return nullptr;
 		}
 		BPrivate::ImageSource source{data.get(), size, LowerCaseExtension(path)};
-		return BPrivate::TranslatorList::Default().Translate(source).release();
+		BBitmap* bitmap = BPrivate::TranslatorList::Default().Translate(source).release();
+		if (bitmap == nullptr)
+			*failure = {B_NO_TRANSLATOR, ""};
+		return bitmap;
 	} catch (const std::bad_alloc&) {
 		// A file or image too large for the memory there is: no bitmap.
+		*failure = {B_NO_MEMORY, ""};
 		return nullptr;
 	}
 }

@@ -1,18 +1,49 @@
 #pragma once
 
-// Reading image files into bitmaps through the installed translators.
+// Reading image files into bitmaps through the translation kit's readers.
 
 #include <Bitmap.h>
 
+#include <string>
+
 class BTranslatorRoster;
+
+// Why an image file gave no bitmap, for a person to read.
+//
+// `status` says what kind of failure it was:
+// * a storage status (B_ENTRY_NOT_FOUND, B_PERMISSION_DENIED,
+//   B_IS_A_DIRECTORY, B_BAD_TYPE for what is not a regular file, ...): the
+//   file could not be read at all;
+// * B_NO_TRANSLATOR: the file is not in a format the kit reads;
+// * B_ILLEGAL_DATA: the file is in such a format but damaged or cut off;
+// * B_NO_MEMORY: the image is larger than a limit, or than the memory there
+//   is.
+// `detail`, when not empty, is a predicate for the file's name that says
+// what exactly was found ("is empty", "is 100000×100000 pixels; the limit
+// is 8192×8192", "is a damaged PNG file: CRC error"); it never names the
+// file itself and holds no newline.
+struct BTranslationFailure {
+	status_t status = B_OK;
+	std::string detail;
+
+	// One line without a newline, naming the file as `name`:
+	// "notes.txt is not an image we can read", "missing.png: No such file or
+	// directory", "huge.png is 100000×100000 pixels; the limit is 8192×8192".
+	std::string Describe(const char* name) const;
+};
 
 class BTranslationUtils {
 public:
-	// Reads the image file at `path` with whatever translator understands it
-	// and returns a new bitmap that the caller owns, in the closest colour
+	// Reads the image file at `path` with the reader that its content calls
+	// for and returns a new bitmap that the caller owns, in the closest colour
 	// space (B_RGB32 for opaque colour, B_RGBA32 with alpha, B_GRAY8 for grey,
 	// B_CMAP8 when every colour of a palette image is a system-map colour).
 	// Returns null for a missing, unreadable, corrupt or unsupported file, or
-	// one larger than the loader's size limit. `roster` null: the default one.
+	// one larger than the kit's limits. `roster` null: the default one.
 	static BBitmap* GetBitmapFile(const char* path, BTranslatorRoster* roster = nullptr);
+
+	// The same, saying in `failure` why no bitmap came back (when the result
+	// is null; untouched otherwise). Runs on the calling thread.
+	static BBitmap* GetBitmapFile(const char* path, BTranslatorRoster* roster,
+		BTranslationFailure* failure);
 };

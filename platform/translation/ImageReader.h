@@ -1,0 +1,42 @@
+#pragma once
+
+// A reader turns the bytes of one image format into a bitmap, through the
+// library made for that format or, for the small formats, code of our own.
+// The kit picks the reader by the file's content (Recognizes), never by its
+// name, and asks no other code to read an image. Readers keep no state
+// between calls, so any thread may use one. Private to the translation kit.
+
+#include <Bitmap.h>
+#include <TranslationUtils.h>
+
+#include <cstddef>
+#include <memory>
+
+namespace BPrivate {
+
+// A whole image file in memory.
+struct ImageData {
+	const uint8* data;
+	size_t size;
+};
+
+class ImageReader {
+public:
+	virtual ~ImageReader() = default;
+
+	// The format's usual name, for messages ("PNG", "JPEG").
+	virtual const char* FormatName() const = 0;
+
+	// True when the data begins as files of this format do.
+	virtual bool Recognizes(const ImageData& image) const = 0;
+
+	// The first image of the data as a new bitmap in the closest colour space
+	// (BitmapBuilder.h), or null with `failure` saying why: B_ILLEGAL_DATA for
+	// damaged data or data cut off before the first image is complete,
+	// B_NO_MEMORY for an image over a limit (DecodeLimits.h). Every limit is
+	// checked before the allocation it guards. Runs on the calling thread.
+	virtual std::unique_ptr<BBitmap> Read(const ImageData& image,
+		BTranslationFailure& failure) const = 0;
+};
+
+} // namespace BPrivate

@@ -1,0 +1,44 @@
+#pragma once
+
+// One set of pixel rules for every reader: how wider samples become bytes,
+// how premultiplied colour becomes straight and how CMYK becomes RGB.
+// Gamma and colour profiles are never applied: samples keep their raw
+// values. Private to the translation kit.
+
+#include <SupportDefs.h>
+
+namespace BPrivate {
+
+// A 16-bit sample as a byte: v * 255 / 65535, rounded.
+inline uint8 Narrow16(uint16 value)
+{
+	return uint8((uint32(value) * 255 + 32767) / 65535);
+}
+
+// A sample of 0..maxValue as a byte: value * 255 / maxValue, rounded.
+// Values above maxValue count as maxValue; maxValue must not be 0.
+inline uint8 ScaleToByte(uint32 value, uint32 maxValue)
+{
+	if (value >= maxValue)
+		return 255;
+	return uint8((uint64(value) * 255 + maxValue / 2) / maxValue);
+}
+
+// A straight channel from a premultiplied one: c * 255 / alpha, rounded and
+// kept to 255; 0 where alpha is 0.
+inline uint8 Unpremultiply(uint8 channel, uint8 alpha)
+{
+	if (alpha == 0)
+		return 0;
+	uint32 value = (uint32(channel) * 255 + alpha / 2) / alpha;
+	return uint8(value > 255 ? 255 : value);
+}
+
+// One RGB channel from a CMYK colour channel and black, both as ink
+// amounts (0 none, 255 full): (255 - c) * (255 - k) / 255, rounded.
+inline uint8 CmykToChannel(uint8 ink, uint8 black)
+{
+	return uint8(((255 - uint32(ink)) * (255 - uint32(black)) + 127) / 255);
+}
+
+} // namespace BPrivate
