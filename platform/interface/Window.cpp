@@ -10,7 +10,6 @@
 #include <View.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstring>
 
@@ -18,10 +17,6 @@ namespace {
 
 // The coalesced update request a window posts to itself.
 constexpr uint32 kMsgUpdate = '_UPD';
-
-// Modifier keys that must agree between a key press and a shortcut.
-constexpr uint32 kShortcutModifiers = B_SHIFT_KEY | B_COMMAND_KEY | B_CONTROL_KEY
-	| B_OPTION_KEY;
 
 std::string
 ThreadName(const char* title)
@@ -45,69 +40,6 @@ Unite(BRect a, BRect b)
 	if (!b.IsValid())
 		return a;
 	return a | b;
-}
-
-std::vector<MenuItemState>
-ItemStates(const BMenu* menu)
-{
-	std::vector<MenuItemState> states;
-	for (int32 index = 0; index < menu->CountItems(); index++) {
-		const BMenuItem* item = menu->ItemAt(index);
-		MenuItemState state;
-		state.id = item->Id();
-		state.label = item->Label();
-		state.separator = item->IsSeparator();
-		state.marked = item->IsMarked();
-		state.enabled = item->IsEnabled();
-		state.shortcut = item->Shortcut(&state.modifiers);
-		state.command = item->Command();
-		if (const BMenu* submenu = item->Submenu()) {
-			state.hasSubmenu = true;
-			state.items = ItemStates(submenu);
-		}
-		states.push_back(std::move(state));
-	}
-	return states;
-}
-
-BMenuItem*
-FindShortcut(const BMenu* menu, char key, uint32 modifiers)
-{
-	for (int32 index = 0; index < menu->CountItems(); index++) {
-		BMenuItem* item = menu->ItemAt(index);
-		if (!item->IsEnabled())
-			continue;
-		if (const BMenu* submenu = item->Submenu()) {
-			if (BMenuItem* found = FindShortcut(submenu, key, modifiers))
-				return found;
-			continue;
-		}
-		uint32 itemModifiers = 0;
-		char shortcut = item->Shortcut(&itemModifiers);
-		if (shortcut == 0 || std::tolower(static_cast<unsigned char>(shortcut))
-				!= std::tolower(static_cast<unsigned char>(key))) {
-			continue;
-		}
-		uint32 wanted = (itemModifiers | B_COMMAND_KEY) & kShortcutModifiers;
-		if ((modifiers & kShortcutModifiers) == wanted)
-			return item;
-	}
-	return nullptr;
-}
-
-BMenuItem*
-FindItemById(const BMenu* menu, uint32 id)
-{
-	for (int32 index = 0; index < menu->CountItems(); index++) {
-		BMenuItem* item = menu->ItemAt(index);
-		if (item->Id() == id)
-			return item;
-		if (const BMenu* submenu = item->Submenu()) {
-			if (BMenuItem* found = FindItemById(submenu, id))
-				return found;
-		}
-	}
-	return nullptr;
 }
 
 } // namespace
@@ -422,12 +354,8 @@ BWindow::MenuBarChanged()
 {
 	if (fOffscreen)
 		return;
-	MenuBarState state;
-	if (fKeyMenuBar != nullptr) {
-		state.frame = fKeyMenuBar->Frame();
-		state.items = ItemStates(fKeyMenuBar);
-	}
-	fServer->WindowMenuChanged(fServerId, state);
+	fServer->WindowMenuChanged(fServerId,
+		fKeyMenuBar != nullptr ? fKeyMenuBar->State() : MenuBarState());
 }
 
 bool
@@ -448,7 +376,7 @@ BWindow::HandleShortcut(BMessage* message)
 	if (key == 0)
 		return false;
 
-	BMenuItem* item = FindShortcut(fKeyMenuBar, key, static_cast<uint32>(modifiers));
+	BMenuItem* item = fKeyMenuBar->FindShortcut(key, static_cast<uint32>(modifiers));
 	if (item == nullptr)
 		return false;
 	item->Invoke();
@@ -460,7 +388,7 @@ BWindow::PickMenuItem(uint32 itemId)
 {
 	if (fKeyMenuBar == nullptr)
 		return;
-	BMenuItem* item = FindItemById(fKeyMenuBar, itemId);
+	BMenuItem* item = fKeyMenuBar->FindItemById(itemId);
 	if (item != nullptr && item->Submenu() == nullptr && item->IsEnabled())
 		item->Invoke();
 }
