@@ -1,6 +1,7 @@
 #include "Window.h"
 
 #include <Application.h>
+#include <BackBuffer.h>
 #include <Bitmap.h>
 #include <BitmapPainter.h>
 #include <DisplayServer.h>
@@ -10,8 +11,6 @@
 #include <View.h>
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
 
 namespace {
 
@@ -22,24 +21,6 @@ std::string
 ThreadName(const char* title)
 {
 	return std::string("w>") + (title != nullptr ? title : "");
-}
-
-// The smallest rectangle of whole pixels covering `rect`.
-BRect
-PixelAligned(BRect rect)
-{
-	return BRect(std::floor(rect.left), std::floor(rect.top), std::ceil(rect.right),
-		std::ceil(rect.bottom));
-}
-
-BRect
-Unite(BRect a, BRect b)
-{
-	if (!a.IsValid())
-		return b;
-	if (!b.IsValid())
-		return a;
-	return a | b;
 }
 
 } // namespace
@@ -56,7 +37,6 @@ BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
 	fOffscreen(false),
 	fShown(false),
 	fHidden(true),
-	fUpdatePosted(false),
 	fKeyMenuBar(nullptr),
 	fTarget(nullptr),
 	fServer(DisplayServer::Current()),
@@ -86,7 +66,6 @@ BWindow::BWindow(BBitmap* bitmap)
 	fOffscreen(true),
 	fShown(false),
 	fHidden(true),
-	fUpdatePosted(false),
 	fKeyMenuBar(nullptr),
 	fTarget(bitmap),
 	fServer(nullptr),
@@ -106,8 +85,8 @@ BWindow::InitCommon()
 	AddHandler(fTopView.get());
 
 	if (!fOffscreen) {
-		fBackBuffer = std::make_unique<BBitmap>(Bounds(), B_RGB32);
-		fTarget = fBackBuffer.get();
+		fBuffer = std::make_unique<BPrivate::BackBuffer>(Bounds());
+		fTarget = fBuffer->Bitmap();
 	}
 }
 
@@ -179,7 +158,8 @@ BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 {
 	switch (message->what) {
 		case kMsgUpdate:
-			fUpdatePosted = false;
+			if (fBuffer)
+				fBuffer->UpdateArrived();
 			RunUpdate();
 			break;
 		case BPrivate::kMsgMenuItemPicked:
@@ -292,9 +272,8 @@ BWindow::ApplyResize(float width, float height, bool)
 
 	fFrame.right = fFrame.left + width;
 	fFrame.bottom = fFrame.top + height;
-	fBackBuffer = std::make_unique<BBitmap>(Bounds(), B_RGB32);
-	fTarget = fBackBuffer.get();
-	fDrawn = BRect();
+	fBuffer->Resize(Bounds());
+	fTarget = fBuffer->Bitmap();
 	fTopView->SetFrame(Bounds());
 	fServer->WindowFrameChanged(fServerId, fFrame);
 	if (fKeyMenuBar != nullptr)
@@ -396,13 +375,8 @@ BWindow::PickMenuItem(uint32 itemId)
 void
 BWindow::Invalidate(BRect rect)
 {
-	if (fOffscreen)
-		return;
-	BRect area = PixelAligned(rect) & Bounds();
-	if (!area.IsValid())
-		return;
-	fDirty = Unite(fDirty, area);
-	PostUpdate();
+	if (!fOffscreen && fBuffer->Invalidate(rect))
+		PostUpdate();
 }
 
 void
@@ -414,10 +388,8 @@ BWindow::Invalidate()
 void
 BWindow::PostUpdate()
 {
-	if (fUpdatePosted)
-		return;
-	fUpdatePosted = true;
-	PostMessage(kMsgUpdate);
+	if (fBuffer->RequestUpdate())
+		PostMessage(kMsgUpdate);
 }
 
 void
@@ -430,9 +402,10 @@ BWindow::UpdateIfNeeded()
 void
 BWindow::RunUpdate()
 {
-	BRect dirty = fDirty & Bounds();
-	fDirty = BRect();
-	if (fOffscreen || !dirty.IsValid())
+	if (fOffscreen)
+		return;
+	BRect dirty = fBuffer->TakeDirty();
+	if (!dirty.IsValid())
 		return;
 	DrawView(fTopView.get(), dirty);
 	NoteDrawn(dirty);
@@ -460,12 +433,8 @@ BWindow::DrawView(BView* view, BRect dirty)
 void
 BWindow::NoteDrawn(BRect rect)
 {
-	if (fOffscreen)
+	if (fOffscreen || !fBuffer->NoteDrawn(rect))
 		return;
-	BRect area = PixelAligned(rect) & Bounds();
-	if (!area.IsValid())
-		return;
-	fDrawn = Unite(fDrawn, area);
 	// Drawn by another thread holding the lock, outside any message: the
 	// update message flushes it.
 	if (CurrentMessage() == nullptr && fShown)
@@ -476,26 +445,10 @@ BWindow::NoteDrawn(BRect rect)
 void
 BWindow::FlushPixels()
 {
-	if (fOffscreen || !fDrawn.IsValid())
+	if (fOffscreen)
 		return;
-	BRect area = fDrawn & Bounds();
-	fDrawn = BRect();
-	if (!area.IsValid() || !fBackBuffer->IsValid())
-		return;
-
-	int32 left = static_cast<int32>(area.left);
-	int32 top = static_cast<int32>(area.top);
-	int32 width = static_cast<int32>(area.right) - left + 1;
-	int32 height = static_cast<int32>(area.bottom) - top + 1;
-	auto pixels = std::make_unique<BBitmap>(BRect(0, 0, width - 1, height - 1), B_RGB32);
-	if (!pixels->IsValid())
-		return;
-
-	const uint8* source = static_cast<const uint8*>(fBackBuffer->Bits());
-	uint8* destination = static_cast<uint8*>(pixels->Bits());
-	for (int32 row = 0; row < height; row++) {
-		memcpy(destination + row * pixels->BytesPerRow(),
-			source + (top + row) * fBackBuffer->BytesPerRow() + left * 4, width * 4);
-	}
-	fServer->WindowPixelsChanged(fServerId, BPoint(left, top), std::move(pixels));
+	BPoint where;
+	std::unique_ptr<BBitmap> pixels = fBuffer->TakeDrawn(&where);
+	if (pixels)
+		fServer->WindowPixelsChanged(fServerId, where, std::move(pixels));
 }
