@@ -78,10 +78,10 @@ public:
 	virtual void SetMessageWaitingHook(std::function<void()> hook) = 0;
 };
 
-// Server-to-window message codes and fields.
+// Server-to-kit message codes and fields.
 constexpr uint32 kMsgMenuItemPicked = '_MIP';
 constexpr const char* kFieldItem = "be:item";
-constexpr const char* kFieldShowing = "be:showing";
+constexpr const char* kFieldShowing = "be:showing"; // in a file panel's answers
 } // namespace BPrivate
 
 // One menu item as the server sees it; a menu bar is a list of these (its
