@@ -112,8 +112,13 @@ FilePanelLooper::Show()
 		fStarted = true;
 	}
 	// Answers can only come once the panel shows, so the thread starts here.
-	if (start)
-		Run();
+	// Without it nothing could answer: the panel stays hidden, and the next
+	// Show tries again.
+	if (start && Run() < 0) {
+		std::lock_guard<std::mutex> lock(fLock);
+		fStarted = false;
+		return;
+	}
 
 	std::lock_guard<std::mutex> lock(fLock);
 	fShowing = true;

@@ -45,6 +45,7 @@ public:
 	BRefFilter* RefFilter() const;
 
 	// Shows the panel on the current server, or brings it to the front.
+	// Shows nothing when the looper's thread cannot be started.
 	void Show();
 	// Takes the panel off the screen; sends nothing.
 	void Hide();
