@@ -1,5 +1,6 @@
 #include "QuillpixApp.h"
 
+#include "app/Commands.h"
 #include "image/BitmapImageWindow.h"
 
 #include <Alert.h>
@@ -12,9 +13,6 @@
 #include <string>
 
 namespace {
-
-constexpr uint32 kMsgNewUntitled = 'NewD';
-constexpr uint32 kMsgOpen = 'Open';
 
 const char* kSignature = "application/x-vnd.Zq-Quillpix";
 const char* kUsage = "Usage: Drop an image onto the Quillpix application or pass the image "

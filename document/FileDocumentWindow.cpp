@@ -1,6 +1,7 @@
 #include "FileDocumentWindow.h"
 
 #include "LeafName.h"
+#include "app/Commands.h"
 #include "app/DocumentApp.h"
 
 #include <Alert.h>
@@ -14,8 +15,6 @@
 #include <string>
 
 namespace {
-
-constexpr uint32 kMsgSaveAs = 'fdSA';
 
 std::unique_ptr<char[]>
 CopyString(const char* text)

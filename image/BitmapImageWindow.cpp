@@ -3,6 +3,7 @@
 #include "AImageView.h"
 #include "BitmapConversion.h"
 #include "BitmapSourceExport.h"
+#include "app/Commands.h"
 
 #include <AppDefs.h>
 #include <Application.h>
@@ -12,15 +13,6 @@
 #include <TranslationUtils.h>
 
 #include <string>
-
-namespace {
-
-constexpr uint32 kMsgOpen = 'Open';
-constexpr uint32 kMsgSaveAs = 'fdSA';
-constexpr uint32 kMsgCmap8 = 'CoM8';
-constexpr uint32 kMsgRgb32 = 'Co32';
-
-} // namespace
 
 BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path)
 	:

@@ -1,5 +1,7 @@
 #include "FormatBitmapSource.h"
 
+#include <GraphicsDefs.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -45,8 +47,8 @@ const char*
 ColorSpaceText(int32 colorSpace)
 {
 	switch (colorSpace) {
-		case 4: return "B_CMAP8,";
-		case 8: return "B_RGB32,";
+		case B_CMAP8: return "B_CMAP8,";
+		case B_RGB32: return "B_RGB32,";
 		default: return "/*Other color space*/,";
 	}
 }

@@ -1,9 +1,19 @@
 #include "Menu.h"
 
+#include <DisplayServer.h>
 #include <MenuItem.h>
 #include <Messenger.h>
 
+#include <cctype>
 #include <cstring>
+
+namespace {
+
+// Modifier keys that must agree between a key press and a shortcut.
+constexpr uint32 kShortcutModifiers = B_SHIFT_KEY | B_COMMAND_KEY | B_CONTROL_KEY
+	| B_OPTION_KEY;
+
+} // namespace
 
 BMenu::BMenu(const char* name, menu_layout layout)
 	:
@@ -161,6 +171,66 @@ BMenu::FindMarked() const
 			return item.get();
 	}
 	return nullptr;
+}
+
+BMenuItem*
+BMenu::FindItemById(uint32 id) const
+{
+	for (const auto& item : fItems) {
+		if (item->Id() == id)
+			return item.get();
+		if (BMenu* submenu = item->Submenu()) {
+			if (BMenuItem* found = submenu->FindItemById(id))
+				return found;
+		}
+	}
+	return nullptr;
+}
+
+BMenuItem*
+BMenu::FindShortcut(char key, uint32 modifiers) const
+{
+	for (const auto& item : fItems) {
+		if (!item->IsEnabled())
+			continue;
+		if (BMenu* submenu = item->Submenu()) {
+			if (BMenuItem* found = submenu->FindShortcut(key, modifiers))
+				return found;
+			continue;
+		}
+		uint32 itemModifiers = 0;
+		char shortcut = item->Shortcut(&itemModifiers);
+		if (shortcut == 0 || std::tolower(static_cast<unsigned char>(shortcut))
+				!= std::tolower(static_cast<unsigned char>(key))) {
+			continue;
+		}
+		uint32 wanted = (itemModifiers | B_COMMAND_KEY) & kShortcutModifiers;
+		if ((modifiers & kShortcutModifiers) == wanted)
+			return item.get();
+	}
+	return nullptr;
+}
+
+std::vector<MenuItemState>
+BMenu::ItemStates() const
+{
+	std::vector<MenuItemState> states;
+	for (const auto& item : fItems) {
+		MenuItemState state;
+		state.id = item->Id();
+		state.label = item->Label();
+		state.separator = item->IsSeparator();
+		state.marked = item->IsMarked();
+		state.enabled = item->IsEnabled();
+		state.shortcut = item->Shortcut(&state.modifiers);
+		state.command = item->Command();
+		if (const BMenu* submenu = item->Submenu()) {
+			state.hasSubmenu = true;
+			state.items = submenu->ItemStates();
+		}
+		states.push_back(std::move(state));
+	}
+	return states;
 }
 
 status_t

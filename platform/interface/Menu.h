@@ -19,6 +19,7 @@ class BHandler;
 class BLooper;
 class BMenuItem;
 class BMessenger;
+struct MenuItemState;
 
 class BMenu : public BView {
 public:
@@ -46,6 +47,15 @@ public:
 	BMenuItem* FindItem(uint32 command) const;
 	// The first marked item of this menu (not of submenus).
 	BMenuItem* FindMarked() const;
+	// The item with that BMenuItem::Id(), here or in a submenu.
+	BMenuItem* FindItemById(uint32 id) const;
+	// The first enabled item, here or in an enabled item's submenu, whose
+	// shortcut is `key` (either case) pressed with exactly its modifiers
+	// and the command key among `modifiers` (shift, command, control and
+	// option count; the others are ignored). Null when none matches.
+	BMenuItem* FindShortcut(char key, uint32 modifiers) const;
+	// The items as the display server sees them, submenus included.
+	std::vector<MenuItemState> ItemStates() const;
 
 	// Sets the target of every item of this menu.
 	status_t SetTargetForItems(BHandler* target);

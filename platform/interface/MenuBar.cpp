@@ -1,5 +1,6 @@
 #include "MenuBar.h"
 
+#include <DisplayServer.h>
 #include <Window.h>
 
 BMenuBar::BMenuBar(BRect frame, const char* name, uint32 resizingMode, menu_layout layout,
@@ -34,6 +35,15 @@ BMenuBar::DetachedFromWindow()
 {
 	if (BWindow* window = Window())
 		window->DetachMenuBar(this);
+}
+
+MenuBarState
+BMenuBar::State() const
+{
+	MenuBarState state;
+	state.frame = Frame();
+	state.items = ItemStates();
+	return state;
 }
 
 void

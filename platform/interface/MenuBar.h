@@ -9,6 +9,8 @@
 
 #include <Menu.h>
 
+struct MenuBarState;
+
 class BMenuBar : public BMenu {
 public:
 	BMenuBar(BRect frame, const char* name,
@@ -18,6 +20,9 @@ public:
 
 	void AttachedToWindow() override;
 	void DetachedFromWindow() override;
+
+	// The bar as the display server sees it: its frame and its items.
+	MenuBarState State() const;
 
 	static constexpr float kHeight = 20;
 

@@ -1,6 +1,7 @@
 #include "Window.h"
 
 #include <Application.h>
+#include <BackBuffer.h>
 #include <Bitmap.h>
 #include <BitmapPainter.h>
 #include <DisplayServer.h>
@@ -10,104 +11,16 @@
 #include <View.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cmath>
-#include <cstring>
 
 namespace {
 
 // The coalesced update request a window posts to itself.
 constexpr uint32 kMsgUpdate = '_UPD';
 
-// Modifier keys that must agree between a key press and a shortcut.
-constexpr uint32 kShortcutModifiers = B_SHIFT_KEY | B_COMMAND_KEY | B_CONTROL_KEY
-	| B_OPTION_KEY;
-
 std::string
 ThreadName(const char* title)
 {
 	return std::string("w>") + (title != nullptr ? title : "");
-}
-
-// The smallest rectangle of whole pixels covering `rect`.
-BRect
-PixelAligned(BRect rect)
-{
-	return BRect(std::floor(rect.left), std::floor(rect.top), std::ceil(rect.right),
-		std::ceil(rect.bottom));
-}
-
-BRect
-Unite(BRect a, BRect b)
-{
-	if (!a.IsValid())
-		return b;
-	if (!b.IsValid())
-		return a;
-	return a | b;
-}
-
-std::vector<MenuItemState>
-ItemStates(const BMenu* menu)
-{
-	std::vector<MenuItemState> states;
-	for (int32 index = 0; index < menu->CountItems(); index++) {
-		const BMenuItem* item = menu->ItemAt(index);
-		MenuItemState state;
-		state.id = item->Id();
-		state.label = item->Label();
-		state.separator = item->IsSeparator();
-		state.marked = item->IsMarked();
-		state.enabled = item->IsEnabled();
-		state.shortcut = item->Shortcut(&state.modifiers);
-		state.command = item->Command();
-		if (const BMenu* submenu = item->Submenu()) {
-			state.hasSubmenu = true;
-			state.items = ItemStates(submenu);
-		}
-		states.push_back(std::move(state));
-	}
-	return states;
-}
-
-BMenuItem*
-FindShortcut(const BMenu* menu, char key, uint32 modifiers)
-{
-	for (int32 index = 0; index < menu->CountItems(); index++) {
-		BMenuItem* item = menu->ItemAt(index);
-		if (!item->IsEnabled())
-			continue;
-		if (const BMenu* submenu = item->Submenu()) {
-			if (BMenuItem* found = FindShortcut(submenu, key, modifiers))
-				return found;
-			continue;
-		}
-		uint32 itemModifiers = 0;
-		char shortcut = item->Shortcut(&itemModifiers);
-		if (shortcut == 0 || std::tolower(static_cast<unsigned char>(shortcut))
-				!= std::tolower(static_cast<unsigned char>(key))) {
-			continue;
-		}
-		uint32 wanted = (itemModifiers | B_COMMAND_KEY) & kShortcutModifiers;
-		if ((modifiers & kShortcutModifiers) == wanted)
-			return item;
-	}
-	return nullptr;
-}
-
-BMenuItem*
-FindItemById(const BMenu* menu, uint32 id)
-{
-	for (int32 index = 0; index < menu->CountItems(); index++) {
-		BMenuItem* item = menu->ItemAt(index);
-		if (item->Id() == id)
-			return item;
-		if (const BMenu* submenu = item->Submenu()) {
-			if (BMenuItem* found = FindItemById(submenu, id))
-				return found;
-		}
-	}
-	return nullptr;
 }
 
 } // namespace
@@ -124,7 +37,6 @@ BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
 	fOffscreen(false),
 	fShown(false),
 	fHidden(true),
-	fUpdatePosted(false),
 	fKeyMenuBar(nullptr),
 	fTarget(nullptr),
 	fServer(DisplayServer::Current()),
@@ -154,7 +66,6 @@ BWindow::BWindow(BBitmap* bitmap)
 	fOffscreen(true),
 	fShown(false),
 	fHidden(true),
-	fUpdatePosted(false),
 	fKeyMenuBar(nullptr),
 	fTarget(bitmap),
 	fServer(nullptr),
@@ -174,8 +85,8 @@ BWindow::InitCommon()
 	AddHandler(fTopView.get());
 
 	if (!fOffscreen) {
-		fBackBuffer = std::make_unique<BBitmap>(Bounds(), B_RGB32);
-		fTarget = fBackBuffer.get();
+		fBuffer = std::make_unique<BPrivate::BackBuffer>(Bounds());
+		fTarget = fBuffer->Bitmap();
 	}
 }
 
@@ -247,7 +158,8 @@ BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 {
 	switch (message->what) {
 		case kMsgUpdate:
-			fUpdatePosted = false;
+			if (fBuffer)
+				fBuffer->UpdateArrived();
 			RunUpdate();
 			break;
 		case BPrivate::kMsgMenuItemPicked:
@@ -360,9 +272,8 @@ BWindow::ApplyResize(float width, float height, bool)
 
 	fFrame.right = fFrame.left + width;
 	fFrame.bottom = fFrame.top + height;
-	fBackBuffer = std::make_unique<BBitmap>(Bounds(), B_RGB32);
-	fTarget = fBackBuffer.get();
-	fDrawn = BRect();
+	fBuffer->Resize(Bounds());
+	fTarget = fBuffer->Bitmap();
 	fTopView->SetFrame(Bounds());
 	fServer->WindowFrameChanged(fServerId, fFrame);
 	if (fKeyMenuBar != nullptr)
@@ -422,12 +333,8 @@ BWindow::MenuBarChanged()
 {
 	if (fOffscreen)
 		return;
-	MenuBarState state;
-	if (fKeyMenuBar != nullptr) {
-		state.frame = fKeyMenuBar->Frame();
-		state.items = ItemStates(fKeyMenuBar);
-	}
-	fServer->WindowMenuChanged(fServerId, state);
+	fServer->WindowMenuChanged(fServerId,
+		fKeyMenuBar != nullptr ? fKeyMenuBar->State() : MenuBarState());
 }
 
 bool
@@ -448,7 +355,7 @@ BWindow::HandleShortcut(BMessage* message)
 	if (key == 0)
 		return false;
 
-	BMenuItem* item = FindShortcut(fKeyMenuBar, key, static_cast<uint32>(modifiers));
+	BMenuItem* item = fKeyMenuBar->FindShortcut(key, static_cast<uint32>(modifiers));
 	if (item == nullptr)
 		return false;
 	item->Invoke();
@@ -460,7 +367,7 @@ BWindow::PickMenuItem(uint32 itemId)
 {
 	if (fKeyMenuBar == nullptr)
 		return;
-	BMenuItem* item = FindItemById(fKeyMenuBar, itemId);
+	BMenuItem* item = fKeyMenuBar->FindItemById(itemId);
 	if (item != nullptr && item->Submenu() == nullptr && item->IsEnabled())
 		item->Invoke();
 }
@@ -468,13 +375,8 @@ BWindow::PickMenuItem(uint32 itemId)
 void
 BWindow::Invalidate(BRect rect)
 {
-	if (fOffscreen)
-		return;
-	BRect area = PixelAligned(rect) & Bounds();
-	if (!area.IsValid())
-		return;
-	fDirty = Unite(fDirty, area);
-	PostUpdate();
+	if (!fOffscreen && fBuffer->Invalidate(rect))
+		PostUpdate();
 }
 
 void
@@ -486,10 +388,8 @@ BWindow::Invalidate()
 void
 BWindow::PostUpdate()
 {
-	if (fUpdatePosted)
-		return;
-	fUpdatePosted = true;
-	PostMessage(kMsgUpdate);
+	if (fBuffer->RequestUpdate())
+		PostMessage(kMsgUpdate);
 }
 
 void
@@ -502,9 +402,10 @@ BWindow::UpdateIfNeeded()
 void
 BWindow::RunUpdate()
 {
-	BRect dirty = fDirty & Bounds();
-	fDirty = BRect();
-	if (fOffscreen || !dirty.IsValid())
+	if (fOffscreen)
+		return;
+	BRect dirty = fBuffer->TakeDirty();
+	if (!dirty.IsValid())
 		return;
 	DrawView(fTopView.get(), dirty);
 	NoteDrawn(dirty);
@@ -532,12 +433,8 @@ BWindow::DrawView(BView* view, BRect dirty)
 void
 BWindow::NoteDrawn(BRect rect)
 {
-	if (fOffscreen)
+	if (fOffscreen || !fBuffer->NoteDrawn(rect))
 		return;
-	BRect area = PixelAligned(rect) & Bounds();
-	if (!area.IsValid())
-		return;
-	fDrawn = Unite(fDrawn, area);
 	// Drawn by another thread holding the lock, outside any message: the
 	// update message flushes it.
 	if (CurrentMessage() == nullptr && fShown)
@@ -548,26 +445,10 @@ BWindow::NoteDrawn(BRect rect)
 void
 BWindow::FlushPixels()
 {
-	if (fOffscreen || !fDrawn.IsValid())
+	if (fOffscreen)
 		return;
-	BRect area = fDrawn & Bounds();
-	fDrawn = BRect();
-	if (!area.IsValid() || !fBackBuffer->IsValid())
-		return;
-
-	int32 left = static_cast<int32>(area.left);
-	int32 top = static_cast<int32>(area.top);
-	int32 width = static_cast<int32>(area.right) - left + 1;
-	int32 height = static_cast<int32>(area.bottom) - top + 1;
-	auto pixels = std::make_unique<BBitmap>(BRect(0, 0, width - 1, height - 1), B_RGB32);
-	if (!pixels->IsValid())
-		return;
-
-	const uint8* source = static_cast<const uint8*>(fBackBuffer->Bits());
-	uint8* destination = static_cast<uint8*>(pixels->Bits());
-	for (int32 row = 0; row < height; row++) {
-		memcpy(destination + row * pixels->BytesPerRow(),
-			source + (top + row) * fBackBuffer->BytesPerRow() + left * 4, width * 4);
-	}
-	fServer->WindowPixelsChanged(fServerId, BPoint(left, top), std::move(pixels));
+	BPoint where;
+	std::unique_ptr<BBitmap> pixels = fBuffer->TakeDrawn(&where);
+	if (pixels)
+		fServer->WindowPixelsChanged(fServerId, where, std::move(pixels));
 }

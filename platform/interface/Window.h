@@ -38,6 +38,7 @@ class BView;
 class DisplayServer;
 
 namespace BPrivate {
+class BackBuffer;
 class BitmapHost;
 } // namespace BPrivate
 
@@ -131,12 +132,9 @@ private:
 	bool fOffscreen;
 	bool fShown;    // shown at least once
 	bool fHidden;
-	bool fUpdatePosted;
-	BRect fDirty;   // waiting for the update, window coordinates
-	BRect fDrawn;   // drawn but not yet sent to the server
 	std::unique_ptr<BView> fTopView;
 	BMenuBar* fKeyMenuBar;
-	std::unique_ptr<BBitmap> fBackBuffer;
+	std::unique_ptr<BPrivate::BackBuffer> fBuffer; // null for an offscreen window
 	BBitmap* fTarget;
 	DisplayServer* fServer;
 	int32 fServerId;

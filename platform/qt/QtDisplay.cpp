@@ -187,18 +187,27 @@ QtDisplay::Windows() const
 }
 
 void
-QtDisplay::ShowPanel(const std::shared_ptr<FilePanelLink>& link)
+QtDisplay::ShowPanel(int32 panelId, const BMessenger& panel, const PanelInfo& info)
 {
-	auto found = fPanels.find(link->Id());
+	auto found = fPanels.find(panelId);
 	if (found != fPanels.end()) {
-		found->second->Raise();
+		found->second->Update(info);
+		found->second->Show();
 		return;
 	}
-	auto panel = std::make_unique<QtFilePanel>(link, [this] { Changed(); });
-	QtFilePanel* shown = panel.get();
-	fPanels[link->Id()] = std::move(panel);
-	fPanelOrder.push_back(link->Id());
+	auto made = std::make_unique<QtFilePanel>(panelId, panel, info, [this] { Changed(); });
+	QtFilePanel* shown = made.get();
+	fPanels[panelId] = std::move(made);
+	fPanelOrder.push_back(panelId);
 	shown->Show();
+}
+
+void
+QtDisplay::UpdatePanel(int32 panelId, const PanelInfo& info)
+{
+	auto found = fPanels.find(panelId);
+	if (found != fPanels.end())
+		found->second->Update(info);
 }
 
 void

@@ -11,7 +11,6 @@
 
 #include <ChangeCounter.h>
 #include <DisplayServer.h>
-#include <FilePanelLink.h>
 
 #include <QObject>
 
@@ -56,7 +55,9 @@ public:
 	// Live windows in creation order.
 	std::vector<QtWindow*> Windows() const;
 
-	void ShowPanel(const std::shared_ptr<FilePanelLink>& link);
+	// Shows a new panel, or shows an existing one again with `info`.
+	void ShowPanel(int32 panelId, const BMessenger& panel, const PanelInfo& info);
+	void UpdatePanel(int32 panelId, const PanelInfo& info);
 	void HidePanel(int32 panelId);
 	QtFilePanel* Panel(int32 panelId) const;
 	std::vector<QtFilePanel*> Panels() const;

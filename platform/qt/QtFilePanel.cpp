@@ -1,5 +1,6 @@
 #include "QtFilePanel.h"
 
+#include <AppDefs.h>
 #include <Entry.h>
 #include <Path.h>
 
@@ -27,36 +28,41 @@ RefOf(const QString& path, entry_ref* ref)
 
 } // namespace
 
-QtFilePanel::QtFilePanel(std::shared_ptr<FilePanelLink> link, std::function<void()> changed)
+QtFilePanel::QtFilePanel(int32 id, const BMessenger& panel, const PanelInfo& info,
+	std::function<void()> changed)
 	:
-	fLink(std::move(link)),
+	fId(id),
+	fPanel(panel),
+	fInfo(info),
 	fChanged(std::move(changed)),
 	fDialog(new QFileDialog())
 {
-	bool save = fLink->Mode() == B_SAVE_PANEL;
+	bool save = fInfo.mode == B_SAVE_PANEL;
 	fDialog->setOption(QFileDialog::DontUseNativeDialog);
 	fDialog->setModal(false);
 	fDialog->setWindowTitle(save ? QStringLiteral("Save") : QStringLiteral("Open"));
 	fDialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
 	if (save)
 		fDialog->setFileMode(QFileDialog::AnyFile);
-	else if (fLink->NodeFlavors() == B_DIRECTORY_NODE)
+	else if (fInfo.nodeFlavors == B_DIRECTORY_NODE)
 		fDialog->setFileMode(QFileDialog::Directory);
 	else
-		fDialog->setFileMode(fLink->AllowsMultipleSelection() ? QFileDialog::ExistingFiles
+		fDialog->setFileMode(fInfo.allowMultipleSelection ? QFileDialog::ExistingFiles
 			: QFileDialog::ExistingFile);
 
-	QString directory = PathOf(fLink->Directory());
+	QString directory = PathOf(fInfo.directory);
 	if (!directory.isEmpty())
 		fDialog->setDirectory(directory);
 	if (save)
-		fDialog->selectFile(QString::fromStdString(fLink->SaveText()));
-	std::string label = fLink->ButtonLabel(B_DEFAULT_BUTTON);
-	if (!label.empty())
-		fDialog->setLabelText(QFileDialog::Accept, QString::fromStdString(label));
-	label = fLink->ButtonLabel(B_CANCEL_BUTTON);
-	if (!label.empty())
-		fDialog->setLabelText(QFileDialog::Reject, QString::fromStdString(label));
+		fDialog->selectFile(QString::fromStdString(fInfo.saveText));
+	if (!fInfo.defaultButtonLabel.empty()) {
+		fDialog->setLabelText(QFileDialog::Accept,
+			QString::fromStdString(fInfo.defaultButtonLabel));
+	}
+	if (!fInfo.cancelButtonLabel.empty()) {
+		fDialog->setLabelText(QFileDialog::Reject,
+			QString::fromStdString(fInfo.cancelButtonLabel));
+	}
 
 	QObject::connect(fDialog, &QFileDialog::accepted, fDialog, [this] { Accepted(); });
 	QObject::connect(fDialog, &QFileDialog::rejected, fDialog, [this] { Rejected(); });
@@ -68,18 +74,20 @@ QtFilePanel::~QtFilePanel()
 }
 
 void
-QtFilePanel::Show()
+QtFilePanel::Update(const PanelInfo& info)
 {
-	fDialog->show();
-	fDialog->activateWindow();
-	fChanged();
+	fInfo = info;
 }
 
 void
-QtFilePanel::Raise()
+QtFilePanel::Show()
 {
+	if (fDialog == nullptr)
+		return;
+	fDialog->show();
 	fDialog->raise();
 	fDialog->activateWindow();
+	fChanged();
 }
 
 void
@@ -98,24 +106,36 @@ void
 QtFilePanel::Accepted()
 {
 	QStringList chosen = fDialog->selectedFiles();
-	if (fLink->Mode() == B_SAVE_PANEL) {
+	bool answered = false;
+	if (fInfo.mode == B_SAVE_PANEL) {
 		entry_ref directory;
 		QFileInfo file(chosen.value(0));
-		if (!chosen.isEmpty() && RefOf(file.absolutePath(), &directory))
-			fLink->Save(directory, file.fileName().toLocal8Bit().constData());
+		if (!chosen.isEmpty() && RefOf(file.absolutePath(), &directory)) {
+			BMessage answer(B_SAVE_REQUESTED);
+			answer.AddRef("directory", &directory);
+			answer.AddString("name", file.fileName().toLocal8Bit().constData());
+			Answer(answer);
+			answered = true;
+		}
 	} else {
-		std::vector<entry_ref> refs;
+		BMessage answer(B_REFS_RECEIVED);
+		int32 count = 0;
 		for (const QString& path : chosen) {
 			entry_ref ref;
-			if (RefOf(path, &ref))
-				refs.push_back(ref);
+			if (RefOf(path, &ref)) {
+				answer.AddRef("refs", &ref);
+				count++;
+			}
 		}
-		if (!refs.empty())
-			fLink->Open(refs);
+		if (count > 0) {
+			Answer(answer);
+			answered = true;
+		}
 	}
-	// A panel that stays up after an answer comes back; one that hides is
-	// retired when the server hears of it.
-	if (fLink->IsShowing())
+	// The dialog closed itself on accepting. It comes back when nothing was
+	// answered or the panel stays up after an answer; otherwise it is
+	// retired when the kits hide the panel.
+	if (!answered || !fInfo.hideWhenDone)
 		fDialog->show();
 	fChanged();
 }
@@ -123,8 +143,16 @@ QtFilePanel::Accepted()
 void
 QtFilePanel::Rejected()
 {
-	fLink->Cancel();
+	BMessage answer(B_CANCEL);
+	Answer(answer);
 	fChanged();
+}
+
+void
+QtFilePanel::Answer(BMessage& answer)
+{
+	answer.AddInt32(kFieldShowing, fInfo.showing);
+	fPanel.SendMessage(&answer);
 }
 
 } // namespace BPrivate

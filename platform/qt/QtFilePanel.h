@@ -4,15 +4,15 @@
 // on every desktop). An open panel lets the person pick files (several when
 // the panel allows it) and answers with their refs; a save panel opens in
 // its directory proposing its save text and answers with the directory and
-// the name; closing it answers B_CANCEL. The answers go through the panel's
-// FilePanelLink, which sends them to the target and hides the panel.
+// the name; closing it answers B_CANCEL. The answers go to the panel's
+// messenger (see DisplayServer.h), which sends the reply to the target and
+// hides the panel when it is done.
 //
 // Lives on the Qt thread; QtDisplay owns it.
 
-#include <FilePanelLink.h>
+#include <DisplayServer.h>
 
 #include <functional>
-#include <memory>
 
 class QFileDialog;
 
@@ -20,26 +20,33 @@ namespace BPrivate {
 
 class QtFilePanel {
 public:
-	QtFilePanel(std::shared_ptr<FilePanelLink> link, std::function<void()> changed);
+	QtFilePanel(int32 id, const BMessenger& panel, const PanelInfo& info,
+		std::function<void()> changed);
 	~QtFilePanel();
 
 	QtFilePanel(const QtFilePanel&) = delete;
 	QtFilePanel& operator=(const QtFilePanel&) = delete;
 
-	int32 Id() const { return fLink->Id(); }
-	const std::shared_ptr<FilePanelLink>& Link() const { return fLink; }
+	int32 Id() const { return fId; }
 	QFileDialog* Dialog() const { return fDialog; }
 
+	// Takes a new description. The dialog keeps what it was built with;
+	// which showing answers and whether the panel stays after an answer
+	// follow the new one.
+	void Update(const PanelInfo& info);
+	// Shows the dialog (again) and brings it to the front.
 	void Show();
-	void Raise();
 	// The panel is going away: closes the dialog without answering.
 	void Retire();
 
 private:
 	void Accepted();
 	void Rejected();
+	void Answer(BMessage& answer);
 
-	std::shared_ptr<FilePanelLink> fLink;
+	const int32 fId;
+	const BMessenger fPanel;
+	PanelInfo fInfo;
 	std::function<void()> fChanged;
 	QFileDialog* fDialog; // deleted later, never inside its own signal
 };

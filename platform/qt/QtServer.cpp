@@ -225,21 +225,31 @@ QtServer::RunAlert(const AlertInfo& alert)
 }
 
 void
-QtServer::PanelShown(const std::shared_ptr<BPrivate::FilePanelLink>& panel)
+QtServer::PanelShown(int32 id, const BMessenger& panel, const PanelInfo& info)
 {
 	BPrivate::QtDisplay* display = fDisplay.get();
-	display->Post([display, panel] {
-		display->ShowPanel(panel);
+	display->Post([display, id, panel, info] {
+		display->ShowPanel(id, panel, info);
 		display->Changed();
 	});
 }
 
 void
-QtServer::PanelHidden(int32 panelId)
+QtServer::PanelChanged(int32 id, const PanelInfo& info)
 {
 	BPrivate::QtDisplay* display = fDisplay.get();
-	display->Post([display, panelId] {
-		display->HidePanel(panelId);
+	display->Post([display, id, info] {
+		display->UpdatePanel(id, info);
+		display->Changed();
+	});
+}
+
+void
+QtServer::PanelHidden(int32 id)
+{
+	BPrivate::QtDisplay* display = fDisplay.get();
+	display->Post([display, id] {
+		display->HidePanel(id);
 		display->Changed();
 	});
 }

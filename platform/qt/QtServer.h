@@ -50,8 +50,9 @@ public:
 	void WindowMenuChanged(int32 id, const MenuBarState& menu) override;
 	void WindowPixelsChanged(int32 id, BPoint where, std::unique_ptr<BBitmap> pixels) override;
 	int32 RunAlert(const AlertInfo& alert) override;
-	void PanelShown(const std::shared_ptr<BPrivate::FilePanelLink>& panel) override;
-	void PanelHidden(int32 panelId) override;
+	void PanelShown(int32 id, const BMessenger& panel, const PanelInfo& info) override;
+	void PanelChanged(int32 id, const PanelInfo& info) override;
+	void PanelHidden(int32 id) override;
 	BRect ScreenFrame() override;
 	void RunApplication(BPrivate::ApplicationLoop& loop) override;
 

@@ -19,7 +19,8 @@
 // once. RunAlert alone blocks its caller, by design.
 //
 // Events from the server to the kits are messages sent through the
-// messenger given with WindowCreated, and through be_app_messenger:
+// messenger given with WindowCreated or PanelShown, and through
+// be_app_messenger:
 // * menu pick: kMsgMenuItemPicked with the item's id (MenuItemState::id)
 //   in kFieldItem;
 // * key press: B_KEY_DOWN with "bytes" (string: the character), "raw_char"
@@ -27,7 +28,15 @@
 // * close box: B_QUIT_REQUESTED;
 // * the person resized or moved the window: B_WINDOW_RESIZED with "width"
 //   and "height" (float), B_WINDOW_MOVED with "where" (BPoint);
-// * files dropped: B_REFS_RECEIVED with "refs" to the application.
+// * files dropped: B_REFS_RECEIVED with "refs" to the application;
+// * a file panel answered, to the panel's messenger, each with kFieldShowing
+//   (int32) set to PanelInfo::showing of the showing the person answered:
+//   B_REFS_RECEIVED with "refs" (open), B_SAVE_REQUESTED with "directory"
+//   (entry_ref) and "name" (string) (save), B_CANCEL (closed without a
+//   choice). The panel turns them into its reply. A server takes a panel off
+//   the screen itself once it was cancelled, or answered when it hides when
+//   done, as a person sees a dialog close; otherwise it waits for
+//   PanelHidden.
 //
 // The application loop: BApplication::Run calls RunApplication on the
 // calling (main) thread with the application's loop. The default runs the
@@ -39,6 +48,8 @@
 // DispatchPending once at the start, for messages queued before the hook.
 
 #include <Bitmap.h>
+#include <Entry.h>
+#include <FilePanel.h>
 #include <GraphicsDefs.h>
 #include <InterfaceDefs.h>
 #include <Messenger.h>
@@ -50,7 +61,6 @@
 #include <vector>
 
 namespace BPrivate {
-class FilePanelLink;
 
 // The application's message loop, as BApplication hands it to the server.
 class ApplicationLoop {
@@ -68,9 +78,10 @@ public:
 	virtual void SetMessageWaitingHook(std::function<void()> hook) = 0;
 };
 
-// Server-to-window message codes and fields.
+// Server-to-kit message codes and fields.
 constexpr uint32 kMsgMenuItemPicked = '_MIP';
 constexpr const char* kFieldItem = "be:item";
+constexpr const char* kFieldShowing = "be:showing"; // in a file panel's answers
 } // namespace BPrivate
 
 // One menu item as the server sees it; a menu bar is a list of these (its
@@ -110,6 +121,21 @@ struct AlertInfo {
 	alert_type type;
 };
 
+// A file panel as the server shows it.
+struct PanelInfo {
+	file_panel_mode mode = B_OPEN_PANEL;
+	entry_ref directory;     // where the panel opens
+	std::string saveText;    // the name a save panel proposes
+	BMessenger target;       // where the panel's replies end up
+	uint32 nodeFlavors = 0;  // B_FILE_NODE, ...; 0 means files
+	bool allowMultipleSelection = true;
+	bool modal = false;
+	bool hideWhenDone = true;
+	std::string defaultButtonLabel; // empty: the server's own label
+	std::string cancelButtonLabel;
+	int32 showing = 0;       // counts the panel's Show calls; echoed in answers
+};
+
 class DisplayServer {
 public:
 	virtual ~DisplayServer() = default;
@@ -138,8 +164,12 @@ public:
 	// its index.
 	virtual int32 RunAlert(const AlertInfo& alert) = 0;
 
-	virtual void PanelShown(const std::shared_ptr<BPrivate::FilePanelLink>& panel) = 0;
-	virtual void PanelHidden(int32 panelId) = 0;
+	// File panels, named by `id` (unique in the process). PanelShown for a
+	// panel already on the screen takes the new description and brings the
+	// panel to the front; PanelChanged only takes the description.
+	virtual void PanelShown(int32 id, const BMessenger& panel, const PanelInfo& info) = 0;
+	virtual void PanelChanged(int32 id, const PanelInfo& info) = 0;
+	virtual void PanelHidden(int32 id) = 0;
 
 	// The main screen's frame.
 	virtual BRect ScreenFrame() = 0;

@@ -1,7 +1,6 @@
 #include "HeadlessServer.h"
 
 #include <AppDefs.h>
-#include <FilePanelLink.h>
 
 #include <algorithm>
 #include <cctype>
@@ -278,15 +277,12 @@ HeadlessServer::Alerts() const
 std::vector<HeadlessServer::PanelState>
 HeadlessServer::Panels() const
 {
-	std::vector<std::shared_ptr<BPrivate::FilePanelLink>> panels;
-	{
-		std::lock_guard<std::mutex> lock(fLock);
-		panels = fPanels;
-	}
+	std::lock_guard<std::mutex> lock(fLock);
 	std::vector<PanelState> states;
-	for (const auto& panel : panels) {
-		states.push_back(PanelState{panel->Id(), panel->Mode(), panel->Directory(),
-			panel->SaveText(), panel->Target(), panel->AllowsMultipleSelection()});
+	for (const PanelRecord& record : fPanels) {
+		const PanelInfo& info = record.info;
+		states.push_back(PanelState{record.id, info.mode, info.directory, info.saveText,
+			info.target, info.allowMultipleSelection, record.panel});
 	}
 	return states;
 }
@@ -301,36 +297,66 @@ HeadlessServer::Panel(int32 panelId) const
 	return std::nullopt;
 }
 
-std::shared_ptr<BPrivate::FilePanelLink>
-HeadlessServer::FindPanel(int32 panelId) const
-{
-	std::lock_guard<std::mutex> lock(fLock);
-	for (const auto& panel : fPanels) {
-		if (panel->Id() == panelId)
-			return panel;
-	}
-	return nullptr;
-}
-
 status_t
 HeadlessServer::ConfirmOpenPanel(int32 panelId, const std::vector<entry_ref>& refs)
 {
-	std::shared_ptr<BPrivate::FilePanelLink> panel = FindPanel(panelId);
-	return panel ? panel->Open(refs) : B_BAD_VALUE;
+	BMessage answer(B_REFS_RECEIVED);
+	for (const entry_ref& ref : refs)
+		answer.AddRef("refs", &ref);
+	return AnswerPanel(panelId, answer);
 }
 
 status_t
 HeadlessServer::ConfirmSavePanel(int32 panelId, const entry_ref& directory, const char* name)
 {
-	std::shared_ptr<BPrivate::FilePanelLink> panel = FindPanel(panelId);
-	return panel ? panel->Save(directory, name) : B_BAD_VALUE;
+	BMessage answer(B_SAVE_REQUESTED);
+	answer.AddRef("directory", &directory);
+	if (name != nullptr)
+		answer.AddString("name", name);
+	return AnswerPanel(panelId, answer);
 }
 
 status_t
 HeadlessServer::CancelPanel(int32 panelId)
 {
-	std::shared_ptr<BPrivate::FilePanelLink> panel = FindPanel(panelId);
-	return panel ? panel->Cancel() : B_BAD_VALUE;
+	BMessage answer(B_CANCEL);
+	return AnswerPanel(panelId, answer);
+}
+
+status_t
+HeadlessServer::AnswerPanel(int32 panelId, BMessage& answer)
+{
+	BMessenger panel;
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		auto found = std::find_if(fPanels.begin(), fPanels.end(),
+			[panelId](const PanelRecord& record) { return record.id == panelId; });
+		if (found == fPanels.end())
+			return B_BAD_VALUE;
+		const PanelInfo& info = found->info;
+		if (answer.what == B_REFS_RECEIVED) {
+			type_code type;
+			int32 count = 0;
+			answer.GetInfo("refs", &type, &count);
+			if (info.mode != B_OPEN_PANEL || (!info.allowMultipleSelection && count > 1))
+				return B_NOT_ALLOWED;
+			if (count == 0)
+				return B_BAD_VALUE;
+		} else if (answer.what == B_SAVE_REQUESTED) {
+			const char* name = answer.GetString("name");
+			if (info.mode != B_SAVE_PANEL)
+				return B_NOT_ALLOWED;
+			if (name == nullptr || name[0] == '\0')
+				return B_BAD_VALUE;
+		}
+		answer.AddInt32(BPrivate::kFieldShowing, info.showing);
+		panel = found->panel;
+		if (answer.what == B_CANCEL || info.hideWhenDone) {
+			fPanels.erase(found);
+			Changed();
+		}
+	}
+	return panel.SendMessage(&answer);
 }
 
 std::unique_ptr<BBitmap>
@@ -498,25 +524,37 @@ HeadlessServer::RunAlert(const AlertInfo& alert)
 }
 
 void
-HeadlessServer::PanelShown(const std::shared_ptr<BPrivate::FilePanelLink>& panel)
+HeadlessServer::PanelShown(int32 id, const BMessenger& panel, const PanelInfo& info)
 {
 	std::lock_guard<std::mutex> lock(fLock);
-	auto found = std::find(fPanels.begin(), fPanels.end(), panel);
+	auto found = std::find_if(fPanels.begin(), fPanels.end(),
+		[id](const PanelRecord& record) { return record.id == id; });
 	if (found == fPanels.end())
-		fPanels.push_back(panel);
+		fPanels.push_back(PanelRecord{id, panel, info});
+	else
+		found->info = info;
 	Changed();
 }
 
 void
-HeadlessServer::PanelHidden(int32 panelId)
+HeadlessServer::PanelChanged(int32 id, const PanelInfo& info)
 {
-	std::shared_ptr<BPrivate::FilePanelLink> gone;
+	std::lock_guard<std::mutex> lock(fLock);
+	for (PanelRecord& record : fPanels) {
+		if (record.id == id)
+			record.info = info;
+	}
+	Changed();
+}
+
+void
+HeadlessServer::PanelHidden(int32 id)
+{
 	std::lock_guard<std::mutex> lock(fLock);
 	auto found = std::find_if(fPanels.begin(), fPanels.end(),
-		[panelId](const auto& panel) { return panel->Id() == panelId; });
+		[id](const PanelRecord& record) { return record.id == id; });
 	if (found == fPanels.end())
 		return;
-	gone = *found;
 	fPanels.erase(found);
 	Changed();
 }

@@ -11,6 +11,10 @@
 // Alerts are answered by a handler the test installs; it may block, to
 // model a slow person. An alert with no handler installed fails the test at
 // once: its text goes to standard error and the process aborts.
+//
+// File panels are answered by the test too (ConfirmOpenPanel, ...): the
+// answer goes to the panel's messenger, and a panel that hides when done,
+// or that was cancelled, leaves the list at once, as a dialog closes.
 
 #include <ChangeCounter.h>
 #include <DisplayServer.h>
@@ -45,6 +49,7 @@ public:
 		std::string saveText;
 		BMessenger target;
 		bool allowMultipleSelection = true;
+		BMessenger panel; // where the answers go
 	};
 
 	using AlertHandler = std::function<int32(const AlertInfo& alert)>;
@@ -116,22 +121,30 @@ public:
 	void WindowMenuChanged(int32 id, const MenuBarState& menu) override;
 	void WindowPixelsChanged(int32 id, BPoint where, std::unique_ptr<BBitmap> pixels) override;
 	int32 RunAlert(const AlertInfo& alert) override;
-	void PanelShown(const std::shared_ptr<BPrivate::FilePanelLink>& panel) override;
-	void PanelHidden(int32 panelId) override;
+	void PanelShown(int32 id, const BMessenger& panel, const PanelInfo& info) override;
+	void PanelChanged(int32 id, const PanelInfo& info) override;
+	void PanelHidden(int32 id) override;
 	BRect ScreenFrame() override;
 
 private:
 	struct WindowRecord;
+	struct PanelRecord {
+		int32 id;
+		BMessenger panel;
+		PanelInfo info;
+	};
 
 	void Changed();
 	BMessenger Messenger(int32 id) const;
-	std::shared_ptr<BPrivate::FilePanelLink> FindPanel(int32 panelId) const;
+	// Checks an answer against the panel's description, sends it to the
+	// panel and takes a panel that is done off the list.
+	status_t AnswerPanel(int32 panelId, BMessage& answer);
 
 	mutable std::mutex fLock;
 	BPrivate::ChangeCounter fChanges;
 	std::map<int32, std::unique_ptr<WindowRecord>> fWindows;
 	std::vector<int32> fOrder;
-	std::vector<std::shared_ptr<BPrivate::FilePanelLink>> fPanels;
+	std::vector<PanelRecord> fPanels;
 	std::vector<AlertInfo> fAlerts;
 	AlertHandler fAlertHandler;
 	BRect fScreenFrame;

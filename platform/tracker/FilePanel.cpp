@@ -1,70 +1,71 @@
 #include "FilePanel.h"
 
-#include "FilePanelLink.h"
-
-#include <DisplayServer.h>
+#include "FilePanelLooper.h"
 
 BFilePanel::BFilePanel(file_panel_mode mode, BMessenger* target, const entry_ref* directory,
 	uint32 nodeFlavors, bool allowMultipleSelection, BMessage* message, BRefFilter* filter,
 	bool modal, bool hideWhenDone)
 	:
-	fLink(std::make_shared<BPrivate::FilePanelLink>(mode, target, directory, nodeFlavors,
+	fLooper(new BPrivate::FilePanelLooper(mode, target, directory, nodeFlavors,
 		allowMultipleSelection, message, filter, modal, hideWhenDone))
 {
 }
 
 BFilePanel::~BFilePanel()
 {
-	fLink->Hide();
+	fLooper->Hide();
+	// Answers still queued find the panel hidden and send nothing.
+	fLooper->Lock();
+	fLooper->Quit();
 }
 
 void
 BFilePanel::Show()
 {
-	fLink->Show(DisplayServer::Current(), fLink);
+	fLooper->Show();
 }
 
 void
 BFilePanel::Hide()
 {
-	fLink->Hide();
+	fLooper->Hide();
 }
 
 bool
 BFilePanel::IsShowing() const
 {
-	return fLink->IsShowing();
+	return fLooper->IsShowing();
 }
 
 void
 BFilePanel::SetTarget(BMessenger target)
 {
-	fLink->SetTarget(target);
+	fLooper->SetTarget(target);
 }
 
 BMessenger
 BFilePanel::Messenger() const
 {
-	return fLink->Target();
+	return fLooper->Target();
 }
 
 void
 BFilePanel::SetMessage(BMessage* message)
 {
-	fLink->SetMessage(message);
+	fLooper->SetMessage(message);
 }
 
 file_panel_mode
 BFilePanel::PanelMode() const
 {
-	return fLink->Mode();
+	return fLooper->Mode();
 }
 
 void
 BFilePanel::SetPanelDirectory(const entry_ref* directory)
 {
 	if (directory != nullptr)
-		fLink->SetDirectory(*directory);
+		fLooper->SetDirectory(*directory);
 }
 
 void
@@ -72,48 +73,48 @@ BFilePanel::SetPanelDirectory(const char* path)
 {
 	entry_ref ref;
 	if (path != nullptr && BEntry(path).GetRef(&ref) == B_OK)
-		fLink->SetDirectory(ref);
+		fLooper->SetDirectory(ref);
 }
 
 void
 BFilePanel::GetPanelDirectory(entry_ref* directory) const
 {
 	if (directory != nullptr)
-		*directory = fLink->Directory();
+		*directory = fLooper->Directory();
 }
 
 void
 BFilePanel::SetSaveText(const char* text)
 {
-	fLink->SetSaveText(text);
+	fLooper->SetSaveText(text);
 }
 
 void
 BFilePanel::SetRefFilter(BRefFilter* filter)
 {
-	fLink->SetRefFilter(filter);
+	fLooper->SetRefFilter(filter);
 }
 
 BRefFilter*
 BFilePanel::RefFilter() const
 {
-	return fLink->RefFilter();
+	return fLooper->RefFilter();
 }
 
 void
 BFilePanel::SetHideWhenDone(bool on)
 {
-	fLink->SetHideWhenDone(on);
+	fLooper->SetHideWhenDone(on);
 }
 
 bool
 BFilePanel::HidesWhenDone() const
 {
-	return fLink->HidesWhenDone();
+	return fLooper->HidesWhenDone();
 }
 
 void
 BFilePanel::SetButtonLabel(file_panel_button button, const char* label)
 {
-	fLink->SetButtonLabel(button, label);
+	fLooper->SetButtonLabel(button, label);
 }

@@ -11,14 +11,13 @@
 // With hideWhenDone the panel hides after an answer.
 //
 // The panel's functions run on the thread that owns it (as a rule its
-// target's looper, locked); the server reads its state and answers from its
-// own threads through BPrivate::FilePanelLink, which is locked.
+// target's looper, locked). The server gets a description of the panel and
+// answers a looper of the panel's own (BPrivate::FilePanelLooper), which
+// sends the reply to the target from its thread.
 
 #include <Entry.h>
 #include <Message.h>
 #include <Messenger.h>
-
-#include <memory>
 
 class BNode;
 struct stat;
@@ -50,7 +49,7 @@ public:
 };
 
 namespace BPrivate {
-class FilePanelLink;
+class FilePanelLooper;
 } // namespace BPrivate
 
 class BFilePanel {
@@ -91,9 +90,7 @@ public:
 	bool HidesWhenDone() const;
 	void SetButtonLabel(file_panel_button button, const char* label);
 
-	// The shared state the display server works with.
-	std::shared_ptr<BPrivate::FilePanelLink> Link() const { return fLink; }
-
 private:
-	std::shared_ptr<BPrivate::FilePanelLink> fLink;
+	// Owned: a looper, so it goes through Quit in the destructor.
+	BPrivate::FilePanelLooper* fLooper;
 };

@@ -5,6 +5,7 @@
 // own thread, a desk where the test answers close prompts one by one, and a
 // scratch directory.
 
+#include "app/Commands.h"
 #include "app/DocumentApp.h"
 #include "document/FileDocumentWindow.h"
 
@@ -28,7 +29,6 @@
 
 namespace testing_support {
 
-constexpr uint32 kMsgSaveAs = 'fdSA';
 constexpr uint32 kMsgPing = 'ping';
 constexpr uint32 kMsgMakeDocument = 'mkdc';
 

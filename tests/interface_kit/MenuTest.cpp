@@ -224,4 +224,50 @@ TEST_F(MenuTest, MenusFindAndOwnTheirItems)
 	EXPECT_FALSE(fServer->MenuItem(fId, {"File", "Close"}));
 }
 
+// A menu answers shortcut and id queries without a window.
+TEST(MenuQueryTest, ShortcutsMatchTheirKeyAndExactlyTheirModifiers)
+{
+	BMenu file("File");
+	auto* open = new BMenuItem(kOpen, new BMessage('Open'), 'O');
+	auto* close = new BMenuItem("Close", new BMessage(B_QUIT_REQUESTED), 'W');
+	auto* colors = new BMenu("Color space");
+	auto* rgb32 = new BMenuItem("B_RGB32", new BMessage('Co32'), 'R', B_SHIFT_KEY);
+	colors->AddItem(rgb32);
+	file.AddItem(open);
+	file.AddItem(colors);
+	file.AddItem(close);
+
+	struct Row {
+		char key;
+		uint32 modifiers;
+		BMenuItem* found;
+	};
+	const Row rows[] = {
+		{'O', B_COMMAND_KEY, open},
+		{'o', B_COMMAND_KEY, open},
+		{'o', B_COMMAND_KEY | B_CAPS_LOCK, open},
+		{'o', 0, nullptr},
+		{'o', B_COMMAND_KEY | B_SHIFT_KEY, nullptr},
+		{'o', B_COMMAND_KEY | B_OPTION_KEY, nullptr},
+		{'r', B_COMMAND_KEY, nullptr},
+		{'r', B_COMMAND_KEY | B_SHIFT_KEY, rgb32},
+		{'W', B_COMMAND_KEY | B_CONTROL_KEY, nullptr},
+		{'x', B_COMMAND_KEY, nullptr},
+	};
+	for (const Row& row : rows) {
+		EXPECT_EQ(file.FindShortcut(row.key, row.modifiers), row.found)
+			<< row.key << " with modifiers " << row.modifiers;
+	}
+
+	close->SetEnabled(false);
+	EXPECT_EQ(file.FindShortcut('w', B_COMMAND_KEY), nullptr) << "a disabled item";
+	colors->Superitem()->SetEnabled(false);
+	EXPECT_EQ(file.FindShortcut('r', B_COMMAND_KEY | B_SHIFT_KEY), nullptr)
+		<< "an item in a disabled submenu";
+
+	for (BMenuItem* item : {open, close, rgb32, colors->Superitem()})
+		EXPECT_EQ(file.FindItemById(item->Id()), item) << item->Label();
+	EXPECT_EQ(colors->FindItemById(open->Id()), nullptr) << "not in that submenu";
+}
+
 } // namespace

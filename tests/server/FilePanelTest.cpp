@@ -158,6 +158,52 @@ TEST_F(FilePanelTest, DeletingAShownPanelTakesItOffTheScreen)
 	EXPECT_EQ(fLog.Count(), 0u) << "and sends nothing";
 }
 
+TEST_F(FilePanelTest, ChangesWhileShowingReachTheServer)
+{
+	BFilePanel panel(B_SAVE_PANEL, &fMessenger);
+	panel.SetSaveText("first.h");
+	panel.Show();
+	int32 id = OnlyPanelId();
+	EXPECT_EQ(fServer->Panel(id)->saveText, "first.h");
+
+	panel.SetSaveText("second.h");
+	entry_ref directory("/", "tmp");
+	panel.SetPanelDirectory(&directory);
+	BMessenger other(nullptr, fTarget);
+	panel.SetTarget(other);
+	std::optional<HeadlessServer::PanelState> state = fServer->Panel(id);
+	ASSERT_TRUE(state);
+	EXPECT_EQ(state->saveText, "second.h");
+	EXPECT_EQ(state->directory, directory);
+	EXPECT_EQ(state->target, other);
+}
+
+// The person answers a panel that its owner shows again before the answer
+// reaches it: the answer is delivered, and the panel stays on the screen.
+TEST_F(FilePanelTest, APanelShownAgainBeforeItsAnswerArrivesStaysUp)
+{
+	BFilePanel panel(B_SAVE_PANEL, &fMessenger);
+	panel.Show();
+	int32 id = OnlyPanelId();
+	BMessenger answers = fServer->Panel(id)->panel;
+	ASSERT_TRUE(answers.LockTarget()) << "holds the answer back";
+	BLooper* looper = nullptr;
+	answers.Target(&looper);
+	ASSERT_EQ(fServer->ConfirmSavePanel(id, entry_ref("/home", "src"), "pic.h"), B_OK);
+	EXPECT_TRUE(fServer->Panels().empty()) << "the dialog closes as it is answered";
+	panel.Show();
+	looper->Unlock();
+
+	ASSERT_TRUE(fLog.WaitForCount(1));
+	EXPECT_EQ(fLog.Events(), (std::vector<std::string>{"SAVE dir=/home/src name=pic.h"}));
+	EXPECT_TRUE(panel.IsShowing());
+	EXPECT_EQ(fServer->Panels().size(), 1u);
+
+	ASSERT_EQ(fServer->CancelPanel(id), B_OK);
+	ASSERT_TRUE(fLog.WaitForCount(2));
+	EXPECT_FALSE(panel.IsShowing()) << "an answer to the showing on the screen hides it";
+}
+
 class PanelApp : public BApplication {
 public:
 	explicit PanelApp(EventLog& log) : BApplication("application/x-vnd.panel"), fLog(log) {}
