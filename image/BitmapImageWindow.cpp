@@ -19,6 +19,7 @@ constexpr uint32 kMsgOpen = 'Open';
 constexpr uint32 kMsgSaveAs = 'fdSA';
 constexpr uint32 kMsgCmap8 = 'CoM8';
 constexpr uint32 kMsgRgb32 = 'Co32';
+constexpr const char* kNoImage = "there is no image to save";
 
 } // namespace
 
@@ -101,7 +102,16 @@ BitmapImageWindow::MessageReceived(BMessage* message)
 bool
 BitmapImageWindow::SaveDocument()
 {
-	return ExportBitmapSource(fImageView->Bitmap(), DocumentName());
+	const BBitmap* bitmap = fImageView->Bitmap();
+	if (bitmap == nullptr) {
+		SetSaveFailure(B_NO_INIT, kNoImage);
+		return false;
+	}
+	status_t status = B_OK;
+	if (ExportBitmapSource(bitmap, DocumentName(), nullptr, &status))
+		return true;
+	SetSaveFailure(status);
+	return false;
 }
 
 const BBitmap*

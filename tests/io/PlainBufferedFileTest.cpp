@@ -143,9 +143,13 @@ TEST(PlainBufferedFile, AFullDeviceMakesTheBufferStale)
 	EXPECT_EQ(file.BufferedWrite("abc", 3), 3);
 	EXPECT_EQ(file.Flush(), B_FILE_ERROR);
 	EXPECT_EQ(file.Write("x", 1), 0);
-	EXPECT_EQ(file.Seek(0, SEEK_SET), 0);
+	// A position cannot be 0 for a seek that did not happen: BDataIO has
+	// failures answer negative.
+	EXPECT_EQ(file.Seek(0, SEEK_SET), B_FILE_ERROR);
 	EXPECT_EQ(file.SetSize(0), B_FILE_ERROR);
 	EXPECT_EQ(file.Flush(), B_FILE_ERROR);
+	// The reason stays readable, where errno would long be overwritten.
+	EXPECT_EQ(file.LastError(), B_DEVICE_FULL);
 }
 
 TEST(PlainBufferedFile, AShortBufferWriteCountsOnlyWhatArrived)
