@@ -164,20 +164,21 @@ TemporaryLeaf(const std::string& leaf)
 	return name;
 }
 
-// The names of the file's extended attributes; false when they cannot all
-// be read.
+// The names of extended attributes that `list(buffer, size)` (llistxattr or
+// flistxattr) gives; false when they cannot all be read.
+template<typename List>
 bool
-ListAttributes(const char* path, std::vector<std::string>* names)
+ListAttributes(List list, std::vector<std::string>* names)
 {
-	ssize_t size = llistxattr(path, nullptr, 0);
+	ssize_t size = list(nullptr, 0);
 	if (size < 0)
 		return errno == ENOTSUP;
-	std::vector<char> list(size_t(size) + 1);
-	size = llistxattr(path, list.data(), list.size() - 1);
+	std::vector<char> buffer(size_t(size) + 1);
+	size = list(buffer.data(), buffer.size() - 1);
 	if (size < 0)
 		return false;
-	for (ssize_t at = 0; at < size; at += ssize_t(strlen(list.data() + at)) + 1)
-		names->emplace_back(list.data() + at);
+	for (ssize_t at = 0; at < size; at += ssize_t(strlen(buffer.data() + at)) + 1)
+		names->emplace_back(buffer.data() + at);
 	return true;
 }
 
@@ -403,8 +404,23 @@ FileReplacer::CopyIdentity(const struct stat& old)
 	}
 	std::string oldPath = fDirectory + "/" + fLeaf;
 	std::vector<std::string> names;
-	if (!ListAttributes(oldPath.c_str(), &names))
+	auto listOld = [&](char* buffer, size_t size) {
+		return llistxattr(oldPath.c_str(), buffer, size);
+	};
+	if (!ListAttributes(listOld, &names))
 		return B_NOT_ALLOWED;
+	// What the new file got from its directory (a default ACL) and the old
+	// one does not have goes.
+	std::vector<std::string> inherited;
+	auto listNew = [&](char* buffer, size_t size) { return flistxattr(fFd, buffer, size); };
+	if (!ListAttributes(listNew, &inherited))
+		return B_NOT_ALLOWED;
+	for (const std::string& name : inherited) {
+		if (std::find(names.begin(), names.end(), name) == names.end()
+			&& fremovexattr(fFd, name.c_str()) != 0) {
+			return ErrnoStatus();
+		}
+	}
 	for (const std::string& name : names) {
 		ssize_t size = lgetxattr(oldPath.c_str(), name.c_str(), nullptr, 0);
 		if (size < 0)

@@ -263,6 +263,21 @@ const Row kRows[] = {
 			return path;
 		},
 		Ends::kNewText, B_OK, false},
+	{"a directory's default ACL does not reach a file that had none", Who::kRoot,
+		[](const Context& c, std::string* skip) {
+			std::string inheriting = c.directory + "/inheriting";
+			std::string acl = AccessAcl();
+			if (mkdir(inheriting.c_str(), 0777) != 0)
+				return std::string();
+			std::string path = Owned(inheriting + "/plain.h", 0, 0, 0644);
+			if (setxattr(inheriting.c_str(), "system.posix_acl_default", acl.data(), acl.size(),
+					0) != 0) {
+				*skip = "no ACLs here";
+				return std::string();
+			}
+			return path;
+		},
+		Ends::kNewText, B_OK, false},
 	{"a sticky directory", Who::kNobody,
 		[](const Context& c, std::string*) {
 			std::string sticky = c.directory + "/sticky";
