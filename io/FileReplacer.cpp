@@ -60,11 +60,16 @@ HeldDescriptor(const std::string& path)
 }
 
 // Follows symbolic links from `path` to the name that is not one (which may
-// not exist yet).
+// not exist yet). A link on the way to a name of the process's own
+// descriptors stops there: `held` gets its number (otherwise -1).
 status_t
-ResolveLinks(std::string path, std::string* resolved)
+ResolveLinks(std::string path, std::string* resolved, int* held)
 {
+	*held = -1;
 	for (int hop = 0; hop < kLinkLimit; hop++) {
+		*held = HeldDescriptor(path);
+		if (*held >= 0)
+			return B_OK;
 		struct stat info;
 		if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
 			*resolved = path;
@@ -227,7 +232,11 @@ FileReplacer::Begin()
 	if (fPath.back() == '/')
 		return fStatus = B_IS_A_DIRECTORY;
 
-	int held = HeldDescriptor(fPath);
+	std::string resolved;
+	int held = -1;
+	status_t status = ResolveLinks(fPath, &resolved, &held);
+	if (status != B_OK)
+		return fStatus = status;
 	if (held >= 0)
 		return fStatus = BeginHeld(held);
 
@@ -238,10 +247,6 @@ FileReplacer::Begin()
 		return fStatus = BeginThroughName();
 	}
 
-	std::string resolved;
-	status_t status = ResolveLinks(fPath, &resolved);
-	if (status != B_OK)
-		return fStatus = status;
 	size_t slash = resolved.rfind('/');
 	fDirectory = slash == std::string::npos ? "." : slash == 0 ? "/" : resolved.substr(0, slash);
 	fLeaf = slash == std::string::npos ? resolved : resolved.substr(slash + 1);

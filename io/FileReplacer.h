@@ -7,8 +7,9 @@
 //
 // How the text is written, decided in this order:
 //   - /dev/stdout, /dev/stderr, /dev/fd/N and /proc/self/fd/N name a
-//     descriptor the process holds: the text goes into that descriptor at
-//     its offset, nothing is reopened, cut or renamed (kHeldDescriptor).
+//     descriptor the process holds, also when a symbolic link leads there:
+//     the text goes into that descriptor at its offset, nothing is
+//     reopened, cut or renamed (kHeldDescriptor).
 //   - another name that is not a regular file (a device, a FIFO, a socket,
 //     another process's descriptor): written through the name (kThroughName).
 //   - no file yet: a new file that gets its name only once it is complete

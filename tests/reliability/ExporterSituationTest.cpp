@@ -79,6 +79,9 @@ const ShellRow kShellRows[] = {
 		"{ echo head; \"$E\" -q --name stdout -o /dev/fd/3 \"$I\"; echo foot; } > out.h 3>&1", "head\n"},
 	{"/proc/self/fd/1 is the descriptor already held", nullptr,
 		"{ echo head; \"$E\" -q --name stdout -o /proc/self/fd/1 \"$I\"; echo foot; } > out.h", "head\n"},
+	{"a link to /dev/stdout is the descriptor already held", nullptr,
+		"ln -s /dev/stdout link.h && { echo head; \"$E\" -q --name stdout -o link.h \"$I\"; "
+		"echo foot; } > out.h && rm link.h", "head\n"},
 	// The FIFO is held open for reading first (the exporter does not wait for
 	// a reader), then exactly the text's bytes are read back out of it.
 	{"a FIFO is written through its name", nullptr,
