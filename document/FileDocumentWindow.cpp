@@ -7,6 +7,7 @@
 #include <Alert.h>
 #include <AppDefs.h>
 #include <Application.h>
+#include <Errors.h>
 #include <OS.h>
 #include <Path.h>
 
@@ -155,8 +156,14 @@ FileDocumentWindow::HandleSaveRequest(BMessage* message)
 	entry_ref directoryRef;
 	if (message->FindRef("directory", &directoryRef) != B_OK) {
 		// A bare request: write under the current name, unless there is none yet.
-		if (!IsUntitled())
-			return SaveDocument();
+		if (!IsUntitled()) {
+			fSaveFailure.clear();
+			if (SaveDocument())
+				return true;
+			std::string leaf = LeafName();
+			ShowSaveFailure(leaf.c_str(), fSaveFailure.c_str());
+			return false;
+		}
 		if (!fSavePanel)
 			PrepareSavePanel();
 		if (fSavePanel)
@@ -168,20 +175,45 @@ FileDocumentWindow::HandleSaveRequest(BMessage* message)
 	BPath path;
 	if (directory.GetPath(&path) != B_OK)
 		return false;
+	// A reply without a name is incomplete, not a failed save.
 	const char* name = nullptr;
-	if (message->FindString("name", &name) != B_OK)
+	if (message->FindString("name", &name) != B_OK || name[0] == '\0')
 		return false;
 	// A name that cannot be joined to the directory would leave the document
 	// without a usable name: the request fails and nothing changes.
-	if (path.Append(name) != B_OK)
+	status_t status = path.Append(name);
+	if (status != B_OK) {
+		ShowSaveFailure(name, status_text(status));
 		return false;
+	}
 
 	std::unique_ptr<char[]> previousName = CopyString(fDocumentName.get());
 	SetDocumentName(path.Path());
-	bool saved = SaveDocument();
-	if (!saved)
-		SetDocumentName(previousName.get());
-	return saved;
+	fSaveFailure.clear();
+	if (SaveDocument())
+		return true;
+	// The alert names the file the person chose, once the old name is back.
+	std::string leaf = LeafName();
+	SetDocumentName(previousName.get());
+	ShowSaveFailure(leaf.c_str(), fSaveFailure.c_str());
+	return false;
+}
+
+void
+FileDocumentWindow::SetSaveFailure(status_t status, const char* reason)
+{
+	fSaveFailure = reason != nullptr ? reason : status_text(status);
+}
+
+void
+FileDocumentWindow::ShowSaveFailure(const char* leaf, const char* reason)
+{
+	std::string text = std::string("Could not save \"") + leaf + "\": "
+		+ (reason != nullptr && reason[0] != '\0' ? reason : status_text(B_ERROR)) + ".";
+	BAlert* alert = new BAlert(nullptr, text.c_str(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
+		B_STOP_ALERT);
+	// Answered on a thread of the alert's own: the window goes on meanwhile.
+	alert->Go(nullptr);
 }
 
 void

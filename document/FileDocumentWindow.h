@@ -17,6 +17,7 @@
 #include <Window.h>
 
 #include <memory>
+#include <string>
 
 class FileDocumentWindow : public BWindow {
 public:
@@ -30,7 +31,8 @@ public:
 	bool QuitRequested() override;
 
 	// Writes the document into the file named by DocumentName(); true on
-	// success. The base writes nothing.
+	// success. The base writes nothing. On failure an override says why
+	// with SetSaveFailure, for the alert that tells the person.
 	virtual bool SaveDocument();
 	// Makes (does not show) a save panel aimed at `target`, opening in
 	// `startDirectory` (null: the platform's default). The caller owns it.
@@ -58,6 +60,13 @@ protected:
 	bool HandleSaveRequest(BMessage* message);
 	void PrepareSavePanel();
 
+	// Why the running SaveDocument failed: `reason` in plain words, or when
+	// null the words for `status`.
+	void SetSaveFailure(status_t status, const char* reason = nullptr);
+	// Tells the person that the document could not be saved under `leaf`
+	// and why, in an alert that does not hold up the window's thread.
+	void ShowSaveFailure(const char* leaf, const char* reason);
+
 private:
 	struct SavePrompt;
 	static int32 SavePromptThread(void* data);
@@ -66,4 +75,5 @@ private:
 	std::unique_ptr<char[]> fDocumentName;
 	bool fQuitAfterSave;
 	bool fModified;
+	std::string fSaveFailure;
 };

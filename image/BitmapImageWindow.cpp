@@ -14,6 +14,12 @@
 
 #include <string>
 
+namespace {
+
+constexpr const char* kNoImage = "there is no image to save";
+
+} // namespace
+
 BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path)
 	:
 	FileDocumentWindow(frame, path, B_TITLED_WINDOW, B_WILL_ACCEPT_FIRST_CLICK,
@@ -93,7 +99,16 @@ BitmapImageWindow::MessageReceived(BMessage* message)
 bool
 BitmapImageWindow::SaveDocument()
 {
-	return ExportBitmapSource(fImageView->Bitmap(), DocumentName());
+	const BBitmap* bitmap = fImageView->Bitmap();
+	if (bitmap == nullptr) {
+		SetSaveFailure(B_NO_INIT, kNoImage);
+		return false;
+	}
+	status_t status = B_OK;
+	if (ExportBitmapSource(bitmap, DocumentName(), nullptr, &status))
+		return true;
+	SetSaveFailure(status);
+	return false;
 }
 
 const BBitmap*

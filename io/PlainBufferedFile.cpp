@@ -1,6 +1,7 @@
 #include "PlainBufferedFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <new>
@@ -8,24 +9,33 @@
 PlainBufferedFile::PlainBufferedFile(const char* path, uint32 openMode, uint32 bufferSize)
 	:
 	BFile(path, openMode),
-	fBufferSize(0),
-	fBufferIndex(0),
-	fBufferFill(0),
-	fOpenMode(openMode),
-	fInitStatus(BFile::InitCheck()),
-	fDirty(false)
+	fInitStatus(BFile::InitCheck())
 {
+	SetUpBuffer(bufferSize);
+}
+
+PlainBufferedFile::PlainBufferedFile(int fd, uint32 openMode, uint32 bufferSize)
+	:
+	fInitStatus(BFile::SetTo(fd, openMode))
+{
+	SetUpBuffer(bufferSize);
+}
+
+void
+PlainBufferedFile::SetUpBuffer(uint32 bufferSize)
+{
+	fLastError = fInitStatus;
 	if (fInitStatus != B_OK)
 		return;
 	// A buffer of no bytes could never be written out; the object behaves
 	// as one whose open failed.
 	if (bufferSize == 0) {
-		fInitStatus = B_BAD_VALUE;
+		fInitStatus = fLastError = B_BAD_VALUE;
 		return;
 	}
 	fBuffer.reset(new (std::nothrow) uint8[bufferSize]);
 	if (!fBuffer) {
-		fInitStatus = B_NO_MEMORY;
+		fInitStatus = fLastError = B_NO_MEMORY;
 		return;
 	}
 	fBufferSize = bufferSize;
@@ -53,7 +63,7 @@ PlainBufferedFile::BufferedWriteThroughFile(const void* data, size_t size)
 		if (fBufferFill < fBufferSize)
 			continue;
 
-		ssize_t written = BFile::Write(fBuffer.get(), fBufferSize);
+		ssize_t written = WriteToFile(fBuffer.get(), fBufferSize);
 		if (written != static_cast<ssize_t>(fBufferSize)) {
 			// An error status means no byte of the buffer reached the file.
 			ssize_t reached = std::max<ssize_t>(written, 0);
@@ -102,11 +112,25 @@ PlainBufferedFile::NoteBufferWritten()
 	sync_file_range(FileDescriptor(), 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
+ssize_t
+PlainBufferedFile::WriteToFile(const void* data, size_t size)
+{
+	// The base answers an error status when nothing was written, and the
+	// count when the system refused the rest; errno then still says why.
+	errno = 0;
+	ssize_t written = BFile::Write(data, size);
+	if (written < 0)
+		fLastError = static_cast<status_t>(written);
+	else if (static_cast<size_t>(written) != size)
+		fLastError = errno != 0 ? errno_to_status(errno) : B_IO_ERROR;
+	return written;
+}
+
 status_t
 PlainBufferedFile::Flush()
 {
 	if (fDirty) {
-		ssize_t written = BFile::Write(fBuffer.get(), fBufferFill);
+		ssize_t written = WriteToFile(fBuffer.get(), fBufferFill);
 		if (written == static_cast<ssize_t>(fBufferFill)) {
 			fBufferFill = 0;
 			fDirty = false;
@@ -172,7 +196,7 @@ off_t
 PlainBufferedFile::Seek(off_t position, uint32 seekMode)
 {
 	if (Flush() != B_OK)
-		return 0;
+		return B_FILE_ERROR;
 	return BFile::Seek(position, seekMode);
 }
 

@@ -27,6 +27,9 @@ public:
 	// Opens the file as BFile(path, openMode) and, when that succeeded,
 	// allocates a buffer of `bufferSize` bytes (which must not be 0).
 	PlainBufferedFile(const char* path, uint32 openMode, uint32 bufferSize);
+	// The same on `fd`, an open descriptor the object takes over (see
+	// BFile::SetTo).
+	PlainBufferedFile(int fd, uint32 openMode, uint32 bufferSize);
 	~PlainBufferedFile() override;
 
 	// The status recorded at construction; the file is not asked again.
@@ -52,6 +55,10 @@ public:
 	}
 	// Writes the bytes due; B_OK or B_FILE_ERROR.
 	status_t Flush();
+	// Why the last write to the file that fell short did so (B_DEVICE_FULL
+	// for a full disk, ...); B_OK while none did. A failed open shows here
+	// as well.
+	status_t LastError() const { return fLastError; }
 
 	// For producers of many small pieces: the buffer's free room, less one
 	// byte, so that bytes put there and taken with TakeBufferRoom leave the
@@ -74,7 +81,8 @@ public:
 	void SetWriteBehind(size_t interval) { fWriteBehind = interval; }
 
 	// Each flushes first; when the flush fails it answers 0 (B_FILE_ERROR for
-	// SetSize) without touching the file.
+	// SetSize, and for Seek, which must answer a negative position on
+	// failure) without touching the file.
 	ssize_t Read(void* buffer, size_t size) override;
 	ssize_t ReadAt(off_t position, void* buffer, size_t size) override;
 	ssize_t Write(const void* buffer, size_t size) override;
@@ -83,16 +91,18 @@ public:
 	status_t SetSize(off_t size) override;
 
 private:
+	void SetUpBuffer(uint32 bufferSize);
 	ssize_t BufferedWriteThroughFile(const void* data, size_t size);
+	// The base's Write, with the reason of a short count kept in fLastError.
+	ssize_t WriteToFile(const void* data, size_t size);
 	void NoteBufferWritten();
 
-	uint32 fBufferSize;
+	uint32 fBufferSize = 0;
 	std::unique_ptr<uint8[]> fBuffer;
-	uint32 fBufferIndex;
-	uint32 fBufferFill;
-	uint32 fOpenMode;
+	uint32 fBufferFill = 0;
 	status_t fInitStatus;
-	bool fDirty;
+	status_t fLastError = B_OK;
+	bool fDirty = false;
 	size_t fWriteBehind = 0;
 	size_t fNotWrittenBehind = 0; // bytes written since the last request
 };

@@ -139,7 +139,7 @@ ExportJob::Prepare()
 void
 ExportJob::Run()
 {
-	if (!Prepare()) {
+	if (Cancelled() || !Prepare()) {
 		fBitmap.reset();
 		fStage = Stage::kDone;
 		return;
@@ -164,8 +164,8 @@ ExportJob::Run()
 
 	fStage = Stage::kWriting;
 	status_t status = B_OK;
-	fSucceeded = ExportBitmapSource(fBitmap.get(), output.c_str(), iconName, &status);
-	if (!fSucceeded)
+	fSucceeded = ExportBitmapSource(fBitmap.get(), output.c_str(), iconName, &status, fCancel);
+	if (!fSucceeded && status != B_INTERRUPTED)
 		Report("cannot write %s: %s", output.c_str(), status_text(status));
 	fBitmap.reset();
 	fStage = Stage::kDone;
@@ -184,12 +184,16 @@ ExportJob::WriteTo(FILE* stream)
 	errno = 0;
 	bool written = FormatBitmapSource(iconName, bounds.left, bounds.top, bounds.right,
 		bounds.bottom, fBitmap->ColorSpace(), static_cast<const uint8*>(fBitmap->Bits()),
-		fBitmap->BitsLength(), [stream](const char* piece, size_t length) {
+		fBitmap->BitsLength(), [this, stream](const char* piece, size_t length) {
+			if (Cancelled())
+				return ssize_t(-1);
 			return static_cast<ssize_t>(fwrite(piece, 1, length, stream));
 		});
 	if (fflush(stream) != 0)
 		written = false;
-	if (!written) {
+	if (!written && Cancelled()) {
+		fSucceeded = false;
+	} else if (!written) {
 		Report("cannot write standard output: %s",
 			errno != 0 ? strerror(errno) : "Write error");
 		fSucceeded = false;

@@ -35,6 +35,14 @@ public:
 	// that left the text for the caller; releases the bitmap.
 	void WriteTo(FILE* stream);
 
+	// A flag that, once true, makes the job stop writing and leave its
+	// output file as it was. Set before Run.
+	void SetCancel(const std::atomic<bool>* cancel) { fCancel = cancel; }
+	bool Cancelled() const
+	{
+		return fCancel != nullptr && fCancel->load(std::memory_order_relaxed);
+	}
+
 	bool Succeeded() const { return fSucceeded; }
 	const std::string& Messages() const { return fMessages; }
 	const std::string& Image() const { return fImage; }
@@ -65,5 +73,6 @@ private:
 	std::unique_ptr<BBitmap> fBitmap;
 	std::string fMessages;
 	bool fSucceeded = false;
+	const std::atomic<bool>* fCancel = nullptr;
 	std::atomic<Stage> fStage{Stage::kWaiting};
 };

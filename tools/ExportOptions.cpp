@@ -82,7 +82,8 @@ ExportOptions::Parse(int argc, const char* const* argv)
 		return Fail("-o names one output file, but several images were given");
 	// Texts one after another in one stream must not define the same names.
 	if (fImages.size() > 1 && ToStandardOutput() && fHasIconName)
-		return Fail("--name would give every image on standard output the same identifiers");
+		return Fail("--name " + fIconName + " would give " + fImages[0] + " and " + fImages[1]
+			+ " the same identifiers on standard output");
 	return true;
 }
 

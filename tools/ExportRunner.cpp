@@ -33,8 +33,10 @@ ExportRunner::~ExportRunner() = default;
 bool
 ExportRunner::Run(unsigned threads)
 {
-	for (const std::string& image : fOptions.Images())
+	for (const std::string& image : fOptions.Images()) {
 		fJobs.push_back(fFactory(image, fOptions));
+		fJobs.back()->SetCancel(fCancel);
+	}
 	fFinished.assign(fJobs.size(), false);
 	fStarted.assign(fJobs.size(), Clock::time_point());
 

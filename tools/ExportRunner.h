@@ -16,6 +16,7 @@
 #include "ExportJob.h"
 #include "ExportOptions.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -38,6 +39,10 @@ public:
 		Progress progress, JobFactory factory = nullptr);
 	~ExportRunner();
 
+	// A flag that, once true, stops the export: images not begun are left
+	// out and the one being written leaves its file as it was.
+	void SetCancel(const std::atomic<bool>* cancel) { fCancel = cancel; }
+
 	// True when every image was written. `threads` is the largest number of
 	// workers; 0 means one per core.
 	bool Run(unsigned threads = 0);
@@ -57,6 +62,7 @@ private:
 	const Progress fProgress;
 	JobFactory fFactory;
 	bool fProgressShown = false;
+	const std::atomic<bool>* fCancel = nullptr;
 
 	std::vector<std::unique_ptr<ExportJob>> fJobs;
 

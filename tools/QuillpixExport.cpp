@@ -5,8 +5,11 @@
 
 #include "ExportOptions.h"
 #include "ExportRunner.h"
+#include "InterruptWatch.h"
+#include "OutputConflicts.h"
 
 #include <cstdio>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -47,11 +50,22 @@ main(int argc, char** argv)
 			break;
 	}
 
+	std::string conflict = OutputConflicts::Find(options);
+	if (!conflict.empty()) {
+		fprintf(stderr, "%s: %s\n", kProgram, conflict.c_str());
+		return 2;
+	}
+
 	// Texts for standard output are large: written in big blocks.
 	static char outputBuffer[64 * 1024];
 	if (options.ToStandardOutput())
 		setvbuf(stdout, outputBuffer, _IOFBF, sizeof(outputBuffer));
 
+	// Before the workers start, so that they inherit the blocked signals.
+	InterruptWatch interrupts;
 	ExportRunner runner(options, stderr, stdout, ProgressFor(options));
-	return runner.Run() ? 0 : 1;
+	runner.SetCancel(&interrupts.Interrupted());
+	bool written = runner.Run();
+	interrupts.DieIfInterrupted();
+	return written ? 0 : 1;
 }

@@ -173,6 +173,32 @@ BFile::SetTo(const BEntry* entry, uint32 openMode)
 	return SetTo(path.Path(), openMode);
 }
 
+status_t
+BFile::SetTo(int fd, uint32 openMode)
+{
+	Unset();
+	if (fd < 0 || (openMode & B_ACCESS_MODE_MASK) == 3) {
+		if (fd >= 0)
+			close(fd);
+		Adopt(-1, B_BAD_VALUE);
+		return InitCheck();
+	}
+	struct stat info;
+	status_t status = B_OK;
+	if (fstat(fd, &info) != 0)
+		status = errno_to_status(errno);
+	else if (S_ISDIR(info.st_mode))
+		status = B_IS_A_DIRECTORY;
+	if (status != B_OK) {
+		close(fd);
+		Adopt(-1, status);
+		return status;
+	}
+	Adopt(fd, B_OK);
+	fMode = openMode;
+	return B_OK;
+}
+
 void
 BFile::Unset()
 {

@@ -35,6 +35,10 @@ public:
 	status_t SetTo(const char* path, uint32 openMode);
 	status_t SetTo(const entry_ref* ref, uint32 openMode);
 	status_t SetTo(const BEntry* entry, uint32 openMode);
+	// Takes over `fd`, an open descriptor whose access mode is the one of
+	// `openMode` (the other bits are not applied); it is closed with the
+	// file. A directory is refused, and `fd` closed.
+	status_t SetTo(int fd, uint32 openMode);
 	void Unset() override;
 
 	// Inline: the buffered file asks on every write.

@@ -249,6 +249,12 @@ TEST_F(ClosePromptTest, AFailedSaveKeepsTheWindowUntilALaterSaveSucceeds)
 		ASSERT_TRUE(fLog.WaitFor("handled SAVE"));
 		EXPECT_EQ(fServer->Windows().size(), 1u);
 		EXPECT_EQ(DocumentNameOf(window), name);
+		// The person is told, and the window's thread did not wait for it.
+		ASSERT_TRUE(fDesk->WaitForPrompts(2));
+		EXPECT_EQ(fDesk->PromptAt(1).alert.text,
+			"Could not save \"sunset.png.h\": Permission denied.");
+		EXPECT_EQ(fDesk->PromptAt(1).alert.buttons, std::vector<std::string>{"OK"});
+		fDesk->Answer(1, 0);
 
 		// The wish to close stays: the next successful save closes it.
 		WithWindow(window, [](TestDocumentWindow* document) {
@@ -290,6 +296,11 @@ TEST_F(ClosePromptTest, AFailedSaveFromThePanelRestoresTheNameAndKeepsTheWishToC
 		ASSERT_TRUE(fLog.WaitFor("handled SAVE", 2));
 		EXPECT_EQ(DocumentNameOf(window), "Untitled 1");
 		EXPECT_EQ(fServer->Title(ServerIdOf("Untitled 1")), "Untitled 1");
+		// The alert names the file that was asked for, not the old name.
+		ASSERT_TRUE(fDesk->WaitForPrompts(2));
+		EXPECT_EQ(fDesk->PromptAt(1).alert.text,
+			"Could not save \"pic.h\": Permission denied.");
+		fDesk->Answer(1, 0);
 
 		WithWindow(window, [](TestDocumentWindow* document) {
 			document->fSaveSucceeds = true;

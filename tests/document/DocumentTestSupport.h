@@ -109,6 +109,8 @@ public:
 		if (!IsLocked() || Thread() != find_thread(nullptr))
 			event += " off its thread";
 		fLog.Add(event);
+		if (!fSaveSucceeds)
+			SetSaveFailure(B_PERMISSION_DENIED);
 		return fSaveSucceeds;
 	}
 

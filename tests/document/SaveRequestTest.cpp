@@ -27,13 +27,15 @@ struct SaveRow {
 	const char* savedAs;   // the name SaveDocument sees; null: it is not called
 	const char* finalName;
 	bool panelShown;
+	const char* alert = nullptr; // what the person is told; null: nothing
 };
 
 const SaveRow kRows[] = {
 	{"a bare request writes a named document under its name", "@/sunset.png.h",
 		Request::Bare, nullptr, true, "@/sunset.png.h", "@/sunset.png.h", false},
 	{"a failed bare save leaves the name", "@/sunset.png.h",
-		Request::Bare, nullptr, false, "@/sunset.png.h", "@/sunset.png.h", false},
+		Request::Bare, nullptr, false, "@/sunset.png.h", "@/sunset.png.h", false,
+		"Could not save \"sunset.png.h\": Permission denied."},
 	{"a bare request on an untitled document shows the panel", "Untitled 2",
 		Request::Bare, nullptr, true, nullptr, "Untitled 2", true},
 	{"a name merely beginning with Untitled counts as untitled", "Untitledness.h",
@@ -43,23 +45,27 @@ const SaveRow kRows[] = {
 	{"a panel reply renames the document and saves it", "@/sunset.png.h",
 		Request::Reply, "pic.h", true, "@/src/pic.h", "@/src/pic.h", false},
 	{"a panel reply whose save fails restores the previous name", "@/sunset.png.h",
-		Request::Reply, "pic.h", false, "@/src/pic.h", "@/sunset.png.h", false},
+		Request::Reply, "pic.h", false, "@/src/pic.h", "@/sunset.png.h", false,
+		"Could not save \"pic.h\": Permission denied."},
 	{"a panel reply names an untitled document", "Untitled 1",
 		Request::Reply, "pic.h", true, "@/src/pic.h", "@/src/pic.h", false},
 	{"a failed first save of an untitled document keeps it untitled", "Untitled 1",
-		Request::Reply, "pic.h", false, "@/src/pic.h", "Untitled 1", false},
+		Request::Reply, "pic.h", false, "@/src/pic.h", "Untitled 1", false,
+		"Could not save \"pic.h\": Permission denied."},
 	{"a directory without a name changes nothing", "@/sunset.png.h",
 		Request::DirectoryOnly, nullptr, true, nullptr, "@/sunset.png.h", false},
 	{"a name without a directory is a bare request", "@/sunset.png.h",
 		Request::NameOnly, "pic.h", true, "@/sunset.png.h", "@/sunset.png.h", false},
 	{"a directory that does not resolve changes nothing", "@/sunset.png.h",
 		Request::MissingDirectory, "pic.h", true, nullptr, "@/sunset.png.h", false},
-	{"an empty name cannot be appended and changes nothing", "@/sunset.png.h",
+	{"an empty name is an incomplete reply: it changes nothing, silently", "@/sunset.png.h",
 		Request::Reply, "", true, nullptr, "@/sunset.png.h", false},
 	{"a name with a slash cannot be appended and changes nothing", "@/sunset.png.h",
-		Request::Reply, "sub/pic.h", true, nullptr, "@/sunset.png.h", false},
+		Request::Reply, "sub/pic.h", true, nullptr, "@/sunset.png.h", false,
+		"Could not save \"sub/pic.h\": Invalid argument."},
 	{"a name of .. cannot be appended and changes nothing", "@/sunset.png.h",
-		Request::Reply, "..", true, nullptr, "@/sunset.png.h", false},
+		Request::Reply, "..", true, nullptr, "@/sunset.png.h", false,
+		"Could not save \"..\": Invalid argument."},
 };
 
 class SaveRequest : public DocumentWindowFixture,
@@ -105,6 +111,7 @@ TEST_P(SaveRequest, EndsAsTheRowSays)
 	const SaveRow& row = GetParam();
 	SCOPED_TRACE(row.behaviour);
 	std::string startName = Expand(row.startName);
+	fServer->SetAlertHandler([](const AlertInfo&) { return 0; });
 	BMessenger window = Open(startName);
 	WithWindow(window, [&](TestDocumentWindow* document) {
 		document->fSaveSucceeds = row.saveSucceeds;
@@ -133,6 +140,18 @@ TEST_P(SaveRequest, EndsAsTheRowSays)
 	}
 	EXPECT_TRUE(std::filesystem::is_empty(fScratch.Path("src")))
 		<< "the test window writes no file";
+
+	// A failure is told once, in an alert with one "OK", shown by a thread
+	// of its own while the window goes on.
+	if (row.alert != nullptr) {
+		ASSERT_TRUE(Eventually([&] { return !fServer->Alerts().empty(); }));
+		std::vector<AlertInfo> alerts = fServer->Alerts();
+		ASSERT_EQ(alerts.size(), 1u);
+		EXPECT_EQ(alerts[0].text, row.alert);
+		EXPECT_EQ(alerts[0].buttons, std::vector<std::string>{"OK"});
+	} else {
+		EXPECT_TRUE(fServer->Alerts().empty()) << fServer->Alerts()[0].text;
+	}
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, SaveRequest, testing::ValuesIn(kRows));

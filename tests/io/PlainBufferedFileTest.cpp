@@ -143,9 +143,13 @@ TEST(PlainBufferedFile, AFullDeviceMakesTheBufferStale)
 	EXPECT_EQ(file.BufferedWrite("abc", 3), 3);
 	EXPECT_EQ(file.Flush(), B_FILE_ERROR);
 	EXPECT_EQ(file.Write("x", 1), 0);
-	EXPECT_EQ(file.Seek(0, SEEK_SET), 0);
+	// A position cannot be 0 for a seek that did not happen: BDataIO has
+	// failures answer negative.
+	EXPECT_EQ(file.Seek(0, SEEK_SET), B_FILE_ERROR);
 	EXPECT_EQ(file.SetSize(0), B_FILE_ERROR);
 	EXPECT_EQ(file.Flush(), B_FILE_ERROR);
+	// The reason stays readable, where errno would long be overwritten.
+	EXPECT_EQ(file.LastError(), B_DEVICE_FULL);
 }
 
 TEST(PlainBufferedFile, AShortBufferWriteCountsOnlyWhatArrived)
@@ -163,6 +167,10 @@ TEST(PlainBufferedFile, AShortBufferWriteCountsOnlyWhatArrived)
 		// 1905 of its 4095 bytes, so 2190 of this call's 5190 did not arrive.
 		if (file.BufferedWrite(data.data() + 3000, 6000) != 3000)
 			return 12;
+		// The short count's reason: the system took part of the buffer and
+		// then refused the rest for the file's size.
+		if (file.LastError() != B_DEVICE_FULL)
+			return 16;
 		if (!TestFiles::LimitFileSize(1 << 20))
 			return 13;
 		// The stale buffer goes; writing resumes where the data really ends.

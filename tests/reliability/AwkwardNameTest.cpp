@@ -65,9 +65,11 @@ TEST_F(AwkwardNameTest, TitlesAndExportsKeepEveryByteOfTheName)
 	arguments.push_back(fDirectory + "/folder/");
 	std::filesystem::create_directory(fDirectory + "/scratch");
 
+	AnswerAlerts();
 	Launch(arguments);
 	std::vector<int32> windows = VisibleWindows(arguments.size());
 	ASSERT_EQ(windows.size(), arguments.size());
+	size_t failures = 0;
 	for (size_t index = 0; index < arguments.size(); index++) {
 		const std::string& path = arguments[index];
 		const std::string document = path + ".h";
@@ -89,6 +91,10 @@ TEST_F(AwkwardNameTest, TitlesAndExportsKeepEveryByteOfTheName)
 			// No image to write; a leaf of 257 bytes no file system takes.
 			EXPECT_NE(access(document.c_str(), F_OK), 0);
 			EXPECT_EQ(fServer->Title(windows[index]), title);
+			std::vector<std::string> alerts = AlertTexts(++failures);
+			ASSERT_EQ(alerts.size(), failures);
+			EXPECT_EQ(alerts.back(), "Could not save \"" + title + "\": "
+				+ (path.back() == '/' ? "there is no image to save." : "File name too long."));
 			continue;
 		}
 		EXPECT_EQ(ReadWhole(document),

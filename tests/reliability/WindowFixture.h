@@ -59,6 +59,23 @@ public:
 		return fServer->ConfirmSavePanel(panel, ref, name) == B_OK;
 	}
 
+	// From now on every alert is answered with its first button ("OK").
+	void AnswerAlerts()
+	{
+		fServer->SetAlertHandler([](const AlertInfo&) { return 0; });
+	}
+
+	// The texts of the alerts shown so far, once there are `count` of them
+	// (fewer when the watchdog ran out first).
+	std::vector<std::string> AlertTexts(size_t count)
+	{
+		Eventually([&] { return fServer->Alerts().size() >= count; });
+		std::vector<std::string> texts;
+		for (const AlertInfo& alert : fServer->Alerts())
+			texts.push_back(alert.text);
+		return texts;
+	}
+
 	std::string DocumentNameOf(const std::string& title)
 	{
 		std::string name = "(no window)";

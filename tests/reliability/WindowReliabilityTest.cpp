@@ -56,6 +56,7 @@ TEST_F(WindowReliabilityTest, HostileFilesOpenWindowsWithoutImages)
 	limits.dropPrivileges = true;
 	const long before = ResidentKiB();
 	ChildOutcome outcome = RunLimited([&] {
+		AnswerAlerts();
 		Launch(paths);
 		std::vector<int32> windows = VisibleWindows(paths.size());
 		if (windows.size() != paths.size())
@@ -75,6 +76,12 @@ TEST_F(WindowReliabilityTest, HostileFilesOpenWindowsWithoutImages)
 			|| !WithImageWindow("bomb.png.h",
 				[](BitmapImageWindow& window) { window.PostMessage(B_SAVE_REQUESTED); })
 			|| !Settle(first) || Listing(fDirectory).find("bomb.png.h") != std::string::npos) {
+			wrong++;
+		}
+		// The person is told why nothing was saved.
+		if (AlertTexts(1) != std::vector<std::string>{
+				"Could not save \"bomb.png.h\": there is no image to save."}) {
+			fprintf(stderr, "no alert for a save without an image\n");
 			wrong++;
 		}
 		if (fServer->PressShortcut(first, 'Q') != B_OK || !WaitForExit())
@@ -98,6 +105,7 @@ public:
 		fSaved = fDirectory + "/saved";
 		ASSERT_EQ(mkdir(fSaved.c_str(), 0755), 0);
 		ASSERT_TRUE(WriteWhole(fSaved + "/icon.h", kOldText));
+		AnswerAlerts();
 		Launch({fImage});
 		std::vector<int32> windows = VisibleWindows(1);
 		ASSERT_EQ(windows.size(), 1u);
@@ -135,6 +143,8 @@ TEST_F(FailedSaveTest, AFullDiskKeepsTheNameTitleAndOldFile)
 	signal(SIGXFSZ, previous);
 	ASSERT_TRUE(saved);
 	ExpectNothingChanged("full disk");
+	EXPECT_EQ(AlertTexts(1),
+		std::vector<std::string>{"Could not save \"icon.h\": No space left on device."});
 
 	// With room again, the same save works and takes the new name.
 	ASSERT_TRUE(SaveThroughPanel(fWindow, fSaved, "icon.h"));
@@ -153,29 +163,40 @@ TEST_F(FailedSaveTest, UnwritableAndVanishedPlacesKeepTheNameAndTitle)
 		const char* what;
 		std::string directory;
 		const char* name;
+		const char* alert;
 	};
 	const Row rows[] = {
 		// Creating files in sysfs fails, also for root.
-		{"a directory no one may write", "/sys/kernel", "icon.h"},
-		{"a directory that vanished", gone, "icon.h"},
-		{"a name ending in '/'", fSaved, "icon.h/"},
-		{"a name that is a directory", fDirectory, "saved"},
-		{"a name that is too long", fSaved, nullptr},
+		{"a directory no one may write", "/sys/kernel", "icon.h", nullptr},
+		{"a directory that vanished", gone, "icon.h",
+			"Could not save \"icon.h\": No such file or directory."},
+		{"a name ending in '/'", fSaved, "icon.h/", nullptr},
+		{"a name that is a directory", fDirectory, "saved",
+			"Could not save \"saved\": Is a directory."},
+		{"a name that is too long", fSaved, nullptr, nullptr},
 	};
 	ASSERT_EQ(rmdir(gone.c_str()), 0);
 	const std::string longName(300, 'n');
+	size_t alerts = 0;
 	for (const Row& row : rows) {
 		ASSERT_TRUE(SaveThroughPanel(fWindow, row.directory,
 			row.name != nullptr ? row.name : longName.c_str())) << row.what;
 		ASSERT_TRUE(Settle(fWindow)) << row.what;
 		ExpectNothingChanged(row.what);
+		// Every failure is told, after the old name and title are back.
+		std::vector<std::string> texts = AlertTexts(++alerts);
+		ASSERT_EQ(texts.size(), alerts) << row.what;
+		EXPECT_EQ(texts.back().rfind("Could not save \"", 0), 0u) << texts.back();
+		if (row.alert != nullptr) {
+			EXPECT_EQ(texts.back(), row.alert) << row.what;
+		}
 	}
 	EXPECT_EQ(Listing(fDirectory), "pic.png saved");
 }
 
 // A document whose directory vanished after it was named: a bare save
-// request writes nothing and changes nothing.
-TEST_F(WindowReliabilityTest, SavingIntoAVanishedDirectoryFailsQuietly)
+// request writes nothing, changes nothing and tells the person why.
+TEST_F(WindowReliabilityTest, SavingIntoAVanishedDirectoryChangesNothingAndSaysWhy)
 {
 	const std::string folder = fDirectory + "/folder";
 	ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
@@ -186,12 +207,15 @@ TEST_F(WindowReliabilityTest, SavingIntoAVanishedDirectoryFailsQuietly)
 	ASSERT_EQ(windows.size(), 1u);
 	std::filesystem::remove_all(folder);
 
+	AnswerAlerts();
 	ASSERT_TRUE(WithImageWindow("pic.png.h",
 		[](BitmapImageWindow& window) { window.PostMessage(B_SAVE_REQUESTED); }));
 	ASSERT_TRUE(Settle(windows[0]));
 	EXPECT_EQ(fServer->Title(windows[0]), "pic.png.h");
 	EXPECT_EQ(DocumentNameOf("pic.png.h"), folder + "/pic.png.h");
 	EXPECT_EQ(Listing(fDirectory), "");
+	EXPECT_EQ(AlertTexts(1), std::vector<std::string>{
+		"Could not save \"pic.png.h\": No such file or directory."});
 }
 
 } // namespace

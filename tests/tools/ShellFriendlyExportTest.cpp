@@ -34,16 +34,17 @@ TEST(ShellFriendlyExport, StandardOutputTakesEveryTextInArgumentOrder)
 	WriteWhole(scratch / "rgb.png", ReadWhole(kData + "rgb.png"));
 	WriteWhole(scratch / "palette.gif", ReadWhole(kData + "palette.gif"));
 	WriteWhole(scratch / "alpha.png", ReadWhole(kData + "alpha.png"));
+	WriteWhole(scratch / "rgb-copy.png", ReadWhole(kData + "rgb.png"));
 	Outcome outcome = ExporterProcess::Run(scratch, {"-q", "-o", "-", scratch / "palette.gif",
-		scratch / "rgb.png", scratch / "alpha.png", scratch / "rgb.png"});
+		scratch / "rgb.png", scratch / "alpha.png", scratch / "rgb-copy.png"});
 	EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
 	EXPECT_EQ(outcome.err, "");
 	// No file names the text: the default icon name is the image's name
 	// made an identifier.
 	EXPECT_EQ(outcome.out, Expected("palette.h", "kPalette", "palette")
 		+ Expected("rgb.h", "kRgb", "rgb") + Expected("alpha.h", "kAlpha", "alpha")
-		+ Expected("rgb.h", "kRgb", "rgb"));
-	EXPECT_EQ(scratch.Listing(), "alpha.png palette.gif rgb.png");
+		+ Expected("rgb.h", "kRgb", "rgb_copy"));
+	EXPECT_EQ(scratch.Listing(), "alpha.png palette.gif rgb-copy.png rgb.png");
 
 	Outcome named = ExporterProcess::Run(scratch,
 		{"--name", "kRgb", "--output=-", scratch / "rgb.png"});

@@ -1,0 +1,214 @@
+#include "FileOperations.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kLinkLimit = 40;
+constexpr size_t kCopyChunk = size_t(1) << 20;
+
+bool
+AllDigits(const char* text)
+{
+	if (*text == '\0')
+		return false;
+	for (; *text != '\0'; text++) {
+		if (*text < '0' || *text > '9')
+			return false;
+	}
+	return true;
+}
+
+// The names that `list(buffer, size)` (llistxattr or flistxattr) gives;
+// false when they cannot all be read.
+template<typename List>
+bool
+ListAttributeNames(List list, std::vector<std::string>* names)
+{
+	ssize_t size = list(nullptr, 0);
+	if (size < 0)
+		return errno == ENOTSUP;
+	std::vector<char> buffer(size_t(size) + 1);
+	size = list(buffer.data(), buffer.size() - 1);
+	if (size < 0)
+		return false;
+	for (ssize_t at = 0; at < size; at += ssize_t(strlen(buffer.data() + at)) + 1)
+		names->emplace_back(buffer.data() + at);
+	return true;
+}
+
+} // namespace
+
+namespace FileOperations {
+
+status_t
+ErrnoStatus()
+{
+	return errno != 0 ? errno_to_status(errno) : B_ERROR;
+}
+
+int
+HeldDescriptor(const std::string& path)
+{
+	if (path == "/dev/stdin")
+		return 0;
+	if (path == "/dev/stdout")
+		return 1;
+	if (path == "/dev/stderr")
+		return 2;
+	std::string ownProcess = "/proc/" + std::to_string(getpid()) + "/fd/";
+	for (const std::string& prefix : {std::string("/dev/fd/"), std::string("/proc/self/fd/"),
+			std::string("/proc/thread-self/fd/"), ownProcess}) {
+		if (path.compare(0, prefix.size(), prefix) != 0)
+			continue;
+		const char* number = path.c_str() + prefix.size();
+		if (!AllDigits(number) || strlen(number) > 9)
+			return -1;
+		return atoi(number);
+	}
+	return -1;
+}
+
+status_t
+ResolveLinks(std::string path, std::string* resolved, int* held)
+{
+	*held = -1;
+	for (int hop = 0; hop < kLinkLimit; hop++) {
+		*held = HeldDescriptor(path);
+		if (*held >= 0)
+			return B_OK;
+		struct stat info;
+		if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+			*resolved = path;
+			return B_OK;
+		}
+		std::vector<char> target(PATH_MAX + 1);
+		ssize_t length = readlink(path.c_str(), target.data(), target.size() - 1);
+		if (length < 0)
+			return ErrnoStatus();
+		std::string next(target.data(), size_t(length));
+		if (next.empty() || next[0] != '/') {
+			size_t slash = path.rfind('/');
+			next = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + next;
+		}
+		path = next;
+	}
+	return B_LINK_LIMIT;
+}
+
+status_t
+ReadAll(int fd, std::string* content)
+{
+	struct stat info;
+	if (fstat(fd, &info) != 0)
+		return ErrnoStatus();
+	content->clear();
+	content->reserve(size_t(info.st_size));
+	std::vector<char> chunk(kCopyChunk);
+	off_t offset = 0;
+	for (;;) {
+		ssize_t got = pread(fd, chunk.data(), chunk.size(), offset);
+		if (got < 0 && errno == EINTR)
+			continue;
+		if (got < 0)
+			return ErrnoStatus();
+		if (got == 0)
+			return B_OK;
+		content->append(chunk.data(), size_t(got));
+		offset += got;
+	}
+}
+
+status_t
+WriteAll(int fd, const char* data, size_t size, off_t offset)
+{
+	while (size > 0) {
+		ssize_t put = pwrite(fd, data, std::min(size, kCopyChunk), offset);
+		if (put < 0 && errno == EINTR)
+			continue;
+		if (put < 0)
+			return ErrnoStatus();
+		if (put == 0)
+			return B_IO_ERROR;
+		data += put;
+		size -= size_t(put);
+		offset += put;
+	}
+	return B_OK;
+}
+
+status_t
+CopyContent(int from, int to, off_t length)
+{
+	std::vector<char> chunk(kCopyChunk);
+	off_t offset = 0;
+	while (offset < length) {
+		size_t want = size_t(std::min<off_t>(length - offset, off_t(chunk.size())));
+		ssize_t got = pread(from, chunk.data(), want, offset);
+		if (got < 0 && errno == EINTR)
+			continue;
+		if (got < 0)
+			return ErrnoStatus();
+		if (got == 0)
+			return B_IO_ERROR;
+		status_t status = WriteAll(to, chunk.data(), size_t(got), offset);
+		if (status != B_OK)
+			return status;
+		offset += got;
+	}
+	return B_OK;
+}
+
+std::string
+TemporaryLeaf(const std::string& leaf)
+{
+	static const char kLetters[] =
+		"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+	uint8 random[8] = {};
+	if (getrandom(random, sizeof(random), 0) != ssize_t(sizeof(random))) {
+		for (size_t i = 0; i < sizeof(random); i++)
+			random[i] = uint8(rand());
+	}
+	std::string name = "." + leaf.substr(0, NAME_MAX - 12) + ".";
+	for (uint8 value : random)
+		name += kLetters[value % (sizeof(kLetters) - 1)];
+	return name;
+}
+
+bool
+ListAttributes(const char* path, std::vector<std::string>* names)
+{
+	return ListAttributeNames([path](char* buffer, size_t size) {
+		return llistxattr(path, buffer, size);
+	}, names);
+}
+
+bool
+ListAttributes(int fd, std::vector<std::string>* names)
+{
+	return ListAttributeNames([fd](char* buffer, size_t size) {
+		return flistxattr(fd, buffer, size);
+	}, names);
+}
+
+int
+OpenDirectory(const std::string& directory)
+{
+	int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	// Without the right to list it, a directory can still be written into;
+	// it then cannot be synced.
+	if (fd < 0 && errno == EACCES)
+		fd = open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+	return fd;
+}
+
+} // namespace FileOperations

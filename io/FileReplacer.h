@@ -1,0 +1,107 @@
+#pragma once
+
+// Replaces the content of the file a name stands for, so that whatever
+// fails, the file is either the new text or the old bytes, and stays the
+// file it was: its inode where other names or its identity depend on it,
+// its owner, group, mode and extended attributes.
+//
+// How the text is written, decided in this order:
+//   - /dev/stdout, /dev/stderr, /dev/fd/N and /proc/self/fd/N name a
+//     descriptor the process holds, also when a symbolic link leads there:
+//     the text goes into that descriptor at its offset, nothing is
+//     reopened, cut or renamed (kHeldDescriptor).
+//   - another name that is not a regular file (a device, a FIFO, a socket,
+//     another process's descriptor): written through the name (kThroughName).
+//   - no file yet: a new file that gets its name only once it is complete
+//     (kNewFile).
+//   - an existing file the user may not write, as open(O_WRONLY) decides:
+//     refused with B_PERMISSION_DENIED, nothing touched.
+//   - a file with one link whose owner, group and every extended attribute
+//     (ACLs included) a new file can take: a new file, unreadable by others
+//     while written, renamed over the old one; the directory is synced
+//     after (kRename).
+//   - otherwise, or when the directory refuses the rename: written in place,
+//     with the whole old content read first and put back on any failure
+//     (kInPlace). A file whose content cannot be read is refused.
+//
+// Use: Begin, write the text into TextFile (flushing it), Commit. Abort, or
+// the destructor without a Commit, leaves the old file as it was and no
+// temporary file behind.
+//
+// One thread uses an object. Nothing here handles signals; a caller that
+// must survive them blocks them and calls Abort.
+
+#include "PlainBufferedFile.h"
+
+#include <SupportDefs.h>
+
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+
+class FileReplacer {
+public:
+	enum class Way { kNone, kHeldDescriptor, kThroughName, kNewFile, kRename, kInPlace };
+
+	// `path` is absolute or relative to the working directory; a symbolic
+	// link has its target replaced.
+	FileReplacer(const char* path, uint32 bufferSize);
+	~FileReplacer();
+
+	FileReplacer(const FileReplacer&) = delete;
+	FileReplacer& operator=(const FileReplacer&) = delete;
+
+	// Decides how the file is replaced and opens what the text goes into.
+	// B_OK, or why nothing can be written (nothing was touched then).
+	status_t Begin();
+	// The file the text is written into, positioned where it starts; valid
+	// after a successful Begin until the object goes.
+	PlainBufferedFile& TextFile() { return *fText; }
+	// Makes the text written into TextFile (already flushed) the file's
+	// content: B_OK, or why not, the old file then being as it was.
+	status_t Commit();
+	// Gives up: the old file stays as it was, no temporary file remains.
+	// Answers B_OK, or why the old bytes could not all be put back.
+	status_t Abort();
+
+	Way HowWritten() const { return fWay; }
+	// True when the text file is the document itself (new, renamed or
+	// written in place), not a descriptor or a device lent to it.
+	bool WritesDocument() const;
+	// True when the text file starts empty and its size may be set ahead.
+	bool WritesNewFile() const { return fWay == Way::kNewFile || fWay == Way::kRename; }
+	// The status of the last Begin, Commit or Abort.
+	status_t Status() const { return fStatus; }
+
+private:
+	status_t BeginHeld(int held);
+	status_t BeginThroughName();
+	status_t BeginExisting(const struct stat& old);
+	status_t BeginInPlace();
+	status_t OpenTemporary(mode_t mode);
+	status_t CopyIdentity(const struct stat& old);
+	status_t LinkTemporary(const char* leaf, bool replace);
+	status_t CommitInPlace(off_t length);
+	status_t CommitReplacing();
+	status_t MoveTextInPlace();
+	status_t RestoreOld();
+	status_t OpenText(int fd, uint32 openMode);
+	void DropTemporary();
+	void DropTemporaryName();
+	void CloseAll();
+
+	const std::string fPath;
+	const uint32 fBufferSize;
+	std::string fDirectory;
+	std::string fLeaf;
+	std::string fTemporaryLeaf; // the temporary file's name, once it has one
+	int fDirectoryFd = -1;
+	int fFd = -1;              // the file the text goes into
+	bool fTemporaryUnnamed = false;
+	struct stat fOld = {};
+	std::string fOldContent;   // kInPlace: the bytes to put back
+	Way fWay = Way::kNone;
+	bool fDone = false;
+	status_t fStatus = B_NO_INIT;
+	std::unique_ptr<PlainBufferedFile> fText;
+};
