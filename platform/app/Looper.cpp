@@ -200,6 +200,13 @@ BLooper::CountQueuedMessages() const
 	return static_cast<int32>(fState->queue.size());
 }
 
+bool
+BLooper::IsMessageWaiting() const
+{
+	std::lock_guard<std::mutex> lock(fState->mutex);
+	return !fState->queue.empty() || fState->dispatching;
+}
+
 void
 BLooper::UnlockFully()
 {
@@ -229,6 +236,7 @@ BLooper::DispatchNextMessage(bool wait)
 			return true;
 		entry = std::move(fState->queue.front());
 		fState->queue.pop_front();
+		fState->dispatching = true;
 	}
 
 	Lock();
@@ -248,6 +256,10 @@ BLooper::DispatchNextMessage(bool wait)
 		fCurrentMessage = entry.message.get();
 		DispatchMessage(fCurrentMessage, handler);
 		fCurrentMessage = previous;
+	}
+	{
+		std::lock_guard<std::mutex> lock(fState->mutex);
+		fState->dispatching = false;
 	}
 	if (fQuitOnReturn)
 		return false;

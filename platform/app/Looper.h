@@ -93,6 +93,10 @@ public:
 	thread_id Thread() const;
 	// The number of messages waiting in the queue.
 	int32 CountQueuedMessages() const;
+	// True while a message waits in the queue, or was taken from it and is
+	// not handled yet. Called with the looper locked by another thread, false
+	// means every message sent before has been handled.
+	bool IsMessageWaiting() const;
 
 	// Handlers; call with the looper locked. The looper does not own them.
 	// The looper itself is always its own first handler.

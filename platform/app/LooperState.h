@@ -45,6 +45,8 @@ struct LooperState {
 	int32 token = -1;
 	thread_id thread = -1;
 	std::deque<QueuedMessage> queue;
+	// A message was taken from the queue and is not handled yet.
+	bool dispatching = false;
 	std::function<void()> messageWaitingHook;
 
 	// Takes the lock for the calling thread (recursively). B_OK,

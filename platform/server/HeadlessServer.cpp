@@ -1,6 +1,7 @@
 #include "HeadlessServer.h"
 
 #include <AppDefs.h>
+#include <Looper.h>
 
 #include <algorithm>
 #include <cctype>
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -356,7 +358,32 @@ HeadlessServer::AnswerPanel(int32 panelId, BMessage& answer)
 			Changed();
 		}
 	}
-	return panel.SendMessage(&answer);
+	status_t status = panel.SendMessage(&answer);
+	if (status == B_OK)
+		WaitUntilHandled(panel);
+	return status;
+}
+
+// A person's answer reaches the panel's owner through the panel's own
+// looper. Waiting until that looper has passed it on keeps a test's next
+// step (a menu pick, another answer) behind it in the owner's queue, as a
+// person could not act before the dialog had closed.
+void
+HeadlessServer::WaitUntilHandled(const BMessenger& panel)
+{
+	auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+	while (std::chrono::steady_clock::now() < deadline) {
+		if (panel.LockTargetWithTimeout(100000) != B_OK)
+			return;
+		BLooper* looper = nullptr;
+		panel.Target(&looper);
+		bool waiting = looper != nullptr && looper->IsMessageWaiting();
+		if (looper != nullptr)
+			looper->Unlock();
+		if (!waiting)
+			return;
+		std::this_thread::sleep_for(std::chrono::microseconds(200));
+	}
 }
 
 std::unique_ptr<BBitmap>

@@ -139,6 +139,7 @@ private:
 	// Checks an answer against the panel's description, sends it to the
 	// panel and takes a panel that is done off the list.
 	status_t AnswerPanel(int32 panelId, BMessage& answer);
+	static void WaitUntilHandled(const BMessenger& panel);
 
 	mutable std::mutex fLock;
 	BPrivate::ChangeCounter fChanges;
