@@ -435,6 +435,26 @@ BView::DrawBitmap(const BBitmap* bitmap)
 }
 
 void
+BView::SetFont(const BFont* font)
+{
+	if (font != nullptr)
+		fFont = *font;
+}
+
+void
+BView::GetFont(BFont* font) const
+{
+	if (font != nullptr)
+		*font = fFont;
+}
+
+void
+BView::SetFontSize(float size)
+{
+	fFont.SetSize(size);
+}
+
+void
 BView::AttachTo(BWindow* window)
 {
 	fWindow = window;
