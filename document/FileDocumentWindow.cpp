@@ -6,6 +6,7 @@
 #include <Alert.h>
 #include <AppDefs.h>
 #include <Application.h>
+#include <LockChecks.h>
 #include <OS.h>
 #include <Path.h>
 
@@ -91,6 +92,7 @@ FileDocumentWindow::CreateSavePanel(BMessenger* target, entry_ref* startDirector
 void
 FileDocumentWindow::SetDocumentName(const char* name)
 {
+	ASSERT_LOCKED(this);
 	// Copy before letting go of the old name, so a name pointing into the
 	// current one stays safe.
 	fDocumentName = CopyString(name);
@@ -112,6 +114,7 @@ FileDocumentWindow::IsUntitled() const
 void
 FileDocumentWindow::SetQuitAfterSave()
 {
+	ASSERT_LOCKED(this);
 	fQuitAfterSave = true;
 }
 
@@ -216,6 +219,7 @@ FileDocumentWindow::PrepareSavePanel()
 bool
 FileDocumentWindow::QuitRequested()
 {
+	ASSERT_LOCKED(this);
 	if (!fModified)
 		return true;
 

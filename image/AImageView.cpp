@@ -4,6 +4,8 @@
 #include "MessageLines.h"
 
 #include <InterfaceDefs.h>
+#include <LockChecks.h>
+#include <Window.h>
 
 namespace {
 
@@ -37,6 +39,7 @@ AImageView::Draw(BRect updateRect)
 void
 AImageView::SetBitmap(BBitmap* bitmap)
 {
+	ASSERT_LOCKED(Window());
 	if (bitmap != fBitmap.get())
 		fBitmap.reset(bitmap);
 
@@ -51,6 +54,7 @@ AImageView::SetBitmap(BBitmap* bitmap)
 void
 AImageView::SetStatusText(const char* text)
 {
+	ASSERT_LOCKED(Window());
 	fStatusText = text != nullptr ? text : "";
 	Invalidate();
 }

@@ -4,6 +4,7 @@
 #include <Bitmap.h>
 #include <BitmapPainter.h>
 #include <DisplayServer.h>
+#include <LockChecks.h>
 #include <LooperState.h>
 #include <MenuBar.h>
 #include <MenuItem.h>
@@ -307,6 +308,7 @@ BWindow::FrameResized(float, float)
 void
 BWindow::SetTitle(const char* title)
 {
+	ASSERT_LOCKED(this);
 	fTitle = title != nullptr ? title : "";
 	if (!fOffscreen)
 		fServer->WindowTitleChanged(fServerId, fTitle);
@@ -374,12 +376,14 @@ BWindow::ApplyResize(float width, float height, bool)
 void
 BWindow::AddChild(BView* child, BView* before)
 {
+	ASSERT_LOCKED(this);
 	fTopView->AddChild(child, before);
 }
 
 bool
 BWindow::RemoveChild(BView* child)
 {
+	ASSERT_LOCKED(this);
 	return fTopView->RemoveChild(child);
 }
 
@@ -468,6 +472,7 @@ BWindow::PickMenuItem(uint32 itemId)
 void
 BWindow::Invalidate(BRect rect)
 {
+	ASSERT_LOCKED(this);
 	if (fOffscreen)
 		return;
 	BRect area = PixelAligned(rect) & Bounds();
@@ -495,6 +500,7 @@ BWindow::PostUpdate()
 void
 BWindow::UpdateIfNeeded()
 {
+	ASSERT_LOCKED(this);
 	RunUpdate();
 	FlushPixels();
 }

@@ -5,6 +5,7 @@
 #include "FontEngine.h"
 
 #include <Font.h>
+#include <LockChecks.h>
 #include <View.h>
 #include <Window.h>
 
@@ -45,6 +46,7 @@ BView::GetFontHeight(font_height* height) const
 void
 BView::DrawString(const char* string, BPoint where)
 {
+	ASSERT_LOCKED(fWindow);
 	if (string == nullptr || !CanDraw())
 		return;
 	BRect clip = ClipForDrawing();
