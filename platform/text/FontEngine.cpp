@@ -18,8 +18,13 @@ namespace BPrivate {
 
 // The faces opened so far, by family and style; a family that fontconfig
 // could not resolve to a file is remembered as null, so it is asked once.
+//
+// fontconfig is asked through a configuration of our own rather than the
+// process's current one, so that the engine releases all it took when it
+// goes and leaves the current one to whoever else uses fontconfig (Qt).
 struct FontEngine::Faces {
 	FT_Library library = nullptr;
+	FcConfig* config = nullptr;
 	std::map<std::string, FT_Face> byName;
 
 	~Faces()
@@ -30,6 +35,8 @@ struct FontEngine::Faces {
 		}
 		if (library != nullptr)
 			FT_Done_FreeType(library);
+		if (config != nullptr)
+			FcConfigDestroy(config);
 	}
 
 	// The face for `font` at its size; null without a usable font file.
@@ -56,6 +63,10 @@ struct FontEngine::Faces {
 	// back to another family rather than to nothing.
 	FT_Face Open(const BFont& font)
 	{
+		if (config == nullptr)
+			config = FcInitLoadConfigAndFonts();
+		if (config == nullptr)
+			return nullptr;
 		FcPattern* pattern = FcPatternCreate();
 		if (pattern == nullptr)
 			return nullptr;
@@ -63,10 +74,10 @@ struct FontEngine::Faces {
 			reinterpret_cast<const FcChar8*>(font.Family()));
 		FcPatternAddString(pattern, FC_STYLE, reinterpret_cast<const FcChar8*>(font.Style()));
 		FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-		FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+		FcConfigSubstitute(config, pattern, FcMatchPattern);
 		FcDefaultSubstitute(pattern);
 		FcResult result = FcResultNoMatch;
-		FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+		FcPattern* match = FcFontMatch(config, pattern, &result);
 		FcPatternDestroy(pattern);
 		if (match == nullptr)
 			return nullptr;
