@@ -99,10 +99,12 @@ QuillpixApp::ArgvReceived(int32 argc, char** argv)
 		OpenWindow(argv[index]);
 }
 
+// A launch window that was closed again before this runs still counts as
+// opened: its closing ends the application by itself.
 void
 QuillpixApp::ReadyToRun()
 {
-	if (CountDocumentWindows() != 0)
+	if (HadDocumentWindows())
 		return;
 	BAlert* alert = new BAlert(nullptr, kUsage, "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
 		B_INFO_ALERT);

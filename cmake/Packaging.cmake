@@ -69,9 +69,10 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION ${CPACK_DEBIAN_PACKAGE_DESCRIPTION})
 # Shared libraries come from dpkg-shlibdeps; Qt's plugins are loaded at run
 # time: the platform plugins for windows, the image formats beyond PNG,
-# JPEG and GIF.
+# JPEG and GIF. The font the windows' own text is drawn in is found at run
+# time too.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-image-formats-plugins")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cmake, g++")
 include(CPack)

@@ -11,3 +11,12 @@ if(QUILLPIX_TSAN)
 	add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
 	add_link_options(-fsanitize=thread)
 endif()
+
+# The checks of the locking rules (ASSERT_LOCKED) run in every build made to
+# find faults: Debug, and both sanitizer builds whatever their build type.
+if(QUILLPIX_ASAN OR QUILLPIX_TSAN OR CMAKE_BUILD_TYPE STREQUAL "Debug")
+	set(QUILLPIX_CHECK_LOCKS ON)
+endif()
+if(QUILLPIX_CHECK_LOCKS)
+	add_compile_definitions(QUILLPIX_CHECK_LOCKS=1)
+endif()

@@ -8,6 +8,7 @@
 #include <AppDefs.h>
 #include <Application.h>
 #include <Errors.h>
+#include <LockChecks.h>
 #include <OS.h>
 #include <Path.h>
 
@@ -45,11 +46,13 @@ LockWindow(BMessenger& messenger)
 
 } // namespace
 
-// What a close prompt's thread gets: a messenger made while the window was
-// locked (so the thread never touches a window that may already be gone) and
-// a copy of the leaf, since the window may rename its document meanwhile.
+// What a close prompt's thread gets: messengers to the window and to the
+// application, made while the window was locked (so the thread never touches
+// a window or an application that may already be gone), and a copy of the
+// leaf, since the window may rename its document meanwhile.
 struct FileDocumentWindow::SavePrompt {
 	BMessenger window;
+	BMessenger application;
 	std::string leaf;
 };
 
@@ -89,6 +92,7 @@ FileDocumentWindow::CreateSavePanel(BMessenger* target, entry_ref* startDirector
 void
 FileDocumentWindow::SetDocumentName(const char* name)
 {
+	ASSERT_LOCKED(this);
 	// Copy before letting go of the old name, so a name pointing into the
 	// current one stays safe.
 	fDocumentName = CopyString(name);
@@ -110,6 +114,7 @@ FileDocumentWindow::IsUntitled() const
 void
 FileDocumentWindow::SetQuitAfterSave()
 {
+	ASSERT_LOCKED(this);
 	fQuitAfterSave = true;
 }
 
@@ -245,10 +250,11 @@ FileDocumentWindow::PrepareSavePanel()
 bool
 FileDocumentWindow::QuitRequested()
 {
+	ASSERT_LOCKED(this);
 	if (!fModified)
 		return true;
 
-	auto* prompt = new SavePrompt{BMessenger(nullptr, this), LeafName()};
+	auto* prompt = new SavePrompt{BMessenger(nullptr, this), be_app_messenger, LeafName()};
 	thread_id thread = spawn_thread(SavePromptThread, "SavePromptThread", B_NORMAL_PRIORITY,
 		prompt);
 	if (thread < 0)
@@ -274,16 +280,30 @@ FileDocumentWindow::SavePromptThread(void* data)
 			// asked to quit as well only when its quit is what closed the window;
 			// closing one window must not take the others with it.
 			if (FileDocumentWindow* window = LockWindow(prompt->window)) {
+				// Once the window has quit, the application may be gone too (the
+				// last window's destruction ends it), so everything needed
+				// afterwards is taken now, while the locked window keeps it
+				// alive, and the application is reached only by a messenger.
 				DocumentApp* app = RunningDocumentApp();
 				bool applicationQuitting = app != nullptr && app->IsQuitting();
 				window->Quit();
-				if (applicationQuitting)
-					be_app->PostMessage(B_QUIT_REQUESTED);
+				if (applicationQuitting) {
+					BMessage request
+						= DocumentApp::QuitRequest(DocumentApp::QuitReason::kResumeQuit);
+					prompt->application.SendMessage(&request);
+				}
 			}
 			break;
 		case 1:
-			if (DocumentApp* app = RunningDocumentApp())
-				app->CancelQuit();
+			// The window may be gone, and the application with it: reach the
+			// application only through its messenger.
+			if (prompt->application.LockTarget()) {
+				BLooper* looper = nullptr;
+				prompt->application.Target(&looper);
+				if (auto* app = dynamic_cast<DocumentApp*>(looper))
+					app->CancelQuit();
+				looper->Unlock();
+			}
 			break;
 		case 2:
 			if (FileDocumentWindow* window = LockWindow(prompt->window)) {

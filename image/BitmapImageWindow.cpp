@@ -4,6 +4,7 @@
 #include "BitmapConversion.h"
 #include "BitmapSourceExport.h"
 #include "app/Commands.h"
+#include "document/LeafName.h"
 
 #include <AppDefs.h>
 #include <Application.h>
@@ -12,11 +13,27 @@
 #include <MenuItem.h>
 #include <TranslationUtils.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
 
 constexpr const char* kNoImage = "there is no image to save";
+
+// What the view says when the file gave no image, naming the file by the
+// leaf of the path as it was given. A window made for a new untitled
+// document was never meant to read a file, so it has nothing to say when
+// there is none.
+std::string
+FailureText(const char* path, const BTranslationFailure& failure)
+{
+	bool untitled = strncmp(path, "Untitled", 8) == 0;
+	if (untitled && failure.status == B_ENTRY_NOT_FOUND)
+		return std::string();
+	if (failure.status == B_OK)
+		return std::string();
+	return failure.Describe(LeafName(path));
+}
 
 } // namespace
 
@@ -37,7 +54,10 @@ BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path)
 	viewFrame.top = menuBar->Frame().bottom + 1.0f;
 	fImageView = new AImageView(viewFrame);
 
-	fImageView->SetBitmap(BTranslationUtils::GetBitmapFile(path, nullptr));
+	BTranslationFailure failure;
+	fImageView->SetBitmap(BTranslationUtils::GetBitmapFile(path, nullptr, &failure));
+	if (fImageView->Bitmap() == nullptr)
+		fImageView->SetStatusText(FailureText(path, failure).c_str());
 	MarkColorSpace();
 	AddChild(fImageView);
 

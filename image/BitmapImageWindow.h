@@ -24,6 +24,8 @@ public:
 
 	// The image the window holds; null when its file gave none.
 	const BBitmap* Image() const;
+	// The view that shows the image, or says why there is none.
+	const AImageView* ImageView() const { return fImageView; }
 
 private:
 	BMenuBar* BuildMenuBar();

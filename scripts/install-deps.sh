@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
 	cmake ninja-build g++ pkg-config
 	qt6-base-dev qt6-image-formats-plugins libstb-dev zlib1g-dev
+	libfreetype-dev libfontconfig-dev fonts-dejavu-core  # text in views
 	googletest libgtest-dev libbenchmark-dev
 	xxd  # bench/compare.sh compares the export with xxd -i
 	"$@"

@@ -1,5 +1,6 @@
 #include "Looper.h"
 
+#include "LockChecks.h"
 #include "LooperState.h"
 
 #include <algorithm>
@@ -288,6 +289,7 @@ BLooper::SetMessageWaitingHook(std::function<void()> hook)
 void
 BLooper::AddHandler(BHandler* handler)
 {
+	ASSERT_LOCKED(this);
 	if (handler == nullptr || handler->fLooper == this)
 		return;
 	if (handler->fLooper != nullptr)
@@ -299,6 +301,7 @@ BLooper::AddHandler(BHandler* handler)
 bool
 BLooper::RemoveHandler(BHandler* handler)
 {
+	ASSERT_LOCKED(this);
 	if (handler == nullptr || handler == this)
 		return false;
 	auto found = std::find(fHandlers.begin(), fHandlers.end(), handler);
@@ -335,6 +338,7 @@ BLooper::IndexOf(BHandler* handler) const
 void
 BLooper::SetPreferredHandler(BHandler* handler)
 {
+	ASSERT_LOCKED(this);
 	fPreferred = handler != nullptr && HoldsHandler(handler) ? handler : nullptr;
 }
 

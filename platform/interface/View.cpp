@@ -2,6 +2,7 @@
 
 #include <Bitmap.h>
 #include <BitmapPainter.h>
+#include <LockChecks.h>
 #include <Window.h>
 
 #include <algorithm>
@@ -84,6 +85,7 @@ BView::Parent() const
 void
 BView::AddChild(BView* child, BView* before)
 {
+	ASSERT_LOCKED(fWindow);
 	if (child == nullptr || child == this || child->fParent != nullptr)
 		return;
 
@@ -103,6 +105,7 @@ BView::AddChild(BView* child, BView* before)
 bool
 BView::RemoveChild(BView* child)
 {
+	ASSERT_LOCKED(fWindow);
 	auto found = std::find_if(fChildren.begin(), fChildren.end(),
 		[child](const std::unique_ptr<BView>& view) { return view.get() == child; });
 	if (found == fChildren.end())
@@ -329,6 +332,7 @@ BView::Invalidate()
 void
 BView::Invalidate(BRect rect)
 {
+	ASSERT_LOCKED(fWindow);
 	if (fWindow == nullptr || fWindow->IsOffscreen())
 		return;
 	BRect area = ConvertToWindow(rect) & VisibleInTarget();
@@ -389,6 +393,7 @@ BView::FillRect(BRect rect)
 void
 BView::FillRect(BRect rect, rgb_color color)
 {
+	ASSERT_LOCKED(fWindow);
 	if (!CanDraw())
 		return;
 	BRect clip = ClipForDrawing();
@@ -402,6 +407,7 @@ BView::FillRect(BRect rect, rgb_color color)
 void
 BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
 {
+	ASSERT_LOCKED(fWindow);
 	if (bitmap == nullptr || !bitmap->IsValid() || !CanDraw())
 		return;
 	BRect clip = ClipForDrawing();
@@ -432,6 +438,28 @@ void
 BView::DrawBitmap(const BBitmap* bitmap)
 {
 	DrawBitmap(bitmap, BPoint(0, 0));
+}
+
+void
+BView::SetFont(const BFont* font)
+{
+	ASSERT_LOCKED(fWindow);
+	if (font != nullptr)
+		fFont = *font;
+}
+
+void
+BView::GetFont(BFont* font) const
+{
+	if (font != nullptr)
+		*font = fFont;
+}
+
+void
+BView::SetFontSize(float size)
+{
+	ASSERT_LOCKED(fWindow);
+	fFont.SetSize(size);
 }
 
 void

@@ -25,6 +25,7 @@
 // Unless said otherwise, call a view's functions with its window locked
 // (from its window's thread, or after Lock()).
 
+#include <Font.h>
 #include <GraphicsDefs.h>
 #include <Handler.h>
 #include <InterfaceDefs.h>
@@ -114,6 +115,17 @@ public:
 	// Unscaled, with the bitmap's top-left corner at `where`.
 	void DrawBitmap(const BBitmap* bitmap, BPoint where);
 	void DrawBitmap(const BBitmap* bitmap);
+
+	// Text. The font is the view's own; measuring and drawing it need the
+	// font engine library (be_text, see Font.h).
+	void SetFont(const BFont* font);
+	void GetFont(BFont* font) const;
+	void SetFontSize(float size);
+	float StringWidth(const char* string) const;
+	void GetFontHeight(font_height* height) const;
+	// Draws `string` (UTF-8) in the high colour, anti-aliased over what is
+	// there, with the start of its baseline at `where`.
+	void DrawString(const char* string, BPoint where);
 	// Nothing to push: drawing is never deferred.
 	void Sync() const {}
 	void Flush() const {}
@@ -138,6 +150,7 @@ private:
 	rgb_color fViewColor;
 	rgb_color fHighColor;
 	rgb_color fLowColor;
+	BFont fFont;
 	BView* fParent;
 	BWindow* fWindow;
 	std::vector<std::unique_ptr<BView>> fChildren;

@@ -5,6 +5,7 @@
 #include <Bitmap.h>
 #include <BitmapPainter.h>
 #include <DisplayServer.h>
+#include <LockChecks.h>
 #include <LooperState.h>
 #include <MenuBar.h>
 #include <MenuItem.h>
@@ -219,6 +220,7 @@ BWindow::FrameResized(float, float)
 void
 BWindow::SetTitle(const char* title)
 {
+	ASSERT_LOCKED(this);
 	fTitle = title != nullptr ? title : "";
 	if (!fOffscreen)
 		fServer->WindowTitleChanged(fServerId, fTitle);
@@ -285,12 +287,14 @@ BWindow::ApplyResize(float width, float height, bool)
 void
 BWindow::AddChild(BView* child, BView* before)
 {
+	ASSERT_LOCKED(this);
 	fTopView->AddChild(child, before);
 }
 
 bool
 BWindow::RemoveChild(BView* child)
 {
+	ASSERT_LOCKED(this);
 	return fTopView->RemoveChild(child);
 }
 
@@ -375,6 +379,7 @@ BWindow::PickMenuItem(uint32 itemId)
 void
 BWindow::Invalidate(BRect rect)
 {
+	ASSERT_LOCKED(this);
 	if (!fOffscreen && fBuffer->Invalidate(rect))
 		PostUpdate();
 }
@@ -395,6 +400,7 @@ BWindow::PostUpdate()
 void
 BWindow::UpdateIfNeeded()
 {
+	ASSERT_LOCKED(this);
 	RunUpdate();
 	FlushPixels();
 }

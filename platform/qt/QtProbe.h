@@ -52,8 +52,12 @@ public:
 	status_t CloseWindow(int32 id);
 	// Drags files over the window and drops them.
 	status_t DropFiles(int32 id, const std::vector<std::string>& paths);
-	// The window rendered by Qt, menu bar included (B_RGB32, window-sized).
+	// The window rendered by Qt, menu bar included (B_RGBA32, window-sized),
+	// with the alpha Qt painted.
 	std::unique_ptr<BBitmap> Grab(int32 id) const;
+	// The image the window paints from, byte for byte (B_RGBA32; the fourth
+	// byte is what the platform's compositor may take for alpha).
+	std::unique_ptr<BBitmap> PresentedPixels(int32 id) const;
 
 	struct AlertView {
 		std::string title;

@@ -163,11 +163,16 @@ QtWindow::DrawPixels(BPoint where, const BBitmap& pixels)
 	int32 sourceY = target.top() - int(where.y);
 	const uint8* source = static_cast<const uint8*>(pixels.Bits());
 	// B_RGB32 and QImage::Format_RGB32 share their layout on little-endian
-	// machines: B, G, R, then a byte Qt ignores.
+	// machines: B, G, R, then a fourth byte. Qt wants that byte at 255, and
+	// some platforms hand it to the compositor as alpha: the transparent
+	// magic colour (fourth byte 0) would show black on one, grey on another.
+	// Every pixel is shown opaque, as a plain copy draws it.
 	for (int32 row = 0; row < target.height(); row++) {
-		memcpy(fPixels.scanLine(target.top() + row) + target.left() * 4,
-			source + (sourceY + row) * pixels.BytesPerRow() + sourceX * 4,
+		uint8* line = fPixels.scanLine(target.top() + row) + target.left() * 4;
+		memcpy(line, source + (sourceY + row) * pixels.BytesPerRow() + sourceX * 4,
 			size_t(target.width()) * 4);
+		for (int32 column = 0; column < target.width(); column++)
+			line[column * 4 + 3] = 255;
 	}
 	update(target);
 }

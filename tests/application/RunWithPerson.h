@@ -35,4 +35,27 @@ RunWithPerson(BApplication& application, const std::function<void()>& person)
 	watchdog.join();
 }
 
+// As a program's main does it: runs `application` (made with new) on the
+// test's thread and deletes it as soon as Run returns, while the person may
+// still be acting from the other thread.
+inline void
+RunAndDelete(BApplication* application, const std::function<void()>& person)
+{
+	Gate loopEnded;
+	std::thread watchdog([&] {
+		if (loopEnded.Wait())
+			return;
+		ADD_FAILURE() << "the application was still running at the watchdog";
+		application->Quit();
+	});
+	std::thread personThread(person);
+
+	application->Run();
+
+	loopEnded.Open();
+	watchdog.join();
+	delete application;
+	personThread.join();
+}
+
 } // namespace testing_support

@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,8 +49,12 @@ public:
 
 	// Starts the program with `arguments` after the program's name, and
 	// returns once the application exists (its loop may not have started).
-	void Launch(const std::vector<std::string>& arguments)
+	// `make` builds the application (a QuillpixApp unless given).
+	void Launch(const std::vector<std::string>& arguments,
+		std::function<QuillpixApp*()> make = nullptr)
 	{
+		if (!make)
+			make = [] { return new QuillpixApp(); };
 		fArguments = {"quillpix"};
 		fArguments.insert(fArguments.end(), arguments.begin(), arguments.end());
 		fArgv.clear();
@@ -58,8 +63,8 @@ public:
 		BApplication::SetLaunchArguments(int(fArgv.size()), fArgv.data());
 
 		Gate constructed;
-		fAppThread = std::thread([this, &constructed] {
-			auto* application = new QuillpixApp();
+		fAppThread = std::thread([this, &constructed, make] {
+			QuillpixApp* application = make();
 			constructed.Open();
 			application->Run();
 			delete application;

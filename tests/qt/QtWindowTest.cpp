@@ -196,6 +196,57 @@ TEST(QtWindowTest, GrabbedWindowShowsTheImageBelowTheMenuBar)
 	});
 }
 
+// Transparent pixels reach the window as the transparent magic colour; it
+// is shown opaque, as a plain copy shows it, and not as a hole through which
+// the desktop (or black) shows.
+TEST(QtWindowTest, TransparentPixelsShowOpaqueInTheMagicColour)
+{
+	const std::string alpha = SourcePath("tests/data/images/alpha.png");
+	std::unique_ptr<BBitmap> image(BTranslationUtils::GetBitmapFile(alpha.c_str(), nullptr));
+	ASSERT_TRUE(image && image->ColorSpace() == B_RGBA32);
+	// The first pixel of the image that is transparent.
+	int32 holeX = -1;
+	int32 holeY = -1;
+	for (int32 y = 0; y < image->Height() && holeX < 0; y++) {
+		for (int32 x = 0; x < image->Width() && holeX < 0; x++) {
+			const uint8* pixel = static_cast<const uint8*>(image->Bits())
+				+ y * image->BytesPerRow() + x * 4;
+			if (pixel[3] < 128) {
+				holeX = x;
+				holeY = y;
+			}
+		}
+	}
+	ASSERT_GE(holeX, 0) << "the fixture has no transparent pixel";
+	const int32 x = 16 + holeX;
+	const int32 y = 20 + 16 + holeY;
+
+	RunProgram({alpha}, [&](QtProbe& probe) {
+		std::vector<int32> ids = WaitForWindows(probe, 1);
+		ASSERT_EQ(ids.size(), 1u);
+		std::unique_ptr<BBitmap> shown;
+		// Alpha forced opaque in the grab, the colour is the magic one.
+		auto drawn = [&] {
+			shown = probe.Grab(ids[0]);
+			return shown && shown->Width() > x && shown->Height() > y
+				&& Describe(PixelAt(*shown, x, y)) == "119,116,119";
+		};
+		ASSERT_TRUE(probe.WaitUntil(drawn, kWatchdog))
+			<< (shown ? Describe(PixelAt(*shown, x, y)) : "no grab");
+		const uint8* pixel = static_cast<const uint8*>(shown->Bits())
+			+ y * shown->BytesPerRow() + x * 4;
+		EXPECT_EQ(pixel[3], 255) << "the pixel is a hole in the grab";
+		// What Qt is given to paint is opaque too: a compositor that reads
+		// its fourth byte as alpha shows no hole either.
+		std::unique_ptr<BBitmap> presented = probe.PresentedPixels(ids[0]);
+		ASSERT_TRUE(presented);
+		pixel = static_cast<const uint8*>(presented->Bits()) + y * presented->BytesPerRow()
+			+ x * 4;
+		EXPECT_EQ(Describe(rgb_color{pixel[2], pixel[1], pixel[0], 255}), "119,116,119");
+		EXPECT_EQ(pixel[3], 255) << "the pixel is a hole in the window";
+	});
+}
+
 TEST(QtWindowTest, CtrlWClosesOneWindowAndCtrlQQuitsTheApplication)
 {
 	RunProgram({kColour, kQuill}, Ending::kQuitsByItself, [&](QtProbe& probe) {

@@ -1,0 +1,87 @@
+// The last document window going while its close prompt still runs: the
+// application ends, is deleted at once as the program's main does, and the
+// prompt's thread must not reach it afterwards.
+
+#include "document/DocumentTestSupport.h"
+
+#include "application/RunWithPerson.h"
+#include "document/LeafName.h"
+
+namespace {
+
+using namespace testing_support;
+
+constexpr int32 kDontSave = 0;
+constexpr int32 kCancel = 1;
+
+// The race it guards against is between the prompt's thread and the
+// application's deletion: several rounds give it room to show.
+constexpr int kRounds = 20;
+
+class LastWindowTest : public testing::Test {
+protected:
+	void SetUp() override
+	{
+		fServer = HeadlessServer::InstallNew();
+		const char* arguments[] = {"app"};
+		BApplication::SetLaunchArguments(1, arguments);
+	}
+
+	void TearDown() override { BApplication::SetLaunchArguments(0, nullptr); }
+
+	void MakeDocument(const char* name, bool modified)
+	{
+		BMessage make(kMsgMakeDocument);
+		make.AddString("name", name);
+		make.AddBool("modified", modified);
+		be_app_messenger.SendMessage(&make);
+		ASSERT_TRUE(fServer->WaitUntil([&] {
+			int32 id = fServer->FindWindow(LeafName(name));
+			return id >= 0 && fServer->IsVisible(id);
+		}, WatchdogMicroseconds()));
+	}
+
+	HeadlessServer* fServer = nullptr;
+};
+
+TEST_F(LastWindowTest, DontSaveOnTheLastWindowDuringAQuitEndsTheApplicationCleanly)
+{
+	for (int round = 0; round < kRounds; round++) {
+		SCOPED_TRACE("round " + std::to_string(round));
+		Journal log;
+		AlertDesk desk(fServer);
+		RunAndDelete(new DocumentTestApp(log), [&] {
+			MakeDocument("Untitled 1", true);
+			be_app_messenger.SendMessage(B_QUIT_REQUESTED);
+			ASSERT_TRUE(desk.WaitForPrompts(1));
+			ASSERT_TRUE(log.WaitFor("application stays"));
+			desk.Answer(0, kDontSave);
+		});
+		EXPECT_EQ(log.Count("deleted Untitled 1"), 1u);
+		EXPECT_EQ(log.Count("application quits"), 1u);
+	}
+}
+
+// The window goes by other means while its prompt waits, which ends the
+// application; the person then answers "Cancel" to a prompt whose window
+// and application are both gone.
+TEST_F(LastWindowTest, CancelAfterTheApplicationHasGoneDoesNothing)
+{
+	for (int round = 0; round < kRounds; round++) {
+		SCOPED_TRACE("round " + std::to_string(round));
+		Journal log;
+		AlertDesk desk(fServer);
+		RunAndDelete(new DocumentTestApp(log), [&] {
+			MakeDocument("Untitled 1", true);
+			fServer->ClickCloseBox(fServer->FindWindow("Untitled 1"));
+			ASSERT_TRUE(desk.WaitForPrompts(1));
+			BMessenger window(nullptr, be_app->WindowAt(0));
+			QuitDocument(window);
+		});
+		desk.Answer(0, kCancel);
+		EXPECT_EQ(log.Count("deleted Untitled 1"), 1u);
+		EXPECT_EQ(log.Count("application quits"), 1u);
+	}
+}
+
+} // namespace
