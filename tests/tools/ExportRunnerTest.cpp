@@ -46,11 +46,11 @@ public:
 	}
 
 protected:
-	BBitmap* ReadImage() override
+	BBitmap* ReadImage(BTranslationFailure* failure) override
 	{
 		if (fRelease.valid() && fRelease.wait_for(kWatchdog) != std::future_status::ready)
 			ADD_FAILURE() << "job never released";
-		return ExportJob::ReadImage();
+		return ExportJob::ReadImage(failure);
 	}
 
 private:
