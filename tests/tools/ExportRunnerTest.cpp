@@ -156,8 +156,8 @@ TEST(ExportRunner, MessagesKeepArgumentOrderWhenALaterImageFinishesFirst)
 	EXPECT_FALSE(result.get());
 	messages.CloseWriting();
 	EXPECT_EQ(messages.ReadToEnd(),
-		"quillpix-export: " + (scratch / "first.png") + ": cannot read image\n"
-		"quillpix-export: " + (scratch / "second.png") + ": cannot read image\n");
+		"quillpix-export: " + (scratch / "first.png") + ": No such file or directory\n"
+		"quillpix-export: " + (scratch / "second.png") + ": No such file or directory\n");
 }
 
 TEST(ExportRunner, StandardOutputKeepsArgumentOrderWhenALaterImageFinishesFirst)

@@ -80,9 +80,9 @@ TEST(QuillpixExport, AnUnreadableImageFailsAloneAndLeavesNoFile)
 	Outcome outcome = RunExporter(scratch,
 		{"--name", "kRgb", scratch / "text.png", scratch / "missing.gif", scratch / "rgb.png"});
 	EXPECT_EQ(outcome.exitCode, 1);
-	EXPECT_NE(outcome.err.find(scratch / "text.png" + ": cannot read image"), std::string::npos)
+	EXPECT_NE(outcome.err.find(scratch / "text.png" + " is not an image we can read\n"), std::string::npos)
 		<< outcome.err;
-	EXPECT_NE(outcome.err.find(scratch / "missing.gif" + ": cannot read image"),
+	EXPECT_NE(outcome.err.find(scratch / "missing.gif" + ": No such file or directory\n"),
 		std::string::npos) << outcome.err;
 	EXPECT_EQ(ReadWhole(scratch / "rgb.png.h"), ReadWhole(kData + "rgb.h"));
 	EXPECT_EQ(scratch.Listing(), "rgb.png rgb.png.h text.png");
