@@ -3,6 +3,7 @@
 #include "BitmapBuilder.h"
 #include "DecodeLimits.h"
 #include "PixelRules.h"
+#include "TiffRows.h"
 
 // Our integer types, not the library's old ones of the same names.
 #define TIFF_DISABLE_DEPRECATED
@@ -112,39 +113,6 @@ void Fail(BTranslationFailure& failure, const TiffSource& source)
 		+ (source.message[0] != '\0' ? std::string(": ") + source.message : "")};
 }
 
-// 8-bit CMYK in strips, by the kit's rule rather than the library's
-// truncating one, straight into a B_RGB32 bitmap.
-std::unique_ptr<BBitmap> ReadCmyk(TIFF* tiff, int32 width, int32 height, uint16 samples,
-	BTranslationFailure& failure, const TiffSource& source)
-{
-	auto bitmap = std::make_unique<BBitmap>(BRect(0, 0, float(width - 1), float(height - 1)),
-		B_RGB32);
-	if (!bitmap->IsValid()) {
-		failure = {B_NO_MEMORY, ""};
-		return nullptr;
-	}
-	std::vector<uint8> row(size_t(TIFFScanlineSize(tiff)));
-	if (row.size() < size_t(width) * samples) {
-		Fail(failure, source);
-		return nullptr;
-	}
-	for (int32 y = 0; y < height; y++) {
-		if (TIFFReadScanline(tiff, row.data(), uint32(y), 0) < 0) {
-			Fail(failure, source);
-			return nullptr;
-		}
-		uint8* out = static_cast<uint8*>(bitmap->Bits()) + int64(y) * bitmap->BytesPerRow();
-		const uint8* in = row.data();
-		for (int32 x = 0; x < width; x++, in += samples, out += 4) {
-			out[0] = CmykToChannel(in[2], in[3]);
-			out[1] = CmykToChannel(in[1], in[3]);
-			out[2] = CmykToChannel(in[0], in[3]);
-			out[3] = 255;
-		}
-	}
-	return bitmap;
-}
-
 } // namespace
 
 bool TiffReader::Recognizes(const ImageData& image) const
@@ -180,21 +148,32 @@ std::unique_ptr<BBitmap> TiffReader::Read(const ImageData& image,
 		return nullptr;
 	}
 	TIFF* t = tiff.get();
-	uint16 photometric = 0, samples = 1, bits = 1, planar = PLANARCONFIG_CONTIG;
-	uint16 inkSet = INKSET_CMYK;
-	TIFFGetFieldDefaulted(t, TIFFTAG_PHOTOMETRIC, &photometric);
-	TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &samples);
-	TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &bits);
-	TIFFGetFieldDefaulted(t, TIFFTAG_PLANARCONFIG, &planar);
-	TIFFGetFieldDefaulted(t, TIFFTAG_INKSET, &inkSet);
-	uint16 extraCount = 0;
+	TiffLayout layout;
+	layout.width = int32(width);
+	layout.height = int32(height);
 	uint16* extraKinds = nullptr;
-	TIFFGetFieldDefaulted(t, TIFFTAG_EXTRASAMPLES, &extraCount, &extraKinds);
+	TIFFGetFieldDefaulted(t, TIFFTAG_PHOTOMETRIC, &layout.photometric);
+	TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &layout.samples);
+	TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &layout.bits);
+	TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLEFORMAT, &layout.sampleFormat);
+	TIFFGetFieldDefaulted(t, TIFFTAG_PLANARCONFIG, &layout.planar);
+	TIFFGetFieldDefaulted(t, TIFFTAG_INKSET, &layout.inkSet);
+	TIFFGetFieldDefaulted(t, TIFFTAG_EXTRASAMPLES, &layout.extraCount, &extraKinds);
+	if (layout.extraCount > 0 && extraKinds != nullptr)
+		layout.firstExtra = extraKinds[0];
+	layout.tiled = TIFFIsTiled(t) != 0;
+	const uint16 photometric = layout.photometric;
+	const uint16 extraCount = extraKinds != nullptr ? layout.extraCount : 0;
 	const int32 w = int32(width), h = int32(height);
 
-	if (photometric == PHOTOMETRIC_SEPARATED && inkSet == INKSET_CMYK && bits == 8
-		&& samples >= 4 && planar == PLANARCONFIG_CONTIG && !TIFFIsTiled(t)) {
-		return ReadCmyk(t, w, h, samples, failure, source);
+	if (TiffRowReader::Handles(layout)) {
+		status_t status = B_OK;
+		std::unique_ptr<BBitmap> bitmap = TiffRowReader::Read(t, layout, status);
+		if (!bitmap && status == B_NO_MEMORY)
+			failure = {B_NO_MEMORY, ""};
+		else if (!bitmap)
+			Fail(failure, source);
+		return bitmap;
 	}
 
 	// The RGBA interface premultiplies unassociated alpha; told the alpha is
