@@ -5,6 +5,8 @@
 
 #include "Fixtures.h"
 
+#include <PixelRules.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -212,4 +214,41 @@ TEST(RealFilesTest, FilesMatchAnIndependentDecoder)
 	}
 	std::printf("%d files compared with ImageMagick, %d refused\n", compared, refused);
 	EXPECT_GT(compared, 10);
+}
+
+// A CMYK JPEG as ImageMagick writes it (Adobe's inverted form, YCCK): the
+// colours are the kit's rule applied to the ink ImageMagick reads from it.
+TEST(RealFilesTest, CmykJpegFollowsTheInkRule)
+{
+	if (access("/usr/bin/convert", X_OK) != 0)
+		GTEST_SKIP() << "ImageMagick is not installed";
+	char directory[] = "/tmp/quillpix-cmyk-XXXXXX";
+	ASSERT_NE(mkdtemp(directory), nullptr);
+	const std::string jpeg = std::string(directory) + "/cmyk.jpg";
+	const std::string make = "/usr/bin/convert '" + fixture::Path("colour.png")
+		+ "' -colorspace CMYK -quality 95 '" + jpeg + "'";
+	ASSERT_EQ(std::system(make.c_str()), 0);
+	FILE* pipe = popen(("/usr/bin/convert '" + jpeg + "' -depth 8 cmyk:-").c_str(), "r");
+	ASSERT_NE(pipe, nullptr);
+	std::string ink;
+	char buffer[4096];
+	size_t count;
+	while ((count = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
+		ink.append(buffer, count);
+	pclose(pipe);
+	std::unique_ptr<BBitmap> bitmap = fixture::Load(jpeg);
+	std::remove(jpeg.c_str());
+	rmdir(directory);
+	ASSERT_NE(bitmap, nullptr);
+	ASSERT_EQ(bitmap->ColorSpace(), B_RGB32);
+	ASSERT_EQ(ink.size(), size_t(fixture::kWidth * fixture::kHeight * 4));
+	std::string expected;
+	for (size_t i = 0; i < ink.size(); i += 4) {
+		uint8 k = uint8(ink[i + 3]);
+		expected += char(BPrivate::CmykToChannel(uint8(ink[i]), k));
+		expected += char(BPrivate::CmykToChannel(uint8(ink[i + 1]), k));
+		expected += char(BPrivate::CmykToChannel(uint8(ink[i + 2]), k));
+		expected += char(255);
+	}
+	EXPECT_EQ(Compare(RgbaOf(*bitmap), expected, bitmap->Width(), 0), "");
 }
