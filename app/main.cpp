@@ -5,9 +5,28 @@
 #include <ServerChoice.h>
 #include <Version.h>
 
+#ifdef QUILLPIX_HAVE_QT_SERVER
+#include <QtServer.h>
+#endif
+
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+namespace {
+
+#ifdef QUILLPIX_HAVE_QT_SERVER
+std::unique_ptr<DisplayServer>
+MakeQtServer(std::string* reason)
+{
+	return QtServer::Create(reason);
+}
+constexpr QtServerFactory kQtServer = MakeQtServer;
+#else
+constexpr QtServerFactory kQtServer = nullptr;
+#endif
+
+} // namespace
 
 int
 main(int argc, char** argv)
@@ -17,7 +36,7 @@ main(int argc, char** argv)
 		return 0;
 	}
 	std::string reason;
-	if (InstallProgramServer(&reason) != B_OK) {
+	if (InstallProgramServer(kQtServer, &reason) != B_OK) {
 		fprintf(stderr, "quillpix: %s\n", reason.c_str());
 		return 1;
 	}

@@ -9,7 +9,10 @@
 #   ImageMagick decode to raw | xxd -i     vs  quillpix-export (B_RGB32)
 #   ImageMagick +dither -remap to the system colour map
 #                                          vs  quillpix-export --color-space cmap8
-#   QImageReader alone                     vs  our loading (Google Benchmark)
+#   ImageMagick decode | xxd -i, and xxd -i alone on the raw bytes
+#                                          vs  quillpix-export of a 32 x 32 icon
+#   quillpix-export of 8 large JPEGs on 1 core vs the same on 2 cores
+#   libpng / libjpeg-turbo called directly vs  our loading (Google Benchmark)
 #   B_RGB32 to B_CMAP8 by SetBits and by drawing (Google Benchmark)
 #
 # The input is a 4096 x 4096 plasma picture ImageMagick makes with a fixed
@@ -53,7 +56,7 @@ if [ ! -f "$build_dir/CMakeCache.txt" ]; then
 		-DQUILLPIX_BUILD_BENCH=ON -DQUILLPIX_BUILD_TESTS=OFF >&2
 fi
 cmake --build "$build_dir" --parallel 2 \
-	--target quillpix-export bench_export bench_bitmap bench_qt_baseline >&2
+	--target quillpix-export bench_export bench_bitmap bench_library_baseline >&2
 cli="$build_dir/tools/quillpix-export"
 bench="$build_dir/bench"
 
@@ -68,6 +71,17 @@ png="$QUILLPIX_BENCH_DIR/plasma-$side.png"
 # The bitmap's bytes as the export sees them: B, G, R, A with A = 255.
 raw="$work/pixels.bgra"
 "$convert" "$png" -depth 8 "BGRA:$raw"
+# A 32 x 32 icon, and its pixels as raw bytes for xxd alone.
+icon="$work/icon.png"
+"$convert" -size 32x32 -seed 32 plasma:fractal -depth 8 "PNG24:$icon"
+icon_raw="$work/icon.bgra"
+"$convert" "$icon" -depth 8 "BGRA:$icon_raw"
+# Eight large JPEGs (copies of one, 2048 x 2048, so that the texts stay
+# small enough to write), for one run of the exporter on 1 and on 2 cores.
+mkdir -p "$work/jpegs"
+"$convert" "$png" -resize 2048x2048 -quality 90 "$work/jpegs/1.jpg"
+for i in 2 3 4 5 6 7 8; do cp "$work/jpegs/1.jpg" "$work/jpegs/$i.jpg"; done
+jpegs=("$work"/jpegs/?.jpg)
 # The system colour map as a 256 x 1 picture, for the remap.
 colormap="$work/colormap.ppm"
 {
@@ -124,6 +138,13 @@ for round in $(seq "$runs"); do
 		-type Palette "BMP3:$work/remap.bmp"
 	time_run cli_cmap8 "$work/cmap8.h" "$cli" --color-space cmap8 --name kImage \
 		-o "$work/cmap8.h" "$png"
+	time_run icon_xxd "$work/icon-xxd.h" sh -c "xxd -i '$icon_raw' >'$work/icon-xxd.h'"
+	time_run icon_im "$work/icon-im.h" sh -c \
+		"'$convert' '$icon' -depth 8 BGRA:- | xxd -i >'$work/icon-im.h'"
+	time_run icon_cli "$work/icon.h" "$cli" -q -o "$work/icon.h" "$icon"
+	time_run jpegs_1 "$work/jpegs/1.jpg.h" taskset -c 0 "$cli" -q --color-space cmap8 "${jpegs[@]}"
+	time_run jpegs_2 "$work/jpegs/1.jpg.h" taskset -c 0,1 "$cli" -q --color-space cmap8 \
+		"${jpegs[@]}"
 done
 rm -f "$work"/*.h "$work"/*.bmp "$work/kImage"
 
@@ -136,7 +157,7 @@ gbench() {
 echo "Google Benchmark cases" >&2
 gbench_results=$(
 	gbench bench_bitmap "^(LoadImage/(png|jpeg)|Rgb32ToCmap8By(SetBits|DrawBitmap)/(gradient|noise))/$side/"
-	gbench bench_qt_baseline "^QImageReaderLoad/(png|jpeg)/$side/"
+	gbench bench_library_baseline "^LibraryLoad/(png|jpeg)/$side/"
 )
 # Real time, or with `cpu` the process's own CPU time, which a busy machine
 # inflates less.
@@ -182,14 +203,25 @@ row "PNG to 256 system colours" "convert +dither -remap (to a BMP3 palette image
 	"$(fmt "$t_remap") s" "" "$(peak_mib im_remap) MiB" ""
 row "" "quillpix-export --color-space cmap8 (whole run)" "$(fmt "$t_cmap") s" "" \
 	"$(peak_mib cli_cmap8) MiB" "$(ratio "$t_remap" "$t_cmap")x faster"
+t_icon_xxd=$(seconds icon_xxd); t_icon_im=$(seconds icon_im); t_icon=$(seconds icon_cli)
+row "32 x 32 PNG icon to C text" "xxd -i on the raw bytes" "$(fmt "$t_icon_xxd") s" "" \
+	"$(peak_mib icon_xxd) MiB" ""
+row "" "convert PNG to BGRA \| xxd -i" "$(fmt "$t_icon_im") s" "" "$(peak_mib icon_im) MiB" ""
+row "" "quillpix-export (fsync, rename)" "$(fmt "$t_icon") s" "" "$(peak_mib icon_cli) MiB" \
+	"$(ratio "$t_icon_im" "$t_icon")x faster than convert \| xxd; $(ratio "$t_icon" "$t_icon_xxd")x xxd's time"
+t_j1=$(seconds jpegs_1); t_j2=$(seconds jpegs_2)
+row "8 JPEGs of 2048 x 2048 to B_CMAP8 text" "quillpix-export on 1 core" "$(fmt "$t_j1") s" "" \
+	"$(peak_mib jpegs_1) MiB" ""
+row "" "quillpix-export on 2 cores" "$(fmt "$t_j2") s" "" "$(peak_mib jpegs_2) MiB" \
+	"$(ratio "$t_j1" "$t_j2")x faster"
 ms() { awk -v r="$1" -v c="$2" 'BEGIN { printf "%.1f ms (CPU %.1f ms)", r, c }'; }
 for format in png jpeg; do
-	ours=$(gb "LoadImage/$format"); qt=$(gb "QImageReaderLoad/$format")
-	row "Load $format" "QImageReader alone" "$(ms "$qt" "$(gb "QImageReaderLoad/$format" cpu)")" \
-		"$(mpx_ms "$qt")" "" ""
+	ours=$(gb "LoadImage/$format"); bare=$(gb "LibraryLoad/$format")
+	row "Load $format" "the library called directly" \
+		"$(ms "$bare" "$(gb "LibraryLoad/$format" cpu)")" "$(mpx_ms "$bare")" "" ""
 	row "" "BTranslationUtils::GetBitmapFile" \
 		"$(ms "$ours" "$(gb "LoadImage/$format" cpu)")" "$(mpx_ms "$ours")" "" \
-		"$(ratio "$ours" "$qt")x QImageReader's time"
+		"$(ratio "$ours" "$bare")x the library's time"
 done
 for content in gradient noise; do
 	for road in SetBits DrawBitmap; do

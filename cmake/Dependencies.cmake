@@ -1,6 +1,14 @@
 # Third-party libraries, all from Debian's packages (scripts/install-deps.sh).
 find_package(Threads REQUIRED)
-find_package(Qt6 REQUIRED COMPONENTS Gui)
+# The image decoders of the translation kit.
+find_package(PNG REQUIRED)
+find_package(JPEG REQUIRED)
+find_package(GIF REQUIRED)
+find_package(TIFF REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(WEBP REQUIRED IMPORTED_TARGET libwebp)
+pkg_check_modules(WEBPDEMUX REQUIRED IMPORTED_TARGET libwebpdemux)
+# Qt 6 only for the desktop program's display server.
 if(QUILLPIX_QT_SERVER)
 	find_package(Qt6 REQUIRED COMPONENTS Widgets)
 endif()
@@ -11,5 +19,5 @@ endif()
 if(QUILLPIX_BUILD_BENCH)
 	find_package(benchmark REQUIRED)
 endif()
-# stb_image (libstb-dev) decodes the TGA files Qt's own reader refuses.
+# stb_image (libstb-dev) decodes TGA files.
 find_path(STB_INCLUDE_DIR stb_image.h PATH_SUFFIXES stb REQUIRED)

@@ -67,12 +67,11 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 	"source compiles against, and a CMake package whose\n"
 	"quillpix_add_image_sources() turns images into sources at build time.")
 string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION ${CPACK_DEBIAN_PACKAGE_DESCRIPTION})
-# Shared libraries come from dpkg-shlibdeps; Qt's plugins are loaded at run
-# time: the platform plugins for windows, the image formats beyond PNG,
-# JPEG and GIF. The font the windows' own text is drawn in is found at run
-# time too.
+# Shared libraries come from dpkg-shlibdeps; Qt's platform plugins, for the
+# windows, are loaded at run time, and so is the font the windows' own text
+# is drawn in. Images are decoded by the libraries the exporter links,
+# never by Qt's image plugins.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-image-formats-plugins")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cmake, g++")
 include(CPack)

@@ -5,8 +5,8 @@
 // its limits, the conversions must keep its bounds, and the text and the
 // written file must be exactly the reference text.
 //
-// The first input byte picks the file's extension (it decides whether the
-// TGA translator looks at the file); the rest is the file.
+// The first input byte picks the file's extension (which must change nothing:
+// the content alone picks the reader); the rest is the file.
 
 #include "ReferenceSourceText.h"
 #include "image/BitmapConversion.h"

@@ -61,6 +61,29 @@ seed claim-empty.gif gif < <(printf 'GIF89a\000\000\000\000\200\000\000\000\000\
 seed claim-huge.tga tga < <(printf '\000\000\002\000\000\000\000\000\000\000\000\000\377\377\377\377\030\000'; head -c 64 /dev/zero)
 seed claim-negative.bmp bmp < <(printf 'BM\076\000\000\000\000\000\000\000\066\000\000\000\050\000\000\000\002\000\000\000\000\000\000\200\001\000\040\000\000\000\000\000\010\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\377\000\000\000\000\377')
 
+# The reader fuzzers: the files of their format, from the test images and,
+# when installed, other projects' test suites, whole and cut in half.
+pixbuf=/usr/libexec/installed-tests/gdk-pixbuf/test-images
+for kind in png jpeg gif webp tiff; do
+	dir="$out/fuzz_read_$kind"
+	rm -rf "$dir"
+	mkdir -p "$dir"
+	case $kind in
+		png) pattern='*.png' ;;
+		jpeg) pattern='*.jp*g' ;;
+		gif) pattern='*.gif' ;;
+		webp) pattern='*.webp' ;;
+		tiff) pattern='*.tif*' ;;
+	esac
+	find "$root/tests/data/images" "$pixbuf" /usr/libexec/installed-tests/SDL2_image \
+			-maxdepth 2 -name "$pattern" -size -64k 2>/dev/null | head -60 |
+		while read -r file; do
+			name=$(basename "$file")
+			cp "$file" "$dir/$name"
+			head -c $(($(stat -c %s "$file") / 2)) "$file" > "$dir/$name.half"
+		done
+done
+
 # The text fuzzer takes any bytes; a few shapes to start from.
 printf 'Dot\000\000\000\000\000\000\000\000\000\000\200?\000\000\000\000\010\000\000\000\001' > "$format/dot"
 head -c 600 /dev/zero > "$format/zeros"

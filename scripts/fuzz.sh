@@ -22,7 +22,11 @@ scripts/install-deps.sh clang  # libFuzzer comes with Debian's clang
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DQUILLPIX_FUZZ=ON \
 	-DQUILLPIX_BUILD_TESTS=OFF -DQUILLPIX_QT_SERVER=OFF \
 	-DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-targets=(fuzz_image_export fuzz_format_source)
+targets=(fuzz_image_export fuzz_format_source
+	fuzz_read_png fuzz_read_jpeg fuzz_read_gif fuzz_read_webp fuzz_read_tiff)
+# The readers' targets each get a sixth of the time (at least 5 s), so that
+# a CI run stays short.
+reader_seconds=$((seconds / 6 > 5 ? seconds / 6 : 5))
 cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]}"
 
 fuzz/make-corpus.sh "$build/seeds"
@@ -31,19 +35,21 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # libFuzzer checks for leaks after every input that allocated more than it
 # freed. The check at exit would only add the process-lifetime objects (the
-# translation kit's decoder thread, Qt's plugins), and its thread tracer has
+# translation kit's reader list), and its thread tracer has
 # been seen to crash there after long runs.
 export LSAN_OPTIONS=${LSAN_OPTIONS:-leak_check_at_exit=0}
 
 status=0
 for target in "${targets[@]}"; do
 	corpus="$build/corpus/$target"
+	run_seconds=$seconds
+	[[ $target == fuzz_read_* ]] && run_seconds=$reader_seconds
 	mkdir -p "$corpus"
 	log="$build/$target.log"
-	echo "== $target: ${seconds}s"
+	echo "== $target: ${run_seconds}s"
 	# Limits: 25 s for one input, 2 GiB of memory for the process.
 	# shellcheck disable=SC2086
-	if "$build/fuzz/$target" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 \
+	if "$build/fuzz/$target" -max_total_time="$run_seconds" -timeout=25 -rss_limit_mb=2048 \
 			-max_len=65536 -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" \
 			${FUZZ_ARGS:-} "$corpus" "$build/seeds/$target" >"$log" 2>&1; then
 		grep -E '^stat::(number_of_executed_units|peak_rss_mb|new_units_added)' "$log" || true

@@ -103,21 +103,23 @@ ExportJob::Report(const char* format, ...)
 	fMessages += '\n';
 }
 
-// The translation kit decodes one image at a time on a thread of its own;
-// conversion and writing, most of the work, run in parallel.
+// Decoding runs here, on the job's worker, beside the other workers'.
 BBitmap*
-ExportJob::ReadImage()
+ExportJob::ReadImage(BTranslationFailure* failure)
 {
-	return BTranslationUtils::GetBitmapFile(fImage.c_str());
+	return BTranslationUtils::GetBitmapFile(fImage.c_str(), nullptr, failure);
 }
 
 bool
 ExportJob::Prepare()
 {
 	fStage = Stage::kReading;
-	fBitmap.reset(ReadImage());
+	BTranslationFailure failure;
+	fBitmap.reset(ReadImage(&failure));
 	if (!fBitmap || !fBitmap->IsValid()) {
-		Report("%s: cannot read image", fImage.c_str());
+		if (failure.status == B_OK)
+			failure.status = B_NO_TRANSLATOR;
+		Report("%s", failure.Describe(fImage.c_str()).c_str());
 		return false;
 	}
 	// First what an image window holds (B_CMAP8 stays, anything else becomes

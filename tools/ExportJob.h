@@ -13,6 +13,7 @@
 #include "ExportOptions.h"
 
 #include <Bitmap.h>
+#include <TranslationUtils.h>
 
 #include <atomic>
 #include <cstdio>
@@ -60,9 +61,10 @@ public:
 	static std::string IdentifierFor(const std::string& image);
 
 protected:
-	// Reads the image into a new bitmap, null when it cannot. Runs on the
-	// job's worker thread; a test may stand in here to hold the job up.
-	virtual BBitmap* ReadImage();
+	// Reads the image into a new bitmap, or answers null and says why in
+	// `failure`. Runs on the job's worker thread; a test may stand in here to
+	// hold the job up.
+	virtual BBitmap* ReadImage(BTranslationFailure* failure);
 
 private:
 	void Report(const char* format, ...) __attribute__((format(printf, 2, 3)));

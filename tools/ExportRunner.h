@@ -1,9 +1,8 @@
 #pragma once
 
-// Runs the jobs of one quillpix-export call: the images are read (one at a
-// time), converted and (to files) written on a pool of worker threads, one
-// per core, while
-// the calling thread prints each image's messages, and writes its text when
+// Runs the jobs of one quillpix-export call: the images are read,
+// converted and (to files) written on a pool of worker threads, one per
+// core, each image wholly on one worker, while the calling thread prints each image's messages, and writes its text when
 // the output is standard output, strictly in the order of the arguments.
 //
 // On a terminal, while the calling thread waits for an image that has taken

@@ -2,9 +2,6 @@
 
 #include "HeadlessServer.h"
 
-#ifdef QUILLPIX_HAVE_QT_SERVER
-#include <QtServer.h>
-#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -64,28 +61,20 @@ ChooseServerKind(const ServerEnvironment& environment, bool qtBuilt, std::string
 }
 
 status_t
-InstallProgramServer(std::string* reason)
+InstallProgramServer(QtServerFactory makeQtServer, std::string* reason)
 {
-#ifdef QUILLPIX_HAVE_QT_SERVER
-	constexpr bool kQtBuilt = true;
-#else
-	constexpr bool kQtBuilt = false;
-#endif
-	switch (ChooseServerKind(ServerEnvironment::FromProcess(), kQtBuilt, reason)) {
+	switch (ChooseServerKind(ServerEnvironment::FromProcess(), makeQtServer != nullptr,
+		reason)) {
 		case ServerKind::kHeadless:
 			HeadlessServer::InstallNew()->SetAlertHandler(AnswerOnStandardError);
 			return B_OK;
 		case ServerKind::kQt:
 		{
-#ifdef QUILLPIX_HAVE_QT_SERVER
-			std::unique_ptr<QtServer> server = QtServer::Create(reason);
+			std::unique_ptr<DisplayServer> server = makeQtServer(reason);
 			if (!server)
 				return B_ERROR;
 			DisplayServer::Install(std::move(server));
 			return B_OK;
-#else
-			return B_ERROR;
-#endif
 		}
 		case ServerKind::kNone:
 			break;

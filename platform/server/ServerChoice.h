@@ -13,7 +13,10 @@
 
 #include <SupportDefs.h>
 
+#include <memory>
 #include <string>
+
+class DisplayServer;
 
 enum class ServerKind {
 	kHeadless,
@@ -35,7 +38,12 @@ struct ServerEnvironment {
 ServerKind ChooseServerKind(const ServerEnvironment& environment, bool qtBuilt,
 	std::string* reason);
 
+// Makes the Qt server, or answers null with a one-line reason.
+using QtServerFactory = std::unique_ptr<DisplayServer> (*)(std::string* reason);
+
 // Chooses from the process's environment and installs the server as the
-// current one. On the main thread, before the application is made. B_OK, or
-// B_ERROR with the reason in `reason`.
-status_t InstallProgramServer(std::string* reason);
+// current one. `makeQtServer` is null in a build without the Qt server; the
+// program that links it passes its factory, so that nothing here needs Qt.
+// On the main thread, before the application is made. B_OK, or B_ERROR with
+// the reason in `reason`.
+status_t InstallProgramServer(QtServerFactory makeQtServer, std::string* reason);

@@ -159,4 +159,37 @@ std::unique_ptr<BBitmap> BitmapFromIndexed(const uint8* indices, int32 bytesPerR
 	return bitmap;
 }
 
+std::unique_ptr<BBitmap> BitmapFromPalette(const uint8* indices, int32 bytesPerRow,
+	int32 width, int32 height, const uint32* palette, int32 paletteSize)
+{
+	if (auto bitmap = BitmapFromIndexed(indices, bytesPerRow, width, height, palette,
+			paletteSize)) {
+		return bitmap;
+	}
+	uint32 colors[256];
+	bool used[256] = {};
+	for (int32 entry = 0; entry < 256; entry++)
+		colors[entry] = entry < paletteSize ? palette[entry] : 0xff000000;
+	for (int32 y = 0; y < height; y++) {
+		const uint8* row = indices + int64(y) * bytesPerRow;
+		for (int32 x = 0; x < width; x++)
+			used[row[x]] = true;
+	}
+	bool opaque = true;
+	for (int32 entry = 0; entry < 256; entry++)
+		opaque = opaque && (!used[entry] || colors[entry] >> 24 == 255);
+	// Expanded straight into the bitmap: no second image-sized buffer.
+	auto bitmap = NewBitmap(width, height, opaque ? B_RGB32 : B_RGBA32);
+	if (!bitmap)
+		return nullptr;
+	uint8* out = static_cast<uint8*>(bitmap->Bits());
+	for (int32 y = 0; y < height; y++) {
+		const uint8* row = indices + int64(y) * bytesPerRow;
+		uint8* target = out + int64(y) * bitmap->BytesPerRow();
+		for (int32 x = 0; x < width; x++)
+			std::memcpy(target + 4 * x, &colors[row[x]], 4);
+	}
+	return bitmap;
+}
+
 } // namespace BPrivate

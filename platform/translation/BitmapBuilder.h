@@ -30,6 +30,13 @@ std::unique_ptr<BBitmap> BitmapFromGray(const uint8* pixels, int32 bytesPerRow, 
 std::unique_ptr<BBitmap> BitmapFromIndexed(const uint8* indices, int32 bytesPerRow,
 	int32 width, int32 height, const uint32* palette, int32 paletteSize);
 
+// As BitmapFromIndexed, but never null for want of a lossless space: the
+// colours are then expanded straight into a B_RGB32 bitmap (every used entry
+// opaque) or a B_RGBA32 one. Indices past the palette stand for opaque black.
+// Null only when there is no memory for the bitmap.
+std::unique_ptr<BBitmap> BitmapFromPalette(const uint8* indices, int32 bytesPerRow,
+	int32 width, int32 height, const uint32* palette, int32 paletteSize);
+
 // True when every pixel of B, G, R, A rows has alpha 255.
 bool IsOpaque(const uint8* pixels, int32 bytesPerRow, int32 width, int32 height);
 

@@ -1,6 +1,7 @@
 #include "TgaTranslator.h"
 
 #include "BitmapBuilder.h"
+#include "DecodeLimits.h"
 
 #include <climits>
 #include <cstring>
@@ -18,22 +19,7 @@ namespace BPrivate {
 
 namespace {
 
-constexpr char kFooterSignature[] = "TRUEVISION-XFILE.";
-
-bool HasTgaName(const std::string& extension)
-{
-	return extension == "tga" || extension == "icb" || extension == "vda" || extension == "vst";
-}
-
-bool HasTgaFooter(const ImageSource& source)
-{
-	// The footer ends in the signature and a NUL.
-	constexpr size_t length = sizeof(kFooterSignature);
-	return source.size >= 18 + length
-		&& std::memcmp(source.data + source.size - length, kFooterSignature, length) == 0;
-}
-
-bool ReadDimensions(const ImageSource& source, int& width, int& height, int& channels)
+bool ReadDimensions(const ImageData& source, int& width, int& height, int& channels)
 {
 	if (source.size > size_t(INT_MAX))
 		return false;
@@ -42,7 +28,7 @@ bool ReadDimensions(const ImageSource& source, int& width, int& height, int& cha
 }
 
 // Image types 1 (colour-mapped) and 9 (colour-mapped, RLE).
-bool IsColorMapped(const ImageSource& source)
+bool IsColorMapped(const ImageData& source)
 {
 	return source.size > 2 && (source.data[2] == 1 || source.data[2] == 9);
 }
@@ -54,26 +40,29 @@ struct StbPixels {
 
 } // namespace
 
-float TgaTranslator::Identify(const ImageSource& source) const
+// stb's own check: a known image type, colour map and pixel depth, and a
+// size of at least one pixel.
+bool TgaTranslator::Recognizes(const ImageData& image) const
 {
-	if (!HasTgaName(source.extension) && !HasTgaFooter(source))
-		return 0.0f;
 	int width, height, channels;
-	return ReadDimensions(source, width, height, channels) ? 0.8f : 0.0f;
+	return ReadDimensions(image, width, height, channels);
 }
 
-std::unique_ptr<BBitmap> TgaTranslator::Translate(const ImageSource& source) const
+std::unique_ptr<BBitmap> TgaTranslator::Read(const ImageData& source,
+	BTranslationFailure& failure) const
 {
 	int width, height, channels;
-	if (!ReadDimensions(source, width, height, channels) || width <= 0 || height <= 0
-		|| int64(width) * height > kMaxImagePixels) {
+	if (!ReadDimensions(source, width, height, channels)
+		|| !CheckImageSize(width, height, failure)) {
 		return nullptr;
 	}
 	StbPixels pixels;
 	pixels.data = stbi_load_from_memory(source.data, int(source.size), &width, &height,
 		&channels, 0);
-	if (pixels.data == nullptr)
+	if (pixels.data == nullptr) {
+		failure = {B_ILLEGAL_DATA, "is a damaged TGA file"};
 		return nullptr;
+	}
 	if (channels == 1)
 		return BitmapFromGray(pixels.data, width, width, height);
 

@@ -1,19 +1,20 @@
 #pragma once
 
-// The translator for Truevision TGA files of every kind (uncompressed and
-// RLE, true colour, colour-mapped and grey, with or without the version 2
-// footer), through stb_image. TGA has no signature, so a file counts as TGA
-// by its name (.tga, .icb, .vda, .vst) or its version 2 footer, and only if
-// its header makes sense. Private to the translation kit.
+// Truevision TGA files through stb_image, until a reader of our own takes
+// over. TGA has no signature: a file counts as TGA when its header makes
+// sense (a known image type and pixel depth, a size), so the reader is asked
+// after every format that has one. Private to the translation kit.
 
-#include "ImageTranslator.h"
+#include "ImageReader.h"
 
 namespace BPrivate {
 
-class TgaTranslator : public ImageTranslator {
+class TgaTranslator : public ImageReader {
 public:
-	float Identify(const ImageSource& source) const override;
-	std::unique_ptr<BBitmap> Translate(const ImageSource& source) const override;
+	const char* FormatName() const override { return "TGA"; }
+	bool Recognizes(const ImageData& image) const override;
+	std::unique_ptr<BBitmap> Read(const ImageData& image,
+		BTranslationFailure& failure) const override;
 };
 
 } // namespace BPrivate

@@ -1,28 +1,12 @@
 #include "TranslationUtils.h"
 
+#include "DecodeLimits.h"
 #include "ImageFile.h"
-#include "TranslatorList.h"
+#include "ImageReaderList.h"
 
-#include <cctype>
-#include <cstring>
 #include <new>
+#include <utility>
 
-namespace {
-
-std::string LowerCaseExtension(const char* path)
-{
-	const char* slash = std::strrchr(path, '/');
-	const char* leaf = slash != nullptr ? slash + 1 : path;
-	const char* dot = std::strrchr(leaf, '.');
-	if (dot == nullptr)
-		return std::string();
-	std::string extension(dot + 1);
-	for (char& c : extension)
-		c = char(std::tolower(static_cast<unsigned char>(c)));
-	return extension;
-}
-
-} // namespace
 
 std::string BTranslationFailure::Describe(const char* name) const
 {
@@ -50,7 +34,7 @@ BBitmap* BTranslationUtils::GetBitmapFile(const char* path, BTranslatorRoster* r
 }
 
 // The file is read whole and only then decoded, so that no decoder opens a
-// FIFO or a device itself. There is one roster, the kit's own; the
+// FIFO or a device itself, and the reader is chosen by the content alone. There is one roster, the kit's own; the
 // `roster` argument is accepted for the platform's signature and not used.
 BBitmap* BTranslationUtils::GetBitmapFile(const char* path, BTranslatorRoster* /*roster*/,
 	BTranslationFailure* failure)
@@ -70,10 +54,11 @@ BBitmap* BTranslationUtils::GetBitmapFile(const char* path, BTranslatorRoster* /
 			*failure = {B_NO_TRANSLATOR, "is empty"};
 			return nullptr;
 		}
-		BPrivate::ImageSource source{data.get(), size, LowerCaseExtension(path)};
-		BBitmap* bitmap = BPrivate::TranslatorList::Default().Translate(source).release();
+		BPrivate::ImageData image{data.get(), size};
+		BTranslationFailure why;
+		BBitmap* bitmap = BPrivate::ImageReaderList::Default().Read(image, why).release();
 		if (bitmap == nullptr)
-			*failure = {B_NO_TRANSLATOR, ""};
+			*failure = std::move(why);
 		return bitmap;
 	} catch (const std::bad_alloc&) {
 		// A file or image too large for the memory there is: no bitmap.

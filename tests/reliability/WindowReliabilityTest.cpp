@@ -64,8 +64,8 @@ TEST_F(WindowReliabilityTest, HostileFilesOpenWindowsWithoutImages)
 		int wrong = 0;
 		for (const std::string& path : paths) {
 			const std::string title = path.substr(path.rfind('/') + 1) + ".h";
-			const int expected = title == "cut.jpg.h" ? 1 : 0;
-			if (HasImage(title) != expected) {
+			// A cut-off image is refused too: no window shows an image.
+			if (HasImage(title) != 0) {
 				fprintf(stderr, "%s: image %d\n", title.c_str(), HasImage(title));
 				wrong++;
 			}

@@ -46,11 +46,11 @@ public:
 	}
 
 protected:
-	BBitmap* ReadImage() override
+	BBitmap* ReadImage(BTranslationFailure* failure) override
 	{
 		if (fRelease.valid() && fRelease.wait_for(kWatchdog) != std::future_status::ready)
 			ADD_FAILURE() << "job never released";
-		return ExportJob::ReadImage();
+		return ExportJob::ReadImage(failure);
 	}
 
 private:
@@ -156,8 +156,8 @@ TEST(ExportRunner, MessagesKeepArgumentOrderWhenALaterImageFinishesFirst)
 	EXPECT_FALSE(result.get());
 	messages.CloseWriting();
 	EXPECT_EQ(messages.ReadToEnd(),
-		"quillpix-export: " + (scratch / "first.png") + ": cannot read image\n"
-		"quillpix-export: " + (scratch / "second.png") + ": cannot read image\n");
+		"quillpix-export: " + (scratch / "first.png") + ": No such file or directory\n"
+		"quillpix-export: " + (scratch / "second.png") + ": No such file or directory\n");
 }
 
 TEST(ExportRunner, StandardOutputKeepsArgumentOrderWhenALaterImageFinishesFirst)

@@ -61,7 +61,7 @@ TEST(ShellFriendlyExport, ManyImagesKeepTheirMessagesInArgumentOrder)
 		const std::string leaf = "image" + std::to_string(i) + ".png";
 		if (i % 3 == 1) {
 			WriteWhole(scratch / leaf, "no image " + std::to_string(i));
-			expectedErrors += "quillpix-export: " + (scratch / leaf) + ": cannot read image\n";
+			expectedErrors += "quillpix-export: " + (scratch / leaf) + " is not an image we can read\n";
 		} else {
 			WriteWhole(scratch / leaf, ReadWhole(kData + (i % 3 == 0 ? "rgb.png" : "rgb.webp")));
 		}
@@ -88,7 +88,7 @@ TEST(ShellFriendlyExport, QuietDropsWarningsButNotErrors)
 			{quiet, scratch / "rgb.png", scratch / "missing.png"});
 		EXPECT_EQ(outcome.exitCode, 1);
 		EXPECT_EQ(outcome.err,
-			"quillpix-export: " + (scratch / "missing.png") + ": cannot read image\n");
+			"quillpix-export: " + (scratch / "missing.png") + ": No such file or directory\n");
 		EXPECT_EQ(ReadWhole(scratch / "rgb.png.h"), Expected("rgb.h", "kRgb", "rgb.png.h"));
 	}
 	Outcome loud = ExporterProcess::Run(scratch, {scratch / "rgb.png"});

@@ -100,7 +100,7 @@ std::unique_ptr<BBitmap> LoadWithin(const std::string& path, std::chrono::second
 
 } // namespace
 
-TEST_F(HostileFileTest, UnreadableFilesGiveNoBitmap)
+TEST_F(HostileFileTest, MissingEmptyOrNonImageFilesGiveNoBitmap)
 {
 	const std::string cases[] = {
 		fDirectory + "/missing.png",
@@ -116,7 +116,7 @@ TEST_F(HostileFileTest, UnreadableFilesGiveNoBitmap)
 }
 
 // As root every file is readable, so the load runs as nobody in a child.
-TEST_F(HostileFileTest, UnreadableFileGivesNoBitmap)
+TEST_F(HostileFileTest, FileWithoutReadPermissionGivesNoBitmap)
 {
 	std::string path = Make("secret.png", ReadFile(Path("colour.png")));
 	ASSERT_EQ(chmod(path.c_str(), 0), 0);
@@ -133,13 +133,17 @@ TEST_F(HostileFileTest, UnreadableFileGivesNoBitmap)
 	EXPECT_TRUE(outcome.exited && outcome.exitCode == 0) << outcome.Describe();
 }
 
-// Qt's JPEG reader shows what arrived of a cut-off file; that is kept.
-TEST_F(HostileFileTest, TruncatedJpegKeepsWhatQtReads)
+// A file cut off before its image is complete is refused, saying so: a
+// half-grey picture would be exported as if it were the image.
+TEST_F(HostileFileTest, TruncatedJpegIsRefusedAsCutOff)
 {
-	std::unique_ptr<BBitmap> bitmap = Load(Path("truncated.jpg"));
-	ASSERT_NE(bitmap, nullptr);
-	EXPECT_EQ(bitmap->Bounds(), BRect(0, 0, 31, 31));
-	EXPECT_EQ(bitmap->ColorSpace(), B_RGB32);
+	BTranslationFailure failure;
+	std::unique_ptr<BBitmap> bitmap(BTranslationUtils::GetBitmapFile(
+		Path("truncated.jpg").c_str(), nullptr, &failure));
+	EXPECT_EQ(bitmap, nullptr);
+	EXPECT_EQ(failure.status, B_ILLEGAL_DATA);
+	EXPECT_EQ(failure.Describe("truncated.jpg"),
+		"truncated.jpg is cut off before its first image is complete");
 }
 
 TEST_F(HostileFileTest, FifoDoesNotBlock)
@@ -285,8 +289,8 @@ TEST_F(HostileFileTest, RandomBytesWithImageExtensionsAreRefused)
 		[](const std::string&, const BBitmap* bitmap) { return bitmap == nullptr; }), before);
 }
 
-// Files cut off at every eighth of their length give a whole bitmap of the
-// image's size (what arrived, the rest filled) or nothing.
+// Files cut off at every eighth of their length give nothing, or (a cut in
+// what follows the image) the whole image.
 TEST_F(HostileFileTest, TruncatedFilesAtEveryLengthDecodeAsFarAsTheyGo)
 {
 	std::vector<std::string> paths;

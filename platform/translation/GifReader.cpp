@@ -1,0 +1,313 @@
+#include "GifReader.h"
+
+#include "BitmapBuilder.h"
+#include "DecodeLimits.h"
+
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace BPrivate {
+
+namespace {
+
+struct GifSource {
+	const ImageData* image;
+	size_t position;
+	bool cutOff;
+};
+
+int ReadData(GifFileType* gif, GifByteType* out, int length)
+{
+	auto* source = static_cast<GifSource*>(gif->UserData);
+	size_t left = source->image->size - source->position;
+	size_t count = std::min(left, size_t(length < 0 ? 0 : length));
+	if (count < size_t(length))
+		source->cutOff = true;
+	std::memcpy(out, source->image->data + source->position, count);
+	source->position += count;
+	return int(count);
+}
+
+struct GifCloser {
+	void operator()(GifFileType* gif) const
+	{
+		int error;
+		DGifCloseFile(gif, &error);
+	}
+};
+
+using GifFile = std::unique_ptr<GifFileType, GifCloser>;
+
+void Fail(BTranslationFailure& failure, int error, const GifSource& source)
+{
+	if (source.cutOff || error == D_GIF_ERR_READ_FAILED || error == D_GIF_ERR_EOF_TOO_SOON) {
+		failure = {B_ILLEGAL_DATA, "is cut off before its first image is complete"};
+		return;
+	}
+	const char* text = GifErrorString(error);
+	failure = {B_ILLEGAL_DATA,
+		std::string("is a damaged GIF file: ") + (text != nullptr ? text : "unknown error")};
+}
+
+// The rows of an interlaced image in the order the file stores them.
+std::vector<int32> RowOrder(int32 height, bool interlaced)
+{
+	std::vector<int32> order;
+	order.reserve(size_t(height));
+	if (!interlaced) {
+		for (int32 y = 0; y < height; y++)
+			order.push_back(y);
+		return order;
+	}
+	const int32 starts[] = {0, 4, 2, 1};
+	const int32 steps[] = {8, 8, 4, 2};
+	for (int pass = 0; pass < 4; pass++) {
+		for (int32 y = starts[pass]; y < height; y += steps[pass])
+			order.push_back(y);
+	}
+	return order;
+}
+
+// Draws the images of the first frame onto a canvas of the logical
+// screen's size that starts transparent. Images shown without a delay (or
+// without a graphic control extension) belong to the same frame as the
+// image after them, as the GIF test suites have it; the frame ends with the
+// first image that has a delay, or with the file.
+class FrameComposer {
+public:
+	FrameComposer(GifFileType* gif, GifSource& source, BTranslationFailure& failure)
+		:
+		fGif(gif),
+		fSource(source),
+		fFailure(failure)
+	{
+	}
+
+	bool Compose();
+	std::unique_ptr<BBitmap> Bitmap();
+
+private:
+	bool ReadExtension();
+	bool StartCanvas();
+	bool DrawImage();
+	void Dispose();
+
+	GifFileType* fGif;
+	GifSource& fSource;
+	BTranslationFailure& fFailure;
+	int32 fWidth = 0;
+	int32 fHeight = 0;
+	size_t fRowBytes = 0;
+	PageMemory fCanvas;
+	int32 fImages = 0;
+	// Pixels decoded so far: every row of every image costs, drawn or not.
+	int64 fDecoded = 0;
+	GraphicsControlBlock fControl = {};
+	bool fHasControl = false;
+	// What the last image asked to be done with its area before the next.
+	int fPendingDisposal = DISPOSAL_UNSPECIFIED;
+	GifImageDesc fPendingArea = {};
+	std::vector<uint8> fSaved;
+};
+
+bool FrameComposer::Compose()
+{
+	// Each record consumes bytes of the file, so the loop ends with it.
+	for (;;) {
+		GifRecordType record;
+		if (DGifGetRecordType(fGif, &record) == GIF_ERROR) {
+			// Between records, after a whole image: what is there is the frame.
+			if (fImages > 0)
+				return true;
+			Fail(fFailure, fGif->Error, fSource);
+			return false;
+		}
+		if (record == TERMINATE_RECORD_TYPE) {
+			if (fImages > 0)
+				return true;
+			fFailure = {B_ILLEGAL_DATA, "is a GIF file without an image"};
+			return false;
+		}
+		if (record == EXTENSION_RECORD_TYPE) {
+			if (!ReadExtension())
+				return false;
+			continue;
+		}
+		if (record != IMAGE_DESC_RECORD_TYPE)
+			continue;
+		if (!DrawImage())
+			return false;
+		if (fHasControl && fControl.DelayTime > 0)
+			return true;
+		fHasControl = false;
+	}
+}
+
+bool FrameComposer::ReadExtension()
+{
+	int code = 0;
+	GifByteType* block = nullptr;
+	if (DGifGetExtension(fGif, &code, &block) == GIF_ERROR) {
+		Fail(fFailure, fGif->Error, fSource);
+		return false;
+	}
+	if (code == GRAPHICS_EXT_FUNC_CODE && block != nullptr
+		&& DGifExtensionToGCB(block[0], block + 1, &fControl) == GIF_OK) {
+		fHasControl = true;
+	}
+	while (block != nullptr) {
+		if (DGifGetExtensionNext(fGif, &block) == GIF_ERROR) {
+			Fail(fFailure, fGif->Error, fSource);
+			return false;
+		}
+	}
+	return true;
+}
+
+bool FrameComposer::StartCanvas()
+{
+	const GifImageDesc& image = fGif->Image;
+	// A file that gives no screen size gets the size of its first image.
+	fWidth = fGif->SWidth;
+	fHeight = fGif->SHeight;
+	if (fWidth == 0 || fHeight == 0) {
+		fWidth = image.Left + image.Width;
+		fHeight = image.Top + image.Height;
+	}
+	if (!CheckImageSize(fWidth, fHeight, fFailure))
+		return false;
+	fRowBytes = size_t(fWidth) * 4;
+	fCanvas = AllocatePageMemory(fRowBytes * size_t(fHeight));
+	if (!fCanvas) {
+		fFailure = {B_NO_MEMORY, ""};
+		return false;
+	}
+	return true;
+}
+
+void FrameComposer::Dispose()
+{
+	const GifImageDesc& area = fPendingArea;
+	const int32 columns = std::max(0, std::min(area.Width, fWidth - area.Left));
+	for (int32 y = area.Top; columns > 0 && y < area.Top + area.Height && y < fHeight; y++) {
+		uint8* row = fCanvas.get() + size_t(y) * fRowBytes + size_t(area.Left) * 4;
+		if (fPendingDisposal == DISPOSE_BACKGROUND) {
+			std::memset(row, 0, size_t(columns) * 4);
+		} else if (fPendingDisposal == DISPOSE_PREVIOUS && !fSaved.empty()) {
+			std::memcpy(row, fSaved.data() + size_t(y - area.Top) * size_t(area.Width) * 4,
+				size_t(columns) * 4);
+		}
+	}
+	fPendingDisposal = DISPOSAL_UNSPECIFIED;
+	fSaved.clear();
+}
+
+bool FrameComposer::DrawImage()
+{
+	if (DGifGetImageDesc(fGif) == GIF_ERROR) {
+		Fail(fFailure, fGif->Error, fSource);
+		return false;
+	}
+	const GifImageDesc image = fGif->Image;
+	if (fImages == 0 && !StartCanvas())
+		return false;
+	// Every row of an image is decoded, also those off the canvas; the
+	// images of one frame together may decode twice the limit.
+	fDecoded += int64(image.Width) * image.Height;
+	if (int64(image.Width) * image.Height > kMaxImagePixels) {
+		CheckImageSize(image.Width, image.Height, fFailure);
+		return false;
+	}
+	if (fDecoded > 2 * kMaxImagePixels) {
+		fFailure = {B_NO_MEMORY, "is a GIF file whose first frame decodes more than twice "
+			+ std::to_string(kMaxImageSide) + "\u00d7" + std::to_string(kMaxImageSide)
+			+ " pixels"};
+		return false;
+	}
+	const ColorMapObject* map = image.ColorMap != nullptr ? image.ColorMap : fGif->SColorMap;
+	if (map == nullptr) {
+		fFailure = {B_ILLEGAL_DATA, "is a damaged GIF file: it has no colour table"};
+		return false;
+	}
+	// Straight B, G, R, A colours; indices past the table are opaque black.
+	uint32 colors[256];
+	for (int32 i = 0; i < 256; i++) {
+		colors[i] = 0xff000000;
+		if (i < map->ColorCount) {
+			const GifColorType& color = map->Colors[i];
+			colors[i] |= uint32(color.Blue) | uint32(color.Green) << 8 | uint32(color.Red) << 16;
+		}
+	}
+	const int32 transparent = fHasControl ? fControl.TransparentColor : NO_TRANSPARENT_COLOR;
+
+	Dispose();
+	const int32 left = image.Left, top = image.Top;
+	const int32 columns = std::max(0, std::min(image.Width, fWidth - left));
+	if (fHasControl && fControl.DisposalMode == DISPOSE_PREVIOUS) {
+		// Kept to be put back before the next image.
+		fSaved.assign(size_t(image.Width) * size_t(std::max(image.Height, 0)) * 4, 0);
+		for (int32 y = top; columns > 0 && y < top + image.Height && y < fHeight; y++) {
+			std::memcpy(fSaved.data() + size_t(y - top) * size_t(image.Width) * 4,
+				fCanvas.get() + size_t(y) * fRowBytes + size_t(left) * 4, size_t(columns) * 4);
+		}
+	}
+	std::vector<GifPixelType> line(size_t(std::max(image.Width, 1)));
+	for (int32 y : RowOrder(image.Height, image.Interlace)) {
+		if (DGifGetLine(fGif, line.data(), image.Width) == GIF_ERROR) {
+			Fail(fFailure, fGif->Error, fSource);
+			return false;
+		}
+		if (top + y >= fHeight)
+			continue;
+		uint8* out = fCanvas.get() + size_t(top + y) * fRowBytes;
+		for (int32 x = 0; x < columns; x++) {
+			if (line[size_t(x)] != transparent)
+				std::memcpy(out + 4 * (left + x), &colors[line[size_t(x)]], 4);
+		}
+	}
+	fImages++;
+	fPendingDisposal = fHasControl ? fControl.DisposalMode : DISPOSAL_UNSPECIFIED;
+	fPendingArea = image;
+	fPendingArea.ColorMap = nullptr;
+	return true;
+}
+
+std::unique_ptr<BBitmap> FrameComposer::Bitmap()
+{
+	auto bitmap = BitmapFromTrueColor(fCanvas.get(), int32(fRowBytes), fWidth, fHeight,
+		PixelOrigin::Palette);
+	if (!bitmap)
+		fFailure = {B_NO_MEMORY, ""};
+	return bitmap;
+}
+
+} // namespace
+
+bool GifReader::Recognizes(const ImageData& image) const
+{
+	return image.size >= 6
+		&& (std::memcmp(image.data, "GIF87a", 6) == 0 || std::memcmp(image.data, "GIF89a", 6) == 0);
+}
+
+std::unique_ptr<BBitmap> GifReader::Read(const ImageData& image,
+	BTranslationFailure& failure) const
+{
+	GifSource source{&image, 0, false};
+	int error = 0;
+	GifFile gif(DGifOpen(&source, ReadData, &error));
+	if (!gif) {
+		Fail(failure, error, source);
+		return nullptr;
+	}
+	FrameComposer composer(gif.get(), source, failure);
+	if (!composer.Compose())
+		return nullptr;
+	gif.reset();
+	return composer.Bitmap();
+}
+
+} // namespace BPrivate

@@ -1,0 +1,20 @@
+#pragma once
+
+// GIF files through giflib: the first image, composed on a transparent
+// canvas of the file's logical screen size, with the transparent index of
+// its graphic control extension. The colours come from a palette, so the
+// result is checked for B_CMAP8. Private to the translation kit; any thread.
+
+#include "ImageReader.h"
+
+namespace BPrivate {
+
+class GifReader : public ImageReader {
+public:
+	const char* FormatName() const override { return "GIF"; }
+	bool Recognizes(const ImageData& image) const override;
+	std::unique_ptr<BBitmap> Read(const ImageData& image,
+		BTranslationFailure& failure) const override;
+};
+
+} // namespace BPrivate

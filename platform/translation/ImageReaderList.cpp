@@ -1,0 +1,77 @@
+#include "ImageReaderList.h"
+
+#include "GifReader.h"
+#include "JpegReader.h"
+#include "PngReader.h"
+#include "TgaTranslator.h"
+#include "TiffReader.h"
+#include "WebpReader.h"
+
+#include <cstring>
+#include <new>
+#include <utility>
+
+namespace BPrivate {
+
+const ImageReaderList& ImageReaderList::Default()
+{
+	static const ImageReaderList sList = [] {
+		ImageReaderList list;
+		// Icons hold PNG entries, which the PNG reader reads.
+		[[maybe_unused]] const ImageReader& png = list.Add(std::make_unique<PngReader>());
+		list.Add(std::make_unique<JpegReader>());
+		list.Add(std::make_unique<GifReader>());
+		list.Add(std::make_unique<WebpReader>());
+		list.Add(std::make_unique<TiffReader>());
+		// No signature: asked last.
+		list.Add(std::make_unique<TgaTranslator>());
+		return list;
+	}();
+	return sList;
+}
+
+const ImageReader& ImageReaderList::Add(std::unique_ptr<ImageReader> reader)
+{
+	fReaders.push_back(std::move(reader));
+	return *fReaders.back();
+}
+
+const ImageReader* ImageReaderList::ReaderFor(const ImageData& image) const
+{
+	for (const auto& reader : fReaders) {
+		if (reader->Recognizes(image))
+			return reader.get();
+	}
+	return nullptr;
+}
+
+const ImageReader* ImageReaderList::ReaderNamed(const char* formatName) const
+{
+	for (const auto& reader : fReaders) {
+		if (std::strcmp(reader->FormatName(), formatName) == 0)
+			return reader.get();
+	}
+	return nullptr;
+}
+
+std::unique_ptr<BBitmap> ImageReaderList::Read(const ImageData& image,
+	BTranslationFailure& failure) const
+{
+	const ImageReader* reader = ReaderFor(image);
+	if (reader == nullptr) {
+		failure = {B_NO_TRANSLATOR, ""};
+		return nullptr;
+	}
+	try {
+		failure = {};
+		std::unique_ptr<BBitmap> bitmap = reader->Read(image, failure);
+		if (!bitmap && failure.status == B_OK)
+			failure = {B_ILLEGAL_DATA, std::string("is a damaged ") + reader->FormatName() + " file"};
+		return bitmap;
+	} catch (const std::bad_alloc&) {
+		failure = {B_NO_MEMORY, ""};
+		return nullptr;
+	}
+}
+
+} // namespace BPrivate

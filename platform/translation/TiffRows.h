@@ -1,0 +1,45 @@
+#pragma once
+
+// The TIFF images whose samples the kit converts by its own pixel rules,
+// read row by row: grey, RGB and CMYK in strips of 8 or 16 bits a sample,
+// with or without alpha. 16-bit samples are rounded to 8 bits after any
+// un-premultiplying, so associated alpha loses no more than it must. Other
+// kinds go through libtiff's RGBA interface (TiffReader.cpp). Private to the
+// translation kit; any thread.
+
+#include <Bitmap.h>
+#include <SupportDefs.h>
+
+#include <memory>
+
+typedef struct tiff TIFF;
+
+namespace BPrivate {
+
+struct TiffLayout {
+	int32 width = 0;
+	int32 height = 0;
+	uint16 photometric = 0;
+	uint16 samples = 1;
+	uint16 bits = 1;
+	uint16 sampleFormat = 1;
+	uint16 planar = 1;
+	uint16 inkSet = 1;
+	uint16 extraCount = 0;
+	uint16 firstExtra = 0;
+	bool tiled = false;
+};
+
+class TiffRowReader {
+public:
+	// True when the image is of a kind Read handles.
+	static bool Handles(const TiffLayout& layout);
+
+	// The image, or null with `status` B_NO_MEMORY when a bitmap could not
+	// be had or B_ILLEGAL_DATA when the library could not read a row (its
+	// message went to the error handler).
+	static std::unique_ptr<BBitmap> Read(TIFF* tiff, const TiffLayout& layout,
+		status_t& status);
+};
+
+} // namespace BPrivate

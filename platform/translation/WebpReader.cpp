@@ -1,0 +1,130 @@
+#include "WebpReader.h"
+
+#include "BitmapBuilder.h"
+#include "DecodeLimits.h"
+
+#include <webp/decode.h>
+#include <webp/demux.h>
+
+#include <cstring>
+
+namespace BPrivate {
+
+namespace {
+
+constexpr const char* kCutOff = "is cut off before its first image is complete";
+
+struct DemuxDeleter {
+	void operator()(WebPDemuxer* demux) const { WebPDemuxDelete(demux); }
+};
+
+// The first frame, released with the reader.
+class FirstFrame {
+public:
+	explicit FirstFrame(const WebPDemuxer* demux)
+	{
+		fValid = WebPDemuxGetFrame(demux, 1, &fIterator) != 0;
+	}
+	~FirstFrame() { WebPDemuxReleaseIterator(&fIterator); }
+	FirstFrame(const FirstFrame&) = delete;
+	FirstFrame& operator=(const FirstFrame&) = delete;
+
+	bool IsValid() const { return fValid; }
+	const WebPIterator& Get() const { return fIterator; }
+
+private:
+	WebPIterator fIterator = {};
+	bool fValid = false;
+};
+
+const char* StatusText(VP8StatusCode status)
+{
+	switch (status) {
+		case VP8_STATUS_OUT_OF_MEMORY: return "out of memory";
+		case VP8_STATUS_INVALID_PARAM: return "invalid parameter";
+		case VP8_STATUS_BITSTREAM_ERROR: return "bitstream error";
+		case VP8_STATUS_UNSUPPORTED_FEATURE: return "unsupported feature";
+		case VP8_STATUS_SUSPENDED: return "suspended";
+		case VP8_STATUS_USER_ABORT: return "aborted";
+		case VP8_STATUS_NOT_ENOUGH_DATA: return "not enough data";
+		default: return "unknown error";
+	}
+}
+
+} // namespace
+
+bool WebpReader::Recognizes(const ImageData& image) const
+{
+	return image.size >= 12 && std::memcmp(image.data, "RIFF", 4) == 0
+		&& std::memcmp(image.data + 8, "WEBP", 4) == 0;
+}
+
+std::unique_ptr<BBitmap> WebpReader::Read(const ImageData& image,
+	BTranslationFailure& failure) const
+{
+	WebPData data{image.data, image.size};
+	WebPDemuxState state = WEBP_DEMUX_PARSE_ERROR;
+	std::unique_ptr<WebPDemuxer, DemuxDeleter> demux(WebPDemuxPartial(&data, &state));
+	if (!demux || state == WEBP_DEMUX_PARSE_ERROR) {
+		failure = {B_ILLEGAL_DATA, "is a damaged WebP file"};
+		return nullptr;
+	}
+	if (state == WEBP_DEMUX_PARSING_HEADER) {
+		failure = {B_ILLEGAL_DATA, kCutOff};
+		return nullptr;
+	}
+	const int64 width = WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_WIDTH);
+	const int64 height = WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_HEIGHT);
+	if (!CheckImageSize(width, height, failure))
+		return nullptr;
+	FirstFrame frame(demux.get());
+	if (!frame.IsValid() || !frame.Get().complete) {
+		failure = {B_ILLEGAL_DATA, state == WEBP_DEMUX_DONE ? "is a WebP file without an image"
+			: kCutOff};
+		return nullptr;
+	}
+	const WebPIterator& first = frame.Get();
+	if (first.x_offset < 0 || first.y_offset < 0 || first.width <= 0 || first.height <= 0
+		|| first.x_offset + first.width > width || first.y_offset + first.height > height) {
+		failure = {B_ILLEGAL_DATA, "is a damaged WebP file: its first frame lies off the canvas"};
+		return nullptr;
+	}
+
+	// The canvas starts transparent; the first frame has nothing to blend
+	// with, so it is decoded straight into its place.
+	const size_t canvasRow = size_t(width) * 4;
+	PageMemory canvas = AllocatePageMemory(canvasRow * size_t(height));
+	if (!canvas) {
+		failure = {B_NO_MEMORY, ""};
+		return nullptr;
+	}
+	uint8* origin = canvas.get() + size_t(first.y_offset) * canvasRow + size_t(first.x_offset) * 4;
+	size_t room = canvasRow * size_t(height) - size_t(origin - canvas.get());
+	WebPDecoderConfig config;
+	if (!WebPInitDecoderConfig(&config)) {
+		failure = {B_ILLEGAL_DATA, "is a WebP file this library version cannot read"};
+		return nullptr;
+	}
+	config.output.colorspace = MODE_BGRA;
+	config.output.is_external_memory = 1;
+	config.output.u.RGBA.rgba = origin;
+	config.output.u.RGBA.stride = int(canvasRow);
+	config.output.u.RGBA.size = room;
+	VP8StatusCode status = WebPDecode(first.fragment.bytes, first.fragment.size, &config);
+	WebPFreeDecBuffer(&config.output);
+	if (status == VP8_STATUS_NOT_ENOUGH_DATA) {
+		failure = {B_ILLEGAL_DATA, kCutOff};
+		return nullptr;
+	}
+	if (status != VP8_STATUS_OK) {
+		failure = {B_ILLEGAL_DATA, std::string("is a damaged WebP file: ") + StatusText(status)};
+		return nullptr;
+	}
+	auto bitmap = BitmapFromTrueColor(canvas.get(), int32(canvasRow), int32(width),
+		int32(height), PixelOrigin::TrueColor);
+	if (!bitmap)
+		failure = {B_NO_MEMORY, ""};
+	return bitmap;
+}
+
+} // namespace BPrivate

@@ -1,0 +1,252 @@
+// Hand-made files for the pixel rules and the bounds the readers keep.
+
+#include "Fixtures.h"
+#include "reliability/HostileImages.h"
+
+#include <PixelRules.h>
+
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+
+using namespace reliability;
+
+namespace {
+
+std::string Deflated(const std::string& raw)
+{
+	uLongf length = compressBound(uLong(raw.size()));
+	std::string out(length, '\0');
+	compress(reinterpret_cast<Bytef*>(out.data()), &length,
+		reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()));
+	out.resize(length);
+	return out;
+}
+
+// A PNG with the given header fields, the raw rows (filter bytes included)
+// and chunks placed before the image data.
+std::string PngOf(uint32_t width, uint32_t height, int depth, int colorType,
+	const std::string& rows, const std::string& before = "")
+{
+	std::string png = "\x89PNG\r\n\x1a\n";
+	std::string header;
+	PutBig32(header, width);
+	PutBig32(header, height);
+	header += char(depth);
+	header += char(colorType);
+	header += std::string(3, '\0');
+	PngChunk(png, "IHDR", header);
+	png += before;
+	PngChunk(png, "IDAT", Deflated(rows));
+	PngChunk(png, "IEND", "");
+	return png;
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+	std::ifstream file(path, std::ios::binary);
+	return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void Put16(std::string& out, uint16_t value)
+{
+	out += char(value >> 8);
+	out += char(value & 0xff);
+}
+
+class PixelRuleTest : public testing::Test {
+protected:
+	void SetUp() override
+	{
+		char directory[] = "/tmp/quillpix-rules-XXXXXX";
+		ASSERT_NE(mkdtemp(directory), nullptr);
+		fDirectory = directory;
+	}
+	void TearDown() override
+	{
+		std::string command = "rm -rf '" + fDirectory + "'";
+		EXPECT_EQ(std::system(command.c_str()), 0);
+	}
+
+	// Writes `bytes` and loads them, keeping why nothing came back.
+	std::unique_ptr<BBitmap> Load(const std::string& bytes)
+	{
+		std::string path = fDirectory + "/image";
+		FILE* file = std::fopen(path.c_str(), "wb");
+		std::fwrite(bytes.data(), 1, bytes.size(), file);
+		std::fclose(file);
+		fFailure = {};
+		return std::unique_ptr<BBitmap>(
+			BTranslationUtils::GetBitmapFile(path.c_str(), nullptr, &fFailure));
+	}
+
+	std::string fDirectory;
+	BTranslationFailure fFailure;
+};
+
+const uint8* Pixel(const BBitmap& bitmap, int32 x, int32 y)
+{
+	return static_cast<const uint8*>(bitmap.Bits()) + y * bitmap.BytesPerRow()
+		+ x * bits_per_pixel_for(bitmap.ColorSpace()) / 8;
+}
+
+} // namespace
+
+TEST(PixelRules, SixteenBitsRoundToTheNearestByte)
+{
+	const struct {
+		uint16 wide;
+		uint8 narrow;
+	} kRows[] = {{0, 0}, {128, 0}, {129, 1}, {257, 1}, {385, 1}, {386, 2}, {65535, 255},
+		{65407, 255}, {65406, 254}, {32767, 127}, {32896, 128}};
+	for (const auto& row : kRows)
+		EXPECT_EQ(BPrivate::Narrow16(row.wide), row.narrow) << row.wide;
+	EXPECT_EQ(BPrivate::CmykToChannel(0, 0), 255);
+	EXPECT_EQ(BPrivate::CmykToChannel(255, 0), 0);
+	EXPECT_EQ(BPrivate::CmykToChannel(128, 128), 63); // 127 * 127 / 255 = 63.25
+	EXPECT_EQ(BPrivate::CmykToChannel(1, 0), 254);
+}
+
+// Every 16-bit grey value, as libpng delivers it through the reader, is the
+// kit's rounding of it.
+TEST_F(PixelRuleTest, SixteenBitPngSamplesAreRounded)
+{
+	std::string rows;
+	for (uint32_t y = 0; y < 256; y++) {
+		rows += '\0';
+		for (uint32_t x = 0; x < 256; x++)
+			Put16(rows, uint16_t(y * 256 + x));
+	}
+	std::unique_ptr<BBitmap> bitmap = Load(PngOf(256, 256, 16, 0, rows));
+	ASSERT_NE(bitmap, nullptr) << fFailure.Describe("grey16.png");
+	ASSERT_EQ(bitmap->ColorSpace(), B_GRAY8);
+	int wrong = 0;
+	for (int32 y = 0; y < 256; y++) {
+		for (int32 x = 0; x < 256; x++)
+			wrong += *Pixel(*bitmap, x, y) != BPrivate::Narrow16(uint16(y * 256 + x));
+	}
+	EXPECT_EQ(wrong, 0);
+}
+
+// A 16-bit colour key matches at full depth: a colour one step away in the
+// low byte stays opaque.
+TEST_F(PixelRuleTest, SixteenBitRgbPngWithTrnsIsTransparentWhereTheKeyIs)
+{
+	std::string rows = std::string(1, '\0');
+	for (uint16_t blue : {0x9abc, 0x9abd}) {
+		Put16(rows, 0x1234);
+		Put16(rows, 0x5678);
+		Put16(rows, blue);
+	}
+	std::string key;
+	Put16(key, 0x1234);
+	Put16(key, 0x5678);
+	Put16(key, 0x9abc);
+	std::string trns;
+	PngChunk(trns, "tRNS", key);
+	std::unique_ptr<BBitmap> bitmap = Load(PngOf(2, 1, 16, 2, rows, trns));
+	ASSERT_NE(bitmap, nullptr) << fFailure.Describe("key.png");
+	ASSERT_EQ(bitmap->ColorSpace(), B_RGBA32);
+	EXPECT_EQ(Pixel(*bitmap, 0, 0)[3], 0);
+	const uint8* opaque = Pixel(*bitmap, 1, 0);
+	EXPECT_EQ(opaque[3], 255);
+	EXPECT_EQ(opaque[0], BPrivate::Narrow16(0x9abd));
+	EXPECT_EQ(opaque[1], BPrivate::Narrow16(0x5678));
+	EXPECT_EQ(opaque[2], BPrivate::Narrow16(0x1234));
+}
+
+// A grey key on an 8-bit grey image gives alpha; without one, B_GRAY8.
+TEST_F(PixelRuleTest, GreyPngWithTrnsKeepsItsHoles)
+{
+	std::string rows = std::string(1, '\0') + "\x10\x20\x10";
+	std::string trns;
+	PngChunk(trns, "tRNS", std::string("\0\x10", 2));
+	std::unique_ptr<BBitmap> bitmap = Load(PngOf(3, 1, 8, 0, rows, trns));
+	ASSERT_NE(bitmap, nullptr) << fFailure.Describe("grey.png");
+	ASSERT_EQ(bitmap->ColorSpace(), B_RGBA32);
+	EXPECT_EQ(Pixel(*bitmap, 0, 0)[3], 0);
+	EXPECT_EQ(Pixel(*bitmap, 1, 0)[3], 255);
+	EXPECT_EQ(Pixel(*bitmap, 1, 0)[0], 0x20);
+	EXPECT_EQ(Pixel(*bitmap, 2, 0)[3], 0);
+}
+
+// A text chunk that claims 1 GiB in a 57-byte file: refused at once, as cut
+// off, without reserving anything like it.
+TEST_F(PixelRuleTest, PngTextChunkClaimingAGibibyteIsRefusedAtOnce)
+{
+	std::string png = "\x89PNG\r\n\x1a\n";
+	std::string header;
+	PutBig32(header, 1);
+	PutBig32(header, 1);
+	header += std::string("\x08\x02\0\0\0", 5);
+	PngChunk(png, "IHDR", header);
+	PutBig32(png, uint32_t(1) << 30);
+	png += "tEXtComment";
+	png.resize(57, 'x');
+	auto start = std::chrono::steady_clock::now();
+	EXPECT_EQ(Load(png), nullptr);
+	EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+	EXPECT_EQ(fFailure.Describe("text.png"),
+		"text.png is cut off before its first image is complete");
+}
+
+// Text, profile and unknown chunks are skipped: a 64 MiB compressed text
+// does not stop a 1-pixel image from loading.
+TEST_F(PixelRuleTest, PngMetadataIsSkippedUnread)
+{
+	std::string chunks;
+	PngChunk(chunks, "zTXt", std::string("Comment\0\0", 9) + DeflatedZeros(uint64_t(64) << 20));
+	PngChunk(chunks, "iCCP", std::string("icc\0\0", 5) + DeflatedZeros(uint64_t(64) << 20));
+	PngChunk(chunks, "quIl", std::string(100, 'q'));
+	std::unique_ptr<BBitmap> bitmap = Load(PngOf(1, 1, 8, 2, std::string("\0\x01\x02\x03", 4),
+		chunks));
+	ASSERT_NE(bitmap, nullptr) << fFailure.Describe("meta.png");
+	EXPECT_EQ(Pixel(*bitmap, 0, 0)[2], 1);
+}
+
+// What each refusal says, in one line.
+TEST_F(PixelRuleTest, RefusalsSayWhy)
+{
+	std::string damaged = PngOf(2, 2, 8, 2, std::string(14, '\0'));
+	damaged[29] ^= 0x55; // the header's CRC
+	const struct {
+		std::string bytes;
+		status_t status;
+		const char* line;
+	} kRows[] = {
+		{"just some notes\n", B_NO_TRANSLATOR, "f is not an image we can read"},
+		{Png(100000, 100000, DeflatedZeros(1000)), B_NO_MEMORY,
+			"f is 100000\u00d7100000 pixels; the limit is 8192\u00d78192"},
+		{JpegClaiming(ReadFileBytes(fixture::Path("colour.jpg")), 65500, 65500), B_NO_MEMORY,
+			"f is 65500\u00d765500 pixels; the limit is 8192\u00d78192"},
+		{Gif(9000, 9000, std::string(6, '\x7f'), {0, 1}), B_NO_MEMORY,
+			"f is 9000\u00d79000 pixels; the limit is 8192\u00d78192"},
+		{damaged, B_ILLEGAL_DATA, "f is a damaged PNG file: IHDR: CRC error"},
+	};
+	for (const auto& row : kRows) {
+		SCOPED_TRACE(row.line);
+		EXPECT_EQ(Load(row.bytes), nullptr);
+		EXPECT_EQ(fFailure.status, row.status);
+		EXPECT_EQ(fFailure.Describe("f"), row.line);
+	}
+}
+
+// Every format cut in half is refused as cut off.
+TEST_F(PixelRuleTest, FilesCutInHalfAreRefusedAsCutOff)
+{
+	for (const char* name : {"colour.png", "colour.jpg", "colour.gif", "colour.webp",
+			"colour.tiff", "alpha.png"}) {
+		SCOPED_TRACE(name);
+		std::string whole = ReadFileBytes(fixture::Path(name));
+		EXPECT_EQ(Load(whole.substr(0, whole.size() / 2)), nullptr);
+		EXPECT_EQ(fFailure.status, B_ILLEGAL_DATA);
+		EXPECT_EQ(fFailure.detail, "is cut off before its first image is complete");
+	}
+}

@@ -1,0 +1,254 @@
+// Images from other projects' test suites, installed from Debian packages
+// (gdk-pixbuf-tests, libsdl2-image-tests; never copied into this
+// repository), decoded here and compared with their reference pixels or
+// with ImageMagick's decoding of the same file.
+
+#include "Fixtures.h"
+
+#include <PixelRules.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kPixbufImages = "/usr/libexec/installed-tests/gdk-pixbuf/test-images";
+const fs::path kSdlImages = "/usr/libexec/installed-tests/SDL2_image";
+
+std::string ReadWhole(const fs::path& path)
+{
+	std::ifstream file(path, std::ios::binary);
+	return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The bitmap as straight R, G, B, A bytes, whatever its colour space.
+std::string RgbaOf(const BBitmap& bitmap)
+{
+	auto rgba = std::make_unique<BBitmap>(bitmap.Bounds(), B_RGBA32);
+	rgba->SetBits(bitmap.Bits(), bitmap.BitsLength(), 0, bitmap.ColorSpace());
+	std::string out;
+	for (int32 y = 0; y < rgba->Height(); y++) {
+		const uint8* row = static_cast<const uint8*>(rgba->Bits()) + y * rgba->BytesPerRow();
+		for (int32 x = 0; x < rgba->Width(); x++) {
+			const uint8* p = row + 4 * x;
+			bool magic = bitmap.ColorSpace() == B_CMAP8
+				&& static_cast<const uint8*>(bitmap.Bits())[y * bitmap.BytesPerRow() + x]
+					== B_TRANSPARENT_MAGIC_CMAP8;
+			out += char(p[2]);
+			out += char(p[1]);
+			out += char(p[0]);
+			out += char(magic ? 0 : p[3]);
+		}
+	}
+	return out;
+}
+
+// Compares R, G, B, A pixels; colour is ignored where both are wholly
+// transparent. Empty when they agree, else where they first differ.
+std::string Compare(const std::string& actual, const std::string& expected, int32 width,
+	int tolerance)
+{
+	if (actual.size() != expected.size())
+		return "sizes differ: " + std::to_string(actual.size()) + " vs "
+			+ std::to_string(expected.size());
+	for (size_t i = 0; i + 3 < actual.size(); i += 4) {
+		int alphaA = uint8(actual[i + 3]), alphaE = uint8(expected[i + 3]);
+		bool differs = std::abs(alphaA - alphaE) > tolerance;
+		for (int c = 0; c < 3 && !differs && alphaE != 0; c++)
+			differs = std::abs(int(uint8(actual[i + c])) - int(uint8(expected[i + c]))) > tolerance;
+		if (differs) {
+			size_t pixel = i / 4;
+			char line[160];
+			std::snprintf(line, sizeof(line), "pixel (%zu, %zu): %d %d %d %d, expected %d %d %d %d",
+				pixel % size_t(width), pixel / size_t(width), uint8(actual[i]),
+				uint8(actual[i + 1]), uint8(actual[i + 2]), alphaA, uint8(expected[i]),
+				uint8(expected[i + 1]), uint8(expected[i + 2]), alphaE);
+			return line;
+		}
+	}
+	return "";
+}
+
+std::map<std::string, std::string> ReadConf(const fs::path& path)
+{
+	std::map<std::string, std::string> values;
+	std::ifstream file(path);
+	std::string line, section;
+	while (std::getline(file, line)) {
+		if (!line.empty() && line[0] == '[') {
+			section = line.substr(1, line.find(']') - 1);
+			continue;
+		}
+		size_t equals = line.find(" = ");
+		if (equals != std::string::npos)
+			values[section + "." + line.substr(0, equals)] = line.substr(equals + 3);
+	}
+	return values;
+}
+
+// ImageMagick's decoding of the first image as R, G, B, A, or empty.
+std::string MagickRgba(const fs::path& path)
+{
+	const char* convert = "/usr/bin/convert";
+	if (access(convert, X_OK) != 0)
+		return "";
+	std::string command = std::string(convert) + " '" + path.string()
+		+ "[0]' -depth 8 rgba:- 2>/dev/null";
+	FILE* pipe = popen(command.c_str(), "r");
+	if (pipe == nullptr)
+		return "";
+	std::string out;
+	char buffer[65536];
+	size_t count;
+	while ((count = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
+		out.append(buffer, count);
+	pclose(pipe);
+	return out;
+}
+
+} // namespace
+
+// The GIF test suite gives the first frame of every file as raw R, G, B, A
+// (a frame composed on a transparent canvas of the screen's size).
+TEST(RealFilesTest, GifSuiteFirstFramesMatchTheirReferences)
+{
+	const fs::path suite = kPixbufImages / "gif-test-suite";
+	if (!fs::exists(suite))
+		GTEST_SKIP() << "gdk-pixbuf-tests is not installed";
+	int compared = 0;
+	for (const auto& entry : fs::directory_iterator(suite)) {
+		if (entry.path().extension() != ".conf")
+			continue;
+		auto conf = ReadConf(entry.path());
+		const std::string pixels = conf["frame0.pixels"];
+		if (pixels.empty() || conf["config.frames"].rfind("frame0", 0) != 0)
+			continue;
+		SCOPED_TRACE(entry.path().filename().string());
+		std::unique_ptr<BBitmap> bitmap = fixture::Load(suite / conf["config.input"]);
+		// A file with a screen but no image at all is refused rather than
+		// given as an empty canvas: there is nothing in it to export.
+		if (conf["config.input"] == "no-data.gif") {
+			EXPECT_EQ(bitmap, nullptr);
+			continue;
+		}
+		// Files whose references assume a decoder told to treat every image
+		// as a frame of its own are left out; images of no size, or whose
+		// data ends early, are refused.
+		static const char* const kRefused[] = {"image-zero-height.gif", "image-zero-width.gif",
+			"image-zero-size.gif", "max-codes.gif"};
+		if (conf["config.force-animation"] == "yes")
+			continue;
+		if (std::find(std::begin(kRefused), std::end(kRefused), conf["config.input"])
+			!= std::end(kRefused)) {
+			EXPECT_EQ(bitmap, nullptr);
+			continue;
+		}
+		if (!bitmap) {
+			ADD_FAILURE() << "refused";
+			continue;
+		}
+		EXPECT_EQ(bitmap->Width(), std::stoi(conf["config.width"]));
+		EXPECT_EQ(bitmap->Height(), std::stoi(conf["config.height"]));
+		EXPECT_EQ(Compare(RgbaOf(*bitmap), ReadWhole(suite / pixels), bitmap->Width(), 0), "");
+		compared++;
+	}
+	std::printf("%d GIF files compared with their reference frames\n", compared);
+	EXPECT_GT(compared, 20);
+}
+
+// Every file of the formats read through the libraries, against
+// ImageMagick: exact for lossless formats, within 2 steps for JPEG.
+TEST(RealFilesTest, FilesMatchAnIndependentDecoder)
+{
+	if (!fs::exists(kPixbufImages) && !fs::exists(kSdlImages))
+		GTEST_SKIP() << "gdk-pixbuf-tests and libsdl2-image-tests are not installed";
+	if (access("/usr/bin/convert", X_OK) != 0)
+		GTEST_SKIP() << "ImageMagick is not installed";
+	std::vector<fs::path> files;
+	for (const fs::path& folder :
+		{kPixbufImages.parent_path(), kPixbufImages / "reftests", kSdlImages}) {
+		if (!fs::exists(folder))
+			continue;
+		for (const auto& entry : fs::directory_iterator(folder)) {
+			std::string extension = entry.path().extension().string();
+			if (extension == ".png" || extension == ".jpg" || extension == ".jpeg"
+				|| extension == ".gif" || extension == ".tif" || extension == ".tiff"
+				|| extension == ".webp")
+				files.push_back(entry.path());
+		}
+	}
+	int compared = 0, refused = 0;
+	for (const fs::path& file : files) {
+		SCOPED_TRACE(file.string());
+		BTranslationFailure failure;
+		std::unique_ptr<BBitmap> bitmap(
+			BTranslationUtils::GetBitmapFile(file.c_str(), nullptr, &failure));
+		const std::string reference = MagickRgba(file);
+		if (!bitmap) {
+			// Refused files must be ones the other decoder finds fault with too,
+			// or cut off; the reason is one line.
+			std::printf("refused: %s\n", failure.Describe(file.filename().c_str()).c_str());
+			EXPECT_EQ(failure.Describe("x").find('\n'), std::string::npos);
+			refused++;
+			continue;
+		}
+		if (reference.empty())
+			continue;
+		bool lossy = file.extension() == ".jpg" || file.extension() == ".jpeg"
+			|| file.extension() == ".webp";
+		EXPECT_EQ(Compare(RgbaOf(*bitmap), reference, bitmap->Width(), lossy ? 2 : 0), "");
+		compared++;
+	}
+	std::printf("%d files compared with ImageMagick, %d refused\n", compared, refused);
+	EXPECT_GT(compared, 10);
+}
+
+// A CMYK JPEG as ImageMagick writes it (Adobe's inverted form, YCCK): the
+// colours are the kit's rule applied to the ink ImageMagick reads from it.
+TEST(RealFilesTest, CmykJpegFollowsTheInkRule)
+{
+	if (access("/usr/bin/convert", X_OK) != 0)
+		GTEST_SKIP() << "ImageMagick is not installed";
+	char directory[] = "/tmp/quillpix-cmyk-XXXXXX";
+	ASSERT_NE(mkdtemp(directory), nullptr);
+	const std::string jpeg = std::string(directory) + "/cmyk.jpg";
+	const std::string make = "/usr/bin/convert '" + fixture::Path("colour.png")
+		+ "' -colorspace CMYK -quality 95 '" + jpeg + "'";
+	ASSERT_EQ(std::system(make.c_str()), 0);
+	FILE* pipe = popen(("/usr/bin/convert '" + jpeg + "' -depth 8 cmyk:-").c_str(), "r");
+	ASSERT_NE(pipe, nullptr);
+	std::string ink;
+	char buffer[4096];
+	size_t count;
+	while ((count = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
+		ink.append(buffer, count);
+	pclose(pipe);
+	std::unique_ptr<BBitmap> bitmap = fixture::Load(jpeg);
+	std::remove(jpeg.c_str());
+	rmdir(directory);
+	ASSERT_NE(bitmap, nullptr);
+	ASSERT_EQ(bitmap->ColorSpace(), B_RGB32);
+	ASSERT_EQ(ink.size(), size_t(fixture::kWidth * fixture::kHeight * 4));
+	std::string expected;
+	for (size_t i = 0; i < ink.size(); i += 4) {
+		uint8 k = uint8(ink[i + 3]);
+		expected += char(BPrivate::CmykToChannel(uint8(ink[i]), k));
+		expected += char(BPrivate::CmykToChannel(uint8(ink[i + 1]), k));
+		expected += char(BPrivate::CmykToChannel(uint8(ink[i + 2]), k));
+		expected += char(255);
+	}
+	EXPECT_EQ(Compare(RgbaOf(*bitmap), expected, bitmap->Width(), 0), "");
+}
