@@ -57,10 +57,4 @@ inline Bytes BmpFile(const Dib& dib)
 	return file.Append(dibBytes);
 }
 
-// An opaque colour given as 0xRRGGBB.
-inline uint32 Rgb(uint32 rgb)
-{
-	return rgb | 0xff000000u;
-}
-
 } // namespace readers

@@ -155,4 +155,10 @@ inline void ExpectRefusal(const ImageReader& reader, const Bytes& bytes, status_
 
 constexpr uint32 kTransparent = 0;
 
+// An opaque colour given as 0xRRGGBB.
+inline uint32 Rgb(uint32 rgb)
+{
+	return rgb | 0xff000000u;
+}
+
 } // namespace readers
