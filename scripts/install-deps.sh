@@ -8,6 +8,8 @@ packages=(
 	qt6-base-dev qt6-image-formats-plugins libstb-dev zlib1g-dev
 	googletest libgtest-dev libbenchmark-dev
 	xxd  # bench/compare.sh compares the export with xxd -i
+	# tests/readers: other projects' test images, checked against ImageMagick
+	gdk-pixbuf-tests libsdl2-image-tests imagemagick
 	"$@"
 )
 

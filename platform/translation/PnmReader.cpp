@@ -265,7 +265,7 @@ bool PnmParser::Decode(DecodedImage& pixels, PixelKind& kind, BTranslationFailur
 bool PnmReader::Recognizes(const ImageData& image) const
 {
 	return image.size >= 3 && image.data[0] == 'P' && image.data[1] >= '1'
-		&& image.data[1] <= '7' && IsSpace(image.data[2]);
+		&& image.data[1] <= '7' && (IsSpace(image.data[2]) || image.data[2] == '#');
 }
 
 std::unique_ptr<BBitmap> PnmReader::Read(const ImageData& image,

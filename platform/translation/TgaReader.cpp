@@ -168,9 +168,9 @@ uint32 TgaDecoder::ReadPixel(const uint8* bytes) const
 		case kColorMapped: {
 			uint32 index = fHeader.depth == 8 ? bytes[0] : ReadLE16(bytes);
 			// Indices count from the map's first entry; one outside the map
-			// gives black, as a missing palette entry does elsewhere.
+			// names no colour and stays transparent.
 			if (index < fHeader.mapFirst || index - fHeader.mapFirst >= fMap.size())
-				return PackColor(0, 0, 0);
+				return 0;
 			return fMap[index - fHeader.mapFirst];
 		}
 		case kTrueColor:
