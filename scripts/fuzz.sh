@@ -8,6 +8,8 @@
 # Environment:
 #   QUILLPIX_FUZZ_BUILD  build directory (default build-fuzz)
 #   FUZZ_ARGS            more libFuzzer options, e.g. "-jobs=2 -workers=2"
+#   QUILLPIX_READER_FUZZ_SECONDS  seconds for each small-format reader
+#                        (default: 5, or SECONDS when that is less)
 #
 # A long run, kept between runs in BUILD_DIR/corpus (grows over time):
 #   FUZZ_ARGS="-jobs=2 -workers=2" scripts/fuzz.sh 3600
@@ -23,7 +25,11 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DQUILLPIX_FUZZ=ON \
 	-DQUILLPIX_BUILD_TESTS=OFF -DQUILLPIX_QT_SERVER=OFF \
 	-DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 targets=(fuzz_image_export fuzz_format_source)
-cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]}"
+# The readers of the small formats are small and fast: a few seconds each
+# unless QUILLPIX_READER_FUZZ_SECONDS asks for more.
+reader_targets=(fuzz_bmp_reader fuzz_ico_reader fuzz_pnm_reader fuzz_tga_reader fuzz_xpm_reader)
+reader_seconds=${QUILLPIX_READER_FUZZ_SECONDS:-$((seconds < 5 ? seconds : 5))}
+cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]}" "${reader_targets[@]}"
 
 fuzz/make-corpus.sh "$build/seeds"
 mkdir -p "$build/artifacts"
@@ -36,14 +42,16 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-leak_check_at_exit=0}
 
 status=0
-for target in "${targets[@]}"; do
+for target in "${targets[@]}" "${reader_targets[@]}"; do
+	time_limit=$seconds
+	case "$target" in fuzz_*_reader) time_limit=$reader_seconds ;; esac
 	corpus="$build/corpus/$target"
 	mkdir -p "$corpus"
 	log="$build/$target.log"
-	echo "== $target: ${seconds}s"
+	echo "== $target: ${time_limit}s"
 	# Limits: 25 s for one input, 2 GiB of memory for the process.
 	# shellcheck disable=SC2086
-	if "$build/fuzz/$target" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 \
+	if "$build/fuzz/$target" -max_total_time="$time_limit" -timeout=25 -rss_limit_mb=2048 \
 			-max_len=65536 -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" \
 			${FUZZ_ARGS:-} "$corpus" "$build/seeds/$target" >"$log" 2>&1; then
 		grep -E '^stat::(number_of_executed_units|peak_rss_mb|new_units_added)' "$log" || true

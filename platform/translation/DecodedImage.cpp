@@ -5,7 +5,7 @@
 
 #include <TranslationUtils.h>
 
-#include <cstring>
+#include <new>
 
 namespace BPrivate {
 
@@ -13,9 +13,14 @@ bool DecodedImage::Allocate(int64 width, int64 height, BTranslationFailure& fail
 {
 	if (!CheckImageSize(width, height, failure))
 		return false;
+	try {
+		fPixels.assign(size_t(width) * size_t(height) * 4, 0);
+	} catch (const std::bad_alloc&) {
+		failure = {B_NO_MEMORY, "could not be given the memory for its pixels"};
+		return false;
+	}
 	fWidth = int32(width);
 	fHeight = int32(height);
-	fPixels.assign(size_t(width) * size_t(height) * 4, 0);
 	return true;
 }
 

@@ -300,7 +300,8 @@ bool XpmDecoder::Decode(DecodedImage& pixels, BTranslationFailure& failure)
 	if (!CheckImageSize(fWidth, fHeight, failure))
 		return false;
 	// Each colour costs its characters, a colour and an index.
-	if (uint64(fColorCount) * uint64(fCharsPerPixel + 8) > kDecodeOverhead) {
+	if (uint64(fColorCount) > kDecodeOverhead
+		|| uint64(fColorCount) * uint64(fCharsPerPixel + 8) > kDecodeOverhead) {
 		failure = {B_NO_MEMORY, "has " + std::to_string(fColorCount)
 			+ " colours of " + std::to_string(fCharsPerPixel)
 			+ " characters, more than a decode may hold"};
