@@ -428,9 +428,11 @@ bool DibDecoder::Decode(DecodedImage& image, PixelKind& kind, BTranslationFailur
 		|| (fOs2 && fCompression == kOs2Rle24);
 	if (!runLength) {
 		// Checked before the pixels are reserved: a short file cannot claim
-		// a large image.
+		// a large image. The padding after the last row may be missing.
 		uint64 stride = RowBytes(fWidth, fBitsPerPixel);
-		if ((fSource.size - fPixelOffset) / stride < uint64(fHeight)) {
+		uint64 lastRow = (uint64(fWidth) * uint64(fBitsPerPixel) + 7) / 8;
+		uint64 available = fSource.size - fPixelOffset;
+		if (available < lastRow || (available - lastRow) / stride < uint64(fHeight - 1)) {
 			BTranslationFailure sizeFailure;
 			if (!CheckImageSize(fWidth, fHeight, sizeFailure)) {
 				failure = sizeFailure;

@@ -90,6 +90,9 @@ const std::vector<BmpCase>& Cases()
 			2, 1, {Rgb(0x654321), Rgb(0x123456)}, B_RGB32},
 		{"Os2Header64",
 			Make(64, 1, 1, 24, 0, {}, {}, Row({1, 2, 3, 0})), 1, 1, {Rgb(0x030201)}, B_RGB32},
+		{"LastRowWithoutPadding",
+			Make(40, 1, 2, 24, 0, {}, {}, Row({1, 2, 3, 0, 4, 5, 6})),
+			1, 2, {Rgb(0x060504), Rgb(0x030201)}, B_RGB32},
 		{"Os2Header16",
 			Make(16, 1, 1, 24, 0, {}, {}, Row({1, 2, 3, 0})), 1, 1, {Rgb(0x030201)}, B_RGB32},
 		// Bottom row first: a run, end of line, a jump to (1, 2), three
