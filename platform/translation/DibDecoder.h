@@ -5,7 +5,8 @@
 // channel masks, and its pixels, uncompressed or run-length encoded. BMP
 // files hold one after a file header; icon and cursor files hold one per
 // entry, at twice the image's height with a 1-bit AND mask after the colour
-// pixels. Private to the translation kit; keeps no state between calls.
+// pixels. Private to the translation kit: one decoder for one decode, on the
+// caller's thread.
 
 #include "DecodedImage.h"
 

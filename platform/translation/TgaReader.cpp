@@ -78,7 +78,7 @@ bool IsPlausible(const Header& header, size_t size)
 	// Bits 6 and 7 once chose interleaving, which nothing writes any more.
 	if ((header.descriptor & 0xc0) != 0 || header.AlphaBits() > 8)
 		return false;
-	if (header.colorMapType == 1 && !IsColorDepth(header.mapEntryBits))
+	if (header.colorMapType == 1 && header.mapLength > 0 && !IsColorDepth(header.mapEntryBits))
 		return false;
 	uint8 type = header.imageType;
 	if (type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11)

@@ -200,6 +200,10 @@ TEST(TgaReader, RecognizesOnlyPlausibleHeaders)
 	noMap.colorMapType = 0;
 	noMap.map = Bytes();
 	headers.push_back({"colour-mapped without a map", noMap});
+	// A true-colour file may carry a map of no entries and no entry size.
+	Tga emptyMap = Square(0);
+	emptyMap.colorMapType = 1;
+	EXPECT_TRUE(reader.Recognizes(TgaFile(emptyMap).Image()));
 	Tga noWidth = Square(0);
 	noWidth.width = 0;
 	headers.push_back({"no width", noWidth});
