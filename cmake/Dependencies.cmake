@@ -19,5 +19,3 @@ endif()
 if(QUILLPIX_BUILD_BENCH)
 	find_package(benchmark REQUIRED)
 endif()
-# stb_image (libstb-dev) decodes TGA files.
-find_path(STB_INCLUDE_DIR stb_image.h PATH_SUFFIXES stb REQUIRED)

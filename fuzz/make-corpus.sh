@@ -83,6 +83,60 @@ for kind in png jpeg gif webp tiff; do
 			head -c $(($(stat -c %s "$file") / 2)) "$file" > "$dir/$name.half"
 		done
 done
+# The small-format readers: each gets the files of its format, whole and
+# damaged as above but without the extension byte, from the test images,
+# the installed test suites of gdk-pixbuf and SDL2_image where present, and
+# a few hand-made files for rules the test images lack.
+readers=(bmp ico pnm tga xpm)
+for reader in "${readers[@]}"; do
+	rm -rf "${out:?}/fuzz_read_${reader}"
+	mkdir -p "$out/fuzz_read_${reader}"
+done
+reader_for() {  # the reader target of a file name, or nothing
+	case "${1,,}" in
+		*.bmp) echo bmp ;;
+		*.ico|*.cur) echo ico ;;
+		*.pbm|*.pgm|*.ppm|*.pnm|*.pam) echo pnm ;;
+		*.tga) echo tga ;;
+		*.xpm) echo xpm ;;
+	esac
+}
+reader_seed() {  # reader_seed READER NAME FILE
+	local dir="$out/fuzz_read_$1" size
+	size=$(stat -c %s "$3")
+	cp "$3" "$dir/$2"
+	head -c $((size / 2)) "$3" > "$dir/$2.half"
+	head -c 40 "$3" > "$dir/$2.head"
+	if [ "$size" -gt 16 ]; then
+		{ head -c $((size / 2)) "$3"; printf '\377\377\377\377\377\377\377\377'
+			tail -c +$((size / 2 + 9)) "$3"; } > "$dir/$2.poked"
+	fi
+}
+suites=()
+for suite in /usr/libexec/installed-tests/gdk-pixbuf/test-images \
+		/usr/libexec/installed-tests/SDL2_image; do
+	[ -d "$suite" ] && suites+=("$suite")
+done
+while IFS= read -r -d '' file; do
+	reader=$(reader_for "$file")
+	[ -n "$reader" ] || continue
+	reader_seed "$reader" "$(echo "$file" | md5sum | cut -c1-8)-$(basename "$file")" "$file"
+done < <(find "$root/tests/data/images" "${suites[@]}" -type f -print0)
+
+hand_made() {  # hand_made READER NAME < bytes
+	cat > "$out/fuzz_read_$1/$2"
+}
+# BMP: RLE8 with a delta, an end of line and the end mark; 5-6-5 masks.
+hand_made bmp rle8.bmp < <(printf 'BM\000\000\000\000\000\000\000\000\076\000\000\000\050\000\000\000\004\000\000\000\003\000\000\000\001\000\010\000\001\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\002\000\000\000\000\000\000\000\000\000\000\000\126\064\022\000\002\001\000\000\000\002\001\001\000\003\001\001\001\000\000\001')
+hand_made bmp bitfields.bmp < <(printf 'BM\000\000\000\000\000\000\000\000\102\000\000\000\050\000\000\000\002\000\000\000\001\000\000\000\001\000\020\000\003\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\370\000\000\340\007\000\000\037\000\000\000\000\370\340\007')
+# TGA: colour-mapped from index 5, run-length, right to left, top down.
+hand_made tga cmap-rle.tga < <(printf '\000\001\011\005\000\002\000\030\000\000\000\000\002\000\002\000\010\060\126\064\022\014\013\012\202\006\000\005')
+# PNM: plain bitmap without spaces, grey with maxval 1000, PAM with alpha.
+hand_made pnm plain.pbm < <(printf 'P1\n# c\n3 2\n010\n1 0 1\n')
+hand_made pnm maxval.pgm < <(printf 'P2 2 1 1000 500 1000')
+hand_made pnm alpha.pam < <(printf 'P7\nWIDTH 1\nHEIGHT 1\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n\012\024\036\200')
+# XPM: names, None, long colour forms and three characters a pixel.
+hand_made xpm names.xpm < <(printf '/* XPM */\nstatic char *x[] = {\n"3 2 4 3",\n"aaa c None",\n"bbb c light goldenrod yellow",\n"ccc c #000080008000",\n"ddd m white",\n"aaabbbccc",\n"dddaaabbb"};\n')
 
 # The text fuzzer takes any bytes; a few shapes to start from.
 printf 'Dot\000\000\000\000\000\000\000\000\000\000\200?\000\000\000\000\010\000\000\000\001' > "$format/dot"
@@ -94,3 +148,6 @@ done
 
 echo "seeds: $(ls "$images" | wc -l) for fuzz_image_export (from $count files)," \
 	"$(ls "$format" | wc -l) for fuzz_format_source"
+for reader in "${readers[@]}"; do
+	echo "seeds: $(ls "$out/fuzz_read_${reader}" | wc -l) for fuzz_read_${reader}"
+done

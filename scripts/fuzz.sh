@@ -8,6 +8,8 @@
 # Environment:
 #   QUILLPIX_FUZZ_BUILD  build directory (default build-fuzz)
 #   FUZZ_ARGS            more libFuzzer options, e.g. "-jobs=2 -workers=2"
+#   QUILLPIX_READER_FUZZ_SECONDS  seconds for each small-format reader
+#                        (default: 5, or SECONDS when that is less)
 #
 # A long run, kept between runs in BUILD_DIR/corpus (grows over time):
 #   FUZZ_ARGS="-jobs=2 -workers=2" scripts/fuzz.sh 3600
@@ -23,10 +25,11 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DQUILLPIX_FUZZ=ON \
 	-DQUILLPIX_BUILD_TESTS=OFF -DQUILLPIX_QT_SERVER=OFF \
 	-DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 targets=(fuzz_image_export fuzz_format_source
-	fuzz_read_png fuzz_read_jpeg fuzz_read_gif fuzz_read_webp fuzz_read_tiff)
-# The readers' targets each get a sixth of the time (at least 5 s), so that
-# a CI run stays short.
-reader_seconds=$((seconds / 6 > 5 ? seconds / 6 : 5))
+	fuzz_read_png fuzz_read_jpeg fuzz_read_gif fuzz_read_webp fuzz_read_tiff
+	fuzz_read_bmp fuzz_read_ico fuzz_read_pnm fuzz_read_tga fuzz_read_xpm)
+# Each reader's target gets a sixth of the time (at least 5 s), so that a CI
+# run stays short.
+reader_seconds=${QUILLPIX_READER_FUZZ_SECONDS:-$((seconds / 6 > 5 ? seconds / 6 : 5))}
 cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]}"
 
 fuzz/make-corpus.sh "$build/seeds"

@@ -5,13 +5,15 @@ set -euo pipefail
 
 packages=(
 	cmake ninja-build g++ pkg-config
-	qt6-base-dev libstb-dev zlib1g-dev
+	qt6-base-dev zlib1g-dev
 	libfreetype-dev libfontconfig-dev fonts-dejavu-core  # text in views
 	libpng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev libtiff-dev
 	# Other projects' test images and an independent decoder to compare with
 	gdk-pixbuf-tests libsdl2-image-tests imagemagick
 	googletest libgtest-dev libbenchmark-dev
 	xxd  # bench/compare.sh compares the export with xxd -i
+	# tests/readers: other projects' test images, checked against ImageMagick
+	gdk-pixbuf-tests libsdl2-image-tests imagemagick
 	"$@"
 )
 

@@ -1,11 +1,15 @@
 #include "ImageReaderList.h"
 
+#include "BmpReader.h"
 #include "GifReader.h"
+#include "IcoReader.h"
 #include "JpegReader.h"
 #include "PngReader.h"
-#include "TgaTranslator.h"
+#include "PnmReader.h"
+#include "TgaReader.h"
 #include "TiffReader.h"
 #include "WebpReader.h"
+#include "XpmReader.h"
 
 #include <cstring>
 #include <new>
@@ -18,13 +22,17 @@ const ImageReaderList& ImageReaderList::Default()
 	static const ImageReaderList sList = [] {
 		ImageReaderList list;
 		// Icons hold PNG entries, which the PNG reader reads.
-		[[maybe_unused]] const ImageReader& png = list.Add(std::make_unique<PngReader>());
+		const ImageReader& png = list.Add(std::make_unique<PngReader>());
 		list.Add(std::make_unique<JpegReader>());
 		list.Add(std::make_unique<GifReader>());
 		list.Add(std::make_unique<WebpReader>());
 		list.Add(std::make_unique<TiffReader>());
+		list.Add(std::make_unique<BmpReader>());
+		list.Add(std::make_unique<IcoReader>(png));
+		list.Add(std::make_unique<PnmReader>());
+		list.Add(std::make_unique<XpmReader>());
 		// No signature: asked last.
-		list.Add(std::make_unique<TgaTranslator>());
+		list.Add(std::make_unique<TgaReader>());
 		return list;
 	}();
 	return sList;

@@ -24,6 +24,14 @@ inline uint8 ScaleToByte(uint32 value, uint32 maxValue)
 	return uint8((uint64(value) * 255 + maxValue / 2) / maxValue);
 }
 
+// An unsigned sample of `bits` bits (1..32) as a byte, by the same rounding:
+// a 5-bit 31 is 255, not the 248 that a shift would give.
+inline uint8 WidenBits(uint32 value, int bits)
+{
+	uint32 maxValue = bits >= 32 ? 0xffffffffu : (uint32(1) << bits) - 1;
+	return ScaleToByte(value, maxValue);
+}
+
 // A straight channel from a premultiplied one: c * 255 / alpha, rounded and
 // kept to 255; 0 where alpha is 0.
 inline uint8 Unpremultiply(uint8 channel, uint8 alpha)

@@ -1,0 +1,60 @@
+# Compiles the X11 colour names into the library: reads the rgb.txt table
+# (lines "RED GREEN BLUE name", comments starting with '!') when CMake
+# configures and writes a C++ source with the names in lower case without
+# spaces, sorted for a binary search. Editing the table makes CMake
+# configure again.
+#
+# quillpix_generate_x11_colors(<rgb.txt> <output.cpp>)
+function(quillpix_generate_x11_colors input output)
+	file(STRINGS "${input}" lines)
+	set(entries "")
+	foreach(line IN LISTS lines)
+		string(STRIP "${line}" line)
+		if(line STREQUAL "" OR line MATCHES "^!")
+			continue()
+		endif()
+		if(NOT line MATCHES "^([0-9]+)[ \t]+([0-9]+)[ \t]+([0-9]+)[ \t]+([A-Za-z0-9 ]+)$")
+			message(FATAL_ERROR "${input}: malformed colour line '${line}'")
+		endif()
+		set(name "${CMAKE_MATCH_4}")
+		string(TOLOWER "${name}" name)
+		string(REPLACE " " "" name "${name}")
+		# A space sorts before every letter and digit, as the end of a
+		# string does for strcmp.
+		list(APPEND entries "${name} ${CMAKE_MATCH_1}, ${CMAKE_MATCH_2}, ${CMAKE_MATCH_3}")
+	endforeach()
+	list(SORT entries)
+	list(REMOVE_DUPLICATES entries)
+
+	set(table "")
+	set(previous "")
+	set(count 0)
+	foreach(entry IN LISTS entries)
+		string(REGEX MATCH "^([^ ]+) (.*)$" unused "${entry}")
+		set(name "${CMAKE_MATCH_1}")
+		set(values "${CMAKE_MATCH_2}")
+		if(name STREQUAL previous)
+			message(FATAL_ERROR "${input}: colour '${name}' has two values")
+		endif()
+		set(previous "${name}")
+		string(APPEND table "\t{\"${name}\", ${values}},\n")
+		math(EXPR count "${count} + 1")
+	endforeach()
+
+	get_filename_component(inputName "${input}" NAME)
+	set(text "// Generated from ${inputName} by cmake/X11ColorNames.cmake; do not edit.\n\n")
+	string(APPEND text "#include \"X11Colors.h\"\n\n")
+	string(APPEND text "namespace BPrivate {\n\n")
+	string(APPEND text "const X11Color kX11Colors[] = {\n${table}};\n")
+	string(APPEND text "const size_t kX11ColorCount = ${count};\n\n")
+	string(APPEND text "} // namespace BPrivate\n")
+
+	set(current "")
+	if(EXISTS "${output}")
+		file(READ "${output}" current)
+	endif()
+	if(NOT current STREQUAL text)
+		file(WRITE "${output}" "${text}")
+	endif()
+	set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${input}")
+endfunction()
