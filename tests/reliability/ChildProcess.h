@@ -18,6 +18,7 @@
 #include <csignal>
 #include <cstdio>
 #include <functional>
+#include <malloc.h>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,12 @@ RunLimited(const std::function<int()>& body, const ChildLimits& limits = ChildLi
 		if (limits.dropPrivileges && !DropPrivileges())
 			_exit(125);
 		if (limits.extraAddressSpace != 0 && !kSanitized) {
+			// The limit counts address space, and the C library reserves
+			// 64 MiB of it for each thread that meets a busy allocator
+			// (a window, an alert, a file panel each have one), most of it
+			// never used. One shared allocator keeps the limit about memory
+			// the program really takes, whatever the threads' timing.
+			mallopt(M_ARENA_MAX, 1);
 			struct rlimit limit = {base + limits.extraAddressSpace,
 				base + limits.extraAddressSpace};
 			if (setrlimit(RLIMIT_AS, &limit) != 0)
