@@ -114,7 +114,12 @@ BApplication::Run()
 	AdoptCallingThread();
 	QueueLaunchMessages();
 	Loop loop(this);
-	DisplayServer::Current()->RunApplication(loop);
+	// Without a server the loop runs right here; the first window that
+	// needs one stops the program.
+	if (DisplayServer* server = DisplayServer::Current())
+		server->RunApplication(loop);
+	else
+		loop.Run();
 	SetMessageWaitingHook(nullptr);
 	UnlockFully();
 

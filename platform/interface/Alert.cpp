@@ -80,5 +80,5 @@ int32
 BAlert::Ask() const
 {
 	AlertInfo info{fTitle, fText, fButtons, fWidth, fType};
-	return DisplayServer::Current()->RunAlert(info);
+	return DisplayServer::Required("an alert")->RunAlert(info);
 }

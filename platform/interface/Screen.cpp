@@ -21,5 +21,5 @@ BScreen::Frame() const
 {
 	if (!fValid)
 		return BRect();
-	return DisplayServer::Current()->ScreenFrame();
+	return DisplayServer::Required("the screen frame")->ScreenFrame();
 }

@@ -40,7 +40,7 @@ BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
 	fHidden(true),
 	fKeyMenuBar(nullptr),
 	fTarget(nullptr),
-	fServer(DisplayServer::Current()),
+	fServer(DisplayServer::Required("a window")),
 	fServerId(fState->token),
 	fApplication(nullptr)
 {

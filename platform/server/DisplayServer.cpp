@@ -1,7 +1,7 @@
 #include "DisplayServer.h"
 
-#include "HeadlessServer.h"
-
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 
 namespace {
@@ -16,9 +16,22 @@ DisplayServer*
 DisplayServer::Current()
 {
 	std::lock_guard<std::mutex> lock(sServerLock);
-	if (sCurrentServer == nullptr)
-		sCurrentServer = new HeadlessServer();
 	return sCurrentServer;
+}
+
+DisplayServer*
+DisplayServer::Required(const char* use)
+{
+	DisplayServer* server = Current();
+	if (server != nullptr)
+		return server;
+	// A program that shows something without a server is a programming
+	// error: say so in one line and stop, rather than run on without a
+	// person to see it.
+	fprintf(stderr, "no display server installed: %s needs one "
+		"(install a server with DisplayServer::Install first)\n", use);
+	fflush(stderr);
+	abort();
 }
 
 std::unique_ptr<DisplayServer>

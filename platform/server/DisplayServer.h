@@ -3,11 +3,13 @@
 // The display server: the one place that knows how pixels, menus, alerts and
 // file panels reach a person. The kits tell it what happens to windows; it
 // answers with messages to the windows and the application, as a person's
-// actions. Two implementations: HeadlessServer (always built; memory only,
-// driven by tests) and the Qt server (platform/qt/, real windows).
+// actions. This header is the seam alone; two implementations sit beside it:
+// HeadlessServer (platform/headless/, always built; memory only, driven by
+// tests) and the Qt server (platform/qt/, real windows).
 //
-// One server is current for the whole process (Current()); install another
-// before the BApplication and the first window are made, and keep it alive
+// One server is current for the whole process (Current()). None is current
+// until a program installs one: install it before the BApplication and the
+// first window are made, and keep it alive
 // while any window made under it exists. Each window keeps the server it
 // was made under.
 //
@@ -40,7 +42,8 @@
 //
 // The application loop: BApplication::Run calls RunApplication on the
 // calling (main) thread with the application's loop. The default runs the
-// loop right there. A server with a loop of its own (Qt wants the main
+// loop right there, as Run does itself when no server is installed (an
+// application's loop needs no display; its first window does). A server with a loop of its own (Qt wants the main
 // thread) runs its loop instead and drains the application's queue inside
 // it: it installs a message-waiting hook that posts an event to its own
 // loop, and on that event calls DispatchPending; when that answers false
@@ -140,11 +143,15 @@ class DisplayServer {
 public:
 	virtual ~DisplayServer() = default;
 
-	// The current server; a HeadlessServer unless another was installed.
+	// The current server; null until one is installed. There is no default:
+	// a program installs the server it means to run on.
 	static DisplayServer* Current();
+	// The current server for a kit call that cannot go on without one
+	// (`use` names it, e.g. "a window"); with none installed, writes one
+	// line to standard error and aborts.
+	static DisplayServer* Required(const char* use);
 	// Makes `server` current and hands back the previous one (null when none
-	// was made yet). A null `server` goes back to a new HeadlessServer on
-	// the next Current().
+	// was installed). A null `server` leaves no server current.
 	static std::unique_ptr<DisplayServer> Install(std::unique_ptr<DisplayServer> server);
 
 	// Windows, named by `id` (the window's ServerId, unique in the process).

@@ -122,7 +122,7 @@ FilePanelLooper::Show()
 
 	std::lock_guard<std::mutex> lock(fLock);
 	fShowing = true;
-	fServer = DisplayServer::Current();
+	fServer = DisplayServer::Required("a file panel");
 	fShowCount++;
 	fServer->PanelShown(fId, BMessenger(nullptr, this), InfoLocked());
 }
