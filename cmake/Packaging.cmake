@@ -53,11 +53,13 @@ endforeach()
 add_custom_target(quillpix_man ALL DEPENDS ${manPages})
 
 # cpack -G DEB (from the build directory) makes quillpix-tools_VERSION_ARCH.deb
-# and quillpix_VERSION_ARCH.deb.
+# and quillpix_VERSION_ARCH.deb. The first line of each description is its
+# package's summary: CPackDeb puts the project-wide summary before it unless
+# that is CPack's own default, which it then leaves out.
 set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CMAKE_PROJECT_NAME} built using CMake")
 set(CPACK_PACKAGE_NAME quillpix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turns images into C++ source")
 set(CPACK_PACKAGE_CONTACT "Quillpix developers <quillpix@localhost>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEB_COMPONENT_INSTALL ON)

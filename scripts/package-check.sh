@@ -49,6 +49,7 @@ fi
 # What a build container gets with the tools package: no desktop stack.
 tools_depends=$(dpkg-deb --field "$tools_deb" Depends)
 echo "quillpix-tools depends on: $tools_depends"
+echo "quillpix depends on: $(dpkg-deb --field "$app_deb" Depends)"
 if grep -Eiq "qt6|libqt|fontconfig|freetype|libx11|libxcb|libegl|libgl1|libglx" <<<"$tools_depends"; then
 	echo "package-check: the tools package pulls a desktop stack: $tools_depends" >&2
 	exit 1
