@@ -85,8 +85,8 @@ for round in $(seq "$runs"); do
 done
 
 # The function's sources hold what the exporter writes for each icon.
-one=$(ls "$work"/build-quillpix/quillpix-images/icons/quillpix-images/*.cpp | head -n 1)
-grep -q "_MakeBitmap()" "$one"
+sources=("$work"/build-quillpix/quillpix-images/icons/quillpix-images/*.cpp)
+[ ${#sources[@]} -eq $icons ] && grep -q "_MakeBitmap()" "${sources[0]}"
 
 t_q=$(median <"$work/quillpix.times")
 t_x=$(median <"$work/xxd.times")
