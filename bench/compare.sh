@@ -12,6 +12,11 @@
 #   ImageMagick decode | xxd -i, and xxd -i alone on the raw bytes
 #                                          vs  quillpix-export of a 32 x 32 icon
 #   quillpix-export of 8 large JPEGs on 1 core vs the same on 2 cores
+#   200 icons through quillpix_add_image_sources in a CMake + Ninja build
+#                                          vs  an xxd -i custom command per icon
+#                                          (and the 200 in one quillpix-export
+#                                          run: images per second; see
+#                                          bench/embed-build.sh)
 #   libpng / libjpeg-turbo called directly vs  our loading (Google Benchmark)
 #   B_RGB32 to B_CMAP8 by SetBits and by drawing (Google Benchmark)
 #
@@ -233,3 +238,8 @@ done
 bitmaps_mib=$(((pixels * 4 * 2) / 1048576 + 32))
 echo
 echo "Peak memory bound for the B_RGB32 run: two bitmaps plus 32 MiB = $bitmaps_mib MiB."
+
+echo
+echo "Embedding icons at build time:"
+echo
+CONVERT=$convert "$source_dir/bench/embed-build.sh" "$build_dir" "$runs"

@@ -1,7 +1,10 @@
 # Installing what programs built on exported source need (the Be API library,
 # its headers, the CMake package with quillpix_add_image_sources), the manual
-# pages, and a Debian package of everything installed. The programs and the
-# desktop files are installed by their own folders.
+# pages, and two Debian packages: quillpix-tools (the exporter, the library,
+# headers and CMake package: what a build machine needs, with no desktop
+# stack) and quillpix (the desktop application). Every install() names its
+# component, "tools" or "app"; the programs and the desktop files are
+# installed by their own folders.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -13,10 +16,10 @@ set(QUILLPIX_BE_FILE_NAME ${CMAKE_STATIC_LIBRARY_PREFIX}be${CMAKE_STATIC_LIBRARY
 
 # The library and the kits' headers, flat as Be API code includes them
 # (<PrefilledBitmap.h>, <SupportDefs.h>). The Qt server's are internal.
-install(TARGETS be ARCHIVE DESTINATION ${QUILLPIX_INSTALL_LIBRARYDIR})
+install(TARGETS be ARCHIVE DESTINATION ${QUILLPIX_INSTALL_LIBRARYDIR} COMPONENT tools)
 foreach(kit support kernel app interface storage translation tracker server)
 	file(GLOB kitHeaders CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/${kit}/*.h)
-	install(FILES ${kitHeaders} DESTINATION ${QUILLPIX_INSTALL_INCLUDEDIR})
+	install(FILES ${kitHeaders} DESTINATION ${QUILLPIX_INSTALL_INCLUDEDIR} COMPONENT tools)
 endforeach()
 
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/QuillpixConfig.cmake.in
@@ -29,12 +32,15 @@ install(FILES
 	${PROJECT_BINARY_DIR}/QuillpixConfig.cmake
 	${PROJECT_BINARY_DIR}/QuillpixConfigVersion.cmake
 	${PROJECT_SOURCE_DIR}/cmake/QuillpixEmbed.cmake
-	DESTINATION ${QUILLPIX_INSTALL_CMAKEDIR})
+	DESTINATION ${QUILLPIX_INSTALL_CMAKEDIR} COMPONENT tools)
 
-# Manual pages, compressed as Debian keeps them.
+# Manual pages, compressed as Debian keeps them, each in its program's package.
 find_program(QUILLPIX_GZIP gzip REQUIRED)
 set(manPages "")
-foreach(page quillpix.1 quillpix-export.1)
+foreach(page quillpix.1:app quillpix-export.1:tools)
+	string(REPLACE ":" ";" page "${page}")
+	list(GET page 1 component)
+	list(GET page 0 page)
 	set(compressed ${PROJECT_BINARY_DIR}/man/${page}.gz)
 	add_custom_command(OUTPUT ${compressed}
 		COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
@@ -42,36 +48,54 @@ foreach(page quillpix.1 quillpix-export.1)
 		DEPENDS ${PROJECT_SOURCE_DIR}/man/${page}
 		VERBATIM)
 	list(APPEND manPages ${compressed})
+	install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${component})
 endforeach()
 add_custom_target(quillpix_man ALL DEPENDS ${manPages})
-install(FILES ${manPages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-# cpack -G DEB (from the build directory) makes quillpix_VERSION_ARCH.deb.
+# cpack -G DEB (from the build directory) makes quillpix-tools_VERSION_ARCH.deb
+# and quillpix_VERSION_ARCH.deb. The first line of each description is its
+# package's summary: CPackDeb puts the project-wide summary before it unless
+# that is CPack's own default, which it then leaves out.
 set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CMAKE_PROJECT_NAME} built using CMake")
 set(CPACK_PACKAGE_NAME quillpix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turns images into C++ source")
 set(CPACK_PACKAGE_CONTACT "Quillpix developers <quillpix@localhost>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL tools app)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-	"turns images into C++ source\n"
+# Shared libraries come from dpkg-shlibdeps, per package: the tools package
+# gets the image libraries and the C++ runtime, nothing of a desktop.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+
+set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME quillpix-tools)
+set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION devel)
+set(CPACK_DEBIAN_TOOLS_PACKAGE_SUGGESTS "cmake, g++")
+string(CONCAT CPACK_DEBIAN_TOOLS_DESCRIPTION
+	"turns images into C++ source (command line and build tools)\n"
+	"quillpix-export writes an image as C++ source: the bitmap's bytes as a\n"
+	"uint8 array (B_CMAP8, one byte per pixel indexing the system colour map,\n"
+	"or B_RGB32) and the construction of a PrefilledBitmap from them.\n"
+	"\n"
+	"The package holds the exporter, the static Be API library and headers that\n"
+	"exported source compiles against, and a CMake package whose\n"
+	"quillpix_add_image_sources() turns images into sources at build time.\n"
+	"It needs no desktop: meant for build machines and containers.")
+
+set(CPACK_DEBIAN_APP_PACKAGE_NAME quillpix)
+# Qt's platform plugins, for the windows, are loaded at run time, and so is
+# the font the windows' own text is drawn in.
+set(CPACK_DEBIAN_APP_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core")
+set(CPACK_DEBIAN_APP_PACKAGE_SUGGESTS "quillpix-tools")
+string(CONCAT CPACK_DEBIAN_APP_DESCRIPTION
+	"turns images into C++ source (desktop application)\n"
 	"Quillpix opens an image, lets you choose its pixel layout (B_CMAP8, one\n"
 	"byte per pixel indexing the system colour map, or B_RGB32) and saves it\n"
 	"as C++ source: the bitmap's bytes as a uint8 array and the construction\n"
 	"of a PrefilledBitmap from them.\n"
 	"\n"
-	"The package holds the desktop application, the command-line exporter\n"
-	"quillpix-export, the static Be API library and headers that exported\n"
-	"source compiles against, and a CMake package whose\n"
-	"quillpix_add_image_sources() turns images into sources at build time.")
-string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION ${CPACK_DEBIAN_PACKAGE_DESCRIPTION})
-# Shared libraries come from dpkg-shlibdeps; Qt's platform plugins, for the
-# windows, are loaded at run time, and so is the font the windows' own text
-# is drawn in. Images are decoded by the libraries the exporter links,
-# never by Qt's image plugins.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cmake, g++")
+	"The command-line exporter, the library and the CMake package for builds\n"
+	"are in quillpix-tools.")
 include(CPack)

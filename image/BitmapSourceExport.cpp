@@ -19,13 +19,22 @@ constexpr size_t kWriteBehind = size_t(8) << 20;
 struct Source {
 	const BBitmap* bitmap;
 	const char* iconName;
+	const SourceFrame* frame;
 };
 
+// Of the piece that ends the pointer's declaration and opens the comment
+// before the statement, what a framed text keeps: "_MICN;\n\n".
+constexpr size_t kDeclarationEnd = 8;
+static_assert(sizeof(SourceText::kAfterPointer) > kDeclarationEnd);
+
 // The buffered file's consumer, stopping at the first piece after `cancel`
-// became true.
+// became true. With a frame, the comment before the construction statement
+// gives way to the frame's statement head. The piece is known by its address:
+// FormatBitmapSource, instantiated in this file, hands the constant itself.
 struct CancellableConsumer {
 	PlainBufferedFile& file;
 	const std::atomic<bool>* cancel;
+	const SourceFrame* frame;
 
 	bool Cancelled() const
 	{
@@ -35,8 +44,19 @@ struct CancellableConsumer {
 	{
 		if (Cancelled())
 			return B_INTERRUPTED;
+		if (frame != nullptr && piece == SourceText::kAfterPointer) {
+			if (!Put(piece, kDeclarationEnd) || !Put(frame->statementHead))
+				return B_IO_ERROR;
+			return ssize_t(length);
+		}
 		return file.BufferedWrite(piece, length);
 	}
+	bool Put(const char* text, size_t length) const
+	{
+		ssize_t written = file.BufferedWrite(text, length);
+		return written >= 0 && size_t(written) == length;
+	}
+	bool Put(const char* text) const { return Put(text, strlen(text)); }
 	char* Room(size_t& length) const
 	{
 		if (Cancelled()) {
@@ -51,11 +71,14 @@ struct CancellableConsumer {
 status_t
 WriteText(PlainBufferedFile& file, const Source& source, const std::atomic<bool>* cancel)
 {
-	CancellableConsumer consumer{file, cancel};
+	CancellableConsumer consumer{file, cancel, source.frame};
 	BRect bounds = source.bitmap->Bounds();
-	bool written = FormatBitmapSource(source.iconName, bounds.left, bounds.top, bounds.right,
+	bool written = source.frame == nullptr || consumer.Put(source.frame->prologue);
+	written = written && FormatBitmapSource(source.iconName, bounds.left, bounds.top, bounds.right,
 		bounds.bottom, source.bitmap->ColorSpace(), static_cast<const uint8*>(source.bitmap->Bits()),
 		source.bitmap->BitsLength(), consumer);
+	if (written && source.frame != nullptr)
+		written = consumer.Put(source.frame->epilogue);
 	if (consumer.Cancelled())
 		return B_INTERRUPTED;
 	if (!written)
@@ -67,13 +90,13 @@ WriteText(PlainBufferedFile& file, const Source& source, const std::atomic<bool>
 
 status_t
 Export(const BBitmap* bitmap, const char* documentName, const char* iconName,
-	const std::atomic<bool>* cancel)
+	const std::atomic<bool>* cancel, const SourceFrame* frame)
 {
 	if (bitmap == nullptr || bitmap->Bits() == nullptr || bitmap->BitsLength() <= 0
 		|| documentName == nullptr || documentName[0] == '\0') {
 		return B_BAD_VALUE;
 	}
-	Source source = {bitmap, iconName != nullptr ? iconName : LeafName(documentName)};
+	Source source = {bitmap, iconName != nullptr ? iconName : LeafName(documentName), frame};
 
 	FileReplacer replacer(documentName, kBufferSize);
 	status_t status = replacer.Begin();
@@ -84,8 +107,14 @@ Export(const BBitmap* bitmap, const char* documentName, const char* iconName,
 		// Knowing the text's length, a new file gets its size first: growing
 		// it 4095 bytes at a time costs the file system several times more.
 		BRect bounds = bitmap->Bounds();
-		file.SetSize(BitmapSourceLength(source.iconName, bounds.left, bounds.top, bounds.right,
-			bounds.bottom, bitmap->ColorSpace(), bitmap->BitsLength()));
+		int64 length = BitmapSourceLength(source.iconName, bounds.left, bounds.top, bounds.right,
+			bounds.bottom, bitmap->ColorSpace(), bitmap->BitsLength());
+		if (frame != nullptr && length >= 0) {
+			length += int64(strlen(frame->prologue) + strlen(frame->statementHead)
+				+ strlen(frame->epilogue) + kDeclarationEnd)
+				- int64(sizeof(SourceText::kAfterPointer) - 1);
+		}
+		file.SetSize(length);
 		file.SetWriteBehind(kWriteBehind);
 	}
 
@@ -108,9 +137,9 @@ Export(const BBitmap* bitmap, const char* documentName, const char* iconName,
 
 bool
 ExportBitmapSource(const BBitmap* bitmap, const char* documentName, const char* iconName,
-	status_t* status, const std::atomic<bool>* cancel)
+	status_t* status, const std::atomic<bool>* cancel, const SourceFrame* frame)
 {
-	status_t result = Export(bitmap, documentName, iconName, cancel);
+	status_t result = Export(bitmap, documentName, iconName, cancel, frame);
 	if (status != nullptr)
 		*status = result;
 	return result == B_OK;

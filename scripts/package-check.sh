@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the Debian package, installs it on this machine (meant for CI, whose
-# machine is thrown away afterwards) and uses it as a person would:
-# quillpix-export --version, one export, the manual pages, and the CMake
-# example built against the installed package.
+# Builds the two Debian packages, installs them on this machine (meant for CI,
+# whose machine is thrown away afterwards) and uses them as a person would.
+# quillpix-tools first and alone: it must need no desktop stack (no Qt, no
+# fontconfig or freetype); then quillpix --version, one export, the manual
+# pages and the CMake example built against the installed package. Then the
+# application package, with its program, desktop entry, icons and manual page.
 # Usage: scripts/package-check.sh [BUILD_DIR]   (default: build-package)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,25 +15,48 @@ sudo=""
 
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLPIX_BUILD_TESTS=OFF >/dev/null
 cmake --build "$dir" --parallel "$(nproc)"
-rm -f "$dir"/quillpix_*.deb
+rm -f "$dir"/quillpix_*.deb "$dir"/quillpix-tools_*.deb
 (cd "$dir" && cpack -G DEB >/dev/null)
-deb=$(ls "$PWD/$dir"/quillpix_*.deb)
-echo "== $deb"
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+tools_deb=$(ls "$PWD/$dir"/quillpix-tools_*.deb)
+app_deb=$(ls "$PWD/$dir"/quillpix_*.deb)
 
-contents=$(dpkg-deb --contents "$deb")
-for file in usr/bin/quillpix-export usr/include/quillpix/PrefilledBitmap.h \
-	usr/lib/quillpix/libbe.a usr/lib/cmake/Quillpix/QuillpixConfig.cmake \
-	usr/lib/cmake/Quillpix/QuillpixEmbed.cmake usr/share/man/man1/quillpix.1.gz \
-	usr/share/man/man1/quillpix-export.1.gz; do
-	if ! grep -q " \./$file\$" <<<"$contents"; then
-		echo "package-check: $file is missing from the package" >&2
-		exit 1
-	fi
+# Every file in its package: "package-check: FILE is missing from DEB" otherwise.
+expect_files() {
+	local deb=$1 contents file
+	shift
+	contents=$(dpkg-deb --contents "$deb")
+	for file in "$@"; do
+		if ! grep -q " \./$file\$" <<<"$contents"; then
+			echo "package-check: $file is missing from $(basename "$deb")" >&2
+			exit 1
+		fi
+	done
+}
+for deb in "$tools_deb" "$app_deb"; do
+	echo "== $deb"
+	dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
 done
+expect_files "$tools_deb" usr/bin/quillpix-export usr/include/quillpix/PrefilledBitmap.h \
+	usr/lib/quillpix/libbe.a usr/lib/cmake/Quillpix/QuillpixConfig.cmake \
+	usr/lib/cmake/Quillpix/QuillpixEmbed.cmake usr/share/man/man1/quillpix-export.1.gz
+expect_files "$app_deb" usr/bin/quillpix usr/share/man/man1/quillpix.1.gz \
+	usr/share/applications/quillpix.desktop usr/share/icons/hicolor/32x32/apps/quillpix.png
+if dpkg-deb --contents "$tools_deb" | grep -q "usr/bin/quillpix\$"; then
+	echo "package-check: the application is in the tools package" >&2
+	exit 1
+fi
 
-echo "== installing"
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$deb" >/dev/null
+# What a build container gets with the tools package: no desktop stack.
+tools_depends=$(dpkg-deb --field "$tools_deb" Depends)
+echo "quillpix-tools depends on: $tools_depends"
+echo "quillpix depends on: $(dpkg-deb --field "$app_deb" Depends)"
+if grep -Eiq "qt6|libqt|fontconfig|freetype|libx11|libxcb|libegl|libgl1|libglx" <<<"$tools_depends"; then
+	echo "package-check: the tools package pulls a desktop stack: $tools_depends" >&2
+	exit 1
+fi
+
+echo "== installing quillpix-tools alone"
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$tools_deb" >/dev/null
 
 version=$(sed -n 's/^project(Quillpix VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 installed=$(/usr/bin/quillpix-export --version)
@@ -50,8 +75,13 @@ if ! grep -qF "$construction" "$scratch/quill.h"; then
 	exit 1
 fi
 echo "exported examples/quill.png ($(wc -c <"$scratch/quill.h") bytes)"
-gzip -t /usr/share/man/man1/quillpix.1.gz /usr/share/man/man1/quillpix-export.1.gz
+gzip -t /usr/share/man/man1/quillpix-export.1.gz
 
-echo "== the CMake example against the installed package"
+echo "== the CMake example against the installed tools package"
 scripts/example-embed.sh /usr
-echo "package-check: the package installs and works"
+
+echo "== installing quillpix"
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$app_deb" >/dev/null
+test -x /usr/bin/quillpix
+gzip -t /usr/share/man/man1/quillpix.1.gz
+echo "package-check: both packages install and work"

@@ -64,6 +64,10 @@ ExportOptions::Parse(int argc, const char* const* argv)
 				return Fail("option --name needs an icon name");
 			fIconName = value;
 			fHasIconName = true;
+		} else if (MatchValueOption(argument, "--embed", index, argc, argv, value)) {
+			if (value == nullptr || value[0] == '\0')
+				return Fail("option --embed needs a header name");
+			fEmbedHeader = value;
 		} else if (MatchValueOption(argument, "--color-space", index, argc, argv, value)) {
 			if (value != nullptr && strcmp(value, "rgb32") == 0)
 				fColorSpace = ColorSpace::kRgb32;
@@ -80,6 +84,8 @@ ExportOptions::Parse(int argc, const char* const* argv)
 		return Fail("no image given");
 	if (fImages.size() > 1 && !fOutput.empty() && !ToStandardOutput())
 		return Fail("-o names one output file, but several images were given");
+	if (!fEmbedHeader.empty() && (fImages.size() > 1 || ToStandardOutput()))
+		return Fail("--embed writes one source file: give one image and no -o -");
 	// Texts one after another in one stream must not define the same names.
 	if (fImages.size() > 1 && ToStandardOutput() && fHasIconName)
 		return Fail("--name " + fIconName + " would give " + fImages[0] + " and " + fImages[1]
@@ -98,7 +104,7 @@ const char*
 ExportOptions::UsageLine()
 {
 	return "usage: quillpix-export [-q] [-o OUT|-] [--color-space rgb32|cmap8] [--name NAME] "
-		"IMAGE...";
+		"[--embed HEADER] IMAGE...";
 }
 
 const char*
@@ -114,6 +120,8 @@ ExportOptions::Help()
 		"                         default: B_CMAP8 images stay, others become B_RGB32\n"
 		"  --name NAME            name the icon NAME; default: the output file's leaf\n"
 		"                         (on standard output: IMAGE's name as an identifier)\n"
+		"  --embed HEADER         write a source a build compiles: HEADER included\n"
+		"                         first, the bitmap built by NAME_MakeBitmap()\n"
 		"  -q, --quiet            no warnings and no progress line\n"
 		"  -h, --help             show this help\n"
 		"  --version              show the version\n"

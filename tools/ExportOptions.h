@@ -1,10 +1,12 @@
 #pragma once
 
 // The command line of quillpix-export:
-//   quillpix-export [-q] [-o OUT|-] [--color-space rgb32|cmap8] [--name NAME] IMAGE...
+//   quillpix-export [-q] [-o OUT|-] [--color-space rgb32|cmap8] [--name NAME]
+//                   [--embed HEADER] IMAGE...
 // Options may also be written --output OUT, --output=OUT, --color-space=X,
-// --name=NAME and --quiet; "--" ends the options. The output "-" is standard
-// output, which takes the texts of several images one after another.
+// --name=NAME, --embed=HEADER and --quiet; "--" ends the options. The output
+// "-" is standard output, which takes the texts of several images one after
+// another.
 
 #include <string>
 #include <vector>
@@ -28,6 +30,11 @@ public:
 	// output, the image's name made an identifier).
 	const char* IconName() const { return fHasIconName ? fIconName.c_str() : nullptr; }
 	ColorSpace TargetColorSpace() const { return fColorSpace; }
+	// The header a build-time source includes first, or null for the text
+	// as the window saves it. With it the output is a source a build
+	// compiles as it is: the statement that builds the bitmap becomes the
+	// body of NAME_MakeBitmap() (see cmake/QuillpixEmbed.cmake).
+	const char* EmbedHeader() const { return fEmbedHeader.empty() ? nullptr : fEmbedHeader.c_str(); }
 	const std::vector<std::string>& Images() const { return fImages; }
 	const std::string& Error() const { return fError; }
 
@@ -41,6 +48,7 @@ private:
 	ColorSpace fColorSpace = ColorSpace::kKeep;
 	std::string fOutput;
 	std::string fIconName;
+	std::string fEmbedHeader;
 	bool fHasIconName = false;
 	bool fQuiet = false;
 	std::vector<std::string> fImages;

@@ -1,6 +1,7 @@
 #include "Bitmap.h"
 
 #include "ColorConversion.h"
+#include "PageMemory.h"
 
 #include <algorithm>
 #include <climits>
@@ -81,19 +82,26 @@ BBitmap::BBitmap(BRect bounds, color_space colorSpace, bool acceptsViews,
 		fInitStatus = B_NO_MEMORY;
 		return;
 	}
-	fBits = BPrivate::AllocatePageMemory(size_t(length));
-	if (!fBits) {
+	BPrivate::PageMemory bits = BPrivate::AllocatePageMemory(size_t(length));
+	if (!bits) {
 		fInitStatus = B_NO_MEMORY;
 		return;
 	}
+	fBitsMapped = bits.get_deleter().mappedLength;
+	fBits = bits.release();
 	fBytesPerRow = bytesPerRow;
 	fBitsLength = int32(length);
 	fInitStatus = B_OK;
 }
 
 // The attached views go with fViewHost, which the interface kit's window
-// side filled in, if it did.
-BBitmap::~BBitmap() = default;
+// side filled in, if it did; they may still draw into the pixels until then.
+BBitmap::~BBitmap()
+{
+	delete fViewHost;
+	if (fBits != nullptr)
+		BPrivate::PageMemoryDeleter{fBitsMapped}(fBits);
+}
 
 int32 BBitmap::Width() const
 {
@@ -115,7 +123,7 @@ void BBitmap::SetBits(const void* data, int32 length, int32 offset, color_space 
 		return;
 	const uint8* source = static_cast<const uint8*>(data);
 	if (colorSpace == fColorSpace) {
-		std::memcpy(fBits.get() + offset, source, size_t(std::min(length, fBitsLength - offset)));
+		std::memcpy(fBits + offset, source, size_t(std::min(length, fBitsLength - offset)));
 		return;
 	}
 	int32 sourceBits = bits_per_pixel_for(colorSpace);
@@ -152,6 +160,6 @@ void BBitmap::SetBits(const void* data, int32 length, int32 offset, color_space 
 		if (count <= 0)
 			return;
 		BPrivate::ConvertPixels(source + (rowByte - startByte), colorSpace, sourceFirst,
-			fBits.get() + int64(y) * fBytesPerRow, fColorSpace, first, count);
+			fBits + int64(y) * fBytesPerRow, fColorSpace, first, count);
 	}
 }

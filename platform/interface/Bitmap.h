@@ -9,13 +9,14 @@
 // A bitmap made with `acceptsViews` can have views attached with AddChild;
 // they draw straight into its pixels when their Draw runs or when they are
 // asked to draw (DrawBitmap), with the bitmap's offscreen looper locked.
+//
+// Every generated image source includes this header, so it stays free of
+// the standard library's containers and algorithms: the pixels and the view
+// host are held by plain pointers that the bitmap alone owns and frees.
 
 #include <GraphicsDefs.h>
-#include <PageMemory.h>
 #include <Rect.h>
 #include <SupportDefs.h>
-
-#include <memory>
 
 class BView;
 class BWindow;
@@ -49,7 +50,7 @@ public:
 
 	BRect Bounds() const { return fBounds; }
 	color_space ColorSpace() const { return fColorSpace; }
-	void* Bits() const { return fBits.get(); }
+	void* Bits() const { return fBits; }
 	int32 BitsLength() const { return fBitsLength; }
 	int32 BytesPerRow() const { return fBytesPerRow; }
 	int32 Width() const;  // in pixels
@@ -86,10 +87,11 @@ private:
 	color_space fColorSpace;
 	int32 fBytesPerRow = 0;
 	int32 fBitsLength = 0;
-	BPrivate::PageMemory fBits;
+	uint8* fBits = nullptr;     // owned; from BPrivate::AllocatePageMemory
+	size_t fBitsMapped = 0;     // how fBits was had, for its deleter
 	status_t fInitStatus = B_NO_INIT;
 	bool fAcceptsViews;
-	std::unique_ptr<BPrivate::BitmapViewHost> fViewHost;
+	BPrivate::BitmapViewHost* fViewHost = nullptr; // owned
 };
 
 // Bytes per row of a bitmap `width` pixels wide in `colorSpace`, padded to 4;

@@ -7,6 +7,8 @@
 #include <View.h>
 #include <Window.h>
 
+#include <memory>
+
 namespace BPrivate {
 
 class BitmapHost : public BitmapViewHost {
@@ -27,11 +29,11 @@ private:
 namespace {
 
 BWindow*
-HostWindow(const std::unique_ptr<BPrivate::BitmapViewHost>& host)
+HostWindow(BPrivate::BitmapViewHost* host)
 {
-	if (!host)
+	if (host == nullptr)
 		return nullptr;
-	return static_cast<BPrivate::BitmapHost*>(host.get())->Window();
+	return static_cast<BPrivate::BitmapHost*>(host)->Window();
 }
 
 } // namespace
@@ -41,8 +43,8 @@ BBitmap::AddChild(BView* view)
 {
 	if (view == nullptr || !fAcceptsViews)
 		return;
-	if (!fViewHost)
-		fViewHost = std::make_unique<BPrivate::BitmapHost>(this);
+	if (fViewHost == nullptr)
+		fViewHost = new BPrivate::BitmapHost(this);
 	HostWindow(fViewHost)->AddChild(view);
 }
 
@@ -78,8 +80,8 @@ BBitmap::Lock()
 {
 	if (!fAcceptsViews)
 		return false;
-	if (!fViewHost)
-		fViewHost = std::make_unique<BPrivate::BitmapHost>(this);
+	if (fViewHost == nullptr)
+		fViewHost = new BPrivate::BitmapHost(this);
 	return HostWindow(fViewHost)->Lock();
 }
 

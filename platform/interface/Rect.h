@@ -6,8 +6,6 @@
 
 #include <SupportDefs.h>
 
-#include <algorithm>
-
 class BPoint {
 public:
 	float x = 0;
@@ -20,6 +18,12 @@ public:
 };
 
 class BRect {
+	// Kept here rather than taken from <algorithm>: every generated image
+	// source includes this header, and that one header alone is a large
+	// share of what the compiler reads for it.
+	static constexpr float Min(float a, float b) { return b < a ? b : a; }
+	static constexpr float Max(float a, float b) { return a < b ? b : a; }
+
 public:
 	float left = 0;
 	float top = 0;
@@ -99,14 +103,14 @@ public:
 	// Intersection; invalid when the two do not meet.
 	constexpr BRect operator&(BRect rect) const
 	{
-		return BRect(std::max(left, rect.left), std::max(top, rect.top),
-			std::min(right, rect.right), std::min(bottom, rect.bottom));
+		return BRect(Max(left, rect.left), Max(top, rect.top),
+			Min(right, rect.right), Min(bottom, rect.bottom));
 	}
 	// Smallest rectangle holding both.
 	constexpr BRect operator|(BRect rect) const
 	{
-		return BRect(std::min(left, rect.left), std::min(top, rect.top),
-			std::max(right, rect.right), std::max(bottom, rect.bottom));
+		return BRect(Min(left, rect.left), Min(top, rect.top),
+			Max(right, rect.right), Max(bottom, rect.bottom));
 	}
 
 	constexpr bool operator==(const BRect&) const = default;

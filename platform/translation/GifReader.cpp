@@ -3,6 +3,8 @@
 #include "BitmapBuilder.h"
 #include "DecodeLimits.h"
 
+#include <PageMemory.h>
+
 #include <gif_lib.h>
 
 #include <algorithm>

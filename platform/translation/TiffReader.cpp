@@ -5,6 +5,8 @@
 #include "PixelRules.h"
 #include "TiffRows.h"
 
+#include <PageMemory.h>
+
 // Our integer types, not the library's old ones of the same names.
 #define TIFF_DISABLE_DEPRECATED
 #include <tiffio.h>

@@ -77,12 +77,25 @@ TEST(ExportOptions, UsageErrors)
 		// One name for several texts in one stream would define it twice.
 		{"--name", "kIcon", "-o", "-", "a.png", "b.png"},
 		{"--quiet=yes", "a.png"},
+		// A build-time source is one file for one image.
+		{"--embed", "x.h", "a.png", "b.png"},
+		{"--embed", "x.h", "-o", "-", "a.png"},
+		{"--embed=", "a.png"},
 	};
 	for (const auto& arguments : rows) {
 		Parsed parsed = Parse(arguments);
 		EXPECT_FALSE(parsed.ok) << (arguments.empty() ? "(none)" : arguments[0]);
 		EXPECT_FALSE(parsed.options.Error().empty());
 	}
+}
+
+TEST(ExportOptions, EmbedNamesTheHeaderToInclude)
+{
+	EXPECT_EQ(Parse({"a.png"}).options.EmbedHeader(), nullptr);
+	Parsed parsed = Parse({"--embed", "icon.h", "-o", "icon.cpp", "a.png"});
+	ASSERT_TRUE(parsed.ok) << parsed.options.Error();
+	EXPECT_STREQ(parsed.options.EmbedHeader(), "icon.h");
+	EXPECT_STREQ(Parse({"--embed=x/y.h", "a.png"}).options.EmbedHeader(), "x/y.h");
 }
 
 TEST(ExportOptions, QuietAndStandardOutputAreSeen)
