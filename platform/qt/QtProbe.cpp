@@ -245,16 +245,13 @@ QtProbe::DropFiles(int32 id, const std::vector<std::string>& paths)
 	}, B_TIMED_OUT);
 }
 
+namespace {
+
+// The 32-bit pixels of `image` (B, G, R, A in memory), byte for byte, as a
+// B_RGBA32 bitmap; null for a null image.
 std::unique_ptr<BBitmap>
-QtProbe::Grab(int32 id) const
+BitmapFromImage(const QImage& image)
 {
-	QtDisplay& display = fServer.Display();
-	QImage image = Ask<QImage>(display, [&display, id] {
-		QtWindow* window = display.Window(id);
-		if (window == nullptr)
-			return QImage();
-		return window->grab().toImage().convertToFormat(QImage::Format_ARGB32);
-	}, QImage());
 	if (image.isNull())
 		return nullptr;
 	auto bitmap = std::make_unique<BBitmap>(BRect(0, 0, image.width() - 1, image.height() - 1),
@@ -268,6 +265,21 @@ QtProbe::Grab(int32 id) const
 	return bitmap;
 }
 
+} // namespace
+
+std::unique_ptr<BBitmap>
+QtProbe::Grab(int32 id) const
+{
+	QtDisplay& display = fServer.Display();
+	QImage image = Ask<QImage>(display, [&display, id] {
+		QtWindow* window = display.Window(id);
+		if (window == nullptr)
+			return QImage();
+		return window->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+	}, QImage());
+	return BitmapFromImage(image);
+}
+
 std::unique_ptr<BBitmap>
 QtProbe::PresentedPixels(int32 id) const
 {
@@ -276,19 +288,9 @@ QtProbe::PresentedPixels(int32 id) const
 		QtWindow* window = display.Window(id);
 		return window != nullptr ? window->Pixels().copy() : QImage();
 	}, QImage());
-	if (image.isNull())
-		return nullptr;
-	auto bitmap = std::make_unique<BBitmap>(BRect(0, 0, image.width() - 1, image.height() - 1),
-		B_RGBA32);
-	if (!bitmap->IsValid())
-		return nullptr;
 	// The bytes as they are, fourth byte included: converting the image
 	// would set that byte.
-	for (int row = 0; row < image.height(); row++) {
-		memcpy(static_cast<uint8*>(bitmap->Bits()) + row * bitmap->BytesPerRow(),
-			image.constScanLine(row), size_t(image.width()) * 4);
-	}
-	return bitmap;
+	return BitmapFromImage(image);
 }
 
 std::vector<QtProbe::AlertView>

@@ -127,13 +127,21 @@ BFile::SetTo(const char* path, uint32 openMode)
 		return InitCheck();
 	}
 
+	return AdoptFile(fd, openMode, Blocking::kRestore);
+}
+
+// Takes over `fd` unless it names a directory; Blocking::kRestore clears
+// the O_NONBLOCK the open used. On failure the descriptor is closed.
+status_t
+BFile::AdoptFile(int fd, uint32 openMode, Blocking blocking)
+{
 	struct stat info;
 	status_t status = B_OK;
 	if (fstat(fd, &info) != 0)
 		status = errno_to_status(errno);
 	else if (S_ISDIR(info.st_mode))
 		status = B_IS_A_DIRECTORY;
-	else {
+	else if (blocking == Blocking::kRestore) {
 		int flags = fcntl(fd, F_GETFL);
 		if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
 			status = errno_to_status(errno);
@@ -143,7 +151,6 @@ BFile::SetTo(const char* path, uint32 openMode)
 		Adopt(-1, status);
 		return status;
 	}
-
 	Adopt(fd, B_OK);
 	fMode = openMode;
 	return B_OK;
@@ -183,20 +190,7 @@ BFile::SetTo(int fd, uint32 openMode)
 		Adopt(-1, B_BAD_VALUE);
 		return InitCheck();
 	}
-	struct stat info;
-	status_t status = B_OK;
-	if (fstat(fd, &info) != 0)
-		status = errno_to_status(errno);
-	else if (S_ISDIR(info.st_mode))
-		status = B_IS_A_DIRECTORY;
-	if (status != B_OK) {
-		close(fd);
-		Adopt(-1, status);
-		return status;
-	}
-	Adopt(fd, B_OK);
-	fMode = openMode;
-	return B_OK;
+	return AdoptFile(fd, openMode, Blocking::kKeep);
 }
 
 void

@@ -63,5 +63,8 @@ public:
 	status_t GetSize(off_t* size) const override;
 
 private:
+	enum class Blocking { kKeep, kRestore };
+	status_t AdoptFile(int fd, uint32 openMode, Blocking blocking);
+
 	uint32 fMode;
 };
