@@ -1,8 +1,8 @@
-# Installing what programs built on exported source need (the Be API library,
-# its headers, the CMake package with quillpix_add_image_sources), the manual
-# pages, and two Debian packages: quillpix-tools (the exporter, the library,
-# headers and CMake package: what a build machine needs, with no desktop
-# stack) and quillpix (the desktop application). Every install() names its
+# Installing what programs built on exported source need (the Be API's base,
+# graphics and translation libraries, their public headers, the CMake package
+# with quillpix_add_image_sources), the manual pages, and two Debian packages:
+# quillpix-tools (the exporter, the libraries, headers and CMake package: what
+# a build machine needs, with no desktop stack) and quillpix (the desktop application). Every install() names its
 # component, "tools" or "app"; the programs and the desktop files are
 # installed by their own folders.
 include(GNUInstallDirs)
@@ -12,15 +12,20 @@ set(QUILLPIX_INSTALL_BINDIR ${CMAKE_INSTALL_BINDIR})
 set(QUILLPIX_INSTALL_LIBRARYDIR ${CMAKE_INSTALL_LIBDIR}/quillpix)
 set(QUILLPIX_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/quillpix)
 set(QUILLPIX_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Quillpix)
-set(QUILLPIX_BE_FILE_NAME ${CMAKE_STATIC_LIBRARY_PREFIX}be${CMAKE_STATIC_LIBRARY_SUFFIX})
-
-# The library and the kits' headers, flat as Be API code includes them
-# (<PrefilledBitmap.h>, <SupportDefs.h>). The Qt server's are internal.
-install(TARGETS be ARCHIVE DESTINATION ${QUILLPIX_INSTALL_LIBRARYDIR} COMPONENT tools)
-foreach(kit support kernel app interface storage translation tracker server)
-	file(GLOB kitHeaders CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/${kit}/*.h)
-	install(FILES ${kitHeaders} DESTINATION ${QUILLPIX_INSTALL_INCLUDEDIR} COMPONENT tools)
+foreach(layer base graphics translation)
+	string(TOUPPER ${layer} upper)
+	set(QUILLPIX_${upper}_FILE_NAME
+		${CMAKE_STATIC_LIBRARY_PREFIX}be_${layer}${CMAKE_STATIC_LIBRARY_SUFFIX})
 endforeach()
+
+# The libraries a program built on exported source links, and their public
+# headers, flat as Be API code includes them (<PrefilledBitmap.h>,
+# <SupportDefs.h>): base, graphics (what the generated sources need) and
+# translation (loading image files). The kits and the display servers are
+# the application's own and are not installed.
+install(TARGETS be_base be_graphics be_translation
+	ARCHIVE DESTINATION ${QUILLPIX_INSTALL_LIBRARYDIR} COMPONENT tools
+	FILE_SET HEADERS DESTINATION ${QUILLPIX_INSTALL_INCLUDEDIR} COMPONENT tools)
 
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/QuillpixConfig.cmake.in
 	${PROJECT_BINARY_DIR}/QuillpixConfig.cmake

@@ -66,12 +66,12 @@ function(quillpix_add_image_sources)
 	endif()
 
 	# In the Quillpix build tree its own targets; elsewhere the installed ones.
-	if(TARGET quillpix-export AND TARGET be)
+	if(TARGET quillpix-export AND TARGET be_graphics)
 		set(exporter quillpix-export)
-		set(library be)
-	elseif(TARGET Quillpix::quillpix-export AND TARGET Quillpix::be)
+		set(library be_graphics)
+	elseif(TARGET Quillpix::quillpix-export AND TARGET Quillpix::graphics)
 		set(exporter Quillpix::quillpix-export)
-		set(library Quillpix::be)
+		set(library Quillpix::graphics)
 	else()
 		message(FATAL_ERROR "quillpix_add_image_sources: no quillpix-export; "
 			"call find_package(Quillpix) first")

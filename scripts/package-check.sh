@@ -37,10 +37,20 @@ for deb in "$tools_deb" "$app_deb"; do
 	dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
 done
 expect_files "$tools_deb" usr/bin/quillpix-export usr/include/quillpix/PrefilledBitmap.h \
-	usr/lib/quillpix/libbe.a usr/lib/cmake/Quillpix/QuillpixConfig.cmake \
+	usr/lib/quillpix/libbe_base.a usr/lib/quillpix/libbe_graphics.a \
+	usr/lib/quillpix/libbe_translation.a usr/lib/cmake/Quillpix/QuillpixConfig.cmake \
 	usr/lib/cmake/Quillpix/QuillpixEmbed.cmake usr/share/man/man1/quillpix-export.1.gz
 expect_files "$app_deb" usr/bin/quillpix usr/share/man/man1/quillpix.1.gz \
 	usr/share/applications/quillpix.desktop usr/share/icons/hicolor/32x32/apps/quillpix.png
+# Only the public headers, each of which compiles on its own against the others.
+public_headers="Bitmap.h DataIO.h Entry.h Errors.h File.h GraphicsDefs.h Node.h NodeInfo.h OS.h
+Path.h PrefilledBitmap.h Rect.h StorageDefs.h SupportDefs.h TranslationUtils.h"
+installed_headers=$(dpkg-deb --contents "$tools_deb" | sed -n 's|.*\./usr/include/quillpix/||p' \
+	| grep -v '^$' | sort | tr '\n' ' ')
+if [ "$installed_headers" != "$(tr ' \n' '\n\n' <<<"$public_headers" | grep -v '^$' | sort | tr '\n' ' ')" ]; then
+	echo "package-check: the installed headers are not the public ones: $installed_headers" >&2
+	exit 1
+fi
 if dpkg-deb --contents "$tools_deb" | grep -q "usr/bin/quillpix\$"; then
 	echo "package-check: the application is in the tools package" >&2
 	exit 1
@@ -76,6 +86,14 @@ if ! grep -qF "$construction" "$scratch/quill.h"; then
 fi
 echo "exported examples/quill.png ($(wc -c <"$scratch/quill.h") bytes)"
 gzip -t /usr/share/man/man1/quillpix-export.1.gz
+
+for header in $public_headers; do
+	if ! echo "#include <$header>" | g++ -std=c++20 -fsyntax-only -I/usr/include/quillpix -x c++ -; then
+		echo "package-check: the installed $header does not compile on its own" >&2
+		exit 1
+	fi
+done
+echo "the $(wc -w <<<"$public_headers") public headers compile on their own"
 
 echo "== the CMake example against the installed tools package"
 scripts/example-embed.sh /usr

@@ -5,7 +5,7 @@ include(X11ColorNames)
 quillpix_generate_x11_colors(${PROJECT_SOURCE_DIR}/data/x11-rgb.txt
 	${CMAKE_CURRENT_BINARY_DIR}/X11ColorTable.cpp)
 
-target_sources(be PRIVATE
+target_sources(be_translation PRIVATE
 	${CMAKE_CURRENT_LIST_DIR}/BmpReader.cpp
 	${CMAKE_CURRENT_LIST_DIR}/DecodedImage.cpp
 	${CMAKE_CURRENT_LIST_DIR}/DibDecoder.cpp

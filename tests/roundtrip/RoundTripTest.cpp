@@ -69,7 +69,7 @@ RunProgram(const std::vector<std::string>& argv, const std::string& log)
 
 // The compiler line for the driver and one exported file in `directory`:
 // our headers, the flags the library was built with (sanitizers included),
-// the library itself.
+// the graphics and base libraries.
 std::vector<std::string>
 CompileCommand(const std::string& directory, const std::string& iconName,
 	const std::string& program)
@@ -77,11 +77,14 @@ CompileCommand(const std::string& directory, const std::string& iconName,
 	std::vector<std::string> command = {QUILLPIX_CXX_COMPILER, "-std=c++20", "-Werror"};
 	for (const std::string& flag : Split(QUILLPIX_ROUNDTRIP_FLAGS, '|'))
 		command.push_back(flag);
-	for (const std::string& include : Split(QUILLPIX_BE_INCLUDES, '|'))
+	for (const std::string& include : Split(QUILLPIX_GRAPHICS_INCLUDES, '|'))
 		command.push_back("-I" + include);
 	command.push_back("-I" + directory);
 	command.push_back("-DQUILLPIX_ICON=" + iconName);
-	command.insert(command.end(), {kDriver, QUILLPIX_BE_LIBRARY, "-pthread"});
+	command.push_back(kDriver);
+	for (const std::string& library : Split(QUILLPIX_GRAPHICS_LIBRARIES, '|'))
+		command.push_back(library);
+	command.push_back("-pthread");
 	for (const std::string& flag : Split(QUILLPIX_ROUNDTRIP_LINK_FLAGS, '|'))
 		command.push_back(flag);
 	command.insert(command.end(), {"-o", program});
