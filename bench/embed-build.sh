@@ -15,6 +15,9 @@ set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${1:?usage: bench/embed-build.sh BUILD_DIR [RUNS]}
 runs=${2:-3}
+# Both builds compile every time: a compiler cache would time its lookups.
+unset CMAKE_CXX_COMPILER_LAUNCHER CMAKE_C_COMPILER_LAUNCHER
+export CCACHE_DISABLE=1
 icons=200
 convert=${CONVERT:-$(command -v convert-im6.q16 || command -v convert)}
 

@@ -1,25 +1,39 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test through ctest:
-# first the plain build, then the ASan/UBSan and the TSan builds.
-# Usage: scripts/test.sh [--quick]   (--quick: the plain build only)
+# Installs what is missing, builds one build tree and runs every test in it
+# through ctest.
+# Usage: scripts/test.sh [plain|asan|tsan]
+#   plain  (the default) a RelWithDebInfo build in build/
+#   asan   AddressSanitizer and UndefinedBehaviorSanitizer, in build-asan/
+#   tsan   ThreadSanitizer, in build-tsan/
+# CI (.ci/run) runs all three, then the fuzzers and the package check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
-run() {
-	local dir=$1
-	shift
-	echo "== $dir: build"
-	scripts/build.sh "$dir" "$@"
-	echo "== $dir: test"
-	ctest --test-dir "$dir" --no-tests=error --output-on-failure --parallel "$(nproc)"
-}
-
-run build
-if [ "${1:-}" != --quick ]; then
+variant=${1:-plain}
+case $variant in
+plain)
+	dir=build
+	options=()
+	;;
+asan)
+	dir=build-asan
+	options=(-DQUILLPIX_ASAN=ON -DCMAKE_BUILD_TYPE=Debug)
 	export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 	export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+	;;
+tsan)
+	dir=build-tsan
+	options=(-DQUILLPIX_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo)
 	export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
-	run build-asan -DQUILLPIX_ASAN=ON -DCMAKE_BUILD_TYPE=Debug
-	run build-tsan -DQUILLPIX_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
-fi
+	;;
+*)
+	echo "usage: scripts/test.sh [plain|asan|tsan]" >&2
+	exit 2
+	;;
+esac
+
+echo "== $dir: build"
+scripts/build.sh "$dir" "${options[@]}"
+echo "== $dir: test"
+ctest --test-dir "$dir" --no-tests=error --output-on-failure --parallel "$(nproc)"
