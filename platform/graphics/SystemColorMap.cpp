@@ -131,54 +131,65 @@ bool ColorMap::Contains(uint8 red, uint8 green, uint8 blue) const
 
 const uint8* ColorMap::FullTable() const
 {
-	std::call_once(fFullTableOnce, [this] { BuildFullTable(); });
+	std::call_once(fFullTableOnce, [this] { fFullTable = AllocatePageMemory(size_t(1) << 24); });
+	if (!fFullTable)
+		return nullptr;
+	if (fSlabsBuilt.load(std::memory_order_acquire) == kSlabCount)
+		return fFullTable.get();
+
+	for (uint32 slab = fNextSlab.fetch_add(1, std::memory_order_relaxed); slab < kSlabCount;
+			slab = fNextSlab.fetch_add(1, std::memory_order_relaxed)) {
+		BuildSlab(slab);
+		// Releases the slab's bytes; whoever reads kSlabCount sees all slabs.
+		if (fSlabsBuilt.fetch_add(1, std::memory_order_acq_rel) + 1 == kSlabCount)
+			fSlabsBuilt.notify_all();
+	}
+	for (uint32 built = fSlabsBuilt.load(std::memory_order_acquire); built != kSlabCount;
+			built = fSlabsBuilt.load(std::memory_order_acquire)) {
+		fSlabsBuilt.wait(built, std::memory_order_acquire);
+	}
 	return fFullTable.get();
 }
 
-// Cell by cell along blue: a cell with one nearest colour is filled with it;
-// otherwise each candidate's red and green distance is taken once and its
-// blue distance added for the cell's eight blues, keeping the first (lowest
-// index) of equally near candidates, as SearchCell does.
-void ColorMap::BuildFullTable() const
+// The colours with one red value, cell by cell along blue: a cell with one
+// nearest colour is filled with it; otherwise each candidate's red and green
+// distance is taken once and its blue distance added for the cell's eight
+// blues, keeping the first (lowest index) of equally near candidates, as
+// SearchCell does.
+void ColorMap::BuildSlab(uint32 red) const
 {
-	PageMemory table = AllocatePageMemory(size_t(1) << 24);
-	if (!table)
-		return;
-	for (uint32 red = 0; red < 256; red++) {
-		for (uint32 green = 0; green < 256; green++) {
-			uint8* row = table.get() + (red << 16 | green << 8);
-			for (uint32 blueCell = 0; blueCell < 32; blueCell++) {
-				int32 cell = CellOf(red, green, blueCell << 3);
-				uint8* entry = row + (blueCell << 3);
-				uint8 single = fCellIndex[cell];
-				if (single != kNoSingleIndex) {
-					std::fill(entry, entry + 8, single);
-					continue;
-				}
-				uint32 bestDistance[8];
-				uint8 best[8];
-				std::fill(bestDistance, bestDistance + 8, UINT32_MAX);
-				const uint8* candidate = fCandidates.get() + fCellStart[cell];
-				const uint8* end = fCandidates.get() + fCellStart[cell + 1];
-				for (; candidate < end; candidate++) {
-					const rgb_color& color = kSystemColorMapColors[*candidate];
-					int32 dr = int32(color.red) - int32(red);
-					int32 dg = int32(color.green) - int32(green);
-					int32 db = int32(color.blue) - int32(blueCell << 3);
-					uint32 base = uint32(dr * dr + dg * dg);
-					for (int32 blue = 0; blue < 8; blue++) {
-						uint32 distance = base + uint32((db - blue) * (db - blue));
-						if (distance < bestDistance[blue]) {
-							bestDistance[blue] = distance;
-							best[blue] = *candidate;
-						}
+	for (uint32 green = 0; green < 256; green++) {
+		uint8* row = fFullTable.get() + (red << 16 | green << 8);
+		for (uint32 blueCell = 0; blueCell < 32; blueCell++) {
+			int32 cell = CellOf(red, green, blueCell << 3);
+			uint8* entry = row + (blueCell << 3);
+			uint8 single = fCellIndex[cell];
+			if (single != kNoSingleIndex) {
+				std::fill(entry, entry + 8, single);
+				continue;
+			}
+			uint32 bestDistance[8];
+			uint8 best[8];
+			std::fill(bestDistance, bestDistance + 8, UINT32_MAX);
+			const uint8* candidate = fCandidates.get() + fCellStart[cell];
+			const uint8* end = fCandidates.get() + fCellStart[cell + 1];
+			for (; candidate < end; candidate++) {
+				const rgb_color& color = kSystemColorMapColors[*candidate];
+				int32 dr = int32(color.red) - int32(red);
+				int32 dg = int32(color.green) - int32(green);
+				int32 db = int32(color.blue) - int32(blueCell << 3);
+				uint32 base = uint32(dr * dr + dg * dg);
+				for (int32 blue = 0; blue < 8; blue++) {
+					uint32 distance = base + uint32((db - blue) * (db - blue));
+					if (distance < bestDistance[blue]) {
+						bestDistance[blue] = distance;
+						best[blue] = *candidate;
 					}
 				}
-				std::copy(best, best + 8, entry);
 			}
+			std::copy(best, best + 8, entry);
 		}
 	}
-	fFullTable = std::move(table);
 }
 
 const ColorMap& SystemColorMap()

@@ -13,14 +13,19 @@
 //  * for bulk conversion, a 16 MiB table holding the index of every 24-bit
 //    colour, built from the cells on first use.
 //
-// Thread safety: the map is built on the first call of SystemColorMap() and
-// the full table on the first call of FullTable(), each exactly once; both
-// are read-only afterwards, so any thread may use them at any time.
+// Thread safety: the map is built on the first call of SystemColorMap(),
+// exactly once, and is read-only afterwards. The full table is built in 256
+// slabs (one per red value) by the threads that ask for it while it is not
+// complete: each takes the slabs nobody has taken yet, then waits for the
+// ones others are still building, so two workers that both need it share the
+// work instead of one waiting for the other. Once complete it is read-only,
+// and any thread may use both at any time.
 
 #include <GraphicsDefs.h>
 #include <PageMemory.h>
 #include <SupportDefs.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -46,7 +51,8 @@ public:
 
 	// The index of every colour, keyed by red << 16 | green << 8 | blue (the
 	// low 24 bits of a B_RGB32 pixel read as a little-endian 32-bit value).
-	// 16 MiB, built on the first call (about a tenth of a second).
+	// 16 MiB, built on the first calls (about a tenth of a second on one
+	// core); null when the memory could not be had.
 	const uint8* FullTable() const;
 
 	// True when the colour is exactly one of the map's opaque colours.
@@ -62,7 +68,8 @@ private:
 	}
 	uint8 SearchCell(int32 cell, uint8 red, uint8 green, uint8 blue) const;
 	void BuildCells();
-	void BuildFullTable() const;
+	static constexpr uint32 kSlabCount = 256;
+	void BuildSlab(uint32 red) const;
 
 	// Where the whole cell has one nearest colour, its index; else 255.
 	std::unique_ptr<uint8[]> fCellIndex;
@@ -73,6 +80,10 @@ private:
 
 	mutable std::once_flag fFullTableOnce;
 	mutable PageMemory fFullTable;
+	// Slabs handed out, and slabs written; the table is complete when the
+	// second reaches kSlabCount.
+	mutable std::atomic<uint32> fNextSlab{0};
+	mutable std::atomic<uint32> fSlabsBuilt{0};
 };
 
 // The one system colour map of the process.

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstring>
 #include <random>
+#include <thread>
+#include <vector>
 
 using BPrivate::SystemColorMap;
 
@@ -100,5 +104,34 @@ TEST(SystemColorMapTest, FullTableAgreesWithIndexForEverywhere)
 			ADD_FAILURE() << "opaque colour " << std::hex << key << " maps to 255";
 			failures++;
 		}
+	}
+}
+
+// Threads that ask for the table while it is being built share the building
+// and all get the same, complete table.
+TEST(SystemColorMapTest, FullTableAskedFromSeveralThreadsAtOnce)
+{
+	for (int round = 0; round < 3; round++) {
+		BPrivate::ColorMap map;
+		constexpr int kThreads = 4;
+		const uint8* tables[kThreads] = {};
+		std::atomic<int> ready{0};
+		std::vector<std::thread> threads;
+		for (int i = 0; i < kThreads; i++) {
+			threads.emplace_back([&, i] {
+				ready.fetch_add(1);
+				while (ready.load() < kThreads)
+					std::this_thread::yield();
+				tables[i] = map.FullTable();
+			});
+		}
+		for (std::thread& thread : threads)
+			thread.join();
+		ASSERT_NE(tables[0], nullptr);
+		for (const uint8* table : tables)
+			EXPECT_EQ(table, tables[0]);
+		const uint8* reference = SystemColorMap().FullTable();
+		ASSERT_NE(reference, nullptr);
+		EXPECT_EQ(std::memcmp(tables[0], reference, size_t(1) << 24), 0) << "round " << round;
 	}
 }
