@@ -98,6 +98,42 @@ echo "the $(wc -w <<<"$public_headers") public headers compile on their own"
 echo "== the CMake example against the installed tools package"
 scripts/example-embed.sh /usr
 
+echo "== loading an image through the installed translation library"
+mkdir -p "$scratch/load"
+cat >"$scratch/load/CMakeLists.txt" <<'CMAKE'
+cmake_minimum_required(VERSION 3.25)
+project(LoadImage LANGUAGES CXX)
+find_package(Quillpix REQUIRED)
+add_executable(load-image main.cpp)
+target_link_libraries(load-image PRIVATE Quillpix::translation)
+CMAKE
+cat >"$scratch/load/main.cpp" <<'CPP'
+#include <TranslationUtils.h>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+	BTranslationFailure failure;
+	BBitmap* bitmap = argc > 1 ? BTranslationUtils::GetBitmapFile(argv[1], nullptr, &failure)
+		: nullptr;
+	if (bitmap == nullptr)
+		return 1;
+	BRect bounds = bitmap->Bounds();
+	std::printf("%d x %d\n", int(bounds.Width()) + 1, int(bounds.Height()) + 1);
+	delete bitmap;
+	return 0;
+}
+CPP
+cmake -S "$scratch/load" -B "$scratch/load/build" -G Ninja >/dev/null
+cmake --build "$scratch/load/build" >/dev/null
+loaded=$("$scratch/load/build/load-image" examples/quill.png)
+if [ "$loaded" != "32 x 32" ]; then
+	echo "package-check: the installed translation library read \"$loaded\"" >&2
+	exit 1
+fi
+echo "examples/quill.png loads through Quillpix::translation: $loaded"
+
 echo "== installing quillpix"
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$app_deb" >/dev/null
 test -x /usr/bin/quillpix
