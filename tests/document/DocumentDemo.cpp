@@ -11,6 +11,7 @@
 #include "app/DocumentApp.h"
 #include "app/WindowStagger.h"
 #include "document/FileDocumentWindow.h"
+#include "support/Waiting.h"
 
 #include <File.h>
 #include <HeadlessServer.h>
@@ -31,8 +32,8 @@
 
 namespace {
 
-constexpr bigtime_t kStepTimeout = 20 * 1000 * 1000;
-constexpr auto kWatchdog = std::chrono::seconds(60);
+constexpr bigtime_t kStepTimeout = testsupport::kWatchdogMicroseconds;
+constexpr auto kWatchdog = testsupport::kSlowWatchdog;
 constexpr char kSavedText[] = "written by the document demo\n";
 
 std::atomic<bool> sFailed{false};

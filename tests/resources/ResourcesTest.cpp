@@ -2,6 +2,7 @@
 // their PNG form, the desktop entry, the signature.
 
 #include "app/QuillpixApp.h"
+#include "support/Files.h"
 
 #include <AppIcons.h>
 #include <AppResources.h>
@@ -20,14 +21,9 @@
 #include <sstream>
 #include <unistd.h>
 
-namespace {
+using testsupport::ReadWhole;
 
-std::string
-ReadText(const std::string& path)
-{
-	std::ifstream file(path, std::ios::binary);
-	return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
+namespace {
 
 // The value of `key` in a desktop entry; empty when absent.
 std::string
@@ -139,7 +135,7 @@ TEST(ResourcesTest, PngWriterSplitsLargeImagesIntoSeveralBlocks)
 
 TEST(ResourcesTest, DesktopEntryLaunchesAProcessPerUseForTheImageTypesTheKitReads)
 {
-	std::string entry = ReadText(std::string(QUILLPIX_SOURCE_DIR) + "/resources/quillpix.desktop");
+	std::string entry = ReadWhole(std::string(QUILLPIX_SOURCE_DIR) + "/resources/quillpix.desktop");
 	ASSERT_FALSE(entry.empty());
 	EXPECT_EQ(EntryValue(entry, "Type"), "Application");
 	EXPECT_EQ(EntryValue(entry, "Exec"), "quillpix %F");

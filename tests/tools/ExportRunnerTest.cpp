@@ -1,7 +1,8 @@
 // The runner of quillpix-export in process: jobs that the test holds up show
 // the argument order of the output and the progress line.
 
-#include "storage/TestFiles.h"
+#include "support/Files.h"
+#include "support/Waiting.h"
 #include "tools/ExportRunner.h"
 
 #include <gtest/gtest.h>
@@ -16,14 +17,15 @@
 #include <utility>
 #include <vector>
 
-using TestFiles::ReadWhole;
-using TestFiles::ScratchDirectory;
-using TestFiles::WriteWhole;
+using testsupport::ReadWhole;
+using testsupport::ScratchDirectory;
+using testsupport::WriteWhole;
 
 namespace {
 
 const std::string kData = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/export/";
-constexpr std::chrono::seconds kWatchdog(30);
+// Jobs decode and write whole images.
+constexpr auto kWatchdog = testsupport::kSlowWatchdog;
 
 // A job that can be held before it reads its image, and that says when it is
 // done.

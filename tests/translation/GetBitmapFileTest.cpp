@@ -1,4 +1,5 @@
 #include "Fixtures.h"
+#include "support/Files.h"
 
 #include <ImageReaderList.h>
 
@@ -148,9 +149,8 @@ TEST(GetBitmapFileTest, EachFormatLoadsWithItsSizeSpaceAndPixels)
 // name at all, changes nothing.
 TEST(GetBitmapFileTest, ContentDecidesOverTheName)
 {
-	char directory[] = "/tmp/quillpix-names-XXXXXX";
-	ASSERT_NE(mkdtemp(directory), nullptr);
-	std::string dir = directory;
+	testsupport::ScratchDirectory scratch;
+	const std::string& dir = scratch.Path();
 	struct Case {
 		const char* from;
 		const char* as;
@@ -173,7 +173,6 @@ TEST(GetBitmapFileTest, ContentDecidesOverTheName)
 		EXPECT_EQ(bitmap->Width(), kWidth) << c.as;
 		std::remove(target.c_str());
 	}
-	rmdir(directory);
 }
 
 TEST(GetBitmapFileTest, LoadsFromSeveralThreadsAtOnce)
