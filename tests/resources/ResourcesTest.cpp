@@ -113,13 +113,11 @@ TEST(ResourcesTest, PngWriterSplitsLargeImagesIntoSeveralBlocks)
 		for (int32 x = 0; x < width; x++)
 			rgba.insert(rgba.end(), {uint8(x), uint8(y), uint8(x ^ y), 255});
 	}
-	char path[] = "/tmp/quillpix-png-XXXXXX";
-	int descriptor = mkstemp(path);
-	ASSERT_GE(descriptor, 0);
-	close(descriptor);
+	testsupport::ScratchDirectory scratch;
+	const std::string file = scratch / "image";
+	const char* path = file.c_str();
 	ASSERT_EQ(WritePng(path, width, height, rgba), B_OK);
 	std::unique_ptr<BBitmap> decoded(BTranslationUtils::GetBitmapFile(path, nullptr));
-	unlink(path);
 	ASSERT_TRUE(decoded);
 	ASSERT_EQ(decoded->Width(), width);
 	ASSERT_EQ(decoded->Height(), height);
