@@ -6,8 +6,8 @@
 #include <OS.h>
 #include <Window.h>
 
-#include "support/Waiting.h"
 #include "support/RunWithPerson.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // An image window as a person uses it: its menu, the colour-space
 // commands, saving as source, what it draws, and closing and quitting.
 
-#include "support/ProgramFixture.h"
 #include "support/Files.h"
+#include "support/ProgramFixture.h"
 
 #include <TranslationUtils.h>
 

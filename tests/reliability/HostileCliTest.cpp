@@ -4,8 +4,8 @@
 // that decodes as far as its data goes (a truncated JPEG) is exported.
 
 #include "support/ChildProcess.h"
-#include "support/HostileImages.h"
 #include "support/Files.h"
+#include "support/HostileImages.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -5,8 +5,8 @@
 // the previous file, byte for byte, and leaves no temporary file behind.
 
 #include "support/ChildProcess.h"
-#include "support/HostileImages.h"
 #include "support/Files.h"
+#include "support/HostileImages.h"
 #include "support/ProgramFixture.h"
 
 #include <AppDefs.h>

@@ -7,8 +7,8 @@
 #include "document/FileDocumentWindow.h"
 #include "image/BitmapConversion.h"
 #include "image/BitmapSourceExport.h"
-#include "support/ProgramFixture.h"
 #include "support/Files.h"
+#include "support/ProgramFixture.h"
 
 #include <AppDefs.h>
 #include <OS.h>

@@ -1,5 +1,6 @@
 #include "Fixtures.h"
 #include "support/Files.h"
+#include "support/Waiting.h"
 
 #include <ImageReaderList.h>
 
@@ -189,7 +190,7 @@ TEST(GetBitmapFileTest, LoadsFromSeveralThreadsAtOnce)
 		}
 	}
 	for (size_t i = 0; i < loads.size(); i++) {
-		ASSERT_EQ(loads[i].wait_for(std::chrono::seconds(60)), std::future_status::ready)
+		ASSERT_EQ(loads[i].wait_for(testsupport::kSlowWatchdog), std::future_status::ready)
 			<< "load " << i << " never finished";
 		bool garbage = std::string(files[i % std::size(files)]) == "garbage.png";
 		EXPECT_EQ(loads[i].get(), !garbage) << files[i % std::size(files)];

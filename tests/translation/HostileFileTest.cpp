@@ -1,7 +1,8 @@
 #include "Fixtures.h"
-#include "support/Files.h"
 #include "support/ChildProcess.h"
+#include "support/Files.h"
 #include "support/HostileImages.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -138,7 +139,7 @@ TEST_F(HostileFileTest, FifoDoesNotBlock)
 	ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
 	bool inTime = false;
 	auto load = std::async(std::launch::async, [path] { return Load(path); });
-	inTime = load.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+	inTime = load.wait_for(kWatchdog) == std::future_status::ready;
 	if (!inTime) {
 		// Free the reader that waits for a writer, then fail.
 		int fd = open(path.c_str(), O_RDWR);
