@@ -20,7 +20,6 @@
 #include <grp.h>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
