@@ -4,7 +4,7 @@
 #include <OS.h>
 #include <Window.h>
 
-#include "Waiting.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,8 @@
 
 namespace {
 
-using testing_support::CodeText;
-using testing_support::EventLog;
+using testsupport::CodeText;
+using testsupport::EventLog;
 
 class TestWindow : public BWindow {
 public:

@@ -2,7 +2,7 @@
 #include <Message.h>
 #include <OS.h>
 
-#include "Waiting.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,9 @@
 
 namespace {
 
-using testing_support::CodeText;
-using testing_support::EventLog;
-using testing_support::Gate;
+using testsupport::CodeText;
+using testsupport::EventLog;
+using testsupport::Gate;
 
 constexpr uint32 kMsgQuitNow = 'quit';
 constexpr uint32 kMsgPing = 'ping';

@@ -6,8 +6,8 @@
 #include <OS.h>
 #include <Window.h>
 
-#include "app_kit/Waiting.h"
-#include "application/RunWithPerson.h"
+#include "support/RunWithPerson.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +18,9 @@
 
 namespace {
 
-using testing_support::EventLog;
-using testing_support::kWatchdog;
-using testing_support::RunWithPerson;
+using testsupport::EventLog;
+using testsupport::kWatchdog;
+using testsupport::RunWithPerson;
 
 constexpr uint32 kMsgMakeWindow = 'mkwn';
 

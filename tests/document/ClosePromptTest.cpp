@@ -2,14 +2,14 @@
 // meet the application's quit, on the real loops of an application and its
 // windows.
 
-#include "document/DocumentTestSupport.h"
+#include "support/DocumentFixture.h"
 
-#include "application/RunWithPerson.h"
+#include "support/RunWithPerson.h"
 #include "document/LeafName.h"
 
 namespace {
 
-using namespace testing_support;
+using namespace testsupport;
 
 constexpr int32 kDontSave = 0;
 constexpr int32 kCancel = 1;
@@ -41,7 +41,7 @@ protected:
 		EXPECT_TRUE(fServer->WaitUntil([&] {
 			int32 id = fServer->FindWindow(LeafName(name.c_str()));
 			return id >= 0 && fServer->IsVisible(id);
-		}, WatchdogMicroseconds()));
+		}, kWatchdogMicroseconds));
 		return app.Document(name);
 	}
 
@@ -64,13 +64,13 @@ protected:
 	bool WaitForWindows(size_t count)
 	{
 		return fServer->WaitUntil([&] { return fServer->Windows().size() == count; },
-			WatchdogMicroseconds());
+			kWatchdogMicroseconds);
 	}
 
 	void ConfirmOnlyPanel(const entry_ref& directory, const char* name)
 	{
 		ASSERT_TRUE(fServer->WaitUntil([&] { return fServer->Panels().size() == 1; },
-			WatchdogMicroseconds()));
+			kWatchdogMicroseconds));
 		ASSERT_EQ(fServer->ConfirmSavePanel(fServer->Panels()[0].id, directory, name), B_OK);
 	}
 
@@ -79,7 +79,7 @@ protected:
 	void AnswerTheSecondPromptAfterTheWindowIsGone(int32 lateAnswer)
 	{
 		DocumentTestApp app(fLog);
-		std::string name = fScratch.Path("sunset.png.h");
+		std::string name = (fScratch / "sunset.png.h");
 		RunWithPerson(app, [&] {
 			MakeDocument(app, name, true);
 			MakeDocument(app, "Untitled 2", false);
@@ -100,14 +100,14 @@ protected:
 
 	HeadlessServer* fServer = nullptr;
 	std::unique_ptr<AlertDesk> fDesk;
-	Journal fLog;
-	ScratchDirectory fScratch;
+	EventLog fLog;
+	DocumentScratch fScratch;
 };
 
 TEST_F(ClosePromptTest, ThePromptAsksInItsOwnThreadWithTheExactTextAndButtons)
 {
 	DocumentTestApp app(fLog);
-	std::string name = fScratch.Path("sunset.png.h");
+	std::string name = (fScratch / "sunset.png.h");
 	RunWithPerson(app, [&] {
 		BMessenger window = MakeDocument(app, name, true);
 		Close(name);
@@ -201,7 +201,7 @@ TEST_F(ClosePromptTest, CancelCallsOffTheApplicationsQuit)
 TEST_F(ClosePromptTest, SaveWritesANamedDocumentAndClosesOnlyThatWindow)
 {
 	DocumentTestApp app(fLog);
-	std::string name = fScratch.Path("sunset.png.h");
+	std::string name = (fScratch / "sunset.png.h");
 	RunWithPerson(app, [&] {
 		MakeDocument(app, name, true);
 		MakeDocument(app, "Untitled 2", false);
@@ -221,7 +221,7 @@ TEST_F(ClosePromptTest, SaveWritesANamedDocumentAndClosesOnlyThatWindow)
 TEST_F(ClosePromptTest, SaveDuringTheApplicationsQuitLetsTheQuitGoOn)
 {
 	DocumentTestApp app(fLog);
-	std::string name = fScratch.Path("sunset.png.h");
+	std::string name = (fScratch / "sunset.png.h");
 	RunWithPerson(app, [&] {
 		MakeDocument(app, name, true);
 		MakeDocument(app, "Untitled 2", false);
@@ -237,7 +237,7 @@ TEST_F(ClosePromptTest, SaveDuringTheApplicationsQuitLetsTheQuitGoOn)
 TEST_F(ClosePromptTest, AFailedSaveKeepsTheWindowUntilALaterSaveSucceeds)
 {
 	DocumentTestApp app(fLog);
-	std::string name = fScratch.Path("sunset.png.h");
+	std::string name = (fScratch / "sunset.png.h");
 	RunWithPerson(app, [&] {
 		BMessenger window = MakeDocument(app, name, true);
 		WithWindow(window, [](TestDocumentWindow* document) {
@@ -277,7 +277,7 @@ TEST_F(ClosePromptTest, SaveOnAnUntitledDocumentWaitsForThePanel)
 		ConfirmOnlyPanel(fScratch.Ref("src"), "pic.h");
 	});
 	EXPECT_EQ(fLog.StartingWith("save "),
-		std::vector<std::string>{"save " + fScratch.Path("src/pic.h") + " titled pic.h"});
+		std::vector<std::string>{"save " + (fScratch / "src/pic.h") + " titled pic.h"});
 	EXPECT_EQ(fLog.Count("deleted pic.h"), 1u);
 }
 
@@ -320,7 +320,7 @@ TEST_F(ClosePromptTest, CancellingThePanelForgetsTheWishToClose)
 		ASSERT_TRUE(fDesk->WaitForPrompts(1));
 		fDesk->Answer(0, kSave);
 		ASSERT_TRUE(fServer->WaitUntil([&] { return fServer->Panels().size() == 1; },
-			WatchdogMicroseconds()));
+			kWatchdogMicroseconds));
 		fServer->CancelPanel(fServer->Panels()[0].id);
 		ASSERT_TRUE(fLog.WaitFor("handled _CNC"));
 
@@ -377,7 +377,7 @@ TEST_F(ClosePromptTest, CancelStillCallsOffTheQuitWhenTheWindowIsGone)
 TEST_F(ClosePromptTest, ThePromptKeepsTheNameOfTheMomentOfClosing)
 {
 	DocumentTestApp app(fLog);
-	std::string name = fScratch.Path("sunset.png.h");
+	std::string name = (fScratch / "sunset.png.h");
 	RunWithPerson(app, [&] {
 		BMessenger window = MakeDocument(app, name, true);
 		BMessage rename(B_SAVE_REQUESTED);
@@ -407,7 +407,7 @@ TEST_F(ClosePromptTest, CancellingThePanelOfASaveDuringAQuitCallsOffTheQuit)
 		ASSERT_TRUE(fDesk->WaitForPrompts(1));
 		fDesk->Answer(0, kSave);
 		ASSERT_TRUE(fServer->WaitUntil([&] { return fServer->Panels().size() == 1; },
-			WatchdogMicroseconds()));
+			kWatchdogMicroseconds));
 		fServer->CancelPanel(fServer->Panels()[0].id);
 		ASSERT_TRUE(fLog.WaitFor("handled _CNC"));
 		EXPECT_FALSE(app.IsQuitting());

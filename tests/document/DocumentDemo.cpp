@@ -11,6 +11,7 @@
 #include "app/DocumentApp.h"
 #include "app/WindowStagger.h"
 #include "document/FileDocumentWindow.h"
+#include "support/Waiting.h"
 
 #include <File.h>
 #include <HeadlessServer.h>
@@ -31,8 +32,8 @@
 
 namespace {
 
-constexpr bigtime_t kStepTimeout = 20 * 1000 * 1000;
-constexpr auto kWatchdog = std::chrono::seconds(60);
+using testsupport::kSlowWatchdog;
+using testsupport::kWatchdogMicroseconds;
 constexpr char kSavedText[] = "written by the document demo\n";
 
 std::atomic<bool> sFailed{false};
@@ -101,7 +102,7 @@ void
 Drive(HeadlessServer* server, size_t documents)
 {
 	if (!server->WaitUntil([&] { return server->Windows().size() == documents; },
-			kStepTimeout)) {
+			kWatchdogMicroseconds)) {
 		Fail("the documents did not all open");
 		return;
 	}
@@ -118,7 +119,7 @@ Drive(HeadlessServer* server, size_t documents)
 		bool gone = server->WaitUntil([&] {
 			std::vector<int32> left = server->Windows();
 			return std::find(left.begin(), left.end(), window) == left.end();
-		}, kStepTimeout);
+		}, kWatchdogMicroseconds);
 		if (!gone) {
 			Fail("the window " + title + " did not close");
 			return;
@@ -142,7 +143,7 @@ main(int argc, char** argv)
 	bool done = false;
 	std::thread watchdog([&] {
 		std::unique_lock<std::mutex> guard(lock);
-		if (!finished.wait_for(guard, kWatchdog, [&] { return done; })) {
+		if (!finished.wait_for(guard, kSlowWatchdog, [&] { return done; })) {
 			fprintf(stderr, "document demo: still running at the watchdog\n");
 			_exit(2);
 		}

@@ -1,7 +1,7 @@
 // A document window's name and title, its save panel and its place in the
 // application's window count.
 
-#include "document/WindowFixture.h"
+#include "support/DocumentFixture.h"
 
 #include <Application.h>
 
@@ -9,7 +9,7 @@
 
 namespace {
 
-using namespace testing_support;
+using namespace testsupport;
 
 class FileDocumentWindowTest : public DocumentWindowFixture {
 protected:
@@ -64,7 +64,7 @@ TEST_F(FileDocumentWindowTest, UntitledMeansTheFirstEightCharactersReadUntitled)
 
 TEST_F(FileDocumentWindowTest, SaveAsOnANamedDocumentOpensItsDirectoryAndProposesItsLeaf)
 {
-	std::string name = fScratch.Path("sunset.png.h");
+	std::string name = (fScratch / "sunset.png.h");
 	BMessenger window = Open(name);
 	ASSERT_TRUE(Deliver(window, kMsgSaveAs));
 
@@ -94,12 +94,12 @@ TEST_F(FileDocumentWindowTest, SaveAsOnAnUntitledDocumentOpensTheDefaultDirector
 
 TEST_F(FileDocumentWindowTest, ThePanelIsBuiltOnceAndKeepsItsFirstProposal)
 {
-	BMessenger window = Open(fScratch.Path("sunset.png.h"));
+	BMessenger window = Open((fScratch / "sunset.png.h"));
 	ASSERT_TRUE(Deliver(window, kMsgSaveAs));
 	int32 panel = OnlyPanelId();
 	ASSERT_EQ(fServer->ConfirmSavePanel(panel, fScratch.Ref("src"), "pic.h"), B_OK);
 	ASSERT_TRUE(fLog.WaitFor("handled SAVE"));
-	EXPECT_EQ(DocumentNameOf(window), fScratch.Path("src/pic.h"));
+	EXPECT_EQ(DocumentNameOf(window), (fScratch / "src/pic.h"));
 	EXPECT_TRUE(fServer->Panels().empty()) << "the panel hides once it has answered";
 
 	ASSERT_TRUE(Deliver(window, kMsgSaveAs));
@@ -113,7 +113,7 @@ TEST_F(FileDocumentWindowTest, ThePanelIsBuiltOnceAndKeepsItsFirstProposal)
 
 TEST_F(FileDocumentWindowTest, APanelThatCouldNotBeMadeIsAskedForAgain)
 {
-	BMessenger window = Open(fScratch.Path("sunset.png.h"));
+	BMessenger window = Open((fScratch / "sunset.png.h"));
 	WithWindow(window, [](TestDocumentWindow* document) { document->fRefusePanel = true; });
 	ASSERT_TRUE(Deliver(window, kMsgSaveAs));
 	EXPECT_TRUE(fServer->Panels().empty());
@@ -136,7 +136,7 @@ TEST_F(FileDocumentWindowTest, CancellingThePanelReachesTheWindowAsCancel)
 
 TEST_F(FileDocumentWindowTest, TheSavePanelGoesWithItsWindow)
 {
-	BMessenger window = Open(fScratch.Path("sunset.png.h"));
+	BMessenger window = Open((fScratch / "sunset.png.h"));
 	ASSERT_TRUE(Deliver(window, kMsgSaveAs));
 	ASSERT_EQ(fServer->Panels().size(), 1u);
 
@@ -149,7 +149,7 @@ TEST_F(FileDocumentWindowTest, TheSavePanelGoesWithItsWindow)
 TEST_F(FileDocumentWindowTest, AnUnmodifiedWindowClosesWithoutAPrompt)
 {
 	// No alert handler is installed: a prompt would abort the test.
-	Open(fScratch.Path("sunset.png.h"));
+	Open((fScratch / "sunset.png.h"));
 	fServer->ClickCloseBox(ServerId());
 	ASSERT_TRUE(fLog.WaitFor("deleted sunset.png.h"));
 	EXPECT_TRUE(fServer->Alerts().empty());
@@ -159,7 +159,7 @@ TEST_F(FileDocumentWindowTest, AnUnmodifiedWindowClosesWithoutAPrompt)
 // quit-after-save shows by closing the window, and no file appears.
 TEST_F(FileDocumentWindowTest, TheBaseSaveWritesNothingAndSucceeds)
 {
-	std::string name = fScratch.Path("never-written.h");
+	std::string name = (fScratch / "never-written.h");
 	auto* window = new FileDocumentWindow(BRect(10, 10, 110, 110), name.c_str(),
 		B_TITLED_WINDOW, 0);
 	BMessenger messenger(nullptr, window);
@@ -189,7 +189,7 @@ TEST_F(FileDocumentWindowTest, ADocumentAppCountsTheWindowForItsWholeLife)
 	{
 		// Under another application class the window works but is not counted.
 		BApplication app("application/x-vnd.test-plain");
-		BMessenger window = Open(fScratch.Path("sunset.png.h"));
+		BMessenger window = Open((fScratch / "sunset.png.h"));
 		ASSERT_TRUE(Deliver(window, B_SAVE_REQUESTED));
 		QuitDocument(window);
 		ASSERT_TRUE(fLog.WaitFor("deleted sunset.png.h"));

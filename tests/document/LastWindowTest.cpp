@@ -2,14 +2,14 @@
 // application ends, is deleted at once as the program's main does, and the
 // prompt's thread must not reach it afterwards.
 
-#include "document/DocumentTestSupport.h"
+#include "support/DocumentFixture.h"
 
-#include "application/RunWithPerson.h"
+#include "support/RunWithPerson.h"
 #include "document/LeafName.h"
 
 namespace {
 
-using namespace testing_support;
+using namespace testsupport;
 
 constexpr int32 kDontSave = 0;
 constexpr int32 kCancel = 1;
@@ -38,7 +38,7 @@ protected:
 		ASSERT_TRUE(fServer->WaitUntil([&] {
 			int32 id = fServer->FindWindow(LeafName(name));
 			return id >= 0 && fServer->IsVisible(id);
-		}, WatchdogMicroseconds()));
+		}, kWatchdogMicroseconds));
 	}
 
 	HeadlessServer* fServer = nullptr;
@@ -48,7 +48,7 @@ TEST_F(LastWindowTest, DontSaveOnTheLastWindowDuringAQuitEndsTheApplicationClean
 {
 	for (int round = 0; round < kRounds; round++) {
 		SCOPED_TRACE("round " + std::to_string(round));
-		Journal log;
+		EventLog log;
 		AlertDesk desk(fServer);
 		RunAndDelete(new DocumentTestApp(log), [&] {
 			MakeDocument("Untitled 1", true);
@@ -69,7 +69,7 @@ TEST_F(LastWindowTest, CancelAfterTheApplicationHasGoneDoesNothing)
 {
 	for (int round = 0; round < kRounds; round++) {
 		SCOPED_TRACE("round " + std::to_string(round));
-		Journal log;
+		EventLog log;
 		AlertDesk desk(fServer);
 		RunAndDelete(new DocumentTestApp(log), [&] {
 			MakeDocument("Untitled 1", true);

@@ -2,13 +2,13 @@
 // replies and bare requests, each against the name the document has, with
 // SaveDocument succeeding or failing.
 
-#include "document/WindowFixture.h"
+#include "support/DocumentFixture.h"
 
 #include "document/LeafName.h"
 
 namespace {
 
-using namespace testing_support;
+using namespace testsupport;
 
 enum class Request {
 	Bare,             // no fields, as the close prompt sends it
@@ -138,7 +138,7 @@ TEST_P(SaveRequest, EndsAsTheRowSays)
 		EXPECT_EQ(panels[0].mode, B_SAVE_PANEL);
 		EXPECT_EQ(panels[0].saveText, startName);
 	}
-	EXPECT_TRUE(std::filesystem::is_empty(fScratch.Path("src")))
+	EXPECT_TRUE(std::filesystem::is_empty((fScratch / "src")))
 		<< "the test window writes no file";
 
 	// A failure is told once, in an alert with one "OK", shown by a thread

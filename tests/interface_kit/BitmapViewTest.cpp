@@ -2,7 +2,7 @@
 #include <View.h>
 #include <Window.h>
 
-#include "app_kit/Waiting.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 
 namespace {
 
-using testing_support::EventLog;
+using testsupport::EventLog;
 
 constexpr rgb_color kRed = {255, 0, 0, 255};
 

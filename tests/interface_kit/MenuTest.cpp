@@ -1,4 +1,4 @@
-#include "WindowTestSupport.h"
+#include "support/WindowFixture.h"
 
 #include <Looper.h>
 #include <Menu.h>
@@ -7,7 +7,7 @@
 
 namespace {
 
-using namespace testing_support;
+using namespace testsupport;
 
 const char* kOpen = "Open\xE2\x80\xA6";
 

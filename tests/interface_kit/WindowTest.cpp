@@ -1,4 +1,4 @@
-#include "WindowTestSupport.h"
+#include "support/WindowFixture.h"
 
 #include <Bitmap.h>
 #include <MenuBar.h>
@@ -8,7 +8,13 @@
 
 namespace {
 
-using namespace testing_support;
+using namespace testsupport;
+
+bool
+SameColor(rgb_color a, rgb_color b)
+{
+	return a.red == b.red && a.green == b.green && a.blue == b.blue;
+}
 
 constexpr rgb_color kRed = {255, 0, 0, 255};
 constexpr rgb_color kWhite = {255, 255, 255, 255};

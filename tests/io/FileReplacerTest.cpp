@@ -3,7 +3,7 @@
 // and rights, is in the reliability tests.
 
 #include "io/FileReplacer.h"
-#include "storage/TestFiles.h"
+#include "support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using TestFiles::ReadWhole;
-using TestFiles::ScratchDirectory;
-using TestFiles::WriteWhole;
+using testsupport::ReadWhole;
+using testsupport::ScratchDirectory;
+using testsupport::WriteWhole;
 using Way = FileReplacer::Way;
 
 namespace {

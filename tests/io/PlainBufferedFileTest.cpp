@@ -1,13 +1,14 @@
 #include "io/PlainBufferedFile.h"
-#include "storage/TestFiles.h"
+#include "support/ChildProcess.h"
+#include "support/Files.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-using TestFiles::ReadWhole;
-using TestFiles::ScratchDirectory;
-using TestFiles::WriteWhole;
+using testsupport::ReadWhole;
+using testsupport::ScratchDirectory;
+using testsupport::WriteWhole;
 
 namespace {
 
@@ -156,8 +157,8 @@ TEST(PlainBufferedFile, AShortBufferWriteCountsOnlyWhatArrived)
 {
 	ScratchDirectory scratch;
 	const std::string path = scratch / "out";
-	int result = TestFiles::RunInChild([&]() {
-		if (!TestFiles::LimitFileSize(6000))
+	int result = testsupport::RunInChild([&]() {
+		if (!testsupport::LimitFileSize(6000))
 			return 10;
 		PlainBufferedFile file(path.c_str(), kExportMode, 4095);
 		std::string data = Pattern(9000);
@@ -171,7 +172,7 @@ TEST(PlainBufferedFile, AShortBufferWriteCountsOnlyWhatArrived)
 		// then refused the rest for the file's size.
 		if (file.LastError() != B_DEVICE_FULL)
 			return 16;
-		if (!TestFiles::LimitFileSize(1 << 20))
+		if (!testsupport::LimitFileSize(1 << 20))
 			return 13;
 		// The stale buffer goes; writing resumes where the data really ends.
 		std::string more = Pattern(100, 6000);
@@ -180,7 +181,7 @@ TEST(PlainBufferedFile, AShortBufferWriteCountsOnlyWhatArrived)
 		if (file.Flush() != B_OK)
 			return 15;
 		return 0;
-	});
+	}).exitCode;
 	EXPECT_EQ(result, 0);
 	EXPECT_EQ(ReadWhole(path), Pattern(6100));
 }
@@ -189,8 +190,8 @@ TEST(PlainBufferedFile, AFlushCutShortWritesEveryByteOnce)
 {
 	ScratchDirectory scratch;
 	const std::string path = scratch / "out";
-	int result = TestFiles::RunInChild([&]() {
-		if (!TestFiles::LimitFileSize(100))
+	int result = testsupport::RunInChild([&]() {
+		if (!testsupport::LimitFileSize(100))
 			return 10;
 		PlainBufferedFile file(path.c_str(), kExportMode, 4095);
 		std::string data = Pattern(150);
@@ -200,12 +201,12 @@ TEST(PlainBufferedFile, AFlushCutShortWritesEveryByteOnce)
 			return 12;
 		if (file.Position() != 100)
 			return 13;
-		if (!TestFiles::LimitFileSize(1 << 20))
+		if (!testsupport::LimitFileSize(1 << 20))
 			return 14;
 		if (file.Flush() != B_OK)
 			return 15;
 		return 0;
-	});
+	}).exitCode;
 	EXPECT_EQ(result, 0);
 	EXPECT_EQ(ReadWhole(path), Pattern(150));
 }

@@ -1,6 +1,6 @@
 #include <OS.h>
 
-#include "app_kit/Waiting.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 
 namespace {
 
-using testing_support::Gate;
+using testsupport::Gate;
 
 struct Probe {
 	std::atomic<bool> ran{false};

@@ -1,7 +1,8 @@
 // An image window as a person uses it: its menu, the colour-space
 // commands, saving as source, what it draws, and closing and quitting.
 
-#include "ProgramFixture.h"
+#include "support/Files.h"
+#include "support/ProgramFixture.h"
 
 #include <TranslationUtils.h>
 
@@ -11,9 +12,11 @@
 #include <fstream>
 #include <sstream>
 
+using testsupport::ReadWhole;
+
 namespace {
 
-using testing_support::ProgramFixture;
+using testsupport::ProgramFixture;
 
 using ImageWindowTest = ProgramFixture;
 
@@ -26,15 +29,6 @@ IsMarked(HeadlessServer& server, int32 window, const std::vector<std::string>& p
 {
 	std::optional<MenuItemState> item = server.MenuItem(window, path);
 	return item && item->marked;
-}
-
-std::string
-Contents(const std::string& path)
-{
-	std::ifstream file(path, std::ios::binary);
-	std::ostringstream text;
-	text << file.rdbuf();
-	return text.str();
 }
 
 std::string
@@ -217,8 +211,8 @@ TEST_F(ImageWindowTest, SavedSourceIsByteIdenticalToTheExporters)
 			+ " --color-space " + rows[index].colorSpace + " -o '" + expected + "' '"
 			+ images[index] + "'";
 		ASSERT_EQ(std::system(command.c_str()), 0) << command;
-		EXPECT_EQ(Contents(saved), Contents(expected));
-		EXPECT_NE(Contents(saved).find("PrefilledBitmap"), std::string::npos);
+		EXPECT_EQ(ReadWhole(saved), ReadWhole(expected));
+		EXPECT_NE(ReadWhole(saved).find("PrefilledBitmap"), std::string::npos);
 		EXPECT_EQ(MimeType(saved), MimeType(expected));
 	}
 }

@@ -1,13 +1,13 @@
 // The program's life around its last window: what arrives while that window
 // goes, and a launch window that goes before the launch is over.
 
-#include "ProgramFixture.h"
+#include "support/ProgramFixture.h"
 
 #include <Entry.h>
 
 namespace {
 
-using testing_support::ProgramFixture;
+using testsupport::ProgramFixture;
 
 using LifetimeTest = ProgramFixture;
 
@@ -25,7 +25,7 @@ public:
 		bool gone = fServer->WaitUntil([&] {
 			return fServer->Windows().empty() && CountDocumentWindows() == 0;
 		}, std::chrono::duration_cast<std::chrono::microseconds>(
-			testing_support::kWatchdog).count());
+			testsupport::kWatchdog).count());
 		EXPECT_TRUE(gone) << "the launch window was never closed";
 	}
 

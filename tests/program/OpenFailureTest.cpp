@@ -1,7 +1,7 @@
 // A file that gives no image still gets its window, and the window says why,
 // in the view's colours at the image's margin.
 
-#include "ProgramFixture.h"
+#include "support/ProgramFixture.h"
 
 #include "image/AImageView.h"
 #include "image/MessageLines.h"
@@ -16,7 +16,7 @@
 
 namespace {
 
-using testing_support::ProgramFixture;
+using testsupport::ProgramFixture;
 
 constexpr rgb_color kWhite = {255, 255, 255, 255};
 

@@ -1,7 +1,7 @@
 // Opening images as a person does: from the command line, by dropping
 // files, through the Open panel and with the "NewD" command.
 
-#include "ProgramFixture.h"
+#include "support/ProgramFixture.h"
 
 #include <Alert.h>
 #include <Entry.h>
@@ -10,22 +10,13 @@
 
 namespace {
 
-using testing_support::ProgramFixture;
+using testsupport::ProgramFixture;
 
 using OpeningTest = ProgramFixture;
 
 const BRect kFirstFrame(30, 30, 430, 280);
 const BRect kSecondFrame(55, 55, 455, 305);
 const BRect kThirdFrame(80, 80, 480, 330);
-
-std::string
-DocumentNameOf(ProgramFixture& fixture, const char* title)
-{
-	std::string name = "(no window)";
-	fixture.WithImageWindow(title,
-		[&](BitmapImageWindow& window) { name = window.DocumentName(); });
-	return name;
-}
 
 TEST_F(OpeningTest, TwoArgumentsOpenTwoWindowsAtTheFirstFrames)
 {
@@ -42,8 +33,8 @@ TEST_F(OpeningTest, TwoArgumentsOpenTwoWindowsAtTheFirstFrames)
 	EXPECT_EQ(fServer->Frame(windows[0]), kFirstFrame);
 	EXPECT_EQ(fServer->Title(windows[1]), "other.png.h");
 	EXPECT_EQ(fServer->Frame(windows[1]), kSecondFrame);
-	EXPECT_EQ(DocumentNameOf(*this, "pic.png.h"), "pic.png.h");
-	EXPECT_EQ(DocumentNameOf(*this, "other.png.h"), other + ".h");
+	EXPECT_EQ(DocumentNameOf("pic.png.h"), "pic.png.h");
+	EXPECT_EQ(DocumentNameOf("other.png.h"), other + ".h");
 
 	bool loaded = false;
 	WithImageWindow("pic.png.h",
@@ -90,7 +81,7 @@ TEST_F(OpeningTest, DroppedLinkOpensItsTargetUnderTheTargetsPath)
 	EXPECT_EQ(fServer->Title(windows[1]), "real.png.h");
 	char resolved[PATH_MAX];
 	ASSERT_NE(realpath(target.c_str(), resolved), nullptr);
-	EXPECT_EQ(DocumentNameOf(*this, "real.png.h"), std::string(resolved) + ".h");
+	EXPECT_EQ(DocumentNameOf("real.png.h"), std::string(resolved) + ".h");
 }
 
 TEST_F(OpeningTest, NothingToOpenShowsTheUsageOnceAndQuitsAfterOK)

@@ -3,6 +3,8 @@
 
 #include "QtProgram.h"
 
+#include "support/Files.h"
+
 #include <Alert.h>
 
 #include <gtest/gtest.h>
@@ -24,26 +26,8 @@ const std::string kPalette = SourcePath("tests/data/images/palette-system.png");
 const std::string kGrey = SourcePath("tests/data/images/grey.png");
 constexpr const char* kEllipsis = "\xE2\x80\xA6";
 
-class TemporaryDirectory {
-public:
-	TemporaryDirectory()
-	{
-		char pattern[] = "/tmp/quillpix-qt-XXXXXX";
-		fPath = mkdtemp(pattern) != nullptr ? pattern : "";
-	}
-	~TemporaryDirectory() { std::filesystem::remove_all(fPath); }
-	const std::string& Path() const { return fPath; }
-
-private:
-	std::string fPath;
-};
-
-std::string
-ReadFile(const std::string& path)
-{
-	std::ifstream file(path, std::ios::binary);
-	return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
+using testsupport::ReadWhole;
+using testsupport::ScratchDirectory;
 
 std::optional<QtProbe::PanelView>
 WaitForPanel(QtProbe& probe, file_panel_mode mode)
@@ -57,7 +41,7 @@ WaitForPanel(QtProbe& probe, file_panel_mode mode)
 			}
 		}
 		return false;
-	}, kWatchdog);
+	}, kWatchdogMicroseconds);
 	return found;
 }
 
@@ -74,7 +58,7 @@ Marked(QtProbe& probe, int32 id)
 
 TEST(QtDialogTest, SaveDialogProposesTheDocumentAndWritesWhereThePersonChose)
 {
-	TemporaryDirectory directory;
+	ScratchDirectory directory;
 	ASSERT_FALSE(directory.Path().empty());
 	RunProgram({kColour}, [&](QtProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
@@ -90,15 +74,15 @@ TEST(QtDialogTest, SaveDialogProposesTheDocumentAndWritesWhereThePersonChose)
 		ASSERT_EQ(probe.AcceptSavePanel(panel->id, directory.Path(), "saved.h"), B_OK);
 		EXPECT_TRUE(probe.WaitUntil([&] {
 			return probe.Window(ids[0])->title == "saved.h";
-		}, kWatchdog));
-		EXPECT_TRUE(probe.WaitUntil([&] { return probe.Panels().empty(); }, kWatchdog));
+		}, kWatchdogMicroseconds));
+		EXPECT_TRUE(probe.WaitUntil([&] { return probe.Panels().empty(); }, kWatchdogMicroseconds));
 
 		// The window handles its messages in order: once a later pick has
 		// moved the mark, the save before it is done.
 		ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Color space", "B_CMAP8"}), B_OK);
 		ASSERT_TRUE(probe.WaitUntil([&] { return Marked(probe, ids[0]) == "cmap8"; },
-			kWatchdog));
-		std::string text = ReadFile(directory.Path() + "/saved.h");
+			kWatchdogMicroseconds));
+		std::string text = ReadWhole(directory.Path() + "/saved.h");
 		EXPECT_NE(text.find("PrefilledBitmap"), std::string::npos) << text;
 		EXPECT_NE(text.find("B_RGB32"), std::string::npos) << text;
 	});
@@ -115,7 +99,7 @@ TEST(QtDialogTest, ClosingTheSaveDialogCancelsAndItComesBackOnTheNextSave)
 		std::optional<QtProbe::PanelView> panel = WaitForPanel(probe, B_SAVE_PANEL);
 		ASSERT_TRUE(panel);
 		ASSERT_EQ(probe.ClosePanel(panel->id), B_OK);
-		ASSERT_TRUE(probe.WaitUntil([&] { return probe.Panels().empty(); }, kWatchdog));
+		ASSERT_TRUE(probe.WaitUntil([&] { return probe.Panels().empty(); }, kWatchdogMicroseconds));
 		EXPECT_EQ(probe.Window(ids[0])->title, "colour.png.h");
 
 		ASSERT_EQ(probe.TriggerMenuItem(ids[0], save), B_OK);
@@ -158,7 +142,7 @@ TEST(QtDialogTest, UsageAlertShowsOnTheApplicationThreadAndTheProgramQuitsAfterO
 		ASSERT_TRUE(probe.WaitUntil([&] {
 			alerts = probe.Alerts();
 			return !alerts.empty();
-		}, kWatchdog));
+		}, kWatchdogMicroseconds));
 		ASSERT_EQ(alerts.size(), 1u);
 		EXPECT_EQ(alerts[0].text, "Usage: Drop an image onto the Quillpix application or pass "
 			"the image filename as an argument at the command line\n");
@@ -182,7 +166,7 @@ TEST(QtDialogTest, AlertFromAnotherThreadKeepsButtonOrderAndBlocksOnlyThatThread
 		bool shown = probe.WaitUntil([&] {
 			alerts = probe.Alerts();
 			return !alerts.empty();
-		}, kWatchdog);
+		}, kWatchdogMicroseconds);
 		if (shown) {
 			EXPECT_EQ(alerts[0].title, "Question");
 			EXPECT_EQ(alerts[0].buttons, (std::vector<std::string>{"First", "Second", "Third"}));
@@ -190,7 +174,7 @@ TEST(QtDialogTest, AlertFromAnotherThreadKeepsButtonOrderAndBlocksOnlyThatThread
 
 			ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Color space", "B_CMAP8"}), B_OK);
 			EXPECT_TRUE(probe.WaitUntil([&] { return Marked(probe, ids[0]) == "cmap8"; },
-				kWatchdog));
+				kWatchdogMicroseconds));
 			EXPECT_EQ(answer.load(), -1);
 			EXPECT_EQ(probe.PressAlertButton("Second"), B_OK);
 		}

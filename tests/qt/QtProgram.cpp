@@ -43,7 +43,7 @@ RunProgram(const std::vector<std::string>& arguments, Ending ending,
 		drive(probe);
 		if (ending == Ending::kQuitsByItself) {
 			std::unique_lock<std::mutex> hold(lock);
-			if (ended.wait_for(hold, std::chrono::microseconds(kWatchdog),
+			if (ended.wait_for(hold, testsupport::kWatchdog,
 					[&] { return !running; })) {
 				return;
 			}
@@ -73,7 +73,7 @@ WaitForWindows(QtProbe& probe, size_t count)
 				ids.push_back(window.id);
 		}
 		return ids.size() == count;
-	}, kWatchdog);
+	}, kWatchdogMicroseconds);
 	if (ids.size() != count)
 		ids.clear();
 	return ids;

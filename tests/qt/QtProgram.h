@@ -12,13 +12,15 @@
 
 #include <QtProbe.h>
 
+#include "support/Waiting.h"
+
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace qt_testing {
 
-constexpr bigtime_t kWatchdog = 20000000;
+using testsupport::kWatchdogMicroseconds;
 
 // Files under the source tree.
 std::string SourcePath(const char* relative);

@@ -68,7 +68,7 @@ TEST(QtWindowTest, MenuBarIsNativeWithItemsInOrderSeparatorsMarksAndShortcuts)
 		probe.WaitUntil([&] {
 			bar = probe.MenuBar(ids[0]);
 			return FindItem(bar, {"File", "Color space", "B_RGB32"}) != nullptr;
-		}, kWatchdog);
+		}, kWatchdogMicroseconds);
 
 		// Exactly over the menu bar view: the window's width, 20 pixels.
 		std::optional<QtProbe::WindowView> window = probe.Window(ids[0]);
@@ -128,7 +128,7 @@ TEST(QtWindowTest, PickingAColourSpaceMovesTheMarkAndRepickingKeepsIt)
 				return std::string("none");
 			return std::string(cmap8->marked ? "cmap8" : "") + (rgb32->marked ? "rgb32" : "");
 		};
-		ASSERT_TRUE(probe.WaitUntil([&] { return marks() == "rgb32"; }, kWatchdog));
+		ASSERT_TRUE(probe.WaitUntil([&] { return marks() == "rgb32"; }, kWatchdogMicroseconds));
 
 		// Qt toggles a checkable action by itself; the mark must stay the
 		// kit's, so picking the marked item leaves it marked.
@@ -136,9 +136,9 @@ TEST(QtWindowTest, PickingAColourSpaceMovesTheMarkAndRepickingKeepsIt)
 		EXPECT_EQ(marks(), "rgb32");
 
 		ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Color space", "B_CMAP8"}), B_OK);
-		EXPECT_TRUE(probe.WaitUntil([&] { return marks() == "cmap8"; }, kWatchdog)) << marks();
+		EXPECT_TRUE(probe.WaitUntil([&] { return marks() == "cmap8"; }, kWatchdogMicroseconds)) << marks();
 		ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Color space", "B_RGB32"}), B_OK);
-		EXPECT_TRUE(probe.WaitUntil([&] { return marks() == "rgb32"; }, kWatchdog)) << marks();
+		EXPECT_TRUE(probe.WaitUntil([&] { return marks() == "rgb32"; }, kWatchdogMicroseconds)) << marks();
 
 		EXPECT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Color space"}), B_NOT_ALLOWED);
 		EXPECT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Nothing"}), B_NAME_NOT_FOUND);
@@ -155,7 +155,7 @@ TEST(QtWindowTest, CmapImageOpensWithTheCmap8Mark)
 			const MenuItemState* cmap8 = FindItem(bar, {"File", "Color space", "B_CMAP8"});
 			const MenuItemState* rgb32 = FindItem(bar, {"File", "Color space", "B_RGB32"});
 			return cmap8 != nullptr && rgb32 != nullptr && cmap8->marked && !rgb32->marked;
-		}, kWatchdog));
+		}, kWatchdogMicroseconds));
 	});
 }
 
@@ -186,7 +186,7 @@ TEST(QtWindowTest, GrabbedWindowShowsTheImageBelowTheMenuBar)
 			}
 			return true;
 		};
-		ASSERT_TRUE(probe.WaitUntil(matches, kWatchdog));
+		ASSERT_TRUE(probe.WaitUntil(matches, kWatchdogMicroseconds));
 		const rgb_color white{255, 255, 255, 255};
 		EXPECT_EQ(Describe(PixelAt(*shown, left - 1, top)), Describe(white));
 		EXPECT_EQ(Describe(PixelAt(*shown, left, top - 1)), Describe(white));
@@ -231,7 +231,7 @@ TEST(QtWindowTest, TransparentPixelsShowOpaqueInTheMagicColour)
 			return shown && shown->Width() > x && shown->Height() > y
 				&& Describe(PixelAt(*shown, x, y)) == "119,116,119";
 		};
-		ASSERT_TRUE(probe.WaitUntil(drawn, kWatchdog))
+		ASSERT_TRUE(probe.WaitUntil(drawn, kWatchdogMicroseconds))
 			<< (shown ? Describe(PixelAt(*shown, x, y)) : "no grab");
 		const uint8* pixel = static_cast<const uint8*>(shown->Bits())
 			+ y * shown->BytesPerRow() + x * 4;

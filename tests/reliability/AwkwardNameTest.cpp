@@ -4,8 +4,8 @@
 // that same leaf, byte for byte: nothing escaped, nothing lost. The exporter
 // names its files the same way.
 
-#include "ReliabilityFiles.h"
-#include "WindowFixture.h"
+#include "support/Files.h"
+#include "support/ProgramFixture.h"
 
 #include "image/BitmapSourceExport.h"
 
@@ -22,9 +22,9 @@ extern char** environ;
 
 namespace {
 
-using namespace reliability;
+using namespace testsupport;
 
-using AwkwardNameTest = WindowFixture;
+using AwkwardNameTest = ProgramFixture;
 
 const std::string kLongLeaf = std::string(251, 'L') + ".png"; // 255 bytes
 
@@ -130,7 +130,7 @@ RunExporter(const std::string& directory, const std::vector<std::string>& argume
 // The exporter given the same names writes the same bytes the window does.
 TEST(AwkwardNameExporter, OutputNamesAndIconNamesKeepEveryByte)
 {
-	Scratch scratch;
+	ScratchDirectory scratch;
 	const std::string image = QUILLPIX_SOURCE_DIR "/tests/data/images/colour.png";
 	for (const std::string& leaf : kLeaves) {
 		if (leaf == kLongLeaf)

@@ -4,8 +4,9 @@
 // in the middle of a save, a disk that is really full and a file mounted on
 // its own.
 
-#include "ChildProcess.h"
-#include "ReliabilityFiles.h"
+#include "support/ChildProcess.h"
+#include "support/Files.h"
+#include "support/Waiting.h"
 
 #include "image/BitmapSourceExport.h"
 
@@ -29,12 +30,11 @@ extern char** environ;
 
 namespace {
 
-using namespace reliability;
+using namespace testsupport;
 
 const std::string kExporter = QUILLPIX_BINARY_DIR "/tools/quillpix-export";
 const std::string kImage = QUILLPIX_SOURCE_DIR "/tests/data/images/colour.png";
 const std::string kOldText = "// the person's own file\n" + std::string(5000, '#') + "\n";
-constexpr auto kWatchdog = std::chrono::seconds(60);
 
 // Runs `command` with /bin/sh in `directory`, with $E the exporter and $I the
 // image; its exit status, or -1.
@@ -92,7 +92,7 @@ const ShellRow kShellRows[] = {
 
 class ExporterShell : public testing::TestWithParam<ShellRow> {
 protected:
-	Scratch fScratch;
+	ScratchDirectory fScratch;
 };
 
 TEST_P(ExporterShell, WritesWhereTheShellPointsWithoutReopening)
@@ -147,7 +147,7 @@ bool
 WaitForSaveUnderWay(pid_t pid, const std::string& directory, int inotifyFd)
 {
 	const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
-	auto deadline = std::chrono::steady_clock::now() + kWatchdog;
+	auto deadline = std::chrono::steady_clock::now() + kSlowWatchdog;
 	while (std::chrono::steady_clock::now() < deadline) {
 		char event[4096];
 		if (inotifyFd >= 0 && read(inotifyFd, event, sizeof(event)) > 0)
@@ -188,7 +188,7 @@ const SignalRow kSignalRows[] = {
 
 class ExporterSignal : public testing::TestWithParam<SignalRow> {
 protected:
-	Scratch fScratch;
+	ScratchDirectory fScratch;
 };
 
 TEST_P(ExporterSignal, LeavesTheOldFileAndNoTemporary)
@@ -296,8 +296,8 @@ TEST(ExporterMount, AFullDiskAndABindMountedFile)
 	for (MountCase which : {MountCase::kFullDisk, MountCase::kFullDiskInPlace,
 			MountCase::kBindMounted}) {
 		SCOPED_TRACE(int(which));
-		Scratch scratch;
-		ChildOutcome outcome = RunLimited([&] { return SaveInNamespace(scratch.Path(), which); });
+		ScratchDirectory scratch;
+		ChildOutcome outcome = RunInChild([&] { return SaveInNamespace(scratch.Path(), which); });
 		if (outcome.exitCode == 77)
 			GTEST_SKIP() << "no mount namespace here";
 		EXPECT_EQ(outcome.exitCode, 0) << outcome.Describe();

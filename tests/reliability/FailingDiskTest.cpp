@@ -1,30 +1,35 @@
-// The export on failing disks: a full disk (a file size limit in a child
-// process, and /dev/full), a directory that cannot be written, a directory
-// that vanished. Each export answers false, leaves no temporary file and
-// leaves an existing file exactly as it was.
+// The export on failing disks, one row per way a disk fails: full (a file
+// size limit in a child process, and /dev/full), a directory that cannot be
+// written, a directory that vanished. Each row exports in a child process
+// (as nobody where rights matter) and checks the answer, the reason and what
+// became of the directory: a failed export leaves every file there as it was
+// (bytes, inode, links, owner and mode) and no temporary file beside them.
 
-#include "ChildProcess.h"
-#include "ReliabilityFiles.h"
+#include "support/ChildProcess.h"
+#include "support/Files.h"
 
 #include "image/BitmapSourceExport.h"
+#include "image/FormatBitmapSource.h"
 
 #include <Bitmap.h>
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <map>
 
 namespace {
 
-using namespace reliability;
+using namespace testsupport;
 
 const std::string kOldText = "// an earlier export, kept through every failure\n"
 	+ std::string(5000, '#') + "\n";
 
-// A 64 x 64 B_RGB32 bitmap, about 100 kB of text: several buffers' worth.
+// A 64 x 64 B_RGB32 bitmap, about 100 kB of text: many buffers' worth.
 std::unique_ptr<BBitmap>
 MakeBitmap()
 {
@@ -35,118 +40,291 @@ MakeBitmap()
 	return bitmap;
 }
 
-// Runs one export in a child that cannot write past `fileSizeLimit` bytes
-// (0: no limit) and, when asked, runs as nobody. Exit 0: the export failed
-// as it should; 1: it answered true; 125: the limits could not be set.
-ChildOutcome
-ExportInChild(const std::string& path, long long fileSizeLimit, bool asNobody)
+std::string
+TextOf(const BBitmap& bitmap, const char* iconName)
 {
-	auto bitmap = MakeBitmap();
-	ChildLimits limits;
-	limits.dropPrivileges = asNobody;
-	return RunLimited([&] {
-		if (fileSizeLimit > 0) {
-			struct rlimit limit;
-			getrlimit(RLIMIT_FSIZE, &limit);
-			limit.rlim_cur = rlim_t(fileSizeLimit);
-			if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-				return 125;
+	std::string text;
+	BRect bounds = bitmap.Bounds();
+	FormatBitmapSource(iconName, bounds.left, bounds.top, bounds.right, bounds.bottom,
+		bitmap.ColorSpace(), static_cast<const uint8*>(bitmap.Bits()), bitmap.BitsLength(),
+		[&](const char* piece, size_t length) {
+			text.append(piece, length);
+			return ssize_t(length);
+		});
+	return text;
+}
+
+// Everything under `directory` as a person could tell it apart: for each
+// entry its inode, links, owner and mode, and its bytes (a file) or target
+// (a link).
+std::map<std::string, std::string>
+Snapshot(const std::string& directory)
+{
+	std::map<std::string, std::string> entries;
+	std::error_code error;
+	for (std::filesystem::recursive_directory_iterator entry(directory, error), end;
+			!error && entry != end; entry.increment(error)) {
+		const std::string path = entry->path().string();
+		struct stat info;
+		if (lstat(path.c_str(), &info) != 0)
+			continue;
+		std::string& described = entries[path.substr(directory.size())];
+		described = std::to_string(info.st_ino) + " " + std::to_string(info.st_nlink) + " "
+			+ std::to_string(info.st_uid) + " " + std::to_string(info.st_mode) + " ";
+		if (S_ISREG(info.st_mode)) {
+			described += ReadWhole(path);
+		} else if (S_ISLNK(info.st_mode)) {
+			char target[4096] = {};
+			if (readlink(path.c_str(), target, sizeof(target) - 1) > 0)
+				described += target;
 		}
-		return ExportBitmapSource(bitmap.get(), path.c_str()) ? 1 : 0;
-	}, limits);
-}
-
-// File size limits around the buffer's 4095 bytes: nothing at all, less than
-// one buffer, exactly one, and several.
-TEST(FailingDisk, AFullDiskKeepsTheOldFileAndLeavesNoTemporary)
-{
-	for (long long limit : {1LL, 100LL, 4095LL, 4096LL, 8190LL, 50000LL}) {
-		SCOPED_TRACE(limit);
-		Scratch scratch;
-		ASSERT_TRUE(WriteWhole(scratch / "icon.h", kOldText));
-		ChildOutcome replacing = ExportInChild(scratch / "icon.h", limit, false);
-		EXPECT_EQ(replacing.exitCode, 0) << replacing.Describe();
-		EXPECT_EQ(ReadWhole(scratch / "icon.h"), kOldText);
-		// A new file is not left behind half written either.
-		ChildOutcome creating = ExportInChild(scratch / "new.h", limit, false);
-		EXPECT_EQ(creating.exitCode, 0) << creating.Describe();
-		EXPECT_EQ(Listing(scratch.Path()), "icon.h");
 	}
+	return entries;
 }
 
-// A device that is always full, named directly and through a link.
-TEST(FailingDisk, ADeviceThatIsAlwaysFullAnswersFalse)
+// The entries that differ between two snapshots, by name.
+std::string
+Changes(const std::map<std::string, std::string>& before,
+	const std::map<std::string, std::string>& after)
 {
-	struct stat info;
-	if (stat("/dev/full", &info) != 0 || !S_ISCHR(info.st_mode))
-		GTEST_SKIP() << "no /dev/full";
-	Scratch scratch;
-	ASSERT_EQ(symlink("/dev/full", (scratch / "link.h").c_str()), 0);
-	const std::string devBefore = Listing("/dev");
-	auto bitmap = MakeBitmap();
-	for (const std::string& path : {std::string("/dev/full"), scratch / "link.h"}) {
-		status_t status = B_OK;
-		EXPECT_FALSE(ExportBitmapSource(bitmap.get(), path.c_str(), nullptr, &status)) << path;
-		EXPECT_EQ(status, B_DEVICE_FULL) << path;
+	std::string changes;
+	for (const auto& [name, described] : before) {
+		auto found = after.find(name);
+		if (found == after.end())
+			changes += name + " went; ";
+		else if (found->second != described)
+			changes += name + " changed; ";
 	}
-	EXPECT_EQ(Listing(scratch.Path()), "link.h");
-	char target[64] = {};
-	ASSERT_GT(readlink((scratch / "link.h").c_str(), target, sizeof(target) - 1), 0);
-	EXPECT_STREQ(target, "/dev/full");
-	EXPECT_EQ(Listing("/dev"), devBefore);
+	for (const auto& [name, described] : after) {
+		if (before.count(name) == 0)
+			changes += name + " appeared; ";
+	}
+	return changes;
 }
 
-// A directory nobody may write in (the export runs as nobody when the test
-// runs as root): no new file, and the files already there stay as they were,
-// also a writable one that the export can only write in place and that the
-// disk then has no room for.
-TEST(FailingDisk, AReadOnlyDirectoryKeepsItsFiles)
+// A directory nobody may write in, holding a read-only and a writable file,
+// both with the old text.
+std::string
+LockedDirectory(const std::string& scratch)
 {
-	Scratch scratch;
-	const std::string locked = scratch / "locked";
-	ASSERT_EQ(mkdir(locked.c_str(), 0755), 0);
-	ASSERT_TRUE(WriteWhole(locked + "/readonly.h", kOldText));
-	ASSERT_TRUE(WriteWhole(locked + "/writable.h", kOldText));
-	ASSERT_EQ(chmod((locked + "/readonly.h").c_str(), 0444), 0);
-	ASSERT_EQ(chmod((locked + "/writable.h").c_str(), 0666), 0);
-	ASSERT_EQ(chmod(locked.c_str(), 0555), 0);
+	const std::string locked = scratch + "/locked";
+	if (mkdir(locked.c_str(), 0755) != 0 || !WriteWhole(locked + "/readonly.h", kOldText)
+		|| !WriteWhole(locked + "/writable.h", kOldText)
+		|| chmod((locked + "/readonly.h").c_str(), 0444) != 0
+		|| chmod((locked + "/writable.h").c_str(), 0666) != 0
+		|| chmod(locked.c_str(), 0555) != 0) {
+		return std::string();
+	}
+	return locked;
+}
 
-	struct Row {
-		const char* leaf;
-		long long fileSizeLimit;
+constexpr status_t kAnyReason = B_ERROR;
+
+struct Row {
+	const char* situation;
+	// Prepares the scratch directory; answers the name to export to, or ""
+	// when the situation cannot be made.
+	std::function<std::string(const std::string& scratch)> prepare;
+	long long fileSizeLimit = 0; // 0: no limit
+	bool asNobody = false;
+	// B_OK: the export succeeds, writing the file in place; otherwise the
+	// reason the export gives when it answers false (kAnyReason: not
+	// checked).
+	status_t status = B_DEVICE_FULL;
+	// Run in the child just before the export; false: the situation could
+	// not be made.
+	std::function<bool(const std::string& scratch)> inChild = nullptr;
+};
+
+std::function<std::string(const std::string&)>
+OldFile(const char* leaf)
+{
+	return [leaf](const std::string& scratch) {
+		const std::string path = scratch + "/" + leaf;
+		return WriteWhole(path, kOldText) ? path : std::string();
 	};
-	for (Row row : {Row{"new.h", 0}, Row{"readonly.h", 0}, Row{"writable.h", 4096}}) {
-		SCOPED_TRACE(row.leaf);
-		ChildOutcome outcome = ExportInChild(locked + "/" + row.leaf, row.fileSizeLimit, true);
-		if (outcome.exitCode == 125)
-			GTEST_SKIP() << "cannot drop privileges";
-		EXPECT_EQ(outcome.exitCode, 0) << outcome.Describe();
-		EXPECT_EQ(Listing(locked), "readonly.h writable.h");
-		EXPECT_EQ(ReadWhole(locked + "/readonly.h"), kOldText);
-		EXPECT_EQ(ReadWhole(locked + "/writable.h"), kOldText);
-	}
 }
 
-TEST(FailingDisk, AVanishedDirectoryGetsNothing)
+std::function<std::string(const std::string&)>
+NewFile(const char* leaf)
 {
-	Scratch scratch;
-	ASSERT_EQ(mkdir((scratch / "gone").c_str(), 0755), 0);
-	ASSERT_EQ(rmdir((scratch / "gone").c_str()), 0);
-	auto bitmap = MakeBitmap();
-	status_t status = B_OK;
-	EXPECT_FALSE(ExportBitmapSource(bitmap.get(), (scratch / "gone/icon.h").c_str(), nullptr,
-		&status));
-	EXPECT_EQ(status, B_ENTRY_NOT_FOUND);
-	// The working directory vanished: a relative name has nowhere to go.
-	ChildOutcome outcome = RunLimited([&] {
-		if (chdir((scratch / "").c_str()) != 0 || mkdir("cwd", 0755) != 0 || chdir("cwd") != 0
-			|| rmdir((scratch / "cwd").c_str()) != 0) {
+	return [leaf](const std::string& scratch) { return scratch + "/" + leaf; };
+}
+
+std::function<std::string(const std::string&)>
+InLockedDirectory(const char* leaf)
+{
+	return [leaf](const std::string& scratch) {
+		const std::string locked = LockedDirectory(scratch);
+		return locked.empty() ? locked : locked + "/" + leaf;
+	};
+}
+
+// File size limits around the buffer's 4095 bytes: nothing at all, less
+// than one buffer, exactly one, and several.
+const Row kRows[] = {
+	{"a full disk, replacing a file, at 1 byte", OldFile("icon.h"), 1},
+	{"a full disk, replacing a file, at 100 bytes", OldFile("icon.h"), 100},
+	{"a full disk, replacing a file, at 4095 bytes", OldFile("icon.h"), 4095},
+	{"a full disk, replacing a file, at 4096 bytes", OldFile("icon.h"), 4096},
+	{"a full disk, replacing a file, at 8190 bytes", OldFile("icon.h"), 8190},
+	{"a full disk, replacing a file, at 20000 bytes", OldFile("icon.h"), 20000},
+	{"a full disk, replacing a file, at 50000 bytes", OldFile("icon.h"), 50000},
+	{"a full disk, making a new file, at 1 byte", NewFile("new.h"), 1},
+	{"a full disk, making a new file, at 100 bytes", NewFile("new.h"), 100},
+	{"a full disk, making a new file, at 4095 bytes", NewFile("new.h"), 4095},
+	{"a full disk, making a new file, at 4096 bytes", NewFile("new.h"), 4096},
+	{"a full disk, making a new file, at 8190 bytes", NewFile("new.h"), 8190},
+	{"a full disk, making a new file, at 50000 bytes", NewFile("new.h"), 50000},
+	{"a full disk, writing a hard-linked file in place: the old bytes go back",
+		[](const std::string& scratch) {
+			const std::string path = scratch + "/h1.h";
+			if (!WriteWhole(path, kOldText) || link(path.c_str(), (scratch + "/h2.h").c_str()) != 0)
+				return std::string();
+			return path;
+		},
+		8190},
+	{"a device that is always full, by name", [](const std::string&) {
+		return std::string("/dev/full"); }},
+	{"a device that is always full, through a link", [](const std::string& scratch) {
+		const std::string path = scratch + "/link.h";
+		return symlink("/dev/full", path.c_str()) == 0 ? path : std::string(); }},
+	{"a read-only directory gets no new file", InLockedDirectory("new.h"), 0, true,
+		B_PERMISSION_DENIED},
+	{"a read-only directory keeps its read-only file", InLockedDirectory("readonly.h"), 0, true,
+		B_PERMISSION_DENIED},
+	{"a read-only directory keeps a writable file the disk has no room for",
+		InLockedDirectory("writable.h"), 4096, true},
+	{"a read-only directory has a writable file written in place",
+		InLockedDirectory("writable.h"), 0, true, B_OK},
+	{"a vanished directory gets nothing",
+		[](const std::string& scratch) {
+			const std::string gone = scratch + "/gone";
+			if (mkdir(gone.c_str(), 0755) != 0 || rmdir(gone.c_str()) != 0)
+				return std::string();
+			return gone + "/icon.h";
+		},
+		0, false, B_ENTRY_NOT_FOUND},
+	{"a vanished working directory: a relative name has nowhere to go",
+		// Only the refusal is checked: the reason given is not yet that the
+		// directory is gone.
+		[](const std::string&) { return std::string("icon.h"); }, 0, false, kAnyReason,
+		[](const std::string& scratch) {
+			const std::string cwd = scratch + "/cwd";
+			return mkdir(cwd.c_str(), 0755) == 0 && chdir(cwd.c_str()) == 0
+				&& rmdir(cwd.c_str()) == 0;
+		}},
+};
+
+struct Export {
+	bool done = false;    // the child reported the export's answer
+	bool saved = false;
+	status_t status = B_ERROR;
+	ChildOutcome outcome;
+};
+
+// Exports `bitmap` to `path` in a child under the row's limits and rights.
+// A child that could not make the situation exits 125 (no rights to drop,
+// or a limit or hook that failed) or 126 (it may still write everywhere).
+Export
+ExportInChild(const BBitmap& bitmap, const std::string& path, const Row& row,
+	const std::string& scratch)
+{
+	Export result;
+	int channel[2];
+	if (pipe(channel) != 0)
+		return result;
+	ChildLimits limits;
+	limits.dropPrivileges = row.asNobody;
+	result.outcome = RunInChild([&] {
+		close(channel[0]);
+		if (row.asNobody) {
+			const std::string directory = path.substr(0, path.rfind('/'));
+			if (access(directory.c_str(), W_OK) == 0)
+				return 126;
+		}
+		if ((row.fileSizeLimit > 0 && !LimitFileSize(row.fileSizeLimit))
+			|| (row.inChild && !row.inChild(scratch))) {
 			return 125;
 		}
-		return ExportBitmapSource(bitmap.get(), "icon.h") ? 1 : 0;
-	});
-	EXPECT_EQ(outcome.exitCode, 0) << outcome.Describe();
-	EXPECT_EQ(Listing(scratch.Path()), "");
+		status_t status = B_OK;
+		bool saved = ExportBitmapSource(&bitmap, path.c_str(), nullptr, &status);
+		return write(channel[1], &saved, sizeof(saved)) == sizeof(saved)
+			&& write(channel[1], &status, sizeof(status)) == sizeof(status) ? 0 : 124;
+	}, limits);
+	close(channel[1]);
+	result.done = result.outcome.exitCode == 0
+		&& read(channel[0], &result.saved, sizeof(result.saved)) == sizeof(result.saved)
+		&& read(channel[0], &result.status, sizeof(result.status)) == sizeof(result.status);
+	close(channel[0]);
+	return result;
 }
+
+class FailingDisk : public testing::TestWithParam<Row> {
+protected:
+	ScratchDirectory fScratch;
+};
+
+TEST_P(FailingDisk, AnswersWhyAndLeavesEveryFileAsItWas)
+{
+	const Row& row = GetParam();
+	SCOPED_TRACE(row.situation);
+	const std::string path = row.prepare(fScratch.Path());
+	ASSERT_FALSE(path.empty()) << "could not make the situation";
+	// The name leads to a device, directly or through a link.
+	std::string target = path;
+	char link[4096];
+	ssize_t length = readlink(path.c_str(), link, sizeof(link));
+	if (length > 0)
+		target.assign(link, size_t(length));
+	const bool onDevice = target.rfind("/dev/", 0) == 0;
+	if (onDevice) {
+		struct stat info;
+		if (stat("/dev/full", &info) != 0 || !S_ISCHR(info.st_mode))
+			GTEST_SKIP() << "no /dev/full";
+	}
+	const auto before = Snapshot(fScratch.Path());
+	const std::string devices = onDevice ? Listing("/dev") : std::string();
+
+	auto bitmap = MakeBitmap();
+	Export result = ExportInChild(*bitmap, path, row, fScratch.Path());
+	if (result.outcome.exitCode == 125 || result.outcome.exitCode == 126)
+		GTEST_SKIP() << "cannot make the situation here (" << result.outcome.Describe() << ")";
+	ASSERT_TRUE(result.done) << result.outcome.Describe();
+
+	if (row.status != B_OK) {
+		EXPECT_FALSE(result.saved);
+		if (row.status != kAnyReason) {
+			EXPECT_EQ(result.status, row.status) << status_text(result.status);
+		}
+		EXPECT_EQ(Changes(before, Snapshot(fScratch.Path())), "");
+	} else {
+		// Written where it stands, as no new file can be made beside it.
+		EXPECT_TRUE(result.saved) << status_text(result.status);
+		EXPECT_EQ(result.status, B_OK);
+		const std::string leaf = path.substr(path.rfind('/') + 1);
+		EXPECT_TRUE(ReadWhole(path) == TextOf(*bitmap, leaf.c_str())) << "not the new text";
+		auto after = Snapshot(fScratch.Path());
+		const std::string name = path.substr(fScratch.Path().size());
+		EXPECT_EQ(after[name].substr(0, after[name].find(' ')),
+			before.at(name).substr(0, before.at(name).find(' '))) << "not the same file";
+		after[name] = before.at(name);
+		EXPECT_EQ(Changes(before, after), "");
+	}
+	if (onDevice) {
+		EXPECT_EQ(Listing("/dev"), devices);
+	}
+}
+
+std::string
+RowName(const testing::TestParamInfo<Row>& info)
+{
+	std::string name;
+	for (const char* c = info.param.situation; *c != '\0'; c++)
+		name += isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+	return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FailingDisk, testing::ValuesIn(kRows), RowName);
 
 } // namespace

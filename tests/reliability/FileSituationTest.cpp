@@ -6,8 +6,8 @@
 // ways: the new text in the file, which stays the file it was, or the old
 // file byte for byte with a clear error.
 
-#include "ChildProcess.h"
-#include "ReliabilityFiles.h"
+#include "support/ChildProcess.h"
+#include "support/Files.h"
 
 #include "image/BitmapSourceExport.h"
 #include "image/FormatBitmapSource.h"
@@ -20,7 +20,6 @@
 #include <grp.h>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
@@ -31,7 +30,7 @@
 
 namespace {
 
-using namespace reliability;
+using namespace testsupport;
 
 constexpr gid_t kSharedGroup = 100; // "users" on Debian
 constexpr const char* kIconName = "icon";
@@ -139,8 +138,6 @@ struct Context {
 // Prepares the situation; answers the name to save to, or "" when the
 // situation cannot be made here (the row is skipped with `skip`).
 using Prepare = std::function<std::string(const Context& context, std::string* skip)>;
-// Runs in the child just before the save, after the rights were dropped.
-using Limit = std::function<bool()>;
 
 struct Row {
 	const char* situation;
@@ -149,7 +146,6 @@ struct Row {
 	Ends ends;
 	status_t status;       // the failure expected when the old file stays
 	bool sameInode;        // the text must land in the very file (links, identity)
-	Limit limit = nullptr;
 };
 
 std::string
@@ -168,15 +164,6 @@ BecomeNobody(bool inSharedGroup)
 	gid_t groups[] = {kSharedGroup};
 	return setgroups(inSharedGroup ? 1 : 0, groups) == 0 && setgid(kNobody) == 0
 		&& setuid(kNobody) == 0;
-}
-
-bool
-LimitFileSize(rlim_t bytes)
-{
-	struct rlimit limit;
-	getrlimit(RLIMIT_FSIZE, &limit);
-	limit.rlim_cur = bytes;
-	return setrlimit(RLIMIT_FSIZE, &limit) == 0;
 }
 
 const Row kRows[] = {
@@ -296,14 +283,6 @@ const Row kRows[] = {
 			return path;
 		},
 		Ends::kNewText, B_OK, true},
-	{"a read-only directory: no new file", Who::kNobody,
-		[](const Context& c, std::string*) {
-			std::string locked = c.directory + "/locked";
-			if (mkdir(locked.c_str(), 0555) != 0 || chmod(locked.c_str(), 0555) != 0)
-				return std::string();
-			return locked + "/new.h";
-		},
-		Ends::kOldText, B_PERMISSION_DENIED, false},
 	{"a write-only file in a read-only directory is not risked", Who::kNobody,
 		[](const Context& c, std::string*) {
 			std::string locked = c.directory + "/locked";
@@ -319,22 +298,6 @@ const Row kRows[] = {
 			return Owned(c.directory + "/writeonly.h", kNobody, kNobody, 0200);
 		},
 		Ends::kNewText, B_OK, false},
-	{"a file-size limit keeps the old file", Who::kRoot,
-		[](const Context& c, std::string*) {
-			return Owned(c.directory + "/limited.h", 0, 0, 0644);
-		},
-		Ends::kOldText, B_DEVICE_FULL, true, [] { return LimitFileSize(50000); }},
-	{"a file-size limit in place puts the old bytes back", Who::kRoot,
-		[](const Context& c, std::string*) {
-			std::string path = Owned(c.directory + "/h1.h", 0, 0, 0644);
-			if (link(path.c_str(), (c.directory + "/h2.h").c_str()) != 0)
-				return std::string();
-			return path;
-		},
-		Ends::kOldText, B_DEVICE_FULL, true, [] { return LimitFileSize(8190); }},
-	{"a new file over the size limit is not left behind", Who::kRoot,
-		[](const Context& c, std::string*) { return c.directory + "/new.h"; },
-		Ends::kOldText, B_DEVICE_FULL, false, [] { return LimitFileSize(4096); }},
 };
 
 // `listing` (as Listing gives it) with `leaf` among its entries.
@@ -363,22 +326,20 @@ protected:
 		ASSERT_EQ(chmod(fScratch.Path().c_str(), 0777), 0);
 	}
 
-	Scratch fScratch;
+	ScratchDirectory fScratch;
 };
 
 // Saves `bitmap` to `path` in a child as `who`; the export's status.
 status_t
-SaveInChild(const BBitmap& bitmap, const std::string& path, Who who, const Limit& limit)
+SaveInChild(const BBitmap& bitmap, const std::string& path, Who who)
 {
 	int channel[2];
 	if (pipe(channel) != 0)
 		return B_ERROR;
-	ChildOutcome outcome = RunLimited([&] {
+	ChildOutcome outcome = RunInChild([&] {
 		close(channel[0]);
 		umask(022);
 		if (who != Who::kRoot && !BecomeNobody(who == Who::kNobodyInGroup))
-			return 125;
-		if (limit && !limit())
 			return 125;
 		status_t status = B_OK;
 		ExportBitmapSource(&bitmap, path.c_str(), kIconName, &status);
@@ -406,8 +367,8 @@ TEST_P(FileSituation, EndsWithTheNewTextOrTheOldFile)
 	const Snapshot before = Take(path);
 
 	auto bitmap = MakeBitmap();
-	status_t status = SaveInChild(*bitmap, path, row.who, row.limit);
-	ASSERT_NE(status, B_NOT_ALLOWED) << "the child could not take its rights or limits";
+	status_t status = SaveInChild(*bitmap, path, row.who);
+	ASSERT_NE(status, B_NOT_ALLOWED) << "the child could not take its rights";
 
 	const Snapshot after = Take(path);
 	if (row.ends == Ends::kOldText) {

@@ -3,9 +3,9 @@
 // stays within the hostile-input memory limit and its time limit. An image
 // that decodes as far as its data goes (a truncated JPEG) is exported.
 
-#include "ChildProcess.h"
-#include "HostileImages.h"
-#include "ReliabilityFiles.h"
+#include "support/ChildProcess.h"
+#include "support/Files.h"
+#include "support/HostileImages.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -18,7 +18,7 @@
 
 namespace {
 
-using namespace reliability;
+using namespace testsupport;
 
 const std::string kExporter = QUILLPIX_BINARY_DIR "/tools/quillpix-export";
 const std::string kImages = QUILLPIX_SOURCE_DIR "/tests/data/images/";
@@ -30,7 +30,7 @@ struct ExporterRun {
 
 // Runs the exporter under the hostile-input limits, its output in `scratch`.
 ExporterRun
-RunExporter(const Scratch& scratch, const std::vector<std::string>& arguments,
+RunExporter(const ScratchDirectory& scratch, const std::vector<std::string>& arguments,
 	bool dropPrivileges = false)
 {
 	const std::string errPath = scratch / ".stderr";
@@ -42,7 +42,7 @@ RunExporter(const Scratch& scratch, const std::vector<std::string>& arguments,
 	ChildLimits limits;
 	limits.dropPrivileges = dropPrivileges;
 	ExporterRun run;
-	run.outcome = RunLimited([&] {
+	run.outcome = RunInChild([&] {
 		int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
 		int null = open("/dev/null", O_WRONLY);
 		if (err < 0 || null < 0)
@@ -59,7 +59,7 @@ RunExporter(const Scratch& scratch, const std::vector<std::string>& arguments,
 
 TEST(HostileCli, EveryHostileFileIsRefusedWithItsName)
 {
-	Scratch scratch;
+	ScratchDirectory scratch;
 	ASSERT_EQ(chmod(scratch.Path().c_str(), 0777), 0);
 	ASSERT_EQ(mkdir((scratch / "out").c_str(), 0777), 0);
 	ASSERT_EQ(chmod((scratch / "out").c_str(), 0777), 0);
@@ -115,7 +115,7 @@ TEST(HostileCli, EveryHostileFileIsRefusedWithItsName)
 // half made of filler would be exported as if it were the image.
 TEST(HostileCli, TruncatedImagesAreRefusedAsCutOff)
 {
-	Scratch scratch;
+	ScratchDirectory scratch;
 	for (const char* name : {"truncated.jpg", "truncated.png"}) {
 		SCOPED_TRACE(name);
 		ExporterRun run = RunExporter(scratch, {"-o", scratch / "cut.h", kImages + name});

@@ -4,10 +4,10 @@
 // every failed save answers with the window's previous name and title and
 // the previous file, byte for byte, and leaves no temporary file behind.
 
-#include "ChildProcess.h"
-#include "HostileImages.h"
-#include "ReliabilityFiles.h"
-#include "WindowFixture.h"
+#include "support/ChildProcess.h"
+#include "support/Files.h"
+#include "support/HostileImages.h"
+#include "support/ProgramFixture.h"
 
 #include <AppDefs.h>
 
@@ -17,9 +17,9 @@
 
 namespace {
 
-using namespace reliability;
+using namespace testsupport;
 
-using WindowReliabilityTest = WindowFixture;
+using WindowReliabilityTest = ProgramFixture;
 
 TEST_F(WindowReliabilityTest, HostileFilesOpenWindowsWithoutImages)
 {
@@ -55,7 +55,7 @@ TEST_F(WindowReliabilityTest, HostileFilesOpenWindowsWithoutImages)
 	ChildLimits limits;
 	limits.dropPrivileges = true;
 	const long before = ResidentKiB();
-	ChildOutcome outcome = RunLimited([&] {
+	ChildOutcome outcome = RunInChild([&] {
 		AnswerAlerts();
 		Launch(paths);
 		std::vector<int32> windows = VisibleWindows(paths.size());
@@ -96,11 +96,11 @@ TEST_F(WindowReliabilityTest, HostileFilesOpenWindowsWithoutImages)
 }
 
 // One image window, pic.png, and an earlier export "icon.h" in saved/.
-class FailedSaveTest : public WindowFixture {
+class FailedSaveTest : public ProgramFixture {
 public:
 	void SetUp() override
 	{
-		WindowFixture::SetUp();
+		ProgramFixture::SetUp();
 		fImage = CopyImage("colour.png", "pic.png");
 		fSaved = fDirectory + "/saved";
 		ASSERT_EQ(mkdir(fSaved.c_str(), 0755), 0);

@@ -2,6 +2,7 @@
 // their PNG form, the desktop entry, the signature.
 
 #include "app/QuillpixApp.h"
+#include "support/Files.h"
 
 #include <AppIcons.h>
 #include <AppResources.h>
@@ -20,14 +21,9 @@
 #include <sstream>
 #include <unistd.h>
 
-namespace {
+using testsupport::ReadWhole;
 
-std::string
-ReadText(const std::string& path)
-{
-	std::ifstream file(path, std::ios::binary);
-	return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
+namespace {
 
 // The value of `key` in a desktop entry; empty when absent.
 std::string
@@ -117,13 +113,11 @@ TEST(ResourcesTest, PngWriterSplitsLargeImagesIntoSeveralBlocks)
 		for (int32 x = 0; x < width; x++)
 			rgba.insert(rgba.end(), {uint8(x), uint8(y), uint8(x ^ y), 255});
 	}
-	char path[] = "/tmp/quillpix-png-XXXXXX";
-	int descriptor = mkstemp(path);
-	ASSERT_GE(descriptor, 0);
-	close(descriptor);
+	testsupport::ScratchDirectory scratch;
+	const std::string file = scratch / "image";
+	const char* path = file.c_str();
 	ASSERT_EQ(WritePng(path, width, height, rgba), B_OK);
 	std::unique_ptr<BBitmap> decoded(BTranslationUtils::GetBitmapFile(path, nullptr));
-	unlink(path);
 	ASSERT_TRUE(decoded);
 	ASSERT_EQ(decoded->Width(), width);
 	ASSERT_EQ(decoded->Height(), height);
@@ -139,7 +133,7 @@ TEST(ResourcesTest, PngWriterSplitsLargeImagesIntoSeveralBlocks)
 
 TEST(ResourcesTest, DesktopEntryLaunchesAProcessPerUseForTheImageTypesTheKitReads)
 {
-	std::string entry = ReadText(std::string(QUILLPIX_SOURCE_DIR) + "/resources/quillpix.desktop");
+	std::string entry = ReadWhole(std::string(QUILLPIX_SOURCE_DIR) + "/resources/quillpix.desktop");
 	ASSERT_FALSE(entry.empty());
 	EXPECT_EQ(EntryValue(entry, "Type"), "Application");
 	EXPECT_EQ(EntryValue(entry, "Exec"), "quillpix %F");

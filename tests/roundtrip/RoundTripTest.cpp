@@ -4,7 +4,7 @@
 // the one the image loads into: bounds, colour space and every byte.
 
 #include "image/BitmapConversion.h"
-#include "storage/TestFiles.h"
+#include "support/Files.h"
 
 #include <Bitmap.h>
 #include <TranslationUtils.h>
@@ -20,8 +20,8 @@
 #include <sys/wait.h>
 #include <vector>
 
-using TestFiles::ReadWhole;
-using TestFiles::ScratchDirectory;
+using testsupport::ReadWhole;
+using testsupport::ScratchDirectory;
 
 extern char** environ;
 

@@ -4,7 +4,7 @@
 #include <HeadlessServer.h>
 #include <Looper.h>
 
-#include "app_kit/Waiting.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,8 @@
 
 namespace {
 
-using testing_support::CodeText;
-using testing_support::EventLog;
+using testsupport::CodeText;
+using testsupport::EventLog;
 
 // Writes each answer as text: the code, then every ref, directory and name.
 std::string

@@ -3,7 +3,7 @@
 #include <OS.h>
 #include <Window.h>
 
-#include "app_kit/Waiting.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 
 namespace {
 
-using testing_support::EventLog;
+using testsupport::EventLog;
 
 TEST(HeadlessServerTest, WaitUntilWakesOnAChangeAndGivesUpAtItsTimeout)
 {

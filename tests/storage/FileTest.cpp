@@ -1,4 +1,5 @@
-#include "storage/TestFiles.h"
+#include "support/ChildProcess.h"
+#include "support/Files.h"
 
 #include <File.h>
 #include <NodeInfo.h>
@@ -10,9 +11,9 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-using TestFiles::ReadWhole;
-using TestFiles::ScratchDirectory;
-using TestFiles::WriteWhole;
+using testsupport::ReadWhole;
+using testsupport::ScratchDirectory;
+using testsupport::WriteWhole;
 
 TEST(File, OpenModesMapOntoTheFile)
 {
@@ -149,8 +150,8 @@ TEST(File, AWriteCutShortByTheFileSizeLimitAnswersWhatWasTaken)
 {
 	ScratchDirectory scratch;
 	const std::string path = scratch / "limited";
-	int result = TestFiles::RunInChild([&]() {
-		if (!TestFiles::LimitFileSize(1000))
+	int result = testsupport::RunInChild([&]() {
+		if (!testsupport::LimitFileSize(1000))
 			return 10;
 		BFile file(path.c_str(), B_WRITE_ONLY | B_CREATE_FILE);
 		if (file.InitCheck() != B_OK)
@@ -163,7 +164,7 @@ TEST(File, AWriteCutShortByTheFileSizeLimitAnswersWhatWasTaken)
 		if (file.Write(data.data(), 1) != B_DEVICE_FULL)
 			return 14;
 		return 0;
-	});
+	}).exitCode;
 	EXPECT_EQ(result, 0);
 	EXPECT_EQ(ReadWhole(path).size(), 1000u);
 }

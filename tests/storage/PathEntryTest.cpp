@@ -1,4 +1,4 @@
-#include "storage/TestFiles.h"
+#include "support/Files.h"
 
 #include <Entry.h>
 #include <Path.h>
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <unistd.h>
 
-using TestFiles::ScratchDirectory;
+using testsupport::ScratchDirectory;
 
 namespace {
 
@@ -123,7 +123,7 @@ TEST(Entry, NamesEntriesThatDoNotExistYet)
 
 	BEntry missingDirectory((scratch / "nowhere/new.h").c_str());
 	EXPECT_EQ(missingDirectory.InitCheck(), B_ENTRY_NOT_FOUND);
-	TestFiles::WriteWhole(scratch / "file", "x");
+	testsupport::WriteWhole(scratch / "file", "x");
 	BEntry belowFile((scratch / "file/new.h").c_str());
 	EXPECT_EQ(belowFile.InitCheck(), B_NOT_A_DIRECTORY);
 	EXPECT_EQ(BEntry("").InitCheck(), B_BAD_VALUE);
@@ -134,7 +134,7 @@ TEST(Entry, NamesEntriesThatDoNotExistYet)
 TEST(Entry, KindsAreThoseOfTheEntryItself)
 {
 	ScratchDirectory scratch;
-	TestFiles::WriteWhole(scratch / "file", "x");
+	testsupport::WriteWhole(scratch / "file", "x");
 	ASSERT_EQ(mkdir((scratch / "dir").c_str(), 0755), 0);
 	ASSERT_EQ(symlink("file", (scratch / "link").c_str()), 0);
 
@@ -151,7 +151,7 @@ TEST(Entry, TraversalFollowsChainsOfLinks)
 {
 	ScratchDirectory scratch;
 	ASSERT_EQ(mkdir((scratch / "sub").c_str(), 0755), 0);
-	TestFiles::WriteWhole(scratch / "sub/target", "x");
+	testsupport::WriteWhole(scratch / "sub/target", "x");
 	// A relative link counts from the link's directory, not the working one.
 	ASSERT_EQ(symlink("sub/target", (scratch / "first").c_str()), 0);
 	ASSERT_EQ(symlink((scratch / "first").c_str(), (scratch / "second").c_str()), 0);
@@ -225,14 +225,14 @@ TEST(Entry, ParentsLeadUpToTheRoot)
 TEST(Entry, RenameKeepsOrReplacesTheTarget)
 {
 	ScratchDirectory scratch;
-	TestFiles::WriteWhole(scratch / "a", "A");
-	TestFiles::WriteWhole(scratch / "b", "B");
+	testsupport::WriteWhole(scratch / "a", "A");
+	testsupport::WriteWhole(scratch / "b", "B");
 
 	BEntry entry((scratch / "a").c_str());
 	EXPECT_EQ(entry.Rename("b", false), B_FILE_EXISTS);
-	EXPECT_EQ(TestFiles::ReadWhole(scratch / "b"), "B");
+	EXPECT_EQ(testsupport::ReadWhole(scratch / "b"), "B");
 	ASSERT_EQ(entry.Rename("b", true), B_OK);
-	EXPECT_EQ(TestFiles::ReadWhole(scratch / "b"), "A");
+	EXPECT_EQ(testsupport::ReadWhole(scratch / "b"), "A");
 	EXPECT_EQ(scratch.Listing(), "b");
 
 	char name[B_FILE_NAME_LENGTH];

@@ -7,8 +7,8 @@
 #include "document/FileDocumentWindow.h"
 #include "image/BitmapConversion.h"
 #include "image/BitmapSourceExport.h"
-#include "program/ProgramFixture.h"
-#include "reliability/ReliabilityFiles.h"
+#include "support/Files.h"
+#include "support/ProgramFixture.h"
 
 #include <AppDefs.h>
 #include <OS.h>
@@ -21,7 +21,7 @@
 
 namespace {
 
-using testing_support::Gate;
+using testsupport::Gate;
 
 // Counts the quit requests that reach it.
 class CountingApp : public DocumentApp {
@@ -75,7 +75,7 @@ public:
 	bool Eventually(const std::function<bool()>& predicate)
 	{
 		return fServer->WaitUntil(predicate,
-			std::chrono::duration_cast<std::chrono::microseconds>(testing_support::kWatchdog)
+			std::chrono::duration_cast<std::chrono::microseconds>(testsupport::kWatchdog)
 				.count());
 	}
 
@@ -196,7 +196,7 @@ TEST_F(StressTest, ClosePromptsAnsweredAfterTheirWindowIsGone)
 	}
 	{
 		std::unique_lock<std::mutex> guard(lock);
-		ASSERT_TRUE(changed.wait_for(guard, testing_support::kWatchdog,
+		ASSERT_TRUE(changed.wait_for(guard, testsupport::kWatchdog,
 			[&] { return promptThreads.size() == size_t(2 * kWindows); }));
 	}
 	// Every prompt is up: the windows go without asking anyone.
@@ -224,7 +224,7 @@ TEST_F(StressTest, ClosePromptsAnsweredAfterTheirWindowIsGone)
 	EXPECT_EQ(fApp->fQuitRequests, 1);
 }
 
-using ImageWindowStress = testing_support::ProgramFixture;
+using ImageWindowStress = testsupport::ProgramFixture;
 
 // Save requests from one thread and colour-space switches from another, on
 // one window, with a third thread reading the window under its lock: every
@@ -302,16 +302,16 @@ TEST_F(ImageWindowStress, SaveRequestsRaceColourSpaceSwitches)
 		const std::string name = "save" + std::to_string(index) + ".h";
 		SCOPED_TRACE(name);
 		ASSERT_TRUE(ExportBitmapSource(rgb.get(), reference.c_str(), name.c_str()));
-		const std::string asRgb = reliability::ReadWhole(reference);
+		const std::string asRgb = testsupport::ReadWhole(reference);
 		ASSERT_TRUE(ExportBitmapSource(cmap8.get(), reference.c_str(), name.c_str()));
-		const std::string asCmap8 = reliability::ReadWhole(reference);
+		const std::string asCmap8 = testsupport::ReadWhole(reference);
 		ASSERT_TRUE(ExportBitmapSource(mapped.get(), reference.c_str(), name.c_str()));
-		const std::string asMapped = reliability::ReadWhole(reference);
-		const std::string saved = reliability::ReadWhole(fDirectory + "/out/" + name);
+		const std::string asMapped = testsupport::ReadWhole(reference);
+		const std::string saved = testsupport::ReadWhole(fDirectory + "/out/" + name);
 		EXPECT_TRUE(saved == asRgb || saved == asCmap8 || saved == asMapped)
 			<< saved.substr(0, 200);
 	}
-	std::string listing = reliability::Listing(fDirectory + "/out");
+	std::string listing = testsupport::Listing(fDirectory + "/out");
 	EXPECT_EQ(std::count(listing.begin(), listing.end(), ' ') + 1, kSaves + 1) << listing;
 }
 

@@ -1,7 +1,8 @@
 // The runner of quillpix-export in process: jobs that the test holds up show
 // the argument order of the output and the progress line.
 
-#include "storage/TestFiles.h"
+#include "support/Files.h"
+#include "support/Waiting.h"
 #include "tools/ExportRunner.h"
 
 #include <gtest/gtest.h>
@@ -16,14 +17,15 @@
 #include <utility>
 #include <vector>
 
-using TestFiles::ReadWhole;
-using TestFiles::ScratchDirectory;
-using TestFiles::WriteWhole;
+using testsupport::ReadWhole;
+using testsupport::ScratchDirectory;
+using testsupport::WriteWhole;
+// Jobs decode and write whole images.
+using testsupport::kSlowWatchdog;
 
 namespace {
 
 const std::string kData = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/export/";
-constexpr std::chrono::seconds kWatchdog(30);
 
 // A job that can be held before it reads its image, and that says when it is
 // done.
@@ -48,7 +50,7 @@ public:
 protected:
 	BBitmap* ReadImage(BTranslationFailure* failure) override
 	{
-		if (fRelease.valid() && fRelease.wait_for(kWatchdog) != std::future_status::ready)
+		if (fRelease.valid() && fRelease.wait_for(kSlowWatchdog) != std::future_status::ready)
 			ADD_FAILURE() << "job never released";
 		return ExportJob::ReadImage(failure);
 	}
@@ -118,7 +120,7 @@ public:
 	// Everything up to the end of the stream.
 	const std::string& ReadToEnd()
 	{
-		WaitFor(std::string(1, '\0'), kWatchdog);
+		WaitFor(std::string(1, '\0'), kSlowWatchdog);
 		return fSeen;
 	}
 
@@ -152,7 +154,7 @@ TEST(ExportRunner, MessagesKeepArgumentOrderWhenALaterImageFinishesFirst)
 				first ? release : std::shared_future<void>(), first ? nullptr : &secondDone);
 		});
 	std::future<bool> result = RunAside(runner, 2);
-	ASSERT_EQ(result.wait_for(kWatchdog), std::future_status::ready);
+	ASSERT_EQ(result.wait_for(kSlowWatchdog), std::future_status::ready);
 	EXPECT_FALSE(result.get());
 	messages.CloseWriting();
 	EXPECT_EQ(messages.ReadToEnd(),
@@ -177,7 +179,7 @@ TEST(ExportRunner, StandardOutputKeepsArgumentOrderWhenALaterImageFinishesFirst)
 				first ? release : std::shared_future<void>(), first ? nullptr : &secondDone);
 		});
 	std::future<bool> result = RunAside(runner, 2);
-	ASSERT_EQ(result.wait_for(kWatchdog), std::future_status::ready);
+	ASSERT_EQ(result.wait_for(kSlowWatchdog), std::future_status::ready);
 	EXPECT_TRUE(result.get());
 	fclose(output);
 	std::string expected = ReadWhole(kData + "rgb.h") + ReadWhole(kData + "alpha.h");
@@ -224,9 +226,9 @@ TEST(ExportRunner, AnImageTakingOverASecondShowsAProgressLineThatIsWipedAfterwar
 		});
 	std::future<bool> result = RunAside(runner, 0);
 	const std::string line = "\rquillpix-export: reading " + image + " (image 1 of 1, ";
-	bool shown = messages.WaitFor(line, kWatchdog);
+	bool shown = messages.WaitFor(line, kSlowWatchdog);
 	releaser.set_value();
-	ASSERT_EQ(result.wait_for(kWatchdog), std::future_status::ready);
+	ASSERT_EQ(result.wait_for(kSlowWatchdog), std::future_status::ready);
 	EXPECT_TRUE(result.get());
 	EXPECT_TRUE(shown) << messages.Seen();
 	messages.CloseWriting();
@@ -264,7 +266,7 @@ TEST(ExportRunner, QuietOrNoTerminalShowsNoProgressLine)
 		// Well past the second after which a line would show.
 		EXPECT_FALSE(messages.WaitFor("quillpix-export", std::chrono::milliseconds(1600)));
 		releaser.set_value();
-		ASSERT_EQ(result.wait_for(kWatchdog), std::future_status::ready);
+		ASSERT_EQ(result.wait_for(kSlowWatchdog), std::future_status::ready);
 		EXPECT_TRUE(result.get());
 		messages.CloseWriting();
 		EXPECT_EQ(messages.ReadToEnd(), "");

@@ -43,14 +43,14 @@ Wait(pid_t child)
 }
 
 Outcome
-Run(const TestFiles::ScratchDirectory& scratch, const std::vector<std::string>& arguments)
+Run(const testsupport::ScratchDirectory& scratch, const std::vector<std::string>& arguments)
 {
 	const std::string outPath = scratch / ".stdout";
 	const std::string errPath = scratch / ".stderr";
 	Outcome outcome;
 	outcome.exitCode = Wait(Start(arguments, outPath, errPath));
-	outcome.out = TestFiles::ReadWhole(outPath);
-	outcome.err = TestFiles::ReadWhole(errPath);
+	outcome.out = testsupport::ReadWhole(outPath);
+	outcome.err = testsupport::ReadWhole(errPath);
 	unlink(outPath.c_str());
 	unlink(errPath.c_str());
 	return outcome;

@@ -3,7 +3,7 @@
 // Running the real quillpix-export in a child process, for the end-to-end
 // tests of the command line.
 
-#include "storage/TestFiles.h"
+#include "support/Files.h"
 
 #include <string>
 #include <sys/types.h>
@@ -19,7 +19,7 @@ struct Outcome {
 
 // Runs the exporter with `arguments` to its end, its standard output and
 // error caught in files of `scratch` (removed afterwards).
-Outcome Run(const TestFiles::ScratchDirectory& scratch,
+Outcome Run(const testsupport::ScratchDirectory& scratch,
 	const std::vector<std::string>& arguments);
 
 // Starts the exporter with its standard output and error opened on the given

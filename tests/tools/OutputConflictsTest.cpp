@@ -11,9 +11,9 @@
 #include <vector>
 
 using ExporterProcess::Outcome;
-using TestFiles::ReadWhole;
-using TestFiles::ScratchDirectory;
-using TestFiles::WriteWhole;
+using testsupport::ReadWhole;
+using testsupport::ScratchDirectory;
+using testsupport::WriteWhole;
 
 namespace {
 

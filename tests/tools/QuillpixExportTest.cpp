@@ -9,9 +9,9 @@
 
 using ExporterProcess::Outcome;
 using ExporterProcess::Replaced;
-using TestFiles::ReadWhole;
-using TestFiles::ScratchDirectory;
-using TestFiles::WriteWhole;
+using testsupport::ReadWhole;
+using testsupport::ScratchDirectory;
+using testsupport::WriteWhole;
 
 namespace {
 

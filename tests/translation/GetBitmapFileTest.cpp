@@ -1,4 +1,6 @@
 #include "Fixtures.h"
+#include "support/Files.h"
+#include "support/Waiting.h"
 
 #include <ImageReaderList.h>
 
@@ -148,9 +150,8 @@ TEST(GetBitmapFileTest, EachFormatLoadsWithItsSizeSpaceAndPixels)
 // name at all, changes nothing.
 TEST(GetBitmapFileTest, ContentDecidesOverTheName)
 {
-	char directory[] = "/tmp/quillpix-names-XXXXXX";
-	ASSERT_NE(mkdtemp(directory), nullptr);
-	std::string dir = directory;
+	testsupport::ScratchDirectory scratch;
+	const std::string& dir = scratch.Path();
 	struct Case {
 		const char* from;
 		const char* as;
@@ -173,7 +174,6 @@ TEST(GetBitmapFileTest, ContentDecidesOverTheName)
 		EXPECT_EQ(bitmap->Width(), kWidth) << c.as;
 		std::remove(target.c_str());
 	}
-	rmdir(directory);
 }
 
 TEST(GetBitmapFileTest, LoadsFromSeveralThreadsAtOnce)
@@ -190,7 +190,7 @@ TEST(GetBitmapFileTest, LoadsFromSeveralThreadsAtOnce)
 		}
 	}
 	for (size_t i = 0; i < loads.size(); i++) {
-		ASSERT_EQ(loads[i].wait_for(std::chrono::seconds(60)), std::future_status::ready)
+		ASSERT_EQ(loads[i].wait_for(testsupport::kSlowWatchdog), std::future_status::ready)
 			<< "load " << i << " never finished";
 		bool garbage = std::string(files[i % std::size(files)]) == "garbage.png";
 		EXPECT_EQ(loads[i].get(), !garbage) << files[i % std::size(files)];

@@ -1,6 +1,8 @@
 #include "Fixtures.h"
-#include "reliability/ChildProcess.h"
-#include "reliability/HostileImages.h"
+#include "support/ChildProcess.h"
+#include "support/Files.h"
+#include "support/HostileImages.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -17,25 +19,13 @@
 #include <unistd.h>
 
 using namespace fixture;
-using namespace reliability;
+using namespace testsupport;
 
 namespace {
 
 // A directory of its own for files the tests make, removed afterwards.
 class HostileFileTest : public testing::Test {
 protected:
-	void SetUp() override
-	{
-		char directory[] = "/tmp/quillpix-hostile-XXXXXX";
-		ASSERT_NE(mkdtemp(directory), nullptr);
-		fDirectory = directory;
-	}
-	void TearDown() override
-	{
-		std::string command = "rm -rf '" + fDirectory + "'";
-		EXPECT_EQ(std::system(command.c_str()), 0);
-	}
-
 	std::string Make(const std::string& name, const std::string& bytes)
 	{
 		std::string path = fDirectory + "/" + name;
@@ -48,13 +38,10 @@ protected:
 		return path;
 	}
 
-	static std::string ReadFile(const std::string& path)
-	{
-		std::ifstream file(path, std::ios::binary);
-		return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-	}
+	static std::string ReadFile(const std::string& path) { return ReadWhole(path); }
 
-	std::string fDirectory;
+	ScratchDirectory fScratch;
+	const std::string fDirectory = fScratch.Path();
 };
 
 // Loads every path in a child with kHostileMemoryLimit more address space
@@ -64,7 +51,7 @@ ChildOutcome
 LoadAllLimited(const std::vector<std::string>& paths,
 	const std::function<bool(const std::string&, const BBitmap*)>& check)
 {
-	return RunLimited([&] {
+	return RunInChild([&] {
 		int wrong = 0;
 		for (const std::string& path : paths) {
 			std::unique_ptr<BBitmap> bitmap = Load(path);
@@ -123,7 +110,7 @@ TEST_F(HostileFileTest, FileWithoutReadPermissionGivesNoBitmap)
 	ASSERT_EQ(chmod(fDirectory.c_str(), 0755), 0);
 	ChildLimits limits;
 	limits.dropPrivileges = true;
-	ChildOutcome outcome = RunLimited([&] {
+	ChildOutcome outcome = RunInChild([&] {
 		if (access(path.c_str(), R_OK) == 0)
 			return 20;
 		return Load(path) == nullptr ? 0 : 1;
@@ -152,7 +139,7 @@ TEST_F(HostileFileTest, FifoDoesNotBlock)
 	ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
 	bool inTime = false;
 	auto load = std::async(std::launch::async, [path] { return Load(path); });
-	inTime = load.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+	inTime = load.wait_for(kWatchdog) == std::future_status::ready;
 	if (!inTime) {
 		// Free the reader that waits for a writer, then fail.
 		int fd = open(path.c_str(), O_RDWR);

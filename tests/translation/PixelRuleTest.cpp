@@ -1,7 +1,8 @@
 // Hand-made files for the pixel rules and the bounds the readers keep.
 
 #include "Fixtures.h"
-#include "reliability/HostileImages.h"
+#include "support/Files.h"
+#include "support/HostileImages.h"
 
 #include <PixelRules.h>
 
@@ -16,7 +17,7 @@
 #include <string>
 #include <unistd.h>
 
-using namespace reliability;
+using namespace testsupport;
 
 namespace {
 
@@ -49,12 +50,6 @@ std::string PngOf(uint32_t width, uint32_t height, int depth, int colorType,
 	return png;
 }
 
-std::string ReadFileBytes(const std::string& path)
-{
-	std::ifstream file(path, std::ios::binary);
-	return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 void Put16(std::string& out, uint16_t value)
 {
 	out += char(value >> 8);
@@ -63,18 +58,6 @@ void Put16(std::string& out, uint16_t value)
 
 class PixelRuleTest : public testing::Test {
 protected:
-	void SetUp() override
-	{
-		char directory[] = "/tmp/quillpix-rules-XXXXXX";
-		ASSERT_NE(mkdtemp(directory), nullptr);
-		fDirectory = directory;
-	}
-	void TearDown() override
-	{
-		std::string command = "rm -rf '" + fDirectory + "'";
-		EXPECT_EQ(std::system(command.c_str()), 0);
-	}
-
 	// Writes `bytes` and loads them, keeping why nothing came back.
 	std::unique_ptr<BBitmap> Load(const std::string& bytes)
 	{
@@ -87,7 +70,8 @@ protected:
 			BTranslationUtils::GetBitmapFile(path.c_str(), nullptr, &fFailure));
 	}
 
-	std::string fDirectory;
+	testsupport::ScratchDirectory fScratch;
+	const std::string fDirectory = fScratch.Path();
 	BTranslationFailure fFailure;
 };
 
@@ -224,7 +208,7 @@ TEST_F(PixelRuleTest, RefusalsSayWhy)
 		{"just some notes\n", B_NO_TRANSLATOR, "f is not an image we can read"},
 		{Png(100000, 100000, DeflatedZeros(1000)), B_NO_MEMORY,
 			"f is 100000\u00d7100000 pixels; the limit is 8192\u00d78192"},
-		{JpegClaiming(ReadFileBytes(fixture::Path("colour.jpg")), 65500, 65500), B_NO_MEMORY,
+		{JpegClaiming(ReadWhole(fixture::Path("colour.jpg")), 65500, 65500), B_NO_MEMORY,
 			"f is 65500\u00d765500 pixels; the limit is 8192\u00d78192"},
 		{Gif(9000, 9000, std::string(6, '\x7f'), {0, 1}), B_NO_MEMORY,
 			"f is 9000\u00d79000 pixels; the limit is 8192\u00d78192"},
@@ -244,7 +228,7 @@ TEST_F(PixelRuleTest, FilesCutInHalfAreRefusedAsCutOff)
 	for (const char* name : {"colour.png", "colour.jpg", "colour.gif", "colour.webp",
 			"colour.tiff", "alpha.png"}) {
 		SCOPED_TRACE(name);
-		std::string whole = ReadFileBytes(fixture::Path(name));
+		std::string whole = ReadWhole(fixture::Path(name));
 		EXPECT_EQ(Load(whole.substr(0, whole.size() / 2)), nullptr);
 		EXPECT_EQ(fFailure.status, B_ILLEGAL_DATA);
 		EXPECT_EQ(fFailure.detail, "is cut off before its first image is complete");

@@ -4,6 +4,7 @@
 // with ImageMagick's decoding of the same file.
 
 #include "Fixtures.h"
+#include "support/Files.h"
 
 #include <PixelRules.h>
 
@@ -23,16 +24,12 @@
 
 namespace fs = std::filesystem;
 
+using testsupport::ReadWhole;
+
 namespace {
 
 const fs::path kPixbufImages = "/usr/libexec/installed-tests/gdk-pixbuf/test-images";
 const fs::path kSdlImages = "/usr/libexec/installed-tests/SDL2_image";
-
-std::string ReadWhole(const fs::path& path)
-{
-	std::ifstream file(path, std::ios::binary);
-	return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 // The bitmap as straight R, G, B, A bytes, whatever its colour space.
 std::string RgbaOf(const BBitmap& bitmap)
@@ -222,9 +219,8 @@ TEST(RealFilesTest, CmykJpegFollowsTheInkRule)
 {
 	if (access("/usr/bin/convert", X_OK) != 0)
 		GTEST_SKIP() << "ImageMagick is not installed";
-	char directory[] = "/tmp/quillpix-cmyk-XXXXXX";
-	ASSERT_NE(mkdtemp(directory), nullptr);
-	const std::string jpeg = std::string(directory) + "/cmyk.jpg";
+	testsupport::ScratchDirectory scratch;
+	const std::string jpeg = scratch / "cmyk.jpg";
 	const std::string make = "/usr/bin/convert '" + fixture::Path("colour.png")
 		+ "' -colorspace CMYK -quality 95 '" + jpeg + "'";
 	ASSERT_EQ(std::system(make.c_str()), 0);
@@ -237,8 +233,6 @@ TEST(RealFilesTest, CmykJpegFollowsTheInkRule)
 		ink.append(buffer, count);
 	pclose(pipe);
 	std::unique_ptr<BBitmap> bitmap = fixture::Load(jpeg);
-	std::remove(jpeg.c_str());
-	rmdir(directory);
 	ASSERT_NE(bitmap, nullptr);
 	ASSERT_EQ(bitmap->ColorSpace(), B_RGB32);
 	ASSERT_EQ(ink.size(), size_t(fixture::kWidth * fixture::kHeight * 4));

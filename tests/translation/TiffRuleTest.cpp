@@ -2,6 +2,7 @@
 // premultiplied alpha, CMYK and white-is-zero grey.
 
 #include "Fixtures.h"
+#include "support/Files.h"
 
 #include <PixelRules.h>
 
@@ -89,14 +90,11 @@ std::string TiffOf(const TiffImage& image)
 
 std::unique_ptr<BBitmap> LoadBytes(const std::string& bytes, BTranslationFailure& failure)
 {
-	char path[] = "/tmp/quillpix-tiff-XXXXXX";
-	int fd = mkstemp(path);
-	EXPECT_GE(fd, 0);
-	EXPECT_EQ(write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
-	close(fd);
-	std::unique_ptr<BBitmap> bitmap(BTranslationUtils::GetBitmapFile(path, nullptr, &failure));
-	unlink(path);
-	return bitmap;
+	testsupport::ScratchDirectory scratch;
+	const std::string path = scratch / "image";
+	EXPECT_TRUE(testsupport::WriteWhole(path, bytes));
+	return std::unique_ptr<BBitmap>(
+		BTranslationUtils::GetBitmapFile(path.c_str(), nullptr, &failure));
 }
 
 const uint8* Pixel(const BBitmap& bitmap, int32 x)

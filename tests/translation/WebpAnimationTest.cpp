@@ -3,6 +3,7 @@
 // canvas of the animation's size.
 
 #include "Fixtures.h"
+#include "support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -66,14 +67,12 @@ TEST(WebpAnimationTest, FirstFrameLiesOnATransparentCanvas)
 {
 	const std::string webp = TwoFrameAnimation();
 	ASSERT_FALSE(webp.empty());
-	char path[] = "/tmp/quillpix-anim-XXXXXX";
-	int fd = mkstemp(path);
-	ASSERT_GE(fd, 0);
-	ASSERT_EQ(write(fd, webp.data(), webp.size()), ssize_t(webp.size()));
-	close(fd);
+	testsupport::ScratchDirectory scratch;
+	const std::string path = scratch / "anim";
+	ASSERT_TRUE(testsupport::WriteWhole(path, webp));
 	BTranslationFailure failure;
-	std::unique_ptr<BBitmap> bitmap(BTranslationUtils::GetBitmapFile(path, nullptr, &failure));
-	unlink(path);
+	std::unique_ptr<BBitmap> bitmap(
+		BTranslationUtils::GetBitmapFile(path.c_str(), nullptr, &failure));
 	ASSERT_NE(bitmap, nullptr) << failure.Describe("anim.webp");
 	ASSERT_EQ(bitmap->Bounds(), BRect(0, 0, 7, 5));
 	ASSERT_EQ(bitmap->ColorSpace(), B_RGBA32);

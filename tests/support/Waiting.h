@@ -3,16 +3,23 @@
 // Waiting in tests: on the event itself, with a watchdog that fails the test
 // after a generous bound instead of hanging. Never a sleep.
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <functional>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
 
-namespace testing_support {
+namespace testsupport {
 
+// The bound on anything a test waits for within its own process.
 constexpr auto kWatchdog = std::chrono::seconds(20);
+// The same bound for the kits' waits, which count in microseconds.
+constexpr int64_t kWatchdogMicroseconds
+	= std::chrono::duration_cast<std::chrono::microseconds>(kWatchdog).count();
+// The bound on work that runs whole programs or writes very large files.
+constexpr auto kSlowWatchdog = std::chrono::seconds(60);
 
 // A log of events written by any thread; tests wait for what they expect.
 class EventLog {
@@ -30,10 +37,30 @@ public:
 		return fEvents;
 	}
 
+	// The number of events logged.
 	size_t Count() const
 	{
 		std::lock_guard<std::mutex> lock(fLock);
 		return fEvents.size();
+	}
+
+	// How often `event` was logged.
+	size_t Count(const std::string& event) const
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		return size_t(std::count(fEvents.begin(), fEvents.end(), event));
+	}
+
+	// The events that start with `prefix`, in order.
+	std::vector<std::string> StartingWith(const std::string& prefix) const
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		std::vector<std::string> found;
+		for (const std::string& event : fEvents) {
+			if (event.rfind(prefix, 0) == 0)
+				found.push_back(event);
+		}
+		return found;
 	}
 
 	// True once at least `count` events are logged; false at the watchdog.
@@ -43,15 +70,13 @@ public:
 		return fChanged.wait_for(lock, kWatchdog, [&] { return fEvents.size() >= count; });
 	}
 
-	bool WaitFor(const std::string& event) const
+	// True once `event` was logged at least `times` times; false at the
+	// watchdog.
+	bool WaitFor(const std::string& event, size_t times = 1) const
 	{
 		std::unique_lock<std::mutex> lock(fLock);
 		return fChanged.wait_for(lock, kWatchdog, [&] {
-			for (const std::string& seen : fEvents) {
-				if (seen == event)
-					return true;
-			}
-			return false;
+			return size_t(std::count(fEvents.begin(), fEvents.end(), event)) >= times;
 		});
 	}
 
@@ -96,4 +121,4 @@ CodeText(uint32_t code)
 	return std::string{char(code >> 24), char(code >> 16), char(code >> 8), char(code)};
 }
 
-} // namespace testing_support
+} // namespace testsupport

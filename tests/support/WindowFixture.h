@@ -2,17 +2,22 @@
 
 // Shared pieces of the window tests: a fresh headless server per test, a
 // window that logs what reaches it, and quitting a window from the test.
+// Needs the kits and the headless server (quillpix_test_windows).
 
 #include <HeadlessServer.h>
 #include <Messenger.h>
 #include <OS.h>
 #include <Window.h>
 
-#include "app_kit/Waiting.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
-namespace testing_support {
+#include <atomic>
+#include <functional>
+#include <string>
+
+namespace testsupport {
 
 class WindowFixture : public testing::Test {
 protected:
@@ -21,8 +26,7 @@ protected:
 	// Waits (with the watchdog) until the server shows the condition.
 	bool Eventually(const std::function<bool()>& predicate)
 	{
-		return fServer->WaitUntil(predicate,
-			std::chrono::duration_cast<std::chrono::microseconds>(kWatchdog).count());
+		return fServer->WaitUntil(predicate, kWatchdogMicroseconds);
 	}
 
 	HeadlessServer* fServer = nullptr;
@@ -72,10 +76,4 @@ QuitWindow(BWindow* window)
 		window->Quit();
 }
 
-inline bool
-SameColor(rgb_color a, rgb_color b)
-{
-	return a.red == b.red && a.green == b.green && a.blue == b.blue;
-}
-
-} // namespace testing_support
+} // namespace testsupport

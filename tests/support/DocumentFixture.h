@@ -2,8 +2,9 @@
 
 // Shared pieces of the document window tests: a document window that logs
 // its saves and can fail them, an application that makes such windows on its
-// own thread, a desk where the test answers close prompts one by one, and a
-// scratch directory.
+// own thread, a desk where the test answers close prompts one by one, a
+// scratch directory with a place to save to, and a fixture for document
+// windows without an application. For tests that link quillpix_document.
 
 #include "app/Commands.h"
 #include "app/DocumentApp.h"
@@ -15,7 +16,8 @@
 #include <Messenger.h>
 #include <OS.h>
 
-#include "app_kit/Waiting.h"
+#include "support/Files.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -27,73 +29,17 @@
 #include <mutex>
 #include <string>
 
-namespace testing_support {
+namespace testsupport {
 
 constexpr uint32 kMsgPing = 'ping';
 constexpr uint32 kMsgMakeDocument = 'mkdc';
-
-inline bigtime_t
-WatchdogMicroseconds()
-{
-	return std::chrono::duration_cast<std::chrono::microseconds>(kWatchdog).count();
-}
-
-// A log of events from any thread that tests wait on, with a watchdog.
-class Journal {
-public:
-	void Add(const std::string& event)
-	{
-		std::lock_guard<std::mutex> lock(fLock);
-		fEvents.push_back(event);
-		fChanged.notify_all();
-	}
-
-	std::vector<std::string> Events() const
-	{
-		std::lock_guard<std::mutex> lock(fLock);
-		return fEvents;
-	}
-
-	size_t Count(const std::string& event) const
-	{
-		std::lock_guard<std::mutex> lock(fLock);
-		return std::count(fEvents.begin(), fEvents.end(), event);
-	}
-
-	// The events that start with `prefix`, in order.
-	std::vector<std::string> StartingWith(const std::string& prefix) const
-	{
-		std::lock_guard<std::mutex> lock(fLock);
-		std::vector<std::string> found;
-		for (const std::string& event : fEvents) {
-			if (event.rfind(prefix, 0) == 0)
-				found.push_back(event);
-		}
-		return found;
-	}
-
-	// True once `event` was logged at least `times` times; false at the
-	// watchdog.
-	bool WaitFor(const std::string& event, size_t times = 1) const
-	{
-		std::unique_lock<std::mutex> lock(fLock);
-		return fChanged.wait_for(lock, kWatchdog, [&] {
-			return size_t(std::count(fEvents.begin(), fEvents.end(), event)) >= times;
-		});
-	}
-
-private:
-	mutable std::mutex fLock;
-	mutable std::condition_variable fChanged;
-	std::vector<std::string> fEvents;
-};
 
 // Logs "save <name> titled <title>" for every save, checking that it runs on
 // the window's thread with the window locked; "handled <code>" after every
 // message; "panel built" for every save panel asked for; "deleted <title>".
 class TestDocumentWindow : public FileDocumentWindow {
 public:
-	TestDocumentWindow(const char* documentName, Journal& log, bool modified = false)
+	TestDocumentWindow(const char* documentName, EventLog& log, bool modified = false)
 		:
 		FileDocumentWindow(BRect(50, 50, 350, 250), documentName, B_TITLED_WINDOW, 0),
 		fLog(log)
@@ -133,7 +79,7 @@ public:
 	std::atomic<bool> fRefusePanel{false};
 
 private:
-	Journal& fLog;
+	EventLog& fLog;
 };
 
 // Locks the window behind `window` and runs `action` on it; false when the
@@ -175,7 +121,7 @@ DocumentNameOf(const BMessenger& window)
 // application does, and logs each quit request it answers.
 class DocumentTestApp : public DocumentApp {
 public:
-	explicit DocumentTestApp(Journal& log)
+	explicit DocumentTestApp(EventLog& log)
 		:
 		DocumentApp("application/x-vnd.test-documents"),
 		fLog(log)
@@ -217,7 +163,7 @@ public:
 	}
 
 private:
-	Journal& fLog;
+	EventLog& fLog;
 	mutable std::mutex fLock;
 	std::map<std::string, BMessenger> fDocuments;
 };
@@ -296,37 +242,71 @@ private:
 	std::map<size_t, int32> fAnswers;
 };
 
-// A scratch directory with a subdirectory "src", removed at the end.
-class ScratchDirectory {
+// A scratch directory with a subdirectory "src" to save to.
+class DocumentScratch : public ScratchDirectory {
 public:
-	ScratchDirectory()
-	{
-		char pattern[] = "/tmp/quillpix-document-XXXXXX";
-		const char* made = mkdtemp(pattern);
-		fPath = made != nullptr ? made : "";
-		std::filesystem::create_directory(fPath + "/src");
-	}
-
-	~ScratchDirectory()
-	{
-		std::error_code ignored;
-		std::filesystem::remove_all(fPath, ignored);
-	}
-
-	std::string Path(const std::string& relative = "") const
-	{
-		return relative.empty() ? fPath : fPath + "/" + relative;
-	}
+	DocumentScratch() { std::filesystem::create_directory(*this / "src"); }
 
 	entry_ref Ref(const std::string& relative = "") const
 	{
 		entry_ref ref;
-		BEntry(Path(relative).c_str()).GetRef(&ref);
+		BEntry((relative.empty() ? Path() : *this / relative).c_str()).GetRef(&ref);
 		return ref;
 	}
-
-private:
-	std::string fPath;
 };
 
-} // namespace testing_support
+// A fixture for document windows without an application: a fresh headless
+// server, a scratch directory, and windows the test makes, drives through
+// messages and closes.
+class DocumentWindowFixture : public testing::Test {
+protected:
+	void SetUp() override { fServer = HeadlessServer::InstallNew(); }
+
+	void TearDown() override
+	{
+		for (const BMessenger& window : fWindows)
+			QuitDocument(window);
+		EXPECT_TRUE(Eventually([&] { return fServer->Windows().empty(); }));
+	}
+
+	bool Eventually(const std::function<bool()>& predicate)
+	{
+		return fServer->WaitUntil(predicate, kWatchdogMicroseconds);
+	}
+
+	BMessenger Open(const std::string& documentName, bool modified = false)
+	{
+		auto* window = new TestDocumentWindow(documentName.c_str(), fLog, modified);
+		BMessenger messenger(nullptr, window);
+		fServerIds.push_back(window->ServerId());
+		window->Show();
+		fWindows.push_back(messenger);
+		return messenger;
+	}
+
+	int32 ServerId(size_t index = 0) const { return fServerIds.at(index); }
+
+	// Sends `message` and waits until the window has handled it.
+	bool Deliver(const BMessenger& window, const BMessage& message)
+	{
+		std::string handled = "handled " + CodeText(message.what);
+		size_t before = fLog.Count(handled);
+		if (window.SendMessage(&message) != B_OK)
+			return false;
+		return fLog.WaitFor(handled, before + 1);
+	}
+
+	bool Deliver(const BMessenger& window, uint32 command)
+	{
+		BMessage message(command);
+		return Deliver(window, message);
+	}
+
+	HeadlessServer* fServer = nullptr;
+	DocumentScratch fScratch;
+	EventLog fLog;
+	std::vector<BMessenger> fWindows;
+	std::vector<int32> fServerIds;
+};
+
+} // namespace testsupport

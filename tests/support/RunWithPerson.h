@@ -7,14 +7,14 @@
 
 #include <Application.h>
 
-#include "app_kit/Waiting.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <thread>
 
-namespace testing_support {
+namespace testsupport {
 
 inline void
 RunWithPerson(BApplication& application, const std::function<void()>& person)
@@ -58,4 +58,4 @@ RunAndDelete(BApplication* application, const std::function<void()>& person)
 	personThread.join();
 }
 
-} // namespace testing_support
+} // namespace testsupport

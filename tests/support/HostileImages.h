@@ -4,7 +4,8 @@
 // exactly what it feeds the loader: headers that claim what their data does
 // not hold, palettes too short for their pixels, images of no size.
 // PNG chunks get their real CRC (zlib's crc32), so it is the claim, not a
-// checksum, that the loader has to deal with.
+// checksum, that the loader has to deal with. Tests that include it link
+// ZLIB::ZLIB.
 
 #include <zlib.h>
 
@@ -13,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace reliability {
+namespace testsupport {
 
 inline void
 PutBig32(std::string& out, uint32_t value)
@@ -241,4 +242,4 @@ RandomBytes(size_t length, uint32_t seed)
 	return bytes;
 }
 
-} // namespace reliability
+} // namespace testsupport
