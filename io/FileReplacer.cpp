@@ -191,8 +191,9 @@ FileReplacer::OpenTemporary(mode_t mode)
 			fTemporaryUnnamed = true;
 			return B_OK;
 		}
-		if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
-			return ErrnoStatus();
+		// Otherwise a named file is tried: where the unnamed one is refused
+		// for a reason of its own (no support, or EPERM in a directory that
+		// has been removed), the named one gives the reason to report.
 	}
 	for (int attempt = 0; attempt < kNameAttempts; attempt++) {
 		std::string leaf = TemporaryLeaf(fLeaf);
