@@ -7,6 +7,7 @@
 
 #include "support/ChildProcess.h"
 #include "support/Files.h"
+#include "SampleExport.h"
 
 #include "image/BitmapSourceExport.h"
 #include "image/FormatBitmapSource.h"
@@ -28,31 +29,6 @@ using namespace testsupport;
 
 const std::string kOldText = "// an earlier export, kept through every failure\n"
 	+ std::string(5000, '#') + "\n";
-
-// A 64 x 64 B_RGB32 bitmap, about 100 kB of text: many buffers' worth.
-std::unique_ptr<BBitmap>
-MakeBitmap()
-{
-	auto bitmap = std::make_unique<BBitmap>(BRect(0, 0, 63, 63), B_RGB32);
-	uint8* bits = static_cast<uint8*>(bitmap->Bits());
-	for (int32 index = 0; index < bitmap->BitsLength(); index++)
-		bits[index] = uint8(index * 7);
-	return bitmap;
-}
-
-std::string
-TextOf(const BBitmap& bitmap, const char* iconName)
-{
-	std::string text;
-	BRect bounds = bitmap.Bounds();
-	FormatBitmapSource(iconName, bounds.left, bounds.top, bounds.right, bounds.bottom,
-		bitmap.ColorSpace(), static_cast<const uint8*>(bitmap.Bits()), bitmap.BitsLength(),
-		[&](const char* piece, size_t length) {
-			text.append(piece, length);
-			return ssize_t(length);
-		});
-	return text;
-}
 
 // Everything under `directory` as a person could tell it apart: for each
 // entry its inode, links, owner and mode, and its bytes (a file) or target
@@ -281,7 +257,7 @@ TEST_P(FailingDisk, AnswersWhyAndLeavesEveryFileAsItWas)
 	const auto before = Snapshot(fScratch.Path());
 	const std::string devices = onDevice ? Listing("/dev") : std::string();
 
-	auto bitmap = MakeBitmap();
+	auto bitmap = MakeSampleBitmap();
 	Export result = ExportInChild(*bitmap, path, row, fScratch.Path());
 	if (result.outcome.exitCode == 125 || result.outcome.exitCode == 126)
 		GTEST_SKIP() << "cannot make the situation here (" << result.outcome.Describe() << ")";
@@ -296,7 +272,7 @@ TEST_P(FailingDisk, AnswersWhyAndLeavesEveryFileAsItWas)
 		EXPECT_TRUE(result.saved) << status_text(result.status);
 		EXPECT_EQ(result.status, B_OK);
 		const std::string leaf = path.substr(path.rfind('/') + 1);
-		EXPECT_TRUE(ReadWhole(path) == TextOf(*bitmap, leaf.c_str())) << "not the new text";
+		EXPECT_TRUE(ReadWhole(path) == SampleTextOf(*bitmap, leaf.c_str())) << "not the new text";
 		auto after = Snapshot(fScratch.Path());
 		const std::string name = path.substr(fScratch.Path().size());
 		EXPECT_EQ(after[name].substr(0, after[name].find(' ')),

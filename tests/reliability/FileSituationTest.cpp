@@ -8,6 +8,7 @@
 
 #include "support/ChildProcess.h"
 #include "support/Files.h"
+#include "SampleExport.h"
 
 #include "image/BitmapSourceExport.h"
 #include "image/FormatBitmapSource.h"
@@ -36,31 +37,6 @@ constexpr gid_t kSharedGroup = 100; // "users" on Debian
 constexpr const char* kIconName = "icon";
 const std::string kOldText = "// the person's own file, kept through every failure\n"
 	+ std::string(5000, '#') + "\n";
-
-// A 64 x 64 B_RGB32 bitmap: about 100 kB of text, many buffers' worth.
-std::unique_ptr<BBitmap>
-MakeBitmap()
-{
-	auto bitmap = std::make_unique<BBitmap>(BRect(0, 0, 63, 63), B_RGB32);
-	uint8* bits = static_cast<uint8*>(bitmap->Bits());
-	for (int32 index = 0; index < bitmap->BitsLength(); index++)
-		bits[index] = uint8(index * 7);
-	return bitmap;
-}
-
-std::string
-TextOf(const BBitmap& bitmap)
-{
-	std::string text;
-	BRect bounds = bitmap.Bounds();
-	FormatBitmapSource(kIconName, bounds.left, bounds.top, bounds.right, bounds.bottom,
-		bitmap.ColorSpace(), static_cast<const uint8*>(bitmap.Bits()), bitmap.BitsLength(),
-		[&](const char* piece, size_t length) {
-			text.append(piece, length);
-			return ssize_t(length);
-		});
-	return text;
-}
 
 // What a file is, as far as the person can tell.
 struct Snapshot {
@@ -366,7 +342,7 @@ TEST_P(FileSituation, EndsWithTheNewTextOrTheOldFile)
 	const std::string listing = Listing(directory);
 	const Snapshot before = Take(path);
 
-	auto bitmap = MakeBitmap();
+	auto bitmap = MakeSampleBitmap();
 	status_t status = SaveInChild(*bitmap, path, row.who);
 	ASSERT_NE(status, B_NOT_ALLOWED) << "the child could not take its rights";
 
@@ -377,7 +353,7 @@ TEST_P(FileSituation, EndsWithTheNewTextOrTheOldFile)
 		EXPECT_TRUE(after.bytes == before.bytes) << "the old bytes changed";
 	} else {
 		EXPECT_EQ(status, B_OK) << status_text(status);
-		EXPECT_TRUE(after.bytes == TextOf(*bitmap)) << "not the new text";
+		EXPECT_TRUE(after.bytes == SampleTextOf(*bitmap, kIconName)) << "not the new text";
 		EXPECT_EQ(TypeOf(path), "text/x-source-code");
 	}
 	// Whatever happened, the file is the file it was, and nothing was left
