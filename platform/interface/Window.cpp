@@ -365,7 +365,7 @@ BWindow::HandleShortcut(BMessage* message)
 {
 	int32 modifiers = 0;
 	message->FindInt32("modifiers", &modifiers);
-	if ((modifiers & B_COMMAND_KEY) == 0 || fKeyMenuBar == nullptr)
+	if ((modifiers & B_COMMAND_KEY) == 0)
 		return false;
 
 	char key = 0;
@@ -378,7 +378,9 @@ BWindow::HandleShortcut(BMessage* message)
 	if (key == 0)
 		return false;
 
-	BMenuItem* item = fKeyMenuBar->FindShortcut(key, static_cast<uint32>(modifiers));
+	BMenuItem* item = fKeyMenuBar != nullptr
+		? fKeyMenuBar->FindShortcut(key, static_cast<uint32>(modifiers))
+		: nullptr;
 	if (item != nullptr) {
 		item->Invoke();
 		return true;
