@@ -14,3 +14,9 @@ constexpr uint32 kMsgSaveAs = 'fdSA';
 // To an image window: switch its bitmap to B_CMAP8 or to B_RGB32.
 constexpr uint32 kMsgCmap8 = 'CoM8';
 constexpr uint32 kMsgRgb32 = 'Co32';
+// To an image window: zoom in, zoom out, show the image at its actual size,
+// fit it in the window. Zooming changes only what the window shows.
+constexpr uint32 kMsgZoomIn = 'ZmIn';
+constexpr uint32 kMsgZoomOut = 'ZmOu';
+constexpr uint32 kMsgActualSize = 'ZmAc';
+constexpr uint32 kMsgFitInWindow = 'ZmFt';

@@ -42,17 +42,17 @@ BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path)
 	FileDocumentWindow(frame, path, B_TITLED_WINDOW, B_WILL_ACCEPT_FIRST_CLICK,
 		B_CURRENT_WORKSPACE),
 	fImageView(nullptr),
+	fMenuBar(nullptr),
 	fCmap8Item(nullptr),
 	fRgb32Item(nullptr)
 {
-	BMenuBar* menuBar = BuildMenuBar();
-	AddChild(menuBar);
+	fMenuBar = BuildMenuBar();
+	AddChild(fMenuBar);
 
 	// The image view fills the window below the menu bar, which sized itself
-	// to its items when it was added.
-	BRect viewFrame = Bounds();
-	viewFrame.top = menuBar->Frame().bottom + 1.0f;
-	fImageView = new AImageView(viewFrame);
+	// to its items when it was added; scroll bars take their room from it
+	// where the image does not fit.
+	fImageView = new AImageView(ImageArea());
 
 	BTranslationFailure failure;
 	fImageView->SetBitmap(BTranslationUtils::GetBitmapFile(path, nullptr, &failure));
@@ -60,6 +60,12 @@ BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path)
 		fImageView->SetStatusText(FailureText(path, failure).c_str());
 	MarkColorSpace();
 	AddChild(fImageView);
+	fImageView->LayOut(ImageArea());
+	fImageView->MakeFocus();
+	// "Zoom in" answers to the keys that give '+' and to the '=' key
+	// beneath it, with and without Shift.
+	AddShortcut('+', B_SHIFT_KEY, new BMessage(kMsgZoomIn));
+	AddShortcut('=', 0, new BMessage(kMsgZoomIn));
 
 	std::string documentName = std::string(path) + ".h";
 	SetDocumentName(documentName.c_str());
@@ -98,7 +104,33 @@ BitmapImageWindow::BuildMenuBar()
 	fileMenu->AddItem(quitItem);
 
 	menuBar->AddItem(fileMenu);
+	menuBar->AddItem(BuildViewMenu());
 	return menuBar;
+}
+
+BMenu*
+BitmapImageWindow::BuildViewMenu()
+{
+	auto* viewMenu = new BMenu("View", B_ITEMS_IN_COLUMN);
+	viewMenu->AddItem(new BMenuItem("Zoom in", new BMessage(kMsgZoomIn), '+', 0));
+	viewMenu->AddItem(new BMenuItem("Zoom out", new BMessage(kMsgZoomOut), '-', 0));
+	viewMenu->AddItem(new BMenuItem("Actual size", new BMessage(kMsgActualSize), '0', 0));
+	viewMenu->AddItem(new BMenuItem("Fit in window", new BMessage(kMsgFitInWindow), 0, 0));
+	return viewMenu;
+}
+
+BRect
+BitmapImageWindow::ImageArea() const
+{
+	BRect area = Bounds();
+	area.top = fMenuBar->Frame().bottom + 1.0f;
+	return area;
+}
+
+void
+BitmapImageWindow::FrameResized(float, float)
+{
+	fImageView->LayOut(ImageArea());
 }
 
 void
@@ -110,6 +142,18 @@ BitmapImageWindow::MessageReceived(BMessage* message)
 			break;
 		case kMsgRgb32:
 			SwitchToRgb32();
+			break;
+		case kMsgZoomIn:
+			fImageView->ZoomIn();
+			break;
+		case kMsgZoomOut:
+			fImageView->ZoomOut();
+			break;
+		case kMsgActualSize:
+			fImageView->ActualSize();
+			break;
+		case kMsgFitInWindow:
+			fImageView->FitInWindow();
 			break;
 		default:
 			FileDocumentWindow::MessageReceived(message);

@@ -2,12 +2,14 @@
 
 // The program's document window: one per image. Its document is the source
 // file the image is exported to, named after the image path with ".h"
-// appended. It shows the image below a "File" menu, switches the image
-// between B_CMAP8 and B_RGB32, and saves itself as C++ source.
+// appended. It shows the image below a "File" and a "View" menu, switches
+// the image between B_CMAP8 and B_RGB32, zooms and scrolls it, and saves
+// itself as C++ source.
 
 #include "document/FileDocumentWindow.h"
 
 class AImageView;
+class BMenu;
 class BMenuBar;
 class BMenuItem;
 
@@ -19,6 +21,7 @@ public:
 	~BitmapImageWindow() override;
 
 	void MessageReceived(BMessage* message) override;
+	void FrameResized(float newWidth, float newHeight) override;
 	// The source-code export of the image into DocumentName().
 	bool SaveDocument() override;
 
@@ -29,11 +32,15 @@ public:
 
 private:
 	BMenuBar* BuildMenuBar();
+	BMenu* BuildViewMenu();
+	// The part of the window below the menu bar.
+	BRect ImageArea() const;
 	void SwitchToCmap8();
 	void SwitchToRgb32();
 	void MarkColorSpace();
 
 	AImageView* fImageView;
+	BMenuBar* fMenuBar;
 	BMenuItem* fCmap8Item;
 	BMenuItem* fRgb32Item;
 };

@@ -217,6 +217,68 @@ HeadlessServer::PressShortcut(int32 id, char key, uint32 modifiers)
 }
 
 status_t
+HeadlessServer::PressKey(int32 id, char key, uint32 modifiers)
+{
+	BMessenger messenger = Messenger(id);
+	if (!messenger.IsValid())
+		return B_BAD_VALUE;
+	char bytes[2] = {key, '\0'};
+	BMessage press(B_KEY_DOWN);
+	press.AddString("bytes", bytes);
+	press.AddInt32("raw_char", static_cast<unsigned char>(key));
+	press.AddInt32("modifiers", static_cast<int32>(modifiers & ~uint32(B_COMMAND_KEY)));
+	return messenger.SendMessage(&press);
+}
+
+status_t
+HeadlessServer::TurnWheel(int32 id, BPoint where, float deltaY, float deltaX)
+{
+	BMessenger messenger = Messenger(id);
+	if (!messenger.IsValid())
+		return B_BAD_VALUE;
+	BMessage wheel(B_MOUSE_WHEEL_CHANGED);
+	wheel.AddFloat("be:wheel_delta_x", deltaX);
+	wheel.AddFloat("be:wheel_delta_y", deltaY);
+	wheel.AddPoint("where", where);
+	return messenger.SendMessage(&wheel);
+}
+
+std::vector<ScrollBarState>
+HeadlessServer::ScrollBars(int32 id) const
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	auto found = fWindows.find(id);
+	if (found == fWindows.end())
+		return {};
+	return found->second->state.scrollBars;
+}
+
+std::optional<ScrollBarState>
+HeadlessServer::ScrollBar(int32 id, orientation direction) const
+{
+	for (const ScrollBarState& bar : ScrollBars(id)) {
+		if (bar.direction == direction)
+			return bar;
+	}
+	return std::nullopt;
+}
+
+status_t
+HeadlessServer::DragScrollBar(int32 id, orientation direction, float value)
+{
+	BMessenger messenger = Messenger(id);
+	if (!messenger.IsValid())
+		return B_BAD_VALUE;
+	std::optional<ScrollBarState> bar = ScrollBar(id, direction);
+	if (!bar)
+		return B_NAME_NOT_FOUND;
+	BMessage moved(BPrivate::kMsgScrollBarMoved);
+	moved.AddInt32(BPrivate::kFieldScrollBar, static_cast<int32>(bar->id));
+	moved.AddFloat(BPrivate::kFieldValue, value);
+	return messenger.SendMessage(&moved);
+}
+
+status_t
 HeadlessServer::ClickCloseBox(int32 id)
 {
 	BMessenger messenger = Messenger(id);
@@ -527,6 +589,17 @@ HeadlessServer::WindowPixelsChanged(int32 id, BPoint where, std::unique_ptr<BBit
 	CopyPixels(*found->second->pixels, *pixels, static_cast<int32>(where.x),
 		static_cast<int32>(where.y));
 	found->second->state.pixelUpdates++;
+	Changed();
+}
+
+void
+HeadlessServer::WindowScrollBarsChanged(int32 id, const std::vector<ScrollBarState>& bars)
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	auto found = fWindows.find(id);
+	if (found == fWindows.end())
+		return;
+	found->second->state.scrollBars = bars;
 	Changed();
 }
 

@@ -39,6 +39,7 @@ public:
 		uint32 flags = 0;
 		bool visible = false;
 		MenuBarState menu;
+		std::vector<ScrollBarState> scrollBars;
 		int32 pixelUpdates = 0; // how many times pixels arrived
 	};
 
@@ -84,6 +85,19 @@ public:
 	status_t PickMenuItem(int32 id, const std::vector<std::string>& path);
 	// Presses `key` with the command key (and `modifiers`).
 	status_t PressShortcut(int32 id, char key, uint32 modifiers = 0);
+	// Presses a key without the command key: a character or one of the key
+	// bytes (B_DOWN_ARROW, B_PAGE_DOWN, B_HOME, ...).
+	status_t PressKey(int32 id, char key, uint32 modifiers = 0);
+	// Turns the wheel by notches (positive: down, right) with the pointer at
+	// `where` in the window.
+	status_t TurnWheel(int32 id, BPoint where, float deltaY, float deltaX = 0);
+	// The window's scroll bars as the kit last reported them, and the one
+	// of an orientation (the first).
+	std::vector<ScrollBarState> ScrollBars(int32 id) const;
+	std::optional<ScrollBarState> ScrollBar(int32 id, orientation direction) const;
+	// Drags the window's scroll bar of that orientation to `value`;
+	// B_NAME_NOT_FOUND when the window shows none.
+	status_t DragScrollBar(int32 id, orientation direction, float value);
 	status_t ClickCloseBox(int32 id);
 	status_t ResizeWindow(int32 id, float width, float height);
 	// Drops files on the application: B_REFS_RECEIVED with "refs".
@@ -120,6 +134,7 @@ public:
 	void WindowFrameChanged(int32 id, BRect frame) override;
 	void WindowMenuChanged(int32 id, const MenuBarState& menu) override;
 	void WindowPixelsChanged(int32 id, BPoint where, std::unique_ptr<BBitmap> pixels) override;
+	void WindowScrollBarsChanged(int32 id, const std::vector<ScrollBarState>& bars) override;
 	int32 RunAlert(const AlertInfo& alert) override;
 	void PanelShown(int32 id, const BMessenger& panel, const PanelInfo& info) override;
 	void PanelChanged(int32 id, const PanelInfo& info) override;

@@ -117,6 +117,37 @@ enum : uint32 {
 	B_RIGHT_OPTION_KEY = 0x00008000,
 };
 
+// The bytes of the keys that carry no character, as key messages ("bytes")
+// and KeyDown hand them on.
+enum : uint8 {
+	B_BACKSPACE = 0x08,
+	B_RETURN = 0x0a,
+	B_ENTER = 0x0a,
+	B_SPACE = 0x20,
+	B_TAB = 0x09,
+	B_ESCAPE = 0x1b,
+	B_LEFT_ARROW = 0x1c,
+	B_RIGHT_ARROW = 0x1d,
+	B_UP_ARROW = 0x1e,
+	B_DOWN_ARROW = 0x1f,
+	B_INSERT = 0x05,
+	B_DELETE = 0x7f,
+	B_HOME = 0x01,
+	B_END = 0x04,
+	B_PAGE_UP = 0x0b,
+	B_PAGE_DOWN = 0x0c,
+	B_FUNCTION_KEY = 0x10,
+};
+
+enum orientation : int32 {
+	B_HORIZONTAL = 0,
+	B_VERTICAL = 1,
+};
+
+// The thickness of scroll bars.
+constexpr float B_V_SCROLL_BAR_WIDTH = 14.0f;
+constexpr float B_H_SCROLL_BAR_HEIGHT = 14.0f;
+
 struct screen_id {
 	int32 id;
 	constexpr bool operator==(const screen_id&) const = default;

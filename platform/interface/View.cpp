@@ -2,7 +2,10 @@
 
 #include <Bitmap.h>
 #include <BitmapPainter.h>
+#include <AppDefs.h>
 #include <LockChecks.h>
+#include <Message.h>
+#include <ScrollBar.h>
 #include <Window.h>
 
 #include <algorithm>
@@ -18,12 +21,18 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
 	fHighColor{0, 0, 0, 255},
 	fLowColor{255, 255, 255, 255},
 	fParent(nullptr),
-	fWindow(nullptr)
+	fWindow(nullptr),
+	fHorizontalBar(nullptr),
+	fVerticalBar(nullptr)
 {
 }
 
 BView::~BView()
 {
+	if (fHorizontalBar != nullptr)
+		fHorizontalBar->fTarget = nullptr;
+	if (fVerticalBar != nullptr)
+		fVerticalBar->fTarget = nullptr;
 	if (fParent != nullptr)
 		fParent->RemoveChild(this);
 	else if (fWindow != nullptr)
@@ -69,8 +78,40 @@ BView::FrameMoved(BPoint)
 }
 
 void
+BView::KeyDown(const char* bytes, int32 numBytes)
+{
+	if (BView* parent = Parent())
+		parent->KeyDown(bytes, numBytes);
+}
+
+void
 BView::MessageReceived(BMessage* message)
 {
+	if (message->what == B_MOUSE_WHEEL_CHANGED) {
+		float dx = 0;
+		float dy = 0;
+		message->FindFloat("be:wheel_delta_x", &dx);
+		message->FindFloat("be:wheel_delta_y", &dy);
+		if (fHorizontalBar == nullptr && fVerticalBar == nullptr) {
+			if (BView* parent = Parent())
+				parent->MessageReceived(message);
+			return;
+		}
+		// A vertical wheel over a view that only scrolls sideways moves it
+		// sideways.
+		if (fVerticalBar == nullptr && dx == 0)
+			std::swap(dx, dy);
+		for (BScrollBar* bar : {fHorizontalBar, fVerticalBar}) {
+			float delta = bar == fHorizontalBar ? dx : dy;
+			if (bar == nullptr || delta == 0)
+				continue;
+			float small = 0;
+			float big = 0;
+			bar->GetSteps(&small, &big);
+			bar->SetValue(bar->Value() + delta * 3 * small);
+		}
+		return;
+	}
 	BHandler::MessageReceived(message);
 }
 
@@ -171,7 +212,53 @@ BView::FindView(const char* name) const
 BRect
 BView::Bounds() const
 {
-	return BRect(0, 0, fFrame.Width(), fFrame.Height());
+	return BRect(fOrigin.x, fOrigin.y, fOrigin.x + fFrame.Width(), fOrigin.y + fFrame.Height());
+}
+
+void
+BView::ScrollTo(BPoint where)
+{
+	ASSERT_LOCKED(fWindow);
+	if (where == fOrigin)
+		return;
+	fOrigin = where;
+	// The bars show where the view is; setting a bar's value to the one it
+	// has changes nothing, so this does not come back here.
+	if (fHorizontalBar != nullptr)
+		fHorizontalBar->SetValue(where.x);
+	if (fVerticalBar != nullptr)
+		fVerticalBar->SetValue(where.y);
+	Invalidate();
+}
+
+void
+BView::ScrollBy(float dx, float dy)
+{
+	ScrollTo(BPoint(fOrigin.x + dx, fOrigin.y + dy));
+}
+
+BScrollBar*
+BView::ScrollBar(orientation direction) const
+{
+	return direction == B_HORIZONTAL ? fHorizontalBar : fVerticalBar;
+}
+
+void
+BView::MakeFocus(bool focus)
+{
+	ASSERT_LOCKED(fWindow);
+	if (fWindow == nullptr)
+		return;
+	if (focus)
+		fWindow->fFocus = this;
+	else if (fWindow->fFocus == this)
+		fWindow->fFocus = nullptr;
+}
+
+bool
+BView::IsFocus() const
+{
+	return fWindow != nullptr && fWindow->fFocus == this;
 }
 
 void
@@ -273,8 +360,8 @@ BPoint
 BView::ConvertToWindow(BPoint point) const
 {
 	for (const BView* view = this; view != nullptr; view = view->fParent) {
-		point.x += view->fFrame.left;
-		point.y += view->fFrame.top;
+		point.x += view->fFrame.left - view->fOrigin.x;
+		point.y += view->fFrame.top - view->fOrigin.y;
 	}
 	return point;
 }
@@ -282,22 +369,22 @@ BView::ConvertToWindow(BPoint point) const
 BRect
 BView::ConvertToWindow(BRect rect) const
 {
-	BPoint origin = ConvertToWindow(BPoint(0, 0));
-	return rect.OffsetByCopy(origin.x, origin.y);
+	BPoint shift = ConvertToWindow(BPoint(0, 0));
+	return rect.OffsetByCopy(shift.x, shift.y);
 }
 
 BPoint
 BView::ConvertFromWindow(BPoint point) const
 {
-	BPoint origin = ConvertToWindow(BPoint(0, 0));
-	return BPoint(point.x - origin.x, point.y - origin.y);
+	BPoint shift = ConvertToWindow(BPoint(0, 0));
+	return BPoint(point.x - shift.x, point.y - shift.y);
 }
 
 BRect
 BView::ConvertFromWindow(BRect rect) const
 {
-	BPoint origin = ConvertToWindow(BPoint(0, 0));
-	return rect.OffsetByCopy(-origin.x, -origin.y);
+	BPoint shift = ConvertToWindow(BPoint(0, 0));
+	return rect.OffsetByCopy(-shift.x, -shift.y);
 }
 
 BRect
@@ -479,6 +566,8 @@ BView::DetachFromWindow()
 	for (const auto& child : fChildren)
 		child->DetachFromWindow();
 	DetachedFromWindow();
+	if (fWindow != nullptr && fWindow->fFocus == this)
+		fWindow->fFocus = nullptr;
 	if (fWindow != nullptr)
 		fWindow->RemoveHandler(this);
 	fWindow = nullptr;

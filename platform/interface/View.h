@@ -35,6 +35,7 @@
 #include <vector>
 
 class BBitmap;
+class BScrollBar;
 class BWindow;
 
 class BView : public BHandler {
@@ -49,6 +50,15 @@ public:
 	virtual void DetachedFromWindow();
 	virtual void FrameResized(float newWidth, float newHeight);
 	virtual void FrameMoved(BPoint newPosition);
+	// A key press the window's shortcuts did not take, for the focus view:
+	// `bytes` is the character (UTF-8) or one of the key bytes of
+	// InterfaceDefs.h (B_DOWN_ARROW, B_PAGE_DOWN, ...). The base passes it
+	// to the parent view.
+	virtual void KeyDown(const char* bytes, int32 numBytes);
+	// B_MOUSE_WHEEL_CHANGED ("be:wheel_delta_x" and "be:wheel_delta_y",
+	// floats, in notches; positive is right and down) moves the view's
+	// scroll bars by three small steps a notch; a view without scroll bars
+	// hands the message to its parent.
 	void MessageReceived(BMessage* message) override;
 
 	// The window (or the bitmap's offscreen looper) the view is in; null
@@ -70,6 +80,8 @@ public:
 	BView* FindView(const char* name) const;
 
 	BRect Frame() const { return fFrame; }
+	// The view's own coordinates: its size, with its left-top corner at the
+	// scrolling origin ((0, 0) until the view is scrolled).
 	BRect Bounds() const;
 	uint32 ResizingMode() const { return fResizingMode; }
 	void SetResizingMode(uint32 mode) { fResizingMode = mode; }
@@ -87,6 +99,22 @@ public:
 	BRect ConvertToWindow(BRect rect) const;
 	BPoint ConvertFromWindow(BPoint point) const;
 	BRect ConvertFromWindow(BRect rect) const;
+
+	// Scrolling: moves the origin, the point of the view's coordinates
+	// shown at its left-top corner, and redraws the view. The scroll bars
+	// that target the view follow. Children move with the contents.
+	virtual void ScrollTo(BPoint where);
+	void ScrollTo(float x, float y) { ScrollTo(BPoint(x, y)); }
+	void ScrollBy(float dx, float dy);
+	BPoint Origin() const { return fOrigin; }
+	// The scroll bar of that orientation that targets this view; null for
+	// none.
+	BScrollBar* ScrollBar(orientation direction) const;
+
+	// The focus view of the window gets the key presses the shortcuts do
+	// not take (KeyDown). One view at a time has the focus.
+	virtual void MakeFocus(bool focus = true);
+	bool IsFocus() const;
 
 	// Asks the window to redraw the view (or `rect`, in view coordinates).
 	// The updates are coalesced; without a window it does nothing.
@@ -132,6 +160,7 @@ public:
 
 private:
 	friend class BWindow;
+	friend class BScrollBar;
 
 	void AttachTo(BWindow* window);
 	void DetachFromWindow();
@@ -151,8 +180,11 @@ private:
 	rgb_color fHighColor;
 	rgb_color fLowColor;
 	BFont fFont;
+	BPoint fOrigin;
 	BView* fParent;
 	BWindow* fWindow;
+	BScrollBar* fHorizontalBar;
+	BScrollBar* fVerticalBar;
 	std::vector<std::unique_ptr<BView>> fChildren;
 	// The clip of the update being drawn, in target coordinates; invalid
 	// outside Draw.

@@ -9,9 +9,12 @@
 #include <LooperState.h>
 #include <MenuBar.h>
 #include <MenuItem.h>
+#include <ScrollBar.h>
 #include <View.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 
 namespace {
 
@@ -39,6 +42,8 @@ BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
 	fShown(false),
 	fHidden(true),
 	fKeyMenuBar(nullptr),
+	fFocus(nullptr),
+	fScrollBarsChanged(false),
 	fTarget(nullptr),
 	fServer(DisplayServer::Required("a window")),
 	fServerId(fState->token),
@@ -68,6 +73,8 @@ BWindow::BWindow(BBitmap* bitmap)
 	fShown(false),
 	fHidden(true),
 	fKeyMenuBar(nullptr),
+	fFocus(nullptr),
+	fScrollBarsChanged(false),
 	fTarget(bitmap),
 	fServer(nullptr),
 	fServerId(-1),
@@ -171,8 +178,18 @@ BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 			break;
 		}
 		case B_KEY_DOWN:
-			if (!HandleShortcut(message))
-				BLooper::DispatchMessage(message, handler);
+			if (!HandleShortcut(message)) {
+				if (fFocus != nullptr)
+					HandleKeyDown(message);
+				else
+					BLooper::DispatchMessage(message, handler);
+			}
+			break;
+		case B_MOUSE_WHEEL_CHANGED:
+			HandleWheel(message);
+			break;
+		case BPrivate::kMsgScrollBarMoved:
+			MoveScrollBar(message);
 			break;
 		case B_WINDOW_RESIZED:
 		{
@@ -197,8 +214,10 @@ BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 		default:
 			BLooper::DispatchMessage(message, handler);
 	}
-	if (!IsQuitting())
+	if (!IsQuitting()) {
+		FlushScrollBars();
 		FlushPixels();
+	}
 }
 
 void
@@ -346,7 +365,7 @@ BWindow::HandleShortcut(BMessage* message)
 {
 	int32 modifiers = 0;
 	message->FindInt32("modifiers", &modifiers);
-	if ((modifiers & B_COMMAND_KEY) == 0 || fKeyMenuBar == nullptr)
+	if ((modifiers & B_COMMAND_KEY) == 0)
 		return false;
 
 	char key = 0;
@@ -359,11 +378,130 @@ BWindow::HandleShortcut(BMessage* message)
 	if (key == 0)
 		return false;
 
-	BMenuItem* item = fKeyMenuBar->FindShortcut(key, static_cast<uint32>(modifiers));
-	if (item == nullptr)
-		return false;
-	item->Invoke();
-	return true;
+	BMenuItem* item = fKeyMenuBar != nullptr
+		? fKeyMenuBar->FindShortcut(key, static_cast<uint32>(modifiers))
+		: nullptr;
+	if (item != nullptr) {
+		item->Invoke();
+		return true;
+	}
+	constexpr uint32 kModifiers = B_SHIFT_KEY | B_COMMAND_KEY | B_CONTROL_KEY | B_OPTION_KEY;
+	for (const Shortcut& shortcut : fShortcuts) {
+		if (shortcut.key == std::tolower(static_cast<unsigned char>(key))
+			&& (shortcut.modifiers | B_COMMAND_KEY) == (uint32(modifiers) & kModifiers)) {
+			BMessage copy(*shortcut.message);
+			PostMessage(&copy);
+			return true;
+		}
+	}
+	return false;
+}
+
+void
+BWindow::AddShortcut(uint32 key, uint32 modifiers, BMessage* message)
+{
+	ASSERT_LOCKED(this);
+	std::unique_ptr<BMessage> owned(message);
+	if (key == 0 || key > 0x7f || !owned)
+		return;
+	RemoveShortcut(key, modifiers);
+	fShortcuts.push_back(Shortcut{char(std::tolower(int(key))),
+		modifiers & (B_SHIFT_KEY | B_CONTROL_KEY | B_OPTION_KEY), std::move(owned)});
+}
+
+void
+BWindow::RemoveShortcut(uint32 key, uint32 modifiers)
+{
+	ASSERT_LOCKED(this);
+	char wanted = char(std::tolower(int(key)));
+	modifiers &= B_SHIFT_KEY | B_CONTROL_KEY | B_OPTION_KEY;
+	std::erase_if(fShortcuts, [wanted, modifiers](const Shortcut& shortcut) {
+		return shortcut.key == wanted && shortcut.modifiers == modifiers;
+	});
+}
+
+void
+BWindow::HandleKeyDown(BMessage* message)
+{
+	const char* bytes = nullptr;
+	if (message->FindString("bytes", &bytes) != B_OK || bytes[0] == '\0')
+		return;
+	fFocus->KeyDown(bytes, int32(strlen(bytes)));
+}
+
+// The wheel goes to the deepest view under the pointer, else to the focus
+// view; a view that cannot scroll hands it to its parent.
+void
+BWindow::HandleWheel(BMessage* message)
+{
+	BPoint where;
+	BView* view = nullptr;
+	if (message->FindPoint("where", &where) == B_OK) {
+		BView* inside = fTopView.get();
+		while (inside != nullptr) {
+			view = inside;
+			inside = nullptr;
+			for (int32 index = view->CountChildren() - 1; index >= 0; index--) {
+				BView* child = view->ChildAt(index);
+				if (child->VisibleInTarget().Contains(where)) {
+					inside = child;
+					break;
+				}
+			}
+		}
+		if (view == fTopView.get())
+			view = nullptr;
+	}
+	if (view == nullptr)
+		view = fFocus;
+	if (view != nullptr)
+		view->MessageReceived(message);
+}
+
+void
+BWindow::MoveScrollBar(BMessage* message)
+{
+	int32 id = 0;
+	float value = 0;
+	if (message->FindInt32(BPrivate::kFieldScrollBar, &id) != B_OK
+		|| message->FindFloat(BPrivate::kFieldValue, &value) != B_OK) {
+		return;
+	}
+	for (BScrollBar* bar : fScrollBars) {
+		if (bar->fId == uint32(id)) {
+			bar->SetValue(value);
+			// The server shows the value it asked for; a clamped one goes
+			// back to it.
+			ScrollBarsChanged();
+			return;
+		}
+	}
+}
+
+void
+BWindow::AddScrollBar(BScrollBar* bar)
+{
+	fScrollBars.push_back(bar);
+	ScrollBarsChanged();
+}
+
+void
+BWindow::RemoveScrollBar(BScrollBar* bar)
+{
+	std::erase(fScrollBars, bar);
+	ScrollBarsChanged();
+}
+
+void
+BWindow::FlushScrollBars()
+{
+	if (fOffscreen || !fScrollBarsChanged)
+		return;
+	fScrollBarsChanged = false;
+	std::vector<ScrollBarState> states;
+	for (BScrollBar* bar : fScrollBars)
+		states.push_back(bar->State());
+	fServer->WindowScrollBarsChanged(fServerId, states);
 }
 
 void
@@ -402,6 +540,7 @@ BWindow::UpdateIfNeeded()
 {
 	ASSERT_LOCKED(this);
 	RunUpdate();
+	FlushScrollBars();
 	FlushPixels();
 }
 

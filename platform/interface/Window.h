@@ -29,11 +29,13 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class BApplication;
 class BBitmap;
 class BMenuBar;
 class BMenuItem;
+class BScrollBar;
 class BView;
 class DisplayServer;
 
@@ -89,6 +91,16 @@ public:
 	BMenuBar* KeyMenuBar() const { return fKeyMenuBar; }
 	void SetKeyMenuBar(BMenuBar* bar);
 
+	// A key the command key (and `modifiers`) turns into `message` for the
+	// window (the window takes ownership), besides the menu bar's shortcuts,
+	// which come first. A shortcut for the same key and modifiers is
+	// replaced.
+	void AddShortcut(uint32 key, uint32 modifiers, BMessage* message);
+	void RemoveShortcut(uint32 key, uint32 modifiers);
+
+	// The view that gets the key presses no shortcut takes; null for none.
+	BView* CurrentFocus() const { return fFocus; }
+
 	// Redraws `rect` (window coordinates) or everything.
 	void Invalidate(BRect rect);
 	void Invalidate();
@@ -104,6 +116,7 @@ public:
 
 private:
 	friend class BView;
+	friend class BScrollBar;
 	friend class BMenu;
 	friend class BMenuBar;
 	friend class BPrivate::BitmapHost;
@@ -123,6 +136,19 @@ private:
 	void DetachMenuBar(BMenuBar* bar);
 	bool HandleShortcut(BMessage* message);
 	void PickMenuItem(uint32 itemId);
+	void HandleKeyDown(BMessage* message);
+	void HandleWheel(BMessage* message);
+	void MoveScrollBar(BMessage* message);
+	void AddScrollBar(BScrollBar* bar);
+	void RemoveScrollBar(BScrollBar* bar);
+	void ScrollBarsChanged() { fScrollBarsChanged = true; }
+	void FlushScrollBars();
+
+	struct Shortcut {
+		char key;
+		uint32 modifiers;
+		std::unique_ptr<BMessage> message;
+	};
 
 	std::string fTitle;
 	BRect fFrame;
@@ -134,6 +160,10 @@ private:
 	bool fHidden;
 	std::unique_ptr<BView> fTopView;
 	BMenuBar* fKeyMenuBar;
+	BView* fFocus;
+	std::vector<Shortcut> fShortcuts;
+	std::vector<BScrollBar*> fScrollBars; // attached, in attaching order
+	bool fScrollBarsChanged;              // not yet told to the server
 	std::unique_ptr<BPrivate::BackBuffer> fBuffer; // null for an offscreen window
 	BBitmap* fTarget;
 	DisplayServer* fServer;

@@ -1,8 +1,11 @@
 #include "QtKeys.h"
 
+#include "QtNavigationKeys.h"
+
 #include <InterfaceDefs.h>
 
 #include <cctype>
+#include <string>
 
 namespace BPrivate {
 
@@ -77,6 +80,12 @@ KeyMessage(const QKeyEvent& event, BMessage& message)
 {
 	QByteArray text = event.text().toUtf8();
 	int key = event.key();
+	if (char navigation = NavigationKeyByte(key)) {
+		message.AddString("bytes", std::string(1, navigation).c_str());
+		message.AddInt32("raw_char", navigation);
+		message.AddInt32("modifiers", static_cast<int32>(KitModifiers(event.modifiers())));
+		return true;
+	}
 	char character = 0;
 	if (key > ' ' && key < 0x7f)
 		character = static_cast<char>(std::tolower(key));

@@ -21,7 +21,8 @@ QKeySequence ShortcutSequence(char key, uint32 modifiers);
 // of a one-key sequence that holds Ctrl; false for anything else.
 bool ShortcutOf(const QKeySequence& sequence, char* key, uint32* modifiers);
 
-// Fills a B_KEY_DOWN message ("bytes", "raw_char", "modifiers"); false for a
+// Fills a B_KEY_DOWN message ("bytes", "raw_char", "modifiers"); the arrows,
+// Page Up and Down, Home and End carry the kit's key bytes. False for a
 // key that carries no character.
 bool KeyMessage(const QKeyEvent& event, BMessage& message);
 

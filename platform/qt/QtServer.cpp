@@ -175,6 +175,13 @@ QtServer::WindowMenuChanged(int32 id, const MenuBarState& menu)
 }
 
 void
+QtServer::WindowScrollBarsChanged(int32 id, const std::vector<ScrollBarState>& bars)
+{
+	PostWindowChange(fDisplay.get(), id,
+		[bars](BPrivate::QtWindow& window) { window.SetScrollBars(bars); });
+}
+
+void
 QtServer::WindowPixelsChanged(int32 id, BPoint where, std::unique_ptr<BBitmap> pixels)
 {
 	if (!pixels)

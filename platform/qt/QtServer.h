@@ -49,6 +49,7 @@ public:
 	void WindowFrameChanged(int32 id, BRect frame) override;
 	void WindowMenuChanged(int32 id, const MenuBarState& menu) override;
 	void WindowPixelsChanged(int32 id, BPoint where, std::unique_ptr<BBitmap> pixels) override;
+	void WindowScrollBarsChanged(int32 id, const std::vector<ScrollBarState>& bars) override;
 	int32 RunAlert(const AlertInfo& alert) override;
 	void PanelShown(int32 id, const BMessenger& panel, const PanelInfo& info) override;
 	void PanelChanged(int32 id, const PanelInfo& info) override;

@@ -2,6 +2,7 @@
 
 #include "QtKeys.h"
 #include "QtMenuBar.h"
+#include "QtScrollBars.h"
 
 #include <AppDefs.h>
 #include <Application.h>
@@ -14,6 +15,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cstring>
@@ -64,6 +66,12 @@ QtWindow::QtWindow(int32 id, const BMessenger& messenger, const WindowInfo& info
 	fMenuBar(nullptr),
 	fRetired(false)
 {
+	fScrollBars = std::make_unique<QtScrollBars>(this, [this](uint32 barId, float value) {
+		BMessage moved(kMsgScrollBarMoved);
+		moved.AddInt32(kFieldScrollBar, static_cast<int32>(barId));
+		moved.AddFloat(kFieldValue, value);
+		Send(moved);
+	});
 	fPixels.fill(Qt::white);
 	setWindowTitle(QString::fromStdString(info.title));
 	setAttribute(Qt::WA_OpaquePaintEvent);
@@ -141,6 +149,12 @@ QtWindow::SetMenu(const MenuBarState& menu)
 	fMenuFrame = menu.frame;
 	fMenuBar->Update(menu.items);
 	PlaceMenuBar();
+}
+
+void
+QtWindow::SetScrollBars(const std::vector<ScrollBarState>& bars)
+{
+	fScrollBars->Update(bars);
 }
 
 void
@@ -230,6 +244,30 @@ QtWindow::keyPressEvent(QKeyEvent* event)
 		return;
 	}
 	Send(press);
+}
+
+// Whole notches (120 eighths of a degree each, as a mouse wheel clicks);
+// the rest of a touchpad's finer steps waits for the next event.
+void
+QtWindow::wheelEvent(QWheelEvent* event)
+{
+	QPoint delta = event->angleDelta();
+	if (event->modifiers().testFlag(Qt::ShiftModifier) && delta.x() == 0)
+		delta = QPoint(delta.y(), 0);
+	fWheelRemainder += delta;
+	int notchesX = fWheelRemainder.x() / 120;
+	int notchesY = fWheelRemainder.y() / 120;
+	fWheelRemainder -= QPoint(notchesX * 120, notchesY * 120);
+	event->accept();
+	if (notchesX == 0 && notchesY == 0)
+		return;
+	// Qt counts away from the person as positive; the kit counts down.
+	BMessage wheel(B_MOUSE_WHEEL_CHANGED);
+	wheel.AddFloat("be:wheel_delta_x", float(-notchesX));
+	wheel.AddFloat("be:wheel_delta_y", float(-notchesY));
+	QPointF where = event->position();
+	wheel.AddPoint("where", BPoint(float(where.x()), float(where.y())));
+	Send(wheel);
 }
 
 void

@@ -7,7 +7,8 @@
 // What the person does goes to the window's looper as messages: the close
 // box as B_QUIT_REQUESTED (the window decides), resizing and moving as
 // B_WINDOW_RESIZED / B_WINDOW_MOVED, keys as B_KEY_DOWN, menu choices as
-// kMsgMenuItemPicked; files dropped go to the application as
+// kMsgMenuItemPicked, the wheel as B_MOUSE_WHEEL_CHANGED, scroll bars as
+// kMsgScrollBarMoved; files dropped go to the application as
 // B_REFS_RECEIVED.
 //
 // Lives on the Qt thread; QtDisplay owns it.
@@ -23,6 +24,7 @@
 namespace BPrivate {
 
 class QtMenuBar;
+class QtScrollBars;
 
 class QtWindow : public QWidget {
 public:
@@ -38,6 +40,8 @@ public:
 	void SetTitle(const std::string& title);
 	void SetFrame(BRect frame);
 	void SetMenu(const MenuBarState& menu);
+	void SetScrollBars(const std::vector<ScrollBarState>& bars);
+	QtScrollBars* ScrollBars() const { return fScrollBars.get(); }
 	// Copies `pixels` (B_RGB32) to `where` in window coordinates.
 	void DrawPixels(BPoint where, const BBitmap& pixels);
 	// The window is going away: hide, and report nothing more.
@@ -49,6 +53,7 @@ protected:
 	void resizeEvent(QResizeEvent* event) override;
 	void moveEvent(QMoveEvent* event) override;
 	void keyPressEvent(QKeyEvent* event) override;
+	void wheelEvent(QWheelEvent* event) override;
 	void dragEnterEvent(QDragEnterEvent* event) override;
 	void dropEvent(QDropEvent* event) override;
 
@@ -61,6 +66,8 @@ private:
 	BRect fFrame;
 	QImage fPixels;
 	QtMenuBar* fMenuBar; // a child widget; null without a key menu bar
+	std::unique_ptr<QtScrollBars> fScrollBars;
+	QPoint fWheelRemainder; // eighths of a degree not yet a notch
 	BRect fMenuFrame;
 	// Sizes sent to the kit that it has not yet echoed back: while there are
 	// any, the person is resizing and the kit's frames trail behind.

@@ -27,6 +27,10 @@
 //   in kFieldItem;
 // * key press: B_KEY_DOWN with "bytes" (string: the character), "raw_char"
 //   (int32) and "modifiers" (int32, B_COMMAND_KEY for shortcuts);
+// * the wheel turned over the window: B_MOUSE_WHEEL_CHANGED with
+//   "be:wheel_delta_x" and "be:wheel_delta_y" (float, notches, positive
+//   right and down) and "where" (BPoint, window coordinates);
+// * a scroll bar moved: kMsgScrollBarMoved (see ScrollBarState.h);
 // * close box: B_QUIT_REQUESTED;
 // * the person resized or moved the window: B_WINDOW_RESIZED with "width"
 //   and "height" (float), B_WINDOW_MOVED with "where" (BPoint);
@@ -57,6 +61,7 @@
 #include <InterfaceDefs.h>
 #include <Messenger.h>
 #include <Rect.h>
+#include <ScrollBarState.h>
 
 #include <functional>
 #include <memory>
@@ -166,6 +171,10 @@ public:
 	// `pixels` (B_RGB32) is a copy of the window's back buffer at `where`
 	// (window coordinates), now the server's.
 	virtual void WindowPixelsChanged(int32 id, BPoint where, std::unique_ptr<BBitmap> pixels) = 0;
+	// The window's scroll bars as they now are (none: empty), each a native
+	// control over its frame; see ScrollBarState.h for the answers. A
+	// server without scroll bars of its own keeps the pixels the bars drew.
+	virtual void WindowScrollBarsChanged(int32 /*id*/, const std::vector<ScrollBarState>& /*bars*/) {}
 
 	// Blocks the calling thread until a person presses a button; answers
 	// its index.

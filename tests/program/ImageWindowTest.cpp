@@ -46,7 +46,7 @@ TEST_F(ImageWindowTest, FileMenuReadsAsListed)
 	ASSERT_EQ(windows.size(), 1u);
 
 	MenuBarState bar = fServer->Menu(windows[0]);
-	ASSERT_EQ(bar.items.size(), 1u);
+	ASSERT_EQ(bar.items.size(), 2u);
 	EXPECT_EQ(bar.items[0].label, "File");
 	ASSERT_TRUE(bar.items[0].hasSubmenu);
 
@@ -85,6 +85,25 @@ TEST_F(ImageWindowTest, FileMenuReadsAsListed)
 	EXPECT_EQ(spaces[0].command, uint32('CoM8'));
 	EXPECT_EQ(spaces[1].label, "B_RGB32");
 	EXPECT_EQ(spaces[1].command, uint32('Co32'));
+
+	// The View menu follows File.
+	EXPECT_EQ(bar.items[1].label, "View");
+	ASSERT_TRUE(bar.items[1].hasSubmenu);
+	const Expected view[] = {
+		{"Zoom in", '+', 'ZmIn'},
+		{"Zoom out", '-', 'ZmOu'},
+		{"Actual size", '0', 'ZmAc'},
+		{"Fit in window", 0, 'ZmFt'},
+	};
+	const std::vector<MenuItemState>& viewItems = bar.items[1].items;
+	ASSERT_EQ(viewItems.size(), std::size(view));
+	for (size_t index = 0; index < viewItems.size(); index++) {
+		SCOPED_TRACE(index);
+		EXPECT_EQ(viewItems[index].label, view[index].label);
+		EXPECT_EQ(viewItems[index].shortcut, view[index].shortcut);
+		EXPECT_EQ(viewItems[index].modifiers, 0u);
+		EXPECT_EQ(viewItems[index].command, view[index].command);
+	}
 }
 
 TEST_F(ImageWindowTest, TheMarkNamesTheColourSpaceTheImageArrivedIn)

@@ -78,7 +78,7 @@ TEST(QtWindowTest, MenuBarIsNativeWithItemsInOrderSeparatorsMarksAndShortcuts)
 		EXPECT_EQ(bar.frame.Width(), window->frame.Width());
 		EXPECT_EQ(bar.frame.Height(), 19);
 
-		ASSERT_EQ(bar.items.size(), 1u);
+		ASSERT_EQ(bar.items.size(), 2u);
 		EXPECT_EQ(bar.items[0].label, "File");
 		const std::vector<MenuItemState>& file = bar.items[0].items;
 		struct Row {
@@ -112,6 +112,23 @@ TEST(QtWindowTest, MenuBarIsNativeWithItemsInOrderSeparatorsMarksAndShortcuts)
 		EXPECT_FALSE(spaces[0].marked);
 		EXPECT_EQ(spaces[1].label, "B_RGB32");
 		EXPECT_TRUE(spaces[1].marked);
+
+		// The View menu after File, with the shortcuts Qt answers to.
+		EXPECT_EQ(bar.items[1].label, "View");
+		const std::vector<MenuItemState>& view = bar.items[1].items;
+		const Row viewRows[] = {
+			{"Zoom in", '+', false},
+			{"Zoom out", '-', false},
+			{"Actual size", '0', false},
+			{"Fit in window", 0, false},
+		};
+		ASSERT_EQ(view.size(), std::size(viewRows));
+		for (size_t index = 0; index < view.size(); index++) {
+			SCOPED_TRACE(viewRows[index].label);
+			EXPECT_EQ(view[index].label, viewRows[index].label);
+			EXPECT_EQ(view[index].shortcut, viewRows[index].shortcut);
+			EXPECT_EQ(view[index].modifiers, 0u);
+		}
 	});
 }
 

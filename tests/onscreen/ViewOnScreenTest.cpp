@@ -1,0 +1,201 @@
+// The program on a real X display, driven by real input (xdotool) and
+// checked on screenshots, with and without a window manager: a large
+// image scrolled to its corners with the keys, the wheel and the scroll
+// bar, and an icon's pixels zoomed to 8x with each key for "Zoom in".
+// Every pixel of the test images names its own place
+// (support/CoordinateImage.h), so one pixel of a screenshot says where the
+// view is scrolled and how far it is zoomed.
+
+#include "XSession.h"
+
+#include "support/CoordinateImage.h"
+#include "support/Files.h"
+
+#include <gtest/gtest.h>
+
+using onscreen::Pixel;
+using onscreen::Shot;
+using onscreen::WindowManager;
+using onscreen::XSession;
+using testsupport::ImagePlace;
+
+namespace {
+
+// The kit's menu bar is 20 pixels high; the image area starts below it.
+constexpr int32 kTop = 20;
+// The margin around the image.
+constexpr int32 kMargin = 16;
+// Room a scroll bar takes along the right and bottom edges.
+constexpr int32 kBar = 15;
+
+ImagePlace
+PlaceAt(const Shot& shot, int32 x, int32 y)
+{
+	Pixel pixel = shot.At(x, y);
+	return testsupport::PlaceOf(rgb_color{pixel.red, pixel.green, pixel.blue, 255});
+}
+
+class ViewOnScreenTest : public testing::TestWithParam<WindowManager> {
+protected:
+	void SetUp() override
+	{
+		fSession = std::make_unique<XSession>(GetParam());
+		ASSERT_EQ(fSession->Failure(), "");
+	}
+
+	// Starts the program on a coordinate image and answers its window once
+	// it shows the image and has the keyboard.
+	std::string Open(const char* name, int32 width, int32 height)
+	{
+		std::string path = fScratch / name;
+		EXPECT_TRUE(testsupport::WriteCoordinateImage(path, width, height));
+		fSession->Start({std::string(QUILLPIX_BINARY_DIR) + "/app/quillpix", path});
+		std::optional<std::string> window = fSession->WaitForWindow(std::string(name) + ".h");
+		if (!window)
+			return std::string();
+		// Image pixel (1, 1) is the first that cannot be mistaken for a
+		// window not yet painted.
+		EXPECT_TRUE(Shows(*window, [](const Shot& shot) {
+			return PlaceAt(shot, kMargin + 1, kTop + kMargin + 1) == ImagePlace{1, 1};
+		})) << "the image did not appear";
+		EXPECT_TRUE(fSession->Focus(*window));
+		return *window;
+	}
+
+	// Takes screenshots of `window` until `condition` holds of one; the
+	// last one stays in fShot.
+	bool Shows(const std::string& window, const std::function<bool(const Shot&)>& condition)
+	{
+		return XSession::Poll([&] {
+			fShot = std::make_unique<Shot>(fSession->Screenshot(window));
+			return fShot->IsValid() && condition(*fShot);
+		});
+	}
+
+	// The image place shown at the first pixel after the margins, once the
+	// view has moved off `from`.
+	ImagePlace MovedFrom(const std::string& window, ImagePlace from)
+	{
+		ImagePlace now = from;
+		Shows(window, [&](const Shot& shot) {
+			now = PlaceAt(shot, kMargin + 1, kTop + kMargin + 1);
+			return !(now == from);
+		});
+		return now;
+	}
+
+	testsupport::ScratchDirectory fScratch;
+	std::unique_ptr<XSession> fSession;
+	std::unique_ptr<Shot> fShot;
+};
+
+TEST_P(ViewOnScreenTest, ALargeImageScrollsToItsBottomRightCorner)
+{
+	std::string window = Open("photo.ppm", 3000, 2000);
+	ASSERT_FALSE(window.empty());
+	int32 width = fShot->Width();
+	int32 height = fShot->Height();
+	// The window keeps the frame it was given, 401 by 251.
+	EXPECT_EQ(width, 401);
+	EXPECT_EQ(height, 251);
+	// The last view pixel before the scroll bars.
+	int32 right = width - 1 - kBar;
+	int32 bottom = height - 1 - kBar;
+
+	// End: the last image pixel a margin away from both bars, white beyond.
+	ASSERT_TRUE(fSession->Keys({"End"}));
+	EXPECT_TRUE(Shows(window, [&](const Shot& shot) {
+		return PlaceAt(shot, right - kMargin, bottom - kMargin) == ImagePlace{2999, 1999};
+	}));
+	EXPECT_TRUE(fShot->At(right - kMargin + 1, bottom - kMargin).IsWhite());
+	EXPECT_TRUE(fShot->At(right - kMargin, bottom - kMargin + 1).IsWhite());
+	EXPECT_TRUE(fShot->At(right, bottom).IsWhite());
+
+	// Home: back at the top-left corner.
+	ASSERT_TRUE(fSession->Keys({"Home"}));
+	EXPECT_TRUE(Shows(window, [&](const Shot& shot) {
+		return PlaceAt(shot, kMargin + 1, kTop + kMargin + 1) == ImagePlace{1, 1};
+	}));
+	EXPECT_TRUE(fShot->At(kMargin - 1, kTop + kMargin).IsWhite());
+
+	// The wheel, Page Down, the arrows and a click in the scroll bar's track
+	// each move the view the way they point.
+	ImagePlace place{1, 1};
+	ASSERT_TRUE(fSession->Click(window, 150, 120, 5, 2));
+	ImagePlace wheeled = MovedFrom(window, place);
+	EXPECT_EQ(wheeled.x, 1);
+	EXPECT_GT(wheeled.y, 1);
+
+	ASSERT_TRUE(fSession->Keys({"Next"}));
+	ImagePlace paged = MovedFrom(window, wheeled);
+	EXPECT_EQ(paged.x, 1);
+	EXPECT_GT(paged.y, wheeled.y + 100);
+
+	ASSERT_TRUE(fSession->Keys({"Right", "Right"}));
+	ImagePlace across = MovedFrom(window, paged);
+	EXPECT_GT(across.x, 1);
+	EXPECT_EQ(across.y, paged.y);
+
+	ASSERT_TRUE(fSession->Keys({"Up"}));
+	ImagePlace up = MovedFrom(window, across);
+	EXPECT_EQ(up.x, across.x);
+	EXPECT_LT(up.y, across.y);
+
+	// In the vertical bar's track, below its thumb (which is near the top)
+	// and above its arrow: a page down.
+	ASSERT_TRUE(fSession->Click(window, width - 1 - kBar / 2, kTop + (bottom - kTop) * 3 / 4, 1));
+	ImagePlace clicked = MovedFrom(window, up);
+	EXPECT_EQ(clicked.x, up.x);
+	EXPECT_GT(clicked.y, up.y + 100);
+
+	// And the keys take it to the corner from anywhere.
+	ASSERT_TRUE(fSession->Keys({"End"}));
+	EXPECT_TRUE(Shows(window, [&](const Shot& shot) {
+		return PlaceAt(shot, right - kMargin, bottom - kMargin) == ImagePlace{2999, 1999};
+	}));
+}
+
+TEST_P(ViewOnScreenTest, AnIconZoomedToEightTimesShowsEachPixelAsAnEightByEightBlock)
+{
+	std::string window = Open("icon.ppm", 16, 16);
+	ASSERT_FALSE(window.empty());
+	// At 1x nothing scrolls: white up to the window's right edge.
+	EXPECT_TRUE(fShot->At(fShot->Width() - 1, kTop + 50).IsWhite());
+	EXPECT_TRUE(fShot->At(kMargin + 16, kTop + kMargin).IsWhite());
+
+	// Seven steps, through every key that means "Zoom in".
+	ASSERT_TRUE(fSession->Keys({"ctrl+plus", "ctrl+plus", "ctrl+plus", "ctrl+equal",
+		"ctrl+equal", "ctrl+KP_Add", "ctrl+KP_Add"}));
+	auto blocks = [](int32 factor) {
+		return [factor](const Shot& shot) {
+			for (int32 y = 0; y < 16 * factor; y++) {
+				for (int32 x = 0; x < 16 * factor; x++) {
+					if (!(PlaceAt(shot, kMargin + x, kTop + kMargin + y)
+							== ImagePlace{x / factor, y / factor})) {
+						return false;
+					}
+				}
+			}
+			return shot.At(kMargin + 16 * factor, kTop + kMargin).IsWhite()
+				&& shot.At(kMargin, kTop + kMargin + 16 * factor).IsWhite()
+				&& shot.At(kMargin - 1, kTop + kMargin).IsWhite();
+		};
+	};
+	EXPECT_TRUE(Shows(window, blocks(8))) << "not every pixel an 8 by 8 block";
+	// Still no scroll bar: 16 * 8 and the margins fit.
+	EXPECT_TRUE(fShot->At(fShot->Width() - 1, kTop + 50).IsWhite());
+
+	ASSERT_TRUE(fSession->Keys({"ctrl+minus"}));
+	EXPECT_TRUE(Shows(window, blocks(7)));
+	ASSERT_TRUE(fSession->Keys({"ctrl+0"}));
+	EXPECT_TRUE(Shows(window, blocks(1)));
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, ViewOnScreenTest,
+	testing::Values(WindowManager::kNone, WindowManager::kOpenbox),
+	[](const testing::TestParamInfo<WindowManager>& info) {
+		return info.param == WindowManager::kOpenbox ? std::string("Openbox")
+													 : std::string("NoWindowManager");
+	});
+
+} // namespace
