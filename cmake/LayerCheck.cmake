@@ -1,7 +1,10 @@
-# Checks, at configure time, the layering the platform's libraries promise:
-# each links only libraries of the layers below its own (so there are no
-# cycles), and the exporter reaches no kit, text or server library. A link
-# that breaks a rule stops the configuration with the library that broke it.
+# Checks, at configure time, the layering the libraries promise, the
+# platform's and the program's own: each links only libraries of the layers
+# below its own (so there are no cycles); the exporter and the plain code
+# under it reach no kit, text or server library; only the program's start-up
+# choice reaches a display server; and no library of the program reaches a
+# platform library's private headers. A link that breaks a rule stops the
+# configuration with the library that broke it.
 
 # Bottom up; libraries in one entry are one layer and may not link each other.
 set(QUILLPIX_PLATFORM_LAYERS
@@ -10,6 +13,16 @@ set(QUILLPIX_PLATFORM_LAYERS
 	"be_translation|be_kits"
 	"be_text|be_headless|be_qt"
 	"be_qt_probe")
+# The program's own libraries, above the whole platform: plain code first
+# (files, names, icons, options), then the export and the application
+# framework, the document window and the export jobs, the image window, and
+# the program with its choice of server.
+set(QUILLPIX_PROGRAM_LAYERS
+	"quillpix_io|quillpix_leaf|quillpix_resources|quillpix_export_options"
+	"quillpix_export|quillpix_framework"
+	"quillpix_document|quillpix_export_jobs"
+	"quillpix_image"
+	"quillpix_app|quillpix_server_choice")
 
 # The libraries `target` links directly that are targets of this build.
 function(quillpix_direct_links target result)
@@ -31,8 +44,9 @@ function(quillpix_direct_links target result)
 endfunction()
 
 function(quillpix_check_layers)
+	set(layers ${QUILLPIX_PLATFORM_LAYERS} ${QUILLPIX_PROGRAM_LAYERS})
 	set(rank 0)
-	foreach(layer IN LISTS QUILLPIX_PLATFORM_LAYERS)
+	foreach(layer IN LISTS layers)
 		string(REPLACE "|" ";" members "${layer}")
 		foreach(library IN LISTS members)
 			set(rank_${library} ${rank})
@@ -40,7 +54,7 @@ function(quillpix_check_layers)
 		math(EXPR rank "${rank} + 1")
 	endforeach()
 
-	foreach(layer IN LISTS QUILLPIX_PLATFORM_LAYERS)
+	foreach(layer IN LISTS layers)
 		string(REPLACE "|" ";" members "${layer}")
 		foreach(library IN LISTS members)
 			if(NOT TARGET ${library})
@@ -60,6 +74,9 @@ endfunction()
 # Fails when `target` reaches any of the libraries after it, through any
 # chain of links.
 function(quillpix_check_never_links target)
+	if(NOT TARGET ${target})
+		return()
+	endif()
 	set(forbidden ${ARGN})
 	set(seen "")
 	set(queue ${target})
@@ -77,6 +94,50 @@ function(quillpix_check_never_links target)
 	endwhile()
 endfunction()
 
+# Fails when `target` is compiled with the include path of any of the
+# targets after it: one it links itself, or one that reaches it through the
+# usage requirements of what it links (a library's private links do not).
+function(quillpix_check_never_sees target)
+	if(NOT TARGET ${target})
+		return()
+	endif()
+	set(forbidden ${ARGN})
+	get_target_property(queue ${target} LINK_LIBRARIES)
+	if(NOT queue)
+		set(queue "")
+	endif()
+	set(seen "")
+	while(queue)
+		list(POP_FRONT queue current)
+		if(current IN_LIST seen OR NOT TARGET ${current})
+			continue()
+		endif()
+		list(APPEND seen ${current})
+		if(current IN_LIST forbidden)
+			message(FATAL_ERROR "Layering: ${target} is compiled with the private headers "
+				"of ${current}")
+		endif()
+		get_target_property(usage ${current} INTERFACE_LINK_LIBRARIES)
+		foreach(value IN LISTS usage)
+			if(NOT value MATCHES "^\\$<LINK_ONLY:")
+				list(APPEND queue ${value})
+			endif()
+		endforeach()
+	endwhile()
+endfunction()
+
 quillpix_check_layers()
 quillpix_check_never_links(quillpix-export be_kits be_text be_headless be_qt)
 quillpix_check_never_links(be_graphics be_translation be_kits be_text be_headless be_qt)
+foreach(plain quillpix_io quillpix_leaf quillpix_export quillpix_resources)
+	quillpix_check_never_links(${plain} be_kits be_text be_headless be_qt)
+endforeach()
+foreach(window_code quillpix_framework quillpix_document quillpix_image quillpix_app)
+	quillpix_check_never_links(${window_code} be_headless be_qt)
+endforeach()
+foreach(layer IN LISTS QUILLPIX_PROGRAM_LAYERS)
+	string(REPLACE "|" ";" members "${layer}")
+	foreach(library IN LISTS members)
+		quillpix_check_never_sees(${library} ${QUILLPIX_PRIVATE_HEADER_TARGETS})
+	endforeach()
+endforeach()
