@@ -35,28 +35,20 @@ AttributeStatus(int error)
 } // namespace
 
 BNode::BNode()
-	:
-	fStatus(B_NO_INIT)
 {
 }
 
 BNode::BNode(const char* path)
-	:
-	fStatus(B_NO_INIT)
 {
 	SetTo(path);
 }
 
 BNode::BNode(const entry_ref* ref)
-	:
-	fStatus(B_NO_INIT)
 {
 	SetTo(ref);
 }
 
 BNode::BNode(const BEntry* entry)
-	:
-	fStatus(B_NO_INIT)
 {
 	SetTo(entry);
 }

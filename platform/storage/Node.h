@@ -62,5 +62,5 @@ protected:
 
 private:
 	BPrivate::UniqueFd fFd;
-	status_t fStatus;
+	status_t fStatus = B_NO_INIT;
 };

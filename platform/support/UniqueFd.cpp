@@ -1,5 +1,6 @@
 #include "UniqueFd.h"
 
+#include <cerrno>
 #include <unistd.h>
 
 namespace BPrivate {
@@ -23,8 +24,11 @@ UniqueFd::Release()
 void
 UniqueFd::Reset(int fd)
 {
-	if (fFd >= 0 && fFd != fd)
+	if (fFd >= 0 && fFd != fd) {
+		int error = errno;
 		close(fFd);
+		errno = error;
+	}
 	fFd = fd;
 }
 

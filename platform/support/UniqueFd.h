@@ -25,6 +25,8 @@ public:
 	int Release();
 	// Closes the descriptor held, if any, and takes `fd` instead. A close
 	// that fails is not repeated: on Linux the descriptor is gone either way.
+	// errno stays as it was, so that a descriptor dropped on the way out of
+	// a failed call leaves the reason of that failure to be read.
 	void Reset(int fd = -1);
 
 private:

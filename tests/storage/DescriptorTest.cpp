@@ -48,14 +48,16 @@ TEST(DescriptorTest, AnOwnedDescriptorIsClosedOnceByItsLastOwner)
 	EXPECT_FALSE(IsOpen(fd));
 }
 
-TEST(DescriptorTest, ResetClosesTheOldDescriptorAndReleaseClosesNothing)
+TEST(DescriptorTest, ResetClosesTheOldDescriptorKeepingErrnoAndReleaseClosesNothing)
 {
 	int old = OpenNull();
 	int next = OpenNull();
 	ASSERT_GE(old, 0);
 	ASSERT_GE(next, 0);
 	UniqueFd owner(old);
+	errno = EACCES;
 	owner.Reset(next);
+	EXPECT_EQ(errno, EACCES);
 	EXPECT_FALSE(IsOpen(old));
 	EXPECT_EQ(owner.Release(), next);
 	EXPECT_FALSE(owner.IsValid());
