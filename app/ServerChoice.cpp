@@ -81,3 +81,9 @@ InstallProgramServer(QtServerFactory makeQtServer, std::string* reason)
 	}
 	return B_ERROR;
 }
+
+void
+RemoveProgramServer()
+{
+	DisplayServer::Install(nullptr);
+}

@@ -47,3 +47,6 @@ using QtServerFactory = std::unique_ptr<DisplayServer> (*)(std::string* reason);
 // On the main thread, before the application is made. B_OK, or B_ERROR with
 // the reason in `reason`.
 status_t InstallProgramServer(QtServerFactory makeQtServer, std::string* reason);
+// Ends the server installed, and with it what it shows; on the main thread,
+// once the application is gone.
+void RemoveProgramServer();

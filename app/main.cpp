@@ -1,7 +1,6 @@
 #include "QuillpixApp.h"
 
 #include <Application.h>
-#include <DisplayServer.h>
 #include <ServerChoice.h>
 #include <Version.h>
 
@@ -45,6 +44,6 @@ main(int argc, char** argv)
 	be_app->Run();
 	delete be_app;
 	// The server goes last: Qt's windows and Qt itself with it.
-	DisplayServer::Install(nullptr);
+	RemoveProgramServer();
 	return 0;
 }

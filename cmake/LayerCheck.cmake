@@ -1,7 +1,10 @@
-# Checks, at configure time, the layering the platform's libraries promise:
-# each links only libraries of the layers below its own (so there are no
-# cycles), and the exporter reaches no kit, text or server library. A link
-# that breaks a rule stops the configuration with the library that broke it.
+# Checks, at configure time, the layering the libraries promise, the
+# platform's and the program's own: each links only libraries of the layers
+# below its own (so there are no cycles); the exporter and the plain code
+# under it reach no kit, text or server library; only the program's start-up
+# choice reaches a display server; and no library of the program reaches a
+# platform library's private headers. A link that breaks a rule stops the
+# configuration with the library that broke it.
 
 # Bottom up; libraries in one entry are one layer and may not link each other.
 set(QUILLPIX_PLATFORM_LAYERS
@@ -10,6 +13,16 @@ set(QUILLPIX_PLATFORM_LAYERS
 	"be_translation|be_kits"
 	"be_text|be_headless|be_qt"
 	"be_qt_probe")
+# The program's own libraries, above the whole platform: plain code first
+# (files, names, icons, options), then the export and the application
+# framework, the document window and the export jobs, the image window, and
+# the program with its choice of server.
+set(QUILLPIX_PROGRAM_LAYERS
+	"quillpix_io|quillpix_leaf|quillpix_resources|quillpix_export_options"
+	"quillpix_export|quillpix_framework"
+	"quillpix_document|quillpix_export_jobs"
+	"quillpix_image"
+	"quillpix_app|quillpix_server_choice")
 
 # The libraries `target` links directly that are targets of this build.
 function(quillpix_direct_links target result)
@@ -31,8 +44,9 @@ function(quillpix_direct_links target result)
 endfunction()
 
 function(quillpix_check_layers)
+	set(layers ${QUILLPIX_PLATFORM_LAYERS} ${QUILLPIX_PROGRAM_LAYERS})
 	set(rank 0)
-	foreach(layer IN LISTS QUILLPIX_PLATFORM_LAYERS)
+	foreach(layer IN LISTS layers)
 		string(REPLACE "|" ";" members "${layer}")
 		foreach(library IN LISTS members)
 			set(rank_${library} ${rank})
@@ -40,7 +54,7 @@ function(quillpix_check_layers)
 		math(EXPR rank "${rank} + 1")
 	endforeach()
 
-	foreach(layer IN LISTS QUILLPIX_PLATFORM_LAYERS)
+	foreach(layer IN LISTS layers)
 		string(REPLACE "|" ";" members "${layer}")
 		foreach(library IN LISTS members)
 			if(NOT TARGET ${library})
@@ -57,26 +71,70 @@ function(quillpix_check_layers)
 	endforeach()
 endfunction()
 
-# Fails when `target` reaches any of the libraries after it, through any
-# chain of links.
-function(quillpix_check_never_links target)
-	set(forbidden ${ARGN})
+# The targets `target` reaches. LINKS: through any chain of links, itself
+# included. USAGE: those whose include paths it is compiled with, the ones it
+# links and what their usage requirements bring (a library's private links
+# do not pass theirs on).
+function(quillpix_reached target mode result)
+	if(mode STREQUAL "USAGE")
+		get_target_property(queue ${target} LINK_LIBRARIES)
+		if(NOT queue)
+			set(queue "")
+		endif()
+	else()
+		set(queue ${target})
+	endif()
 	set(seen "")
-	set(queue ${target})
 	while(queue)
 		list(POP_FRONT queue current)
-		if(current IN_LIST seen)
+		if(current IN_LIST seen OR NOT TARGET ${current})
 			continue()
 		endif()
 		list(APPEND seen ${current})
-		if(current IN_LIST forbidden)
-			message(FATAL_ERROR "Layering: ${target} links ${current}")
+		if(mode STREQUAL "USAGE")
+			get_target_property(usage ${current} INTERFACE_LINK_LIBRARIES)
+			if(usage)
+				list(FILTER usage EXCLUDE REGEX "^\\$<LINK_ONLY:")
+				list(APPEND queue ${usage})
+			endif()
+		else()
+			quillpix_direct_links(${current} links)
+			list(APPEND queue ${links})
 		endif()
-		quillpix_direct_links(${current} links)
-		list(APPEND queue ${links})
 	endwhile()
+	set(${result} ${seen} PARENT_SCOPE)
+endfunction()
+
+# Fails when `target` reaches, in the way `mode` names (see above), any of
+# the libraries after it.
+function(quillpix_check_never target mode)
+	if(NOT TARGET ${target})
+		return()
+	endif()
+	quillpix_reached(${target} ${mode} reached)
+	set(what "links")
+	if(mode STREQUAL "USAGE")
+		set(what "is compiled with the private headers of")
+	endif()
+	foreach(library IN LISTS ARGN)
+		if(library IN_LIST reached)
+			message(FATAL_ERROR "Layering: ${target} ${what} ${library}")
+		endif()
+	endforeach()
 endfunction()
 
 quillpix_check_layers()
-quillpix_check_never_links(quillpix-export be_kits be_text be_headless be_qt)
-quillpix_check_never_links(be_graphics be_translation be_kits be_text be_headless be_qt)
+quillpix_check_never(quillpix-export LINKS be_kits be_text be_headless be_qt)
+quillpix_check_never(be_graphics LINKS be_translation be_kits be_text be_headless be_qt)
+foreach(plain quillpix_io quillpix_leaf quillpix_export quillpix_resources)
+	quillpix_check_never(${plain} LINKS be_kits be_text be_headless be_qt)
+endforeach()
+foreach(window_code quillpix_framework quillpix_document quillpix_image quillpix_app)
+	quillpix_check_never(${window_code} LINKS be_headless be_qt)
+endforeach()
+foreach(layer IN LISTS QUILLPIX_PROGRAM_LAYERS)
+	string(REPLACE "|" ";" members "${layer}")
+	foreach(library IN LISTS members)
+		quillpix_check_never(${library} USAGE ${QUILLPIX_PRIVATE_HEADER_TARGETS})
+	endforeach()
+endforeach()

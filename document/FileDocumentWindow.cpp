@@ -18,6 +18,13 @@
 
 namespace {
 
+// The close prompt's buttons, by the index BAlert::Go answers.
+enum SavePromptAnswer : int32 {
+	kDontSave = 0,
+	kCancelClose = 1,
+	kSave = 2,
+};
+
 std::unique_ptr<char[]>
 CopyString(const char* text)
 {
@@ -275,7 +282,7 @@ FileDocumentWindow::SavePromptThread(void* data)
 	int32 answer = alert->Go();
 
 	switch (answer) {
-		case 0:
+		case kDontSave:
 			// "Don't save": close the window without saving. The application is
 			// asked to quit as well only when its quit is what closed the window;
 			// closing one window must not take the others with it.
@@ -294,7 +301,7 @@ FileDocumentWindow::SavePromptThread(void* data)
 				}
 			}
 			break;
-		case 1:
+		case kCancelClose:
 			// The window may be gone, and the application with it: reach the
 			// application only through its messenger.
 			if (prompt->application.LockTarget()) {
@@ -305,7 +312,7 @@ FileDocumentWindow::SavePromptThread(void* data)
 				looper->Unlock();
 			}
 			break;
-		case 2:
+		case kSave:
 			if (FileDocumentWindow* window = LockWindow(prompt->window)) {
 				window->SetQuitAfterSave();
 				window->PostMessage(B_SAVE_REQUESTED);

@@ -1,5 +1,7 @@
 #include "FileOperations.h"
 
+#include <RetryOnInterrupt.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -50,12 +52,6 @@ ListAttributeNames(List list, std::vector<std::string>* names)
 
 namespace FileOperations {
 
-status_t
-ErrnoStatus()
-{
-	return errno != 0 ? errno_to_status(errno) : B_ERROR;
-}
-
 int
 HeldDescriptor(const std::string& path)
 {
@@ -94,7 +90,7 @@ ResolveLinks(std::string path, std::string* resolved, int* held)
 		std::vector<char> target(PATH_MAX + 1);
 		ssize_t length = readlink(path.c_str(), target.data(), target.size() - 1);
 		if (length < 0)
-			return ErrnoStatus();
+			return errno_to_status(errno);
 		std::string next(target.data(), size_t(length));
 		if (next.empty() || next[0] != '/') {
 			size_t slash = path.rfind('/');
@@ -110,17 +106,17 @@ ReadAll(int fd, std::string* content)
 {
 	struct stat info;
 	if (fstat(fd, &info) != 0)
-		return ErrnoStatus();
+		return errno_to_status(errno);
 	content->clear();
 	content->reserve(size_t(info.st_size));
 	std::vector<char> chunk(kCopyChunk);
 	off_t offset = 0;
 	for (;;) {
-		ssize_t got = pread(fd, chunk.data(), chunk.size(), offset);
-		if (got < 0 && errno == EINTR)
-			continue;
+		ssize_t got = BPrivate::RetryOnInterrupt([&] {
+			return pread(fd, chunk.data(), chunk.size(), offset);
+		});
 		if (got < 0)
-			return ErrnoStatus();
+			return errno_to_status(errno);
 		if (got == 0)
 			return B_OK;
 		content->append(chunk.data(), size_t(got));
@@ -132,11 +128,11 @@ status_t
 WriteAll(int fd, const char* data, size_t size, off_t offset)
 {
 	while (size > 0) {
-		ssize_t put = pwrite(fd, data, std::min(size, kCopyChunk), offset);
-		if (put < 0 && errno == EINTR)
-			continue;
+		ssize_t put = BPrivate::RetryOnInterrupt([&] {
+			return pwrite(fd, data, std::min(size, kCopyChunk), offset);
+		});
 		if (put < 0)
-			return ErrnoStatus();
+			return errno_to_status(errno);
 		if (put == 0)
 			return B_IO_ERROR;
 		data += put;
@@ -153,11 +149,11 @@ CopyContent(int from, int to, off_t length)
 	off_t offset = 0;
 	while (offset < length) {
 		size_t want = size_t(std::min<off_t>(length - offset, off_t(chunk.size())));
-		ssize_t got = pread(from, chunk.data(), want, offset);
-		if (got < 0 && errno == EINTR)
-			continue;
+		ssize_t got = BPrivate::RetryOnInterrupt([&] {
+			return pread(from, chunk.data(), want, offset);
+		});
 		if (got < 0)
-			return ErrnoStatus();
+			return errno_to_status(errno);
 		if (got == 0)
 			return B_IO_ERROR;
 		status_t status = WriteAll(to, chunk.data(), size_t(got), offset);
@@ -200,7 +196,7 @@ ListAttributes(int fd, std::vector<std::string>* names)
 	}, names);
 }
 
-int
+BPrivate::UniqueFd
 OpenDirectory(const std::string& directory)
 {
 	int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -208,7 +204,7 @@ OpenDirectory(const std::string& directory)
 	// it then cannot be synced.
 	if (fd < 0 && errno == EACCES)
 		fd = open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-	return fd;
+	return BPrivate::UniqueFd(fd);
 }
 
 } // namespace FileOperations

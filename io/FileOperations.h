@@ -4,6 +4,7 @@
 // (or says what it found), reading errno once, where the call failed.
 
 #include <SupportDefs.h>
+#include <UniqueFd.h>
 
 #include <string>
 #include <sys/types.h>
@@ -13,9 +14,6 @@ namespace FileOperations {
 
 // How many random names are tried for a temporary file.
 constexpr int kNameAttempts = 100;
-
-// The status for the errno the last failed call left.
-status_t ErrnoStatus();
 
 // The descriptor number that /dev/stdin, /dev/stdout, /dev/stderr,
 // /dev/fd/N or /proc/self/fd/N (also /proc/thread-self and the process's
@@ -44,7 +42,7 @@ bool ListAttributes(const char* path, std::vector<std::string>* names);
 bool ListAttributes(int fd, std::vector<std::string>* names);
 
 // The directory, opened for syncing, or only as a path where it may not be
-// listed; -1 with errno set on failure.
-int OpenDirectory(const std::string& directory);
+// listed; none, with errno set, on failure.
+BPrivate::UniqueFd OpenDirectory(const std::string& directory);
 
 } // namespace FileOperations

@@ -34,10 +34,14 @@
 #include "PlainBufferedFile.h"
 
 #include <SupportDefs.h>
+#include <UniqueFd.h>
 
 #include <memory>
 #include <string>
 #include <sys/stat.h>
+
+class InPlaceFile;
+class TemporaryFile;
 
 class FileReplacer {
 public:
@@ -78,28 +82,27 @@ private:
 	status_t BeginThroughName();
 	status_t BeginExisting(const struct stat& old);
 	status_t BeginInPlace();
-	status_t OpenTemporary(mode_t mode);
-	status_t CopyIdentity(const struct stat& old);
-	status_t LinkTemporary(const char* leaf, bool replace);
-	status_t CommitInPlace(off_t length);
 	status_t CommitReplacing();
 	status_t MoveTextInPlace();
-	status_t RestoreOld();
 	status_t OpenText(int fd, uint32 openMode);
-	void DropTemporary();
-	void DropTemporaryName();
-	void CloseAll();
+	// The descriptor the text goes into, for the way chosen.
+	int TextFd() const;
+	// Closes what the way chosen holds (a temporary file's name goes); the
+	// way stays recorded.
+	void DropWay();
 
 	const std::string fPath;
 	const uint32 fBufferSize;
 	std::string fDirectory;
 	std::string fLeaf;
-	std::string fTemporaryLeaf; // the temporary file's name, once it has one
-	int fDirectoryFd = -1;
-	int fFd = -1;              // the file the text goes into
-	bool fTemporaryUnnamed = false;
+	BPrivate::UniqueFd fDirectoryFd;
+	// What the text goes into, one of them for the way chosen: a descriptor
+	// lent by the process or opened through the name, a new file, or the
+	// old file written in place.
+	BPrivate::UniqueFd fLent;
+	std::unique_ptr<TemporaryFile> fTemporary;
+	std::unique_ptr<InPlaceFile> fInPlace;
 	struct stat fOld = {};
-	std::string fOldContent;   // kInPlace: the bytes to put back
 	Way fWay = Way::kNone;
 	bool fDone = false;
 	status_t fStatus = B_NO_INIT;

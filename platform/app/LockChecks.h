@@ -8,8 +8,10 @@
 // that made it (a window before its first Show, an offscreen bitmap's
 // looper).
 //
-// Compiled in when QUILLPIX_CHECK_LOCKS is 1 (Debug builds and the
-// sanitizer builds); otherwise the macro is nothing at all.
+// Published with the kits, so that code built on them asserts the rules its
+// own headers state the same way. Compiled in when QUILLPIX_CHECK_LOCKS is 1
+// (Debug builds and the sanitizer builds); otherwise the macro is nothing at
+// all.
 
 class BLooper;
 

@@ -105,8 +105,8 @@ public:
 	int32 CountHandlers() const;
 	BHandler* HandlerAt(int32 index) const;
 	int32 IndexOf(BHandler* handler) const;
-	// Where messages without a handler go; null means the looper itself.
-	BHandler* PreferredHandler() const { return fPreferred; }
+	// Where messages without a handler go from now on; null means the
+	// looper itself.
 	void SetPreferredHandler(BHandler* handler);
 
 	// The looper whose thread is `thread`, or null.

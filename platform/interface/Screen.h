@@ -15,7 +15,6 @@ public:
 	~BScreen() = default;
 
 	bool IsValid() const { return fValid; }
-	status_t SetToNext() { return B_ERROR; }
 	screen_id ID() const { return fId; }
 	// The screen's frame, read anew on every call: (0, 0, 1023, 767) for a
 	// 1024 by 768 screen. Invalid for an invalid screen.

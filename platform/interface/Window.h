@@ -107,9 +107,6 @@ public:
 	// Runs the pending update now (with the window locked).
 	void UpdateIfNeeded();
 
-	// The back buffer (B_RGB32, bounds-sized), or the bitmap an offscreen
-	// window draws into. Use with the window locked.
-	BBitmap* DrawTarget() const { return fTarget; }
 	// The window's id on the display server; -1 for an offscreen window.
 	int32 ServerId() const { return fServerId; }
 	bool IsOffscreen() const { return fOffscreen; }
@@ -165,7 +162,7 @@ private:
 	std::vector<BScrollBar*> fScrollBars; // attached, in attaching order
 	bool fScrollBarsChanged;              // not yet told to the server
 	std::unique_ptr<BPrivate::BackBuffer> fBuffer; // null for an offscreen window
-	BBitmap* fTarget;
+	BBitmap* fTarget; // what views draw into: the back buffer, or an offscreen bitmap
 	DisplayServer* fServer;
 	int32 fServerId;
 	BApplication* fApplication;

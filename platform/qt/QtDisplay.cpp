@@ -9,6 +9,8 @@
 #include <QSocketNotifier>
 #include <QThread>
 
+#include <RetryOnInterrupt.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -32,11 +34,11 @@ QtDisplay::QtDisplay()
 	fWakeUp(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
 	fScreenFrame(kNoScreen)
 {
-	if (fWakeUp < 0) {
+	if (!fWakeUp.IsValid()) {
 		fprintf(stderr, "QtDisplay: no eventfd: %s\n", strerror(errno));
 		abort();
 	}
-	fWakeUpNotifier = std::make_unique<QSocketNotifier>(fWakeUp, QSocketNotifier::Read);
+	fWakeUpNotifier = std::make_unique<QSocketNotifier>(fWakeUp.Get(), QSocketNotifier::Read);
 	connect(fWakeUpNotifier.get(), &QSocketNotifier::activated, this, [this] { RunTasks(); });
 	TrackScreen();
 }
@@ -47,7 +49,6 @@ QtDisplay::~QtDisplay()
 	fPanels.clear();
 	fWindows.clear();
 	fWakeUpNotifier.reset();
-	close(fWakeUp);
 }
 
 // Other threads never call into Qt: they queue the task under our lock and
@@ -61,8 +62,7 @@ QtDisplay::Post(std::function<void()> task)
 		fTasks.push_back(std::move(task));
 	}
 	uint64_t one = 1;
-	while (write(fWakeUp, &one, sizeof(one)) < 0 && errno == EINTR) {
-	}
+	RetryOnInterrupt([&] { return write(fWakeUp.Get(), &one, sizeof(one)); });
 }
 
 // One task at a time off the shared queue: a task that runs a nested event
@@ -72,8 +72,7 @@ void
 QtDisplay::RunTasks()
 {
 	uint64_t count = 0;
-	while (read(fWakeUp, &count, sizeof(count)) < 0 && errno == EINTR) {
-	}
+	RetryOnInterrupt([&] { return read(fWakeUp.Get(), &count, sizeof(count)); });
 	while (true) {
 		std::function<void()> task;
 		{

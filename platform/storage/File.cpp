@@ -3,12 +3,15 @@
 #include "Entry.h"
 #include "Path.h"
 
+#include <RetryOnInterrupt.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -47,12 +50,9 @@ TransferAll(size_t size, Transfer transfer)
 	size = std::min(size, static_cast<size_t>(SSIZE_MAX));
 	size_t done = 0;
 	while (done < size) {
-		ssize_t result = transfer(done, size - done);
-		if (result < 0) {
-			if (errno == EINTR)
-				continue;
+		ssize_t result = BPrivate::RetryOnInterrupt([&] { return transfer(done, size - done); });
+		if (result < 0)
 			return done > 0 ? static_cast<ssize_t>(done) : errno_to_status(errno);
-		}
 		if (result == 0)
 			break;
 		done += static_cast<size_t>(result);
@@ -67,10 +67,7 @@ ssize_t
 TransferOnce(size_t size, Transfer transfer)
 {
 	size = std::min(size, static_cast<size_t>(SSIZE_MAX));
-	ssize_t result;
-	do {
-		result = transfer(0, size);
-	} while (result < 0 && errno == EINTR);
+	ssize_t result = BPrivate::RetryOnInterrupt([&] { return transfer(0, size); });
 	return result < 0 ? errno_to_status(errno) : result;
 }
 
@@ -112,46 +109,44 @@ BFile::SetTo(const char* path, uint32 openMode)
 {
 	Unset();
 	if (path == nullptr || path[0] == '\0' || (openMode & B_ACCESS_MODE_MASK) == 3) {
-		Adopt(-1, B_BAD_VALUE);
+		Adopt(BPrivate::UniqueFd(), B_BAD_VALUE);
 		return InitCheck();
 	}
 
 	// Non-blocking while opening, so that a FIFO without a partner does not
 	// hang the caller; blocking again for the transfers.
-	int fd;
-	do {
-		fd = open(path, OpenFlags(openMode) | O_NONBLOCK, 0666);
-	} while (fd < 0 && errno == EINTR);
-	if (fd < 0) {
-		Adopt(-1, errno_to_status(errno));
+	BPrivate::UniqueFd fd(BPrivate::RetryOnInterrupt([&] {
+		return open(path, OpenFlags(openMode) | O_NONBLOCK, 0666);
+	}));
+	if (!fd.IsValid()) {
+		Adopt(BPrivate::UniqueFd(), errno_to_status(errno));
 		return InitCheck();
 	}
 
-	return AdoptFile(fd, openMode, Blocking::kRestore);
+	return AdoptFile(std::move(fd), openMode, Blocking::kRestore);
 }
 
 // Takes over `fd` unless it names a directory; Blocking::kRestore clears
 // the O_NONBLOCK the open used. On failure the descriptor is closed.
 status_t
-BFile::AdoptFile(int fd, uint32 openMode, Blocking blocking)
+BFile::AdoptFile(BPrivate::UniqueFd fd, uint32 openMode, Blocking blocking)
 {
 	struct stat info;
 	status_t status = B_OK;
-	if (fstat(fd, &info) != 0)
+	if (fstat(fd.Get(), &info) != 0)
 		status = errno_to_status(errno);
 	else if (S_ISDIR(info.st_mode))
 		status = B_IS_A_DIRECTORY;
 	else if (blocking == Blocking::kRestore) {
-		int flags = fcntl(fd, F_GETFL);
-		if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+		int flags = fcntl(fd.Get(), F_GETFL);
+		if (flags < 0 || fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
 			status = errno_to_status(errno);
 	}
 	if (status != B_OK) {
-		close(fd);
-		Adopt(-1, status);
+		Adopt(BPrivate::UniqueFd(), status);
 		return status;
 	}
-	Adopt(fd, B_OK);
+	Adopt(std::move(fd), B_OK);
 	fMode = openMode;
 	return B_OK;
 }
@@ -162,7 +157,7 @@ BFile::SetTo(const entry_ref* ref, uint32 openMode)
 	BPath path(ref);
 	if (path.InitCheck() != B_OK) {
 		Unset();
-		Adopt(-1, path.InitCheck());
+		Adopt(BPrivate::UniqueFd(), path.InitCheck());
 		return InitCheck();
 	}
 	return SetTo(path.Path(), openMode);
@@ -174,7 +169,7 @@ BFile::SetTo(const BEntry* entry, uint32 openMode)
 	BPath path(entry);
 	if (path.InitCheck() != B_OK) {
 		Unset();
-		Adopt(-1, path.InitCheck());
+		Adopt(BPrivate::UniqueFd(), path.InitCheck());
 		return InitCheck();
 	}
 	return SetTo(path.Path(), openMode);
@@ -184,13 +179,12 @@ status_t
 BFile::SetTo(int fd, uint32 openMode)
 {
 	Unset();
-	if (fd < 0 || (openMode & B_ACCESS_MODE_MASK) == 3) {
-		if (fd >= 0)
-			close(fd);
-		Adopt(-1, B_BAD_VALUE);
+	BPrivate::UniqueFd owned(fd);
+	if (!owned.IsValid() || (openMode & B_ACCESS_MODE_MASK) == 3) {
+		Adopt(BPrivate::UniqueFd(), B_BAD_VALUE);
 		return InitCheck();
 	}
-	return AdoptFile(fd, openMode, Blocking::kKeep);
+	return AdoptFile(std::move(owned), openMode, Blocking::kKeep);
 }
 
 void
@@ -287,11 +281,7 @@ BFile::SetSize(off_t size)
 		return B_BAD_VALUE;
 	if (!IsWritable())
 		return B_PERMISSION_DENIED;
-	int result;
-	do {
-		result = ftruncate(FileDescriptor(), size);
-	} while (result != 0 && errno == EINTR);
-	if (result != 0)
+	if (BPrivate::RetryOnInterrupt([&] { return ftruncate(FileDescriptor(), size); }) != 0)
 		return errno_to_status(errno);
 	return B_OK;
 }

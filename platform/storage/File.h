@@ -64,7 +64,7 @@ public:
 
 private:
 	enum class Blocking { kKeep, kRestore };
-	status_t AdoptFile(int fd, uint32 openMode, Blocking blocking);
+	status_t AdoptFile(BPrivate::UniqueFd fd, uint32 openMode, Blocking blocking);
 
 	uint32 fMode;
 };

@@ -3,11 +3,14 @@
 #include "Entry.h"
 #include "Path.h"
 
+#include <RetryOnInterrupt.h>
+
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -32,32 +35,20 @@ AttributeStatus(int error)
 } // namespace
 
 BNode::BNode()
-	:
-	fFd(-1),
-	fStatus(B_NO_INIT)
 {
 }
 
 BNode::BNode(const char* path)
-	:
-	fFd(-1),
-	fStatus(B_NO_INIT)
 {
 	SetTo(path);
 }
 
 BNode::BNode(const entry_ref* ref)
-	:
-	fFd(-1),
-	fStatus(B_NO_INIT)
 {
 	SetTo(ref);
 }
 
 BNode::BNode(const BEntry* entry)
-	:
-	fFd(-1),
-	fStatus(B_NO_INIT)
 {
 	SetTo(entry);
 }
@@ -72,15 +63,15 @@ BNode::SetTo(const char* path)
 {
 	Unset();
 	if (path == nullptr || path[0] == '\0') {
-		Adopt(-1, B_BAD_VALUE);
+		Adopt(BPrivate::UniqueFd(), B_BAD_VALUE);
 		return fStatus;
 	}
 	// Non-blocking, so that opening a FIFO without a writer returns at once.
-	int fd;
-	do {
-		fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-	} while (fd < 0 && errno == EINTR);
-	Adopt(fd, fd < 0 ? errno_to_status(errno) : B_OK);
+	BPrivate::UniqueFd fd(BPrivate::RetryOnInterrupt([&] {
+		return open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+	}));
+	status_t status = fd.IsValid() ? B_OK : errno_to_status(errno);
+	Adopt(std::move(fd), status);
 	return fStatus;
 }
 
@@ -89,7 +80,7 @@ BNode::SetTo(const entry_ref* ref)
 {
 	BPath path(ref);
 	if (path.InitCheck() != B_OK) {
-		Adopt(-1, path.InitCheck());
+		Adopt(BPrivate::UniqueFd(), path.InitCheck());
 		return fStatus;
 	}
 	return SetTo(path.Path());
@@ -100,7 +91,7 @@ BNode::SetTo(const BEntry* entry)
 {
 	BPath path(entry);
 	if (path.InitCheck() != B_OK) {
-		Adopt(-1, path.InitCheck());
+		Adopt(BPrivate::UniqueFd(), path.InitCheck());
 		return fStatus;
 	}
 	return SetTo(path.Path());
@@ -109,27 +100,25 @@ BNode::SetTo(const BEntry* entry)
 void
 BNode::Unset()
 {
-	Adopt(-1, B_NO_INIT);
+	Adopt(BPrivate::UniqueFd(), B_NO_INIT);
 }
 
 void
-BNode::Adopt(int fd, status_t status)
+BNode::Adopt(BPrivate::UniqueFd fd, status_t status)
 {
-	if (fFd >= 0)
-		close(fFd);
-	fFd = fd;
-	fStatus = fd >= 0 ? B_OK : status;
+	fFd = std::move(fd);
+	fStatus = fFd.IsValid() ? B_OK : status;
 }
 
 ssize_t
 BNode::WriteAttr(const char* name, type_code /*type*/, off_t offset, const void* buffer,
 	size_t size)
 {
-	if (fFd < 0)
+	if (!fFd.IsValid())
 		return fStatus;
 	if (name == nullptr || name[0] == '\0' || offset != 0 || (buffer == nullptr && size > 0))
 		return B_BAD_VALUE;
-	if (fsetxattr(fFd, AttributeName(name).c_str(), buffer, size, 0) != 0)
+	if (fsetxattr(fFd.Get(), AttributeName(name).c_str(), buffer, size, 0) != 0)
 		return AttributeStatus(errno);
 	return static_cast<ssize_t>(size);
 }
@@ -138,11 +127,11 @@ ssize_t
 BNode::ReadAttr(const char* name, type_code /*type*/, off_t offset, void* buffer,
 	size_t size) const
 {
-	if (fFd < 0)
+	if (!fFd.IsValid())
 		return fStatus;
 	if (name == nullptr || name[0] == '\0' || offset != 0 || (buffer == nullptr && size > 0))
 		return B_BAD_VALUE;
-	ssize_t length = fgetxattr(fFd, AttributeName(name).c_str(), buffer, size);
+	ssize_t length = fgetxattr(fFd.Get(), AttributeName(name).c_str(), buffer, size);
 	if (length < 0)
 		return AttributeStatus(errno);
 	return length;
@@ -151,11 +140,11 @@ BNode::ReadAttr(const char* name, type_code /*type*/, off_t offset, void* buffer
 status_t
 BNode::RemoveAttr(const char* name)
 {
-	if (fFd < 0)
+	if (!fFd.IsValid())
 		return fStatus;
 	if (name == nullptr || name[0] == '\0')
 		return B_BAD_VALUE;
-	if (fremovexattr(fFd, AttributeName(name).c_str()) != 0)
+	if (fremovexattr(fFd.Get(), AttributeName(name).c_str()) != 0)
 		return AttributeStatus(errno);
 	return B_OK;
 }
@@ -163,9 +152,9 @@ BNode::RemoveAttr(const char* name)
 status_t
 BNode::Sync()
 {
-	if (fFd < 0)
+	if (!fFd.IsValid())
 		return fStatus;
-	if (fsync(fFd) != 0)
+	if (fsync(fFd.Get()) != 0)
 		return errno_to_status(errno);
 	return B_OK;
 }
@@ -175,9 +164,9 @@ BNode::GetStat(struct stat* info) const
 {
 	if (info == nullptr)
 		return B_BAD_VALUE;
-	if (fFd < 0)
+	if (!fFd.IsValid())
 		return fStatus;
-	if (fstat(fFd, info) != 0)
+	if (fstat(fFd.Get(), info) != 0)
 		return errno_to_status(errno);
 	return B_OK;
 }
@@ -198,9 +187,9 @@ BNode::GetPermissions(mode_t* permissions) const
 status_t
 BNode::SetPermissions(mode_t permissions)
 {
-	if (fFd < 0)
+	if (!fFd.IsValid())
 		return fStatus;
-	if (fchmod(fFd, permissions & 07777) != 0)
+	if (fchmod(fFd.Get(), permissions & 07777) != 0)
 		return errno_to_status(errno);
 	return B_OK;
 }

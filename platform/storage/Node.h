@@ -10,6 +10,7 @@
 
 #include <StorageDefs.h>
 #include <SupportDefs.h>
+#include <UniqueFd.h>
 
 #include <sys/stat.h>
 
@@ -54,12 +55,12 @@ public:
 	status_t SetPermissions(mode_t permissions);
 
 protected:
-	// Takes over `fd` (or records `status` when fd is negative), closing
+	// Takes over `fd` (or records `status` when it holds none), closing
 	// what was open before.
-	void Adopt(int fd, status_t status);
-	int FileDescriptor() const { return fFd; }
+	void Adopt(BPrivate::UniqueFd fd, status_t status);
+	int FileDescriptor() const { return fFd.Get(); }
 
 private:
-	int fFd;
-	status_t fStatus;
+	BPrivate::UniqueFd fFd;
+	status_t fStatus = B_NO_INIT;
 };

@@ -6,7 +6,6 @@ int32_t
 errno_to_status(int error)
 {
 	switch (error) {
-		case 0: return B_OK;
 		case ENOMEM: return B_NO_MEMORY;
 		case EIO: return B_IO_ERROR;
 		case EACCES:

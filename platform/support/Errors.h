@@ -58,7 +58,9 @@ static_assert(B_FILE_ERROR == static_cast<int32_t>(0x80006000));
 static_assert(B_NO_MEMORY == static_cast<int32_t>(0x80000000));
 static_assert(B_NO_MORE_THREADS == static_cast<int32_t>(0x80001101));
 
-// Translates a POSIX errno value into the closest status code.
+// The closest status code for the errno value a failed call left; the one
+// place errno values are mapped. 0 (a failure that gave no reason) is
+// B_ERROR, so that a failure is never answered as B_OK.
 int32_t errno_to_status(int error);
 
 // The platform's words for a status code, as strerror gives them for errno

@@ -1,5 +1,8 @@
 #include "ImageFile.h"
 
+#include <RetryOnInterrupt.h>
+#include <UniqueFd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -9,27 +12,6 @@
 
 namespace BPrivate {
 
-namespace {
-
-class FileDescriptor {
-public:
-	explicit FileDescriptor(int fd) : fFD(fd) {}
-	~FileDescriptor()
-	{
-		if (fFD >= 0)
-			close(fFD);
-	}
-	FileDescriptor(const FileDescriptor&) = delete;
-	FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-	int Get() const { return fFD; }
-
-private:
-	int fFD;
-};
-
-} // namespace
-
 status_t ReadImageFile(const char* path, size_t limit, PageMemory& data, size_t& size)
 {
 	data.reset();
@@ -37,7 +19,7 @@ status_t ReadImageFile(const char* path, size_t limit, PageMemory& data, size_t&
 	if (path == nullptr || path[0] == '\0')
 		return B_BAD_VALUE;
 	// Non-blocking, so that opening a FIFO with no writer returns at once.
-	FileDescriptor file(open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+	UniqueFd file(open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
 	if (file.Get() < 0)
 		return errno_to_status(errno);
 	struct stat info;
@@ -68,9 +50,9 @@ status_t ReadImageFile(const char* path, size_t limit, PageMemory& data, size_t&
 			std::memcpy(larger.get(), block.get(), filled);
 			block = std::move(larger);
 		}
-		ssize_t count = read(file.Get(), block.get() + filled, capacity - filled);
-		if (count < 0 && errno == EINTR)
-			continue;
+		ssize_t count = RetryOnInterrupt([&] {
+			return read(file.Get(), block.get() + filled, capacity - filled);
+		});
 		if (count < 0)
 			return errno_to_status(errno);
 		if (count == 0)

@@ -11,6 +11,7 @@
 
 #include <ChangeCounter.h>
 #include <DisplayServer.h>
+#include <UniqueFd.h>
 
 #include <QObject>
 
@@ -77,7 +78,7 @@ private:
 
 	std::mutex fTaskLock;
 	std::deque<std::function<void()>> fTasks;
-	int fWakeUp; // an eventfd
+	UniqueFd fWakeUp; // an eventfd
 	std::unique_ptr<QSocketNotifier> fWakeUpNotifier;
 
 	mutable std::mutex fLock; // fScreenFrame

@@ -23,11 +23,6 @@ inline int32 ReadLE32Signed(const uint8* bytes)
 	return int32(ReadLE32(bytes));
 }
 
-inline uint16 ReadBE16(const uint8* bytes)
-{
-	return uint16(bytes[0] << 8 | bytes[1]);
-}
-
 inline uint32 ReadBE32(const uint8* bytes)
 {
 	return uint32(bytes[0]) << 24 | uint32(bytes[1]) << 16 | uint32(bytes[2]) << 8
