@@ -1,5 +1,7 @@
 #include "ScrollBar.h"
 
+#include <ScrollBarState.h>
+
 #include <LockChecks.h>
 #include <Window.h>
 

@@ -11,7 +11,7 @@
 //
 // Call its functions with its window locked, as for any view.
 
-#include <ScrollBarState.h>
+struct ScrollBarState;
 #include <View.h>
 
 class BScrollBar : public BView {
