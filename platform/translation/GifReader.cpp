@@ -2,6 +2,7 @@
 
 #include "BitmapBuilder.h"
 #include "DecodeLimits.h"
+#include "Refusal.h"
 
 #include <PageMemory.h>
 
@@ -47,12 +48,11 @@ using GifFile = std::unique_ptr<GifFileType, GifCloser>;
 void Fail(BTranslationFailure& failure, int error, const GifSource& source)
 {
 	if (source.cutOff || error == D_GIF_ERR_READ_FAILED || error == D_GIF_ERR_EOF_TOO_SOON) {
-		failure = {B_ILLEGAL_DATA, "is cut off before its first image is complete"};
+		failure = Refusal::CutOff();
 		return;
 	}
 	const char* text = GifErrorString(error);
-	failure = {B_ILLEGAL_DATA,
-		std::string("is a damaged GIF file: ") + (text != nullptr ? text : "unknown error")};
+	failure = Refusal::Damaged("GIF", text != nullptr ? text : "unknown error");
 }
 
 // The rows of an interlaced image in the order the file stores them.
@@ -131,7 +131,7 @@ bool FrameComposer::Compose()
 		if (record == TERMINATE_RECORD_TYPE) {
 			if (fImages > 0)
 				return true;
-			fFailure = {B_ILLEGAL_DATA, "is a GIF file without an image"};
+			fFailure = Refusal::WithoutImage("GIF");
 			return false;
 		}
 		if (record == EXTENSION_RECORD_TYPE) {
@@ -185,7 +185,7 @@ bool FrameComposer::StartCanvas()
 	fRowBytes = size_t(fWidth) * 4;
 	fCanvas = AllocatePageMemory(fRowBytes * size_t(fHeight));
 	if (!fCanvas) {
-		fFailure = {B_NO_MEMORY, ""};
+		fFailure = Refusal::NoMemory();
 		return false;
 	}
 	return true;
@@ -225,14 +225,12 @@ bool FrameComposer::DrawImage()
 		return false;
 	}
 	if (fDecoded > 2 * kMaxImagePixels) {
-		fFailure = {B_NO_MEMORY, "is a GIF file whose first frame decodes more than twice "
-			+ std::to_string(kMaxImageSide) + "\u00d7" + std::to_string(kMaxImageSide)
-			+ " pixels"};
+		fFailure = Refusal::FrameTooLarge("GIF");
 		return false;
 	}
 	const ColorMapObject* map = image.ColorMap != nullptr ? image.ColorMap : fGif->SColorMap;
 	if (map == nullptr) {
-		fFailure = {B_ILLEGAL_DATA, "is a damaged GIF file: it has no colour table"};
+		fFailure = Refusal::Damaged("GIF", "it has no colour table");
 		return false;
 	}
 	// Straight B, G, R, A colours; indices past the table are opaque black.
@@ -283,7 +281,7 @@ std::unique_ptr<BBitmap> FrameComposer::Bitmap()
 	auto bitmap = BitmapFromTrueColor(fCanvas.get(), int32(fRowBytes), fWidth, fHeight,
 		PixelOrigin::Palette);
 	if (!bitmap)
-		fFailure = {B_NO_MEMORY, ""};
+		fFailure = Refusal::NoMemory();
 	return bitmap;
 }
 
