@@ -35,6 +35,8 @@ struct TiffImage {
 	uint16_t samples;
 	int extraKind; // -1: no extra sample
 	std::string pixels; // little-endian samples, one strip
+	uint16_t compression = 1;
+	uint32_t inks = 0; // InkNames with this many names, and NumberOfInks
 };
 
 // An uncompressed little-endian TIFF: header, pixels, then the directory
@@ -58,18 +60,27 @@ std::string TiffOf(const TiffImage& image)
 		{256, 4, 1, image.width},
 		{257, 4, 1, image.height},
 		{258, 3, image.samples, image.samples <= 2 ? uint32_t(image.bits) : 0u},
-		{259, 3, 1, 1},
+		{259, 3, 1, image.compression},
 		{262, 3, 1, image.photometric},
 		{273, 4, 1, 8},
 		{277, 3, 1, image.samples},
 		{278, 4, 1, image.height},
 		{279, 4, 1, uint32_t(image.pixels.size())},
 	};
+	std::string inkNames;
+	for (uint32_t i = 0; i < image.inks; i++)
+		inkNames += std::string("ink", 4);
+	if (image.inks > 0) {
+		entries.push_back({333, 2, uint32_t(inkNames.size()), 0});
+		entries.push_back({334, 3, 1, image.inks});
+	}
 	if (image.extraKind >= 0)
 		entries.push_back({338, 3, 1, uint32_t(image.extraKind)});
 	const uint32_t arrays = directory + 2 + 12 * uint32_t(entries.size()) + 4;
 	if (image.samples > 2)
 		entries[2].value = arrays;
+	if (image.inks > 0)
+		entries[9].value = arrays + (image.samples > 2 ? 2 * image.samples : 0);
 	Put16(out, uint16_t(entries.size()));
 	for (const Entry& entry : entries) {
 		Put16(out, entry.tag);
@@ -85,7 +96,7 @@ std::string TiffOf(const TiffImage& image)
 	Put32(out, 0);
 	for (uint16_t i = 0; image.samples > 2 && i < image.samples; i++)
 		Put16(out, image.bits);
-	return out;
+	return out + inkNames;
 }
 
 std::unique_ptr<BBitmap> LoadBytes(const std::string& bytes, BTranslationFailure& failure)
@@ -166,4 +177,22 @@ TEST(TiffRuleTest, WhiteIsZeroGreyIsInverted)
 	EXPECT_EQ(*Pixel(*bitmap, 0), 255);
 	EXPECT_EQ(*Pixel(*bitmap, 1), 0xbf);
 	EXPECT_EQ(*Pixel(*bitmap, 2), 0);
+}
+
+// libtiff reports a NumberOfInks that differs from the samples per pixel in
+// two lines; when that text is the reason for a refusal (here the LZW data
+// is garbage), the refusal is still one line.
+TEST(TiffRuleTest, LibraryMessagesAreFoldedIntoOneLine)
+{
+	TiffImage image{2, 2, 8, 5, 4, -1, std::string(16, '\xff'), 5, 32};
+	BTranslationFailure failure;
+	EXPECT_EQ(LoadBytes(TiffOf(image), failure), nullptr);
+	EXPECT_EQ(failure.status, B_ILLEGAL_DATA);
+	const std::string line = failure.Describe("x.tif");
+	EXPECT_EQ(line.rfind("x.tif is a damaged TIFF file: ", 0), 0u) << line;
+	EXPECT_NE(line.find("Value 32 of NumberOfInks is different from the SamplesPerPixel value 4"),
+		std::string::npos) << line;
+	for (char c : line)
+		EXPECT_GE(uint8(c), 0x20) << line;
+	EXPECT_EQ(line.find("  "), std::string::npos) << line;
 }
