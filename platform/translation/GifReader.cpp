@@ -74,11 +74,18 @@ std::vector<int32> RowOrder(int32 height, bool interlaced)
 	return order;
 }
 
+// The bytes of an image descriptor after its ',': left, top, width, height
+// and the flags.
+constexpr size_t kDescriptorBytes = 9;
+// The largest LZW minimum code size there is: codes are at most 12 bits.
+constexpr int kMaxLzwCodeSize = 11;
+
 // Draws the images of the first frame onto a canvas of the logical
 // screen's size that starts transparent. Images shown without a delay (or
 // without a graphic control extension) belong to the same frame as the
 // image after them, as the GIF test suites have it; the frame ends with the
-// first image that has a delay, or with the file.
+// first image that has a delay, or with the file. A file with a screen and
+// no image gives the empty screen.
 class FrameComposer {
 public:
 	FrameComposer(GifFileType* gif, GifSource& source, BTranslationFailure& failure)
@@ -93,9 +100,14 @@ public:
 	std::unique_ptr<BBitmap> Bitmap();
 
 private:
+	// What reading an image leaves to do.
+	enum class Next { NextImage, FrameEnds, Refuse };
+
 	bool ReadExtension();
 	bool StartCanvas();
-	bool DrawImage();
+	Next DrawImage();
+	Next SkipEmptyImage(bool descriptorComplete);
+	void EndImage(const GifImageDesc& image);
 	void Dispose();
 
 	GifFileType* fGif;
@@ -131,6 +143,8 @@ bool FrameComposer::Compose()
 		if (record == TERMINATE_RECORD_TYPE) {
 			if (fImages > 0)
 				return true;
+			if (fGif->SWidth > 0 && fGif->SHeight > 0)
+				return StartCanvas();
 			fFailure = Refusal::WithoutImage("GIF");
 			return false;
 		}
@@ -141,8 +155,9 @@ bool FrameComposer::Compose()
 		}
 		if (record != IMAGE_DESC_RECORD_TYPE)
 			continue;
-		if (!DrawImage())
-			return false;
+		const Next next = DrawImage();
+		if (next != Next::NextImage)
+			return next == Next::FrameEnds;
 		if (fHasControl && fControl.DelayTime > 0)
 			return true;
 		fHasControl = false;
@@ -208,30 +223,48 @@ void FrameComposer::Dispose()
 	fSaved.clear();
 }
 
-bool FrameComposer::DrawImage()
+FrameComposer::Next FrameComposer::DrawImage()
 {
+	const size_t start = fSource.position;
 	if (DGifGetImageDesc(fGif) == GIF_ERROR) {
+		// The library fails an image whose colour table or data is missing
+		// even when the image has no pixels to take from them.
+		const bool described = fSource.position >= start + kDescriptorBytes;
+		if (described && (fGif->Image.Width == 0 || fGif->Image.Height == 0))
+			return SkipEmptyImage(false);
+		if (described && !fSource.cutOff && fGif->Error == D_GIF_ERR_READ_FAILED) {
+			// The library's answer to an LZW code size over 8 bits, which it
+			// does not decode; the size is the last byte it read.
+			const int codeSize = fSource.image->data[fSource.position - 1];
+			fFailure = codeSize <= kMaxLzwCodeSize
+				? Refusal::UnreadFeature("GIF", "an LZW code size of " + std::to_string(codeSize))
+				: Refusal::Damaged("GIF", "its LZW code size " + std::to_string(codeSize)
+					+ " is larger than " + std::to_string(kMaxLzwCodeSize));
+			return Next::Refuse;
+		}
 		Fail(fFailure, fGif->Error, fSource);
-		return false;
+		return Next::Refuse;
 	}
 	const GifImageDesc image = fGif->Image;
+	if (image.Width == 0 || image.Height == 0)
+		return SkipEmptyImage(true);
 	if (fImages == 0 && !StartCanvas())
-		return false;
+		return Next::Refuse;
 	// Every row of an image is decoded, also those off the canvas; the
 	// images of one frame together may decode twice the limit.
 	fDecoded += int64(image.Width) * image.Height;
 	if (int64(image.Width) * image.Height > kMaxImagePixels) {
 		CheckImageSize(image.Width, image.Height, fFailure);
-		return false;
+		return Next::Refuse;
 	}
 	if (fDecoded > 2 * kMaxImagePixels) {
 		fFailure = Refusal::FrameTooLarge("GIF");
-		return false;
+		return Next::Refuse;
 	}
 	const ColorMapObject* map = image.ColorMap != nullptr ? image.ColorMap : fGif->SColorMap;
 	if (map == nullptr) {
 		fFailure = Refusal::Damaged("GIF", "it has no colour table");
-		return false;
+		return Next::Refuse;
 	}
 	// Straight B, G, R, A colours; indices past the table are opaque black.
 	uint32 colors[256];
@@ -259,7 +292,7 @@ bool FrameComposer::DrawImage()
 	for (int32 y : RowOrder(image.Height, image.Interlace)) {
 		if (DGifGetLine(fGif, line.data(), image.Width) == GIF_ERROR) {
 			Fail(fFailure, fGif->Error, fSource);
-			return false;
+			return Next::Refuse;
 		}
 		if (top + y >= fHeight)
 			continue;
@@ -269,11 +302,37 @@ bool FrameComposer::DrawImage()
 				std::memcpy(out + 4 * (left + x), &colors[line[size_t(x)]], 4);
 		}
 	}
+	EndImage(image);
+	return Next::NextImage;
+}
+
+// An image without width or height draws nothing, so neither its colour
+// table nor its data matter to the frame: when the library could not read
+// them (`descriptorComplete` false), the frame ends with this image, as it
+// stands; otherwise its data blocks are passed over unread.
+FrameComposer::Next FrameComposer::SkipEmptyImage(bool descriptorComplete)
+{
+	const GifImageDesc image = fGif->Image;
+	if (fImages == 0 && !StartCanvas())
+		return Next::Refuse;
+	Dispose();
+	EndImage(image);
+	if (!descriptorComplete)
+		return Next::FrameEnds;
+	GifByteType* block = nullptr;
+	do {
+		if (DGifGetCodeNext(fGif, &block) == GIF_ERROR)
+			return Next::FrameEnds;
+	} while (block != nullptr);
+	return Next::NextImage;
+}
+
+void FrameComposer::EndImage(const GifImageDesc& image)
+{
 	fImages++;
 	fPendingDisposal = fHasControl ? fControl.DisposalMode : DISPOSAL_UNSPECIFIED;
 	fPendingArea = image;
 	fPendingArea.ColorMap = nullptr;
-	return true;
 }
 
 std::unique_ptr<BBitmap> FrameComposer::Bitmap()

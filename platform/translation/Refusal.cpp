@@ -112,10 +112,10 @@ BTranslationFailure Refusal::UnsupportedKind(const char* format, std::string_vie
 		std::string("is a kind of ") + format + " file we cannot read: " + OneLine(why)};
 }
 
-BTranslationFailure Refusal::UnreadFeature(const char* format, const char* feature)
+BTranslationFailure Refusal::UnreadFeature(const char* format, std::string_view feature)
 {
-	return {B_NO_TRANSLATOR,
-		std::string("is a ") + format + " file with " + feature + ", which is not read"};
+	return {B_NO_TRANSLATOR, std::string("is a ") + format + " file with " + std::string(feature)
+		+ ", which is not read"};
 }
 
 BTranslationFailure Refusal::Empty()

@@ -42,7 +42,7 @@ public:
 	static BTranslationFailure UnsupportedKind(const char* format, std::string_view why);
 	// B_NO_TRANSLATOR: a file that uses a feature of its format that is
 	// not read ("Huffman compression").
-	static BTranslationFailure UnreadFeature(const char* format, const char* feature);
+	static BTranslationFailure UnreadFeature(const char* format, std::string_view feature);
 	// B_NO_TRANSLATOR: a file of no bytes.
 	static BTranslationFailure Empty();
 

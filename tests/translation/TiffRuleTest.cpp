@@ -99,15 +99,6 @@ std::string TiffOf(const TiffImage& image)
 	return out + inkNames;
 }
 
-std::unique_ptr<BBitmap> LoadBytes(const std::string& bytes, BTranslationFailure& failure)
-{
-	testsupport::ScratchDirectory scratch;
-	const std::string path = scratch / "image";
-	EXPECT_TRUE(testsupport::WriteWhole(path, bytes));
-	return std::unique_ptr<BBitmap>(
-		BTranslationUtils::GetBitmapFile(path.c_str(), nullptr, &failure));
-}
-
 const uint8* Pixel(const BBitmap& bitmap, int32 x)
 {
 	return static_cast<const uint8*>(bitmap.Bits()) + x * bits_per_pixel_for(bitmap.ColorSpace()) / 8;
@@ -121,7 +112,7 @@ TEST(TiffRuleTest, SixteenBitGreyIsRoundedForEveryValue)
 	for (uint32_t v = 0; v < 65536; v++)
 		Put16(pixels, v);
 	BTranslationFailure failure;
-	auto bitmap = LoadBytes(TiffOf({256, 256, 16, 1, 1, -1, pixels}), failure);
+	auto bitmap = fixture::LoadBytes(TiffOf({256, 256, 16, 1, 1, -1, pixels}), failure);
 	ASSERT_NE(bitmap, nullptr) << failure.Describe("grey16.tiff");
 	ASSERT_EQ(bitmap->ColorSpace(), B_GRAY8);
 	int wrong = 0;
@@ -160,7 +151,7 @@ TEST(TiffRuleTest, OnePixelFilesFollowTheRules)
 	for (const auto& row : kRows) {
 		SCOPED_TRACE(row.name);
 		BTranslationFailure failure;
-		auto bitmap = LoadBytes(TiffOf(row.image), failure);
+		auto bitmap = fixture::LoadBytes(TiffOf(row.image), failure);
 		ASSERT_NE(bitmap, nullptr) << failure.Describe(row.name);
 		const uint8* p = Pixel(*bitmap, 0);
 		EXPECT_EQ(std::vector<int>(p, p + 4),
@@ -171,7 +162,7 @@ TEST(TiffRuleTest, OnePixelFilesFollowTheRules)
 TEST(TiffRuleTest, WhiteIsZeroGreyIsInverted)
 {
 	BTranslationFailure failure;
-	auto bitmap = LoadBytes(TiffOf({3, 1, 8, 0, 1, -1, std::string("\x00\x40\xff", 3)}), failure);
+	auto bitmap = fixture::LoadBytes(TiffOf({3, 1, 8, 0, 1, -1, std::string("\x00\x40\xff", 3)}), failure);
 	ASSERT_NE(bitmap, nullptr) << failure.Describe("white.tiff");
 	ASSERT_EQ(bitmap->ColorSpace(), B_GRAY8);
 	EXPECT_EQ(*Pixel(*bitmap, 0), 255);
@@ -186,7 +177,7 @@ TEST(TiffRuleTest, LibraryMessagesAreFoldedIntoOneLine)
 {
 	TiffImage image{2, 2, 8, 5, 4, -1, std::string(16, '\xff'), 5, 32};
 	BTranslationFailure failure;
-	EXPECT_EQ(LoadBytes(TiffOf(image), failure), nullptr);
+	EXPECT_EQ(fixture::LoadBytes(TiffOf(image), failure), nullptr);
 	EXPECT_EQ(failure.status, B_ILLEGAL_DATA);
 	const std::string line = failure.Describe("x.tif");
 	EXPECT_EQ(line.rfind("x.tif is a damaged TIFF file: ", 0), 0u) << line;

@@ -1,0 +1,122 @@
+// Hand-made GIF files for images without pixels and screens without images.
+
+#include "Fixtures.h"
+#include "support/HostileImages.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace testsupport;
+
+namespace {
+
+const std::string kBlackAndWhite("\0\0\0\xff\xff\xff", 6);
+
+// An image descriptor at (0, 0) of `width` x `height`, no colour table.
+std::string Descriptor(uint16_t width, uint16_t height)
+{
+	std::string out = ",";
+	PutLittle16(out, 0);
+	PutLittle16(out, 0);
+	PutLittle16(out, width);
+	PutLittle16(out, height);
+	out += '\0';
+	return out;
+}
+
+// The screen and colour table of Gif()'s file, before its image.
+std::string ScreenOf(const std::string& gif)
+{
+	return gif.substr(0, gif.find(','));
+}
+
+// The bitmap as straight R, G, B, A bytes; clear pixels as four zeros.
+std::string Rgba(const BBitmap& bitmap)
+{
+	BBitmap rgba(bitmap.Bounds(), B_RGBA32);
+	rgba.SetBits(bitmap.Bits(), bitmap.BitsLength(), 0, bitmap.ColorSpace());
+	std::string out;
+	for (int32 y = 0; y < rgba.Height(); y++) {
+		const uint8* row = static_cast<const uint8*>(rgba.Bits()) + y * rgba.BytesPerRow();
+		for (int32 x = 0; x < rgba.Width(); x++) {
+			const uint8* p = row + 4 * x;
+			if (p[3] == 0)
+				out += std::string(4, '\0');
+			else
+				out += {char(p[2]), char(p[1]), char(p[0]), char(p[3])};
+		}
+	}
+	return out;
+}
+
+} // namespace
+
+// An image of no width or height draws nothing: neither its colour table
+// nor its data is needed, and what follows it is read as usual.
+TEST(GifRuleTest, ImagesWithoutPixelsDrawNothing)
+{
+	const std::string white = Gif(2, 1, kBlackAndWhite, {1, 1});
+	const std::string screen = ScreenOf(white);
+	const std::string image = white.substr(screen.size());
+	// Code size 2, then one block holding a clear code and the end code.
+	const std::string noData = std::string("\x02\x01\x2c\x00", 4);
+	const std::string clear(8, '\0'), whiteRow("\xff\xff\xff\xff\xff\xff\xff\xff", 8);
+	const struct {
+		const char* name;
+		std::string bytes;
+		const char* refusal; // null: read, as `rgba`
+		std::string rgba;
+	} kRows[] = {
+		{"an empty image, then one", screen + Descriptor(0, 1) + noData + image, nullptr,
+			whiteRow},
+		{"an empty image of no height, then one", screen + Descriptor(2, 0) + noData + image,
+			nullptr, whiteRow},
+		{"an empty image and no data", screen + Descriptor(0, 1) + ";", nullptr, clear},
+		{"an empty image whose colour table is missing",
+			screen + Descriptor(0, 0).substr(0, 9) + "\x80;", nullptr, clear},
+		{"a screen without images", screen + ";", nullptr, clear},
+		{"a screen of no size without images", ScreenOf(Gif(0, 0, kBlackAndWhite, {})) + ";",
+			"f is a GIF file without an image", ""},
+		{"no size anywhere", Gif(0, 0, kBlackAndWhite, {}),
+			"f is damaged: its header gives no pixels", ""},
+		// Cut inside the descriptor: its size is not known, so not empty.
+		{"a descriptor cut short", screen + Descriptor(0, 1).substr(0, 5),
+			"f is cut off before its first image is complete", ""},
+		{"a screen and nothing after it", screen,
+			"f is cut off before its first image is complete", ""},
+	};
+	for (const auto& row : kRows) {
+		SCOPED_TRACE(row.name);
+		BTranslationFailure failure;
+		std::unique_ptr<BBitmap> bitmap = fixture::LoadBytes(row.bytes, failure);
+		if (row.refusal != nullptr) {
+			EXPECT_EQ(bitmap, nullptr);
+			EXPECT_EQ(failure.Describe("f"), row.refusal);
+			continue;
+		}
+		ASSERT_NE(bitmap, nullptr) << failure.Describe("f");
+		EXPECT_EQ(Rgba(*bitmap), row.rgba);
+	}
+}
+
+// The LZW code size says how wide the first codes are: giflib decodes
+// sizes up to 8; 9 to 11 are a kind of GIF it does not read, and more than
+// 11 cannot be.
+TEST(GifRuleTest, CodeSizesTheLibraryDoesNotDecodeAreNamed)
+{
+	std::string gif = Gif(2, 1, kBlackAndWhite, {1, 1});
+	const size_t codeSize = gif.find(',') + 10;
+	for (int size : {9, 11, 12, 200}) {
+		SCOPED_TRACE(size);
+		gif[codeSize] = char(size);
+		BTranslationFailure failure;
+		EXPECT_EQ(fixture::LoadBytes(gif, failure), nullptr);
+		EXPECT_EQ(failure.Describe("f"), size <= 11
+			? "f is a GIF file with an LZW code size of " + std::to_string(size)
+				+ ", which is not read"
+			: "f is a damaged GIF file: its LZW code size " + std::to_string(size)
+				+ " is larger than 11");
+	}
+}
