@@ -170,6 +170,42 @@ TEST(TiffRuleTest, WhiteIsZeroGreyIsInverted)
 	EXPECT_EQ(*Pixel(*bitmap, 2), 0);
 }
 
+// An associated-alpha strip of 8 and of 16 bits: one pixel for each alpha
+// from 1 to 255, its colour premultiplied by rounding from straight 200,
+// 100 and 7. Each comes back straight, as a colour that premultiplies to
+// exactly what the file stores.
+TEST(TiffRuleTest, AssociatedAlphaPremultipliesBackToWhatIsStored)
+{
+	const uint32_t kStraight[3] = {200, 100, 7};
+	for (uint16_t bits : {8, 16}) {
+		SCOPED_TRACE(bits);
+		std::string pixels;
+		for (uint32_t alpha = 1; alpha < 256; alpha++) {
+			for (uint32_t sample : {kStraight[0], kStraight[1], kStraight[2], 255u}) {
+				const uint32_t stored = sample == 255 ? alpha : (sample * alpha + 127) / 255;
+				if (bits == 8)
+					pixels += char(stored);
+				else
+					Put16(pixels, stored * 257);
+			}
+		}
+		BTranslationFailure failure;
+		auto bitmap = fixture::LoadBytes(TiffOf({255, 1, bits, 2, 4, 1, pixels}), failure);
+		ASSERT_NE(bitmap, nullptr) << failure.Describe("associated.tiff");
+		ASSERT_EQ(bitmap->ColorSpace(), B_RGBA32);
+		int wrong = 0;
+		for (uint32_t alpha = 1; alpha < 256; alpha++) {
+			const uint8* p = Pixel(*bitmap, int32(alpha - 1));
+			wrong += p[3] != alpha;
+			for (int c = 0; c < 3; c++) {
+				const uint32_t stored = (kStraight[c] * alpha + 127) / 255;
+				wrong += (p[2 - c] * alpha + 127) / 255 != stored;
+			}
+		}
+		EXPECT_EQ(wrong, 0);
+	}
+}
+
 // libtiff reports a NumberOfInks that differs from the samples per pixel in
 // two lines; when that text is the reason for a refusal (here the LZW data
 // is garbage), the refusal is still one line.
