@@ -2,6 +2,7 @@
 
 #include "BitmapBuilder.h"
 #include "DecodeLimits.h"
+#include "GifLzwDecoder.h"
 #include "Refusal.h"
 
 #include <PageMemory.h>
@@ -78,7 +79,9 @@ std::vector<int32> RowOrder(int32 height, bool interlaced)
 // and the flags.
 constexpr size_t kDescriptorBytes = 9;
 // The largest LZW minimum code size there is: codes are at most 12 bits.
-constexpr int kMaxLzwCodeSize = 11;
+constexpr int kMaxLzwCodeSize = GifLzwDecoder::kMaxCodeSize;
+// B, G, R, A of an index past the colour table.
+constexpr uint32 kBlack = 0xff000000;
 
 // Draws the images of the first frame onto a canvas of the logical
 // screen's size that starts transparent. Images shown without a delay (or
@@ -106,6 +109,9 @@ private:
 	bool ReadExtension();
 	bool StartCanvas();
 	Next DrawImage();
+	Next RefuseCodeSize(int codeSize);
+	bool ReadImageData(std::vector<uint8>& data);
+	void RefuseData(GifLzwDecoder::Status status);
 	Next SkipEmptyImage(bool descriptorComplete);
 	void EndImage(const GifImageDesc& image);
 	void Dispose();
@@ -226,24 +232,28 @@ void FrameComposer::Dispose()
 FrameComposer::Next FrameComposer::DrawImage()
 {
 	const size_t start = fSource.position;
+	// Set when the library leaves the image's data to us.
+	int lzwCodeSize = 0;
 	if (DGifGetImageDesc(fGif) == GIF_ERROR) {
 		// The library fails an image whose colour table or data is missing
 		// even when the image has no pixels to take from them.
 		const bool described = fSource.position >= start + kDescriptorBytes;
 		if (described && (fGif->Image.Width == 0 || fGif->Image.Height == 0))
 			return SkipEmptyImage(false);
-		if (described && !fSource.cutOff && fGif->Error == D_GIF_ERR_READ_FAILED) {
-			// The library's answer to an LZW code size over 8 bits, which it
-			// does not decode; the size is the last byte it read.
-			const int codeSize = fSource.image->data[fSource.position - 1];
-			fFailure = codeSize <= kMaxLzwCodeSize
-				? Refusal::UnreadFeature("GIF", "an LZW code size of " + std::to_string(codeSize))
-				: Refusal::Damaged("GIF", "its LZW code size " + std::to_string(codeSize)
-					+ " is larger than " + std::to_string(kMaxLzwCodeSize));
+		if (!described || fSource.cutOff || fGif->Error != D_GIF_ERR_READ_FAILED) {
+			Fail(fFailure, fGif->Error, fSource);
 			return Next::Refuse;
 		}
-		Fail(fFailure, fGif->Error, fSource);
-		return Next::Refuse;
+		// The library's answer to an LZW code size over 8 bits, which it
+		// does not decode, having read all of the descriptor; the size is
+		// the last byte it read, and the image's data is decoded here.
+		lzwCodeSize = fSource.image->data[fSource.position - 1];
+		if (lzwCodeSize < GifLzwDecoder::kMinCodeSize) {
+			Fail(fFailure, fGif->Error, fSource);
+			return Next::Refuse;
+		}
+		if (lzwCodeSize > kMaxLzwCodeSize)
+			return RefuseCodeSize(lzwCodeSize);
 	}
 	const GifImageDesc image = fGif->Image;
 	if (image.Width == 0 || image.Height == 0)
@@ -288,22 +298,84 @@ FrameComposer::Next FrameComposer::DrawImage()
 				fCanvas.get() + size_t(y) * fRowBytes + size_t(left) * 4, size_t(columns) * 4);
 		}
 	}
-	std::vector<GifPixelType> line(size_t(std::max(image.Width, 1)));
+	// Each row as it is read; indices of the wide code sizes may pass 255.
+	std::vector<GifPixelType> narrow(size_t(std::max(image.Width, 1)));
+	std::vector<uint16> wide(lzwCodeSize > 0 ? narrow.size() : 0);
+	std::vector<uint8> data;
+	std::unique_ptr<GifLzwDecoder> decoder;
+	if (lzwCodeSize > 0) {
+		if (!ReadImageData(data))
+			return Next::Refuse;
+		decoder = std::make_unique<GifLzwDecoder>(lzwCodeSize, data.data(), data.size());
+	}
+	const auto draw = [&](uint8* out, const auto& line) {
+		for (int32 x = 0; x < columns; x++) {
+			const uint32 index = line[size_t(x)];
+			if (int32(index) != transparent)
+				std::memcpy(out + 4 * (left + x), index < 256 ? &colors[index] : &kBlack, 4);
+		}
+	};
 	for (int32 y : RowOrder(image.Height, image.Interlace)) {
-		if (DGifGetLine(fGif, line.data(), image.Width) == GIF_ERROR) {
+		if (decoder) {
+			const GifLzwDecoder::Status status = decoder->Read(wide.data(), size_t(image.Width));
+			if (status != GifLzwDecoder::Status::Ok) {
+				RefuseData(status);
+				return Next::Refuse;
+			}
+		} else if (DGifGetLine(fGif, narrow.data(), image.Width) == GIF_ERROR) {
 			Fail(fFailure, fGif->Error, fSource);
 			return Next::Refuse;
 		}
 		if (top + y >= fHeight)
 			continue;
 		uint8* out = fCanvas.get() + size_t(top + y) * fRowBytes;
-		for (int32 x = 0; x < columns; x++) {
-			if (line[size_t(x)] != transparent)
-				std::memcpy(out + 4 * (left + x), &colors[line[size_t(x)]], 4);
-		}
+		if (decoder)
+			draw(out, wide);
+		else
+			draw(out, narrow);
 	}
 	EndImage(image);
 	return Next::NextImage;
+}
+
+FrameComposer::Next FrameComposer::RefuseCodeSize(int codeSize)
+{
+	fFailure = Refusal::Damaged("GIF", "its LZW code size " + std::to_string(codeSize)
+		+ " is larger than " + std::to_string(kMaxLzwCodeSize));
+	return Next::Refuse;
+}
+
+// The data sub-blocks of the image whose descriptor was just read, joined.
+bool FrameComposer::ReadImageData(std::vector<uint8>& data)
+{
+	GifByteType* block = nullptr;
+	for (;;) {
+		if (DGifGetCodeNext(fGif, &block) == GIF_ERROR) {
+			Fail(fFailure, fGif->Error, fSource);
+			return false;
+		}
+		if (block == nullptr)
+			return true;
+		data.insert(data.end(), block + 1, block + 1 + block[0]);
+	}
+}
+
+// The refusal for data our own decoder could not decode, as the library's
+// would be for the same fault.
+void FrameComposer::RefuseData(GifLzwDecoder::Status status)
+{
+	switch (status) {
+		case GifLzwDecoder::Status::EndTooSoon:
+			Fail(fFailure, D_GIF_ERR_EOF_TOO_SOON, fSource);
+			break;
+		case GifLzwDecoder::Status::DataEnds:
+			Fail(fFailure, D_GIF_ERR_IMAGE_DEFECT, fSource);
+			break;
+		case GifLzwDecoder::Status::InvalidCode:
+		case GifLzwDecoder::Status::Ok:
+			fFailure = Refusal::Damaged("GIF", "its image data holds a code not yet in its LZW table");
+			break;
+	}
 }
 
 // An image without width or height draws nothing, so neither its colour

@@ -1,11 +1,14 @@
-// Hand-made GIF files for images without pixels and screens without images.
+// Hand-made GIF files for images without pixels, screens without images and
+// the LZW code sizes giflib does not decode.
 
 #include "Fixtures.h"
+#include "LzwCodes.h"
 #include "support/HostileImages.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace testsupport;
@@ -101,22 +104,61 @@ TEST(GifRuleTest, ImagesWithoutPixelsDrawNothing)
 	}
 }
 
-// The LZW code size says how wide the first codes are: giflib decodes
-// sizes up to 8; 9 to 11 are a kind of GIF it does not read, and more than
-// 11 cannot be.
-TEST(GifRuleTest, CodeSizesTheLibraryDoesNotDecodeAreNamed)
+// LZW code sizes 9 to 11, which giflib leaves to our own decoder, are read
+// from data split over sub-blocks anywhere, also inside a code; an index
+// past the colour table is opaque black. Larger sizes cannot be, and each
+// damage to the data is refused as the library refuses it for other sizes.
+TEST(GifRuleTest, WideCodeSizesAreDecoded)
 {
-	std::string gif = Gif(2, 1, kBlackAndWhite, {1, 1});
-	const size_t codeSize = gif.find(',') + 10;
-	for (int size : {9, 11, 12, 200}) {
+	const std::string screen = ScreenOf(Gif(3, 2, std::string("\xff\0\0\xff\xff\xff", 6), {}));
+	const auto gif = [&](int codeSize, const std::string& data) {
+		std::string out = screen + Descriptor(3, 2) + char(codeSize);
+		for (size_t at = 0; at < data.size(); at += 3)
+			out += char(data.substr(at, 3).size()) + data.substr(at, 3);
+		return out + std::string("\0;", 2);
+	};
+	// Size 9: clear 512, end 513, 10-bit codes, 514 is 1 0; size 11: clear
+	// 2048, 12-bit codes.
+	const auto codes = [](std::vector<uint32> values, int bits) {
+		LzwCodes out;
+		for (uint32 value : values)
+			out.Add(value, bits);
+		return out.Bytes();
+	};
+	const std::string image9 = codes({512, 1, 0, 300, 514, 0, 513}, 10);
+	const std::string image11 = codes({2048, 1, 0, 2047, 2050, 0, 2049}, 12);
+	const std::string red("\xff\0\0\xff", 4), white("\xff\xff\xff\xff", 4),
+		black("\0\0\0\xff", 4);
+	for (const auto& [size, data] : {std::pair(9, image9), std::pair(11, image11)}) {
 		SCOPED_TRACE(size);
-		gif[codeSize] = char(size);
 		BTranslationFailure failure;
-		EXPECT_EQ(fixture::LoadBytes(gif, failure), nullptr);
-		EXPECT_EQ(failure.Describe("f"), size <= 11
-			? "f is a GIF file with an LZW code size of " + std::to_string(size)
-				+ ", which is not read"
-			: "f is a damaged GIF file: its LZW code size " + std::to_string(size)
-				+ " is larger than 11");
+		std::unique_ptr<BBitmap> bitmap = fixture::LoadBytes(gif(size, data), failure);
+		ASSERT_NE(bitmap, nullptr) << failure.Describe("f");
+		EXPECT_EQ(Rgba(*bitmap), white + red + black + white + red + red);
+	}
+
+	const struct {
+		const char* name;
+		std::string bytes;
+		const char* refusal;
+	} kRows[] = {
+		{"code size 12", gif(12, image11),
+			"f is a damaged GIF file: its LZW code size 12 is larger than 11"},
+		{"code size 200", gif(200, image11),
+			"f is a damaged GIF file: its LZW code size 200 is larger than 11"},
+		{"a code not in the table", gif(9, codes({512, 1, 515}, 10)),
+			"f is a damaged GIF file: its image data holds a code not yet in its LZW table"},
+		{"the end code too soon", gif(9, codes({512, 1, 513}, 10)),
+			"f is cut off before its first image is complete"},
+		{"data ending too soon", gif(9, codes({512, 1, 0}, 10)),
+			"f is a damaged GIF file: Image is defective, decoding aborted"},
+		{"a file cut inside the data", gif(9, image9).substr(0, screen.size() + 14),
+			"f is cut off before its first image is complete"},
+	};
+	for (const auto& row : kRows) {
+		SCOPED_TRACE(row.name);
+		BTranslationFailure failure;
+		EXPECT_EQ(fixture::LoadBytes(row.bytes, failure), nullptr);
+		EXPECT_EQ(failure.Describe("f"), row.refusal);
 	}
 }
