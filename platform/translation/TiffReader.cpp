@@ -67,9 +67,14 @@ toff_t SizeOfData(thandle_t handle)
 	return static_cast<TiffSource*>(handle)->image->size;
 }
 
+// The first error is the reason a read fails. libtiff sends a few of its
+// warnings through this channel too, their text starting "Warning"; they
+// are dropped as the warnings are.
 int OnError(TIFF*, void* user, const char*, const char* format, va_list arguments)
 {
 	auto* source = static_cast<TiffSource*>(user);
+	if (std::strncmp(format, "Warning", 7) == 0)
+		return 1;
 	if (source->message[0] == '\0')
 		std::vsnprintf(source->message, sizeof(source->message), format, arguments);
 	return 1;
