@@ -83,6 +83,15 @@ for kind in png jpeg gif webp tiff; do
 			head -c $(($(stat -c %s "$file") / 2)) "$file" > "$dir/$name.half"
 		done
 done
+# GIFs whose LZW code size giflib does not decode, for our own decoder: a
+# 3 x 2 image with code size 9, and the test suite's file that fills the
+# code table with code size 11, each whole and cut in half.
+printf '\107\111\106\070\071\141\003\000\002\000\200\000\000\377\000\000\377\377\377\054\000\000\000\000\003\000\002\000\000\011\011\000\006\000\000\113\002\002\020\040\000\073' \
+	> "$out/fuzz_read_gif/wide-codes.gif"
+if [ -f "$pixbuf/gif-test-suite/max-codes.gif" ]; then
+	cp "$pixbuf/gif-test-suite/max-codes.gif" "$out/fuzz_read_gif/max-codes.gif"
+	head -c 3800 "$pixbuf/gif-test-suite/max-codes.gif" > "$out/fuzz_read_gif/max-codes.gif.half"
+fi
 # The small-format readers: each gets the files of its format, whole and
 # damaged as above but without the extension byte, from the test images,
 # the installed test suites of gdk-pixbuf and SDL2_image where present, and

@@ -3,6 +3,7 @@
 #include "ByteOrder.h"
 #include "DecodedImage.h"
 #include "DibDecoder.h"
+#include "Refusal.h"
 
 namespace BPrivate {
 
@@ -25,7 +26,7 @@ std::unique_ptr<BBitmap> BmpReader::Read(const ImageData& image,
 	BTranslationFailure& failure) const
 {
 	if (!Recognizes(image)) {
-		failure = {B_NO_TRANSLATOR, "is not a BMP file"};
+		failure = Refusal::NotA("a BMP file");
 		return nullptr;
 	}
 	DibSource source{image.data, image.size, kFileHeaderSize,

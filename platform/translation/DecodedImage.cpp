@@ -2,6 +2,7 @@
 
 #include "BitmapBuilder.h"
 #include "DecodeLimits.h"
+#include "Refusal.h"
 
 #include <TranslationUtils.h>
 
@@ -16,8 +17,7 @@ bool DecodedImage::Allocate(int64 width, int64 height, BTranslationFailure& fail
 	try {
 		fPixels.assign(size_t(width) * size_t(height) * 4, 0);
 	} catch (const std::bad_alloc&) {
-		failure = {B_NO_MEMORY, "could not be given the memory for its pixels"};
-		return false;
+		return Refuse(failure, Refusal::NoMemory("pixels"));
 	}
 	fWidth = int32(width);
 	fHeight = int32(height);
@@ -100,7 +100,7 @@ std::unique_ptr<BBitmap> DecodedImage::TakeBitmap(PixelKind kind,
 	fPixels.shrink_to_fit();
 	fWidth = fHeight = 0;
 	if (!bitmap)
-		failure = {B_NO_MEMORY, "could not be given the memory for its bitmap"};
+		failure = Refusal::NoMemory("bitmap");
 	return bitmap;
 }
 

@@ -3,6 +3,7 @@
 #include "ByteOrder.h"
 #include "DecodeLimits.h"
 #include "PixelRules.h"
+#include "Refusal.h"
 
 #include <TranslationUtils.h>
 
@@ -70,18 +71,7 @@ DibDecoder::DibDecoder(const DibSource& source)
 		color = PackColor(0, 0, 0);
 }
 
-bool DibDecoder::Damaged(BTranslationFailure& failure, const char* why) const
-{
-	failure = {B_ILLEGAL_DATA,
-		std::string("is a damaged ") + fSource.formatName + " file: " + why};
-	return false;
-}
 
-bool DibDecoder::CutOff(BTranslationFailure& failure)
-{
-	failure = {B_ILLEGAL_DATA, "is cut off before its first image is complete"};
-	return false;
-}
 
 DibDecoder::Channel DibDecoder::ChannelFor(uint32 mask)
 {
@@ -107,12 +97,12 @@ bool DibDecoder::ReadHeader(BTranslationFailure& failure)
 	const uint8* data = fSource.data;
 	size_t offset = fSource.headerOffset;
 	if (fSource.size < offset + 4)
-		return CutOff(failure);
+		return Refuse(failure, Refusal::CutOff());
 	fHeaderSize = ReadLE32(data + offset);
 	if (fHeaderSize != kCoreHeaderSize && (fHeaderSize < 16 || fHeaderSize > 4096))
-		return Damaged(failure, "its header has an unknown size");
+		return Refuse(failure, Refusal::Damaged(fSource.formatName, "its header has an unknown size"));
 	if (fSource.size - offset < fHeaderSize)
-		return CutOff(failure);
+		return Refuse(failure, Refusal::CutOff());
 	const uint8* header = data + offset;
 	int64 height;
 	if (fHeaderSize == kCoreHeaderSize) {
@@ -136,15 +126,11 @@ bool DibDecoder::ReadHeader(BTranslationFailure& failure)
 		fHeight /= 2;
 
 	if (fOs2 && fCompression == kOs2Huffman) {
-		failure = {B_NO_TRANSLATOR, std::string("is a ") + fSource.formatName
-			+ " file with Huffman compression, which is not read"};
-		return false;
+		return Refuse(failure, Refusal::UnreadFeature(fSource.formatName, "Huffman compression"));
 	}
 	if (!fOs2 && (fCompression == kJpeg || fCompression == kPng)) {
-		failure = {B_NO_TRANSLATOR, std::string("is a ") + fSource.formatName
-			+ " file with embedded " + (fCompression == kJpeg ? "JPEG" : "PNG")
-			+ " data, which is not read"};
-		return false;
+		return Refuse(failure, Refusal::UnreadFeature(fSource.formatName,
+			fCompression == kJpeg ? "embedded JPEG data" : "embedded PNG data"));
 	}
 
 	bool depthFits;
@@ -169,10 +155,11 @@ bool DibDecoder::ReadHeader(BTranslationFailure& failure)
 				depthFits = fBitsPerPixel == 24;
 				break;
 			}
-			return Damaged(failure, "its compression is unknown");
+			return Refuse(failure, Refusal::Damaged(fSource.formatName, "its compression is unknown"));
 	}
 	if (!depthFits)
-		return Damaged(failure, "its bit depth does not suit its compression");
+		return Refuse(failure,
+			Refusal::Damaged(fSource.formatName, "its bit depth does not suit its compression"));
 	return true;
 }
 
@@ -188,7 +175,7 @@ bool DibDecoder::ReadMasksAndPalette(BTranslationFailure& failure)
 		size_t maskStart = fSource.headerOffset + kInfoHeaderSize;
 		masksEnd = std::max(headerEnd, maskStart + (alphaMask ? 16 : 12));
 		if (fSource.size < masksEnd)
-			return CutOff(failure);
+			return Refuse(failure, Refusal::CutOff());
 		fRed = ChannelFor(ReadLE32(data + maskStart));
 		fGreen = ChannelFor(ReadLE32(data + maskStart + 4));
 		fBlue = ChannelFor(ReadLE32(data + maskStart + 8));
@@ -216,7 +203,8 @@ bool DibDecoder::ReadMasksAndPalette(BTranslationFailure& failure)
 	if (fSource.layout == DibLayout::File) {
 		fPixelOffset = fSource.pixelOffset;
 		if (fPixelOffset < fPaletteOffset)
-			return Damaged(failure, "its pixels start inside its header");
+			return Refuse(failure,
+				Refusal::Damaged(fSource.formatName, "its pixels start inside its header"));
 		// Files whose palette is shorter than its depth allows end it where
 		// the pixels begin.
 		if (paletteEnd > fPixelOffset)
@@ -225,7 +213,7 @@ bool DibDecoder::ReadMasksAndPalette(BTranslationFailure& failure)
 		fPixelOffset = paletteEnd > fSource.size ? fSource.size + 1 : size_t(paletteEnd);
 	}
 	if (paletteEnd > fSource.size || fPixelOffset > fSource.size)
-		return CutOff(failure);
+		return Refuse(failure, Refusal::CutOff());
 
 	if (fBitsPerPixel <= 8) {
 		uint64 count = (paletteEnd - fPaletteOffset) / entrySize;
@@ -316,7 +304,9 @@ bool DibDecoder::DecodeRunLength(DecodedImage& image, BTranslationFailure& failu
 		x++;
 		return true;
 	};
-	auto runsPast = [&]() { return Damaged(failure, "RLE data runs past the image"); };
+	auto runsPast = [&]() {
+		return Refuse(failure, Refusal::Damaged(fSource.formatName, "RLE data runs past the image"));
+	};
 
 	while (true) {
 		if (size - position < 2) {
@@ -324,7 +314,7 @@ bool DibDecoder::DecodeRunLength(DecodedImage& image, BTranslationFailure& failu
 			// line; anything earlier is a cut.
 			if (position == size && row >= height - 1)
 				break;
-			return CutOff(failure);
+			return Refuse(failure, Refusal::CutOff());
 		}
 		uint8 count = data[position];
 		uint8 value = data[position + 1];
@@ -334,7 +324,7 @@ bool DibDecoder::DecodeRunLength(DecodedImage& image, BTranslationFailure& failu
 			if (fCompression == kOs2Rle24) {
 				// The pair was count and blue; green and red follow.
 				if (size - position < 2)
-					return CutOff(failure);
+					return Refuse(failure, Refusal::CutOff());
 				colors[0] = colors[1] = PackColor(data[position + 1], data[position], value);
 				position += 2;
 			} else if (fCompression == kRle4) {
@@ -359,7 +349,7 @@ bool DibDecoder::DecodeRunLength(DecodedImage& image, BTranslationFailure& failu
 				return true;
 			case 2: {
 				if (size - position < 2)
-					return CutOff(failure);
+					return Refuse(failure, Refusal::CutOff());
 				x += data[position];
 				row += data[position + 1];
 				position += 2;
@@ -375,7 +365,7 @@ bool DibDecoder::DecodeRunLength(DecodedImage& image, BTranslationFailure& failu
 					bytes = value;
 				size_t padded = (bytes + 1) & ~size_t(1);
 				if (size - position < bytes)
-					return CutOff(failure);
+					return Refuse(failure, Refusal::CutOff());
 				const uint8* literal = data + position;
 				for (uint32 i = 0; i < value; i++) {
 					uint32 color;
@@ -404,7 +394,7 @@ bool DibDecoder::ApplyAndMask(DecodedImage& image, BTranslationFailure& failure)
 	uint64 stride = RowBytes(width, 1);
 	uint64 start = uint64(fPixelOffset) + fPixelBytesUsed;
 	if (start > fSource.size || (fSource.size - start) / stride < uint64(height))
-		return CutOff(failure);
+		return Refuse(failure, Refusal::CutOff());
 	const uint8* mask = fSource.data + start;
 	for (int32 row = 0; row < height; row++) {
 		const uint8* bits = mask + row * stride;
@@ -422,7 +412,7 @@ bool DibDecoder::Decode(DecodedImage& image, PixelKind& kind, BTranslationFailur
 	if (!ReadHeader(failure) || !ReadMasksAndPalette(failure))
 		return false;
 	if (fWidth <= 0 || fHeight <= 0)
-		return Damaged(failure, "its header gives no pixels");
+		return Refuse(failure, Refusal::Damaged(fSource.formatName, "its header gives no pixels"));
 
 	bool runLength = fCompression == kRle8 || fCompression == kRle4
 		|| (fOs2 && fCompression == kOs2Rle24);
@@ -438,7 +428,7 @@ bool DibDecoder::Decode(DecodedImage& image, PixelKind& kind, BTranslationFailur
 				failure = sizeFailure;
 				return false;
 			}
-			return CutOff(failure);
+			return Refuse(failure, Refusal::CutOff());
 		}
 	}
 	if (!image.Allocate(fWidth, fHeight, failure))

@@ -2,6 +2,8 @@
 
 #include "BitmapBuilder.h"
 #include "DecodeLimits.h"
+#include "GifLzwDecoder.h"
+#include "Refusal.h"
 
 #include <PageMemory.h>
 
@@ -47,12 +49,11 @@ using GifFile = std::unique_ptr<GifFileType, GifCloser>;
 void Fail(BTranslationFailure& failure, int error, const GifSource& source)
 {
 	if (source.cutOff || error == D_GIF_ERR_READ_FAILED || error == D_GIF_ERR_EOF_TOO_SOON) {
-		failure = {B_ILLEGAL_DATA, "is cut off before its first image is complete"};
+		failure = Refusal::CutOff();
 		return;
 	}
 	const char* text = GifErrorString(error);
-	failure = {B_ILLEGAL_DATA,
-		std::string("is a damaged GIF file: ") + (text != nullptr ? text : "unknown error")};
+	failure = Refusal::Damaged("GIF", text != nullptr ? text : "unknown error");
 }
 
 // The rows of an interlaced image in the order the file stores them.
@@ -74,11 +75,20 @@ std::vector<int32> RowOrder(int32 height, bool interlaced)
 	return order;
 }
 
+// The bytes of an image descriptor after its ',': left, top, width, height
+// and the flags.
+constexpr size_t kDescriptorBytes = 9;
+// The largest LZW minimum code size there is: codes are at most 12 bits.
+constexpr int kMaxLzwCodeSize = GifLzwDecoder::kMaxCodeSize;
+// B, G, R, A of an index past the colour table.
+constexpr uint32 kBlack = 0xff000000;
+
 // Draws the images of the first frame onto a canvas of the logical
 // screen's size that starts transparent. Images shown without a delay (or
 // without a graphic control extension) belong to the same frame as the
 // image after them, as the GIF test suites have it; the frame ends with the
-// first image that has a delay, or with the file.
+// first image that has a delay, or with the file. A file with a screen and
+// no image gives the empty screen.
 class FrameComposer {
 public:
 	FrameComposer(GifFileType* gif, GifSource& source, BTranslationFailure& failure)
@@ -93,9 +103,17 @@ public:
 	std::unique_ptr<BBitmap> Bitmap();
 
 private:
+	// What reading an image leaves to do.
+	enum class Next { NextImage, FrameEnds, Refuse };
+
 	bool ReadExtension();
 	bool StartCanvas();
-	bool DrawImage();
+	Next DrawImage();
+	Next RefuseCodeSize(int codeSize);
+	bool ReadImageData(std::vector<uint8>& data);
+	void RefuseData(GifLzwDecoder::Status status);
+	Next SkipEmptyImage(bool descriptorComplete);
+	void EndImage(const GifImageDesc& image);
 	void Dispose();
 
 	GifFileType* fGif;
@@ -131,7 +149,9 @@ bool FrameComposer::Compose()
 		if (record == TERMINATE_RECORD_TYPE) {
 			if (fImages > 0)
 				return true;
-			fFailure = {B_ILLEGAL_DATA, "is a GIF file without an image"};
+			if (fGif->SWidth > 0 && fGif->SHeight > 0)
+				return StartCanvas();
+			fFailure = Refusal::WithoutImage("GIF");
 			return false;
 		}
 		if (record == EXTENSION_RECORD_TYPE) {
@@ -141,8 +161,9 @@ bool FrameComposer::Compose()
 		}
 		if (record != IMAGE_DESC_RECORD_TYPE)
 			continue;
-		if (!DrawImage())
-			return false;
+		const Next next = DrawImage();
+		if (next != Next::NextImage)
+			return next == Next::FrameEnds;
 		if (fHasControl && fControl.DelayTime > 0)
 			return true;
 		fHasControl = false;
@@ -185,7 +206,7 @@ bool FrameComposer::StartCanvas()
 	fRowBytes = size_t(fWidth) * 4;
 	fCanvas = AllocatePageMemory(fRowBytes * size_t(fHeight));
 	if (!fCanvas) {
-		fFailure = {B_NO_MEMORY, ""};
+		fFailure = Refusal::NoMemory();
 		return false;
 	}
 	return true;
@@ -208,32 +229,52 @@ void FrameComposer::Dispose()
 	fSaved.clear();
 }
 
-bool FrameComposer::DrawImage()
+FrameComposer::Next FrameComposer::DrawImage()
 {
+	const size_t start = fSource.position;
+	// Set when the library leaves the image's data to us.
+	int lzwCodeSize = 0;
 	if (DGifGetImageDesc(fGif) == GIF_ERROR) {
-		Fail(fFailure, fGif->Error, fSource);
-		return false;
+		// The library fails an image whose colour table or data is missing
+		// even when the image has no pixels to take from them.
+		const bool described = fSource.position >= start + kDescriptorBytes;
+		if (described && (fGif->Image.Width == 0 || fGif->Image.Height == 0))
+			return SkipEmptyImage(false);
+		if (!described || fSource.cutOff || fGif->Error != D_GIF_ERR_READ_FAILED) {
+			Fail(fFailure, fGif->Error, fSource);
+			return Next::Refuse;
+		}
+		// The library's answer to an LZW code size over 8 bits, which it
+		// does not decode, having read all of the descriptor; the size is
+		// the last byte it read, and the image's data is decoded here.
+		lzwCodeSize = fSource.image->data[fSource.position - 1];
+		if (lzwCodeSize < GifLzwDecoder::kMinCodeSize) {
+			Fail(fFailure, fGif->Error, fSource);
+			return Next::Refuse;
+		}
+		if (lzwCodeSize > kMaxLzwCodeSize)
+			return RefuseCodeSize(lzwCodeSize);
 	}
 	const GifImageDesc image = fGif->Image;
+	if (image.Width == 0 || image.Height == 0)
+		return SkipEmptyImage(true);
 	if (fImages == 0 && !StartCanvas())
-		return false;
+		return Next::Refuse;
 	// Every row of an image is decoded, also those off the canvas; the
 	// images of one frame together may decode twice the limit.
 	fDecoded += int64(image.Width) * image.Height;
 	if (int64(image.Width) * image.Height > kMaxImagePixels) {
 		CheckImageSize(image.Width, image.Height, fFailure);
-		return false;
+		return Next::Refuse;
 	}
 	if (fDecoded > 2 * kMaxImagePixels) {
-		fFailure = {B_NO_MEMORY, "is a GIF file whose first frame decodes more than twice "
-			+ std::to_string(kMaxImageSide) + "\u00d7" + std::to_string(kMaxImageSide)
-			+ " pixels"};
-		return false;
+		fFailure = Refusal::FrameTooLarge("GIF");
+		return Next::Refuse;
 	}
 	const ColorMapObject* map = image.ColorMap != nullptr ? image.ColorMap : fGif->SColorMap;
 	if (map == nullptr) {
-		fFailure = {B_ILLEGAL_DATA, "is a damaged GIF file: it has no colour table"};
-		return false;
+		fFailure = Refusal::Damaged("GIF", "it has no colour table");
+		return Next::Refuse;
 	}
 	// Straight B, G, R, A colours; indices past the table are opaque black.
 	uint32 colors[256];
@@ -257,25 +298,113 @@ bool FrameComposer::DrawImage()
 				fCanvas.get() + size_t(y) * fRowBytes + size_t(left) * 4, size_t(columns) * 4);
 		}
 	}
-	std::vector<GifPixelType> line(size_t(std::max(image.Width, 1)));
+	// Each row as it is read; indices of the wide code sizes may pass 255.
+	std::vector<GifPixelType> narrow(size_t(std::max(image.Width, 1)));
+	std::vector<uint16> wide(lzwCodeSize > 0 ? narrow.size() : 0);
+	std::vector<uint8> data;
+	std::unique_ptr<GifLzwDecoder> decoder;
+	if (lzwCodeSize > 0) {
+		if (!ReadImageData(data))
+			return Next::Refuse;
+		decoder = std::make_unique<GifLzwDecoder>(lzwCodeSize, data.data(), data.size());
+	}
+	const auto draw = [&](uint8* out, const auto& line) {
+		for (int32 x = 0; x < columns; x++) {
+			const uint32 index = line[size_t(x)];
+			if (int32(index) != transparent)
+				std::memcpy(out + 4 * (left + x), index < 256 ? &colors[index] : &kBlack, 4);
+		}
+	};
 	for (int32 y : RowOrder(image.Height, image.Interlace)) {
-		if (DGifGetLine(fGif, line.data(), image.Width) == GIF_ERROR) {
+		if (decoder) {
+			const GifLzwDecoder::Status status = decoder->Read(wide.data(), size_t(image.Width));
+			if (status != GifLzwDecoder::Status::Ok) {
+				RefuseData(status);
+				return Next::Refuse;
+			}
+		} else if (DGifGetLine(fGif, narrow.data(), image.Width) == GIF_ERROR) {
 			Fail(fFailure, fGif->Error, fSource);
-			return false;
+			return Next::Refuse;
 		}
 		if (top + y >= fHeight)
 			continue;
 		uint8* out = fCanvas.get() + size_t(top + y) * fRowBytes;
-		for (int32 x = 0; x < columns; x++) {
-			if (line[size_t(x)] != transparent)
-				std::memcpy(out + 4 * (left + x), &colors[line[size_t(x)]], 4);
-		}
+		if (decoder)
+			draw(out, wide);
+		else
+			draw(out, narrow);
 	}
+	EndImage(image);
+	return Next::NextImage;
+}
+
+FrameComposer::Next FrameComposer::RefuseCodeSize(int codeSize)
+{
+	fFailure = Refusal::Damaged("GIF", "its LZW code size " + std::to_string(codeSize)
+		+ " is larger than " + std::to_string(kMaxLzwCodeSize));
+	return Next::Refuse;
+}
+
+// The data sub-blocks of the image whose descriptor was just read, joined.
+bool FrameComposer::ReadImageData(std::vector<uint8>& data)
+{
+	GifByteType* block = nullptr;
+	for (;;) {
+		if (DGifGetCodeNext(fGif, &block) == GIF_ERROR) {
+			Fail(fFailure, fGif->Error, fSource);
+			return false;
+		}
+		if (block == nullptr)
+			return true;
+		data.insert(data.end(), block + 1, block + 1 + block[0]);
+	}
+}
+
+// The refusal for data our own decoder could not decode, as the library's
+// would be for the same fault.
+void FrameComposer::RefuseData(GifLzwDecoder::Status status)
+{
+	switch (status) {
+		case GifLzwDecoder::Status::EndTooSoon:
+			Fail(fFailure, D_GIF_ERR_EOF_TOO_SOON, fSource);
+			break;
+		case GifLzwDecoder::Status::DataEnds:
+			Fail(fFailure, D_GIF_ERR_IMAGE_DEFECT, fSource);
+			break;
+		case GifLzwDecoder::Status::InvalidCode:
+		case GifLzwDecoder::Status::Ok:
+			fFailure = Refusal::Damaged("GIF", "its image data holds a code not yet in its LZW table");
+			break;
+	}
+}
+
+// An image without width or height draws nothing, so neither its colour
+// table nor its data matter to the frame: when the library could not read
+// them (`descriptorComplete` false), the frame ends with this image, as it
+// stands; otherwise its data blocks are passed over unread.
+FrameComposer::Next FrameComposer::SkipEmptyImage(bool descriptorComplete)
+{
+	const GifImageDesc image = fGif->Image;
+	if (fImages == 0 && !StartCanvas())
+		return Next::Refuse;
+	Dispose();
+	EndImage(image);
+	if (!descriptorComplete)
+		return Next::FrameEnds;
+	GifByteType* block = nullptr;
+	do {
+		if (DGifGetCodeNext(fGif, &block) == GIF_ERROR)
+			return Next::FrameEnds;
+	} while (block != nullptr);
+	return Next::NextImage;
+}
+
+void FrameComposer::EndImage(const GifImageDesc& image)
+{
 	fImages++;
 	fPendingDisposal = fHasControl ? fControl.DisposalMode : DISPOSAL_UNSPECIFIED;
 	fPendingArea = image;
 	fPendingArea.ColorMap = nullptr;
-	return true;
 }
 
 std::unique_ptr<BBitmap> FrameComposer::Bitmap()
@@ -283,7 +412,7 @@ std::unique_ptr<BBitmap> FrameComposer::Bitmap()
 	auto bitmap = BitmapFromTrueColor(fCanvas.get(), int32(fRowBytes), fWidth, fHeight,
 		PixelOrigin::Palette);
 	if (!bitmap)
-		fFailure = {B_NO_MEMORY, ""};
+		fFailure = Refusal::NoMemory();
 	return bitmap;
 }
 

@@ -3,6 +3,7 @@
 #include "ByteOrder.h"
 #include "DecodedImage.h"
 #include "DibDecoder.h"
+#include "Refusal.h"
 
 #include <cstring>
 
@@ -82,12 +83,12 @@ std::unique_ptr<BBitmap> IcoReader::Read(const ImageData& image,
 	BTranslationFailure& failure) const
 {
 	if (!Recognizes(image)) {
-		failure = {B_NO_TRANSLATOR, "is not an icon or cursor file"};
+		failure = Refusal::NotA("an icon or cursor file");
 		return nullptr;
 	}
 	uint16 count = ReadLE16(image.data + 4);
 	if (image.size < kDirectorySize + kEntrySize * count) {
-		failure = {B_ILLEGAL_DATA, "is cut off before its first image is complete"};
+		failure = Refusal::CutOff();
 		return nullptr;
 	}
 	Entry best{};
@@ -104,7 +105,7 @@ std::unique_ptr<BBitmap> IcoReader::Read(const ImageData& image,
 		}
 	}
 	if (!found) {
-		failure = {B_ILLEGAL_DATA, "is cut off before its first image is complete"};
+		failure = Refusal::CutOff();
 		return nullptr;
 	}
 	if (best.png)

@@ -6,6 +6,7 @@
 #include "JpegReader.h"
 #include "PngReader.h"
 #include "PnmReader.h"
+#include "Refusal.h"
 #include "TgaReader.h"
 #include "TiffReader.h"
 #include "WebpReader.h"
@@ -67,17 +68,17 @@ std::unique_ptr<BBitmap> ImageReaderList::Read(const ImageData& image,
 {
 	const ImageReader* reader = ReaderFor(image);
 	if (reader == nullptr) {
-		failure = {B_NO_TRANSLATOR, ""};
+		failure = Refusal::NotAnImage();
 		return nullptr;
 	}
 	try {
 		failure = {};
 		std::unique_ptr<BBitmap> bitmap = reader->Read(image, failure);
 		if (!bitmap && failure.status == B_OK)
-			failure = {B_ILLEGAL_DATA, std::string("is a damaged ") + reader->FormatName() + " file"};
+			failure = Refusal::Damaged(reader->FormatName());
 		return bitmap;
 	} catch (const std::bad_alloc&) {
-		failure = {B_NO_MEMORY, ""};
+		failure = Refusal::NoMemory();
 		return nullptr;
 	}
 }

@@ -2,6 +2,7 @@
 
 #include "DecodeLimits.h"
 #include "PixelRules.h"
+#include "Refusal.h"
 
 #include <cstdio>
 #include <csetjmp>
@@ -149,7 +150,7 @@ bool Decode(JpegDecode& decode, const ImageData& image, BTranslationFailure& fai
 	decode.bitmap = std::make_unique<BBitmap>(BRect(0, 0, float(width - 1), float(height - 1)),
 		space);
 	if (!decode.bitmap->IsValid()) {
-		failure = {B_NO_MEMORY, ""};
+		failure = Refusal::NoMemory();
 		return false;
 	}
 	jpeg_start_decompress(&info);
@@ -196,9 +197,9 @@ std::unique_ptr<BBitmap> JpegReader::Read(const ImageData& image,
 		return nullptr;
 	if (decode.error.cutOff || decode.error.manager.msg_code == JERR_INPUT_EMPTY
 		|| decode.error.manager.msg_code == JERR_INPUT_EOF) {
-		failure = {B_ILLEGAL_DATA, "is cut off before its first image is complete"};
+		failure = Refusal::CutOff();
 	} else {
-		failure = {B_ILLEGAL_DATA, std::string("is a damaged JPEG file: ") + decode.error.message};
+		failure = Refusal::Damaged("JPEG", decode.error.message);
 	}
 	return nullptr;
 }

@@ -2,6 +2,7 @@
 
 #include "BitmapBuilder.h"
 #include "DecodeLimits.h"
+#include "Refusal.h"
 
 #include <PageMemory.h>
 
@@ -158,7 +159,7 @@ bool Decode(PngDecode& decode, BTranslationFailure& failure)
 		decode.bitmap = std::make_unique<BBitmap>(
 			BRect(0, 0, float(width - 1), float(height - 1)), B_RGB32);
 		if (!decode.bitmap->IsValid()) {
-			failure = {B_NO_MEMORY, ""};
+			failure = Refusal::NoMemory();
 			return false;
 		}
 		auto* bits = static_cast<uint8*>(decode.bitmap->Bits());
@@ -167,7 +168,7 @@ bool Decode(PngDecode& decode, BTranslationFailure& failure)
 	} else {
 		decode.pixels = AllocatePageMemory(size_t(decode.bytesPerRow) * size_t(height));
 		if (!decode.pixels) {
-			failure = {B_NO_MEMORY, ""};
+			failure = Refusal::NoMemory();
 			return false;
 		}
 		for (int32 y = 0; y < height; y++)
@@ -194,21 +195,21 @@ std::unique_ptr<BBitmap> PngReader::Read(const ImageData& image,
 	decode.image = &image;
 	decode.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &decode, OnError, OnWarning);
 	if (decode.png == nullptr) {
-		failure = {B_NO_MEMORY, ""};
+		failure = Refusal::NoMemory();
 		return nullptr;
 	}
 	decode.info = png_create_info_struct(decode.png);
 	if (decode.info == nullptr) {
-		failure = {B_NO_MEMORY, ""};
+		failure = Refusal::NoMemory();
 		return nullptr;
 	}
 	if (!Decode(decode, failure)) {
 		if (failure.status != B_OK)
 			return nullptr;
 		if (decode.cutOff)
-			failure = {B_ILLEGAL_DATA, "is cut off before its first image is complete"};
+			failure = Refusal::CutOff();
 		else
-			failure = {B_ILLEGAL_DATA, std::string("is a damaged PNG file: ") + decode.message};
+			failure = Refusal::Damaged("PNG", decode.message);
 		return nullptr;
 	}
 	const int32 width = int32(decode.width);
@@ -229,7 +230,7 @@ std::unique_ptr<BBitmap> PngReader::Read(const ImageData& image,
 			break;
 	}
 	if (!decode.bitmap)
-		failure = {B_NO_MEMORY, ""};
+		failure = Refusal::NoMemory();
 	return std::move(decode.bitmap);
 }
 

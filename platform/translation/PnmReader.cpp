@@ -3,6 +3,7 @@
 #include "DecodeLimits.h"
 #include "DecodedImage.h"
 #include "PixelRules.h"
+#include "Refusal.h"
 
 #include <cstring>
 #include <string>
@@ -39,8 +40,6 @@ private:
 	bool SkipSpace();
 	bool ReadNumber(uint32& value);
 	bool ReadSample(uint32& value);
-	bool Damaged(BTranslationFailure& failure, const std::string& why) const;
-	bool CutOff(BTranslationFailure& failure) const;
 
 	const uint8* fData;
 	size_t fSize;
@@ -53,17 +52,7 @@ private:
 	bool fPlain = false;
 };
 
-bool PnmParser::Damaged(BTranslationFailure& failure, const std::string& why) const
-{
-	failure = {B_ILLEGAL_DATA, "is a damaged PNM file: " + why};
-	return false;
-}
 
-bool PnmParser::CutOff(BTranslationFailure& failure) const
-{
-	failure = {B_ILLEGAL_DATA, "is cut off before its first image is complete"};
-	return false;
-}
 
 // Skips white space and comments (from '#' to the end of the line); false
 // at the end of the data.
@@ -124,7 +113,7 @@ bool PnmParser::ReadPamHeader(BTranslationFailure& failure)
 	bool haveWidth = false, haveHeight = false, haveDepth = false, haveMax = false;
 	while (true) {
 		if (!SkipSpace())
-			return CutOff(failure);
+			return Refuse(failure, Refusal::CutOff());
 		size_t start = fPosition;
 		while (fPosition < fSize && !IsSpace(fData[fPosition]))
 			fPosition++;
@@ -134,7 +123,7 @@ bool PnmParser::ReadPamHeader(BTranslationFailure& failure)
 			while (fPosition < fSize && fData[fPosition] != '\n')
 				fPosition++;
 			if (fPosition >= fSize)
-				return CutOff(failure);
+				return Refuse(failure, Refusal::CutOff());
 			fPosition++;
 			break;
 		}
@@ -145,7 +134,7 @@ bool PnmParser::ReadPamHeader(BTranslationFailure& failure)
 			continue;
 		}
 		if (!ReadNumber(value))
-			return Damaged(failure, "its header has a field without a number");
+			return Refuse(failure, Refusal::Damaged("PNM", "its header has a field without a number"));
 		if (keyword == "WIDTH") {
 			fWidth = value;
 			haveWidth = true;
@@ -159,14 +148,14 @@ bool PnmParser::ReadPamHeader(BTranslationFailure& failure)
 			fMaxValue = value;
 			haveMax = true;
 		} else {
-			return Damaged(failure, "its header has an unknown field");
+			return Refuse(failure, Refusal::Damaged("PNM", "its header has an unknown field"));
 		}
 	}
 	if (!haveWidth || !haveHeight || !haveDepth || !haveMax)
-		return Damaged(failure, "its header lacks a field");
+		return Refuse(failure, Refusal::Damaged("PNM", "its header lacks a field"));
 	if (fChannels < 1 || fChannels > 4)
-		return Damaged(failure, "it has " + std::to_string(fChannels)
-			+ " samples a pixel, where 1 to 4 are read");
+		return Refuse(failure, Refusal::Damaged("PNM", "it has " + std::to_string(fChannels)
+			+ " samples a pixel, where 1 to 4 are read"));
 	return true;
 }
 
@@ -179,19 +168,20 @@ bool PnmParser::ReadHeader(BTranslationFailure& failure)
 		return ReadPamHeader(failure);
 	uint32 width, height;
 	if (!ReadNumber(width) || !ReadNumber(height))
-		return fPosition >= fSize ? CutOff(failure) : Damaged(failure, "its header has no size");
+		return Refuse(failure, fPosition >= fSize ? Refusal::CutOff()
+			: Refusal::Damaged("PNM", "its header has no size"));
 	fWidth = width;
 	fHeight = height;
 	fChannels = fType == '3' || fType == '6' ? 3 : 1;
 	if (fType != '1' && fType != '4') {
 		if (!ReadNumber(fMaxValue))
-			return fPosition >= fSize ? CutOff(failure)
-				: Damaged(failure, "its header has no maximum value");
+			return Refuse(failure, fPosition >= fSize ? Refusal::CutOff()
+				: Refusal::Damaged("PNM", "its header has no maximum value"));
 	}
 	if (!fPlain) {
 		// One white-space byte ends the header of a raw file.
 		if (fPosition >= fSize || !IsSpace(fData[fPosition]))
-			return CutOff(failure);
+			return Refuse(failure, Refusal::CutOff());
 		fPosition++;
 	}
 	return true;
@@ -202,8 +192,8 @@ bool PnmParser::Decode(DecodedImage& pixels, PixelKind& kind, BTranslationFailur
 	if (!ReadHeader(failure))
 		return false;
 	if (fMaxValue < 1 || fMaxValue > 65535)
-		return Damaged(failure, "its maximum value " + std::to_string(fMaxValue)
-			+ " is not between 1 and 65535");
+		return Refuse(failure, Refusal::Damaged("PNM", "its maximum value " + std::to_string(fMaxValue)
+			+ " is not between 1 and 65535"));
 	if (!CheckImageSize(fWidth, fHeight, failure))
 		return false;
 
@@ -218,7 +208,7 @@ bool PnmParser::Decode(DecodedImage& pixels, PixelKind& kind, BTranslationFailur
 	else
 		least = samples * (fMaxValue < 256 ? 1 : 2);
 	if (fSize - fPosition < least)
-		return CutOff(failure);
+		return Refuse(failure, Refusal::CutOff());
 	if (!pixels.Allocate(fWidth, fHeight, failure))
 		return false;
 
@@ -240,8 +230,8 @@ bool PnmParser::Decode(DecodedImage& pixels, PixelKind& kind, BTranslationFailur
 			for (int32 channel = 0; channel < fChannels; channel++) {
 				uint32 value;
 				if (!ReadSample(value))
-					return fPosition >= fSize ? CutOff(failure)
-						: Damaged(failure, "a sample is not a number");
+					return Refuse(failure, fPosition >= fSize ? Refusal::CutOff()
+						: Refusal::Damaged("PNM", "a sample is not a number"));
 				bytes[channel] = ScaleToByte(value, fMaxValue);
 			}
 			uint8* pixel = row + 4 * x;
@@ -272,7 +262,7 @@ std::unique_ptr<BBitmap> PnmReader::Read(const ImageData& image,
 	BTranslationFailure& failure) const
 {
 	if (!Recognizes(image)) {
-		failure = {B_NO_TRANSLATOR, "is not a PNM file"};
+		failure = Refusal::NotA("a PNM file");
 		return nullptr;
 	}
 	DecodedImage pixels;

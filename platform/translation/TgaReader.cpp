@@ -4,6 +4,7 @@
 #include "DecodeLimits.h"
 #include "DecodedImage.h"
 #include "PixelRules.h"
+#include "Refusal.h"
 
 #include <cstring>
 #include <vector>
@@ -204,10 +205,7 @@ bool TgaDecoder::Decode(DecodedImage& pixels, PixelKind& kind, BTranslationFailu
 		fAlpha = meaning != AlphaMeaning::None;
 	}
 
-	auto cutOff = [&failure]() {
-		failure = {B_ILLEGAL_DATA, "is cut off before its first image is complete"};
-		return false;
-	};
+	auto cutOff = [&failure]() { return Refuse(failure, Refusal::CutOff()); };
 	if (fHeader.BaseType() == kColorMapped) {
 		size_t mapStart = kHeaderSize + fHeader.idLength;
 		if (size < mapStart + fHeader.MapBytes())
@@ -306,7 +304,7 @@ std::unique_ptr<BBitmap> TgaReader::Read(const ImageData& image,
 	BTranslationFailure& failure) const
 {
 	if (!Recognizes(image)) {
-		failure = {B_NO_TRANSLATOR, "is not a TGA file"};
+		failure = Refusal::NotA("a TGA file");
 		return nullptr;
 	}
 	DecodedImage pixels;

@@ -3,6 +3,7 @@
 #include "BitmapBuilder.h"
 #include "DecodeLimits.h"
 #include "PixelRules.h"
+#include "Refusal.h"
 #include "TiffRows.h"
 
 #include <PageMemory.h>
@@ -66,9 +67,14 @@ toff_t SizeOfData(thandle_t handle)
 	return static_cast<TiffSource*>(handle)->image->size;
 }
 
+// The first error is the reason a read fails. libtiff sends a few of its
+// warnings through this channel too, their text starting "Warning"; they
+// are dropped as the warnings are.
 int OnError(TIFF*, void* user, const char*, const char* format, va_list arguments)
 {
 	auto* source = static_cast<TiffSource*>(user);
+	if (std::strncmp(format, "Warning", 7) == 0)
+		return 1;
 	if (source->message[0] == '\0')
 		std::vsnprintf(source->message, sizeof(source->message), format, arguments);
 	return 1;
@@ -107,12 +113,7 @@ TiffFile Open(TiffSource& source, tmsize_t maxAllocation)
 
 void Fail(BTranslationFailure& failure, const TiffSource& source)
 {
-	if (source.cutOff) {
-		failure = {B_ILLEGAL_DATA, "is cut off before its first image is complete"};
-		return;
-	}
-	failure = {B_ILLEGAL_DATA, std::string("is a damaged TIFF file")
-		+ (source.message[0] != '\0' ? std::string(": ") + source.message : "")};
+	failure = source.cutOff ? Refusal::CutOff() : Refusal::Damaged("TIFF", source.message);
 }
 
 } // namespace
@@ -172,7 +173,7 @@ std::unique_ptr<BBitmap> TiffReader::Read(const ImageData& image,
 		status_t status = B_OK;
 		std::unique_ptr<BBitmap> bitmap = TiffRowReader::Read(t, layout, status);
 		if (!bitmap && status == B_NO_MEMORY)
-			failure = {B_NO_MEMORY, ""};
+			failure = Refusal::NoMemory();
 		else if (!bitmap)
 			Fail(failure, source);
 		return bitmap;
@@ -195,8 +196,7 @@ std::unique_ptr<BBitmap> TiffReader::Read(const ImageData& image,
 
 	char message[1024] = {};
 	if (!TIFFRGBAImageOK(t, message)) {
-		failure = {B_NO_TRANSLATOR,
-			std::string("is a kind of TIFF file we cannot read: ") + message};
+		failure = Refusal::UnsupportedKind("TIFF", message);
 		return nullptr;
 	}
 	TIFFRGBAImage reader;
@@ -208,7 +208,7 @@ std::unique_ptr<BBitmap> TiffReader::Read(const ImageData& image,
 	PageMemory raster = AllocatePageMemory(pixels * 4);
 	if (!raster) {
 		TIFFRGBAImageEnd(&reader);
-		failure = {B_NO_MEMORY, ""};
+		failure = Refusal::NoMemory();
 		return nullptr;
 	}
 	bool read = TIFFRGBAImageGet(&reader, reinterpret_cast<uint32*>(raster.get()), width,
@@ -245,7 +245,7 @@ std::unique_ptr<BBitmap> TiffReader::Read(const ImageData& image,
 			photometric == PHOTOMETRIC_PALETTE ? PixelOrigin::Palette : PixelOrigin::TrueColor);
 	}
 	if (!bitmap)
-		failure = {B_NO_MEMORY, ""};
+		failure = Refusal::NoMemory();
 	return bitmap;
 }
 

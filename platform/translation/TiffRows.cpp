@@ -42,16 +42,6 @@ Alpha AlphaOf(const TiffLayout& layout)
 	return layout.firstExtra == EXTRASAMPLE_ASSOCALPHA ? Alpha::Premultiplied : Alpha::Straight;
 }
 
-// A straight channel from a premultiplied one, at 16 bits: c * 65535 / a,
-// rounded and kept to 65535; 0 where alpha is 0.
-uint32 Unpremultiply16(uint32 channel, uint32 alpha)
-{
-	if (alpha == 0)
-		return 0;
-	uint32 value = (channel * 65535 + alpha / 2) / alpha;
-	return value > 65535 ? 65535 : value;
-}
-
 } // namespace
 
 bool TiffRowReader::Handles(const TiffLayout& layout)
@@ -133,19 +123,21 @@ std::unique_ptr<BBitmap> TiffRowReader::Read(TIFF* tiff, const TiffLayout& layou
 				g = CmykToChannel(Narrow16(uint16(sample(first + 1))), k) * 257u;
 				b = CmykToChannel(Narrow16(uint16(sample(first + 2))), k) * 257u;
 			}
-			if (alpha == Alpha::Premultiplied) {
-				r = Unpremultiply16(r, a);
-				g = Unpremultiply16(g, a);
-				b = Unpremultiply16(b, a);
-			}
 			if (gray && alpha == Alpha::None) {
 				out[x] = Narrow16(uint16(r));
 				continue;
 			}
 			uint8* p = out + 4 * x;
-			p[0] = Narrow16(uint16(b));
-			p[1] = Narrow16(uint16(g));
-			p[2] = Narrow16(uint16(r));
+			if (alpha == Alpha::Premultiplied) {
+				// From the samples at 16 bits, in one rounding.
+				p[0] = Unpremultiply(b, a);
+				p[1] = Unpremultiply(g, a);
+				p[2] = Unpremultiply(r, a);
+			} else {
+				p[0] = Narrow16(uint16(b));
+				p[1] = Narrow16(uint16(g));
+				p[2] = Narrow16(uint16(r));
+			}
 			p[3] = Narrow16(uint16(a));
 		}
 	}

@@ -3,6 +3,7 @@
 #include "DecodeLimits.h"
 #include "ImageFile.h"
 #include "ImageReaderList.h"
+#include "Refusal.h"
 
 #include <new>
 #include <utility>
@@ -10,22 +11,7 @@
 
 std::string BTranslationFailure::Describe(const char* name) const
 {
-	std::string line = name;
-	switch (status) {
-		case B_NO_TRANSLATOR:
-		case B_ILLEGAL_DATA:
-		case B_NO_MEMORY:
-			if (!detail.empty())
-				return line + " " + detail;
-			if (status == B_NO_TRANSLATOR)
-				return line + " is not an image we can read";
-			if (status == B_ILLEGAL_DATA)
-				return line + " is a damaged image";
-			break;
-		default:
-			break;
-	}
-	return line + ": " + status_text(status);
+	return BPrivate::Refusal::Line(*this, name);
 }
 
 BBitmap* BTranslationUtils::GetBitmapFile(const char* path, BTranslatorRoster* roster)
@@ -47,11 +33,12 @@ BBitmap* BTranslationUtils::GetBitmapFile(const char* path, BTranslatorRoster* /
 		size_t size = 0;
 		status_t status = BPrivate::ReadImageFile(path, BPrivate::kMaxImageFileSize, data, size);
 		if (status != B_OK) {
-			*failure = {status, status == B_NO_MEMORY ? "is larger than 512 MiB" : ""};
+			*failure = status == B_NO_MEMORY ? BPrivate::Refusal::FileTooLarge()
+				: BPrivate::Refusal::Unreadable(status);
 			return nullptr;
 		}
 		if (size == 0) {
-			*failure = {B_NO_TRANSLATOR, "is empty"};
+			*failure = BPrivate::Refusal::Empty();
 			return nullptr;
 		}
 		BPrivate::ImageData image{data.get(), size};
@@ -62,7 +49,7 @@ BBitmap* BTranslationUtils::GetBitmapFile(const char* path, BTranslatorRoster* /
 		return bitmap;
 	} catch (const std::bad_alloc&) {
 		// A file or image too large for the memory there is: no bitmap.
-		*failure = {B_NO_MEMORY, ""};
+		*failure = BPrivate::Refusal::NoMemory();
 		return nullptr;
 	}
 }

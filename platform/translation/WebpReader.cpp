@@ -2,6 +2,7 @@
 
 #include "BitmapBuilder.h"
 #include "DecodeLimits.h"
+#include "Refusal.h"
 
 #include <PageMemory.h>
 
@@ -13,8 +14,6 @@
 namespace BPrivate {
 
 namespace {
-
-constexpr const char* kCutOff = "is cut off before its first image is complete";
 
 struct DemuxDeleter {
 	void operator()(WebPDemuxer* demux) const { WebPDemuxDelete(demux); }
@@ -68,11 +67,11 @@ std::unique_ptr<BBitmap> WebpReader::Read(const ImageData& image,
 	WebPDemuxState state = WEBP_DEMUX_PARSE_ERROR;
 	std::unique_ptr<WebPDemuxer, DemuxDeleter> demux(WebPDemuxPartial(&data, &state));
 	if (!demux || state == WEBP_DEMUX_PARSE_ERROR) {
-		failure = {B_ILLEGAL_DATA, "is a damaged WebP file"};
+		failure = Refusal::Damaged("WebP");
 		return nullptr;
 	}
 	if (state == WEBP_DEMUX_PARSING_HEADER) {
-		failure = {B_ILLEGAL_DATA, kCutOff};
+		failure = Refusal::CutOff();
 		return nullptr;
 	}
 	const int64 width = WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_WIDTH);
@@ -81,14 +80,13 @@ std::unique_ptr<BBitmap> WebpReader::Read(const ImageData& image,
 		return nullptr;
 	FirstFrame frame(demux.get());
 	if (!frame.IsValid() || !frame.Get().complete) {
-		failure = {B_ILLEGAL_DATA, state == WEBP_DEMUX_DONE ? "is a WebP file without an image"
-			: kCutOff};
+		failure = state == WEBP_DEMUX_DONE ? Refusal::WithoutImage("WebP") : Refusal::CutOff();
 		return nullptr;
 	}
 	const WebPIterator& first = frame.Get();
 	if (first.x_offset < 0 || first.y_offset < 0 || first.width <= 0 || first.height <= 0
 		|| first.x_offset + first.width > width || first.y_offset + first.height > height) {
-		failure = {B_ILLEGAL_DATA, "is a damaged WebP file: its first frame lies off the canvas"};
+		failure = Refusal::Damaged("WebP", "its first frame lies off the canvas");
 		return nullptr;
 	}
 
@@ -97,14 +95,14 @@ std::unique_ptr<BBitmap> WebpReader::Read(const ImageData& image,
 	const size_t canvasRow = size_t(width) * 4;
 	PageMemory canvas = AllocatePageMemory(canvasRow * size_t(height));
 	if (!canvas) {
-		failure = {B_NO_MEMORY, ""};
+		failure = Refusal::NoMemory();
 		return nullptr;
 	}
 	uint8* origin = canvas.get() + size_t(first.y_offset) * canvasRow + size_t(first.x_offset) * 4;
 	size_t room = canvasRow * size_t(height) - size_t(origin - canvas.get());
 	WebPDecoderConfig config;
 	if (!WebPInitDecoderConfig(&config)) {
-		failure = {B_ILLEGAL_DATA, "is a WebP file this library version cannot read"};
+		failure = Refusal::LibraryCannotRead("WebP");
 		return nullptr;
 	}
 	config.output.colorspace = MODE_BGRA;
@@ -115,17 +113,17 @@ std::unique_ptr<BBitmap> WebpReader::Read(const ImageData& image,
 	VP8StatusCode status = WebPDecode(first.fragment.bytes, first.fragment.size, &config);
 	WebPFreeDecBuffer(&config.output);
 	if (status == VP8_STATUS_NOT_ENOUGH_DATA) {
-		failure = {B_ILLEGAL_DATA, kCutOff};
+		failure = Refusal::CutOff();
 		return nullptr;
 	}
 	if (status != VP8_STATUS_OK) {
-		failure = {B_ILLEGAL_DATA, std::string("is a damaged WebP file: ") + StatusText(status)};
+		failure = Refusal::Damaged("WebP", StatusText(status));
 		return nullptr;
 	}
 	auto bitmap = BitmapFromTrueColor(canvas.get(), int32(canvasRow), int32(width),
 		int32(height), PixelOrigin::TrueColor);
 	if (!bitmap)
-		failure = {B_NO_MEMORY, ""};
+		failure = Refusal::NoMemory();
 	return bitmap;
 }
 

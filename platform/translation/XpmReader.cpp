@@ -3,6 +3,7 @@
 #include "DecodeLimits.h"
 #include "DecodedImage.h"
 #include "PixelRules.h"
+#include "Refusal.h"
 #include "X11Colors.h"
 
 #include <algorithm>
@@ -190,8 +191,6 @@ public:
 private:
 	bool ReadColors(BTranslationFailure& failure);
 	int32 Lookup(const char* characters) const;
-	bool Damaged(BTranslationFailure& failure, const std::string& why) const;
-	bool CutOff(BTranslationFailure& failure) const;
 
 	StringCursor fStrings;
 	std::string fText;
@@ -205,17 +204,7 @@ private:
 	std::vector<int32> fSorted;	// colours in the order of their keys, else
 };
 
-bool XpmDecoder::Damaged(BTranslationFailure& failure, const std::string& why) const
-{
-	failure = {B_ILLEGAL_DATA, "is a damaged XPM file: " + why};
-	return false;
-}
 
-bool XpmDecoder::CutOff(BTranslationFailure& failure) const
-{
-	failure = {B_ILLEGAL_DATA, "is cut off before its first image is complete"};
-	return false;
-}
 
 int32 XpmDecoder::Lookup(const char* characters) const
 {
@@ -243,13 +232,15 @@ bool XpmDecoder::ReadColors(BTranslationFailure& failure)
 	for (int64 i = 0; i < fColorCount; i++) {
 		bool cut;
 		if (!fStrings.Next(fText, cut))
-			return cut ? CutOff(failure) : Damaged(failure, "it has fewer colours than it says");
+			return Refuse(failure, cut ? Refusal::CutOff()
+				: Refusal::Damaged("XPM", "it has fewer colours than it says"));
 		if (fText.size() < length)
-			return Damaged(failure, "a colour line is shorter than its characters");
+			return Refuse(failure, Refusal::Damaged("XPM", "a colour line is shorter than its characters"));
 		uint32 color = 0;
 		std::string unknown;
 		if (!ReadColorLine(fText, length, color, unknown))
-			return Damaged(failure, "the colour \"" + unknown.substr(0, 40) + "\" is unknown");
+			return Refuse(failure,
+				Refusal::Damaged("XPM", "the colour \"" + unknown.substr(0, 40) + "\" is unknown"));
 		fKeys.append(fText, 0, length);
 		fColors.push_back(color);
 	}
@@ -278,55 +269,53 @@ bool XpmDecoder::Decode(DecodedImage& pixels, BTranslationFailure& failure)
 {
 	bool cut;
 	if (!fStrings.Next(fText, cut))
-		return cut ? CutOff(failure) : Damaged(failure, "it has no values line");
+		return Refuse(failure, cut ? Refusal::CutOff()
+			: Refusal::Damaged("XPM", "it has no values line"));
 	long long values[4];
 	const char* text = fText.c_str();
 	for (long long& value : values) {
 		char* end;
 		value = std::strtoll(text, &end, 10);
 		if (end == text)
-			return Damaged(failure, "its values line lacks a number");
+			return Refuse(failure, Refusal::Damaged("XPM", "its values line lacks a number"));
 		text = end;
 	}
 	fWidth = values[0];
 	fHeight = values[1];
 	fColorCount = values[2];
 	if (values[3] < 1 || values[3] > kMaxCharsPerPixel)
-		return Damaged(failure, "it gives " + std::to_string(values[3])
-			+ " characters a pixel");
+		return Refuse(failure, Refusal::Damaged("XPM", "it gives " + std::to_string(values[3])
+			+ " characters a pixel"));
 	fCharsPerPixel = int32(values[3]);
 	if (fColorCount < 1)
-		return Damaged(failure, "it has no colours");
+		return Refuse(failure, Refusal::Damaged("XPM", "it has no colours"));
 	if (!CheckImageSize(fWidth, fHeight, failure))
 		return false;
 	// Each colour costs its characters, a colour and an index.
 	if (uint64(fColorCount) > kDecodeOverhead
 		|| uint64(fColorCount) * uint64(fCharsPerPixel + 8) > kDecodeOverhead) {
-		failure = {B_NO_MEMORY, "has " + std::to_string(fColorCount)
-			+ " colours of " + std::to_string(fCharsPerPixel)
-			+ " characters, more than a decode may hold"};
-		return false;
+		return Refuse(failure, Refusal::TooManyColors(fColorCount, fCharsPerPixel));
 	}
 	if (!ReadColors(failure))
 		return false;
 	// Every pixel's characters are in the data: checked before the pixels
 	// are reserved.
 	if (uint64(fStrings.Remaining()) < uint64(fWidth) * uint64(fHeight) * uint64(fCharsPerPixel))
-		return CutOff(failure);
+		return Refuse(failure, Refusal::CutOff());
 	if (!pixels.Allocate(fWidth, fHeight, failure))
 		return false;
 
 	size_t rowLength = size_t(fWidth) * size_t(fCharsPerPixel);
 	for (int32 y = 0; y < pixels.Height(); y++) {
 		if (!fStrings.Next(fText, cut))
-			return CutOff(failure);
+			return Refuse(failure, Refusal::CutOff());
 		if (fText.size() < rowLength)
-			return Damaged(failure, "a row of pixels is too short");
+			return Refuse(failure, Refusal::Damaged("XPM", "a row of pixels is too short"));
 		uint8* row = pixels.Row(y);
 		for (int32 x = 0; x < pixels.Width(); x++) {
 			int32 index = Lookup(fText.data() + size_t(x) * size_t(fCharsPerPixel));
 			if (index < 0)
-				return Damaged(failure, "a pixel has characters of no colour");
+				return Refuse(failure, Refusal::Damaged("XPM", "a pixel has characters of no colour"));
 			uint32 color = fColors[size_t(index)];
 			row[4 * x] = uint8(color);
 			row[4 * x + 1] = uint8(color >> 8);
@@ -352,7 +341,7 @@ std::unique_ptr<BBitmap> XpmReader::Read(const ImageData& image,
 	BTranslationFailure& failure) const
 {
 	if (!Recognizes(image)) {
-		failure = {B_NO_TRANSLATOR, "is not an XPM file"};
+		failure = Refusal::NotA("an XPM file");
 		return nullptr;
 	}
 	DecodedImage pixels;

@@ -3,6 +3,8 @@
 // The pictures of tests/data/images (see make-fixtures.sh there): 10 x 7,
 // pixel (x, y) as the functions below say.
 
+#include "support/Files.h"
+
 #include <Bitmap.h>
 #include <TranslationUtils.h>
 
@@ -22,6 +24,18 @@ inline std::string Path(const std::string& name)
 inline std::unique_ptr<BBitmap> Load(const std::string& path)
 {
 	return std::unique_ptr<BBitmap>(BTranslationUtils::GetBitmapFile(path.c_str()));
+}
+
+// `bytes` written to a scratch file and read from there, saying in
+// `failure` why when no bitmap comes back.
+inline std::unique_ptr<BBitmap> LoadBytes(const std::string& bytes, BTranslationFailure& failure)
+{
+	testsupport::ScratchDirectory scratch;
+	const std::string path = scratch / "image";
+	if (!testsupport::WriteWhole(path, bytes))
+		return nullptr;
+	return std::unique_ptr<BBitmap>(
+		BTranslationUtils::GetBitmapFile(path.c_str(), nullptr, &failure));
 }
 
 inline uint8 Red(int32 x, int32) { return uint8(20 * x + 5); }

@@ -98,6 +98,48 @@ TEST(PixelRules, SixteenBitsRoundToTheNearestByte)
 	EXPECT_EQ(BPrivate::CmykToChannel(1, 0), 254);
 }
 
+// Premultiplied colour becomes straight by rounding c * 255 / alpha once,
+// from samples of 8 or 16 bits; a truncating quotient would give each
+// marked row one less.
+TEST(PixelRules, PremultipliedColourIsMadeStraightByRounding)
+{
+	const struct {
+		uint32 channel, alpha;
+		uint8 straight;
+	} kRows[] = {
+		{0, 0, 0}, {10, 0, 0}, {128, 255, 128}, {1, 3, 85}, {2, 3, 170}, {50, 51, 250},
+		{1, 2, 128},		// 127.5, halves up (truncated: 127)
+		{100, 200, 128},	// 127.5
+		{133, 134, 253},	// 253.1
+		{200, 100, 255},	// colour above its alpha: kept to 255
+		// 16-bit samples, in the same one rounding.
+		{32768, 65535, 128},	// 127.502 (truncated: 127)
+		{129, 257, 128},		// 127.996 (truncated: 127)
+		{25700, 51400, 128},	// 127.5
+		{65535, 65535, 255}, {1, 65535, 0}, {300, 257, 255},
+	};
+	for (const auto& row : kRows) {
+		EXPECT_EQ(BPrivate::Unpremultiply(row.channel, row.alpha), row.straight)
+			<< row.channel << " / " << row.alpha;
+	}
+}
+
+// Why rounding: every straight byte premultiplied as writers do it,
+// round(s * a / 255), comes back from the rule as a byte that premultiplies
+// to exactly the stored value, for every alpha.
+TEST(PixelRules, UnpremultipliedColourPremultipliesBackToWhatWasStored)
+{
+	int wrong = 0;
+	for (uint32 alpha = 1; alpha < 256; alpha++) {
+		for (uint32 straight = 0; straight < 256; straight++) {
+			const uint32 stored = (straight * alpha + 127) / 255;
+			const uint32 back = (BPrivate::Unpremultiply(stored, alpha) * alpha + 127) / 255;
+			wrong += back != stored;
+		}
+	}
+	EXPECT_EQ(wrong, 0);
+}
+
 // Every 16-bit grey value, as libpng delivers it through the reader, is the
 // kit's rounding of it.
 TEST_F(PixelRuleTest, SixteenBitPngSamplesAreRounded)

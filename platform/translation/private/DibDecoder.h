@@ -51,8 +51,6 @@ private:
 	bool DecodeRunLength(DecodedImage& image, BTranslationFailure& failure);
 	bool ApplyAndMask(DecodedImage& image, BTranslationFailure& failure);
 	uint32 MaskedColor(uint32 value) const;
-	bool Damaged(BTranslationFailure& failure, const char* why) const;
-	static bool CutOff(BTranslationFailure& failure);
 
 	struct Channel {
 		uint32 mask = 0;

@@ -1,9 +1,11 @@
 #pragma once
 
-// GIF files through giflib: the first image, composed on a transparent
-// canvas of the file's logical screen size, with the transparent index of
-// its graphic control extension. The colours come from a palette, so the
-// result is checked for B_CMAP8. Private to the translation kit; any thread.
+// GIF files through giflib, with our own LZW decoder for the image data of
+// the code sizes giflib does not decode: the first image, composed on a
+// transparent canvas of the file's logical screen size, with the transparent
+// index of its graphic control extension. The colours come from a palette,
+// so the result is checked for B_CMAP8. Private to the translation kit; any
+// thread.
 
 #include "ImageReader.h"
 

@@ -31,10 +31,11 @@ public:
 	virtual bool Recognizes(const ImageData& image) const = 0;
 
 	// The first image of the data as a new bitmap in the closest colour space
-	// (BitmapBuilder.h), or null with `failure` saying why: B_ILLEGAL_DATA for
-	// damaged data or data cut off before the first image is complete,
-	// B_NO_MEMORY for an image over a limit (DecodeLimits.h). Every limit is
-	// checked before the allocation it guards. Runs on the calling thread.
+	// (BitmapBuilder.h), or null with `failure` saying why in a sentence made
+	// by Refusal (Refusal.h): B_ILLEGAL_DATA for damaged data or data cut off
+	// before the first image is complete, B_NO_MEMORY for an image over a
+	// limit (DecodeLimits.h). Every limit is checked before the allocation it
+	// guards. Runs on the calling thread.
 	virtual std::unique_ptr<BBitmap> Read(const ImageData& image,
 		BTranslationFailure& failure) const = 0;
 };

@@ -32,13 +32,17 @@ inline uint8 WidenBits(uint32 value, int bits)
 	return ScaleToByte(value, maxValue);
 }
 
-// A straight channel from a premultiplied one: c * 255 / alpha, rounded and
-// kept to 255; 0 where alpha is 0.
-inline uint8 Unpremultiply(uint8 channel, uint8 alpha)
+// A straight channel as a byte from a premultiplied one and its alpha, both
+// samples of the same depth (8 or 16 bits): c * 255 / alpha in one rounding
+// to the nearest, halves up, kept to 255; 0 where alpha is 0. Rounding, not
+// truncation: colour premultiplied by rounding (c * alpha / 255, as writers
+// store it) premultiplies back from this byte to exactly what was stored,
+// which a truncated quotient fails to do for about one pair in eight.
+inline uint8 Unpremultiply(uint32 channel, uint32 alpha)
 {
 	if (alpha == 0)
 		return 0;
-	uint32 value = (uint32(channel) * 255 + alpha / 2) / alpha;
+	uint32 value = (channel * 255 + alpha / 2) / alpha;
 	return uint8(value > 255 ? 255 : value);
 }
 

@@ -2,8 +2,9 @@
 
 // The TIFF images whose samples the kit converts by its own pixel rules,
 // read row by row: grey, RGB and CMYK in strips of 8 or 16 bits a sample,
-// with or without alpha. 16-bit samples are rounded to 8 bits after any
-// un-premultiplying, so associated alpha loses no more than it must. Other
+// with or without alpha. Associated alpha is made straight from the samples
+// at their full depth, in the one rounding of Unpremultiply (PixelRules.h),
+// so it loses no more than it must; other 16-bit samples are rounded. Other
 // kinds go through libtiff's RGBA interface (TiffReader.cpp). Private to the
 // translation kit; any thread.
 

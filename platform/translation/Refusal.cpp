@@ -1,0 +1,210 @@
+#include "Refusal.h"
+
+#include "DecodeLimits.h"
+
+#include <Errors.h>
+
+namespace BPrivate {
+
+namespace {
+
+// "8192×8192"
+std::string Limit()
+{
+	const std::string side = std::to_string(kMaxImageSide);
+	return side + "\u00d7" + side;
+}
+
+// The length of the UTF-8 sequence at `text[at]` and its code point, or 0
+// when the bytes there are not one (a stray continuation, an overlong form,
+// a surrogate, past U+10FFFF, cut short).
+size_t DecodeUtf8(std::string_view text, size_t at, uint32& codePoint)
+{
+	const uint8 lead = uint8(text[at]);
+	size_t length;
+	uint32 minimum;
+	if (lead >= 0xc2 && lead <= 0xdf) {
+		length = 2;
+		minimum = 0x80;
+		codePoint = lead & 0x1f;
+	} else if (lead >= 0xe0 && lead <= 0xef) {
+		length = 3;
+		minimum = 0x800;
+		codePoint = lead & 0x0f;
+	} else if (lead >= 0xf0 && lead <= 0xf4) {
+		length = 4;
+		minimum = 0x10000;
+		codePoint = lead & 0x07;
+	} else {
+		return 0;
+	}
+	if (text.size() - at < length)
+		return 0;
+	for (size_t i = 1; i < length; i++) {
+		const uint8 next = uint8(text[at + i]);
+		if ((next & 0xc0) != 0x80)
+			return 0;
+		codePoint = codePoint << 6 | (next & 0x3f);
+	}
+	if (codePoint < minimum || codePoint > 0x10ffff
+		|| (codePoint >= 0xd800 && codePoint <= 0xdfff)) {
+		return 0;
+	}
+	return length;
+}
+
+// Characters that end or break a line or that no terminal prints.
+bool IsSpaceOrControl(uint32 codePoint)
+{
+	return codePoint <= 0x20 || (codePoint >= 0x7f && codePoint <= 0x9f)
+		|| codePoint == 0x2028 || codePoint == 0x2029;
+}
+
+BTranslationFailure IllegalData(std::string detail)
+{
+	return {B_ILLEGAL_DATA, std::move(detail)};
+}
+
+} // namespace
+
+BTranslationFailure Refusal::CutOff()
+{
+	return IllegalData("is cut off before its first image is complete");
+}
+
+BTranslationFailure Refusal::Damaged(const char* format, std::string_view why)
+{
+	std::string reason = OneLine(why);
+	std::string detail = std::string("is a damaged ") + format + " file";
+	if (!reason.empty())
+		detail += ": " + reason;
+	return IllegalData(std::move(detail));
+}
+
+BTranslationFailure Refusal::NoPixels()
+{
+	return IllegalData("is damaged: its header gives no pixels");
+}
+
+BTranslationFailure Refusal::WithoutImage(const char* format)
+{
+	return IllegalData(std::string("is a ") + format + " file without an image");
+}
+
+BTranslationFailure Refusal::LibraryCannotRead(const char* format)
+{
+	return IllegalData(std::string("is a ") + format + " file this library version cannot read");
+}
+
+BTranslationFailure Refusal::NotAnImage()
+{
+	return {B_NO_TRANSLATOR, ""};
+}
+
+BTranslationFailure Refusal::NotA(const char* what)
+{
+	return {B_NO_TRANSLATOR, std::string("is not ") + what};
+}
+
+BTranslationFailure Refusal::UnsupportedKind(const char* format, std::string_view why)
+{
+	return {B_NO_TRANSLATOR,
+		std::string("is a kind of ") + format + " file we cannot read: " + OneLine(why)};
+}
+
+BTranslationFailure Refusal::UnreadFeature(const char* format, std::string_view feature)
+{
+	return {B_NO_TRANSLATOR, std::string("is a ") + format + " file with " + std::string(feature)
+		+ ", which is not read"};
+}
+
+BTranslationFailure Refusal::Empty()
+{
+	return {B_NO_TRANSLATOR, "is empty"};
+}
+
+BTranslationFailure Refusal::TooLarge(int64 width, int64 height)
+{
+	return {B_NO_MEMORY, "is " + std::to_string(width) + "\u00d7" + std::to_string(height)
+		+ " pixels; the limit is " + Limit()};
+}
+
+BTranslationFailure Refusal::FrameTooLarge(const char* format)
+{
+	return {B_NO_MEMORY,
+		std::string("is a ") + format + " file whose first frame decodes more than twice "
+			+ Limit() + " pixels"};
+}
+
+BTranslationFailure Refusal::TooManyColors(int64 colors, int32 charactersEach)
+{
+	return {B_NO_MEMORY, "has " + std::to_string(colors) + " colours of "
+		+ std::to_string(charactersEach) + " characters, more than a decode may hold"};
+}
+
+BTranslationFailure Refusal::FileTooLarge()
+{
+	return {B_NO_MEMORY, "is larger than " + std::to_string(kMaxImageFileSize >> 20) + " MiB"};
+}
+
+BTranslationFailure Refusal::NoMemory(const char* what)
+{
+	if (what == nullptr)
+		return {B_NO_MEMORY, ""};
+	return {B_NO_MEMORY, std::string("could not be given the memory for its ") + what};
+}
+
+BTranslationFailure Refusal::Unreadable(status_t status)
+{
+	return {status, ""};
+}
+
+std::string Refusal::Line(const BTranslationFailure& failure, const char* name)
+{
+	std::string line = name;
+	const std::string detail = OneLine(failure.detail);
+	switch (failure.status) {
+		case B_NO_TRANSLATOR:
+		case B_ILLEGAL_DATA:
+		case B_NO_MEMORY:
+			if (!detail.empty())
+				return line + " " + detail;
+			if (failure.status == B_NO_TRANSLATOR)
+				return line + " is not an image we can read";
+			if (failure.status == B_ILLEGAL_DATA)
+				return line + " is a damaged image";
+			break;
+		default:
+			break;
+	}
+	return line + ": " + status_text(failure.status);
+}
+
+std::string Refusal::OneLine(std::string_view text)
+{
+	std::string line;
+	line.reserve(text.size());
+	bool space = false;
+	for (size_t at = 0; at < text.size();) {
+		uint32 codePoint = uint8(text[at]);
+		size_t length = codePoint < 0x80 ? 1 : DecodeUtf8(text, at, codePoint);
+		if (length != 0 && IsSpaceOrControl(codePoint)) {
+			space = true;
+			at += length;
+			continue;
+		}
+		if (space && !line.empty())
+			line += ' ';
+		space = false;
+		if (length == 0) {
+			line += '?';
+			at++;
+			continue;
+		}
+		line.append(text.substr(at, length));
+		at += length;
+	}
+	return line;
+}
+
+} // namespace BPrivate
