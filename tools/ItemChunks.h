@@ -10,14 +10,13 @@
 // Thread rules: no lock of its own. Every member but Format is called with
 // the owner's lock held; Format runs without it, on a chunk Claim answered,
 // and Done (under the lock again) hands the chunk back. The bytes must stay
-// unchanged until Idle answers true.
+// unchanged until the items are Finished, or stopped and Idle.
 
 #include <SupportDefs.h>
 
 #include <cstddef>
 #include <deque>
 #include <memory>
-#include <string_view>
 #include <vector>
 
 class ItemChunks {
@@ -25,6 +24,8 @@ public:
 	// Items per chunk: 2,560 lines of 16, some 250 kB of text.
 	static constexpr int32 kItemsPerChunk = 16 * 2560;
 
+	// The items of bytes[first] to bytes[end - 1]; once formatted, their
+	// text is the first `length` bytes of `block`.
 	struct Chunk {
 		const uint8* bytes = nullptr;
 		int32 first = 0;
