@@ -12,7 +12,6 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,8 +21,6 @@ using ExporterProcess::Replaced;
 using testsupport::ReadWhole;
 using testsupport::ScratchDirectory;
 using testsupport::WriteWhole;
-
-extern char** environ;
 
 namespace {
 
@@ -139,49 +136,25 @@ struct EarlyClose {
 };
 
 // Runs the exporter into a pipe whose reader takes `read` bytes and closes
-// it, with SIGPIPE at its default action or ignored, as a shell or a parent
-// process may leave it.
+// it, with SIGPIPE at its default action or ignored (which the program
+// started inherits), as a shell or a parent process may leave it.
 EarlyClose
 RunIntoClosingPipe(const ScratchDirectory& scratch, const std::vector<std::string>& arguments,
 	size_t read, bool ignorePipeSignal)
 {
 	EarlyClose result;
 	int ends[2];
-	if (pipe(ends) != 0)
+	// Both ends close when the exporter starts; its standard output is
+	// opened on the writing end just before.
+	if (pipe2(ends, O_CLOEXEC) != 0)
 		return result;
+	struct sigaction action = {}, previous = {};
+	action.sa_handler = ignorePipeSignal ? SIG_IGN : SIG_DFL;
+	sigaction(SIGPIPE, &action, &previous);
 	const std::string errPath = scratch / ".stderr";
-	posix_spawn_file_actions_t actions;
-	posix_spawn_file_actions_init(&actions);
-	posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
-	posix_spawn_file_actions_addclose(&actions, ends[0]);
-	posix_spawn_file_actions_addclose(&actions, ends[1]);
-	posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-		0644);
-	// An ignored signal stays ignored in the program started.
-	posix_spawnattr_t attributes;
-	posix_spawnattr_init(&attributes);
-	sigset_t defaults;
-	sigemptyset(&defaults);
-	if (!ignorePipeSignal)
-		sigaddset(&defaults, SIGPIPE);
-	posix_spawnattr_setsigdefault(&attributes, &defaults);
-	posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
-	struct sigaction ignore = {}, previous = {};
-	ignore.sa_handler = SIG_IGN;
-	sigaction(SIGPIPE, &ignore, &previous);
-
-	std::vector<char*> argv = {const_cast<char*>(QUILLPIX_EXPORT_BINARY)};
-	for (const std::string& argument : arguments)
-		argv.push_back(const_cast<char*>(argument.c_str()));
-	argv.push_back(nullptr);
-	pid_t child = -1;
-	if (posix_spawn(&child, QUILLPIX_EXPORT_BINARY, &actions, &attributes, argv.data(),
-			environ) != 0) {
-		child = -1;
-	}
+	pid_t child = ExporterProcess::Start(arguments, "/dev/fd/" + std::to_string(ends[1]),
+		errPath);
 	sigaction(SIGPIPE, &previous, nullptr);
-	posix_spawnattr_destroy(&attributes);
-	posix_spawn_file_actions_destroy(&actions);
 	close(ends[1]);
 	char block[4096];
 	for (size_t taken = 0; taken < read;) {
