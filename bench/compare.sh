@@ -13,6 +13,9 @@
 #                                          vs  quillpix-export of a 32 x 32 icon
 #   quillpix-export of 8 large JPEGs on 1 core vs the same on 2 cores, the
 #                                          texts on disk and in memory
+#   8 JPEGs of 1536 x 1536 to standard output vs the same to files in memory,
+#                                          on 1 core and on 2 (see
+#                                          bench/stdout-vs-files.sh)
 #   200 icons through quillpix_add_image_sources in a CMake + Ninja build
 #                                          vs  an xxd -i custom command per icon
 #                                          (and the 200 in one quillpix-export
@@ -268,3 +271,8 @@ echo
 echo "Embedding icons at build time:"
 echo
 CONVERT=$convert "$source_dir/bench/embed-build.sh" "$build_dir" "$runs"
+
+echo
+echo "Standard output against files:"
+echo
+CONVERT=$convert "$source_dir/bench/stdout-vs-files.sh" "$build_dir" "$runs"

@@ -83,6 +83,46 @@ PutItemsInPlace(Consumer& consume, const uint8* bytes, int32 index, int32 last)
 	return index;
 }
 
+// The text before the first item and the text from the last byte on, each
+// handed in pieces to `put(const char* piece, size_t length)`, which answers
+// true when it took the piece whole; false at the first piece not taken. A
+// text is the head, the items of bytes[0] to bytes[count - 2] (see
+// PutItemsInPlace), and the tail; the items of any stretch may be formatted
+// apart from the others, their text being the same wherever they are made.
+template<typename Put>
+bool
+PutHead(const char* name, int32 count, Put&& put)
+{
+	const size_t nameLength = strlen(name);
+	char buffer[kPieceCapacity];
+	return put(kHead, sizeof(kHead) - 1)
+		&& put(name, nameLength)
+		&& put(kAfterComment, sizeof(kAfterComment) - 1)
+		&& put(name, nameLength)
+		&& put(buffer, FormatArrayHead(buffer, count));
+}
+
+template<typename Put>
+bool
+PutTail(const char* name, float left, float top, float right, float bottom, int32 colorSpace,
+	uint8 lastByte, Put&& put)
+{
+	const size_t nameLength = strlen(name);
+	char buffer[kPieceCapacity];
+	if (!put(buffer, FormatLastByte(buffer, lastByte))
+		|| !put(name, nameLength)
+		|| !put(kAfterPointer, sizeof(kAfterPointer) - 1)
+		|| !put(name, nameLength)
+		|| !put(kConstruction, sizeof(kConstruction) - 1)
+		|| !put(buffer, FormatBounds(buffer, left, top, right, bottom))) {
+		return false;
+	}
+	const char* colorSpaceText = ColorSpaceText(colorSpace);
+	return put(colorSpaceText, strlen(colorSpaceText))
+		&& put(name, nameLength)
+		&& put(kTail, sizeof(kTail) - 1);
+}
+
 } // namespace SourceText
 
 // The length in bytes of the whole text FormatBitmapSource produces for these
@@ -112,16 +152,8 @@ FormatBitmapSource(const char* name, float left, float top, float right, float b
 		ssize_t taken = consume(piece, length);
 		return taken >= 0 && static_cast<size_t>(taken) == length;
 	};
-	const size_t nameLength = strlen(name);
-	char buffer[SourceText::kPieceCapacity];
-
-	if (!put(SourceText::kHead, sizeof(SourceText::kHead) - 1)
-		|| !put(name, nameLength)
-		|| !put(SourceText::kAfterComment, sizeof(SourceText::kAfterComment) - 1)
-		|| !put(name, nameLength)
-		|| !put(buffer, SourceText::FormatArrayHead(buffer, count))) {
+	if (!SourceText::PutHead(name, count, put))
 		return false;
-	}
 
 	// The items, one piece each; a consumer with room gets them formatted
 	// straight into it, and what the room cannot hold as a piece.
@@ -136,16 +168,5 @@ FormatBitmapSource(const char* name, float left, float top, float right, float b
 			return false;
 	}
 
-	if (!put(buffer, SourceText::FormatLastByte(buffer, bytes[last]))
-		|| !put(name, nameLength)
-		|| !put(SourceText::kAfterPointer, sizeof(SourceText::kAfterPointer) - 1)
-		|| !put(name, nameLength)
-		|| !put(SourceText::kConstruction, sizeof(SourceText::kConstruction) - 1)
-		|| !put(buffer, SourceText::FormatBounds(buffer, left, top, right, bottom))) {
-		return false;
-	}
-	const char* colorSpaceText = SourceText::ColorSpaceText(colorSpace);
-	return put(colorSpaceText, strlen(colorSpaceText))
-		&& put(name, nameLength)
-		&& put(SourceText::kTail, sizeof(SourceText::kTail) - 1);
+	return SourceText::PutTail(name, left, top, right, bottom, colorSpace, bytes[last], put);
 }

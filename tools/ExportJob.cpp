@@ -190,7 +190,7 @@ ExportJob::Run()
 }
 
 void
-ExportJob::WriteTo(FILE* stream)
+ExportJob::WriteTo(FILE* stream, const ItemWriter& writeItems)
 {
 	if (!fSucceeded || !fBitmap)
 		return;
@@ -198,22 +198,41 @@ ExportJob::WriteTo(FILE* stream)
 	const std::string identifier = IdentifierFor(fImage);
 	const char* iconName = fOptions.IconName() != nullptr ? fOptions.IconName()
 		: identifier.c_str();
+	const uint8* bytes = static_cast<const uint8*>(fBitmap->Bits());
+	const int32 count = fBitmap->BitsLength();
 	BRect bounds = fBitmap->Bounds();
-	errno = 0;
-	bool written = FormatBitmapSource(iconName, bounds.left, bounds.top, bounds.right,
-		bounds.bottom, fBitmap->ColorSpace(), static_cast<const uint8*>(fBitmap->Bits()),
-		fBitmap->BitsLength(), [this, stream](const char* piece, size_t length) {
-			if (Cancelled())
-				return ssize_t(-1);
-			return static_cast<ssize_t>(fwrite(piece, 1, length, stream));
-		});
-	if (fflush(stream) != 0)
+
+	// The few pieces around the items go through the stream's buffer; the
+	// items come as formatted blocks.
+	int error = 0;
+	auto put = [this, stream, &error](const char* piece, size_t length) {
+		if (Cancelled())
+			return false;
+		errno = 0;
+		if (fwrite(piece, 1, length, stream) == length)
+			return true;
+		error = errno != 0 ? errno : -1;
+		return false;
+	};
+	bool written = count > 0 && SourceText::PutHead(iconName, count, put);
+	if (written) {
+		int itemsError = writeItems(bytes, count - 1);
+		if (itemsError != 0) {
+			error = itemsError;
+			written = false;
+		}
+	}
+	written = written && SourceText::PutTail(iconName, bounds.left, bounds.top, bounds.right,
+		bounds.bottom, fBitmap->ColorSpace(), bytes[count - 1], put);
+	if (fflush(stream) != 0) {
+		if (written || error == 0)
+			error = errno != 0 ? errno : -1;
 		written = false;
+	}
 	if (!written && Cancelled()) {
 		fSucceeded = false;
 	} else if (!written) {
-		Report("cannot write standard output: %s",
-			errno != 0 ? strerror(errno) : "Write error");
+		Report("cannot write standard output: %s", error > 0 ? strerror(error) : "Write error");
 		fSucceeded = false;
 	}
 	fBitmap.reset();

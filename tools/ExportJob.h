@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -32,9 +33,17 @@ public:
 
 	// Reads and converts the image; when the output is a file, writes it too.
 	virtual void Run();
+	// Writes the items of bytes[0] to bytes[end - 1] to the stream, in order;
+	// answers 0 when they all went out, the errno of a write that failed, or
+	// -1 when the export was cancelled or the write failed for no stated
+	// reason.
+	using ItemWriter = std::function<int(const uint8* bytes, int32 end)>;
+
 	// Writes the text to `stream` (standard output), after a successful Run
-	// that left the text for the caller; releases the bitmap.
-	void WriteTo(FILE* stream);
+	// that left the text for the caller: the pieces around the items through
+	// the stream, the items through `writeItems`, which may have them
+	// formatted on other threads. Releases the bitmap.
+	void WriteTo(FILE* stream, const ItemWriter& writeItems);
 
 	// A flag that, once true, makes the job stop writing and leave its
 	// output file as it was. Set before Run.

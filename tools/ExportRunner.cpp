@@ -1,6 +1,7 @@
 #include "ExportRunner.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -43,7 +44,10 @@ ExportRunner::Run(unsigned threads)
 	if (threads == 0)
 		threads = std::max(1u, std::thread::hardware_concurrency());
 	threads = static_cast<unsigned>(std::min<size_t>(threads, fJobs.size()));
-	fLead = fOptions.ToStandardOutput() ? size_t(threads) * 2 : fJobs.size();
+	// Each worker reads the next image while the texts before it go out.
+	fLead = fOptions.ToStandardOutput() ? std::max(size_t(threads), size_t(1)) : fJobs.size();
+	if (fOptions.ToStandardOutput())
+		fChunks = std::make_unique<ItemChunks>(std::max(size_t(threads), size_t(1)) * 2 + 2);
 
 	std::vector<std::thread> workers;
 	for (unsigned i = 0; i < threads; i++) {
@@ -63,17 +67,30 @@ ExportRunner::Run(unsigned threads)
 			WaitFor(index);
 		}
 		ExportJob& job = *fJobs[index];
-		if (fOptions.ToStandardOutput())
-			job.WriteTo(fOutput);
+		if (fOptions.ToStandardOutput()) {
+			job.WriteTo(fOutput,
+				[this](const uint8* bytes, int32 end) { return WriteItems(bytes, end); });
+		}
 		fputs(job.Messages().c_str(), fMessages);
 		fflush(fMessages);
 		allWritten = job.Succeeded() && allWritten;
 		Finish(index);
 	}
 
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		fClosing = true;
+	}
+	fChanged.notify_all();
 	for (std::thread& worker : workers)
 		worker.join();
 	return allWritten;
+}
+
+bool
+ExportRunner::CanStartJob() const
+{
+	return fNextJob < fJobs.size() && fNextJob < fPrinted + fLead;
 }
 
 void
@@ -82,18 +99,73 @@ ExportRunner::Work()
 	std::unique_lock<std::mutex> lock(fLock);
 	for (;;) {
 		fChanged.wait(lock, [this] {
-			return fNextJob >= fJobs.size() || fNextJob < fPrinted + fLead;
+			return fClosing || CanStartJob() || (fChunks && fChunks->Waiting());
 		});
-		if (fNextJob >= fJobs.size())
+		// Reading the next image comes first: the chunks of the text being
+		// written have the other workers, and the calling thread.
+		if (CanStartJob()) {
+			size_t index = fNextJob++;
+			fStarted[index] = Clock::now();
+			lock.unlock();
+			fJobs[index]->Run();
+			lock.lock();
+			fFinished[index] = true;
+			fChanged.notify_all();
+		} else if (ItemChunks::Chunk* chunk = fChunks ? fChunks->Claim() : nullptr) {
+			lock.unlock();
+			ItemChunks::Format(*chunk);
+			lock.lock();
+			fChunks->Done(*chunk);
+			fChanged.notify_all();
+		} else if (fClosing) {
 			return;
-		size_t index = fNextJob++;
-		fStarted[index] = Clock::now();
-		lock.unlock();
-		fJobs[index]->Run();
-		lock.lock();
-		fFinished[index] = true;
-		fChanged.notify_all();
+		}
 	}
+}
+
+// Runs on the calling thread, with the image's bitmap unchanged until it
+// returns.
+int
+ExportRunner::WriteItems(const uint8* bytes, int32 end)
+{
+	std::unique_lock<std::mutex> lock(fLock);
+	fChunks->Start(bytes, end);
+	fChanged.notify_all();
+	int error = 0;
+	while (!fChunks->Finished()) {
+		if (Cancelled()) {
+			error = -1;
+			break;
+		}
+		if (const ItemChunks::Chunk* chunk = fChunks->Next()) {
+			// The chunk at the front stays where it is until Release.
+			lock.unlock();
+			errno = 0;
+			size_t written = fwrite(chunk->block.get(), 1, chunk->length, fOutput);
+			int writeError = errno;
+			lock.lock();
+			if (written != chunk->length) {
+				error = writeError != 0 ? writeError : -1;
+				break;
+			}
+			fChunks->Release();
+			fChanged.notify_all();
+		} else if (ItemChunks::Chunk* waiting = fChunks->Claim()) {
+			// Nothing to write yet: this thread formats a chunk as well.
+			lock.unlock();
+			ItemChunks::Format(*waiting);
+			lock.lock();
+			fChunks->Done(*waiting);
+		} else {
+			fChanged.wait(lock);
+		}
+	}
+	if (!fChunks->Finished()) {
+		// The chunks being formatted read the bytes: they end first.
+		fChunks->Stop();
+		fChanged.wait(lock, [this] { return fChunks->Idle(); });
+	}
+	return error;
 }
 
 void

@@ -2,8 +2,17 @@
 
 // Runs the jobs of one quillpix-export call: the images are read,
 // converted and (to files) written on a pool of worker threads, one per
-// core, each image wholly on one worker, while the calling thread prints each image's messages, and writes its text when
-// the output is standard output, strictly in the order of the arguments.
+// core, each image wholly on one worker, while the calling thread prints
+// each image's messages strictly in the order of the arguments.
+//
+// To standard output the calling thread writes the texts, in the same order.
+// The workers read and convert the next images meanwhile, a worker's image
+// at a time and no more than one image per worker ahead of the one being
+// written; and the items of the text being written are formatted in chunks
+// by every worker free for it (and by the calling thread while it waits),
+// a few chunks per worker at a time. So the memory stays bounded by the
+// bitmaps of one image per worker and 2 N + 2 chunk blocks for N workers,
+// however many and however large the images are.
 //
 // On a terminal, while the calling thread waits for an image that has taken
 // more than a second, a progress line on the message stream names it; the
@@ -14,6 +23,7 @@
 
 #include "ExportJob.h"
 #include "ExportOptions.h"
+#include "ItemChunks.h"
 
 #include <atomic>
 #include <chrono>
@@ -50,7 +60,13 @@ private:
 	using Clock = std::chrono::steady_clock;
 
 	void Work();
+	bool CanStartJob() const;
 	void WaitFor(size_t index);
+	int WriteItems(const uint8* bytes, int32 end);
+	bool Cancelled() const
+	{
+		return fCancel != nullptr && fCancel->load(std::memory_order_relaxed);
+	}
 	void Finish(size_t index);
 	void ShowProgress(size_t index, Clock::duration elapsed);
 	void ClearProgress();
@@ -72,6 +88,10 @@ private:
 	// How far workers may run ahead of the printing, when finished jobs hold
 	// their bitmaps for standard output; unbounded otherwise.
 	size_t fLead = 0;
+	// The items of the text being written to standard output.
+	std::unique_ptr<ItemChunks> fChunks;
+	// Every job is printed: the workers leave.
+	bool fClosing = false;
 	std::vector<bool> fFinished;
 	std::vector<Clock::time_point> fStarted;
 };
