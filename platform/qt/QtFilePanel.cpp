@@ -26,6 +26,22 @@ RefOf(const QString& path, entry_ref* ref)
 	return BEntry(path.toLocal8Bit().constData()).GetRef(ref) == B_OK;
 }
 
+// The directory a save goes to, even when it no longer resolves (it, or a
+// folder above it, went away while the dialog was up): the window then
+// tells the person the save cannot be made, instead of the answer being
+// dropped.
+entry_ref
+DirectoryRefOf(const QString& path)
+{
+	entry_ref ref;
+	if (RefOf(path, &ref))
+		return ref;
+	QFileInfo directory(path);
+	QString parent = directory.absolutePath();
+	return entry_ref(parent.toLocal8Bit().constData(),
+		directory.fileName().toLocal8Bit().constData());
+}
+
 } // namespace
 
 QtFilePanel::QtFilePanel(int32 id, const BMessenger& panel, const PanelInfo& info,
@@ -108,9 +124,9 @@ QtFilePanel::Accepted()
 	QStringList chosen = fDialog->selectedFiles();
 	bool answered = false;
 	if (fInfo.mode == B_SAVE_PANEL) {
-		entry_ref directory;
 		QFileInfo file(chosen.value(0));
-		if (!chosen.isEmpty() && RefOf(file.absolutePath(), &directory)) {
+		if (!chosen.isEmpty() && !file.fileName().isEmpty()) {
+			entry_ref directory = DirectoryRefOf(file.absolutePath());
 			BMessage answer(B_SAVE_REQUESTED);
 			answer.AddRef("directory", &directory);
 			answer.AddString("name", file.fileName().toLocal8Bit().constData());
