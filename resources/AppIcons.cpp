@@ -1,6 +1,7 @@
 #include "AppIcons.h"
 
 #include <GraphicsDefs.h>
+#include <SystemColorMap.h>
 
 #include <array>
 
@@ -98,3 +99,18 @@ constexpr std::array<uint8, 1024> kLarge = Indices(kLargeRows);
 
 const uint8* const kMiniIcon = kMini.data();
 const uint8* const kLargeIcon = kLarge.data();
+
+std::vector<uint8>
+IconRgba(const uint8* indices, int32 side)
+{
+	const BPrivate::ColorMap& map = BPrivate::SystemColorMap();
+	std::vector<uint8> rgba;
+	rgba.reserve(size_t(side) * size_t(side) * 4);
+	for (int32 pixel = 0; pixel < side * side; pixel++) {
+		const rgb_color& color = map.ColorAt(indices[pixel]);
+		bool transparent = indices[pixel] == B_TRANSPARENT_MAGIC_CMAP8;
+		rgba.insert(rgba.end(), {color.red, color.green, color.blue,
+			static_cast<uint8>(transparent ? 0 : 255)});
+	}
+	return rgba;
+}

@@ -6,27 +6,7 @@
 #include "AppIcons.h"
 #include "PngFile.h"
 
-#include <SystemColorMap.h>
-
 #include <cstdio>
-
-namespace {
-
-std::vector<uint8>
-IconRgba(const uint8* indices, int32 side)
-{
-	const BPrivate::ColorMap& map = BPrivate::SystemColorMap();
-	std::vector<uint8> rgba;
-	for (int32 pixel = 0; pixel < side * side; pixel++) {
-		const rgb_color& color = map.ColorAt(indices[pixel]);
-		bool transparent = indices[pixel] == B_TRANSPARENT_MAGIC_CMAP8;
-		rgba.insert(rgba.end(), {color.red, color.green, color.blue,
-			static_cast<uint8>(transparent ? 0 : 255)});
-	}
-	return rgba;
-}
-
-} // namespace
 
 int
 main(int argc, char** argv)

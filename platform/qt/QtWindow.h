@@ -12,12 +12,13 @@
 //
 // Lives on the Qt thread; QtDisplay owns it.
 
+#include "QtFrameSync.h"
+
 #include <DisplayServer.h>
 
 #include <QImage>
 #include <QWidget>
 
-#include <deque>
 #include <memory>
 
 namespace BPrivate {
@@ -62,9 +63,8 @@ private:
 	QImage fPixels;
 	QtMenuBar* fMenuBar; // a child widget; null without a key menu bar
 	BRect fMenuFrame;
-	// Sizes sent to the kit that it has not yet echoed back: while there are
-	// any, the person is resizing and the kit's frames trail behind.
-	std::deque<QSize> fReportedSizes;
+	// What the window manager did and the kit has not yet echoed.
+	QtFrameSync fSync;
 	bool fRetired;
 };
 
