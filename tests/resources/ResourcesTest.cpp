@@ -8,7 +8,9 @@
 #include <AppResources.h>
 #include <Bitmap.h>
 #include <HeadlessServer.h>
+#include <ImageReaderList.h>
 #include <PngFile.h>
+#include <ReadFormats.h>
 #include <SystemColorMap.h>
 #include <TranslationUtils.h>
 
@@ -151,10 +153,19 @@ TEST(ResourcesTest, DesktopEntryLaunchesAProcessPerUseForTheImageTypesTheKitRead
 	std::set<std::string> types = Split(EntryValue(entry, "MimeType"));
 	for (const std::string& type : types)
 		EXPECT_EQ(type.rfind(std::string(kSupportedTypes[0]) + "/", 0), 0u) << type;
+	std::set<std::string> listed;
+	for (const BPrivate::ReadFormat& format : BPrivate::ReadFormats()) {
+		EXPECT_NE(BPrivate::ImageReaderList::Default().ReaderNamed(format.readerName), nullptr)
+			<< format.readerName;
+		listed.insert(format.mimeTypes.begin(), format.mimeTypes.end());
+	}
+	EXPECT_EQ(types, listed);
+
+	// A file of each type is read, by the reader that lists the type.
 	const std::string images = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/images/";
 	const std::string bitmap = testing::TempDir() + "/desktop-entry.pbm";
 	ASSERT_TRUE(testsupport::WriteWhole(bitmap, "P1\n2 2\n1 0\n0 1\n"));
-	const std::pair<const char*, std::string> samples[] = {
+	const std::pair<std::string, std::string> samples[] = {
 		{"image/png", images + "colour.png"},
 		{"image/jpeg", images + "colour.jpg"},
 		{"image/gif", images + "colour.gif"},
@@ -174,8 +185,22 @@ TEST(ResourcesTest, DesktopEntryLaunchesAProcessPerUseForTheImageTypesTheKitRead
 	};
 	std::set<std::string> read;
 	for (const auto& [type, sample] : samples) {
+		SCOPED_TRACE(type + ": " + sample);
+		std::string bytes = ReadWhole(sample);
+		BPrivate::ImageData data{reinterpret_cast<const uint8*>(bytes.data()), bytes.size()};
+		const BPrivate::ImageReader* reader
+			= BPrivate::ImageReaderList::Default().ReaderFor(data);
+		ASSERT_NE(reader, nullptr);
+		bool listsType = false;
+		for (const BPrivate::ReadFormat& format : BPrivate::ReadFormats()) {
+			if (std::string(format.readerName) == reader->FormatName()) {
+				for (const char* listedType : format.mimeTypes)
+					listsType = listsType || type == listedType;
+			}
+		}
+		EXPECT_TRUE(listsType) << reader->FormatName();
 		std::unique_ptr<BBitmap> decoded(BTranslationUtils::GetBitmapFile(sample.c_str()));
-		EXPECT_TRUE(decoded) << type << ": " << sample;
+		EXPECT_TRUE(decoded);
 		read.insert(type);
 	}
 	EXPECT_EQ(types, read);
