@@ -78,6 +78,10 @@ public:
 		bool multipleFiles = false;
 		std::string directory; // the folder the dialog shows
 		std::string name;      // the text of its file name field
+		std::vector<std::string> filters; // the type choices, in order
+		// Every column but the name is at least as wide as its heading and
+		// the entries shown so far; false while the folder is still empty.
+		bool columnsFit = false;
 	};
 	// File dialogs showing now, in the order they were shown.
 	std::vector<PanelView> Panels() const;
