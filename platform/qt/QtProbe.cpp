@@ -158,6 +158,20 @@ QtProbe::Window(int32 id) const
 	return std::nullopt;
 }
 
+QtProbe::OpenMenuView
+QtProbe::OpenMenu() const
+{
+	return Ask<OpenMenuView>(fServer.Display(), [] {
+		OpenMenuView view;
+		if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+			view.title = menu->title().toStdString();
+			if (QAction* chosen = menu->activeAction())
+				view.chosen = chosen->text().toStdString();
+		}
+		return view;
+	}, {});
+}
+
 MenuBarState
 QtProbe::MenuBar(int32 id) const
 {

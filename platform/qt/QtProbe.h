@@ -41,6 +41,13 @@ public:
 	// (a Ctrl sequence; other sequences read as none) and the item id it
 	// carries.
 	MenuBarState MenuBar(int32 id) const;
+	// The menu open on the screen now: its title and the text of its chosen
+	// item (empty when none is); an empty title when no menu is open.
+	struct OpenMenuView {
+		std::string title;
+		std::string chosen;
+	};
+	OpenMenuView OpenMenu() const;
 	// Triggers the action at a label path, such as {"File", "Close"}.
 	// B_BAD_VALUE for an unknown window, B_NAME_NOT_FOUND for a path that
 	// names nothing, B_NOT_ALLOWED for a disabled action or a submenu.

@@ -138,9 +138,9 @@ TEST_P(WindowManagerTest, MaximizeRestoreMoveAndResizeKeepTheWindowOnScreenAndIt
 	});
 }
 
-// F10 opens the File menu at its first item; Escape closes it again (the
-// Enter after it picks nothing); Down and Enter reach "Save as source
-// code…", whose dialog then shows.
+// F10 opens the File menu at its first item; Escape closes it again; Down
+// and Enter reach "Save as source code…", whose dialog then shows. Each key
+// waits for the menu to answer the one before.
 TEST_P(WindowManagerTest, F10AndTheArrowKeysReachSaveAsSourceCode)
 {
 	RunProgram({kColour}, [&](QtProbe& probe) {
@@ -148,16 +148,32 @@ TEST_P(WindowManagerTest, F10AndTheArrowKeysReachSaveAsSourceCode)
 		unsigned long window = MappedWindow(kTitle);
 		ASSERT_NE(window, 0u);
 		fSession->Focus(window);
+		auto menuIs = [&](const std::string& title, const std::string& chosen) {
+			return PollUntil([&] {
+				QtProbe::OpenMenuView menu = probe.OpenMenu();
+				return menu.title == title && menu.chosen == chosen;
+			});
+		};
+		const std::string open = "Open\xE2\x80\xA6";
+		const std::string save = "Save as source code\xE2\x80\xA6";
 
-		fSession->Run("xdotool key F10 Escape Return");
-		fSession->Run("xdotool key F10 Down Return");
+		fSession->Run("xdotool key F10");
+		ASSERT_TRUE(menuIs("File", open));
+		fSession->Run("xdotool key Escape");
+		ASSERT_TRUE(menuIs("", ""));
+		fSession->Run("xdotool key F10");
+		ASSERT_TRUE(menuIs("File", open));
+		fSession->Run("xdotool key Down");
+		ASSERT_TRUE(menuIs("File", save));
+		fSession->Run("xdotool key Return");
 		ASSERT_TRUE(probe.WaitUntil([&] { return !probe.Panels().empty(); },
 			kWatchdogMicroseconds));
 		std::vector<QtProbe::PanelView> panels = probe.Panels();
 		ASSERT_EQ(panels.size(), 1u);
 		EXPECT_EQ(panels[0].mode, B_SAVE_PANEL);
 		EXPECT_EQ(panels[0].name, kTitle);
-		EXPECT_NE(MappedWindow("Save"), 0u) << fSession->Run("xwininfo -root -tree | grep -v \"has no name\"; wmctrl -l");
+		EXPECT_NE(MappedWindow("Save"), 0u);
+		EXPECT_TRUE(menuIs("", ""));
 	});
 }
 

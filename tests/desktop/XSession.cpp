@@ -103,6 +103,9 @@ XSession::Spawn(const std::vector<std::string>& arguments,
 	// Everything the child needs is made before the fork: the test runs
 	// threads (Qt's), and a forked child may only exec.
 	std::vector<std::string> variables = environment;
+	// A sanitized program the tests start keeps the rule SanitizerSuppressions.cpp
+	// sets for the tests themselves.
+	variables.push_back("LSAN_OPTIONS=suppressions=" QUILLPIX_SOURCE_DIR "/tests/desktop/lsan.supp");
 	for (char** variable = environ; *variable != nullptr; variable++)
 		variables.push_back(*variable);
 	std::vector<char*> envp;
