@@ -96,7 +96,8 @@ TEST_P(WindowManagerTest, MaximizeRestoreMoveAndResizeKeepTheWindowOnScreenAndIt
 	RunProgram({kColour}, [&](QtProbe& probe) {
 		ASSERT_EQ(WaitForWindows(probe, 1).size(), 1u);
 		unsigned long window = MappedWindow(kTitle);
-		ASSERT_NE(window, 0u);
+		ASSERT_NE(window, 0u) << getenv("DISPLAY") << "\n"
+			<< fSession->Run("xwininfo -root -tree 2>&1 | head -30");
 		const BRect cascade(30, 30, 430, 280);
 		Settled(window, [&](const BRect& client) { return client == cascade; });
 		BRect screen = fSession->Screen();

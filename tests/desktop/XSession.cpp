@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -52,6 +53,15 @@ XSession::XSession(int width, int height, WindowManager manager)
 	fHeight(height),
 	fManager(manager)
 {
+	char settings[] = "/tmp/quillpix-desktop-XXXXXX";
+	if (mkdtemp(settings) == nullptr) {
+		fFailure = "no scratch folder";
+		return;
+	}
+	fSettings = settings;
+	setenv("XDG_CONFIG_HOME", (fSettings + "/config").c_str(), 1);
+	setenv("XDG_CACHE_HOME", (fSettings + "/cache").c_str(), 1);
+
 	// Xvfb picks a free display and writes its number to the pipe.
 	int pipeFds[2];
 	if (pipe(pipeFds) != 0) {
@@ -65,7 +75,7 @@ XSession::XSession(int width, int height, WindowManager manager)
 	std::string number;
 	struct pollfd wait = {pipeFds[0], POLLIN, 0};
 	char character;
-	while (poll(&wait, 1, 15000) > 0 && read(pipeFds[0], &character, 1) == 1
+	while (poll(&wait, 1, 30000) > 0 && read(pipeFds[0], &character, 1) == 1
 		&& character != '\n') {
 		number += character;
 	}
@@ -80,7 +90,8 @@ XSession::XSession(int width, int height, WindowManager manager)
 	if (manager == WindowManager::kOpenbox) {
 		fManagerProcess = Spawn({"openbox", "--sm-disable"}, {});
 		if (!PollUntil([&] { return Run("wmctrl -m 2>/dev/null").find("Openbox") != std::string::npos; }))
-			fFailure = "openbox did not take over the display";
+			fFailure = "openbox did not take over the display " + fDisplay + ": "
+				+ Run("wmctrl -m 2>&1; xprop -root _NET_SUPPORTING_WM_CHECK 2>&1");
 	}
 }
 
@@ -88,6 +99,10 @@ XSession::~XSession()
 {
 	Stop(fManagerProcess);
 	Stop(fServer);
+	if (!fSettings.empty()) {
+		std::error_code ignored;
+		std::filesystem::remove_all(fSettings, ignored);
+	}
 }
 
 BRect

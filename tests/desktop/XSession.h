@@ -7,8 +7,10 @@
 // read back where a window is and what it carries.
 //
 // The session points DISPLAY at its server for the whole process, so Qt
-// started afterwards (in this process or in a child) uses it. Only the
-// processes the session started are stopped at its end.
+// started afterwards (in this process or in a child) uses it, and the
+// settings and cache folders at a scratch folder of its own, so that Qt's
+// dialogs and the window manager neither read nor leave anything in the
+// user's. Only the processes the session started are stopped at its end.
 
 #include <Rect.h>
 
@@ -71,13 +73,14 @@ private:
 	std::string fDisplay;
 	pid_t fServer = -1;
 	pid_t fManagerProcess = -1;
+	std::string fSettings; // XDG_CONFIG_HOME and XDG_CACHE_HOME of the session
 	std::string fFailure;
 };
 
 // Polls `predicate` every 50 ms until it holds; false after `timeout`. X
 // state has no change events a test could wait on, so it is asked again.
 bool PollUntil(const std::function<bool()>& predicate,
-	std::chrono::milliseconds timeout = std::chrono::seconds(15));
+	std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
 // Waits for a child started with XSession::Start; its exit status, or -1
 // when it did not end within `timeout` (it is then killed).
