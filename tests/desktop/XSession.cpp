@@ -61,6 +61,10 @@ XSession::XSession(int width, int height, WindowManager manager)
 	fSettings = settings;
 	setenv("XDG_CONFIG_HOME", (fSettings + "/config").c_str(), 1);
 	setenv("XDG_CACHE_HOME", (fSettings + "/cache").c_str(), 1);
+	// The windows are painted without OpenGL; leaving Qt's GL integration
+	// out keeps the GL libraries, which the thread checker misreads at the
+	// process's end, out of the tests.
+	setenv("QT_XCB_GL_INTEGRATION", "none", 1);
 
 	// Xvfb picks a free display and writes its number to the pipe.
 	int pipeFds[2];
@@ -118,9 +122,16 @@ XSession::Spawn(const std::vector<std::string>& arguments,
 	// Everything the child needs is made before the fork: the test runs
 	// threads (Qt's), and a forked child may only exec.
 	std::vector<std::string> variables = environment;
-	// A sanitized program the tests start keeps the rule SanitizerSuppressions.cpp
-	// sets for the tests themselves.
-	variables.push_back("LSAN_OPTIONS=suppressions=" QUILLPIX_SOURCE_DIR "/tests/desktop/lsan.supp");
+	// A sanitized program the tests start keeps the rules SanitizerSuppressions.cpp
+	// sets for the tests themselves, besides the options the run gives.
+	for (const char* sanitizer : {"LSAN", "TSAN"}) {
+		std::string name = std::string(sanitizer) + "_OPTIONS";
+		const char* given = getenv(name.c_str());
+		std::string file = std::string(QUILLPIX_SOURCE_DIR "/tests/desktop/")
+			+ (sanitizer[0] == 'L' ? "lsan.supp" : "tsan.supp");
+		variables.push_back(name + "=" + (given != nullptr ? std::string(given) + ":" : "")
+			+ "suppressions=" + file);
+	}
 	for (char** variable = environ; *variable != nullptr; variable++)
 		variables.push_back(*variable);
 	std::vector<char*> envp;
