@@ -9,12 +9,15 @@
 #include <OS.h>
 #include <Path.h>
 
+#include <cstring>
 #include <new>
 #include <string>
 
 namespace {
 
 const char* kSignature = "application/x-vnd.Zq-Quillpix";
+// The launch argument of the desktop entry's "Open an image…" action.
+const char* kOpenPanelArgument = "--open";
 const char* kUsage = "Usage: Drop an image onto the Quillpix application or pass the image "
 	"filename as an argument at the command line\n";
 
@@ -24,7 +27,9 @@ QuillpixApp::QuillpixApp()
 	:
 	DocumentApp(kSignature),
 	fUntitledCount(1),
-	fStagger(BRect(30, 30, 430, 280))
+	fStagger(BRect(30, 30, 430, 280)),
+	fOpenPanelAtLaunch(false),
+	fLaunchPanelShowing(false)
 {
 	MakeOpenPanel();
 }
@@ -56,6 +61,11 @@ QuillpixApp::MessageReceived(BMessage* message)
 				MakeOpenPanel();
 			if (fOpenPanel)
 				fOpenPanel->Show();
+			break;
+		case B_CANCEL:
+			// The Open panel closed without a choice.
+			if (fLaunchPanelShowing)
+				LaunchPanelAnswered();
 			break;
 		default:
 			BApplication::MessageReceived(message);
@@ -90,11 +100,25 @@ QuillpixApp::RefsReceived(BMessage* message)
 			continue;
 		OpenWindow(path.Path());
 	}
+	if (fLaunchPanelShowing)
+		LaunchPanelAnswered();
+}
+
+void
+QuillpixApp::LaunchPanelAnswered()
+{
+	fLaunchPanelShowing = false;
+	if (!HadDocumentWindows())
+		PostMessage(B_QUIT_REQUESTED);
 }
 
 void
 QuillpixApp::ArgvReceived(int32 argc, char** argv)
 {
+	if (argc == 2 && strcmp(argv[1], kOpenPanelArgument) == 0) {
+		fOpenPanelAtLaunch = true;
+		return;
+	}
 	for (int32 index = 1; index < argc; index++)
 		OpenWindow(argv[index]);
 }
@@ -106,6 +130,15 @@ QuillpixApp::ReadyToRun()
 {
 	if (HadDocumentWindows())
 		return;
+	if (fOpenPanelAtLaunch) {
+		if (!fOpenPanel)
+			MakeOpenPanel();
+		if (fOpenPanel) {
+			fLaunchPanelShowing = true;
+			fOpenPanel->Show();
+			return;
+		}
+	}
 	BAlert* alert = new BAlert(nullptr, kUsage, "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
 		B_INFO_ALERT);
 	alert->Go();

@@ -4,7 +4,9 @@
 // new image window at the next frame of the cascade — file names on the
 // command line, dropped or chosen files, the "Open" command (the Open panel)
 // and the "NewD" command (an untitled window). Launched with nothing to open,
-// it shows a usage alert and quits.
+// it shows a usage alert and quits. Launched with the one argument "--open"
+// (the desktop entry's "Open an image…"), it shows its Open panel instead,
+// and quits when the panel is closed with nothing opened.
 //
 // Every operation runs on the application's thread.
 
@@ -29,8 +31,13 @@ private:
 	void NewUntitledWindow();
 	void OpenWindow(const char* path);
 	void MakeOpenPanel();
+	// The Open panel shown at launch was answered: quits when nothing came
+	// of it.
+	void LaunchPanelAnswered();
 
 	int32 fUntitledCount;
 	WindowStagger fStagger;
 	std::unique_ptr<BFilePanel> fOpenPanel;
+	bool fOpenPanelAtLaunch; // "--open" was the launch's argument
+	bool fLaunchPanelShowing; // that panel is up and not yet answered
 };

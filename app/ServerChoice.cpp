@@ -66,8 +66,14 @@ InstallProgramServer(QtServerFactory makeQtServer, std::string* reason)
 	switch (ChooseServerKind(ServerEnvironment::FromProcess(), makeQtServer != nullptr,
 		reason)) {
 		case ServerKind::kHeadless:
-			HeadlessServer::InstallNew()->SetAlertHandler(AnswerOnStandardError);
+		{
+			HeadlessServer* server = HeadlessServer::InstallNew();
+			server->SetAlertHandler(AnswerOnStandardError);
+			// Nor can anyone choose in a file panel: it is closed at once.
+			server->SetPanelHandler(
+				[](HeadlessServer& shown, int32 panel) { shown.CancelPanel(panel); });
 			return B_OK;
+		}
 		case ServerKind::kQt:
 		{
 			std::unique_ptr<DisplayServer> server = makeQtServer(reason);

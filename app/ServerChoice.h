@@ -4,7 +4,8 @@
 // environment:
 // * QUILLPIX_SERVER=headless: the headless server (how tests run the
 //   program); alerts go to standard error and are answered with their last
-//   (default) button, since nobody can press one;
+//   (default) button, since nobody can press one, and file panels are
+//   closed as soon as they show, since nobody can choose in one;
 // * QUILLPIX_SERVER=qt, or else a display named by DISPLAY or
 //   WAYLAND_DISPLAY, or a Qt platform chosen with QT_QPA_PLATFORM: the Qt
 //   server;

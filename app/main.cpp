@@ -5,6 +5,7 @@
 #include <Version.h>
 
 #ifdef QUILLPIX_HAVE_QT_SERVER
+#include <AppIcons.h>
 #include <QtServer.h>
 #endif
 
@@ -18,7 +19,12 @@ namespace {
 std::unique_ptr<DisplayServer>
 MakeQtServer(std::string* reason)
 {
-	return QtServer::Create(reason);
+	std::unique_ptr<QtServer> server = QtServer::Create(reason);
+	if (server) {
+		server->SetApplicationIcon({{kMiniIconSide, IconRgba(kMiniIcon, kMiniIconSide)},
+			{kLargeIconSide, IconRgba(kLargeIcon, kLargeIconSide)}});
+	}
+	return server;
 }
 constexpr QtServerFactory kQtServer = MakeQtServer;
 #else

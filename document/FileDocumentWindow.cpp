@@ -183,17 +183,23 @@ FileDocumentWindow::HandleSaveRequest(BMessage* message)
 		return false;
 	}
 
-	BEntry directory(&directoryRef, false);
-	BPath path;
-	if (directory.GetPath(&path) != B_OK)
-		return false;
 	// A reply without a name is incomplete, not a failed save.
 	const char* name = nullptr;
 	if (message->FindString("name", &name) != B_OK || name[0] == '\0')
 		return false;
+	// A directory that no longer resolves (it, or a folder above it, went
+	// away before the reply arrived) is a save that cannot be made: the
+	// person is told, and nothing changes.
+	BEntry directory(&directoryRef, false);
+	BPath path;
+	status_t status = directory.GetPath(&path);
+	if (status != B_OK) {
+		ShowSaveFailure(name, status_text(status));
+		return false;
+	}
 	// A name that cannot be joined to the directory would leave the document
 	// without a usable name: the request fails and nothing changes.
-	status_t status = path.Append(name);
+	status = path.Append(name);
 	if (status != B_OK) {
 		ShowSaveFailure(name, status_text(status));
 		return false;

@@ -7,6 +7,8 @@
 
 #include <SupportDefs.h>
 
+#include <vector>
+
 constexpr int32 kMiniIconSide = 16;
 constexpr int32 kLargeIconSide = 32;
 
@@ -14,3 +16,8 @@ constexpr int32 kLargeIconSide = 32;
 extern const uint8* const kMiniIcon;
 // kLargeIconSide * kLargeIconSide = 1024 bytes.
 extern const uint8* const kLargeIcon;
+
+// An icon's pixels as R, G, B, A bytes, row by row: each index looked up in
+// the system colour map, index 255 fully transparent. What the desktop's
+// PNG icons and the windows' icons show.
+std::vector<uint8> IconRgba(const uint8* indices, int32 side);

@@ -12,8 +12,9 @@ packages=(
 	gdk-pixbuf-tests libsdl2-image-tests imagemagick
 	googletest libgtest-dev libbenchmark-dev
 	xxd  # bench/compare.sh compares the export with xxd -i
-	# tests/onscreen: a private X display, a window manager, real input and
-	# screenshots (ImageMagick's import, above)
+	# tests/onscreen and tests/desktop: a private X display, a window manager,
+	# real input, screenshots (ImageMagick's import, above) and the X tools that
+	# read windows back (xwininfo, xprop)
 	xvfb openbox xdotool wmctrl x11-utils
 	# tests/readers: other projects' test images, checked against ImageMagick
 	gdk-pixbuf-tests libsdl2-image-tests imagemagick

@@ -331,6 +331,13 @@ HeadlessServer::SetAlertHandler(AlertHandler handler)
 	fAlertHandler = std::move(handler);
 }
 
+void
+HeadlessServer::SetPanelHandler(PanelHandler handler)
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	fPanelHandler = std::move(handler);
+}
+
 std::vector<AlertInfo>
 HeadlessServer::Alerts() const
 {
@@ -626,14 +633,20 @@ HeadlessServer::RunAlert(const AlertInfo& alert)
 void
 HeadlessServer::PanelShown(int32 id, const BMessenger& panel, const PanelInfo& info)
 {
-	std::lock_guard<std::mutex> lock(fLock);
-	auto found = std::find_if(fPanels.begin(), fPanels.end(),
-		[id](const PanelRecord& record) { return record.id == id; });
-	if (found == fPanels.end())
-		fPanels.push_back(PanelRecord{id, panel, info});
-	else
-		found->info = info;
-	Changed();
+	PanelHandler handler;
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		auto found = std::find_if(fPanels.begin(), fPanels.end(),
+			[id](const PanelRecord& record) { return record.id == id; });
+		if (found == fPanels.end())
+			fPanels.push_back(PanelRecord{id, panel, info});
+		else
+			found->info = info;
+		handler = fPanelHandler;
+		Changed();
+	}
+	if (handler)
+		handler(*this, id);
 }
 
 void

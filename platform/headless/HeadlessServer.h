@@ -109,6 +109,12 @@ public:
 	// Every alert shown so far, in order.
 	std::vector<AlertInfo> Alerts() const;
 
+	// Panels: the handler hears of every panel shown (on the thread that
+	// shows it, with no lock of the server's held, so it may answer the
+	// panel at once); null removes it.
+	using PanelHandler = std::function<void(HeadlessServer& server, int32 panelId)>;
+	void SetPanelHandler(PanelHandler handler);
+
 	// Panels showing now, in the order they were shown.
 	std::vector<PanelState> Panels() const;
 	std::optional<PanelState> Panel(int32 panelId) const;
@@ -163,5 +169,6 @@ private:
 	std::vector<PanelRecord> fPanels;
 	std::vector<AlertInfo> fAlerts;
 	AlertHandler fAlertHandler;
+	PanelHandler fPanelHandler;
 	BRect fScreenFrame;
 };

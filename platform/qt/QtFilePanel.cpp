@@ -3,9 +3,17 @@
 #include <AppDefs.h>
 #include <Entry.h>
 #include <Path.h>
+#include <ReadFormats.h>
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLayout>
+#include <QScreen>
+#include <QTreeView>
+
+#include <algorithm>
 
 namespace BPrivate {
 
@@ -24,6 +32,87 @@ bool
 RefOf(const QString& path, entry_ref* ref)
 {
 	return BEntry(path.toLocal8Bit().constData()).GetRef(ref) == B_OK;
+}
+
+// The directory a save goes to, even when it no longer resolves (it, or a
+// folder above it, went away while the dialog was up): the window then
+// tells the person the save cannot be made, instead of the answer being
+// dropped.
+entry_ref
+DirectoryRefOf(const QString& path)
+{
+	entry_ref ref;
+	if (RefOf(path, &ref))
+		return ref;
+	QFileInfo directory(path);
+	QString parent = directory.absolutePath();
+	return entry_ref(parent.toLocal8Bit().constData(),
+		directory.fileName().toLocal8Bit().constData());
+}
+
+// The images the kit reads, by their usual extensions in either case, then
+// everything.
+QStringList
+OpenFilters()
+{
+	QStringList patterns;
+	for (const ReadFormat& format : ReadFormats()) {
+		for (const char* extension : format.extensions) {
+			QString lower = QString::fromLatin1(extension);
+			patterns << QStringLiteral("*.") + lower << QStringLiteral("*.") + lower.toUpper();
+		}
+	}
+	return {QStringLiteral("Images (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'),
+		QStringLiteral("All files (*)")};
+}
+
+// The list's columns as wide as their text, the name taking what is left.
+void
+FitColumns(QFileDialog* dialog)
+{
+	QTreeView* details = dialog->findChild<QTreeView*>();
+	if (details == nullptr)
+		return;
+	QHeaderView* header = details->header();
+	header->setStretchLastSection(false);
+	for (int column = 0; column < header->count(); column++) {
+		header->setSectionResizeMode(column,
+			column == 0 ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
+	}
+}
+
+// Room the window manager's frame takes around a dialog before it is shown
+// (after that, the real frame is known).
+constexpr int kFrameAllowance = 40;
+
+// The dialog's size and place inside the screen's available area: its
+// preferred size, a little roomier than Qt's own so the columns fit, cut to
+// the area with room for the frame, and centred on it. On a small screen
+// (or a large scale factor) the layout may squeeze its parts below their
+// preferred sizes so that every row, the buttons too, stays in view.
+void
+FitToScreen(QFileDialog* dialog)
+{
+	QScreen* screen = dialog->screen();
+	if (screen == nullptr)
+		screen = QGuiApplication::primaryScreen();
+	if (screen == nullptr)
+		return;
+	QRect available = screen->availableGeometry();
+	QSize room(std::max(1, available.width() - kFrameAllowance / 2),
+		std::max(1, available.height() - kFrameAllowance));
+	if (QLayout* layout = dialog->layout()) {
+		QSize least = layout->minimumSize();
+		if (least.width() > room.width() || least.height() > room.height())
+			layout->setSizeConstraint(QLayout::SetNoConstraint);
+	}
+	dialog->setMinimumSize(dialog->minimumSize().boundedTo(room));
+	QSize wanted = dialog->sizeHint().expandedTo(QSize(760, 460)).boundedTo(room);
+	dialog->resize(wanted);
+	QRect placed(QPoint(0, 0), wanted);
+	placed.moveCenter(available.center());
+	placed.moveTop(std::max(available.top() + kFrameAllowance / 2, placed.top()));
+	dialog->move(placed.topLeft());
 }
 
 } // namespace
@@ -63,6 +152,14 @@ QtFilePanel::QtFilePanel(int32 id, const BMessenger& panel, const PanelInfo& inf
 		fDialog->setLabelText(QFileDialog::Reject,
 			QString::fromStdString(fInfo.cancelButtonLabel));
 	}
+
+	if (!save && fDialog->fileMode() != QFileDialog::Directory) {
+		// The patterns would make the choice too wide to read.
+		fDialog->setOption(QFileDialog::HideNameFilterDetails);
+		fDialog->setNameFilters(OpenFilters());
+	}
+	FitColumns(fDialog);
+	FitToScreen(fDialog);
 
 	QObject::connect(fDialog, &QFileDialog::accepted, fDialog, [this] { Accepted(); });
 	QObject::connect(fDialog, &QFileDialog::rejected, fDialog, [this] { Rejected(); });
@@ -108,9 +205,9 @@ QtFilePanel::Accepted()
 	QStringList chosen = fDialog->selectedFiles();
 	bool answered = false;
 	if (fInfo.mode == B_SAVE_PANEL) {
-		entry_ref directory;
 		QFileInfo file(chosen.value(0));
-		if (!chosen.isEmpty() && RefOf(file.absolutePath(), &directory)) {
+		if (!chosen.isEmpty() && !file.fileName().isEmpty()) {
+			entry_ref directory = DirectoryRefOf(file.absolutePath());
 			BMessage answer(B_SAVE_REQUESTED);
 			answer.AddRef("directory", &directory);
 			answer.AddString("name", file.fileName().toLocal8Bit().constData());

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QShortcut>
 
 namespace BPrivate {
 
@@ -54,6 +55,38 @@ QtMenuBar::QtMenuBar(QWidget* parent, PickFunction picked)
 	fPicked(std::move(picked))
 {
 	setNativeMenuBar(false);
+	auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), parent);
+	menuKey->setContext(Qt::WindowShortcut);
+	connect(menuKey, &QShortcut::activated, this, [this] { OpenFirstMenu(); });
+	// The shortcut belongs to the window; it goes with this bar.
+	connect(this, &QObject::destroyed, menuKey, &QObject::deleteLater);
+}
+
+namespace {
+
+QAction*
+FirstEnabled(const QList<QAction*>& actions)
+{
+	for (QAction* action : actions) {
+		if (!action->isSeparator() && action->isEnabled() && action->isVisible())
+			return action;
+	}
+	return nullptr;
+}
+
+} // namespace
+
+void
+QtMenuBar::OpenFirstMenu()
+{
+	QAction* first = FirstEnabled(actions());
+	if (first == nullptr)
+		return;
+	setActiveAction(first);
+	if (QMenu* menu = first->menu()) {
+		if (QAction* item = FirstEnabled(menu->actions()))
+			menu->setActiveAction(item);
+	}
 }
 
 void

@@ -15,12 +15,15 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
+#include <QStyle>
+#include <QTreeView>
 #include <QUrl>
 
 #include <algorithm>
@@ -153,6 +156,20 @@ QtProbe::Window(int32 id) const
 			return view;
 	}
 	return std::nullopt;
+}
+
+QtProbe::OpenMenuView
+QtProbe::OpenMenu() const
+{
+	return Ask<OpenMenuView>(fServer.Display(), [] {
+		OpenMenuView view;
+		if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+			view.title = menu->title().toStdString();
+			if (QAction* chosen = menu->activeAction())
+				view.chosen = chosen->text().toStdString();
+		}
+		return view;
+	}, {});
 }
 
 MenuBarState
@@ -355,6 +372,30 @@ QtProbe::Panels() const
 			view.directory = dialog->directory().absolutePath().toStdString();
 			if (QLineEdit* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
 				view.name = field->text().toStdString();
+			for (const QString& filter : dialog->nameFilters())
+				view.filters.push_back(filter.toStdString());
+			if (QTreeView* details = dialog->findChild<QTreeView*>()) {
+				QHeaderView* header = details->header();
+				view.columnsFit = details->model() != nullptr
+					&& details->model()->rowCount(details->rootIndex()) > 0;
+				for (int column = 1; column < header->count(); column++) {
+					if (header->isSectionHidden(column))
+						continue;
+					// The heading, and each entry's text with the margins an
+					// item view keeps on either side before it elides.
+					int margin = 2 * (details->style()->pixelMetric(
+						QStyle::PM_FocusFrameHMargin, nullptr, details) + 1);
+					int needed = header->sectionSizeHint(column);
+					QAbstractItemModel* model = details->model();
+					for (int row = 0; row < model->rowCount(details->rootIndex()); row++) {
+						QString text = model->index(row, column, details->rootIndex()).data()
+							.toString();
+						needed = std::max(needed,
+							details->fontMetrics().horizontalAdvance(text) + margin);
+					}
+					view.columnsFit = view.columnsFit && header->sectionSize(column) >= needed;
+				}
+			}
 			views.push_back(std::move(view));
 		}
 		return views;

@@ -41,6 +41,13 @@ public:
 	// (a Ctrl sequence; other sequences read as none) and the item id it
 	// carries.
 	MenuBarState MenuBar(int32 id) const;
+	// The menu open on the screen now: its title and the text of its chosen
+	// item (empty when none is); an empty title when no menu is open.
+	struct OpenMenuView {
+		std::string title;
+		std::string chosen;
+	};
+	OpenMenuView OpenMenu() const;
 	// Triggers the action at a label path, such as {"File", "Close"}.
 	// B_BAD_VALUE for an unknown window, B_NAME_NOT_FOUND for a path that
 	// names nothing, B_NOT_ALLOWED for a disabled action or a submenu.
@@ -78,6 +85,10 @@ public:
 		bool multipleFiles = false;
 		std::string directory; // the folder the dialog shows
 		std::string name;      // the text of its file name field
+		std::vector<std::string> filters; // the type choices, in order
+		// Every column but the name is at least as wide as its heading and
+		// the entries shown so far; false while the folder is still empty.
+		bool columnsFit = false;
 	};
 	// File dialogs showing now, in the order they were shown.
 	std::vector<PanelView> Panels() const;

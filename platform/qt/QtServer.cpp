@@ -8,6 +8,9 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QMessageBox>
 
 #include <atomic>
@@ -258,6 +261,22 @@ QtServer::PanelHidden(int32 id)
 	display->Post([display, id] {
 		display->HidePanel(id);
 		display->Changed();
+	});
+}
+
+void
+QtServer::SetApplicationIcon(const std::vector<IconImage>& sizes)
+{
+	fDisplay->Post([sizes] {
+		QIcon icon;
+		for (const IconImage& size : sizes) {
+			if (size.side <= 0 || size.rgba.size() != size_t(size.side) * size.side * 4)
+				continue;
+			QImage image(size.rgba.data(), size.side, size.side, size.side * 4,
+				QImage::Format_RGBA8888);
+			icon.addPixmap(QPixmap::fromImage(image.copy()));
+		}
+		QApplication::setWindowIcon(icon);
 	});
 }
 

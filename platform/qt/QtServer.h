@@ -25,6 +25,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace BPrivate {
 class QtDisplay;
@@ -56,6 +57,16 @@ public:
 	void PanelHidden(int32 id) override;
 	BRect ScreenFrame() override;
 	void RunApplication(BPrivate::ApplicationLoop& loop) override;
+
+	// One size of the application's icon: side by side pixels, R, G, B, A
+	// bytes row by row.
+	struct IconImage {
+		int32 side = 0;
+		std::vector<uint8> rgba;
+	};
+	// Every window, present and future, carries this icon (the window
+	// manager's _NET_WM_ICON on X11), in all the sizes given.
+	void SetApplicationIcon(const std::vector<IconImage>& sizes);
 
 	// The Qt-side state, for QtProbe.
 	BPrivate::QtDisplay& Display() const { return *fDisplay; }

@@ -64,6 +64,7 @@ QtWindow::QtWindow(int32 id, const BMessenger& messenger, const WindowInfo& info
 	fFrame(info.frame),
 	fPixels(SizeOf(info.frame), QImage::Format_RGB32),
 	fMenuBar(nullptr),
+	fSync(ToQRect(info.frame)),
 	fRetired(false)
 {
 	fScrollBars = std::make_unique<QtScrollBars>(this, [this](uint32 barId, float value) {
@@ -117,15 +118,11 @@ QtWindow::SetFrame(BRect frame)
 		fPixels = std::move(resized);
 	}
 	fFrame = frame;
-
-	auto echoed = std::find(fReportedSizes.begin(), fReportedSizes.end(), size);
-	if (echoed != fReportedSizes.end())
-		fReportedSizes.erase(fReportedSizes.begin(), echoed + 1);
-	if (fReportedSizes.empty() && geometry().size() != size)
-		resize(size);
-	QPoint position(int(frame.left), int(frame.top));
-	if (geometry().topLeft() != position)
-		setGeometry(QRect(position, geometry().size()));
+	// A frame echoing what the window manager did stays off the widget; one
+	// the window chose itself (MoveTo, ResizeTo) goes on it.
+	QRect wanted = ToQRect(frame);
+	if (fSync.FrameArrived(wanted) && geometry() != wanted)
+		setGeometry(wanted);
 	PlaceMenuBar();
 	update();
 }
@@ -214,9 +211,8 @@ QtWindow::resizeEvent(QResizeEvent* event)
 	QWidget::resizeEvent(event);
 	PlaceMenuBar();
 	QSize size = event->size();
-	if (fRetired || size == SizeOf(fFrame))
+	if (fRetired || !fSync.SizeChanged(size))
 		return;
-	fReportedSizes.push_back(size);
 	BMessage resized(B_WINDOW_RESIZED);
 	resized.AddFloat("width", float(size.width() - 1));
 	resized.AddFloat("height", float(size.height() - 1));
@@ -228,7 +224,7 @@ QtWindow::moveEvent(QMoveEvent* event)
 {
 	QWidget::moveEvent(event);
 	QPoint position = geometry().topLeft();
-	if (fRetired || position == QPoint(int(fFrame.left), int(fFrame.top)))
+	if (fRetired || !fSync.PositionChanged(position))
 		return;
 	BMessage moved(B_WINDOW_MOVED);
 	moved.AddPoint("where", BPoint(position.x(), position.y()));

@@ -165,4 +165,59 @@ TEST_F(OpeningTest, OpenShowsOnePanelWhoseChoicesOpenAWindowEach)
 	EXPECT_EQ(fServer->Title(windows[3]), "third.png.h");
 }
 
+// The desktop entry's "Open an image…": the program starts with its Open
+// panel instead of the usage alert. Closing the panel quits; a choice opens
+// windows and the program goes on; a choice that opens nothing quits too.
+enum class LaunchAnswer { kCancel, kChoose, kChooseNothing };
+
+class LaunchPanelTest : public OpeningTest,
+	public testing::WithParamInterface<LaunchAnswer> {
+};
+
+TEST_P(LaunchPanelTest, ShowsTheOpenPanelAndQuitsWhenNothingComesOfIt)
+{
+	std::atomic<int> alerts{0};
+	fServer->SetAlertHandler([&](const AlertInfo&) {
+		alerts++;
+		return 0;
+	});
+	CopyImage("colour.png", "chosen.png");
+	Launch({"--open"});
+	ASSERT_TRUE(Eventually([&] { return fServer->Panels().size() == 1; }));
+	HeadlessServer::PanelState panel = fServer->Panels()[0];
+	EXPECT_EQ(panel.mode, B_OPEN_PANEL);
+	EXPECT_TRUE(fServer->Windows().empty());
+
+	std::vector<entry_ref> chosen;
+	switch (GetParam()) {
+		case LaunchAnswer::kCancel:
+			ASSERT_EQ(fServer->CancelPanel(panel.id), B_OK);
+			ASSERT_TRUE(WaitForExit());
+			break;
+		case LaunchAnswer::kChoose:
+		{
+			chosen.emplace_back(fDirectory.c_str(), "chosen.png");
+			ASSERT_EQ(fServer->ConfirmOpenPanel(panel.id, chosen), B_OK);
+			std::vector<int32> windows = VisibleWindows(1);
+			ASSERT_EQ(windows.size(), 1u);
+			EXPECT_EQ(fServer->Title(windows[0]), "chosen.png.h");
+			EXPECT_FALSE(fRunReturned);
+			// The program now ends as any other: with its last window.
+			ASSERT_EQ(fServer->PickMenuItem(windows[0], {"File", "Close"}), B_OK);
+			ASSERT_TRUE(WaitForExit());
+			break;
+		}
+		case LaunchAnswer::kChooseNothing:
+			chosen.emplace_back((fDirectory + "/gone/deeper").c_str(), "chosen.png");
+			ASSERT_EQ(fServer->ConfirmOpenPanel(panel.id, chosen), B_OK);
+			ASSERT_TRUE(WaitForExit());
+			EXPECT_TRUE(fServer->Windows().empty());
+			break;
+	}
+	EXPECT_EQ(alerts.load(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, LaunchPanelTest,
+	testing::Values(LaunchAnswer::kCancel, LaunchAnswer::kChoose, LaunchAnswer::kChooseNothing));
+
 } // namespace

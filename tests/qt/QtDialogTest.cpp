@@ -133,6 +133,55 @@ TEST(QtDialogTest, OpenDialogTakesSeveralFilesAndOpensAWindowEach)
 	});
 }
 
+// The Open dialog offers the images the kit reads first, by extension in
+// either case, then everything; the save dialog's columns are as wide as
+// what they show, here a size in GiB and a long type name.
+TEST(QtDialogTest, OpenDialogOffersTheReadableImagesFirstAndColumnsFitTheirText)
+{
+	ScratchDirectory directory;
+	std::filesystem::copy_file(kColour, directory / "colour.png");
+	ASSERT_TRUE(testsupport::WriteWhole(directory / "large.bin", ""));
+	ASSERT_EQ(truncate((directory / "large.bin").c_str(), 1500000000), 0);
+	ASSERT_TRUE(testsupport::WriteWhole(directory / "packed.tar.xz", ""));
+	// Qt's dialogs keep their column widths between runs in the user's
+	// settings; these start from none.
+	ScratchDirectory settings;
+	setenv("XDG_CONFIG_HOME", settings.Path().c_str(), 1);
+	RunProgram({directory / "colour.png"}, [&](QtProbe& probe) {
+		std::vector<int32> ids = WaitForWindows(probe, 1);
+		ASSERT_EQ(ids.size(), 1u);
+		ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", std::string("Open") + kEllipsis}),
+			B_OK);
+		std::optional<QtProbe::PanelView> panel = WaitForPanel(probe, B_OPEN_PANEL);
+		ASSERT_TRUE(panel);
+		ASSERT_EQ(panel->filters.size(), 2u);
+		EXPECT_EQ(panel->filters[1], "All files (*)");
+		const std::string& images = panel->filters[0];
+		EXPECT_EQ(images.rfind("Images (", 0), 0u) << images;
+		for (const char* pattern : {"*.png ", "*.PNG ", "*.jpg ", "*.jpeg ", "*.gif ", "*.webp ",
+				"*.tif ", "*.tiff ", "*.bmp ", "*.ico ", "*.cur ", "*.ppm ", "*.pgm ", "*.pbm ",
+				"*.pnm ", "*.xpm ", "*.tga "}) {
+			EXPECT_NE(images.find(pattern), std::string::npos) << pattern;
+		}
+		EXPECT_EQ(images.find("xbm"), std::string::npos);
+
+		ASSERT_EQ(probe.TriggerMenuItem(ids[0],
+			{"File", std::string("Save as source code") + kEllipsis}), B_OK);
+		std::optional<QtProbe::PanelView> save = WaitForPanel(probe, B_SAVE_PANEL);
+		ASSERT_TRUE(save);
+		// The folder's entries arrive on Qt's own time.
+		bool fit = false;
+		for (int attempt = 0; attempt < 200 && !fit; attempt++) {
+			for (const QtProbe::PanelView& shown : probe.Panels())
+				fit = fit || (shown.mode == B_SAVE_PANEL && shown.columnsFit);
+			if (!fit)
+				std::this_thread::sleep_for(std::chrono::milliseconds(50));
+		}
+		EXPECT_TRUE(fit);
+	});
+	unsetenv("XDG_CONFIG_HOME");
+}
+
 // The usage alert runs on the application's thread, which is Qt's: the box
 // runs a nested loop, and the application waits for the answer.
 TEST(QtDialogTest, UsageAlertShowsOnTheApplicationThreadAndTheProgramQuitsAfterOk)

@@ -61,6 +61,15 @@ TEST(StartupTest, OnTheHeadlessServerTheUsageAlertGoesToStandardErrorAndTheProgr
 		"image filename as an argument at the command line\n");
 }
 
+// Nobody can choose in the Open panel there: it closes, and the program
+// ends as when the person closes it, without the usage alert.
+TEST(StartupTest, OnTheHeadlessServerOpenClosesItsPanelAndTheProgramEnds)
+{
+	Outcome outcome = RunQuillpix("QUILLPIX_SERVER=headless", "--open");
+	EXPECT_EQ(outcome.status, 0);
+	EXPECT_EQ(outcome.output, "");
+}
+
 TEST(StartupTest, VersionAnswersWithoutADisplay)
 {
 	Outcome outcome = RunQuillpix("", "--version");

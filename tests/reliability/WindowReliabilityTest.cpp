@@ -159,6 +159,11 @@ TEST_F(FailedSaveTest, UnwritableAndVanishedPlacesKeepTheNameAndTitle)
 {
 	const std::string gone = fDirectory + "/gone";
 	ASSERT_EQ(mkdir(gone.c_str(), 0755), 0);
+	// The panel's reply names a folder whose own parent went away as well.
+	const std::string outer = fDirectory + "/outer";
+	const std::string inner = outer + "/inner";
+	ASSERT_EQ(mkdir(outer.c_str(), 0755), 0);
+	ASSERT_EQ(mkdir(inner.c_str(), 0755), 0);
 	struct Row {
 		const char* what;
 		std::string directory;
@@ -170,12 +175,16 @@ TEST_F(FailedSaveTest, UnwritableAndVanishedPlacesKeepTheNameAndTitle)
 		{"a directory no one may write", "/sys/kernel", "icon.h", nullptr},
 		{"a directory that vanished", gone, "icon.h",
 			"Could not save \"icon.h\": No such file or directory."},
+		{"a directory whose parent vanished too", inner, "icon.h",
+			"Could not save \"icon.h\": No such file or directory."},
 		{"a name ending in '/'", fSaved, "icon.h/", nullptr},
 		{"a name that is a directory", fDirectory, "saved",
 			"Could not save \"saved\": Is a directory."},
 		{"a name that is too long", fSaved, nullptr, nullptr},
 	};
 	ASSERT_EQ(rmdir(gone.c_str()), 0);
+	ASSERT_EQ(rmdir(inner.c_str()), 0);
+	ASSERT_EQ(rmdir(outer.c_str()), 0);
 	const std::string longName(300, 'n');
 	size_t alerts = 0;
 	for (const Row& row : rows) {

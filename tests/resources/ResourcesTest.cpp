@@ -8,7 +8,9 @@
 #include <AppResources.h>
 #include <Bitmap.h>
 #include <HeadlessServer.h>
+#include <ImageReaderList.h>
 #include <PngFile.h>
+#include <ReadFormats.h>
 #include <SystemColorMap.h>
 #include <TranslationUtils.h>
 
@@ -25,14 +27,18 @@ using testsupport::ReadWhole;
 
 namespace {
 
-// The value of `key` in a desktop entry; empty when absent.
+// The value of `key` in a group of a desktop entry; empty when absent.
 std::string
-EntryValue(const std::string& entry, const std::string& key)
+EntryValue(const std::string& entry, const std::string& key,
+	const std::string& group = "Desktop Entry")
 {
 	std::istringstream lines(entry);
 	std::string line;
+	bool inGroup = false;
 	while (std::getline(lines, line)) {
-		if (line.rfind(key + "=", 0) == 0)
+		if (!line.empty() && line[0] == '[')
+			inGroup = line == "[" + group + "]";
+		else if (inGroup && line.rfind(key + "=", 0) == 0)
 			return line.substr(key.size() + 1);
 	}
 	return "";
@@ -141,16 +147,74 @@ TEST(ResourcesTest, DesktopEntryLaunchesAProcessPerUseForTheImageTypesTheKitRead
 	EXPECT_EQ(EntryValue(entry, "DBusActivatable"), "");
 	EXPECT_EQ(EntryValue(entry, "X-Quillpix-Signature"), kAppSignature);
 
-	// "BEOS:FILE_TYPES" names the supertype; the desktop wants each type.
+	// "BEOS:FILE_TYPES" names the supertype; the desktop wants each type,
+	// and exactly the types some reader reads: each with a file of that type
+	// the kit decodes.
 	std::set<std::string> types = Split(EntryValue(entry, "MimeType"));
 	for (const std::string& type : types)
 		EXPECT_EQ(type.rfind(std::string(kSupportedTypes[0]) + "/", 0), 0u) << type;
-	// One row per format of the test images.
-	const char* read[] = {"image/png", "image/jpeg", "image/gif", "image/bmp", "image/webp",
-		"image/tiff", "image/x-tga", "image/x-portable-pixmap", "image/x-portable-graymap",
-		"image/x-xpixmap", "image/vnd.microsoft.icon", "image/x-win-bitmap"};
-	for (const char* type : read)
-		EXPECT_EQ(types.count(type), 1u) << type;
+	std::set<std::string> listed;
+	for (const BPrivate::ReadFormat& format : BPrivate::ReadFormats()) {
+		EXPECT_NE(BPrivate::ImageReaderList::Default().ReaderNamed(format.readerName), nullptr)
+			<< format.readerName;
+		listed.insert(format.mimeTypes.begin(), format.mimeTypes.end());
+	}
+	EXPECT_EQ(types, listed);
+
+	// A file of each type is read, by the reader that lists the type.
+	const std::string images = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/images/";
+	const std::string bitmap = testing::TempDir() + "/desktop-entry.pbm";
+	ASSERT_TRUE(testsupport::WriteWhole(bitmap, "P1\n2 2\n1 0\n0 1\n"));
+	const std::pair<std::string, std::string> samples[] = {
+		{"image/png", images + "colour.png"},
+		{"image/jpeg", images + "colour.jpg"},
+		{"image/gif", images + "colour.gif"},
+		{"image/bmp", images + "colour.bmp"},
+		{"image/x-bmp", images + "colour.bmp"},
+		{"image/webp", images + "colour.webp"},
+		{"image/tiff", images + "colour.tiff"},
+		{"image/x-tga", images + "colour.tga"},
+		{"image/x-portable-pixmap", images + "colour.ppm"},
+		{"image/x-portable-graymap", images + "grey.pgm"},
+		{"image/x-portable-bitmap", bitmap},
+		{"image/x-portable-anymap", images + "colour.ppm"},
+		{"image/x-xpixmap", images + "colour.xpm"},
+		{"image/vnd.microsoft.icon", images + "alpha.ico"},
+		{"image/x-icon", images + "alpha.ico"},
+		{"image/x-win-bitmap", images + "alpha.cur"},
+	};
+	std::set<std::string> read;
+	for (const auto& [type, sample] : samples) {
+		SCOPED_TRACE(type + ": " + sample);
+		std::string bytes = ReadWhole(sample);
+		BPrivate::ImageData data{reinterpret_cast<const uint8*>(bytes.data()), bytes.size()};
+		const BPrivate::ImageReader* reader
+			= BPrivate::ImageReaderList::Default().ReaderFor(data);
+		ASSERT_NE(reader, nullptr);
+		bool listsType = false;
+		for (const BPrivate::ReadFormat& format : BPrivate::ReadFormats()) {
+			if (std::string(format.readerName) == reader->FormatName()) {
+				for (const char* listedType : format.mimeTypes)
+					listsType = listsType || type == listedType;
+			}
+		}
+		EXPECT_TRUE(listsType) << reader->FormatName();
+		std::unique_ptr<BBitmap> decoded(BTranslationUtils::GetBitmapFile(sample.c_str()));
+		EXPECT_TRUE(decoded);
+		read.insert(type);
+	}
+	EXPECT_EQ(types, read);
+	unlink(bitmap.c_str());
+}
+
+// The desktop's way in without a file: the entry's one action starts the
+// program with its Open panel.
+TEST(ResourcesTest, DesktopEntryOffersToOpenAnImage)
+{
+	std::string entry = ReadWhole(std::string(QUILLPIX_SOURCE_DIR) + "/resources/quillpix.desktop");
+	EXPECT_EQ(EntryValue(entry, "Actions"), "open;");
+	EXPECT_EQ(EntryValue(entry, "Name", "Desktop Action open"), "Open an image\xE2\x80\xA6");
+	EXPECT_EQ(EntryValue(entry, "Exec", "Desktop Action open"), "quillpix --open");
 }
 
 TEST(ResourcesTest, ApplicationUsesTheResourceSignatureAndAnEmptyVersionRecord)

@@ -8,6 +8,10 @@
 // The kit owns the marks: a checkable action that Qt toggles on a click is
 // set back at once, and only the kit's next state moves a mark.
 //
+// F10 in the window opens the first menu with its first item chosen, as on
+// other Linux desktops; from there Qt's own menu keys apply (arrows move,
+// Enter picks, Escape closes). Labels stay exactly the kit's: no mnemonics.
+//
 // Lives on the Qt thread, a child of its QtWindow.
 
 #include <DisplayServer.h>
@@ -35,6 +39,9 @@ public:
 
 	// The action of the item with that id; null when there is none.
 	QAction* ActionFor(uint32 itemId) const;
+
+	// Opens the first enabled menu, its first enabled item chosen (F10).
+	void OpenFirstMenu();
 
 private:
 	void Rebuild(const std::vector<MenuItemState>& items);

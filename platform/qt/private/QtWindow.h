@@ -13,12 +13,13 @@
 //
 // Lives on the Qt thread; QtDisplay owns it.
 
+#include "QtFrameSync.h"
+
 #include <DisplayServer.h>
 
 #include <QImage>
 #include <QWidget>
 
-#include <deque>
 #include <memory>
 
 namespace BPrivate {
@@ -69,9 +70,8 @@ private:
 	std::unique_ptr<QtScrollBars> fScrollBars;
 	QPoint fWheelRemainder; // eighths of a degree not yet a notch
 	BRect fMenuFrame;
-	// Sizes sent to the kit that it has not yet echoed back: while there are
-	// any, the person is resizing and the kit's frames trail behind.
-	std::deque<QSize> fReportedSizes;
+	// What the window manager did and the kit has not yet echoed.
+	QtFrameSync fSync;
 	bool fRetired;
 };
 
