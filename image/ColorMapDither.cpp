@@ -21,6 +21,21 @@ using BPrivate::ColorMap;
 struct TableIndex {
 	const uint8* table;
 	uint8 operator()(uint32 color) const { return table[color]; }
+	void Prefetch(uint32 color) const { __builtin_prefetch(table + color); }
+};
+
+// The same answer, from the 32 KiB cell table where a colour's cell has one
+// nearest colour, else from `then`: for loops whose look-ups wait on each
+// other, where the full table's cache misses would add up.
+template<typename Then>
+struct CellFirstIndex {
+	const ColorMap* map;
+	Then then;
+	uint8 operator()(uint32 color) const
+	{
+		const uint8 single = map->CellIndexFor(color);
+		return single != B_TRANSPARENT_MAGIC_CMAP8 ? single : then(color);
+	}
 };
 
 struct SearchedIndex {
@@ -29,6 +44,7 @@ struct SearchedIndex {
 	{
 		return map->IndexFor(uint8(Red(color)), uint8(Green(color)), uint8(Blue(color)));
 	}
+	void Prefetch(uint32) const {}
 };
 
 // The map's colours packed as red << 16 | green << 8 | blue.
@@ -60,13 +76,18 @@ constexpr Shares kLonePixel = {0, 0, 16, 0};
 // 255 levels and what waits for a pixel (in 1/256 of a level) at most 16
 // times that: no sum can overflow. A transparent pixel drops the error
 // waiting for it and passes none on.
+//
+// Each pixel waits for the one before it, so the loop is one long chain of
+// dependent steps: the error for the next pixel stays in registers, the row
+// below is written once per pixel, and colours are looked up in the cell
+// table (small enough to stay in the cache) before the full one.
 template<typename Reader, typename Index>
 void DiffuseErrors(const BBitmap& source, BBitmap& target, const std::array<uint32, 256>& colors,
 	Index index)
 {
 	const int32 width = source.Bounds().IntegerWidth() + 1;
 	const int32 height = source.Bounds().IntegerHeight() + 1;
-	// Three channels per pixel, one pixel of margin at either end.
+	// Per pixel three channels, with one pixel of margin at either end.
 	const size_t rowLength = size_t(width + 2) * 3;
 	std::vector<int32> errors(2 * rowLength, 0);
 	int32* current = errors.data();
@@ -76,38 +97,56 @@ void DiffuseErrors(const BBitmap& source, BBitmap& target, const std::array<uint
 		const uint8* row = static_cast<const uint8*>(source.Bits()) + int64(y) * source.BytesPerRow();
 		uint8* out = static_cast<uint8*>(target.Bits()) + int64(y) * target.BytesPerRow();
 		const int32 step = y % 2 == 0 ? 1 : -1;
-		std::fill(next, next + rowLength, 0);
-		for (int32 i = 0, x = step > 0 ? 0 : width - 1; i < width; i++, x += step) {
+		// What the previous pixel passes on (ahead), and the parts of the
+		// two entries below that are not yet complete: under the previous
+		// pixel, and under this one.
+		int32 ahead[3] = {0, 0, 0};
+		int32 belowPrevious[3] = {0, 0, 0};
+		int32 belowThis[3] = {0, 0, 0};
+		auto diffuse = [&](int32 x, const Shares& shares) {
 			const uint32 pixel = reader.Read(row, x);
+			int32 error[3] = {0, 0, 0};
 			if (IsTransparent(pixel)) {
 				out[x] = B_TRANSPARENT_MAGIC_CMAP8;
-				continue;
+			} else {
+				const int32* waiting = current + 3 * (x + 1);
+				const int32 levels[3] = {int32(Red(pixel)), int32(Green(pixel)),
+					int32(Blue(pixel))};
+				int32 value[3];
+				uint32 color = 0;
+				for (int32 c = 0; c < 3; c++) {
+					value[c] = std::clamp(16 * levels[c] + ((waiting[c] + ahead[c] + 8) >> 4), 0,
+						16 * 255);
+					color = color << 8 | uint32((value[c] + 8) >> 4);
+				}
+				const uint8 chosen = index(color);
+				out[x] = chosen;
+				const uint32 mapColor = colors[chosen];
+				for (int32 c = 0; c < 3; c++)
+					error[c] = value[c] - 16 * int32((mapColor >> (16 - 8 * c)) & 0xff);
 			}
-			int32* waiting = current + 3 * (x + 1);
-			const int32 levels[3] = {int32(Red(pixel)), int32(Green(pixel)), int32(Blue(pixel))};
-			int32 value[3];
-			uint32 color = 0;
-			for (int32 c = 0; c < 3; c++) {
-				value[c] = std::clamp(16 * levels[c] + ((waiting[c] + 8) >> 4), 0, 16 * 255);
-				color = color << 8 | uint32((value[c] + 8) >> 4);
-			}
-			const uint8 chosen = index(color);
-			out[x] = chosen;
-
-			const Shares& shares = i == width - 1 ? (i == 0 ? kLonePixel : kRowEnd)
-				: (i == 0 ? kRowStart : kInside);
-			const uint32 mapColor = colors[chosen];
-			int32* ahead = waiting + 3 * step;
+			// The entry under the previous pixel is complete with this
+			// pixel's share.
 			int32* below = next + 3 * (x + 1);
 			for (int32 c = 0; c < 3; c++) {
-				const int32 level = int32(mapColor >> (16 - 8 * c)) & 0xff;
-				const int32 error = value[c] - 16 * level;
-				ahead[c] += shares.ahead * error;
-				below[c - 3 * step] += shares.belowBehind * error;
-				below[c] += shares.below * error;
-				below[c + 3 * step] += shares.belowAhead * error;
+				below[c - 3 * step] = belowPrevious[c] + shares.belowBehind * error[c];
+				belowPrevious[c] = belowThis[c] + shares.below * error[c];
+				belowThis[c] = shares.belowAhead * error[c];
+				ahead[c] = shares.ahead * error[c];
 			}
+		};
+		int32 x = step > 0 ? 0 : width - 1;
+		if (width == 1) {
+			diffuse(x, kLonePixel);
+		} else {
+			diffuse(x, kRowStart);
+			for (int32 i = 1; i < width - 1; i++)
+				diffuse(x += step, kInside);
+			diffuse(x += step, kRowEnd);
 		}
+		int32* below = next + 3 * (x + 1);
+		for (int32 c = 0; c < 3; c++)
+			below[c] = belowPrevious[c];
 		std::swap(current, next);
 	}
 }
@@ -143,15 +182,72 @@ constexpr std::array<std::array<int8, 8>, 8> OrderedOffsets()
 
 constexpr auto kOffsets = OrderedOffsets();
 
+// The map's opaque colours, each with the index the nearest mapping gives
+// it (the lower of two equal colours), in a small open-addressed hash table
+// that stays in the cache, behind a test of each channel's level: whether a
+// pixel is a map colour is answered without touching the full table.
+class MapColorSet {
+public:
+	explicit MapColorSet(const ColorMap& map)
+	{
+		fKeys.fill(kEmpty);
+		for (int32 i = 0; i < ColorMap::kColorCount; i++) {
+			const rgb_color& color = map.ColorAt(uint8(i));
+			const uint32 key = Pack(color.red, color.green, color.blue, 0);
+			uint32 slot = SlotOf(key);
+			while (fKeys[slot] != kEmpty && fKeys[slot] != key)
+				slot = (slot + 1) & (kSlots - 1);
+			fKeys[slot] = key;
+			fIndices[slot] = map.IndexFor(color.red, color.green, color.blue);
+			fLevels[0][color.red] = fLevels[1][color.green] = fLevels[2][color.blue] = 1;
+		}
+	}
+
+	// True when `color` (red << 16 | green << 8 | blue) is a map colour;
+	// `index` is then its index.
+	bool Find(uint32 color, uint8& index) const
+	{
+		// Most colours have a channel level no map colour has.
+		if ((fLevels[0][Red(color)] & fLevels[1][Green(color)] & fLevels[2][Blue(color)]) == 0)
+			return false;
+		for (uint32 slot = SlotOf(color);; slot = (slot + 1) & (kSlots - 1)) {
+			if (fKeys[slot] == color) {
+				index = fIndices[slot];
+				return true;
+			}
+			if (fKeys[slot] == kEmpty)
+				return false;
+		}
+	}
+
+private:
+	static constexpr uint32 kSlots = 1024;
+	// No 24-bit colour has this key.
+	static constexpr uint32 kEmpty = 0xffffffff;
+	static uint32 SlotOf(uint32 color) { return (color * 2654435761u) >> 22; }
+
+	std::array<uint32, kSlots> fKeys;
+	std::array<uint8, kSlots> fIndices{};
+	// Per channel, 1 for the levels some map colour has in it.
+	uint8 fLevels[3][256] = {};
+};
+
 // Ordered dithering: each channel moved by the offset of the pixel's place
-// and clamped, then mapped. A pixel that is a map colour keeps it: its
-// nearest index answers for it before any offset is added.
+// and clamped, then mapped. A pixel that is a map colour keeps it, whatever
+// the offset would do. Each row is done in two passes: first every pixel's
+// answer or the colour to look up, then the look-ups, each fetched some
+// pixels ahead so that several cache misses are in flight at once.
 template<typename Reader, typename Index>
-void OrderDither(const BBitmap& source, BBitmap& target, const std::array<uint32, 256>& colors,
+void OrderDither(const BBitmap& source, BBitmap& target, const MapColorSet& mapColors,
 	Index index)
 {
+	// A looked-up entry holds the colour; a settled one this bit and the
+	// index.
+	constexpr uint32 kSettled = 0x80000000;
+	constexpr int32 kAhead = 64;
 	const int32 width = source.Bounds().IntegerWidth() + 1;
 	const int32 height = source.Bounds().IntegerHeight() + 1;
+	std::vector<uint32> entries(size_t(width) + kAhead, kSettled);
 	Reader reader;
 	for (int32 y = 0; y < height; y++) {
 		const uint8* row = static_cast<const uint8*>(source.Bits()) + int64(y) * source.BytesPerRow();
@@ -159,44 +255,46 @@ void OrderDither(const BBitmap& source, BBitmap& target, const std::array<uint32
 		const std::array<int8, 8>& offsets = kOffsets[y & 7];
 		for (int32 x = 0; x < width; x++) {
 			const uint32 pixel = reader.Read(row, x);
+			uint8 settled;
 			if (IsTransparent(pixel)) {
-				out[x] = B_TRANSPARENT_MAGIC_CMAP8;
-				continue;
+				entries[x] = kSettled | B_TRANSPARENT_MAGIC_CMAP8;
+			} else if (mapColors.Find(pixel & kColorMask, settled)) {
+				entries[x] = kSettled | settled;
+			} else {
+				const int32 offset = offsets[x & 7];
+				auto moved = [offset](uint32 level) {
+					return uint32(std::clamp(int32(level) + offset, 0, 255));
+				};
+				entries[x] = moved(Red(pixel)) << 16 | moved(Green(pixel)) << 8
+					| moved(Blue(pixel));
 			}
-			const uint32 color = pixel & kColorMask;
-			const uint8 nearest = index(color);
-			if (colors[nearest] == color) {
-				out[x] = nearest;
-				continue;
-			}
-			const int32 offset = offsets[x & 7];
-			auto moved = [offset](uint32 level) {
-				return uint32(std::clamp(int32(level) + offset, 0, 255));
-			};
-			out[x] = index(moved(Red(pixel)) << 16 | moved(Green(pixel)) << 8
-				| moved(Blue(pixel)));
+		}
+		for (int32 x = 0; x < width; x++) {
+			index.Prefetch(entries[x + kAhead] & kColorMask);
+			const uint32 entry = entries[x];
+			out[x] = (entry & kSettled) != 0 ? uint8(entry) : index(entry);
 		}
 	}
-}
-
-template<typename Reader, typename Index>
-void Dither(DitherKind kind, const BBitmap& source, BBitmap& target, Index index)
-{
-	static const std::array<uint32, 256> colors = PackedMapColors(BPrivate::SystemColorMap());
-	if (kind == DitherKind::kFloydSteinberg)
-		DiffuseErrors<Reader>(source, target, colors, index);
-	else
-		OrderDither<Reader>(source, target, colors, index);
 }
 
 template<typename Reader>
 void DitherWith(DitherKind kind, const BBitmap& source, BBitmap& target)
 {
 	const ColorMap& map = BPrivate::SystemColorMap();
-	if (const uint8* table = map.FullTable())
-		Dither<Reader>(kind, source, target, TableIndex{table});
+	const uint8* table = map.FullTable();
+	if (kind == DitherKind::kFloydSteinberg) {
+		static const std::array<uint32, 256> colors = PackedMapColors(map);
+		if (table != nullptr)
+			DiffuseErrors<Reader>(source, target, colors, CellFirstIndex<TableIndex>{&map, {table}});
+		else
+			DiffuseErrors<Reader>(source, target, colors, SearchedIndex{&map});
+		return;
+	}
+	static const MapColorSet mapColors(map);
+	if (table != nullptr)
+		OrderDither<Reader>(source, target, mapColors, TableIndex{table});
 	else
-		Dither<Reader>(kind, source, target, SearchedIndex{&map});
+		OrderDither<Reader>(source, target, mapColors, SearchedIndex{&map});
 }
 
 } // namespace
