@@ -230,9 +230,9 @@ TEST(ColorMapDither, NoneIsTheNearestMappingByteForByte)
 	}
 }
 
-// Pure noise with extreme values drives the errors as far as they go; the
-// result stays a map index for every opaque pixel, the same on every run,
-// and mostly another than the nearest (the error is spread, not lost).
+// Pure noise of extreme values drives the errors as far as they go (the
+// sanitizer builds watch the sums); every opaque pixel still gets a map
+// index, the same on every run.
 TEST(ColorMapDither, ExtremeNoiseGivesValidRepeatableIndices)
 {
 	std::mt19937 random(5);
@@ -248,21 +248,4 @@ TEST(ColorMapDither, ExtremeNoiseGivesValidRepeatableIndices)
 			ASSERT_NE(index, B_TRANSPARENT_MAGIC_CMAP8) << NameOf(kind);
 		EXPECT_EQ(Dithered(*source, kind), first) << NameOf(kind);
 	}
-}
-
-TEST(ColorMapDither, KindsAreNamedAsOnTheCommandLine)
-{
-	const std::pair<const char*, DitherKind> rows[] = {
-		{"none", DitherKind::kNone},
-		{"floyd-steinberg", DitherKind::kFloydSteinberg},
-		{"ordered", DitherKind::kOrdered},
-	};
-	for (const auto& [name, expected] : rows) {
-		DitherKind kind = DitherKind::kNone;
-		EXPECT_TRUE(DitherKindNamed(name, kind)) << name;
-		EXPECT_EQ(kind, expected) << name;
-	}
-	DitherKind kind;
-	for (const char* name : {"", "Ordered", "floyd", "riemersma", "ordered "})
-		EXPECT_FALSE(DitherKindNamed(name, kind)) << name;
 }
