@@ -1,6 +1,7 @@
 #include "ColorMapDither.h"
 
 #include "BitmapConversion.h"
+#include "CellCandidateTable.h"
 
 #include <PixelAccess.h>
 #include <SystemColorMap.h>
@@ -24,18 +25,12 @@ struct TableIndex {
 	void Prefetch(uint32 color) const { __builtin_prefetch(table + color); }
 };
 
-// The same answer, from the 32 KiB cell table where a colour's cell has one
-// nearest colour, else from `then`: for loops whose look-ups wait on each
-// other, where the full table's cache misses would add up.
-template<typename Then>
-struct CellFirstIndex {
-	const ColorMap* map;
-	Then then;
-	uint8 operator()(uint32 color) const
-	{
-		const uint8 single = map->CellIndexFor(color);
-		return single != B_TRANSPARENT_MAGIC_CMAP8 ? single : then(color);
-	}
+// The same answers from a table small enough to stay in the cache, for
+// loops whose look-ups wait on one another.
+struct CandidateIndex {
+	const CellCandidateTable* table;
+	uint8 operator()(uint32 color) const { return table->IndexFor(color); }
+	void Prefetch(uint32) const {}
 };
 
 struct SearchedIndex {
@@ -79,8 +74,8 @@ constexpr Shares kLonePixel = {0, 0, 16, 0};
 //
 // Each pixel waits for the one before it, so the loop is one long chain of
 // dependent steps: the error for the next pixel stays in registers, the row
-// below is written once per pixel, and colours are looked up in the cell
-// table (small enough to stay in the cache) before the full one.
+// below is written once per pixel, and colours are looked up in a table
+// small enough to stay in the cache (CellCandidateTable).
 template<typename Reader, typename Index>
 void DiffuseErrors(const BBitmap& source, BBitmap& target, const std::array<uint32, 256>& colors,
 	Index index)
@@ -284,8 +279,8 @@ void DitherWith(DitherKind kind, const BBitmap& source, BBitmap& target)
 	const uint8* table = map.FullTable();
 	if (kind == DitherKind::kFloydSteinberg) {
 		static const std::array<uint32, 256> colors = PackedMapColors(map);
-		if (table != nullptr)
-			DiffuseErrors<Reader>(source, target, colors, CellFirstIndex<TableIndex>{&map, {table}});
+		if (const CellCandidateTable* candidates = CellCandidateTable::Get())
+			DiffuseErrors<Reader>(source, target, colors, CandidateIndex{candidates});
 		else
 			DiffuseErrors<Reader>(source, target, colors, SearchedIndex{&map});
 		return;

@@ -55,16 +55,6 @@ public:
 	// core); null when the memory could not be had.
 	const uint8* FullTable() const;
 
-	// The index of an opaque colour (keyed as for FullTable) when the whole
-	// 5-5-5 cell it lies in has one nearest map colour, as most cells have;
-	// B_TRANSPARENT_MAGIC_CMAP8 when the cell has several. From a 32 KiB
-	// table, for loops that look colours up one after another and want the
-	// answer from the cache.
-	uint8 CellIndexFor(uint32 color) const
-	{
-		return fCellIndex[CellOf((color >> 16) & 0xff, (color >> 8) & 0xff, color & 0xff)];
-	}
-
 	// True when the colour is exactly one of the map's opaque colours.
 	bool Contains(uint8 red, uint8 green, uint8 blue) const;
 
