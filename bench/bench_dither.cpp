@@ -1,7 +1,7 @@
 // B_RGB32 to B_CMAP8 with each kind of dithering, against the nearest mapping
-// (the exporter's conversion without --dither), on the 4096 x 4096 plasma
-// picture and on a photograph's worth of noise-free gradient. Each run makes
-// the new bitmap, as the exporter does. items_per_second counts pixels.
+// (the exporter's conversion without --dither), on the plasma pictures. Each
+// run makes the new bitmap, as the exporter does. items_per_second counts
+// pixels.
 // Targets: ordered within 1.2 times the nearest mapping; Floyd-Steinberg at
 // most 0.2 s more than it at 4096 x 4096.
 
