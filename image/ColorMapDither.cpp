@@ -2,6 +2,7 @@
 
 #include "BitmapConversion.h"
 #include "CellCandidateTable.h"
+#include "MapColorSet.h"
 
 #include <PixelAccess.h>
 #include <SystemColorMap.h>
@@ -177,56 +178,6 @@ constexpr std::array<std::array<int8, 8>, 8> OrderedOffsets()
 
 constexpr auto kOffsets = OrderedOffsets();
 
-// The map's opaque colours, each with the index the nearest mapping gives
-// it (the lower of two equal colours), in a small open-addressed hash table
-// that stays in the cache, behind a test of each channel's level: whether a
-// pixel is a map colour is answered without touching the full table.
-class MapColorSet {
-public:
-	explicit MapColorSet(const ColorMap& map)
-	{
-		fKeys.fill(kEmpty);
-		for (int32 i = 0; i < ColorMap::kColorCount; i++) {
-			const rgb_color& color = map.ColorAt(uint8(i));
-			const uint32 key = Pack(color.red, color.green, color.blue, 0);
-			uint32 slot = SlotOf(key);
-			while (fKeys[slot] != kEmpty && fKeys[slot] != key)
-				slot = (slot + 1) & (kSlots - 1);
-			fKeys[slot] = key;
-			fIndices[slot] = map.IndexFor(color.red, color.green, color.blue);
-			fLevels[0][color.red] = fLevels[1][color.green] = fLevels[2][color.blue] = 1;
-		}
-	}
-
-	// True when `color` (red << 16 | green << 8 | blue) is a map colour;
-	// `index` is then its index.
-	bool Find(uint32 color, uint8& index) const
-	{
-		// Most colours have a channel level no map colour has.
-		if ((fLevels[0][Red(color)] & fLevels[1][Green(color)] & fLevels[2][Blue(color)]) == 0)
-			return false;
-		for (uint32 slot = SlotOf(color);; slot = (slot + 1) & (kSlots - 1)) {
-			if (fKeys[slot] == color) {
-				index = fIndices[slot];
-				return true;
-			}
-			if (fKeys[slot] == kEmpty)
-				return false;
-		}
-	}
-
-private:
-	static constexpr uint32 kSlots = 1024;
-	// No 24-bit colour has this key.
-	static constexpr uint32 kEmpty = 0xffffffff;
-	static uint32 SlotOf(uint32 color) { return (color * 2654435761u) >> 22; }
-
-	std::array<uint32, kSlots> fKeys;
-	std::array<uint8, kSlots> fIndices{};
-	// Per channel, 1 for the levels some map colour has in it.
-	uint8 fLevels[3][256] = {};
-};
-
 // Ordered dithering: each channel moved by the offset of the pixel's place
 // and clamped, then mapped. A pixel that is a map colour keeps it, whatever
 // the offset would do. Each row is done in two passes: first every pixel's
@@ -285,7 +236,7 @@ void DitherWith(DitherKind kind, const BBitmap& source, BBitmap& target)
 			DiffuseErrors<Reader>(source, target, colors, SearchedIndex{&map});
 		return;
 	}
-	static const MapColorSet mapColors(map);
+	static const MapColorSet mapColors;
 	if (table != nullptr)
 		OrderDither<Reader>(source, target, mapColors, TableIndex{table});
 	else
