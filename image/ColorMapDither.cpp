@@ -17,9 +17,8 @@ namespace {
 using namespace BPrivate::pixel;
 using BPrivate::ColorMap;
 
-// The index of an opaque colour (red << 16 | green << 8 | blue): from the
-// full table, or where that could not be had from the map's exact search,
-// which gives the same answer more slowly.
+// The index of an opaque colour (red << 16 | green << 8 | blue), from the
+// colour map's full table.
 struct TableIndex {
 	const uint8* table;
 	uint8 operator()(uint32 color) const { return table[color]; }
@@ -34,6 +33,8 @@ struct CandidateIndex {
 	void Prefetch(uint32) const {}
 };
 
+// The same answers from the map's exact search, more slowly, for when the
+// tables could not be had (no memory).
 struct SearchedIndex {
 	const ColorMap* map;
 	uint8 operator()(uint32 color) const
