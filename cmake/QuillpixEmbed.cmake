@@ -1,7 +1,8 @@
 # Turning images into C++ sources at build time, with quillpix-export.
 #
 #   quillpix_add_image_sources(TARGET <target> IMAGES <image>...
-#                              [COLOR_SPACE rgb32|cmap8])
+#                              [COLOR_SPACE rgb32|cmap8]
+#                              [DITHER none|floyd-steinberg|ordered])
 #
 # For every image (a path relative to the current source directory, or
 # absolute) the target gets a generated source file and a header named after
@@ -20,7 +21,9 @@
 # call and answers it; call it after your BApplication object has been
 # constructed. The export runs when the image changes (or the exporter
 # does). COLOR_SPACE converts every image into B_RGB32 or B_CMAP8; without it
-# B_CMAP8 images stay as they are and others become B_RGB32. The target is
+# B_CMAP8 images stay as they are and others become B_RGB32. DITHER (with
+# COLOR_SPACE cmap8) dithers the colours into the system colour map, as
+# quillpix-export --dither does. The target is
 # linked to the library that holds PrefilledBitmap.
 #
 # Works inside the Quillpix build tree and, after find_package(Quillpix),
@@ -46,7 +49,7 @@ function(quillpix_image_identifier out path)
 endfunction()
 
 function(quillpix_add_image_sources)
-	cmake_parse_arguments(PARSE_ARGV 0 ARG "" "TARGET;COLOR_SPACE" "IMAGES")
+	cmake_parse_arguments(PARSE_ARGV 0 ARG "" "TARGET;COLOR_SPACE;DITHER" "IMAGES")
 	if(ARG_UNPARSED_ARGUMENTS)
 		message(FATAL_ERROR "quillpix_add_image_sources: unknown arguments ${ARG_UNPARSED_ARGUMENTS}")
 	endif()
@@ -63,6 +66,16 @@ function(quillpix_add_image_sources)
 				"quillpix_add_image_sources: COLOR_SPACE is rgb32 or cmap8, not ${ARG_COLOR_SPACE}")
 		endif()
 		set(colorSpaceOption --color-space ${ARG_COLOR_SPACE})
+	endif()
+	if(DEFINED ARG_DITHER)
+		if(NOT ARG_DITHER MATCHES "^(none|floyd-steinberg|ordered)$")
+			message(FATAL_ERROR "quillpix_add_image_sources: DITHER is none, floyd-steinberg "
+				"or ordered, not ${ARG_DITHER}")
+		endif()
+		if(NOT ARG_COLOR_SPACE STREQUAL "cmap8")
+			message(FATAL_ERROR "quillpix_add_image_sources: DITHER needs COLOR_SPACE cmap8")
+		endif()
+		list(APPEND colorSpaceOption --dither ${ARG_DITHER})
 	endif()
 
 	# In the Quillpix build tree its own targets; elsewhere the installed ones.

@@ -3,6 +3,7 @@
 #include "document/LeafName.h"
 #include "image/BitmapConversion.h"
 #include "image/BitmapSourceExport.h"
+#include "image/ColorMapDither.h"
 #include "image/FormatBitmapSource.h"
 
 #include <TranslationUtils.h>
@@ -16,13 +17,18 @@ namespace {
 const char* const kProgram = "quillpix-export";
 
 // Replaces `bitmap` by its conversion into `space` unless it is in it
-// already; false when the new bitmap cannot be made.
+// already, a B_CMAP8 target dithered by `dither`; false when the new bitmap
+// cannot be made.
 bool
-ConvertTo(std::unique_ptr<BBitmap>& bitmap, color_space space)
+ConvertTo(std::unique_ptr<BBitmap>& bitmap, color_space space,
+	DitherKind dither = DitherKind::kNone)
 {
 	if (bitmap->ColorSpace() == space)
 		return true;
-	bitmap = ConvertedBitmap(*bitmap, space);
+	if (space == B_CMAP8 && dither != DitherKind::kNone)
+		bitmap = DitheredBitmap(*bitmap, dither);
+	else
+		bitmap = ConvertedBitmap(*bitmap, space);
 	return bitmap != nullptr;
 }
 
@@ -131,7 +137,7 @@ ExportJob::Prepare()
 		wanted = B_RGB32;
 	else if (fOptions.TargetColorSpace() == ExportOptions::ColorSpace::kCmap8)
 		wanted = B_CMAP8;
-	if (!ConvertTo(fBitmap, held) || !ConvertTo(fBitmap, wanted)) {
+	if (!ConvertTo(fBitmap, held) || !ConvertTo(fBitmap, wanted, fOptions.Dither())) {
 		Report("%s: cannot convert image: %s", fImage.c_str(), status_text(B_NO_MEMORY));
 		return false;
 	}

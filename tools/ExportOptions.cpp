@@ -75,6 +75,10 @@ ExportOptions::Parse(int argc, const char* const* argv)
 				fColorSpace = ColorSpace::kCmap8;
 			else
 				return Fail("option --color-space takes rgb32 or cmap8");
+		} else if (MatchValueOption(argument, "--dither", index, argc, argv, value)) {
+			if (value == nullptr || !DitherKindNamed(value, fDither))
+				return Fail("option --dither takes none, floyd-steinberg or ordered");
+			fHasDither = true;
 		} else {
 			return Fail(std::string("unknown option ") + argument);
 		}
@@ -82,6 +86,8 @@ ExportOptions::Parse(int argc, const char* const* argv)
 
 	if (fImages.empty())
 		return Fail("no image given");
+	if (fHasDither && fColorSpace != ColorSpace::kCmap8)
+		return Fail("option --dither needs --color-space cmap8");
 	if (fImages.size() > 1 && !fOutput.empty() && !ToStandardOutput())
 		return Fail("-o names one output file, but several images were given");
 	if (!fEmbedHeader.empty() && (fImages.size() > 1 || ToStandardOutput()))
@@ -104,7 +110,7 @@ const char*
 ExportOptions::UsageLine()
 {
 	return "usage: quillpix-export [-q] [-o OUT|-] [--color-space rgb32|cmap8] [--name NAME] "
-		"[--embed HEADER] IMAGE...";
+		"[--dither none|floyd-steinberg|ordered] [--embed HEADER] IMAGE...";
 }
 
 const char*
@@ -118,6 +124,9 @@ ExportOptions::Help()
 		"  --color-space rgb32    export the bitmap as B_RGB32 (4 bytes a pixel)\n"
 		"  --color-space cmap8    export the bitmap as B_CMAP8 (system colour map)\n"
 		"                         default: B_CMAP8 images stay, others become B_RGB32\n"
+		"  --dither KIND          with cmap8, how colours become map indices: none\n"
+		"                         (the nearest, the default), floyd-steinberg (error\n"
+		"                         diffusion) or ordered (an 8x8 Bayer pattern)\n"
 		"  --name NAME            name the icon NAME; default: the output file's leaf\n"
 		"                         (on standard output: IMAGE's name as an identifier)\n"
 		"  --embed HEADER         write a source a build compiles: HEADER included\n"

@@ -2,11 +2,14 @@
 
 // The command line of quillpix-export:
 //   quillpix-export [-q] [-o OUT|-] [--color-space rgb32|cmap8] [--name NAME]
-//                   [--embed HEADER] IMAGE...
+//                   [--dither none|floyd-steinberg|ordered] [--embed HEADER]
+//                   IMAGE...
 // Options may also be written --output OUT, --output=OUT, --color-space=X,
-// --name=NAME, --embed=HEADER and --quiet; "--" ends the options. The output
+// --name=NAME, --dither=KIND, --embed=HEADER and --quiet; "--" ends the options. The output
 // "-" is standard output, which takes the texts of several images one after
 // another.
+
+#include "image/ColorMapDither.h"
 
 #include <string>
 #include <vector>
@@ -30,6 +33,8 @@ public:
 	// output, the image's name made an identifier).
 	const char* IconName() const { return fHasIconName ? fIconName.c_str() : nullptr; }
 	ColorSpace TargetColorSpace() const { return fColorSpace; }
+	// How pixels are mapped into B_CMAP8; only with --color-space cmap8.
+	DitherKind Dither() const { return fDither; }
 	// The header a build-time source includes first, or null for the text
 	// as the window saves it. With it the output is a source a build
 	// compiles as it is: the statement that builds the bitmap becomes the
@@ -46,6 +51,8 @@ private:
 
 	Action fAction = Action::kExport;
 	ColorSpace fColorSpace = ColorSpace::kKeep;
+	DitherKind fDither = DitherKind::kNone;
+	bool fHasDither = false;
 	std::string fOutput;
 	std::string fIconName;
 	std::string fEmbedHeader;

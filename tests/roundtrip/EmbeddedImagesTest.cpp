@@ -2,8 +2,11 @@
 // was built: each generated bitmap equals the one the image loads into.
 
 #include "image/BitmapConversion.h"
+#include "image/ColorMapDither.h"
 
 #include "quillpix-images/colour.h"
+#include "quillpix-images/colour_floyd_steinberg.h"
+#include "quillpix-images/colour_ordered.h"
 #include "quillpix-images/image_9_grey.h"
 #include "quillpix-images/palette_system.h"
 
@@ -42,6 +45,30 @@ TEST(EmbeddedImages, EveryGeneratedBitmapEqualsItsImage)
 	ExpectSameBitmap(colour_MakeBitmap(), kImages + "colour.png", B_RGB32);
 	ExpectSameBitmap(palette_system_MakeBitmap(), kImages + "palette-system.png", B_CMAP8);
 	ExpectSameBitmap(image_9_grey_MakeBitmap(), kImages + "grey.png", B_CMAP8);
+}
+
+// DITHER gives the bytes the dithering gives the image as a window holds it.
+TEST(EmbeddedImages, DitheredImagesHoldTheDitheredBytes)
+{
+	std::unique_ptr<BBitmap> loaded(
+		BTranslationUtils::GetBitmapFile((kImages + "colour.jpg").c_str()));
+	ASSERT_TRUE(loaded);
+	std::unique_ptr<BBitmap> held = ConvertedBitmap(*loaded, B_RGB32);
+	ASSERT_TRUE(held);
+	const std::pair<PrefilledBitmap*, DitherKind> rows[] = {
+		{colour_floyd_steinberg_MakeBitmap(), DitherKind::kFloydSteinberg},
+		{colour_ordered_MakeBitmap(), DitherKind::kOrdered},
+	};
+	std::unique_ptr<BBitmap> nearest = ConvertedBitmap(*held, B_CMAP8);
+	for (const auto& [built, kind] : rows) {
+		ASSERT_NE(built, nullptr);
+		std::unique_ptr<BBitmap> expected = DitheredBitmap(*held, kind);
+		ASSERT_TRUE(expected);
+		EXPECT_EQ(built->ColorSpace(), B_CMAP8);
+		ASSERT_EQ(built->BitsLength(), expected->BitsLength());
+		EXPECT_EQ(memcmp(built->Bits(), expected->Bits(), size_t(expected->BitsLength())), 0);
+		EXPECT_NE(memcmp(built->Bits(), nearest->Bits(), size_t(nearest->BitsLength())), 0);
+	}
 }
 
 TEST(EmbeddedImages, TheBitmapIsBuiltOnceAndKeptInItsPointer)

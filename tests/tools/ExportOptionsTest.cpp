@@ -116,3 +116,37 @@ TEST(ExportOptions, HelpAndVersionWinOverEverythingAfterThem)
 	EXPECT_EQ(Parse({"--version"}).options.WhatToDo(), ExportOptions::Action::kVersion);
 	EXPECT_FALSE(Parse({"--bogus", "--help"}).ok);
 }
+
+TEST(ExportOptions, DitherIsForTheCmap8ColourSpaceOnly)
+{
+	const std::pair<std::vector<const char*>, DitherKind> accepted[] = {
+		{{"--color-space", "cmap8", "a.png"}, DitherKind::kNone},
+		{{"--color-space", "cmap8", "--dither", "none", "a.png"}, DitherKind::kNone},
+		{{"--dither", "floyd-steinberg", "--color-space=cmap8", "a.png"},
+			DitherKind::kFloydSteinberg},
+		{{"--color-space", "cmap8", "--dither=ordered", "a.png", "b.png"}, DitherKind::kOrdered},
+	};
+	for (const auto& [arguments, kind] : accepted) {
+		Parsed parsed = Parse(arguments);
+		ASSERT_TRUE(parsed.ok) << arguments[0] << ": " << parsed.options.Error();
+		EXPECT_EQ(parsed.options.Dither(), kind) << arguments[0];
+	}
+
+	const std::pair<std::vector<const char*>, const char*> rejected[] = {
+		{{"--dither", "ordered", "a.png"}, "option --dither needs --color-space cmap8"},
+		{{"--dither", "none", "a.png"}, "option --dither needs --color-space cmap8"},
+		{{"--color-space", "rgb32", "--dither", "floyd-steinberg", "a.png"},
+			"option --dither needs --color-space cmap8"},
+		{{"--color-space", "cmap8", "--dither", "atkinson", "a.png"},
+			"option --dither takes none, floyd-steinberg or ordered"},
+		{{"--color-space", "cmap8", "--dither=", "a.png"},
+			"option --dither takes none, floyd-steinberg or ordered"},
+		{{"--color-space", "cmap8", "a.png", "--dither"},
+			"option --dither takes none, floyd-steinberg or ordered"},
+	};
+	for (const auto& [arguments, error] : rejected) {
+		Parsed parsed = Parse(arguments);
+		EXPECT_FALSE(parsed.ok) << arguments[0];
+		EXPECT_EQ(parsed.options.Error(), error) << arguments[0];
+	}
+}

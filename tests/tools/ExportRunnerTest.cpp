@@ -272,3 +272,33 @@ TEST(ExportRunner, QuietOrNoTerminalShowsNoProgressLine)
 		EXPECT_EQ(messages.ReadToEnd(), "");
 	}
 }
+
+// Each image is dithered wholly on one worker: how many workers there are
+// changes nothing in the text.
+TEST(ExportRunner, DitheredTextsAreTheSameOnOneWorkerAndOnTwo)
+{
+	ScratchDirectory scratch;
+	const std::string images = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/images/";
+	const std::vector<std::string> inputs = {kData + "rgb.png", kData + "alpha.png",
+		images + "colour.jpg", images + "alpha.png", kData + "gray.jpg", images + "colour.tiff"};
+	for (const char* kind : {"floyd-steinberg", "ordered"}) {
+		std::vector<std::string> arguments = {"-q", "-o", "-", "--color-space", "cmap8",
+			"--dither", kind};
+		arguments.insert(arguments.end(), inputs.begin(), inputs.end());
+		ExportOptions options = Options(arguments);
+		std::string texts[2];
+		for (unsigned threads : {1u, 2u}) {
+			const std::string path = scratch / ("out-" + std::to_string(threads));
+			FILE* output = fopen(path.c_str(), "w");
+			ASSERT_NE(output, nullptr);
+			ExportRunner runner(options, stderr, output, ExportRunner::Progress::kHidden);
+			std::future<bool> result = RunAside(runner, threads);
+			ASSERT_EQ(result.wait_for(kSlowWatchdog), std::future_status::ready);
+			EXPECT_TRUE(result.get()) << kind;
+			fclose(output);
+			texts[threads - 1] = ReadWhole(path);
+		}
+		EXPECT_FALSE(texts[0].empty()) << kind;
+		EXPECT_EQ(texts[0], texts[1]) << kind;
+	}
+}

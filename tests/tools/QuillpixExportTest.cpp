@@ -45,6 +45,8 @@ TEST(QuillpixExport, EveryFormatGivesTheExpectedSource)
 		{{"--name", "kRgb"}, "rgb.webp", "rgb.h"},
 		{{"--name", "kRgb", "--color-space", "rgb32"}, "rgb.png", "rgb.h"},
 		{{"--name", "kRgb", "--color-space", "cmap8"}, "rgb.png", "rgb-cmap8.h"},
+		{{"--name", "kRgb", "--color-space", "cmap8", "--dither", "none"}, "rgb.png",
+			"rgb-cmap8.h"},
 		{{"--name", "kAlpha"}, "alpha.png", "alpha.h"},
 		{{"--name", "kGray"}, "gray.jpg", "gray.h"},
 		{{"--name", "kPalette"}, "palette.gif", "palette.h"},
@@ -141,6 +143,8 @@ TEST(QuillpixExport, UsageErrorsHelpAndVersion)
 		{"-o", scratch / "out.h", kData + "rgb.png", kData + "rgb.bmp"},
 		{"--color-space", "rgb16", kData + "rgb.png"},
 		{"--bogus", kData + "rgb.png"},
+		{"--dither", "ordered", kData + "rgb.png"},
+		{"--color-space", "cmap8", "--dither", "sierra", kData + "rgb.png"},
 	};
 	for (const auto& arguments : usageErrors) {
 		Outcome outcome = RunExporter(scratch, arguments);

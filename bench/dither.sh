@@ -1,0 +1,181 @@
+#!/usr/bin/env bash
+# Dithering into the system colour map, measured: how close each result looks
+# to its original, and what it costs.
+#
+# Quality: the original and the result are both blurred with a Gaussian of
+# sigma 1 pixel and compared by their mean CIELAB distance (CIE76), by
+# bench/dither_measure.cpp (lower is better). The results: quillpix-export
+# --color-space cmap8 with --dither none, floyd-steinberg and ordered, and
+# ImageMagick's "-dither FloydSteinberg -remap" onto the same 255 opaque map
+# colours. The images: photographs and drawings from Debian packages
+# (gdk-pixbuf's and SDL2_image's installed tests, ImageMagick's built-in
+# images), a smooth two-colour gradient and an image with an alpha channel.
+# Every image is first written as a PNG, so that both tools read the very
+# same pixels; ImageMagick gets the alpha image flattened the way the
+# measure counts it (alpha below 128 is white).
+#
+# Speed: the whole exporter run on the 4096 x 4096 and 1024 x 1024 plasma
+# pictures for each kind (medians of RUNS interleaved runs), ImageMagick on
+# the 1024 one, and the conversion alone (bench_dither, Google Benchmark).
+#
+# Usage: bench/dither.sh [BUILD_DIR] [RUNS]
+#   BUILD_DIR  a build with -DQUILLPIX_BUILD_BENCH=ON (default: build-bench,
+#              configured as a Release build when it does not exist)
+#   RUNS       runs of each timed command (default: 5)
+set -euo pipefail
+
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=${1:-$source_dir/build-bench}
+runs=${2:-5}
+
+convert=$(command -v convert-im6.q16 || command -v convert)
+sdl=/usr/libexec/installed-tests/SDL2_image
+pixbuf=/usr/libexec/installed-tests/gdk-pixbuf
+for needed in "$convert" "$sdl/sample.png" "$pixbuf/test-image.png"; do
+	if [ ! -e "$needed" ]; then
+		echo "dither.sh: $needed is missing (packages imagemagick, libsdl2-image-tests," \
+			"gdk-pixbuf-tests)" >&2
+		exit 1
+	fi
+done
+
+if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+	cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DQUILLPIX_BUILD_BENCH=ON -DQUILLPIX_BUILD_TESTS=OFF >&2
+fi
+cmake --build "$build_dir" --parallel 2 --target quillpix-export dither-measure bench_dither >&2
+cli="$build_dir/tools/quillpix-export"
+measure="$build_dir/bench/dither-measure"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quillpix-dither-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+# --- inputs ----------------------------------------------------------------
+awk '!/^#/ && NF == 4 && $1 < 255 { print $2, $3, $4; n++ } END { }' \
+	"$source_dir/data/system-colormap.txt" > "$work/colours"
+{ echo "P3 $(wc -l < "$work/colours") 1 255"; cat "$work/colours"; } > "$work/map.ppm"
+
+# name|kind|how to make it
+images=(
+	"photo-street|photo|$pixbuf/bug725582-testrotate.jpg"
+	"photo-large|photo|$pixbuf/issue70.jpg"
+	"photo-rose|photo|rose:"
+	"drawing-wizard|drawing|wizard:"
+	"drawing-logo|drawing|logo:"
+	"drawing-sample|drawing|$sdl/sample.png"
+	"gradient|gradient|-size 1024x256 gradient:#1e3c8c-#f0c828"
+	"alpha-icon|alpha|$pixbuf/test-image.png"
+)
+for row in "${images[@]}"; do
+	IFS='|' read -r name kind from <<< "$row"
+	# shellcheck disable=SC2086  # the gradient's size and pattern are two words
+	"$convert" $from -depth 8 "PNG32:$work/$name.png"
+	if [ "$kind" = alpha ]; then
+		"$convert" "$work/$name.png" -channel A -threshold 50% +channel -background white \
+			-alpha remove -alpha off "PNG24:$work/$name-flat.png"
+	else
+		"$convert" "$work/$name.png" -alpha off "PNG24:$work/$name-flat.png"
+	fi
+done
+for side in 1024 4096; do
+	"$convert" -size ${side}x${side} -seed $side plasma:fractal -depth 8 \
+		"PNG24:$work/plasma-$side.png"
+done
+
+# --- timing helpers ----------------------------------------------------------
+now() { date +%s.%N; }
+# median of the numbers on standard input
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+# seconds one command takes
+timed() {
+	local start end
+	start=$(now)
+	"$@" > /dev/null
+	end=$(now)
+	echo "$end - $start" | bc -l
+}
+
+kinds=(none floyd-steinberg ordered)
+
+# --- quality ---------------------------------------------------------------
+echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //');" \
+	"load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)."
+echo
+echo "| Image | Kind | Size | none | floyd-steinberg | ordered | ImageMagick FS | FS vs ImageMagick | ordered vs none |"
+echo "|---|---|---:|---:|---:|---:|---:|---:|---:|"
+declare -A quality_time
+for row in "${images[@]}"; do
+	IFS='|' read -r name kind from <<< "$row"
+	declare -A score=()
+	for dither in "${kinds[@]}"; do
+		out="$work/$name.$dither.h"
+		seconds=$(timed "$cli" -q --color-space cmap8 --dither "$dither" -o "$out" "$work/$name.png")
+		quality_time[$name.$dither]=$seconds
+		score[$dither]=$("$measure" "$work/$name.png" "$out")
+	done
+	seconds=$(timed "$convert" "$work/$name-flat.png" -dither FloydSteinberg -remap "$work/map.ppm" \
+		"PNG24:$work/$name.im.png")
+	quality_time[$name.im]=$seconds
+	score[im]=$("$measure" "$work/$name.png" "$work/$name.im.png")
+	size=$(identify -format '%wx%h' "$work/$name.png")
+	fs_vs_im=$(echo "${score[floyd-steinberg]} <= ${score[im]}" | bc -l)
+	ordered_vs_none=$(echo "${score[ordered]} < ${score[none]}" | bc -l)
+	printf '| %s | %s | %s | %.3f | %.3f | %.3f | %.3f | %s | %s |\n' "$name" "$kind" "$size" \
+		"${score[none]}" "${score[floyd-steinberg]}" "${score[ordered]}" "${score[im]}" \
+		"$([ "$fs_vs_im" = 1 ] && echo "at most" || echo "ABOVE")" \
+		"$([ "$ordered_vs_none" = 1 ] && echo "below" || echo "NOT below")"
+	unset score
+done
+echo
+echo "Times of those runs (one each, whole processes; ImageMagick also writes a PNG):"
+echo
+echo "| Image | none | floyd-steinberg | ordered | ImageMagick FS |"
+echo "|---|---:|---:|---:|---:|"
+for row in "${images[@]}"; do
+	IFS='|' read -r name _ _ <<< "$row"
+	printf '| %s | %.3f s | %.3f s | %.3f s | %.3f s |\n' "$name" "${quality_time[$name.none]}" \
+		"${quality_time[$name.floyd-steinberg]}" "${quality_time[$name.ordered]}" \
+		"${quality_time[$name.im]}"
+done
+
+# --- speed -----------------------------------------------------------------
+echo
+echo "Whole exporter runs on the plasma pictures, text to a file (medians of $runs interleaved runs):"
+echo
+echo "| Picture | none | floyd-steinberg | ordered | FS minus none | ordered / none | ImageMagick FS |"
+echo "|---|---:|---:|---:|---:|---:|---:|"
+for side in 1024 4096; do
+	declare -A samples=()
+	for ((run = 0; run < runs; run++)); do
+		for dither in "${kinds[@]}"; do
+			samples[$dither]+="$(timed "$cli" -q --color-space cmap8 --dither "$dither" \
+				-o "$work/plasma.h" "$work/plasma-$side.png") "
+		done
+		if [ "$side" = 1024 ]; then
+			samples[im]+="$(timed "$convert" "$work/plasma-$side.png" -dither FloydSteinberg \
+				-remap "$work/map.ppm" "PNG24:$work/plasma.im.png") "
+		fi
+	done
+	declare -A mid=()
+	for key in "${!samples[@]}"; do
+		mid[$key]=$(tr ' ' '\n' <<< "${samples[$key]}" | grep . | median)
+	done
+	im="-"
+	[ -n "${mid[im]:-}" ] && im=$(printf '%.3f s' "${mid[im]}")
+	printf '| %sx%s | %.3f s | %.3f s | %.3f s | %+.3f s | %.2fx | %s |\n' "$side" "$side" \
+		"${mid[none]}" "${mid[floyd-steinberg]}" "${mid[ordered]}" \
+		"$(echo "${mid[floyd-steinberg]} - ${mid[none]}" | bc -l)" \
+		"$(echo "${mid[ordered]} / ${mid[none]}" | bc -l)" "$im"
+	unset samples mid
+done
+
+echo
+echo "The conversion alone (B_RGB32 bitmap to a new B_CMAP8 one, the colour table built beforehand):"
+echo
+echo '```'
+QUILLPIX_BENCH_DIR="$work" "$build_dir/bench/bench_dither" --benchmark_filter=/4096 \
+	--benchmark_repetitions="$runs" --benchmark_report_aggregates_only=true 2>/dev/null \
+	| grep -E '_median' || true
+echo '```'
+echo
+echo "Load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)."
