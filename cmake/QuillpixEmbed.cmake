@@ -167,6 +167,14 @@ function(quillpix_add_image_sources)
 			COMMENT "Exporting ${shownImage} as ${name}"
 			VERBATIM)
 		target_sources(${ARG_TARGET} PRIVATE "${source}" "${header}")
+		# A symbol an assembler statement defines is not in the symbol table
+		# GCC's link-time optimiser gives an archive: without it, a program
+		# that uses only the bytes of an image in a static library would not
+		# find them. The source has nothing to optimise anyway.
+		if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+			set_property(SOURCE "${source}" TARGET_DIRECTORY ${ARG_TARGET}
+				APPEND PROPERTY COMPILE_OPTIONS -fno-lto)
+		endif()
 	endforeach()
 	set_target_properties(${ARG_TARGET} PROPERTIES QUILLPIX_IMAGE_NAMES "${namesTaken}")
 
