@@ -246,13 +246,13 @@ sources=("$work"/build-quillpix/quillpix-images/icons/quillpix-images/*.cpp)
 
 # --- tables -------------------------------------------------------------------
 column() { awk -v n="$2" '{ print $n }' "$1" | median; }
-echo "| Task | Form | Median | Compiler peak | Ours vs hex |"
+echo "| Task | Form | Median | Compiler peak | Hex form vs ours |"
 echo "|---|---|---:|---:|---:|"
 t_big4=$(median <"$work/big-4096.times")
 t_big2=$(median <"$work/big-2048.times")
 t_hex2=$(median <"$work/hex-2048.times")
 echo "| 4096 x 4096 PNG through the function, export + compile + link (-j 2) | .incbin | $t_big4 s | $(mib "$(median <"$work/big-4096.peaks")") MiB | |"
-echo "| 2048 x 2048 PNG, the same | .incbin | $t_big2 s | $(mib "$(median <"$work/big-2048.peaks")") MiB | $(ratio "$t_big2" "$t_hex2")x the hex form's time |"
+echo "| 2048 x 2048 PNG, the same | .incbin | $t_big2 s | $(mib "$(median <"$work/big-2048.peaks")") MiB | $(ratio "$t_hex2" "$t_big2")x our time |"
 echo "| | hex items in a function (the form before) | $t_hex2 s | $(mib "$(median <"$work/hex-2048.peaks")") MiB | |"
 echo "| 8192 x 8192 PNG through the function, export + compile + link (-j 2), once | .incbin | $(cat "$work/big-8192.times") s | $(mib "$(cat "$work/big-8192.peaks")") MiB | |"
 echo "| 4096 x 4096 PNG: the exporter alone (--embed) | | $(column "$work/export-4096.measures" 1) s | exporter $(mib "$(column "$work/export-4096.measures" 2)") MiB | |"

@@ -167,13 +167,15 @@ function(quillpix_add_image_sources)
 			COMMENT "Exporting ${shownImage} as ${name}"
 			VERBATIM)
 		target_sources(${ARG_TARGET} PRIVATE "${source}" "${header}")
-		# A symbol an assembler statement defines is not in the symbol table
-		# GCC's link-time optimiser gives an archive: without it, a program
-		# that uses only the bytes of an image in a static library would not
-		# find them. The source has nothing to optimise anyway.
+		# The source has nothing to optimise (a call handed on), and -O0
+		# starts the compiler a quarter faster, which hundreds of icons
+		# notice. No link-time optimisation: a symbol an assembler statement
+		# defines is not in the symbol table GCC's gives an archive, so a
+		# program that used only the bytes of an image in a static library
+		# would not find them.
 		if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
 			set_property(SOURCE "${source}" TARGET_DIRECTORY ${ARG_TARGET}
-				APPEND PROPERTY COMPILE_OPTIONS -fno-lto)
+				APPEND PROPERTY COMPILE_OPTIONS -O0 -fno-lto)
 		endif()
 	endforeach()
 	set_target_properties(${ARG_TARGET} PROPERTIES QUILLPIX_IMAGE_NAMES "${namesTaken}")
