@@ -1,25 +1,38 @@
 #!/bin/bash
-# Embedding icons at build time: 200 icons of 32 x 32 (PNG) through
-# quillpix_add_image_sources in a CMake + Ninja build, against the same
-# icons through an `xxd -i` custom command each, and the 200 icons in one
-# quillpix-export run. Both builds configure first and time only the build
-# (ninja, 2 jobs), from clean, several runs each, interleaved.
+# Embedding images at build time, every build from clean with no compiler
+# cache (configure excluded), several runs each, interleaved:
+#
+#   * one big image through quillpix_add_image_sources into a small program
+#     (export + compile + link): 4096 x 4096, and 2048 x 2048 beside the hex
+#     form (the text export in a function, as the build form used to be);
+#     the compiler's peak memory, the exporter's alone;
+#   * the ways a compiler can read 2048 x 2048 and 4096 x 4096 pixels' bytes:
+#     "0xNN, " items in C++, C string literals in C, and the .incbin source
+#     the exporter writes (one compile each, time and peak memory);
+#   * 8192 x 8192 (B_RGB32, 256 MiB): the export and the compile of its
+#     source, time and peak memory (once);
+#   * 200 icons of 32 x 32 through the function against the same icons
+#     through an `xxd -i` custom command each (CMake + Ninja, 2 jobs), and
+#     the 200 in one quillpix-export run.
 #
 # Usage: bench/embed-build.sh BUILD_DIR [RUNS]
 #   BUILD_DIR  a configured Quillpix build; it is built and installed into a
-#              temporary prefix, which the two projects find it in.
-# Prints a markdown table of medians and ratios. bench/compare.sh runs it.
+#              temporary prefix, which the projects find it in.
+# Prints markdown tables of medians and ratios. bench/compare.sh runs it.
 
 set -euo pipefail
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${1:?usage: bench/embed-build.sh BUILD_DIR [RUNS]}
 runs=${2:-3}
-# Both builds compile every time: a compiler cache would time its lookups.
+# Every build compiles every time: the compilers themselves, no cache.
 unset CMAKE_CXX_COMPILER_LAUNCHER CMAKE_C_COMPILER_LAUNCHER
 export CCACHE_DISABLE=1
+cxx=/usr/bin/g++
+cc=/usr/bin/gcc
 icons=200
 convert=${CONVERT:-$(command -v convert-im6.q16 || command -v convert)}
+gnu_time=/usr/bin/time
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quillpix-embed-XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -27,15 +40,173 @@ trap 'rm -rf "$work"' EXIT
 cmake --build "$build_dir" --parallel 2 >&2
 cmake --install "$build_dir" --prefix "$work/prefix" >/dev/null
 cli="$work/prefix/bin/quillpix-export"
+includes=(-I "$work/prefix/include/quillpix")
 
-# 200 different icons: plasma pictures with their own seeds, with alpha.
+seconds_of() {
+	local start end
+	start=$(date +%s.%N)
+	"$@" >/dev/null
+	end=$(date +%s.%N)
+	awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }'
+}
+median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+maximum() { sort -g | tail -1; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+mib() { awk -v k="$1" 'BEGIN { printf "%.0f", k / 1024 }'; }
+# "seconds peak-KiB" of one command.
+measure() {
+	"$gnu_time" -f "%e %M" -o "$work/measure.out" "$@" >/dev/null 2>"$work/measure.err" \
+		|| { cat "$work/measure.err" >&2; return 1; }
+	tail -1 "$work/measure.out"
+}
+
+# --- inputs -----------------------------------------------------------------
+echo "making the images" >&2
+for side in 2048 4096; do
+	"$convert" -size ${side}x${side} -seed 7 plasma:fractal -depth 8 "PNG24:$work/splash-$side.png"
+done
+# ImageMagick's policy keeps an 8192 x 8192 picture on disk, where plasma
+# takes it many minutes: the 4096 one, every row twice side by side and twice
+# over, as a PPM (P6), which it turns into a PNG in half a minute.
+"$convert" "$work/splash-4096.png" -depth 8 "RGB:$work/splash-4096.rgb"
+{
+	printf 'P6\n8192 8192\n255\n'
+	xxd -p -c 12288 "$work/splash-4096.rgb" \
+		| awk '{ print $0 $0; print $0 $0 }' \
+		| xxd -r -p
+} >"$work/splash-8192.ppm"
+"$convert" "$work/splash-8192.ppm" -define png:compression-level=1 "PNG24:$work/splash-8192.png"
+rm "$work/splash-4096.rgb" "$work/splash-8192.ppm"
 mkdir -p "$work/icons"
 for i in $(seq -w 1 $icons); do
 	"$convert" -size 32x32 -seed "$((10#$i))" plasma:fractal -depth 8 \
 		-alpha set -channel A -evaluate set 80% +channel "PNG32:$work/icons/icon-$i.png"
 done
 
-# The project that embeds them through the CMake function.
+# --- one big image through the function --------------------------------------
+# The program: the header's size is the bitmap's, and the bitmap is built.
+cat >"$work/main.cpp" <<'EOF'
+#include "quillpix-images/splash.h"
+#include <cstdio>
+int
+main()
+{
+	static_assert(sizeof(splash_MData) > 0);
+	PrefilledBitmap* bitmap = splash_MakeBitmap();
+	printf("%d bytes\n", int(bitmap->BitsLength()));
+	return bitmap->BitsLength() == int32(sizeof(splash_MData)) ? 0 : 1;
+}
+EOF
+for side in 2048 4096 8192; do
+	image=$work/splash-$side.png
+	mkdir -p "$work/big-$side"
+	cat >"$work/big-$side/CMakeLists.txt" <<EOF
+cmake_minimum_required(VERSION 3.25)
+project(EmbedBig LANGUAGES CXX)
+set(CMAKE_CXX_STANDARD 20)
+find_package(Quillpix REQUIRED)
+add_executable(splash "$work/main.cpp")
+file(CREATE_LINK "$image" "\${CMAKE_CURRENT_BINARY_DIR}/splash.image" SYMBOLIC)
+quillpix_add_image_sources(TARGET splash IMAGES "\${CMAKE_CURRENT_BINARY_DIR}/splash.image")
+EOF
+done
+
+# The hex form at 2048 x 2048: the text to paste, its construction statement
+# made the body of splash_MakeBitmap(), as the build form was before.
+cat >"$work/frame.sh" <<'EOF'
+#!/bin/sh
+# frame.sh TEXT SOURCE
+{
+	printf '#include <PrefilledBitmap.h>\n'
+	sed 's|^//Put this after your BApplication object has been constructed:$|PrefilledBitmap*\nsplash_MakeBitmap()\n{\n\tif (splash_MICN == nullptr)|' "$1"
+	printf '\treturn splash_MICN;\n}\n'
+} >"$2"
+EOF
+chmod +x "$work/frame.sh"
+mkdir -p "$work/hex-2048/include/quillpix-images"
+cat >"$work/hex-2048/include/quillpix-images/splash.h" <<'EOF'
+#pragma once
+#include <PrefilledBitmap.h>
+extern uint8 splash_MData[];
+extern PrefilledBitmap* splash_MICN;
+PrefilledBitmap* splash_MakeBitmap();
+EOF
+sed 's/static_assert(sizeof(splash_MData) > 0);//; s/int32(sizeof(splash_MData))/2048 * 2048 * 4/' \
+	"$work/main.cpp" >"$work/hex-2048/main.cpp"
+cat >"$work/hex-2048/CMakeLists.txt" <<EOF
+cmake_minimum_required(VERSION 3.25)
+project(EmbedHex LANGUAGES CXX)
+set(CMAKE_CXX_STANDARD 20)
+find_package(Quillpix REQUIRED)
+add_executable(splash main.cpp "\${CMAKE_CURRENT_BINARY_DIR}/splash.cpp")
+add_custom_command(OUTPUT "\${CMAKE_CURRENT_BINARY_DIR}/splash.cpp"
+	COMMAND "$cli" -q --color-space rgb32 --name splash -o splash.txt "$work/splash-2048.png"
+	COMMAND "$work/frame.sh" splash.txt "\${CMAKE_CURRENT_BINARY_DIR}/splash.cpp"
+	DEPENDS "$work/splash-2048.png" VERBATIM)
+target_include_directories(splash PRIVATE include)
+target_link_libraries(splash PRIVATE Quillpix::graphics)
+EOF
+
+# Configures `project` into build-`project` with the compilers measured.
+configure() {
+	rm -rf "$work/build-$1"
+	cmake -S "$work/$1" -B "$work/build-$1" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_PREFIX_PATH="$work/prefix" \
+		"-DCMAKE_CXX_COMPILER_LAUNCHER=$gnu_time;-a;-o;$work/$1.memory;-f;%M" >/dev/null
+}
+# Builds it from clean: its time to the .times file, its compilers' peak to
+# .peaks; the program it made must run.
+build_big() {
+	configure "$1"
+	: >"$work/$1.memory"
+	seconds_of ninja -C "$work/build-$1" -j 2 >>"$work/$1.times"
+	maximum <"$work/$1.memory" >>"$work/$1.peaks"
+	"$work/build-$1/splash" >/dev/null
+}
+
+for round in $(seq "$runs"); do
+	echo "big image round $round" >&2
+	for project in big-4096 big-2048 hex-2048; do
+		build_big $project
+	done
+	measure "$cli" -q --embed "$work/export.h" "$work/splash-4096.png" >>"$work/export-4096.measures"
+done
+echo "8192 x 8192" >&2
+build_big big-8192
+measure "$cli" -q --embed "$work/export.h" "$work/splash-8192.png" >"$work/export-8192.measures"
+measure "$cli" -q -o "$work/text-8192.h" "$work/splash-8192.png" >"$work/text-8192.measures"
+rm "$work/text-8192.h"
+measure "$cxx" -std=c++20 -O2 "${includes[@]}" -c "$work/export.cpp" -o "$work/export.o" \
+	>"$work/compile-8192.measures"
+
+# --- the forms a compiler can read ---------------------------------------------
+# The same bytes three ways: the text export's items in C++ (in its function
+# frame), C string literals of exactly the array's length in C, and the
+# exporter's .incbin source.
+echo "the forms" >&2
+for side in 2048 4096; do
+	"$cli" -q --color-space rgb32 --embed "$work/form-$side.h" "$work/splash-$side.png"
+	{
+		printf 'unsigned char splash_MData[%d] =\n' "$(stat -c %s "$work/form-$side.bin")"
+		xxd -p -c 64 "$work/form-$side.bin" | sed -e 's/\(..\)/\\x\1/g' -e 's/^/"/' -e 's/$/"/'
+		printf ';\n'
+	} >"$work/strings-$side.c"
+done
+"$cli" -q --color-space rgb32 --name splash -o "$work/hex.txt" "$work/splash-2048.png"
+"$work/frame.sh" "$work/hex.txt" "$work/hex-2048.cpp"
+# The hex form's compile takes minutes: once.
+measure "$cxx" -std=c++20 -O2 "${includes[@]}" -c "$work/hex-2048.cpp" -o "$work/form.o" \
+	>"$work/form-hex-2048"
+for round in $(seq "$runs"); do
+	echo "forms round $round" >&2
+	for side in 2048 4096; do
+		measure "$cc" -O2 -c "$work/strings-$side.c" -o "$work/form.o" >>"$work/form-strings-$side"
+		measure "$cxx" -std=c++20 -O2 "${includes[@]}" -c "$work/form-$side.cpp" -o "$work/form.o" \
+			>>"$work/form-incbin-$side"
+	done
+done
+
+# --- 200 icons ----------------------------------------------------------------
 mkdir -p "$work/quillpix"
 cat >"$work/quillpix/CMakeLists.txt" <<EOF
 cmake_minimum_required(VERSION 3.25)
@@ -46,8 +217,6 @@ file(GLOB icons "$work/icons/*.png")
 add_library(icons STATIC)
 quillpix_add_image_sources(TARGET icons IMAGES \${icons})
 EOF
-
-# The same icons through xxd -i, one custom command and one source each.
 mkdir -p "$work/xxd"
 cat >"$work/xxd/CMakeLists.txt" <<EOF
 cmake_minimum_required(VERSION 3.25)
@@ -63,38 +232,47 @@ foreach(icon IN LISTS icons)
 	target_sources(icons PRIVATE "\${source}")
 endforeach()
 EOF
-
-configure() {
-	rm -rf "$work/build-$1"
-	cmake -S "$work/$1" -B "$work/build-$1" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-		-DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
-}
-seconds_of() {
-	local start end
-	start=$(date +%s.%N)
-	"$@" >/dev/null
-	end=$(date +%s.%N)
-	awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }'
-}
-median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-
 for round in $(seq "$runs"); do
-	echo "embed round $round" >&2
+	echo "icons round $round" >&2
 	for project in quillpix xxd; do
 		configure $project
 		seconds_of ninja -C "$work/build-$project" -j 2 >>"$work/$project.times"
 	done
 	seconds_of "$cli" -q --color-space rgb32 -o - "$work"/icons/*.png >>"$work/one-run.times"
 done
-
 # The function's sources hold what the exporter writes for each icon.
 sources=("$work"/build-quillpix/quillpix-images/icons/quillpix-images/*.cpp)
 [ ${#sources[@]} -eq $icons ] && grep -q "_MakeBitmap()" "${sources[0]}"
 
+# --- tables -------------------------------------------------------------------
+column() { awk -v n="$2" '{ print $n }' "$1" | median; }
+echo "| Task | Form | Median | Compiler peak | Hex form vs ours |"
+echo "|---|---|---:|---:|---:|"
+t_big4=$(median <"$work/big-4096.times")
+t_big2=$(median <"$work/big-2048.times")
+t_hex2=$(median <"$work/hex-2048.times")
+echo "| 4096 x 4096 PNG through the function, export + compile + link (-j 2) | .incbin | $t_big4 s | $(mib "$(median <"$work/big-4096.peaks")") MiB | |"
+echo "| 2048 x 2048 PNG, the same | .incbin | $t_big2 s | $(mib "$(median <"$work/big-2048.peaks")") MiB | $(ratio "$t_hex2" "$t_big2")x our time |"
+echo "| | hex items in a function (the form before) | $t_hex2 s | $(mib "$(median <"$work/hex-2048.peaks")") MiB | |"
+echo "| 8192 x 8192 PNG through the function, export + compile + link (-j 2), once | .incbin | $(cat "$work/big-8192.times") s | $(mib "$(cat "$work/big-8192.peaks")") MiB | |"
+echo "| 4096 x 4096 PNG: the exporter alone (--embed) | | $(column "$work/export-4096.measures" 1) s | exporter $(mib "$(column "$work/export-4096.measures" 2)") MiB | |"
+echo "| 8192 x 8192 PNG: the exporter alone (--embed), once | | $(column "$work/export-8192.measures" 1) s | exporter $(mib "$(column "$work/export-8192.measures" 2)") MiB (bound: 2 bitmaps + 32 MiB = 544 MiB) | |"
+echo "| 8192 x 8192 PNG: the exporter's text to paste, once | | $(column "$work/text-8192.measures" 1) s | exporter $(mib "$(column "$work/text-8192.measures" 2)") MiB | |"
+echo "| 8192 x 8192: g++ -O2 -c of its source, once | .incbin | $(column "$work/compile-8192.measures" 1) s | $(mib "$(column "$work/compile-8192.measures" 2)") MiB | |"
+echo
+echo "| Bytes compiled (one compile, -O2) | Form | Median | Compiler peak |"
+echo "|---|---|---:|---:|"
+echo "| 2048 x 2048 B_RGB32 (16 MiB) | 0xNN items, C++ (once) | $(column "$work/form-hex-2048" 1) s | $(mib "$(column "$work/form-hex-2048" 2)") MiB |"
+for side in 2048 4096; do
+	label="$side x $side B_RGB32 ($((side * side * 4 >> 20)) MiB)"
+	[ $side = 4096 ] || label=""
+	echo "| $label | C string literals, C | $(column "$work/form-strings-$side" 1) s | $(mib "$(column "$work/form-strings-$side" 2)") MiB |"
+	echo "| | .incbin, C++ | $(column "$work/form-incbin-$side" 1) s | $(mib "$(column "$work/form-incbin-$side" 2)") MiB |"
+done
+echo
 t_q=$(median <"$work/quillpix.times")
 t_x=$(median <"$work/xxd.times")
 t_one=$(median <"$work/one-run.times")
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a / b }'; }
 echo "| Task | Command | Median | Rate | Ours vs peer |"
 echo "|---|---|---:|---:|---:|"
 echo "| $icons icons of 32 x 32 into a library (CMake + Ninja, -j 2) | xxd -i custom command per icon | $t_x s | | |"

@@ -5,6 +5,8 @@ find_package(PNG REQUIRED)
 find_package(JPEG REQUIRED)
 find_package(GIF REQUIRED)
 find_package(TIFF REQUIRED)
+# zlib's checksums for the digest of embedded bytes (libpng needs it anyway).
+find_package(ZLIB REQUIRED)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(WEBP REQUIRED IMPORTED_TARGET libwebp)
 pkg_check_modules(WEBPDEMUX REQUIRED IMPORTED_TARGET libwebpdemux)

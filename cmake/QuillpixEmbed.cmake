@@ -5,47 +5,95 @@
 #                              [DITHER none|floyd-steinberg|ordered])
 #
 # For every image (a path relative to the current source directory, or
-# absolute) the target gets a generated source file and a header named after
-# the image's file name made into a C++ identifier: "icons/save-file.png"
-# becomes save_file, so the target may
+# absolute) the target gets a header named after the image's file name made
+# into a C++ identifier: "icons/save-file.png" becomes save_file, so the
+# target may
 #
 #   #include "quillpix-images/save_file.h"
 #
-# which declares, as quillpix-export names them,
+# which declares
 #
-#   uint8 save_file_MData[];               the bitmap's bytes
+#   uint8 save_file_MData[N];              the bitmap's N bytes
 #   PrefilledBitmap* save_file_MICN;       null until built
 #   PrefilledBitmap* save_file_MakeBitmap();
 #
 # save_file_MakeBitmap() builds save_file_MICN from the bytes on its first
 # call and answers it; call it after your BApplication object has been
-# constructed. The export runs when the image changes (or the exporter
-# does). COLOR_SPACE converts every image into B_RGB32 or B_CMAP8; without it
-# B_CMAP8 images stay as they are and others become B_RGB32. DITHER (with
-# COLOR_SPACE cmap8) dithers the colours into the system colour map, as
-# quillpix-export --dither does. The target is
-# linked to the library that holds PrefilledBitmap.
+# constructed. COLOR_SPACE converts every image into B_RGB32 or B_CMAP8;
+# without it B_CMAP8 images stay as they are and others become B_RGB32.
+# DITHER (with COLOR_SPACE cmap8) dithers the colours into the system colour
+# map, as quillpix-export --dither does. The target is linked to the library
+# that holds PrefilledBitmap.
 #
-# Works inside the Quillpix build tree and, after find_package(Quillpix),
-# in any project.
+# At build time quillpix-export --embed writes, beside the header, the
+# bitmap's bytes as they are (save_file.bin) and a small source that the
+# assembler takes them into (.incbin), so that an image of any size compiles
+# in about the time it takes to copy it. Each file is rewritten only when it
+# changes: a new picture of the same size and colour space recompiles its own
+# small source and relinks, nothing that includes the header.
+#
+# The identifiers come from the exporter (quillpix-export --identifiers),
+# so that they follow one rule wherever they are made. Works inside the
+# Quillpix build tree and, after find_package(Quillpix), in any project.
 
 include_guard(GLOBAL)
 
-# The identifier for `path`: its file name without the last extension, every
-# character that cannot stand in an identifier made '_', runs of '_' made
-# one (a double underscore is reserved), no '_' in front (reserved before an
-# upper-case letter), and "image_" before a leading digit.
-function(quillpix_image_identifier out path)
-	get_filename_component(stem "${path}" NAME_WLE)
-	string(MAKE_C_IDENTIFIER "${stem}" name)
-	string(REGEX REPLACE "__+" "_" name "${name}")
-	string(REGEX REPLACE "^_+" "" name "${name}")
-	if(name STREQUAL "")
-		set(name "image")
-	elseif(name MATCHES "^[0-9]")
-		set(name "image_${name}")
+set(_QUILLPIX_EMBED_DIR "${CMAKE_CURRENT_LIST_DIR}")
+
+# The program that answers identifiers: QUILLPIX_EXPORT_PROGRAM when set
+# (an exporter of your choice), the installed exporter, or inside the
+# Quillpix build tree (where the exporter is built later than CMake runs)
+# the rule's own source compiled by itself, once per configure.
+function(_quillpix_identifier_program out)
+	if(QUILLPIX_EXPORT_PROGRAM)
+		set(${out} "${QUILLPIX_EXPORT_PROGRAM}" --identifiers PARENT_SCOPE)
+		return()
 	endif()
-	set(${out} "${name}" PARENT_SCOPE)
+	if(TARGET Quillpix::quillpix-export)
+		get_target_property(program Quillpix::quillpix-export IMPORTED_LOCATION)
+		set(${out} "${program}" --identifiers PARENT_SCOPE)
+		return()
+	endif()
+	set(sources "${_QUILLPIX_EMBED_DIR}/../tools/ImageIdentifier.cpp"
+		"${_QUILLPIX_EMBED_DIR}/../tools/PrintImageIdentifiers.cpp")
+	set(program "${CMAKE_BINARY_DIR}/quillpix-identifiers")
+	get_property(built GLOBAL PROPERTY _QUILLPIX_IDENTIFIER_PROGRAM_BUILT)
+	if(NOT built)
+		set_property(DIRECTORY "${CMAKE_SOURCE_DIR}" APPEND PROPERTY
+			CMAKE_CONFIGURE_DEPENDS ${sources} "${_QUILLPIX_EMBED_DIR}/../tools/ImageIdentifier.h")
+		try_compile(compiled "${CMAKE_BINARY_DIR}/CMakeFiles/quillpix-identifiers"
+			SOURCES ${sources}
+			CMAKE_FLAGS "-DINCLUDE_DIRECTORIES=${_QUILLPIX_EMBED_DIR}/../tools"
+			CXX_STANDARD 17
+			COPY_FILE "${program}"
+			OUTPUT_VARIABLE log)
+		if(NOT compiled)
+			message(FATAL_ERROR "quillpix_add_image_sources: cannot build ${program}:\n${log}")
+		endif()
+		set_property(GLOBAL PROPERTY _QUILLPIX_IDENTIFIER_PROGRAM_BUILT TRUE)
+	endif()
+	set(${out} "${program}" PARENT_SCOPE)
+endfunction()
+
+# The identifiers of the list `images` (pass it quoted), in its order.
+# A ';' in a name gives way to '_': to the rule
+# both are characters no identifier holds, and a command line of CMake's
+# cannot carry the first.
+function(quillpix_image_identifiers out images)
+	_quillpix_identifier_program(program)
+	set(arguments "")
+	foreach(image IN LISTS images)
+		string(REPLACE ";" "_" image "${image}")
+		list(APPEND arguments "${image}")
+	endforeach()
+	execute_process(COMMAND ${program} -- ${arguments}
+		OUTPUT_VARIABLE lines RESULT_VARIABLE result ERROR_VARIABLE errors)
+	if(NOT result EQUAL 0)
+		message(FATAL_ERROR "quillpix_add_image_sources: ${program} failed: ${errors}")
+	endif()
+	string(REGEX REPLACE "\n$" "" lines "${lines}")
+	string(REPLACE "\n" ";" names "${lines}")
+	set(${out} "${names}" PARENT_SCOPE)
 endfunction()
 
 function(quillpix_add_image_sources)
@@ -98,40 +146,50 @@ function(quillpix_add_image_sources)
 		set(namesTaken "")
 	endif()
 
+	# The files as they are named: a list element holds a ';' as "\;".
+	set(images "")
 	foreach(image IN LISTS ARG_IMAGES)
-		get_filename_component(image "${image}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
-		quillpix_image_identifier(name "${image}")
+		string(REPLACE "\\;" ";" image "${image}")
+		# cmake_path keeps a backslash a character of the name, as Linux does.
+		cmake_path(ABSOLUTE_PATH image BASE_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" NORMALIZE)
+		string(REPLACE ";" "\\;" image "${image}")
+		list(APPEND images "${image}")
+	endforeach()
+	quillpix_image_identifiers(names "${images}")
+
+	foreach(image name IN ZIP_LISTS images names)
 		if(name IN_LIST namesTaken)
 			message(FATAL_ERROR "quillpix_add_image_sources: ${image} would be named ${name}, "
 				"like another image of ${ARG_TARGET}; rename one of them")
 		endif()
 		list(APPEND namesTaken ${name})
 
-		set(source "${outputDir}/${name}.cpp")
+		# The build rule names the image only through a link of the
+		# identifier's name: a file name may hold what no build tool's rule
+		# can (a newline), and the build follows the link to the image.
+		set(link "${outputDir}/${name}.image")
+		file(CREATE_LINK "${image}" "${link}" SYMBOLIC)
 		set(header "${outputDir}/${name}.h")
-		# The header does not depend on the image's content: written now,
-		# and only when it changes, so that nothing rebuilds needlessly.
-		string(CONCAT headerText "#pragma once\n\n"
-			"// Generated by quillpix_add_image_sources from ${image}; do not edit.\n\n"
-			"#include <PrefilledBitmap.h>\n\n"
-			"// The bitmap's bytes, as quillpix-export wrote them.\n"
-			"extern uint8 ${name}_MData[];\n"
-			"// Null until ${name}_MakeBitmap() has built it.\n"
-			"extern PrefilledBitmap* ${name}_MICN;\n\n"
-			"// Builds ${name}_MICN from ${name}_MData on the first call and answers\n"
-			"// it. Call it after your BApplication object has been constructed.\n"
-			"PrefilledBitmap* ${name}_MakeBitmap();\n")
-		file(CONFIGURE OUTPUT "${header}" CONTENT "${headerText}" @ONLY)
-
-		# One process per image: the exporter writes the source as the build
-		# compiles it, including the header above.
-		add_custom_command(OUTPUT "${source}"
-			COMMAND ${exporter} --quiet --name ${name} --embed ${name}.h ${colorSpaceOption}
-				-o "${source}" "${image}"
-			DEPENDS "${image}" ${exporter}
-			COMMENT "Exporting ${image} as ${name}"
+		set(source "${outputDir}/${name}.cpp")
+		set(data "${outputDir}/${name}.bin")
+		string(REGEX REPLACE "[\r\n\t]" "?" shownImage "${image}")
+		add_custom_command(OUTPUT "${header}" "${source}" "${data}"
+			COMMAND ${exporter} --quiet --name ${name} ${colorSpaceOption}
+				--embed "${header}" -o "${source}" -- "${link}"
+			DEPENDS "${link}" ${exporter}
+			COMMENT "Exporting ${shownImage} as ${name}"
 			VERBATIM)
 		target_sources(${ARG_TARGET} PRIVATE "${source}" "${header}")
+		# The source has nothing to optimise (a call handed on), and -O0
+		# starts the compiler a quarter faster, which hundreds of icons
+		# notice. No link-time optimisation: a symbol an assembler statement
+		# defines is not in the symbol table GCC's gives an archive, so a
+		# program that used only the bytes of an image in a static library
+		# would not find them.
+		if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+			set_property(SOURCE "${source}" TARGET_DIRECTORY ${ARG_TARGET}
+				APPEND PROPERTY COMPILE_OPTIONS -O0 -fno-lto)
+		endif()
 	endforeach()
 	set_target_properties(${ARG_TARGET} PROPERTIES QUILLPIX_IMAGE_NAMES "${namesTaken}")
 

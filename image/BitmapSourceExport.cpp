@@ -19,22 +19,13 @@ constexpr size_t kWriteBehind = size_t(8) << 20;
 struct Source {
 	const BBitmap* bitmap;
 	const char* iconName;
-	const SourceFrame* frame;
 };
 
-// Of the piece that ends the pointer's declaration and opens the comment
-// before the statement, what a framed text keeps: "_MICN;\n\n".
-constexpr size_t kDeclarationEnd = 8;
-static_assert(sizeof(SourceText::kAfterPointer) > kDeclarationEnd);
-
 // The buffered file's consumer, stopping at the first piece after `cancel`
-// became true. With a frame, the comment before the construction statement
-// gives way to the frame's statement head. The piece is known by its address:
-// FormatBitmapSource, instantiated in this file, hands the constant itself.
+// became true.
 struct CancellableConsumer {
 	PlainBufferedFile& file;
 	const std::atomic<bool>* cancel;
-	const SourceFrame* frame;
 
 	bool Cancelled() const
 	{
@@ -44,19 +35,8 @@ struct CancellableConsumer {
 	{
 		if (Cancelled())
 			return B_INTERRUPTED;
-		if (frame != nullptr && piece == SourceText::kAfterPointer) {
-			if (!Put(piece, kDeclarationEnd) || !Put(frame->statementHead))
-				return B_IO_ERROR;
-			return ssize_t(length);
-		}
 		return file.BufferedWrite(piece, length);
 	}
-	bool Put(const char* text, size_t length) const
-	{
-		ssize_t written = file.BufferedWrite(text, length);
-		return written >= 0 && size_t(written) == length;
-	}
-	bool Put(const char* text) const { return Put(text, strlen(text)); }
 	char* Room(size_t& length) const
 	{
 		if (Cancelled()) {
@@ -71,14 +51,11 @@ struct CancellableConsumer {
 status_t
 WriteText(PlainBufferedFile& file, const Source& source, const std::atomic<bool>* cancel)
 {
-	CancellableConsumer consumer{file, cancel, source.frame};
+	CancellableConsumer consumer{file, cancel};
 	BRect bounds = source.bitmap->Bounds();
-	bool written = source.frame == nullptr || consumer.Put(source.frame->prologue);
-	written = written && FormatBitmapSource(source.iconName, bounds.left, bounds.top, bounds.right,
+	bool written = FormatBitmapSource(source.iconName, bounds.left, bounds.top, bounds.right,
 		bounds.bottom, source.bitmap->ColorSpace(), static_cast<const uint8*>(source.bitmap->Bits()),
 		source.bitmap->BitsLength(), consumer);
-	if (written && source.frame != nullptr)
-		written = consumer.Put(source.frame->epilogue);
 	if (consumer.Cancelled())
 		return B_INTERRUPTED;
 	if (!written)
@@ -90,13 +67,13 @@ WriteText(PlainBufferedFile& file, const Source& source, const std::atomic<bool>
 
 status_t
 Export(const BBitmap* bitmap, const char* documentName, const char* iconName,
-	const std::atomic<bool>* cancel, const SourceFrame* frame)
+	const std::atomic<bool>* cancel)
 {
 	if (bitmap == nullptr || bitmap->Bits() == nullptr || bitmap->BitsLength() <= 0
 		|| documentName == nullptr || documentName[0] == '\0') {
 		return B_BAD_VALUE;
 	}
-	Source source = {bitmap, iconName != nullptr ? iconName : LeafName(documentName), frame};
+	Source source = {bitmap, iconName != nullptr ? iconName : LeafName(documentName)};
 
 	FileReplacer replacer(documentName, kBufferSize);
 	status_t status = replacer.Begin();
@@ -109,11 +86,6 @@ Export(const BBitmap* bitmap, const char* documentName, const char* iconName,
 		BRect bounds = bitmap->Bounds();
 		int64 length = BitmapSourceLength(source.iconName, bounds.left, bounds.top, bounds.right,
 			bounds.bottom, bitmap->ColorSpace(), bitmap->BitsLength());
-		if (frame != nullptr && length >= 0) {
-			length += int64(strlen(frame->prologue) + strlen(frame->statementHead)
-				+ strlen(frame->epilogue) + kDeclarationEnd)
-				- int64(sizeof(SourceText::kAfterPointer) - 1);
-		}
 		file.SetSize(length);
 		file.SetWriteBehind(kWriteBehind);
 	}
@@ -137,9 +109,9 @@ Export(const BBitmap* bitmap, const char* documentName, const char* iconName,
 
 bool
 ExportBitmapSource(const BBitmap* bitmap, const char* documentName, const char* iconName,
-	status_t* status, const std::atomic<bool>* cancel, const SourceFrame* frame)
+	status_t* status, const std::atomic<bool>* cancel)
 {
-	status_t result = Export(bitmap, documentName, iconName, cancel, frame);
+	status_t result = Export(bitmap, documentName, iconName, cancel);
 	if (status != nullptr)
 		*status = result;
 	return result == B_OK;

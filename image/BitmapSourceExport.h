@@ -13,16 +13,6 @@
 
 #include <atomic>
 
-// What a source compiled by a build puts around the text: `prologue` before
-// it; `statementHead` in place of the comment before the construction
-// statement, opening the function that runs it; `epilogue` after it, closing
-// that function. Each is written as it is.
-struct SourceFrame {
-	const char* prologue;
-	const char* statementHead;
-	const char* epilogue;
-};
-
 // Writes `bitmap` into the file `documentName` (absolute, or relative to the
 // working directory). The icon name of the text is `iconName`, or when null
 // the leaf of `documentName`. True when the whole text reached the file;
@@ -30,8 +20,7 @@ struct SourceFrame {
 // bits gives false without touching any file. When `status` is given it
 // receives B_OK or the reason of the failure. When `cancel` is given and
 // becomes true while the text is written, the export stops, leaves the file
-// as it was and answers B_INTERRUPTED. With a `frame`, the text is framed as
-// it says; the window's save has none.
+// as it was and answers B_INTERRUPTED.
 bool ExportBitmapSource(const BBitmap* bitmap, const char* documentName,
 	const char* iconName = nullptr, status_t* status = nullptr,
-	const std::atomic<bool>* cancel = nullptr, const SourceFrame* frame = nullptr);
+	const std::atomic<bool>* cancel = nullptr);

@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
 	cmake ninja-build g++ pkg-config
+	clang  # tests/roundtrip builds embedded images with Clang as well as GCC
 	qt6-base-dev zlib1g-dev
 	libfreetype-dev libfontconfig-dev fonts-dejavu-core  # text in views
 	libpng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev libtiff-dev
@@ -16,6 +17,7 @@ packages=(
 	# real input, screenshots (ImageMagick's import, above) and the X tools that
 	# read windows back (xwininfo, xprop)
 	xvfb openbox xdotool wmctrl x11-utils
+	time  # bench/embed-build.sh measures peak memory with /usr/bin/time
 	# tests/readers: other projects' test images, checked against ImageMagick
 	gdk-pixbuf-tests libsdl2-image-tests imagemagick
 	"$@"

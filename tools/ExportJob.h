@@ -59,16 +59,6 @@ public:
 	Stage CurrentStage() const { return fStage.load(std::memory_order_relaxed); }
 	static const char* StageName(Stage stage);
 
-	// True when `name` can stand as a C++ identifier. A given icon name, or
-	// the default for a file (the output file's leaf), is written unchanged
-	// either way.
-	static bool IsIdentifier(const char* name);
-	// The default icon name for standard output, where no file names the
-	// text: the image's file name without its last extension, made an
-	// identifier as quillpix_add_image_sources makes it ("icons/save-file.png"
-	// gives save_file; see cmake/QuillpixEmbed.cmake).
-	static std::string IdentifierFor(const std::string& image);
-
 protected:
 	// Reads the image into a new bitmap, or answers null and says why in
 	// `failure`. Runs on the job's worker thread; a test may stand in here to
@@ -78,6 +68,7 @@ protected:
 private:
 	void Report(const char* format, ...) __attribute__((format(printf, 2, 3)));
 	bool Prepare();
+	void WriteEmbedded(const std::string& name);
 
 	const std::string fImage;
 	const ExportOptions& fOptions;

@@ -1,5 +1,7 @@
 #include "ExportOptions.h"
 
+#include "ImageIdentifier.h"
+
 #include <cstring>
 
 namespace {
@@ -22,6 +24,17 @@ MatchValueOption(const char* argument, const char* name, int& index, int argc,
 		return false;
 	value = index + 1 < argc ? argv[++index] : nullptr;
 	return true;
+}
+
+// `path` with `extension` in place of its leaf's last extension (or added).
+std::string
+WithExtension(const std::string& path, const char* extension)
+{
+	size_t leaf = path.rfind('/') + 1;
+	size_t dot = path.rfind('.');
+	if (dot == std::string::npos || dot <= leaf)
+		return path + extension;
+	return path.substr(0, dot) + extension;
 }
 
 } // namespace
@@ -47,6 +60,10 @@ ExportOptions::Parse(int argc, const char* const* argv)
 		if (strcmp(argument, "--version") == 0) {
 			fAction = Action::kVersion;
 			return true;
+		}
+		if (strcmp(argument, "--identifiers") == 0) {
+			fAction = Action::kIdentifiers;
+			continue;
 		}
 		if (strcmp(argument, "--quiet") == 0 || strcmp(argument, "-q") == 0) {
 			fQuiet = true;
@@ -88,14 +105,33 @@ ExportOptions::Parse(int argc, const char* const* argv)
 		return Fail("no image given");
 	if (fHasDither && fColorSpace != ColorSpace::kCmap8)
 		return Fail("option --dither needs --color-space cmap8");
+	if (fAction == Action::kIdentifiers)
+		return true;
 	if (fImages.size() > 1 && !fOutput.empty() && !ToStandardOutput())
 		return Fail("-o names one output file, but several images were given");
-	if (!fEmbedHeader.empty() && (fImages.size() > 1 || ToStandardOutput()))
-		return Fail("--embed writes one source file: give one image and no -o -");
+	if (!fEmbedHeader.empty() && !CheckEmbed())
+		return false;
 	// Texts one after another in one stream must not define the same names.
 	if (fImages.size() > 1 && ToStandardOutput() && fHasIconName)
 		return Fail("--name " + fIconName + " would give " + fImages[0] + " and " + fImages[1]
 			+ " the same identifiers on standard output");
+	return true;
+}
+
+bool
+ExportOptions::CheckEmbed()
+{
+	if (fImages.size() > 1 || ToStandardOutput())
+		return Fail("--embed writes one source file: give one image and no -o -");
+	// The name stands in directives and declarations: nothing else may.
+	if (fHasIconName && !ImageIdentifier::IsIdentifier(fIconName.c_str()))
+		return Fail("--embed needs an icon name that is a C++ identifier, not \"" + fIconName
+			+ "\"");
+	fEmbedSource = fOutput.empty() ? WithExtension(fEmbedHeader, ".cpp") : fOutput;
+	fEmbedData = WithExtension(fEmbedSource, ".bin");
+	if (fEmbedSource == fEmbedHeader || fEmbedData == fEmbedHeader || fEmbedData == fEmbedSource)
+		return Fail("--embed writes three files, but " + fEmbedHeader + ", " + fEmbedSource
+			+ " and " + fEmbedData + " are not three names");
 	return true;
 }
 
@@ -129,8 +165,12 @@ ExportOptions::Help()
 		"                         diffusion) or ordered (an 8x8 Bayer pattern)\n"
 		"  --name NAME            name the icon NAME; default: the output file's leaf\n"
 		"                         (on standard output: IMAGE's name as an identifier)\n"
-		"  --embed HEADER         write a source a build compiles: HEADER included\n"
-		"                         first, the bitmap built by NAME_MakeBitmap()\n"
+		"  --embed HEADER         write for a build: HEADER declaring NAME_MData,\n"
+		"                         NAME_MICN and NAME_MakeBitmap(), the source OUT\n"
+		"                         (default: HEADER with .cpp) and its bytes (OUT\n"
+		"                         with .bin), each only when it changes; NAME\n"
+		"                         defaults to IMAGE's name as an identifier\n"
+		"  --identifiers          print the identifier each IMAGE's name gives\n"
 		"  -q, --quiet            no warnings and no progress line\n"
 		"  -h, --help             show this help\n"
 		"  --version              show the version\n"

@@ -4,6 +4,7 @@
 //   quillpix-export [-q] [-o OUT|-] [--color-space rgb32|cmap8] [--name NAME]
 //                   [--dither none|floyd-steinberg|ordered] [--embed HEADER]
 //                   IMAGE...
+//   quillpix-export --identifiers IMAGE...
 // Options may also be written --output OUT, --output=OUT, --color-space=X,
 // --name=NAME, --dither=KIND, --embed=HEADER and --quiet; "--" ends the options. The output
 // "-" is standard output, which takes the texts of several images one after
@@ -16,7 +17,7 @@
 
 class ExportOptions {
 public:
-	enum class Action { kExport, kHelp, kVersion };
+	enum class Action { kExport, kHelp, kVersion, kIdentifiers };
 	enum class ColorSpace { kKeep, kRgb32, kCmap8 };
 
 	// False on a usage error, described by Error().
@@ -35,11 +36,13 @@ public:
 	ColorSpace TargetColorSpace() const { return fColorSpace; }
 	// How pixels are mapped into B_CMAP8; only with --color-space cmap8.
 	DitherKind Dither() const { return fDither; }
-	// The header a build-time source includes first, or null for the text
-	// as the window saves it. With it the output is a source a build
-	// compiles as it is: the statement that builds the bitmap becomes the
-	// body of NAME_MakeBitmap() (see cmake/QuillpixEmbed.cmake).
+	// The header of the build form (see EmbedText), or null for the text as
+	// the window saves it. With it, one image goes into three files: this
+	// header, the source (Output(), by default the header's path with ".cpp"
+	// for its extension) and the raw bytes (the source's path with ".bin").
 	const char* EmbedHeader() const { return fEmbedHeader.empty() ? nullptr : fEmbedHeader.c_str(); }
+	const std::string& EmbedSource() const { return fEmbedSource; }
+	const std::string& EmbedData() const { return fEmbedData; }
 	const std::vector<std::string>& Images() const { return fImages; }
 	const std::string& Error() const { return fError; }
 
@@ -48,6 +51,7 @@ public:
 
 private:
 	bool Fail(const std::string& message);
+	bool CheckEmbed();
 
 	Action fAction = Action::kExport;
 	ColorSpace fColorSpace = ColorSpace::kKeep;
@@ -56,6 +60,8 @@ private:
 	std::string fOutput;
 	std::string fIconName;
 	std::string fEmbedHeader;
+	std::string fEmbedSource;
+	std::string fEmbedData;
 	bool fHasIconName = false;
 	bool fQuiet = false;
 	std::vector<std::string> fImages;

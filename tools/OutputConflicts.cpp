@@ -1,6 +1,6 @@
 #include "OutputConflicts.h"
 
-#include "ExportJob.h"
+#include "ImageIdentifier.h"
 
 #include <map>
 #include <sys/stat.h>
@@ -20,8 +20,15 @@ OutputConflicts::FindSameFile(const ExportOptions& options)
 	if (options.ToStandardOutput())
 		return std::string();
 	const std::vector<std::string>& images = options.Images();
-	for (const std::string& image : images) {
-		std::string output = options.Output() != nullptr ? options.Output() : image + ".h";
+	std::vector<std::string> outputs;
+	if (options.EmbedHeader() != nullptr)
+		outputs = {options.EmbedHeader(), options.EmbedSource(), options.EmbedData()};
+	else if (options.Output() != nullptr)
+		outputs = {options.Output()};
+	else
+		for (const std::string& image : images)
+			outputs.push_back(image + ".h");
+	for (const std::string& output : outputs) {
 		struct stat outputInfo;
 		if (stat(output.c_str(), &outputInfo) != 0)
 			continue;
@@ -44,7 +51,7 @@ OutputConflicts::FindSameIdentifier(const ExportOptions& options)
 		return std::string();
 	std::map<std::string, const std::string*> first;
 	for (const std::string& image : options.Images()) {
-		std::string identifier = ExportJob::IdentifierFor(image);
+		std::string identifier = ImageIdentifier::For(image);
 		auto [found, added] = first.emplace(identifier, &image);
 		if (!added) {
 			return "images " + *found->second + " and " + image + " would both define "

@@ -5,11 +5,13 @@
 
 #include "ExportOptions.h"
 #include "ExportRunner.h"
+#include "ImageIdentifier.h"
 #include "InterruptWatch.h"
 #include "OutputConflicts.h"
 
 #include <cstdio>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -26,6 +28,15 @@ ProgressFor(const ExportOptions& options)
 	if (options.ToStandardOutput() && isatty(STDOUT_FILENO))
 		return ExportRunner::Progress::kHidden;
 	return ExportRunner::Progress::kOnTerminal;
+}
+
+std::vector<const char*>
+ImageIdentifierArguments(const ExportOptions& options)
+{
+	std::vector<const char*> images;
+	for (const std::string& image : options.Images())
+		images.push_back(image.c_str());
+	return images;
 }
 
 } // namespace
@@ -46,6 +57,9 @@ main(int argc, char** argv)
 		case ExportOptions::Action::kVersion:
 			printf("%s %s\n", kProgram, QUILLPIX_VERSION);
 			return 0;
+		case ExportOptions::Action::kIdentifiers:
+			return ImageIdentifier::Print(int(options.Images().size()),
+				ImageIdentifierArguments(options).data()) ? 0 : 1;
 		case ExportOptions::Action::kExport:
 			break;
 	}

@@ -1,7 +1,9 @@
-// What every generated image source includes, and nothing before it: the
-// header must stay free of the standard library's containers, strings and
-// algorithms, which would cost each of hundreds of such sources a large part
-// of its compile time. The macros are libstdc++'s include guards.
+// What every generated image header includes, and so every source that uses
+// an image, and nothing before it: the header must stay free of the standard
+// library's containers, strings and algorithms, which would cost each of
+// hundreds of such sources a large part of its compile time. The macros are
+// libstdc++'s include guards. (The generated image sources themselves include
+// only EmbeddedBitmap.h, which includes nothing.)
 #include <PrefilledBitmap.h>
 
 #if defined(_GLIBCXX_MEMORY) || defined(_GLIBCXX_ALGORITHM) || defined(_GLIBCXX_STRING) \

@@ -81,6 +81,13 @@ TEST(ExportOptions, UsageErrors)
 		{"--embed", "x.h", "a.png", "b.png"},
 		{"--embed", "x.h", "-o", "-", "a.png"},
 		{"--embed=", "a.png"},
+		// Its name stands in declarations and directives: an identifier only.
+		{"--embed", "x.h", "--name", "a b", "a.png"},
+		{"--embed", "x.h", "--name", "x;.incbin", "a.png"},
+		// Three files, three names.
+		{"--embed", "x.h", "-o", "x.h", "a.png"},
+		{"--embed", "x.h", "-o", "x.bin", "a.png"},
+		{"--embed", "x.bin", "-o", "x.cpp", "a.png"},
 	};
 	for (const auto& arguments : rows) {
 		Parsed parsed = Parse(arguments);
@@ -89,13 +96,28 @@ TEST(ExportOptions, UsageErrors)
 	}
 }
 
-TEST(ExportOptions, EmbedNamesTheHeaderToInclude)
+TEST(ExportOptions, EmbedNamesTheHeaderAndTheSourceAndTheBytesBesideIt)
 {
 	EXPECT_EQ(Parse({"a.png"}).options.EmbedHeader(), nullptr);
-	Parsed parsed = Parse({"--embed", "icon.h", "-o", "icon.cpp", "a.png"});
-	ASSERT_TRUE(parsed.ok) << parsed.options.Error();
-	EXPECT_STREQ(parsed.options.EmbedHeader(), "icon.h");
-	EXPECT_STREQ(Parse({"--embed=x/y.h", "a.png"}).options.EmbedHeader(), "x/y.h");
+	const struct {
+		std::vector<const char*> arguments;
+		const char* header;
+		const char* source;
+		const char* data;
+	} rows[] = {
+		{{"--embed", "icon.h", "-o", "gen/icon.cc", "a.png"}, "icon.h", "gen/icon.cc", "gen/icon.bin"},
+		{{"--embed=x/y.h", "a.png"}, "x/y.h", "x/y.cpp", "x/y.bin"},
+		{{"--embed", "d.v2/noext", "a.png"}, "d.v2/noext", "d.v2/noext.cpp", "d.v2/noext.bin"},
+		{{"--embed", "i.h", "--name", "kIcon", "-o", "a b/.cpp", "a.png"}, "i.h", "a b/.cpp",
+			"a b/.cpp.bin"},
+	};
+	for (const auto& row : rows) {
+		Parsed parsed = Parse(row.arguments);
+		ASSERT_TRUE(parsed.ok) << row.header << ": " << parsed.options.Error();
+		EXPECT_STREQ(parsed.options.EmbedHeader(), row.header);
+		EXPECT_EQ(parsed.options.EmbedSource(), row.source);
+		EXPECT_EQ(parsed.options.EmbedData(), row.data);
+	}
 }
 
 TEST(ExportOptions, QuietAndStandardOutputAreSeen)

@@ -190,28 +190,6 @@ TEST(ExportRunner, StandardOutputKeepsArgumentOrderWhenALaterImageFinishesFirst)
 	EXPECT_EQ(ReadWhole(scratch / "out"), expected);
 }
 
-TEST(ExportJob, StandardOutputNamesIconsAfterTheirImagesAsValidIdentifiers)
-{
-	// The same rows as the CMake function's (tests/roundtrip/EmbedIdentifiers.cmake).
-	const std::pair<const char*, const char*> rows[] = {
-		{"icons/quill.png", "quill"},
-		{"save-file.png", "save_file"},
-		{"my icon (2).PNG", "my_icon_2_"},
-		{"9-grey.png", "image_9_grey"},
-		{"__Private.gif", "Private"},
-		{"a--b.png", "a_b"},
-		{"dots.in.name.png", "dots_in_name"},
-		{"/abs/path/Icon.tga", "Icon"},
-		{"---.png", "image"},
-		{"noextension", "noextension"},
-		{"caf\xC3\xA9.png", "caf_"},
-	};
-	for (const auto& [image, expected] : rows) {
-		EXPECT_EQ(ExportJob::IdentifierFor(image), expected) << image;
-		EXPECT_TRUE(ExportJob::IsIdentifier(ExportJob::IdentifierFor(image).c_str())) << image;
-	}
-}
-
 TEST(ExportRunner, AnImageTakingOverASecondShowsAProgressLineThatIsWipedAfterwards)
 {
 	ScratchDirectory scratch;

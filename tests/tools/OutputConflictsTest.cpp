@@ -32,6 +32,8 @@ const ConflictRow kRows[] = {
 		"the output @/link.h is the image @/pic.png itself; its text would overwrite it"},
 	{"a default output that is another image", {"@/pic.png", "@/pic.png.h"},
 		"the output @/pic.png.h is the image @/pic.png.h itself; its text would overwrite it"},
+	{"a build form's header that reaches the image", {"--embed", "@/link.h", "@/pic.png"},
+		"the output @/link.h is the image @/pic.png itself; its text would overwrite it"},
 	{"two images of one name on standard output", {"-o", "-", "@/pic.png", "@/sub/pic.png"},
 		"images @/pic.png and @/sub/pic.png would both define pic_MData and pic_MICN on "
 		"standard output; export them into files or one at a time"},

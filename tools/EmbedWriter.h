@@ -1,0 +1,47 @@
+#pragma once
+
+// Writes the build form of one image's export (see EmbedText): the bitmap's
+// bytes as they are into a raw file, the source that assembles them in and
+// the header that declares them. Each file is written only when its content
+// changes (see BuildFile), the header in particular only when the name, the
+// image's size or its colour space does, so that a new picture of the same
+// size rebuilds its own source and nothing that includes the header.
+//
+// Memory: the bytes go to the file straight from the bitmap; only the two
+// small texts are held besides.
+//
+// Runs on the calling thread (an exporter's worker); the caller keeps the
+// bitmap unchanged meanwhile.
+
+#include <Bitmap.h>
+#include <SupportDefs.h>
+
+#include <atomic>
+#include <string>
+
+struct EmbedPaths {
+	std::string header;
+	std::string source;
+	std::string data;
+};
+
+class EmbedWriter {
+public:
+	EmbedWriter(const std::string& image, const std::string& name, const EmbedPaths& paths);
+
+	// B_OK when all three files hold what `bitmap` gives; B_INTERRUPTED when
+	// `cancel` became true meanwhile, other files left as they were.
+	status_t Write(const BBitmap& bitmap, const std::atomic<bool>* cancel);
+
+	// Which file the last failure of Write was about.
+	const std::string& FailedFile() const { return fFailedFile; }
+
+	// A 64-bit digest of `size` bytes at `data` (zlib's CRC-32 and Adler-32).
+	static uint64 Digest(const void* data, size_t size);
+
+private:
+	const std::string fImage;
+	const std::string fName;
+	const EmbedPaths fPaths;
+	std::string fFailedFile;
+};
