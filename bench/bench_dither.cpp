@@ -8,7 +8,7 @@
 #include "BenchInputs.h"
 
 #include "image/BitmapConversion.h"
-#include "image/ColorMapDither.h"
+#include <ColorMapDither.h>
 
 #include <Bitmap.h>
 #include <SystemColorMap.h>

@@ -2,6 +2,8 @@
 
 #include "io/FileOperations.h"
 
+#include <Errors.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -58,7 +60,7 @@ Write(const std::string& path, const void* data, size_t size, const std::atomic<
 	std::string temporary;
 	int fd = CreateBeside(path, &temporary);
 	if (fd < 0)
-		return FileOperations::ErrnoStatus();
+		return errno_to_status(errno);
 	status_t status = B_OK;
 	const char* bytes = static_cast<const char*>(data);
 	for (size_t done = 0; done < size && status == B_OK; done += kChunk) {
@@ -69,9 +71,9 @@ Write(const std::string& path, const void* data, size_t size, const std::atomic<
 				off_t(done));
 	}
 	if (close(fd) != 0 && status == B_OK)
-		status = FileOperations::ErrnoStatus();
+		status = errno_to_status(errno);
 	if (status == B_OK && rename(temporary.c_str(), path.c_str()) != 0)
-		status = FileOperations::ErrnoStatus();
+		status = errno_to_status(errno);
 	if (status != B_OK)
 		unlink(temporary.c_str());
 	return status;

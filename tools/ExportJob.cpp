@@ -5,7 +5,7 @@
 #include "document/LeafName.h"
 #include "image/BitmapConversion.h"
 #include "image/BitmapSourceExport.h"
-#include "image/ColorMapDither.h"
+#include <ColorMapDither.h>
 #include "image/FormatBitmapSource.h"
 
 #include <TranslationUtils.h>

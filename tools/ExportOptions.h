@@ -10,7 +10,7 @@
 // "-" is standard output, which takes the texts of several images one after
 // another.
 
-#include "image/ColorMapDither.h"
+#include <ColorMapDither.h>
 
 #include <string>
 #include <vector>

@@ -92,8 +92,23 @@ XSession::XSession(int width, int height, WindowManager manager)
 	setenv("DISPLAY", fDisplay.c_str(), 1);
 
 	if (manager == WindowManager::kOpenbox) {
-		fManagerProcess = Spawn({"openbox", "--sm-disable"}, {});
-		if (!PollUntil([&] { return Run("wmctrl -m 2>/dev/null").find("Openbox") != std::string::npos; }))
+		// On a loaded machine openbox now and then exits before it has
+		// taken over a display that has only just come up; it is started
+		// again, a few times, before the session counts as failed.
+		auto managing = [&] { return Run("wmctrl -m 2>/dev/null").find("Openbox") != std::string::npos; };
+		bool managed = false;
+		for (int attempt = 0; attempt < 3 && !managed; attempt++) {
+			Stop(fManagerProcess);
+			fManagerProcess = Spawn({"openbox", "--sm-disable"}, {});
+			managed = PollUntil([&] {
+				if (waitpid(fManagerProcess, nullptr, WNOHANG) == fManagerProcess) {
+					fManagerProcess = -1;
+					return true;
+				}
+				return managing();
+			}) && managing();
+		}
+		if (!managed)
 			fFailure = "openbox did not take over the display " + fDisplay + ": "
 				+ Run("wmctrl -m 2>&1; xprop -root _NET_SUPPORTING_WM_CHECK 2>&1");
 	}

@@ -1,7 +1,7 @@
 // The small table error diffusion looks colours up in gives the full
 // table's answer for every colour there is, ties and crowded cells included.
 
-#include "image/CellCandidateTable.h"
+#include <CellCandidateTable.h>
 
 #include <SystemColorMap.h>
 

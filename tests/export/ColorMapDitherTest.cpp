@@ -3,7 +3,7 @@
 // "none"), on bitmaps made here.
 
 #include "image/BitmapConversion.h"
-#include "image/ColorMapDither.h"
+#include <ColorMapDither.h>
 
 #include <Bitmap.h>
 #include <SystemColorMap.h>

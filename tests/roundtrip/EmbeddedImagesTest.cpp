@@ -2,7 +2,7 @@
 // was built: each generated bitmap equals the one the image loads into.
 
 #include "image/BitmapConversion.h"
-#include "image/ColorMapDither.h"
+#include <ColorMapDither.h>
 
 #include "quillpix-images/colour.h"
 #include "quillpix-images/colour_floyd_steinberg.h"

@@ -6,6 +6,7 @@
 #include "ExporterProcess.h"
 #include "support/Files.h"
 #include "tools/ExportRunner.h"
+#include "tools/ImageIdentifier.h"
 
 #include <gtest/gtest.h>
 
@@ -105,7 +106,7 @@ TEST(StandardOutput, TakesTheBytesTheFilesGetWithOneWorkerOrTwo)
 				continue;
 			}
 			expected += Replaced(ReadWhole(image + ".h"), Leaf(image) + ".h",
-				ExportJob::IdentifierFor(image));
+				ImageIdentifier::For(image));
 			unlink((image + ".h").c_str());
 		}
 		ASSERT_FALSE(expected.empty());

@@ -1,8 +1,7 @@
 #include "ColorMapDither.h"
 
-#include "BitmapConversion.h"
-#include "CellCandidateTable.h"
-#include "MapColorSet.h"
+#include <CellCandidateTable.h>
+#include <MapColorSet.h>
 
 #include <PixelAccess.h>
 #include <SystemColorMap.h>
@@ -266,6 +265,22 @@ DitherKindNamed(const char* name, DitherKind& kind)
 	}
 	return false;
 }
+
+namespace {
+
+// A new bitmap of `source`'s bounds in `space`, converted by SetBits as the
+// nearest mapping is everywhere else; null when it cannot be made.
+std::unique_ptr<BBitmap>
+ConvertedBitmap(const BBitmap& source, color_space space)
+{
+	auto converted = std::make_unique<BBitmap>(source.Bounds(), space, false, false);
+	if (!converted->IsValid())
+		return nullptr;
+	converted->SetBits(source.Bits(), source.BitsLength(), 0, source.ColorSpace());
+	return converted;
+}
+
+} // namespace
 
 std::unique_ptr<BBitmap>
 DitheredBitmap(const BBitmap& source, DitherKind kind)

@@ -1,4 +1,4 @@
-#include "CellCandidateTable.h"
+#include <CellCandidateTable.h>
 
 #include <SystemColorMap.h>
 

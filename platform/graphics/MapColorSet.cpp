@@ -1,4 +1,4 @@
-#include "MapColorSet.h"
+#include <MapColorSet.h>
 
 #include <SystemColorMap.h>
 
