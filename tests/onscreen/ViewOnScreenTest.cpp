@@ -119,9 +119,11 @@ TEST_P(ViewOnScreenTest, ALargeImageScrollsToItsBottomRightCorner)
 	EXPECT_TRUE(fShot->At(kMargin - 1, kTop + kMargin).IsWhite());
 
 	// The wheel, Page Down, the arrows and a click in the scroll bar's track
-	// each move the view the way they point.
+	// each move the view the way they point. One notch or key a step: the
+	// view is read back as soon as it has moved, so a second one still on its
+	// way would move it under the next step's check.
 	ImagePlace place{1, 1};
-	ASSERT_TRUE(fSession->Click(window, 150, 120, 5, 2));
+	ASSERT_TRUE(fSession->Click(window, 150, 120, 5, 1));
 	ImagePlace wheeled = MovedFrom(window, place);
 	EXPECT_EQ(wheeled.x, 1);
 	EXPECT_GT(wheeled.y, 1);
@@ -131,7 +133,7 @@ TEST_P(ViewOnScreenTest, ALargeImageScrollsToItsBottomRightCorner)
 	EXPECT_EQ(paged.x, 1);
 	EXPECT_GT(paged.y, wheeled.y + 100);
 
-	ASSERT_TRUE(fSession->Keys({"Right", "Right"}));
+	ASSERT_TRUE(fSession->Keys({"Right"}));
 	ImagePlace across = MovedFrom(window, paged);
 	EXPECT_GT(across.x, 1);
 	EXPECT_EQ(across.y, paged.y);
