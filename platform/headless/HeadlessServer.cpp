@@ -205,19 +205,19 @@ HeadlessServer::PickMenuItem(int32 id, const std::vector<std::string>& path)
 status_t
 HeadlessServer::PressShortcut(int32 id, char key, uint32 modifiers)
 {
-	BMessenger messenger = Messenger(id);
-	if (!messenger.IsValid())
-		return B_BAD_VALUE;
-	char bytes[2] = {key, '\0'};
-	BMessage press(B_KEY_DOWN);
-	press.AddString("bytes", bytes);
-	press.AddInt32("raw_char", std::tolower(static_cast<unsigned char>(key)));
-	press.AddInt32("modifiers", static_cast<int32>(modifiers | B_COMMAND_KEY));
-	return messenger.SendMessage(&press);
+	return SendKeyDown(id, key, std::tolower(static_cast<unsigned char>(key)),
+		modifiers | B_COMMAND_KEY);
 }
 
 status_t
 HeadlessServer::PressKey(int32 id, char key, uint32 modifiers)
+{
+	return SendKeyDown(id, key, static_cast<unsigned char>(key),
+		modifiers & ~uint32(B_COMMAND_KEY));
+}
+
+status_t
+HeadlessServer::SendKeyDown(int32 id, char key, int32 rawChar, uint32 modifiers) const
 {
 	BMessenger messenger = Messenger(id);
 	if (!messenger.IsValid())
@@ -225,8 +225,8 @@ HeadlessServer::PressKey(int32 id, char key, uint32 modifiers)
 	char bytes[2] = {key, '\0'};
 	BMessage press(B_KEY_DOWN);
 	press.AddString("bytes", bytes);
-	press.AddInt32("raw_char", static_cast<unsigned char>(key));
-	press.AddInt32("modifiers", static_cast<int32>(modifiers & ~uint32(B_COMMAND_KEY)));
+	press.AddInt32("raw_char", rawChar);
+	press.AddInt32("modifiers", static_cast<int32>(modifiers));
 	return messenger.SendMessage(&press);
 }
 

@@ -157,6 +157,8 @@ private:
 
 	void Changed();
 	BMessenger Messenger(int32 id) const;
+	// A B_KEY_DOWN of `key` to window `id`.
+	status_t SendKeyDown(int32 id, char key, int32 rawChar, uint32 modifiers) const;
 	// Checks an answer against the panel's description, sends it to the
 	// panel and takes a panel that is done off the list.
 	status_t AnswerPanel(int32 panelId, BMessage& answer);
