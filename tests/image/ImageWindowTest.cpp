@@ -2,6 +2,7 @@
 // commands, saving as source, what it draws, and closing and quitting.
 
 #include "support/Files.h"
+#include "support/Program.h"
 #include "support/ProgramFixture.h"
 
 #include <TranslationUtils.h>
@@ -226,10 +227,10 @@ TEST_F(ImageWindowTest, SavedSourceIsByteIdenticalToTheExporters)
 		ASSERT_TRUE(std::filesystem::exists(saved));
 
 		std::string expected = fDirectory + "/expected/" + name;
-		std::string command = std::string(QUILLPIX_BINARY_DIR) + "/tools/quillpix-export"
-			+ " --color-space " + rows[index].colorSpace + " -o '" + expected + "' '"
-			+ images[index] + "'";
-		ASSERT_EQ(std::system(command.c_str()), 0) << command;
+		testsupport::ProgramOutcome export_ = testsupport::RunProgram({{QUILLPIX_BINARY_DIR
+			"/tools/quillpix-export", "--color-space", rows[index].colorSpace, "-o", expected,
+			images[index]}});
+		ASSERT_EQ(export_.ExitCode(), 0) << export_.Describe();
 		EXPECT_EQ(ReadWhole(saved), ReadWhole(expected));
 		EXPECT_NE(ReadWhole(saved).find("PrefilledBitmap"), std::string::npos);
 		EXPECT_EQ(MimeType(saved), MimeType(expected));

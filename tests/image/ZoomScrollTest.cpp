@@ -6,6 +6,7 @@
 #include "image/AImageView.h"
 #include "support/CoordinateImage.h"
 #include "support/Files.h"
+#include "support/Program.h"
 #include "support/ProgramFixture.h"
 
 #include <InterfaceDefs.h>
@@ -184,9 +185,10 @@ TEST_F(ZoomScrollTest, AnIconZoomsByWholeFactorsAndIsSavedUnchanged)
 	ASSERT_TRUE(Eventually([&] { return fServer->Title(id) == "icon.h"; }));
 	ASSERT_TRUE(WithImageWindow("icon.h", [](BitmapImageWindow&) {}));
 	std::string expected = fDirectory + "/expected.h";
-	std::string command = std::string(QUILLPIX_BINARY_DIR) + "/tools/quillpix-export -o '"
-		+ expected + "' -q --name icon.h '" + fDirectory + "/icon.ppm'";
-	ASSERT_EQ(std::system(command.c_str()), 0) << command;
+	testsupport::ProgramOutcome export_ = testsupport::RunProgram({{QUILLPIX_BINARY_DIR
+		"/tools/quillpix-export", "-o", expected, "-q", "--name", "icon.h",
+		fDirectory + "/icon.ppm"}});
+	ASSERT_EQ(export_.ExitCode(), 0) << export_.Describe();
 	EXPECT_EQ(ReadWhole(fDirectory + "/saved/icon.h"), ReadWhole(expected));
 	title = "icon.h";
 

@@ -5,6 +5,7 @@
 // names its files the same way.
 
 #include "support/Files.h"
+#include "support/Program.h"
 #include "support/ProgramFixture.h"
 
 #include "image/BitmapSourceExport.h"
@@ -13,12 +14,8 @@
 #include <TranslationUtils.h>
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -106,25 +103,11 @@ TEST_F(AwkwardNameTest, TitlesAndExportsKeepEveryByteOfTheName)
 int
 RunExporter(const std::string& directory, const std::vector<std::string>& arguments)
 {
-	const std::string exporter = QUILLPIX_BINARY_DIR "/tools/quillpix-export";
-	std::vector<char*> argv = {const_cast<char*>(exporter.c_str())};
-	for (const std::string& argument : arguments)
-		argv.push_back(const_cast<char*>(argument.c_str()));
-	argv.push_back(nullptr);
-	posix_spawn_file_actions_t actions;
-	posix_spawn_file_actions_init(&actions);
-	posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-	posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
-	pid_t child;
-	int status = -1;
-	if (posix_spawn(&child, exporter.c_str(), &actions, nullptr, argv.data(), environ) != 0
-		|| waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
-		status = -1;
-	} else {
-		status = WEXITSTATUS(status);
-	}
-	posix_spawn_file_actions_destroy(&actions);
-	return status;
+	testsupport::Program exporter;
+	exporter.arguments = {QUILLPIX_BINARY_DIR "/tools/quillpix-export"};
+	exporter.arguments.insert(exporter.arguments.end(), arguments.begin(), arguments.end());
+	exporter.directory = directory;
+	return testsupport::RunProgram(exporter).ExitCode();
 }
 
 // The exporter given the same names writes the same bytes the window does.

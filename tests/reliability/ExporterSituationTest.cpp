@@ -6,6 +6,7 @@
 
 #include "support/ChildProcess.h"
 #include "support/Files.h"
+#include "support/Program.h"
 #include "support/Waiting.h"
 
 #include "image/BitmapSourceExport.h"
@@ -16,17 +17,13 @@
 
 #include <dirent.h>
 #include <sched.h>
-#include <spawn.h>
 #include <sys/inotify.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <csignal>
 #include <cstring>
-
-extern char** environ;
 
 namespace {
 
@@ -43,14 +40,7 @@ Shell(const std::string& directory, const std::string& command)
 {
 	std::string script = "cd '" + directory + "' && E='" + kExporter + "' && I='" + kImage
 		+ "' && " + command;
-	const char* argv[] = {"/bin/sh", "-c", script.c_str(), nullptr};
-	pid_t child;
-	if (posix_spawn(&child, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
-		return -1;
-	int status = 0;
-	if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
-		return -1;
-	return WEXITSTATUS(status);
+	return RunProgram({{"/bin/sh", "-c", script}}).ExitCode();
 }
 
 ino_t
@@ -210,20 +200,16 @@ TEST_P(ExporterSignal, LeavesTheOldFileAndNoTemporary)
 		ASSERT_GE(watch, 0);
 		ASSERT_GE(inotify_add_watch(watch, out.c_str(), IN_MODIFY), 0);
 	}
-	const char* argv[] = {kExporter.c_str(), "-q", "-o", out.c_str(), image.c_str(), nullptr};
-	pid_t child;
-	ASSERT_EQ(posix_spawn(&child, kExporter.c_str(), nullptr, nullptr,
-		const_cast<char**>(argv), environ), 0);
+	pid_t child = StartProgram({{kExporter, "-q", "-o", out, image}});
+	ASSERT_GT(child, 0);
 	bool underWay = WaitForSaveUnderWay(child, fScratch.Path(), watch);
 	kill(child, row.signal);
-	int status = 0;
-	ASSERT_EQ(waitpid(child, &status, 0), child);
+	ChildOutcome ended = WaitForChild(child);
 	if (watch >= 0)
 		close(watch);
 	ASSERT_TRUE(underWay) << "the save was never seen under way";
 
-	EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == row.signal)
-		<< "status " << status;
+	EXPECT_EQ(ended.signal, row.signal) << ended.Describe();
 	EXPECT_TRUE(ReadWhole(out) == kOldText) << "the old file changed";
 	EXPECT_EQ(InodeOf(out), inode);
 	EXPECT_EQ(Listing(fScratch.Path()), listing);

@@ -6,11 +6,11 @@
 #include "support/ChildProcess.h"
 #include "support/Files.h"
 #include "support/HostileImages.h"
+#include "support/Program.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -28,33 +28,18 @@ struct ExporterRun {
 	std::string err;
 };
 
-// Runs the exporter under the hostile-input limits, its output in `scratch`.
+// Runs the exporter under the hostile-input limits.
 ExporterRun
-RunExporter(const ScratchDirectory& scratch, const std::vector<std::string>& arguments,
-	bool dropPrivileges = false)
+RunExporter(const std::vector<std::string>& arguments, bool dropPrivileges = false)
 {
-	const std::string errPath = scratch / ".stderr";
-	std::vector<char*> argv;
-	argv.push_back(const_cast<char*>(kExporter.c_str()));
-	for (const std::string& argument : arguments)
-		argv.push_back(const_cast<char*>(argument.c_str()));
-	argv.push_back(nullptr);
-	ChildLimits limits;
-	limits.dropPrivileges = dropPrivileges;
-	ExporterRun run;
-	run.outcome = RunInChild([&] {
-		int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-		int null = open("/dev/null", O_WRONLY);
-		if (err < 0 || null < 0)
-			return 126;
-		dup2(null, 1);
-		dup2(err, 2);
-		execv(argv[0], argv.data());
-		return 127;
-	}, limits);
-	run.err = ReadWhole(errPath);
-	unlink(errPath.c_str());
-	return run;
+	Program exporter;
+	exporter.arguments = {kExporter};
+	exporter.arguments.insert(exporter.arguments.end(), arguments.begin(), arguments.end());
+	exporter.outputPath = "/dev/null";
+	exporter.limits = ChildLimits();
+	exporter.limits.dropPrivileges = dropPrivileges;
+	ProgramOutcome ran = RunProgram(exporter);
+	return ExporterRun{ran.child, ran.err};
 }
 
 TEST(HostileCli, EveryHostileFileIsRefusedWithItsName)
@@ -97,7 +82,7 @@ TEST(HostileCli, EveryHostileFileIsRefusedWithItsName)
 	for (const std::string& input : inputs) {
 		SCOPED_TRACE(input);
 		const bool secret = input == scratch / "secret.png";
-		ExporterRun run = RunExporter(scratch, {"-o", scratch / "out/icon.h", input}, secret);
+		ExporterRun run = RunExporter({"-o", scratch / "out/icon.h", input}, secret);
 		if (secret && run.outcome.exitCode == 125)
 			continue; // could not drop privileges
 		EXPECT_TRUE(run.outcome.exited) << run.outcome.Describe();
@@ -118,7 +103,7 @@ TEST(HostileCli, TruncatedImagesAreRefusedAsCutOff)
 	ScratchDirectory scratch;
 	for (const char* name : {"truncated.jpg", "truncated.png"}) {
 		SCOPED_TRACE(name);
-		ExporterRun run = RunExporter(scratch, {"-o", scratch / "cut.h", kImages + name});
+		ExporterRun run = RunExporter({"-o", scratch / "cut.h", kImages + name});
 		EXPECT_EQ(run.outcome.exitCode, 1);
 		EXPECT_EQ(run.err, "quillpix-export: " + kImages + name
 			+ " is cut off before its first image is complete\n");

@@ -8,6 +8,7 @@
 
 #include "image/BitmapConversion.h"
 #include "support/Files.h"
+#include "support/Program.h"
 
 #include <Bitmap.h>
 #include <TranslationUtils.h>
@@ -16,18 +17,14 @@
 
 #include <fcntl.h>
 #include <memory>
-#include <spawn.h>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 using testsupport::ReadWhole;
 using testsupport::ScratchDirectory;
 using testsupport::WriteWhole;
-
-extern char** environ;
 
 namespace {
 
@@ -36,24 +33,12 @@ namespace {
 int
 Run(const std::vector<std::string>& argv, const std::string& directory, const std::string& log)
 {
-	posix_spawn_file_actions_t actions;
-	posix_spawn_file_actions_init(&actions);
-	posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-	posix_spawn_file_actions_adddup2(&actions, 1, 2);
-	posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
-	std::vector<char*> pointers;
-	for (const std::string& argument : argv)
-		pointers.push_back(const_cast<char*>(argument.c_str()));
-	pointers.push_back(nullptr);
-	pid_t child;
-	int exitCode = -1;
-	if (posix_spawnp(&child, pointers[0], &actions, nullptr, pointers.data(), environ) == 0) {
-		int status = 0;
-		if (waitpid(child, &status, 0) == child && WIFEXITED(status))
-			exitCode = WEXITSTATUS(status);
-	}
-	posix_spawn_file_actions_destroy(&actions);
-	return exitCode;
+	testsupport::Program program;
+	program.arguments = argv;
+	program.directory = directory;
+	program.outputPath = log;
+	program.errorToOutput = true;
+	return testsupport::RunProgram(program).ExitCode();
 }
 
 // A PAM image (RGB_ALPHA) of a pattern that `seed` varies, every byte value

@@ -5,6 +5,7 @@
 
 #include "image/BitmapConversion.h"
 #include "support/Files.h"
+#include "support/Program.h"
 
 #include <Bitmap.h>
 #include <TranslationUtils.h>
@@ -14,16 +15,12 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <memory>
-#include <spawn.h>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 using testsupport::ReadWhole;
 using testsupport::ScratchDirectory;
-
-extern char** environ;
 
 namespace {
 
@@ -48,23 +45,11 @@ Split(const std::string& text, char separator)
 int
 RunProgram(const std::vector<std::string>& argv, const std::string& log)
 {
-	posix_spawn_file_actions_t actions;
-	posix_spawn_file_actions_init(&actions);
-	posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-	posix_spawn_file_actions_adddup2(&actions, 1, 2);
-	std::vector<char*> pointers;
-	for (const std::string& argument : argv)
-		pointers.push_back(const_cast<char*>(argument.c_str()));
-	pointers.push_back(nullptr);
-	pid_t child;
-	int exitCode = -1;
-	if (posix_spawnp(&child, pointers[0], &actions, nullptr, pointers.data(), environ) == 0) {
-		int status = 0;
-		if (waitpid(child, &status, 0) == child && WIFEXITED(status))
-			exitCode = WEXITSTATUS(status);
-	}
-	posix_spawn_file_actions_destroy(&actions);
-	return exitCode;
+	testsupport::Program program;
+	program.arguments = argv;
+	program.outputPath = log;
+	program.errorToOutput = true;
+	return testsupport::RunProgram(program).ExitCode();
 }
 
 // The compiler line for the driver and one exported file in `directory`:

@@ -1,15 +1,25 @@
 #include "support/ChildProcess.h"
 
+#include <RetryOnInterrupt.h>
+#include <UniqueFd.h>
+
 #include <grp.h>
 #include <malloc.h>
+#include <poll.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <thread>
 
 namespace testsupport {
+
+using BPrivate::RetryOnInterrupt;
+using BPrivate::UniqueFd;
 
 std::string
 ChildOutcome::Describe() const
@@ -63,8 +73,8 @@ LimitFileSize(long long bytes)
 	return setrlimit(RLIMIT_FSIZE, &limit) == 0;
 }
 
-ChildOutcome
-RunInChild(const std::function<int()>& body, const ChildLimits& limits)
+pid_t
+StartInChild(const std::function<int()>& body, const ChildLimits& limits)
 {
 	const size_t base = VirtualSize();
 	fflush(nullptr);
@@ -90,15 +100,21 @@ RunInChild(const std::function<int()>& body, const ChildLimits& limits)
 		fflush(nullptr);
 		_exit(result);
 	}
+	return child;
+}
+
+namespace {
+
+// Collects a child that has ended (or waits for it to end).
+ChildOutcome
+Collect(pid_t child)
+{
 	ChildOutcome outcome;
-	if (child < 0)
+	if (child <= 0)
 		return outcome;
 	int status = 0;
 	struct rusage usage = {};
-	pid_t waited;
-	do {
-		waited = wait4(child, &status, 0, &usage);
-	} while (waited < 0 && errno == EINTR);
+	pid_t waited = RetryOnInterrupt([&] { return wait4(child, &status, 0, &usage); });
 	if (waited != child)
 		return outcome;
 	outcome.peakResidentKiB = usage.ru_maxrss;
@@ -109,6 +125,67 @@ RunInChild(const std::function<int()>& body, const ChildLimits& limits)
 		outcome.signal = WTERMSIG(status);
 	}
 	return outcome;
+}
+
+} // namespace
+
+ChildOutcome
+WaitForChild(pid_t child)
+{
+	return Collect(child);
+}
+
+std::optional<ChildOutcome>
+WaitForChild(pid_t child, std::chrono::milliseconds timeout)
+{
+	if (child <= 0)
+		return ChildOutcome();
+	using Clock = std::chrono::steady_clock;
+	const Clock::time_point deadline = Clock::now() + timeout;
+	auto left = [&] {
+		return int(std::max<long long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(
+			deadline - Clock::now()).count()));
+	};
+	// The process's descriptor becomes readable when it ends, so the wait
+	// needs no polling; where the kernel has none, the child is asked again
+	// every few milliseconds.
+	UniqueFd process(int(syscall(SYS_pidfd_open, child, 0)));
+	if (process.IsValid()) {
+		struct pollfd entry = {process.Get(), POLLIN, 0};
+		int ready = RetryOnInterrupt([&] { return poll(&entry, 1, left()); });
+		if (ready <= 0)
+			return std::nullopt;
+		return Collect(child);
+	}
+	while (true) {
+		siginfo_t info = {};
+		int found = RetryOnInterrupt([&] {
+			return waitid(P_PID, id_t(child), &info, WEXITED | WNOHANG | WNOWAIT);
+		});
+		if (found != 0 || info.si_pid == child)
+			return Collect(child);
+		if (left() == 0)
+			return std::nullopt;
+		std::this_thread::sleep_for(std::chrono::milliseconds(5));
+	}
+}
+
+ChildOutcome
+StopChild(pid_t child, std::chrono::milliseconds grace)
+{
+	if (child <= 0)
+		return ChildOutcome();
+	kill(child, SIGTERM);
+	if (std::optional<ChildOutcome> ended = WaitForChild(child, grace))
+		return *ended;
+	kill(child, SIGKILL);
+	return Collect(child);
+}
+
+ChildOutcome
+RunInChild(const std::function<int()>& body, const ChildLimits& limits)
+{
+	return Collect(StartInChild(body, limits));
 }
 
 } // namespace testsupport

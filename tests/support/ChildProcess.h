@@ -13,9 +13,11 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace testsupport {
@@ -73,5 +75,17 @@ bool LimitFileSize(long long bytes);
 // write or EFBIG. A child that cannot set its limits exits with 125.
 ChildOutcome RunInChild(const std::function<int()>& body,
 	const ChildLimits& limits = ChildLimits());
+
+// The two halves of RunInChild, for a child the test works with while it
+// runs: StartInChild answers the child's process id (-1 when fork failed),
+// WaitForChild waits for it to end and collects it.
+pid_t StartInChild(const std::function<int()>& body, const ChildLimits& limits = ChildLimits());
+ChildOutcome WaitForChild(pid_t child);
+// Waits at most `timeout`; nothing when the child still runs (it is left
+// running, to be stopped or waited for again).
+std::optional<ChildOutcome> WaitForChild(pid_t child, std::chrono::milliseconds timeout);
+// Asks the child to end (SIGTERM), and ends it (SIGKILL) when it has not
+// within `grace`; how it ended.
+ChildOutcome StopChild(pid_t child, std::chrono::milliseconds grace = std::chrono::seconds(5));
 
 } // namespace testsupport

@@ -23,7 +23,7 @@ Outcome Run(const testsupport::ScratchDirectory& scratch,
 	const std::vector<std::string>& arguments);
 
 // Starts the exporter with its standard output and error opened on the given
-// paths; -1 when it could not be started.
+// paths (its standard input on /dev/null); -1 when it could not be started.
 pid_t Start(const std::vector<std::string>& arguments, const std::string& outPath,
 	const std::string& errPath);
 

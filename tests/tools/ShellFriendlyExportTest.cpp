@@ -3,6 +3,8 @@
 
 #include "ExporterProcess.h"
 
+#include "support/Program.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -101,13 +103,7 @@ TEST(ShellFriendlyExport, DevStdoutIntoAPipeTakesTheText)
 {
 	const std::string command = std::string("'") + QUILLPIX_BINARY_DIR
 		+ "/tools/quillpix-export' --name kRgb -o /dev/stdout '" + kData + "rgb.png' | cat";
-	FILE* pipe = popen(command.c_str(), "r");
-	ASSERT_NE(pipe, nullptr);
-	std::string text;
-	char block[4096];
-	size_t length;
-	while ((length = fread(block, 1, sizeof(block), pipe)) > 0)
-		text.append(block, length);
-	EXPECT_EQ(pclose(pipe), 0);
-	EXPECT_EQ(text, ReadWhole(kData + "rgb.h"));
+	testsupport::ProgramOutcome run = testsupport::RunProgram({{"/bin/sh", "-c", command}});
+	EXPECT_EQ(run.ExitCode(), 0) << run.Describe();
+	EXPECT_EQ(run.out, ReadWhole(kData + "rgb.h"));
 }

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <unistd.h>
@@ -166,8 +167,7 @@ TEST(GetBitmapFileTest, ContentDecidesOverTheName)
 	};
 	for (const Case& c : cases) {
 		std::string target = dir + "/" + c.as;
-		std::string command = "cp '" + Path(c.from) + "' '" + target + "'";
-		ASSERT_EQ(std::system(command.c_str()), 0);
+		ASSERT_TRUE(std::filesystem::copy_file(Path(c.from), target));
 		std::unique_ptr<BBitmap> bitmap = Load(target);
 		ASSERT_NE(bitmap, nullptr) << c.as;
 		EXPECT_EQ(bitmap->ColorSpace(), c.space) << c.as;
