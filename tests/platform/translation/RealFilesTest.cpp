@@ -5,6 +5,7 @@
 
 #include "Fixtures.h"
 #include "support/Files.h"
+#include "support/ReferenceDecoder.h"
 
 #include <PixelRules.h>
 
@@ -12,8 +13,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -24,6 +23,7 @@
 
 namespace fs = std::filesystem;
 
+using testsupport::CompareRgba;
 using testsupport::ReadWhole;
 
 namespace {
@@ -53,32 +53,6 @@ std::string RgbaOf(const BBitmap& bitmap)
 	return out;
 }
 
-// Compares R, G, B, A pixels; colour is ignored where both are wholly
-// transparent. Empty when they agree, else where they first differ.
-std::string Compare(const std::string& actual, const std::string& expected, int32 width,
-	int tolerance)
-{
-	if (actual.size() != expected.size())
-		return "sizes differ: " + std::to_string(actual.size()) + " vs "
-			+ std::to_string(expected.size());
-	for (size_t i = 0; i + 3 < actual.size(); i += 4) {
-		int alphaA = uint8(actual[i + 3]), alphaE = uint8(expected[i + 3]);
-		bool differs = std::abs(alphaA - alphaE) > tolerance;
-		for (int c = 0; c < 3 && !differs && alphaE != 0; c++)
-			differs = std::abs(int(uint8(actual[i + c])) - int(uint8(expected[i + c]))) > tolerance;
-		if (differs) {
-			size_t pixel = i / 4;
-			char line[160];
-			std::snprintf(line, sizeof(line), "pixel (%zu, %zu): %d %d %d %d, expected %d %d %d %d",
-				pixel % size_t(width), pixel / size_t(width), uint8(actual[i]),
-				uint8(actual[i + 1]), uint8(actual[i + 2]), alphaA, uint8(expected[i]),
-				uint8(expected[i + 1]), uint8(expected[i + 2]), alphaE);
-			return line;
-		}
-	}
-	return "";
-}
-
 std::map<std::string, std::string> ReadConf(const fs::path& path)
 {
 	std::map<std::string, std::string> values;
@@ -94,26 +68,6 @@ std::map<std::string, std::string> ReadConf(const fs::path& path)
 			values[section + "." + line.substr(0, equals)] = line.substr(equals + 3);
 	}
 	return values;
-}
-
-// ImageMagick's decoding of the first image as R, G, B, A, or empty.
-std::string MagickRgba(const fs::path& path)
-{
-	const char* convert = "/usr/bin/convert";
-	if (access(convert, X_OK) != 0)
-		return "";
-	std::string command = std::string(convert) + " '" + path.string()
-		+ "[0]' -depth 8 rgba:- 2>/dev/null";
-	FILE* pipe = popen(command.c_str(), "r");
-	if (pipe == nullptr)
-		return "";
-	std::string out;
-	char buffer[65536];
-	size_t count;
-	while ((count = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-		out.append(buffer, count);
-	pclose(pipe);
-	return out;
 }
 
 // The frames gdk-pixbuf's GIF test suite expects, one "name.conf" beside
@@ -196,7 +150,7 @@ TEST(RealFilesTest, GifSuiteGivesTheFramesItExpects)
 			std::string expected;
 			for (int32 i = 0; i < row.width * row.height; i++)
 				expected.append(choice->rgba, 4);
-			EXPECT_EQ(Compare(RgbaOf(*bitmap), expected, bitmap->Width(), 0), "");
+			EXPECT_EQ(CompareRgba(RgbaOf(*bitmap), expected, bitmap->Width(), 0), "");
 			continue;
 		}
 		if (row.frames.empty()) {
@@ -212,7 +166,7 @@ TEST(RealFilesTest, GifSuiteGivesTheFramesItExpects)
 		EXPECT_EQ(bitmap->Width(), row.width);
 		EXPECT_EQ(bitmap->Height(), row.height);
 		const std::string& pixels = row.forceAnimation ? row.frames.back() : row.frames.front();
-		EXPECT_EQ(Compare(RgbaOf(*bitmap), ReadWhole(suite / pixels), bitmap->Width(), 0), "");
+		EXPECT_EQ(CompareRgba(RgbaOf(*bitmap), ReadWhole(suite / pixels), bitmap->Width(), 0), "");
 		matched++;
 	}
 	std::printf("GIF suite: %d files match their frame, %d are refused\n", matched, refused);
@@ -226,7 +180,7 @@ TEST(RealFilesTest, FilesMatchAnIndependentDecoder)
 {
 	if (!fs::exists(kPixbufImages) && !fs::exists(kSdlImages))
 		GTEST_SKIP() << "gdk-pixbuf-tests and libsdl2-image-tests are not installed";
-	if (access("/usr/bin/convert", X_OK) != 0)
+	if (!testsupport::HaveReferenceDecoder())
 		GTEST_SKIP() << "ImageMagick is not installed";
 	std::vector<fs::path> files;
 	for (const fs::path& folder :
@@ -247,7 +201,7 @@ TEST(RealFilesTest, FilesMatchAnIndependentDecoder)
 		BTranslationFailure failure;
 		std::unique_ptr<BBitmap> bitmap(
 			BTranslationUtils::GetBitmapFile(file.c_str(), nullptr, &failure));
-		const std::string reference = MagickRgba(file);
+		const std::string reference = testsupport::ReferenceRgba(file);
 		if (!bitmap) {
 			// Refused files must be ones the other decoder finds fault with too,
 			// or cut off; the reason is one line.
@@ -260,7 +214,7 @@ TEST(RealFilesTest, FilesMatchAnIndependentDecoder)
 			continue;
 		bool lossy = file.extension() == ".jpg" || file.extension() == ".jpeg"
 			|| file.extension() == ".webp";
-		EXPECT_EQ(Compare(RgbaOf(*bitmap), reference, bitmap->Width(), lossy ? 2 : 0), "");
+		EXPECT_EQ(CompareRgba(RgbaOf(*bitmap), reference, bitmap->Width(), lossy ? 2 : 0), "");
 		compared++;
 	}
 	std::printf("%d files compared with ImageMagick, %d refused\n", compared, refused);
@@ -271,21 +225,14 @@ TEST(RealFilesTest, FilesMatchAnIndependentDecoder)
 // colours are the kit's rule applied to the ink ImageMagick reads from it.
 TEST(RealFilesTest, CmykJpegFollowsTheInkRule)
 {
-	if (access("/usr/bin/convert", X_OK) != 0)
+	if (!testsupport::HaveReferenceDecoder())
 		GTEST_SKIP() << "ImageMagick is not installed";
 	testsupport::ScratchDirectory scratch;
 	const std::string jpeg = scratch / "cmyk.jpg";
-	const std::string make = "/usr/bin/convert '" + fixture::Path("colour.png")
-		+ "' -colorspace CMYK -quality 95 '" + jpeg + "'";
-	ASSERT_EQ(std::system(make.c_str()), 0);
-	FILE* pipe = popen(("/usr/bin/convert '" + jpeg + "' -depth 8 cmyk:-").c_str(), "r");
-	ASSERT_NE(pipe, nullptr);
-	std::string ink;
-	char buffer[4096];
-	size_t count;
-	while ((count = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-		ink.append(buffer, count);
-	pclose(pipe);
+	std::string error;
+	ASSERT_TRUE(testsupport::ReferenceConvert({fixture::Path("colour.png"), "-colorspace", "CMYK",
+		"-quality", "95", jpeg}, &error)) << error;
+	const std::string ink = testsupport::ReferenceCmyk(jpeg);
 	std::unique_ptr<BBitmap> bitmap = fixture::Load(jpeg);
 	ASSERT_NE(bitmap, nullptr);
 	ASSERT_EQ(bitmap->ColorSpace(), B_RGB32);
@@ -298,5 +245,5 @@ TEST(RealFilesTest, CmykJpegFollowsTheInkRule)
 		expected += char(BPrivate::CmykToChannel(uint8(ink[i + 2]), k));
 		expected += char(255);
 	}
-	EXPECT_EQ(Compare(RgbaOf(*bitmap), expected, bitmap->Width(), 0), "");
+	EXPECT_EQ(CompareRgba(RgbaOf(*bitmap), expected, bitmap->Width(), 0), "");
 }

@@ -1,5 +1,7 @@
 #include "ReaderTestSupport.h"
 
+#include "support/ReferenceDecoder.h"
+
 #include <BmpReader.h>
 #include <IcoReader.h>
 #include <PnmReader.h>
@@ -22,7 +24,6 @@ namespace {
 
 const char kPixbufImages[] = "/usr/libexec/installed-tests/gdk-pixbuf/test-images";
 const char kSdlImages[] = "/usr/libexec/installed-tests/SDL2_image";
-const char kConvert[] = "/usr/bin/convert";
 
 bool Exists(const std::string& path)
 {
@@ -58,51 +59,18 @@ std::vector<uint8> ReadFile(const std::string& path)
 		std::istreambuf_iterator<char>());
 }
 
-std::string Output(const std::string& command)
+// The pixels of PixelAt as R, G, B, A bytes.
+std::string RgbaBytes(const std::vector<uint32>& pixels)
 {
-	std::string output;
-	FILE* pipe = popen(command.c_str(), "r");
-	if (pipe == nullptr)
-		return output;
-	char buffer[65536];
-	size_t count;
-	while ((count = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-		output.append(buffer, count);
-	pclose(pipe);
-	return output;
-}
-
-// ImageMagick's pixels of every frame of `path` that is `width` by
-// `height`, as straight colours with transparent pixels as 0.
-std::vector<std::vector<uint32>> ReferenceFrames(const std::string& path, int32 width,
-	int32 height)
-{
-	std::vector<std::vector<uint32>> frames;
-	std::string sizes = Output(std::string(kConvert) + " '" + path
-		+ "' -format '%w %h\\n' info: 2>/dev/null");
-	size_t position = 0;
-	for (int frame = 0; position < sizes.size(); frame++) {
-		size_t end = sizes.find('\n', position);
-		if (end == std::string::npos)
-			break;
-		int frameWidth = 0, frameHeight = 0;
-		std::sscanf(sizes.c_str() + position, "%d %d", &frameWidth, &frameHeight);
-		position = end + 1;
-		if (frameWidth != width || frameHeight != height)
-			continue;
-		std::string rgba = Output(std::string(kConvert) + " '" + path + "[" + std::to_string(frame)
-			+ "]' -depth 8 -alpha on rgba:- 2>/dev/null");
-		if (rgba.size() != size_t(width) * size_t(height) * 4)
-			continue;
-		std::vector<uint32> pixels;
-		for (size_t i = 0; i < rgba.size(); i += 4) {
-			uint8 alpha = uint8(rgba[i + 3]);
-			pixels.push_back(alpha == 0 ? 0
-				: PackColor(uint8(rgba[i]), uint8(rgba[i + 1]), uint8(rgba[i + 2]), alpha));
-		}
-		frames.push_back(std::move(pixels));
+	std::string bytes;
+	bytes.reserve(pixels.size() * 4);
+	for (uint32 pixel : pixels) {
+		bytes += char(pixel >> 16 & 0xff);
+		bytes += char(pixel >> 8 & 0xff);
+		bytes += char(pixel & 0xff);
+		bytes += char(pixel >> 24);
 	}
-	return frames;
+	return bytes;
 }
 
 // Stands in for the PNG reader, which the icon files here do not need.
@@ -139,19 +107,6 @@ std::unique_ptr<BBitmap> ReadAny(const std::vector<uint8>& bytes, BTranslationFa
 	return nullptr;
 }
 
-// Largest difference of one channel between two pixel lists of one size.
-int MaxDifference(const std::vector<uint32>& a, const std::vector<uint32>& b)
-{
-	int largest = 0;
-	for (size_t i = 0; i < a.size(); i++) {
-		for (int shift = 0; shift < 32; shift += 8) {
-			int difference = std::abs(int(a[i] >> shift & 0xff) - int(b[i] >> shift & 0xff));
-			largest = std::max(largest, difference);
-		}
-	}
-	return largest;
-}
-
 // `tolerance` allows for references that widened 5-bit channels by a shift
 // where we round.
 void ExpectSameAsReference(const std::string& path, const std::string& reference,
@@ -167,18 +122,29 @@ void ExpectSameAsReference(const std::string& path, const std::string& reference
 	ASSERT_NE(bitmap, nullptr) << failure.detail;
 	int32 width = bitmap->Bounds().IntegerWidth() + 1;
 	int32 height = bitmap->Bounds().IntegerHeight() + 1;
-	auto frames = ReferenceFrames(reference, width, height);
-	ASSERT_FALSE(frames.empty()) << "no reference frame of " << width << "x" << height;
-	std::vector<uint32> ours = Pixels(*bitmap);
-	int best = 256;
-	for (const auto& frame : frames)
-		best = std::min(best, MaxDifference(ours, frame));
-	EXPECT_LE(best, tolerance);
+	const std::string ours = RgbaBytes(Pixels(*bitmap));
+	// An icon holds images of several sizes: ours is one of those of its size.
+	std::vector<std::pair<int32, int32>> sizes = testsupport::ReferenceSizes(reference);
+	int compared = 0;
+	std::string difference;
+	for (size_t index = 0; index < sizes.size(); index++) {
+		if (sizes[index] != std::make_pair(width, height))
+			continue;
+		const std::string frame = testsupport::ReferenceRgba(reference, int(index));
+		if (frame.size() != ours.size())
+			continue;
+		compared++;
+		difference = testsupport::CompareRgba(ours, frame, width, tolerance);
+		if (difference.empty())
+			break;
+	}
+	ASSERT_GT(compared, 0) << "no reference frame of " << width << "x" << height;
+	EXPECT_EQ(difference, "");
 }
 
 bool HaveFiles(const char* directory)
 {
-	return Exists(directory) && Exists(kConvert);
+	return Exists(directory) && testsupport::HaveReferenceDecoder();
 }
 
 TEST(RealFiles, PixbufReferencePictures)
