@@ -3,7 +3,7 @@
 // image…" (quillpix --open) shows the Open dialog and quits when it is
 // closed.
 
-#include "XSession.h"
+#include "support/XSession.h"
 
 #include <AppIcons.h>
 
@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <sstream>
 
-using namespace desktop_testing;
+using namespace testsupport;
 
 namespace {
 
@@ -70,7 +70,8 @@ class DesktopProgramTest : public testing::TestWithParam<WindowManager> {
 protected:
 	void SetUp() override
 	{
-		fSession = std::make_unique<XSession>(1024, 768, GetParam());
+		fSession = std::make_unique<XSession>(GetParam(), 1024, 768,
+			XSession::Reach::kThisProcessToo);
 		ASSERT_EQ(fSession->Failure(), "");
 	}
 
@@ -106,7 +107,7 @@ TEST_P(DesktopProgramTest, EveryWindowCarriesTheApplicationIconInBothSizes)
 		ExpectIcon(icons[kLargeIconSide], kLargeIcon, kLargeIconSide);
 	}
 	kill(program, SIGTERM);
-	WaitForExit(program);
+	fSession->WaitForExit(program);
 }
 
 // Closing the dialog (Escape) quits the program, with status 0.
@@ -117,7 +118,7 @@ TEST_P(DesktopProgramTest, OpenAnImageShowsTheOpenDialogAndClosingItQuits)
 	ASSERT_NE(dialog, 0u);
 	fSession->Focus(dialog);
 	fSession->Run("xdotool key Escape");
-	EXPECT_EQ(WaitForExit(program), 0);
+	EXPECT_EQ(fSession->WaitForExit(program), 0);
 	EXPECT_EQ(fSession->WindowNamed("Open"), 0u);
 }
 

@@ -4,7 +4,7 @@
 // the save dialog at twice the scale. The program runs in this process on
 // the Qt server; what the window has as its frame is read from the window.
 
-#include "XSession.h"
+#include "support/XSession.h"
 
 #include "platform/qt/QtProgram.h"
 
@@ -15,7 +15,7 @@
 
 #include <cstdlib>
 
-using namespace desktop_testing;
+using namespace testsupport;
 using namespace qt_testing;
 
 namespace {
@@ -54,7 +54,8 @@ protected:
 	void SetUp() override
 	{
 		setenv("QT_QPA_PLATFORM", "xcb", 1);
-		fSession = std::make_unique<XSession>(1280, 800, GetParam());
+		fSession = std::make_unique<XSession>(GetParam(), 1280, 800,
+			XSession::Reach::kThisProcessToo);
 		ASSERT_EQ(fSession->Failure(), "");
 	}
 

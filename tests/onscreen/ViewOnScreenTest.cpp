@@ -6,17 +6,18 @@
 // (support/CoordinateImage.h), so one pixel of a screenshot says where the
 // view is scrolled and how far it is zoomed.
 
-#include "XSession.h"
+#include "support/XSession.h"
 
 #include "support/CoordinateImage.h"
 #include "support/Files.h"
 
 #include <gtest/gtest.h>
 
-using onscreen::Pixel;
-using onscreen::Shot;
-using onscreen::WindowManager;
-using onscreen::XSession;
+using testsupport::Pixel;
+using testsupport::PollUntil;
+using testsupport::Shot;
+using testsupport::WindowManager;
+using testsupport::XSession;
 using testsupport::ImagePlace;
 
 namespace {
@@ -66,7 +67,7 @@ protected:
 	// last one stays in fShot.
 	bool Shows(const std::string& window, const std::function<bool(const Shot&)>& condition)
 	{
-		return XSession::Poll([&] {
+		return PollUntil([&] {
 			fShot = std::make_unique<Shot>(fSession->Screenshot(window));
 			return fShot->IsValid() && condition(*fShot);
 		});
