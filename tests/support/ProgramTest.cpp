@@ -145,9 +145,19 @@ TEST(Program, AStartedProgramRunsBesideTheTestUntilItIsStopped)
 	ChildOutcome stopped = StopChild(child);
 	EXPECT_EQ(stopped.signal, SIGTERM) << stopped.Describe();
 
-	// One that ignores the request is ended all the same.
-	child = StartProgram(Shell("trap '' TERM; while :; do :; done"));
+	// One that ignores the request is ended all the same (once it has said
+	// that it ignores it).
+	int ends[2];
+	ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+	Program stubborn = Shell("trap '' TERM; echo ready; exec sleep 30");
+	stubborn.outputPath = "/dev/fd/" + std::to_string(ends[1]);
+	child = StartProgram(stubborn);
+	close(ends[1]);
 	ASSERT_GT(child, 0);
+	char said[6] = {};
+	EXPECT_EQ(read(ends[0], said, sizeof(said)), 6);
+	EXPECT_EQ(std::string(said, sizeof(said)), "ready\n");
+	close(ends[0]);
 	stopped = StopChild(child, std::chrono::milliseconds(200));
 	EXPECT_EQ(stopped.signal, SIGKILL) << stopped.Describe();
 
