@@ -140,11 +140,11 @@ void DiffuseErrors(const BBitmap& source, BBitmap& target, const int32 (*biasedC
 		int32 error[3] = {0, 0, 0};
 		int32 under[3] = {0, 0, 0};
 		int32 x = kStep > 0 ? 0 : width - 1;
-		auto at = [&](auto shares, int32 x) {
+		auto at = [&](auto shares, int32 place) {
 			constexpr int32 kBehind = decltype(shares)::first_type::value;
 			constexpr int32 kUnder = decltype(shares)::second_type::value;
-			DiffusePixel<kBehind, kUnder>(reader.Read(row, x), current + 3 * (x + 1), out[x],
-				next + 3 * (x + 1 - kStep), error, under, biasedColors, index);
+			DiffusePixel<kBehind, kUnder>(reader.Read(row, place), current + 3 * (place + 1),
+				out[place], next + 3 * (place + 1 - kStep), error, under, biasedColors, index);
 		};
 		using Lone = std::pair<std::integral_constant<int32, 0>,
 			std::integral_constant<int32, 16>>;
