@@ -83,17 +83,17 @@ for side in 1024 4096; do
 done
 
 # --- timing helpers ----------------------------------------------------------
-now() { date +%s.%N; }
 # median of the numbers on standard input
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-# seconds one command takes
-timed() {
-	local start end
-	start=$(now)
-	"$@" > /dev/null
-	end=$(now)
-	echo "$end - $start" | bc -l
+# seconds one command takes, as "real cpu" (cpu: user and system time, which
+# a busy machine inflates far less than real time)
+timed_both() {
+	local TIMEFORMAT='%R %U %S' times
+	times=$( { time "$@" > /dev/null 2>&3; } 3>&2 2>&1 )
+	awk '{ printf "%s %.3f\n", $1, $2 + $3 }' <<< "$times"
 }
+# real seconds one command takes
+timed() { timed_both "$@" | cut -d' ' -f1; }
 
 kinds=(none floyd-steinberg ordered)
 
@@ -140,33 +140,51 @@ done
 
 # --- speed -----------------------------------------------------------------
 echo
-echo "Whole exporter runs on the plasma pictures, text to a file (medians of $runs interleaved runs):"
-echo
-echo "| Picture | none | floyd-steinberg | ordered | FS minus none | ordered / none | ImageMagick FS |"
-echo "|---|---:|---:|---:|---:|---:|---:|"
+echo "Whole exporter runs on the plasma pictures, text to a file (medians of $runs interleaved runs;"
+echo "real time, then CPU time: user and system):"
+table_head() {
+	echo "| Picture | none | floyd-steinberg | ordered | FS minus none | ordered / none | ImageMagick FS |"
+	echo "|---|---:|---:|---:|---:|---:|---:|"
+}
+declare -A rows=()
 for side in 1024 4096; do
 	declare -A samples=()
 	for ((run = 0; run < runs; run++)); do
 		for dither in "${kinds[@]}"; do
-			samples[$dither]+="$(timed "$cli" -q --color-space cmap8 --dither "$dither" \
-				-o "$work/plasma.h" "$work/plasma-$side.png") "
+			read -r real cpu < <(timed_both "$cli" -q --color-space cmap8 --dither "$dither" \
+				-o "$work/plasma.h" "$work/plasma-$side.png")
+			samples[real.$dither]+="$real "
+			samples[cpu.$dither]+="$cpu "
 		done
 		if [ "$side" = 1024 ]; then
-			samples[im]+="$(timed "$convert" "$work/plasma-$side.png" -dither FloydSteinberg \
-				-remap "$work/map.ppm" "PNG24:$work/plasma.im.png") "
+			read -r real cpu < <(timed_both "$convert" "$work/plasma-$side.png" \
+				-dither FloydSteinberg -remap "$work/map.ppm" "PNG24:$work/plasma.im.png")
+			samples[real.im]+="$real "
+			samples[cpu.im]+="$cpu "
 		fi
 	done
 	declare -A mid=()
 	for key in "${!samples[@]}"; do
 		mid[$key]=$(tr ' ' '\n' <<< "${samples[$key]}" | grep . | median)
 	done
-	im="-"
-	[ -n "${mid[im]:-}" ] && im=$(printf '%.3f s' "${mid[im]}")
-	printf '| %sx%s | %.3f s | %.3f s | %.3f s | %+.3f s | %.2fx | %s |\n' "$side" "$side" \
-		"${mid[none]}" "${mid[floyd-steinberg]}" "${mid[ordered]}" \
-		"$(echo "${mid[floyd-steinberg]} - ${mid[none]}" | bc -l)" \
-		"$(echo "${mid[ordered]} / ${mid[none]}" | bc -l)" "$im"
+	for clock in real cpu; do
+		im="-"
+		[ -n "${mid[$clock.im]:-}" ] && im=$(printf '%.3f s' "${mid[$clock.im]}")
+		rows[$clock]+=$(printf '| %sx%s | %.3f s | %.3f s | %.3f s | %+.3f s | %.2fx | %s |' \
+			"$side" "$side" "${mid[$clock.none]}" "${mid[$clock.floyd-steinberg]}" \
+			"${mid[$clock.ordered]}" \
+			"$(echo "${mid[$clock.floyd-steinberg]} - ${mid[$clock.none]}" | bc -l)" \
+			"$(echo "${mid[$clock.ordered]} / ${mid[$clock.none]}" | bc -l)" "$im")$'\n'
+	done
 	unset samples mid
+done
+declare -A clock_names=([real]="real" [cpu]="CPU")
+for clock in real cpu; do
+	echo
+	echo "By ${clock_names[$clock]} time:"
+	echo
+	table_head
+	printf '%s' "${rows[$clock]}"
 done
 
 echo

@@ -33,7 +33,10 @@ CellCandidateTable::CellCandidateTable(const uint8* fullTable)
 	const BPrivate::ColorMap& map = BPrivate::SystemColorMap();
 	for (int32 index = 0; index < 256; index++) {
 		const rgb_color& color = map.ColorAt(uint8(index));
-		fColors[index] = {color.red, color.green, color.blue};
+		const uint32 red = color.red, green = color.green, blue = color.blue;
+		const uint32 length = red * red + green * green + blue * blue;
+		fKeyParts[index] = {(3 * 255 * 255 + length) << 8 | uint32(index), 512 * red, 512 * green,
+			512 * blue};
 	}
 	auto candidates = std::make_unique<uint8[][4]>(kCellCount);
 	auto counts = std::make_unique<uint8[]>(kCellCount);

@@ -9,7 +9,13 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <type_traits>
+#include <utility>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -43,42 +49,82 @@ struct SearchedIndex {
 	void Prefetch(uint32) const {}
 };
 
-// The map's colours packed as red << 16 | green << 8 | blue.
-std::array<uint32, 256> PackedMapColors(const ColorMap& map)
-{
-	std::array<uint32, 256> colors{};
-	for (int32 index = 0; index < 256; index++) {
-		const rgb_color& color = map.ColorAt(uint8(index));
-		colors[index] = Pack(color.red, color.green, color.blue, 0);
+// The map's colours in sixteenths of a level, 8 above, as error diffusion
+// holds its values: red, green, blue.
+struct BiasedMapColors {
+	int32 values[256][3];
+
+	explicit BiasedMapColors(const ColorMap& map)
+	{
+		for (int32 index = 0; index < 256; index++) {
+			const rgb_color& color = map.ColorAt(uint8(index));
+			values[index][0] = 16 * color.red + 8;
+			values[index][1] = 16 * color.green + 8;
+			values[index][2] = 16 * color.blue + 8;
+		}
 	}
-	return colors;
+};
+
+// Where a pixel's error goes, in sixteenths: 7 to the next pixel of its row,
+// and 3, 5 and 1 to the three below it (behind, under, ahead). At either end
+// of a row the shares that would fall off the side go to the pixels below
+// instead, so no row loses error at its ends: the first pixel passes 0, 8
+// and 1 below, the last one 6 and 10 and nothing ahead, and a row of one
+// pixel all 16 under it. A pixel's share below-ahead is 1 and its share
+// ahead 7 wherever a pixel follows it in its row, so only the shares behind
+// and under vary.
+//
+// A pixel's value and error are kept in sixteenths of a level, the value
+// clamped to the channel's range first, so an error is at most 255 levels
+// and what waits for a pixel (in 1/256 of a level) at most 16 times that: no
+// sum can overflow. Values are held 8 above their sixteenths (8 to 4088),
+// so that a value's level is a plain shift. A transparent pixel drops the
+// error waiting for it and passes none on.
+//
+// `error` comes in as the previous pixel's error (0 at a row's start) and
+// goes out as this one's; `under` is the part of the entry below the
+// previous pixel that is still open, and `behind` that entry, completed here.
+template<int32 kBehind, int32 kUnder, typename Index>
+inline void DiffusePixel(uint32 pixel, const int32* waiting, uint8& out, int32* behind,
+	int32 (&error)[3], int32 (&under)[3], const int32 (*biasedColors)[3], Index index)
+{
+	int32 pixelError[3] = {0, 0, 0};
+	if (__builtin_expect(IsTransparent(pixel), 0)) {
+		out = B_TRANSPARENT_MAGIC_CMAP8;
+	} else {
+		const int32 levels[3] = {int32(Red(pixel)), int32(Green(pixel)), int32(Blue(pixel))};
+		int32 value[3];
+		uint32 color = 0;
+		for (int32 c = 0; c < 3; c++) {
+			// 256 * level + 128 is a multiple of 16, so this is the value
+			// 16 * level + ((waiting + ahead + 8) >> 4), plus 8.
+			value[c] = std::clamp((256 * levels[c] + 136 + waiting[c] + 7 * error[c]) >> 4, 8,
+				16 * 255 + 8);
+			color = color << 8 | uint32(value[c] >> 4);
+		}
+		const uint8 chosen = index(color);
+		out = chosen;
+		for (int32 c = 0; c < 3; c++)
+			pixelError[c] = value[c] - biasedColors[chosen][c];
+	}
+	for (int32 c = 0; c < 3; c++) {
+		behind[c] = under[c] + kBehind * pixelError[c];
+		under[c] = error[c] + kUnder * pixelError[c];
+		error[c] = pixelError[c];
+	}
 }
 
-// Where a pixel's error goes, in sixteenths: the next pixel of its row, and
-// the three below it (behind, under, ahead). At either end of a row the
-// shares that would fall off the side go to the pixels below instead, so no
-// row loses error at its ends.
-struct Shares {
-	int32 ahead, belowBehind, below, belowAhead;
-};
-constexpr Shares kInside = {7, 3, 5, 1};
-constexpr Shares kRowStart = {7, 0, 8, 1};
-constexpr Shares kRowEnd = {0, 6, 10, 0};
-constexpr Shares kLonePixel = {0, 0, 16, 0};
-
 // Floyd-Steinberg error diffusion, even rows left to right and odd rows
-// right to left. A pixel's value and error are kept in sixteenths of a level,
-// the value clamped to the channel's range first, so an error is at most
-// 255 levels and what waits for a pixel (in 1/256 of a level) at most 16
-// times that: no sum can overflow. A transparent pixel drops the error
-// waiting for it and passes none on.
+// right to left, with the shares above.
 //
 // Each pixel waits for the one before it, so the loop is one long chain of
-// dependent steps: the error for the next pixel stays in registers, the row
-// below is written once per pixel, and colours are looked up in a table
-// small enough to stay in the cache (CellCandidateTable).
+// dependent steps: what passes from pixel to pixel stays in registers, the
+// shares are constants of each pixel's kind (the first and last of a row
+// are done apart from the rest), the row below is written once per pixel,
+// and colours are looked up in a table small enough to stay in the cache
+// (CellCandidateTable).
 template<typename Reader, typename Index>
-void DiffuseErrors(const BBitmap& source, BBitmap& target, const std::array<uint32, 256>& colors,
+void DiffuseErrors(const BBitmap& source, BBitmap& target, const int32 (*biasedColors)[3],
 	Index index)
 {
 	const int32 width = source.Bounds().IntegerWidth() + 1;
@@ -89,60 +135,44 @@ void DiffuseErrors(const BBitmap& source, BBitmap& target, const std::array<uint
 	int32* current = errors.data();
 	int32* next = current + rowLength;
 	Reader reader;
-	for (int32 y = 0; y < height; y++) {
-		const uint8* row = static_cast<const uint8*>(source.Bits()) + int64(y) * source.BytesPerRow();
-		uint8* out = static_cast<uint8*>(target.Bits()) + int64(y) * target.BytesPerRow();
-		const int32 step = y % 2 == 0 ? 1 : -1;
-		// What the previous pixel passes on (ahead), and the parts of the
-		// two entries below that are not yet complete: under the previous
-		// pixel, and under this one.
-		int32 ahead[3] = {0, 0, 0};
-		int32 belowPrevious[3] = {0, 0, 0};
-		int32 belowThis[3] = {0, 0, 0};
-		auto diffuse = [&](int32 x, const Shares& shares) {
-			const uint32 pixel = reader.Read(row, x);
-			int32 error[3] = {0, 0, 0};
-			if (IsTransparent(pixel)) {
-				out[x] = B_TRANSPARENT_MAGIC_CMAP8;
-			} else {
-				const int32* waiting = current + 3 * (x + 1);
-				const int32 levels[3] = {int32(Red(pixel)), int32(Green(pixel)),
-					int32(Blue(pixel))};
-				int32 value[3];
-				uint32 color = 0;
-				for (int32 c = 0; c < 3; c++) {
-					value[c] = std::clamp(16 * levels[c] + ((waiting[c] + ahead[c] + 8) >> 4), 0,
-						16 * 255);
-					color = color << 8 | uint32((value[c] + 8) >> 4);
-				}
-				const uint8 chosen = index(color);
-				out[x] = chosen;
-				const uint32 mapColor = colors[chosen];
-				for (int32 c = 0; c < 3; c++)
-					error[c] = value[c] - 16 * int32((mapColor >> (16 - 8 * c)) & 0xff);
-			}
-			// The entry under the previous pixel is complete with this
-			// pixel's share.
-			int32* below = next + 3 * (x + 1);
-			for (int32 c = 0; c < 3; c++) {
-				below[c - 3 * step] = belowPrevious[c] + shares.belowBehind * error[c];
-				belowPrevious[c] = belowThis[c] + shares.below * error[c];
-				belowThis[c] = shares.belowAhead * error[c];
-				ahead[c] = shares.ahead * error[c];
-			}
+	auto diffuseRow = [&](const uint8* row, uint8* out, auto step) {
+		constexpr int32 kStep = decltype(step)::value;
+		int32 error[3] = {0, 0, 0};
+		int32 under[3] = {0, 0, 0};
+		int32 x = kStep > 0 ? 0 : width - 1;
+		auto at = [&](auto shares, int32 place) {
+			constexpr int32 kBehind = decltype(shares)::first_type::value;
+			constexpr int32 kUnder = decltype(shares)::second_type::value;
+			DiffusePixel<kBehind, kUnder>(reader.Read(row, place), current + 3 * (place + 1),
+				out[place], next + 3 * (place + 1 - kStep), error, under, biasedColors, index);
 		};
-		int32 x = step > 0 ? 0 : width - 1;
+		using Lone = std::pair<std::integral_constant<int32, 0>,
+			std::integral_constant<int32, 16>>;
+		using First = std::pair<std::integral_constant<int32, 0>,
+			std::integral_constant<int32, 8>>;
+		using Inside = std::pair<std::integral_constant<int32, 3>,
+			std::integral_constant<int32, 5>>;
+		using Last = std::pair<std::integral_constant<int32, 6>,
+			std::integral_constant<int32, 10>>;
 		if (width == 1) {
-			diffuse(x, kLonePixel);
+			at(Lone{}, x);
 		} else {
-			diffuse(x, kRowStart);
+			at(First{}, x);
 			for (int32 i = 1; i < width - 1; i++)
-				diffuse(x += step, kInside);
-			diffuse(x += step, kRowEnd);
+				at(Inside{}, x += kStep);
+			at(Last{}, x += kStep);
 		}
 		int32* below = next + 3 * (x + 1);
 		for (int32 c = 0; c < 3; c++)
-			below[c] = belowPrevious[c];
+			below[c] = under[c];
+	};
+	for (int32 y = 0; y < height; y++) {
+		const uint8* row = static_cast<const uint8*>(source.Bits()) + int64(y) * source.BytesPerRow();
+		uint8* out = static_cast<uint8*>(target.Bits()) + int64(y) * target.BytesPerRow();
+		if (y % 2 == 0)
+			diffuseRow(row, out, std::integral_constant<int32, 1>{});
+		else
+			diffuseRow(row, out, std::integral_constant<int32, -1>{});
 		std::swap(current, next);
 	}
 }
@@ -178,47 +208,82 @@ constexpr std::array<std::array<int8, 8>, 8> OrderedOffsets()
 
 constexpr auto kOffsets = OrderedOffsets();
 
+// A colour (red << 16 | green << 8 | blue, or a pixel whose alpha is
+// ignored) with `offset` added to each channel, clamped to 0..255.
+inline uint32 MovedColor(uint32 pixel, int32 offset)
+{
+	auto moved = [offset](uint32 level) {
+		return uint32(std::clamp(int32(level) + offset, 0, 255));
+	};
+	return moved(Red(pixel)) << 16 | moved(Green(pixel)) << 8 | moved(Blue(pixel));
+}
+
+// The moved colours of one row: `moved[x]` is pixel x's colour with the
+// offset of its place added, whatever the pixel is. The offsets repeat every
+// eight pixels, so with SSE2 eight pixels are moved at a time by saturating
+// byte additions and subtractions, which clamp as MovedColor does.
+void MoveRow(const uint8* row, int32 width, const std::array<int8, 8>& offsets, uint32* moved)
+{
+	int32 x = 0;
+#if defined(__SSE2__)
+	// Per pixel the offset's size on its three colour bytes, as a rise or a
+	// fall; the alpha byte is left as it is and masked off.
+	alignas(16) uint8 rise[32] = {};
+	alignas(16) uint8 fall[32] = {};
+	for (int32 i = 0; i < 8; i++) {
+		for (int32 c = 0; c < 3; c++) {
+			rise[4 * i + c] = uint8(std::max<int32>(offsets[i], 0));
+			fall[4 * i + c] = uint8(std::max<int32>(-offsets[i], 0));
+		}
+	}
+	const __m128i riseLeft = _mm_load_si128(reinterpret_cast<const __m128i*>(rise));
+	const __m128i riseRight = _mm_load_si128(reinterpret_cast<const __m128i*>(rise + 16));
+	const __m128i fallLeft = _mm_load_si128(reinterpret_cast<const __m128i*>(fall));
+	const __m128i fallRight = _mm_load_si128(reinterpret_cast<const __m128i*>(fall + 16));
+	const __m128i colorMask = _mm_set1_epi32(int32(kColorMask));
+	for (; x + 8 <= width; x += 8) {
+		__m128i left = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 4 * x));
+		__m128i right = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 4 * x + 16));
+		left = _mm_and_si128(_mm_subs_epu8(_mm_adds_epu8(left, riseLeft), fallLeft), colorMask);
+		right = _mm_and_si128(_mm_subs_epu8(_mm_adds_epu8(right, riseRight), fallRight),
+			colorMask);
+		_mm_storeu_si128(reinterpret_cast<__m128i*>(moved + x), left);
+		_mm_storeu_si128(reinterpret_cast<__m128i*>(moved + x + 4), right);
+	}
+#endif
+	for (; x < width; x++)
+		moved[x] = MovedColor(Load32(row + 4 * x), offsets[x & 7]);
+}
+
 // Ordered dithering: each channel moved by the offset of the pixel's place
 // and clamped, then mapped. A pixel that is a map colour keeps it, whatever
 // the offset would do. Each row is done in two passes: first every pixel's
-// answer or the colour to look up, then the look-ups, each fetched some
+// moved colour, then the answers, the moved colour's entry fetched some
 // pixels ahead so that several cache misses are in flight at once.
 template<typename Reader, typename Index>
 void OrderDither(const BBitmap& source, BBitmap& target, const MapColorSet& mapColors,
 	Index index)
 {
-	// A looked-up entry holds the colour; a settled one this bit and the
-	// index.
-	constexpr uint32 kSettled = 0x80000000;
 	constexpr int32 kAhead = 64;
 	const int32 width = source.Bounds().IntegerWidth() + 1;
 	const int32 height = source.Bounds().IntegerHeight() + 1;
-	std::vector<uint32> entries(size_t(width) + kAhead, kSettled);
+	// The fetches ahead read past the row's end into entries that stay 0.
+	std::vector<uint32> moved(size_t(width) + kAhead, 0);
 	Reader reader;
 	for (int32 y = 0; y < height; y++) {
 		const uint8* row = static_cast<const uint8*>(source.Bits()) + int64(y) * source.BytesPerRow();
 		uint8* out = static_cast<uint8*>(target.Bits()) + int64(y) * target.BytesPerRow();
-		const std::array<int8, 8>& offsets = kOffsets[y & 7];
+		MoveRow(row, width, kOffsets[y & 7], moved.data());
 		for (int32 x = 0; x < width; x++) {
+			index.Prefetch(moved[x + kAhead]);
 			const uint32 pixel = reader.Read(row, x);
 			uint8 settled;
-			if (IsTransparent(pixel)) {
-				entries[x] = kSettled | B_TRANSPARENT_MAGIC_CMAP8;
-			} else if (mapColors.Find(pixel & kColorMask, settled)) {
-				entries[x] = kSettled | settled;
-			} else {
-				const int32 offset = offsets[x & 7];
-				auto moved = [offset](uint32 level) {
-					return uint32(std::clamp(int32(level) + offset, 0, 255));
-				};
-				entries[x] = moved(Red(pixel)) << 16 | moved(Green(pixel)) << 8
-					| moved(Blue(pixel));
-			}
-		}
-		for (int32 x = 0; x < width; x++) {
-			index.Prefetch(entries[x + kAhead] & kColorMask);
-			const uint32 entry = entries[x];
-			out[x] = (entry & kSettled) != 0 ? uint8(entry) : index(entry);
+			if (IsTransparent(pixel))
+				out[x] = B_TRANSPARENT_MAGIC_CMAP8;
+			else if (mapColors.Find(pixel & kColorMask, settled))
+				out[x] = settled;
+			else
+				out[x] = index(moved[x]);
 		}
 	}
 }
@@ -229,11 +294,11 @@ void DitherWith(DitherKind kind, const BBitmap& source, BBitmap& target)
 	const ColorMap& map = BPrivate::SystemColorMap();
 	const uint8* table = map.FullTable();
 	if (kind == DitherKind::kFloydSteinberg) {
-		static const std::array<uint32, 256> colors = PackedMapColors(map);
+		static const BiasedMapColors colors(map);
 		if (const CellCandidateTable* candidates = CellCandidateTable::Get())
-			DiffuseErrors<Reader>(source, target, colors, CandidateIndex{candidates});
+			DiffuseErrors<Reader>(source, target, colors.values, CandidateIndex{candidates});
 		else
-			DiffuseErrors<Reader>(source, target, colors, SearchedIndex{&map});
+			DiffuseErrors<Reader>(source, target, colors.values, SearchedIndex{&map});
 		return;
 	}
 	static const MapColorSet mapColors;

@@ -14,6 +14,7 @@ MapColorSet::MapColorSet()
 			slot = (slot + 1) & (kSlots - 1);
 		fKeys[slot] = key;
 		fIndices[slot] = map.IndexFor(color.red, color.green, color.blue);
-		fLevels[0][color.red] = fLevels[1][color.green] = fLevels[2][color.blue] = 1;
+		const uint32 pair = key >> 8;
+		fPairs[pair >> 6] |= uint64(1) << (pair & 63);
 	}
 }

@@ -32,14 +32,15 @@ public:
 		const uint32 candidates = fCells[cell];
 		if ((candidates & 0xff) == kSeveral)
 			return fFullTable[color];
-		const int32 red = int32(color >> 16), green = int32((color >> 8) & 0xff);
-		const int32 blue = int32(color & 0xff);
+		const uint32 red = color >> 16, green = (color >> 8) & 0xff, blue = color & 0xff;
 		// Distance and index in one key: the smallest key is the nearest
-		// candidate, and of equally near ones the lower index.
+		// candidate, and of equally near ones the lower index. The squared
+		// distance less the colour's own square, which all candidates
+		// share, is the candidate's square less twice the dot product, so a
+		// key is a constant of the candidate less three products.
 		auto key = [&](uint32 index) {
-			const Channels& c = fColors[index];
-			const int32 dr = red - c.red, dg = green - c.green, db = blue - c.blue;
-			return uint32(dr * dr + dg * dg + db * db) << 8 | index;
+			const KeyParts& parts = fKeyParts[index];
+			return parts.base - (red * parts.red + green * parts.green + blue * parts.blue);
 		};
 		const uint32 first = std::min(key(candidates & 0xff), key((candidates >> 8) & 0xff));
 		const uint32 second = std::min(key((candidates >> 16) & 0xff), key(candidates >> 24));
@@ -51,8 +52,13 @@ private:
 	// than four candidates.
 	static constexpr uint8 kSeveral = 255;
 
-	struct Channels {
-		int32 red, green, blue;
+	// A candidate's key for a colour k is base - k . (red, green, blue):
+	// base is (3 * 255^2 + its squared length) << 8 | its index, and the
+	// three are 512 times its channels. The key is its squared distance
+	// from k, less k's squared length, plus 3 * 255^2, shifted by 8 and
+	// with the index below: never negative, and below 2^27.
+	struct KeyParts {
+		uint32 base, red, green, blue;
 	};
 
 	explicit CellCandidateTable(const uint8* fullTable);
@@ -61,5 +67,5 @@ private:
 	// Four candidate indices per cell, the first one repeated where there
 	// are fewer.
 	std::unique_ptr<uint32[]> fCells;
-	std::array<Channels, 256> fColors;
+	std::array<KeyParts, 256> fKeyParts;
 };

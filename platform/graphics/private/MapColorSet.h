@@ -2,9 +2,11 @@
 
 // The system map's opaque colours, each with the index the nearest mapping
 // gives it (the lower of two equal colours), in a small open-addressed hash
-// table behind a test of each channel's level: whether a pixel is a map
-// colour is answered from 6 KiB that stay in the cache, without touching the
-// full table. For ordered dithering, which keeps every map-coloured pixel.
+// table behind a bit set of the red and green pairs the map has: whether a
+// pixel is a map colour is answered from 13 KiB that stay in the cache,
+// without touching the full table, and for nearly every pixel that is not
+// one by a single bit. For ordered dithering, which keeps every map-coloured
+// pixel.
 //
 // Read-only once constructed; any thread may use it.
 
@@ -20,9 +22,9 @@ public:
 	// `index` is then its index.
 	bool Find(uint32 color, uint8& index) const
 	{
-		// Most colours have a channel level no map colour has.
-		if ((fLevels[0][color >> 16] & fLevels[1][(color >> 8) & 0xff]
-				& fLevels[2][color & 0xff]) == 0)
+		// Nearly every colour has a red and green no map colour has.
+		const uint32 pair = (color >> 8) & 0xffff;
+		if (((fPairs[pair >> 6] >> (pair & 63)) & 1) == 0)
 			return false;
 		for (uint32 slot = SlotOf(color);; slot = (slot + 1) & (kSlots - 1)) {
 			if (fKeys[slot] == color) {
@@ -42,6 +44,6 @@ private:
 
 	std::array<uint32, kSlots> fKeys;
 	std::array<uint8, kSlots> fIndices{};
-	// Per channel, 1 for the levels some map colour has in it.
-	uint8 fLevels[3][256] = {};
+	// Bit red << 8 | green set for every map colour's red and green.
+	std::array<uint64, 1024> fPairs{};
 };

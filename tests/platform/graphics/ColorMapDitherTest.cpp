@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -247,5 +248,157 @@ TEST(ColorMapDither, ExtremeNoiseGivesValidRepeatableIndices)
 		for (uint8 index : first)
 			ASSERT_NE(index, B_TRANSPARENT_MAGIC_CMAP8) << NameOf(kind);
 		EXPECT_EQ(Dithered(*source, kind), first) << NameOf(kind);
+	}
+}
+
+namespace {
+
+// Random pixels that reach every case: channels at either end of their range
+// (where moving and clamping meet), map colours, and transparent pixels
+// (alpha below 128, or B_RGB32's transparent value).
+std::vector<uint32>
+MixedPixels(std::mt19937& random, int32 count, color_space space)
+{
+	auto channel = [&random]() {
+		const uint32 kind = random() % 3;
+		return kind == 0 ? random() % 24 : kind == 1 ? 255 - random() % 24 : random() % 256;
+	};
+	std::vector<uint32> pixels;
+	for (int32 i = 0; i < count; i++) {
+		const uint32 kind = random() % 16;
+		if (kind == 0)
+			pixels.push_back(space == B_RGB32 ? B_TRANSPARENT_MAGIC_RGBA32 : random() & 0x7fffffff);
+		else if (kind == 1)
+			pixels.push_back(MapColor(uint8(random() % 255)));
+		else
+			pixels.push_back(uint32(random() % 128 + 128) << 24 | channel() << 16 | channel() << 8
+				| channel());
+	}
+	return pixels;
+}
+
+bool
+IsTransparentPixel(uint32 pixel, color_space space)
+{
+	return space == B_RGB32 ? pixel == B_TRANSPARENT_MAGIC_RGBA32 : pixel < 0x80000000u;
+}
+
+uint8
+NearestIndex(uint32 red, uint32 green, uint32 blue)
+{
+	return BPrivate::SystemColorMap().IndexFor(uint8(red), uint8(green), uint8(blue));
+}
+
+// Floyd-Steinberg as plainly as it can be said, with a whole picture of
+// waiting error (in 1/256 of a level) and the map's own search.
+std::vector<uint8>
+PlainFloydSteinberg(int32 width, int32 height, const std::vector<uint32>& pixels,
+	color_space space)
+{
+	std::vector<int32> waiting(size_t(width + 2) * (height + 1) * 3, 0);
+	auto at = [&](int32 x, int32 y) { return &waiting[(size_t(y) * (width + 2) + x + 1) * 3]; };
+	std::vector<uint8> result(size_t(width) * height);
+	for (int32 y = 0; y < height; y++) {
+		const int32 step = y % 2 == 0 ? 1 : -1;
+		for (int32 i = 0; i < width; i++) {
+			const int32 x = step > 0 ? i : width - 1 - i;
+			const uint32 pixel = pixels[size_t(y) * width + x];
+			int32 error[3] = {0, 0, 0};
+			if (IsTransparentPixel(pixel, space)) {
+				result[size_t(y) * width + x] = B_TRANSPARENT_MAGIC_CMAP8;
+			} else {
+				int32 value[3];
+				for (int32 c = 0; c < 3; c++) {
+					const int32 level = int32(pixel >> (16 - 8 * c)) & 0xff;
+					value[c] = std::clamp(16 * level + ((at(x, y)[c] + 8) >> 4), 0, 16 * 255);
+				}
+				const uint8 index = NearestIndex(uint32(value[0] + 8) >> 4,
+					uint32(value[1] + 8) >> 4, uint32(value[2] + 8) >> 4);
+				result[size_t(y) * width + x] = index;
+				const rgb_color& color = BPrivate::SystemColorMap().ColorAt(index);
+				const int32 chosen[3] = {color.red, color.green, color.blue};
+				for (int32 c = 0; c < 3; c++)
+					error[c] = value[c] - 16 * chosen[c];
+			}
+			// Sixteenths ahead, below behind, below, below ahead.
+			int32 shares[4] = {7, 3, 5, 1};
+			if (width == 1) {
+				shares[0] = 0, shares[1] = 0, shares[2] = 16, shares[3] = 0;
+			} else if (i == 0) {
+				shares[1] = 0, shares[2] = 8;
+			} else if (i == width - 1) {
+				shares[0] = 0, shares[1] = 6, shares[2] = 10, shares[3] = 0;
+			}
+			for (int32 c = 0; c < 3; c++) {
+				at(x + step, y)[c] += shares[0] * error[c];
+				at(x - step, y + 1)[c] += shares[1] * error[c];
+				at(x, y + 1)[c] += shares[2] * error[c];
+				at(x + step, y + 1)[c] += shares[3] * error[c];
+			}
+		}
+	}
+	return result;
+}
+
+// Ordered dithering as plainly: a map colour keeps its index, any other
+// colour moves each channel by its place's offset (clamped) and is searched.
+std::vector<uint8>
+PlainOrdered(int32 width, int32 height, const std::vector<uint32>& pixels, color_space space)
+{
+	static const uint8 kMatrix[8][8] = {
+		{0, 32, 8, 40, 2, 34, 10, 42},
+		{48, 16, 56, 24, 50, 18, 58, 26},
+		{12, 44, 4, 36, 14, 46, 6, 38},
+		{60, 28, 52, 20, 62, 30, 54, 22},
+		{3, 35, 11, 43, 1, 33, 9, 41},
+		{51, 19, 59, 27, 49, 17, 57, 25},
+		{15, 47, 7, 39, 13, 45, 5, 37},
+		{63, 31, 55, 23, 61, 29, 53, 21},
+	};
+	std::vector<uint8> result;
+	for (int32 y = 0; y < height; y++) {
+		for (int32 x = 0; x < width; x++) {
+			const uint32 pixel = pixels[size_t(y) * width + x];
+			const uint32 red = (pixel >> 16) & 0xff, green = (pixel >> 8) & 0xff;
+			const uint32 blue = pixel & 0xff;
+			const int32 offset = (2 * kMatrix[y & 7][x & 7] + 1 - 64) * 51 / 128;
+			auto moved = [offset](uint32 level) {
+				return uint32(std::clamp(int32(level) + offset, 0, 255));
+			};
+			if (IsTransparentPixel(pixel, space))
+				result.push_back(B_TRANSPARENT_MAGIC_CMAP8);
+			else if (BPrivate::SystemColorMap().Contains(uint8(red), uint8(green), uint8(blue)))
+				result.push_back(NearestIndex(red, green, blue));
+			else
+				result.push_back(NearestIndex(moved(red), moved(green), moved(blue)));
+		}
+	}
+	return result;
+}
+
+} // namespace
+
+// Both kinds against their rules said plainly, on pictures of every width
+// from 1 to 19 (a row's ends, and the parts of a row done several pixels at
+// a time and one at a time) and one of long rows, in both 32-bit spaces.
+TEST(ColorMapDither, EveryKindFollowsItsRuleOnPicturesOfEveryWidth)
+{
+	std::vector<int32> widths;
+	for (int32 width = 1; width <= 19; width++)
+		widths.push_back(width);
+	widths.push_back(301);
+	std::mt19937 random(11);
+	for (color_space space : {B_RGBA32, B_RGB32}) {
+		for (int32 width : widths) {
+			const int32 height = width > 19 ? 17 : 1 + width % 10;
+			const std::vector<uint32> pixels = MixedPixels(random, width * height, space);
+			auto source = MakeBitmap(width, height, pixels, space);
+			EXPECT_EQ(Dithered(*source, DitherKind::kFloydSteinberg),
+				PlainFloydSteinberg(width, height, pixels, space))
+				<< width << " x " << height << (space == B_RGB32 ? " B_RGB32" : " B_RGBA32");
+			EXPECT_EQ(Dithered(*source, DitherKind::kOrdered),
+				PlainOrdered(width, height, pixels, space))
+				<< width << " x " << height << (space == B_RGB32 ? " B_RGB32" : " B_RGBA32");
+		}
 	}
 }
