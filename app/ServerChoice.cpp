@@ -1,7 +1,6 @@
 #include "ServerChoice.h"
 
-#include "HeadlessServer.h"
-
+#include <HeadlessProbe.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +25,9 @@ AnswerOnStandardError(const AlertInfo& alert)
 	fflush(stderr);
 	return alert.buttons.empty() ? 0 : static_cast<int32>(alert.buttons.size()) - 1;
 }
+
+// The person at the headless server while the program runs on it.
+std::unique_ptr<HeadlessProbe> sHeadlessPerson;
 
 } // namespace
 
@@ -67,11 +69,11 @@ InstallProgramServer(QtServerFactory makeQtServer, std::string* reason)
 		reason)) {
 		case ServerKind::kHeadless:
 		{
-			HeadlessServer* server = HeadlessServer::InstallNew();
-			server->SetAlertHandler(AnswerOnStandardError);
+			sHeadlessPerson = std::make_unique<HeadlessProbe>(*HeadlessServer::InstallNew());
+			sHeadlessPerson->SetAlertHandler(AnswerOnStandardError);
 			// Nor can anyone choose in a file panel: it is closed at once.
-			server->SetPanelHandler(
-				[](HeadlessServer& shown, int32 panel) { shown.CancelPanel(panel); });
+			sHeadlessPerson->SetPanelHandler(
+				[](HeadlessProbe& person, int32 panel) { person.CancelPanel(panel); });
 			return B_OK;
 		}
 		case ServerKind::kQt:
@@ -92,4 +94,5 @@ void
 RemoveProgramServer()
 {
 	DisplayServer::Install(nullptr);
+	sHeadlessPerson.reset();
 }

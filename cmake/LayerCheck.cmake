@@ -11,8 +11,8 @@ set(QUILLPIX_PLATFORM_LAYERS
 	"be_base"
 	"be_graphics"
 	"be_translation|be_kits"
-	"be_text|be_headless|be_qt"
-	"be_qt_probe")
+	"be_text|be_headless|be_qt|be_probe"
+	"be_headless_probe|be_qt_probe")
 # The program's own libraries, above the whole platform: plain code first
 # (files, names, icons, options), then the export and the application
 # framework, the document window and the export jobs, the image window, and
@@ -125,13 +125,13 @@ function(quillpix_check_never target mode)
 endfunction()
 
 quillpix_check_layers()
-quillpix_check_never(quillpix-export LINKS be_kits be_text be_headless be_qt)
+quillpix_check_never(quillpix-export LINKS be_kits be_text be_headless be_qt be_probe)
 quillpix_check_never(be_graphics LINKS be_translation be_kits be_text be_headless be_qt)
 foreach(plain quillpix_io quillpix_leaf quillpix_export quillpix_resources)
 	quillpix_check_never(${plain} LINKS be_kits be_text be_headless be_qt)
 endforeach()
 foreach(window_code quillpix_framework quillpix_document quillpix_image quillpix_app)
-	quillpix_check_never(${window_code} LINKS be_headless be_qt)
+	quillpix_check_never(${window_code} LINKS be_headless be_qt be_probe)
 endforeach()
 foreach(layer IN LISTS QUILLPIX_PROGRAM_LAYERS)
 	string(REPLACE "|" ";" members "${layer}")

@@ -14,6 +14,9 @@
 namespace {
 
 constexpr BRect kDefaultScreen(0, 0, 1023, 767);
+// How long an alert without a handler waits for a button before the
+// process gives up on it.
+constexpr bigtime_t kUnansweredAlert = 30000000;
 
 std::unique_ptr<BBitmap>
 BlankPixels(BRect frame)
@@ -41,23 +44,6 @@ CopyPixels(BBitmap& target, const BBitmap& source, int32 x, int32 y)
 	}
 }
 
-const MenuItemState*
-FindByPath(const std::vector<MenuItemState>& items, const std::vector<std::string>& path,
-	size_t depth = 0)
-{
-	if (depth >= path.size())
-		return nullptr;
-	for (const MenuItemState& item : items) {
-		if (item.separator || item.label != path[depth])
-			continue;
-		if (depth + 1 == path.size())
-			return &item;
-		if (item.hasSubmenu)
-			return FindByPath(item.items, path, depth + 1);
-	}
-	return nullptr;
-}
-
 } // namespace
 
 struct HeadlessServer::WindowRecord {
@@ -68,8 +54,15 @@ struct HeadlessServer::WindowRecord {
 
 HeadlessServer::HeadlessServer()
 	:
+	fSeat(std::make_shared<int>(0)),
 	fScreenFrame(kDefaultScreen)
 {
+}
+
+std::shared_ptr<void>
+HeadlessServer::Seat()
+{
+	return fSeat;
 }
 
 HeadlessServer::~HeadlessServer() = default;
@@ -95,19 +88,6 @@ HeadlessServer::Windows() const
 	return fOrder;
 }
 
-int32
-HeadlessServer::FindWindow(const char* title) const
-{
-	if (title == nullptr)
-		return -1;
-	std::lock_guard<std::mutex> lock(fLock);
-	for (int32 id : fOrder) {
-		if (fWindows.at(id)->state.title == title)
-			return id;
-	}
-	return -1;
-}
-
 std::optional<HeadlessServer::WindowState>
 HeadlessServer::Window(int32 id) const
 {
@@ -116,47 +96,6 @@ HeadlessServer::Window(int32 id) const
 	if (found == fWindows.end())
 		return std::nullopt;
 	return found->second->state;
-}
-
-std::string
-HeadlessServer::Title(int32 id) const
-{
-	std::optional<WindowState> state = Window(id);
-	return state ? state->title : std::string();
-}
-
-BRect
-HeadlessServer::Frame(int32 id) const
-{
-	std::optional<WindowState> state = Window(id);
-	return state ? state->frame : BRect();
-}
-
-bool
-HeadlessServer::IsVisible(int32 id) const
-{
-	std::optional<WindowState> state = Window(id);
-	return state && state->visible;
-}
-
-MenuBarState
-HeadlessServer::Menu(int32 id) const
-{
-	std::optional<WindowState> state = Window(id);
-	return state ? state->menu : MenuBarState();
-}
-
-std::optional<MenuItemState>
-HeadlessServer::MenuItem(int32 id, const std::vector<std::string>& path) const
-{
-	std::lock_guard<std::mutex> lock(fLock);
-	auto found = fWindows.find(id);
-	if (found == fWindows.end())
-		return std::nullopt;
-	const MenuItemState* item = FindByPath(found->second->state.menu.items, path);
-	if (item == nullptr)
-		return std::nullopt;
-	return *item;
 }
 
 bool
@@ -177,151 +116,6 @@ HeadlessServer::Messenger(int32 id) const
 	std::lock_guard<std::mutex> lock(fLock);
 	auto found = fWindows.find(id);
 	return found != fWindows.end() ? found->second->messenger : BMessenger();
-}
-
-status_t
-HeadlessServer::PickMenuItem(int32 id, const std::vector<std::string>& path)
-{
-	BMessenger messenger;
-	uint32 itemId = 0;
-	{
-		std::lock_guard<std::mutex> lock(fLock);
-		auto found = fWindows.find(id);
-		if (found == fWindows.end())
-			return B_BAD_VALUE;
-		const MenuItemState* item = FindByPath(found->second->state.menu.items, path);
-		if (item == nullptr)
-			return B_NAME_NOT_FOUND;
-		if (!item->enabled || item->hasSubmenu)
-			return B_NOT_ALLOWED;
-		messenger = found->second->messenger;
-		itemId = item->id;
-	}
-	BMessage pick(BPrivate::kMsgMenuItemPicked);
-	pick.AddInt32(BPrivate::kFieldItem, static_cast<int32>(itemId));
-	return messenger.SendMessage(&pick);
-}
-
-status_t
-HeadlessServer::PressShortcut(int32 id, char key, uint32 modifiers)
-{
-	return SendKeyDown(id, key, std::tolower(static_cast<unsigned char>(key)),
-		modifiers | B_COMMAND_KEY);
-}
-
-status_t
-HeadlessServer::PressKey(int32 id, char key, uint32 modifiers)
-{
-	return SendKeyDown(id, key, static_cast<unsigned char>(key),
-		modifiers & ~uint32(B_COMMAND_KEY));
-}
-
-status_t
-HeadlessServer::SendKeyDown(int32 id, char key, int32 rawChar, uint32 modifiers) const
-{
-	BMessenger messenger = Messenger(id);
-	if (!messenger.IsValid())
-		return B_BAD_VALUE;
-	char bytes[2] = {key, '\0'};
-	BMessage press(B_KEY_DOWN);
-	press.AddString("bytes", bytes);
-	press.AddInt32("raw_char", rawChar);
-	press.AddInt32("modifiers", static_cast<int32>(modifiers));
-	return messenger.SendMessage(&press);
-}
-
-status_t
-HeadlessServer::TurnWheel(int32 id, BPoint where, float deltaY, float deltaX)
-{
-	BMessenger messenger = Messenger(id);
-	if (!messenger.IsValid())
-		return B_BAD_VALUE;
-	BMessage wheel(B_MOUSE_WHEEL_CHANGED);
-	wheel.AddFloat("be:wheel_delta_x", deltaX);
-	wheel.AddFloat("be:wheel_delta_y", deltaY);
-	wheel.AddPoint("where", where);
-	return messenger.SendMessage(&wheel);
-}
-
-std::vector<ScrollBarState>
-HeadlessServer::ScrollBars(int32 id) const
-{
-	std::lock_guard<std::mutex> lock(fLock);
-	auto found = fWindows.find(id);
-	if (found == fWindows.end())
-		return {};
-	return found->second->state.scrollBars;
-}
-
-std::optional<ScrollBarState>
-HeadlessServer::ScrollBar(int32 id, orientation direction) const
-{
-	for (const ScrollBarState& bar : ScrollBars(id)) {
-		if (bar.direction == direction)
-			return bar;
-	}
-	return std::nullopt;
-}
-
-status_t
-HeadlessServer::DragScrollBar(int32 id, orientation direction, float value)
-{
-	BMessenger messenger = Messenger(id);
-	if (!messenger.IsValid())
-		return B_BAD_VALUE;
-	std::optional<ScrollBarState> bar = ScrollBar(id, direction);
-	if (!bar)
-		return B_NAME_NOT_FOUND;
-	BMessage moved(BPrivate::kMsgScrollBarMoved);
-	moved.AddInt32(BPrivate::kFieldScrollBar, static_cast<int32>(bar->id));
-	moved.AddFloat(BPrivate::kFieldValue, value);
-	return messenger.SendMessage(&moved);
-}
-
-status_t
-HeadlessServer::ClickCloseBox(int32 id)
-{
-	BMessenger messenger = Messenger(id);
-	if (!messenger.IsValid())
-		return B_BAD_VALUE;
-	return messenger.SendMessage(B_QUIT_REQUESTED);
-}
-
-status_t
-HeadlessServer::ResizeWindow(int32 id, float width, float height)
-{
-	BMessenger messenger = Messenger(id);
-	if (!messenger.IsValid())
-		return B_BAD_VALUE;
-	BMessage resized(B_WINDOW_RESIZED);
-	resized.AddFloat("width", width);
-	resized.AddFloat("height", height);
-	return messenger.SendMessage(&resized);
-}
-
-status_t
-HeadlessServer::DropFiles(const std::vector<entry_ref>& refs)
-{
-	if (refs.empty())
-		return B_BAD_VALUE;
-	BMessage drop(B_REFS_RECEIVED);
-	for (const entry_ref& ref : refs)
-		drop.AddRef("refs", &ref);
-	return be_app_messenger.SendMessage(&drop);
-}
-
-status_t
-HeadlessServer::DropFiles(const std::vector<std::string>& paths)
-{
-	std::vector<entry_ref> refs;
-	for (const std::string& path : paths) {
-		entry_ref ref;
-		status_t status = BEntry(path.c_str()).GetRef(&ref);
-		if (status != B_OK)
-			return status;
-		refs.push_back(ref);
-	}
-	return DropFiles(refs);
 }
 
 void
@@ -353,7 +147,7 @@ HeadlessServer::Panels() const
 	for (const PanelRecord& record : fPanels) {
 		const PanelInfo& info = record.info;
 		states.push_back(PanelState{record.id, info.mode, info.directory, info.saveText,
-			info.target, info.allowMultipleSelection, record.panel});
+			info.target, info.allowMultipleSelection, record.panel, info.modal});
 	}
 	return states;
 }
@@ -369,34 +163,25 @@ HeadlessServer::Panel(int32 panelId) const
 }
 
 status_t
-HeadlessServer::ConfirmOpenPanel(int32 panelId, const std::vector<entry_ref>& refs)
-{
-	BMessage answer(B_REFS_RECEIVED);
-	for (const entry_ref& ref : refs)
-		answer.AddRef("refs", &ref);
-	return AnswerPanel(panelId, answer);
-}
-
-status_t
-HeadlessServer::ConfirmSavePanel(int32 panelId, const entry_ref& directory, const char* name)
-{
-	BMessage answer(B_SAVE_REQUESTED);
-	answer.AddRef("directory", &directory);
-	if (name != nullptr)
-		answer.AddString("name", name);
-	return AnswerPanel(panelId, answer);
-}
-
-status_t
-HeadlessServer::CancelPanel(int32 panelId)
-{
-	BMessage answer(B_CANCEL);
-	return AnswerPanel(panelId, answer);
-}
-
-status_t
 HeadlessServer::AnswerPanel(int32 panelId, BMessage& answer)
 {
+	// A person can choose only what the panel lists: its filter is asked
+	// first, outside the server's lock, since it is the program's code.
+	if (answer.what == B_REFS_RECEIVED) {
+		std::function<bool(const entry_ref&)> offers;
+		{
+			std::lock_guard<std::mutex> lock(fLock);
+			auto found = std::find_if(fPanels.begin(), fPanels.end(),
+				[panelId](const PanelRecord& record) { return record.id == panelId; });
+			if (found != fPanels.end())
+				offers = found->info.offers;
+		}
+		entry_ref ref;
+		for (int32 index = 0; offers && answer.FindRef("refs", index, &ref) == B_OK; index++) {
+			if (!offers(ref))
+				return B_NOT_ALLOWED;
+		}
+	}
 	BMessenger panel;
 	{
 		std::lock_guard<std::mutex> lock(fLock);
@@ -467,21 +252,6 @@ HeadlessServer::Snapshot(int32 id) const
 	if (copy->IsValid() && pixels.IsValid())
 		memcpy(copy->Bits(), pixels.Bits(), pixels.BitsLength());
 	return copy;
-}
-
-rgb_color
-HeadlessServer::ReadPixel(int32 id, int32 x, int32 y) const
-{
-	std::lock_guard<std::mutex> lock(fLock);
-	auto found = fWindows.find(id);
-	if (found == fWindows.end())
-		return rgb_color{0, 0, 0, 0};
-	const BBitmap& pixels = *found->second->pixels;
-	if (!pixels.IsValid() || x < 0 || y < 0 || x >= pixels.Width() || y >= pixels.Height())
-		return rgb_color{0, 0, 0, 0};
-	const uint8* pixel = static_cast<const uint8*>(pixels.Bits()) + y * pixels.BytesPerRow()
-		+ x * 4;
-	return rgb_color{pixel[2], pixel[1], pixel[0], pixel[3]};
 }
 
 void
@@ -614,20 +384,73 @@ int32
 HeadlessServer::RunAlert(const AlertInfo& alert)
 {
 	AlertHandler handler;
+	uint64 token = 0;
 	{
 		std::lock_guard<std::mutex> lock(fLock);
 		fAlerts.push_back(alert);
+		token = fNextAlert++;
+		fShowing.push_back(ShowingAlert{token, alert});
 		handler = fAlertHandler;
 		Changed();
 	}
-	if (!handler) {
-		// Nobody will ever press a button: fail loudly rather than hang.
+	int32 answer = -1;
+	if (handler) {
+		answer = handler(alert);
+	} else if (fSeat.use_count() > 1) {
+		fChanges.WaitUntil([&] {
+			std::lock_guard<std::mutex> lock(fLock);
+			for (const ShowingAlert& showing : fShowing) {
+				if (showing.token == token)
+					return showing.answer >= 0;
+			}
+			return true;
+		}, kUnansweredAlert);
+	}
+	std::lock_guard<std::mutex> lock(fLock);
+	auto found = std::find_if(fShowing.begin(), fShowing.end(),
+		[token](const ShowingAlert& showing) { return showing.token == token; });
+	if (found != fShowing.end()) {
+		if (!handler)
+			answer = found->answer;
+		fShowing.erase(found);
+		Changed();
+	}
+	if (!handler && answer < 0) {
+		// Nobody pressed a button: fail loudly rather than hang.
 		fprintf(stderr, "HeadlessServer: alert with no answer installed: title \"%s\", text \"%s\"\n",
 			alert.title.c_str(), alert.text.c_str());
 		fflush(stderr);
 		abort();
 	}
-	return handler(alert);
+	return answer;
+}
+
+std::vector<AlertInfo>
+HeadlessServer::ShowingAlerts() const
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	std::vector<AlertInfo> alerts;
+	for (const ShowingAlert& showing : fShowing) {
+		if (showing.answer < 0)
+			alerts.push_back(showing.info);
+	}
+	return alerts;
+}
+
+status_t
+HeadlessServer::AnswerAlert(int32 index)
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	for (auto showing = fShowing.rbegin(); showing != fShowing.rend(); showing++) {
+		if (showing->answer >= 0)
+			continue;
+		if (index < 0 || index >= static_cast<int32>(showing->info.buttons.size()))
+			return B_BAD_VALUE;
+		showing->answer = index;
+		Changed();
+		return B_OK;
+	}
+	return B_BAD_VALUE;
 }
 
 void
@@ -646,7 +469,7 @@ HeadlessServer::PanelShown(int32 id, const BMessenger& panel, const PanelInfo& i
 		Changed();
 	}
 	if (handler)
-		handler(*this, id);
+		handler(id);
 }
 
 void

@@ -1,20 +1,23 @@
 #pragma once
 
-// The display server without a display: windows, titles, frames, menus and
-// pixels are kept in memory, and tests drive it as a person would. The
-// screen is 1024 by 768 unless a test sets another.
+// The display server without a display: windows, titles, frames, menus,
+// scroll bars and pixels are kept in memory, as a screen would show them,
+// for a person to read and answer through a HeadlessProbe. The screen is
+// 1024 by 768 unless set otherwise.
 //
 // Windows are named by their ServerId (pointers die when windows quit).
 // Every function may be called from any thread. Each change the kits report
-// wakes WaitUntil, so tests wait on the event itself, never on time.
+// wakes WaitUntil, so readers wait on the event itself, never on time.
 //
-// Alerts are answered by a handler the test installs; it may block, to
-// model a slow person. An alert with no handler installed fails the test at
-// once: its text goes to standard error and the process aborts.
+// An alert shows until a button is pressed (AnswerAlert), or is answered by
+// the handler installed for it, which may block, as a slow person does. One
+// that nobody can answer (no handler, and no probe at the server) fails
+// loudly at once, and one nobody answers within half a minute fails too: its
+// text goes to standard error and the process aborts, rather than hang.
 //
-// File panels are answered by the test too (ConfirmOpenPanel, ...): the
-// answer goes to the panel's messenger, and a panel that hides when done,
-// or that was cancelled, leaves the list at once, as a dialog closes.
+// File panels are answered with AnswerPanel: the answer goes to the panel's
+// messenger, and a panel that hides when done, or that was cancelled,
+// leaves the list at once, as a dialog closes.
 
 #include <ChangeCounter.h>
 #include <DisplayServer.h>
@@ -51,6 +54,7 @@ public:
 		BMessenger target;
 		bool allowMultipleSelection = true;
 		BMessenger panel; // where the answers go
+		bool modal = false;
 	};
 
 	using AlertHandler = std::function<int32(const AlertInfo& alert)>;
@@ -62,15 +66,13 @@ public:
 
 	// Windows alive (created and not yet destroyed), in creation order.
 	std::vector<int32> Windows() const;
-	// The first live window with that title; -1 when there is none.
-	int32 FindWindow(const char* title) const;
 	std::optional<WindowState> Window(int32 id) const;
-	std::string Title(int32 id) const;
-	BRect Frame(int32 id) const;
-	bool IsVisible(int32 id) const;
-	MenuBarState Menu(int32 id) const;
-	// The item at a label path, such as {"File", "Color space", "B_CMAP8"}.
-	std::optional<MenuItemState> MenuItem(int32 id, const std::vector<std::string>& path) const;
+	// Where a person's input to the window goes; invalid for an unknown
+	// window.
+	BMessenger Messenger(int32 id) const;
+	// A copy of a window's pixels (B_RGB32, the window's bounds); null for
+	// an unknown window.
+	std::unique_ptr<BBitmap> Snapshot(int32 id) const;
 
 	// Waits until `predicate` answers true, evaluating it (without the
 	// server's lock held) now and after every change; false after
@@ -79,54 +81,36 @@ public:
 	// A counter bumped by every change.
 	uint64 Changes() const;
 
-	// A person's actions. B_OK once the message is on its way; B_BAD_VALUE
-	// for an unknown window, B_NAME_NOT_FOUND for a label path that names
-	// nothing, B_NOT_ALLOWED for a disabled item or one with a submenu.
-	status_t PickMenuItem(int32 id, const std::vector<std::string>& path);
-	// Presses `key` with the command key (and `modifiers`).
-	status_t PressShortcut(int32 id, char key, uint32 modifiers = 0);
-	// Presses a key without the command key: a character or one of the key
-	// bytes (B_DOWN_ARROW, B_PAGE_DOWN, B_HOME, ...).
-	status_t PressKey(int32 id, char key, uint32 modifiers = 0);
-	// Turns the wheel by notches (positive: down, right) with the pointer at
-	// `where` in the window.
-	status_t TurnWheel(int32 id, BPoint where, float deltaY, float deltaX = 0);
-	// The window's scroll bars as the kit last reported them, and the one
-	// of an orientation (the first).
-	std::vector<ScrollBarState> ScrollBars(int32 id) const;
-	std::optional<ScrollBarState> ScrollBar(int32 id, orientation direction) const;
-	// Drags the window's scroll bar of that orientation to `value`;
-	// B_NAME_NOT_FOUND when the window shows none.
-	status_t DragScrollBar(int32 id, orientation direction, float value);
-	status_t ClickCloseBox(int32 id);
-	status_t ResizeWindow(int32 id, float width, float height);
-	// Drops files on the application: B_REFS_RECEIVED with "refs".
-	status_t DropFiles(const std::vector<entry_ref>& refs);
-	status_t DropFiles(const std::vector<std::string>& paths);
+	// A probe at the server holds the answer while it lives, so that an
+	// alert waits for its buttons to be pressed; it may outlive the server.
+	std::shared_ptr<void> Seat();
 
-	// Alerts: the handler answers each alert; null removes it.
+	// Alerts. The handler answers each alert as it shows (null removes it);
+	// without one an alert waits for AnswerAlert.
 	void SetAlertHandler(AlertHandler handler);
 	// Every alert shown so far, in order.
 	std::vector<AlertInfo> Alerts() const;
+	// The alerts showing now, oldest first.
+	std::vector<AlertInfo> ShowingAlerts() const;
+	// Presses button `index` of the newest alert showing: B_BAD_VALUE when
+	// none shows or it has no such button.
+	status_t AnswerAlert(int32 index);
 
 	// Panels: the handler hears of every panel shown (on the thread that
 	// shows it, with no lock of the server's held, so it may answer the
 	// panel at once); null removes it.
-	using PanelHandler = std::function<void(HeadlessServer& server, int32 panelId)>;
+	using PanelHandler = std::function<void(int32 panelId)>;
 	void SetPanelHandler(PanelHandler handler);
-
 	// Panels showing now, in the order they were shown.
 	std::vector<PanelState> Panels() const;
 	std::optional<PanelState> Panel(int32 panelId) const;
-	status_t ConfirmOpenPanel(int32 panelId, const std::vector<entry_ref>& refs);
-	status_t ConfirmSavePanel(int32 panelId, const entry_ref& directory, const char* name);
-	status_t CancelPanel(int32 panelId);
-
-	// A copy of a window's pixels (B_RGB32, the window's bounds); null for
-	// an unknown window.
-	std::unique_ptr<BBitmap> Snapshot(int32 id) const;
-	// One pixel; transparent black outside the window or for an unknown one.
-	rgb_color ReadPixel(int32 id, int32 x, int32 y) const;
+	// The person's answer to a panel (B_REFS_RECEIVED with "refs",
+	// B_SAVE_REQUESTED with "directory" and "name", or B_CANCEL), checked
+	// against what the panel offers: B_BAD_VALUE for an unknown panel, no
+	// refs or an empty name; B_NOT_ALLOWED for an answer of the other mode,
+	// several refs where one is taken, or a ref the panel's filter does not
+	// offer. Returns once the panel's looper has passed the answer on.
+	status_t AnswerPanel(int32 panelId, BMessage& answer);
 
 	// The screen's frame, (0, 0, 1023, 767) at first.
 	void SetScreenFrame(BRect frame);
@@ -155,13 +139,13 @@ private:
 		PanelInfo info;
 	};
 
+	struct ShowingAlert {
+		uint64 token;
+		AlertInfo info;
+		int32 answer = -1; // the button pressed; -1 while none is
+	};
+
 	void Changed();
-	BMessenger Messenger(int32 id) const;
-	// A B_KEY_DOWN of `key` to window `id`.
-	status_t SendKeyDown(int32 id, char key, int32 rawChar, uint32 modifiers) const;
-	// Checks an answer against the panel's description, sends it to the
-	// panel and takes a panel that is done off the list.
-	status_t AnswerPanel(int32 panelId, BMessage& answer);
 	static void WaitUntilHandled(const BMessenger& panel);
 
 	mutable std::mutex fLock;
@@ -170,6 +154,9 @@ private:
 	std::vector<int32> fOrder;
 	std::vector<PanelRecord> fPanels;
 	std::vector<AlertInfo> fAlerts;
+	std::vector<ShowingAlert> fShowing;
+	uint64 fNextAlert = 1;
+	std::shared_ptr<int> fSeat; // copies held by the probes at the server
 	AlertHandler fAlertHandler;
 	PanelHandler fPanelHandler;
 	BRect fScreenFrame;

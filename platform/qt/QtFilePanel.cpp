@@ -7,10 +7,12 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLayout>
 #include <QScreen>
+#include <QSortFilterProxyModel>
 #include <QTreeView>
 
 #include <algorithm>
@@ -117,6 +119,38 @@ FitToScreen(QFileDialog* dialog)
 
 } // namespace
 
+// The entries of the folder the dialog shows that the panel's filter
+// offers; the folders above it stay, so the dialog can show where it is.
+class OfferedEntries : public QSortFilterProxyModel {
+public:
+	explicit OfferedEntries(QObject* parent)
+		:
+		QSortFilterProxyModel(parent)
+	{
+	}
+
+	void SetOffers(std::function<bool(const entry_ref&)> offers)
+	{
+		fOffers = std::move(offers);
+		Refilter();
+	}
+
+	void Refilter() { invalidateFilter(); }
+
+protected:
+	bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+	{
+		auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+		if (!fOffers || files == nullptr || files->filePath(parent) != files->rootPath())
+			return true;
+		entry_ref ref;
+		return !RefOf(files->filePath(files->index(row, 0, parent)), &ref) || fOffers(ref);
+	}
+
+private:
+	std::function<bool(const entry_ref&)> fOffers;
+};
+
 QtFilePanel::QtFilePanel(int32 id, const BMessenger& panel, const PanelInfo& info,
 	std::function<void()> changed)
 	:
@@ -124,7 +158,8 @@ QtFilePanel::QtFilePanel(int32 id, const BMessenger& panel, const PanelInfo& inf
 	fPanel(panel),
 	fInfo(info),
 	fChanged(std::move(changed)),
-	fDialog(new QFileDialog())
+	fDialog(new QFileDialog()),
+	fOffered(nullptr)
 {
 	bool save = fInfo.mode == B_SAVE_PANEL;
 	fDialog->setOption(QFileDialog::DontUseNativeDialog);
@@ -158,6 +193,7 @@ QtFilePanel::QtFilePanel(int32 id, const BMessenger& panel, const PanelInfo& inf
 		fDialog->setOption(QFileDialog::HideNameFilterDetails);
 		fDialog->setNameFilters(OpenFilters());
 	}
+	ApplyFilter();
 	FitColumns(fDialog);
 	FitToScreen(fDialog);
 
@@ -174,6 +210,22 @@ void
 QtFilePanel::Update(const PanelInfo& info)
 {
 	fInfo = info;
+	ApplyFilter();
+}
+
+void
+QtFilePanel::ApplyFilter()
+{
+	if (fDialog == nullptr || (!fInfo.offers && fOffered == nullptr))
+		return;
+	if (fOffered == nullptr) {
+		fOffered = new OfferedEntries(fDialog);
+		fDialog->setProxyModel(fOffered);
+		// What was loaded before is asked again for the folder now shown.
+		QObject::connect(fDialog, &QFileDialog::directoryEntered, fOffered,
+			[offered = fOffered] { offered->Refilter(); });
+	}
+	fOffered->SetOffers(fInfo.offers);
 }
 
 void
@@ -219,7 +271,8 @@ QtFilePanel::Accepted()
 		int32 count = 0;
 		for (const QString& path : chosen) {
 			entry_ref ref;
-			if (RefOf(path, &ref)) {
+			// A typed name may name what the list does not offer.
+			if (RefOf(path, &ref) && (!fInfo.offers || fInfo.offers(ref))) {
 				answer.AddRef("refs", &ref);
 				count++;
 			}

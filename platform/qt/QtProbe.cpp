@@ -5,6 +5,8 @@
 #include "QtFilePanel.h"
 #include "QtKeys.h"
 #include "QtMenuBar.h"
+#include "QtNavigationKeys.h"
+#include "QtScrollBars.h"
 #include "QtWindow.h"
 
 #include <Bitmap.h>
@@ -25,6 +27,7 @@
 #include <QStyle>
 #include <QTreeView>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <chrono>
@@ -97,16 +100,19 @@ ReadItems(const QList<QAction*>& actions)
 	return items;
 }
 
+// The action that carries item `itemId`, in the menus below `actions`.
 QAction*
-FindAction(const QList<QAction*>& actions, const std::vector<std::string>& path, size_t depth)
+ActionOfItem(const QList<QAction*>& actions, uint32 itemId)
 {
 	for (QAction* action : actions) {
-		if (action->isSeparator() || LabelOf(action) != path[depth])
+		if (action->isSeparator())
 			continue;
-		if (depth + 1 == path.size())
+		if (action->data().toUInt() == itemId)
 			return action;
-		if (action->menu() != nullptr)
-			return FindAction(action->menu()->actions(), path, depth + 1);
+		if (action->menu() != nullptr) {
+			if (QAction* found = ActionOfItem(action->menu()->actions(), itemId))
+				return found;
+		}
 	}
 	return nullptr;
 }
@@ -134,28 +140,29 @@ QtProbe::WaitUntil(const std::function<bool()>& predicate, bigtime_t timeout) co
 	return fServer.Display().WaitUntil(predicate, timeout);
 }
 
-std::vector<QtProbe::WindowView>
+std::vector<int32>
 QtProbe::Windows() const
 {
 	QtDisplay& display = fServer.Display();
-	return Ask<std::vector<WindowView>>(display, [&display] {
-		std::vector<WindowView> views;
-		for (QtWindow* window : display.Windows()) {
-			views.push_back(WindowView{window->Id(), window->windowTitle().toStdString(),
-				ToBRect(window->geometry()), window->isVisible(), window->isActiveWindow()});
-		}
-		return views;
+	return Ask<std::vector<int32>>(display, [&display] {
+		std::vector<int32> ids;
+		for (QtWindow* window : display.Windows())
+			ids.push_back(window->Id());
+		return ids;
 	}, {});
 }
 
 std::optional<QtProbe::WindowView>
 QtProbe::Window(int32 id) const
 {
-	for (const WindowView& view : Windows()) {
-		if (view.id == id)
-			return view;
-	}
-	return std::nullopt;
+	QtDisplay& display = fServer.Display();
+	return Ask<std::optional<WindowView>>(display, [&display, id]() -> std::optional<WindowView> {
+		QtWindow* window = display.Window(id);
+		if (window == nullptr)
+			return std::nullopt;
+		return WindowView{window->Id(), window->windowTitle().toStdString(),
+			ToBRect(window->geometry()), window->isVisible(), window->isActiveWindow()};
+	}, std::nullopt);
 }
 
 QtProbe::OpenMenuView
@@ -188,15 +195,18 @@ QtProbe::MenuBar(int32 id) const
 }
 
 status_t
-QtProbe::TriggerMenuItem(int32 id, const std::vector<std::string>& path)
+QtProbe::PickMenuItem(int32 id, const std::vector<std::string>& path)
 {
 	QtDisplay& display = fServer.Display();
 	return Ask<status_t>(display, [&display, id, path]() -> status_t {
 		QtWindow* window = display.Window(id);
 		if (window == nullptr || window->MenuBar() == nullptr)
 			return B_BAD_VALUE;
-		QAction* action = path.empty() ? nullptr
-			: FindAction(window->MenuBar()->actions(), path, 0);
+		std::vector<MenuItemState> items = ReadItems(window->MenuBar()->actions());
+		const MenuItemState* item = FindMenuItem(items, path);
+		if (item == nullptr)
+			return B_NAME_NOT_FOUND;
+		QAction* action = ActionOfItem(window->MenuBar()->actions(), item->id);
 		if (action == nullptr)
 			return B_NAME_NOT_FOUND;
 		if (!action->isEnabled() || action->menu() != nullptr)
@@ -205,7 +215,6 @@ QtProbe::TriggerMenuItem(int32 id, const std::vector<std::string>& path)
 		return B_OK;
 	}, B_TIMED_OUT);
 }
-
 status_t
 QtProbe::PressShortcut(int32 id, char key, uint32 modifiers)
 {
@@ -225,7 +234,88 @@ QtProbe::PressShortcut(int32 id, char key, uint32 modifiers)
 }
 
 status_t
-QtProbe::CloseWindow(int32 id)
+QtProbe::PressKey(int32 id, char key, uint32 modifiers)
+{
+	QtDisplay& display = fServer.Display();
+	return Ask<status_t>(display, [&display, id, key, modifiers]() -> status_t {
+		QtWindow* window = display.Window(id);
+		if (window == nullptr || key == '\0')
+			return B_BAD_VALUE;
+		Qt::KeyboardModifiers qtModifiers;
+		if ((modifiers & B_SHIFT_KEY) != 0)
+			qtModifiers |= Qt::ShiftModifier;
+		if ((modifiers & B_OPTION_KEY) != 0)
+			qtModifiers |= Qt::AltModifier;
+		Activate(window);
+		// A key that moves rather than types is pressed as its Qt key.
+		for (int qtKey : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down,
+				Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End}) {
+			if (NavigationKeyByte(qtKey) == key) {
+				QTest::keyClick(window, Qt::Key(qtKey), qtModifiers);
+				return B_OK;
+			}
+		}
+		QTest::keyClick(window, key, qtModifiers);
+		return B_OK;
+	}, B_TIMED_OUT);
+}
+
+status_t
+QtProbe::TurnWheel(int32 id, BPoint where, float deltaY, float deltaX)
+{
+	QtDisplay& display = fServer.Display();
+	return Ask<status_t>(display, [&display, id, where, deltaY, deltaX]() -> status_t {
+		QtWindow* window = display.Window(id);
+		if (window == nullptr)
+			return B_BAD_VALUE;
+		// Qt counts a notch as 120 and away from the person as positive.
+		QPointF position(where.x, where.y);
+		QWheelEvent wheel(position, window->mapToGlobal(position), QPoint(),
+			QPoint(int(-deltaX * 120), int(-deltaY * 120)), Qt::NoButton, Qt::NoModifier,
+			Qt::NoScrollPhase, false);
+		QApplication::sendEvent(window, &wheel);
+		return B_OK;
+	}, B_TIMED_OUT);
+}
+
+std::vector<ScrollBarState>
+QtProbe::ScrollBars(int32 id) const
+{
+	QtDisplay& display = fServer.Display();
+	return Ask<std::vector<ScrollBarState>>(display, [&display, id] {
+		QtWindow* window = display.Window(id);
+		if (window == nullptr || window->ScrollBars() == nullptr)
+			return std::vector<ScrollBarState>();
+		return window->ScrollBars()->States();
+	}, {});
+}
+
+status_t
+QtProbe::DragScrollBar(int32 id, orientation direction, float value)
+{
+	QtDisplay& display = fServer.Display();
+	return Ask<status_t>(display, [&display, id, direction, value]() -> status_t {
+		QtWindow* window = display.Window(id);
+		if (window == nullptr)
+			return B_BAD_VALUE;
+		QtScrollBars* bars = window->ScrollBars();
+		if (bars == nullptr)
+			return B_NAME_NOT_FOUND;
+		for (const ScrollBarState& state : bars->States()) {
+			if (state.direction != direction)
+				continue;
+			QScrollBar* bar = bars->Bar(state.id);
+			if (bar == nullptr)
+				return B_NAME_NOT_FOUND;
+			bar->setValue(int(value));
+			return B_OK;
+		}
+		return B_NAME_NOT_FOUND;
+	}, B_TIMED_OUT);
+}
+
+status_t
+QtProbe::ClickCloseBox(int32 id)
 {
 	QtDisplay& display = fServer.Display();
 	return Ask<status_t>(display, [&display, id]() -> status_t {
@@ -237,6 +327,18 @@ QtProbe::CloseWindow(int32 id)
 	}, B_TIMED_OUT);
 }
 
+status_t
+QtProbe::ResizeWindow(int32 id, float width, float height)
+{
+	QtDisplay& display = fServer.Display();
+	return Ask<status_t>(display, [&display, id, width, height]() -> status_t {
+		QtWindow* window = display.Window(id);
+		if (window == nullptr || width < 0 || height < 0)
+			return B_BAD_VALUE;
+		window->resize(int(width) + 1, int(height) + 1);
+		return B_OK;
+	}, B_TIMED_OUT);
+}
 status_t
 QtProbe::DropFiles(int32 id, const std::vector<std::string>& paths)
 {
@@ -285,7 +387,7 @@ BitmapFromImage(const QImage& image)
 } // namespace
 
 std::unique_ptr<BBitmap>
-QtProbe::Grab(int32 id) const
+QtProbe::Snapshot(int32 id) const
 {
 	QtDisplay& display = fServer.Display();
 	QImage image = Ask<QImage>(display, [&display, id] {
@@ -310,7 +412,7 @@ QtProbe::PresentedPixels(int32 id) const
 	return BitmapFromImage(image);
 }
 
-std::vector<QtProbe::AlertView>
+std::vector<DisplayProbe::AlertView>
 QtProbe::Alerts() const
 {
 	QtDisplay& display = fServer.Display();
@@ -352,17 +454,26 @@ QtProbe::PressAlertButton(const std::string& label)
 	}, B_TIMED_OUT);
 }
 
-std::vector<QtProbe::PanelView>
+std::vector<DisplayProbe::PanelView>
 QtProbe::Panels() const
 {
+	std::vector<PanelView> views;
+	for (const DialogView& dialog : Dialogs())
+		views.push_back(dialog);
+	return views;
+}
+
+std::vector<QtProbe::DialogView>
+QtProbe::Dialogs() const
+{
 	QtDisplay& display = fServer.Display();
-	return Ask<std::vector<PanelView>>(display, [&display] {
-		std::vector<PanelView> views;
+	return Ask<std::vector<DialogView>>(display, [&display] {
+		std::vector<DialogView> views;
 		for (QtFilePanel* panel : display.Panels()) {
 			QFileDialog* dialog = panel->Dialog();
 			if (dialog == nullptr)
 				continue;
-			PanelView view;
+			DialogView view;
 			view.id = panel->Id();
 			view.mode = dialog->acceptMode() == QFileDialog::AcceptSave ? B_SAVE_PANEL
 				: B_OPEN_PANEL;
@@ -375,6 +486,12 @@ QtProbe::Panels() const
 			for (const QString& filter : dialog->nameFilters())
 				view.filters.push_back(filter.toStdString());
 			if (QTreeView* details = dialog->findChild<QTreeView*>()) {
+				if (QAbstractItemModel* model = details->model()) {
+					for (int row = 0; row < model->rowCount(details->rootIndex()); row++) {
+						view.entries.push_back(model->index(row, 0, details->rootIndex())
+							.data().toString().toStdString());
+					}
+				}
 				QHeaderView* header = details->header();
 				view.columnsFit = details->model() != nullptr
 					&& details->model()->rowCount(details->rootIndex()) > 0;
@@ -442,7 +559,7 @@ QtProbe::AcceptSavePanel(int32 panelId, const std::string& directory, const std:
 }
 
 status_t
-QtProbe::ClosePanel(int32 panelId)
+QtProbe::CancelPanel(int32 panelId)
 {
 	QtDisplay& display = fServer.Display();
 	return Ask<status_t>(display, [&display, panelId]() -> status_t {

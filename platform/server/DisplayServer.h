@@ -142,6 +142,12 @@ struct PanelInfo {
 	std::string defaultButtonLabel; // empty: the server's own label
 	std::string cancelButtonLabel;
 	int32 showing = 0;       // counts the panel's Show calls; echoed in answers
+	// Whether the panel offers an entry, as its BRefFilter decides; null
+	// when the panel has no filter and offers every entry. A server asks
+	// it for each entry it lists and each it is answered with, from any
+	// thread, with no lock of its own held (the filter is the program's
+	// code); it stays safe to call after the panel is gone.
+	std::function<bool(const entry_ref& entry)> offers;
 };
 
 class DisplayServer {

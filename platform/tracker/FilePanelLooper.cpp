@@ -1,6 +1,8 @@
 #include "FilePanelLooper.h"
 
 #include <AppDefs.h>
+#include <Node.h>
+#include <NodeInfo.h>
 
 #include <atomic>
 #include <climits>
@@ -25,6 +27,40 @@ WorkingDirectory()
 
 } // namespace
 
+struct FilePanelLooper::FilterSeat {
+	// Held while the filter answers, so that it is not changed or let go
+	// under it; recursive, so the filter may ask its panel about itself.
+	std::recursive_mutex lock;
+	// Read without the lock by the panel's own state functions.
+	std::atomic<BRefFilter*> filter{nullptr};
+
+	// Asks the filter with the entry's node, its stat and its MIME type, as
+	// a panel listing a folder does; an entry that cannot be read is not
+	// offered.
+	bool Offers(const entry_ref& entry)
+	{
+		std::lock_guard<std::recursive_mutex> hold(lock);
+		BRefFilter* current = filter.load();
+		if (current == nullptr)
+			return true;
+		BNode node(&entry);
+		struct stat stat = {};
+		if (node.InitCheck() != B_OK || node.GetStat(&stat) != B_OK)
+			return false;
+		char type[B_MIME_TYPE_LENGTH] = "";
+		BNodeInfo info(&node);
+		if (info.InitCheck() != B_OK || info.GetType(type) != B_OK)
+			type[0] = '\0';
+		return current->Filter(&entry, &node, &stat, type);
+	}
+
+	void Set(BRefFilter* replacement)
+	{
+		std::lock_guard<std::recursive_mutex> hold(lock);
+		filter = replacement;
+	}
+};
+
 FilePanelLooper::FilePanelLooper(file_panel_mode mode, const BMessenger* target,
 	const entry_ref* directory, uint32 nodeFlavors, bool allowMultipleSelection,
 	const BMessage* message, BRefFilter* filter, bool modal, bool hideWhenDone)
@@ -40,13 +76,20 @@ FilePanelLooper::FilePanelLooper(file_panel_mode mode, const BMessenger* target,
 	fMessage(message != nullptr ? *message : BMessage()),
 	fHasMessage(message != nullptr),
 	fDirectory(directory != nullptr ? *directory : WorkingDirectory()),
-	fFilter(filter),
+	fFilter(std::make_shared<FilterSeat>()),
 	fHideWhenDone(hideWhenDone),
 	fShowing(false),
 	fShowCount(0),
 	fStarted(false),
 	fServer(nullptr)
 {
+	fFilter->Set(filter);
+}
+
+FilePanelLooper::~FilePanelLooper()
+{
+	// A server may still hold the question; from now on it offers all.
+	fFilter->Set(nullptr);
 }
 
 bool
@@ -80,8 +123,7 @@ FilePanelLooper::HidesWhenDone() const
 BRefFilter*
 FilePanelLooper::RefFilter() const
 {
-	std::lock_guard<std::mutex> lock(fLock);
-	return fFilter;
+	return fFilter->filter.load();
 }
 
 PanelInfo
@@ -99,6 +141,10 @@ FilePanelLooper::InfoLocked() const
 	info.cancelButtonLabel = fButtonLabels[0];
 	info.defaultButtonLabel = fButtonLabels[1];
 	info.showing = fShowCount;
+	if (fFilter->filter.load() != nullptr) {
+		std::shared_ptr<FilterSeat> seat = fFilter;
+		info.offers = [seat](const entry_ref& entry) { return seat->Offers(entry); };
+	}
 	return info;
 }
 
@@ -195,8 +241,9 @@ FilePanelLooper::SetSaveText(const char* text)
 void
 FilePanelLooper::SetRefFilter(BRefFilter* filter)
 {
-	std::lock_guard<std::mutex> lock(fLock);
-	fFilter = filter;
+	fFilter->Set(filter);
+	// The server lists again with the new filter.
+	Changed();
 }
 
 void

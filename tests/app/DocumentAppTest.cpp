@@ -1,7 +1,7 @@
 #include "app/DocumentApp.h"
 
 #include <AppDefs.h>
-#include <HeadlessServer.h>
+#include <HeadlessProbe.h>
 #include <Messenger.h>
 #include <OS.h>
 #include <Window.h>
@@ -132,6 +132,7 @@ protected:
 	void SetUp() override
 	{
 		fServer = HeadlessServer::InstallNew();
+		fProbe = std::make_unique<HeadlessProbe>(*fServer);
 		const char* arguments[] = {"app"};
 		BApplication::SetLaunchArguments(1, arguments);
 	}
@@ -147,8 +148,8 @@ protected:
 		be_app_messenger.SendMessage(&make);
 		int32 id = -1;
 		fServer->WaitUntil([&] {
-			id = fServer->FindWindow(title);
-			return id >= 0 && fServer->IsVisible(id);
+			id = fProbe->FindWindow(title);
+			return id >= 0 && fProbe->IsVisible(id);
 		}, Microseconds());
 		return id;
 	}
@@ -183,6 +184,7 @@ protected:
 	}
 
 	HeadlessServer* fServer = nullptr;
+	std::unique_ptr<HeadlessProbe> fProbe;
 	EventLog fLog;
 };
 
@@ -193,7 +195,7 @@ TEST_F(DocumentAppTest, ClosingTheOnlyDocumentWindowQuitsTheApplication)
 		int32 window = MakeWindow("only");
 		ASSERT_GE(window, 0);
 		EXPECT_EQ(app.CountDocumentWindows(), 1);
-		fServer->ClickCloseBox(window);
+		fProbe->ClickCloseBox(window);
 	});
 
 	EXPECT_EQ(fLog.Events(), (std::vector<std::string>{"made only", "only asked",
@@ -208,11 +210,11 @@ TEST_F(DocumentAppTest, ClosingOneOfTwoWindowsLeavesTheApplicationRunning)
 	RunWithPerson(app, [&] {
 		int32 first = MakeWindow("first");
 		ASSERT_GE(MakeWindow("second"), 0);
-		fServer->ClickCloseBox(first);
+		fProbe->ClickCloseBox(first);
 		ASSERT_TRUE(fLog.WaitFor("first deleted"));
 		EXPECT_EQ(app.CountDocumentWindows(), 1);
 		EXPECT_EQ(app.fQuitRequests, 0);
-		fServer->ClickCloseBox(fServer->FindWindow("second"));
+		fProbe->ClickCloseBox(fProbe->FindWindow("second"));
 	});
 	EXPECT_EQ(app.fQuitRequests, 1);
 }

@@ -44,7 +44,7 @@ TEST_F(LifetimeTest, ALaunchWindowClosedBeforeReadyToRunEndsTheProgramWithoutThe
 		[this] { return new SlowLaunchApp(fServer); });
 	std::vector<int32> windows = VisibleWindows(1);
 	ASSERT_EQ(windows.size(), 1u);
-	ASSERT_EQ(fServer->ClickCloseBox(windows[0]), B_OK);
+	ASSERT_EQ(fProbe->ClickCloseBox(windows[0]), B_OK);
 
 	ASSERT_TRUE(WaitForExit());
 	EXPECT_EQ(alerts.load(), 0);
@@ -64,8 +64,8 @@ TEST_F(LifetimeTest, AFileOpenedWhileTheLastWindowClosesKeepsTheProgramRunning)
 	// With the application held, the drop is queued first, then the closing
 	// window's quit request behind it.
 	ASSERT_TRUE(be_app->Lock());
-	ASSERT_EQ(fServer->DropFiles(std::vector<std::string>{second}), B_OK);
-	ASSERT_EQ(fServer->ClickCloseBox(windows[0]), B_OK);
+	ASSERT_EQ(fProbe->DropFiles(windows[0], {second}), B_OK);
+	ASSERT_EQ(fProbe->ClickCloseBox(windows[0]), B_OK);
 	bool closed = Eventually([&] { return fServer->Windows().empty(); });
 	be_app->Unlock();
 	ASSERT_TRUE(closed);
@@ -74,13 +74,13 @@ TEST_F(LifetimeTest, AFileOpenedWhileTheLastWindowClosesKeepsTheProgramRunning)
 	be_app_messenger.SendMessage(kMsgNewUntitled);
 	windows = VisibleWindows(2);
 	ASSERT_EQ(windows.size(), 2u);
-	EXPECT_EQ(fServer->Title(windows[0]), "second.png.h");
-	EXPECT_EQ(fServer->Title(windows[1]), "Untitled 1.h");
+	EXPECT_EQ(fProbe->Title(windows[0]), "second.png.h");
+	EXPECT_EQ(fProbe->Title(windows[1]), "Untitled 1.h");
 	EXPECT_FALSE(fRunReturned);
 
 	// The program still ends with its last window.
-	ASSERT_EQ(fServer->ClickCloseBox(windows[0]), B_OK);
-	ASSERT_EQ(fServer->ClickCloseBox(windows[1]), B_OK);
+	ASSERT_EQ(fProbe->ClickCloseBox(windows[0]), B_OK);
+	ASSERT_EQ(fProbe->ClickCloseBox(windows[1]), B_OK);
 	EXPECT_TRUE(WaitForExit());
 }
 

@@ -29,10 +29,10 @@ TEST_F(OpeningTest, TwoArgumentsOpenTwoWindowsAtTheFirstFrames)
 	std::vector<int32> windows = VisibleWindows(2);
 	ASSERT_EQ(windows.size(), 2u);
 
-	EXPECT_EQ(fServer->Title(windows[0]), "pic.png.h");
-	EXPECT_EQ(fServer->Frame(windows[0]), kFirstFrame);
-	EXPECT_EQ(fServer->Title(windows[1]), "other.png.h");
-	EXPECT_EQ(fServer->Frame(windows[1]), kSecondFrame);
+	EXPECT_EQ(fProbe->Title(windows[0]), "pic.png.h");
+	EXPECT_EQ(fProbe->Frame(windows[0]), kFirstFrame);
+	EXPECT_EQ(fProbe->Title(windows[1]), "other.png.h");
+	EXPECT_EQ(fProbe->Frame(windows[1]), kSecondFrame);
 	EXPECT_EQ(DocumentNameOf("pic.png.h"), "pic.png.h");
 	EXPECT_EQ(DocumentNameOf("other.png.h"), other + ".h");
 
@@ -56,15 +56,15 @@ TEST_F(OpeningTest, DroppedFilesSkipWhatCannotBeResolved)
 	refs.emplace_back(fDirectory.c_str(), "second.png");
 	refs.emplace_back((fDirectory + "/no-such-folder").c_str(), "lost.png");
 	refs.emplace_back(fDirectory.c_str(), "third.png");
-	ASSERT_EQ(fServer->DropFiles(refs), B_OK);
+	ASSERT_EQ(fProbe->DropRefs(VisibleWindows(1)[0], refs), B_OK);
 
 	std::vector<int32> windows = VisibleWindows(3);
 	ASSERT_EQ(windows.size(), 3u);
 	// The broken reference took no frame: the two others are consecutive.
-	EXPECT_EQ(fServer->Title(windows[1]), "second.png.h");
-	EXPECT_EQ(fServer->Frame(windows[1]), kSecondFrame);
-	EXPECT_EQ(fServer->Title(windows[2]), "third.png.h");
-	EXPECT_EQ(fServer->Frame(windows[2]), kThirdFrame);
+	EXPECT_EQ(fProbe->Title(windows[1]), "second.png.h");
+	EXPECT_EQ(fProbe->Frame(windows[1]), kSecondFrame);
+	EXPECT_EQ(fProbe->Title(windows[2]), "third.png.h");
+	EXPECT_EQ(fProbe->Frame(windows[2]), kThirdFrame);
 }
 
 TEST_F(OpeningTest, DroppedLinkOpensItsTargetUnderTheTargetsPath)
@@ -75,10 +75,10 @@ TEST_F(OpeningTest, DroppedLinkOpensItsTargetUnderTheTargetsPath)
 	Launch({first});
 	ASSERT_EQ(VisibleWindows(1).size(), 1u);
 
-	ASSERT_EQ(fServer->DropFiles(std::vector<std::string>{fDirectory + "/link.png"}), B_OK);
+	ASSERT_EQ(fProbe->DropFiles(VisibleWindows(1)[0], {fDirectory + "/link.png"}), B_OK);
 	std::vector<int32> windows = VisibleWindows(2);
 	ASSERT_EQ(windows.size(), 2u);
-	EXPECT_EQ(fServer->Title(windows[1]), "real.png.h");
+	EXPECT_EQ(fProbe->Title(windows[1]), "real.png.h");
 	char resolved[PATH_MAX];
 	ASSERT_NE(realpath(target.c_str(), resolved), nullptr);
 	EXPECT_EQ(DocumentNameOf("real.png.h"), std::string(resolved) + ".h");
@@ -115,14 +115,14 @@ TEST_F(OpeningTest, UntitledWindowsAreNumberedFromOneAndOpenHarmlessly)
 	be_app_messenger.SendMessage('NewD');
 	std::vector<int32> windows = VisibleWindows(3);
 	ASSERT_EQ(windows.size(), 3u);
-	EXPECT_EQ(fServer->Title(windows[1]), "Untitled 1.h");
-	EXPECT_EQ(fServer->Frame(windows[1]), kSecondFrame);
-	EXPECT_EQ(fServer->Title(windows[2]), "Untitled 2.h");
+	EXPECT_EQ(fProbe->Title(windows[1]), "Untitled 1.h");
+	EXPECT_EQ(fProbe->Frame(windows[1]), kSecondFrame);
+	EXPECT_EQ(fProbe->Title(windows[2]), "Untitled 2.h");
 
 	// A window without an image draws, switches and refuses to save
 	// without failing.
-	ASSERT_EQ(fServer->PickMenuItem(windows[1], {"File", "Color space", "B_CMAP8"}), B_OK);
-	ASSERT_EQ(fServer->PickMenuItem(windows[1], {"File", "Color space", "B_RGB32"}), B_OK);
+	ASSERT_EQ(fProbe->PickMenuItem(windows[1], {"File", "Color space", "B_CMAP8"}), B_OK);
+	ASSERT_EQ(fProbe->PickMenuItem(windows[1], {"File", "Color space", "B_RGB32"}), B_OK);
 	bool saved = true;
 	ASSERT_TRUE(Eventually([&] {
 		return WithImageWindow("Untitled 1.h", [&](BitmapImageWindow& window) {
@@ -131,7 +131,7 @@ TEST_F(OpeningTest, UntitledWindowsAreNumberedFromOneAndOpenHarmlessly)
 	}));
 	EXPECT_FALSE(saved);
 	EXPECT_FALSE(std::filesystem::exists("Untitled 1.h"));
-	EXPECT_TRUE(fServer->IsVisible(windows[1]));
+	EXPECT_TRUE(fProbe->IsVisible(windows[1]));
 }
 
 TEST_F(OpeningTest, OpenShowsOnePanelWhoseChoicesOpenAWindowEach)
@@ -142,14 +142,14 @@ TEST_F(OpeningTest, OpenShowsOnePanelWhoseChoicesOpenAWindowEach)
 	std::string second = CopyImage("colour.png", "second.png");
 	std::string third = CopyImage("grey.png", "third.png");
 
-	ASSERT_EQ(fServer->PressShortcut(windows[0], 'O'), B_OK);
+	ASSERT_EQ(fProbe->PressShortcut(windows[0], 'O'), B_OK);
 	ASSERT_TRUE(Eventually([&] { return fServer->Panels().size() == 1; }));
 	int32 panel = fServer->Panels()[0].id;
 	EXPECT_EQ(fServer->Panels()[0].mode, B_OPEN_PANEL);
 	EXPECT_TRUE(fServer->Panels()[0].allowMultipleSelection);
 
 	// Asking again shows the same panel, not a second one.
-	ASSERT_EQ(fServer->PickMenuItem(windows[0], {"File", "Open\xE2\x80\xA6"}), B_OK);
+	ASSERT_EQ(fProbe->PickMenuItem(windows[0], {"File", "Open\xE2\x80\xA6"}), B_OK);
 	be_app_messenger.SendMessage('NewD');
 	ASSERT_EQ(VisibleWindows(2).size(), 2u);
 	ASSERT_EQ(fServer->Panels().size(), 1u);
@@ -158,11 +158,11 @@ TEST_F(OpeningTest, OpenShowsOnePanelWhoseChoicesOpenAWindowEach)
 	std::vector<entry_ref> chosen;
 	chosen.emplace_back(fDirectory.c_str(), "second.png");
 	chosen.emplace_back(fDirectory.c_str(), "third.png");
-	ASSERT_EQ(fServer->ConfirmOpenPanel(panel, chosen), B_OK);
+	ASSERT_EQ(fProbe->AcceptOpenPanel(panel, chosen), B_OK);
 	windows = VisibleWindows(4);
 	ASSERT_EQ(windows.size(), 4u);
-	EXPECT_EQ(fServer->Title(windows[2]), "second.png.h");
-	EXPECT_EQ(fServer->Title(windows[3]), "third.png.h");
+	EXPECT_EQ(fProbe->Title(windows[2]), "second.png.h");
+	EXPECT_EQ(fProbe->Title(windows[3]), "third.png.h");
 }
 
 // The desktop entry's "Open an image…": the program starts with its Open
@@ -191,25 +191,25 @@ TEST_P(LaunchPanelTest, ShowsTheOpenPanelAndQuitsWhenNothingComesOfIt)
 	std::vector<entry_ref> chosen;
 	switch (GetParam()) {
 		case LaunchAnswer::kCancel:
-			ASSERT_EQ(fServer->CancelPanel(panel.id), B_OK);
+			ASSERT_EQ(fProbe->CancelPanel(panel.id), B_OK);
 			ASSERT_TRUE(WaitForExit());
 			break;
 		case LaunchAnswer::kChoose:
 		{
 			chosen.emplace_back(fDirectory.c_str(), "chosen.png");
-			ASSERT_EQ(fServer->ConfirmOpenPanel(panel.id, chosen), B_OK);
+			ASSERT_EQ(fProbe->AcceptOpenPanel(panel.id, chosen), B_OK);
 			std::vector<int32> windows = VisibleWindows(1);
 			ASSERT_EQ(windows.size(), 1u);
-			EXPECT_EQ(fServer->Title(windows[0]), "chosen.png.h");
+			EXPECT_EQ(fProbe->Title(windows[0]), "chosen.png.h");
 			EXPECT_FALSE(fRunReturned);
 			// The program now ends as any other: with its last window.
-			ASSERT_EQ(fServer->PickMenuItem(windows[0], {"File", "Close"}), B_OK);
+			ASSERT_EQ(fProbe->PickMenuItem(windows[0], {"File", "Close"}), B_OK);
 			ASSERT_TRUE(WaitForExit());
 			break;
 		}
 		case LaunchAnswer::kChooseNothing:
 			chosen.emplace_back((fDirectory + "/gone/deeper").c_str(), "chosen.png");
-			ASSERT_EQ(fServer->ConfirmOpenPanel(panel.id, chosen), B_OK);
+			ASSERT_EQ(fProbe->AcceptOpenPanel(panel.id, chosen), B_OK);
 			ASSERT_TRUE(WaitForExit());
 			EXPECT_TRUE(fServer->Windows().empty());
 			break;

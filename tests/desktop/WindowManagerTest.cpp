@@ -187,7 +187,7 @@ TEST_P(WindowManagerTest, SaveDialogAtTwiceTheScaleFitsTheScreen)
 	RunProgram({kColour}, [&](QtProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
-		ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Save as source code\xE2\x80\xA6"}),
+		ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", "Save as source code\xE2\x80\xA6"}),
 			B_OK);
 		unsigned long dialog = MappedWindow("Save");
 		ASSERT_NE(dialog, 0u);

@@ -20,6 +20,7 @@ protected:
 	void SetUp() override
 	{
 		fServer = HeadlessServer::InstallNew();
+		fProbe = std::make_unique<HeadlessProbe>(*fServer);
 		fDesk = std::make_unique<AlertDesk>(fServer);
 		const char* arguments[] = {"app"};
 		BApplication::SetLaunchArguments(1, arguments);
@@ -39,18 +40,18 @@ protected:
 		make.AddBool("modified", modified);
 		be_app_messenger.SendMessage(&make);
 		EXPECT_TRUE(fServer->WaitUntil([&] {
-			int32 id = fServer->FindWindow(LeafName(name.c_str()));
-			return id >= 0 && fServer->IsVisible(id);
+			int32 id = fProbe->FindWindow(LeafName(name.c_str()));
+			return id >= 0 && fProbe->IsVisible(id);
 		}, kWatchdogMicroseconds));
 		return app.Document(name);
 	}
 
 	int32 ServerIdOf(const std::string& name) const
 	{
-		return fServer->FindWindow(LeafName(name.c_str()));
+		return fProbe->FindWindow(LeafName(name.c_str()));
 	}
 
-	void Close(const std::string& name) { fServer->ClickCloseBox(ServerIdOf(name)); }
+	void Close(const std::string& name) { fProbe->ClickCloseBox(ServerIdOf(name)); }
 
 	// Waits until the application has handled everything posted to it so
 	// far; what it logged is then in the journal.
@@ -71,7 +72,7 @@ protected:
 	{
 		ASSERT_TRUE(fServer->WaitUntil([&] { return fServer->Panels().size() == 1; },
 			kWatchdogMicroseconds));
-		ASSERT_EQ(fServer->ConfirmSavePanel(fServer->Panels()[0].id, directory, name), B_OK);
+		ASSERT_EQ(fProbe->AcceptSavePanel(fServer->Panels()[0].id, directory, name), B_OK);
 	}
 
 	// Two close requests start two prompts; the first closes the window, so
@@ -99,6 +100,7 @@ protected:
 	}
 
 	HeadlessServer* fServer = nullptr;
+	std::unique_ptr<HeadlessProbe> fProbe;
 	std::unique_ptr<AlertDesk> fDesk;
 	EventLog fLog;
 	DocumentScratch fScratch;
@@ -295,7 +297,7 @@ TEST_F(ClosePromptTest, AFailedSaveFromThePanelRestoresTheNameAndKeepsTheWishToC
 		ConfirmOnlyPanel(fScratch.Ref("src"), "pic.h");
 		ASSERT_TRUE(fLog.WaitFor("handled SAVE", 2));
 		EXPECT_EQ(DocumentNameOf(window), "Untitled 1");
-		EXPECT_EQ(fServer->Title(ServerIdOf("Untitled 1")), "Untitled 1");
+		EXPECT_EQ(fProbe->Title(ServerIdOf("Untitled 1")), "Untitled 1");
 		// The alert names the file that was asked for, not the old name.
 		ASSERT_TRUE(fDesk->WaitForPrompts(2));
 		EXPECT_EQ(fDesk->PromptAt(1).alert.text,
@@ -321,14 +323,14 @@ TEST_F(ClosePromptTest, CancellingThePanelForgetsTheWishToClose)
 		fDesk->Answer(0, kSave);
 		ASSERT_TRUE(fServer->WaitUntil([&] { return fServer->Panels().size() == 1; },
 			kWatchdogMicroseconds));
-		fServer->CancelPanel(fServer->Panels()[0].id);
+		fProbe->CancelPanel(fServer->Panels()[0].id);
 		ASSERT_TRUE(fLog.WaitFor("handled _CNC"));
 
 		window.SendMessage(kMsgSaveAs);
 		ConfirmOnlyPanel(fScratch.Ref("src"), "pic.h");
 		ASSERT_TRUE(fLog.WaitFor("handled SAVE", 2));
 		EXPECT_EQ(fServer->Windows().size(), 1u) << "a save after the cancel keeps the window";
-		EXPECT_EQ(fServer->Title(fServer->Windows()[0]), "pic.h");
+		EXPECT_EQ(fProbe->Title(fServer->Windows()[0]), "pic.h");
 
 		Close("pic.h");
 		ASSERT_TRUE(fDesk->WaitForPrompts(2));
@@ -408,7 +410,7 @@ TEST_F(ClosePromptTest, CancellingThePanelOfASaveDuringAQuitCallsOffTheQuit)
 		fDesk->Answer(0, kSave);
 		ASSERT_TRUE(fServer->WaitUntil([&] { return fServer->Panels().size() == 1; },
 			kWatchdogMicroseconds));
-		fServer->CancelPanel(fServer->Panels()[0].id);
+		fProbe->CancelPanel(fServer->Panels()[0].id);
 		ASSERT_TRUE(fLog.WaitFor("handled _CNC"));
 		EXPECT_FALSE(app.IsQuitting());
 

@@ -14,7 +14,7 @@
 #include "support/Waiting.h"
 
 #include <File.h>
-#include <HeadlessServer.h>
+#include <HeadlessProbe.h>
 #include <Path.h>
 #include <StorageDefs.h>
 
@@ -99,7 +99,7 @@ private:
 // Closes every window in the order they were opened, checking the frames
 // the cascade gave them.
 void
-Drive(HeadlessServer* server, size_t documents)
+Drive(HeadlessProbe* server, size_t documents)
 {
 	if (!server->WaitUntil([&] { return server->Windows().size() == documents; },
 			kWatchdogMicroseconds)) {
@@ -152,7 +152,8 @@ main(int argc, char** argv)
 	// A copy left by an earlier run must not pass for this run's save.
 	unlink(argv[1]);
 
-	HeadlessServer* server = HeadlessServer::InstallNew();
+	HeadlessProbe person(*HeadlessServer::InstallNew());
+	HeadlessProbe* server = &person;
 	std::atomic<int> prompts{0};
 	server->SetAlertHandler([&](const AlertInfo& alert) {
 		prompts++;

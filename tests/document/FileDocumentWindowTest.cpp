@@ -24,7 +24,7 @@ protected:
 TEST_F(FileDocumentWindowTest, TheTitleIsAlwaysTheLeafOfTheDocumentName)
 {
 	BMessenger window = Open("/boot/home/sunset.png");
-	EXPECT_EQ(fServer->Title(ServerId()), "sunset.png");
+	EXPECT_EQ(fProbe->Title(ServerId()), "sunset.png");
 
 	std::string name;
 	WithWindow(window, [&](TestDocumentWindow* document) {
@@ -32,12 +32,12 @@ TEST_F(FileDocumentWindowTest, TheTitleIsAlwaysTheLeafOfTheDocumentName)
 		name = document->DocumentName();
 	});
 	EXPECT_EQ(name, "/boot/home/sunset.png.h");
-	EXPECT_EQ(fServer->Title(ServerId()), "sunset.png.h");
+	EXPECT_EQ(fProbe->Title(ServerId()), "sunset.png.h");
 
 	WithWindow(window, [&](TestDocumentWindow* document) {
 		document->SetDocumentName("/boot/home/images/");
 	});
-	EXPECT_EQ(fServer->Title(ServerId()), "images/");
+	EXPECT_EQ(fProbe->Title(ServerId()), "images/");
 }
 
 TEST_F(FileDocumentWindowTest, UntitledMeansTheFirstEightCharactersReadUntitled)
@@ -97,7 +97,7 @@ TEST_F(FileDocumentWindowTest, ThePanelIsBuiltOnceAndKeepsItsFirstProposal)
 	BMessenger window = Open((fScratch / "sunset.png.h"));
 	ASSERT_TRUE(Deliver(window, kMsgSaveAs));
 	int32 panel = OnlyPanelId();
-	ASSERT_EQ(fServer->ConfirmSavePanel(panel, fScratch.Ref("src"), "pic.h"), B_OK);
+	ASSERT_EQ(fProbe->AcceptSavePanel(panel, fScratch.Ref("src"), "pic.h"), B_OK);
 	ASSERT_TRUE(fLog.WaitFor("handled SAVE"));
 	EXPECT_EQ(DocumentNameOf(window), (fScratch / "src/pic.h"));
 	EXPECT_TRUE(fServer->Panels().empty()) << "the panel hides once it has answered";
@@ -128,7 +128,7 @@ TEST_F(FileDocumentWindowTest, CancellingThePanelReachesTheWindowAsCancel)
 {
 	BMessenger window = Open("Untitled 3");
 	ASSERT_TRUE(Deliver(window, kMsgSaveAs));
-	ASSERT_EQ(fServer->CancelPanel(OnlyPanelId()), B_OK);
+	ASSERT_EQ(fProbe->CancelPanel(OnlyPanelId()), B_OK);
 	ASSERT_TRUE(fLog.WaitFor("handled _CNC"));
 	EXPECT_TRUE(fServer->Panels().empty());
 	EXPECT_EQ(DocumentNameOf(window), "Untitled 3");
@@ -140,7 +140,7 @@ TEST_F(FileDocumentWindowTest, TheSavePanelGoesWithItsWindow)
 	ASSERT_TRUE(Deliver(window, kMsgSaveAs));
 	ASSERT_EQ(fServer->Panels().size(), 1u);
 
-	fServer->ClickCloseBox(ServerId());
+	fProbe->ClickCloseBox(ServerId());
 	// The window leaves the server last, after its panel went.
 	ASSERT_TRUE(Eventually([&] { return fServer->Windows().empty(); }));
 	EXPECT_TRUE(fServer->Panels().empty());
@@ -150,7 +150,7 @@ TEST_F(FileDocumentWindowTest, AnUnmodifiedWindowClosesWithoutAPrompt)
 {
 	// No alert handler is installed: a prompt would abort the test.
 	Open((fScratch / "sunset.png.h"));
-	fServer->ClickCloseBox(ServerId());
+	fProbe->ClickCloseBox(ServerId());
 	ASSERT_TRUE(fLog.WaitFor("deleted sunset.png.h"));
 	EXPECT_TRUE(fServer->Alerts().empty());
 }

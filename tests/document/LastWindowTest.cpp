@@ -23,6 +23,7 @@ protected:
 	void SetUp() override
 	{
 		fServer = HeadlessServer::InstallNew();
+		fProbe = std::make_unique<HeadlessProbe>(*fServer);
 		const char* arguments[] = {"app"};
 		BApplication::SetLaunchArguments(1, arguments);
 	}
@@ -36,12 +37,13 @@ protected:
 		make.AddBool("modified", modified);
 		be_app_messenger.SendMessage(&make);
 		ASSERT_TRUE(fServer->WaitUntil([&] {
-			int32 id = fServer->FindWindow(LeafName(name));
-			return id >= 0 && fServer->IsVisible(id);
+			int32 id = fProbe->FindWindow(LeafName(name));
+			return id >= 0 && fProbe->IsVisible(id);
 		}, kWatchdogMicroseconds));
 	}
 
 	HeadlessServer* fServer = nullptr;
+	std::unique_ptr<HeadlessProbe> fProbe;
 };
 
 TEST_F(LastWindowTest, DontSaveOnTheLastWindowDuringAQuitEndsTheApplicationCleanly)
@@ -73,7 +75,7 @@ TEST_F(LastWindowTest, CancelAfterTheApplicationHasGoneDoesNothing)
 		AlertDesk desk(fServer);
 		RunAndDelete(new DocumentTestApp(log), [&] {
 			MakeDocument("Untitled 1", true);
-			fServer->ClickCloseBox(fServer->FindWindow("Untitled 1"));
+			fProbe->ClickCloseBox(fProbe->FindWindow("Untitled 1"));
 			ASSERT_TRUE(desk.WaitForPrompts(1));
 			BMessenger window(nullptr, be_app->WindowAt(0));
 			QuitDocument(window);

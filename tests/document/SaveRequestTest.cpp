@@ -131,7 +131,7 @@ TEST_P(SaveRequest, EndsAsTheRowSays)
 	}
 	std::string finalName = Expand(row.finalName);
 	EXPECT_EQ(DocumentNameOf(window), finalName);
-	EXPECT_EQ(fServer->Title(ServerId()), LeafName(finalName.c_str()));
+	EXPECT_EQ(fProbe->Title(ServerId()), LeafName(finalName.c_str()));
 
 	std::vector<HeadlessServer::PanelState> panels = fServer->Panels();
 	ASSERT_EQ(panels.size(), row.panelShown ? 1u : 0u);

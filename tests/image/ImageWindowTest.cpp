@@ -26,7 +26,7 @@ const std::vector<std::string> kRgb32Path = {"File", "Color space", "B_RGB32"};
 const char* const kSaveLabel = "Save as source code\xE2\x80\xA6";
 
 bool
-IsMarked(HeadlessServer& server, int32 window, const std::vector<std::string>& path)
+IsMarked(HeadlessProbe& server, int32 window, const std::vector<std::string>& path)
 {
 	std::optional<MenuItemState> item = server.MenuItem(window, path);
 	return item && item->marked;
@@ -46,7 +46,7 @@ TEST_F(ImageWindowTest, FileMenuReadsAsListed)
 	std::vector<int32> windows = VisibleWindows(1);
 	ASSERT_EQ(windows.size(), 1u);
 
-	MenuBarState bar = fServer->Menu(windows[0]);
+	MenuBarState bar = fProbe->MenuBar(windows[0]);
 	ASSERT_EQ(bar.items.size(), 2u);
 	EXPECT_EQ(bar.items[0].label, "File");
 	ASSERT_TRUE(bar.items[0].hasSubmenu);
@@ -121,11 +121,11 @@ TEST_F(ImageWindowTest, TheMarkNamesTheColourSpaceTheImageArrivedIn)
 	// A grey image arrives in B_GRAY8 and is held as B_RGB32.
 	for (Row row : {Row{windows[0], B_CMAP8}, Row{windows[1], B_RGB32},
 			Row{windows[2], B_RGB32}}) {
-		SCOPED_TRACE(fServer->Title(row.window));
-		EXPECT_EQ(IsMarked(*fServer, row.window, kCmap8Path), row.space == B_CMAP8);
-		EXPECT_EQ(IsMarked(*fServer, row.window, kRgb32Path), row.space == B_RGB32);
+		SCOPED_TRACE(fProbe->Title(row.window));
+		EXPECT_EQ(IsMarked(*fProbe, row.window, kCmap8Path), row.space == B_CMAP8);
+		EXPECT_EQ(IsMarked(*fProbe, row.window, kRgb32Path), row.space == B_RGB32);
 		color_space held = B_NO_COLOR_SPACE;
-		ASSERT_TRUE(WithImageWindow(fServer->Title(row.window).c_str(),
+		ASSERT_TRUE(WithImageWindow(fProbe->Title(row.window).c_str(),
 			[&](BitmapImageWindow& window) { held = window.Image()->ColorSpace(); }));
 		EXPECT_EQ(held, row.space);
 	}
@@ -152,9 +152,9 @@ TEST_F(ImageWindowTest, SwitchingRedrawsMovesTheMarkAndRepacksTheBits)
 	EXPECT_EQ(bitsLength(), 10 * 4 * 7);
 
 	int32 updates = fServer->Window(id)->pixelUpdates;
-	ASSERT_EQ(fServer->PickMenuItem(id, kCmap8Path), B_OK);
+	ASSERT_EQ(fProbe->PickMenuItem(id, kCmap8Path), B_OK);
 	ASSERT_TRUE(Eventually([&] {
-		return IsMarked(*fServer, id, kCmap8Path) && !IsMarked(*fServer, id, kRgb32Path);
+		return IsMarked(*fProbe, id, kCmap8Path) && !IsMarked(*fProbe, id, kRgb32Path);
 	}));
 	// Rows of 8-bit pixels are padded to a multiple of four bytes.
 	EXPECT_EQ(bitsLength(), 12 * 7);
@@ -162,10 +162,10 @@ TEST_F(ImageWindowTest, SwitchingRedrawsMovesTheMarkAndRepacksTheBits)
 	EXPECT_FALSE(modified());
 
 	// Asking again for the space it is in changes nothing.
-	ASSERT_EQ(fServer->PickMenuItem(id, kCmap8Path), B_OK);
-	ASSERT_EQ(fServer->PickMenuItem(id, kRgb32Path), B_OK);
+	ASSERT_EQ(fProbe->PickMenuItem(id, kCmap8Path), B_OK);
+	ASSERT_EQ(fProbe->PickMenuItem(id, kRgb32Path), B_OK);
 	ASSERT_TRUE(Eventually([&] {
-		return IsMarked(*fServer, id, kRgb32Path) && !IsMarked(*fServer, id, kCmap8Path);
+		return IsMarked(*fProbe, id, kRgb32Path) && !IsMarked(*fProbe, id, kCmap8Path);
 	}));
 	EXPECT_EQ(bitsLength(), 10 * 4 * 7);
 	EXPECT_FALSE(modified());
@@ -199,10 +199,10 @@ TEST_F(ImageWindowTest, SavedSourceIsByteIdenticalToTheExporters)
 		SCOPED_TRACE(rows[index].fixture);
 		int32 id = windows[index];
 		if (rows[index].switchToCmap8) {
-			ASSERT_EQ(fServer->PickMenuItem(id, kCmap8Path), B_OK);
-			ASSERT_TRUE(Eventually([&] { return IsMarked(*fServer, id, kCmap8Path); }));
+			ASSERT_EQ(fProbe->PickMenuItem(id, kCmap8Path), B_OK);
+			ASSERT_TRUE(Eventually([&] { return IsMarked(*fProbe, id, kCmap8Path); }));
 		}
-		ASSERT_EQ(fServer->PickMenuItem(id, {"File", kSaveLabel}), B_OK);
+		ASSERT_EQ(fProbe->PickMenuItem(id, {"File", kSaveLabel}), B_OK);
 		int32 panel = -1;
 		ASSERT_TRUE(Eventually([&] {
 			// The panel of the last save has hidden itself when it was done.
@@ -213,16 +213,16 @@ TEST_F(ImageWindowTest, SavedSourceIsByteIdenticalToTheExporters)
 			return panel >= 0;
 		}));
 		// The panel proposes the document's name.
-		EXPECT_EQ(fServer->Panel(panel)->saveText, fServer->Title(id));
+		EXPECT_EQ(fServer->Panel(panel)->saveText, fProbe->Title(id));
 
 		std::string name = "icon" + std::to_string(index) + ".h";
 		entry_ref directory;
 		ASSERT_EQ(BEntry((fDirectory + "/saved").c_str()).GetRef(&directory), B_OK);
-		ASSERT_EQ(fServer->ConfirmSavePanel(panel, directory, name.c_str()), B_OK);
+		ASSERT_EQ(fProbe->AcceptSavePanel(panel, directory, name.c_str()), B_OK);
 		std::string saved = fDirectory + "/saved/" + name;
 		// The title follows the new name as the save begins; the window's
 		// lock is ours again once the save is over.
-		ASSERT_TRUE(Eventually([&] { return fServer->Title(id) == name; }));
+		ASSERT_TRUE(Eventually([&] { return fProbe->Title(id) == name; }));
 		ASSERT_TRUE(WithImageWindow(name.c_str(), [](BitmapImageWindow&) {}));
 		ASSERT_TRUE(std::filesystem::exists(saved));
 
@@ -248,7 +248,7 @@ TEST_F(ImageWindowTest, TheImageIsDrawnAtTheMarginBelowTheMenuBarOnWhite)
 
 	std::unique_ptr<BBitmap> source(BTranslationUtils::GetBitmapFile(image.c_str()));
 	ASSERT_TRUE(source);
-	float menuBottom = fServer->Menu(id).frame.bottom;
+	float menuBottom = fProbe->MenuBar(id).frame.bottom;
 	EXPECT_EQ(menuBottom, 19.0f);
 	const int32 left = 16;
 	const int32 top = int32(menuBottom) + 1 + 16;
@@ -266,23 +266,23 @@ TEST_F(ImageWindowTest, TheImageIsDrawnAtTheMarginBelowTheMenuBarOnWhite)
 	};
 	// The first drawing may still be on its way.
 	ASSERT_TRUE(Eventually([&] {
-		return same(fServer->ReadPixel(id, left + width - 1, top + height - 1),
+		return same(fProbe->ReadPixel(id, left + width - 1, top + height - 1),
 			sourcePixel(width - 1, height - 1));
 	}));
 	for (int32 y = 0; y < height; y++) {
 		for (int32 x = 0; x < width; x++) {
-			ASSERT_TRUE(same(fServer->ReadPixel(id, left + x, top + y), sourcePixel(x, y)))
+			ASSERT_TRUE(same(fProbe->ReadPixel(id, left + x, top + y), sourcePixel(x, y)))
 				<< "at " << x << ", " << y;
 		}
 	}
 	// White all around the image, down to the menu bar.
 	for (int32 x = 0; x < left + width + 4; x++) {
-		EXPECT_TRUE(same(fServer->ReadPixel(id, x, top - 1), white)) << x;
-		EXPECT_TRUE(same(fServer->ReadPixel(id, x, top + height), white)) << x;
+		EXPECT_TRUE(same(fProbe->ReadPixel(id, x, top - 1), white)) << x;
+		EXPECT_TRUE(same(fProbe->ReadPixel(id, x, top + height), white)) << x;
 	}
 	for (int32 y = int32(menuBottom) + 1; y < top + height; y++) {
-		EXPECT_TRUE(same(fServer->ReadPixel(id, left - 1, y), white)) << y;
-		EXPECT_TRUE(same(fServer->ReadPixel(id, left + width, y), white)) << y;
+		EXPECT_TRUE(same(fProbe->ReadPixel(id, left - 1, y), white)) << y;
+		EXPECT_TRUE(same(fProbe->ReadPixel(id, left + width, y), white)) << y;
 	}
 }
 
@@ -293,12 +293,12 @@ TEST_F(ImageWindowTest, CloseShortcutClosesOneWindowAndQuitShortcutEndsTheProgra
 	std::vector<int32> windows = VisibleWindows(3);
 	ASSERT_EQ(windows.size(), 3u);
 
-	ASSERT_EQ(fServer->PressShortcut(windows[1], 'W'), B_OK);
+	ASSERT_EQ(fProbe->PressShortcut(windows[1], 'W'), B_OK);
 	ASSERT_TRUE(Eventually([&] { return fServer->Windows().size() == 2; }));
-	EXPECT_EQ(fServer->FindWindow("b.png.h"), -1);
+	EXPECT_EQ(fProbe->FindWindow("b.png.h"), -1);
 	EXPECT_FALSE(fRunReturned);
 
-	ASSERT_EQ(fServer->PressShortcut(windows[2], 'Q'), B_OK);
+	ASSERT_EQ(fProbe->PressShortcut(windows[2], 'Q'), B_OK);
 	ASSERT_TRUE(WaitForExit());
 	EXPECT_TRUE(fServer->Windows().empty());
 }

@@ -98,7 +98,7 @@ TEST_P(OpenFailureTest, TheWindowSaysWhyItShowsNoImage)
 	ASSERT_EQ(windows.size(), 1u);
 	int32 id = windows[0];
 	std::string title = std::string(failure.name) + ".h";
-	EXPECT_EQ(fServer->Title(id), title);
+	EXPECT_EQ(fProbe->Title(id), title);
 
 	BRect viewFrame;
 	std::string shown;
@@ -114,7 +114,7 @@ TEST_P(OpenFailureTest, TheWindowSaysWhyItShowsNoImage)
 	int32 originX = int32(viewFrame.left);
 	int32 originY = int32(viewFrame.top);
 	auto windowPixel = [&](int32 x, int32 y) {
-		rgb_color pixel = fServer->ReadPixel(id, originX + x, originY + y);
+		rgb_color pixel = fProbe->ReadPixel(id, originX + x, originY + y);
 		pixel.alpha = 255;
 		return pixel;
 	};

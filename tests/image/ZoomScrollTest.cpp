@@ -27,10 +27,10 @@ protected:
 		Launch({path});
 		std::vector<int32> windows = VisibleWindows(1);
 		if (windows.empty()
-			|| !Eventually([&] { return !fServer->Menu(windows[0]).items.empty(); })) {
+			|| !Eventually([&] { return !fProbe->MenuBar(windows[0]).items.empty(); })) {
 			return -1;
 		}
-		fTop = int32(fServer->Menu(windows[0]).frame.bottom) + 1;
+		fTop = int32(fProbe->MenuBar(windows[0]).frame.bottom) + 1;
 		return windows[0];
 	}
 
@@ -41,7 +41,7 @@ protected:
 	{
 		ImagePlace shown{-1, -1};
 		Eventually([&] {
-			shown = PlaceOf(fServer->ReadPixel(id, x, fTop + y));
+			shown = PlaceOf(fProbe->ReadPixel(id, x, fTop + y));
 			return shown == expected;
 		});
 		return shown;
@@ -49,7 +49,7 @@ protected:
 
 	bool IsWhite(int32 id, int32 x, int32 y)
 	{
-		rgb_color color = fServer->ReadPixel(id, x, fTop + y);
+		rgb_color color = fProbe->ReadPixel(id, x, fTop + y);
 		return color.red == 255 && color.green == 255 && color.blue == 255;
 	}
 
@@ -68,11 +68,11 @@ TEST_F(ZoomScrollTest, ALargeImageScrollsWithTheKeysTheWheelAndTheBarsToEveryCor
 {
 	int32 id = OpenCoordinateImage(3000, 2000, "photo.ppm");
 	ASSERT_GE(id, 0);
-	ASSERT_TRUE(Eventually([&] { return fServer->ScrollBars(id).size() == 2; }));
-	ScrollBarState horizontal = *fServer->ScrollBar(id, B_HORIZONTAL);
-	ScrollBarState vertical = *fServer->ScrollBar(id, B_VERTICAL);
+	ASSERT_TRUE(Eventually([&] { return fProbe->ScrollBars(id).size() == 2; }));
+	ScrollBarState horizontal = *fProbe->ScrollBar(id, B_HORIZONTAL);
+	ScrollBarState vertical = *fProbe->ScrollBar(id, B_VERTICAL);
 	// The bars line the right and bottom edges of the window.
-	BRect bounds = fServer->Frame(id).OffsetToCopy(0, 0);
+	BRect bounds = fProbe->Frame(id).OffsetToCopy(0, 0);
 	EXPECT_EQ(vertical.frame.right, bounds.right);
 	EXPECT_EQ(horizontal.frame.bottom, bounds.bottom);
 	EXPECT_EQ(vertical.frame.top, float(fTop));
@@ -99,29 +99,29 @@ TEST_F(ZoomScrollTest, ALargeImageScrollsWithTheKeysTheWheelAndTheBarsToEveryCor
 	};
 	const BPoint middle(100, float(fTop + 100));
 	const Step steps[] = {
-		{"End", [&] { return fServer->PressKey(id, B_END); }, {maxX, maxY}},
-		{"Home", [&] { return fServer->PressKey(id, B_HOME); }, {0, 0}},
-		{"Page Down", [&] { return fServer->PressKey(id, B_PAGE_DOWN); }, {0, page}},
-		{"Down", [&] { return fServer->PressKey(id, B_DOWN_ARROW); }, {0, page + small}},
-		{"Right", [&] { return fServer->PressKey(id, B_RIGHT_ARROW); }, {small, page + small}},
-		{"Page Up", [&] { return fServer->PressKey(id, B_PAGE_UP); }, {small, small}},
+		{"End", [&] { return fProbe->PressKey(id, B_END); }, {maxX, maxY}},
+		{"Home", [&] { return fProbe->PressKey(id, B_HOME); }, {0, 0}},
+		{"Page Down", [&] { return fProbe->PressKey(id, B_PAGE_DOWN); }, {0, page}},
+		{"Down", [&] { return fProbe->PressKey(id, B_DOWN_ARROW); }, {0, page + small}},
+		{"Right", [&] { return fProbe->PressKey(id, B_RIGHT_ARROW); }, {small, page + small}},
+		{"Page Up", [&] { return fProbe->PressKey(id, B_PAGE_UP); }, {small, small}},
 		{"Up past the top", [&] {
-			 fServer->PressKey(id, B_UP_ARROW);
-			 return fServer->PressKey(id, B_UP_ARROW);
+			 fProbe->PressKey(id, B_UP_ARROW);
+			 return fProbe->PressKey(id, B_UP_ARROW);
 		 }, {small, 0}},
-		{"Left", [&] { return fServer->PressKey(id, B_LEFT_ARROW); }, {0, 0}},
-		{"wheel down", [&] { return fServer->TurnWheel(id, middle, 2); }, {0, 6 * small}},
-		{"wheel right", [&] { return fServer->TurnWheel(id, middle, 0, 1); },
+		{"Left", [&] { return fProbe->PressKey(id, B_LEFT_ARROW); }, {0, 0}},
+		{"wheel down", [&] { return fProbe->TurnWheel(id, middle, 2); }, {0, 6 * small}},
+		{"wheel right", [&] { return fProbe->TurnWheel(id, middle, 0, 1); },
 			{3 * small, 6 * small}},
-		{"wheel up", [&] { return fServer->TurnWheel(id, middle, -1); },
+		{"wheel up", [&] { return fProbe->TurnWheel(id, middle, -1); },
 			{3 * small, 3 * small}},
-		{"dragging across", [&] { return fServer->DragScrollBar(id, B_HORIZONTAL, 1234); },
+		{"dragging across", [&] { return fProbe->DragScrollBar(id, B_HORIZONTAL, 1234); },
 			{1234, 3 * small}},
 		{"dragging beyond the end", [&] {
-			 return fServer->DragScrollBar(id, B_VERTICAL, 99999);
+			 return fProbe->DragScrollBar(id, B_VERTICAL, 99999);
 		 }, {1234, maxY}},
 		{"dragging to the right end", [&] {
-			 return fServer->DragScrollBar(id, B_HORIZONTAL, float(maxX));
+			 return fProbe->DragScrollBar(id, B_HORIZONTAL, float(maxX));
 		 }, {maxX, maxY}},
 	};
 	for (const Step& step : steps) {
@@ -131,8 +131,8 @@ TEST_F(ZoomScrollTest, ALargeImageScrollsWithTheKeysTheWheelAndTheBarsToEveryCor
 		ImagePlace next{step.origin.x + 1, step.origin.y + 1};
 		EXPECT_EQ(ShownAt(id, 17, 17, next), next);
 		EXPECT_TRUE(Eventually([&] {
-			return fServer->ScrollBar(id, B_HORIZONTAL)->value == float(step.origin.x)
-				&& fServer->ScrollBar(id, B_VERTICAL)->value == float(step.origin.y);
+			return fProbe->ScrollBar(id, B_HORIZONTAL)->value == float(step.origin.x)
+				&& fProbe->ScrollBar(id, B_VERTICAL)->value == float(step.origin.y);
 		}));
 	}
 
@@ -152,15 +152,15 @@ TEST_F(ZoomScrollTest, AnIconZoomsByWholeFactorsAndIsSavedUnchanged)
 	ASSERT_GE(id, 0);
 	const char* title = "icon.ppm.h";
 	EXPECT_EQ(ShownAt(id, 16 + 15, 16 + 15, {15, 15}), (ImagePlace{15, 15}));
-	EXPECT_TRUE(fServer->ScrollBars(id).empty());
+	EXPECT_TRUE(fProbe->ScrollBars(id).empty());
 
 	// Each of the keys for "Zoom in", then the menu item.
-	ASSERT_EQ(fServer->PressShortcut(id, '+'), B_OK);
-	ASSERT_EQ(fServer->PressShortcut(id, '='), B_OK);
-	ASSERT_EQ(fServer->PressShortcut(id, '+', B_SHIFT_KEY), B_OK);
-	ASSERT_EQ(fServer->PickMenuItem(id, {"View", "Zoom in"}), B_OK);
+	ASSERT_EQ(fProbe->PressShortcut(id, '+'), B_OK);
+	ASSERT_EQ(fProbe->PressShortcut(id, '='), B_OK);
+	ASSERT_EQ(fProbe->PressShortcut(id, '+', B_SHIFT_KEY), B_OK);
+	ASSERT_EQ(fProbe->PickMenuItem(id, {"View", "Zoom in"}), B_OK);
 	for (int step = 0; step < 3; step++)
-		ASSERT_EQ(fServer->PressShortcut(id, '+'), B_OK);
+		ASSERT_EQ(fProbe->PressShortcut(id, '+'), B_OK);
 	ASSERT_TRUE(Eventually([&] { return Scale(title) == 8; }));
 
 	// Every image pixel is an 8 by 8 block at the margin; the window still
@@ -168,21 +168,21 @@ TEST_F(ZoomScrollTest, AnIconZoomsByWholeFactorsAndIsSavedUnchanged)
 	ASSERT_EQ(ShownAt(id, 16 + 8 * 16 - 1, 16 + 8 * 16 - 1, {15, 15}), (ImagePlace{15, 15}));
 	for (int32 y = 0; y < 8 * 16; y++) {
 		for (int32 x = 0; x < 8 * 16; x++) {
-			ASSERT_EQ(PlaceOf(fServer->ReadPixel(id, 16 + x, fTop + 16 + y)),
+			ASSERT_EQ(PlaceOf(fProbe->ReadPixel(id, 16 + x, fTop + 16 + y)),
 				(ImagePlace{x / 8, y / 8}))
 				<< "at " << x << ", " << y;
 		}
 	}
 	EXPECT_TRUE(IsWhite(id, 16 + 8 * 16, 16));
 	EXPECT_TRUE(IsWhite(id, 16, 16 + 8 * 16));
-	EXPECT_TRUE(fServer->ScrollBars(id).empty());
+	EXPECT_TRUE(fProbe->ScrollBars(id).empty());
 
 	// Zooming changed neither the image nor the document: the saved text is
 	// the exporter's.
-	EXPECT_EQ(fServer->Title(id), title);
+	EXPECT_EQ(fProbe->Title(id), title);
 	std::filesystem::create_directory(fDirectory + "/saved");
 	ASSERT_TRUE(SaveThroughPanel(id, fDirectory + "/saved", "icon.h"));
-	ASSERT_TRUE(Eventually([&] { return fServer->Title(id) == "icon.h"; }));
+	ASSERT_TRUE(Eventually([&] { return fProbe->Title(id) == "icon.h"; }));
 	ASSERT_TRUE(WithImageWindow("icon.h", [](BitmapImageWindow&) {}));
 	std::string expected = fDirectory + "/expected.h";
 	testsupport::ProgramOutcome export_ = testsupport::RunProgram({{QUILLPIX_BINARY_DIR
@@ -194,22 +194,22 @@ TEST_F(ZoomScrollTest, AnIconZoomsByWholeFactorsAndIsSavedUnchanged)
 
 	// 16x is the most; there the icon no longer fits down the window.
 	for (int step = 0; step < 10; step++)
-		ASSERT_EQ(fServer->PressShortcut(id, '+'), B_OK);
+		ASSERT_EQ(fProbe->PressShortcut(id, '+'), B_OK);
 	ASSERT_TRUE(Eventually([&] { return Scale(title) == 16; }));
 	ASSERT_TRUE(Eventually([&] {
-		std::vector<ScrollBarState> bars = fServer->ScrollBars(id);
+		std::vector<ScrollBarState> bars = fProbe->ScrollBars(id);
 		return bars.size() == 1 && bars[0].direction == B_VERTICAL;
 	}));
-	ASSERT_EQ(fServer->PressShortcut(id, '-'), B_OK);
+	ASSERT_EQ(fProbe->PressShortcut(id, '-'), B_OK);
 	ASSERT_TRUE(Eventually([&] { return Scale(title) == 15; }));
 
 	// Actual size: as the window first showed it, without bars.
-	ASSERT_EQ(fServer->PressShortcut(id, '0'), B_OK);
+	ASSERT_EQ(fProbe->PressShortcut(id, '0'), B_OK);
 	ASSERT_TRUE(Eventually([&] { return Scale(title) == 1; }));
 	EXPECT_EQ(ShownAt(id, 16 + 15, 16 + 15, {15, 15}), (ImagePlace{15, 15}));
 	EXPECT_TRUE(IsWhite(id, 16 + 16, 16));
-	EXPECT_TRUE(Eventually([&] { return fServer->ScrollBars(id).empty(); }));
-	ASSERT_EQ(fServer->PressShortcut(id, '-'), B_OK);
+	EXPECT_TRUE(Eventually([&] { return fProbe->ScrollBars(id).empty(); }));
+	ASSERT_EQ(fProbe->PressShortcut(id, '-'), B_OK);
 	ASSERT_TRUE(Settle(id));
 	EXPECT_EQ(Scale(title), 1);
 }
@@ -219,10 +219,10 @@ TEST_F(ZoomScrollTest, FitInWindowShowsAllOfALargeImageAndFollowsTheWindowsSize)
 	int32 id = OpenCoordinateImage(3000, 2000, "photo.ppm");
 	ASSERT_GE(id, 0);
 	const char* title = "photo.ppm.h";
-	ASSERT_TRUE(Eventually([&] { return fServer->ScrollBars(id).size() == 2; }));
-	ASSERT_EQ(fServer->PressKey(id, B_END), B_OK);
-	ASSERT_EQ(fServer->PickMenuItem(id, {"View", "Fit in window"}), B_OK);
-	ASSERT_TRUE(Eventually([&] { return fServer->ScrollBars(id).empty(); }));
+	ASSERT_TRUE(Eventually([&] { return fProbe->ScrollBars(id).size() == 2; }));
+	ASSERT_EQ(fProbe->PressKey(id, B_END), B_OK);
+	ASSERT_EQ(fProbe->PickMenuItem(id, {"View", "Fit in window"}), B_OK);
+	ASSERT_TRUE(Eventually([&] { return fProbe->ScrollBars(id).empty(); }));
 	float fitted = Scale(title);
 	EXPECT_LT(fitted, 1);
 
@@ -232,24 +232,24 @@ TEST_F(ZoomScrollTest, FitInWindowShowsAllOfALargeImageAndFollowsTheWindowsSize)
 	// Nearest neighbour: each view pixel shows the image pixel at its centre.
 	ImagePlace first{-1, -1};
 	EXPECT_TRUE(Eventually([&] {
-		first = PlaceOf(fServer->ReadPixel(id, 16, fTop + 16));
+		first = PlaceOf(fProbe->ReadPixel(id, 16, fTop + 16));
 		return first.x < 11 && first.y < 11;
 	})) << first.x << ", " << first.y;
-	ImagePlace last = PlaceOf(fServer->ReadPixel(id, 16 + width - 1, fTop + 16 + height - 1));
+	ImagePlace last = PlaceOf(fProbe->ReadPixel(id, 16 + width - 1, fTop + 16 + height - 1));
 	EXPECT_GT(last.x, 2990);
 	EXPECT_GT(last.y, 1990);
 	EXPECT_TRUE(IsWhite(id, 16 + width, 16));
 	EXPECT_TRUE(IsWhite(id, 16, 16 + height));
 
 	// A larger window: the image grows with it and still fits.
-	ASSERT_EQ(fServer->ResizeWindow(id, 800, 600), B_OK);
+	ASSERT_EQ(fProbe->ResizeWindow(id, 800, 600), B_OK);
 	ASSERT_TRUE(Eventually([&] { return Scale(title) > fitted; }));
-	EXPECT_TRUE(fServer->ScrollBars(id).empty());
+	EXPECT_TRUE(fProbe->ScrollBars(id).empty());
 
 	// Zooming in leaves the fit: actual size, scrolling again.
-	ASSERT_EQ(fServer->PickMenuItem(id, {"View", "Zoom in"}), B_OK);
+	ASSERT_EQ(fProbe->PickMenuItem(id, {"View", "Zoom in"}), B_OK);
 	ASSERT_TRUE(Eventually([&] { return Scale(title) == 1; }));
-	EXPECT_TRUE(Eventually([&] { return fServer->ScrollBars(id).size() == 2; }));
+	EXPECT_TRUE(Eventually([&] { return fProbe->ScrollBars(id).size() == 2; }));
 }
 
 TEST_F(ZoomScrollTest, ResizingBringsTheBarsWhereTheImageNoLongerFitsAndTakesThemAway)
@@ -259,21 +259,21 @@ TEST_F(ZoomScrollTest, ResizingBringsTheBarsWhereTheImageNoLongerFitsAndTakesThe
 	// 200 + 2 * 16 fits across 401 pixels: nothing scrolls at first.
 	ASSERT_EQ(ShownAt(id, 16 + 199, 16 + 99, {199, 99}), (ImagePlace{199, 99}));
 	ASSERT_TRUE(Settle(id));
-	EXPECT_TRUE(fServer->ScrollBars(id).empty());
+	EXPECT_TRUE(fProbe->ScrollBars(id).empty());
 
-	ASSERT_EQ(fServer->ResizeWindow(id, 150, 250), B_OK);
+	ASSERT_EQ(fProbe->ResizeWindow(id, 150, 250), B_OK);
 	ASSERT_TRUE(Eventually([&] {
-		std::vector<ScrollBarState> bars = fServer->ScrollBars(id);
+		std::vector<ScrollBarState> bars = fProbe->ScrollBars(id);
 		return bars.size() == 1 && bars[0].direction == B_HORIZONTAL;
 	}));
-	ASSERT_EQ(fServer->PressKey(id, B_END), B_OK);
-	int32 maxX = int32(fServer->ScrollBar(id, B_HORIZONTAL)->maximum);
+	ASSERT_EQ(fProbe->PressKey(id, B_END), B_OK);
+	int32 maxX = int32(fProbe->ScrollBar(id, B_HORIZONTAL)->maximum);
 	EXPECT_EQ(maxX, 232 - 151);
 	EXPECT_EQ(ShownAt(id, 150 - 16, 16, {199, 0}), (ImagePlace{199, 0}));
 
 	// Wide again: the bar goes and the view is back at its origin.
-	ASSERT_EQ(fServer->ResizeWindow(id, 400, 250), B_OK);
-	ASSERT_TRUE(Eventually([&] { return fServer->ScrollBars(id).empty(); }));
+	ASSERT_EQ(fProbe->ResizeWindow(id, 400, 250), B_OK);
+	ASSERT_TRUE(Eventually([&] { return fProbe->ScrollBars(id).empty(); }));
 	EXPECT_EQ(ShownAt(id, 17, 17, {1, 1}), (ImagePlace{1, 1}));
 	EXPECT_TRUE(IsWhite(id, 15, 16));
 }

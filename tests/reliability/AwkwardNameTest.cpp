@@ -75,7 +75,7 @@ TEST_F(AwkwardNameTest, TitlesAndExportsKeepEveryByteOfTheName)
 			: document.substr(document.rfind('/') == std::string::npos ? 0
 				: document.rfind('/') + 1);
 		SCOPED_TRACE(title);
-		EXPECT_EQ(fServer->Title(windows[index]), title);
+		EXPECT_EQ(fProbe->Title(windows[index]), title);
 		EXPECT_EQ(DocumentNameOf(title), document);
 		EXPECT_EQ(HasImage(title), path.back() == '/' ? 0 : 1);
 
@@ -87,7 +87,7 @@ TEST_F(AwkwardNameTest, TitlesAndExportsKeepEveryByteOfTheName)
 		if (path.back() == '/' || path == fDirectory + "/" + kLongLeaf) {
 			// No image to write; a leaf of 257 bytes no file system takes.
 			EXPECT_NE(access(document.c_str(), F_OK), 0);
-			EXPECT_EQ(fServer->Title(windows[index]), title);
+			EXPECT_EQ(fProbe->Title(windows[index]), title);
 			std::vector<std::string> alerts = AlertTexts(++failures);
 			ASSERT_EQ(alerts.size(), failures);
 			EXPECT_EQ(alerts.back(), "Could not save \"" + title + "\": "

@@ -72,7 +72,7 @@ TEST_F(WindowReliabilityTest, HostileFilesOpenWindowsWithoutImages)
 		}
 		// A window without an image switches and refuses to save, harmlessly.
 		int32 first = windows[0];
-		if (fServer->PickMenuItem(first, {"File", "Color space", "B_CMAP8"}) != B_OK
+		if (fProbe->PickMenuItem(first, {"File", "Color space", "B_CMAP8"}) != B_OK
 			|| !WithImageWindow("bomb.png.h",
 				[](BitmapImageWindow& window) { window.PostMessage(B_SAVE_REQUESTED); })
 			|| !Settle(first) || Listing(fDirectory).find("bomb.png.h") != std::string::npos) {
@@ -84,7 +84,7 @@ TEST_F(WindowReliabilityTest, HostileFilesOpenWindowsWithoutImages)
 			fprintf(stderr, "no alert for a save without an image\n");
 			wrong++;
 		}
-		if (fServer->PressShortcut(first, 'Q') != B_OK || !WaitForExit())
+		if (fProbe->PressShortcut(first, 'Q') != B_OK || !WaitForExit())
 			return 101;
 		return wrong;
 	}, limits);
@@ -117,7 +117,7 @@ public:
 	void ExpectNothingChanged(const char* what)
 	{
 		SCOPED_TRACE(what);
-		EXPECT_EQ(fServer->Title(fWindow), "pic.png.h");
+		EXPECT_EQ(fProbe->Title(fWindow), "pic.png.h");
 		EXPECT_EQ(DocumentNameOf("pic.png.h"), fImage + ".h");
 		EXPECT_EQ(Listing(fSaved), "icon.h");
 		EXPECT_EQ(ReadWhole(fSaved + "/icon.h"), kOldText);
@@ -148,7 +148,7 @@ TEST_F(FailedSaveTest, AFullDiskKeepsTheNameTitleAndOldFile)
 
 	// With room again, the same save works and takes the new name.
 	ASSERT_TRUE(SaveThroughPanel(fWindow, fSaved, "icon.h"));
-	ASSERT_TRUE(Eventually([&] { return fServer->Title(fWindow) == "icon.h"; }));
+	ASSERT_TRUE(Eventually([&] { return fProbe->Title(fWindow) == "icon.h"; }));
 	ASSERT_TRUE(Settle(fWindow));
 	EXPECT_NE(ReadWhole(fSaved + "/icon.h").find("PrefilledBitmap *icon.h_MICN;"),
 		std::string::npos);
@@ -220,7 +220,7 @@ TEST_F(WindowReliabilityTest, SavingIntoAVanishedDirectoryChangesNothingAndSaysW
 	ASSERT_TRUE(WithImageWindow("pic.png.h",
 		[](BitmapImageWindow& window) { window.PostMessage(B_SAVE_REQUESTED); }));
 	ASSERT_TRUE(Settle(windows[0]));
-	EXPECT_EQ(fServer->Title(windows[0]), "pic.png.h");
+	EXPECT_EQ(fProbe->Title(windows[0]), "pic.png.h");
 	EXPECT_EQ(DocumentNameOf("pic.png.h"), folder + "/pic.png.h");
 	EXPECT_EQ(Listing(fDirectory), "");
 	EXPECT_EQ(AlertTexts(1), std::vector<std::string>{

@@ -53,6 +53,7 @@ public:
 	void SetUp() override
 	{
 		fServer = HeadlessServer::InstallNew();
+		fProbe = std::make_unique<HeadlessProbe>(*fServer);
 		Gate constructed;
 		fAppThread = std::thread([this, &constructed] {
 			fApp = new CountingApp();
@@ -99,6 +100,7 @@ public:
 	}
 
 	HeadlessServer* fServer = nullptr;
+	std::unique_ptr<HeadlessProbe> fProbe;
 	CountingApp* fApp = nullptr;
 	std::thread fAppThread;
 	std::atomic<int> fRunReturns{0};
@@ -285,7 +287,7 @@ TEST_F(ImageWindowStress, SaveRequestsRaceColourSpaceSwitches)
 	lastSave.AddRef("directory", &out);
 	lastSave.AddString("name", "final.h");
 	ASSERT_EQ(window.SendMessage(&lastSave), B_OK);
-	ASSERT_TRUE(Eventually([&] { return fServer->Title(ids[0]) == "final.h"; }));
+	ASSERT_TRUE(Eventually([&] { return fProbe->Title(ids[0]) == "final.h"; }));
 	ASSERT_TRUE(WithImageWindow("final.h", [](BitmapImageWindow&) {}));
 	reading = false;
 	reader.join();

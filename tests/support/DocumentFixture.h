@@ -12,7 +12,7 @@
 
 #include <AppDefs.h>
 #include <Entry.h>
-#include <HeadlessServer.h>
+#include <HeadlessProbe.h>
 #include <Messenger.h>
 #include <OS.h>
 
@@ -260,7 +260,11 @@ public:
 // messages and closes.
 class DocumentWindowFixture : public testing::Test {
 protected:
-	void SetUp() override { fServer = HeadlessServer::InstallNew(); }
+	void SetUp() override
+	{
+		fServer = HeadlessServer::InstallNew();
+		fProbe = std::make_unique<HeadlessProbe>(*fServer);
+	}
 
 	void TearDown() override
 	{
@@ -303,6 +307,7 @@ protected:
 	}
 
 	HeadlessServer* fServer = nullptr;
+	std::unique_ptr<HeadlessProbe> fProbe;
 	DocumentScratch fScratch;
 	EventLog fLog;
 	std::vector<BMessenger> fWindows;

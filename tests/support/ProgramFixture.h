@@ -12,7 +12,7 @@
 #include <AppDefs.h>
 #include <Application.h>
 #include <Entry.h>
-#include <HeadlessServer.h>
+#include <HeadlessProbe.h>
 
 #include "support/Files.h"
 #include "support/Waiting.h"
@@ -33,6 +33,7 @@ public:
 	void SetUp() override
 	{
 		fServer = HeadlessServer::InstallNew();
+		fProbe = std::make_unique<HeadlessProbe>(*fServer);
 		fWorkingDirectory = std::filesystem::current_path();
 	}
 
@@ -96,7 +97,7 @@ public:
 		bool reached = Eventually([&] {
 			visible.clear();
 			for (int32 id : fServer->Windows()) {
-				if (fServer->IsVisible(id))
+				if (fProbe->IsVisible(id))
 					visible.push_back(id);
 			}
 			return visible.size() == count;
@@ -140,10 +141,10 @@ public:
 	// others, waits for the panel to show, and cancels it.
 	bool Settle(int32 id)
 	{
-		if (fServer->PickMenuItem(id, {"File", "Save as source code\xE2\x80\xA6"}) != B_OK)
+		if (fProbe->PickMenuItem(id, {"File", "Save as source code\xE2\x80\xA6"}) != B_OK)
 			return false;
 		int32 panel = ShownSavePanel();
-		return panel >= 0 && fServer->CancelPanel(panel) == B_OK
+		return panel >= 0 && fProbe->CancelPanel(panel) == B_OK
 			&& Eventually([&] { return !fServer->Panel(panel); });
 	}
 
@@ -165,7 +166,7 @@ public:
 	// `name`; false when no panel showed.
 	bool SaveThroughPanel(int32 id, const std::string& directory, const char* name)
 	{
-		if (fServer->PickMenuItem(id, {"File", "Save as source code\xE2\x80\xA6"}) != B_OK)
+		if (fProbe->PickMenuItem(id, {"File", "Save as source code\xE2\x80\xA6"}) != B_OK)
 			return false;
 		int32 panel = ShownSavePanel();
 		if (panel < 0)
@@ -176,7 +177,7 @@ public:
 			ref = entry_ref(slash == 0 ? "/" : directory.substr(0, slash).c_str(),
 				directory.substr(slash + 1).c_str());
 		}
-		return fServer->ConfirmSavePanel(panel, ref, name) == B_OK;
+		return fProbe->AcceptSavePanel(panel, ref, name) == B_OK;
 	}
 
 	// From now on every alert is answered with its first button ("OK").
@@ -214,6 +215,7 @@ public:
 	}
 
 	HeadlessServer* fServer = nullptr;
+	std::unique_ptr<HeadlessProbe> fProbe;
 	ScratchDirectory fScratch;
 	// The test's own directory.
 	const std::string fDirectory = fScratch.Path();

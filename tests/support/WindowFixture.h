@@ -4,7 +4,7 @@
 // window that logs what reaches it, and quitting a window from the test.
 // Needs the kits and the headless server (quillpix_test_windows).
 
-#include <HeadlessServer.h>
+#include <HeadlessProbe.h>
 #include <Messenger.h>
 #include <OS.h>
 #include <Window.h>
@@ -21,7 +21,11 @@ namespace testsupport {
 
 class WindowFixture : public testing::Test {
 protected:
-	void SetUp() override { fServer = HeadlessServer::InstallNew(); }
+	void SetUp() override
+	{
+		fServer = HeadlessServer::InstallNew();
+		fProbe = std::make_unique<HeadlessProbe>(*fServer);
+	}
 
 	// Waits (with the watchdog) until the server shows the condition.
 	bool Eventually(const std::function<bool()>& predicate)
@@ -30,6 +34,7 @@ protected:
 	}
 
 	HeadlessServer* fServer = nullptr;
+	std::unique_ptr<HeadlessProbe> fProbe;
 };
 
 // Logs every message it handles, noting a wrong thread or a missing lock.

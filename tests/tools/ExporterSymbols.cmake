@@ -10,7 +10,7 @@ string(LENGTH "${symbols}" length)
 if(length LESS 1000)
 	message(FATAL_ERROR "nm listed almost nothing for ${QUILLPIX_EXPORT_BINARY}")
 endif()
-foreach(name BLooper BWindow BApplication BView DisplayServer HeadlessServer QtServer QWidget
+foreach(name BLooper BWindow BApplication BView DisplayServer HeadlessServer DisplayProbe QtServer QWidget
 		FontEngine)
 	string(REGEX MATCH "[^\n]*${name}[^\n]*" found "${symbols}")
 	if(found)

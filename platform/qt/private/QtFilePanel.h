@@ -6,7 +6,9 @@
 // its directory proposing its save text and answers with the directory and
 // the name; closing it answers B_CANCEL. The answers go to the panel's
 // messenger (see DisplayServer.h), which sends the reply to the target and
-// hides the panel when it is done.
+// hides the panel when it is done. A panel with a filter lists, in the
+// folder shown, only the entries the filter offers, and answers with no
+// other.
 //
 // Lives on the Qt thread; QtDisplay owns it.
 
@@ -17,6 +19,8 @@
 class QFileDialog;
 
 namespace BPrivate {
+
+class OfferedEntries;
 
 class QtFilePanel {
 public:
@@ -43,12 +47,15 @@ private:
 	void Accepted();
 	void Rejected();
 	void Answer(BMessage& answer);
+	// Lists what the description's filter offers (every entry without one).
+	void ApplyFilter();
 
 	const int32 fId;
 	const BMessenger fPanel;
 	PanelInfo fInfo;
 	std::function<void()> fChanged;
 	QFileDialog* fDialog; // deleted later, never inside its own signal
+	OfferedEntries* fOffered; // the dialog's; null until a filter is set
 };
 
 } // namespace BPrivate

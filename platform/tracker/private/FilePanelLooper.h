@@ -23,6 +23,7 @@
 #include <Message.h>
 #include <Messenger.h>
 
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -33,6 +34,7 @@ public:
 	FilePanelLooper(file_panel_mode mode, const BMessenger* target, const entry_ref* directory,
 		uint32 nodeFlavors, bool allowMultipleSelection, const BMessage* message,
 		BRefFilter* filter, bool modal, bool hideWhenDone);
+	~FilePanelLooper() override;
 
 	// A process-wide unique id.
 	int32 Id() const { return fId; }
@@ -85,7 +87,10 @@ private:
 	bool fHasMessage;
 	entry_ref fDirectory;
 	std::string fSaveText;
-	BRefFilter* fFilter;
+	// The filter, apart from the panel's state: the servers ask it from
+	// their own threads, and may hold its question after the panel is gone.
+	struct FilterSeat;
+	std::shared_ptr<FilterSeat> fFilter;
 	bool fHideWhenDone;
 	bool fShowing;
 	int32 fShowCount;        // Show calls so far; tells a stale answer apart

@@ -1,5 +1,5 @@
 #include <Application.h>
-#include <HeadlessServer.h>
+#include <HeadlessProbe.h>
 #include <OS.h>
 #include <Window.h>
 
@@ -29,10 +29,11 @@ TEST(HeadlessServerTest, WaitUntilWakesOnAChangeAndGivesUpAtItsTimeout)
 TEST(HeadlessServerTest, ItListsLiveWindowsInCreationOrder)
 {
 	HeadlessServer* server = HeadlessServer::InstallNew();
+	HeadlessProbe probe(*server);
 	auto* first = new BWindow(BRect(0, 0, 10, 10), "one", B_TITLED_WINDOW, 0);
 	auto* second = new BWindow(BRect(0, 0, 10, 10), "two", B_TITLED_WINDOW, 0);
 	EXPECT_EQ(server->Windows(), (std::vector<int32>{first->ServerId(), second->ServerId()}));
-	EXPECT_EQ(server->FindWindow("two"), second->ServerId());
+	EXPECT_EQ(probe.FindWindow("two"), second->ServerId());
 	EXPECT_FALSE(server->Window(first->ServerId())->visible);
 
 	first->Lock();
@@ -40,7 +41,7 @@ TEST(HeadlessServerTest, ItListsLiveWindowsInCreationOrder)
 	EXPECT_EQ(server->Windows(), (std::vector<int32>{second->ServerId()}));
 	EXPECT_FALSE(server->Window(-1));
 	EXPECT_EQ(server->Snapshot(-1), nullptr);
-	EXPECT_EQ(server->ClickCloseBox(-1), B_BAD_VALUE);
+	EXPECT_EQ(probe.ClickCloseBox(-1), B_BAD_VALUE);
 	second->Lock();
 	second->Quit();
 }
@@ -66,7 +67,7 @@ private:
 
 TEST(HeadlessServerTest, DroppedFilesArriveAtTheApplicationAsRefs)
 {
-	HeadlessServer* server = HeadlessServer::InstallNew();
+	HeadlessProbe probe(*HeadlessServer::InstallNew());
 	const char* arguments[] = {"app"};
 	BApplication::SetLaunchArguments(1, arguments);
 	std::string path = std::string(QUILLPIX_BINARY_DIR) + "/dropped-file.png";
@@ -74,10 +75,17 @@ TEST(HeadlessServerTest, DroppedFilesArriveAtTheApplicationAsRefs)
 
 	EventLog log;
 	DropApp app(log);
-	EXPECT_EQ(server->DropFiles(std::vector<std::string>{"/no/such/dir/x.png"}),
-		B_ENTRY_NOT_FOUND);
-	ASSERT_EQ(server->DropFiles(std::vector<std::string>{path, path}), B_OK);
+	auto* window = new BWindow(BRect(0, 0, 10, 10), "target", B_TITLED_WINDOW, 0);
+	int32 id = window->ServerId();
+	BMessenger target(nullptr, window);
+	EXPECT_EQ(probe.DropFiles(id, {"/no/such/dir/x.png"}), B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(probe.DropRefs(id, {}), B_BAD_VALUE);
+	EXPECT_EQ(probe.DropFiles(-1, {path}), B_BAD_VALUE);
+	ASSERT_EQ(probe.DropFiles(id, {path, path}), B_OK);
 	app.Run();
+	// The application's quit may have closed the window already.
+	if (target.LockTarget())
+		window->Quit();
 	EXPECT_EQ(log.Events(), (std::vector<std::string>{"2 dropped-file.png"}));
 	BApplication::SetLaunchArguments(0, nullptr);
 	std::remove(path.c_str());

@@ -33,6 +33,34 @@ TEST_F(AlertTest, GoAnswersTheButtonTheHandlerPressed)
 	ASSERT_EQ(fServer->Alerts().size(), 1u);
 }
 
+// Without a handler an alert shows until a button is pressed by its label.
+TEST_F(AlertTest, WithoutAHandlerAnAlertShowsUntilAButtonIsPressed)
+{
+	EXPECT_EQ(fProbe->PressAlertButton("OK"), B_BAD_VALUE) << "no alert shows";
+	std::atomic<int32> answer{-1};
+	std::thread asking([&] { answer = (new BAlert("Question", "Which?", "One", "Two"))->Go(); });
+
+	std::vector<DisplayProbe::AlertView> showing;
+	ASSERT_TRUE(Eventually([&] {
+		showing = fProbe->Alerts();
+		return !showing.empty();
+	}));
+	ASSERT_EQ(showing.size(), 1u);
+	EXPECT_EQ(showing[0].title, "Question");
+	EXPECT_EQ(showing[0].text, "Which?");
+	EXPECT_EQ(showing[0].buttons, (std::vector<std::string>{"One", "Two"}));
+	EXPECT_EQ(showing[0].defaultButton, "Two");
+	EXPECT_EQ(fProbe->PressAlertButton("Three"), B_NAME_NOT_FOUND);
+	EXPECT_EQ(fServer->AnswerAlert(2), B_BAD_VALUE);
+	EXPECT_EQ(answer, -1) << "still waiting for a button";
+
+	EXPECT_EQ(fProbe->PressAlertButton("One"), B_OK);
+	asking.join();
+	EXPECT_EQ(answer, 0);
+	EXPECT_TRUE(fProbe->Alerts().empty());
+	EXPECT_EQ(fServer->Alerts().size(), 1u) << "the log keeps it";
+}
+
 TEST_F(AlertTest, GoBlocksItsThreadUntilAPersonAnswers)
 {
 	Gate shown;

@@ -93,7 +93,7 @@ protected:
 
 TEST_F(MenuTest, TheServerSeesTheMenuTree)
 {
-	MenuBarState menu = fServer->Menu(fId);
+	MenuBarState menu = fProbe->MenuBar(fId);
 	EXPECT_EQ(menu.frame, BRect(0, 0, 400, 19));
 	ASSERT_EQ(menu.items.size(), 1u);
 	const MenuItemState& file = menu.items[0];
@@ -125,7 +125,7 @@ TEST_F(MenuTest, TheServerSeesTheMenuTree)
 		EXPECT_EQ(item.command, rows[index].command) << index;
 		EXPECT_EQ(item.hasSubmenu, rows[index].submenu) << index;
 	}
-	std::optional<MenuItemState> rgb = fServer->MenuItem(fId, {"File", "Color space",
+	std::optional<MenuItemState> rgb = fProbe->MenuItem(fId, {"File", "Color space",
 		"B_RGB32"});
 	ASSERT_TRUE(rgb);
 	EXPECT_EQ(rgb->modifiers, static_cast<uint32>(B_SHIFT_KEY));
@@ -133,9 +133,9 @@ TEST_F(MenuTest, TheServerSeesTheMenuTree)
 
 TEST_F(MenuTest, PickingAnItemSendsItsMessageToItsTarget)
 {
-	ASSERT_EQ(fServer->PickMenuItem(fId, {"File", "Save"}), B_OK);
-	ASSERT_EQ(fServer->PickMenuItem(fId, {"File", "Color space", "B_CMAP8"}), B_OK);
-	ASSERT_EQ(fServer->PickMenuItem(fId, {"File", kOpen}), B_OK);
+	ASSERT_EQ(fProbe->PickMenuItem(fId, {"File", "Save"}), B_OK);
+	ASSERT_EQ(fProbe->PickMenuItem(fId, {"File", "Color space", "B_CMAP8"}), B_OK);
+	ASSERT_EQ(fProbe->PickMenuItem(fId, {"File", kOpen}), B_OK);
 	ASSERT_TRUE(fLog.WaitFor("target Open"));
 	Settle();
 
@@ -149,23 +149,23 @@ TEST_F(MenuTest, PickingAnItemSendsItsMessageToItsTarget)
 
 TEST_F(MenuTest, PicksThatNameNoCommandAreRefused)
 {
-	EXPECT_EQ(fServer->PickMenuItem(fId, {"File", "Print"}), B_NAME_NOT_FOUND);
-	EXPECT_EQ(fServer->PickMenuItem(fId, {"Edit"}), B_NAME_NOT_FOUND);
-	EXPECT_EQ(fServer->PickMenuItem(fId, {"File", "Color space"}), B_NOT_ALLOWED);
-	EXPECT_EQ(fServer->PickMenuItem(-3, {"File", "Save"}), B_BAD_VALUE);
+	EXPECT_EQ(fProbe->PickMenuItem(fId, {"File", "Print"}), B_NAME_NOT_FOUND);
+	EXPECT_EQ(fProbe->PickMenuItem(fId, {"Edit"}), B_NAME_NOT_FOUND);
+	EXPECT_EQ(fProbe->PickMenuItem(fId, {"File", "Color space"}), B_NOT_ALLOWED);
+	EXPECT_EQ(fProbe->PickMenuItem(-3, {"File", "Save"}), B_BAD_VALUE);
 
 	WithWindowLocked([&] { fCmap8->SetEnabled(false); });
-	EXPECT_EQ(fServer->PickMenuItem(fId, {"File", "Color space", "B_CMAP8"}), B_NOT_ALLOWED);
+	EXPECT_EQ(fProbe->PickMenuItem(fId, {"File", "Color space", "B_CMAP8"}), B_NOT_ALLOWED);
 }
 
 TEST_F(MenuTest, ShortcutsInvokeTheirItems)
 {
 	fWindow->fAllowQuit = false;
-	ASSERT_EQ(fServer->PressShortcut(fId, 'W'), B_OK);
-	ASSERT_EQ(fServer->PressShortcut(fId, 'o'), B_OK);
+	ASSERT_EQ(fProbe->PressShortcut(fId, 'W'), B_OK);
+	ASSERT_EQ(fProbe->PressShortcut(fId, 'o'), B_OK);
 	// Shift is part of B_RGB32's shortcut; without it, nothing.
-	ASSERT_EQ(fServer->PressShortcut(fId, 'R'), B_OK);
-	ASSERT_EQ(fServer->PressShortcut(fId, 'r', B_SHIFT_KEY), B_OK);
+	ASSERT_EQ(fProbe->PressShortcut(fId, 'R'), B_OK);
+	ASSERT_EQ(fProbe->PressShortcut(fId, 'r', B_SHIFT_KEY), B_OK);
 	// Each item posts its message when its key is handled; wait for the last.
 	ASSERT_TRUE(fLog.WaitFor("target Open"));
 	ASSERT_TRUE(fLog.WaitFor("Co32"));
@@ -181,7 +181,7 @@ TEST_F(MenuTest, ShortcutsInvokeTheirItems)
 TEST_F(MenuTest, MarksReachTheServer)
 {
 	auto marked = [this](const char* label) {
-		std::optional<MenuItemState> item = fServer->MenuItem(fId, {"File", "Color space",
+		std::optional<MenuItemState> item = fProbe->MenuItem(fId, {"File", "Color space",
 			label});
 		return item && item->marked;
 	};
@@ -221,7 +221,7 @@ TEST_F(MenuTest, MenusFindAndOwnTheirItems)
 		fClose = nullptr;
 		EXPECT_EQ(file->CountItems(), 6);
 	});
-	EXPECT_FALSE(fServer->MenuItem(fId, {"File", "Close"}));
+	EXPECT_FALSE(fProbe->MenuItem(fId, {"File", "Close"}));
 }
 
 // A menu answers shortcut and id queries without a window.

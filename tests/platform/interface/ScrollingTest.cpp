@@ -130,8 +130,8 @@ TEST_F(ScrollingWindowTest, TheServerSeesTheBarsAndThePersonMovesThemAndTheView)
 	window->Show();
 	int32 id = window->ServerId();
 
-	ASSERT_TRUE(Eventually([&] { return fServer->ScrollBars(id).size() == 1; }));
-	ScrollBarState state = fServer->ScrollBars(id)[0];
+	ASSERT_TRUE(Eventually([&] { return fProbe->ScrollBars(id).size() == 1; }));
+	ScrollBarState state = fProbe->ScrollBars(id)[0];
 	EXPECT_EQ(state.frame, BRect(185, 0, 199, 99));
 	EXPECT_EQ(state.direction, B_VERTICAL);
 	EXPECT_EQ(state.maximum, 500);
@@ -147,22 +147,22 @@ TEST_F(ScrollingWindowTest, TheServerSeesTheBarsAndThePersonMovesThemAndTheView)
 		return where;
 	};
 	// Dragged, clamped, and told back to the server.
-	ASSERT_EQ(fServer->DragScrollBar(id, B_VERTICAL, 250), B_OK);
+	ASSERT_EQ(fProbe->DragScrollBar(id, B_VERTICAL, 250), B_OK);
 	EXPECT_TRUE(Eventually([&] { return origin() == BPoint(0, 250); }));
-	ASSERT_EQ(fServer->DragScrollBar(id, B_VERTICAL, 9000), B_OK);
+	ASSERT_EQ(fProbe->DragScrollBar(id, B_VERTICAL, 9000), B_OK);
 	EXPECT_TRUE(Eventually([&] {
-		return origin() == BPoint(0, 500) && fServer->ScrollBars(id)[0].value == 500;
+		return origin() == BPoint(0, 500) && fProbe->ScrollBars(id)[0].value == 500;
 	}));
 	// Three small steps a notch, for the view under the pointer.
-	ASSERT_EQ(fServer->TurnWheel(id, BPoint(50, 50), -2), B_OK);
+	ASSERT_EQ(fProbe->TurnWheel(id, BPoint(50, 50), -2), B_OK);
 	EXPECT_TRUE(Eventually([&] { return origin() == BPoint(0, 500 - 2 * 3 * 7); }));
 	// Over the bar itself, which has no bars, nothing scrolls.
-	ASSERT_EQ(fServer->TurnWheel(id, BPoint(190, 50), 5), B_OK);
+	ASSERT_EQ(fProbe->TurnWheel(id, BPoint(190, 50), 5), B_OK);
 
 	// Keys no shortcut takes go to the focus view; the window's own
 	// shortcuts come to the window.
-	ASSERT_EQ(fServer->PressKey(id, B_PAGE_DOWN), B_OK);
-	ASSERT_EQ(fServer->PressShortcut(id, '='), B_OK);
+	ASSERT_EQ(fProbe->PressKey(id, B_PAGE_DOWN), B_OK);
+	ASSERT_EQ(fProbe->PressShortcut(id, '='), B_OK);
 	EXPECT_TRUE(log.WaitFor("key 12 of 1"));
 	EXPECT_TRUE(log.WaitFor("ZmIn"));
 	EXPECT_EQ(origin(), BPoint(0, 458));
@@ -172,7 +172,7 @@ TEST_F(ScrollingWindowTest, TheServerSeesTheBarsAndThePersonMovesThemAndTheView)
 	window->UpdateIfNeeded();
 	window->Unlock();
 	delete bar;
-	EXPECT_TRUE(Eventually([&] { return fServer->ScrollBars(id).empty(); }));
+	EXPECT_TRUE(Eventually([&] { return fProbe->ScrollBars(id).empty(); }));
 	QuitWindow(window);
 	EXPECT_TRUE(log.WaitFor("deleted"));
 }

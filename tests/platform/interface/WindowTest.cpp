@@ -80,10 +80,10 @@ TEST_F(WindowTest, ViewColourFillsTheViewAndThePixelsReachTheServer)
 	window->Show();
 	int32 id = window->ServerId();
 
-	ASSERT_TRUE(Eventually([&] { return SameColor(fServer->ReadPixel(id, 49, 59), kRed); }));
-	EXPECT_TRUE(SameColor(fServer->ReadPixel(id, 0, 0), kRed));
-	EXPECT_TRUE(SameColor(fServer->ReadPixel(id, 50, 0), B_PANEL_BACKGROUND_GREY));
-	EXPECT_TRUE(SameColor(fServer->ReadPixel(id, 99, 59), B_PANEL_BACKGROUND_GREY));
+	ASSERT_TRUE(Eventually([&] { return SameColor(fProbe->ReadPixel(id, 49, 59), kRed); }));
+	EXPECT_TRUE(SameColor(fProbe->ReadPixel(id, 0, 0), kRed));
+	EXPECT_TRUE(SameColor(fProbe->ReadPixel(id, 50, 0), B_PANEL_BACKGROUND_GREY));
+	EXPECT_TRUE(SameColor(fProbe->ReadPixel(id, 99, 59), B_PANEL_BACKGROUND_GREY));
 	std::unique_ptr<BBitmap> snapshot = fServer->Snapshot(id);
 	ASSERT_TRUE(snapshot);
 	EXPECT_EQ(snapshot->Bounds(), BRect(0, 0, 99, 59));
@@ -110,13 +110,13 @@ TEST_F(WindowTest, DrawBitmapAtAnOffsetLandsWhereAsked)
 	int32 id = window->ServerId();
 
 	ASSERT_TRUE(Eventually([&] {
-		return SameColor(fServer->ReadPixel(id, 18, 17), rgb_color{180, 170, 160, 255});
+		return SameColor(fProbe->ReadPixel(id, 18, 17), rgb_color{180, 170, 160, 255});
 	}));
-	EXPECT_TRUE(SameColor(fServer->ReadPixel(id, 16, 16), rgb_color{30, 20, 10, 255}));
-	EXPECT_TRUE(SameColor(fServer->ReadPixel(id, 17, 16), rgb_color{60, 50, 40, 255}));
-	EXPECT_TRUE(SameColor(fServer->ReadPixel(id, 16, 17), rgb_color{120, 110, 100, 255}));
+	EXPECT_TRUE(SameColor(fProbe->ReadPixel(id, 16, 16), rgb_color{30, 20, 10, 255}));
+	EXPECT_TRUE(SameColor(fProbe->ReadPixel(id, 17, 16), rgb_color{60, 50, 40, 255}));
+	EXPECT_TRUE(SameColor(fProbe->ReadPixel(id, 16, 17), rgb_color{120, 110, 100, 255}));
 	for (auto [x, y] : {std::pair{15, 16}, {16, 15}, {19, 16}, {16, 18}, {0, 0}})
-		EXPECT_TRUE(SameColor(fServer->ReadPixel(id, x, y), kWhite)) << x << "," << y;
+		EXPECT_TRUE(SameColor(fProbe->ReadPixel(id, x, y), kWhite)) << x << "," << y;
 	QuitWindow(window);
 }
 
@@ -159,10 +159,10 @@ TEST_F(WindowTest, DrawingOutsideAnUpdateReachesTheScreen)
 	view->FillRect(BRect(-10, -10, 5, 5));
 	window->Unlock();
 
-	ASSERT_TRUE(Eventually([&] { return SameColor(fServer->ReadPixel(id, 15, 15), kRed); }));
-	EXPECT_TRUE(SameColor(fServer->ReadPixel(id, 10, 10), kRed));
-	EXPECT_TRUE(SameColor(fServer->ReadPixel(id, 16, 16), kWhite)) << "clipped to the rect";
-	EXPECT_TRUE(SameColor(fServer->ReadPixel(id, 9, 9), B_PANEL_BACKGROUND_GREY))
+	ASSERT_TRUE(Eventually([&] { return SameColor(fProbe->ReadPixel(id, 15, 15), kRed); }));
+	EXPECT_TRUE(SameColor(fProbe->ReadPixel(id, 10, 10), kRed));
+	EXPECT_TRUE(SameColor(fProbe->ReadPixel(id, 16, 16), kWhite)) << "clipped to the rect";
+	EXPECT_TRUE(SameColor(fProbe->ReadPixel(id, 9, 9), B_PANEL_BACKGROUND_GREY))
 		<< "clipped to the view";
 	QuitWindow(window);
 }
@@ -196,7 +196,7 @@ TEST_F(WindowTest, ViewsFollowTheWindowByTheirResizingModes)
 	EXPECT_EQ(window->Bounds(), BRect(0, 0, 300, 150));
 	for (size_t index = 0; index < views.size(); index++)
 		EXPECT_EQ(views[index]->Frame(), cases[index].after) << cases[index].name;
-	EXPECT_EQ(fServer->Frame(window->ServerId()), BRect(0, 0, 300, 150));
+	EXPECT_EQ(fProbe->Frame(window->ServerId()), BRect(0, 0, 300, 150));
 	QuitWindow(window);
 }
 
@@ -210,9 +210,9 @@ TEST_F(WindowTest, ResizingByTheServerRedrawsTheNewArea)
 	window->Show();
 	int32 id = window->ServerId();
 
-	ASSERT_EQ(fServer->ResizeWindow(id, 99, 79), B_OK);
-	ASSERT_TRUE(Eventually([&] { return SameColor(fServer->ReadPixel(id, 99, 79), kRed); }));
-	EXPECT_EQ(fServer->Frame(id), BRect(0, 0, 99, 79));
+	ASSERT_EQ(fProbe->ResizeWindow(id, 99, 79), B_OK);
+	ASSERT_TRUE(Eventually([&] { return SameColor(fProbe->ReadPixel(id, 99, 79), kRed); }));
+	EXPECT_EQ(fProbe->Frame(id), BRect(0, 0, 99, 79));
 	QuitWindow(window);
 }
 
@@ -221,25 +221,25 @@ TEST_F(WindowTest, TheServerFollowsTitleVisibilityAndLife)
 	EventLog log;
 	auto* window = new LoggingWindow(BRect(30, 30, 430, 280), "pic.png", log);
 	int32 id = window->ServerId();
-	EXPECT_EQ(fServer->FindWindow("pic.png"), id);
-	EXPECT_FALSE(fServer->IsVisible(id)) << "hidden until shown";
-	EXPECT_EQ(fServer->Frame(id), BRect(30, 30, 430, 280));
+	EXPECT_EQ(fProbe->FindWindow("pic.png"), id);
+	EXPECT_FALSE(fProbe->IsVisible(id)) << "hidden until shown";
+	EXPECT_EQ(fProbe->Frame(id), BRect(30, 30, 430, 280));
 
 	window->Show();
-	EXPECT_TRUE(fServer->IsVisible(id));
+	EXPECT_TRUE(fProbe->IsVisible(id));
 	BMessenger messenger(nullptr, window);
 	ASSERT_TRUE(messenger.LockTarget());
 	window->SetTitle("pic.png.h");
 	window->Unlock();
-	EXPECT_EQ(fServer->Title(id), "pic.png.h");
+	EXPECT_EQ(fProbe->Title(id), "pic.png.h");
 	window->Hide();
-	EXPECT_FALSE(fServer->IsVisible(id));
+	EXPECT_FALSE(fProbe->IsVisible(id));
 	EXPECT_TRUE(window->IsHidden());
 
-	ASSERT_EQ(fServer->ClickCloseBox(id), B_OK);
+	ASSERT_EQ(fProbe->ClickCloseBox(id), B_OK);
 	ASSERT_TRUE(Eventually([&] { return fServer->Windows().empty(); }));
 	EXPECT_EQ(log.Events(), (std::vector<std::string>{"asked to quit", "deleted"}));
-	EXPECT_EQ(fServer->FindWindow("pic.png.h"), -1);
+	EXPECT_EQ(fProbe->FindWindow("pic.png.h"), -1);
 }
 
 TEST_F(WindowTest, AMenuBarTakesTheWindowWidthAndAFixedHeight)
@@ -257,7 +257,7 @@ TEST_F(WindowTest, AMenuBarTakesTheWindowWidthAndAFixedHeight)
 
 	window->ResizeTo(500, 250);
 	EXPECT_EQ(bar->Frame(), BRect(0, 0, 500, 19));
-	EXPECT_EQ(fServer->Menu(window->ServerId()).frame, BRect(0, 0, 500, 19));
+	EXPECT_EQ(fProbe->MenuBar(window->ServerId()).frame, BRect(0, 0, 500, 19));
 	QuitWindow(window);
 }
 

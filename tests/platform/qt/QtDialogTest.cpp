@@ -1,5 +1,5 @@
-// Alerts and file panels on the real Qt server: message boxes, and file
-// dialogs answered as a person would.
+// Alerts and file panels, on each server and on the real Qt server: alerts
+// answered, and file dialogs answered as a person would.
 
 #include "QtProgram.h"
 
@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -29,12 +30,12 @@ constexpr const char* kEllipsis = "\xE2\x80\xA6";
 using testsupport::ReadWhole;
 using testsupport::ScratchDirectory;
 
-std::optional<QtProbe::PanelView>
-WaitForPanel(QtProbe& probe, file_panel_mode mode)
+std::optional<DisplayProbe::PanelView>
+WaitForPanel(DisplayProbe& probe, file_panel_mode mode)
 {
-	std::optional<QtProbe::PanelView> found;
+	std::optional<DisplayProbe::PanelView> found;
 	probe.WaitUntil([&] {
-		for (const QtProbe::PanelView& panel : probe.Panels()) {
+		for (const DisplayProbe::PanelView& panel : probe.Panels()) {
 			if (panel.mode == mode && panel.visible) {
 				found = panel;
 				return true;
@@ -46,26 +47,45 @@ WaitForPanel(QtProbe& probe, file_panel_mode mode)
 }
 
 // The marks of the colour-space items, as "cmap8" or "rgb32".
+std::optional<QtProbe::DialogView>
+WaitForDialog(QtProbe& probe, file_panel_mode mode)
+{
+	std::optional<QtProbe::DialogView> found;
+	probe.WaitUntil([&] {
+		for (const QtProbe::DialogView& dialog : probe.Dialogs()) {
+			if (dialog.mode == mode && dialog.visible) {
+				found = dialog;
+				return true;
+			}
+		}
+		return false;
+	}, kWatchdogMicroseconds);
+	return found;
+}
+
 std::string
-Marked(QtProbe& probe, int32 id)
+Marked(DisplayProbe& probe, int32 id)
 {
 	MenuBarState bar = probe.MenuBar(id);
-	const MenuItemState* cmap8 = FindItem(bar, {"File", "Color space", "B_CMAP8"});
+	const MenuItemState* cmap8 = FindMenuItem(bar.items, {"File", "Color space", "B_CMAP8"});
 	return cmap8 == nullptr ? "" : cmap8->marked ? "cmap8" : "rgb32";
 }
 
+class DialogOnEachServer : public OnEachServer {};
+QUILLPIX_ON_EACH_SERVER(DialogOnEachServer);
+
 } // namespace
 
-TEST(QtDialogTest, SaveDialogProposesTheDocumentAndWritesWhereThePersonChose)
+TEST_P(DialogOnEachServer, SaveDialogProposesTheDocumentAndWritesWhereThePersonChose)
 {
 	ScratchDirectory directory;
 	ASSERT_FALSE(directory.Path().empty());
-	RunProgram({kColour}, [&](QtProbe& probe) {
+	RunProgram(GetParam(), {kColour}, [&](DisplayProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
-		ASSERT_EQ(probe.TriggerMenuItem(ids[0],
+		ASSERT_EQ(probe.PickMenuItem(ids[0],
 			{"File", std::string("Save as source code") + kEllipsis}), B_OK);
-		std::optional<QtProbe::PanelView> panel = WaitForPanel(probe, B_SAVE_PANEL);
+		std::optional<DisplayProbe::PanelView> panel = WaitForPanel(probe, B_SAVE_PANEL);
 		ASSERT_TRUE(panel);
 		EXPECT_FALSE(panel->modal);
 		EXPECT_EQ(panel->directory, SourcePath("tests/data/images"));
@@ -79,7 +99,7 @@ TEST(QtDialogTest, SaveDialogProposesTheDocumentAndWritesWhereThePersonChose)
 
 		// The window handles its messages in order: once a later pick has
 		// moved the mark, the save before it is done.
-		ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Color space", "B_CMAP8"}), B_OK);
+		ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", "Color space", "B_CMAP8"}), B_OK);
 		ASSERT_TRUE(probe.WaitUntil([&] { return Marked(probe, ids[0]) == "cmap8"; },
 			kWatchdogMicroseconds));
 		std::string text = ReadWhole(directory.Path() + "/saved.h");
@@ -88,36 +108,36 @@ TEST(QtDialogTest, SaveDialogProposesTheDocumentAndWritesWhereThePersonChose)
 	});
 }
 
-TEST(QtDialogTest, ClosingTheSaveDialogCancelsAndItComesBackOnTheNextSave)
+TEST_P(DialogOnEachServer, ClosingTheSaveDialogCancelsAndItComesBackOnTheNextSave)
 {
-	RunProgram({kColour}, [&](QtProbe& probe) {
+	RunProgram(GetParam(), {kColour}, [&](DisplayProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
 		const std::vector<std::string> save{"File",
 			std::string("Save as source code") + kEllipsis};
-		ASSERT_EQ(probe.TriggerMenuItem(ids[0], save), B_OK);
-		std::optional<QtProbe::PanelView> panel = WaitForPanel(probe, B_SAVE_PANEL);
+		ASSERT_EQ(probe.PickMenuItem(ids[0], save), B_OK);
+		std::optional<DisplayProbe::PanelView> panel = WaitForPanel(probe, B_SAVE_PANEL);
 		ASSERT_TRUE(panel);
-		ASSERT_EQ(probe.ClosePanel(panel->id), B_OK);
+		ASSERT_EQ(probe.CancelPanel(panel->id), B_OK);
 		ASSERT_TRUE(probe.WaitUntil([&] { return probe.Panels().empty(); }, kWatchdogMicroseconds));
 		EXPECT_EQ(probe.Window(ids[0])->title, "colour.png.h");
 
-		ASSERT_EQ(probe.TriggerMenuItem(ids[0], save), B_OK);
-		std::optional<QtProbe::PanelView> again = WaitForPanel(probe, B_SAVE_PANEL);
+		ASSERT_EQ(probe.PickMenuItem(ids[0], save), B_OK);
+		std::optional<DisplayProbe::PanelView> again = WaitForPanel(probe, B_SAVE_PANEL);
 		ASSERT_TRUE(again);
 		EXPECT_EQ(again->id, panel->id);
 		EXPECT_EQ(again->name, "colour.png.h");
 	});
 }
 
-TEST(QtDialogTest, OpenDialogTakesSeveralFilesAndOpensAWindowEach)
+TEST_P(DialogOnEachServer, OpenDialogTakesSeveralFilesAndOpensAWindowEach)
 {
-	RunProgram({kColour}, [&](QtProbe& probe) {
+	RunProgram(GetParam(), {kColour}, [&](DisplayProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
-		ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", std::string("Open") + kEllipsis}),
+		ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", std::string("Open") + kEllipsis}),
 			B_OK);
-		std::optional<QtProbe::PanelView> panel = WaitForPanel(probe, B_OPEN_PANEL);
+		std::optional<DisplayProbe::PanelView> panel = WaitForPanel(probe, B_OPEN_PANEL);
 		ASSERT_TRUE(panel);
 		EXPECT_TRUE(panel->multipleFiles);
 		EXPECT_FALSE(panel->modal);
@@ -150,9 +170,9 @@ TEST(QtDialogTest, OpenDialogOffersTheReadableImagesFirstAndColumnsFitTheirText)
 	RunProgram({directory / "colour.png"}, [&](QtProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
-		ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", std::string("Open") + kEllipsis}),
+		ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", std::string("Open") + kEllipsis}),
 			B_OK);
-		std::optional<QtProbe::PanelView> panel = WaitForPanel(probe, B_OPEN_PANEL);
+		std::optional<QtProbe::DialogView> panel = WaitForDialog(probe, B_OPEN_PANEL);
 		ASSERT_TRUE(panel);
 		ASSERT_EQ(panel->filters.size(), 2u);
 		EXPECT_EQ(panel->filters[1], "All files (*)");
@@ -165,14 +185,14 @@ TEST(QtDialogTest, OpenDialogOffersTheReadableImagesFirstAndColumnsFitTheirText)
 		}
 		EXPECT_EQ(images.find("xbm"), std::string::npos);
 
-		ASSERT_EQ(probe.TriggerMenuItem(ids[0],
+		ASSERT_EQ(probe.PickMenuItem(ids[0],
 			{"File", std::string("Save as source code") + kEllipsis}), B_OK);
 		std::optional<QtProbe::PanelView> save = WaitForPanel(probe, B_SAVE_PANEL);
 		ASSERT_TRUE(save);
 		// The folder's entries arrive on Qt's own time.
 		bool fit = false;
 		for (int attempt = 0; attempt < 200 && !fit; attempt++) {
-			for (const QtProbe::PanelView& shown : probe.Panels())
+			for (const QtProbe::DialogView& shown : probe.Dialogs())
 				fit = fit || (shown.mode == B_SAVE_PANEL && shown.columnsFit);
 			if (!fit)
 				std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -182,12 +202,13 @@ TEST(QtDialogTest, OpenDialogOffersTheReadableImagesFirstAndColumnsFitTheirText)
 	unsetenv("XDG_CONFIG_HOME");
 }
 
-// The usage alert runs on the application's thread, which is Qt's: the box
-// runs a nested loop, and the application waits for the answer.
-TEST(QtDialogTest, UsageAlertShowsOnTheApplicationThreadAndTheProgramQuitsAfterOk)
+// The usage alert runs on the application's thread (on the Qt server that
+// is Qt's, and the box runs a nested loop), and the application waits for
+// the answer.
+TEST_P(DialogOnEachServer, UsageAlertShowsOnTheApplicationThreadAndTheProgramQuitsAfterOk)
 {
-	RunProgram({}, Ending::kQuitsByItself, [&](QtProbe& probe) {
-		std::vector<QtProbe::AlertView> alerts;
+	RunProgram(GetParam(), {}, Ending::kQuitsByItself, [&](DisplayProbe& probe) {
+		std::vector<DisplayProbe::AlertView> alerts;
 		ASSERT_TRUE(probe.WaitUntil([&] {
 			alerts = probe.Alerts();
 			return !alerts.empty();
@@ -202,16 +223,16 @@ TEST(QtDialogTest, UsageAlertShowsOnTheApplicationThreadAndTheProgramQuitsAfterO
 
 // An alert from another thread blocks only that thread: the windows keep
 // working while it waits, and the buttons keep their order.
-TEST(QtDialogTest, AlertFromAnotherThreadKeepsButtonOrderAndBlocksOnlyThatThread)
+TEST_P(DialogOnEachServer, AlertFromAnotherThreadKeepsButtonOrderAndBlocksOnlyThatThread)
 {
-	RunProgram({kColour}, [&](QtProbe& probe) {
+	RunProgram(GetParam(), {kColour}, [&](DisplayProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
 		std::atomic<int32> answer{-1};
 		std::thread asker([&] {
 			answer = (new BAlert("Question", "Which one?", "First", "Second", "Third"))->Go();
 		});
-		std::vector<QtProbe::AlertView> alerts;
+		std::vector<DisplayProbe::AlertView> alerts;
 		bool shown = probe.WaitUntil([&] {
 			alerts = probe.Alerts();
 			return !alerts.empty();
@@ -221,7 +242,7 @@ TEST(QtDialogTest, AlertFromAnotherThreadKeepsButtonOrderAndBlocksOnlyThatThread
 			EXPECT_EQ(alerts[0].buttons, (std::vector<std::string>{"First", "Second", "Third"}));
 			EXPECT_EQ(alerts[0].defaultButton, "Third");
 
-			ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Color space", "B_CMAP8"}), B_OK);
+			ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", "Color space", "B_CMAP8"}), B_OK);
 			EXPECT_TRUE(probe.WaitUntil([&] { return Marked(probe, ids[0]) == "cmap8"; },
 				kWatchdogMicroseconds));
 			EXPECT_EQ(answer.load(), -1);
@@ -229,5 +250,59 @@ TEST(QtDialogTest, AlertFromAnotherThreadKeepsButtonOrderAndBlocksOnlyThatThread
 		}
 		asker.join();
 		EXPECT_EQ(answer.load(), 1);
+	});
+}
+
+// A panel's filter decides what the dialog lists in its folder, and the
+// dialog answers with nothing else, even a name typed in.
+TEST(QtDialogTest, OpenDialogListsAndTakesOnlyWhatThePanelsFilterOffers)
+{
+	class NoTextFilter : public BRefFilter {
+	public:
+		bool Filter(const entry_ref* ref, BNode*, struct stat*, const char*) override
+		{
+			std::string name = ref->name;
+			return name.size() < 4 || name.compare(name.size() - 4, 4, ".txt") != 0;
+		}
+	};
+
+	ScratchDirectory directory;
+	std::filesystem::copy_file(kColour, directory / "picture.png");
+	ASSERT_TRUE(testsupport::WriteWhole(directory / "notes.txt", "not an image"));
+	entry_ref folder;
+	ASSERT_EQ(BEntry(directory.Path().c_str()).GetRef(&folder), B_OK);
+	RunProgram({kColour}, [&](QtProbe& probe) {
+		ASSERT_EQ(WaitForWindows(probe, 1).size(), 1u);
+		NoTextFilter filter;
+		BFilePanel panel(B_OPEN_PANEL, nullptr, &folder, 0, true, nullptr, &filter);
+		panel.Show();
+		std::optional<QtProbe::DialogView> shown = WaitForDialog(probe, B_OPEN_PANEL);
+		ASSERT_TRUE(shown);
+		EXPECT_EQ(shown->directory, directory.Path());
+		// The folder's entries arrive on Qt's own time.
+		bool listed = false;
+		for (int attempt = 0; attempt < 200 && !listed; attempt++) {
+			shown = WaitForDialog(probe, B_OPEN_PANEL);
+			listed = shown && shown->entries == std::vector<std::string>{"picture.png"};
+			if (!listed)
+				std::this_thread::sleep_for(std::chrono::milliseconds(50));
+		}
+		ASSERT_TRUE(shown);
+		EXPECT_TRUE(listed) << shown->entries.size() << " entries listed";
+		// Not only the first of the folder's entries to arrive: the list stays so.
+		std::this_thread::sleep_for(std::chrono::milliseconds(300));
+		shown = WaitForDialog(probe, B_OPEN_PANEL);
+		ASSERT_TRUE(shown);
+		EXPECT_EQ(shown->entries, std::vector<std::string>{"picture.png"});
+
+		ASSERT_EQ(probe.AcceptOpenPanel(shown->id, {directory / "notes.txt"}), B_OK);
+		ASSERT_EQ(probe.AcceptOpenPanel(shown->id, {directory / "picture.png"}), B_OK);
+		std::vector<int32> all = WaitForWindows(probe, 2);
+		ASSERT_EQ(all.size(), 2u);
+		EXPECT_EQ(probe.Window(all[1])->title, "picture.png.h");
+		// The text file did not reach the application, which would have
+		// refused it in an alert and opened no window.
+		EXPECT_TRUE(probe.Alerts().empty());
+		EXPECT_EQ(probe.Windows().size(), 2u);
 	});
 }

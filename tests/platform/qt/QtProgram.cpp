@@ -3,11 +3,11 @@
 #include "app/QuillpixApp.h"
 
 #include <Application.h>
-
-#include <gtest/gtest.h>
+#include <HeadlessProbe.h>
 
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -19,23 +19,19 @@ SourcePath(const char* relative)
 	return std::string(QUILLPIX_SOURCE_DIR) + "/" + relative;
 }
 
-void
-RunProgram(const std::vector<std::string>& arguments, Ending ending,
-	const std::function<void(QtProbe& probe)>& drive)
-{
-	std::string error;
-	std::unique_ptr<QtServer> created = QtServer::Create(&error);
-	ASSERT_TRUE(created) << error;
-	QtServer* server = created.get();
-	DisplayServer::Install(std::move(created));
+namespace {
 
+// Runs the program on the server installed, with `probe` at it.
+void
+RunInstalled(DisplayProbe& probe, const std::vector<std::string>& arguments, Ending ending,
+	const std::function<void(DisplayProbe& probe)>& drive)
+{
 	std::vector<const char*> argv{"quillpix"};
 	for (const std::string& argument : arguments)
 		argv.push_back(argument.c_str());
 	BApplication::SetLaunchArguments(static_cast<int>(argv.size()), argv.data());
 
 	new QuillpixApp();
-	QtProbe probe(*server);
 	std::mutex lock;
 	std::condition_variable ended;
 	bool running = true;
@@ -59,48 +55,62 @@ RunProgram(const std::vector<std::string>& arguments, Ending ending,
 	}
 	driver.join();
 	delete be_app;
+	BApplication::SetLaunchArguments(0, nullptr);
+}
+
+} // namespace
+
+void
+RunProgram(const std::vector<std::string>& arguments, Ending ending,
+	const std::function<void(QtProbe& probe)>& drive)
+{
+	std::string error;
+	std::unique_ptr<QtServer> created = QtServer::Create(&error);
+	ASSERT_TRUE(created) << error;
+	QtServer* server = created.get();
+	DisplayServer::Install(std::move(created));
+	QtProbe probe(*server);
+	RunInstalled(probe, arguments, ending,
+		[&](DisplayProbe&) { drive(probe); });
 	DisplayServer::Install(nullptr);
 }
 
+void
+RunProgram(Server server, const std::vector<std::string>& arguments, Ending ending,
+	const std::function<void(DisplayProbe& probe)>& drive)
+{
+	if (server == Server::kQt) {
+		RunProgram(arguments, ending, [&](QtProbe& probe) { drive(probe); });
+		return;
+	}
+	HeadlessProbe probe(*HeadlessServer::InstallNew());
+	RunInstalled(probe, arguments, ending, drive);
+	// The next test starts from a server of its own, as every executable's
+	// tests do.
+	HeadlessServer::InstallNew();
+}
+
+std::string
+ServerName(const testing::TestParamInfo<Server>& info)
+{
+	return info.param == Server::kQt ? "Qt" : "Headless";
+}
+
 std::vector<int32>
-WaitForWindows(QtProbe& probe, size_t count)
+WaitForWindows(DisplayProbe& probe, size_t count)
 {
 	std::vector<int32> ids;
 	probe.WaitUntil([&] {
 		ids.clear();
-		for (const QtProbe::WindowView& window : probe.Windows()) {
-			if (window.visible)
-				ids.push_back(window.id);
+		for (int32 id : probe.Windows()) {
+			if (probe.IsVisible(id))
+				ids.push_back(id);
 		}
 		return ids.size() == count;
 	}, kWatchdogMicroseconds);
 	if (ids.size() != count)
 		ids.clear();
 	return ids;
-}
-
-namespace {
-
-const MenuItemState*
-FindIn(const std::vector<MenuItemState>& items, const std::vector<std::string>& path,
-	size_t depth)
-{
-	for (const MenuItemState& item : items) {
-		if (item.separator || item.label != path[depth])
-			continue;
-		if (depth + 1 == path.size())
-			return &item;
-		return FindIn(item.items, path, depth + 1);
-	}
-	return nullptr;
-}
-
-} // namespace
-
-const MenuItemState*
-FindItem(const MenuBarState& bar, const std::vector<std::string>& path)
-{
-	return path.empty() ? nullptr : FindIn(bar.items, path, 0);
 }
 
 } // namespace qt_testing

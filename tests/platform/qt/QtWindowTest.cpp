@@ -1,5 +1,5 @@
-// The program's image windows on the real Qt server: frames, titles, the
-// native menu bar, marks, shortcuts and the pixels Qt shows.
+// The program's image windows, on each server and on the real Qt server:
+// frames, titles, the menu bar, marks, shortcuts and the pixels shown.
 
 #include "QtProgram.h"
 
@@ -36,18 +36,21 @@ Describe(rgb_color color)
 		+ std::to_string(color.blue);
 }
 
+class WindowOnEachServer : public OnEachServer {};
+QUILLPIX_ON_EACH_SERVER(WindowOnEachServer);
+
 } // namespace
 
-TEST(QtWindowTest, EachImageGetsAWindowAtTheNextCascadeFrameWithItsLeafAsTitle)
+TEST_P(WindowOnEachServer, EachImageGetsAWindowAtTheNextCascadeFrameWithItsLeafAsTitle)
 {
-	RunProgram({kColour, kQuill}, [](QtProbe& probe) {
+	RunProgram(GetParam(), {kColour, kQuill}, [](DisplayProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 2);
 		ASSERT_EQ(ids.size(), 2u);
 		WindowStagger stagger(BRect(30, 30, 430, 280));
 		BRect screen = BScreen(B_MAIN_SCREEN_ID).Frame();
 		const char* titles[] = {"colour.png.h", "quill.png.h"};
 		for (size_t index = 0; index < ids.size(); index++) {
-			std::optional<QtProbe::WindowView> window = probe.Window(ids[index]);
+			std::optional<DisplayProbe::WindowView> window = probe.Window(ids[index]);
 			ASSERT_TRUE(window);
 			BRect expected = stagger.NextFrame(screen);
 			EXPECT_EQ(window->title, titles[index]);
@@ -59,19 +62,19 @@ TEST(QtWindowTest, EachImageGetsAWindowAtTheNextCascadeFrameWithItsLeafAsTitle)
 	});
 }
 
-TEST(QtWindowTest, MenuBarIsNativeWithItemsInOrderSeparatorsMarksAndShortcuts)
+TEST_P(WindowOnEachServer, MenuBarHasItemsInOrderSeparatorsMarksAndShortcuts)
 {
-	RunProgram({kColour}, [](QtProbe& probe) {
+	RunProgram(GetParam(), {kColour}, [](DisplayProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
 		MenuBarState bar;
 		probe.WaitUntil([&] {
 			bar = probe.MenuBar(ids[0]);
-			return FindItem(bar, {"File", "Color space", "B_RGB32"}) != nullptr;
+			return FindMenuItem(bar.items, {"File", "Color space", "B_RGB32"}) != nullptr;
 		}, kWatchdogMicroseconds);
 
 		// Exactly over the menu bar view: the window's width, 20 pixels.
-		std::optional<QtProbe::WindowView> window = probe.Window(ids[0]);
+		std::optional<DisplayProbe::WindowView> window = probe.Window(ids[0]);
 		ASSERT_TRUE(window);
 		EXPECT_EQ(bar.frame.left, 0);
 		EXPECT_EQ(bar.frame.top, 0);
@@ -132,15 +135,15 @@ TEST(QtWindowTest, MenuBarIsNativeWithItemsInOrderSeparatorsMarksAndShortcuts)
 	});
 }
 
-TEST(QtWindowTest, PickingAColourSpaceMovesTheMarkAndRepickingKeepsIt)
+TEST_P(WindowOnEachServer, PickingAColourSpaceMovesTheMarkAndRepickingKeepsIt)
 {
-	RunProgram({kColour}, [](QtProbe& probe) {
+	RunProgram(GetParam(), {kColour}, [](DisplayProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
 		auto marks = [&] {
 			MenuBarState bar = probe.MenuBar(ids[0]);
-			const MenuItemState* cmap8 = FindItem(bar, {"File", "Color space", "B_CMAP8"});
-			const MenuItemState* rgb32 = FindItem(bar, {"File", "Color space", "B_RGB32"});
+			const MenuItemState* cmap8 = FindMenuItem(bar.items, {"File", "Color space", "B_CMAP8"});
+			const MenuItemState* rgb32 = FindMenuItem(bar.items, {"File", "Color space", "B_RGB32"});
 			if (cmap8 == nullptr || rgb32 == nullptr)
 				return std::string("none");
 			return std::string(cmap8->marked ? "cmap8" : "") + (rgb32->marked ? "rgb32" : "");
@@ -149,28 +152,28 @@ TEST(QtWindowTest, PickingAColourSpaceMovesTheMarkAndRepickingKeepsIt)
 
 		// Qt toggles a checkable action by itself; the mark must stay the
 		// kit's, so picking the marked item leaves it marked.
-		ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Color space", "B_RGB32"}), B_OK);
+		ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", "Color space", "B_RGB32"}), B_OK);
 		EXPECT_EQ(marks(), "rgb32");
 
-		ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Color space", "B_CMAP8"}), B_OK);
+		ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", "Color space", "B_CMAP8"}), B_OK);
 		EXPECT_TRUE(probe.WaitUntil([&] { return marks() == "cmap8"; }, kWatchdogMicroseconds)) << marks();
-		ASSERT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Color space", "B_RGB32"}), B_OK);
+		ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", "Color space", "B_RGB32"}), B_OK);
 		EXPECT_TRUE(probe.WaitUntil([&] { return marks() == "rgb32"; }, kWatchdogMicroseconds)) << marks();
 
-		EXPECT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Color space"}), B_NOT_ALLOWED);
-		EXPECT_EQ(probe.TriggerMenuItem(ids[0], {"File", "Nothing"}), B_NAME_NOT_FOUND);
+		EXPECT_EQ(probe.PickMenuItem(ids[0], {"File", "Color space"}), B_NOT_ALLOWED);
+		EXPECT_EQ(probe.PickMenuItem(ids[0], {"File", "Nothing"}), B_NAME_NOT_FOUND);
 	});
 }
 
-TEST(QtWindowTest, CmapImageOpensWithTheCmap8Mark)
+TEST_P(WindowOnEachServer, CmapImageOpensWithTheCmap8Mark)
 {
-	RunProgram({kPalette}, [](QtProbe& probe) {
+	RunProgram(GetParam(), {kPalette}, [](DisplayProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
 		EXPECT_TRUE(probe.WaitUntil([&] {
 			MenuBarState bar = probe.MenuBar(ids[0]);
-			const MenuItemState* cmap8 = FindItem(bar, {"File", "Color space", "B_CMAP8"});
-			const MenuItemState* rgb32 = FindItem(bar, {"File", "Color space", "B_RGB32"});
+			const MenuItemState* cmap8 = FindMenuItem(bar.items, {"File", "Color space", "B_CMAP8"});
+			const MenuItemState* rgb32 = FindMenuItem(bar.items, {"File", "Color space", "B_RGB32"});
 			return cmap8 != nullptr && rgb32 != nullptr && cmap8->marked && !rgb32->marked;
 		}, kWatchdogMicroseconds));
 	});
@@ -178,19 +181,19 @@ TEST(QtWindowTest, CmapImageOpensWithTheCmap8Mark)
 
 // The window as Qt paints it: the image at (16, 16) of the view below the
 // 20-pixel menu bar, on white.
-TEST(QtWindowTest, GrabbedWindowShowsTheImageBelowTheMenuBar)
+TEST_P(WindowOnEachServer, SnapshotShowsTheImageBelowTheMenuBar)
 {
 	std::unique_ptr<BBitmap> image(BTranslationUtils::GetBitmapFile(kColour.c_str(), nullptr));
 	ASSERT_TRUE(image && image->ColorSpace() == B_RGB32);
 	const int32 left = 16;
 	const int32 top = 20 + 16;
 
-	RunProgram({kColour}, [&](QtProbe& probe) {
+	RunProgram(GetParam(), {kColour}, [&](DisplayProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
 		std::unique_ptr<BBitmap> shown;
 		auto matches = [&] {
-			shown = probe.Grab(ids[0]);
+			shown = probe.Snapshot(ids[0]);
 			if (!shown || shown->Width() <= left + image->Width()
 				|| shown->Height() <= top + image->Height()) {
 				return false;
@@ -244,7 +247,7 @@ TEST(QtWindowTest, TransparentPixelsShowOpaqueInTheMagicColour)
 		std::unique_ptr<BBitmap> shown;
 		// Alpha forced opaque in the grab, the colour is the magic one.
 		auto drawn = [&] {
-			shown = probe.Grab(ids[0]);
+			shown = probe.Snapshot(ids[0]);
 			return shown && shown->Width() > x && shown->Height() > y
 				&& Describe(PixelAt(*shown, x, y)) == "119,116,119";
 		};
@@ -264,9 +267,9 @@ TEST(QtWindowTest, TransparentPixelsShowOpaqueInTheMagicColour)
 	});
 }
 
-TEST(QtWindowTest, CtrlWClosesOneWindowAndCtrlQQuitsTheApplication)
+TEST_P(WindowOnEachServer, CtrlWClosesOneWindowAndCtrlQQuitsTheApplication)
 {
-	RunProgram({kColour, kQuill}, Ending::kQuitsByItself, [&](QtProbe& probe) {
+	RunProgram(GetParam(), {kColour, kQuill}, Ending::kQuitsByItself, [&](DisplayProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 2);
 		ASSERT_EQ(ids.size(), 2u);
 		ASSERT_EQ(probe.PressShortcut(ids[1], 'W'), B_OK);
@@ -276,18 +279,18 @@ TEST(QtWindowTest, CtrlWClosesOneWindowAndCtrlQQuitsTheApplication)
 	});
 }
 
-TEST(QtWindowTest, CloseBoxClosesTheLastWindowAndTheApplicationQuits)
+TEST_P(WindowOnEachServer, CloseBoxClosesTheLastWindowAndTheApplicationQuits)
 {
-	RunProgram({kQuill}, Ending::kQuitsByItself, [&](QtProbe& probe) {
+	RunProgram(GetParam(), {kQuill}, Ending::kQuitsByItself, [&](DisplayProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
-		ASSERT_EQ(probe.CloseWindow(ids[0]), B_OK);
+		ASSERT_EQ(probe.ClickCloseBox(ids[0]), B_OK);
 	});
 }
 
-TEST(QtWindowTest, FilesDroppedOnAWindowOpenWindowsOfTheirOwn)
+TEST_P(WindowOnEachServer, FilesDroppedOnAWindowOpenWindowsOfTheirOwn)
 {
-	RunProgram({kColour}, [](QtProbe& probe) {
+	RunProgram(GetParam(), {kColour}, [](DisplayProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
 		ASSERT_EQ(probe.DropFiles(ids[0], {kQuill, kPalette}), B_OK);
@@ -295,6 +298,8 @@ TEST(QtWindowTest, FilesDroppedOnAWindowOpenWindowsOfTheirOwn)
 		ASSERT_EQ(all.size(), 3u);
 		EXPECT_EQ(probe.Window(all[1])->title, "quill.png.h");
 		EXPECT_EQ(probe.Window(all[2])->title, "palette-system.png.h");
-		EXPECT_EQ(probe.DropFiles(ids[0], {"/nonexistent/dir/x.png"}), B_NOT_ALLOWED);
+		// Qt's window refuses the drag; the headless drop cannot resolve it.
+		EXPECT_EQ(probe.DropFiles(ids[0], {"/nonexistent/dir/x.png"}),
+			GetParam() == Server::kQt ? B_NOT_ALLOWED : B_ENTRY_NOT_FOUND);
 	});
 }
