@@ -168,10 +168,10 @@ BitmapImageWindow::SaveDocument()
 		SetSaveFailure(B_NO_INIT, kNoImage);
 		return false;
 	}
-	status_t status = B_OK;
-	if (ExportBitmapSource(bitmap, DocumentName(), nullptr, &status))
+	BPrivate::Result<void> saved = ExportBitmapSource(bitmap, DocumentName());
+	if (saved)
 		return true;
-	SetSaveFailure(status);
+	SetSaveFailure(saved.Status());
 	return false;
 }
 
