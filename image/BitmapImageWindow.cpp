@@ -163,16 +163,16 @@ BitmapImageWindow::MessageReceived(BMessage* message)
 bool
 BitmapImageWindow::SaveDocument()
 {
+	return SaveOutcome(ExportDocument());
+}
+
+BPrivate::Result<void>
+BitmapImageWindow::ExportDocument()
+{
 	const BBitmap* bitmap = fImageView->Bitmap();
-	if (bitmap == nullptr) {
-		SetSaveFailure(B_NO_INIT, kNoImage);
-		return false;
-	}
-	BPrivate::Result<void> saved = ExportBitmapSource(bitmap, DocumentName());
-	if (saved)
-		return true;
-	SetSaveFailure(saved.Status());
-	return false;
+	if (bitmap == nullptr)
+		return BPrivate::Failure(B_NO_INIT, kNoImage);
+	return ExportBitmapSource(bitmap, DocumentName());
 }
 
 const BBitmap*
