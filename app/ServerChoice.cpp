@@ -4,6 +4,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
+
+using BPrivate::Failure;
+using BPrivate::Result;
 
 namespace {
 
@@ -38,35 +42,37 @@ ServerEnvironment::FromProcess()
 		Variable("WAYLAND_DISPLAY"), Variable("QT_QPA_PLATFORM")};
 }
 
-ServerKind
-ChooseServerKind(const ServerEnvironment& environment, bool qtBuilt, std::string* reason)
+Result<ServerKind>
+ChooseServerKind(const ServerEnvironment& environment, bool qtBuilt)
 {
 	const std::string& server = environment.server;
 	if (server == "headless")
 		return ServerKind::kHeadless;
 	if (!server.empty() && server != "qt") {
-		*reason = "unknown display server \"" + server
-			+ "\" in QUILLPIX_SERVER (use headless or qt)";
-		return ServerKind::kNone;
+		return Failure(B_ERROR, "unknown display server \"" + server
+			+ "\" in QUILLPIX_SERVER (use headless or qt)");
 	}
 	bool wanted = server == "qt" || !environment.display.empty()
 		|| !environment.waylandDisplay.empty() || !environment.qtPlatform.empty();
 	if (!wanted) {
-		*reason = "no display found (set DISPLAY or WAYLAND_DISPLAY, or QT_QPA_PLATFORM=offscreen)";
-		return ServerKind::kNone;
+		return Failure(B_ERROR,
+			"no display found (set DISPLAY or WAYLAND_DISPLAY, or QT_QPA_PLATFORM=offscreen)");
 	}
 	if (!qtBuilt) {
-		*reason = "built without the Qt display server (QUILLPIX_SERVER=headless runs without one)";
-		return ServerKind::kNone;
+		return Failure(B_ERROR,
+			"built without the Qt display server (QUILLPIX_SERVER=headless runs without one)");
 	}
 	return ServerKind::kQt;
 }
 
-status_t
-InstallProgramServer(QtServerFactory makeQtServer, std::string* reason)
+Result<void>
+InstallProgramServer(QtServerFactory makeQtServer)
 {
-	switch (ChooseServerKind(ServerEnvironment::FromProcess(), makeQtServer != nullptr,
-		reason)) {
+	Result<ServerKind> kind = ChooseServerKind(ServerEnvironment::FromProcess(),
+		makeQtServer != nullptr);
+	if (!kind)
+		return kind.TakeError();
+	switch (kind.Value()) {
 		case ServerKind::kHeadless:
 		{
 			sHeadlessPerson = std::make_unique<HeadlessProbe>(*HeadlessServer::InstallNew());
@@ -74,20 +80,18 @@ InstallProgramServer(QtServerFactory makeQtServer, std::string* reason)
 			// Nor can anyone choose in a file panel: it is closed at once.
 			sHeadlessPerson->SetPanelHandler(
 				[](HeadlessProbe& person, int32 panel) { person.CancelPanel(panel); });
-			return B_OK;
+			return {};
 		}
 		case ServerKind::kQt:
 		{
-			std::unique_ptr<DisplayServer> server = makeQtServer(reason);
+			Result<std::unique_ptr<DisplayServer>> server = makeQtServer();
 			if (!server)
-				return B_ERROR;
-			DisplayServer::Install(std::move(server));
-			return B_OK;
+				return server.TakeError();
+			DisplayServer::Install(std::move(server).Value());
+			return {};
 		}
-		case ServerKind::kNone:
-			break;
 	}
-	return B_ERROR;
+	return Failure(B_ERROR);
 }
 
 void

@@ -12,6 +12,7 @@
 // * otherwise none: the program says why and ends.
 // Empty variables count as unset.
 
+#include <Result.h>
 #include <SupportDefs.h>
 
 #include <memory>
@@ -22,7 +23,6 @@ class DisplayServer;
 enum class ServerKind {
 	kHeadless,
 	kQt,
-	kNone,
 };
 
 struct ServerEnvironment {
@@ -34,20 +34,20 @@ struct ServerEnvironment {
 	static ServerEnvironment FromProcess();
 };
 
-// The server to use, or kNone with the reason (one line, no newline) in
-// `reason`. `qtBuilt`: whether this build has the Qt server.
-ServerKind ChooseServerKind(const ServerEnvironment& environment, bool qtBuilt,
-	std::string* reason);
+// The server to use, or none: a B_ERROR failure whose detail is the reason
+// (one line, no newline). `qtBuilt`: whether this build has the Qt server.
+BPrivate::Result<ServerKind> ChooseServerKind(const ServerEnvironment& environment,
+	bool qtBuilt);
 
-// Makes the Qt server, or answers null with a one-line reason.
-using QtServerFactory = std::unique_ptr<DisplayServer> (*)(std::string* reason);
+// Makes the Qt server, or says why not in one line.
+using QtServerFactory = BPrivate::Result<std::unique_ptr<DisplayServer>> (*)();
 
 // Chooses from the process's environment and installs the server as the
 // current one. `makeQtServer` is null in a build without the Qt server; the
 // program that links it passes its factory, so that nothing here needs Qt.
-// On the main thread, before the application is made. B_OK, or B_ERROR with
-// the reason in `reason`.
-status_t InstallProgramServer(QtServerFactory makeQtServer, std::string* reason);
+// On the main thread, before the application is made. Succeeds, or fails
+// with B_ERROR and the reason as the detail.
+BPrivate::Result<void> InstallProgramServer(QtServerFactory makeQtServer);
 // Ends the server installed, and with it what it shows; on the main thread,
 // once the application is gone.
 void RemoveProgramServer();

@@ -12,19 +12,22 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
 #ifdef QUILLPIX_HAVE_QT_SERVER
-std::unique_ptr<DisplayServer>
-MakeQtServer(std::string* reason)
+BPrivate::Result<std::unique_ptr<DisplayServer>>
+MakeQtServer()
 {
-	std::unique_ptr<QtServer> server = QtServer::Create(reason);
-	if (server) {
-		server->SetApplicationIcon({{kMiniIconSide, IconRgba(kMiniIcon, kMiniIconSide)},
-			{kLargeIconSide, IconRgba(kLargeIcon, kLargeIconSide)}});
-	}
-	return server;
+	// Qt's own start says why it failed in words only.
+	std::string reason;
+	std::unique_ptr<QtServer> server = QtServer::Create(&reason);
+	if (!server)
+		return BPrivate::Failure(B_ERROR, reason);
+	server->SetApplicationIcon({{kMiniIconSide, IconRgba(kMiniIcon, kMiniIconSide)},
+		{kLargeIconSide, IconRgba(kLargeIcon, kLargeIconSide)}});
+	return std::unique_ptr<DisplayServer>(std::move(server));
 }
 constexpr QtServerFactory kQtServer = MakeQtServer;
 #else
@@ -40,9 +43,9 @@ main(int argc, char** argv)
 		printf("quillpix %s\n", kQuillpixVersion);
 		return 0;
 	}
-	std::string reason;
-	if (InstallProgramServer(kQtServer, &reason) != B_OK) {
-		fprintf(stderr, "quillpix: %s\n", reason.c_str());
+	BPrivate::Result<void> installed = InstallProgramServer(kQtServer);
+	if (!installed) {
+		fprintf(stderr, "quillpix: %s\n", installed.Error().detail.c_str());
 		return 1;
 	}
 	BApplication::SetLaunchArguments(argc, argv);

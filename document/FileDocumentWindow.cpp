@@ -169,11 +169,11 @@ FileDocumentWindow::HandleSaveRequest(BMessage* message)
 	if (message->FindRef("directory", &directoryRef) != B_OK) {
 		// A bare request: write under the current name, unless there is none yet.
 		if (!IsUntitled()) {
-			fSaveFailure.clear();
-			if (SaveDocument())
+			BPrivate::Result<void> saved = Save();
+			if (saved)
 				return true;
 			std::string leaf = LeafName();
-			ShowSaveFailure(leaf.c_str(), fSaveFailure.c_str());
+			ShowSaveFailure(leaf.c_str(), saved.Error());
 			return false;
 		}
 		if (!fSavePanel)
@@ -194,40 +194,57 @@ FileDocumentWindow::HandleSaveRequest(BMessage* message)
 	BPath path;
 	status_t status = directory.GetPath(&path);
 	if (status != B_OK) {
-		ShowSaveFailure(name, status_text(status));
+		ShowSaveFailure(name, BPrivate::Failure(status));
 		return false;
 	}
 	// A name that cannot be joined to the directory would leave the document
 	// without a usable name: the request fails and nothing changes.
 	status = path.Append(name);
 	if (status != B_OK) {
-		ShowSaveFailure(name, status_text(status));
+		ShowSaveFailure(name, BPrivate::Failure(status));
 		return false;
 	}
 
 	std::unique_ptr<char[]> previousName = CopyString(fDocumentName.get());
 	SetDocumentName(path.Path());
-	fSaveFailure.clear();
-	if (SaveDocument())
+	BPrivate::Result<void> saved = Save();
+	if (saved)
 		return true;
 	// The alert names the file the person chose, once the old name is back.
 	std::string leaf = LeafName();
 	SetDocumentName(previousName.get());
-	ShowSaveFailure(leaf.c_str(), fSaveFailure.c_str());
+	ShowSaveFailure(leaf.c_str(), saved.Error());
+	return false;
+}
+
+BPrivate::Result<void>
+FileDocumentWindow::Save()
+{
+	fSaveFailure.reset();
+	bool saved = SaveDocument();
+	std::optional<BPrivate::Failure> failure = std::move(fSaveFailure);
+	fSaveFailure.reset();
+	if (saved)
+		return {};
+	if (failure)
+		return std::move(*failure);
+	return BPrivate::Failure(B_ERROR);
+}
+
+bool
+FileDocumentWindow::SaveOutcome(BPrivate::Result<void> saved)
+{
+	if (saved)
+		return true;
+	fSaveFailure = saved.TakeError();
 	return false;
 }
 
 void
-FileDocumentWindow::SetSaveFailure(status_t status, const char* reason)
-{
-	fSaveFailure = reason != nullptr ? reason : status_text(status);
-}
-
-void
-FileDocumentWindow::ShowSaveFailure(const char* leaf, const char* reason)
+FileDocumentWindow::ShowSaveFailure(const char* leaf, const BPrivate::Failure& why)
 {
 	std::string text = std::string("Could not save \"") + leaf + "\": "
-		+ (reason != nullptr && reason[0] != '\0' ? reason : status_text(B_ERROR)) + ".";
+		+ (why.detail.empty() ? status_text(why.status) : why.detail) + ".";
 	BAlert* alert = new BAlert(nullptr, text.c_str(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
 		B_STOP_ALERT);
 	// Answered on a thread of the alert's own: the window goes on meanwhile.

@@ -14,9 +14,11 @@
 #include <Entry.h>
 #include <FilePanel.h>
 #include <Messenger.h>
+#include <Result.h>
 #include <Window.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class FileDocumentWindow : public BWindow {
@@ -31,8 +33,9 @@ public:
 	bool QuitRequested() override;
 
 	// Writes the document into the file named by DocumentName(); true on
-	// success. The base writes nothing. On failure an override says why
-	// with SetSaveFailure, for the alert that tells the person.
+	// success. The base writes nothing. An override answers through
+	// SaveOutcome, so that a failure's reason reaches the alert that tells
+	// the person.
 	virtual bool SaveDocument();
 	// Makes (does not show) a save panel aimed at `target`, opening in
 	// `startDirectory` (null: the platform's default). The caller owns it.
@@ -60,20 +63,27 @@ protected:
 	bool HandleSaveRequest(BMessage* message);
 	void PrepareSavePanel();
 
-	// Why the running SaveDocument failed: `reason` in plain words, or when
-	// null the words for `status`.
-	void SetSaveFailure(status_t status, const char* reason = nullptr);
+	// What a SaveDocument override answers: true when `saved` succeeded;
+	// otherwise false, with the failure kept for the save request that
+	// called it.
+	bool SaveOutcome(BPrivate::Result<void> saved);
 	// Tells the person that the document could not be saved under `leaf`
-	// and why, in an alert that does not hold up the window's thread.
-	void ShowSaveFailure(const char* leaf, const char* reason);
+	// and why (the failure's detail, or the words for its status), in an
+	// alert that does not hold up the window's thread.
+	void ShowSaveFailure(const char* leaf, const BPrivate::Failure& why);
 
 private:
 	struct SavePrompt;
 	static int32 SavePromptThread(void* data);
 
+	// Runs SaveDocument: success, or the failure it answered through
+	// SaveOutcome (a plain B_ERROR when it gave none).
+	BPrivate::Result<void> Save();
+
 	std::unique_ptr<BFilePanel> fSavePanel;
 	std::unique_ptr<char[]> fDocumentName;
 	bool fQuitAfterSave;
 	bool fModified;
-	std::string fSaveFailure;
+	// The failure of the SaveDocument running, while it runs.
+	std::optional<BPrivate::Failure> fSaveFailure;
 };

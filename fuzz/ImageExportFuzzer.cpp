@@ -144,8 +144,7 @@ CheckExport(const BBitmap& bitmap)
 		Fail("the export text differs from the reference");
 
 	const std::string output = sDirectory + "/icon_h";
-	status_t status = B_OK;
-	if (!ExportBitmapSource(&bitmap, output.c_str(), nullptr, &status))
+	if (!ExportBitmapSource(&bitmap, output.c_str()))
 		Fail("the export failed");
 	std::ifstream written(output, std::ios::binary);
 	std::string content((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());

@@ -163,16 +163,16 @@ BitmapImageWindow::MessageReceived(BMessage* message)
 bool
 BitmapImageWindow::SaveDocument()
 {
+	return SaveOutcome(ExportDocument());
+}
+
+BPrivate::Result<void>
+BitmapImageWindow::ExportDocument()
+{
 	const BBitmap* bitmap = fImageView->Bitmap();
-	if (bitmap == nullptr) {
-		SetSaveFailure(B_NO_INIT, kNoImage);
-		return false;
-	}
-	status_t status = B_OK;
-	if (ExportBitmapSource(bitmap, DocumentName(), nullptr, &status))
-		return true;
-	SetSaveFailure(status);
-	return false;
+	if (bitmap == nullptr)
+		return BPrivate::Failure(B_NO_INIT, kNoImage);
+	return ExportBitmapSource(bitmap, DocumentName());
 }
 
 const BBitmap*

@@ -22,7 +22,8 @@ public:
 
 	void MessageReceived(BMessage* message) override;
 	void FrameResized(float newWidth, float newHeight) override;
-	// The source-code export of the image into DocumentName().
+	// The source-code export of the image into DocumentName(); the reason
+	// of a failure goes to the save's alert.
 	bool SaveDocument() override;
 
 	// The image the window holds; null when its file gave none.
@@ -38,6 +39,7 @@ private:
 	void SwitchToCmap8();
 	void SwitchToRgb32();
 	void MarkColorSpace();
+	BPrivate::Result<void> ExportDocument();
 
 	AImageView* fImageView;
 	BMenuBar* fMenuBar;

@@ -9,6 +9,9 @@
 
 #include <cstring>
 
+using BPrivate::Failure;
+using BPrivate::Result;
+
 namespace {
 
 constexpr uint32 kBufferSize = 4095;
@@ -48,7 +51,13 @@ struct CancellableConsumer {
 	void Take(size_t length) const { file.TakeBufferRoom(length); }
 };
 
-status_t
+Result<void>
+WriteFailure(const PlainBufferedFile& file)
+{
+	return Failure(file.LastError() != B_OK ? file.LastError() : B_IO_ERROR);
+}
+
+Result<void>
 WriteText(PlainBufferedFile& file, const Source& source, const std::atomic<bool>* cancel)
 {
 	CancellableConsumer consumer{file, cancel};
@@ -57,28 +66,29 @@ WriteText(PlainBufferedFile& file, const Source& source, const std::atomic<bool>
 		bounds.bottom, source.bitmap->ColorSpace(), static_cast<const uint8*>(source.bitmap->Bits()),
 		source.bitmap->BitsLength(), consumer);
 	if (consumer.Cancelled())
-		return B_INTERRUPTED;
-	if (!written)
-		return file.LastError() != B_OK ? file.LastError() : B_IO_ERROR;
-	if (file.Flush() != B_OK)
-		return file.LastError() != B_OK ? file.LastError() : B_IO_ERROR;
-	return B_OK;
+		return Failure(B_INTERRUPTED);
+	if (!written || file.Flush() != B_OK)
+		return WriteFailure(file);
+	return {};
 }
 
-status_t
-Export(const BBitmap* bitmap, const char* documentName, const char* iconName,
-	const std::atomic<bool>* cancel)
+} // namespace
+
+Result<void>
+ExportBitmapSource(const BBitmap* bitmap, const char* documentName,
+	const SourceExportOptions& options)
 {
 	if (bitmap == nullptr || bitmap->Bits() == nullptr || bitmap->BitsLength() <= 0
 		|| documentName == nullptr || documentName[0] == '\0') {
-		return B_BAD_VALUE;
+		return Failure(B_BAD_VALUE);
 	}
-	Source source = {bitmap, iconName != nullptr ? iconName : LeafName(documentName)};
+	Source source = {bitmap,
+		options.iconName != nullptr ? options.iconName : LeafName(documentName)};
 
 	FileReplacer replacer(documentName, kBufferSize);
-	status_t status = replacer.Begin();
-	if (status != B_OK)
-		return status;
+	Result<void> result = replacer.Begin();
+	if (!result)
+		return result;
 	PlainBufferedFile& file = replacer.TextFile();
 	if (replacer.WritesNewFile()) {
 		// Knowing the text's length, a new file gets its size first: growing
@@ -90,29 +100,19 @@ Export(const BBitmap* bitmap, const char* documentName, const char* iconName,
 		file.SetWriteBehind(kWriteBehind);
 	}
 
-	status = WriteText(file, source, cancel);
-	if (status != B_OK) {
-		replacer.Abort();
-		return status;
+	result = WriteText(file, source, options.cancel);
+	if (!result) {
+		// The text's failure is the one to tell; the old file is put back
+		// as well as it can be.
+		(void)replacer.Abort();
+		return result;
 	}
-	status = replacer.Commit();
-	if (status != B_OK)
-		return status;
+	result = replacer.Commit();
+	if (!result)
+		return result;
 	if (replacer.WritesDocument()) {
 		BNodeInfo info(&replacer.TextFile());
 		info.SetType(kSourceType);
 	}
-	return B_OK;
-}
-
-} // namespace
-
-bool
-ExportBitmapSource(const BBitmap* bitmap, const char* documentName, const char* iconName,
-	status_t* status, const std::atomic<bool>* cancel)
-{
-	status_t result = Export(bitmap, documentName, iconName, cancel);
-	if (status != nullptr)
-		*status = result;
-	return result == B_OK;
+	return {};
 }

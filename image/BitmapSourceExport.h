@@ -9,18 +9,24 @@
 // (the window's thread with the window locked, or an exporter's thread).
 
 #include <Bitmap.h>
+#include <Result.h>
 #include <SupportDefs.h>
 
 #include <atomic>
 
+// What an export may be told besides the bitmap and the file.
+struct SourceExportOptions {
+	// The icon name of the text; null for the leaf of the document name.
+	const char* iconName = nullptr;
+	// When given and it becomes true while the text is written, the export
+	// stops, leaves the file as it was and fails with B_INTERRUPTED.
+	const std::atomic<bool>* cancel = nullptr;
+};
+
 // Writes `bitmap` into the file `documentName` (absolute, or relative to the
-// working directory). The icon name of the text is `iconName`, or when null
-// the leaf of `documentName`. True when the whole text reached the file;
-// a failure to record the type does not count. A null bitmap or one without
-// bits gives false without touching any file. When `status` is given it
-// receives B_OK or the reason of the failure. When `cancel` is given and
-// becomes true while the text is written, the export stops, leaves the file
-// as it was and answers B_INTERRUPTED.
-bool ExportBitmapSource(const BBitmap* bitmap, const char* documentName,
-	const char* iconName = nullptr, status_t* status = nullptr,
-	const std::atomic<bool>* cancel = nullptr);
+// working directory). Succeeds when the whole text reached the file; a
+// failure to record the type does not count. A null bitmap, one without
+// bits, or no document name fails with B_BAD_VALUE without touching any
+// file; any other failure says why the text did not reach the file.
+BPrivate::Result<void> ExportBitmapSource(const BBitmap* bitmap, const char* documentName,
+	const SourceExportOptions& options = {});

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -30,27 +31,37 @@ AllDigits(const char* text)
 	return true;
 }
 
-// The names that `list(buffer, size)` (llistxattr or flistxattr) gives;
-// false when they cannot all be read.
+// The names that `list(buffer, size)` (llistxattr or flistxattr) gives, or
+// why they cannot all be read.
 template<typename List>
-bool
-ListAttributeNames(List list, std::vector<std::string>* names)
+FileOperations::Result<std::vector<std::string>>
+ListAttributeNames(List list)
 {
+	std::vector<std::string> names;
 	ssize_t size = list(nullptr, 0);
-	if (size < 0)
-		return errno == ENOTSUP;
+	if (size < 0) {
+		if (errno == ENOTSUP)
+			return names;
+		return FileOperations::SystemFailure();
+	}
 	std::vector<char> buffer(size_t(size) + 1);
 	size = list(buffer.data(), buffer.size() - 1);
 	if (size < 0)
-		return false;
+		return FileOperations::SystemFailure();
 	for (ssize_t at = 0; at < size; at += ssize_t(strlen(buffer.data() + at)) + 1)
-		names->emplace_back(buffer.data() + at);
-	return true;
+		names.emplace_back(buffer.data() + at);
+	return names;
 }
 
 } // namespace
 
 namespace FileOperations {
+
+Failure
+SystemFailure(int error)
+{
+	return Failure(errno_to_status(error));
+}
 
 int
 HeldDescriptor(const std::string& path)
@@ -74,23 +85,20 @@ HeldDescriptor(const std::string& path)
 	return -1;
 }
 
-status_t
-ResolveLinks(std::string path, std::string* resolved, int* held)
+Result<ResolvedName>
+ResolveLinks(std::string path)
 {
-	*held = -1;
 	for (int hop = 0; hop < kLinkLimit; hop++) {
-		*held = HeldDescriptor(path);
-		if (*held >= 0)
-			return B_OK;
+		int held = HeldDescriptor(path);
+		if (held >= 0)
+			return ResolvedName{std::string(), held};
 		struct stat info;
-		if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-			*resolved = path;
-			return B_OK;
-		}
+		if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+			return ResolvedName{std::move(path), -1};
 		std::vector<char> target(PATH_MAX + 1);
 		ssize_t length = readlink(path.c_str(), target.data(), target.size() - 1);
 		if (length < 0)
-			return errno_to_status(errno);
+			return SystemFailure();
 		std::string next(target.data(), size_t(length));
 		if (next.empty() || next[0] != '/') {
 			size_t slash = path.rfind('/');
@@ -98,17 +106,17 @@ ResolveLinks(std::string path, std::string* resolved, int* held)
 		}
 		path = next;
 	}
-	return B_LINK_LIMIT;
+	return Failure(B_LINK_LIMIT);
 }
 
-status_t
-ReadAll(int fd, std::string* content)
+Result<std::string>
+ReadAll(int fd)
 {
 	struct stat info;
 	if (fstat(fd, &info) != 0)
-		return errno_to_status(errno);
-	content->clear();
-	content->reserve(size_t(info.st_size));
+		return SystemFailure();
+	std::string content;
+	content.reserve(size_t(info.st_size));
 	std::vector<char> chunk(kCopyChunk);
 	off_t offset = 0;
 	for (;;) {
@@ -116,15 +124,15 @@ ReadAll(int fd, std::string* content)
 			return pread(fd, chunk.data(), chunk.size(), offset);
 		});
 		if (got < 0)
-			return errno_to_status(errno);
+			return SystemFailure();
 		if (got == 0)
-			return B_OK;
-		content->append(chunk.data(), size_t(got));
+			return content;
+		content.append(chunk.data(), size_t(got));
 		offset += got;
 	}
 }
 
-status_t
+Result<void>
 WriteAll(int fd, const char* data, size_t size, off_t offset)
 {
 	while (size > 0) {
@@ -132,17 +140,17 @@ WriteAll(int fd, const char* data, size_t size, off_t offset)
 			return pwrite(fd, data, std::min(size, kCopyChunk), offset);
 		});
 		if (put < 0)
-			return errno_to_status(errno);
+			return SystemFailure();
 		if (put == 0)
-			return B_IO_ERROR;
+			return Failure(B_IO_ERROR);
 		data += put;
 		size -= size_t(put);
 		offset += put;
 	}
-	return B_OK;
+	return {};
 }
 
-status_t
+Result<void>
 CopyContent(int from, int to, off_t length)
 {
 	std::vector<char> chunk(kCopyChunk);
@@ -153,15 +161,15 @@ CopyContent(int from, int to, off_t length)
 			return pread(from, chunk.data(), want, offset);
 		});
 		if (got < 0)
-			return errno_to_status(errno);
+			return SystemFailure();
 		if (got == 0)
-			return B_IO_ERROR;
-		status_t status = WriteAll(to, chunk.data(), size_t(got), offset);
-		if (status != B_OK)
-			return status;
+			return Failure(B_IO_ERROR);
+		Result<void> written = WriteAll(to, chunk.data(), size_t(got), offset);
+		if (!written)
+			return written;
 		offset += got;
 	}
-	return B_OK;
+	return {};
 }
 
 std::string
@@ -180,31 +188,33 @@ TemporaryLeaf(const std::string& leaf)
 	return name;
 }
 
-bool
-ListAttributes(const char* path, std::vector<std::string>* names)
+Result<std::vector<std::string>>
+ListAttributes(const char* path)
 {
 	return ListAttributeNames([path](char* buffer, size_t size) {
 		return llistxattr(path, buffer, size);
-	}, names);
+	});
 }
 
-bool
-ListAttributes(int fd, std::vector<std::string>* names)
+Result<std::vector<std::string>>
+ListAttributes(int fd)
 {
 	return ListAttributeNames([fd](char* buffer, size_t size) {
 		return flistxattr(fd, buffer, size);
-	}, names);
+	});
 }
 
-BPrivate::UniqueFd
+Result<BPrivate::UniqueFd>
 OpenDirectory(const std::string& directory)
 {
-	int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	BPrivate::UniqueFd fd(open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 	// Without the right to list it, a directory can still be written into;
 	// it then cannot be synced.
-	if (fd < 0 && errno == EACCES)
-		fd = open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-	return BPrivate::UniqueFd(fd);
+	if (!fd.IsValid() && errno == EACCES)
+		fd.Reset(open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+	if (!fd.IsValid())
+		return SystemFailure();
+	return fd;
 }
 
 } // namespace FileOperations

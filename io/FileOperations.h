@@ -1,16 +1,26 @@
 #pragma once
 
-// The plain file operations FileReplacer is made of. Each answers a status
-// (or says what it found), reading errno once, where the call failed.
+// The plain file operations FileReplacer is made of. Each answers a Result
+// (or says what it found); errno is read once, where the system call failed,
+// and turned into the Failure there.
 
+#include <Result.h>
 #include <SupportDefs.h>
 #include <UniqueFd.h>
 
+#include <cerrno>
 #include <string>
 #include <sys/types.h>
 #include <vector>
 
 namespace FileOperations {
+
+using BPrivate::Failure;
+using BPrivate::Result;
+
+// The failure that `error` (by default what the last failed system call
+// left in errno) stands for.
+Failure SystemFailure(int error = errno);
 
 // How many random names are tried for a temporary file.
 constexpr int kNameAttempts = 100;
@@ -20,29 +30,36 @@ constexpr int kNameAttempts = 100;
 // own id) stands for; -1 for any other name.
 int HeldDescriptor(const std::string& path);
 
-// Follows symbolic links from `path` to the name that is not one (which may
-// not exist yet). A link on the way to a name of the process's own
-// descriptors stops there: `held` gets its number (otherwise -1).
-status_t ResolveLinks(std::string path, std::string* resolved, int* held);
+// Where a chain of symbolic links ends: the name that is not a link (which
+// may not exist yet), or the number of the process's own descriptor that a
+// link on the way names (otherwise -1, with `path` set).
+struct ResolvedName {
+	std::string path;
+	int held = -1;
+};
+
+// Follows symbolic links from `path` to the name that is not one. A link on
+// the way to a name of the process's own descriptors stops there.
+Result<ResolvedName> ResolveLinks(std::string path);
 
 // The whole content of `fd` from its start, of any size.
-status_t ReadAll(int fd, std::string* content);
+Result<std::string> ReadAll(int fd);
 // All `size` bytes at `offset`.
-status_t WriteAll(int fd, const char* data, size_t size, off_t offset);
+Result<void> WriteAll(int fd, const char* data, size_t size, off_t offset);
 // The first `length` bytes of `from` into `to`, both from their start.
-status_t CopyContent(int from, int to, off_t length);
+Result<void> CopyContent(int from, int to, off_t length);
 
 // A hidden name beside `leaf`, random enough not to meet another.
 std::string TemporaryLeaf(const std::string& leaf);
 
 // The names of a file's extended attributes (by path, not following a last
-// symbolic link, or by descriptor); false when they cannot all be read. A
-// file system without attributes has none.
-bool ListAttributes(const char* path, std::vector<std::string>* names);
-bool ListAttributes(int fd, std::vector<std::string>* names);
+// symbolic link, or by descriptor), or why they cannot all be read. A file
+// system without attributes has none.
+Result<std::vector<std::string>> ListAttributes(const char* path);
+Result<std::vector<std::string>> ListAttributes(int fd);
 
 // The directory, opened for syncing, or only as a path where it may not be
-// listed; none, with errno set, on failure.
-BPrivate::UniqueFd OpenDirectory(const std::string& directory);
+// listed.
+Result<BPrivate::UniqueFd> OpenDirectory(const std::string& directory);
 
 } // namespace FileOperations

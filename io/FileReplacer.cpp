@@ -12,6 +12,8 @@
 #include <utility>
 
 using namespace FileOperations;
+using BPrivate::Failure;
+using BPrivate::Result;
 using BPrivate::RetryOnInterrupt;
 using BPrivate::UniqueFd;
 
@@ -25,7 +27,7 @@ FileReplacer::FileReplacer(const char* path, uint32 bufferSize)
 FileReplacer::~FileReplacer()
 {
 	if (!fDone && fWay != Way::kNone)
-		Abort();
+		(void)Abort();
 }
 
 bool
@@ -34,84 +36,90 @@ FileReplacer::WritesDocument() const
 	return fWay == Way::kNewFile || fWay == Way::kRename || fWay == Way::kInPlace;
 }
 
-status_t
+Result<void>
 FileReplacer::Begin()
 {
 	if (fWay != Way::kNone)
-		return fStatus = B_NOT_ALLOWED;
+		return Failure(B_NOT_ALLOWED);
 	if (fPath.empty())
-		return fStatus = B_BAD_VALUE;
+		return Failure(B_BAD_VALUE);
 	// A name ending in '/' names a directory, which is never written.
 	if (fPath.back() == '/')
-		return fStatus = B_IS_A_DIRECTORY;
+		return Failure(B_IS_A_DIRECTORY);
 
-	std::string resolved;
-	int held = -1;
-	status_t status = ResolveLinks(fPath, &resolved, &held);
-	if (status != B_OK)
-		return fStatus = status;
-	if (held >= 0)
-		return fStatus = BeginHeld(held);
+	Result<ResolvedName> resolved = ResolveLinks(fPath);
+	if (!resolved)
+		return resolved.TakeError();
+	if (resolved.Value().held >= 0)
+		return BeginHeld(resolved.Value().held);
 
 	struct stat info;
 	if (stat(fPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
 		if (S_ISDIR(info.st_mode))
-			return fStatus = B_IS_A_DIRECTORY;
-		return fStatus = BeginThroughName();
+			return Failure(B_IS_A_DIRECTORY);
+		return BeginThroughName();
 	}
+	return BeginNamed(resolved.Value().path);
+}
 
+// A regular file under `resolved`, or none yet.
+Result<void>
+FileReplacer::BeginNamed(const std::string& resolved)
+{
 	size_t slash = resolved.rfind('/');
 	fDirectory = slash == std::string::npos ? "." : slash == 0 ? "/" : resolved.substr(0, slash);
 	fLeaf = slash == std::string::npos ? resolved : resolved.substr(slash + 1);
-	fDirectoryFd = OpenDirectory(fDirectory);
-	if (!fDirectoryFd.IsValid())
-		return fStatus = errno_to_status(errno);
+	Result<UniqueFd> directory = OpenDirectory(fDirectory);
+	if (!directory)
+		return directory.TakeError();
+	fDirectoryFd = std::move(directory).Value();
 
+	Result<void> begun;
 	if (fstatat(fDirectoryFd.Get(), fLeaf.c_str(), &fOld, 0) == 0) {
-		status = BeginExisting(fOld);
+		begun = BeginExisting(fOld);
 	} else if (errno != ENOENT) {
-		status = errno_to_status(errno);
+		begun = SystemFailure();
 	} else {
 		// A new file: the rights of a new file, as the directory gives them.
 		auto temporary = std::make_unique<TemporaryFile>(fDirectoryFd.Get(), fLeaf);
-		status = temporary->Open(0666);
-		if (status == B_OK) {
+		begun = temporary->Open(0666);
+		if (begun) {
 			fTemporary = std::move(temporary);
 			fWay = Way::kNewFile;
 		}
 	}
-	if (status == B_OK)
-		status = OpenText(TextFd(), B_READ_WRITE);
-	if (status != B_OK) {
+	if (begun)
+		begun = OpenText(TextFd(), B_READ_WRITE);
+	if (!begun) {
 		DropWay();
 		fDirectoryFd.Reset();
 		fWay = Way::kNone;
 	}
-	return fStatus = status;
+	return begun;
 }
 
-status_t
+Result<void>
 FileReplacer::BeginHeld(int held)
 {
 	int flags = fcntl(held, F_GETFL);
 	if (flags < 0)
-		return errno == EBADF ? B_ENTRY_NOT_FOUND : errno_to_status(errno);
+		return errno == EBADF ? Failure(B_ENTRY_NOT_FOUND) : SystemFailure();
 	if ((flags & O_ACCMODE) == O_RDONLY)
-		return B_PERMISSION_DENIED;
+		return Failure(B_PERMISSION_DENIED);
 	// The same open file, with its offset: what was written before stays.
 	fLent.Reset(fcntl(held, F_DUPFD_CLOEXEC, 3));
 	if (!fLent.IsValid())
-		return errno_to_status(errno);
+		return SystemFailure();
 	fWay = Way::kHeldDescriptor;
-	status_t status = OpenText(TextFd(), B_WRITE_ONLY);
-	if (status != B_OK) {
+	Result<void> opened = OpenText(TextFd(), B_WRITE_ONLY);
+	if (!opened) {
 		DropWay();
 		fWay = Way::kNone;
 	}
-	return status;
+	return opened;
 }
 
-status_t
+Result<void>
 FileReplacer::BeginThroughName()
 {
 	// Non-blocking while opening, so that a FIFO without a reader does not
@@ -120,164 +128,165 @@ FileReplacer::BeginThroughName()
 		return open(fPath.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
 	}));
 	if (!fd.IsValid())
-		return errno_to_status(errno);
+		return SystemFailure();
 	int flags = fcntl(fd.Get(), F_GETFL);
 	if (flags < 0 || fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
-		return errno_to_status(errno);
+		return SystemFailure();
 	fLent = std::move(fd);
 	fWay = Way::kThroughName;
-	status_t status = OpenText(TextFd(), B_WRITE_ONLY);
-	if (status != B_OK) {
+	Result<void> opened = OpenText(TextFd(), B_WRITE_ONLY);
+	if (!opened) {
 		DropWay();
 		fWay = Way::kNone;
 	}
-	return status;
+	return opened;
 }
 
-status_t
+Result<void>
 FileReplacer::BeginExisting(const struct stat& old)
 {
 	if (S_ISDIR(old.st_mode))
-		return B_IS_A_DIRECTORY;
+		return Failure(B_IS_A_DIRECTORY);
 	// The right to write the file is the one an open for writing has, with
 	// everything the system weighs (mode, ACLs, read-only mounts, flags).
 	UniqueFd check(openat(fDirectoryFd.Get(), fLeaf.c_str(),
 		O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
 	if (!check.IsValid())
-		return errno_to_status(errno);
+		return SystemFailure();
 	check.Reset();
 
 	// Another name for the same file would keep the old text.
 	if (old.st_nlink == 1) {
 		auto temporary = std::make_unique<TemporaryFile>(fDirectoryFd.Get(), fLeaf);
-		if (temporary->Open(0600) == B_OK
-			&& temporary->CopyIdentity(old, fDirectory + "/" + fLeaf) == B_OK) {
+		if (temporary->Open(0600) && temporary->CopyIdentity(old, fDirectory + "/" + fLeaf)) {
 			fTemporary = std::move(temporary);
 			fWay = Way::kRename;
-			return B_OK;
+			return {};
 		}
 	}
 	return BeginInPlace();
 }
 
-status_t
+Result<void>
 FileReplacer::BeginInPlace()
 {
 	// The old bytes are kept to put back; a file that cannot be read is
 	// not risked.
 	auto inPlace = std::make_unique<InPlaceFile>();
-	status_t status = inPlace->Open(fDirectoryFd.Get(), fLeaf);
-	if (status != B_OK)
-		return status;
+	Result<void> opened = inPlace->Open(fDirectoryFd.Get(), fLeaf);
+	if (!opened)
+		return opened;
 	fInPlace = std::move(inPlace);
 	fWay = Way::kInPlace;
-	return B_OK;
+	return {};
 }
 
-status_t
+Result<void>
 FileReplacer::Commit()
 {
 	if (fDone || fWay == Way::kNone)
-		return fStatus = B_NOT_ALLOWED;
-	status_t status = B_OK;
+		return Failure(B_NOT_ALLOWED);
+	Result<void> committed;
 	switch (fWay) {
 		case Way::kHeldDescriptor:
 		case Way::kThroughName:
 			break;
 		case Way::kInPlace: {
 			off_t length = lseek(TextFd(), 0, SEEK_CUR);
-			status = length < 0 ? errno_to_status(errno) : fInPlace->Commit(length);
+			committed = length < 0 ? Result<void>(SystemFailure()) : fInPlace->Commit(length);
 			break;
 		}
 		case Way::kNewFile:
 		case Way::kRename:
-			status = CommitReplacing();
+			committed = CommitReplacing();
 			break;
 		case Way::kNone:
 			break;
 	}
-	if (status != B_OK) {
-		Abort();
-		return fStatus = status;
+	if (!committed) {
+		// What Commit answers is why the text did not become the content;
+		// the old file is put back as well as it can be.
+		(void)Abort();
+		return committed;
 	}
 	fDone = true;
-	return fStatus = B_OK;
+	return {};
 }
 
-status_t
+Result<void>
 FileReplacer::CommitReplacing()
 {
 	int fd = TextFd();
 	off_t length = lseek(fd, 0, SEEK_CUR);
 	if (length < 0 || ftruncate(fd, length) != 0)
-		return errno_to_status(errno);
+		return SystemFailure();
 	// Writing cleared any set-user-ID bit; the mode goes on last.
 	if (fWay == Way::kRename && fchmod(fd, fOld.st_mode & 07777) != 0)
-		return errno_to_status(errno);
+		return SystemFailure();
 	// The text must be on the disk before its name replaces the old one,
 	// or a crash could leave neither.
 	if (fsync(fd) != 0)
-		return errno_to_status(errno);
-	status_t status = fTemporary->Link(fWay == Way::kRename);
-	if (status == B_NOT_ALLOWED && fWay == Way::kRename) {
+		return SystemFailure();
+	Result<void> linked = fTemporary->Link(fWay == Way::kRename);
+	if (!linked && linked.Error().status == B_NOT_ALLOWED && fWay == Way::kRename) {
 		// The directory refused to have the file replaced (a sticky
 		// directory, a file mounted on its own, another file system): the
 		// text goes into the old file instead.
-		status = MoveTextInPlace();
-		if (status != B_OK)
-			return status;
-	} else if (status != B_OK) {
-		return status;
+		Result<void> moved = MoveTextInPlace();
+		if (!moved)
+			return moved;
+	} else if (!linked) {
+		return linked;
 	}
 	// The new name must last as well. A directory opened only as a path
 	// cannot be synced; nothing more can be done for it.
 	fsync(fDirectoryFd.Get());
-	return B_OK;
+	return {};
 }
 
 // The text, complete in the temporary file, copied over the old content.
-status_t
+Result<void>
 FileReplacer::MoveTextInPlace()
 {
 	off_t length = lseek(TextFd(), 0, SEEK_CUR);
 	if (length < 0)
-		return errno_to_status(errno);
+		return SystemFailure();
 	std::unique_ptr<TemporaryFile> text = std::move(fTemporary);
-	status_t status = BeginInPlace();
-	if (status == B_OK)
-		status = CopyContent(text->Fd(), fInPlace->Fd(), length);
-	if (status == B_OK)
-		status = fInPlace->Commit(length);
-	if (status == B_OK) {
+	Result<void> moved = BeginInPlace();
+	if (moved)
+		moved = CopyContent(text->Fd(), fInPlace->Fd(), length);
+	if (moved)
+		moved = fInPlace->Commit(length);
+	if (moved) {
 		// The document is now the old file, for whatever the caller does
 		// with the text file after.
 		int dup = fcntl(fInPlace->Fd(), F_DUPFD_CLOEXEC, 3);
 		if (dup >= 0)
 			fText = std::make_unique<PlainBufferedFile>(dup, B_READ_WRITE, fBufferSize);
 	}
-	return status;
+	return moved;
 }
 
-status_t
+Result<void>
 FileReplacer::Abort()
 {
-	status_t status = B_OK;
+	Result<void> restored;
 	if (!fDone && fWay == Way::kInPlace)
-		status = fInPlace->Restore();
+		restored = fInPlace->Restore();
 	fDone = true;
 	DropWay();
 	fDirectoryFd.Reset();
-	return status;
+	return restored;
 }
 
-status_t
+Result<void>
 FileReplacer::OpenText(int fd, uint32 openMode)
 {
 	int dup = fcntl(fd, F_DUPFD_CLOEXEC, 3);
 	if (dup < 0)
-		return errno_to_status(errno);
+		return SystemFailure();
 	fText = std::make_unique<PlainBufferedFile>(dup, openMode, fBufferSize);
-	return fText->InitCheck();
+	return Result<void>::FromStatus(fText->InitCheck());
 }
 
 int

@@ -33,6 +33,7 @@
 
 #include "PlainBufferedFile.h"
 
+#include <Result.h>
 #include <SupportDefs.h>
 #include <UniqueFd.h>
 
@@ -56,17 +57,17 @@ public:
 	FileReplacer& operator=(const FileReplacer&) = delete;
 
 	// Decides how the file is replaced and opens what the text goes into.
-	// B_OK, or why nothing can be written (nothing was touched then).
-	status_t Begin();
+	// Success, or why nothing can be written (nothing was touched then).
+	BPrivate::Result<void> Begin();
 	// The file the text is written into, positioned where it starts; valid
 	// after a successful Begin until the object goes.
 	PlainBufferedFile& TextFile() { return *fText; }
 	// Makes the text written into TextFile (already flushed) the file's
-	// content: B_OK, or why not, the old file then being as it was.
-	status_t Commit();
+	// content: success, or why not, the old file then being as it was.
+	BPrivate::Result<void> Commit();
 	// Gives up: the old file stays as it was, no temporary file remains.
-	// Answers B_OK, or why the old bytes could not all be put back.
-	status_t Abort();
+	// Answers success, or why the old bytes could not all be put back.
+	BPrivate::Result<void> Abort();
 
 	Way HowWritten() const { return fWay; }
 	// True when the text file is the document itself (new, renamed or
@@ -74,17 +75,16 @@ public:
 	bool WritesDocument() const;
 	// True when the text file starts empty and its size may be set ahead.
 	bool WritesNewFile() const { return fWay == Way::kNewFile || fWay == Way::kRename; }
-	// The status of the last Begin, Commit or Abort.
-	status_t Status() const { return fStatus; }
 
 private:
-	status_t BeginHeld(int held);
-	status_t BeginThroughName();
-	status_t BeginExisting(const struct stat& old);
-	status_t BeginInPlace();
-	status_t CommitReplacing();
-	status_t MoveTextInPlace();
-	status_t OpenText(int fd, uint32 openMode);
+	BPrivate::Result<void> BeginHeld(int held);
+	BPrivate::Result<void> BeginThroughName();
+	BPrivate::Result<void> BeginNamed(const std::string& resolved);
+	BPrivate::Result<void> BeginExisting(const struct stat& old);
+	BPrivate::Result<void> BeginInPlace();
+	BPrivate::Result<void> CommitReplacing();
+	BPrivate::Result<void> MoveTextInPlace();
+	BPrivate::Result<void> OpenText(int fd, uint32 openMode);
 	// The descriptor the text goes into, for the way chosen.
 	int TextFd() const;
 	// Closes what the way chosen holds (a temporary file's name goes); the
@@ -105,6 +105,5 @@ private:
 	struct stat fOld = {};
 	Way fWay = Way::kNone;
 	bool fDone = false;
-	status_t fStatus = B_NO_INIT;
 	std::unique_ptr<PlainBufferedFile> fText;
 };

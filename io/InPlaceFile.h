@@ -6,6 +6,7 @@
 //
 // One thread uses an object.
 
+#include <Result.h>
 #include <SupportDefs.h>
 #include <UniqueFd.h>
 
@@ -16,15 +17,16 @@ class InPlaceFile {
 public:
 	// Opens `leaf` in the directory `directory` and reads all of it; a file
 	// whose content cannot be read is refused.
-	status_t Open(int directory, const std::string& leaf);
+	BPrivate::Result<void> Open(int directory, const std::string& leaf);
 	// The descriptor the text goes into; valid after a successful Open.
 	int Fd() const { return fFd.Get(); }
 
 	// Makes the first `length` bytes written the file's whole content, on
 	// the disk.
-	status_t Commit(off_t length);
-	// Puts the old content back, on the disk.
-	status_t Restore();
+	BPrivate::Result<void> Commit(off_t length);
+	// Puts the old content back, on the disk: all of it is tried, the first
+	// failure is answered.
+	BPrivate::Result<void> Restore();
 
 private:
 	BPrivate::UniqueFd fFd;

@@ -23,7 +23,7 @@ TemporaryFile::~TemporaryFile()
 	DropName();
 }
 
-status_t
+Result<void>
 TemporaryFile::Open(mode_t mode)
 {
 	// Unnamed where the file system allows it, so that nothing is left
@@ -33,7 +33,7 @@ TemporaryFile::Open(mode_t mode)
 		fFd.Reset(openat(fDirectory, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
 		if (fFd.IsValid()) {
 			fUnnamed = true;
-			return B_OK;
+			return {};
 		}
 		// Otherwise a named file is tried: where the unnamed one is refused
 		// for a reason of its own (no support, or EPERM in a directory that
@@ -45,51 +45,54 @@ TemporaryFile::Open(mode_t mode)
 		if (fFd.IsValid()) {
 			fUnnamed = false;
 			fHiddenLeaf = leaf;
-			return B_OK;
+			return {};
 		}
 		if (errno != EEXIST)
-			return errno_to_status(errno);
+			return SystemFailure();
 	}
-	return B_FILE_EXISTS;
+	return Failure(B_FILE_EXISTS);
 }
 
-status_t
+Result<void>
 TemporaryFile::CopyIdentity(const struct stat& old, const std::string& oldPath)
 {
 	struct stat made;
 	if (fstat(Fd(), &made) != 0)
-		return errno_to_status(errno);
+		return SystemFailure();
 	if ((made.st_uid != old.st_uid || made.st_gid != old.st_gid)
 		&& fchown(Fd(), old.st_uid, old.st_gid) != 0) {
-		return errno_to_status(errno);
+		return SystemFailure();
 	}
-	std::vector<std::string> names;
-	if (!ListAttributes(oldPath.c_str(), &names))
-		return B_NOT_ALLOWED;
+	// Attributes that cannot all be read cannot all be copied: the file
+	// is not given an identity in part.
+	Result<std::vector<std::string>> names = ListAttributes(oldPath.c_str());
+	if (!names)
+		return Failure(B_NOT_ALLOWED);
 	// What the new file got from its directory (a default ACL) and the old
 	// one does not have goes.
-	std::vector<std::string> inherited;
-	if (!ListAttributes(Fd(), &inherited))
-		return B_NOT_ALLOWED;
-	for (const std::string& name : inherited) {
-		if (std::find(names.begin(), names.end(), name) == names.end()
+	Result<std::vector<std::string>> inherited = ListAttributes(Fd());
+	if (!inherited)
+		return Failure(B_NOT_ALLOWED);
+	const std::vector<std::string>& kept = names.Value();
+	for (const std::string& name : inherited.Value()) {
+		if (std::find(kept.begin(), kept.end(), name) == kept.end()
 			&& fremovexattr(Fd(), name.c_str()) != 0) {
-			return errno_to_status(errno);
+			return SystemFailure();
 		}
 	}
-	for (const std::string& name : names) {
+	for (const std::string& name : kept) {
 		ssize_t size = lgetxattr(oldPath.c_str(), name.c_str(), nullptr, 0);
 		if (size < 0)
-			return errno_to_status(errno);
+			return SystemFailure();
 		std::vector<char> value(size_t(size) + 1);
 		size = lgetxattr(oldPath.c_str(), name.c_str(), value.data(), value.size() - 1);
 		if (size < 0 || fsetxattr(Fd(), name.c_str(), value.data(), size_t(size), 0) != 0)
-			return errno_to_status(errno);
+			return SystemFailure();
 	}
-	return B_OK;
+	return {};
 }
 
-status_t
+Result<void>
 TemporaryFile::Link(bool replace)
 {
 	const char* leaf = fLeaf.c_str();
@@ -97,8 +100,8 @@ TemporaryFile::Link(bool replace)
 		std::string self = "/proc/self/fd/" + std::to_string(Fd());
 		if (!replace) {
 			if (linkat(AT_FDCWD, self.c_str(), fDirectory, leaf, AT_SYMLINK_FOLLOW) != 0)
-				return errno_to_status(errno);
-			return B_OK;
+				return SystemFailure();
+			return {};
 		}
 		for (int attempt = 0;; attempt++) {
 			std::string name = TemporaryLeaf(fLeaf);
@@ -108,7 +111,7 @@ TemporaryFile::Link(bool replace)
 				break;
 			}
 			if (errno != EEXIST || attempt >= kNameAttempts)
-				return errno_to_status(errno);
+				return SystemFailure();
 		}
 		fUnnamed = false;
 	}
@@ -126,13 +129,13 @@ TemporaryFile::Link(bool replace)
 	}
 	if (result == 0) {
 		fHiddenLeaf.clear();
-		return B_OK;
+		return {};
 	}
 	int error = errno;
 	DropName();
 	if (replace && (error == EPERM || error == EBUSY || error == EXDEV || error == EACCES))
-		return B_NOT_ALLOWED;
-	return errno_to_status(error);
+		return Failure(B_NOT_ALLOWED);
+	return SystemFailure(error);
 }
 
 void

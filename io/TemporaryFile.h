@@ -7,6 +7,7 @@
 //
 // One thread uses an object.
 
+#include <Result.h>
 #include <SupportDefs.h>
 #include <UniqueFd.h>
 
@@ -24,19 +25,19 @@ public:
 	TemporaryFile& operator=(const TemporaryFile&) = delete;
 
 	// Makes the file with the rights `mode` (less the umask).
-	status_t Open(mode_t mode);
+	BPrivate::Result<void> Open(mode_t mode);
 	// The descriptor the text goes into; valid after a successful Open.
 	int Fd() const { return fFd.Get(); }
 
 	// Gives the file the owner, group and every extended attribute of the
 	// file `oldPath`, described by `old`; what it inherited from its
 	// directory and the old file lacks goes. The mode follows at Commit.
-	status_t CopyIdentity(const struct stat& old, const std::string& oldPath);
+	BPrivate::Result<void> CopyIdentity(const struct stat& old, const std::string& oldPath);
 	// Gives the file its name: replacing what is there, or only when
 	// nothing is. B_NOT_ALLOWED when the directory refuses a replacement
 	// that the file system could otherwise make. On failure no hidden name
 	// remains.
-	status_t Link(bool replace);
+	BPrivate::Result<void> Link(bool replace);
 	// Removes the hidden name, if the file has one.
 	void DropName();
 

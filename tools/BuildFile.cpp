@@ -9,16 +9,23 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace BuildFile {
+
+using BPrivate::Failure;
+using BPrivate::Result;
+using BPrivate::UniqueFd;
+using FileOperations::SystemFailure;
 
 namespace {
 
 // Large enough to cost nothing per call, small enough to notice a cancel.
 constexpr size_t kChunk = size_t(8) << 20;
 
-// Opens a new file with a random name in the directory of `path`.
-int
+// A new file with a random name in the directory of `path`, named in
+// `temporary`.
+Result<UniqueFd>
 CreateBeside(const std::string& path, std::string* temporary)
 {
 	size_t slash = path.rfind('/');
@@ -26,11 +33,13 @@ CreateBeside(const std::string& path, std::string* temporary)
 	const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
 	for (int attempt = 0; attempt < FileOperations::kNameAttempts; attempt++) {
 		*temporary = directory + FileOperations::TemporaryLeaf(leaf);
-		int fd = open(temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-		if (fd >= 0 || errno != EEXIST)
+		UniqueFd fd(open(temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+		if (fd.IsValid())
 			return fd;
+		if (errno != EEXIST)
+			return SystemFailure();
 	}
-	return -1;
+	return SystemFailure(EEXIST);
 }
 
 } // namespace
@@ -38,13 +47,11 @@ CreateBeside(const std::string& path, std::string* temporary)
 bool
 Holds(const std::string& path, const std::string& content)
 {
-	int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-	if (fd < 0)
+	UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+	if (!fd.IsValid())
 		return false;
-	std::string old;
-	status_t status = FileOperations::ReadAll(fd, &old);
-	close(fd);
-	return status == B_OK && old == content;
+	Result<std::string> old = FileOperations::ReadAll(fd.Get());
+	return old && old.Value() == content;
 }
 
 bool
@@ -54,36 +61,38 @@ HasSize(const std::string& path, int64 size)
 	return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size == size;
 }
 
-status_t
+Result<void>
 Write(const std::string& path, const void* data, size_t size, const std::atomic<bool>* cancel)
 {
 	std::string temporary;
-	int fd = CreateBeside(path, &temporary);
-	if (fd < 0)
-		return errno_to_status(errno);
-	status_t status = B_OK;
+	Result<UniqueFd> created = CreateBeside(path, &temporary);
+	if (!created)
+		return created.TakeError();
+	UniqueFd fd = std::move(created).Value();
+	Result<void> written;
 	const char* bytes = static_cast<const char*>(data);
-	for (size_t done = 0; done < size && status == B_OK; done += kChunk) {
+	for (size_t done = 0; done < size && written; done += kChunk) {
 		if (cancel != nullptr && cancel->load(std::memory_order_relaxed))
-			status = B_INTERRUPTED;
+			written = Failure(B_INTERRUPTED);
 		else
-			status = FileOperations::WriteAll(fd, bytes + done, std::min(kChunk, size - done),
-				off_t(done));
+			written = FileOperations::WriteAll(fd.Get(), bytes + done,
+				std::min(kChunk, size - done), off_t(done));
 	}
-	if (close(fd) != 0 && status == B_OK)
-		status = errno_to_status(errno);
-	if (status == B_OK && rename(temporary.c_str(), path.c_str()) != 0)
-		status = errno_to_status(errno);
-	if (status != B_OK)
+	// The close is the last chance to hear of a write that failed late.
+	if (close(fd.Release()) != 0 && written)
+		written = SystemFailure();
+	if (written && rename(temporary.c_str(), path.c_str()) != 0)
+		written = SystemFailure();
+	if (!written)
 		unlink(temporary.c_str());
-	return status;
+	return written;
 }
 
-status_t
+Result<void>
 Update(const std::string& path, const std::string& content)
 {
 	if (Holds(path, content))
-		return B_OK;
+		return {};
 	return Write(path, content.data(), content.size());
 }
 

@@ -10,6 +10,7 @@
 //
 // Runs on the calling thread; plain code.
 
+#include <Result.h>
 #include <SupportDefs.h>
 
 #include <atomic>
@@ -22,11 +23,12 @@ bool Holds(const std::string& path, const std::string& content);
 // True when `path` is a regular file of `size` bytes.
 bool HasSize(const std::string& path, int64 size);
 
-// Writes `size` bytes at `data` as the file `path`. B_INTERRUPTED when
-// `cancel` became true meanwhile, with the old file left as it was.
-status_t Write(const std::string& path, const void* data, size_t size,
+// Writes `size` bytes at `data` as the file `path`, or says why not (the old
+// file then left as it was). B_INTERRUPTED when `cancel` became true
+// meanwhile.
+BPrivate::Result<void> Write(const std::string& path, const void* data, size_t size,
 	const std::atomic<bool>* cancel = nullptr);
 // As Write, but only when the file does not hold `content` already.
-status_t Update(const std::string& path, const std::string& content);
+BPrivate::Result<void> Update(const std::string& path, const std::string& content);
 
 } // namespace BuildFile

@@ -2,11 +2,16 @@
 
 #include "BuildFile.h"
 #include "EmbedText.h"
+#include "WriteFailures.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <zlib.h>
+
+using BPrivate::Failure;
+using BPrivate::Result;
+using WriteFailures::CannotWrite;
 
 namespace {
 
@@ -50,7 +55,7 @@ EmbedWriter::Digest(const void* data, size_t size)
 	return (uint64(crc & 0xFFFFFFFFu) << 32) | uint64(adler & 0xFFFFFFFFu);
 }
 
-status_t
+Result<void>
 EmbedWriter::Write(const BBitmap& bitmap, const std::atomic<bool>* cancel)
 {
 	const void* bits = bitmap.Bits();
@@ -61,24 +66,20 @@ EmbedWriter::Write(const BBitmap& bitmap, const std::atomic<bool>* cancel)
 		int32(bitmap.ColorSpace())};
 	const std::string source = EmbedText::Source(image);
 
-	status_t status = B_OK;
 	// The source names the bytes' digest: when it is unchanged and the raw
 	// file still has its size, so are the bytes.
 	if (!BuildFile::Holds(fPaths.source, source) || !BuildFile::HasSize(fPaths.data, int64(length))) {
-		fFailedFile = fPaths.data;
-		status = BuildFile::Write(fPaths.data, bits, length, cancel);
-		if (status == B_OK) {
-			fFailedFile = fPaths.source;
-			status = BuildFile::Write(fPaths.source, source.data(), source.size());
-		}
+		Result<void> written = BuildFile::Write(fPaths.data, bits, length, cancel);
+		if (!written)
+			return CannotWrite(fPaths.data, written.Error());
+		written = BuildFile::Write(fPaths.source, source.data(), source.size());
+		if (!written)
+			return CannotWrite(fPaths.source, written.Error());
 	}
-	if (status == B_OK && cancel != nullptr && cancel->load(std::memory_order_relaxed))
-		status = B_INTERRUPTED;
-	if (status == B_OK) {
-		fFailedFile = fPaths.header;
-		status = BuildFile::Update(fPaths.header, EmbedText::Header(image));
-	}
-	if (status == B_OK)
-		fFailedFile.clear();
-	return status;
+	if (cancel != nullptr && cancel->load(std::memory_order_relaxed))
+		return CannotWrite(fPaths.header, Failure(B_INTERRUPTED));
+	Result<void> written = BuildFile::Update(fPaths.header, EmbedText::Header(image));
+	if (!written)
+		return CannotWrite(fPaths.header, written.Error());
+	return {};
 }

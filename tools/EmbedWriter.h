@@ -14,6 +14,7 @@
 // bitmap unchanged meanwhile.
 
 #include <Bitmap.h>
+#include <Result.h>
 #include <SupportDefs.h>
 
 #include <atomic>
@@ -29,12 +30,11 @@ class EmbedWriter {
 public:
 	EmbedWriter(const std::string& image, const std::string& name, const EmbedPaths& paths);
 
-	// B_OK when all three files hold what `bitmap` gives; B_INTERRUPTED when
-	// `cancel` became true meanwhile, other files left as they were.
-	status_t Write(const BBitmap& bitmap, const std::atomic<bool>* cancel);
-
-	// Which file the last failure of Write was about.
-	const std::string& FailedFile() const { return fFailedFile; }
+	// Succeeds when all three files hold what `bitmap` gives. A failure
+	// names the file it was about in its sentence ("cannot write FILE:
+	// REASON"); B_INTERRUPTED when `cancel` became true meanwhile, other
+	// files left as they were.
+	BPrivate::Result<void> Write(const BBitmap& bitmap, const std::atomic<bool>* cancel);
 
 	// A 64-bit digest of `size` bytes at `data` (zlib's CRC-32 and Adler-32).
 	static uint64 Digest(const void* data, size_t size);
@@ -43,5 +43,4 @@ private:
 	const std::string fImage;
 	const std::string fName;
 	const EmbedPaths fPaths;
-	std::string fFailedFile;
 };

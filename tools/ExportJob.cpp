@@ -2,6 +2,7 @@
 
 #include "EmbedWriter.h"
 #include "ImageIdentifier.h"
+#include "WriteFailures.h"
 #include "document/LeafName.h"
 #include "image/BitmapConversion.h"
 #include "image/BitmapSourceExport.h"
@@ -13,6 +14,10 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
+
+using BPrivate::Failure;
+using BPrivate::Result;
+using WriteFailures::CannotWrite;
 
 namespace {
 
@@ -118,8 +123,8 @@ ExportJob::Run()
 
 	if (fOptions.EmbedHeader() != nullptr) {
 		fStage = Stage::kWriting;
-		WriteEmbedded(fOptions.IconName() != nullptr ? fOptions.IconName()
-			: ImageIdentifier::For(fImage));
+		Conclude(WriteEmbedded(fOptions.IconName() != nullptr ? fOptions.IconName()
+			: ImageIdentifier::For(fImage)));
 		fBitmap.reset();
 		fStage = Stage::kDone;
 		return;
@@ -143,25 +148,28 @@ ExportJob::Run()
 	}
 
 	fStage = Stage::kWriting;
-	status_t status = B_OK;
-	fSucceeded = ExportBitmapSource(fBitmap.get(), output.c_str(), iconName, &status, fCancel);
-	if (!fSucceeded && status != B_INTERRUPTED)
-		Report("cannot write %s: %s", output.c_str(), status_text(status));
+	Result<void> written = ExportBitmapSource(fBitmap.get(), output.c_str(), {iconName, fCancel});
+	Conclude(written ? written : CannotWrite(output, written.Error()));
 	fBitmap.reset();
 	fStage = Stage::kDone;
 }
 
+void
+ExportJob::Conclude(const Result<void>& written)
+{
+	fSucceeded = written.Ok();
+	if (!written && written.Error().status != B_INTERRUPTED)
+		Report("%s", written.Error().detail.c_str());
+}
+
 // The build form: written as build outputs are, without the syncs and the
 // keeping of owners and modes that a person's file gets.
-void
+Result<void>
 ExportJob::WriteEmbedded(const std::string& name)
 {
 	EmbedWriter writer(fImage, name, {fOptions.EmbedHeader(), fOptions.EmbedSource(),
 		fOptions.EmbedData()});
-	status_t status = writer.Write(*fBitmap, fCancel);
-	fSucceeded = status == B_OK;
-	if (!fSucceeded && status != B_INTERRUPTED)
-		Report("cannot write %s: %s", writer.FailedFile().c_str(), status_text(status));
+	return writer.Write(*fBitmap, fCancel);
 }
 
 void
@@ -170,6 +178,19 @@ ExportJob::WriteTo(FILE* stream, const ItemWriter& writeItems)
 	if (!fSucceeded || !fBitmap)
 		return;
 	fStage = Stage::kWriting;
+	Result<void> written = WriteText(stream, writeItems);
+	// A cancel stops the text wherever it was: whatever failed then is not
+	// told.
+	if (!written && Cancelled())
+		written = Failure(B_INTERRUPTED);
+	Conclude(written ? written : CannotWrite("standard output", written.Error()));
+	fBitmap.reset();
+	fStage = Stage::kDone;
+}
+
+Result<void>
+ExportJob::WriteText(FILE* stream, const ItemWriter& writeItems)
+{
 	const std::string identifier = ImageIdentifier::For(fImage);
 	const char* iconName = fOptions.IconName() != nullptr ? fOptions.IconName()
 		: identifier.c_str();
@@ -178,7 +199,8 @@ ExportJob::WriteTo(FILE* stream, const ItemWriter& writeItems)
 	BRect bounds = fBitmap->Bounds();
 
 	// The few pieces around the items go through the stream's buffer; the
-	// items come as formatted blocks.
+	// items come as formatted blocks. `error` is what a failed stream write
+	// left in errno (-1 for nothing); a failure of the items is their own.
 	int error = 0;
 	auto put = [this, stream, &error](const char* piece, size_t length) {
 		if (Cancelled())
@@ -189,13 +211,11 @@ ExportJob::WriteTo(FILE* stream, const ItemWriter& writeItems)
 		error = errno != 0 ? errno : -1;
 		return false;
 	};
+	Result<void> items;
 	bool written = count > 0 && SourceText::PutHead(iconName, count, put);
 	if (written) {
-		int itemsError = writeItems(bytes, count - 1);
-		if (itemsError != 0) {
-			error = itemsError;
-			written = false;
-		}
+		items = writeItems(bytes, count - 1);
+		written = items.Ok();
 	}
 	written = written && SourceText::PutTail(iconName, bounds.left, bounds.top, bounds.right,
 		bounds.bottom, fBitmap->ColorSpace(), bytes[count - 1], put);
@@ -204,12 +224,9 @@ ExportJob::WriteTo(FILE* stream, const ItemWriter& writeItems)
 			error = errno != 0 ? errno : -1;
 		written = false;
 	}
-	if (!written && Cancelled()) {
-		fSucceeded = false;
-	} else if (!written) {
-		Report("cannot write standard output: %s", error > 0 ? strerror(error) : "Write error");
-		fSucceeded = false;
-	}
-	fBitmap.reset();
-	fStage = Stage::kDone;
+	if (written)
+		return {};
+	if (!items)
+		return items;
+	return WriteFailures::StreamFailure(error);
 }

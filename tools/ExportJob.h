@@ -13,6 +13,7 @@
 #include "ExportOptions.h"
 
 #include <Bitmap.h>
+#include <Result.h>
 #include <TranslationUtils.h>
 
 #include <atomic>
@@ -34,10 +35,10 @@ public:
 	// Reads and converts the image; when the output is a file, writes it too.
 	virtual void Run();
 	// Writes the items of bytes[0] to bytes[end - 1] to the stream, in order;
-	// answers 0 when they all went out, the errno of a write that failed, or
-	// -1 when the export was cancelled or the write failed for no stated
-	// reason.
-	using ItemWriter = std::function<int(const uint8* bytes, int32 end)>;
+	// succeeds when they all went out, fails with B_INTERRUPTED when the
+	// export was cancelled, or with the stream's failure (see
+	// WriteFailures::StreamFailure).
+	using ItemWriter = std::function<BPrivate::Result<void>(const uint8* bytes, int32 end)>;
 
 	// Writes the text to `stream` (standard output), after a successful Run
 	// that left the text for the caller: the pieces around the items through
@@ -68,7 +69,11 @@ protected:
 private:
 	void Report(const char* format, ...) __attribute__((format(printf, 2, 3)));
 	bool Prepare();
-	void WriteEmbedded(const std::string& name);
+	BPrivate::Result<void> WriteEmbedded(const std::string& name);
+	BPrivate::Result<void> WriteText(FILE* stream, const ItemWriter& writeItems);
+	// Records how the writing went; a failure other than a cancel is
+	// reported with its sentence.
+	void Conclude(const BPrivate::Result<void>& written);
 
 	const std::string fImage;
 	const ExportOptions& fOptions;

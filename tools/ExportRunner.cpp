@@ -1,5 +1,7 @@
 #include "ExportRunner.h"
 
+#include "WriteFailures.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <system_error>
@@ -125,27 +127,27 @@ ExportRunner::Work()
 
 // Runs on the calling thread, with the image's bitmap unchanged until it
 // returns.
-int
+BPrivate::Result<void>
 ExportRunner::WriteItems(const uint8* bytes, int32 end)
 {
 	std::unique_lock<std::mutex> lock(fLock);
 	fChunks->Start(bytes, end);
 	fChanged.notify_all();
-	int error = 0;
+	BPrivate::Result<void> written;
 	while (!fChunks->Finished()) {
 		if (Cancelled()) {
-			error = -1;
+			written = BPrivate::Failure(B_INTERRUPTED);
 			break;
 		}
 		if (const ItemChunks::Chunk* chunk = fChunks->Next()) {
 			// The chunk at the front stays where it is until Release.
 			lock.unlock();
 			errno = 0;
-			size_t written = fwrite(chunk->block.get(), 1, chunk->length, fOutput);
+			size_t put = fwrite(chunk->block.get(), 1, chunk->length, fOutput);
 			int writeError = errno;
 			lock.lock();
-			if (written != chunk->length) {
-				error = writeError != 0 ? writeError : -1;
+			if (put != chunk->length) {
+				written = WriteFailures::StreamFailure(writeError);
 				break;
 			}
 			fChunks->Release();
@@ -165,7 +167,7 @@ ExportRunner::WriteItems(const uint8* bytes, int32 end)
 		fChunks->Stop();
 		fChanged.wait(lock, [this] { return fChunks->Idle(); });
 	}
-	return error;
+	return written;
 }
 
 void

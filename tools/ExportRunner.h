@@ -62,7 +62,7 @@ private:
 	void Work();
 	bool CanStartJob() const;
 	void WaitFor(size_t index);
-	int WriteItems(const uint8* bytes, int32 end);
+	BPrivate::Result<void> WriteItems(const uint8* bytes, int32 end);
 	bool Cancelled() const
 	{
 		return fCancel != nullptr && fCancel->load(std::memory_order_relaxed);

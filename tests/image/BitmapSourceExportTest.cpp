@@ -74,11 +74,10 @@ TEST(BitmapSourceExport, WritesTheTextUnderTheDocumentName)
 	auto bitmap = MakeBitmap(19, 9, B_RGB32);  // 800 bytes: more text than one buffer
 	const std::string path = scratch / "dot.png.h";
 	mode_t previous = umask(022);
-	status_t status = B_ERROR;
-	bool saved = ExportBitmapSource(bitmap.get(), path.c_str(), nullptr, &status);
+	BPrivate::Result<void> saved = ExportBitmapSource(bitmap.get(), path.c_str());
 	umask(previous);
-	ASSERT_TRUE(saved);
-	EXPECT_EQ(status, B_OK);
+	ASSERT_TRUE(saved.Ok());
+	EXPECT_EQ(saved.Status(), B_OK);
 	EXPECT_EQ(ReadWhole(path), ExpectedText(*bitmap, "dot.png.h"));
 	EXPECT_GT(ReadWhole(path).size(), 4095u);
 	EXPECT_EQ(scratch.Listing(), "dot.png.h");
@@ -95,8 +94,8 @@ TEST(BitmapSourceExport, RelativeNamesAndExplicitIconNames)
 	char previous[4096];
 	ASSERT_NE(getcwd(previous, sizeof(previous)), nullptr);
 	ASSERT_EQ(chdir(scratch.Path().c_str()), 0);
-	bool relative = ExportBitmapSource(bitmap.get(), "icon.h");
-	bool named = ExportBitmapSource(bitmap.get(), "named.h", "kIcon");
+	bool relative = ExportBitmapSource(bitmap.get(), "icon.h").Ok();
+	bool named = ExportBitmapSource(bitmap.get(), "named.h", {.iconName = "kIcon"}).Ok();
 	ASSERT_EQ(chdir(previous), 0);
 	ASSERT_TRUE(relative);
 	ASSERT_TRUE(named);
@@ -178,13 +177,12 @@ TEST(BitmapSourceExport, FailuresTouchNoFile)
 		{"an empty name", bitmap.get(), "", B_BAD_VALUE},
 	};
 	for (const Row& row : rows) {
-		status_t status = B_OK;
-		EXPECT_FALSE(ExportBitmapSource(row.bitmap, row.name.c_str(), nullptr, &status))
-			<< row.what;
-		EXPECT_EQ(status, row.status) << row.what;
+		BPrivate::Result<void> saved = ExportBitmapSource(row.bitmap, row.name.c_str());
+		EXPECT_FALSE(saved.Ok()) << row.what;
+		EXPECT_EQ(saved.Status(), row.status) << row.what;
 		EXPECT_EQ(scratch.Listing(), "dir") << row.what;
 	}
-	EXPECT_FALSE(ExportBitmapSource(bitmap.get(), nullptr));
+	EXPECT_EQ(ExportBitmapSource(bitmap.get(), nullptr).Status(), B_BAD_VALUE);
 }
 
 TEST(BitmapSourceExport, LongLeavesStillGetATemporaryName)

@@ -67,11 +67,11 @@ TEST(FileReplacer, PicksTheWayTheNameCalls)
 	for (const Row& row : rows) {
 		SCOPED_TRACE(row.path);
 		FileReplacer replacer(row.path.c_str(), 4095);
-		ASSERT_EQ(replacer.Begin(), B_OK);
+		ASSERT_EQ(replacer.Begin().Status(), B_OK);
 		EXPECT_EQ(replacer.HowWritten(), row.way);
 		EXPECT_EQ(replacer.WritesDocument(), row.document);
 		ASSERT_EQ(WriteNew(replacer), B_OK);
-		ASSERT_EQ(replacer.Commit(), B_OK);
+		ASSERT_EQ(replacer.Commit().Status(), B_OK);
 	}
 	EXPECT_EQ(ReadWhole(scratch / "new.h"), kNew);
 	EXPECT_EQ(ReadWhole(scratch / "plain.h"), kNew);
@@ -99,10 +99,10 @@ TEST(FileReplacer, AbortLeavesEveryFileAsItWas)
 		const ino_t inode = InodeOf(path);
 		{
 			FileReplacer replacer(path.c_str(), 4095);
-			ASSERT_EQ(replacer.Begin(), B_OK);
+			ASSERT_EQ(replacer.Begin().Status(), B_OK);
 			ASSERT_EQ(WriteNew(replacer), B_OK);
 			if (std::string(leaf) == "plain.h") {
-				EXPECT_EQ(replacer.Abort(), B_OK);
+				EXPECT_EQ(replacer.Abort().Status(), B_OK);
 			}
 			// The others go without a Commit, which is an Abort too.
 		}
@@ -132,7 +132,7 @@ TEST(FileReplacer, RefusalsTouchNothing)
 	for (const Row& row : rows) {
 		SCOPED_TRACE(row.path);
 		FileReplacer replacer(row.path.c_str(), 4095);
-		EXPECT_EQ(replacer.Begin(), row.status);
+		EXPECT_EQ(replacer.Begin().Status(), row.status);
 		EXPECT_EQ(replacer.HowWritten(), Way::kNone);
 	}
 	EXPECT_EQ(scratch.Listing(), "dir");

@@ -317,8 +317,8 @@ SaveInChild(const BBitmap& bitmap, const std::string& path, Who who)
 		umask(022);
 		if (who != Who::kRoot && !BecomeNobody(who == Who::kNobodyInGroup))
 			return 125;
-		status_t status = B_OK;
-		ExportBitmapSource(&bitmap, path.c_str(), kIconName, &status);
+		status_t status
+			= ExportBitmapSource(&bitmap, path.c_str(), {.iconName = kIconName}).Status();
 		return write(channel[1], &status, sizeof(status)) == sizeof(status) ? 0 : 124;
 	});
 	close(channel[1]);

@@ -41,7 +41,7 @@ ExpectedExport(const std::string& image, const std::string& iconName, const std:
 {
 	std::unique_ptr<BBitmap> bitmap(BTranslationUtils::GetBitmapFile(image.c_str()));
 	const std::string reference = scratch + "/.reference";
-	if (!bitmap || !ExportBitmapSource(bitmap.get(), reference.c_str(), iconName.c_str()))
+	if (!bitmap || !ExportBitmapSource(bitmap.get(), reference.c_str(), {.iconName = iconName.c_str()}))
 		return "(no reference)";
 	std::string text = ReadWhole(reference);
 	unlink(reference.c_str());

@@ -248,8 +248,7 @@ SaveInNamespace(const std::string& directory, MountCase which)
 			return 77;
 		}
 		ino_t inode = InodeOf(out);
-		status_t status = B_OK;
-		if (!ExportBitmapSource(bitmap.get(), out.c_str(), nullptr, &status))
+		if (!ExportBitmapSource(bitmap.get(), out.c_str()))
 			return 11;
 		// The text went into the mounted file itself.
 		if (InodeOf(out) != inode || ReadWhole(source).find("PrefilledBitmap") == std::string::npos)
@@ -264,10 +263,10 @@ SaveInNamespace(const std::string& directory, MountCase which)
 	if (which == MountCase::kFullDiskInPlace && link(out.c_str(), (place + "/link.h").c_str()) != 0)
 		return 15;
 	const std::string listing = Listing(place);
-	status_t status = B_OK;
-	if (ExportBitmapSource(bitmap.get(), out.c_str(), nullptr, &status))
+	BPrivate::Result<void> saved = ExportBitmapSource(bitmap.get(), out.c_str());
+	if (saved)
 		return 16;
-	if (status != B_DEVICE_FULL)
+	if (saved.Status() != B_DEVICE_FULL)
 		return 17;
 	if (ReadWhole(out) != kOldText || Listing(place) != listing)
 		return 18;

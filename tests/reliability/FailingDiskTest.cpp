@@ -218,8 +218,9 @@ ExportInChild(const BBitmap& bitmap, const std::string& path, const Row& row,
 			|| (row.inChild && !row.inChild(scratch))) {
 			return 125;
 		}
-		status_t status = B_OK;
-		bool saved = ExportBitmapSource(&bitmap, path.c_str(), nullptr, &status);
+		BPrivate::Result<void> result = ExportBitmapSource(&bitmap, path.c_str());
+		bool saved = result.Ok();
+		status_t status = result.Status();
 		return write(channel[1], &saved, sizeof(saved)) == sizeof(saved)
 			&& write(channel[1], &status, sizeof(status)) == sizeof(status) ? 0 : 124;
 	}, limits);

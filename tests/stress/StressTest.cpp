@@ -303,11 +303,11 @@ TEST_F(ImageWindowStress, SaveRequestsRaceColourSpaceSwitches)
 	for (int index = 0; index < kSaves; index++) {
 		const std::string name = "save" + std::to_string(index) + ".h";
 		SCOPED_TRACE(name);
-		ASSERT_TRUE(ExportBitmapSource(rgb.get(), reference.c_str(), name.c_str()));
+		ASSERT_TRUE(ExportBitmapSource(rgb.get(), reference.c_str(), {.iconName = name.c_str()}));
 		const std::string asRgb = testsupport::ReadWhole(reference);
-		ASSERT_TRUE(ExportBitmapSource(cmap8.get(), reference.c_str(), name.c_str()));
+		ASSERT_TRUE(ExportBitmapSource(cmap8.get(), reference.c_str(), {.iconName = name.c_str()}));
 		const std::string asCmap8 = testsupport::ReadWhole(reference);
-		ASSERT_TRUE(ExportBitmapSource(mapped.get(), reference.c_str(), name.c_str()));
+		ASSERT_TRUE(ExportBitmapSource(mapped.get(), reference.c_str(), {.iconName = name.c_str()}));
 		const std::string asMapped = testsupport::ReadWhole(reference);
 		const std::string saved = testsupport::ReadWhole(fDirectory + "/out/" + name);
 		EXPECT_TRUE(saved == asRgb || saved == asCmap8 || saved == asMapped)

@@ -56,8 +56,8 @@ public:
 			event += " off its thread";
 		fLog.Add(event);
 		if (!fSaveSucceeds)
-			SetSaveFailure(B_PERMISSION_DENIED);
-		return fSaveSucceeds;
+			return SaveOutcome(BPrivate::Failure(B_PERMISSION_DENIED));
+		return SaveOutcome({});
 	}
 
 	BFilePanel* CreateSavePanel(BMessenger* target, entry_ref* startDirectory) override
