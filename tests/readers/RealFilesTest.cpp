@@ -110,10 +110,9 @@ class NoPngReader : public ImageReader {
 public:
 	const char* FormatName() const override { return "PNG"; }
 	bool Recognizes(const ImageData&) const override { return false; }
-	std::unique_ptr<BBitmap> Read(const ImageData&, BTranslationFailure& failure) const override
+	BPrivate::BitmapResult Read(const ImageData&) const override
 	{
-		failure = {B_NO_TRANSLATOR, "has a PNG entry"};
-		return nullptr;
+		return BPrivate::Failure(B_NO_TRANSLATOR, "has a PNG entry");
 	}
 };
 
@@ -133,7 +132,12 @@ std::unique_ptr<BBitmap> ReadAny(const std::vector<uint8>& bytes, BTranslationFa
 	for (const ImageReader* reader : readers) {
 		if (reader->Recognizes(data)) {
 			recognized = true;
-			return reader->Read(data, failure);
+			BPrivate::BitmapResult bitmap = reader->Read(data);
+			if (!bitmap) {
+				failure = bitmap.TakeError();
+				return nullptr;
+			}
+			return std::move(bitmap.Value());
 		}
 	}
 	return nullptr;

@@ -48,11 +48,11 @@ public:
 	}
 
 protected:
-	BBitmap* ReadImage(BTranslationFailure* failure) override
+	BPrivate::Result<std::unique_ptr<BBitmap>> ReadImage() override
 	{
 		if (fRelease.valid() && fRelease.wait_for(kSlowWatchdog) != std::future_status::ready)
 			ADD_FAILURE() << "job never released";
-		return ExportJob::ReadImage(failure);
+		return ExportJob::ReadImage();
 	}
 
 private:
