@@ -18,51 +18,53 @@
 
 namespace BPrivate {
 
+// The factories are marked cold: a refusal is the rare way out of a
+// decoder's loop, and the compiler lays the loop out for the pixels.
 class Refusal {
 public:
 	// B_ILLEGAL_DATA: the data ends before the first image does.
-	static Failure CutOff();
+	[[gnu::cold]] static Failure CutOff();
 	// B_ILLEGAL_DATA: "is a damaged PNG file", with ": why" when `why`, folded
 	// into one line, says something.
-	static Failure Damaged(const char* format, std::string_view why = {});
+	[[gnu::cold]] static Failure Damaged(const char* format, std::string_view why = {});
 	// B_ILLEGAL_DATA: a header whose width or height is 0 or less.
-	static Failure NoPixels();
+	[[gnu::cold]] static Failure NoPixels();
 	// B_ILLEGAL_DATA: a file of the format that holds no image at all.
-	static Failure WithoutImage(const char* format);
+	[[gnu::cold]] static Failure WithoutImage(const char* format);
 	// B_ILLEGAL_DATA: the library cannot be set up for this file.
-	static Failure LibraryCannotRead(const char* format);
+	[[gnu::cold]] static Failure LibraryCannotRead(const char* format);
 
 	// B_NO_TRANSLATOR: data no reader recognises ("is not an image we can
 	// read" once described).
-	static Failure NotAnImage();
+	[[gnu::cold]] static Failure NotAnImage();
 	// B_NO_TRANSLATOR: data a reader was handed but does not recognise;
 	// `what` names the format with its article ("a BMP file").
-	static Failure NotA(const char* what);
+	[[gnu::cold]] static Failure NotA(const char* what);
 	// B_NO_TRANSLATOR: a variant of the format the library does not read,
 	// with the library's reason.
-	static Failure UnsupportedKind(const char* format, std::string_view why);
+	[[gnu::cold]] static Failure UnsupportedKind(const char* format, std::string_view why);
 	// B_NO_TRANSLATOR: a file that uses a feature of its format that is
 	// not read ("Huffman compression").
-	static Failure UnreadFeature(const char* format, std::string_view feature);
+	[[gnu::cold]] static Failure UnreadFeature(const char* format, std::string_view feature);
 	// B_NO_TRANSLATOR: a file of no bytes.
-	static Failure Empty();
+	[[gnu::cold]] static Failure Empty();
 
 	// B_NO_MEMORY: an image over the size limit, as its header gives it.
-	static Failure TooLarge(int64 width, int64 height);
+	[[gnu::cold]] static Failure TooLarge(int64 width, int64 height);
 	// B_NO_MEMORY: a frame whose images together decode more than twice the
 	// pixel limit.
-	static Failure FrameTooLarge(const char* format);
+	[[gnu::cold]] static Failure FrameTooLarge(const char* format);
 	// B_NO_MEMORY: a colour table larger than a decode may hold.
-	static Failure TooManyColors(int64 colors, int32 charactersEach);
+	[[gnu::cold]] static Failure TooManyColors(int64 colors, int32 charactersEach);
 	// B_NO_MEMORY: a file over `limit` bytes, the size that is read into
 	// memory.
-	static Failure FileTooLarge(size_t limit = kMaxImageFileSize);
+	[[gnu::cold]] static Failure FileTooLarge(size_t limit = kMaxImageFileSize);
 	// B_NO_MEMORY: memory the reader asked for and was not given; `what`
 	// says for what ("pixels"), or nothing.
-	static Failure NoMemory(const char* what = nullptr);
+	[[gnu::cold]] static Failure NoMemory(const char* what = nullptr);
 
 	// Any other status (a storage one: the file could not be read at all).
-	static Failure Unreadable(status_t status);
+	[[gnu::cold]] static Failure Unreadable(status_t status);
 
 	// The line for a person, naming the file as `name`; what
 	// DescribeReadFailure() and BTranslationFailure::Describe() answer.
