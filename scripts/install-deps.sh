@@ -18,7 +18,7 @@ packages=(
 	# read windows back (xwininfo, xprop)
 	xvfb openbox xdotool wmctrl x11-utils
 	time  # bench/embed-build.sh measures peak memory with /usr/bin/time
-	# tests/readers: other projects' test images, checked against ImageMagick
+	# tests/platform/translation: other projects' test images, checked against ImageMagick
 	gdk-pixbuf-tests libsdl2-image-tests imagemagick
 	"$@"
 )

@@ -6,7 +6,7 @@
 
 #include "XSession.h"
 
-#include "qt/QtProgram.h"
+#include "platform/qt/QtProgram.h"
 
 #include <Application.h>
 #include <Window.h>

@@ -8,7 +8,7 @@
 
 #include "support/ChildProcess.h"
 #include "support/Files.h"
-#include "SampleExport.h"
+#include "support/SampleExport.h"
 
 #include "image/BitmapSourceExport.h"
 #include "image/FormatBitmapSource.h"
