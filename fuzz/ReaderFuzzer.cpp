@@ -5,6 +5,7 @@
 
 #include <DecodeLimits.h>
 #include <ImageReaderList.h>
+#include <TranslationUtils.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,13 +19,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	BPrivate::ImageData image{data, size};
 	if (!sReader->Recognizes(image))
 		return 0;
-	BTranslationFailure failure;
-	std::unique_ptr<BBitmap> bitmap = sReader->Read(image, failure);
-	if (!bitmap) {
-		if (failure.status == B_OK || failure.Describe("f").find('\n') != std::string::npos)
+	BPrivate::BitmapResult read = sReader->Read(image);
+	if (!read) {
+		if (read.Error().status == B_OK
+			|| BPrivate::DescribeReadFailure(read.Error(), "f").find('\n') != std::string::npos)
 			std::abort();
 		return 0;
 	}
+	const std::unique_ptr<BBitmap>& bitmap = read.Value();
+	if (!bitmap)
+		std::abort();
 	if (!bitmap->IsValid() || bitmap->Bits() == nullptr
 		|| int64(bitmap->Width()) * bitmap->Height() > BPrivate::kMaxImagePixels)
 		std::abort();

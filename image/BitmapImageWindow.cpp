@@ -25,14 +25,12 @@ constexpr const char* kNoImage = "there is no image to save";
 // document was never meant to read a file, so it has nothing to say when
 // there is none.
 std::string
-FailureText(const char* path, const BTranslationFailure& failure)
+FailureText(const char* path, const BPrivate::Failure& failure)
 {
 	bool untitled = strncmp(path, "Untitled", 8) == 0;
 	if (untitled && failure.status == B_ENTRY_NOT_FOUND)
 		return std::string();
-	if (failure.status == B_OK)
-		return std::string();
-	return failure.Describe(LeafName(path));
+	return BPrivate::DescribeReadFailure(failure, LeafName(path));
 }
 
 } // namespace
@@ -54,10 +52,10 @@ BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path)
 	// where the image does not fit.
 	fImageView = new AImageView(ImageArea());
 
-	BTranslationFailure failure;
-	fImageView->SetBitmap(BTranslationUtils::GetBitmapFile(path, nullptr, &failure));
-	if (fImageView->Bitmap() == nullptr)
-		fImageView->SetStatusText(FailureText(path, failure).c_str());
+	BPrivate::Result<std::unique_ptr<BBitmap>> image = BPrivate::ReadBitmapFile(path);
+	fImageView->SetBitmap(image ? image.Value().release() : nullptr);
+	if (!image)
+		fImageView->SetStatusText(FailureText(path, image.Error()).c_str());
 	MarkColorSpace();
 	AddChild(fImageView);
 	fImageView->LayOut(ImageArea());

@@ -78,22 +78,25 @@ ExportJob::Report(const char* format, ...)
 }
 
 // Decoding runs here, on the job's worker, beside the other workers'.
-BBitmap*
-ExportJob::ReadImage(BTranslationFailure* failure)
+BPrivate::Result<std::unique_ptr<BBitmap>>
+ExportJob::ReadImage()
 {
-	return BTranslationUtils::GetBitmapFile(fImage.c_str(), nullptr, failure);
+	return BPrivate::ReadBitmapFile(fImage.c_str());
 }
 
 bool
 ExportJob::Prepare()
 {
 	fStage = Stage::kReading;
-	BTranslationFailure failure;
-	fBitmap.reset(ReadImage(&failure));
+	BPrivate::Result<std::unique_ptr<BBitmap>> read = ReadImage();
+	if (read)
+		fBitmap = std::move(read.Value());
 	if (!fBitmap || !fBitmap->IsValid()) {
-		if (failure.status == B_OK)
-			failure.status = B_NO_TRANSLATOR;
-		Report("%s", failure.Describe(fImage.c_str()).c_str());
+		// A reading that answers no usable bitmap and no reason is taken for
+		// a file that is not an image.
+		const BPrivate::Failure failure = read ? BPrivate::Failure(B_NO_TRANSLATOR)
+			: read.Error();
+		Report("%s", BPrivate::DescribeReadFailure(failure, fImage.c_str()).c_str());
 		return false;
 	}
 	// First what an image window holds (B_CMAP8 stays, anything else becomes

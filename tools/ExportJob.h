@@ -61,10 +61,10 @@ public:
 	static const char* StageName(Stage stage);
 
 protected:
-	// Reads the image into a new bitmap, or answers null and says why in
-	// `failure`. Runs on the job's worker thread; a test may stand in here to
-	// hold the job up.
-	virtual BBitmap* ReadImage(BTranslationFailure* failure);
+	// Reads the image into a new bitmap, or answers why it could not. Runs
+	// on the job's worker thread; a test may stand in here to hold the job
+	// up.
+	virtual BPrivate::Result<std::unique_ptr<BBitmap>> ReadImage();
 
 private:
 	void Report(const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -22,20 +22,17 @@ bool BmpReader::Recognizes(const ImageData& image) const
 		|| headerSize == 124;
 }
 
-std::unique_ptr<BBitmap> BmpReader::Read(const ImageData& image,
-	BTranslationFailure& failure) const
+BitmapResult BmpReader::Read(const ImageData& image) const
 {
-	if (!Recognizes(image)) {
-		failure = Refusal::NotA("a BMP file");
-		return nullptr;
-	}
+	if (!Recognizes(image))
+		return Refusal::NotA("a BMP file");
 	DibSource source{image.data, image.size, kFileHeaderSize,
 		ReadLE32(image.data + 10), DibLayout::File, "BMP"};
 	DecodedImage pixels;
-	PixelKind kind = PixelKind::TrueColor;
-	if (!DibDecoder(source).Decode(pixels, kind, failure))
-		return nullptr;
-	return pixels.TakeBitmap(kind, failure);
+	Result<PixelKind> kind = DibDecoder(source).Decode(pixels);
+	if (!kind)
+		return kind.TakeError();
+	return pixels.TakeBitmap(kind.Value());
 }
 
 } // namespace BPrivate

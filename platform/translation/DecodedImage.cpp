@@ -4,24 +4,22 @@
 #include "DecodeLimits.h"
 #include "Refusal.h"
 
-#include <TranslationUtils.h>
-
 #include <new>
 
 namespace BPrivate {
 
-bool DecodedImage::Allocate(int64 width, int64 height, BTranslationFailure& failure)
+Result<void> DecodedImage::Allocate(int64 width, int64 height)
 {
-	if (!CheckImageSize(width, height, failure))
-		return false;
+	if (Result<void> fits = CheckImageSize(width, height); !fits)
+		return fits;
 	try {
 		fPixels.assign(size_t(width) * size_t(height) * 4, 0);
 	} catch (const std::bad_alloc&) {
-		return Refuse(failure, Refusal::NoMemory("pixels"));
+		return Refusal::NoMemory("pixels");
 	}
 	fWidth = int32(width);
 	fHeight = int32(height);
-	return true;
+	return {};
 }
 
 void DecodedImage::SetPixel(int32 x, int32 y, uint32 color)
@@ -74,12 +72,11 @@ void DecodedImage::CompactToGray()
 		fPixels[i] = fPixels[4 * i];
 }
 
-std::unique_ptr<BBitmap> DecodedImage::TakeBitmap(PixelKind kind,
-	BTranslationFailure& failure)
+Result<std::unique_ptr<BBitmap>> DecodedImage::TakeBitmap(PixelKind kind)
 {
-	std::unique_ptr<BBitmap> bitmap;
 	if (fPixels.empty())
-		return bitmap;
+		return Refusal::NoPixels();
+	std::unique_ptr<BBitmap> bitmap;
 	if (kind != PixelKind::TrueColor && IsOpaqueGray()) {
 		CompactToGray();
 		if (kind == PixelKind::Gray) {
@@ -100,7 +97,7 @@ std::unique_ptr<BBitmap> DecodedImage::TakeBitmap(PixelKind kind,
 	fPixels.shrink_to_fit();
 	fWidth = fHeight = 0;
 	if (!bitmap)
-		failure = Refusal::NoMemory("bitmap");
+		return Refusal::NoMemory("bitmap");
 	return bitmap;
 }
 

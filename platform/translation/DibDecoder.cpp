@@ -5,8 +5,6 @@
 #include "PixelRules.h"
 #include "Refusal.h"
 
-#include <TranslationUtils.h>
-
 #include <algorithm>
 #include <string>
 
@@ -92,17 +90,17 @@ DibDecoder::Channel DibDecoder::ChannelFor(uint32 mask)
 	return channel;
 }
 
-bool DibDecoder::ReadHeader(BTranslationFailure& failure)
+Result<void> DibDecoder::ReadHeader()
 {
 	const uint8* data = fSource.data;
 	size_t offset = fSource.headerOffset;
 	if (fSource.size < offset + 4)
-		return Refuse(failure, Refusal::CutOff());
+		return Refusal::CutOff();
 	fHeaderSize = ReadLE32(data + offset);
 	if (fHeaderSize != kCoreHeaderSize && (fHeaderSize < 16 || fHeaderSize > 4096))
-		return Refuse(failure, Refusal::Damaged(fSource.formatName, "its header has an unknown size"));
+		return Refusal::Damaged(fSource.formatName, "its header has an unknown size");
 	if (fSource.size - offset < fHeaderSize)
-		return Refuse(failure, Refusal::CutOff());
+		return Refusal::CutOff();
 	const uint8* header = data + offset;
 	int64 height;
 	if (fHeaderSize == kCoreHeaderSize) {
@@ -126,11 +124,11 @@ bool DibDecoder::ReadHeader(BTranslationFailure& failure)
 		fHeight /= 2;
 
 	if (fOs2 && fCompression == kOs2Huffman) {
-		return Refuse(failure, Refusal::UnreadFeature(fSource.formatName, "Huffman compression"));
+		return Refusal::UnreadFeature(fSource.formatName, "Huffman compression");
 	}
 	if (!fOs2 && (fCompression == kJpeg || fCompression == kPng)) {
-		return Refuse(failure, Refusal::UnreadFeature(fSource.formatName,
-			fCompression == kJpeg ? "embedded JPEG data" : "embedded PNG data"));
+		return Refusal::UnreadFeature(fSource.formatName,
+			fCompression == kJpeg ? "embedded JPEG data" : "embedded PNG data");
 	}
 
 	bool depthFits;
@@ -155,15 +153,14 @@ bool DibDecoder::ReadHeader(BTranslationFailure& failure)
 				depthFits = fBitsPerPixel == 24;
 				break;
 			}
-			return Refuse(failure, Refusal::Damaged(fSource.formatName, "its compression is unknown"));
+			return Refusal::Damaged(fSource.formatName, "its compression is unknown");
 	}
 	if (!depthFits)
-		return Refuse(failure,
-			Refusal::Damaged(fSource.formatName, "its bit depth does not suit its compression"));
-	return true;
+		return Refusal::Damaged(fSource.formatName, "its bit depth does not suit its compression");
+	return {};
 }
 
-bool DibDecoder::ReadMasksAndPalette(BTranslationFailure& failure)
+Result<void> DibDecoder::ReadMasksAndPalette()
 {
 	const uint8* data = fSource.data;
 	size_t headerEnd = fSource.headerOffset + fHeaderSize;
@@ -175,7 +172,7 @@ bool DibDecoder::ReadMasksAndPalette(BTranslationFailure& failure)
 		size_t maskStart = fSource.headerOffset + kInfoHeaderSize;
 		masksEnd = std::max(headerEnd, maskStart + (alphaMask ? 16 : 12));
 		if (fSource.size < masksEnd)
-			return Refuse(failure, Refusal::CutOff());
+			return Refusal::CutOff();
 		fRed = ChannelFor(ReadLE32(data + maskStart));
 		fGreen = ChannelFor(ReadLE32(data + maskStart + 4));
 		fBlue = ChannelFor(ReadLE32(data + maskStart + 8));
@@ -203,8 +200,7 @@ bool DibDecoder::ReadMasksAndPalette(BTranslationFailure& failure)
 	if (fSource.layout == DibLayout::File) {
 		fPixelOffset = fSource.pixelOffset;
 		if (fPixelOffset < fPaletteOffset)
-			return Refuse(failure,
-				Refusal::Damaged(fSource.formatName, "its pixels start inside its header"));
+			return Refusal::Damaged(fSource.formatName, "its pixels start inside its header");
 		// Files whose palette is shorter than its depth allows end it where
 		// the pixels begin.
 		if (paletteEnd > fPixelOffset)
@@ -213,7 +209,7 @@ bool DibDecoder::ReadMasksAndPalette(BTranslationFailure& failure)
 		fPixelOffset = paletteEnd > fSource.size ? fSource.size + 1 : size_t(paletteEnd);
 	}
 	if (paletteEnd > fSource.size || fPixelOffset > fSource.size)
-		return Refuse(failure, Refusal::CutOff());
+		return Refusal::CutOff();
 
 	if (fBitsPerPixel <= 8) {
 		uint64 count = (paletteEnd - fPaletteOffset) / entrySize;
@@ -224,7 +220,7 @@ bool DibDecoder::ReadMasksAndPalette(BTranslationFailure& failure)
 			fPalette[i] = PackColor(entry[2], entry[1], entry[0]);
 		}
 	}
-	return true;
+	return {};
 }
 
 uint32 DibDecoder::MaskedColor(uint32 value) const
@@ -238,7 +234,7 @@ uint32 DibDecoder::MaskedColor(uint32 value) const
 	return PackColor(channel(fRed), channel(fGreen), channel(fBlue), alpha);
 }
 
-bool DibDecoder::DecodeUncompressed(DecodedImage& image, BTranslationFailure& failure)
+void DibDecoder::DecodeUncompressed(DecodedImage& image)
 {
 	uint64 stride = RowBytes(fWidth, fBitsPerPixel);
 	const uint8* pixels = fSource.data + fPixelOffset;
@@ -278,15 +274,13 @@ bool DibDecoder::DecodeUncompressed(DecodedImage& image, BTranslationFailure& fa
 		}
 	}
 	fPixelBytesUsed = stride * uint64(height);
-	(void)failure;
-	return true;
 }
 
 // Run-length data: pairs of (count, value) for runs, and escapes after a
 // zero count for the end of a line, the end of the bitmap, a jump (delta)
 // and literal pixels padded to a 16-bit boundary. Pixels it never writes
 // stay transparent.
-bool DibDecoder::DecodeRunLength(DecodedImage& image, BTranslationFailure& failure)
+Result<void> DibDecoder::DecodeRunLength(DecodedImage& image)
 {
 	const uint8* data = fSource.data + fPixelOffset;
 	size_t size = fSource.size - fPixelOffset;
@@ -305,7 +299,7 @@ bool DibDecoder::DecodeRunLength(DecodedImage& image, BTranslationFailure& failu
 		return true;
 	};
 	auto runsPast = [&]() {
-		return Refuse(failure, Refusal::Damaged(fSource.formatName, "RLE data runs past the image"));
+		return Refusal::Damaged(fSource.formatName, "RLE data runs past the image");
 	};
 
 	while (true) {
@@ -314,7 +308,7 @@ bool DibDecoder::DecodeRunLength(DecodedImage& image, BTranslationFailure& failu
 			// line; anything earlier is a cut.
 			if (position == size && row >= height - 1)
 				break;
-			return Refuse(failure, Refusal::CutOff());
+			return Refusal::CutOff();
 		}
 		uint8 count = data[position];
 		uint8 value = data[position + 1];
@@ -324,7 +318,7 @@ bool DibDecoder::DecodeRunLength(DecodedImage& image, BTranslationFailure& failu
 			if (fCompression == kOs2Rle24) {
 				// The pair was count and blue; green and red follow.
 				if (size - position < 2)
-					return Refuse(failure, Refusal::CutOff());
+					return Refusal::CutOff();
 				colors[0] = colors[1] = PackColor(data[position + 1], data[position], value);
 				position += 2;
 			} else if (fCompression == kRle4) {
@@ -346,10 +340,10 @@ bool DibDecoder::DecodeRunLength(DecodedImage& image, BTranslationFailure& failu
 				continue;
 			case 1:
 				fPixelBytesUsed = position;
-				return true;
+				return {};
 			case 2: {
 				if (size - position < 2)
-					return Refuse(failure, Refusal::CutOff());
+					return Refusal::CutOff();
 				x += data[position];
 				row += data[position + 1];
 				position += 2;
@@ -365,7 +359,7 @@ bool DibDecoder::DecodeRunLength(DecodedImage& image, BTranslationFailure& failu
 					bytes = value;
 				size_t padded = (bytes + 1) & ~size_t(1);
 				if (size - position < bytes)
-					return Refuse(failure, Refusal::CutOff());
+					return Refusal::CutOff();
 				const uint8* literal = data + position;
 				for (uint32 i = 0; i < value; i++) {
 					uint32 color;
@@ -384,17 +378,17 @@ bool DibDecoder::DecodeRunLength(DecodedImage& image, BTranslationFailure& failu
 		}
 	}
 	fPixelBytesUsed = position;
-	return true;
+	return {};
 }
 
-bool DibDecoder::ApplyAndMask(DecodedImage& image, BTranslationFailure& failure)
+Result<void> DibDecoder::ApplyAndMask(DecodedImage& image)
 {
 	int32 width = image.Width();
 	int32 height = image.Height();
 	uint64 stride = RowBytes(width, 1);
 	uint64 start = uint64(fPixelOffset) + fPixelBytesUsed;
 	if (start > fSource.size || (fSource.size - start) / stride < uint64(height))
-		return Refuse(failure, Refusal::CutOff());
+		return Refusal::CutOff();
 	const uint8* mask = fSource.data + start;
 	for (int32 row = 0; row < height; row++) {
 		const uint8* bits = mask + row * stride;
@@ -404,15 +398,17 @@ bool DibDecoder::ApplyAndMask(DecodedImage& image, BTranslationFailure& failure)
 				image.SetPixel(x, y, 0);
 		}
 	}
-	return true;
+	return {};
 }
 
-bool DibDecoder::Decode(DecodedImage& image, PixelKind& kind, BTranslationFailure& failure)
+Result<PixelKind> DibDecoder::Decode(DecodedImage& image)
 {
-	if (!ReadHeader(failure) || !ReadMasksAndPalette(failure))
-		return false;
+	if (Result<void> header = ReadHeader(); !header)
+		return header.TakeError();
+	if (Result<void> palette = ReadMasksAndPalette(); !palette)
+		return palette.TakeError();
 	if (fWidth <= 0 || fHeight <= 0)
-		return Refuse(failure, Refusal::Damaged(fSource.formatName, "its header gives no pixels"));
+		return Refusal::Damaged(fSource.formatName, "its header gives no pixels");
 
 	bool runLength = fCompression == kRle8 || fCompression == kRle4
 		|| (fOs2 && fCompression == kOs2Rle24);
@@ -423,18 +419,19 @@ bool DibDecoder::Decode(DecodedImage& image, PixelKind& kind, BTranslationFailur
 		uint64 lastRow = (uint64(fWidth) * uint64(fBitsPerPixel) + 7) / 8;
 		uint64 available = fSource.size - fPixelOffset;
 		if (available < lastRow || (available - lastRow) / stride < uint64(fHeight - 1)) {
-			BTranslationFailure sizeFailure;
-			if (!CheckImageSize(fWidth, fHeight, sizeFailure)) {
-				failure = sizeFailure;
-				return false;
-			}
-			return Refuse(failure, Refusal::CutOff());
+			if (Result<void> fits = CheckImageSize(fWidth, fHeight); !fits)
+				return fits.TakeError();
+			return Refusal::CutOff();
 		}
 	}
-	if (!image.Allocate(fWidth, fHeight, failure))
-		return false;
-	if (!(runLength ? DecodeRunLength(image, failure) : DecodeUncompressed(image, failure)))
-		return false;
+	if (Result<void> pixels = image.Allocate(fWidth, fHeight); !pixels)
+		return pixels.TakeError();
+	if (runLength) {
+		if (Result<void> decoded = DecodeRunLength(image); !decoded)
+			return decoded.TakeError();
+	} else {
+		DecodeUncompressed(image);
+	}
 
 	bool hasAlpha = !runLength && fAlpha.mask != 0;
 	if (hasAlpha && !image.AnyAlpha()) {
@@ -444,11 +441,10 @@ bool DibDecoder::Decode(DecodedImage& image, PixelKind& kind, BTranslationFailur
 	}
 	if (fSource.layout == DibLayout::IconEntry && !hasAlpha) {
 		// 32-bit entries with alpha need no mask, and some leave it out.
-		if (!ApplyAndMask(image, failure))
-			return false;
+		if (Result<void> masked = ApplyAndMask(image); !masked)
+			return masked.TakeError();
 	}
-	kind = fBitsPerPixel <= 8 ? PixelKind::Palette : PixelKind::TrueColor;
-	return true;
+	return fBitsPerPixel <= 8 ? PixelKind::Palette : PixelKind::TrueColor;
 }
 
 } // namespace BPrivate

@@ -46,14 +46,13 @@ struct GifCloser {
 
 using GifFile = std::unique_ptr<GifFileType, GifCloser>;
 
-void Fail(BTranslationFailure& failure, int error, const GifSource& source)
+// The refusal for the library's `error`.
+Failure LibraryFailure(int error, const GifSource& source)
 {
-	if (source.cutOff || error == D_GIF_ERR_READ_FAILED || error == D_GIF_ERR_EOF_TOO_SOON) {
-		failure = Refusal::CutOff();
-		return;
-	}
+	if (source.cutOff || error == D_GIF_ERR_READ_FAILED || error == D_GIF_ERR_EOF_TOO_SOON)
+		return Refusal::CutOff();
 	const char* text = GifErrorString(error);
-	failure = Refusal::Damaged("GIF", text != nullptr ? text : "unknown error");
+	return Refusal::Damaged("GIF", text != nullptr ? text : "unknown error");
 }
 
 // The rows of an interlaced image in the order the file stores them.
@@ -91,34 +90,32 @@ constexpr uint32 kBlack = 0xff000000;
 // no image gives the empty screen.
 class FrameComposer {
 public:
-	FrameComposer(GifFileType* gif, GifSource& source, BTranslationFailure& failure)
+	FrameComposer(GifFileType* gif, GifSource& source)
 		:
 		fGif(gif),
-		fSource(source),
-		fFailure(failure)
+		fSource(source)
 	{
 	}
 
-	bool Compose();
-	std::unique_ptr<BBitmap> Bitmap();
+	Result<void> Compose();
+	BitmapResult Bitmap();
 
 private:
 	// What reading an image leaves to do.
-	enum class Next { NextImage, FrameEnds, Refuse };
+	enum class Next { NextImage, FrameEnds };
 
-	bool ReadExtension();
-	bool StartCanvas();
-	Next DrawImage();
-	Next RefuseCodeSize(int codeSize);
-	bool ReadImageData(std::vector<uint8>& data);
-	void RefuseData(GifLzwDecoder::Status status);
-	Next SkipEmptyImage(bool descriptorComplete);
+	Result<void> ReadExtension();
+	Result<void> StartCanvas();
+	Result<Next> DrawImage();
+	Failure CodeSizeFailure(int codeSize) const;
+	Result<void> ReadImageData(std::vector<uint8>& data);
+	Failure DataFailure(GifLzwDecoder::Status status) const;
+	Result<Next> SkipEmptyImage(bool descriptorComplete);
 	void EndImage(const GifImageDesc& image);
 	void Dispose();
 
 	GifFileType* fGif;
 	GifSource& fSource;
-	BTranslationFailure& fFailure;
 	int32 fWidth = 0;
 	int32 fHeight = 0;
 	size_t fRowBytes = 0;
@@ -134,7 +131,7 @@ private:
 	std::vector<uint8> fSaved;
 };
 
-bool FrameComposer::Compose()
+Result<void> FrameComposer::Compose()
 {
 	// Each record consumes bytes of the file, so the loop ends with it.
 	for (;;) {
@@ -142,56 +139,52 @@ bool FrameComposer::Compose()
 		if (DGifGetRecordType(fGif, &record) == GIF_ERROR) {
 			// Between records, after a whole image: what is there is the frame.
 			if (fImages > 0)
-				return true;
-			Fail(fFailure, fGif->Error, fSource);
-			return false;
+				return {};
+			return LibraryFailure(fGif->Error, fSource);
 		}
 		if (record == TERMINATE_RECORD_TYPE) {
 			if (fImages > 0)
-				return true;
+				return {};
 			if (fGif->SWidth > 0 && fGif->SHeight > 0)
 				return StartCanvas();
-			fFailure = Refusal::WithoutImage("GIF");
-			return false;
+			return Refusal::WithoutImage("GIF");
 		}
 		if (record == EXTENSION_RECORD_TYPE) {
-			if (!ReadExtension())
-				return false;
+			if (Result<void> extension = ReadExtension(); !extension)
+				return extension;
 			continue;
 		}
 		if (record != IMAGE_DESC_RECORD_TYPE)
 			continue;
-		const Next next = DrawImage();
-		if (next != Next::NextImage)
-			return next == Next::FrameEnds;
+		Result<Next> next = DrawImage();
+		if (!next)
+			return next.TakeError();
+		if (next.Value() == Next::FrameEnds)
+			return {};
 		if (fHasControl && fControl.DelayTime > 0)
-			return true;
+			return {};
 		fHasControl = false;
 	}
 }
 
-bool FrameComposer::ReadExtension()
+Result<void> FrameComposer::ReadExtension()
 {
 	int code = 0;
 	GifByteType* block = nullptr;
-	if (DGifGetExtension(fGif, &code, &block) == GIF_ERROR) {
-		Fail(fFailure, fGif->Error, fSource);
-		return false;
-	}
+	if (DGifGetExtension(fGif, &code, &block) == GIF_ERROR)
+		return LibraryFailure(fGif->Error, fSource);
 	if (code == GRAPHICS_EXT_FUNC_CODE && block != nullptr
 		&& DGifExtensionToGCB(block[0], block + 1, &fControl) == GIF_OK) {
 		fHasControl = true;
 	}
 	while (block != nullptr) {
-		if (DGifGetExtensionNext(fGif, &block) == GIF_ERROR) {
-			Fail(fFailure, fGif->Error, fSource);
-			return false;
-		}
+		if (DGifGetExtensionNext(fGif, &block) == GIF_ERROR)
+			return LibraryFailure(fGif->Error, fSource);
 	}
-	return true;
+	return {};
 }
 
-bool FrameComposer::StartCanvas()
+Result<void> FrameComposer::StartCanvas()
 {
 	const GifImageDesc& image = fGif->Image;
 	// A file that gives no screen size gets the size of its first image.
@@ -201,15 +194,13 @@ bool FrameComposer::StartCanvas()
 		fWidth = image.Left + image.Width;
 		fHeight = image.Top + image.Height;
 	}
-	if (!CheckImageSize(fWidth, fHeight, fFailure))
-		return false;
+	if (Result<void> fits = CheckImageSize(fWidth, fHeight); !fits)
+		return fits;
 	fRowBytes = size_t(fWidth) * 4;
 	fCanvas = AllocatePageMemory(fRowBytes * size_t(fHeight));
-	if (!fCanvas) {
-		fFailure = Refusal::NoMemory();
-		return false;
-	}
-	return true;
+	if (!fCanvas)
+		return Refusal::NoMemory();
+	return {};
 }
 
 void FrameComposer::Dispose()
@@ -229,7 +220,7 @@ void FrameComposer::Dispose()
 	fSaved.clear();
 }
 
-FrameComposer::Next FrameComposer::DrawImage()
+Result<FrameComposer::Next> FrameComposer::DrawImage()
 {
 	const size_t start = fSource.position;
 	// Set when the library leaves the image's data to us.
@@ -240,42 +231,34 @@ FrameComposer::Next FrameComposer::DrawImage()
 		const bool described = fSource.position >= start + kDescriptorBytes;
 		if (described && (fGif->Image.Width == 0 || fGif->Image.Height == 0))
 			return SkipEmptyImage(false);
-		if (!described || fSource.cutOff || fGif->Error != D_GIF_ERR_READ_FAILED) {
-			Fail(fFailure, fGif->Error, fSource);
-			return Next::Refuse;
-		}
+		if (!described || fSource.cutOff || fGif->Error != D_GIF_ERR_READ_FAILED)
+			return LibraryFailure(fGif->Error, fSource);
 		// The library's answer to an LZW code size over 8 bits, which it
 		// does not decode, having read all of the descriptor; the size is
 		// the last byte it read, and the image's data is decoded here.
 		lzwCodeSize = fSource.image->data[fSource.position - 1];
-		if (lzwCodeSize < GifLzwDecoder::kMinCodeSize) {
-			Fail(fFailure, fGif->Error, fSource);
-			return Next::Refuse;
-		}
+		if (lzwCodeSize < GifLzwDecoder::kMinCodeSize)
+			return LibraryFailure(fGif->Error, fSource);
 		if (lzwCodeSize > kMaxLzwCodeSize)
-			return RefuseCodeSize(lzwCodeSize);
+			return CodeSizeFailure(lzwCodeSize);
 	}
 	const GifImageDesc image = fGif->Image;
 	if (image.Width == 0 || image.Height == 0)
 		return SkipEmptyImage(true);
-	if (fImages == 0 && !StartCanvas())
-		return Next::Refuse;
+	if (fImages == 0) {
+		if (Result<void> canvas = StartCanvas(); !canvas)
+			return canvas.TakeError();
+	}
 	// Every row of an image is decoded, also those off the canvas; the
 	// images of one frame together may decode twice the limit.
 	fDecoded += int64(image.Width) * image.Height;
-	if (int64(image.Width) * image.Height > kMaxImagePixels) {
-		CheckImageSize(image.Width, image.Height, fFailure);
-		return Next::Refuse;
-	}
-	if (fDecoded > 2 * kMaxImagePixels) {
-		fFailure = Refusal::FrameTooLarge("GIF");
-		return Next::Refuse;
-	}
+	if (int64(image.Width) * image.Height > kMaxImagePixels)
+		return CheckImageSize(image.Width, image.Height).TakeError();
+	if (fDecoded > 2 * kMaxImagePixels)
+		return Refusal::FrameTooLarge("GIF");
 	const ColorMapObject* map = image.ColorMap != nullptr ? image.ColorMap : fGif->SColorMap;
-	if (map == nullptr) {
-		fFailure = Refusal::Damaged("GIF", "it has no colour table");
-		return Next::Refuse;
-	}
+	if (map == nullptr)
+		return Refusal::Damaged("GIF", "it has no colour table");
 	// Straight B, G, R, A colours; indices past the table are opaque black.
 	uint32 colors[256];
 	for (int32 i = 0; i < 256; i++) {
@@ -304,8 +287,8 @@ FrameComposer::Next FrameComposer::DrawImage()
 	std::vector<uint8> data;
 	std::unique_ptr<GifLzwDecoder> decoder;
 	if (lzwCodeSize > 0) {
-		if (!ReadImageData(data))
-			return Next::Refuse;
+		if (Result<void> read = ReadImageData(data); !read)
+			return read.TakeError();
 		decoder = std::make_unique<GifLzwDecoder>(lzwCodeSize, data.data(), data.size());
 	}
 	const auto draw = [&](uint8* out, const auto& line) {
@@ -318,13 +301,10 @@ FrameComposer::Next FrameComposer::DrawImage()
 	for (int32 y : RowOrder(image.Height, image.Interlace)) {
 		if (decoder) {
 			const GifLzwDecoder::Status status = decoder->Read(wide.data(), size_t(image.Width));
-			if (status != GifLzwDecoder::Status::Ok) {
-				RefuseData(status);
-				return Next::Refuse;
-			}
+			if (status != GifLzwDecoder::Status::Ok)
+				return DataFailure(status);
 		} else if (DGifGetLine(fGif, narrow.data(), image.Width) == GIF_ERROR) {
-			Fail(fFailure, fGif->Error, fSource);
-			return Next::Refuse;
+			return LibraryFailure(fGif->Error, fSource);
 		}
 		if (top + y >= fHeight)
 			continue;
@@ -338,55 +318,52 @@ FrameComposer::Next FrameComposer::DrawImage()
 	return Next::NextImage;
 }
 
-FrameComposer::Next FrameComposer::RefuseCodeSize(int codeSize)
+Failure FrameComposer::CodeSizeFailure(int codeSize) const
 {
-	fFailure = Refusal::Damaged("GIF", "its LZW code size " + std::to_string(codeSize)
+	return Refusal::Damaged("GIF", "its LZW code size " + std::to_string(codeSize)
 		+ " is larger than " + std::to_string(kMaxLzwCodeSize));
-	return Next::Refuse;
 }
 
 // The data sub-blocks of the image whose descriptor was just read, joined.
-bool FrameComposer::ReadImageData(std::vector<uint8>& data)
+Result<void> FrameComposer::ReadImageData(std::vector<uint8>& data)
 {
 	GifByteType* block = nullptr;
 	for (;;) {
-		if (DGifGetCodeNext(fGif, &block) == GIF_ERROR) {
-			Fail(fFailure, fGif->Error, fSource);
-			return false;
-		}
+		if (DGifGetCodeNext(fGif, &block) == GIF_ERROR)
+			return LibraryFailure(fGif->Error, fSource);
 		if (block == nullptr)
-			return true;
+			return {};
 		data.insert(data.end(), block + 1, block + 1 + block[0]);
 	}
 }
 
 // The refusal for data our own decoder could not decode, as the library's
 // would be for the same fault.
-void FrameComposer::RefuseData(GifLzwDecoder::Status status)
+Failure FrameComposer::DataFailure(GifLzwDecoder::Status status) const
 {
 	switch (status) {
 		case GifLzwDecoder::Status::EndTooSoon:
-			Fail(fFailure, D_GIF_ERR_EOF_TOO_SOON, fSource);
-			break;
+			return LibraryFailure(D_GIF_ERR_EOF_TOO_SOON, fSource);
 		case GifLzwDecoder::Status::DataEnds:
-			Fail(fFailure, D_GIF_ERR_IMAGE_DEFECT, fSource);
-			break;
+			return LibraryFailure(D_GIF_ERR_IMAGE_DEFECT, fSource);
 		case GifLzwDecoder::Status::InvalidCode:
 		case GifLzwDecoder::Status::Ok:
-			fFailure = Refusal::Damaged("GIF", "its image data holds a code not yet in its LZW table");
 			break;
 	}
+	return Refusal::Damaged("GIF", "its image data holds a code not yet in its LZW table");
 }
 
 // An image without width or height draws nothing, so neither its colour
 // table nor its data matter to the frame: when the library could not read
 // them (`descriptorComplete` false), the frame ends with this image, as it
 // stands; otherwise its data blocks are passed over unread.
-FrameComposer::Next FrameComposer::SkipEmptyImage(bool descriptorComplete)
+Result<FrameComposer::Next> FrameComposer::SkipEmptyImage(bool descriptorComplete)
 {
 	const GifImageDesc image = fGif->Image;
-	if (fImages == 0 && !StartCanvas())
-		return Next::Refuse;
+	if (fImages == 0) {
+		if (Result<void> canvas = StartCanvas(); !canvas)
+			return canvas.TakeError();
+	}
 	Dispose();
 	EndImage(image);
 	if (!descriptorComplete)
@@ -407,12 +384,12 @@ void FrameComposer::EndImage(const GifImageDesc& image)
 	fPendingArea.ColorMap = nullptr;
 }
 
-std::unique_ptr<BBitmap> FrameComposer::Bitmap()
+BitmapResult FrameComposer::Bitmap()
 {
 	auto bitmap = BitmapFromTrueColor(fCanvas.get(), int32(fRowBytes), fWidth, fHeight,
 		PixelOrigin::Palette);
 	if (!bitmap)
-		fFailure = Refusal::NoMemory();
+		return Refusal::NoMemory();
 	return bitmap;
 }
 
@@ -424,19 +401,16 @@ bool GifReader::Recognizes(const ImageData& image) const
 		&& (std::memcmp(image.data, "GIF87a", 6) == 0 || std::memcmp(image.data, "GIF89a", 6) == 0);
 }
 
-std::unique_ptr<BBitmap> GifReader::Read(const ImageData& image,
-	BTranslationFailure& failure) const
+BitmapResult GifReader::Read(const ImageData& image) const
 {
 	GifSource source{&image, 0, false};
 	int error = 0;
 	GifFile gif(DGifOpen(&source, ReadData, &error));
-	if (!gif) {
-		Fail(failure, error, source);
-		return nullptr;
-	}
-	FrameComposer composer(gif.get(), source, failure);
-	if (!composer.Compose())
-		return nullptr;
+	if (!gif)
+		return LibraryFailure(error, source);
+	FrameComposer composer(gif.get(), source);
+	if (Result<void> frame = composer.Compose(); !frame)
+		return frame.TakeError();
 	gif.reset();
 	return composer.Bitmap();
 }

@@ -79,18 +79,13 @@ bool IcoReader::Recognizes(const ImageData& image) const
 		&& ReadLE32(data + kDirectorySize + 12) >= kDirectorySize + kEntrySize * count;
 }
 
-std::unique_ptr<BBitmap> IcoReader::Read(const ImageData& image,
-	BTranslationFailure& failure) const
+BitmapResult IcoReader::Read(const ImageData& image) const
 {
-	if (!Recognizes(image)) {
-		failure = Refusal::NotA("an icon or cursor file");
-		return nullptr;
-	}
+	if (!Recognizes(image))
+		return Refusal::NotA("an icon or cursor file");
 	uint16 count = ReadLE16(image.data + 4);
-	if (image.size < kDirectorySize + kEntrySize * count) {
-		failure = Refusal::CutOff();
-		return nullptr;
-	}
+	if (image.size < kDirectorySize + kEntrySize * count)
+		return Refusal::CutOff();
 	Entry best{};
 	bool found = false;
 	for (uint16 i = 0; i < count; i++) {
@@ -104,20 +99,18 @@ std::unique_ptr<BBitmap> IcoReader::Read(const ImageData& image,
 			found = true;
 		}
 	}
-	if (!found) {
-		failure = Refusal::CutOff();
-		return nullptr;
-	}
+	if (!found)
+		return Refusal::CutOff();
 	if (best.png)
-		return fPngReader.Read(best.data, failure);
+		return fPngReader.Read(best.data);
 
 	DibSource source{best.data.data, best.data.size, 0, 0, DibLayout::IconEntry,
 		ReadLE16(image.data + 2) == 2 ? "CUR" : "ICO"};
 	DecodedImage pixels;
-	PixelKind kind = PixelKind::TrueColor;
-	if (!DibDecoder(source).Decode(pixels, kind, failure))
-		return nullptr;
-	return pixels.TakeBitmap(kind, failure);
+	Result<PixelKind> kind = DibDecoder(source).Decode(pixels);
+	if (!kind)
+		return kind.TakeError();
+	return pixels.TakeBitmap(kind.Value());
 }
 
 } // namespace BPrivate

@@ -63,23 +63,20 @@ const ImageReader* ImageReaderList::ReaderNamed(const char* formatName) const
 	return nullptr;
 }
 
-std::unique_ptr<BBitmap> ImageReaderList::Read(const ImageData& image,
-	BTranslationFailure& failure) const
+BitmapResult ImageReaderList::Read(const ImageData& image) const
 {
 	const ImageReader* reader = ReaderFor(image);
-	if (reader == nullptr) {
-		failure = Refusal::NotAnImage();
-		return nullptr;
-	}
+	if (reader == nullptr)
+		return Refusal::NotAnImage();
 	try {
-		failure = {};
-		std::unique_ptr<BBitmap> bitmap = reader->Read(image, failure);
-		if (!bitmap && failure.status == B_OK)
-			failure = Refusal::Damaged(reader->FormatName());
+		BitmapResult bitmap = reader->Read(image);
+		// A reader that answers no bitmap and no reason is taken at its
+		// format's word that the file is damaged.
+		if (bitmap.Ok() && !bitmap.Value())
+			return Refusal::Damaged(reader->FormatName());
 		return bitmap;
 	} catch (const std::bad_alloc&) {
-		failure = Refusal::NoMemory();
-		return nullptr;
+		return Refusal::NoMemory();
 	}
 }
 

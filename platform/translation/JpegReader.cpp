@@ -106,12 +106,24 @@ void CmykRowToBgrx(const uint8* in, uint8* out, int32 width, bool inverted)
 	}
 }
 
-// Nothing here may have a destructor: libjpeg leaves through longjmp.
-bool Decode(JpegDecode& decode, const ImageData& image, BTranslationFailure& failure)
+// The refusal for what stopped libjpeg.
+Failure LibraryFailure(const JpegError& error)
+{
+	if (error.cutOff || error.manager.msg_code == JERR_INPUT_EMPTY
+		|| error.manager.msg_code == JERR_INPUT_EOF) {
+		return Refusal::CutOff();
+	}
+	return Refusal::Damaged("JPEG", error.message);
+}
+
+// Decodes the image into decode.bitmap, or answers the refusal. libjpeg
+// leaves through longjmp, so no object with a destructor may be alive here
+// while libjpeg runs.
+Result<void> Decode(JpegDecode& decode, const ImageData& image)
 {
 	jpeg_decompress_struct& info = decode.info;
 	if (setjmp(decode.error.jump))
-		return false;
+		return LibraryFailure(decode.error);
 
 	jpeg_create_decompress(&info);
 	decode.created = true;
@@ -120,8 +132,8 @@ bool Decode(JpegDecode& decode, const ImageData& image, BTranslationFailure& fai
 	jpeg_mem_src(&info, image.data, (unsigned long)image.size);
 	// Comments, profiles and EXIF data are skipped, never kept.
 	jpeg_read_header(&info, TRUE);
-	if (!CheckImageSize(info.image_width, info.image_height, failure))
-		return false;
+	if (Result<void> fits = CheckImageSize(info.image_width, info.image_height); !fits)
+		return fits;
 
 	const int32 width = int32(info.image_width);
 	const int32 height = int32(info.image_height);
@@ -149,10 +161,8 @@ bool Decode(JpegDecode& decode, const ImageData& image, BTranslationFailure& fai
 
 	decode.bitmap = std::make_unique<BBitmap>(BRect(0, 0, float(width - 1), float(height - 1)),
 		space);
-	if (!decode.bitmap->IsValid()) {
-		failure = Refusal::NoMemory();
-		return false;
-	}
+	if (!decode.bitmap->IsValid())
+		return Refusal::NoMemory();
 	jpeg_start_decompress(&info);
 	if (int32(info.output_width) != width || int32(info.output_height) != height)
 		ERREXIT(&info, JERR_IMAGE_TOO_BIG);
@@ -172,7 +182,7 @@ bool Decode(JpegDecode& decode, const ImageData& image, BTranslationFailure& fai
 	}
 	// The rest of the file (markers after the image) is not read.
 	jpeg_abort_decompress(&info);
-	return true;
+	return {};
 }
 
 } // namespace
@@ -183,25 +193,16 @@ bool JpegReader::Recognizes(const ImageData& image) const
 		&& image.data[2] == 0xff;
 }
 
-std::unique_ptr<BBitmap> JpegReader::Read(const ImageData& image,
-	BTranslationFailure& failure) const
+BitmapResult JpegReader::Read(const ImageData& image) const
 {
 	JpegDecode decode;
 	decode.info.err = jpeg_std_error(&decode.error.manager);
 	decode.error.manager.error_exit = OnError;
 	decode.error.manager.emit_message = OnMessage;
 	decode.error.manager.output_message = OnOutputMessage;
-	if (Decode(decode, image, failure))
-		return std::move(decode.bitmap);
-	if (failure.status != B_OK)
-		return nullptr;
-	if (decode.error.cutOff || decode.error.manager.msg_code == JERR_INPUT_EMPTY
-		|| decode.error.manager.msg_code == JERR_INPUT_EOF) {
-		failure = Refusal::CutOff();
-	} else {
-		failure = Refusal::Damaged("JPEG", decode.error.message);
-	}
-	return nullptr;
+	if (Result<void> decoded = Decode(decode, image); !decoded)
+		return decoded.TakeError();
+	return std::move(decode.bitmap);
 }
 
 } // namespace BPrivate

@@ -85,16 +85,22 @@ Layout LayoutOf(const PngDecode& decode)
 	return Layout::Direct;
 }
 
+// The refusal for what stopped libpng.
+Failure LibraryFailure(const PngDecode& decode)
+{
+	return decode.cutOff ? Refusal::CutOff() : Refusal::Damaged("PNG", decode.message);
+}
+
 // Reads the header, sets libpng's transformations for the layout the image
-// needs and decodes every row. False with the failure in `decode` when
-// libpng stopped on an error or a limit. Nothing here may have a
-// destructor: libpng leaves through longjmp.
-bool Decode(PngDecode& decode, BTranslationFailure& failure)
+// needs and decodes every row; the refusal when libpng stopped on an error
+// or a limit. libpng leaves through longjmp, so no object with a
+// destructor may be alive here while libpng runs.
+Result<void> Decode(PngDecode& decode)
 {
 	png_structp png = decode.png;
 	png_infop info = decode.info;
 	if (setjmp(png_jmpbuf(png)))
-		return false;
+		return LibraryFailure(decode);
 
 	png_set_read_fn(png, &decode, ReadData);
 	// The size is judged below, by the kit's own rule and with its message.
@@ -109,8 +115,8 @@ bool Decode(PngDecode& decode, BTranslationFailure& failure)
 	int interlace = 0;
 	png_get_IHDR(png, info, &decode.width, &decode.height, &decode.bitDepth, &decode.colorType,
 		&interlace, nullptr, nullptr);
-	if (!CheckImageSize(decode.width, decode.height, failure))
-		return false;
+	if (Result<void> fits = CheckImageSize(decode.width, decode.height); !fits)
+		return fits;
 	decode.hasTransparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
 	const int32 width = int32(decode.width);
 	const int32 height = int32(decode.height);
@@ -158,26 +164,22 @@ bool Decode(PngDecode& decode, BTranslationFailure& failure)
 		// Opaque colour goes straight into the bitmap.
 		decode.bitmap = std::make_unique<BBitmap>(
 			BRect(0, 0, float(width - 1), float(height - 1)), B_RGB32);
-		if (!decode.bitmap->IsValid()) {
-			failure = Refusal::NoMemory();
-			return false;
-		}
+		if (!decode.bitmap->IsValid())
+			return Refusal::NoMemory();
 		auto* bits = static_cast<uint8*>(decode.bitmap->Bits());
 		for (int32 y = 0; y < height; y++)
 			decode.rows[size_t(y)] = bits + int64(y) * decode.bitmap->BytesPerRow();
 	} else {
 		decode.pixels = AllocatePageMemory(size_t(decode.bytesPerRow) * size_t(height));
-		if (!decode.pixels) {
-			failure = Refusal::NoMemory();
-			return false;
-		}
+		if (!decode.pixels)
+			return Refusal::NoMemory();
 		for (int32 y = 0; y < height; y++)
 			decode.rows[size_t(y)] = decode.pixels.get() + int64(y) * decode.bytesPerRow;
 	}
 	png_read_image(png, decode.rows.data());
 	// What follows the image data is not read: a damaged trailer does not
 	// spoil a complete image.
-	return true;
+	return {};
 }
 
 } // namespace
@@ -188,30 +190,18 @@ bool PngReader::Recognizes(const ImageData& image) const
 		&& std::memcmp(image.data, kSignature, sizeof(kSignature)) == 0;
 }
 
-std::unique_ptr<BBitmap> PngReader::Read(const ImageData& image,
-	BTranslationFailure& failure) const
+BitmapResult PngReader::Read(const ImageData& image) const
 {
 	PngDecode decode;
 	decode.image = &image;
 	decode.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &decode, OnError, OnWarning);
-	if (decode.png == nullptr) {
-		failure = Refusal::NoMemory();
-		return nullptr;
-	}
+	if (decode.png == nullptr)
+		return Refusal::NoMemory();
 	decode.info = png_create_info_struct(decode.png);
-	if (decode.info == nullptr) {
-		failure = Refusal::NoMemory();
-		return nullptr;
-	}
-	if (!Decode(decode, failure)) {
-		if (failure.status != B_OK)
-			return nullptr;
-		if (decode.cutOff)
-			failure = Refusal::CutOff();
-		else
-			failure = Refusal::Damaged("PNG", decode.message);
-		return nullptr;
-	}
+	if (decode.info == nullptr)
+		return Refusal::NoMemory();
+	if (Result<void> decoded = Decode(decode); !decoded)
+		return decoded.TakeError();
 	const int32 width = int32(decode.width);
 	const int32 height = int32(decode.height);
 	switch (LayoutOf(decode)) {
@@ -230,7 +220,7 @@ std::unique_ptr<BBitmap> PngReader::Read(const ImageData& image,
 			break;
 	}
 	if (!decode.bitmap)
-		failure = Refusal::NoMemory();
+		return Refusal::NoMemory();
 	return std::move(decode.bitmap);
 }
 

@@ -32,11 +32,12 @@ public:
 	{
 	}
 
-	bool Decode(DecodedImage& pixels, PixelKind& kind, BTranslationFailure& failure);
+	// Decodes into `pixels` and answers what they stand for, or the refusal.
+	Result<PixelKind> Decode(DecodedImage& pixels);
 
 private:
-	bool ReadHeader(BTranslationFailure& failure);
-	bool ReadPamHeader(BTranslationFailure& failure);
+	Result<void> ReadHeader();
+	Result<void> ReadPamHeader();
 	bool SkipSpace();
 	bool ReadNumber(uint32& value);
 	bool ReadSample(uint32& value);
@@ -108,12 +109,12 @@ bool PnmParser::ReadSample(uint32& value)
 	return true;
 }
 
-bool PnmParser::ReadPamHeader(BTranslationFailure& failure)
+Result<void> PnmParser::ReadPamHeader()
 {
 	bool haveWidth = false, haveHeight = false, haveDepth = false, haveMax = false;
 	while (true) {
 		if (!SkipSpace())
-			return Refuse(failure, Refusal::CutOff());
+			return Refusal::CutOff();
 		size_t start = fPosition;
 		while (fPosition < fSize && !IsSpace(fData[fPosition]))
 			fPosition++;
@@ -123,7 +124,7 @@ bool PnmParser::ReadPamHeader(BTranslationFailure& failure)
 			while (fPosition < fSize && fData[fPosition] != '\n')
 				fPosition++;
 			if (fPosition >= fSize)
-				return Refuse(failure, Refusal::CutOff());
+				return Refusal::CutOff();
 			fPosition++;
 			break;
 		}
@@ -134,7 +135,7 @@ bool PnmParser::ReadPamHeader(BTranslationFailure& failure)
 			continue;
 		}
 		if (!ReadNumber(value))
-			return Refuse(failure, Refusal::Damaged("PNM", "its header has a field without a number"));
+			return Refusal::Damaged("PNM", "its header has a field without a number");
 		if (keyword == "WIDTH") {
 			fWidth = value;
 			haveWidth = true;
@@ -148,54 +149,54 @@ bool PnmParser::ReadPamHeader(BTranslationFailure& failure)
 			fMaxValue = value;
 			haveMax = true;
 		} else {
-			return Refuse(failure, Refusal::Damaged("PNM", "its header has an unknown field"));
+			return Refusal::Damaged("PNM", "its header has an unknown field");
 		}
 	}
 	if (!haveWidth || !haveHeight || !haveDepth || !haveMax)
-		return Refuse(failure, Refusal::Damaged("PNM", "its header lacks a field"));
+		return Refusal::Damaged("PNM", "its header lacks a field");
 	if (fChannels < 1 || fChannels > 4)
-		return Refuse(failure, Refusal::Damaged("PNM", "it has " + std::to_string(fChannels)
-			+ " samples a pixel, where 1 to 4 are read"));
-	return true;
+		return Refusal::Damaged("PNM", "it has " + std::to_string(fChannels)
+			+ " samples a pixel, where 1 to 4 are read");
+	return {};
 }
 
-bool PnmParser::ReadHeader(BTranslationFailure& failure)
+Result<void> PnmParser::ReadHeader()
 {
 	fType = char(fData[1]);
 	fPosition = 2;
 	fPlain = fType >= '1' && fType <= '3';
 	if (fType == '7')
-		return ReadPamHeader(failure);
+		return ReadPamHeader();
 	uint32 width, height;
 	if (!ReadNumber(width) || !ReadNumber(height))
-		return Refuse(failure, fPosition >= fSize ? Refusal::CutOff()
-			: Refusal::Damaged("PNM", "its header has no size"));
+		return fPosition >= fSize ? Refusal::CutOff()
+			: Refusal::Damaged("PNM", "its header has no size");
 	fWidth = width;
 	fHeight = height;
 	fChannels = fType == '3' || fType == '6' ? 3 : 1;
 	if (fType != '1' && fType != '4') {
 		if (!ReadNumber(fMaxValue))
-			return Refuse(failure, fPosition >= fSize ? Refusal::CutOff()
-				: Refusal::Damaged("PNM", "its header has no maximum value"));
+			return fPosition >= fSize ? Refusal::CutOff()
+				: Refusal::Damaged("PNM", "its header has no maximum value");
 	}
 	if (!fPlain) {
 		// One white-space byte ends the header of a raw file.
 		if (fPosition >= fSize || !IsSpace(fData[fPosition]))
-			return Refuse(failure, Refusal::CutOff());
+			return Refusal::CutOff();
 		fPosition++;
 	}
-	return true;
+	return {};
 }
 
-bool PnmParser::Decode(DecodedImage& pixels, PixelKind& kind, BTranslationFailure& failure)
+Result<PixelKind> PnmParser::Decode(DecodedImage& pixels)
 {
-	if (!ReadHeader(failure))
-		return false;
+	if (Result<void> header = ReadHeader(); !header)
+		return header.TakeError();
 	if (fMaxValue < 1 || fMaxValue > 65535)
-		return Refuse(failure, Refusal::Damaged("PNM", "its maximum value " + std::to_string(fMaxValue)
-			+ " is not between 1 and 65535"));
-	if (!CheckImageSize(fWidth, fHeight, failure))
-		return false;
+		return Refusal::Damaged("PNM", "its maximum value " + std::to_string(fMaxValue)
+			+ " is not between 1 and 65535");
+	if (Result<void> fits = CheckImageSize(fWidth, fHeight); !fits)
+		return fits.TakeError();
 
 	// The least data the samples take, checked before the pixels are
 	// reserved: a plain sample is a digit and a space at least.
@@ -208,9 +209,9 @@ bool PnmParser::Decode(DecodedImage& pixels, PixelKind& kind, BTranslationFailur
 	else
 		least = samples * (fMaxValue < 256 ? 1 : 2);
 	if (fSize - fPosition < least)
-		return Refuse(failure, Refusal::CutOff());
-	if (!pixels.Allocate(fWidth, fHeight, failure))
-		return false;
+		return Refusal::CutOff();
+	if (Result<void> allocated = pixels.Allocate(fWidth, fHeight); !allocated)
+		return allocated.TakeError();
 
 	int32 width = pixels.Width();
 	for (int32 y = 0; y < pixels.Height(); y++) {
@@ -230,8 +231,8 @@ bool PnmParser::Decode(DecodedImage& pixels, PixelKind& kind, BTranslationFailur
 			for (int32 channel = 0; channel < fChannels; channel++) {
 				uint32 value;
 				if (!ReadSample(value))
-					return Refuse(failure, fPosition >= fSize ? Refusal::CutOff()
-						: Refusal::Damaged("PNM", "a sample is not a number"));
+					return fPosition >= fSize ? Refusal::CutOff()
+						: Refusal::Damaged("PNM", "a sample is not a number");
 				bytes[channel] = ScaleToByte(value, fMaxValue);
 			}
 			uint8* pixel = row + 4 * x;
@@ -246,8 +247,7 @@ bool PnmParser::Decode(DecodedImage& pixels, PixelKind& kind, BTranslationFailur
 			}
 		}
 	}
-	kind = fChannels <= 2 ? PixelKind::Gray : PixelKind::TrueColor;
-	return true;
+	return fChannels <= 2 ? PixelKind::Gray : PixelKind::TrueColor;
 }
 
 } // namespace
@@ -258,18 +258,15 @@ bool PnmReader::Recognizes(const ImageData& image) const
 		&& image.data[1] <= '7' && (IsSpace(image.data[2]) || image.data[2] == '#');
 }
 
-std::unique_ptr<BBitmap> PnmReader::Read(const ImageData& image,
-	BTranslationFailure& failure) const
+BitmapResult PnmReader::Read(const ImageData& image) const
 {
-	if (!Recognizes(image)) {
-		failure = Refusal::NotA("a PNM file");
-		return nullptr;
-	}
+	if (!Recognizes(image))
+		return Refusal::NotA("a PNM file");
 	DecodedImage pixels;
-	PixelKind kind = PixelKind::TrueColor;
-	if (!PnmParser(image).Decode(pixels, kind, failure))
-		return nullptr;
-	return pixels.TakeBitmap(kind, failure);
+	Result<PixelKind> kind = PnmParser(image).Decode(pixels);
+	if (!kind)
+		return kind.TakeError();
+	return pixels.TakeBitmap(kind.Value());
 }
 
 } // namespace BPrivate

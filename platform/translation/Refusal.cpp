@@ -60,19 +60,19 @@ bool IsSpaceOrControl(uint32 codePoint)
 		|| codePoint == 0x2028 || codePoint == 0x2029;
 }
 
-BTranslationFailure IllegalData(std::string detail)
+Failure IllegalData(std::string detail)
 {
-	return {B_ILLEGAL_DATA, std::move(detail)};
+	return Failure(B_ILLEGAL_DATA, std::move(detail));
 }
 
 } // namespace
 
-BTranslationFailure Refusal::CutOff()
+Failure Refusal::CutOff()
 {
 	return IllegalData("is cut off before its first image is complete");
 }
 
-BTranslationFailure Refusal::Damaged(const char* format, std::string_view why)
+Failure Refusal::Damaged(const char* format, std::string_view why)
 {
 	std::string reason = OneLine(why);
 	std::string detail = std::string("is a damaged ") + format + " file";
@@ -81,85 +81,85 @@ BTranslationFailure Refusal::Damaged(const char* format, std::string_view why)
 	return IllegalData(std::move(detail));
 }
 
-BTranslationFailure Refusal::NoPixels()
+Failure Refusal::NoPixels()
 {
 	return IllegalData("is damaged: its header gives no pixels");
 }
 
-BTranslationFailure Refusal::WithoutImage(const char* format)
+Failure Refusal::WithoutImage(const char* format)
 {
 	return IllegalData(std::string("is a ") + format + " file without an image");
 }
 
-BTranslationFailure Refusal::LibraryCannotRead(const char* format)
+Failure Refusal::LibraryCannotRead(const char* format)
 {
 	return IllegalData(std::string("is a ") + format + " file this library version cannot read");
 }
 
-BTranslationFailure Refusal::NotAnImage()
+Failure Refusal::NotAnImage()
 {
-	return {B_NO_TRANSLATOR, ""};
+	return Failure(B_NO_TRANSLATOR, "");
 }
 
-BTranslationFailure Refusal::NotA(const char* what)
+Failure Refusal::NotA(const char* what)
 {
-	return {B_NO_TRANSLATOR, std::string("is not ") + what};
+	return Failure(B_NO_TRANSLATOR, std::string("is not ") + what);
 }
 
-BTranslationFailure Refusal::UnsupportedKind(const char* format, std::string_view why)
+Failure Refusal::UnsupportedKind(const char* format, std::string_view why)
 {
-	return {B_NO_TRANSLATOR,
-		std::string("is a kind of ") + format + " file we cannot read: " + OneLine(why)};
+	return Failure(B_NO_TRANSLATOR,
+		std::string("is a kind of ") + format + " file we cannot read: " + OneLine(why));
 }
 
-BTranslationFailure Refusal::UnreadFeature(const char* format, std::string_view feature)
+Failure Refusal::UnreadFeature(const char* format, std::string_view feature)
 {
-	return {B_NO_TRANSLATOR, std::string("is a ") + format + " file with " + std::string(feature)
-		+ ", which is not read"};
+	return Failure(B_NO_TRANSLATOR,
+		std::string("is a ") + format + " file with " + std::string(feature) + ", which is not read");
 }
 
-BTranslationFailure Refusal::Empty()
+Failure Refusal::Empty()
 {
-	return {B_NO_TRANSLATOR, "is empty"};
+	return Failure(B_NO_TRANSLATOR, "is empty");
 }
 
-BTranslationFailure Refusal::TooLarge(int64 width, int64 height)
+Failure Refusal::TooLarge(int64 width, int64 height)
 {
-	return {B_NO_MEMORY, "is " + std::to_string(width) + "\u00d7" + std::to_string(height)
-		+ " pixels; the limit is " + Limit()};
+	return Failure(B_NO_MEMORY, "is " + std::to_string(width) + "\u00d7" + std::to_string(height)
+		+ " pixels; the limit is " + Limit());
 }
 
-BTranslationFailure Refusal::FrameTooLarge(const char* format)
+Failure Refusal::FrameTooLarge(const char* format)
 {
-	return {B_NO_MEMORY,
+	return Failure(B_NO_MEMORY,
 		std::string("is a ") + format + " file whose first frame decodes more than twice "
-			+ Limit() + " pixels"};
+			+ Limit() + " pixels");
 }
 
-BTranslationFailure Refusal::TooManyColors(int64 colors, int32 charactersEach)
+Failure Refusal::TooManyColors(int64 colors, int32 charactersEach)
 {
-	return {B_NO_MEMORY, "has " + std::to_string(colors) + " colours of "
-		+ std::to_string(charactersEach) + " characters, more than a decode may hold"};
+	return Failure(B_NO_MEMORY, "has " + std::to_string(colors) + " colours of "
+		+ std::to_string(charactersEach) + " characters, more than a decode may hold");
 }
 
-BTranslationFailure Refusal::FileTooLarge()
+Failure Refusal::FileTooLarge(size_t limit)
 {
-	return {B_NO_MEMORY, "is larger than " + std::to_string(kMaxImageFileSize >> 20) + " MiB"};
+	return Failure(B_NO_MEMORY, "is larger than " + std::to_string(limit >> 20) + " MiB");
 }
 
-BTranslationFailure Refusal::NoMemory(const char* what)
+Failure Refusal::NoMemory(const char* what)
 {
 	if (what == nullptr)
-		return {B_NO_MEMORY, ""};
-	return {B_NO_MEMORY, std::string("could not be given the memory for its ") + what};
+		return Failure(B_NO_MEMORY, "");
+	return Failure(B_NO_MEMORY, std::string("could not be given the memory for its ") + what);
 }
 
-BTranslationFailure Refusal::Unreadable(status_t status)
+Failure Refusal::Unreadable(status_t status)
 {
-	return {status, ""};
+	return Failure(status, "");
 }
 
-std::string Refusal::Line(const BTranslationFailure& failure, const char* name)
+std::string Refusal::Line(const Failure& failure, const char* name)
 {
 	std::string line = name;
 	const std::string detail = OneLine(failure.detail);

@@ -151,7 +151,8 @@ public:
 	{
 	}
 
-	bool Decode(DecodedImage& pixels, PixelKind& kind, BTranslationFailure& failure);
+	// Decodes into `pixels` and answers what they stand for, or the refusal.
+	Result<PixelKind> Decode(DecodedImage& pixels);
 
 private:
 	uint32 ReadPixel(const uint8* bytes) const;
@@ -192,7 +193,7 @@ void TgaDecoder::Place(DecodedImage& pixels, int64 index, uint32 color) const
 	pixels.SetPixel(x, y, color);
 }
 
-bool TgaDecoder::Decode(DecodedImage& pixels, PixelKind& kind, BTranslationFailure& failure)
+Result<PixelKind> TgaDecoder::Decode(DecodedImage& pixels)
 {
 	const uint8* data = fImage.data;
 	size_t size = fImage.size;
@@ -205,11 +206,10 @@ bool TgaDecoder::Decode(DecodedImage& pixels, PixelKind& kind, BTranslationFailu
 		fAlpha = meaning != AlphaMeaning::None;
 	}
 
-	auto cutOff = [&failure]() { return Refuse(failure, Refusal::CutOff()); };
 	if (fHeader.BaseType() == kColorMapped) {
 		size_t mapStart = kHeaderSize + fHeader.idLength;
 		if (size < mapStart + fHeader.MapBytes())
-			return cutOff();
+			return Refusal::CutOff();
 		fMap.resize(fHeader.mapLength);
 		for (size_t i = 0; i < fMap.size(); i++) {
 			fMap[i] = ReadColor(data + mapStart + i * fHeader.MapEntryBytes(),
@@ -226,12 +226,12 @@ bool TgaDecoder::Decode(DecodedImage& pixels, PixelKind& kind, BTranslationFailu
 	uint64 least = fHeader.RunLength() ? uint64((count + 127) / 128) * (1 + pixelBytes)
 		: uint64(count) * pixelBytes;
 	if (available < least) {
-		if (!CheckImageSize(fHeader.width, fHeader.height, failure))
-			return false;
-		return cutOff();
+		if (Result<void> fits = CheckImageSize(fHeader.width, fHeader.height); !fits)
+			return fits.TakeError();
+		return Refusal::CutOff();
 	}
-	if (!pixels.Allocate(fHeader.width, fHeader.height, failure))
-		return false;
+	if (Result<void> allocated = pixels.Allocate(fHeader.width, fHeader.height); !allocated)
+		return allocated.TakeError();
 
 	const uint8* source = data + offset;
 	if (!fHeader.RunLength()) {
@@ -244,7 +244,7 @@ bool TgaDecoder::Decode(DecodedImage& pixels, PixelKind& kind, BTranslationFailu
 		int64 done = 0;
 		while (done < count) {
 			if (available - position < 1 + pixelBytes)
-				return cutOff();
+				return Refusal::CutOff();
 			uint8 packet = source[position++];
 			int64 length = (packet & 0x7f) + 1;
 			if (length > count - done)
@@ -256,7 +256,7 @@ bool TgaDecoder::Decode(DecodedImage& pixels, PixelKind& kind, BTranslationFailu
 					Place(pixels, done++, color);
 			} else {
 				if (available - position < length * pixelBytes)
-					return cutOff();
+					return Refusal::CutOff();
 				for (int64 i = 0; i < length; i++) {
 					Place(pixels, done++, ReadPixel(source + position));
 					position += pixelBytes;
@@ -281,16 +281,12 @@ bool TgaDecoder::Decode(DecodedImage& pixels, PixelKind& kind, BTranslationFailu
 	}
 	switch (fHeader.BaseType()) {
 		case kColorMapped:
-			kind = PixelKind::Palette;
-			break;
+			return PixelKind::Palette;
 		case kTrueColor:
-			kind = PixelKind::TrueColor;
-			break;
+			return PixelKind::TrueColor;
 		default:
-			kind = PixelKind::Gray;
-			break;
+			return PixelKind::Gray;
 	}
-	return true;
 }
 
 } // namespace
@@ -300,18 +296,15 @@ bool TgaReader::Recognizes(const ImageData& image) const
 	return image.size >= kHeaderSize && IsPlausible(ParseHeader(image.data), image.size);
 }
 
-std::unique_ptr<BBitmap> TgaReader::Read(const ImageData& image,
-	BTranslationFailure& failure) const
+BitmapResult TgaReader::Read(const ImageData& image) const
 {
-	if (!Recognizes(image)) {
-		failure = Refusal::NotA("a TGA file");
-		return nullptr;
-	}
+	if (!Recognizes(image))
+		return Refusal::NotA("a TGA file");
 	DecodedImage pixels;
-	PixelKind kind = PixelKind::TrueColor;
-	if (!TgaDecoder(image, ParseHeader(image.data)).Decode(pixels, kind, failure))
-		return nullptr;
-	return pixels.TakeBitmap(kind, failure);
+	Result<PixelKind> kind = TgaDecoder(image, ParseHeader(image.data)).Decode(pixels);
+	if (!kind)
+		return kind.TakeError();
+	return pixels.TakeBitmap(kind.Value());
 }
 
 } // namespace BPrivate

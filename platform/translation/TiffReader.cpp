@@ -111,9 +111,10 @@ TiffFile Open(TiffSource& source, tmsize_t maxAllocation)
 	return TiffFile(tiff);
 }
 
-void Fail(BTranslationFailure& failure, const TiffSource& source)
+// The refusal for what the library reported.
+Failure LibraryFailure(const TiffSource& source)
 {
-	failure = source.cutOff ? Refusal::CutOff() : Refusal::Damaged("TIFF", source.message);
+	return source.cutOff ? Refusal::CutOff() : Refusal::Damaged("TIFF", source.message);
 }
 
 } // namespace
@@ -127,29 +128,24 @@ bool TiffReader::Recognizes(const ImageData& image) const
 		|| (d[0] == 'M' && d[1] == 'M' && d[2] == 0 && (d[3] == 42 || d[3] == 43));
 }
 
-std::unique_ptr<BBitmap> TiffReader::Read(const ImageData& image,
-	BTranslationFailure& failure) const
+BitmapResult TiffReader::Read(const ImageData& image) const
 {
 	TiffSource source{&image};
 	uint32 width = 0, height = 0;
 	{
 		// First only the directory, to learn the size the limits depend on.
 		TiffFile tiff = Open(source, tmsize_t(kDecodeOverhead));
-		if (!tiff) {
-			Fail(failure, source);
-			return nullptr;
-		}
+		if (!tiff)
+			return LibraryFailure(source);
 		TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
 		TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
-		if (!CheckImageSize(width, height, failure))
-			return nullptr;
+		if (Result<void> fits = CheckImageSize(width, height); !fits)
+			return fits.TakeError();
 	}
 	const size_t pixels = size_t(width) * height;
 	TiffFile tiff = Open(source, tmsize_t(kDecodeOverhead + pixels * 8));
-	if (!tiff) {
-		Fail(failure, source);
-		return nullptr;
-	}
+	if (!tiff)
+		return LibraryFailure(source);
 	TIFF* t = tiff.get();
 	TiffLayout layout;
 	layout.width = int32(width);
@@ -170,12 +166,9 @@ std::unique_ptr<BBitmap> TiffReader::Read(const ImageData& image,
 	const int32 w = int32(width), h = int32(height);
 
 	if (TiffRowReader::Handles(layout)) {
-		status_t status = B_OK;
-		std::unique_ptr<BBitmap> bitmap = TiffRowReader::Read(t, layout, status);
-		if (!bitmap && status == B_NO_MEMORY)
-			failure = Refusal::NoMemory();
-		else if (!bitmap)
-			Fail(failure, source);
+		BitmapResult bitmap = TiffRowReader::Read(t, layout);
+		if (!bitmap && bitmap.Error().status == B_ILLEGAL_DATA)
+			return LibraryFailure(source);
 		return bitmap;
 	}
 
@@ -195,29 +188,22 @@ std::unique_ptr<BBitmap> TiffReader::Read(const ImageData& image,
 	TIFFSetField(t, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
 
 	char message[1024] = {};
-	if (!TIFFRGBAImageOK(t, message)) {
-		failure = Refusal::UnsupportedKind("TIFF", message);
-		return nullptr;
-	}
+	if (!TIFFRGBAImageOK(t, message))
+		return Refusal::UnsupportedKind("TIFF", message);
 	TIFFRGBAImage reader;
-	if (!TIFFRGBAImageBegin(&reader, t, 0, message)) {
-		Fail(failure, source);
-		return nullptr;
-	}
+	if (!TIFFRGBAImageBegin(&reader, t, 0, message))
+		return LibraryFailure(source);
 	reader.req_orientation = ORIENTATION_TOPLEFT;
 	PageMemory raster = AllocatePageMemory(pixels * 4);
 	if (!raster) {
 		TIFFRGBAImageEnd(&reader);
-		failure = Refusal::NoMemory();
-		return nullptr;
+		return Refusal::NoMemory();
 	}
 	bool read = TIFFRGBAImageGet(&reader, reinterpret_cast<uint32*>(raster.get()), width,
 		height) != 0;
 	TIFFRGBAImageEnd(&reader);
-	if (!read || source.message[0] != '\0') {
-		Fail(failure, source);
-		return nullptr;
-	}
+	if (!read || source.message[0] != '\0')
+		return LibraryFailure(source);
 	tiff.reset();
 
 	// The library gives R, G, B, A bytes; bitmaps hold B, G, R, A.
@@ -245,7 +231,7 @@ std::unique_ptr<BBitmap> TiffReader::Read(const ImageData& image,
 			photometric == PHOTOMETRIC_PALETTE ? PixelOrigin::Palette : PixelOrigin::TrueColor);
 	}
 	if (!bitmap)
-		failure = Refusal::NoMemory();
+		return Refusal::NoMemory();
 	return bitmap;
 }
 

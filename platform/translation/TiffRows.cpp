@@ -2,6 +2,7 @@
 
 #include "BitmapBuilder.h"
 #include "PixelRules.h"
+#include "Refusal.h"
 
 #include <PageMemory.h>
 
@@ -55,8 +56,7 @@ bool TiffRowReader::Handles(const TiffLayout& layout)
 	return layout.photometric != PHOTOMETRIC_SEPARATED || layout.inkSet == INKSET_CMYK;
 }
 
-std::unique_ptr<BBitmap> TiffRowReader::Read(TIFF* tiff, const TiffLayout& layout,
-	status_t& status)
+Result<std::unique_ptr<BBitmap>> TiffRowReader::Read(TIFF* tiff, const TiffLayout& layout)
 {
 	const int32 width = layout.width, height = layout.height;
 	const Alpha alpha = AlphaOf(layout);
@@ -74,27 +74,21 @@ std::unique_ptr<BBitmap> TiffRowReader::Read(TIFF* tiff, const TiffLayout& layou
 	const BRect bounds(0, 0, float(width - 1), float(height - 1));
 	if (alpha == Alpha::None) {
 		bitmap = std::make_unique<BBitmap>(bounds, gray ? B_GRAY8 : B_RGB32);
-		if (!bitmap->IsValid()) {
-			status = B_NO_MEMORY;
-			return nullptr;
-		}
+		if (!bitmap->IsValid())
+			return Refusal::NoMemory();
 		target = static_cast<uint8*>(bitmap->Bits());
 		targetRow = bitmap->BytesPerRow();
 	} else {
 		pixels = AllocatePageMemory(size_t(width) * size_t(height) * 4);
-		if (!pixels) {
-			status = B_NO_MEMORY;
-			return nullptr;
-		}
+		if (!pixels)
+			return Refusal::NoMemory();
 		target = pixels.get();
 		targetRow = width * 4;
 	}
 
 	std::vector<uint8> row(size_t(TIFFScanlineSize(tiff)));
-	if (row.size() < size_t(width) * samples * (layout.bits / 8)) {
-		status = B_ILLEGAL_DATA;
-		return nullptr;
-	}
+	if (row.size() < size_t(width) * samples * (layout.bits / 8))
+		return Failure(B_ILLEGAL_DATA);
 	const uint16* wide = reinterpret_cast<const uint16*>(row.data());
 	// Every sample at 16 bits (libtiff gives 16-bit samples in our byte
 	// order); 8-bit ones are widened exactly (v * 257).
@@ -102,10 +96,8 @@ std::unique_ptr<BBitmap> TiffRowReader::Read(TIFF* tiff, const TiffLayout& layou
 		return layout.bits == 16 ? wide[index] : uint32(row[size_t(index)]) * 257;
 	};
 	for (int32 y = 0; y < height; y++) {
-		if (TIFFReadScanline(tiff, row.data(), uint32(y), 0) < 0) {
-			status = B_ILLEGAL_DATA;
-			return nullptr;
-		}
+		if (TIFFReadScanline(tiff, row.data(), uint32(y), 0) < 0)
+			return Failure(B_ILLEGAL_DATA);
 		uint8* out = target + int64(y) * targetRow;
 		for (int32 x = 0; x < width; x++) {
 			const int32 first = x * samples;
@@ -145,7 +137,7 @@ std::unique_ptr<BBitmap> TiffRowReader::Read(TIFF* tiff, const TiffLayout& layou
 		return bitmap;
 	bitmap = BitmapFromTrueColor(pixels.get(), width * 4, width, height, PixelOrigin::TrueColor);
 	if (!bitmap)
-		status = B_NO_MEMORY;
+		return Refusal::NoMemory();
 	return bitmap;
 }
 

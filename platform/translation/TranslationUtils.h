@@ -3,14 +3,19 @@
 // Reading image files into bitmaps through the translation kit's readers.
 
 #include <Bitmap.h>
+#include <Result.h>
 
+#include <memory>
 #include <string>
+#include <utility>
 
 class BTranslatorRoster;
 
-// Why an image file gave no bitmap, for a person to read.
+// Why an image file gave no bitmap, for a person to read: the project's
+// Failure (Result.h), as the platform's signatures hand it out.
 //
-// `status` says what kind of failure it was:
+// `status` says what kind of failure it was (B_OK in a new one, until a
+// read fails):
 // * a storage status (B_ENTRY_NOT_FOUND, B_PERMISSION_DENIED,
 //   B_IS_A_DIRECTORY, B_BAD_TYPE for what is not a regular file, ...): the
 //   file could not be read at all;
@@ -22,9 +27,14 @@ class BTranslatorRoster;
 // what exactly was found ("is empty", "is 100000×100000 pixels; the limit
 // is 8192×8192", "is a damaged PNG file: CRC error"); it never names the
 // file itself and holds no newline.
-struct BTranslationFailure {
-	status_t status = B_OK;
-	std::string detail;
+struct BTranslationFailure : BPrivate::Failure {
+	BTranslationFailure() { status = B_OK; }
+	BTranslationFailure(BPrivate::Failure failure) : Failure(std::move(failure)) {}
+	BTranslationFailure(status_t failureStatus, std::string failureDetail)
+		:
+		Failure(failureStatus, std::move(failureDetail))
+	{
+	}
 
 	// One line without a newline, naming the file as `name`:
 	// "notes.txt is not an image we can read", "missing.png: No such file or
@@ -47,3 +57,17 @@ public:
 	static BBitmap* GetBitmapFile(const char* path, BTranslatorRoster* roster,
 		BTranslationFailure* failure);
 };
+
+namespace BPrivate {
+
+// What GetBitmapFile reads, for the project's own code: the bitmap, never
+// null, or the failure, as BTranslationFailure describes it. Runs on the
+// calling thread.
+Result<std::unique_ptr<BBitmap>> ReadBitmapFile(const char* path,
+	BTranslatorRoster* roster = nullptr);
+
+// The line for a person that names the file as `name` and says why reading
+// it failed; what BTranslationFailure::Describe answers.
+std::string DescribeReadFailure(const Failure& failure, const char* name);
+
+} // namespace BPrivate

@@ -60,51 +60,39 @@ bool WebpReader::Recognizes(const ImageData& image) const
 		&& std::memcmp(image.data + 8, "WEBP", 4) == 0;
 }
 
-std::unique_ptr<BBitmap> WebpReader::Read(const ImageData& image,
-	BTranslationFailure& failure) const
+BitmapResult WebpReader::Read(const ImageData& image) const
 {
 	WebPData data{image.data, image.size};
 	WebPDemuxState state = WEBP_DEMUX_PARSE_ERROR;
 	std::unique_ptr<WebPDemuxer, DemuxDeleter> demux(WebPDemuxPartial(&data, &state));
-	if (!demux || state == WEBP_DEMUX_PARSE_ERROR) {
-		failure = Refusal::Damaged("WebP");
-		return nullptr;
-	}
-	if (state == WEBP_DEMUX_PARSING_HEADER) {
-		failure = Refusal::CutOff();
-		return nullptr;
-	}
+	if (!demux || state == WEBP_DEMUX_PARSE_ERROR)
+		return Refusal::Damaged("WebP");
+	if (state == WEBP_DEMUX_PARSING_HEADER)
+		return Refusal::CutOff();
 	const int64 width = WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_WIDTH);
 	const int64 height = WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_HEIGHT);
-	if (!CheckImageSize(width, height, failure))
-		return nullptr;
+	if (Result<void> fits = CheckImageSize(width, height); !fits)
+		return fits.TakeError();
 	FirstFrame frame(demux.get());
-	if (!frame.IsValid() || !frame.Get().complete) {
-		failure = state == WEBP_DEMUX_DONE ? Refusal::WithoutImage("WebP") : Refusal::CutOff();
-		return nullptr;
-	}
+	if (!frame.IsValid() || !frame.Get().complete)
+		return state == WEBP_DEMUX_DONE ? Refusal::WithoutImage("WebP") : Refusal::CutOff();
 	const WebPIterator& first = frame.Get();
 	if (first.x_offset < 0 || first.y_offset < 0 || first.width <= 0 || first.height <= 0
 		|| first.x_offset + first.width > width || first.y_offset + first.height > height) {
-		failure = Refusal::Damaged("WebP", "its first frame lies off the canvas");
-		return nullptr;
+		return Refusal::Damaged("WebP", "its first frame lies off the canvas");
 	}
 
 	// The canvas starts transparent; the first frame has nothing to blend
 	// with, so it is decoded straight into its place.
 	const size_t canvasRow = size_t(width) * 4;
 	PageMemory canvas = AllocatePageMemory(canvasRow * size_t(height));
-	if (!canvas) {
-		failure = Refusal::NoMemory();
-		return nullptr;
-	}
+	if (!canvas)
+		return Refusal::NoMemory();
 	uint8* origin = canvas.get() + size_t(first.y_offset) * canvasRow + size_t(first.x_offset) * 4;
 	size_t room = canvasRow * size_t(height) - size_t(origin - canvas.get());
 	WebPDecoderConfig config;
-	if (!WebPInitDecoderConfig(&config)) {
-		failure = Refusal::LibraryCannotRead("WebP");
-		return nullptr;
-	}
+	if (!WebPInitDecoderConfig(&config))
+		return Refusal::LibraryCannotRead("WebP");
 	config.output.colorspace = MODE_BGRA;
 	config.output.is_external_memory = 1;
 	config.output.u.RGBA.rgba = origin;
@@ -112,18 +100,14 @@ std::unique_ptr<BBitmap> WebpReader::Read(const ImageData& image,
 	config.output.u.RGBA.size = room;
 	VP8StatusCode status = WebPDecode(first.fragment.bytes, first.fragment.size, &config);
 	WebPFreeDecBuffer(&config.output);
-	if (status == VP8_STATUS_NOT_ENOUGH_DATA) {
-		failure = Refusal::CutOff();
-		return nullptr;
-	}
-	if (status != VP8_STATUS_OK) {
-		failure = Refusal::Damaged("WebP", StatusText(status));
-		return nullptr;
-	}
+	if (status == VP8_STATUS_NOT_ENOUGH_DATA)
+		return Refusal::CutOff();
+	if (status != VP8_STATUS_OK)
+		return Refusal::Damaged("WebP", StatusText(status));
 	auto bitmap = BitmapFromTrueColor(canvas.get(), int32(canvasRow), int32(width),
 		int32(height), PixelOrigin::TrueColor);
 	if (!bitmap)
-		failure = Refusal::NoMemory();
+		return Refusal::NoMemory();
 	return bitmap;
 }
 

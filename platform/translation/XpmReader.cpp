@@ -186,10 +186,11 @@ public:
 	{
 	}
 
-	bool Decode(DecodedImage& pixels, BTranslationFailure& failure);
+	// Decodes into `pixels`, or answers the refusal.
+	Result<void> Decode(DecodedImage& pixels);
 
 private:
-	bool ReadColors(BTranslationFailure& failure);
+	Result<void> ReadColors();
 	int32 Lookup(const char* characters) const;
 
 	StringCursor fStrings;
@@ -225,22 +226,21 @@ int32 XpmDecoder::Lookup(const char* characters) const
 	return *found;
 }
 
-bool XpmDecoder::ReadColors(BTranslationFailure& failure)
+Result<void> XpmDecoder::ReadColors()
 {
 	size_t length = size_t(fCharsPerPixel);
 	// Reserved as lines arrive, never more than the data can hold.
 	for (int64 i = 0; i < fColorCount; i++) {
 		bool cut;
 		if (!fStrings.Next(fText, cut))
-			return Refuse(failure, cut ? Refusal::CutOff()
-				: Refusal::Damaged("XPM", "it has fewer colours than it says"));
+			return cut ? Refusal::CutOff()
+				: Refusal::Damaged("XPM", "it has fewer colours than it says");
 		if (fText.size() < length)
-			return Refuse(failure, Refusal::Damaged("XPM", "a colour line is shorter than its characters"));
+			return Refusal::Damaged("XPM", "a colour line is shorter than its characters");
 		uint32 color = 0;
 		std::string unknown;
 		if (!ReadColorLine(fText, length, color, unknown))
-			return Refuse(failure,
-				Refusal::Damaged("XPM", "the colour \"" + unknown.substr(0, 40) + "\" is unknown"));
+			return Refusal::Damaged("XPM", "the colour \"" + unknown.substr(0, 40) + "\" is unknown");
 		fKeys.append(fText, 0, length);
 		fColors.push_back(color);
 	}
@@ -253,7 +253,7 @@ bool XpmDecoder::ReadColors(BTranslationFailure& failure)
 			if (fDirect[key] < 0)
 				fDirect[key] = int32(i);
 		}
-		return true;
+		return {};
 	}
 	fSorted.resize(fColors.size());
 	for (size_t i = 0; i < fSorted.size(); i++)
@@ -262,60 +262,60 @@ bool XpmDecoder::ReadColors(BTranslationFailure& failure)
 		return std::memcmp(fKeys.data() + size_t(a) * length,
 			fKeys.data() + size_t(b) * length, length) < 0;
 	});
-	return true;
+	return {};
 }
 
-bool XpmDecoder::Decode(DecodedImage& pixels, BTranslationFailure& failure)
+Result<void> XpmDecoder::Decode(DecodedImage& pixels)
 {
 	bool cut;
 	if (!fStrings.Next(fText, cut))
-		return Refuse(failure, cut ? Refusal::CutOff()
-			: Refusal::Damaged("XPM", "it has no values line"));
+		return cut ? Refusal::CutOff()
+			: Refusal::Damaged("XPM", "it has no values line");
 	long long values[4];
 	const char* text = fText.c_str();
 	for (long long& value : values) {
 		char* end;
 		value = std::strtoll(text, &end, 10);
 		if (end == text)
-			return Refuse(failure, Refusal::Damaged("XPM", "its values line lacks a number"));
+			return Refusal::Damaged("XPM", "its values line lacks a number");
 		text = end;
 	}
 	fWidth = values[0];
 	fHeight = values[1];
 	fColorCount = values[2];
 	if (values[3] < 1 || values[3] > kMaxCharsPerPixel)
-		return Refuse(failure, Refusal::Damaged("XPM", "it gives " + std::to_string(values[3])
-			+ " characters a pixel"));
+		return Refusal::Damaged("XPM", "it gives " + std::to_string(values[3])
+			+ " characters a pixel");
 	fCharsPerPixel = int32(values[3]);
 	if (fColorCount < 1)
-		return Refuse(failure, Refusal::Damaged("XPM", "it has no colours"));
-	if (!CheckImageSize(fWidth, fHeight, failure))
-		return false;
+		return Refusal::Damaged("XPM", "it has no colours");
+	if (Result<void> fits = CheckImageSize(fWidth, fHeight); !fits)
+		return fits.TakeError();
 	// Each colour costs its characters, a colour and an index.
 	if (uint64(fColorCount) > kDecodeOverhead
 		|| uint64(fColorCount) * uint64(fCharsPerPixel + 8) > kDecodeOverhead) {
-		return Refuse(failure, Refusal::TooManyColors(fColorCount, fCharsPerPixel));
+		return Refusal::TooManyColors(fColorCount, fCharsPerPixel);
 	}
-	if (!ReadColors(failure))
-		return false;
+	if (Result<void> colors = ReadColors(); !colors)
+		return colors;
 	// Every pixel's characters are in the data: checked before the pixels
 	// are reserved.
 	if (uint64(fStrings.Remaining()) < uint64(fWidth) * uint64(fHeight) * uint64(fCharsPerPixel))
-		return Refuse(failure, Refusal::CutOff());
-	if (!pixels.Allocate(fWidth, fHeight, failure))
-		return false;
+		return Refusal::CutOff();
+	if (Result<void> allocated = pixels.Allocate(fWidth, fHeight); !allocated)
+		return allocated.TakeError();
 
 	size_t rowLength = size_t(fWidth) * size_t(fCharsPerPixel);
 	for (int32 y = 0; y < pixels.Height(); y++) {
 		if (!fStrings.Next(fText, cut))
-			return Refuse(failure, Refusal::CutOff());
+			return Refusal::CutOff();
 		if (fText.size() < rowLength)
-			return Refuse(failure, Refusal::Damaged("XPM", "a row of pixels is too short"));
+			return Refusal::Damaged("XPM", "a row of pixels is too short");
 		uint8* row = pixels.Row(y);
 		for (int32 x = 0; x < pixels.Width(); x++) {
 			int32 index = Lookup(fText.data() + size_t(x) * size_t(fCharsPerPixel));
 			if (index < 0)
-				return Refuse(failure, Refusal::Damaged("XPM", "a pixel has characters of no colour"));
+				return Refusal::Damaged("XPM", "a pixel has characters of no colour");
 			uint32 color = fColors[size_t(index)];
 			row[4 * x] = uint8(color);
 			row[4 * x + 1] = uint8(color >> 8);
@@ -323,7 +323,7 @@ bool XpmDecoder::Decode(DecodedImage& pixels, BTranslationFailure& failure)
 			row[4 * x + 3] = uint8(color >> 24);
 		}
 	}
-	return true;
+	return {};
 }
 
 } // namespace
@@ -337,17 +337,14 @@ bool XpmReader::Recognizes(const ImageData& image) const
 	return image.size - start >= length && std::memcmp(image.data + start, kMagic, length) == 0;
 }
 
-std::unique_ptr<BBitmap> XpmReader::Read(const ImageData& image,
-	BTranslationFailure& failure) const
+BitmapResult XpmReader::Read(const ImageData& image) const
 {
-	if (!Recognizes(image)) {
-		failure = Refusal::NotA("an XPM file");
-		return nullptr;
-	}
+	if (!Recognizes(image))
+		return Refusal::NotA("an XPM file");
 	DecodedImage pixels;
-	if (!XpmDecoder(image).Decode(pixels, failure))
-		return nullptr;
-	return pixels.TakeBitmap(PixelKind::Palette, failure);
+	if (Result<void> decoded = XpmDecoder(image).Decode(pixels); !decoded)
+		return decoded.TakeError();
+	return pixels.TakeBitmap(PixelKind::Palette);
 }
 
 } // namespace BPrivate

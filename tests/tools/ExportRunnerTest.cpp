@@ -48,11 +48,11 @@ public:
 	}
 
 protected:
-	BBitmap* ReadImage(BTranslationFailure* failure) override
+	BPrivate::Result<std::unique_ptr<BBitmap>> ReadImage() override
 	{
 		if (fRelease.valid() && fRelease.wait_for(kSlowWatchdog) != std::future_status::ready)
 			ADD_FAILURE() << "job never released";
-		return ExportJob::ReadImage(failure);
+		return ExportJob::ReadImage();
 	}
 
 private:
@@ -279,4 +279,48 @@ TEST(ExportRunner, DitheredTextsAreTheSameOnOneWorkerAndOnTwo)
 		EXPECT_FALSE(texts[0].empty()) << kind;
 		EXPECT_EQ(texts[0], texts[1]) << kind;
 	}
+}
+
+namespace {
+
+// A job whose reading answers what it was made with.
+class AnsweringJob : public ExportJob {
+public:
+	AnsweringJob(const ExportOptions& options, BPrivate::Result<std::unique_ptr<BBitmap>> answer)
+		:
+		ExportJob("picture.png", options),
+		fAnswer(std::move(answer))
+	{
+	}
+
+protected:
+	BPrivate::Result<std::unique_ptr<BBitmap>> ReadImage() override { return std::move(fAnswer); }
+
+private:
+	BPrivate::Result<std::unique_ptr<BBitmap>> fAnswer;
+};
+
+} // namespace
+
+// What the reading says is the job's message, word for word; an answer with
+// neither a bitmap nor a reason reads as a file that is not an image.
+TEST(ExportRunner, AReadingFailureIsTheJobsMessage)
+{
+	ExportOptions options = Options({"picture.png"});
+	AnsweringJob damaged(options,
+		BPrivate::Failure(B_ILLEGAL_DATA, "is a damaged PNG file: CRC error"));
+	damaged.Run();
+	EXPECT_FALSE(damaged.Succeeded());
+	EXPECT_EQ(damaged.Messages(),
+		"quillpix-export: picture.png is a damaged PNG file: CRC error\n");
+
+	AnsweringJob missing(options, BPrivate::Failure(B_ENTRY_NOT_FOUND));
+	missing.Run();
+	EXPECT_FALSE(missing.Succeeded());
+	EXPECT_EQ(missing.Messages(), "quillpix-export: picture.png: No such file or directory\n");
+
+	AnsweringJob hollow(options, std::unique_ptr<BBitmap>());
+	hollow.Run();
+	EXPECT_FALSE(hollow.Succeeded());
+	EXPECT_EQ(hollow.Messages(), "quillpix-export: picture.png is not an image we can read\n");
 }

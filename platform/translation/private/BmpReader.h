@@ -11,8 +11,7 @@ class BmpReader : public ImageReader {
 public:
 	const char* FormatName() const override { return "BMP"; }
 	bool Recognizes(const ImageData& image) const override;
-	std::unique_ptr<BBitmap> Read(const ImageData& image,
-		BTranslationFailure& failure) const override;
+	BitmapResult Read(const ImageData& image) const override;
 };
 
 } // namespace BPrivate

@@ -4,11 +4,10 @@
 // make the kit reserve much more memory or time than the image it claims to
 // hold is worth. Private to the translation kit.
 
+#include <Result.h>
 #include <SupportDefs.h>
 
 #include <cstddef>
-
-struct BTranslationFailure;
 
 namespace BPrivate {
 
@@ -22,10 +21,10 @@ constexpr size_t kMaxImageFileSize = size_t(512) << 20;
 constexpr size_t kMaxMetadataBytes = size_t(8) << 20;
 constexpr size_t kDecodeOverhead = size_t(16) << 20;
 
-// True when an image of `width` by `height` pixels may be decoded; otherwise
-// false with `failure` saying what the file claims and what the limit is
-// (B_NO_MEMORY), or that the size makes no sense (B_ILLEGAL_DATA for a
+// Success when an image of `width` by `height` pixels may be decoded;
+// otherwise the refusal that says what the file claims and what the limit
+// is (B_NO_MEMORY), or that the size makes no sense (B_ILLEGAL_DATA for a
 // width or height of 0 or less).
-bool CheckImageSize(int64 width, int64 height, BTranslationFailure& failure);
+Result<void> CheckImageSize(int64 width, int64 height);
 
 } // namespace BPrivate

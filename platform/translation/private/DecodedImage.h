@@ -7,12 +7,11 @@
 // space. Private to the translation kit; one decode on one thread.
 
 #include <Bitmap.h>
+#include <Result.h>
 #include <SupportDefs.h>
 
 #include <memory>
 #include <vector>
-
-struct BTranslationFailure;
 
 namespace BPrivate {
 
@@ -25,9 +24,9 @@ enum class PixelKind {
 
 class DecodedImage {
 public:
-	// Checks the size against the limits and reserves the pixels; false with
-	// `failure` set when the size is refused.
-	bool Allocate(int64 width, int64 height, BTranslationFailure& failure);
+	// Checks the size against the limits and reserves the pixels; the
+	// refusal when the size is refused or the memory is not there.
+	Result<void> Allocate(int64 width, int64 height);
 
 	int32 Width() const { return fWidth; }
 	int32 Height() const { return fHeight; }
@@ -41,9 +40,10 @@ public:
 	bool AnyAlpha() const;
 	void MakeOpaque();
 
-	// Gives the pixels away as a bitmap; the image is empty afterwards.
-	// Null, with `failure` set, when the bitmap could not be made.
-	std::unique_ptr<BBitmap> TakeBitmap(PixelKind kind, BTranslationFailure& failure);
+	// Gives the pixels away as a bitmap, never null; the image is empty
+	// afterwards. The refusal when the bitmap could not be made, or when
+	// there are no pixels to give.
+	Result<std::unique_ptr<BBitmap>> TakeBitmap(PixelKind kind);
 
 private:
 	bool IsOpaqueGray() const;

@@ -10,11 +10,10 @@
 
 #include "DecodedImage.h"
 
+#include <Result.h>
 #include <SupportDefs.h>
 
 #include <cstddef>
-
-struct BTranslationFailure;
 
 namespace BPrivate {
 
@@ -41,15 +40,16 @@ class DibDecoder {
 public:
 	explicit DibDecoder(const DibSource& source);
 
-	// Decodes into `image`, setting `kind` to what its pixels stand for.
-	bool Decode(DecodedImage& image, PixelKind& kind, BTranslationFailure& failure);
+	// Decodes into `image` and answers what its pixels stand for, or the
+	// refusal.
+	Result<PixelKind> Decode(DecodedImage& image);
 
 private:
-	bool ReadHeader(BTranslationFailure& failure);
-	bool ReadMasksAndPalette(BTranslationFailure& failure);
-	bool DecodeUncompressed(DecodedImage& image, BTranslationFailure& failure);
-	bool DecodeRunLength(DecodedImage& image, BTranslationFailure& failure);
-	bool ApplyAndMask(DecodedImage& image, BTranslationFailure& failure);
+	Result<void> ReadHeader();
+	Result<void> ReadMasksAndPalette();
+	void DecodeUncompressed(DecodedImage& image);
+	Result<void> DecodeRunLength(DecodedImage& image);
+	Result<void> ApplyAndMask(DecodedImage& image);
 	uint32 MaskedColor(uint32 value) const;
 
 	struct Channel {

@@ -15,8 +15,7 @@ class GifReader : public ImageReader {
 public:
 	const char* FormatName() const override { return "GIF"; }
 	bool Recognizes(const ImageData& image) const override;
-	std::unique_ptr<BBitmap> Read(const ImageData& image,
-		BTranslationFailure& failure) const override;
+	BitmapResult Read(const ImageData& image) const override;
 };
 
 } // namespace BPrivate

@@ -16,8 +16,7 @@ public:
 
 	const char* FormatName() const override { return "ICO"; }
 	bool Recognizes(const ImageData& image) const override;
-	std::unique_ptr<BBitmap> Read(const ImageData& image,
-		BTranslationFailure& failure) const override;
+	BitmapResult Read(const ImageData& image) const override;
 
 private:
 	const ImageReader& fPngReader;

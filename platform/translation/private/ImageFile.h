@@ -5,17 +5,25 @@
 // translation kit.
 
 #include <PageMemory.h>
+#include <Result.h>
 #include <SupportDefs.h>
 
 #include <cstddef>
 
 namespace BPrivate {
 
-// Reads the whole regular file at `path` into `data`, its length into
-// `size` (the block may be longer). Fails without
-// blocking for anything but a regular file (B_IS_A_DIRECTORY, B_BAD_TYPE),
-// with B_NO_MEMORY for a file longer than `limit`, and with the system's
-// error for a missing or unreadable one. Runs on the caller's thread.
-status_t ReadImageFile(const char* path, size_t limit, PageMemory& data, size_t& size);
+// The bytes of a whole file: `size` of them at `data`, whose block may be
+// longer.
+struct FileBytes {
+	PageMemory data;
+	size_t size = 0;
+};
+
+// Reads the whole regular file at `path`. Fails without blocking for
+// anything but a regular file (B_IS_A_DIRECTORY, B_BAD_TYPE), with the
+// refusal of a file longer than `limit` (B_NO_MEMORY), of memory not given
+// (B_NO_MEMORY), and with the system's error for a missing or unreadable
+// one, each made by Refusal. Runs on the caller's thread.
+Result<FileBytes> ReadImageFile(const char* path, size_t limit);
 
 } // namespace BPrivate

@@ -7,7 +7,7 @@
 // between calls, so any thread may use one. Private to the translation kit.
 
 #include <Bitmap.h>
-#include <TranslationUtils.h>
+#include <Result.h>
 
 #include <cstddef>
 #include <memory>
@@ -20,6 +20,9 @@ struct ImageData {
 	size_t size;
 };
 
+// A new bitmap, or why there is none.
+using BitmapResult = Result<std::unique_ptr<BBitmap>>;
+
 class ImageReader {
 public:
 	virtual ~ImageReader() = default;
@@ -31,13 +34,12 @@ public:
 	virtual bool Recognizes(const ImageData& image) const = 0;
 
 	// The first image of the data as a new bitmap in the closest colour space
-	// (BitmapBuilder.h), or null with `failure` saying why in a sentence made
-	// by Refusal (Refusal.h): B_ILLEGAL_DATA for damaged data or data cut off
+	// (BitmapBuilder.h), never null, or the refusal made by Refusal
+	// (Refusal.h) that says why: B_ILLEGAL_DATA for damaged data or data cut off
 	// before the first image is complete, B_NO_MEMORY for an image over a
 	// limit (DecodeLimits.h). Every limit is checked before the allocation it
 	// guards. Runs on the calling thread.
-	virtual std::unique_ptr<BBitmap> Read(const ImageData& image,
-		BTranslationFailure& failure) const = 0;
+	virtual BitmapResult Read(const ImageData& image) const = 0;
 };
 
 } // namespace BPrivate

@@ -30,9 +30,9 @@ public:
 	// The reader of the format called `formatName`, or null.
 	const ImageReader* ReaderNamed(const char* formatName) const;
 
-	// The image as a new bitmap, or null with `failure` saying why
+	// The image as a new bitmap, never null, or why there is none
 	// (B_NO_TRANSLATOR when no reader recognises the data).
-	std::unique_ptr<BBitmap> Read(const ImageData& image, BTranslationFailure& failure) const;
+	BitmapResult Read(const ImageData& image) const;
 
 private:
 	std::vector<std::unique_ptr<ImageReader>> fReaders;

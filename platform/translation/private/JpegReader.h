@@ -14,8 +14,7 @@ class JpegReader : public ImageReader {
 public:
 	const char* FormatName() const override { return "JPEG"; }
 	bool Recognizes(const ImageData& image) const override;
-	std::unique_ptr<BBitmap> Read(const ImageData& image,
-		BTranslationFailure& failure) const override;
+	BitmapResult Read(const ImageData& image) const override;
 };
 
 } // namespace BPrivate

@@ -2,82 +2,78 @@
 
 // Every sentence with which the kit refuses an image file is made here, so
 // that each is written once and every reader says the same thing the same
-// way. A refusal is a BTranslationFailure: a status and a predicate for the
+// way. A refusal is a Failure (Result.h): a status and a predicate for the
 // file's name ("is cut off before its first image is complete"). Text that
 // comes from a library (libpng's, libtiff's, ...) may hold newlines, tabs or
 // other control characters; it is folded into one line of printable text
 // before it becomes part of a sentence. Private to the translation kit; any
 // thread.
 
-#include <TranslationUtils.h>
+#include "DecodeLimits.h"
+
+#include <Result.h>
 
 #include <string>
 #include <string_view>
-#include <utility>
 
 namespace BPrivate {
 
+// The factories are marked cold: a refusal is the rare way out of a
+// decoder's loop, and the compiler lays the loop out for the pixels.
 class Refusal {
 public:
 	// B_ILLEGAL_DATA: the data ends before the first image does.
-	static BTranslationFailure CutOff();
+	[[gnu::cold]] static Failure CutOff();
 	// B_ILLEGAL_DATA: "is a damaged PNG file", with ": why" when `why`, folded
 	// into one line, says something.
-	static BTranslationFailure Damaged(const char* format, std::string_view why = {});
+	[[gnu::cold]] static Failure Damaged(const char* format, std::string_view why = {});
 	// B_ILLEGAL_DATA: a header whose width or height is 0 or less.
-	static BTranslationFailure NoPixels();
+	[[gnu::cold]] static Failure NoPixels();
 	// B_ILLEGAL_DATA: a file of the format that holds no image at all.
-	static BTranslationFailure WithoutImage(const char* format);
+	[[gnu::cold]] static Failure WithoutImage(const char* format);
 	// B_ILLEGAL_DATA: the library cannot be set up for this file.
-	static BTranslationFailure LibraryCannotRead(const char* format);
+	[[gnu::cold]] static Failure LibraryCannotRead(const char* format);
 
 	// B_NO_TRANSLATOR: data no reader recognises ("is not an image we can
 	// read" once described).
-	static BTranslationFailure NotAnImage();
+	[[gnu::cold]] static Failure NotAnImage();
 	// B_NO_TRANSLATOR: data a reader was handed but does not recognise;
 	// `what` names the format with its article ("a BMP file").
-	static BTranslationFailure NotA(const char* what);
+	[[gnu::cold]] static Failure NotA(const char* what);
 	// B_NO_TRANSLATOR: a variant of the format the library does not read,
 	// with the library's reason.
-	static BTranslationFailure UnsupportedKind(const char* format, std::string_view why);
+	[[gnu::cold]] static Failure UnsupportedKind(const char* format, std::string_view why);
 	// B_NO_TRANSLATOR: a file that uses a feature of its format that is
 	// not read ("Huffman compression").
-	static BTranslationFailure UnreadFeature(const char* format, std::string_view feature);
+	[[gnu::cold]] static Failure UnreadFeature(const char* format, std::string_view feature);
 	// B_NO_TRANSLATOR: a file of no bytes.
-	static BTranslationFailure Empty();
+	[[gnu::cold]] static Failure Empty();
 
 	// B_NO_MEMORY: an image over the size limit, as its header gives it.
-	static BTranslationFailure TooLarge(int64 width, int64 height);
+	[[gnu::cold]] static Failure TooLarge(int64 width, int64 height);
 	// B_NO_MEMORY: a frame whose images together decode more than twice the
 	// pixel limit.
-	static BTranslationFailure FrameTooLarge(const char* format);
+	[[gnu::cold]] static Failure FrameTooLarge(const char* format);
 	// B_NO_MEMORY: a colour table larger than a decode may hold.
-	static BTranslationFailure TooManyColors(int64 colors, int32 charactersEach);
-	// B_NO_MEMORY: a file over the size that is read into memory.
-	static BTranslationFailure FileTooLarge();
+	[[gnu::cold]] static Failure TooManyColors(int64 colors, int32 charactersEach);
+	// B_NO_MEMORY: a file over `limit` bytes, the size that is read into
+	// memory.
+	[[gnu::cold]] static Failure FileTooLarge(size_t limit = kMaxImageFileSize);
 	// B_NO_MEMORY: memory the reader asked for and was not given; `what`
 	// says for what ("pixels"), or nothing.
-	static BTranslationFailure NoMemory(const char* what = nullptr);
+	[[gnu::cold]] static Failure NoMemory(const char* what = nullptr);
 
 	// Any other status (a storage one: the file could not be read at all).
-	static BTranslationFailure Unreadable(status_t status);
+	[[gnu::cold]] static Failure Unreadable(status_t status);
 
 	// The line for a person, naming the file as `name`; what
-	// BTranslationFailure::Describe() answers.
-	static std::string Line(const BTranslationFailure& failure, const char* name);
+	// DescribeReadFailure() and BTranslationFailure::Describe() answer.
+	static std::string Line(const Failure& failure, const char* name);
 
 	// `text` as one line of printable text: each run of white space and
 	// control characters becomes one space, none at either end, and bytes
 	// that are not UTF-8 become '?'.
 	static std::string OneLine(std::string_view text);
 };
-
-// Sets `failure` to `refusal` and answers false, for decoders whose steps
-// answer whether they succeeded.
-inline bool Refuse(BTranslationFailure& failure, BTranslationFailure refusal)
-{
-	failure = std::move(refusal);
-	return false;
-}
 
 } // namespace BPrivate

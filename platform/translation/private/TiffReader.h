@@ -16,8 +16,7 @@ class TiffReader : public ImageReader {
 public:
 	const char* FormatName() const override { return "TIFF"; }
 	bool Recognizes(const ImageData& image) const override;
-	std::unique_ptr<BBitmap> Read(const ImageData& image,
-		BTranslationFailure& failure) const override;
+	BitmapResult Read(const ImageData& image) const override;
 };
 
 } // namespace BPrivate

@@ -9,6 +9,7 @@
 // translation kit; any thread.
 
 #include <Bitmap.h>
+#include <Result.h>
 #include <SupportDefs.h>
 
 #include <memory>
@@ -36,11 +37,11 @@ public:
 	// True when the image is of a kind Read handles.
 	static bool Handles(const TiffLayout& layout);
 
-	// The image, or null with `status` B_NO_MEMORY when a bitmap could not
-	// be had or B_ILLEGAL_DATA when the library could not read a row (its
-	// message went to the error handler).
-	static std::unique_ptr<BBitmap> Read(TIFF* tiff, const TiffLayout& layout,
-		status_t& status);
+	// The image, never null, or the refusal of memory not given; or, when
+	// the library could not read a row, a failure with B_ILLEGAL_DATA and no
+	// detail: the library's message went to its error handler, where the
+	// caller finds it.
+	static Result<std::unique_ptr<BBitmap>> Read(TIFF* tiff, const TiffLayout& layout);
 };
 
 } // namespace BPrivate

@@ -13,8 +13,7 @@ class WebpReader : public ImageReader {
 public:
 	const char* FormatName() const override { return "WebP"; }
 	bool Recognizes(const ImageData& image) const override;
-	std::unique_ptr<BBitmap> Read(const ImageData& image,
-		BTranslationFailure& failure) const override;
+	BitmapResult Read(const ImageData& image) const override;
 };
 
 } // namespace BPrivate

@@ -12,8 +12,7 @@ class XpmReader : public ImageReader {
 public:
 	const char* FormatName() const override { return "XPM"; }
 	bool Recognizes(const ImageData& image) const override;
-	std::unique_ptr<BBitmap> Read(const ImageData& image,
-		BTranslationFailure& failure) const override;
+	BitmapResult Read(const ImageData& image) const override;
 };
 
 } // namespace BPrivate

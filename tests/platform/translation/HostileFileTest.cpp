@@ -4,6 +4,8 @@
 #include "support/HostileImages.h"
 #include "support/Waiting.h"
 
+#include <ImageFile.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -131,6 +133,79 @@ TEST_F(HostileFileTest, TruncatedJpegIsRefusedAsCutOff)
 	EXPECT_EQ(failure.status, B_ILLEGAL_DATA);
 	EXPECT_EQ(failure.Describe("truncated.jpg"),
 		"truncated.jpg is cut off before its first image is complete");
+}
+
+// The project's call and the platform's adapter over it answer alike: the
+// same bitmap or the same failure, word for word; the adapter leaves the
+// caller's failure alone when a bitmap comes back.
+TEST_F(HostileFileTest, ProjectReadAndPlatformReadAgree)
+{
+	const struct {
+		std::string path;
+		status_t status;	// B_OK: a bitmap
+		const char* line;
+	} kRows[] = {
+		{Path("colour.png"), B_OK, ""},
+		{Path("colour.bmp"), B_OK, ""},
+		{fDirectory + "/missing.png", B_ENTRY_NOT_FOUND, "f: No such file or directory"},
+		{fDirectory, B_IS_A_DIRECTORY, "f: Is a directory"},
+		{"", B_BAD_VALUE, "f: Invalid argument"},
+		{Path("empty.png"), B_NO_TRANSLATOR, "f is empty"},
+		{Path("garbage.png"), B_NO_TRANSLATOR, "f is not an image we can read"},
+		{Path("truncated.jpg"), B_ILLEGAL_DATA,
+			"f is cut off before its first image is complete"},
+	};
+	for (const auto& row : kRows) {
+		SCOPED_TRACE(row.path);
+		BPrivate::Result<std::unique_ptr<BBitmap>> read = BPrivate::ReadBitmapFile(
+			row.path.c_str());
+		BTranslationFailure failure(B_ERROR, "untouched");
+		std::unique_ptr<BBitmap> bitmap(BTranslationUtils::GetBitmapFile(row.path.c_str(),
+			nullptr, &failure));
+		if (row.status == B_OK) {
+			ASSERT_TRUE(read.Ok()) << read.Error().detail;
+			ASSERT_NE(read.Value(), nullptr);
+			ASSERT_NE(bitmap, nullptr);
+			EXPECT_EQ(read.Value()->Bounds(), bitmap->Bounds());
+			EXPECT_EQ(read.Value()->ColorSpace(), bitmap->ColorSpace());
+			EXPECT_EQ(failure.status, B_ERROR);
+			EXPECT_EQ(failure.detail, "untouched");
+			continue;
+		}
+		ASSERT_FALSE(read.Ok());
+		EXPECT_EQ(bitmap, nullptr);
+		EXPECT_EQ(read.Status(), row.status);
+		EXPECT_EQ(failure.status, row.status);
+		EXPECT_EQ(failure.detail, read.Error().detail);
+		EXPECT_EQ(BPrivate::DescribeReadFailure(read.Error(), "f"), row.line);
+		EXPECT_EQ(failure.Describe("f"), row.line);
+	}
+	// A new failure says that nothing has failed yet.
+	EXPECT_EQ(BTranslationFailure().status, B_OK);
+}
+
+// A file is read whole up to the limit and refused, naming the limit, past
+// it; what is not a regular file is refused before any read.
+TEST_F(HostileFileTest, FileReadStopsAtItsLimit)
+{
+	constexpr size_t kLimit = size_t(1) << 20;
+	const std::string atLimit = Make("at-limit", std::string(kLimit, 'x'));
+	BPrivate::Result<BPrivate::FileBytes> bytes = BPrivate::ReadImageFile(atLimit.c_str(),
+		kLimit);
+	ASSERT_TRUE(bytes.Ok()) << bytes.Error().detail;
+	EXPECT_EQ(bytes.Value().size, kLimit);
+	EXPECT_EQ(bytes.Value().data.get()[kLimit - 1], 'x');
+
+	const std::string past = Make("past-limit", std::string(kLimit + 1, 'x'));
+	bytes = BPrivate::ReadImageFile(past.c_str(), kLimit);
+	ASSERT_FALSE(bytes.Ok());
+	EXPECT_EQ(bytes.Status(), B_NO_MEMORY);
+	EXPECT_EQ(BPrivate::DescribeReadFailure(bytes.Error(), "f"), "f is larger than 1 MiB");
+
+	const std::string fifo = fDirectory + "/pipe";
+	ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+	EXPECT_EQ(BPrivate::ReadImageFile(fifo.c_str(), kLimit).Status(), B_BAD_TYPE);
+	EXPECT_EQ(BPrivate::ReadImageFile(nullptr, kLimit).Status(), B_BAD_VALUE);
 }
 
 TEST_F(HostileFileTest, FifoDoesNotBlock)

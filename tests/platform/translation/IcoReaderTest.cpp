@@ -14,8 +14,7 @@ public:
 	{
 		return image.size >= 8 && std::memcmp(image.data, "\x89PNG", 4) == 0;
 	}
-	std::unique_ptr<BBitmap> Read(const ImageData& image,
-		BTranslationFailure&) const override
+	BPrivate::BitmapResult Read(const ImageData& image) const override
 	{
 		fGiven.assign(image.data, image.data + image.size);
 		auto bitmap = std::make_unique<BBitmap>(BRect(0, 0, 2, 1), B_RGB32);

@@ -125,9 +125,10 @@ inline void ExpectImage(const ImageReader& reader, const Bytes& bytes, int32 wid
 	color_space space = B_NO_COLOR_SPACE)
 {
 	ASSERT_TRUE(reader.Recognizes(bytes.Image()));
-	BTranslationFailure failure;
-	auto bitmap = reader.Read(bytes.Image(), failure);
-	ASSERT_NE(bitmap, nullptr) << failure.detail;
+	BPrivate::BitmapResult read = reader.Read(bytes.Image());
+	ASSERT_TRUE(read.Ok()) << read.Error().detail;
+	const std::unique_ptr<BBitmap>& bitmap = read.Value();
+	ASSERT_NE(bitmap, nullptr);
 	ASSERT_EQ(bitmap->Bounds().IntegerWidth() + 1, width);
 	ASSERT_EQ(bitmap->Bounds().IntegerHeight() + 1, height);
 	if (space != B_NO_COLOR_SPACE) {
@@ -145,9 +146,9 @@ inline void ExpectImage(const ImageReader& reader, const Bytes& bytes, int32 wid
 inline void ExpectRefusal(const ImageReader& reader, const Bytes& bytes, status_t status,
 	const std::string& words)
 {
-	BTranslationFailure failure;
-	auto bitmap = reader.Read(bytes.Image(), failure);
-	EXPECT_EQ(bitmap, nullptr);
+	BPrivate::BitmapResult read = reader.Read(bytes.Image());
+	ASSERT_FALSE(read.Ok());
+	const BPrivate::Failure& failure = read.Error();
 	EXPECT_EQ(failure.status, status) << failure.detail;
 	EXPECT_NE(failure.detail.find(words), std::string::npos) << failure.detail;
 	EXPECT_EQ(failure.detail.find('\n'), std::string::npos);

@@ -118,11 +118,9 @@ class NoPngReader : public readers::ImageReader {
 public:
 	const char* FormatName() const override { return "PNG"; }
 	bool Recognizes(const readers::ImageData&) const override { return false; }
-	std::unique_ptr<BBitmap> Read(const readers::ImageData&,
-		BTranslationFailure& failure) const override
+	BPrivate::BitmapResult Read(const readers::ImageData&) const override
 	{
-		failure = {B_NO_TRANSLATOR, "has a PNG entry"};
-		return nullptr;
+		return BPrivate::Failure(B_NO_TRANSLATOR, "has a PNG entry");
 	}
 };
 
@@ -143,7 +141,12 @@ ReadSmallFormat(const std::string& bytes, BTranslationFailure& failure, bool& re
 	for (const readers::ImageReader* reader : all) {
 		if (reader->Recognizes(data)) {
 			recognized = true;
-			return reader->Read(data, failure);
+			BPrivate::BitmapResult bitmap = reader->Read(data);
+			if (!bitmap) {
+				failure = bitmap.TakeError();
+				return nullptr;
+			}
+			return std::move(bitmap).Value();
 		}
 	}
 	return nullptr;

@@ -1,11 +1,17 @@
 // The sentences the readers refuse images with, as a person reads them, and
 // the folding of library text into one line.
 
+#include <DecodeLimits.h>
+#include <DecodedImage.h>
+#include <ImageReaderList.h>
 #include <Refusal.h>
+#include <TranslationUtils.h>
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <utility>
 
 using BPrivate::Refusal;
 
@@ -55,6 +61,111 @@ TEST(RefusalTest, EveryRefusalReadsAsOneSentence)
 		EXPECT_EQ(row.failure.status, row.status);
 		EXPECT_EQ(row.failure.Describe("f"), row.line);
 	}
+}
+
+// The size rule every reader asks before it reserves pixels, at its edges.
+TEST(RefusalTest, ImageSizeIsJudgedAtTheLimits)
+{
+	const struct {
+		int64 width;
+		int64 height;
+		status_t status;	// B_OK: accepted
+		const char* line;
+	} kRows[] = {
+		{1, 1, B_OK, ""},
+		{8192, 8192, B_OK, ""},
+		{65536, 1024, B_OK, ""},
+		{0, 5, B_ILLEGAL_DATA, "f is damaged: its header gives no pixels"},
+		{5, -1, B_ILLEGAL_DATA, "f is damaged: its header gives no pixels"},
+		{8192, 8193, B_NO_MEMORY, "f is 8192\u00d78193 pixels; the limit is 8192\u00d78192"},
+		{int64(1) << 40, 1, B_NO_MEMORY,
+			"f is 1099511627776\u00d71 pixels; the limit is 8192\u00d78192"},
+	};
+	for (const auto& row : kRows) {
+		SCOPED_TRACE(testing::Message() << row.width << " x " << row.height);
+		BPrivate::Result<void> size = BPrivate::CheckImageSize(row.width, row.height);
+		EXPECT_EQ(size.Status(), row.status);
+		if (!size.Ok()) {
+			EXPECT_EQ(Refusal::Line(size.Error(), "f"), row.line);
+		}
+	}
+}
+
+// Pixels that were never reserved give a refusal, not a bitmap of nothing.
+TEST(RefusalTest, DecodedImageWithoutPixelsIsRefused)
+{
+	BPrivate::DecodedImage empty;
+	BPrivate::Result<std::unique_ptr<BBitmap>> bitmap
+		= empty.TakeBitmap(BPrivate::PixelKind::TrueColor);
+	ASSERT_FALSE(bitmap.Ok());
+	EXPECT_EQ(bitmap.Status(), B_ILLEGAL_DATA);
+
+	BPrivate::DecodedImage image;
+	EXPECT_EQ(image.Allocate(0, 3).Status(), B_ILLEGAL_DATA);
+	EXPECT_EQ(image.Allocate(8193, 8193).Status(), B_NO_MEMORY);
+	ASSERT_TRUE(image.Allocate(2, 1).Ok());
+	image.SetPixel(1, 0, BPrivate::PackColor(10, 20, 30));
+	bitmap = image.TakeBitmap(BPrivate::PixelKind::TrueColor);
+	ASSERT_TRUE(bitmap.Ok()) << bitmap.Error().detail;
+	ASSERT_NE(bitmap.Value(), nullptr);
+	EXPECT_EQ(bitmap.Value()->Bounds(), BRect(0, 0, 1, 0));
+	// Given away: a second bitmap is refused.
+	EXPECT_FALSE(image.TakeBitmap(BPrivate::PixelKind::TrueColor).Ok());
+}
+
+namespace {
+
+// Recognises every file and reads none: answers success without a bitmap,
+// or the failure it was made with.
+class HollowReader : public BPrivate::ImageReader {
+public:
+	explicit HollowReader(BPrivate::Failure failure = BPrivate::Failure(), bool fail = false)
+		:
+		fFailure(std::move(failure)),
+		fFail(fail)
+	{
+	}
+
+	const char* FormatName() const override { return "HOLLOW"; }
+	bool Recognizes(const BPrivate::ImageData&) const override { return true; }
+	BPrivate::BitmapResult Read(const BPrivate::ImageData&) const override
+	{
+		if (fFail)
+			return fFailure;
+		return std::unique_ptr<BBitmap>();
+	}
+
+private:
+	BPrivate::Failure fFailure;
+	bool fFail;
+};
+
+} // namespace
+
+// The list passes a reader's refusal on as it is, and turns an answer with
+// neither a bitmap nor a reason into the damaged file of the reader's format.
+TEST(RefusalTest, ReaderListNeverAnswersSuccessWithoutABitmap)
+{
+	const uint8 bytes[4] = {1, 2, 3, 4};
+	const BPrivate::ImageData data{bytes, sizeof(bytes)};
+
+	BPrivate::ImageReaderList hollow;
+	hollow.Add(std::make_unique<HollowReader>());
+	BPrivate::BitmapResult read = hollow.Read(data);
+	ASSERT_FALSE(read.Ok());
+	EXPECT_EQ(Refusal::Line(read.Error(), "f"), "f is a damaged HOLLOW file");
+
+	BPrivate::ImageReaderList refusing;
+	refusing.Add(std::make_unique<HollowReader>(Refusal::CutOff(), true));
+	read = refusing.Read(data);
+	ASSERT_FALSE(read.Ok());
+	EXPECT_EQ(Refusal::Line(read.Error(), "f"),
+		"f is cut off before its first image is complete");
+
+	BPrivate::ImageReaderList none;
+	read = none.Read(data);
+	ASSERT_FALSE(read.Ok());
+	EXPECT_EQ(read.Status(), B_NO_TRANSLATOR);
 }
 
 TEST(RefusalTest, LibraryTextBecomesOnePrintableLine)

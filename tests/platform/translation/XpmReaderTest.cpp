@@ -57,11 +57,10 @@ INSTANTIATE_TEST_SUITE_P(Rules, XpmReaderCase, testing::ValuesIn(Cases()),
 
 TEST(XpmReader, SystemColoursGiveCmap8)
 {
-	BTranslationFailure failure;
-	auto bitmap = BPrivate::XpmReader().Read(
-		Xpm({"2 1 2 1", "a c black", "b c None", "ab"}).Image(), failure);
-	ASSERT_NE(bitmap, nullptr) << failure.detail;
-	EXPECT_EQ(bitmap->ColorSpace(), B_CMAP8);
+	BPrivate::BitmapResult bitmap = BPrivate::XpmReader().Read(
+		Xpm({"2 1 2 1", "a c black", "b c None", "ab"}).Image());
+	ASSERT_TRUE(bitmap.Ok()) << bitmap.Error().detail;
+	EXPECT_EQ(bitmap.Value()->ColorSpace(), B_CMAP8);
 }
 
 TEST(XpmReader, RefusesDamagedAndCutFiles)
