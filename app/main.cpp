@@ -20,11 +20,10 @@ namespace {
 BPrivate::Result<std::unique_ptr<DisplayServer>>
 MakeQtServer()
 {
-	// Qt's own start says why it failed in words only.
-	std::string reason;
-	std::unique_ptr<QtServer> server = QtServer::Create(&reason);
-	if (!server)
-		return BPrivate::Failure(B_ERROR, reason);
+	BPrivate::Result<std::unique_ptr<QtServer>> created = QtServer::Create();
+	if (!created)
+		return created.TakeError();
+	std::unique_ptr<QtServer> server = std::move(created).Value();
 	server->SetApplicationIcon({{kMiniIconSide, IconRgba(kMiniIcon, kMiniIconSide)},
 		{kLargeIconSide, IconRgba(kLargeIcon, kLargeIconSide)}});
 	return std::unique_ptr<DisplayServer>(std::move(server));

@@ -76,8 +76,8 @@ struct QtServer::Dispatch {
 	bool quit = false;
 };
 
-std::unique_ptr<QtServer>
-QtServer::Create(std::string* error)
+BPrivate::Result<std::unique_ptr<QtServer>>
+QtServer::Create()
 {
 	std::unique_ptr<Application> application;
 	if (QCoreApplication::instance() == nullptr) {
@@ -86,9 +86,8 @@ QtServer::Create(std::string* error)
 		application = std::make_unique<Application>();
 		qInstallMessageHandler(previous);
 	} else if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
-		if (error != nullptr)
-			*error = "a Qt application without widgets is running already";
-		return nullptr;
+		return BPrivate::Failure(B_ERROR,
+			"a Qt application without widgets is running already");
 	}
 	return std::unique_ptr<QtServer>(new QtServer(std::move(application)));
 }

@@ -22,6 +22,7 @@
 // The header is free of Qt so that the program's start-up can name it.
 
 #include <DisplayServer.h>
+#include <Result.h>
 
 #include <memory>
 #include <string>
@@ -34,9 +35,9 @@ class QtDisplay;
 class QtServer : public DisplayServer {
 public:
 	// Starts Qt (a QApplication unless one exists) on the calling thread.
-	// Null, with a one-line reason in `error`, when Qt cannot reach a
-	// display; the process goes on unharmed.
-	static std::unique_ptr<QtServer> Create(std::string* error);
+	// A failure, with a one-line reason, when Qt cannot be started here; the
+	// process goes on unharmed.
+	static BPrivate::Result<std::unique_ptr<QtServer>> Create();
 	~QtServer() override;
 
 	QtServer(const QtServer&) = delete;

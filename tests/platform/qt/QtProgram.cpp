@@ -64,11 +64,10 @@ void
 RunProgram(const std::vector<std::string>& arguments, Ending ending,
 	const std::function<void(QtProbe& probe)>& drive)
 {
-	std::string error;
-	std::unique_ptr<QtServer> created = QtServer::Create(&error);
-	ASSERT_TRUE(created) << error;
-	QtServer* server = created.get();
-	DisplayServer::Install(std::move(created));
+	BPrivate::Result<std::unique_ptr<QtServer>> created = QtServer::Create();
+	ASSERT_TRUE(created) << created.Error().detail;
+	QtServer* server = created.Value().get();
+	DisplayServer::Install(std::move(created).Value());
 	QtProbe probe(*server);
 	RunInstalled(probe, arguments, ending,
 		[&](DisplayProbe&) { drive(probe); });
