@@ -5,6 +5,25 @@
 
 #include <cctype>
 
+namespace {
+
+// The entries `paths` name, in order; the first path that names none stops
+// it with its status.
+status_t
+RefsFor(const std::vector<std::string>& paths, std::vector<entry_ref>& refs)
+{
+	for (const std::string& path : paths) {
+		entry_ref ref;
+		status_t status = BEntry(path.c_str()).GetRef(&ref);
+		if (status != B_OK)
+			return status;
+		refs.push_back(ref);
+	}
+	return B_OK;
+}
+
+} // namespace
+
 HeadlessProbe::HeadlessProbe(HeadlessServer& server)
 	:
 	fServer(server),
@@ -152,14 +171,8 @@ status_t
 HeadlessProbe::DropFiles(int32 id, const std::vector<std::string>& paths)
 {
 	std::vector<entry_ref> refs;
-	for (const std::string& path : paths) {
-		entry_ref ref;
-		status_t status = BEntry(path.c_str()).GetRef(&ref);
-		if (status != B_OK)
-			return status;
-		refs.push_back(ref);
-	}
-	return DropRefs(id, refs);
+	status_t status = RefsFor(paths, refs);
+	return status == B_OK ? DropRefs(id, refs) : status;
 }
 
 status_t
@@ -222,14 +235,8 @@ status_t
 HeadlessProbe::AcceptOpenPanel(int32 panelId, const std::vector<std::string>& paths)
 {
 	std::vector<entry_ref> refs;
-	for (const std::string& path : paths) {
-		entry_ref ref;
-		status_t status = BEntry(path.c_str()).GetRef(&ref);
-		if (status != B_OK)
-			return status;
-		refs.push_back(ref);
-	}
-	return AcceptOpenPanel(panelId, refs);
+	status_t status = RefsFor(paths, refs);
+	return status == B_OK ? AcceptOpenPanel(panelId, refs) : status;
 }
 
 status_t
