@@ -84,7 +84,12 @@ DisplayProbe::ScrollBar(int32 id, orientation direction) const
 rgb_color
 DisplayProbe::ReadPixel(int32 id, int32 x, int32 y) const
 {
-	std::unique_ptr<BBitmap> pixels = Snapshot(id);
+	return PixelOf(Snapshot(id).get(), x, y);
+}
+
+rgb_color
+DisplayProbe::PixelOf(const BBitmap* pixels, int32 x, int32 y)
+{
 	if (!pixels || !pixels->IsValid() || x < 0 || y < 0 || x >= pixels->Width()
 		|| y >= pixels->Height()) {
 		return rgb_color{0, 0, 0, 0};

@@ -122,7 +122,10 @@ public:
 	// The window's first scroll bar of that orientation.
 	std::optional<ScrollBarState> ScrollBar(int32 id, orientation direction) const;
 	// One pixel of the snapshot; transparent black outside the window or
-	// for an unknown one.
+	// for an unknown one. Each call takes a snapshot of its own: to read many
+	// pixels of one picture, take a Snapshot and read it with PixelOf.
 	rgb_color ReadPixel(int32 id, int32 x, int32 y) const;
+	// One pixel of a snapshot; transparent black outside it or for none.
+	static rgb_color PixelOf(const BBitmap* snapshot, int32 x, int32 y);
 	std::optional<PanelView> Panel(int32 panelId) const;
 };

@@ -116,13 +116,9 @@ TEST_P(OpenFailureTest, TheWindowSaysWhyItShowsNoImage)
 	// One picture of the window for each comparison, not one a pixel.
 	std::unique_ptr<BBitmap> shot;
 	auto windowPixel = [&](int32 x, int32 y) {
-		int32 column = originX + x;
-		int32 row = originY + y;
-		if (!shot || !shot->IsValid() || column >= shot->Width() || row >= shot->Height())
-			return rgb_color{0, 0, 0, 255};
-		const uint8* pixel = static_cast<const uint8*>(shot->Bits())
-			+ row * shot->BytesPerRow() + column * 4;
-		return rgb_color{pixel[2], pixel[1], pixel[0], 255};
+		rgb_color pixel = DisplayProbe::PixelOf(shot.get(), originX + x, originY + y);
+		pixel.alpha = 255;
+		return pixel;
 	};
 	auto wantedPixel = [&](int32 x, int32 y) {
 		const uint8* pixel = static_cast<const uint8*>(wanted->Bits())

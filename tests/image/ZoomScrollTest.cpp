@@ -166,9 +166,10 @@ TEST_F(ZoomScrollTest, AnIconZoomsByWholeFactorsAndIsSavedUnchanged)
 	// Every image pixel is an 8 by 8 block at the margin; the window still
 	// holds the image with its margins, so no bar appears.
 	ASSERT_EQ(ShownAt(id, 16 + 8 * 16 - 1, 16 + 8 * 16 - 1, {15, 15}), (ImagePlace{15, 15}));
+	std::unique_ptr<BBitmap> shot = fProbe->Snapshot(id);
 	for (int32 y = 0; y < 8 * 16; y++) {
 		for (int32 x = 0; x < 8 * 16; x++) {
-			ASSERT_EQ(PlaceOf(fProbe->ReadPixel(id, 16 + x, fTop + 16 + y)),
+			ASSERT_EQ(PlaceOf(DisplayProbe::PixelOf(shot.get(), 16 + x, fTop + 16 + y)),
 				(ImagePlace{x / 8, y / 8}))
 				<< "at " << x << ", " << y;
 		}
