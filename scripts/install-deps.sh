@@ -10,6 +10,7 @@ packages=(
 	libfreetype-dev libfontconfig-dev fonts-dejavu-core  # text in views
 	libpng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev libtiff-dev
 	# Other projects' test images and an independent decoder to compare with
+	# (tests/platform/translation, bench/dither.sh)
 	gdk-pixbuf-tests libsdl2-image-tests imagemagick
 	googletest libgtest-dev libbenchmark-dev
 	xxd  # bench/compare.sh compares the export with xxd -i
@@ -18,8 +19,6 @@ packages=(
 	# read windows back (xwininfo, xprop)
 	xvfb openbox xdotool wmctrl x11-utils
 	time  # bench/embed-build.sh measures peak memory with /usr/bin/time
-	# tests/platform/translation: other projects' test images, checked against ImageMagick
-	gdk-pixbuf-tests libsdl2-image-tests imagemagick
 	"$@"
 )
 
