@@ -260,9 +260,7 @@ TEST_F(ImageWindowTest, TheImageIsDrawnAtTheMarginBelowTheMenuBarOnWhite)
 	};
 	const rgb_color white = {255, 255, 255, 255};
 	auto sourcePixel = [&](int32 x, int32 y) {
-		const uint8* pixel = static_cast<const uint8*>(source->Bits())
-			+ y * source->BytesPerRow() + x * 4;
-		return rgb_color{pixel[2], pixel[1], pixel[0], 255};
+		return DisplayProbe::PixelOf(source.get(), x, y);
 	};
 	// The first drawing may still be on its way.
 	ASSERT_TRUE(Eventually([&] {

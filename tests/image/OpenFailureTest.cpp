@@ -121,9 +121,9 @@ TEST_P(OpenFailureTest, TheWindowSaysWhyItShowsNoImage)
 		return pixel;
 	};
 	auto wantedPixel = [&](int32 x, int32 y) {
-		const uint8* pixel = static_cast<const uint8*>(wanted->Bits())
-			+ y * wanted->BytesPerRow() + x * 4;
-		return rgb_color{pixel[2], pixel[1], pixel[0], 255};
+		rgb_color pixel = DisplayProbe::PixelOf(wanted.get(), x, y);
+		pixel.alpha = 255;
+		return pixel;
 	};
 	int32 inked = 0;
 	BRect bounds = wanted->Bounds();
