@@ -2,79 +2,83 @@
 
 #include <SystemColorMap.h>
 
-#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
-
-namespace {
-
-constexpr uint32 kCellCount = 32 * 32 * 32;
-
-} // namespace
+#include <span>
 
 const CellCandidateTable*
 CellCandidateTable::Get()
 {
+	// Without memory for it there is no table, and error diffusion falls
+	// back on the map's own search.
 	static const std::unique_ptr<CellCandidateTable> sTable = []() {
-		const uint8* fullTable = BPrivate::SystemColorMap().FullTable();
-		return std::unique_ptr<CellCandidateTable>(
-			fullTable != nullptr ? new(std::nothrow) CellCandidateTable(fullTable) : nullptr);
+		if (BPrivate::SystemColorMap().FullTable() == nullptr)
+			return std::unique_ptr<CellCandidateTable>();
+		try {
+			return std::unique_ptr<CellCandidateTable>(new CellCandidateTable());
+		} catch (const std::bad_alloc&) {
+			return std::unique_ptr<CellCandidateTable>();
+		}
 	}();
 	return sTable.get();
 }
 
-// The full table is read in its own order, a row of 256 blues at a time;
-// eight blues that share one answer (most do) count once.
-CellCandidateTable::CellCandidateTable(const uint8* fullTable)
+// A cell takes the map's own candidates for it where there are at most
+// four. Only the other cells (about 1 in 12) are narrowed down to the
+// colours that are the full table's answer somewhere in them, read from the
+// table eight blues at a time; eight that share one answer (most do) count
+// once.
+CellCandidateTable::CellCandidateTable()
 	:
-	fFullTable(fullTable),
-	fCells(new uint32[kCellCount])
+	fCells(new Cell[BPrivate::ColorMap::kCellCount])
 {
 	const BPrivate::ColorMap& map = BPrivate::SystemColorMap();
-	for (int32 index = 0; index < 256; index++) {
+	const uint8* fullTable = map.FullTable();
+	for (uint32 index = 0; index < 256; index++) {
 		const rgb_color& color = map.ColorAt(uint8(index));
-		const uint32 red = color.red, green = color.green, blue = color.blue;
-		const uint32 length = red * red + green * green + blue * blue;
-		fKeyParts[index] = {(3 * 255 * 255 + length) << 8 | uint32(index), 512 * red, 512 * green,
-			512 * blue};
+		fAnswers[index] = index << 24 | uint32(color.red) << 16 | uint32(color.green) << 8
+			| color.blue;
 	}
-	auto candidates = std::make_unique<uint8[][4]>(kCellCount);
-	auto counts = std::make_unique<uint8[]>(kCellCount);
-	auto add = [&](uint32 cell, uint8 index) {
-		uint8* list = candidates[cell];
-		uint8& count = counts[cell];
-		if (count > 4 || std::find(list, list + std::min<uint8>(count, 4), index) < list + count)
-			return;
-		if (count < 4)
-			list[count] = index;
-		count++;
-	};
-	for (uint32 red = 0; red < 256; red++) {
-		for (uint32 green = 0; green < 256; green++) {
-			const uint8* row = fullTable + (red << 16 | green << 8);
-			const uint32 cellRow = (red >> 3) << 10 | (green >> 3) << 5;
-			for (uint32 blueCell = 0; blueCell < 32; blueCell++) {
-				const uint8* eight = row + 8 * blueCell;
-				uint64 bytes;
-				memcpy(&bytes, eight, 8);
-				if (bytes == eight[0] * 0x0101010101010101ull) {
-					add(cellRow | blueCell, eight[0]);
-					continue;
+	for (int32 cell = 0; cell < BPrivate::ColorMap::kCellCount; cell++) {
+		// Every cell has at least one answer.
+		uint32 list[256];
+		list[0] = 0;
+		uint32 count = 0;
+		const std::span<const uint8> candidates = map.CandidatesOfCell(cell);
+		if (candidates.size() <= 4) {
+			for (uint8 index : candidates)
+				list[count++] = fAnswers[index];
+		} else {
+			// The answers as a set of indices, four words of 64.
+			uint64 answers[4] = {0, 0, 0, 0};
+			const uint32 red = uint32(cell) >> 10 << 3, green = (uint32(cell) >> 5 & 31) << 3;
+			const uint32 blue = (uint32(cell) & 31) << 3;
+			for (uint32 r = red; r < red + 8; r++) {
+				for (uint32 g = green; g < green + 8; g++) {
+					const uint8* eight = fullTable + (r << 16 | g << 8 | blue);
+					uint64 bytes;
+					memcpy(&bytes, eight, 8);
+					const int32 distinct = bytes == eight[0] * 0x0101010101010101ull ? 1 : 8;
+					for (int32 i = 0; i < distinct; i++)
+						answers[eight[i] >> 6] |= uint64(1) << (eight[i] & 63);
 				}
-				for (int32 i = 0; i < 8; i++)
-					add(cellRow | blueCell, eight[i]);
+			}
+			for (uint32 word = 0; word < 4; word++) {
+				for (uint64 bits = answers[word]; bits != 0; bits &= bits - 1)
+					list[count++] = fAnswers[64 * word + uint32(__builtin_ctzll(bits))];
 			}
 		}
-	}
-	for (uint32 cell = 0; cell < kCellCount; cell++) {
-		uint8* list = candidates[cell];
-		if (counts[cell] > 4) {
-			fCells[cell] = kSeveral;
+		uint32* answers = fCells[cell].answers;
+		if (count > 4) {
+			answers[0] = kCrowded << 24;
+			answers[1] = uint32(fCrowded.size());
+			answers[2] = answers[3] = 0;
+			fCrowded.push_back(count);
+			fCrowded.insert(fCrowded.end(), list, list + count);
 			continue;
 		}
-		for (int32 i = counts[cell]; i < 4; i++)
-			list[i] = list[0];
-		fCells[cell] = uint32(list[0]) | uint32(list[1]) << 8 | uint32(list[2]) << 16
-			| uint32(list[3]) << 24;
+		for (uint32 i = 0; i < 4; i++)
+			answers[i] = list[i < count ? i : 0];
 	}
 }

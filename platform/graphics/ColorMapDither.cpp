@@ -30,16 +30,28 @@ struct TableIndex {
 	void Prefetch(uint32 color) const { __builtin_prefetch(table + color); }
 };
 
-// The same answers from a table small enough to stay in the cache, for
-// loops whose look-ups wait on one another.
-struct CandidateIndex {
+// For error diffusion, whose look-ups wait on one another: the nearest map
+// colour with its index (index << 24 | red << 16 | green << 8 | blue), from
+// a table small enough to stay in the cache.
+struct CandidateNearest {
 	const CellCandidateTable* table;
-	uint8 operator()(uint32 color) const { return table->IndexFor(color); }
-	void Prefetch(uint32) const {}
+	uint32 operator()(uint32 color) const { return table->NearestFor(color); }
 };
 
 // The same answers from the map's exact search, more slowly, for when the
 // tables could not be had (no memory).
+struct SearchedNearest {
+	const ColorMap* map;
+	uint32 operator()(uint32 color) const
+	{
+		const uint8 index = map->IndexFor(uint8(Red(color)), uint8(Green(color)),
+			uint8(Blue(color)));
+		const rgb_color& nearest = map->ColorAt(index);
+		return uint32(index) << 24 | Pack(nearest.red, nearest.green, nearest.blue, 0);
+	}
+};
+
+// For ordered dithering: the index alone, from the map's exact search.
 struct SearchedIndex {
 	const ColorMap* map;
 	uint8 operator()(uint32 color) const
@@ -47,22 +59,6 @@ struct SearchedIndex {
 		return map->IndexFor(uint8(Red(color)), uint8(Green(color)), uint8(Blue(color)));
 	}
 	void Prefetch(uint32) const {}
-};
-
-// The map's colours in sixteenths of a level, 8 above, as error diffusion
-// holds its values: red, green, blue.
-struct BiasedMapColors {
-	int32 values[256][3];
-
-	explicit BiasedMapColors(const ColorMap& map)
-	{
-		for (int32 index = 0; index < 256; index++) {
-			const rgb_color& color = map.ColorAt(uint8(index));
-			values[index][0] = 16 * color.red + 8;
-			values[index][1] = 16 * color.green + 8;
-			values[index][2] = 16 * color.blue + 8;
-		}
-	}
 };
 
 // Where a pixel's error goes, in sixteenths: 7 to the next pixel of its row,
@@ -84,9 +80,9 @@ struct BiasedMapColors {
 // `error` comes in as the previous pixel's error (0 at a row's start) and
 // goes out as this one's; `under` is the part of the entry below the
 // previous pixel that is still open, and `behind` that entry, completed here.
-template<int32 kBehind, int32 kUnder, typename Index>
+template<int32 kBehind, int32 kUnder, typename Nearest>
 inline void DiffusePixel(uint32 pixel, const int32* waiting, uint8& out, int32* behind,
-	int32 (&error)[3], int32 (&under)[3], const int32 (*biasedColors)[3], Index index)
+	int32 (&error)[3], int32 (&under)[3], Nearest nearestOf)
 {
 	int32 pixelError[3] = {0, 0, 0};
 	if (__builtin_expect(IsTransparent(pixel), 0)) {
@@ -102,10 +98,10 @@ inline void DiffusePixel(uint32 pixel, const int32* waiting, uint8& out, int32* 
 				16 * 255 + 8);
 			color = color << 8 | uint32(value[c] >> 4);
 		}
-		const uint8 chosen = index(color);
-		out = chosen;
+		const uint32 nearest = nearestOf(color);
+		out = uint8(nearest >> 24);
 		for (int32 c = 0; c < 3; c++)
-			pixelError[c] = value[c] - biasedColors[chosen][c];
+			pixelError[c] = value[c] - int32(16 * ((nearest >> (16 - 8 * c)) & 0xff) + 8);
 	}
 	for (int32 c = 0; c < 3; c++) {
 		behind[c] = under[c] + kBehind * pixelError[c];
@@ -123,9 +119,8 @@ inline void DiffusePixel(uint32 pixel, const int32* waiting, uint8& out, int32* 
 // are done apart from the rest), the row below is written once per pixel,
 // and colours are looked up in a table small enough to stay in the cache
 // (CellCandidateTable).
-template<typename Reader, typename Index>
-void DiffuseErrors(const BBitmap& source, BBitmap& target, const int32 (*biasedColors)[3],
-	Index index)
+template<typename Reader, typename Nearest>
+void DiffuseErrors(const BBitmap& source, BBitmap& target, Nearest nearestOf)
 {
 	const int32 width = source.Bounds().IntegerWidth() + 1;
 	const int32 height = source.Bounds().IntegerHeight() + 1;
@@ -144,7 +139,7 @@ void DiffuseErrors(const BBitmap& source, BBitmap& target, const int32 (*biasedC
 			constexpr int32 kBehind = decltype(shares)::first_type::value;
 			constexpr int32 kUnder = decltype(shares)::second_type::value;
 			DiffusePixel<kBehind, kUnder>(reader.Read(row, place), current + 3 * (place + 1),
-				out[place], next + 3 * (place + 1 - kStep), error, under, biasedColors, index);
+				out[place], next + 3 * (place + 1 - kStep), error, under, nearestOf);
 		};
 		using Lone = std::pair<std::integral_constant<int32, 0>,
 			std::integral_constant<int32, 16>>;
@@ -277,13 +272,17 @@ void OrderDither(const BBitmap& source, BBitmap& target, const MapColorSet& mapC
 		for (int32 x = 0; x < width; x++) {
 			index.Prefetch(moved[x + kAhead]);
 			const uint32 pixel = reader.Read(row, x);
-			uint8 settled;
-			if (IsTransparent(pixel))
-				out[x] = B_TRANSPARENT_MAGIC_CMAP8;
-			else if (mapColors.Find(pixel & kColorMask, settled))
-				out[x] = settled;
-			else
-				out[x] = index(moved[x]);
+			uint8 answer = index(moved[x]);
+			// One test, rarely true, for both kinds of pixel that keep
+			// their own answer.
+			if (__builtin_expect(IsTransparent(pixel) | mapColors.MayHold(pixel & kColorMask), 0)) {
+				uint8 settled;
+				if (IsTransparent(pixel))
+					answer = B_TRANSPARENT_MAGIC_CMAP8;
+				else if (mapColors.Find(pixel & kColorMask, settled))
+					answer = settled;
+			}
+			out[x] = answer;
 		}
 	}
 }
@@ -294,11 +293,10 @@ void DitherWith(DitherKind kind, const BBitmap& source, BBitmap& target)
 	const ColorMap& map = BPrivate::SystemColorMap();
 	const uint8* table = map.FullTable();
 	if (kind == DitherKind::kFloydSteinberg) {
-		static const BiasedMapColors colors(map);
 		if (const CellCandidateTable* candidates = CellCandidateTable::Get())
-			DiffuseErrors<Reader>(source, target, colors.values, CandidateIndex{candidates});
+			DiffuseErrors<Reader>(source, target, CandidateNearest{candidates});
 		else
-			DiffuseErrors<Reader>(source, target, colors.values, SearchedIndex{&map});
+			DiffuseErrors<Reader>(source, target, SearchedNearest{&map});
 		return;
 	}
 	static const MapColorSet mapColors;

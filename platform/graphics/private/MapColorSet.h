@@ -22,9 +22,7 @@ public:
 	// `index` is then its index.
 	bool Find(uint32 color, uint8& index) const
 	{
-		// Nearly every colour has a red and green no map colour has.
-		const uint32 pair = (color >> 8) & 0xffff;
-		if (((fPairs[pair >> 6] >> (pair & 63)) & 1) == 0)
+		if (!MayHold(color))
 			return false;
 		for (uint32 slot = SlotOf(color);; slot = (slot + 1) & (kSlots - 1)) {
 			if (fKeys[slot] == color) {
@@ -34,6 +32,14 @@ public:
 			if (fKeys[slot] == kEmpty)
 				return false;
 		}
+	}
+
+	// False when `color` is certainly no map colour, which is so for nearly
+	// every colour: no map colour has its red and green.
+	bool MayHold(uint32 color) const
+	{
+		const uint32 pair = (color >> 8) & 0xffff;
+		return (fPairs[pair >> 6] >> (pair & 63)) & 1;
 	}
 
 private:

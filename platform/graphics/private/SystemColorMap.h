@@ -28,6 +28,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <span>
 
 namespace BPrivate {
 
@@ -58,8 +59,18 @@ public:
 	// True when the colour is exactly one of the map's opaque colours.
 	bool Contains(uint8 red, uint8 green, uint8 blue) const;
 
-private:
 	static constexpr int32 kCellCount = 32 * 32 * 32;
+
+	// The map colours that can be the nearest to some colour of the 5-5-5
+	// cell (red >> 3) << 10 | (green >> 3) << 5 | blue >> 3, in ascending
+	// index order: every colour of the cell has its nearest among them,
+	// though some of them may be nobody's nearest.
+	std::span<const uint8> CandidatesOfCell(int32 cell) const
+	{
+		return {fCandidates.get() + fCellStart[cell], fCandidates.get() + fCellStart[cell + 1]};
+	}
+
+private:
 	static constexpr uint8 kNoSingleIndex = B_TRANSPARENT_MAGIC_CMAP8;
 
 	static int32 CellOf(uint32 red, uint32 green, uint32 blue)

@@ -1,7 +1,7 @@
 // The small tables dithering answers from agree with the full table for
-// every colour there is: the one error diffusion looks colours up in (ties
-// and crowded cells included), and the set of map colours ordered
-// dithering keeps.
+// every colour there is: the one error diffusion looks colours up in, index
+// and colour (ties and crowded cells included), and the set of map colours
+// ordered dithering keeps.
 
 #include <CellCandidateTable.h>
 #include <MapColorSet.h>
@@ -16,10 +16,17 @@ TEST(CellCandidateTable, AgreesWithTheFullTableOnEveryColour)
 	ASSERT_NE(candidates, nullptr);
 	const uint8* full = BPrivate::SystemColorMap().FullTable();
 	ASSERT_NE(full, nullptr);
+	const BPrivate::ColorMap& map = BPrivate::SystemColorMap();
+	uint32 answers[256];
+	for (uint32 index = 0; index < 256; index++) {
+		const rgb_color& color = map.ColorAt(uint8(index));
+		answers[index] = index << 24 | uint32(color.red) << 16 | uint32(color.green) << 8
+			| color.blue;
+	}
 	uint32 disagreements = 0;
 	uint32 first = 0;
 	for (uint32 color = 0; color < (1u << 24); color++) {
-		if (candidates->IndexFor(color) != full[color] && disagreements++ == 0)
+		if (candidates->NearestFor(color) != answers[full[color]] && disagreements++ == 0)
 			first = color;
 	}
 	EXPECT_EQ(disagreements, 0u) << "first at 0x" << std::hex << first;
