@@ -110,36 +110,70 @@ inline void DiffusePixel(uint32 pixel, const int32* waiting, uint8& out, int32* 
 	}
 }
 
-// Floyd-Steinberg error diffusion, even rows left to right and odd rows
-// right to left, with the shares above.
+// Floyd-Steinberg error diffusion, with the shares above.
 //
-// Each pixel waits for the one before it, so the loop is one long chain of
-// dependent steps: what passes from pixel to pixel stays in registers, the
-// shares are constants of each pixel's kind (the first and last of a row
-// are done apart from the rest), the row below is written once per pixel,
-// and colours are looked up in a table small enough to stay in the cache
+// Each pixel waits for the one before it, so a band of rows is one long
+// chain of dependent steps, and a step mostly waits for its colour's
+// look-up. An image of at least kBandedFrom rows is therefore diffused as
+// two bands, its top and bottom halves (the top one an even number of rows,
+// so that every row keeps the direction its number gives it), whose pixels
+// are taken in turn: while one band waits, the other one's work gets done.
+// The bands pass each other no error; the bottom one starts afresh, as the
+// image's first row does. In each band even rows go left to right and odd
+// ones right to left.
+//
+// What passes from pixel to pixel stays in registers, the shares are
+// constants of each pixel's kind (the first and last of a row are done
+// apart from the rest), the row below is written once per pixel, and
+// colours are looked up in a table small enough to stay in the cache
 // (CellCandidateTable).
 template<typename Reader, typename Nearest>
 void DiffuseErrors(const BBitmap& source, BBitmap& target, Nearest nearestOf)
 {
+	constexpr int32 kBandedFrom = 64;
 	const int32 width = source.Bounds().IntegerWidth() + 1;
 	const int32 height = source.Bounds().IntegerHeight() + 1;
-	// Per pixel three channels, with one pixel of margin at either end.
+	// The top band: half the rows, rounded up to an even number.
+	const int32 topRows = height >= kBandedFrom ? ((height + 1) / 2 + 1) & ~1 : height;
+	// Per band two rows of three channels per pixel, with one pixel of
+	// margin at either end.
 	const size_t rowLength = size_t(width + 2) * 3;
-	std::vector<int32> errors(2 * rowLength, 0);
-	int32* current = errors.data();
-	int32* next = current + rowLength;
+	std::vector<int32> errors(4 * rowLength, 0);
+	int32* currentA = errors.data();
+	int32* nextA = currentA + rowLength;
+	int32* currentB = nextA + rowLength;
+	int32* nextB = currentB + rowLength;
 	Reader reader;
-	auto diffuseRow = [&](const uint8* row, uint8* out, auto step) {
+	auto rowOf = [&](int32 y) {
+		return static_cast<const uint8*>(source.Bits()) + int64(y) * source.BytesPerRow();
+	};
+	auto outOf = [&](int32 y) {
+		return static_cast<uint8*>(target.Bits()) + int64(y) * target.BytesPerRow();
+	};
+	// Row y of the top band and, with two bands, row y of the bottom one.
+	auto diffuseRows = [&](int32 y, auto bands, auto step) {
+		constexpr bool kTwo = decltype(bands)::value == 2;
 		constexpr int32 kStep = decltype(step)::value;
-		int32 error[3] = {0, 0, 0};
-		int32 under[3] = {0, 0, 0};
+		const uint8* rowA = rowOf(y);
+		uint8* outA = outOf(y);
+		const uint8* rowB = kTwo ? rowOf(topRows + y) : nullptr;
+		uint8* outB = kTwo ? outOf(topRows + y) : nullptr;
+		int32 errorA[3] = {0, 0, 0};
+		int32 underA[3] = {0, 0, 0};
+		int32 errorB[3] = {0, 0, 0};
+		int32 underB[3] = {0, 0, 0};
 		int32 x = kStep > 0 ? 0 : width - 1;
 		auto at = [&](auto shares, int32 place) {
 			constexpr int32 kBehind = decltype(shares)::first_type::value;
 			constexpr int32 kUnder = decltype(shares)::second_type::value;
-			DiffusePixel<kBehind, kUnder>(reader.Read(row, place), current + 3 * (place + 1),
-				out[place], next + 3 * (place + 1 - kStep), error, under, nearestOf);
+			const int32 waiting = 3 * (place + 1);
+			const int32 behind = 3 * (place + 1 - kStep);
+			DiffusePixel<kBehind, kUnder>(reader.Read(rowA, place), currentA + waiting,
+				outA[place], nextA + behind, errorA, underA, nearestOf);
+			if constexpr (kTwo) {
+				DiffusePixel<kBehind, kUnder>(reader.Read(rowB, place), currentB + waiting,
+					outB[place], nextB + behind, errorB, underB, nearestOf);
+			}
 		};
 		using Lone = std::pair<std::integral_constant<int32, 0>,
 			std::integral_constant<int32, 16>>;
@@ -157,18 +191,31 @@ void DiffuseErrors(const BBitmap& source, BBitmap& target, Nearest nearestOf)
 				at(Inside{}, x += kStep);
 			at(Last{}, x += kStep);
 		}
-		int32* below = next + 3 * (x + 1);
-		for (int32 c = 0; c < 3; c++)
-			below[c] = under[c];
+		for (int32 c = 0; c < 3; c++) {
+			nextA[3 * (x + 1) + c] = underA[c];
+			if constexpr (kTwo)
+				nextB[3 * (x + 1) + c] = underB[c];
+		}
+		std::swap(currentA, nextA);
+		if constexpr (kTwo)
+			std::swap(currentB, nextB);
 	};
-	for (int32 y = 0; y < height; y++) {
-		const uint8* row = static_cast<const uint8*>(source.Bits()) + int64(y) * source.BytesPerRow();
-		uint8* out = static_cast<uint8*>(target.Bits()) + int64(y) * target.BytesPerRow();
-		if (y % 2 == 0)
-			diffuseRow(row, out, std::integral_constant<int32, 1>{});
-		else
-			diffuseRow(row, out, std::integral_constant<int32, -1>{});
-		std::swap(current, next);
+	using One = std::integral_constant<int32, 1>;
+	using Two = std::integral_constant<int32, 2>;
+	using Right = std::integral_constant<int32, 1>;
+	using Left = std::integral_constant<int32, -1>;
+	const int32 bottomRows = height - topRows;
+	for (int32 y = 0; y < topRows; y++) {
+		if (y < bottomRows) {
+			if (y % 2 == 0)
+				diffuseRows(y, Two{}, Right{});
+			else
+				diffuseRows(y, Two{}, Left{});
+		} else if (y % 2 == 0) {
+			diffuseRows(y, One{}, Right{});
+		} else {
+			diffuseRows(y, One{}, Left{});
+		}
 	}
 }
 

@@ -402,3 +402,31 @@ TEST(ColorMapDither, EveryKindFollowsItsRuleOnPicturesOfEveryWidth)
 		}
 	}
 }
+
+// A picture of 64 rows or more is diffused as two bands, its top half
+// (rounded up to an even number of rows) and the rest, each as if it were a
+// picture of its own: no error crosses from one to the other, and every row
+// keeps the direction of its number. Odd heights and a bottom band shorter
+// than the top one included; 63 rows are still one band.
+TEST(ColorMapDither, TallPicturesAreDiffusedAsTwoBandsOfTheirOwn)
+{
+	std::mt19937 random(13);
+	for (int32 height : {63, 64, 65, 66, 67, 130, 201}) {
+		const int32 width = 9 + height % 5;
+		const std::vector<uint32> pixels = MixedPixels(random, width * height, B_RGBA32);
+		auto source = MakeBitmap(width, height, pixels);
+		std::vector<uint8> expected;
+		if (height < 64) {
+			expected = PlainFloydSteinberg(width, height, pixels, B_RGBA32);
+		} else {
+			const int32 top = ((height + 1) / 2 + 1) & ~1;
+			const auto split = pixels.begin() + ptrdiff_t(top) * width;
+			expected = PlainFloydSteinberg(width, top, std::vector<uint32>(pixels.begin(), split),
+				B_RGBA32);
+			const std::vector<uint8> bottom = PlainFloydSteinberg(width, height - top,
+				std::vector<uint32>(split, pixels.end()), B_RGBA32);
+			expected.insert(expected.end(), bottom.begin(), bottom.end());
+		}
+		EXPECT_EQ(Dithered(*source, DitherKind::kFloydSteinberg), expected) << height << " rows";
+	}
+}
