@@ -15,6 +15,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -406,13 +407,15 @@ TEST(ColorMapDither, EveryKindFollowsItsRuleOnPicturesOfEveryWidth)
 // A picture of 64 rows or more is diffused as two bands, its top half
 // (rounded up to an even number of rows) and the rest, each as if it were a
 // picture of its own: no error crosses from one to the other, and every row
-// keeps the direction of its number. Odd heights and a bottom band shorter
-// than the top one included; 63 rows are still one band.
+// keeps the direction of its number. Odd heights, a bottom band shorter
+// than the top one and rows of one and two pixels included; 63 rows are
+// still one band.
 TEST(ColorMapDither, TallPicturesAreDiffusedAsTwoBandsOfTheirOwn)
 {
 	std::mt19937 random(13);
-	for (int32 height : {63, 64, 65, 66, 67, 130, 201}) {
-		const int32 width = 9 + height % 5;
+	const std::pair<int32, int32> sizes[] = {{9, 63}, {10, 64}, {11, 65}, {12, 66}, {13, 67},
+		{11, 130}, {12, 201}, {1, 64}, {1, 77}, {2, 65}};
+	for (const auto& [width, height] : sizes) {
 		const std::vector<uint32> pixels = MixedPixels(random, width * height, B_RGBA32);
 		auto source = MakeBitmap(width, height, pixels);
 		std::vector<uint8> expected;
@@ -427,6 +430,7 @@ TEST(ColorMapDither, TallPicturesAreDiffusedAsTwoBandsOfTheirOwn)
 				std::vector<uint32>(split, pixels.end()), B_RGBA32);
 			expected.insert(expected.end(), bottom.begin(), bottom.end());
 		}
-		EXPECT_EQ(Dithered(*source, DitherKind::kFloydSteinberg), expected) << height << " rows";
+		EXPECT_EQ(Dithered(*source, DitherKind::kFloydSteinberg), expected)
+			<< width << " x " << height;
 	}
 }
