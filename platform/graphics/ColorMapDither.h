@@ -22,7 +22,9 @@ enum class DitherKind {
 	// Each pixel's exact nearest map colour, as SetBits gives it.
 	kNone,
 	// Floyd-Steinberg error diffusion, rows taken left to right and right to
-	// left in turn.
+	// left in turn. An image of 64 rows or more is diffused as two bands,
+	// its top half (an even number of rows) and the rest, which pass each
+	// other no error.
 	kFloydSteinberg,
 	// An 8x8 Bayer threshold matrix: each pixel's result depends on the pixel
 	// and its place alone, so an animation's still parts stay still.
