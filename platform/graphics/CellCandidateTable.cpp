@@ -24,6 +24,14 @@ CellCandidateTable::Get()
 	return sTable.get();
 }
 
+uint32
+CellCandidateTable::AnswerOf(uint8 index)
+{
+	const rgb_color& color = BPrivate::SystemColorMap().ColorAt(index);
+	return uint32(index) << 24 | uint32(color.red) << 16 | uint32(color.green) << 8
+		| color.blue;
+}
+
 // A cell takes the map's own candidates for it where there are at most
 // four. Only the other cells (about 1 in 12) are narrowed down to the
 // colours that are the full table's answer somewhere in them, read from the
@@ -35,11 +43,8 @@ CellCandidateTable::CellCandidateTable()
 {
 	const BPrivate::ColorMap& map = BPrivate::SystemColorMap();
 	const uint8* fullTable = map.FullTable();
-	for (uint32 index = 0; index < 256; index++) {
-		const rgb_color& color = map.ColorAt(uint8(index));
-		fAnswers[index] = index << 24 | uint32(color.red) << 16 | uint32(color.green) << 8
-			| color.blue;
-	}
+	for (uint32 index = 0; index < 256; index++)
+		fAnswers[index] = AnswerOf(uint8(index));
 	for (int32 cell = 0; cell < BPrivate::ColorMap::kCellCount; cell++) {
 		// Every cell has at least one answer.
 		uint32 list[256];

@@ -44,10 +44,8 @@ struct SearchedNearest {
 	const ColorMap* map;
 	uint32 operator()(uint32 color) const
 	{
-		const uint8 index = map->IndexFor(uint8(Red(color)), uint8(Green(color)),
-			uint8(Blue(color)));
-		const rgb_color& nearest = map->ColorAt(index);
-		return uint32(index) << 24 | Pack(nearest.red, nearest.green, nearest.blue, 0);
+		return CellCandidateTable::AnswerOf(
+			map->IndexFor(uint8(Red(color)), uint8(Green(color)), uint8(Blue(color))));
 	}
 };
 
@@ -200,22 +198,18 @@ void DiffuseErrors(const BBitmap& source, BBitmap& target, Nearest nearestOf)
 		if constexpr (kTwo)
 			std::swap(currentB, nextB);
 	};
-	using One = std::integral_constant<int32, 1>;
-	using Two = std::integral_constant<int32, 2>;
-	using Right = std::integral_constant<int32, 1>;
-	using Left = std::integral_constant<int32, -1>;
+	auto rows = [&](int32 y, auto bands) {
+		if (y % 2 == 0)
+			diffuseRows(y, bands, std::integral_constant<int32, 1>{});
+		else
+			diffuseRows(y, bands, std::integral_constant<int32, -1>{});
+	};
 	const int32 bottomRows = height - topRows;
 	for (int32 y = 0; y < topRows; y++) {
-		if (y < bottomRows) {
-			if (y % 2 == 0)
-				diffuseRows(y, Two{}, Right{});
-			else
-				diffuseRows(y, Two{}, Left{});
-		} else if (y % 2 == 0) {
-			diffuseRows(y, One{}, Right{});
-		} else {
-			diffuseRows(y, One{}, Left{});
-		}
+		if (y < bottomRows)
+			rows(y, std::integral_constant<int32, 2>{});
+		else
+			rows(y, std::integral_constant<int32, 1>{});
 	}
 }
 

@@ -51,6 +51,9 @@ public:
 	// The index alone.
 	uint8 IndexFor(uint32 color) const { return uint8(NearestFor(color) >> 24); }
 
+	// A map index as NearestFor answers with it: index << 24 | its colour.
+	static uint32 AnswerOf(uint8 index);
+
 private:
 	CellCandidateTable();
 
