@@ -19,6 +19,9 @@ packages=(
 	# read windows back (xwininfo, xprop)
 	xvfb openbox xdotool wmctrl x11-utils
 	time  # bench/embed-build.sh measures peak memory with /usr/bin/time
+	# tests/roundtrip's compile_farm_test (and bench/embed-build.sh) build
+	# embedded images through a compile farm and a compiler cache
+	distcc ccache
 	"$@"
 )
 
