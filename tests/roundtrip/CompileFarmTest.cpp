@@ -12,6 +12,7 @@
 //
 // Each time the program must give back the images' bytes.
 
+#include "roundtrip/BitmapDumps.h"
 #include "roundtrip/DistccServer.h"
 #include "roundtrip/EmbedProjects.h"
 #include "support/Files.h"

@@ -1,11 +1,8 @@
 #pragma once
 
 // What the tests that build projects of their own against the installed
-// package share: running a tool into a log, the images they embed, the
-// check program's functions that write what a bitmap holds, and what they
-// must write for an image.
-
-#include <GraphicsDefs.h>
+// package share: running a tool into a log, the images they embed, and the
+// package installed.
 
 #include <string>
 #include <vector>
@@ -28,14 +25,5 @@ std::string CMakeQuoted(const std::string& text);
 // The package installed (its tools component) into a scratch prefix, once
 // per test program; empty when that failed.
 const std::string& InstalledPrefix();
-
-// C++ for a check program: Dump(file, bitmap, size) writes the bitmap's
-// bounds and colour space on a line, then its bytes, answering 0 or a
-// failure code; DumpBytes(file, bytes, size) writes the bytes alone.
-extern const char* const kDumpFunctions;
-
-// What Dump writes for the image file as the exporter turns it into `space`
-// (DumpBytes: the bytes alone); empty when the file cannot be read.
-std::string ExpectedDump(const std::string& imageFile, color_space space, bool bytesOnly = false);
 
 } // namespace embedtest
