@@ -13,7 +13,10 @@
 #     source, time and peak memory (once);
 #   * 200 icons of 32 x 32 through the function against the same icons
 #     through an `xxd -i` custom command each (CMake + Ninja, 2 jobs), and
-#     the 200 in one quillpix-export run.
+#     the 200 in one quillpix-export run;
+#   * the 4096 x 4096 build and both icon builds through distcc, to a distccd
+#     on this machine that cannot see the tree, and through ccache twice from
+#     cold (an empty cache, then the build tree made anew in the same place).
 #
 # Usage: bench/embed-build.sh BUILD_DIR [RUNS]
 #   BUILD_DIR  a configured Quillpix build; it is built and installed into a
@@ -244,6 +247,118 @@ done
 sources=("$work"/build-quillpix/quillpix-images/icons/quillpix-images/*.cpp)
 [ ${#sources[@]} -eq $icons ] && grep -q "_MakeBitmap()" "${sources[0]}"
 
+# --- through a compile farm and a compiler cache --------------------------------
+# The 4096 x 4096 build and the icons (both ways) again: through distcc to a
+# distccd on this machine that cannot see the tree (a mount namespace of its
+# own in which $work and Quillpix's trees are empty tmpfs mounts), with no
+# compiling here in place of a compile it fails; and through ccache twice
+# from cold (an empty cache, then the build tree deleted and made again in
+# the same place). Every C++ compile of a distcc build must have gone to the
+# server and succeeded there, and a second ccache build must be all hits.
+farm_log=$(mktemp "${TMPDIR:-/tmp}/quillpix-distccd-XXXXXX")
+distccd_pid=""
+trap 'rm -rf "$work"; [ -z "$distccd_pid" ] || kill "$distccd_pid" 2>/dev/null; rm -f "$farm_log"' EXIT
+start_distccd() {
+	local daemon script
+	# distccd runs only compilers with a link in /usr/lib/distcc.
+	daemon="distccd --no-detach --daemon --listen 127.0.0.1 --port $distcc_port \
+		--allow 127.0.0.1 --jobs 2 --log-stderr --log-level=info"
+	[ -e "/usr/lib/distcc/$(basename "$cxx")" ] || daemon+=" --enable-tcp-insecure"
+	if [ "$(id -u)" -eq 0 ]; then
+		script="exec $daemon --user nobody"
+		set -- unshare --mount --propagation private
+	else
+		# Mounts need a user namespace; distccd refuses to be its root.
+		script="exec unshare --user -- $daemon"
+		set -- unshare --user --map-root-user --mount --propagation private
+	fi
+	script="for folder do mount -t tmpfs tmpfs \"\$folder\" || exit 125; done; $script"
+	"$@" -- /bin/sh -c "$script" sh "$build_dir" "$source_dir" "$work" >"$farm_log" 2>&1 &
+	distccd_pid=$!
+	for _ in $(seq 100); do
+		grep -q "listening on 127.0.0.1:$distcc_port" "$farm_log" && return 0
+		kill -0 "$distccd_pid" 2>/dev/null || break
+		sleep 0.1
+	done
+	cat "$farm_log" >&2
+	return 1
+}
+for distcc_port in $(shuf -i 20000-60000 -n 5); do
+	(: >"/dev/tcp/127.0.0.1/$distcc_port") 2>/dev/null && continue
+	start_distccd && break
+	distccd_pid=""
+done
+[ -n "$distccd_pid" ] || { echo "cannot start distccd in a mount namespace of its own" >&2; exit 1; }
+[ ! -e "/proc/$distccd_pid/root$work/main.cpp" ] && [ -e "/proc/$distccd_pid/root$cxx" ]
+mkdir -p "$work/distcc"
+# Runs a command with the distcc client set for that server alone.
+with_distcc() (
+	unset $(compgen -e | grep '^DISTCC_' || true)
+	export DISTCC_HOSTS=127.0.0.1:$distcc_port/2 DISTCC_FALLBACK=0 DISTCC_SKIP_LOCAL_RETRY=1 \
+		DISTCC_DIR=$work/distcc DISTCC_LOG=$work/distcc.log
+	"$@"
+)
+# Runs a command with the cache of PROJECT ($1), which has only the defaults.
+: >"$work/ccache.conf"
+with_ccache() (
+	unset $(compgen -e | grep '^CCACHE_' || true)
+	export CCACHE_DIR=$work/ccache-$1 CCACHE_CONFIGPATH=$work/ccache.conf
+	shift
+	"$@"
+)
+# configure_through LAUNCHER PROJECT FOLDER: configures PROJECT into FOLDER from scratch.
+configure_through() {
+	rm -rf "$3"
+	cmake -S "$work/$2" -B "$3" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_PREFIX_PATH="$work/prefix" \
+		-DCMAKE_CXX_COMPILER_LAUNCHER="$1" >/dev/null
+}
+# How many commands of the build in FOLDER start with LAUNCHER.
+launched() { ninja -C "$2" -t commands | grep -c "^$1 " || true; }
+# The counter NAME ($2) of PROJECT's cache ($1).
+ccache_counter() { with_ccache "$1" ccache --print-stats | awk -v n="$2" '$1 == n { print $2 }'; }
+# The calls of PROJECT's cache ($1) that it could not cache, for whatever reason.
+uncacheable() {
+	with_ccache "$1" ccache --print-stats | awk '$1 !~ /^(cache_miss|direct_cache_(hit|miss)|preprocessed_cache_(hit|miss)|cache_size_kibibyte|files_in_cache|cleanups_performed|stats_.*|.*storage.*)$/ { n += $2 } END { print n + 0 }'
+}
+
+for round in $(seq "$runs"); do
+	echo "farm and cache round $round" >&2
+	for project in big-4096 quillpix xxd; do
+		folder=$work/build-$project-distcc
+		with_distcc configure_through distcc $project "$folder"
+		before=$(grep -c " COMPILE_OK " "$farm_log" || true)
+		with_distcc seconds_of ninja -C "$folder" -j 2 >>"$work/$project-distcc.times"
+		after=$(grep -c " COMPILE_OK " "$farm_log" || true)
+		compiles=$(launched distcc "$folder")
+		if [ $((after - before)) -ne "$compiles" ] || grep "(dcc_job_summary)" "$farm_log" \
+				| grep -v -q " COMPILE_OK "; then
+			echo "$project: $((after - before)) of $compiles compiles done by distccd" >&2
+			cat "$farm_log" >&2
+			exit 1
+		fi
+		echo "$compiles" >"$work/$project-distcc.compiles"
+		[ $project = big-4096 ] && "$folder/splash" >/dev/null
+
+		folder=$work/build-$project-ccache
+		rm -rf "$work/ccache-$project"
+		for pass in 1 2; do
+			with_ccache $project configure_through ccache $project "$folder"
+			with_ccache $project ccache --zero-stats >/dev/null
+			with_ccache $project seconds_of ninja -C "$folder" -j 2 \
+				>>"$work/$project-ccache-$pass.times"
+			hits=$(($(ccache_counter $project direct_cache_hit) \
+				+ $(ccache_counter $project preprocessed_cache_hit)))
+			echo "$hits/$(launched ccache "$folder"), $(uncacheable $project) not cacheable" \
+				>"$work/$project-ccache-$pass.hits"
+		done
+		[ $project = big-4096 ] && "$folder/splash" >/dev/null
+	done
+done
+kill "$distccd_pid"
+wait "$distccd_pid" 2>/dev/null || true
+distccd_pid=""
+
 # --- tables -------------------------------------------------------------------
 column() { awk -v n="$2" '{ print $n }' "$1" | median; }
 echo "| Task | Form | Median | Compiler peak | Hex form vs ours |"
@@ -278,3 +393,18 @@ echo "|---|---|---:|---:|---:|"
 echo "| $icons icons of 32 x 32 into a library (CMake + Ninja, -j 2) | xxd -i custom command per icon | $t_x s | | |"
 echo "| | quillpix_add_image_sources | $t_q s | | $(ratio "$t_q" "$t_x")x xxd's time |"
 echo "| $icons icons in one quillpix-export run (-o -) | quillpix-export | $t_one s | $(awk -v n=$icons -v t="$t_one" 'BEGIN { printf "%.0f", n / t }') images/s | |"
+echo
+echo "| Build from clean (CMake + Ninja, -j 2) | Plain (above) | distcc to a server that cannot see the tree | ccache, first cold | ccache, second cold |"
+echo "|---|---:|---:|---:|---:|"
+for project in big-4096 quillpix xxd; do
+	case $project in
+	big-4096) label="4096 x 4096 PNG through the function" ;;
+	quillpix) label="$icons icons of 32 x 32 through quillpix_add_image_sources" ;;
+	xxd) label="$icons icons, xxd -i custom command per icon" ;;
+	esac
+	plain=$(median <"$work/$project.times")
+	distcc=$(median <"$work/$project-distcc.times")
+	first=$(median <"$work/$project-ccache-1.times")
+	second=$(median <"$work/$project-ccache-2.times")
+	echo "| $label | $plain s | $distcc s ($(ratio "$distcc" "$plain")x, $(cat "$work/$project-distcc.compiles") compiles sent) | $first s (hits $(cat "$work/$project-ccache-1.hits")) | $second s ($(ratio "$second" "$first")x the first; hits $(cat "$work/$project-ccache-2.hits")) |"
+done
