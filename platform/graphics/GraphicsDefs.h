@@ -10,7 +10,13 @@ struct rgb_color {
 	uint8 blue;
 	uint8 alpha;
 
-	constexpr bool operator==(const rgb_color&) const = default;
+	// Written out rather than defaulted: the header also serves C++17 code.
+	constexpr bool operator==(const rgb_color& other) const
+	{
+		return red == other.red && green == other.green && blue == other.blue
+			&& alpha == other.alpha;
+	}
+	constexpr bool operator!=(const rgb_color& other) const { return !(*this == other); }
 };
 
 // Pixel layouts of a bitmap. The numeric codes are part of the exported text,

@@ -12,9 +12,11 @@ public:
 	float y = 0;
 
 	constexpr BPoint() = default;
-	constexpr BPoint(float x, float y) : x(x), y(y) {}
+	constexpr BPoint(float px, float py) : x(px), y(py) {}
 
-	constexpr bool operator==(const BPoint&) const = default;
+	// Written out rather than defaulted: the header also serves C++17 code.
+	constexpr bool operator==(const BPoint& other) const { return x == other.x && y == other.y; }
+	constexpr bool operator!=(const BPoint& other) const { return !(*this == other); }
 };
 
 class BRect {
@@ -32,8 +34,7 @@ public:
 
 	// A default rectangle is invalid (right < left), as on the platform.
 	constexpr BRect() = default;
-	constexpr BRect(float left, float top, float right, float bottom)
-		: left(left), top(top), right(right), bottom(bottom) {}
+	constexpr BRect(float l, float t, float r, float b) : left(l), top(t), right(r), bottom(b) {}
 	constexpr BRect(BPoint leftTop, BPoint rightBottom)
 		: left(leftTop.x), top(leftTop.y), right(rightBottom.x), bottom(rightBottom.y) {}
 
@@ -113,5 +114,10 @@ public:
 			Max(right, rect.right), Max(bottom, rect.bottom));
 	}
 
-	constexpr bool operator==(const BRect&) const = default;
+	constexpr bool operator==(const BRect& other) const
+	{
+		return left == other.left && top == other.top && right == other.right
+			&& bottom == other.bottom;
+	}
+	constexpr bool operator!=(const BRect& other) const { return !(*this == other); }
 };

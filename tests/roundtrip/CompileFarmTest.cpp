@@ -138,7 +138,7 @@ public:
 
 	bool Configure(const std::string& launcher, const std::vector<std::string>& environment) const
 	{
-		return embedtest::Run({"cmake", "-S", fSource, "-B", fBuild, "-G", "Ninja",
+		return embedtest::RunTool({"cmake", "-S", fSource, "-B", fBuild, "-G", "Ninja",
 			"-DCMAKE_BUILD_TYPE=Release", std::string("-DCMAKE_CXX_COMPILER=") + kCompiler,
 			"-DCMAKE_CXX_COMPILER_LAUNCHER=" + launcher, "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON",
 			"-DCMAKE_PREFIX_PATH=" + embedtest::InstalledPrefix()}, fSource, LogPath(),
@@ -147,7 +147,7 @@ public:
 
 	bool Build(const std::vector<std::string>& environment) const
 	{
-		return embedtest::Run({"cmake", "--build", fBuild, "--parallel", "2"}, fSource, LogPath(),
+		return embedtest::RunTool({"cmake", "--build", fBuild, "--parallel", "2"}, fSource, LogPath(),
 			environment) == 0;
 	}
 
@@ -169,7 +169,7 @@ public:
 	// Runs the program and compares each bitmap it built with the image.
 	void ExpectBitmapsRight() const
 	{
-		ASSERT_EQ(embedtest::Run({fBuild + "/farm"}, fBuild, fBuild + "/farm.log"), 0)
+		ASSERT_EQ(embedtest::RunTool({fBuild + "/farm"}, fBuild, fBuild + "/farm.log"), 0)
 			<< ReadWhole(fBuild + "/farm.log");
 		for (const FarmImage* image : {&kBadge, &kMark}) {
 			const std::string expected
@@ -192,7 +192,7 @@ std::map<std::string, long>
 CcacheCounters(const std::vector<std::string>& environment, const std::string& log)
 {
 	std::map<std::string, long> counters;
-	if (embedtest::Run({"ccache", "--print-stats"}, "/", log, environment) != 0)
+	if (embedtest::RunTool({"ccache", "--print-stats"}, "/", log, environment) != 0)
 		return counters;
 	std::istringstream lines(ReadWhole(log));
 	std::string name;
@@ -269,7 +269,7 @@ TEST(CompileFarm, DistccCompilesEverythingOnAServerThatCannotSeeTheTree)
 	// .incbin, fails there, and is not compiled here in its place.
 	WriteWhole(scratch / "tree/probe.cpp", "__asm__(\".incbin \\\"" + project.Source()
 		+ "/" + kBadge.file + "\\\"\");\n");
-	EXPECT_NE(embedtest::Run({"distcc", kCompiler, "-c", "probe.cpp", "-o", "probe.o"}, scratch / "tree",
+	EXPECT_NE(embedtest::RunTool({"distcc", kCompiler, "-c", "probe.cpp", "-o", "probe.o"}, scratch / "tree",
 		scratch / "probe.log", environment), 0) << ReadWhole(scratch / "probe.log");
 	EXPECT_EQ(server.JobSummaries().others.size(), 1u) << server.Log();
 }
@@ -290,7 +290,7 @@ TEST(CompileFarm, CcacheHitsEveryCompileOfASecondBuildFromCold)
 		SCOPED_TRACE(round == 0 ? "first build" : "second build, the build tree made anew");
 		std::filesystem::remove_all(project.BuildFolder());
 		ASSERT_TRUE(project.Configure("ccache", environment)) << project.Log();
-		ASSERT_EQ(embedtest::Run({"ccache", "--zero-stats"}, "/", scratch / "ccache.log", environment), 0)
+		ASSERT_EQ(embedtest::RunTool({"ccache", "--zero-stats"}, "/", scratch / "ccache.log", environment), 0)
 			<< ReadWhole(scratch / "ccache.log");
 		ASSERT_TRUE(project.Build(environment)) << project.Log();
 		std::map<std::string, long> counters

@@ -1,4 +1,4 @@
-#include "roundtrip/EmbedProjects.h"
+#include "EmbedProjects.h"
 
 #include "support/Files.h"
 #include "support/Program.h"
@@ -6,13 +6,13 @@
 namespace embedtest {
 
 int
-Run(const std::vector<std::string>& argv, const std::string& directory, const std::string& log,
+RunTool(const std::vector<std::string>& argv, const std::string& directory, const std::string& log,
 	const std::vector<std::string>& environment)
 {
 	testsupport::Program program;
 	program.arguments = argv;
-	program.environment = environment;
 	program.directory = directory;
+	program.environment = environment;
 	program.outputPath = log;
 	program.errorToOutput = true;
 	return testsupport::RunProgram(program).ExitCode();
@@ -56,7 +56,7 @@ InstalledPrefix()
 	static testsupport::ScratchDirectory* scratch = new testsupport::ScratchDirectory();
 	static std::string prefix = [] {
 		std::string prefix = *scratch / "prefix";
-		int status = Run({"cmake", "--install", QUILLPIX_BINARY_DIR, "--component", "tools",
+		int status = RunTool({"cmake", "--install", QUILLPIX_BINARY_DIR, "--component", "tools",
 			"--prefix", prefix}, scratch->Path(), *scratch / "install.log");
 		return status == 0 ? prefix : std::string();
 	}();
