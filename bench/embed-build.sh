@@ -7,8 +7,9 @@
 #     form (the text export in a function, as the build form used to be);
 #     the compiler's peak memory, the exporter's alone;
 #   * the ways a compiler can read 2048 x 2048 and 4096 x 4096 pixels' bytes:
-#     "0xNN, " items in C++, C string literals in C, and the .incbin source
-#     the exporter writes (one compile each, time and peak memory);
+#     "0xNN, " items in C++, C string literals in C, and the .incbin
+#     assembler source the exporter writes (one compile each, time and peak
+#     memory);
 #   * 8192 x 8192 (B_RGB32, 256 MiB): the export and the compile of its
 #     source, time and peak memory (once);
 #   * 200 icons of 32 x 32 through the function against the same icons
@@ -179,8 +180,8 @@ build_big big-8192
 measure "$cli" -q --embed "$work/export.h" "$work/splash-8192.png" >"$work/export-8192.measures"
 measure "$cli" -q -o "$work/text-8192.h" "$work/splash-8192.png" >"$work/text-8192.measures"
 rm "$work/text-8192.h"
-measure "$cxx" -std=c++20 -O2 "${includes[@]}" -c "$work/export.cpp" -o "$work/export.o" \
-	>"$work/compile-8192.measures"
+# The assembler source takes its .bin by its leaf name: assembled in its folder.
+(cd "$work" && measure "$cxx" -c export.s -o export.o) >"$work/compile-8192.measures"
 
 # --- the forms a compiler can read ---------------------------------------------
 # The same bytes three ways: the text export's items in C++ (in its function
@@ -204,8 +205,7 @@ for round in $(seq "$runs"); do
 	echo "forms round $round" >&2
 	for side in 2048 4096; do
 		measure "$cc" -O2 -c "$work/strings-$side.c" -o "$work/form.o" >>"$work/form-strings-$side"
-		measure "$cxx" -std=c++20 -O2 "${includes[@]}" -c "$work/form-$side.cpp" -o "$work/form.o" \
-			>>"$work/form-incbin-$side"
+		(cd "$work" && measure "$cxx" -c "form-$side.s" -o form.o) >>"$work/form-incbin-$side"
 	done
 done
 
@@ -244,8 +244,8 @@ for round in $(seq "$runs"); do
 	seconds_of "$cli" -q --color-space rgb32 -o - "$work"/icons/*.png >>"$work/one-run.times"
 done
 # The function's sources hold what the exporter writes for each icon.
-sources=("$work"/build-quillpix/quillpix-images/icons/quillpix-images/*.cpp)
-[ ${#sources[@]} -eq $icons ] && grep -q "_MakeBitmap()" "${sources[0]}"
+sources=("$work"/build-quillpix/quillpix-images/icons/quillpix-images/*.s)
+[ ${#sources[@]} -eq $icons ] && grep -q ".incbin" "${sources[0]}"
 
 # --- through a compile farm and a compiler cache --------------------------------
 # The 4096 x 4096 build and the icons (both ways) again: through distcc to a
@@ -373,7 +373,7 @@ echo "| 8192 x 8192 PNG through the function, export + compile + link (-j 2), on
 echo "| 4096 x 4096 PNG: the exporter alone (--embed) | | $(column "$work/export-4096.measures" 1) s | exporter $(mib "$(column "$work/export-4096.measures" 2)") MiB | |"
 echo "| 8192 x 8192 PNG: the exporter alone (--embed), once | | $(column "$work/export-8192.measures" 1) s | exporter $(mib "$(column "$work/export-8192.measures" 2)") MiB (bound: 2 bitmaps + 32 MiB = 544 MiB) | |"
 echo "| 8192 x 8192 PNG: the exporter's text to paste, once | | $(column "$work/text-8192.measures" 1) s | exporter $(mib "$(column "$work/text-8192.measures" 2)") MiB | |"
-echo "| 8192 x 8192: g++ -O2 -c of its source, once | .incbin | $(column "$work/compile-8192.measures" 1) s | $(mib "$(column "$work/compile-8192.measures" 2)") MiB | |"
+echo "| 8192 x 8192: g++ -c of its assembler source, once | .incbin | $(column "$work/compile-8192.measures" 1) s | $(mib "$(column "$work/compile-8192.measures" 2)") MiB | |"
 echo
 echo "| Bytes compiled (one compile, -O2) | Form | Median | Compiler peak |"
 echo "|---|---|---:|---:|"
@@ -382,7 +382,7 @@ for side in 2048 4096; do
 	label="$side x $side B_RGB32 ($((side * side * 4 >> 20)) MiB)"
 	[ $side = 4096 ] || label=""
 	echo "| $label | C string literals, C | $(column "$work/form-strings-$side" 1) s | $(mib "$(column "$work/form-strings-$side" 2)") MiB |"
-	echo "| | .incbin, C++ | $(column "$work/form-incbin-$side" 1) s | $(mib "$(column "$work/form-incbin-$side" 2)") MiB |"
+	echo "| | .incbin, assembler source | $(column "$work/form-incbin-$side" 1) s | $(mib "$(column "$work/form-incbin-$side" 2)") MiB |"
 done
 echo
 t_q=$(median <"$work/quillpix.times")
