@@ -406,5 +406,5 @@ for project in big-4096 quillpix xxd; do
 	distcc=$(median <"$work/$project-distcc.times")
 	first=$(median <"$work/$project-ccache-1.times")
 	second=$(median <"$work/$project-ccache-2.times")
-	echo "| $label | $plain s | $distcc s ($(ratio "$distcc" "$plain")x, $(cat "$work/$project-distcc.compiles") compiles sent) | $first s (hits $(cat "$work/$project-ccache-1.hits")) | $second s ($(ratio "$second" "$first")x the first; hits $(cat "$work/$project-ccache-2.hits")) |"
+	echo "| $label | $plain s | $distcc s ($(ratio "$distcc" "$plain")x; C++ compiles sent: $(cat "$work/$project-distcc.compiles")) | $first s (hits $(cat "$work/$project-ccache-1.hits")) | $second s ($(ratio "$second" "$first")x the first; hits $(cat "$work/$project-ccache-2.hits")) |"
 done

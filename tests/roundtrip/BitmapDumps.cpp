@@ -1,4 +1,4 @@
-#include "roundtrip/BitmapDumps.h"
+#include "BitmapDumps.h"
 
 #include "image/BitmapConversion.h"
 

@@ -12,9 +12,9 @@
 //
 // Each time the program must give back the images' bytes.
 
-#include "roundtrip/BitmapDumps.h"
-#include "roundtrip/DistccServer.h"
-#include "roundtrip/EmbedProjects.h"
+#include "BitmapDumps.h"
+#include "DistccServer.h"
+#include "EmbedProjects.h"
 #include "support/Files.h"
 
 #include <gtest/gtest.h>
@@ -256,6 +256,7 @@ TEST(CompileFarm, DistccCompilesEverythingOnAServerThatCannotSeeTheTree)
 	const embedtest::DistccServer::Jobs jobs = server.JobSummaries();
 	const std::string clientLog = ReadWhole(scratch / "distcc.log");
 	ASSERT_TRUE(built) << project.Log() << "\ndistcc:\n" << clientLog;
+	EXPECT_FALSE(server.Sees(project.BuildFolder() + "/CMakeCache.txt"));
 	EXPECT_TRUE(jobs.others.empty()) << server.Log();
 	// main.cpp and four parts at least; every one of them compiled there.
 	const int compiles = project.CompileCount();
@@ -269,8 +270,9 @@ TEST(CompileFarm, DistccCompilesEverythingOnAServerThatCannotSeeTheTree)
 	// .incbin, fails there, and is not compiled here in its place.
 	WriteWhole(scratch / "tree/probe.cpp", "__asm__(\".incbin \\\"" + project.Source()
 		+ "/" + kBadge.file + "\\\"\");\n");
-	EXPECT_NE(embedtest::RunTool({"distcc", kCompiler, "-c", "probe.cpp", "-o", "probe.o"}, scratch / "tree",
-		scratch / "probe.log", environment), 0) << ReadWhole(scratch / "probe.log");
+	EXPECT_NE(embedtest::RunTool({"distcc", kCompiler, "-c", "probe.cpp", "-o", "probe.o"},
+		scratch / "tree", scratch / "probe.log", environment), 0)
+		<< ReadWhole(scratch / "probe.log");
 	EXPECT_EQ(server.JobSummaries().others.size(), 1u) << server.Log();
 }
 
@@ -290,8 +292,8 @@ TEST(CompileFarm, CcacheHitsEveryCompileOfASecondBuildFromCold)
 		SCOPED_TRACE(round == 0 ? "first build" : "second build, the build tree made anew");
 		std::filesystem::remove_all(project.BuildFolder());
 		ASSERT_TRUE(project.Configure("ccache", environment)) << project.Log();
-		ASSERT_EQ(embedtest::RunTool({"ccache", "--zero-stats"}, "/", scratch / "ccache.log", environment), 0)
-			<< ReadWhole(scratch / "ccache.log");
+		ASSERT_EQ(embedtest::RunTool({"ccache", "--zero-stats"}, "/", scratch / "ccache.log",
+			environment), 0) << ReadWhole(scratch / "ccache.log");
 		ASSERT_TRUE(project.Build(environment)) << project.Log();
 		std::map<std::string, long> counters
 			= CcacheCounters(environment, scratch / "ccache.log");

@@ -1,4 +1,4 @@
-#include "roundtrip/DistccServer.h"
+#include "DistccServer.h"
 
 #include "support/ChildProcess.h"
 #include "support/Files.h"

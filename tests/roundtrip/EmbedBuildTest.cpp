@@ -6,17 +6,13 @@
 // rebuilds, and images whose file names hold what a shell, CMake, Ninja, a
 // C++ comment or an assembler string would take for syntax.
 
+#include "BitmapDumps.h"
 #include "EmbedProjects.h"
-#include "image/BitmapConversion.h"
 #include "support/Files.h"
-
-#include <Bitmap.h>
-#include <TranslationUtils.h>
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -87,19 +83,7 @@ public:
 				"\t\treturn 3;\n";
 			Write(image);
 		}
-		main += "\nstatic int\nDumpBytes(const char* name, const uint8* bytes, size_t size)\n{\n"
-			"\tFILE* file = fopen(name, \"wb\");\n"
-			"\tfwrite(bytes, 1, size, file);\n"
-			"\treturn fclose(file) == 0 ? 0 : 4;\n}\n"
-			"\nstatic int\nDump(const char* name, PrefilledBitmap* bitmap, size_t size)\n{\n"
-			"\tif (bitmap == nullptr || bitmap->InitCheck() != B_OK)\n\t\treturn 1;\n"
-			"\tif (size_t(bitmap->BitsLength()) != size)\n\t\treturn 2;\n"
-			"\tFILE* file = fopen(name, \"wb\");\n"
-			"\tBRect r = bitmap->Bounds();\n"
-			"\tfprintf(file, \"%g %g %g %g %d\\n\", r.left, r.top, r.right, r.bottom,\n"
-			"\t\tint(bitmap->ColorSpace()));\n"
-			"\tfwrite(bitmap->Bits(), 1, size, file);\n"
-			"\treturn fclose(file) == 0 ? 0 : 4;\n}\n\n"
+		main += "\n" + std::string(embedtest::kDumpFunctions) + "\n"
 			"int\nmain()\n{\n" + checks + "\treturn 0;\n}\n";
 		WriteWhole(fSource + "/CMakeLists.txt", lists);
 		WriteWhole(fSource + "/main.cpp", main);
@@ -135,26 +119,16 @@ public:
 		ASSERT_EQ(RunTool({fBuild + "/check"}, fBuild, fBuild + "/check.log"), 0)
 			<< ReadWhole(fBuild + "/check.log");
 		for (const Image& image : fImages) {
-			const std::string file = fSource + "/" + image.file;
-			std::unique_ptr<BBitmap> expected(BTranslationUtils::GetBitmapFile(file.c_str()));
-			ASSERT_TRUE(expected) << image.file;
-			color_space space = std::string(image.space) == "cmap8" ? B_CMAP8 : B_RGB32;
-			if (expected->ColorSpace() != space)
-				expected = ConvertedBitmap(*expected, space);
-			ASSERT_TRUE(expected);
-			BRect bounds = expected->Bounds();
-			char head[128];
-			snprintf(head, sizeof(head), "%g %g %g %g %d\n", bounds.left, bounds.top,
-				bounds.right, bounds.bottom, int(space));
+			const color_space space = std::string(image.space) == "cmap8" ? B_CMAP8 : B_RGB32;
+			const std::string expected = embedtest::ExpectedDump(fSource + "/" + image.file,
+				space, image.bytesOnly);
+			ASSERT_FALSE(expected.empty()) << image.file;
 			const std::string dump = ReadWhole(fBuild + "/" + image.identifier + ".dump");
-			const std::string bytes(static_cast<const char*>(expected->Bits()),
-				size_t(expected->BitsLength()));
-			if (image.bytesOnly) {
-				EXPECT_TRUE(dump == bytes) << image.file;
-				continue;
+			if (!image.bytesOnly) {
+				EXPECT_EQ(dump.substr(0, dump.find('\n') + 1),
+					expected.substr(0, expected.find('\n') + 1)) << image.file;
 			}
-			EXPECT_EQ(dump.substr(0, dump.find('\n') + 1), head) << image.file;
-			EXPECT_TRUE(dump.substr(dump.find('\n') + 1) == bytes) << image.file;
+			EXPECT_TRUE(dump == expected) << image.file;
 		}
 	}
 
