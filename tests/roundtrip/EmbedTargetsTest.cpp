@@ -328,3 +328,34 @@ TEST(EmbedTargets, MisusesStopTheConfigureStepNamingTheImage)
 			EXPECT_NE(log.find(part), std::string::npos) << part << "\nin:\n" << log;
 	}
 }
+
+// Cross-compiling, the bytes are assembled for the target CMake builds for,
+// not for the build machine: Clang told to build for 64-bit ARM makes an
+// ARM object of them (a library of images alone, as no ARM system headers
+// are at hand).
+TEST(EmbedTargets, TheBytesAreAssembledForTheTargetMachine)
+{
+	if (access("/usr/bin/clang++", X_OK) != 0)
+		GTEST_SKIP() << "clang++ is not installed";
+	ASSERT_FALSE(InstalledPrefix().empty()) << "cannot install the package";
+	ScratchDirectory scratch;
+	const std::string source = WriteProject(scratch);
+	WriteWhole(source + "/CMakeLists.txt", "cmake_minimum_required(VERSION 3.25)\n"
+		"project(Cross LANGUAGES CXX)\nfind_package(Quillpix REQUIRED)\n"
+		"add_library(images STATIC)\n"
+		"set_target_properties(images PROPERTIES LINKER_LANGUAGE CXX)\n"
+		"quillpix_add_image_sources(TARGET images IMAGES img/icon.pam)\n");
+	const std::string build = scratch / "build";
+	ASSERT_EQ(RunTool({"cmake", "-S", source, "-B", build, "-G", "Ninja",
+		"-DCMAKE_CXX_COMPILER=/usr/bin/clang++", "-DCMAKE_CXX_COMPILER_TARGET=aarch64-linux-gnu",
+		"-DCMAKE_TRY_COMPILE_TARGET_TYPE=STATIC_LIBRARY",
+		"-DCMAKE_PREFIX_PATH=" + InstalledPrefix()}, source, scratch / "configure.log"), 0)
+		<< ReadWhole(scratch / "configure.log");
+	ASSERT_EQ(RunTool({"cmake", "--build", build}, source, scratch / "build.log"), 0)
+		<< ReadWhole(scratch / "build.log");
+	ASSERT_EQ(RunTool({"readelf", "-h", "-s", build + "/libimages.a"}, source,
+		scratch / "readelf.log"), 0);
+	const std::string said = ReadWhole(scratch / "readelf.log");
+	EXPECT_NE(said.find("AArch64"), std::string::npos) << said;
+	EXPECT_NE(said.find("16384 OBJECT  GLOBAL DEFAULT"), std::string::npos) << said;
+}
