@@ -373,3 +373,24 @@ TEST(EmbedTargets, TheBytesAreAssembledForTheTargetMachine)
 	EXPECT_NE(said.find("AArch64"), std::string::npos) << said;
 	EXPECT_NE(said.find("16384 OBJECT  GLOBAL DEFAULT"), std::string::npos) << said;
 }
+
+// A compiler found through a farm's folder of compiler names (distcc's
+// /usr/lib/distcc on PATH) still assembles the bytes here: with no host to
+// reach and no local retry, a library of images builds.
+TEST(EmbedTargets, TheBytesAreAssembledHereThroughACompilersWrapper)
+{
+	if (access("/usr/lib/distcc/c++", X_OK) != 0)
+		GTEST_SKIP() << "distcc is not installed";
+	ASSERT_FALSE(InstalledPrefix().empty()) << "cannot install the package";
+	ScratchDirectory scratch;
+	const std::string source = WriteProject(scratch);
+	WriteWhole(source + "/CMakeLists.txt", "cmake_minimum_required(VERSION 3.25)\n"
+		"project(Wrapped LANGUAGES CXX)\nfind_package(Quillpix REQUIRED)\n"
+		"add_library(images STATIC)\n"
+		"set_target_properties(images PROPERTIES LINKER_LANGUAGE CXX)\n"
+		"quillpix_add_image_sources(TARGET images IMAGES img/icon.pam)\n");
+	ASSERT_TRUE(Configure(scratch, {"-DCMAKE_CXX_COMPILER=/usr/lib/distcc/c++"}));
+	const std::vector<std::string> farm = {"DISTCC_HOSTS=127.0.0.1:1", "DISTCC_FALLBACK=0"};
+	ASSERT_EQ(RunTool({"cmake", "--build", scratch / "build"}, source, scratch / "build.log", farm),
+		0) << ReadWhole(scratch / "build.log");
+}
