@@ -119,24 +119,10 @@ endfunction()
 # source, which a compile farm's remote would not see.
 function(_quillpix_assembler out target)
 	set(command "${CMAKE_CXX_COMPILER}")
-	set(first "")
 	if(CMAKE_CXX_COMPILER_ARG1)
 		separate_arguments(first UNIX_COMMAND "${CMAKE_CXX_COMPILER_ARG1}")
+		list(APPEND command ${first})
 	endif()
-	# A compiler given through a farm's or a cache's wrapper: as "distcc g++"
-	# the compiler itself; as a link to the wrapper (the wrappers' folders
-	# of compiler names on PATH) the wrapper, told to run it here.
-	file(REAL_PATH "${CMAKE_CXX_COMPILER}" real)
-	get_filename_component(wrapper "${real}" NAME)
-	if(wrapper MATCHES "^(distcc|icecc|ccache|sccache)$")
-		if(first)
-			list(POP_FRONT first command)
-		else()
-			set(command "${CMAKE_COMMAND}" -E env DISTCC_HOSTS=localhost ICECC=no
-				CCACHE_DISABLE=1 SCCACHE_DISABLE=1 "${CMAKE_CXX_COMPILER}")
-		endif()
-	endif()
-	list(APPEND command ${first})
 	if(CMAKE_CXX_COMPILER_TARGET AND CMAKE_CXX_COMPILE_OPTIONS_TARGET)
 		list(APPEND command "${CMAKE_CXX_COMPILE_OPTIONS_TARGET}${CMAKE_CXX_COMPILER_TARGET}")
 	endif()

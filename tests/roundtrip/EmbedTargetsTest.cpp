@@ -375,8 +375,9 @@ TEST(EmbedTargets, TheBytesAreAssembledForTheTargetMachine)
 }
 
 // A compiler found through a farm's folder of compiler names (distcc's
-// /usr/lib/distcc on PATH) still assembles the bytes here: with no host to
-// reach and no local retry, a library of images builds.
+// /usr/lib/distcc on PATH) still assembles the bytes on this machine, where
+// they are: with no host to reach and no local retry, a library of images
+// builds.
 TEST(EmbedTargets, TheBytesAreAssembledHereThroughACompilersWrapper)
 {
 	if (access("/usr/lib/distcc/c++", X_OK) != 0)
