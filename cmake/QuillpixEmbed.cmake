@@ -11,8 +11,10 @@
 #
 #   #include "quillpix-images/save_file.h"
 #
-# which declares
+# which declares, for a program that uses the bytes alone or the bitmap,
 #
+#   constexpr int32 save_file_Width, save_file_Height, save_file_BytesPerRow;
+#   constexpr color_space save_file_ColorSpace;
 #   uint8 save_file_MData[N];              the bitmap's N bytes
 #   PrefilledBitmap* save_file_MICN;       null until built
 #   PrefilledBitmap* save_file_MakeBitmap();
@@ -23,18 +25,32 @@
 # without it B_CMAP8 images stay as they are and others become B_RGB32.
 # DITHER (with COLOR_SPACE cmap8) dithers the colours into the system colour
 # map, as quillpix-export --dither does. The target is linked to the library
-# that holds PrefilledBitmap.
+# that holds PrefilledBitmap. The configure step stops on an unknown keyword
+# and on an image that does not exist, naming it as written.
 #
 # At build time quillpix-export --embed writes, beside the header, the
-# bitmap's bytes as they are (save_file.bin) and a small source that the
-# assembler takes them into (.incbin), so that an image of any size compiles
-# in about the time it takes to copy it. Each file is rewritten only when it
-# changes: a new picture of the same size and colour space recompiles its own
-# small source and relinks, nothing that includes the header.
+# bitmap's bytes as they are (save_file.bin) and an assembler source that
+# takes them in (save_file.s, .incbin of the name beside it); the target's
+# compiler driver assembles that into save_file.o in a step of its own,
+# never through a compiler launcher, and the object is linked like any
+# other. So the bytes never pass through a compiler: an image of any size
+# builds in about the time it takes to copy it, and every C++ source stays
+# plain C++ that a compile farm (distcc, icecream) can compile remotely and a
+# compiler cache (ccache) can keep. No generated file holds an absolute path.
+# Each file is rewritten only when it changes: a new picture of the same size
+# and colour space reassembles its own object and relinks, and nothing that
+# includes the header is compiled again.
+#
+# What the linker sees is unique to the project and the target (a namespace
+# of their own, with using-declarations keeping the C++ names above): two
+# targets linked together may each have an image of one name, and each gets
+# its own bytes. A translation unit that includes both headers stops with a
+# message naming both images.
 #
 # The identifiers come from the exporter (quillpix-export --identifiers),
 # so that they follow one rule wherever they are made. Works inside the
-# Quillpix build tree and, after find_package(Quillpix), in any project.
+# Quillpix build tree and, after find_package(Quillpix), in any project,
+# with Ninja or Make.
 
 include_guard(GLOBAL)
 
@@ -96,10 +112,64 @@ function(quillpix_image_identifiers out images)
 	set(${out} "${names}" PARENT_SCOPE)
 endfunction()
 
+# The command that assembles a generated .s into an object for `target`: the
+# target's C++ compiler driver with what selects the target machine (the
+# compiler's target, -m options), never a compiler launcher: the assembler
+# takes the bytes from a file beside the source, which a compile farm's
+# remote would not see and a compiler cache does not follow.
+function(_quillpix_assembler out target)
+	set(command "${CMAKE_CXX_COMPILER}")
+	if(CMAKE_CXX_COMPILER_ARG1)
+		separate_arguments(first UNIX_COMMAND "${CMAKE_CXX_COMPILER_ARG1}")
+		list(APPEND command ${first})
+	endif()
+	if(CMAKE_CXX_COMPILER_TARGET AND CMAKE_CXX_COMPILE_OPTIONS_TARGET)
+		list(APPEND command "${CMAKE_CXX_COMPILE_OPTIONS_TARGET}${CMAKE_CXX_COMPILER_TARGET}")
+	endif()
+	separate_arguments(flags UNIX_COMMAND "${CMAKE_CXX_FLAGS}")
+	set(taking "")
+	foreach(flag IN LISTS flags)
+		if(taking)
+			list(APPEND command "${flag}")
+			set(taking "")
+		elseif(flag MATCHES "^(-m|--target=|--gcc-toolchain=|-B)")
+			list(APPEND command "${flag}")
+		elseif(flag MATCHES "^(-target|--target|-arch)$")
+			list(APPEND command "${flag}")
+			set(taking TRUE)
+		endif()
+	endforeach()
+	list(APPEND command "$<FILTER:$<TARGET_PROPERTY:${target},COMPILE_OPTIONS>,INCLUDE,^-m>")
+	set(${out} "${command}" PARENT_SCOPE)
+endfunction()
+
+# A path a build rule can name as it is: what CMake quotes for every build
+# tool, and nothing (a newline, a quote) that one of them cannot hold.
+function(_quillpix_plain_path out path)
+	if(path MATCHES "^[A-Za-z0-9_./+,@=~ -]+$")
+		set(${out} TRUE PARENT_SCOPE)
+	else()
+		set(${out} FALSE PARENT_SCOPE)
+	endif()
+endfunction()
+
+# The namespace of a target's images: unique to the project and the target,
+# the same in every build of them, readable in a linker's message.
+function(_quillpix_image_scope out target)
+	string(MAKE_C_IDENTIFIER "${target}" name)
+	string(SHA256 hash "${PROJECT_NAME}\n${target}")
+	string(SUBSTRING "${hash}" 0 8 hash)
+	set(${out} "quillpix_${name}_${hash}" PARENT_SCOPE)
+endfunction()
+
 function(quillpix_add_image_sources)
+	set(keywords TARGET COLOR_SPACE DITHER IMAGES)
 	cmake_parse_arguments(PARSE_ARGV 0 ARG "" "TARGET;COLOR_SPACE;DITHER" "IMAGES")
 	if(ARG_UNPARSED_ARGUMENTS)
-		message(FATAL_ERROR "quillpix_add_image_sources: unknown arguments ${ARG_UNPARSED_ARGUMENTS}")
+		list(JOIN keywords ", " known)
+		list(JOIN ARG_UNPARSED_ARGUMENTS " " unknown)
+		message(FATAL_ERROR "quillpix_add_image_sources: unknown arguments: ${unknown} "
+			"(the keywords are ${known})")
 	endif()
 	if(NOT ARG_TARGET OR NOT TARGET "${ARG_TARGET}")
 		message(FATAL_ERROR "quillpix_add_image_sources: TARGET must name an existing target")
@@ -125,6 +195,10 @@ function(quillpix_add_image_sources)
 		endif()
 		list(APPEND colorSpaceOption --dither ${ARG_DITHER})
 	endif()
+	if(NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+		message(FATAL_ERROR "quillpix_add_image_sources: the images are assembled with GCC's or "
+			"Clang's driver, and CMAKE_CXX_COMPILER is ${CMAKE_CXX_COMPILER_ID}")
+	endif()
 
 	# In the Quillpix build tree its own targets; elsewhere the installed ones.
 	if(TARGET quillpix-export AND TARGET be_graphics)
@@ -141,63 +215,119 @@ function(quillpix_add_image_sources)
 	set(includeDir "${CMAKE_CURRENT_BINARY_DIR}/quillpix-images/${ARG_TARGET}")
 	set(outputDir "${includeDir}/quillpix-images")
 	file(MAKE_DIRECTORY "${outputDir}")
-	get_target_property(namesTaken ${ARG_TARGET} QUILLPIX_IMAGE_NAMES)
-	if(NOT namesTaken)
-		set(namesTaken "")
+	# The images a target has taken, each as "NAME=IMAGE" with IMAGE as
+	# written, so that a clash names both.
+	get_target_property(imagesTaken ${ARG_TARGET} QUILLPIX_IMAGES)
+	if(NOT imagesTaken)
+		set(imagesTaken "")
 	endif()
+	_quillpix_image_scope(scope "${ARG_TARGET}")
+	_quillpix_assembler(assembler ${ARG_TARGET})
 
-	# The files as they are named: a list element holds a ';' as "\;".
+	# The files as they are named (a list element holds a ';' as "\;"), each
+	# checked now, named to the person as they wrote it, relative to this
+	# CMakeLists.txt.
 	set(images "")
-	foreach(image IN LISTS ARG_IMAGES)
-		string(REPLACE "\\;" ";" image "${image}")
+	set(shownImages "")
+	foreach(written IN LISTS ARG_IMAGES)
+		string(REPLACE "\\;" ";" image "${written}")
 		# cmake_path keeps a backslash a character of the name, as Linux does.
 		cmake_path(ABSOLUTE_PATH image BASE_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" NORMALIZE)
+		cmake_path(RELATIVE_PATH image BASE_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}"
+			OUTPUT_VARIABLE shown)
+		string(REGEX REPLACE "[\r\n\t]" "?" shownInMessage "${shown}")
+		if(NOT EXISTS "${image}" OR IS_DIRECTORY "${image}")
+			set(hint "")
+			if(written MATCHES "^[A-Z][A-Z_]*$")
+				list(JOIN keywords ", " known)
+				string(CONCAT hint " (${written} is no keyword of quillpix_add_image_sources, "
+					"whose keywords are ${known}; IMAGES takes every argument after it)")
+			endif()
+			if(IS_DIRECTORY "${image}")
+				set(what "is a folder, not an image")
+			else()
+				set(what "does not exist")
+			endif()
+			message(FATAL_ERROR "quillpix_add_image_sources: the image \"${shownInMessage}\" "
+				"of ${ARG_TARGET} ${what}${hint}")
+		endif()
 		string(REPLACE ";" "\\;" image "${image}")
+		string(REPLACE ";" "\\;" shown "${shown}")
 		list(APPEND images "${image}")
+		list(APPEND shownImages "${shown}")
 	endforeach()
 	quillpix_image_identifiers(names "${images}")
 
-	foreach(image name IN ZIP_LISTS images names)
-		if(name IN_LIST namesTaken)
-			message(FATAL_ERROR "quillpix_add_image_sources: ${image} would be named ${name}, "
-				"like another image of ${ARG_TARGET}; rename one of them")
-		endif()
-		list(APPEND namesTaken ${name})
+	foreach(image shown name IN ZIP_LISTS images shownImages names)
+		foreach(taken IN LISTS imagesTaken)
+			if(taken MATCHES "^${name}=(.*)$")
+				message(FATAL_ERROR "quillpix_add_image_sources: \"${shown}\" and "
+					"\"${CMAKE_MATCH_1}\" would both be named ${name} in ${ARG_TARGET}; "
+					"rename one of them")
+			endif()
+		endforeach()
+		list(APPEND imagesTaken "${name}=${shown}")
 
-		# The build rule names the image only through a link of the
-		# identifier's name: a file name may hold what no build tool's rule
-		# can (a newline), and the build follows the link to the image.
-		set(link "${outputDir}/${name}.image")
-		file(CREATE_LINK "${image}" "${link}" SYMBOLIC)
-		set(header "${outputDir}/${name}.h")
-		set(source "${outputDir}/${name}.cpp")
-		set(data "${outputDir}/${name}.bin")
-		string(REGEX REPLACE "[\r\n\t]" "?" shownImage "${image}")
-		add_custom_command(OUTPUT "${header}" "${source}" "${data}"
-			COMMAND ${exporter} --quiet --name ${name} ${colorSpaceOption}
-				--embed "${header}" -o "${source}" -- "${link}"
-			DEPENDS "${link}" ${exporter}
-			COMMENT "Exporting ${shownImage} as ${name}"
-			VERBATIM)
-		target_sources(${ARG_TARGET} PRIVATE "${source}" "${header}")
-		# The source has nothing to optimise (a call handed on), and -O0
-		# starts the compiler a quarter faster, which hundreds of icons
-		# notice. No link-time optimisation: a symbol an assembler statement
-		# defines is not in the symbol table GCC's gives an archive, so a
-		# program that used only the bytes of an image in a static library
-		# would not find them.
-		if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
-			set_property(SOURCE "${source}" TARGET_DIRECTORY ${ARG_TARGET}
-				APPEND PROPERTY COMPILE_OPTIONS -O0 -fno-lto)
+		# The build names the image itself where every build tool can; a
+		# name that one cannot hold (a newline) through a link of the
+		# identifier's name, which the build follows to the image.
+		_quillpix_plain_path(plain "${image}")
+		if(plain)
+			set(input "${image}")
+			set(label "${shown}")
+		else()
+			set(input "${outputDir}/${name}.image")
+			file(CREATE_LINK "${image}" "${input}" SYMBOLIC)
+			string(REGEX REPLACE "[\r\n\t;]" "?" label "${shown}")
 		endif()
+		set(header "${outputDir}/${name}.h")
+		set(assembly "${outputDir}/${name}.s")
+		set(data "${outputDir}/${name}.bin")
+		set(object "${outputDir}/${name}.o")
+		string(REGEX REPLACE "[\r\n\t]" "?" shownInComment "${shown}")
+		set(export ${exporter} --quiet --name ${name} ${colorSpaceOption} --namespace ${scope}
+			--image-name "${label}" --embed "${header}" -o "${assembly}" -- "${input}")
+		# Files that would not change are not written. Ninja then sees that
+		# nothing changed (restat) and builds nothing after them; Make, which
+		# cannot, gets a stamp that each export renews, so that an image
+		# exported once is not exported at every make.
+		if(CMAKE_GENERATOR MATCHES "Ninja")
+			add_custom_command(OUTPUT "${header}"
+				BYPRODUCTS "${assembly}" "${data}"
+				COMMAND ${export}
+				DEPENDS "${input}" ${exporter}
+				COMMENT "Exporting ${shownInComment} as ${name}"
+				VERBATIM)
+			set(exported "${header}")
+			set(objectInputs "${assembly}" "${data}")
+		else()
+			set(stamp "${outputDir}/${name}.stamp")
+			add_custom_command(OUTPUT "${stamp}"
+				BYPRODUCTS "${header}" "${assembly}" "${data}"
+				COMMAND ${export}
+				COMMAND ${CMAKE_COMMAND} -E touch "${stamp}"
+				DEPENDS "${input}" ${exporter}
+				COMMENT "Exporting ${shownInComment} as ${name}"
+				VERBATIM)
+			set(exported "${stamp}")
+			set(objectInputs "${stamp}")
+		endif()
+		add_custom_command(OUTPUT "${object}"
+			COMMAND ${assembler} -c "${name}.s" -o "${name}.o"
+			DEPENDS ${objectInputs}
+			WORKING_DIRECTORY "${outputDir}"
+			COMMENT "Assembling the bytes of ${name}"
+			COMMAND_EXPAND_LISTS
+			VERBATIM)
+		target_sources(${ARG_TARGET} PRIVATE "${exported}" "${object}")
 	endforeach()
-	set_target_properties(${ARG_TARGET} PROPERTIES QUILLPIX_IMAGE_NAMES "${namesTaken}")
+	set_target_properties(${ARG_TARGET} PROPERTIES QUILLPIX_IMAGES "${imagesTaken}")
 
 	get_target_property(type ${ARG_TARGET} TYPE)
-	set(scope PUBLIC)
+	set(visibility PUBLIC)
 	if(type STREQUAL "EXECUTABLE")
-		set(scope PRIVATE)
+		set(visibility PRIVATE)
 	endif()
-	target_include_directories(${ARG_TARGET} ${scope} "${includeDir}")
-	target_link_libraries(${ARG_TARGET} ${scope} ${library})
+	target_include_directories(${ARG_TARGET} ${visibility} "${includeDir}")
+	target_link_libraries(${ARG_TARGET} ${visibility} ${library})
 endfunction()

@@ -5,8 +5,6 @@
 #include "WriteFailures.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 #include <zlib.h>
 
 using BPrivate::Failure;
@@ -18,25 +16,11 @@ namespace {
 // zlib takes lengths as unsigned int.
 constexpr size_t kDigestChunk = size_t(1) << 30;
 
-// The path as the assembler should open it: absolute, so that neither the
-// compiler's working directory nor a link-time optimiser's matters.
-std::string
-AbsolutePath(const std::string& path)
-{
-	std::error_code error;
-	std::filesystem::path absolute = std::filesystem::absolute(path, error);
-	if (error)
-		return path;
-	return absolute.lexically_normal().string();
-}
-
 } // namespace
 
-EmbedWriter::EmbedWriter(const std::string& image, const std::string& name,
-	const EmbedPaths& paths)
+EmbedWriter::EmbedWriter(const EmbedNames& names, const EmbedPaths& paths)
 	:
-	fImage(image),
-	fName(name),
+	fNames(names),
 	fPaths(paths)
 {
 }
@@ -61,20 +45,24 @@ EmbedWriter::Write(const BBitmap& bitmap, const std::atomic<bool>* cancel)
 	const void* bits = bitmap.Bits();
 	const size_t length = size_t(bitmap.BitsLength());
 	BRect bounds = bitmap.Bounds();
-	EmbeddedImage image = {fImage, fName, AbsolutePath(fPaths.data), int64(length),
-		Digest(bits, length), bounds.left, bounds.top, bounds.right, bounds.bottom,
-		int32(bitmap.ColorSpace())};
-	const std::string source = EmbedText::Source(image);
+	// The assembler opens the bytes beside its source, by their leaf name.
+	const size_t slash = fPaths.data.rfind('/');
+	EmbeddedImage image = {fNames.image, fNames.name, fNames.scope,
+		slash == std::string::npos ? fPaths.data : fPaths.data.substr(slash + 1), int64(length),
+		Digest(bits, length), bounds.IntegerWidth() + 1, bounds.IntegerHeight() + 1,
+		bitmap.BytesPerRow(), int32(bitmap.ColorSpace())};
+	const std::string assembly = EmbedText::Assembly(image);
 
-	// The source names the bytes' digest: when it is unchanged and the raw
+	// The assembly names the bytes' digest: when it is unchanged and the raw
 	// file still has its size, so are the bytes.
-	if (!BuildFile::Holds(fPaths.source, source) || !BuildFile::HasSize(fPaths.data, int64(length))) {
+	if (!BuildFile::Holds(fPaths.assembly, assembly)
+		|| !BuildFile::HasSize(fPaths.data, int64(length))) {
 		Result<void> written = BuildFile::Write(fPaths.data, bits, length, cancel);
 		if (!written)
 			return CannotWrite(fPaths.data, written.Error());
-		written = BuildFile::Write(fPaths.source, source.data(), source.size());
+		written = BuildFile::Write(fPaths.assembly, assembly.data(), assembly.size());
 		if (!written)
-			return CannotWrite(fPaths.source, written.Error());
+			return CannotWrite(fPaths.assembly, written.Error());
 	}
 	if (cancel != nullptr && cancel->load(std::memory_order_relaxed))
 		return CannotWrite(fPaths.header, Failure(B_INTERRUPTED));

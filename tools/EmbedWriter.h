@@ -1,11 +1,12 @@
 #pragma once
 
 // Writes the build form of one image's export (see EmbedText): the bitmap's
-// bytes as they are into a raw file, the source that assembles them in and
-// the header that declares them. Each file is written only when its content
-// changes (see BuildFile), the header in particular only when the name, the
-// image's size or its colour space does, so that a new picture of the same
-// size rebuilds its own source and nothing that includes the header.
+// bytes as they are into a raw file, the assembler source that takes them in
+// and the header that declares them. Each file is written only when its
+// content changes (see BuildFile), the header in particular only when the
+// names, the image's size or its colour space do, so that a new picture of
+// the same size reassembles its own object and nothing that includes the
+// header is compiled again.
 //
 // Memory: the bytes go to the file straight from the bitmap; only the two
 // small texts are held besides.
@@ -22,13 +23,19 @@
 
 struct EmbedPaths {
 	std::string header;
-	std::string source;
+	std::string assembly;
 	std::string data;
+};
+
+struct EmbedNames {
+	std::string image;  // the image's name as the files give it
+	std::string name;   // the icon name, an identifier
+	std::string scope;  // the namespace of the linker's names, or empty
 };
 
 class EmbedWriter {
 public:
-	EmbedWriter(const std::string& image, const std::string& name, const EmbedPaths& paths);
+	EmbedWriter(const EmbedNames& names, const EmbedPaths& paths);
 
 	// Succeeds when all three files hold what `bitmap` gives. A failure
 	// names the file it was about in its sentence ("cannot write FILE:
@@ -40,7 +47,6 @@ public:
 	static uint64 Digest(const void* data, size_t size);
 
 private:
-	const std::string fImage;
-	const std::string fName;
+	const EmbedNames fNames;
 	const EmbedPaths fPaths;
 };

@@ -170,8 +170,9 @@ ExportJob::Conclude(const Result<void>& written)
 Result<void>
 ExportJob::WriteEmbedded(const std::string& name)
 {
-	EmbedWriter writer(fImage, name, {fOptions.EmbedHeader(), fOptions.EmbedSource(),
-		fOptions.EmbedData()});
+	const char* imageName = fOptions.EmbedImageName();
+	EmbedWriter writer({imageName != nullptr ? imageName : fImage, name, fOptions.EmbedScope()},
+		{fOptions.EmbedHeader(), fOptions.EmbedSource(), fOptions.EmbedData()});
 	return writer.Write(*fBitmap, fCancel);
 }
 

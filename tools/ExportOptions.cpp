@@ -85,6 +85,15 @@ ExportOptions::Parse(int argc, const char* const* argv)
 			if (value == nullptr || value[0] == '\0')
 				return Fail("option --embed needs a header name");
 			fEmbedHeader = value;
+		} else if (MatchValueOption(argument, "--namespace", index, argc, argv, value)) {
+			if (value == nullptr || !ImageIdentifier::IsIdentifier(value))
+				return Fail("option --namespace needs a C++ identifier");
+			fEmbedScope = value;
+		} else if (MatchValueOption(argument, "--image-name", index, argc, argv, value)) {
+			if (value == nullptr)
+				return Fail("option --image-name needs a text");
+			fEmbedImageName = value;
+			fHasEmbedImageName = true;
 		} else if (MatchValueOption(argument, "--color-space", index, argc, argv, value)) {
 			if (value != nullptr && strcmp(value, "rgb32") == 0)
 				fColorSpace = ColorSpace::kRgb32;
@@ -109,6 +118,8 @@ ExportOptions::Parse(int argc, const char* const* argv)
 		return true;
 	if (fImages.size() > 1 && !fOutput.empty() && !ToStandardOutput())
 		return Fail("-o names one output file, but several images were given");
+	if (fEmbedHeader.empty() && (!fEmbedScope.empty() || fHasEmbedImageName))
+		return Fail("options --namespace and --image-name go with --embed");
 	if (!fEmbedHeader.empty() && !CheckEmbed())
 		return false;
 	// Texts one after another in one stream must not define the same names.
@@ -127,7 +138,7 @@ ExportOptions::CheckEmbed()
 	if (fHasIconName && !ImageIdentifier::IsIdentifier(fIconName.c_str()))
 		return Fail("--embed needs an icon name that is a C++ identifier, not \"" + fIconName
 			+ "\"");
-	fEmbedSource = fOutput.empty() ? WithExtension(fEmbedHeader, ".cpp") : fOutput;
+	fEmbedSource = fOutput.empty() ? WithExtension(fEmbedHeader, ".s") : fOutput;
 	fEmbedData = WithExtension(fEmbedSource, ".bin");
 	if (fEmbedSource == fEmbedHeader || fEmbedData == fEmbedHeader || fEmbedData == fEmbedSource)
 		return Fail("--embed writes three files, but " + fEmbedHeader + ", " + fEmbedSource
@@ -146,7 +157,8 @@ const char*
 ExportOptions::UsageLine()
 {
 	return "usage: quillpix-export [-q] [-o OUT|-] [--color-space rgb32|cmap8] [--name NAME] "
-		"[--dither none|floyd-steinberg|ordered] [--embed HEADER] IMAGE...";
+		"[--dither none|floyd-steinberg|ordered] [--embed HEADER [--namespace NS] "
+		"[--image-name TEXT]] IMAGE...";
 }
 
 const char*
@@ -165,11 +177,16 @@ ExportOptions::Help()
 		"                         diffusion) or ordered (an 8x8 Bayer pattern)\n"
 		"  --name NAME            name the icon NAME; default: the output file's leaf\n"
 		"                         (on standard output: IMAGE's name as an identifier)\n"
-		"  --embed HEADER         write for a build: HEADER declaring NAME_MData,\n"
-		"                         NAME_MICN and NAME_MakeBitmap(), the source OUT\n"
-		"                         (default: HEADER with .cpp) and its bytes (OUT\n"
-		"                         with .bin), each only when it changes; NAME\n"
+		"  --embed HEADER         write for a build: HEADER with NAME_MData, its size\n"
+		"                         (NAME_Width, NAME_Height, NAME_BytesPerRow,\n"
+		"                         NAME_ColorSpace), NAME_MICN and NAME_MakeBitmap();\n"
+		"                         the assembler source OUT (default: HEADER with .s)\n"
+		"                         defining NAME_MData, and the bytes it takes in (OUT\n"
+		"                         with .bin); each only when it changes. NAME\n"
 		"                         defaults to IMAGE's name as an identifier\n"
+		"  --namespace NS         with --embed, give the linker NS::NAME_MData and\n"
+		"                         keep the C++ names through using-declarations\n"
+		"  --image-name TEXT      with --embed, name the image TEXT in the files\n"
 		"  --identifiers          print the identifier each IMAGE's name gives\n"
 		"  -q, --quiet            no warnings and no progress line\n"
 		"  -h, --help             show this help\n"

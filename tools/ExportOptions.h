@@ -2,11 +2,11 @@
 
 // The command line of quillpix-export:
 //   quillpix-export [-q] [-o OUT|-] [--color-space rgb32|cmap8] [--name NAME]
-//                   [--dither none|floyd-steinberg|ordered] [--embed HEADER]
-//                   IMAGE...
+//                   [--dither none|floyd-steinberg|ordered]
+//                   [--embed HEADER [--namespace NS] [--image-name TEXT]] IMAGE...
 //   quillpix-export --identifiers IMAGE...
 // Options may also be written --output OUT, --output=OUT, --color-space=X,
-// --name=NAME, --dither=KIND, --embed=HEADER and --quiet; "--" ends the options. The output
+// --name=NAME, --dither=KIND, --embed=HEADER, --namespace=NS, --image-name=TEXT and --quiet; "--" ends the options. The output
 // "-" is standard output, which takes the texts of several images one after
 // another.
 
@@ -38,11 +38,20 @@ public:
 	DitherKind Dither() const { return fDither; }
 	// The header of the build form (see EmbedText), or null for the text as
 	// the window saves it. With it, one image goes into three files: this
-	// header, the source (Output(), by default the header's path with ".cpp"
-	// for its extension) and the raw bytes (the source's path with ".bin").
+	// header, the assembler source (Output(), by default the header's path
+	// with ".s" for its extension) and the raw bytes (the source's path with
+	// ".bin").
 	const char* EmbedHeader() const { return fEmbedHeader.empty() ? nullptr : fEmbedHeader.c_str(); }
 	const std::string& EmbedSource() const { return fEmbedSource; }
 	const std::string& EmbedData() const { return fEmbedData; }
+	// The namespace of the build form's linker names (an identifier), or
+	// empty for none.
+	const std::string& EmbedScope() const { return fEmbedScope; }
+	// The image's name as the build form's files give it, or null: as given.
+	const char* EmbedImageName() const
+	{
+		return fHasEmbedImageName ? fEmbedImageName.c_str() : nullptr;
+	}
 	const std::vector<std::string>& Images() const { return fImages; }
 	const std::string& Error() const { return fError; }
 
@@ -62,6 +71,9 @@ private:
 	std::string fEmbedHeader;
 	std::string fEmbedSource;
 	std::string fEmbedData;
+	std::string fEmbedScope;
+	std::string fEmbedImageName;
+	bool fHasEmbedImageName = false;
 	bool fHasIconName = false;
 	bool fQuiet = false;
 	std::vector<std::string> fImages;

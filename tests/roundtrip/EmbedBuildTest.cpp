@@ -6,9 +6,9 @@
 // rebuilds, and images whose file names hold what a shell, CMake, Ninja, a
 // C++ comment or an assembler string would take for syntax.
 
+#include "EmbedProjects.h"
 #include "image/BitmapConversion.h"
 #include "support/Files.h"
-#include "support/Program.h"
 
 #include <Bitmap.h>
 #include <TranslationUtils.h>
@@ -22,59 +22,14 @@
 #include <unistd.h>
 #include <vector>
 
+using embedtest::CMakeQuoted;
+using embedtest::PamImage;
+using embedtest::RunTool;
 using testsupport::ReadWhole;
 using testsupport::ScratchDirectory;
 using testsupport::WriteWhole;
 
 namespace {
-
-// Runs `argv` in `directory` with both output streams into `log`; answers
-// its exit code, -1 when it did not exit.
-int
-Run(const std::vector<std::string>& argv, const std::string& directory, const std::string& log)
-{
-	testsupport::Program program;
-	program.arguments = argv;
-	program.directory = directory;
-	program.outputPath = log;
-	program.errorToOutput = true;
-	return testsupport::RunProgram(program).ExitCode();
-}
-
-// A PAM image (RGB_ALPHA) of a pattern that `seed` varies, every byte value
-// in the colour channels, a fifth of it transparent.
-std::string
-PamImage(int width, int height, int seed)
-{
-	std::string image = "P7\nWIDTH " + std::to_string(width) + "\nHEIGHT " + std::to_string(height)
-		+ "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
-	image.reserve(image.size() + size_t(width) * height * 4);
-	for (int y = 0; y < height; y++) {
-		for (int x = 0; x < width; x++) {
-			image += char(x * 7 + y + seed);
-			image += char((y * 3) ^ x ^ seed);
-			image += char((x * y) >> 3);
-			image += char((x + y + seed) % 5 == 0 ? 0 : 200 + ((x ^ y) & 55));
-		}
-	}
-	return image;
-}
-
-// `text` as a quoted CMake argument.
-std::string
-CMakeQuoted(const std::string& text)
-{
-	std::string quoted = "\"";
-	for (char c : text) {
-		if (c == '\\' || c == '"' || c == '$' || c == ';')
-			quoted += '\\';
-		if (c == '\n')
-			quoted += "\\n";
-		else
-			quoted += c;
-	}
-	return quoted + "\"";
-}
 
 struct Image {
 	std::string file;
@@ -86,20 +41,6 @@ struct Image {
 	// rest of the image's object in.
 	bool bytesOnly = false;
 };
-
-// The installed package, made once for every test here.
-const std::string&
-Prefix()
-{
-	static ScratchDirectory* scratch = new ScratchDirectory();
-	static std::string prefix = [] {
-		std::string prefix = *scratch / "prefix";
-		int status = Run({"cmake", "--install", QUILLPIX_BINARY_DIR, "--component", "tools",
-			"--prefix", prefix}, scratch->Path(), *scratch / "install.log");
-		return status == 0 ? prefix : std::string();
-	}();
-	return prefix;
-}
 
 // A project: the images as files, libraries `images_static` (rgb32, with
 // link-time optimisation) and `images_shared` (cmap8, at -O0), and a program
@@ -171,15 +112,16 @@ public:
 
 	bool Configure(const std::string& compiler) const
 	{
-		return Run({"cmake", "-S", fSource, "-B", fBuild, "-G", "Ninja",
+		return RunTool({"cmake", "-S", fSource, "-B", fBuild, "-G", "Ninja",
 			"-DCMAKE_BUILD_TYPE=Release", "-DCMAKE_CXX_COMPILER=" + compiler,
-			"-DCMAKE_PREFIX_PATH=" + Prefix()}, fSource, fSource + "/configure.log") == 0;
+			"-DCMAKE_PREFIX_PATH=" + embedtest::InstalledPrefix()}, fSource,
+			fSource + "/configure.log") == 0;
 	}
 
 	// Builds; `log` gets what the build said.
 	bool Build(std::string* log = nullptr) const
 	{
-		int status = Run({"cmake", "--build", fBuild}, fSource, fSource + "/build.log");
+		int status = RunTool({"cmake", "--build", fBuild}, fSource, fSource + "/build.log");
 		if (log != nullptr)
 			*log = ReadWhole(fSource + "/build.log");
 		return status == 0;
@@ -190,7 +132,7 @@ public:
 	// the exporter holds it.
 	void ExpectBitmapsAsDecoded() const
 	{
-		ASSERT_EQ(Run({fBuild + "/check"}, fBuild, fBuild + "/check.log"), 0)
+		ASSERT_EQ(RunTool({fBuild + "/check"}, fBuild, fBuild + "/check.log"), 0)
 			<< ReadWhole(fBuild + "/check.log");
 		for (const Image& image : fImages) {
 			const std::string file = fSource + "/" + image.file;
@@ -251,7 +193,7 @@ TEST_P(EmbedBuild, ImagesAtSizeAndAwkwardNamesRoundTripThroughEveryKindOfLibrary
 	const std::string compiler = GetParam();
 	if (access(compiler.c_str(), X_OK) != 0)
 		GTEST_SKIP() << compiler << " is not installed";
-	ASSERT_FALSE(Prefix().empty()) << "cannot install the package";
+	ASSERT_FALSE(embedtest::InstalledPrefix().empty()) << "cannot install the package";
 	ScratchDirectory scratch;
 	std::vector<Image> images = {
 		{"splash.pam", "splash", 2048, 2048, "rgb32"},
@@ -276,13 +218,13 @@ INSTANTIATE_TEST_SUITE_P(Compilers, EmbedBuild, testing::Values("/usr/bin/g++", 
 		return std::string(info.param).find("clang") != std::string::npos ? "Clang" : "Gcc";
 	});
 
-// A new picture of the same size rebuilds the image's own small source and
-// the link, nothing that includes its header; a new size rebuilds those too;
+// A new picture of the same size reassembles the image's own object and
+// relinks, and compiles nothing that includes its header; a new size rebuilds those too;
 // the same picture again rebuilds nothing; and the generated files come out
 // the same, byte for byte, whenever they are made again.
 TEST(EmbedBuild, ChangingOneImageRebuildsOnlyWhatDependsOnIt)
 {
-	ASSERT_FALSE(Prefix().empty()) << "cannot install the package";
+	ASSERT_FALSE(embedtest::InstalledPrefix().empty()) << "cannot install the package";
 	ScratchDirectory scratch;
 	const std::vector<Image> images = {
 		{"one.pam", "one", 16, 16, "rgb32"},
@@ -297,14 +239,14 @@ TEST(EmbedBuild, ChangingOneImageRebuildsOnlyWhatDependsOnIt)
 	EXPECT_NE(log.find("no work to do"), std::string::npos) << log;
 
 	const std::string header = project.Generated("one", "images_static", ".h");
-	const std::string source = project.Generated("one", "images_static", ".cpp");
+	const std::string source = project.Generated("one", "images_static", ".s");
 	const std::string data = project.Generated("one", "images_static", ".bin");
 	const std::string firstSource = ReadWhole(source);
 
 	project.Write(images[0], 1);
 	ASSERT_TRUE(project.Build(&log)) << log;
 	EXPECT_NE(log.find("Exporting "), std::string::npos) << log;
-	EXPECT_NE(log.find("one.cpp.o"), std::string::npos) << log;
+	EXPECT_NE(log.find("Assembling the bytes of one"), std::string::npos) << log;
 	EXPECT_EQ(log.find("two"), std::string::npos) << log;
 	EXPECT_EQ(log.find("three"), std::string::npos) << log;
 	EXPECT_EQ(log.find("main.cpp.o"), std::string::npos) << log;
@@ -320,15 +262,17 @@ TEST(EmbedBuild, ChangingOneImageRebuildsOnlyWhatDependsOnIt)
 	EXPECT_EQ(ReadWhole(source), files[1]);
 	EXPECT_EQ(ReadWhole(data), files[2]);
 
-	// The same picture written again: exported, but nothing compiled.
+	// The same picture written again: exported, but nothing assembled or
+	// compiled.
 	project.Write(images[0], 1);
 	ASSERT_TRUE(project.Build(&log)) << log;
 	EXPECT_EQ(log.find(".o\n"), std::string::npos) << log;
+	EXPECT_EQ(log.find("Assembling"), std::string::npos) << log;
 	EXPECT_EQ(log.find("Linking"), std::string::npos) << log;
 
 	// Another size: what includes the header is compiled again.
 	project.Write({"one.pam", "one", 24, 10, "rgb32"}, 2);
 	ASSERT_TRUE(project.Build(&log)) << log;
 	EXPECT_NE(log.find("main.cpp.o"), std::string::npos) << log;
-	EXPECT_EQ(log.find("two.cpp.o"), std::string::npos) << log;
+	EXPECT_EQ(log.find("of two"), std::string::npos) << log;
 }

@@ -114,16 +114,16 @@ TEST(EmbedWriter, AFailureNamesTheFileItWasAbout)
 		std::string sentence;
 	};
 	const Row rows[] = {
-		{"the data", {scratch / "build/a.h", scratch / "build/a.cpp", scratch / "gone/a.bin"},
+		{"the data", {scratch / "build/a.h", scratch / "build/a.s", scratch / "gone/a.bin"},
 			"cannot write " + scratch / "gone/a.bin" + ": No such file or directory"},
-		{"the source", {scratch / "build/b.h", scratch / "gone/b.cpp", scratch / "build/b.bin"},
-			"cannot write " + scratch / "gone/b.cpp" + ": No such file or directory"},
-		{"the header", {scratch / "gone/c.h", scratch / "build/c.cpp", scratch / "build/c.bin"},
+		{"the assembly", {scratch / "build/b.h", scratch / "gone/b.s", scratch / "build/b.bin"},
+			"cannot write " + scratch / "gone/b.s" + ": No such file or directory"},
+		{"the header", {scratch / "gone/c.h", scratch / "build/c.s", scratch / "build/c.bin"},
 			"cannot write " + scratch / "gone/c.h" + ": No such file or directory"},
 	};
 	for (const Row& row : rows) {
 		SCOPED_TRACE(row.what);
-		EmbedWriter writer("image.png", "kImage", row.paths);
+		EmbedWriter writer({"image.png", "kImage", ""}, row.paths);
 		BPrivate::Result<void> written = writer.Write(bitmap, nullptr);
 		ASSERT_FALSE(written.Ok());
 		EXPECT_EQ(written.Error().status, B_ENTRY_NOT_FOUND);
@@ -132,8 +132,8 @@ TEST(EmbedWriter, AFailureNamesTheFileItWasAbout)
 
 	// Cancelled before it began: nothing of it is written.
 	std::atomic<bool> cancel{true};
-	EmbedWriter writer("image.png", "kImage",
-		{scratch / "build/d.h", scratch / "build/d.cpp", scratch / "build/d.bin"});
+	EmbedWriter writer({"image.png", "kImage", ""},
+		{scratch / "build/d.h", scratch / "build/d.s", scratch / "build/d.bin"});
 	EXPECT_EQ(writer.Write(bitmap, &cancel).Status(), B_INTERRUPTED);
 	EXPECT_EQ(ReadWhole(scratch / "build/d.h"), "");
 	EXPECT_TRUE(writer.Write(bitmap, nullptr).Ok());

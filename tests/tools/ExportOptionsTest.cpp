@@ -106,8 +106,8 @@ TEST(ExportOptions, EmbedNamesTheHeaderAndTheSourceAndTheBytesBesideIt)
 		const char* data;
 	} rows[] = {
 		{{"--embed", "icon.h", "-o", "gen/icon.cc", "a.png"}, "icon.h", "gen/icon.cc", "gen/icon.bin"},
-		{{"--embed=x/y.h", "a.png"}, "x/y.h", "x/y.cpp", "x/y.bin"},
-		{{"--embed", "d.v2/noext", "a.png"}, "d.v2/noext", "d.v2/noext.cpp", "d.v2/noext.bin"},
+		{{"--embed=x/y.h", "a.png"}, "x/y.h", "x/y.s", "x/y.bin"},
+		{{"--embed", "d.v2/noext", "a.png"}, "d.v2/noext", "d.v2/noext.s", "d.v2/noext.bin"},
 		{{"--embed", "i.h", "--name", "kIcon", "-o", "a b/.cpp", "a.png"}, "i.h", "a b/.cpp",
 			"a b/.cpp.bin"},
 	};
@@ -118,6 +118,28 @@ TEST(ExportOptions, EmbedNamesTheHeaderAndTheSourceAndTheBytesBesideIt)
 		EXPECT_EQ(parsed.options.EmbedSource(), row.source);
 		EXPECT_EQ(parsed.options.EmbedData(), row.data);
 	}
+}
+
+// The namespace and the image's name belong to the build form, and the
+// namespace stands in declarations: it must be an identifier.
+TEST(ExportOptions, NamespaceAndImageNameGoWithEmbedOnly)
+{
+	Parsed scoped = Parse({"--embed", "i.h", "--namespace", "lib_1", "--image-name=img/i.png",
+		"/abs/i.png"});
+	ASSERT_TRUE(scoped.ok) << scoped.options.Error();
+	EXPECT_EQ(scoped.options.EmbedScope(), "lib_1");
+	EXPECT_STREQ(scoped.options.EmbedImageName(), "img/i.png");
+	EXPECT_EQ(Parse({"--embed", "i.h", "a.png"}).options.EmbedImageName(), nullptr);
+
+	const std::vector<const char*> refused[] = {
+		{"--namespace", "lib", "a.png"},
+		{"--image-name", "x", "a.png"},
+		{"--embed", "i.h", "--namespace", "9lives", "a.png"},
+		{"--embed", "i.h", "--namespace", "a::b", "a.png"},
+		{"--embed", "i.h", "--namespace"},
+	};
+	for (const auto& arguments : refused)
+		EXPECT_FALSE(Parse(arguments).ok) << arguments[1];
 }
 
 TEST(ExportOptions, QuietAndStandardOutputAreSeen)
