@@ -105,6 +105,28 @@ echo "pkg-config quillpix: $pc_cflags $pc_libs"
 echo "== the CMake example against the installed tools package"
 scripts/example-embed.sh /usr
 
+echo "== the Makefile example, through pkg-config, as C++17"
+cp -r examples/embed-make "$scratch/make"
+make_example() {
+	make -C "$scratch/make" CXXFLAGS="-std=c++17 -O2 -Wall -Wextra -Werror" "$@"
+}
+make_example clean >/dev/null
+make_example
+made=$("$scratch/make/embed-make")
+if [ "$made" != "quill: 32 x 32, 1024 bytes" ]; then
+	echo "package-check: the Makefile example says \"$made\"" >&2
+	exit 1
+fi
+echo "$made"
+# A touched image is exported again; the same bitmap then recompiles nothing.
+touch "$scratch/make/images/quill.png"
+make_log=$(make_example)
+if ! grep -q "quillpix-export" <<<"$make_log" || grep -q "main\.cpp\|quill\.s" <<<"$make_log"; then
+	echo "package-check: after touching the image, make did: $make_log" >&2
+	exit 1
+fi
+echo "the Makefile example builds, and exports a touched image again"
+
 echo "== loading an image through the installed translation library"
 mkdir -p "$scratch/load"
 cat >"$scratch/load/CMakeLists.txt" <<'CMAKE'
