@@ -60,7 +60,9 @@ project(EmbedTargets LANGUAGES CXX)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
 set(CMAKE_CXX_EXTENSIONS OFF)
 add_compile_options(-Wall -Wextra -Wshadow -Werror)
-add_compile_definitions(STANDARD=20${CMAKE_CXX_STANDARD})
+if(CMAKE_CXX_STANDARD)
+	add_compile_definitions(STANDARD=20${CMAKE_CXX_STANDARD})
+endif()
 find_package(Quillpix REQUIRED)
 add_library(parts STATIC parts.cpp)
 quillpix_add_image_sources(TARGET parts IMAGES img/sub/icon.pam)
@@ -86,7 +88,7 @@ const char* const kMain = R"(#include "quillpix-images/icon.h"
 
 #include <cstdio>
 
-#if __cplusplus / 100 != STANDARD
+#if defined(STANDARD) && __cplusplus / 100 != STANDARD
 #error "compiled in another standard than the project's"
 #endif
 
