@@ -7,10 +7,10 @@
 #     form (the text export in a function, as the build form used to be);
 #     the compiler's peak memory, the exporter's alone;
 #   * the ways a compiler can read 2048 x 2048 and 4096 x 4096 pixels' bytes:
-#     "0xNN, " items in C++, C string literals in C, and the .incbin
-#     assembler source the exporter writes (one compile each, time and peak
-#     memory);
-#   * 8192 x 8192 (B_RGB32, 256 MiB): the export and the compile of its
+#     "0xNN, " items in C++, C string literals in C, and the assembler source
+#     the exporter writes (.incbin; one compile or assembly each, time and
+#     peak memory);
+#   * 8192 x 8192 (B_RGB32, 256 MiB): the export and the assembly of its
 #     source, time and peak memory (once);
 #   * 200 icons of 32 x 32 through the function against the same icons
 #     through an `xxd -i` custom command each (CMake + Ninja, 2 jobs), and
@@ -159,11 +159,14 @@ configure() {
 		"-DCMAKE_CXX_COMPILER_LAUNCHER=$gnu_time;-a;-o;$work/$1.memory;-f;%M" >/dev/null
 }
 # Builds it from clean: its time to the .times file, its compilers' peak to
-# .peaks; the program it made must run.
+# .peaks and the peak of its largest process of any kind (the exporter, the
+# assembler, the linker) to .steps; the program it made must run.
 build_big() {
 	configure "$1"
 	: >"$work/$1.memory"
-	seconds_of ninja -C "$work/build-$1" -j 2 >>"$work/$1.times"
+	"$gnu_time" -f "%e %M" -o "$work/$1.ninja" ninja -C "$work/build-$1" -j 2 >/dev/null
+	awk '{ print $1 }' "$work/$1.ninja" >>"$work/$1.times"
+	awk '{ print $2 }' "$work/$1.ninja" >>"$work/$1.steps"
 	maximum <"$work/$1.memory" >>"$work/$1.peaks"
 	"$work/build-$1/splash" >/dev/null
 }
@@ -180,8 +183,8 @@ build_big big-8192
 measure "$cli" -q --embed "$work/export.h" "$work/splash-8192.png" >"$work/export-8192.measures"
 measure "$cli" -q -o "$work/text-8192.h" "$work/splash-8192.png" >"$work/text-8192.measures"
 rm "$work/text-8192.h"
-# The assembler source takes its .bin by its leaf name: assembled in its folder.
-(cd "$work" && measure "$cxx" -c export.s -o export.o) >"$work/compile-8192.measures"
+measure "$cxx" -c "$work/export.s" -Wa,-I"$work" -o "$work/export.o" \
+	>"$work/compile-8192.measures"
 
 # --- the forms a compiler can read ---------------------------------------------
 # The same bytes three ways: the text export's items in C++ (in its function
@@ -205,7 +208,8 @@ for round in $(seq "$runs"); do
 	echo "forms round $round" >&2
 	for side in 2048 4096; do
 		measure "$cc" -O2 -c "$work/strings-$side.c" -o "$work/form.o" >>"$work/form-strings-$side"
-		(cd "$work" && measure "$cxx" -c "form-$side.s" -o form.o) >>"$work/form-incbin-$side"
+		measure "$cxx" -c "$work/form-$side.s" -Wa,-I"$work" -o "$work/form.o" \
+			>>"$work/form-incbin-$side"
 	done
 done
 
@@ -243,9 +247,10 @@ for round in $(seq "$runs"); do
 	done
 	seconds_of "$cli" -q --color-space rgb32 -o - "$work"/icons/*.png >>"$work/one-run.times"
 done
-# The function's sources hold what the exporter writes for each icon.
+# The function's files hold what the exporter writes for each icon.
 sources=("$work"/build-quillpix/quillpix-images/icons/quillpix-images/*.s)
-[ ${#sources[@]} -eq $icons ] && grep -q ".incbin" "${sources[0]}"
+headers=("$work"/build-quillpix/quillpix-images/icons/quillpix-images/*.h)
+[ ${#sources[@]} -eq $icons ] && grep -q "_MakeBitmap()" "${headers[0]}"
 
 # --- through a compile farm and a compiler cache --------------------------------
 # The 4096 x 4096 build and the icons (both ways) again: through distcc to a
@@ -361,21 +366,22 @@ distccd_pid=""
 
 # --- tables -------------------------------------------------------------------
 column() { awk -v n="$2" '{ print $n }' "$1" | median; }
-echo "| Task | Form | Median | Compiler peak | Hex form vs ours |"
-echo "|---|---|---:|---:|---:|"
+echo "| Task | Form | Median | Compiler peak | Largest step | Hex form vs ours |"
+echo "|---|---|---:|---:|---:|---:|"
 t_big4=$(median <"$work/big-4096.times")
 t_big2=$(median <"$work/big-2048.times")
 t_hex2=$(median <"$work/hex-2048.times")
-echo "| 4096 x 4096 PNG through the function, export + compile + link (-j 2) | .incbin | $t_big4 s | $(mib "$(median <"$work/big-4096.peaks")") MiB | |"
-echo "| 2048 x 2048 PNG, the same | .incbin | $t_big2 s | $(mib "$(median <"$work/big-2048.peaks")") MiB | $(ratio "$t_hex2" "$t_big2")x our time |"
-echo "| | hex items in a function (the form before) | $t_hex2 s | $(mib "$(median <"$work/hex-2048.peaks")") MiB | |"
-echo "| 8192 x 8192 PNG through the function, export + compile + link (-j 2), once | .incbin | $(cat "$work/big-8192.times") s | $(mib "$(cat "$work/big-8192.peaks")") MiB | |"
-echo "| 4096 x 4096 PNG: the exporter alone (--embed) | | $(column "$work/export-4096.measures" 1) s | exporter $(mib "$(column "$work/export-4096.measures" 2)") MiB | |"
-echo "| 8192 x 8192 PNG: the exporter alone (--embed), once | | $(column "$work/export-8192.measures" 1) s | exporter $(mib "$(column "$work/export-8192.measures" 2)") MiB (bound: 2 bitmaps + 32 MiB = 544 MiB) | |"
-echo "| 8192 x 8192 PNG: the exporter's text to paste, once | | $(column "$work/text-8192.measures" 1) s | exporter $(mib "$(column "$work/text-8192.measures" 2)") MiB | |"
-echo "| 8192 x 8192: g++ -c of its assembler source, once | .incbin | $(column "$work/compile-8192.measures" 1) s | $(mib "$(column "$work/compile-8192.measures" 2)") MiB | |"
+steps() { mib "$(median <"$work/$1.steps")"; }
+echo "| 4096 x 4096 PNG through the function, export + assemble + compile + link (-j 2) | assembled object | $t_big4 s | $(mib "$(median <"$work/big-4096.peaks")") MiB | $(steps big-4096) MiB | |"
+echo "| 2048 x 2048 PNG, the same | assembled object | $t_big2 s | $(mib "$(median <"$work/big-2048.peaks")") MiB | $(steps big-2048) MiB | $(ratio "$t_hex2" "$t_big2")x our time |"
+echo "| | hex items in a function (the form before) | $t_hex2 s | $(mib "$(median <"$work/hex-2048.peaks")") MiB | $(steps hex-2048) MiB | |"
+echo "| 8192 x 8192 PNG through the function, the same, once | assembled object | $(cat "$work/big-8192.times") s | $(mib "$(cat "$work/big-8192.peaks")") MiB | $(steps big-8192) MiB | |"
+echo "| 4096 x 4096 PNG: the exporter alone (--embed) | | $(column "$work/export-4096.measures" 1) s | exporter $(mib "$(column "$work/export-4096.measures" 2)") MiB | | |"
+echo "| 8192 x 8192 PNG: the exporter alone (--embed), once | | $(column "$work/export-8192.measures" 1) s | exporter $(mib "$(column "$work/export-8192.measures" 2)") MiB (bound: 2 bitmaps + 32 MiB = 544 MiB) | | |"
+echo "| 8192 x 8192 PNG: the exporter's text to paste, once | | $(column "$work/text-8192.measures" 1) s | exporter $(mib "$(column "$work/text-8192.measures" 2)") MiB | | |"
+echo "| 8192 x 8192: c++ -c of its assembler source, once | .incbin | $(column "$work/compile-8192.measures" 1) s | $(mib "$(column "$work/compile-8192.measures" 2)") MiB | | |"
 echo
-echo "| Bytes compiled (one compile, -O2) | Form | Median | Compiler peak |"
+echo "| Bytes compiled (one compile, -O2, or one assembly) | Form | Median | Compiler peak |"
 echo "|---|---|---:|---:|"
 echo "| 2048 x 2048 B_RGB32 (16 MiB) | 0xNN items, C++ (once) | $(column "$work/form-hex-2048" 1) s | $(mib "$(column "$work/form-hex-2048" 2)") MiB |"
 for side in 2048 4096; do

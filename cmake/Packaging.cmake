@@ -1,6 +1,7 @@
 # Installing what programs built on exported source need (the Be API's base,
 # graphics and translation libraries, their public headers, the CMake package
-# with quillpix_add_image_sources), the manual pages, and two Debian packages:
+# with quillpix_add_image_sources, quillpix.pc for pkg-config), the manual
+# pages, and two Debian packages:
 # quillpix-tools (the exporter, the libraries, headers and CMake package: what
 # a build machine needs, with no desktop stack) and quillpix (the desktop application). Every install() names its
 # component, "tools" or "app"; the programs and the desktop files are
@@ -38,6 +39,33 @@ install(FILES
 	${PROJECT_BINARY_DIR}/QuillpixConfigVersion.cmake
 	${PROJECT_SOURCE_DIR}/cmake/QuillpixEmbed.cmake
 	DESTINATION ${QUILLPIX_INSTALL_CMAKEDIR} COMPONENT tools)
+
+# quillpix.pc, for builds without CMake: the header folder and the graphics
+# library with what it links (be_base, and the thread library where that is
+# not part of libc; nothing of pkg-config's own). Written at install time,
+# when the prefix is known: cmake --install --prefix X gives X, the Debian
+# package /usr.
+foreach(dir LIBRARYDIR INCLUDEDIR)
+	if(IS_ABSOLUTE "${QUILLPIX_INSTALL_${dir}}")
+		set(QUILLPIX_PC_${dir} "${QUILLPIX_INSTALL_${dir}}")
+	else()
+		set(QUILLPIX_PC_${dir} "\${prefix}/${QUILLPIX_INSTALL_${dir}}")
+	endif()
+endforeach()
+set(QUILLPIX_PC_THREAD_LIBS "")
+if(CMAKE_THREAD_LIBS_INIT)
+	set(QUILLPIX_PC_THREAD_LIBS " ${CMAKE_THREAD_LIBS_INIT}")
+endif()
+set(pcFile ${PROJECT_BINARY_DIR}/pkgconfig/quillpix.pc)
+# Bracket arguments keep "${prefix}" as it is for pkg-config.
+install(CODE "
+	set(PROJECT_VERSION [==[${PROJECT_VERSION}]==])
+	set(QUILLPIX_PC_THREAD_LIBS [==[${QUILLPIX_PC_THREAD_LIBS}]==])
+	set(QUILLPIX_PC_LIBRARYDIR [==[${QUILLPIX_PC_LIBRARYDIR}]==])
+	set(QUILLPIX_PC_INCLUDEDIR [==[${QUILLPIX_PC_INCLUDEDIR}]==])
+	configure_file([==[${PROJECT_SOURCE_DIR}/cmake/quillpix.pc.in]==] [==[${pcFile}]==] @ONLY)"
+	COMPONENT tools)
+install(FILES ${pcFile} DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT tools)
 
 # Manual pages, compressed as Debian keeps them, each in its program's package.
 find_program(QUILLPIX_GZIP gzip REQUIRED)

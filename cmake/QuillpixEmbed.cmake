@@ -114,9 +114,9 @@ endfunction()
 
 # The command that assembles a generated .s into an object for `target`: the
 # target's C++ compiler driver with what selects the target machine (the
-# compiler's target, -m options), never a compiler launcher: the assembler
-# takes the bytes from a file beside the source, which a compile farm's
-# remote would not see and a compiler cache does not follow.
+# compiler's target, -m options), on this machine and never through a
+# compiler launcher: the assembler takes the bytes from a file beside the
+# source, which a compile farm's remote would not see.
 function(_quillpix_assembler out target)
 	set(command "${CMAKE_CXX_COMPILER}")
 	if(CMAKE_CXX_COMPILER_ARG1)

@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
 	cmake ninja-build g++ pkg-config
+	make  # examples/embed-make and the Make builds of tests/roundtrip
 	clang  # tests/roundtrip builds embedded images with Clang as well as GCC
 	qt6-base-dev zlib1g-dev
 	libfreetype-dev libfontconfig-dev fonts-dejavu-core  # text in views

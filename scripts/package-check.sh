@@ -39,6 +39,7 @@ done
 expect_files "$tools_deb" usr/bin/quillpix-export usr/include/quillpix/PrefilledBitmap.h \
 	usr/lib/quillpix/libbe_base.a usr/lib/quillpix/libbe_graphics.a \
 	usr/lib/quillpix/libbe_translation.a usr/lib/cmake/Quillpix/QuillpixConfig.cmake \
+	usr/lib/pkgconfig/quillpix.pc \
 	usr/lib/cmake/Quillpix/QuillpixEmbed.cmake usr/share/man/man1/quillpix-export.1.gz
 expect_files "$app_deb" usr/bin/quillpix usr/share/man/man1/quillpix.1.gz \
 	usr/share/applications/quillpix.desktop usr/share/icons/hicolor/32x32/apps/quillpix.png
@@ -88,16 +89,43 @@ fi
 echo "exported examples/quill.png ($(wc -c <"$scratch/quill.h") bytes)"
 gzip -t /usr/share/man/man1/quillpix-export.1.gz
 
-for header in $public_headers; do
-	if ! echo "#include <$header>" | g++ -std=c++20 -fsyntax-only -I/usr/include/quillpix -x c++ -; then
-		echo "package-check: the installed $header does not compile on its own" >&2
-		exit 1
-	fi
-done
-echo "the $(wc -w <<<"$public_headers") public headers compile on their own"
+# shellcheck disable=SC2086 # one header a word
+scripts/check-headers.sh -I /usr/include/quillpix $public_headers
+
+# pkg-config gives the installed folders, under /usr.
+pc_cflags=$(pkg-config --cflags quillpix | sed "s/ *$//")
+pc_libs=$(pkg-config --libs quillpix | sed "s/ *$//")
+if [ "$pc_cflags" != "-I/usr/include/quillpix" ] \
+		|| [[ "$pc_libs" != "-L/usr/lib/quillpix -lbe_graphics -lbe_base"* ]]; then
+	echo "package-check: pkg-config quillpix gives \"$pc_cflags\" and \"$pc_libs\"" >&2
+	exit 1
+fi
+echo "pkg-config quillpix: $pc_cflags $pc_libs"
 
 echo "== the CMake example against the installed tools package"
 scripts/example-embed.sh /usr
+
+echo "== the Makefile example, through pkg-config, as C++17"
+cp -r examples/embed-make "$scratch/make"
+make_example() {
+	make -C "$scratch/make" CXXFLAGS="-std=c++17 -O2 -Wall -Wextra -Werror" "$@"
+}
+make_example clean >/dev/null
+make_example
+made=$("$scratch/make/embed-make")
+if [ "$made" != "quill: 32 x 32, 1024 bytes" ]; then
+	echo "package-check: the Makefile example says \"$made\"" >&2
+	exit 1
+fi
+echo "$made"
+# A touched image is exported again; the same bitmap then recompiles nothing.
+touch "$scratch/make/images/quill.png"
+make_log=$(make_example)
+if ! grep -q "quillpix-export" <<<"$make_log" || grep -q "main\.cpp\|quill\.s" <<<"$make_log"; then
+	echo "package-check: after touching the image, make did: $make_log" >&2
+	exit 1
+fi
+echo "the Makefile example builds, and exports a touched image again"
 
 echo "== loading an image through the installed translation library"
 mkdir -p "$scratch/load"

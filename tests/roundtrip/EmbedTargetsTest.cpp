@@ -60,7 +60,9 @@ project(EmbedTargets LANGUAGES CXX)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
 set(CMAKE_CXX_EXTENSIONS OFF)
 add_compile_options(-Wall -Wextra -Wshadow -Werror)
-add_compile_definitions(STANDARD=20${CMAKE_CXX_STANDARD})
+if(CMAKE_CXX_STANDARD)
+	add_compile_definitions(STANDARD=20${CMAKE_CXX_STANDARD})
+endif()
 find_package(Quillpix REQUIRED)
 add_library(parts STATIC parts.cpp)
 quillpix_add_image_sources(TARGET parts IMAGES img/sub/icon.pam)
@@ -86,7 +88,7 @@ const char* const kMain = R"(#include "quillpix-images/icon.h"
 
 #include <cstdio>
 
-#if __cplusplus / 100 != STANDARD
+#if defined(STANDARD) && __cplusplus / 100 != STANDARD
 #error "compiled in another standard than the project's"
 #endif
 
@@ -174,6 +176,33 @@ ExpectOwnPictures(const std::string& source, const std::string& build)
 	}
 }
 
+// Runs one step of a build in `scratch`; a failure carries what it said.
+testing::AssertionResult
+Step(const ScratchDirectory& scratch, const std::vector<std::string>& argv, const char* log)
+{
+	if (RunTool(argv, scratch / "source", scratch / log) == 0)
+		return testing::AssertionSuccess();
+	return testing::AssertionFailure() << argv[0] << " failed:\n" << ReadWhole(scratch / log);
+}
+
+// Configures the project of `scratch` into scratch/build with `options`
+// (the prefix added) and `generator`.
+testing::AssertionResult
+Configure(const ScratchDirectory& scratch, std::vector<std::string> options,
+	const char* generator = "Ninja")
+{
+	std::vector<std::string> argv = {"cmake", "-S", scratch / "source", "-B", scratch / "build",
+		"-G", generator, "-DCMAKE_PREFIX_PATH=" + InstalledPrefix()};
+	argv.insert(argv.end(), options.begin(), options.end());
+	return Step(scratch, argv, "configure.log");
+}
+
+testing::AssertionResult
+Build(const ScratchDirectory& scratch)
+{
+	return Step(scratch, {"cmake", "--build", scratch / "build"}, "build.log");
+}
+
 struct Toolchain {
 	const char* compiler;
 	const char* standard;
@@ -192,13 +221,9 @@ TEST_P(EmbedTargets, ImagesOfOneNameInLinkedTargetsKeepTheirOwnBytes)
 	ScratchDirectory scratch;
 	const std::string source = WriteProject(scratch);
 	const std::string build = scratch / "build";
-	ASSERT_EQ(RunTool({"cmake", "-S", source, "-B", build, "-G", "Ninja",
-		std::string("-DCMAKE_CXX_COMPILER=") + toolchain.compiler,
-		std::string("-DCMAKE_CXX_STANDARD=") + toolchain.standard,
-		"-DCMAKE_PREFIX_PATH=" + InstalledPrefix()}, source, scratch / "configure.log"), 0)
-		<< ReadWhole(scratch / "configure.log");
-	ASSERT_EQ(RunTool({"cmake", "--build", build}, source, scratch / "build.log"), 0)
-		<< ReadWhole(scratch / "build.log");
+	ASSERT_TRUE(Configure(scratch, {std::string("-DCMAKE_CXX_COMPILER=") + toolchain.compiler,
+		std::string("-DCMAKE_CXX_STANDARD=") + toolchain.standard}));
+	ASSERT_TRUE(Build(scratch));
 	ASSERT_EQ(RunTool({build + "/app"}, build, scratch / "app.log"), 0) << ReadWhole(scratch / "app.log");
 	ExpectOwnPictures(source, build);
 
@@ -229,12 +254,9 @@ TEST(EmbedTargets, GeneratedFilesBuildWhereverTheyAreCopied)
 	ScratchDirectory scratch;
 	const std::string source = WriteProject(scratch);
 	const std::string build = scratch / "build";
-	ASSERT_EQ(RunTool({"cmake", "-S", source, "-B", build, "-G", "Ninja",
-		"-DCMAKE_PREFIX_PATH=" + InstalledPrefix()}, source, scratch / "configure.log"), 0)
-		<< ReadWhole(scratch / "configure.log");
+	ASSERT_TRUE(Configure(scratch, {}));
+	ASSERT_TRUE(Build(scratch));
 	const std::string generated = build + "/quillpix-images/parts/quillpix-images";
-	ASSERT_EQ(RunTool({"cmake", "--build", build}, source, scratch / "build.log"), 0)
-		<< ReadWhole(scratch / "build.log");
 	for (const char* file : {"/icon.h", "/icon.s"}) {
 		const std::string text = ReadWhole(generated + file);
 		EXPECT_EQ(text.find(scratch.Path()), std::string::npos) << file << ":\n" << text;
@@ -265,9 +287,7 @@ TEST(EmbedTargets, MakeExportsATouchedImageOnce)
 	ScratchDirectory scratch;
 	const std::string source = WriteProject(scratch);
 	const std::string build = scratch / "build";
-	ASSERT_EQ(RunTool({"cmake", "-S", source, "-B", build, "-G", "Unix Makefiles",
-		"-DCMAKE_PREFIX_PATH=" + InstalledPrefix()}, source, scratch / "configure.log"), 0)
-		<< ReadWhole(scratch / "configure.log");
+	ASSERT_TRUE(Configure(scratch, {}, "Unix Makefiles"));
 	auto make = [&](const char* log) {
 		EXPECT_EQ(RunTool({"make", "-j4"}, build, scratch / log), 0) << ReadWhole(scratch / log);
 		return ReadWhole(scratch / log);
@@ -313,8 +333,7 @@ TEST(EmbedTargets, MisusesStopTheConfigureStepNamingTheImage)
 			"add_executable(app main.cpp)\nquillpix_add_image_sources(TARGET app ") + row.call
 			+ ")\n");
 		RunTool({"rm", "-rf", scratch / "build"}, scratch.Path(), scratch / "rm.log");
-		EXPECT_NE(RunTool({"cmake", "-S", source, "-B", scratch / "build", "-G", "Ninja",
-			"-DCMAKE_PREFIX_PATH=" + InstalledPrefix()}, source, scratch / "configure.log"), 0);
+		EXPECT_FALSE(Configure(scratch, {}));
 		// CMake folds a message's lines: read it with every run of spaces as one.
 		std::string log;
 		for (char c : ReadWhole(scratch / "configure.log")) {
@@ -325,4 +344,54 @@ TEST(EmbedTargets, MisusesStopTheConfigureStepNamingTheImage)
 		for (const char* part : row.said)
 			EXPECT_NE(log.find(part), std::string::npos) << part << "\nin:\n" << log;
 	}
+}
+
+// Cross-compiling, the bytes are assembled for the target CMake builds for,
+// not for the build machine: Clang told to build for 64-bit ARM makes an
+// ARM object of them (a library of images alone, as no ARM system headers
+// are at hand).
+TEST(EmbedTargets, TheBytesAreAssembledForTheTargetMachine)
+{
+	if (access("/usr/bin/clang++", X_OK) != 0)
+		GTEST_SKIP() << "clang++ is not installed";
+	ASSERT_FALSE(InstalledPrefix().empty()) << "cannot install the package";
+	ScratchDirectory scratch;
+	const std::string source = WriteProject(scratch);
+	WriteWhole(source + "/CMakeLists.txt", "cmake_minimum_required(VERSION 3.25)\n"
+		"project(Cross LANGUAGES CXX)\nfind_package(Quillpix REQUIRED)\n"
+		"add_library(images STATIC)\n"
+		"set_target_properties(images PROPERTIES LINKER_LANGUAGE CXX)\n"
+		"quillpix_add_image_sources(TARGET images IMAGES img/icon.pam)\n");
+	const std::string build = scratch / "build";
+	ASSERT_TRUE(Configure(scratch, {"-DCMAKE_CXX_COMPILER=/usr/bin/clang++",
+		"-DCMAKE_CXX_COMPILER_TARGET=aarch64-linux-gnu",
+		"-DCMAKE_TRY_COMPILE_TARGET_TYPE=STATIC_LIBRARY"}));
+	ASSERT_TRUE(Build(scratch));
+	ASSERT_EQ(RunTool({"readelf", "-h", "-s", build + "/libimages.a"}, source,
+		scratch / "readelf.log"), 0);
+	const std::string said = ReadWhole(scratch / "readelf.log");
+	EXPECT_NE(said.find("AArch64"), std::string::npos) << said;
+	EXPECT_NE(said.find("16384 OBJECT  GLOBAL DEFAULT"), std::string::npos) << said;
+}
+
+// A compiler found through a farm's folder of compiler names (distcc's
+// /usr/lib/distcc on PATH) still assembles the bytes on this machine, where
+// they are: with no host to reach and no local retry, a library of images
+// builds.
+TEST(EmbedTargets, TheBytesAreAssembledHereThroughACompilersWrapper)
+{
+	if (access("/usr/lib/distcc/c++", X_OK) != 0)
+		GTEST_SKIP() << "distcc is not installed";
+	ASSERT_FALSE(InstalledPrefix().empty()) << "cannot install the package";
+	ScratchDirectory scratch;
+	const std::string source = WriteProject(scratch);
+	WriteWhole(source + "/CMakeLists.txt", "cmake_minimum_required(VERSION 3.25)\n"
+		"project(Wrapped LANGUAGES CXX)\nfind_package(Quillpix REQUIRED)\n"
+		"add_library(images STATIC)\n"
+		"set_target_properties(images PROPERTIES LINKER_LANGUAGE CXX)\n"
+		"quillpix_add_image_sources(TARGET images IMAGES img/icon.pam)\n");
+	ASSERT_TRUE(Configure(scratch, {"-DCMAKE_CXX_COMPILER=/usr/lib/distcc/c++"}));
+	const std::vector<std::string> farm = {"DISTCC_HOSTS=127.0.0.1:1", "DISTCC_FALLBACK=0"};
+	ASSERT_EQ(RunTool({"cmake", "--build", scratch / "build"}, source, scratch / "build.log", farm),
+		0) << ReadWhole(scratch / "build.log");
 }

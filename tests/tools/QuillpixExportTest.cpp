@@ -85,7 +85,7 @@ TEST(QuillpixExport, EmbedWritesTheBytesAndRewritesOnlyWhatChanged)
 	const std::vector<std::string> arguments = {"--embed", scratch / "icon.h", image};
 	Outcome outcome = RunExporter(scratch, arguments);
 	ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
-	EXPECT_EQ(scratch.Listing(), "icon.bin icon.cpp icon.h icon.png");
+	EXPECT_EQ(scratch.Listing(), "icon.bin icon.h icon.png icon.s");
 	std::unique_ptr<BBitmap> bitmap(BTranslationUtils::GetBitmapFile(image.c_str()));
 	ASSERT_TRUE(bitmap);
 	EXPECT_EQ(ReadWhole(scratch / "icon.bin"),
@@ -93,7 +93,7 @@ TEST(QuillpixExport, EmbedWritesTheBytesAndRewritesOnlyWhatChanged)
 	EXPECT_NE(ReadWhole(scratch / "icon.h").find("extern uint8 icon_MData["
 		+ std::to_string(bitmap->BitsLength()) + "];"), std::string::npos);
 
-	const std::string outputs[] = {scratch / "icon.h", scratch / "icon.cpp", scratch / "icon.bin"};
+	const std::string outputs[] = {scratch / "icon.h", scratch / "icon.s", scratch / "icon.bin"};
 	auto backdate = [&outputs] {
 		for (const std::string& output : outputs) {
 			struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
@@ -105,7 +105,7 @@ TEST(QuillpixExport, EmbedWritesTheBytesAndRewritesOnlyWhatChanged)
 		return stat(path.c_str(), &info) == 0 && info.st_mtim.tv_sec == 1000000000;
 	};
 	const std::string header = ReadWhole(scratch / "icon.h");
-	const std::string source = ReadWhole(scratch / "icon.cpp");
+	const std::string source = ReadWhole(scratch / "icon.s");
 
 	// The same image again: the same bytes, and no file touched.
 	backdate();
@@ -113,7 +113,7 @@ TEST(QuillpixExport, EmbedWritesTheBytesAndRewritesOnlyWhatChanged)
 	ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
 	for (const std::string& output : outputs)
 		EXPECT_TRUE(untouched(output)) << output;
-	EXPECT_EQ(ReadWhole(scratch / "icon.cpp"), source);
+	EXPECT_EQ(ReadWhole(scratch / "icon.s"), source);
 
 	// Other pixels of the same size: new bytes and source, the same header.
 	WriteWhole(image, "P6\n3 2\n255\n" + std::string(18, '\x5A'));
@@ -126,11 +126,11 @@ TEST(QuillpixExport, EmbedWritesTheBytesAndRewritesOnlyWhatChanged)
 	ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
 	EXPECT_TRUE(untouched(scratch / "icon.h"));
 	EXPECT_EQ(ReadWhole(scratch / "icon.h"), header);
-	EXPECT_FALSE(untouched(scratch / "icon.cpp"));
-	EXPECT_NE(ReadWhole(scratch / "icon.cpp"), source);
+	EXPECT_FALSE(untouched(scratch / "icon.s"));
+	EXPECT_NE(ReadWhole(scratch / "icon.s"), source);
 	EXPECT_EQ(ReadWhole(scratch / "icon.bin"),
 		std::string(static_cast<const char*>(other->Bits()), size_t(other->BitsLength())));
-	EXPECT_EQ(scratch.Listing(), "icon.bin icon.cpp icon.h icon.png");
+	EXPECT_EQ(scratch.Listing(), "icon.bin icon.h icon.png icon.s");
 }
 
 TEST(QuillpixExport, EmbedIntoADirectoryThatIsNotThereFailsAndSaysWhichFile)
