@@ -119,6 +119,15 @@ endfunction()
 # source, which a compile farm's remote would not see.
 function(_quillpix_assembler out target)
 	set(command "${CMAKE_CXX_COMPILER}")
+	# A compiler reached through a cache's or a farm's folder of compiler
+	# names (/usr/lib/ccache on PATH) is told to run the compiler as it is:
+	# a cache refuses an assembler source that takes in a file.
+	file(REAL_PATH "${CMAKE_CXX_COMPILER}" real)
+	get_filename_component(wrapper "${real}" NAME)
+	if(wrapper MATCHES "^(ccache|icecc)$")
+		set(command "${CMAKE_COMMAND}" -E env CCACHE_DISABLE=1 ICECC=no
+			"${CMAKE_CXX_COMPILER}")
+	endif()
 	if(CMAKE_CXX_COMPILER_ARG1)
 		separate_arguments(first UNIX_COMMAND "${CMAKE_CXX_COMPILER_ARG1}")
 		list(APPEND command ${first})

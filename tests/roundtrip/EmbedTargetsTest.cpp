@@ -374,14 +374,13 @@ TEST(EmbedTargets, TheBytesAreAssembledForTheTargetMachine)
 	EXPECT_NE(said.find("16384 OBJECT  GLOBAL DEFAULT"), std::string::npos) << said;
 }
 
-// A compiler found through a farm's folder of compiler names (distcc's
-// /usr/lib/distcc on PATH) still assembles the bytes on this machine, where
-// they are: with no host to reach and no local retry, a library of images
-// builds.
+// A compiler found through a farm's or a cache's folder of compiler names
+// (/usr/lib/distcc or /usr/lib/ccache on PATH) still assembles the bytes on
+// this machine, where they are, and as nothing a cache would refuse: with
+// no host to reach and no local retry a library of images builds, and the
+// cache counts nothing unsupported.
 TEST(EmbedTargets, TheBytesAreAssembledHereThroughACompilersWrapper)
 {
-	if (access("/usr/lib/distcc/c++", X_OK) != 0)
-		GTEST_SKIP() << "distcc is not installed";
 	ASSERT_FALSE(InstalledPrefix().empty()) << "cannot install the package";
 	ScratchDirectory scratch;
 	const std::string source = WriteProject(scratch);
@@ -390,8 +389,28 @@ TEST(EmbedTargets, TheBytesAreAssembledHereThroughACompilersWrapper)
 		"add_library(images STATIC)\n"
 		"set_target_properties(images PROPERTIES LINKER_LANGUAGE CXX)\n"
 		"quillpix_add_image_sources(TARGET images IMAGES img/icon.pam)\n");
-	ASSERT_TRUE(Configure(scratch, {"-DCMAKE_CXX_COMPILER=/usr/lib/distcc/c++"}));
-	const std::vector<std::string> farm = {"DISTCC_HOSTS=127.0.0.1:1", "DISTCC_FALLBACK=0"};
-	ASSERT_EQ(RunTool({"cmake", "--build", scratch / "build"}, source, scratch / "build.log", farm),
-		0) << ReadWhole(scratch / "build.log");
+	const std::string cache = "CCACHE_DIR=" + scratch / "cache";
+	const struct {
+		const char* compiler;
+		std::vector<std::string> environment;
+	} rows[] = {
+		{"/usr/lib/distcc/c++", {"DISTCC_HOSTS=127.0.0.1:1", "DISTCC_FALLBACK=0",
+			"DISTCC_SKIP_LOCAL_RETRY=1"}},
+		{"/usr/lib/ccache/c++", {cache, "CCACHE_CONFIGPATH=/dev/null"}},
+	};
+	for (const auto& row : rows) {
+		SCOPED_TRACE(row.compiler);
+		if (access(row.compiler, X_OK) != 0)
+			continue;
+		RunTool({"rm", "-rf", scratch / "build"}, scratch.Path(), scratch / "rm.log");
+		ASSERT_TRUE(Configure(scratch, {std::string("-DCMAKE_CXX_COMPILER=") + row.compiler}));
+		ASSERT_EQ(RunTool({"cmake", "--build", scratch / "build"}, source, scratch / "build.log",
+			row.environment), 0) << ReadWhole(scratch / "build.log");
+	}
+	if (access("/usr/lib/ccache/c++", X_OK) == 0) {
+		ASSERT_EQ(RunTool({"ccache", "--print-stats"}, source, scratch / "stats.log",
+			{cache, "CCACHE_CONFIGPATH=/dev/null"}), 0);
+		const std::string stats = ReadWhole(scratch / "stats.log");
+		EXPECT_NE(stats.find("\nunsupported_code_directive\t0\n"), std::string::npos) << stats;
+	}
 }
