@@ -40,13 +40,14 @@ RunBands(const std::vector<Band>& bands, const std::function<void(int32, int32)>
 }
 
 // Rows that do not depend on one another, shared out for a large image: a
-// band of at least a quarter million pixels per core, at most eight.
+// band of at least a quarter million pixels per core, at most four (each
+// thread's stack is address space the exporter's bound counts).
 std::vector<Band>
 IndependentBands(int32 width, int32 height)
 {
 	constexpr int64 kPixelsPerBand = 1 << 18;
 	const int64 cores = std::max(1u, std::thread::hardware_concurrency());
-	const int64 wanted = std::min<int64>({cores, 8, int64(width) * height / kPixelsPerBand,
+	const int64 wanted = std::min<int64>({cores, 4, int64(width) * height / kPixelsPerBand,
 		height});
 	const int32 count = int32(std::max<int64>(wanted, 1));
 	std::vector<Band> bands;
