@@ -60,16 +60,17 @@ struct ChannelTables {
 	}
 };
 
-// Rows of the source as straight B_RGBA32, converted a row at a time unless
-// the source is in that layout already.
+// Rows of the source as straight B_RGBA32: B_RGBA32 and B_RGB32 rows read in
+// place (Pixel applies B_RGB32's rule), any other converted a row at a time.
 class StraightRows {
 public:
 	explicit StraightRows(const BBitmap& source)
 		:
 		fSource(source),
-		fWidth(source.Width())
+		fWidth(source.Width()),
+		fRgb32(source.ColorSpace() == B_RGB32)
 	{
-		if (source.ColorSpace() != B_RGBA32)
+		if (source.ColorSpace() != B_RGBA32 && !fRgb32)
 			fScratch.resize(size_t(fWidth) * 4);
 	}
 
@@ -83,9 +84,18 @@ public:
 		return fScratch.data();
 	}
 
+	uint32 Pixel(const uint8* row, int32 x) const
+	{
+		const uint32 pixel = Load32(row + 4 * x);
+		if (!fRgb32)
+			return pixel;
+		return pixel == kMagic ? kMagic : pixel | kOpaque;
+	}
+
 private:
 	const BBitmap& fSource;
 	const int32 fWidth;
+	const bool fRgb32;
 	std::vector<uint8> fScratch;
 };
 
@@ -153,7 +163,7 @@ void QuantizeEach(StraightRows& rows, BBitmap& target, const LeveledSpace& space
 		for (int32 x = 0; x < width; x++) {
 			uint32 work[K];
 			uint32 level[K];
-			const bool transparent = Work(Load32(in + 4 * x), space, work);
+			const bool transparent = Work(rows.Pixel(in, x), space, work);
 			const uint8 threshold = kBayer[y & 7][x & 7];
 			for (int32 c = 0; c < K; c++) {
 				level[c] = ordered && !transparent ? tables[c]->ordered[threshold][work[c]]
@@ -211,7 +221,7 @@ void Diffuse(StraightRows& rows, BBitmap& target, const LeveledSpace& space,
 			uint32 work[K];
 			uint32 level[K];
 			int32 error[K] = {};
-			const bool transparent = Work(Load32(in + 4 * x), space, work);
+			const bool transparent = Work(rows.Pixel(in, x), space, work);
 			const int32* waiting = current + size_t(x + 1) * K;
 			for (int32 c = 0; c < K; c++) {
 				if (transparent) {

@@ -69,6 +69,18 @@ DiffusionBands(int32 height)
 	return {{0, topRows}, {topRows, height}};
 }
 
+// B_RGB32's transparent value, and alpha 255 for every other pixel, in a
+// row of B_RGB32 read as B_RGBA32.
+void
+StraightenRgb32(const uint8* in, uint8* out, int32 width)
+{
+	using namespace pixel;
+	for (int32 x = 0; x < width; x++) {
+		const uint32 value = Load32(in + 4 * x);
+		Store32(out + 4 * x, value == kMagic ? kMagic : value | kOpaque);
+	}
+}
+
 // Rows of `source` converted into `target`'s layout by `convertRow(in, out)`,
 // `in` being the row as straight B_RGBA32.
 template<typename ConvertRow>
@@ -84,7 +96,10 @@ ConvertRows(const BBitmap& source, BBitmap& target, ConvertRow convertRow)
 			const uint8* in = static_cast<const uint8*>(source.Bits())
 				+ int64(y) * source.BytesPerRow();
 			uint8* out = static_cast<uint8*>(target.Bits()) + int64(y) * target.BytesPerRow();
-			if (!scratch.empty()) {
+			if (source.ColorSpace() == B_RGB32) {
+				StraightenRgb32(in, scratch.data(), width);
+				in = scratch.data();
+			} else if (!scratch.empty()) {
 				ConvertPixels(in, source.ColorSpace(), 0, scratch.data(), B_RGBA32, 0, width);
 				in = scratch.data();
 			}
