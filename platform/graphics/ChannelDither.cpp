@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace BPrivate {
@@ -178,28 +179,84 @@ void QuantizeEach(StraightRows& rows, BBitmap& target, const LeveledSpace& space
 // and 3, 5 and 1 to the three below it (behind, under, ahead). At a row's
 // ends what would fall off the side goes below instead: the first pixel
 // passes 0, 8 and 1 below, the last 6 and 10 and nothing ahead, a row of
-// one pixel all 16 under it.
-struct Shares {
-	int32 behind;
-	int32 under;
-	int32 ahead;
-};
-
-inline Shares SharesAt(int32 i, int32 width)
-{
-	if (width == 1)
-		return {0, 16, 0};
-	if (i == 0)
-		return {0, 8, 1};
-	if (i == width - 1)
-		return {6, 10, 0};
-	return {3, 5, 1};
-}
-
+// one pixel all 16 under it. Wherever a pixel follows in the row, the share
+// ahead is 7 and the one below-ahead 1, so only the shares behind and under
+// vary, and they are constants of each pixel's kind.
+//
 // Errors are in sixteenths of a level; what waits for a pixel (the shares
 // of the pixels above it) in 1/256 of a level. A value is clamped to the
 // channel's range before its error is taken, so an error is at most 4080
 // and what waits at most 16 times that.
+//
+// `error` comes in as the previous pixel's error (0 at a row's start) and
+// goes out as this one's; `open` is the entry below the previous pixel as
+// far as it is known, completed here and written to `behind`, and goes out
+// as the entry below this pixel.
+template<int32 K, int32 kBehind, int32 kUnder, bool kWrite>
+inline void
+DiffusePixel(uint32 pixel, const LeveledSpace& space,
+	const ChannelTables* const (&tables)[K], const int32* waiting, int32* behind,
+	int32 (&error)[K], int32 (&open)[K], uint8* out, int32 x)
+{
+	uint32 work[K];
+	uint32 level[K];
+	int32 pixelError[K] = {};
+	const bool transparent = Work(pixel, space, work);
+	if (__builtin_expect(transparent, 0)) {
+		for (int32 c = 0; c < K; c++)
+			level[c] = tables[c]->nearest[work[c]];
+	} else {
+		for (int32 c = 0; c < K; c++) {
+			const int32 value = std::clamp(int32(16 * work[c])
+				+ ((waiting[c] + 7 * error[c] + 8) >> 4), 0, kTopValue);
+			level[c] = tables[c]->levelOf[value];
+			pixelError[c] = value - 16 * int32(tables[c]->value[level[c]]);
+		}
+	}
+	for (int32 c = 0; c < K; c++) {
+		if constexpr (kWrite)
+			behind[c] = open[c] + kBehind * pixelError[c];
+		open[c] = error[c] + kUnder * pixelError[c];
+		error[c] = pixelError[c];
+	}
+	Put(out, x, space, level, transparent);
+}
+
+template<int32 K, int32 kStep>
+void
+DiffuseRow(const StraightRows& rows, const uint8* in, uint8* out, int32 width,
+	const LeveledSpace& space, const ChannelTables* const (&tables)[K], const int32* current,
+	int32* next)
+{
+	int32 error[K] = {};
+	int32 open[K] = {};
+	int32 x = kStep > 0 ? 0 : width - 1;
+	auto at = [&](auto behindShare, auto underShare, auto write) {
+		DiffusePixel<K, decltype(behindShare)::value, decltype(underShare)::value,
+			decltype(write)::value>(rows.Pixel(in, x), space, tables, current + size_t(x + 1) * K,
+			next + size_t(x + 1 - kStep) * K, error, open, out, x);
+	};
+	using Zero = std::integral_constant<int32, 0>;
+	using Yes = std::true_type;
+	if (width == 1) {
+		at(Zero{}, std::integral_constant<int32, 16>{}, std::false_type{});
+	} else {
+		at(Zero{}, std::integral_constant<int32, 8>{}, std::false_type{});
+		for (int32 i = 1; i < width - 1; i++) {
+			x += kStep;
+			at(std::integral_constant<int32, 3>{}, std::integral_constant<int32, 5>{}, Yes{});
+		}
+		x += kStep;
+		at(std::integral_constant<int32, 6>{}, std::integral_constant<int32, 10>{}, Yes{});
+	}
+	for (int32 c = 0; c < K; c++)
+		next[size_t(x + 1) * K + c] = open[c];
+}
+
+// Floyd-Steinberg error diffusion over rows `first` to `end` − 1 as one
+// band: the first row starts without error and goes left to right, the
+// next right to left, and so on. Every entry of the row below is written
+// once, so the rows of errors need no clearing.
 template<int32 K>
 void Diffuse(StraightRows& rows, BBitmap& target, const LeveledSpace& space,
 	const ChannelTables* const (&tables)[K], int32 first, int32 end)
@@ -213,37 +270,11 @@ void Diffuse(StraightRows& rows, BBitmap& target, const LeveledSpace& space,
 	for (int32 y = first; y < end; y++) {
 		const uint8* in = rows.Row(y);
 		uint8* out = static_cast<uint8*>(target.Bits()) + int64(y) * target.BytesPerRow();
-		const int32 step = (y - first) % 2 == 0 ? 1 : -1;
-		int32 carried[K] = {};
-		for (int32 i = 0; i < width; i++) {
-			const int32 x = step > 0 ? i : width - 1 - i;
-			const Shares shares = SharesAt(i, width);
-			uint32 work[K];
-			uint32 level[K];
-			int32 error[K] = {};
-			const bool transparent = Work(rows.Pixel(in, x), space, work);
-			const int32* waiting = current + size_t(x + 1) * K;
-			for (int32 c = 0; c < K; c++) {
-				if (transparent) {
-					level[c] = tables[c]->nearest[work[c]];
-					continue;
-				}
-				const int32 value = std::clamp(int32(16 * work[c])
-					+ ((waiting[c] + 7 * carried[c] + 8) >> 4), 0, kTopValue);
-				level[c] = tables[c]->levelOf[value];
-				error[c] = value - 16 * int32(tables[c]->value[level[c]]);
-			}
-			int32* below = next + size_t(x + 1) * K;
-			for (int32 c = 0; c < K; c++) {
-				below[c - step * K] += shares.behind * error[c];
-				below[c] += shares.under * error[c];
-				below[c + step * K] += shares.ahead * error[c];
-				carried[c] = error[c];
-			}
-			Put(out, x, space, level, transparent);
-		}
+		if ((y - first) % 2 == 0)
+			DiffuseRow<K, 1>(rows, in, out, width, space, tables, current, next);
+		else
+			DiffuseRow<K, -1>(rows, in, out, width, space, tables, current, next);
 		std::swap(current, next);
-		std::fill(next, next + rowLength, 0);
 	}
 }
 
