@@ -14,6 +14,14 @@ constexpr uint32 kMsgSaveAs = 'fdSA';
 // To an image window: switch its bitmap to B_CMAP8 or to B_RGB32.
 constexpr uint32 kMsgCmap8 = 'CoM8';
 constexpr uint32 kMsgRgb32 = 'Co32';
+// To an image window: convert its bitmap into B_RGBA32, B_RGB16, B_RGB15,
+// B_RGBA15, B_GRAY8 or B_GRAY1.
+constexpr uint32 kMsgRgba32 = 'CoA3';
+constexpr uint32 kMsgRgb16 = 'Co16';
+constexpr uint32 kMsgRgb15 = 'Co15';
+constexpr uint32 kMsgRgba15 = 'CoA5';
+constexpr uint32 kMsgGray8 = 'CoG8';
+constexpr uint32 kMsgGray1 = 'CoG1';
 // To an image window: zoom in, zoom out, show the image at its actual size,
 // fit it in the window. Zooming changes only what the window shows.
 constexpr uint32 kMsgZoomIn = 'ZmIn';

@@ -5,8 +5,9 @@
 //   dither-measure ORIGINAL RESULT
 //
 // ORIGINAL is any image our readers load. RESULT is either the text
-// quillpix-export wrote for a B_CMAP8 bitmap (its bytes are read back from
-// the array) or another image file, such as a peer's output. Transparency
+// quillpix-export wrote, in any of its colour spaces (its bytes are read
+// back from the array and shown as the platform reads them), or another
+// image file, such as a peer's output. Transparency
 // follows the exporter's rule: a pixel with alpha below 128 (or index 255)
 // counts as white, in both images alike. Prints the mean distance.
 
@@ -18,6 +19,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -66,8 +68,9 @@ LoadImage(const char* path, Picture& picture)
 	return true;
 }
 
-// The exporter's text: the bounds from "BRect(0.0,0.0,R,B),B_CMAP8" and the
-// bytes of the array, rows padded to four bytes.
+// The exporter's text: the bounds and colour space from
+// "BRect(0.0,0.0,R,B),B_CMAP8," and the bytes of the array, rows padded to
+// four bytes.
 bool
 LoadExportedText(const char* path, Picture& picture)
 {
@@ -76,12 +79,28 @@ LoadExportedText(const char* path, Picture& picture)
 	buffer << file.rdbuf();
 	const std::string text = buffer.str();
 	size_t rect = text.find("BRect(");
-	if (rect == std::string::npos || text.find("B_CMAP8", rect) == std::string::npos)
+	if (rect == std::string::npos)
 		return false;
 	float left, top, right, bottom;
 	if (sscanf(text.c_str() + rect, "BRect(%f,%f,%f,%f)", &left, &top, &right, &bottom) != 4)
 		return false;
-	BBitmap bitmap(BRect(left, top, right, bottom), B_CMAP8);
+	const struct {
+		const char* name;
+		color_space space;
+	} kSpaces[] = {
+		{"B_CMAP8,", B_CMAP8}, {"B_RGB32,", B_RGB32}, {"B_RGBA32,", B_RGBA32},
+		{"B_RGB16,", B_RGB16}, {"B_RGB15,", B_RGB15}, {"B_RGBA15,", B_RGBA15},
+		{"B_GRAY8,", B_GRAY8}, {"B_GRAY1,", B_GRAY1},
+	};
+	const size_t spaceAt = text.find("),", rect) + 2;
+	color_space space = B_NO_COLOR_SPACE;
+	for (const auto& entry : kSpaces) {
+		if (text.compare(spaceAt, strlen(entry.name), entry.name) == 0)
+			space = entry.space;
+	}
+	if (space == B_NO_COLOR_SPACE)
+		return false;
+	BBitmap bitmap(BRect(left, top, right, bottom), space);
 	uint8* bits = static_cast<uint8*>(bitmap.Bits());
 	size_t at = text.find('{');
 	const size_t end = text.find("};", at);

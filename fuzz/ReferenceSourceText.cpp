@@ -46,7 +46,17 @@ ReferenceSourceText(const char* name, float left, float top, float right, float 
 	text += "_MICN = new PrefilledBitmap(BRect(";
 	text += Printed("%.1f", left) + "," + Printed("%.1f", top) + "," + Printed("%.1f", right)
 		+ "," + Printed("%.1f", bottom) + "),";
-	text += colorSpace == 4 ? "B_CMAP8," : colorSpace == 8 ? "B_RGB32," : "/*Other color space*/,";
+	switch (colorSpace) {
+		case 0x0004: text += "B_CMAP8,"; break;
+		case 0x0008: text += "B_RGB32,"; break;
+		case 0x2008: text += "B_RGBA32,"; break;
+		case 0x0005: text += "B_RGB16,"; break;
+		case 0x0010: text += "B_RGB15,"; break;
+		case 0x2010: text += "B_RGBA15,"; break;
+		case 0x0002: text += "B_GRAY8,"; break;
+		case 0x0001: text += "B_GRAY1,"; break;
+		default: text += "/*Other color space*/,"; break;
+	}
 	text += name;
 	text += "_MData,false,false);\n";
 	return text;

@@ -77,6 +77,21 @@ AImageView::SetBitmap(BBitmap* bitmap)
 		// rather than holding a colour space the rest of the program can't use.
 		fBitmap = ConvertedBitmap(*fBitmap, B_RGB32);
 	}
+	BitmapChanged();
+}
+
+void
+AImageView::KeepBitmap(BBitmap* bitmap)
+{
+	ASSERT_LOCKED(Window());
+	if (bitmap != fBitmap.get())
+		fBitmap.reset(bitmap);
+	BitmapChanged();
+}
+
+void
+AImageView::BitmapChanged()
+{
 	if (fArea.IsValid() && Window() != nullptr)
 		LayOut(fArea);
 	Invalidate();

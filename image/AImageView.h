@@ -2,7 +2,8 @@
 
 // The view that shows a window's image. It owns the image's bitmap, keeps it
 // in B_RGB32 or B_CMAP8 (converting anything else to B_RGB32 when it is
-// handed over), and draws it at a 16-unit margin on white: unscaled at 1×,
+// handed over) unless its window hands it one it converted into another
+// space on purpose (KeepBitmap), and draws it at a 16-unit margin on white: unscaled at 1×,
 // magnified by a whole factor (nearest neighbour) up to 16×, or shrunk to
 // fit its window. Without a bitmap it may show a short text instead, at the
 // same margin, in its high colour: why the window's file gave no image.
@@ -37,8 +38,13 @@ public:
 	void KeyDown(const char* bytes, int32 numBytes) override;
 
 	// Takes ownership of `bitmap` (null: no image) and redraws. The bitmap
-	// held before is deleted, unless it is the one passed in again.
+	// held before is deleted, unless it is the one passed in again. A bitmap
+	// in neither B_RGB32 nor B_CMAP8 is converted to B_RGB32.
 	void SetBitmap(BBitmap* bitmap);
+	// Like SetBitmap, but keeps `bitmap` in whatever colour space it is:
+	// for an image the window has converted into one of the other spaces it
+	// offers.
+	void KeepBitmap(BBitmap* bitmap);
 	// The held bitmap, still owned by the view; valid until the next
 	// SetBitmap or the view's destruction.
 	BBitmap* Bitmap() const { return fBitmap.get(); }
@@ -67,6 +73,8 @@ public:
 	const ViewportLayout& Layout() const { return fLayout; }
 
 private:
+	// Lays the view out again for the bitmap and redraws it.
+	void BitmapChanged();
 	void DrawStatusText(BRect updateRect);
 	void ChangeScale(float scale, bool fitting);
 	// Adds or removes one bar; answers the bar when it is shown.

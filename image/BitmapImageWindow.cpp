@@ -11,14 +11,34 @@
 #include <Menu.h>
 #include <MenuBar.h>
 #include <MenuItem.h>
+#include <SpaceConversion.h>
 #include <TranslationUtils.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
 
 namespace {
 
 constexpr const char* kNoImage = "there is no image to save";
+
+// The "Color space" items after the seed's two, in menu order.
+struct OtherSpace {
+	const char* label;
+	uint32 command;
+	color_space space;
+};
+
+constexpr OtherSpace kOtherSpaces[] = {
+	{"B_RGBA32", kMsgRgba32, B_RGBA32},
+	{"B_RGB16", kMsgRgb16, B_RGB16},
+	{"B_RGB15", kMsgRgb15, B_RGB15},
+	{"B_RGBA15", kMsgRgba15, B_RGBA15},
+	{"B_GRAY8", kMsgGray8, B_GRAY8},
+	{"B_GRAY1", kMsgGray1, B_GRAY1},
+};
+
+static_assert(std::size(kOtherSpaces) == 6, "one item each");
 
 // What the view says when the file gave no image, naming the file by the
 // leaf of the path as it was given. A window made for a new untitled
@@ -42,7 +62,8 @@ BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path)
 	fImageView(nullptr),
 	fMenuBar(nullptr),
 	fCmap8Item(nullptr),
-	fRgb32Item(nullptr)
+	fRgb32Item(nullptr),
+	fOtherSpaceItems{}
 {
 	fMenuBar = BuildMenuBar();
 	AddChild(fMenuBar);
@@ -93,6 +114,12 @@ BitmapImageWindow::BuildMenuBar()
 	fRgb32Item = new BMenuItem("B_RGB32", new BMessage(kMsgRgb32), 0, 0);
 	colorSpaceMenu->AddItem(fCmap8Item);
 	colorSpaceMenu->AddItem(fRgb32Item);
+	colorSpaceMenu->AddSeparatorItem();
+	for (size_t index = 0; index < std::size(kOtherSpaces); index++) {
+		fOtherSpaceItems[index] = new BMenuItem(kOtherSpaces[index].label,
+			new BMessage(kOtherSpaces[index].command), 0, 0);
+		colorSpaceMenu->AddItem(fOtherSpaceItems[index]);
+	}
 	fileMenu->AddItem(new BMenuItem(colorSpaceMenu, nullptr));
 	fileMenu->AddSeparatorItem();
 
@@ -140,6 +167,17 @@ BitmapImageWindow::MessageReceived(BMessage* message)
 			break;
 		case kMsgRgb32:
 			SwitchToRgb32();
+			break;
+		case kMsgRgba32:
+		case kMsgRgb16:
+		case kMsgRgb15:
+		case kMsgRgba15:
+		case kMsgGray8:
+		case kMsgGray1:
+			for (const OtherSpace& other : kOtherSpaces) {
+				if (other.command == message->what)
+					SwitchTo(other.space);
+			}
 			break;
 		case kMsgZoomIn:
 			fImageView->ZoomIn();
@@ -206,6 +244,7 @@ BitmapImageWindow::SwitchToCmap8()
 	fImageView->SetBitmap(result.release());
 	fCmap8Item->SetMarked(true);
 	fRgb32Item->SetMarked(false);
+	UnmarkOtherSpaces();
 }
 
 // To B_RGB32 through the bitmap's own data conversion.
@@ -222,15 +261,42 @@ BitmapImageWindow::SwitchToRgb32()
 	fImageView->SetBitmap(result.release());
 	fCmap8Item->SetMarked(false);
 	fRgb32Item->SetMarked(true);
+	UnmarkOtherSpaces();
 }
 
-// Exactly one item is marked: "B_CMAP8" for a B_CMAP8 image, "B_RGB32"
-// otherwise (also for a window whose file gave no image).
+// The view keeps the converted bitmap as it is: its space is the point.
+void
+BitmapImageWindow::SwitchTo(color_space space)
+{
+	BBitmap* current = fImageView->Bitmap();
+	if (current == nullptr || current->ColorSpace() == space)
+		return;
+
+	SpaceConversion conversion;
+	conversion.space = space;
+	std::unique_ptr<BBitmap> result = BitmapInSpace(*current, conversion);
+	if (!result)
+		return;
+	fImageView->KeepBitmap(result.release());
+	MarkColorSpace();
+}
+
+void
+BitmapImageWindow::UnmarkOtherSpaces()
+{
+	for (BMenuItem* item : fOtherSpaceItems)
+		item->SetMarked(false);
+}
+
+// Exactly one item is marked: the one of the image's colour space, "B_RGB32"
+// for a window whose file gave no image.
 void
 BitmapImageWindow::MarkColorSpace()
 {
-	bool cmap8 = fImageView->Bitmap() != nullptr
-		&& fImageView->Bitmap()->ColorSpace() == B_CMAP8;
-	fCmap8Item->SetMarked(cmap8);
-	fRgb32Item->SetMarked(!cmap8);
+	const color_space space = fImageView->Bitmap() != nullptr
+		? fImageView->Bitmap()->ColorSpace() : B_RGB32;
+	fCmap8Item->SetMarked(space == B_CMAP8);
+	fRgb32Item->SetMarked(space == B_RGB32);
+	for (size_t index = 0; index < std::size(kOtherSpaces); index++)
+		fOtherSpaceItems[index]->SetMarked(space == kOtherSpaces[index].space);
 }

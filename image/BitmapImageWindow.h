@@ -3,10 +3,13 @@
 // The program's document window: one per image. Its document is the source
 // file the image is exported to, named after the image path with ".h"
 // appended. It shows the image below a "File" and a "View" menu, switches
-// the image between B_CMAP8 and B_RGB32, zooms and scrolls it, and saves
-// itself as C++ source.
+// the image between B_CMAP8 and B_RGB32 and converts it into the six other
+// spaces the export writes, zooms and scrolls it, and saves itself as C++
+// source.
 
 #include "document/FileDocumentWindow.h"
+
+#include <GraphicsDefs.h>
 
 class AImageView;
 class BMenu;
@@ -38,11 +41,20 @@ private:
 	BRect ImageArea() const;
 	void SwitchToCmap8();
 	void SwitchToRgb32();
+	// Converts the image into one of the other spaces, by the exporter's
+	// rules (nearest values, laid over white where the space has no
+	// transparency).
+	void SwitchTo(color_space space);
+	// Marks the item of the image's colour space alone ("B_RGB32" when
+	// there is no image).
 	void MarkColorSpace();
+	void UnmarkOtherSpaces();
 	BPrivate::Result<void> ExportDocument();
 
 	AImageView* fImageView;
 	BMenuBar* fMenuBar;
 	BMenuItem* fCmap8Item;
 	BMenuItem* fRgb32Item;
+	// The items of the other spaces, in the order of the menu.
+	BMenuItem* fOtherSpaceItems[6];
 };

@@ -49,6 +49,12 @@ ColorSpaceText(int32 colorSpace)
 	switch (colorSpace) {
 		case B_CMAP8: return "B_CMAP8,";
 		case B_RGB32: return "B_RGB32,";
+		case B_RGBA32: return "B_RGBA32,";
+		case B_RGB16: return "B_RGB16,";
+		case B_RGB15: return "B_RGB15,";
+		case B_RGBA15: return "B_RGBA15,";
+		case B_GRAY8: return "B_GRAY8,";
+		case B_GRAY1: return "B_GRAY1,";
 		default: return "/*Other color space*/,";
 	}
 }

@@ -43,7 +43,10 @@ constexpr char kTail[] = "_MData,false,false);\n";
 size_t FormatArrayHead(char* buffer, int32 count);  // "_MData[%d] =\n{\n\t"
 size_t FormatLastByte(char* buffer, uint8 value);   // "0x%02X\n};\nPrefilledBitmap *"
 size_t FormatBounds(char* buffer, float left, float top, float right, float bottom);
-// "B_CMAP8,", "B_RGB32," or "/*Other color space*/,".
+// The constant's name and a comma for the eight colour spaces the export
+// writes ("B_CMAP8,", "B_RGB32,", "B_RGBA32,", "B_RGB16,", "B_RGB15,",
+// "B_RGBA15,", "B_GRAY8,", "B_GRAY1,"); "/*Other color space*/," for any
+// other code.
 const char* ColorSpaceText(int32 colorSpace);
 
 // A consumer that also offers room to format into, as a buffered file does:

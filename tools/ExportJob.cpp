@@ -8,6 +8,7 @@
 #include "image/BitmapSourceExport.h"
 #include <ColorMapDither.h>
 #include "image/FormatBitmapSource.h"
+#include <SpaceConversion.h>
 
 #include <TranslationUtils.h>
 
@@ -99,16 +100,25 @@ ExportJob::Prepare()
 		Report("%s", BPrivate::DescribeReadFailure(failure, fImage.c_str()).c_str());
 		return false;
 	}
-	// First what an image window holds (B_CMAP8 stays, anything else becomes
-	// B_RGB32), then the colour space asked for, as the window's menu would.
 	fStage = Stage::kConverting;
-	color_space held = fBitmap->ColorSpace() == B_CMAP8 ? B_CMAP8 : B_RGB32;
-	color_space wanted = held;
-	if (fOptions.TargetColorSpace() == ExportOptions::ColorSpace::kRgb32)
-		wanted = B_RGB32;
-	else if (fOptions.TargetColorSpace() == ExportOptions::ColorSpace::kCmap8)
-		wanted = B_CMAP8;
-	if (!ConvertTo(fBitmap, held) || !ConvertTo(fBitmap, wanted, fOptions.Dither())) {
+	const color_space wanted = fOptions.TargetColorSpace();
+	bool converted;
+	if (wanted == B_NO_COLOR_SPACE || wanted == B_RGB32 || wanted == B_CMAP8) {
+		// First what an image window holds (B_CMAP8 stays, anything else
+		// becomes B_RGB32), then the colour space asked for, as the window's
+		// menu would.
+		const color_space held = fBitmap->ColorSpace() == B_CMAP8 ? B_CMAP8 : B_RGB32;
+		converted = ConvertTo(fBitmap, held)
+			&& ConvertTo(fBitmap, wanted == B_NO_COLOR_SPACE ? held : wanted, fOptions.Dither());
+	} else if (fBitmap->ColorSpace() != wanted) {
+		// The other spaces come from the colour as decoded, partial alpha
+		// included.
+		fBitmap = BitmapInSpace(*fBitmap, {wanted, fOptions.Dither(), fOptions.Background()});
+		converted = fBitmap != nullptr;
+	} else {
+		converted = true;
+	}
+	if (!converted) {
 		Report("%s: cannot convert image: %s", fImage.c_str(), status_text(B_NO_MEMORY));
 		return false;
 	}

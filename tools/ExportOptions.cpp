@@ -2,6 +2,9 @@
 
 #include "ImageIdentifier.h"
 
+#include <SpaceConversion.h>
+
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -35,6 +38,17 @@ WithExtension(const std::string& path, const char* extension)
 	if (dot == std::string::npos || dot <= leaf)
 		return path + extension;
 	return path.substr(0, dot) + extension;
+}
+
+// A colour written as six hexadecimal digits, red, green and blue.
+bool
+ParseColor(const char* text, rgb_color& color)
+{
+	if (text == nullptr || strlen(text) != 6 || strspn(text, "0123456789abcdefABCDEF") != 6)
+		return false;
+	const unsigned long value = strtoul(text, nullptr, 16);
+	color = {uint8(value >> 16), uint8(value >> 8), uint8(value), 255};
+	return true;
 }
 
 } // namespace
@@ -95,16 +109,17 @@ ExportOptions::Parse(int argc, const char* const* argv)
 			fEmbedImageName = value;
 			fHasEmbedImageName = true;
 		} else if (MatchValueOption(argument, "--color-space", index, argc, argv, value)) {
-			if (value != nullptr && strcmp(value, "rgb32") == 0)
-				fColorSpace = ColorSpace::kRgb32;
-			else if (value != nullptr && strcmp(value, "cmap8") == 0)
-				fColorSpace = ColorSpace::kCmap8;
-			else
-				return Fail("option --color-space takes rgb32 or cmap8");
+			if (value == nullptr || !ColorSpaceNamed(value, fColorSpace))
+				return Fail("option --color-space takes rgb32, cmap8, rgba32, rgb16, rgb15, "
+					"rgba15, gray8 or gray1");
 		} else if (MatchValueOption(argument, "--dither", index, argc, argv, value)) {
 			if (value == nullptr || !DitherKindNamed(value, fDither))
 				return Fail("option --dither takes none, floyd-steinberg or ordered");
 			fHasDither = true;
+		} else if (MatchValueOption(argument, "--background", index, argc, argv, value)) {
+			if (!ParseColor(value, fBackground))
+				return Fail("option --background takes a colour as RRGGBB, such as ffffff");
+			fHasBackground = true;
 		} else {
 			return Fail(std::string("unknown option ") + argument);
 		}
@@ -112,8 +127,10 @@ ExportOptions::Parse(int argc, const char* const* argv)
 
 	if (fImages.empty())
 		return Fail("no image given");
-	if (fHasDither && fColorSpace != ColorSpace::kCmap8)
-		return Fail("option --dither needs --color-space cmap8");
+	if (fHasDither && !SpaceDithers(fColorSpace))
+		return Fail("option --dither needs --color-space cmap8, rgb16, rgb15, rgba15 or gray1");
+	if (fHasBackground && !SpaceHasBackground(fColorSpace))
+		return Fail("option --background needs --color-space rgb16, gray8 or gray1");
 	if (fAction == Action::kIdentifiers)
 		return true;
 	if (fImages.size() > 1 && !fOutput.empty() && !ToStandardOutput())
@@ -156,9 +173,10 @@ ExportOptions::Fail(const std::string& message)
 const char*
 ExportOptions::UsageLine()
 {
-	return "usage: quillpix-export [-q] [-o OUT|-] [--color-space rgb32|cmap8] [--name NAME] "
-		"[--dither none|floyd-steinberg|ordered] [--embed HEADER [--namespace NS] "
-		"[--image-name TEXT]] IMAGE...";
+	return "usage: quillpix-export [-q] [-o OUT|-] "
+		"[--color-space rgb32|cmap8|rgba32|rgb16|rgb15|rgba15|gray8|gray1] [--name NAME] "
+		"[--dither none|floyd-steinberg|ordered] [--background RRGGBB] "
+		"[--embed HEADER [--namespace NS] [--image-name TEXT]] IMAGE...";
 }
 
 const char*
@@ -171,10 +189,19 @@ ExportOptions::Help()
 		"  -o -                   write every text to standard output, in order\n"
 		"  --color-space rgb32    export the bitmap as B_RGB32 (4 bytes a pixel)\n"
 		"  --color-space cmap8    export the bitmap as B_CMAP8 (system colour map)\n"
+		"  --color-space rgba32   B_RGBA32: B, G, R, A, partial alpha kept\n"
+		"  --color-space rgb16    B_RGB16: 5-6-5, laid over the background\n"
+		"  --color-space rgb15    B_RGB15: x-5-5-5, alpha below 128 transparent\n"
+		"  --color-space rgba15   B_RGBA15: 1-5-5-5, the alpha bit set from 128\n"
+		"  --color-space gray8    B_GRAY8: one grey byte, laid over the background\n"
+		"  --color-space gray1    B_GRAY1: one bit (1 = black), over the background\n"
 		"                         default: B_CMAP8 images stay, others become B_RGB32\n"
-		"  --dither KIND          with cmap8, how colours become map indices: none\n"
-		"                         (the nearest, the default), floyd-steinberg (error\n"
-		"                         diffusion) or ordered (an 8x8 Bayer pattern)\n"
+		"  --dither KIND          with cmap8, rgb16, rgb15, rgba15 or gray1, how\n"
+		"                         colours are reduced: none (the nearest, the\n"
+		"                         default), floyd-steinberg (error diffusion) or\n"
+		"                         ordered (an 8x8 Bayer pattern)\n"
+		"  --background RRGGBB    with rgb16, gray8 or gray1, the colour pixels are\n"
+		"                         laid over (default ffffff, white)\n"
 		"  --name NAME            name the icon NAME; default: the output file's leaf\n"
 		"                         (on standard output: IMAGE's name as an identifier)\n"
 		"  --embed HEADER         write for a build: HEADER with NAME_MData, its size\n"

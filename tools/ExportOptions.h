@@ -1,16 +1,19 @@
 #pragma once
 
 // The command line of quillpix-export:
-//   quillpix-export [-q] [-o OUT|-] [--color-space rgb32|cmap8] [--name NAME]
-//                   [--dither none|floyd-steinberg|ordered]
+//   quillpix-export [-q] [-o OUT|-] [--color-space SPACE] [--name NAME]
+//                   [--dither none|floyd-steinberg|ordered] [--background RRGGBB]
 //                   [--embed HEADER [--namespace NS] [--image-name TEXT]] IMAGE...
+// where SPACE is rgb32, cmap8, rgba32, rgb16, rgb15, rgba15, gray8 or gray1.
 //   quillpix-export --identifiers IMAGE...
 // Options may also be written --output OUT, --output=OUT, --color-space=X,
-// --name=NAME, --dither=KIND, --embed=HEADER, --namespace=NS, --image-name=TEXT and --quiet; "--" ends the options. The output
+// --name=NAME, --dither=KIND, --background=RRGGBB, --embed=HEADER, --namespace=NS,
+// --image-name=TEXT and --quiet; "--" ends the options. The output
 // "-" is standard output, which takes the texts of several images one after
 // another.
 
 #include <ColorMapDither.h>
+#include <GraphicsDefs.h>
 
 #include <string>
 #include <vector>
@@ -18,7 +21,6 @@
 class ExportOptions {
 public:
 	enum class Action { kExport, kHelp, kVersion, kIdentifiers };
-	enum class ColorSpace { kKeep, kRgb32, kCmap8 };
 
 	// False on a usage error, described by Error().
 	bool Parse(int argc, const char* const* argv);
@@ -33,9 +35,14 @@ public:
 	// The icon name, or null: the leaf of each output file (for standard
 	// output, the image's name made an identifier).
 	const char* IconName() const { return fHasIconName ? fIconName.c_str() : nullptr; }
-	ColorSpace TargetColorSpace() const { return fColorSpace; }
-	// How pixels are mapped into B_CMAP8; only with --color-space cmap8.
+	// The colour space asked for; B_NO_COLOR_SPACE for none: B_CMAP8 images
+	// stay as they are, others become B_RGB32.
+	color_space TargetColorSpace() const { return fColorSpace; }
+	// How pixels are reduced; only for the spaces that SpaceDithers.
 	DitherKind Dither() const { return fDither; }
+	// What pixels are laid over where the space has no transparency
+	// (SpaceHasBackground): white unless --background names a colour.
+	rgb_color Background() const { return fBackground; }
 	// The header of the build form (see EmbedText), or null for the text as
 	// the window saves it. With it, one image goes into three files: this
 	// header, the assembler source (Output(), by default the header's path
@@ -63,9 +70,11 @@ private:
 	bool CheckEmbed();
 
 	Action fAction = Action::kExport;
-	ColorSpace fColorSpace = ColorSpace::kKeep;
+	color_space fColorSpace = B_NO_COLOR_SPACE;
 	DitherKind fDither = DitherKind::kNone;
 	bool fHasDither = false;
+	rgb_color fBackground = {255, 255, 255, 255};
+	bool fHasBackground = false;
 	std::string fOutput;
 	std::string fIconName;
 	std::string fEmbedHeader;

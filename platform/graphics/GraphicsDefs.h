@@ -43,3 +43,6 @@ constexpr uint8 B_TRANSPARENT_MAGIC_CMAP8 = 0xff;
 // bytes B, G, R, A = 0x77, 0x74, 0x77, 0x00.
 constexpr uint32 B_TRANSPARENT_MAGIC_RGBA32 = 0x00777477;
 constexpr rgb_color B_TRANSPARENT_COLOR = {0x77, 0x74, 0x77, 0x00};
+// The 16-bit value of a transparent pixel in B_RGB15 (red, green and blue 14
+// of 31, the top bit 0).
+constexpr uint16 B_TRANSPARENT_MAGIC_RGBA15 = 0x39ce;

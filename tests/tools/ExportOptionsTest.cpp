@@ -25,28 +25,33 @@ Parse(std::vector<const char*> arguments)
 
 TEST(ExportOptions, AcceptedCommandLines)
 {
-	using ColorSpace = ExportOptions::ColorSpace;
 	struct Row {
 		std::vector<const char*> arguments;
 		const char* output;
 		const char* name;
-		ColorSpace colorSpace;
+		color_space colorSpace;
 		std::vector<std::string> images;
 	};
 	const Row rows[] = {
-		{{"a.png"}, nullptr, nullptr, ColorSpace::kKeep, {"a.png"}},
-		{{"a.png", "b.gif"}, nullptr, nullptr, ColorSpace::kKeep, {"a.png", "b.gif"}},
-		{{"-o", "x.h", "a.png"}, "x.h", nullptr, ColorSpace::kKeep, {"a.png"}},
-		{{"a.png", "--output=x.h"}, "x.h", nullptr, ColorSpace::kKeep, {"a.png"}},
-		{{"--color-space", "cmap8", "a.png"}, nullptr, nullptr, ColorSpace::kCmap8, {"a.png"}},
-		{{"--color-space=rgb32", "a.png"}, nullptr, nullptr, ColorSpace::kRgb32, {"a.png"}},
-		{{"--name", "kIcon", "a.png", "b.png"}, nullptr, "kIcon", ColorSpace::kKeep,
+		{{"a.png"}, nullptr, nullptr, B_NO_COLOR_SPACE, {"a.png"}},
+		{{"a.png", "b.gif"}, nullptr, nullptr, B_NO_COLOR_SPACE, {"a.png", "b.gif"}},
+		{{"-o", "x.h", "a.png"}, "x.h", nullptr, B_NO_COLOR_SPACE, {"a.png"}},
+		{{"a.png", "--output=x.h"}, "x.h", nullptr, B_NO_COLOR_SPACE, {"a.png"}},
+		{{"--color-space", "cmap8", "a.png"}, nullptr, nullptr, B_CMAP8, {"a.png"}},
+		{{"--color-space=rgb32", "a.png"}, nullptr, nullptr, B_RGB32, {"a.png"}},
+		{{"--color-space", "rgba32", "a.png"}, nullptr, nullptr, B_RGBA32, {"a.png"}},
+		{{"--color-space", "rgb16", "a.png"}, nullptr, nullptr, B_RGB16, {"a.png"}},
+		{{"--color-space", "rgb15", "a.png"}, nullptr, nullptr, B_RGB15, {"a.png"}},
+		{{"--color-space", "rgba15", "a.png"}, nullptr, nullptr, B_RGBA15, {"a.png"}},
+		{{"--color-space", "gray8", "a.png"}, nullptr, nullptr, B_GRAY8, {"a.png"}},
+		{{"--color-space=gray1", "a.png"}, nullptr, nullptr, B_GRAY1, {"a.png"}},
+		{{"--name", "kIcon", "a.png", "b.png"}, nullptr, "kIcon", B_NO_COLOR_SPACE,
 			{"a.png", "b.png"}},
-		{{"--name=", "a.png"}, nullptr, "", ColorSpace::kKeep, {"a.png"}},
-		{{"--", "-o", "--name"}, nullptr, nullptr, ColorSpace::kKeep, {"-o", "--name"}},
-		{{"-"}, nullptr, nullptr, ColorSpace::kKeep, {"-"}},
-		{{"-o", "-", "a.png", "b.png"}, "-", nullptr, ColorSpace::kKeep, {"a.png", "b.png"}},
-		{{"--name", "kIcon", "-o", "-", "a.png"}, "-", "kIcon", ColorSpace::kKeep, {"a.png"}},
+		{{"--name=", "a.png"}, nullptr, "", B_NO_COLOR_SPACE, {"a.png"}},
+		{{"--", "-o", "--name"}, nullptr, nullptr, B_NO_COLOR_SPACE, {"-o", "--name"}},
+		{{"-"}, nullptr, nullptr, B_NO_COLOR_SPACE, {"-"}},
+		{{"-o", "-", "a.png", "b.png"}, "-", nullptr, B_NO_COLOR_SPACE, {"a.png", "b.png"}},
+		{{"--name", "kIcon", "-o", "-", "a.png"}, "-", "kIcon", B_NO_COLOR_SPACE, {"a.png"}},
 	};
 	for (const Row& row : rows) {
 		Parsed parsed = Parse(row.arguments);
@@ -161,9 +166,14 @@ TEST(ExportOptions, HelpAndVersionWinOverEverythingAfterThem)
 	EXPECT_FALSE(Parse({"--bogus", "--help"}).ok);
 }
 
-TEST(ExportOptions, DitherIsForTheCmap8ColourSpaceOnly)
+TEST(ExportOptions, DitherIsForTheReducedColourSpacesOnly)
 {
 	const std::pair<std::vector<const char*>, DitherKind> accepted[] = {
+		{{"--color-space", "rgb16", "--dither", "ordered", "a.png"}, DitherKind::kOrdered},
+		{{"--color-space", "rgb15", "--dither", "none", "a.png"}, DitherKind::kNone},
+		{{"--color-space", "rgba15", "--dither", "ordered", "a.png"}, DitherKind::kOrdered},
+		{{"--color-space", "gray1", "--dither", "floyd-steinberg", "a.png"},
+			DitherKind::kFloydSteinberg},
 		{{"--color-space", "cmap8", "a.png"}, DitherKind::kNone},
 		{{"--color-space", "cmap8", "--dither", "none", "a.png"}, DitherKind::kNone},
 		{{"--dither", "floyd-steinberg", "--color-space=cmap8", "a.png"},
@@ -177,10 +187,12 @@ TEST(ExportOptions, DitherIsForTheCmap8ColourSpaceOnly)
 	}
 
 	const std::pair<std::vector<const char*>, const char*> rejected[] = {
-		{{"--dither", "ordered", "a.png"}, "option --dither needs --color-space cmap8"},
-		{{"--dither", "none", "a.png"}, "option --dither needs --color-space cmap8"},
+		{{"--dither", "ordered", "a.png"}, "option --dither needs --color-space cmap8, rgb16, rgb15, rgba15 or gray1"},
+		{{"--dither", "none", "a.png"}, "option --dither needs --color-space cmap8, rgb16, rgb15, rgba15 or gray1"},
 		{{"--color-space", "rgb32", "--dither", "floyd-steinberg", "a.png"},
-			"option --dither needs --color-space cmap8"},
+			"option --dither needs --color-space cmap8, rgb16, rgb15, rgba15 or gray1"},
+		{{"--color-space", "rgba32", "--dither", "ordered", "a.png"}, "option --dither needs --color-space cmap8, rgb16, rgb15, rgba15 or gray1"},
+		{{"--color-space", "gray8", "--dither", "floyd-steinberg", "a.png"}, "option --dither needs --color-space cmap8, rgb16, rgb15, rgba15 or gray1"},
 		{{"--color-space", "cmap8", "--dither", "atkinson", "a.png"},
 			"option --dither takes none, floyd-steinberg or ordered"},
 		{{"--color-space", "cmap8", "--dither=", "a.png"},
@@ -192,5 +204,42 @@ TEST(ExportOptions, DitherIsForTheCmap8ColourSpaceOnly)
 		Parsed parsed = Parse(arguments);
 		EXPECT_FALSE(parsed.ok) << arguments[0];
 		EXPECT_EQ(parsed.options.Error(), error) << arguments[0];
+	}
+}
+
+TEST(ExportOptions, BackgroundIsAColourForTheSpacesWithoutTransparency)
+{
+	const struct {
+		std::vector<const char*> arguments;
+		rgb_color background;
+	} accepted[] = {
+		{{"--color-space", "rgb16", "a.png"}, {255, 255, 255, 255}},
+		{{"--color-space", "gray8", "--background", "000000", "a.png"}, {0, 0, 0, 255}},
+		{{"--background=1a2B3c", "--color-space", "gray1", "a.png"}, {0x1a, 0x2b, 0x3c, 255}},
+		{{"--color-space", "rgb16", "--background", "FF8000", "a.png"}, {255, 0x80, 0, 255}},
+	};
+	for (const auto& row : accepted) {
+		Parsed parsed = Parse(row.arguments);
+		ASSERT_TRUE(parsed.ok) << row.arguments[1] << ": " << parsed.options.Error();
+		EXPECT_EQ(parsed.options.Background(), row.background) << row.arguments[1];
+	}
+
+	const char* const kNeedsSpace = "option --background needs --color-space rgb16, gray8 or gray1";
+	const char* const kTakes = "option --background takes a colour as RRGGBB, such as ffffff";
+	const std::pair<std::vector<const char*>, const char*> rejected[] = {
+		{{"--background", "ffffff", "a.png"}, kNeedsSpace},
+		{{"--color-space", "rgba32", "--background", "ffffff", "a.png"}, kNeedsSpace},
+		{{"--color-space", "rgb15", "--background", "ffffff", "a.png"}, kNeedsSpace},
+		{{"--color-space", "rgb16", "--background", "#ffffff", "a.png"}, kTakes},
+		{{"--color-space", "rgb16", "--background", "fff", "a.png"}, kTakes},
+		{{"--color-space", "rgb16", "--background", "fffffff", "a.png"}, kTakes},
+		{{"--color-space", "rgb16", "--background", "gggggg", "a.png"}, kTakes},
+		{{"--color-space", "rgb16", "--background=", "a.png"}, kTakes},
+		{{"--color-space", "rgb16", "a.png", "--background"}, kTakes},
+	};
+	for (const auto& [arguments, error] : rejected) {
+		Parsed parsed = Parse(arguments);
+		EXPECT_FALSE(parsed.ok) << arguments[3];
+		EXPECT_EQ(parsed.options.Error(), error) << arguments[3];
 	}
 }

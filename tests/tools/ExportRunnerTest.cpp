@@ -259,8 +259,10 @@ TEST(ExportRunner, DitheredTextsAreTheSameOnOneWorkerAndOnTwo)
 	const std::string images = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/images/";
 	const std::vector<std::string> inputs = {kData + "rgb.png", kData + "alpha.png",
 		images + "colour.jpg", images + "alpha.png", kData + "gray.jpg", images + "colour.tiff"};
+	for (const char* space : {"cmap8", "rgb16", "rgb15", "rgba15", "gray1"})
 	for (const char* kind : {"floyd-steinberg", "ordered"}) {
-		std::vector<std::string> arguments = {"-q", "-o", "-", "--color-space", "cmap8",
+		SCOPED_TRACE(space);
+		std::vector<std::string> arguments = {"-q", "-o", "-", "--color-space", space,
 			"--dither", kind};
 		arguments.insert(arguments.end(), inputs.begin(), inputs.end());
 		ExportOptions options = Options(arguments);

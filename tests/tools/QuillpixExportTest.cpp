@@ -57,6 +57,23 @@ TEST(QuillpixExport, EveryFormatGivesTheExpectedSource)
 		{{"--name", "kPalette"}, "palette.gif", "palette.h"},
 		{{"--name", "kPalette", "--color-space", "cmap8"}, "palette.gif", "palette.h"},
 		{{"--name", "kPalette", "--color-space", "rgb32"}, "palette.gif", "palette-rgb32.h"},
+		// The other spaces from the colour as decoded: every edge of their
+		// rules in one image of 5 x 2 pixels.
+		{{"--name", "kEdges", "--color-space", "rgba32"}, "edges.png", "edges-rgba32.h"},
+		{{"--name", "kEdges", "--color-space", "rgb16"}, "edges.png", "edges-rgb16.h"},
+		{{"--name", "kEdges", "--color-space", "rgb16", "--dither", "none"}, "edges.png",
+			"edges-rgb16.h"},
+		{{"--name", "kEdges", "--color-space", "rgb16", "--background", "204060"}, "edges.png",
+			"edges-rgb16-slate.h"},
+		{{"--name", "kEdges", "--color-space", "rgb15"}, "edges.png", "edges-rgb15.h"},
+		{{"--name", "kEdges", "--color-space", "rgba15", "--dither=none"}, "edges.png",
+			"edges-rgba15.h"},
+		{{"--name", "kEdges", "--color-space", "gray8"}, "edges.png", "edges-gray8.h"},
+		{{"--name", "kEdges", "--color-space", "gray8", "--background=204060"}, "edges.png",
+			"edges-gray8-slate.h"},
+		{{"--name", "kEdges", "--color-space", "gray1"}, "edges.png", "edges-gray1.h"},
+		{{"--name", "kEdges", "--color-space", "gray1", "--background", "204060"}, "edges.png",
+			"edges-gray1-slate.h"},
 	};
 	for (const Row& row : rows) {
 		// BMP is read by code of our own that may not be in this build yet.
@@ -194,8 +211,10 @@ TEST(QuillpixExport, UsageErrorsHelpAndVersion)
 	const std::vector<std::vector<std::string>> usageErrors = {
 		{},
 		{"-o", scratch / "out.h", kData + "rgb.png", kData + "rgb.bmp"},
-		{"--color-space", "rgb16", kData + "rgb.png"},
+		{"--color-space", "rgb24", kData + "rgb.png"},
 		{"--bogus", kData + "rgb.png"},
+		{"--color-space", "gray8", "--dither", "ordered", kData + "rgb.png"},
+		{"--color-space", "rgba32", "--background", "000000", kData + "rgb.png"},
 		{"--dither", "ordered", kData + "rgb.png"},
 		{"--color-space", "cmap8", "--dither", "sierra", kData + "rgb.png"},
 	};

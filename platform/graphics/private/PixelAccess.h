@@ -9,7 +9,8 @@
 // convention: alpha below 128 is transparent. Readers of spaces without
 // alpha give 255, except for the transparent magic values (index 255 in
 // B_CMAP8, 0x00777477 in B_RGB32), which read as B_TRANSPARENT_MAGIC_RGBA32
-// (alpha 0). Writers of spaces with a transparent value (B_CMAP8, B_RGB32)
+// (alpha 0); so does B_RGB15's B_TRANSPARENT_MAGIC_RGBA15. Writers of spaces
+// with a transparent value (B_CMAP8, B_RGB32, B_RGB15)
 // write it for every transparent pixel; writers of spaces without one write
 // the pixel's colour.
 //
@@ -60,6 +61,10 @@ inline void Store16(uint8* bytes, uint32 value)
 	bytes[0] = uint8(value);
 	bytes[1] = uint8(value >> 8);
 }
+// The nearest 5- and 6-bit levels of an 8-bit channel (the levels that
+// read back nearest), round(c·31/255) and round(c·63/255).
+inline uint32 Level5(uint32 channel) { return (channel * 31 + 127) / 255; }
+inline uint32 Level6(uint32 channel) { return (channel * 63 + 127) / 255; }
 inline uint32 Expand5(uint32 value) { return (value << 3) | (value >> 2); }
 inline uint32 Expand6(uint32 value) { return (value << 2) | (value >> 4); }
 
@@ -126,6 +131,8 @@ struct ReadRGB15 {
 	uint32 Read(const uint8* row, int32 x) const
 	{
 		uint32 value = Load16(row + 2 * x);
+		if (value == B_TRANSPARENT_MAGIC_RGBA15)
+			return kMagic;
 		return Pack(Expand5((value >> 10) & 0x1f), Expand5((value >> 5) & 0x1f),
 			Expand5(value & 0x1f), 255);
 	}
@@ -221,15 +228,19 @@ struct WriteRGB16 {
 	void Write(uint8* row, int32 x, uint32 pixel) const
 	{
 		Store16(row + 2 * x,
-			(Red(pixel) >> 3) << 11 | (Green(pixel) >> 2) << 5 | Blue(pixel) >> 3);
+			Level5(Red(pixel)) << 11 | Level6(Green(pixel)) << 5 | Level5(Blue(pixel)));
 	}
 };
 
 struct WriteRGB15 {
 	void Write(uint8* row, int32 x, uint32 pixel) const
 	{
+		if (IsTransparent(pixel)) {
+			Store16(row + 2 * x, B_TRANSPARENT_MAGIC_RGBA15);
+			return;
+		}
 		Store16(row + 2 * x,
-			(Red(pixel) >> 3) << 10 | (Green(pixel) >> 3) << 5 | Blue(pixel) >> 3);
+			Level5(Red(pixel)) << 10 | Level5(Green(pixel)) << 5 | Level5(Blue(pixel)));
 	}
 };
 
@@ -238,7 +249,7 @@ struct WriteRGBA15 {
 	{
 		uint32 alpha = IsTransparent(pixel) ? 0 : 0x8000;
 		Store16(row + 2 * x,
-			alpha | (Red(pixel) >> 3) << 10 | (Green(pixel) >> 3) << 5 | Blue(pixel) >> 3);
+			alpha | Level5(Red(pixel)) << 10 | Level5(Green(pixel)) << 5 | Level5(Blue(pixel)));
 	}
 };
 

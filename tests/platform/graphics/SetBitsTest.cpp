@@ -43,6 +43,9 @@ const SourceCase kSources[] = {
 		{{255, 0, 0, 255}, {0, 255, 0, 255}, {8, 8, 8, 255}}},
 	{B_RGB15, {0x00, 0x7c, 0xe0, 0x83, 0x21, 0x04},
 		{{255, 0, 0, 255}, {0, 255, 0, 255}, {8, 8, 8, 255}}},
+	// B_RGB15's transparent value reads as B_RGB32's.
+	{B_RGB15, {0xce, 0x39, 0x1f, 0x00, 0x00, 0x7c},
+		{{0x77, 0x74, 0x77, 0}, {0, 0, 255, 255}, {255, 0, 0, 255}}},
 	{B_RGBA15, {0x00, 0xfc, 0x00, 0x7c, 0x21, 0x84},
 		{{255, 0, 0, 255}, {255, 0, 0, 0}, {8, 8, 8, 255}}},
 	{B_CMAP8, {62, 255, 63}, {{0, 152, 51, 255}, {0x77, 0x74, 0x77, 0}, {255, 255, 255, 255}}},
@@ -300,4 +303,27 @@ TEST(SetBitsTest, NonsenseArgumentsChangeNothing)
 	const uint8* bits = static_cast<const uint8*>(bitmap.Bits());
 	for (int32 i = 0; i < bitmap.BitsLength(); i++)
 		EXPECT_EQ(bits[i], 0) << "byte " << i;
+}
+
+// A channel becomes the level that reads back nearest, not its top bits; a
+// transparent pixel becomes B_RGB15's transparent value.
+TEST(SetBitsTest, SixteenBitTargetsTakeTheNearestLevel)
+{
+	// (7, 3, 4) is red level 1 of 31 and green level 1 of 63, where the top
+	// bits alone give 0; the second pixel is transparent.
+	const uint8 in[8] = {4, 3, 7, 255, 4, 3, 7, 0};
+	const struct {
+		color_space space;
+		std::vector<uint8> bytes;
+	} cases[] = {
+		{B_RGB16, {0x20, 0x08, 0x20, 0x08}},
+		{B_RGB15, {0x00, 0x04, 0xce, 0x39}},
+		{B_RGBA15, {0x00, 0x84, 0x00, 0x04}},
+	};
+	for (const auto& c : cases) {
+		BBitmap bitmap(BRect(0, 0, 1, 0), c.space);
+		bitmap.SetBits(in, sizeof(in), 0, B_RGBA32);
+		const uint8* bits = static_cast<const uint8*>(bitmap.Bits());
+		EXPECT_EQ(std::vector<uint8>(bits, bits + 4), c.bytes) << c.space;
+	}
 }

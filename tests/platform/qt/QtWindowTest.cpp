@@ -109,12 +109,17 @@ TEST_P(WindowOnEachServer, MenuBarHasItemsInOrderSeparatorsMarksAndShortcuts)
 			EXPECT_EQ(file[index].hasSubmenu, rows[index].submenu);
 			EXPECT_TRUE(file[index].separator || file[index].enabled);
 		}
+		// The seed's two spaces, a separator and the six others.
 		const std::vector<MenuItemState>& spaces = file[4].items;
-		ASSERT_EQ(spaces.size(), 2u);
-		EXPECT_EQ(spaces[0].label, "B_CMAP8");
-		EXPECT_FALSE(spaces[0].marked);
-		EXPECT_EQ(spaces[1].label, "B_RGB32");
-		EXPECT_TRUE(spaces[1].marked);
+		const char* const spaceLabels[] = {"B_CMAP8", "B_RGB32", "", "B_RGBA32", "B_RGB16",
+			"B_RGB15", "B_RGBA15", "B_GRAY8", "B_GRAY1"};
+		ASSERT_EQ(spaces.size(), std::size(spaceLabels));
+		for (size_t index = 0; index < spaces.size(); index++) {
+			SCOPED_TRACE(spaceLabels[index]);
+			EXPECT_EQ(spaces[index].separator, index == 2);
+			EXPECT_EQ(spaces[index].label, spaceLabels[index]);
+			EXPECT_EQ(spaces[index].marked, index == 1);
+		}
 
 		// The View menu after File, with the shortcuts Qt answers to.
 		EXPECT_EQ(bar.items[1].label, "View");
