@@ -1,8 +1,10 @@
 # Turning images into C++ sources at build time, with quillpix-export.
 #
 #   quillpix_add_image_sources(TARGET <target> IMAGES <image>...
-#                              [COLOR_SPACE rgb32|cmap8]
-#                              [DITHER none|floyd-steinberg|ordered])
+#                              [COLOR_SPACE rgb32|cmap8|rgba32|rgb16|rgb15|
+#                                           rgba15|gray8|gray1]
+#                              [DITHER none|floyd-steinberg|ordered]
+#                              [BACKGROUND RRGGBB])
 #
 # For every image (a path relative to the current source directory, or
 # absolute) the target gets a header named after the image's file name made
@@ -21,10 +23,11 @@
 #
 # save_file_MakeBitmap() builds save_file_MICN from the bytes on its first
 # call and answers it; call it after your BApplication object has been
-# constructed. COLOR_SPACE converts every image into B_RGB32 or B_CMAP8;
-# without it B_CMAP8 images stay as they are and others become B_RGB32.
-# DITHER (with COLOR_SPACE cmap8) dithers the colours into the system colour
-# map, as quillpix-export --dither does. The target is linked to the library
+# constructed. COLOR_SPACE converts every image into that space, as
+# quillpix-export --color-space does; without it B_CMAP8 images stay as they
+# are and others become B_RGB32. DITHER (with cmap8, rgb16, rgb15, rgba15 or
+# gray1) dithers as --dither does; BACKGROUND (with rgb16, gray8 or gray1)
+# is the colour transparent pixels are laid over, as --background. The target is linked to the library
 # that holds PrefilledBitmap. The configure step stops on an unknown keyword
 # and on an image that does not exist, naming it as written.
 #
@@ -172,8 +175,8 @@ function(_quillpix_image_scope out target)
 endfunction()
 
 function(quillpix_add_image_sources)
-	set(keywords TARGET COLOR_SPACE DITHER IMAGES)
-	cmake_parse_arguments(PARSE_ARGV 0 ARG "" "TARGET;COLOR_SPACE;DITHER" "IMAGES")
+	set(keywords TARGET COLOR_SPACE DITHER BACKGROUND IMAGES)
+	cmake_parse_arguments(PARSE_ARGV 0 ARG "" "TARGET;COLOR_SPACE;DITHER;BACKGROUND" "IMAGES")
 	if(ARG_UNPARSED_ARGUMENTS)
 		list(JOIN keywords ", " known)
 		list(JOIN ARG_UNPARSED_ARGUMENTS " " unknown)
@@ -187,10 +190,12 @@ function(quillpix_add_image_sources)
 		message(FATAL_ERROR "quillpix_add_image_sources: no IMAGES given")
 	endif()
 	set(colorSpaceOption "")
+	set(spaces rgb32 cmap8 rgba32 rgb16 rgb15 rgba15 gray8 gray1)
 	if(ARG_COLOR_SPACE)
-		if(NOT ARG_COLOR_SPACE MATCHES "^(rgb32|cmap8)$")
-			message(FATAL_ERROR
-				"quillpix_add_image_sources: COLOR_SPACE is rgb32 or cmap8, not ${ARG_COLOR_SPACE}")
+		if(NOT ARG_COLOR_SPACE IN_LIST spaces)
+			list(JOIN spaces ", " known)
+			message(FATAL_ERROR "quillpix_add_image_sources: COLOR_SPACE is one of ${known}, "
+				"not ${ARG_COLOR_SPACE}")
 		endif()
 		set(colorSpaceOption --color-space ${ARG_COLOR_SPACE})
 	endif()
@@ -199,10 +204,22 @@ function(quillpix_add_image_sources)
 			message(FATAL_ERROR "quillpix_add_image_sources: DITHER is none, floyd-steinberg "
 				"or ordered, not ${ARG_DITHER}")
 		endif()
-		if(NOT ARG_COLOR_SPACE STREQUAL "cmap8")
-			message(FATAL_ERROR "quillpix_add_image_sources: DITHER needs COLOR_SPACE cmap8")
+		if(NOT ARG_COLOR_SPACE MATCHES "^(cmap8|rgb16|rgb15|rgba15|gray1)$")
+			message(FATAL_ERROR "quillpix_add_image_sources: DITHER needs COLOR_SPACE cmap8, "
+				"rgb16, rgb15, rgba15 or gray1")
 		endif()
 		list(APPEND colorSpaceOption --dither ${ARG_DITHER})
+	endif()
+	if(DEFINED ARG_BACKGROUND)
+		if(NOT ARG_BACKGROUND MATCHES "^[0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f]$")
+			message(FATAL_ERROR "quillpix_add_image_sources: BACKGROUND is a colour as RRGGBB, "
+				"such as ffffff, not ${ARG_BACKGROUND}")
+		endif()
+		if(NOT ARG_COLOR_SPACE MATCHES "^(rgb16|gray8|gray1)$")
+			message(FATAL_ERROR "quillpix_add_image_sources: BACKGROUND needs COLOR_SPACE rgb16, "
+				"gray8 or gray1, the spaces without transparency")
+		endif()
+		list(APPEND colorSpaceOption --background ${ARG_BACKGROUND})
 	endif()
 	if(NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
 		message(FATAL_ERROR "quillpix_add_image_sources: the images are assembled with GCC's or "

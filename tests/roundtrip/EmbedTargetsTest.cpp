@@ -325,6 +325,13 @@ TEST(EmbedTargets, MisusesStopTheConfigureStepNamingTheImage)
 		{"IMAGES img/sub", {"the image \"img/sub\" of app is a folder, not an image"}},
 		{"IMAGES img/icon.pam img/sub/icon.pam",
 			{"\"img/sub/icon.pam\" and \"img/icon.pam\" would both be named icon in app"}},
+		{"IMAGES img/icon.pam COLOR_SPACE rgb24", {"COLOR_SPACE is one of rgb32, cmap8, rgba32"}},
+		{"IMAGES img/icon.pam COLOR_SPACE gray8 DITHER ordered",
+			{"DITHER needs COLOR_SPACE cmap8, rgb16, rgb15, rgba15 or gray1"}},
+		{"IMAGES img/icon.pam COLOR_SPACE rgba32 BACKGROUND 336699",
+			{"BACKGROUND needs COLOR_SPACE rgb16, gray8 or gray1"}},
+		{"IMAGES img/icon.pam COLOR_SPACE gray1 BACKGROUND 33669x",
+			{"BACKGROUND is a colour as RRGGBB, such as ffffff, not 33669x"}},
 	};
 	for (const auto& row : rows) {
 		SCOPED_TRACE(row.call);
