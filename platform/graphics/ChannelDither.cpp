@@ -1,5 +1,6 @@
 #include "ChannelDither.h"
 
+#include "BayerMatrix.h"
 #include "ColorConversion.h"
 #include "ExactPixels.h"
 #include "PixelAccess.h"
@@ -19,17 +20,7 @@ using namespace exact;
 // A value with its error is kept in sixteenths of a level, 0 to 16·255.
 constexpr int32 kTopValue = 16 * 255;
 
-// The same 8x8 Bayer matrix as the colour-map dithering's: thresholds 0..63.
-constexpr uint8 kBayer[8][8] = {
-	{0, 32, 8, 40, 2, 34, 10, 42},
-	{48, 16, 56, 24, 50, 18, 58, 26},
-	{12, 44, 4, 36, 14, 46, 6, 38},
-	{60, 28, 52, 20, 62, 30, 54, 22},
-	{3, 35, 11, 43, 1, 33, 9, 41},
-	{51, 19, 59, 27, 49, 17, 57, 25},
-	{15, 47, 7, 39, 13, 45, 5, 37},
-	{63, 31, 55, 23, 61, 29, 53, 21},
-};
+using BPrivate::kBayer;
 
 // The answers for one channel of n bits, as tables.
 struct ChannelTables {

@@ -1,5 +1,6 @@
 #include "ColorMapDither.h"
 
+#include <BayerMatrix.h>
 #include <CellCandidateTable.h>
 #include <MapColorSet.h>
 
@@ -213,18 +214,7 @@ void DiffuseErrors(const BBitmap& source, BBitmap& target, Nearest nearestOf)
 	}
 }
 
-// The 8x8 Bayer matrix: thresholds 0..63, each 2x2 block spread as far over
-// the cell as it goes.
-constexpr uint8 kBayer[8][8] = {
-	{0, 32, 8, 40, 2, 34, 10, 42},
-	{48, 16, 56, 24, 50, 18, 58, 26},
-	{12, 44, 4, 36, 14, 46, 6, 38},
-	{60, 28, 52, 20, 62, 30, 54, 22},
-	{3, 35, 11, 43, 1, 33, 9, 41},
-	{51, 19, 59, 27, 49, 17, 57, 25},
-	{15, 47, 7, 39, 13, 45, 5, 37},
-	{63, 31, 55, 23, 61, 29, 53, 21},
-};
+using BPrivate::kBayer;
 
 // How far apart neighbouring levels of the map's colour cube lie (0, 51, 102,
 // 152, 203, 255): the offsets spread a colour over one such step.

@@ -203,6 +203,18 @@ Build(const ScratchDirectory& scratch)
 	return Step(scratch, {"cmake", "--build", scratch / "build"}, "build.log");
 }
 
+// The project in `source` made a library of one image and nothing else, to
+// be built where no program could be.
+void
+WriteImageLibrary(const std::string& source)
+{
+	WriteWhole(source + "/CMakeLists.txt", "cmake_minimum_required(VERSION 3.25)\n"
+		"project(Images LANGUAGES CXX)\nfind_package(Quillpix REQUIRED)\n"
+		"add_library(images STATIC)\n"
+		"set_target_properties(images PROPERTIES LINKER_LANGUAGE CXX)\n"
+		"quillpix_add_image_sources(TARGET images IMAGES img/icon.pam)\n");
+}
+
 struct Toolchain {
 	const char* compiler;
 	const char* standard;
@@ -364,11 +376,7 @@ TEST(EmbedTargets, TheBytesAreAssembledForTheTargetMachine)
 	ASSERT_FALSE(InstalledPrefix().empty()) << "cannot install the package";
 	ScratchDirectory scratch;
 	const std::string source = WriteProject(scratch);
-	WriteWhole(source + "/CMakeLists.txt", "cmake_minimum_required(VERSION 3.25)\n"
-		"project(Cross LANGUAGES CXX)\nfind_package(Quillpix REQUIRED)\n"
-		"add_library(images STATIC)\n"
-		"set_target_properties(images PROPERTIES LINKER_LANGUAGE CXX)\n"
-		"quillpix_add_image_sources(TARGET images IMAGES img/icon.pam)\n");
+	WriteImageLibrary(source);
 	const std::string build = scratch / "build";
 	ASSERT_TRUE(Configure(scratch, {"-DCMAKE_CXX_COMPILER=/usr/bin/clang++",
 		"-DCMAKE_CXX_COMPILER_TARGET=aarch64-linux-gnu",
@@ -391,11 +399,7 @@ TEST(EmbedTargets, TheBytesAreAssembledHereThroughACompilersWrapper)
 	ASSERT_FALSE(InstalledPrefix().empty()) << "cannot install the package";
 	ScratchDirectory scratch;
 	const std::string source = WriteProject(scratch);
-	WriteWhole(source + "/CMakeLists.txt", "cmake_minimum_required(VERSION 3.25)\n"
-		"project(Wrapped LANGUAGES CXX)\nfind_package(Quillpix REQUIRED)\n"
-		"add_library(images STATIC)\n"
-		"set_target_properties(images PROPERTIES LINKER_LANGUAGE CXX)\n"
-		"quillpix_add_image_sources(TARGET images IMAGES img/icon.pam)\n");
+	WriteImageLibrary(source);
 	const std::string cache = "CCACHE_DIR=" + scratch / "cache";
 	const struct {
 		const char* compiler;
