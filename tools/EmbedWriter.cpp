@@ -3,6 +3,7 @@
 #include "BuildFile.h"
 #include "EmbedText.h"
 #include "WriteFailures.h"
+#include "document/LeafName.h"
 
 #include <algorithm>
 #include <zlib.h>
@@ -46,9 +47,8 @@ EmbedWriter::Write(const BBitmap& bitmap, const std::atomic<bool>* cancel)
 	const size_t length = size_t(bitmap.BitsLength());
 	BRect bounds = bitmap.Bounds();
 	// The assembler opens the bytes beside its source, by their leaf name.
-	const size_t slash = fPaths.data.rfind('/');
 	EmbeddedImage image = {fNames.image, fNames.name, fNames.scope,
-		slash == std::string::npos ? fPaths.data : fPaths.data.substr(slash + 1), int64(length),
+		LeafName(fPaths.data.c_str()), int64(length),
 		Digest(bits, length), bounds.IntegerWidth() + 1, bounds.IntegerHeight() + 1,
 		bitmap.BytesPerRow(), int32(bitmap.ColorSpace())};
 	const std::string assembly = EmbedText::Assembly(image);
