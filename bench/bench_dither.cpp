@@ -7,7 +7,7 @@
 
 #include "BenchInputs.h"
 
-#include "image/BitmapConversion.h"
+#include "export/BitmapConversion.h"
 #include <ColorMapDither.h>
 
 #include <Bitmap.h>

@@ -14,8 +14,8 @@
 //                                       4095-byte buffer), without the rename
 //                                       and fsync of a save
 
-#include "document/LeafName.h"
-#include "image/FormatBitmapSource.h"
+#include "export/LeafName.h"
+#include "export/FormatBitmapSource.h"
 #include "io/PlainBufferedFile.h"
 
 #include <benchmark/benchmark.h>

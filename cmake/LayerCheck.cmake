@@ -18,7 +18,7 @@ set(QUILLPIX_PLATFORM_LAYERS
 # framework, the document window and the export jobs, the image window, and
 # the program with its choice of server.
 set(QUILLPIX_PROGRAM_LAYERS
-	"quillpix_io|quillpix_leaf|quillpix_resources"
+	"quillpix_io|quillpix_resources"
 	"quillpix_export|quillpix_framework"
 	"quillpix_export_options"
 	"quillpix_document|quillpix_export_jobs"
@@ -127,7 +127,7 @@ endfunction()
 quillpix_check_layers()
 quillpix_check_never(quillpix-export LINKS be_kits be_text be_headless be_qt be_probe)
 quillpix_check_never(be_graphics LINKS be_translation be_kits be_text be_headless be_qt)
-foreach(plain quillpix_io quillpix_leaf quillpix_export quillpix_resources)
+foreach(plain quillpix_io quillpix_export quillpix_resources)
 	quillpix_check_never(${plain} LINKS be_kits be_text be_headless be_qt)
 endforeach()
 foreach(window_code quillpix_framework quillpix_document quillpix_image quillpix_app)

@@ -1,6 +1,6 @@
 #include "FileDocumentWindow.h"
 
-#include "LeafName.h"
+#include "export/LeafName.h"
 #include "app/Commands.h"
 #include "app/DocumentApp.h"
 

@@ -1,6 +1,6 @@
 #include "AImageView.h"
 
-#include "BitmapConversion.h"
+#include "export/BitmapConversion.h"
 #include "MessageLines.h"
 
 #include <InterfaceDefs.h>

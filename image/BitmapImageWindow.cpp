@@ -1,10 +1,10 @@
 #include "BitmapImageWindow.h"
 
 #include "AImageView.h"
-#include "BitmapConversion.h"
-#include "BitmapSourceExport.h"
+#include "export/BitmapConversion.h"
+#include "export/BitmapSourceExport.h"
 #include "app/Commands.h"
-#include "document/LeafName.h"
+#include "export/LeafName.h"
 
 #include <AppDefs.h>
 #include <Application.h>

@@ -5,7 +5,7 @@
 #include "support/DocumentFixture.h"
 
 #include "support/RunWithPerson.h"
-#include "document/LeafName.h"
+#include "export/LeafName.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "support/DocumentFixture.h"
 
-#include "document/LeafName.h"
+#include "export/LeafName.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // marks itself alone, redraws the image as its new bytes show it, and the
 // save writes what the exporter writes for that space.
 
-#include "image/BitmapConversion.h"
+#include "export/BitmapConversion.h"
 #include "support/Files.h"
 #include "support/Program.h"
 #include "support/ProgramFixture.h"

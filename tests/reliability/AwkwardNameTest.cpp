@@ -8,7 +8,7 @@
 #include "support/Program.h"
 #include "support/ProgramFixture.h"
 
-#include "image/BitmapSourceExport.h"
+#include "export/BitmapSourceExport.h"
 
 #include <AppDefs.h>
 #include <TranslationUtils.h>

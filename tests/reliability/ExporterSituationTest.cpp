@@ -9,7 +9,7 @@
 #include "support/Program.h"
 #include "support/Waiting.h"
 
-#include "image/BitmapSourceExport.h"
+#include "export/BitmapSourceExport.h"
 
 #include <Bitmap.h>
 

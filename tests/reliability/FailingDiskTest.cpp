@@ -9,8 +9,8 @@
 #include "support/Files.h"
 #include "support/SampleExport.h"
 
-#include "image/BitmapSourceExport.h"
-#include "image/FormatBitmapSource.h"
+#include "export/BitmapSourceExport.h"
+#include "export/FormatBitmapSource.h"
 
 #include <Bitmap.h>
 

@@ -1,6 +1,6 @@
 #include "BitmapDumps.h"
 
-#include "image/BitmapConversion.h"
+#include "export/BitmapConversion.h"
 
 #include <Bitmap.h>
 #include <TranslationUtils.h>

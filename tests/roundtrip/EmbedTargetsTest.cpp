@@ -5,7 +5,7 @@
 // the configure step's messages for what a person gets wrong.
 
 #include "EmbedProjects.h"
-#include "image/BitmapConversion.h"
+#include "export/BitmapConversion.h"
 #include "support/Files.h"
 
 #include <Bitmap.h>

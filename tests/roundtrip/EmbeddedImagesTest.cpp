@@ -1,7 +1,7 @@
 // Images turned into sources by quillpix_add_image_sources when this test
 // was built: each generated bitmap equals the one the image loads into.
 
-#include "image/BitmapConversion.h"
+#include "export/BitmapConversion.h"
 #include <ColorMapDither.h>
 
 #include "quillpix-images/colour.h"

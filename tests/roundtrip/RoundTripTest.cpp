@@ -3,7 +3,7 @@
 // to our Be API library, and the bitmap that program rebuilds compared with
 // the one the image loads into: bounds, colour space and every byte.
 
-#include "image/BitmapConversion.h"
+#include "export/BitmapConversion.h"
 #include "support/Files.h"
 #include "support/Program.h"
 

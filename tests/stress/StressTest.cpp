@@ -5,8 +5,8 @@
 
 #include "app/DocumentApp.h"
 #include "document/FileDocumentWindow.h"
-#include "image/BitmapConversion.h"
-#include "image/BitmapSourceExport.h"
+#include "export/BitmapConversion.h"
+#include "export/BitmapSourceExport.h"
 #include "support/Files.h"
 #include "support/ProgramFixture.h"
 

@@ -3,7 +3,7 @@
 // The bitmap the file-situation and failing-disk tables export, and the text
 // a successful export of it writes.
 
-#include "image/FormatBitmapSource.h"
+#include "export/FormatBitmapSource.h"
 
 #include <Bitmap.h>
 

@@ -1,6 +1,6 @@
 #include "support/XSession.h"
 
-#include "image/BitmapConversion.h"
+#include "export/BitmapConversion.h"
 #include "support/ChildProcess.h"
 #include "support/Program.h"
 #include "support/Waiting.h"

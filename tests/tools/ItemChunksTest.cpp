@@ -2,7 +2,7 @@
 // back in order, give the very text FormatBitmapSource makes in one go, in
 // no more blocks than the window.
 
-#include "image/FormatBitmapSource.h"
+#include "export/FormatBitmapSource.h"
 #include "tools/ItemChunks.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // every kind keeps (transparency, map colours, the nearest mapping for
 // "none"), on bitmaps made here.
 
-#include "image/BitmapConversion.h"
+#include "export/BitmapConversion.h"
 #include <ColorMapDither.h>
 
 #include <Bitmap.h>

@@ -3,7 +3,7 @@
 // alpha 127 and 128, the grey weights near the one-bit threshold, a
 // transparent pixel, a width that pads rows), and its bytes in each space.
 
-#include "image/BitmapConversion.h"
+#include "export/BitmapConversion.h"
 #include <SpaceConversion.h>
 
 #include <Bitmap.h>

@@ -1,5 +1,5 @@
-#include "image/BitmapSourceExport.h"
-#include "image/FormatBitmapSource.h"
+#include "export/BitmapSourceExport.h"
+#include "export/FormatBitmapSource.h"
 #include "support/Files.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "document/LeafName.h"
+#include "export/LeafName.h"
 
 #include <gtest/gtest.h>
 

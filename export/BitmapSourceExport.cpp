@@ -1,7 +1,7 @@
 #include "BitmapSourceExport.h"
 
 #include "FormatBitmapSource.h"
-#include "document/LeafName.h"
+#include "export/LeafName.h"
 #include "io/FileReplacer.h"
 #include "io/PlainBufferedFile.h"
 

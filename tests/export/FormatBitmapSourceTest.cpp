@@ -1,4 +1,4 @@
-#include "image/FormatBitmapSource.h"
+#include "export/FormatBitmapSource.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // file's buffer) must give the very text and the very failures that handing
 // every item as a piece gives.
 
-#include "image/FormatBitmapSource.h"
+#include "export/FormatBitmapSource.h"
 #include "io/PlainBufferedFile.h"
 #include "support/Files.h"
 
