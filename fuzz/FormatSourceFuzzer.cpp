@@ -6,7 +6,7 @@
 // the refused piece, after which nothing more may be produced.
 
 #include "ReferenceSourceText.h"
-#include "image/FormatBitmapSource.h"
+#include "export/FormatBitmapSource.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -9,9 +9,9 @@
 // the content alone picks the reader); the rest is the file.
 
 #include "ReferenceSourceText.h"
-#include "image/BitmapConversion.h"
-#include "image/BitmapSourceExport.h"
-#include "image/FormatBitmapSource.h"
+#include "export/BitmapConversion.h"
+#include "export/BitmapSourceExport.h"
+#include "export/FormatBitmapSource.h"
 
 #include <Bitmap.h>
 #include <TranslationUtils.h>
