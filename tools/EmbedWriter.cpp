@@ -3,7 +3,7 @@
 #include "BuildFile.h"
 #include "EmbedText.h"
 #include "WriteFailures.h"
-#include "document/LeafName.h"
+#include "export/LeafName.h"
 
 #include <algorithm>
 #include <zlib.h>

@@ -3,11 +3,11 @@
 #include "EmbedWriter.h"
 #include "ImageIdentifier.h"
 #include "WriteFailures.h"
-#include "document/LeafName.h"
-#include "image/BitmapConversion.h"
-#include "image/BitmapSourceExport.h"
+#include "export/LeafName.h"
+#include "export/BitmapConversion.h"
+#include "export/BitmapSourceExport.h"
 #include <ColorMapDither.h>
-#include "image/FormatBitmapSource.h"
+#include "export/FormatBitmapSource.h"
 #include <SpaceConversion.h>
 
 #include <TranslationUtils.h>

@@ -1,6 +1,6 @@
 #include "ItemChunks.h"
 
-#include "image/FormatBitmapSource.h"
+#include "export/FormatBitmapSource.h"
 
 #include <algorithm>
 #include <cassert>
