@@ -23,7 +23,7 @@ scripts/install-deps.sh clang  # libFuzzer comes with Debian's clang
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DQUILLPIX_FUZZ=ON \
 	-DQUILLPIX_BUILD_TESTS=OFF -DQUILLPIX_QT_SERVER=OFF \
-	-DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" >/dev/null
 targets=(fuzz_image_export fuzz_format_source
 	fuzz_read_png fuzz_read_jpeg fuzz_read_gif fuzz_read_webp fuzz_read_tiff
 	fuzz_read_bmp fuzz_read_ico fuzz_read_pnm fuzz_read_tga fuzz_read_xpm)

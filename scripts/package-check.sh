@@ -6,6 +6,9 @@
 # pages and the CMake example built against the installed package. Then the
 # application package, with its program, desktop entry, icons and manual page.
 # Usage: scripts/package-check.sh [BUILD_DIR]   (default: build-package)
+# A BUILD_DIR that is already configured is packaged as it is (CI packages
+# the tree its plain tests just built, rather than compiling everything a
+# second time); a new one is configured as a Release build without tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh dpkg-dev file  # CPack's DEB generator reads shared-library needs
@@ -13,7 +16,9 @@ dir=${1:-build-package}
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLPIX_BUILD_TESTS=OFF >/dev/null
+if [ ! -f "$dir/CMakeCache.txt" ]; then
+	cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLPIX_BUILD_TESTS=OFF >/dev/null
+fi
 cmake --build "$dir" --parallel "$(nproc)"
 rm -f "$dir"/quillpix_*.deb "$dir"/quillpix-tools_*.deb
 (cd "$dir" && cpack -G DEB >/dev/null)
