@@ -7,6 +7,7 @@
 #include "app/Commands.h"
 #include "image/AImageView.h"
 #include "support/CoordinateImage.h"
+#include "support/PamImage.h"
 #include "support/ProgramFixture.h"
 #include "support/WindowFixture.h"
 
@@ -14,33 +15,13 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 
 using testsupport::ImagePlace;
 using testsupport::PlaceOf;
 
 namespace {
 
-struct Rgba {
-	uint8 red, green, blue, alpha;
-};
-
-// Writes a PAM image (RGB_ALPHA) whose pixel (x, y) is `pixel(x, y)`.
-bool
-WritePam(const std::string& path, int32 width, int32 height,
-	const std::function<Rgba(int32, int32)>& pixel)
-{
-	std::ofstream out(path, std::ios::binary);
-	out << "P7\nWIDTH " << width << "\nHEIGHT " << height
-		<< "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
-	for (int32 y = 0; y < height; y++) {
-		for (int32 x = 0; x < width; x++) {
-			Rgba value = pixel(x, y);
-			out << char(value.red) << char(value.green) << char(value.blue) << char(value.alpha);
-		}
-	}
-	return bool(out.flush());
-}
+using Rgba = rgb_color;
 
 // Black and white pixels in turn, as fine as a pattern gets.
 Rgba
@@ -97,7 +78,7 @@ protected:
 TEST_F(LookingAtPixelsTest, ZoomingOutAveragesTheFinestPatternToMidGrey)
 {
 	std::string path = fDirectory + "/fine.pam";
-	ASSERT_TRUE(WritePam(path, 64, 64, FineChecker));
+	ASSERT_TRUE(testsupport::WritePamImage(path, 64, 64, FineChecker));
 	int32 id = Open(path);
 	ASSERT_GE(id, 0);
 	const std::string title = "fine.pam.h";
@@ -132,7 +113,7 @@ TEST_F(LookingAtPixelsTest, ZoomingOutAveragesTheFinestPatternToMidGrey)
 TEST_F(LookingAtPixelsTest, FitInWindowAveragesALargePhotograph)
 {
 	std::string path = fDirectory + "/large.pam";
-	ASSERT_TRUE(WritePam(path, 3000, 2000, FineChecker));
+	ASSERT_TRUE(testsupport::WritePamImage(path, 3000, 2000, FineChecker));
 	int32 id = Open(path);
 	ASSERT_GE(id, 0);
 	ASSERT_EQ(fProbe->PickMenuItem(id, {"View", "Fit in window"}), B_OK);
@@ -157,7 +138,7 @@ TEST_F(LookingAtPixelsTest, ShowTransparencyLaysTransparentPixelsOverACheckerboa
 	// The left half transparent, the right half opaque blue, and pixel
 	// (20, 4) black with alpha 102.
 	std::string path = fDirectory + "/holes.pam";
-	ASSERT_TRUE(WritePam(path, 32, 16, [](int32 x, int32 y) {
+	ASSERT_TRUE(testsupport::WritePamImage(path, 32, 16, [](int32 x, int32 y) {
 		if (x == 20 && y == 4)
 			return Rgba{0, 0, 0, 102};
 		return x < 16 ? Rgba{200, 10, 10, 0} : Rgba{0, 0, 255, 255};
