@@ -2,12 +2,18 @@
 
 #include "ImageRows.h"
 
+#include <algorithm>
 #include <cstring>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
 
 constexpr uint32 kMagicColor = B_TRANSPARENT_MAGIC_RGBA32 & 0x00ffffffu;
+// Below this many source pixels a thread of its own costs more than it saves.
+constexpr int64 kPixelsPerThread = 1 << 20;
+constexpr int64 kMaxThreads = 4;
 
 // Sums of one result pixel's block: blue, green, red (each weighted by
 // alpha when averaging with alpha) and alpha.
@@ -72,24 +78,24 @@ Blocks(int32 sourceLength, int32 length, std::vector<int32>& blockOf,
 	}
 }
 
+// Result rows [firstRow, endRow), from the source rows that fall in them.
 template<TransparencyShown kMode>
 void
-Shrink(ImageRows& rows, BBitmap& result)
+ShrinkRows(const BBitmap& source, BBitmap& result, const std::vector<int32>& columnOf,
+	const std::vector<int32>& columnSize, const std::vector<int32>& rowOf,
+	const std::vector<int32>& rowSize, int32 firstRow, int32 endRow)
 {
+	ImageRows rows(source);
+	if (!rows.IsValid())
+		return;
 	const int32 width = result.Width();
-	const int32 height = result.Height();
-	std::vector<int32> columnOf;
-	std::vector<int32> columnSize;
-	std::vector<int32> rowOf;
-	std::vector<int32> rowSize;
-	Blocks(rows.Width(), width, columnOf, columnSize);
-	Blocks(rows.Height(), height, rowOf, rowSize);
-
 	std::vector<Sums> sums(static_cast<size_t>(width));
 	std::vector<uint32> out(static_cast<size_t>(width));
 	uint8* bits = static_cast<uint8*>(result.Bits());
 	const int32 sourceWidth = rows.Width();
-	for (int32 y = 0; y < rows.Height(); y++) {
+	// The first source row of result row firstRow: rowOf is non-decreasing.
+	int32 y = int32(std::lower_bound(rowOf.begin(), rowOf.end(), firstRow) - rowOf.begin());
+	for (; y < rows.Height() && rowOf[size_t(y)] < endRow; y++) {
 		const uint32* row = rows.Row(y);
 		for (int32 x = 0; x < sourceWidth; x++)
 			AddPixel<kMode>(sums[size_t(columnOf[size_t(x)])], row[x]);
@@ -108,6 +114,45 @@ Shrink(ImageRows& rows, BBitmap& result)
 	}
 }
 
+// A large image's result rows are shared out among a few threads; each
+// result pixel is made by one of them alone, so the result does not depend
+// on how many there are.
+template<TransparencyShown kMode>
+void
+Shrink(const BBitmap& source, BBitmap& result)
+{
+	std::vector<int32> columnOf;
+	std::vector<int32> columnSize;
+	std::vector<int32> rowOf;
+	std::vector<int32> rowSize;
+	Blocks(source.Width(), result.Width(), columnOf, columnSize);
+	Blocks(source.Height(), result.Height(), rowOf, rowSize);
+
+	const int32 height = result.Height();
+	int64 pixels = int64(source.Width()) * source.Height();
+	int32 threads = int32(std::clamp<int64>(pixels / kPixelsPerThread, 1,
+		std::clamp<int64>(std::thread::hardware_concurrency(), 1, kMaxThreads)));
+	threads = std::min(threads, height);
+	std::vector<std::thread> helpers;
+	for (int32 band = 1; band < threads; band++) {
+		int32 first = int32(int64(height) * band / threads);
+		int32 end = int32(int64(height) * (band + 1) / threads);
+		try {
+			helpers.emplace_back([&, first, end] {
+				ShrinkRows<kMode>(source, result, columnOf, columnSize, rowOf, rowSize, first,
+					end);
+			});
+		} catch (const std::system_error&) {
+			// No thread to be had: this one does the band itself.
+			ShrinkRows<kMode>(source, result, columnOf, columnSize, rowOf, rowSize, first, end);
+		}
+	}
+	ShrinkRows<kMode>(source, result, columnOf, columnSize, rowOf, rowSize, 0,
+		int32(int64(height) / threads));
+	for (std::thread& helper : helpers)
+		helper.join();
+}
+
 } // namespace
 
 std::unique_ptr<BBitmap>
@@ -115,16 +160,15 @@ ShrinkImage(const BBitmap& source, int32 width, int32 height, TransparencyShown 
 {
 	if (width < 1 || height < 1 || width > source.Width() || height > source.Height())
 		return nullptr;
-	ImageRows rows(source);
-	if (!rows.IsValid())
+	if (!ImageRows(source).IsValid())
 		return nullptr;
 	auto result = std::make_unique<BBitmap>(
 		BRect(0, 0, float(width - 1), float(height - 1)), B_RGBA32);
 	if (!result->IsValid())
 		return nullptr;
 	if (transparency == TransparencyShown::kAsMagicColor)
-		Shrink<TransparencyShown::kAsMagicColor>(rows, *result);
+		Shrink<TransparencyShown::kAsMagicColor>(source, *result);
 	else
-		Shrink<TransparencyShown::kAsAlpha>(rows, *result);
+		Shrink<TransparencyShown::kAsAlpha>(source, *result);
 	return result;
 }

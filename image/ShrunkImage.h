@@ -7,7 +7,8 @@
 // the result n, result column d covers the source columns x with
 // floor(x·n / w) = d; rows likewise.
 //
-// Plain code on the caller's thread; reads the source, writes a new bitmap.
+// Runs on the caller's thread, which shares a large image's rows out to a
+// few threads more; reads the source, writes a new bitmap.
 
 #include <Bitmap.h>
 
