@@ -220,7 +220,7 @@ TEST_F(ZoomScrollTest, AnIconZoomsByWholeFactorsAndIsSavedUnchanged)
 	ASSERT_EQ(fProbe->PressShortcut(id, '-'), B_OK);
 	ASSERT_TRUE(Settle(id));
 	EXPECT_EQ(Scale(title), 0.125f);
-	EXPECT_TRUE(Eventually([&] { return !IsWhite(id, 17, 17); }));
+	EXPECT_FALSE(IsWhite(id, 17, 17));
 	EXPECT_TRUE(IsWhite(id, 18, 16));
 	EXPECT_TRUE(IsWhite(id, 16, 18));
 	// And back up through 1.
