@@ -28,3 +28,9 @@ constexpr uint32 kMsgZoomIn = 'ZmIn';
 constexpr uint32 kMsgZoomOut = 'ZmOu';
 constexpr uint32 kMsgActualSize = 'ZmAc';
 constexpr uint32 kMsgFitInWindow = 'ZmFt';
+// To an image window: lay transparent pixels over a checkerboard, or show
+// them in the magic colour again (the item is marked while they are).
+constexpr uint32 kMsgShowTransparency = 'ZmTr';
+// From an image window's view to its window: the scale the image is drawn
+// at changed (the view's Scale() tells the new one).
+constexpr uint32 kMsgScaleChanged = 'ZmCh';

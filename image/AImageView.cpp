@@ -1,19 +1,22 @@
 #include "AImageView.h"
 
+#include "app/Commands.h"
 #include "export/BitmapConversion.h"
 #include "MessageLines.h"
 
+#include <AppDefs.h>
 #include <InterfaceDefs.h>
 #include <LockChecks.h>
 #include <ScrollBar.h>
 #include <Window.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 namespace {
 
-constexpr float kMarginLeft = 16.0f;
-constexpr float kMarginTop = 16.0f;
+constexpr float kMargin = float(ImageViewport::kMargin);
 // An arrow key or a scroll bar's arrow moves this far; a page keeps this
 // much of what was in view.
 constexpr float kSmallStep = 40.0f;
@@ -24,7 +27,9 @@ AImageView::AImageView(BRect frame)
 	:
 	BView(frame, nullptr, B_FOLLOW_ALL, B_WILL_DRAW),
 	fScale(1),
+	fAnnouncedScale(1),
 	fFitting(false),
+	fShowTransparency(false),
 	fHorizontalShown(nullptr),
 	fVerticalShown(nullptr)
 {
@@ -45,8 +50,37 @@ AImageView::Draw(BRect updateRect)
 		return;
 	}
 	BRect destination = ImageRect();
-	if (updateRect.Intersects(destination))
-		DrawBitmap(fBitmap.get(), fBitmap->Bounds(), destination);
+	if (!updateRect.Intersects(destination))
+		return;
+	if (fShowTransparency && DrawCheckered(updateRect, destination))
+		return;
+	if (fScale < 1) {
+		const BBitmap* shrunk = fDisplay.Shrunk(fScale, TransparencyShown::kAsMagicColor);
+		if (shrunk != nullptr) {
+			DrawBitmap(shrunk, destination.LeftTop());
+			return;
+		}
+	}
+	// At 1 and above, and as the last resort below it: the bitmap itself,
+	// each screen pixel showing the nearest image pixel.
+	DrawBitmap(fBitmap.get(), fBitmap->Bounds(), destination);
+}
+
+// Only the part being updated is composed: a screenful, not the image.
+bool
+AImageView::DrawCheckered(BRect updateRect, BRect destination)
+{
+	BRect tile = updateRect & destination;
+	tile.left = std::floor(tile.left);
+	tile.top = std::floor(tile.top);
+	tile.right = std::ceil(tile.right);
+	tile.bottom = std::ceil(tile.bottom);
+	tile = tile & destination;
+	std::unique_ptr<BBitmap> pixels = fDisplay.CheckeredTile(tile, destination.LeftTop(), fScale);
+	if (!pixels)
+		return false;
+	DrawBitmap(pixels.get(), tile.LeftTop());
+	return true;
 }
 
 // Where the image lands in the view's coordinates; at 1× the bitmap's
@@ -55,7 +89,7 @@ BRect
 AImageView::ImageRect() const
 {
 	BRect destination = fBitmap->Bounds();
-	destination.OffsetBy(kMarginLeft, kMarginTop);
+	destination.OffsetBy(kMargin, kMargin);
 	if (fScale != 1) {
 		destination.right = destination.left
 			+ float(ImageViewport::ScaledLength(fBitmap->Width(), fScale) - 1);
@@ -92,6 +126,7 @@ AImageView::KeepBitmap(BBitmap* bitmap)
 void
 AImageView::BitmapChanged()
 {
+	fDisplay.SetImage(fBitmap.get());
 	if (fArea.IsValid() && Window() != nullptr)
 		LayOut(fArea);
 	Invalidate();
@@ -121,17 +156,17 @@ AImageView::DrawStatusText(BRect updateRect)
 	font_height height;
 	GetFontHeight(&height);
 	float lineHeight = height.ascent + height.descent + height.leading;
-	float width = Bounds().Width() - kMarginLeft - kMarginLeft;
+	float width = Bounds().Width() - 2 * kMargin;
 	std::vector<std::string> lines = MessageLines(fStatusText, width,
 		[this](const std::string& piece) { return StringWidth(piece.c_str()); });
 
-	BRect textArea(kMarginLeft, kMarginTop, Bounds().right,
-		kMarginTop + lineHeight * static_cast<float>(lines.size()));
+	BRect textArea(kMargin, kMargin, Bounds().right,
+		kMargin + lineHeight * static_cast<float>(lines.size()));
 	if (!updateRect.Intersects(textArea))
 		return;
-	float baseline = kMarginTop + height.ascent;
+	float baseline = kMargin + height.ascent;
 	for (const std::string& line : lines) {
-		DrawString(line.c_str(), BPoint(kMarginLeft, baseline));
+		DrawString(line.c_str(), BPoint(kMargin, baseline));
 		baseline += lineHeight;
 	}
 }
@@ -215,15 +250,45 @@ AImageView::FitInWindow()
 }
 
 void
-AImageView::SetZoom(int32 factor)
+AImageView::SetShowTransparency(bool show)
 {
-	ChangeScale(float(std::clamp(factor, ImageViewport::kMinimumZoom,
-		ImageViewport::kMaximumZoom)), false);
+	ASSERT_LOCKED(Window());
+	if (show == fShowTransparency)
+		return;
+	fShowTransparency = show;
+	Invalidate();
 }
 
-// The image point at the centre of the view stays there.
 void
-AImageView::ChangeScale(float scale, bool fitting)
+AImageView::MessageReceived(BMessage* message)
+{
+	int32 modifiers = 0;
+	if (message->what != B_MOUSE_WHEEL_CHANGED
+		|| message->FindInt32("modifiers", &modifiers) != B_OK
+		|| (modifiers & B_COMMAND_KEY) == 0) {
+		BView::MessageReceived(message);
+		return;
+	}
+	float deltaY = 0;
+	message->FindFloat("be:wheel_delta_y", &deltaY);
+	int32 notches = int32(std::lround(deltaY));
+	if (!fBitmap || notches == 0)
+		return;
+	float scale = fScale;
+	for (int32 step = 0; step < std::abs(notches); step++)
+		scale = notches < 0 ? ImageViewport::ZoomedIn(scale) : ImageViewport::ZoomedOut(scale);
+	BPoint where;
+	if (message->FindPoint("where", &where) != B_OK) {
+		ChangeScale(scale, false);
+		return;
+	}
+	BPoint inView = ConvertFromWindow(where);
+	BPoint origin = Origin();
+	ChangeScale(scale, false, BPoint(inView.x - origin.x, inView.y - origin.y));
+}
+
+void
+AImageView::ChangeScale(float scale, bool fitting, std::optional<BPoint> anchor)
 {
 	ASSERT_LOCKED(Window());
 	float oldScale = fScale;
@@ -231,16 +296,36 @@ AImageView::ChangeScale(float scale, bool fitting)
 	BPoint origin = Origin();
 	fScale = scale;
 	fFitting = fitting;
-	if (!fArea.IsValid())
+	if (!fArea.IsValid()) {
+		AnnounceScale();
 		return;
+	}
 	LayOut(fArea);
 	if (fScale == oldScale)
 		return;
-	ScrollTo(float(ImageViewport::KeepCentre(int32(origin.x), old.viewWidth, oldScale, fScale,
-				 fLayout.viewWidth, fLayout.maxScrollX)),
-		float(ImageViewport::KeepCentre(int32(origin.y), old.viewHeight, oldScale, fScale,
-			fLayout.viewHeight, fLayout.maxScrollY)));
+	if (anchor) {
+		ScrollTo(float(ImageViewport::KeepPoint(int32(origin.x), anchor->x, oldScale, fScale,
+					 fLayout.maxScrollX)),
+			float(ImageViewport::KeepPoint(int32(origin.y), anchor->y, oldScale, fScale,
+				fLayout.maxScrollY)));
+	} else {
+		ScrollTo(float(ImageViewport::KeepCentre(int32(origin.x), old.viewWidth, oldScale,
+					 fScale, fLayout.viewWidth, fLayout.maxScrollX)),
+			float(ImageViewport::KeepCentre(int32(origin.y), old.viewHeight, oldScale, fScale,
+				fLayout.viewHeight, fLayout.maxScrollY)));
+	}
 	Invalidate();
+}
+
+// Told once per change, however it came about (a command, the wheel, the
+// window's size while fitting).
+void
+AImageView::AnnounceScale()
+{
+	if (fScale == fAnnouncedScale || Window() == nullptr)
+		return;
+	fAnnouncedScale = fScale;
+	Window()->PostMessage(kMsgScaleChanged);
 }
 
 void
@@ -285,6 +370,7 @@ AImageView::LayOut(BRect area)
 	BPoint origin = Origin();
 	ScrollTo(float(ImageViewport::Clamp(int32(origin.x), fLayout.maxScrollX)),
 		float(ImageViewport::Clamp(int32(origin.y), fLayout.maxScrollY)));
+	AnnounceScale();
 }
 
 BScrollBar*

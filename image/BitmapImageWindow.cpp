@@ -141,6 +141,9 @@ BitmapImageWindow::BuildViewMenu()
 	viewMenu->AddItem(new BMenuItem("Zoom out", new BMessage(kMsgZoomOut), '-', 0));
 	viewMenu->AddItem(new BMenuItem("Actual size", new BMessage(kMsgActualSize), '0', 0));
 	viewMenu->AddItem(new BMenuItem("Fit in window", new BMessage(kMsgFitInWindow), 0, 0));
+	viewMenu->AddSeparatorItem();
+	viewMenu->AddItem(
+		new BMenuItem("Show transparency", new BMessage(kMsgShowTransparency), 0, 0));
 	return viewMenu;
 }
 
@@ -191,6 +194,13 @@ BitmapImageWindow::MessageReceived(BMessage* message)
 		case kMsgFitInWindow:
 			fImageView->FitInWindow();
 			break;
+		case kMsgShowTransparency:
+		{
+			fImageView->SetShowTransparency(!fImageView->ShowsTransparency());
+			if (BMenuItem* item = fMenuBar->FindItem(kMsgShowTransparency))
+				item->SetMarked(fImageView->ShowsTransparency());
+			break;
+		}
 		default:
 			FileDocumentWindow::MessageReceived(message);
 	}

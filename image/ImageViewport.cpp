@@ -72,17 +72,28 @@ ImageViewport::FitScale(int32 areaWidth, int32 areaHeight, int32 imageWidth, int
 float
 ImageViewport::ZoomedIn(float scale)
 {
-	if (scale < kMinimumZoom)
-		return kMinimumZoom;
-	return std::min(std::floor(scale + float(kRoundingSlack)) + 1, float(kMaximumZoom));
+	const float slack = float(kRoundingSlack);
+	if (scale < 1 - slack) {
+		float step = kMinimumZoom;
+		while (step <= scale + slack)
+			step *= 2;
+		return step;
+	}
+	return std::min(std::floor(scale + slack) + 1, float(kMaximumZoom));
 }
 
 float
 ImageViewport::ZoomedOut(float scale)
 {
-	if (scale <= kMinimumZoom)
+	const float slack = float(kRoundingSlack);
+	if (scale > 1 + slack)
+		return std::max(std::ceil(scale - slack) - 1, 1.0f);
+	if (scale < kMinimumZoom + slack)
 		return scale;
-	return std::max(std::ceil(scale - float(kRoundingSlack)) - 1, float(kMinimumZoom));
+	float step = 0.5f;
+	while (step >= scale - slack)
+		step /= 2;
+	return step;
 }
 
 int32
@@ -93,6 +104,15 @@ ImageViewport::KeepCentre(int32 origin, int32 oldViewLength, float oldScale, flo
 	double imagePoint = (centre - kMargin) / oldScale;
 	double newCentre = kMargin + imagePoint * newScale;
 	return Clamp(int32(std::lround(newCentre - newViewLength / 2.0)), maxScroll);
+}
+
+int32
+ImageViewport::KeepPoint(int32 origin, double offset, float oldScale, float newScale,
+	int32 maxScroll)
+{
+	double imagePoint = (origin + offset - kMargin) / oldScale;
+	double newPoint = kMargin + imagePoint * newScale;
+	return Clamp(int32(std::lround(newPoint - offset)), maxScroll);
 }
 
 int32

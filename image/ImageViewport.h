@@ -6,9 +6,11 @@
 // arithmetic in whole pixels, so that the window and its tests agree on
 // every position.
 //
-// Scales: whole factors from 1 to 16 (nearest-neighbour magnification), and
-// below 1 only where "Fit in window" shrinks a large image.
+// Scales: whole factors from 1 to 16 (nearest-neighbour magnification), the
+// halving steps 1/2, 1/4 and 1/8 below them, and whatever "Fit in window"
+// takes to shrink a large image.
 
+#include <InterfaceDefs.h>
 #include <SupportDefs.h>
 
 struct ViewportLayout {
@@ -25,10 +27,14 @@ struct ViewportLayout {
 class ImageViewport {
 public:
 	static constexpr int32 kMargin = 16;
-	static constexpr int32 kMinimumZoom = 1;
+	// The smallest and largest steps of zooming.
+	static constexpr float kMinimumZoom = 0.125f;
 	static constexpr int32 kMaximumZoom = 16;
-	// Pixels a scroll bar takes from the view.
-	static constexpr int32 kBarThickness = 15;
+	// Pixels a scroll bar takes from the view: a bar's frame spans its
+	// thickness plus one, as a BRect does.
+	static constexpr int32 kBarThickness = int32(B_H_SCROLL_BAR_HEIGHT) + 1;
+	static_assert(B_H_SCROLL_BAR_HEIGHT == B_V_SCROLL_BAR_WIDTH,
+		"both bars take the same room");
 
 	// Pixels that `imagePixels` take at `scale` (at least one).
 	static int32 ScaledLength(int32 imagePixels, float scale);
@@ -46,8 +52,9 @@ public:
 	static float FitScale(int32 areaWidth, int32 areaHeight, int32 imageWidth,
 		int32 imageHeight);
 
-	// The next whole factor up (at most 16) and down (at least 1); a scale
-	// below 1 zooms in to 1 and stays when zoomed out.
+	// The next step up and down: 1/8, 1/4, 1/2, then every whole factor
+	// from 1 to 16. A scale between steps (a fitted one) goes to the step
+	// on that side; at either end the scale stays.
 	static float ZoomedIn(float scale);
 	static float ZoomedOut(float scale);
 
@@ -57,6 +64,10 @@ public:
 	// scrolling origin before; `oldViewLength` the view's length before.
 	static int32 KeepCentre(int32 origin, int32 oldViewLength, float oldScale, float newScale,
 		int32 newViewLength, int32 maxScroll);
+	// The same for the image point `offset` pixels from the view's edge
+	// (where the pointer is): it stays that far from the edge.
+	static int32 KeepPoint(int32 origin, double offset, float oldScale, float newScale,
+		int32 maxScroll);
 
 	static int32 Clamp(int32 origin, int32 maxScroll);
 };

@@ -119,7 +119,8 @@ HeadlessProbe::SendKeyDown(int32 id, char key, int32 rawChar, uint32 modifiers) 
 }
 
 status_t
-HeadlessProbe::TurnWheel(int32 id, BPoint where, float deltaY, float deltaX)
+HeadlessProbe::TurnWheel(int32 id, BPoint where, float deltaY, float deltaX,
+	uint32 modifiers)
 {
 	BMessenger messenger = fServer.Messenger(id);
 	if (!messenger.IsValid())
@@ -128,6 +129,7 @@ HeadlessProbe::TurnWheel(int32 id, BPoint where, float deltaY, float deltaX)
 	wheel.AddFloat("be:wheel_delta_x", deltaX);
 	wheel.AddFloat("be:wheel_delta_y", deltaY);
 	wheel.AddPoint("where", where);
+	wheel.AddInt32("modifiers", static_cast<int32>(modifiers));
 	return messenger.SendMessage(&wheel);
 }
 

@@ -26,7 +26,8 @@ public:
 	status_t PickMenuItem(int32 id, const std::vector<std::string>& path) override;
 	status_t PressShortcut(int32 id, char key, uint32 modifiers = 0) override;
 	status_t PressKey(int32 id, char key, uint32 modifiers = 0) override;
-	status_t TurnWheel(int32 id, BPoint where, float deltaY, float deltaX = 0) override;
+	status_t TurnWheel(int32 id, BPoint where, float deltaY, float deltaX = 0,
+		uint32 modifiers = 0) override;
 	status_t DragScrollBar(int32 id, orientation direction, float value) override;
 	status_t ClickCloseBox(int32 id) override;
 	status_t ResizeWindow(int32 id, float width, float height) override;

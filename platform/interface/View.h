@@ -56,7 +56,8 @@ public:
 	// to the parent view.
 	virtual void KeyDown(const char* bytes, int32 numBytes);
 	// B_MOUSE_WHEEL_CHANGED ("be:wheel_delta_x" and "be:wheel_delta_y",
-	// floats, in notches; positive is right and down) moves the view's
+	// floats, in notches; positive is right and down; "where", in window
+	// coordinates; "modifiers", the keys held) moves the view's
 	// scroll bars by three small steps a notch; a view without scroll bars
 	// hands the message to its parent.
 	void MessageReceived(BMessage* message) override;

@@ -70,8 +70,9 @@ public:
 	// bytes (B_DOWN_ARROW, B_PAGE_DOWN, B_HOME, ...).
 	virtual status_t PressKey(int32 id, char key, uint32 modifiers = 0) = 0;
 	// Turns the wheel by notches (positive: down, right) with the pointer
-	// at `where` in the window.
-	virtual status_t TurnWheel(int32 id, BPoint where, float deltaY, float deltaX = 0) = 0;
+	// at `where` in the window, holding `modifiers` (B_COMMAND_KEY: Ctrl).
+	virtual status_t TurnWheel(int32 id, BPoint where, float deltaY, float deltaX = 0,
+		uint32 modifiers = 0) = 0;
 	// Drags the window's (first) scroll bar of that orientation to `value`.
 	virtual status_t DragScrollBar(int32 id, orientation direction, float value) = 0;
 	virtual status_t ClickCloseBox(int32 id) = 0;

@@ -261,17 +261,18 @@ QtProbe::PressKey(int32 id, char key, uint32 modifiers)
 }
 
 status_t
-QtProbe::TurnWheel(int32 id, BPoint where, float deltaY, float deltaX)
+QtProbe::TurnWheel(int32 id, BPoint where, float deltaY, float deltaX, uint32 modifiers)
 {
 	QtDisplay& display = fServer.Display();
-	return Ask<status_t>(display, [&display, id, where, deltaY, deltaX]() -> status_t {
+	return Ask<status_t>(display,
+		[&display, id, where, deltaY, deltaX, modifiers]() -> status_t {
 		QtWindow* window = display.Window(id);
 		if (window == nullptr)
 			return B_BAD_VALUE;
 		// Qt counts a notch as 120 and away from the person as positive.
 		QPointF position(where.x, where.y);
 		QWheelEvent wheel(position, window->mapToGlobal(position), QPoint(),
-			QPoint(int(-deltaX * 120), int(-deltaY * 120)), Qt::NoButton, Qt::NoModifier,
+			QPoint(int(-deltaX * 120), int(-deltaY * 120)), Qt::NoButton, QtModifiers(modifiers),
 			Qt::NoScrollPhase, false);
 		QApplication::sendEvent(window, &wheel);
 		return B_OK;

@@ -263,6 +263,7 @@ QtWindow::wheelEvent(QWheelEvent* event)
 	wheel.AddFloat("be:wheel_delta_y", float(-notchesY));
 	QPointF where = event->position();
 	wheel.AddPoint("where", BPoint(float(where.x()), float(where.y())));
+	wheel.AddInt32("modifiers", static_cast<int32>(KitModifiers(event->modifiers())));
 	Send(wheel);
 }
 

@@ -29,7 +29,8 @@
 //   (int32) and "modifiers" (int32, B_COMMAND_KEY for shortcuts);
 // * the wheel turned over the window: B_MOUSE_WHEEL_CHANGED with
 //   "be:wheel_delta_x" and "be:wheel_delta_y" (float, notches, positive
-//   right and down) and "where" (BPoint, window coordinates);
+//   right and down), "where" (BPoint, window coordinates) and "modifiers"
+//   (int32, the keys held: B_COMMAND_KEY for Ctrl);
 // * a scroll bar moved: kMsgScrollBarMoved (see ScrollBarState.h);
 // * close box: B_QUIT_REQUESTED;
 // * the person resized or moved the window: B_WINDOW_RESIZED with "width"

@@ -83,18 +83,29 @@ TEST(ImageViewportTest, FitShrinksALargeImageAndMagnifiesASmallOneByAWholeFactor
 	}
 }
 
-TEST(ImageViewportTest, ZoomStepsThroughWholeFactorsFromOneToSixteen)
+TEST(ImageViewportTest, ZoomStepsThroughHalvesBelowOneAndWholeFactorsUpToSixteen)
 {
 	struct Row {
 		float scale, in, out;
 	};
 	const Row rows[] = {
-		{1, 2, 1},
+		{1, 2, 0.5f},
 		{2, 3, 1},
 		{8, 9, 7},
 		{16, 16, 15},
-		{0.25f, 1, 0.25f}, // a fitted large image
 		{12, 13, 11},
+		{0.5f, 1, 0.25f},
+		{0.25f, 0.5f, 0.125f},
+		{0.125f, 0.25f, 0.125f}, // the smallest step stays
+		// Fitted scales between steps go to the step on that side.
+		{0.3f, 0.5f, 0.25f},
+		{369.0f / 370, 1, 0.5f},
+		{0.0995f, 0.125f, 0.0995f}, // below the smallest step: zooming out keeps it
+		{0.12f, 0.125f, 0.12f},
+		{0.13f, 0.25f, 0.125f},
+		// A hair off a step (float arithmetic) counts as the step.
+		{0.5f + 1e-6f, 1, 0.25f},
+		{2 - 1e-6f, 3, 1},
 	};
 	for (const Row& row : rows) {
 		SCOPED_TRACE(row.scale);
@@ -112,6 +123,32 @@ TEST(ImageViewportTest, ZoomingKeepsTheImagePointAtTheCentreOfTheView)
 	// Clamped to what the new layout allows.
 	EXPECT_EQ(ImageViewport::KeepCentre(2646, 386, 1, 8, 386, 3000), 3000);
 	EXPECT_EQ(ImageViewport::KeepCentre(100, 386, 4, 1, 401, 0), 0);
+}
+
+TEST(ImageViewportTest, ZoomingAroundThePointerKeepsTheImagePointUnderIt)
+{
+	struct Row {
+		const char* what;
+		int32 origin;
+		double offset;
+		float oldScale, newScale;
+		int32 maxScroll;
+		int32 expected;
+	};
+	const Row rows[] = {
+		// View pixel 100 shows image column 84 at 1x; at 2x it lies at 16 + 168.
+		{"in from the top-left", 0, 100, 1, 2, 5000, 16 + 168 - 100},
+		{"scrolled, in", 500, 50, 1, 4, 50000, 16 + (500 + 50 - 16) * 4 - 50},
+		{"out to a half", 1000, 200, 2, 0.5f, 5000, 16 + (1000 + 200 - 16) / 4 - 200},
+		{"out past the start clamps to 0", 10, 300, 1, 0.5f, 5000, 0},
+		{"in past the end clamps", 2600, 380, 1, 16, 3000, 3000},
+		{"pointer on the margin stays on it", 0, 8, 1, 8, 5000, 0},
+	};
+	for (const Row& row : rows) {
+		SCOPED_TRACE(row.what);
+		EXPECT_EQ(ImageViewport::KeepPoint(row.origin, row.offset, row.oldScale, row.newScale,
+			row.maxScroll), row.expected);
+	}
 }
 
 } // namespace

@@ -97,15 +97,22 @@ TEST_F(ImageWindowTest, FileMenuReadsAsListed)
 		{"Zoom out", '-', 'ZmOu'},
 		{"Actual size", '0', 'ZmAc'},
 		{"Fit in window", 0, 'ZmFt'},
+		{nullptr, 0, 0},
+		{"Show transparency", 0, 'ZmTr'},
 	};
 	const std::vector<MenuItemState>& viewItems = bar.items[1].items;
 	ASSERT_EQ(viewItems.size(), std::size(view));
 	for (size_t index = 0; index < viewItems.size(); index++) {
 		SCOPED_TRACE(index);
-		EXPECT_EQ(viewItems[index].label, view[index].label);
+		EXPECT_EQ(viewItems[index].separator, view[index].label == nullptr);
+		if (view[index].label != nullptr) {
+			EXPECT_EQ(viewItems[index].label, view[index].label);
+		}
 		EXPECT_EQ(viewItems[index].shortcut, view[index].shortcut);
 		EXPECT_EQ(viewItems[index].modifiers, 0u);
 		EXPECT_EQ(viewItems[index].command, view[index].command);
+		// A window first shows transparent pixels as it always did.
+		EXPECT_FALSE(viewItems[index].marked);
 	}
 }
 

@@ -210,9 +210,24 @@ TEST_F(ZoomScrollTest, AnIconZoomsByWholeFactorsAndIsSavedUnchanged)
 	EXPECT_EQ(ShownAt(id, 16 + 15, 16 + 15, {15, 15}), (ImagePlace{15, 15}));
 	EXPECT_TRUE(IsWhite(id, 16 + 16, 16));
 	EXPECT_TRUE(Eventually([&] { return fProbe->ScrollBars(id).empty(); }));
+
+	// Below 1: halves down to an eighth, where zooming out stops; the icon
+	// is then 2 by 2 pixels.
+	for (float expected : {0.5f, 0.25f, 0.125f}) {
+		ASSERT_EQ(fProbe->PressShortcut(id, '-'), B_OK);
+		ASSERT_TRUE(Eventually([&] { return Scale(title) == expected; })) << expected;
+	}
 	ASSERT_EQ(fProbe->PressShortcut(id, '-'), B_OK);
 	ASSERT_TRUE(Settle(id));
-	EXPECT_EQ(Scale(title), 1);
+	EXPECT_EQ(Scale(title), 0.125f);
+	EXPECT_FALSE(IsWhite(id, 17, 17));
+	EXPECT_TRUE(IsWhite(id, 18, 16));
+	EXPECT_TRUE(IsWhite(id, 16, 18));
+	// And back up through 1.
+	for (float expected : {0.25f, 0.5f, 1.0f, 2.0f}) {
+		ASSERT_EQ(fProbe->PressShortcut(id, '+'), B_OK);
+		ASSERT_TRUE(Eventually([&] { return Scale(title) == expected; })) << expected;
+	}
 }
 
 TEST_F(ZoomScrollTest, FitInWindowShowsAllOfALargeImageAndFollowsTheWindowsSize)
@@ -230,7 +245,8 @@ TEST_F(ZoomScrollTest, FitInWindowShowsAllOfALargeImageAndFollowsTheWindowsSize)
 	// The whole image from the first pixel to the last, unscrolled.
 	int32 width = ImageViewport::ScaledLength(3000, fitted);
 	int32 height = ImageViewport::ScaledLength(2000, fitted);
-	// Nearest neighbour: each view pixel shows the image pixel at its centre.
+	// Each view pixel shows the mean of a block of about ten by ten image
+	// pixels, which on this image names a place inside the block.
 	ImagePlace first{-1, -1};
 	EXPECT_TRUE(Eventually([&] {
 		first = PlaceOf(fProbe->ReadPixel(id, 16, fTop + 16));
@@ -247,9 +263,9 @@ TEST_F(ZoomScrollTest, FitInWindowShowsAllOfALargeImageAndFollowsTheWindowsSize)
 	ASSERT_TRUE(Eventually([&] { return Scale(title) > fitted; }));
 	EXPECT_TRUE(fProbe->ScrollBars(id).empty());
 
-	// Zooming in leaves the fit: actual size, scrolling again.
+	// Zooming in leaves the fit for the next step, a half, scrolling again.
 	ASSERT_EQ(fProbe->PickMenuItem(id, {"View", "Zoom in"}), B_OK);
-	ASSERT_TRUE(Eventually([&] { return Scale(title) == 1; }));
+	ASSERT_TRUE(Eventually([&] { return Scale(title) == 0.5f; }));
 	EXPECT_TRUE(Eventually([&] { return fProbe->ScrollBars(id).size() == 2; }));
 }
 

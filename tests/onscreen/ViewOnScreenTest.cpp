@@ -1,7 +1,8 @@
 // The program on a real X display, driven by real input (xdotool) and
 // checked on screenshots, with and without a window manager: a large
 // image scrolled to its corners with the keys, the wheel and the scroll
-// bar, and an icon's pixels zoomed to 8x with each key for "Zoom in".
+// bar, an icon's pixels zoomed to 8x with each key for "Zoom in", the
+// wheel with Ctrl zooming around the pointer, and "Show transparency".
 // Every pixel of the test images names its own place
 // (support/CoordinateImage.h), so one pixel of a screenshot says where the
 // view is scrolled and how far it is zoomed.
@@ -10,6 +11,9 @@
 
 #include "support/CoordinateImage.h"
 #include "support/Files.h"
+#include "support/PamImage.h"
+
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -50,6 +54,11 @@ protected:
 	{
 		std::string path = fScratch / name;
 		EXPECT_TRUE(testsupport::WriteCoordinateImage(path, width, height));
+		return OpenFile(path, name);
+	}
+
+	std::string OpenFile(const std::string& path, const char* name)
+	{
 		fSession->Start({std::string(QUILLPIX_BINARY_DIR) + "/app/quillpix", path});
 		std::optional<std::string> window = fSession->WaitForWindow(std::string(name) + ".h");
 		if (!window)
@@ -192,6 +201,63 @@ TEST_P(ViewOnScreenTest, AnIconZoomedToEightTimesShowsEachPixelAsAnEightByEightB
 	EXPECT_TRUE(Shows(window, blocks(7)));
 	ASSERT_TRUE(fSession->Keys({"ctrl+0"}));
 	EXPECT_TRUE(Shows(window, blocks(1)));
+}
+
+TEST_P(ViewOnScreenTest, TheWheelWithCtrlZoomsAroundThePointer)
+{
+	std::string window = Open("photo.ppm", 3000, 2000);
+	ASSERT_FALSE(window.empty());
+	const int32 x = 200;
+	const int32 y = kTop + 100;
+	ImagePlace before = PlaceAt(*fShot, x, y);
+	EXPECT_EQ(before, (ImagePlace{x - kMargin, y - kTop - kMargin}));
+	int status = -1;
+	fSession->RunTool({"xdotool", "mousemove", "--window", window, "--sync", std::to_string(x),
+		std::to_string(y), "keydown", "ctrl", "click", "4", "keyup", "ctrl"}, &status);
+	ASSERT_EQ(status, 0);
+	// Twice as large, with the same image point under the pointer: ten
+	// screen pixels to its right lie five image pixels further.
+	auto near = [](ImagePlace a, ImagePlace b) {
+		return std::abs(a.x - b.x) <= 1 && std::abs(a.y - b.y) <= 1;
+	};
+	EXPECT_TRUE(Shows(window, [&](const Shot& shot) {
+		return near(PlaceAt(shot, x, y), before)
+			&& near(PlaceAt(shot, x + 10, y + 10), ImagePlace{before.x + 5, before.y + 5});
+	})) << "not zoomed around the pointer";
+}
+
+TEST_P(ViewOnScreenTest, ShowTransparencyLaysTheHolesOverACheckerboard)
+{
+	// The left half transparent, the right half opaque blue.
+	std::string path = fScratch / "holes.pam";
+	ASSERT_TRUE(testsupport::WritePamImage(path, 32, 16, [](int32 x, int32) {
+		return x < 16 ? rgb_color{200, 10, 10, 0} : rgb_color{0, 0, 255, 255};
+	}));
+	fSession->Start({std::string(QUILLPIX_BINARY_DIR) + "/app/quillpix", path});
+	std::optional<std::string> window = fSession->WaitForWindow("holes.pam.h");
+	ASSERT_TRUE(window);
+	auto isGrey = [](Pixel pixel, uint8 level) {
+		return pixel.red == level && pixel.green == level && pixel.blue == level;
+	};
+	const int32 left = kMargin;
+	const int32 top = kTop + kMargin;
+	// At first the magic colour, as a window always showed it.
+	EXPECT_TRUE(Shows(*window, [&](const Shot& shot) {
+		Pixel hole = shot.At(left, top);
+		Pixel blue = shot.At(left + 16, top);
+		return hole.red == 119 && hole.green == 116 && hole.blue == 119 && blue.blue == 255
+			&& blue.red == 0;
+	})) << "the image did not appear";
+	ASSERT_TRUE(fSession->Focus(*window));
+
+	// "View", then its last item, from the keyboard once "File" is open.
+	ASSERT_TRUE(fSession->Click(*window, 15, kTop / 2, 1));
+	ASSERT_TRUE(fSession->Keys({"Right", "Up", "Return"}));
+	EXPECT_TRUE(Shows(*window, [&](const Shot& shot) {
+		return isGrey(shot.At(left, top), 255) && isGrey(shot.At(left + 7, top + 7), 255)
+			&& isGrey(shot.At(left + 8, top), 204) && isGrey(shot.At(left, top + 8), 204)
+			&& shot.At(left + 16, top).blue == 255 && shot.At(left + 16, top).red == 0;
+	})) << "no checkerboard";
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, ViewOnScreenTest,

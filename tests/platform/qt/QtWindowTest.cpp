@@ -129,11 +129,15 @@ TEST_P(WindowOnEachServer, MenuBarHasItemsInOrderSeparatorsMarksAndShortcuts)
 			{"Zoom out", '-', false},
 			{"Actual size", '0', false},
 			{"Fit in window", 0, false},
+			{"", 0, false},
+			{"Show transparency", 0, false},
 		};
 		ASSERT_EQ(view.size(), std::size(viewRows));
 		for (size_t index = 0; index < view.size(); index++) {
 			SCOPED_TRACE(viewRows[index].label);
+			EXPECT_EQ(view[index].separator, viewRows[index].label.empty());
 			EXPECT_EQ(view[index].label, viewRows[index].label);
+			EXPECT_FALSE(view[index].marked);
 			EXPECT_EQ(view[index].shortcut, viewRows[index].shortcut);
 			EXPECT_EQ(view[index].modifiers, 0u);
 		}
@@ -218,6 +222,38 @@ TEST_P(WindowOnEachServer, SnapshotShowsTheImageBelowTheMenuBar)
 		EXPECT_EQ(Describe(PixelAt(*shown, left + image->Width(), top)), Describe(white));
 		EXPECT_EQ(Describe(PixelAt(*shown, left, top + image->Height())), Describe(white));
 		EXPECT_EQ(shown->Width(), probe.Window(ids[0])->frame.IntegerWidth() + 1);
+	});
+}
+
+// The keys held travel with the wheel: with Ctrl the image view zooms (each
+// image pixel a 2 by 2 block), without it nothing changes for an image that
+// fits.
+TEST_P(WindowOnEachServer, TheWheelWithCtrlZoomsTheImage)
+{
+	std::unique_ptr<BBitmap> image(BTranslationUtils::GetBitmapFile(kColour.c_str(), nullptr));
+	ASSERT_TRUE(image && image->ColorSpace() == B_RGB32);
+	const int32 left = 16;
+	const int32 top = 20 + 16;
+
+	RunProgram(GetParam(), {kColour}, [&](DisplayProbe& probe) {
+		std::vector<int32> ids = WaitForWindows(probe, 1);
+		ASSERT_EQ(ids.size(), 1u);
+		auto shows = [&](int32 factor) {
+			return [&, factor] {
+				std::unique_ptr<BBitmap> shown = probe.Snapshot(ids[0]);
+				if (!shown || shown->Width() <= left + 2 * factor)
+					return false;
+				for (int32 x = 0; x < 2 * factor; x++) {
+					if (PixelAt(*shown, left + x, top) != PixelAt(*image, x / factor, 0))
+						return false;
+				}
+				return true;
+			};
+		};
+		ASSERT_TRUE(probe.WaitUntil(shows(1), kWatchdogMicroseconds));
+		ASSERT_EQ(probe.TurnWheel(ids[0], BPoint(20, 40), -1), B_OK);
+		ASSERT_EQ(probe.TurnWheel(ids[0], BPoint(20, 40), -1, 0, B_COMMAND_KEY), B_OK);
+		EXPECT_TRUE(probe.WaitUntil(shows(2), kWatchdogMicroseconds));
 	});
 }
 
