@@ -2,6 +2,8 @@
 
 #include "EmbedWriter.h"
 #include "ImageIdentifier.h"
+#include "ImageInput.h"
+#include "PrintableName.h"
 #include "WriteFailures.h"
 #include "export/LeafName.h"
 #include "export/BitmapConversion.h"
@@ -13,7 +15,6 @@
 #include <TranslationUtils.h>
 
 #include <cerrno>
-#include <cstdarg>
 #include <cstring>
 
 using BPrivate::Failure;
@@ -65,13 +66,8 @@ ExportJob::StageName(Stage stage)
 }
 
 void
-ExportJob::Report(const char* format, ...)
+ExportJob::Report(const std::string& line)
 {
-	char line[1024];
-	va_list arguments;
-	va_start(arguments, format);
-	vsnprintf(line, sizeof(line), format, arguments);
-	va_end(arguments);
 	fMessages += kProgram;
 	fMessages += ": ";
 	fMessages += line;
@@ -82,7 +78,7 @@ ExportJob::Report(const char* format, ...)
 BPrivate::Result<std::unique_ptr<BBitmap>>
 ExportJob::ReadImage()
 {
-	return BPrivate::ReadBitmapFile(fImage.c_str());
+	return ImageInput::Read(fImage);
 }
 
 bool
@@ -97,7 +93,7 @@ ExportJob::Prepare()
 		// a file that is not an image.
 		const BPrivate::Failure failure = read ? BPrivate::Failure(B_NO_TRANSLATOR)
 			: read.Error();
-		Report("%s", BPrivate::DescribeReadFailure(failure, fImage.c_str()).c_str());
+		Report(BPrivate::DescribeReadFailure(failure, ImageInput::MessageName(fImage).c_str()));
 		return false;
 	}
 	fStage = Stage::kConverting;
@@ -119,7 +115,8 @@ ExportJob::Prepare()
 		converted = true;
 	}
 	if (!converted) {
-		Report("%s: cannot convert image: %s", fImage.c_str(), status_text(B_NO_MEMORY));
+		Report(ImageInput::MessageName(fImage) + ": cannot convert image: "
+			+ status_text(B_NO_MEMORY));
 		return false;
 	}
 	return true;
@@ -150,9 +147,10 @@ ExportJob::Run()
 	if (iconName == nullptr)
 		iconName = toFile ? LeafName(output.c_str()) : identifier.c_str();
 	if (!fOptions.Quiet() && !ImageIdentifier::IsIdentifier(iconName)) {
-		Report("warning: icon name \"%s\" is not a valid C++ identifier; "
-			"the source written to %s will not compile as it is", iconName,
-			toFile ? output.c_str() : "standard output");
+		Report("warning: icon name \"" + PrintableName(iconName)
+			+ "\" is not a valid C++ identifier; the source written to "
+			+ (toFile ? PrintableName(output) : std::string("standard output"))
+			+ " will not compile as it is");
 	}
 	if (!toFile) {
 		// The text goes out in argument order, from the caller's thread.
@@ -172,7 +170,7 @@ ExportJob::Conclude(const Result<void>& written)
 {
 	fSucceeded = written.Ok();
 	if (!written && written.Error().status != B_INTERRUPTED)
-		Report("%s", written.Error().detail.c_str());
+		Report(written.Error().detail);
 }
 
 // The build form: written as build outputs are, without the syncs and the

@@ -67,7 +67,8 @@ protected:
 	virtual BPrivate::Result<std::unique_ptr<BBitmap>> ReadImage();
 
 private:
-	void Report(const char* format, ...) __attribute__((format(printf, 2, 3)));
+	// Adds one line, the program's name before it.
+	void Report(const std::string& line);
 	bool Prepare();
 	BPrivate::Result<void> WriteEmbedded(const std::string& name);
 	BPrivate::Result<void> WriteText(FILE* stream, const ItemWriter& writeItems);

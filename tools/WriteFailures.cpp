@@ -1,5 +1,7 @@
 #include "WriteFailures.h"
 
+#include "PrintableName.h"
+
 #include <Errors.h>
 
 #include <cstring>
@@ -17,7 +19,7 @@ StreamFailure(int error)
 BPrivate::Failure
 CannotWrite(const std::string& output, const BPrivate::Failure& why)
 {
-	return BPrivate::Failure(why.status, "cannot write " + output + ": "
+	return BPrivate::Failure(why.status, "cannot write " + PrintableName(output) + ": "
 		+ (why.detail.empty() ? std::string(status_text(why.status)) : why.detail));
 }
 

@@ -15,8 +15,8 @@ namespace WriteFailures {
 // "Write error".
 BPrivate::Failure StreamFailure(int error);
 
-// `why` told about `output` (a file's path, or "standard output"): the same
-// status, the whole sentence as the detail. The reason is `why`'s detail,
+// `why` told about `output` (a file's path, made printable, or "standard
+// output"): the same status, the whole sentence as the detail. The reason is `why`'s detail,
 // or the words for its status when it has none.
 BPrivate::Failure CannotWrite(const std::string& output, const BPrivate::Failure& why);
 
