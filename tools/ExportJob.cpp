@@ -52,19 +52,6 @@ ExportJob::ExportJob(const std::string& image, const ExportOptions& options)
 
 ExportJob::~ExportJob() = default;
 
-const char*
-ExportJob::StageName(Stage stage)
-{
-	switch (stage) {
-		case Stage::kWaiting: return "waiting for";
-		case Stage::kReading: return "reading";
-		case Stage::kConverting: return "converting";
-		case Stage::kWriting: return "writing";
-		case Stage::kDone: return "done with";
-	}
-	return "";
-}
-
 void
 ExportJob::Report(const std::string& line)
 {
@@ -84,7 +71,6 @@ ExportJob::ReadImage()
 bool
 ExportJob::Prepare()
 {
-	fStage = Stage::kReading;
 	BPrivate::Result<std::unique_ptr<BBitmap>> read = ReadImage();
 	if (read)
 		fBitmap = std::move(read.Value());
@@ -96,7 +82,6 @@ ExportJob::Prepare()
 		Report(BPrivate::DescribeReadFailure(failure, ImageInput::MessageName(fImage).c_str()));
 		return false;
 	}
-	fStage = Stage::kConverting;
 	const color_space wanted = fOptions.TargetColorSpace();
 	bool converted;
 	if (wanted == B_NO_COLOR_SPACE || wanted == B_RGB32 || wanted == B_CMAP8) {
@@ -127,16 +112,13 @@ ExportJob::Run()
 {
 	if (Cancelled() || !Prepare()) {
 		fBitmap.reset();
-		fStage = Stage::kDone;
 		return;
 	}
 
 	if (fOptions.EmbedHeader() != nullptr) {
-		fStage = Stage::kWriting;
 		Conclude(WriteEmbedded(fOptions.IconName() != nullptr ? fOptions.IconName()
 			: ImageIdentifier::For(fImage)));
 		fBitmap.reset();
-		fStage = Stage::kDone;
 		return;
 	}
 
@@ -158,11 +140,9 @@ ExportJob::Run()
 		return;
 	}
 
-	fStage = Stage::kWriting;
 	Result<void> written = ExportBitmapSource(fBitmap.get(), output.c_str(), {iconName, fCancel});
 	Conclude(written ? written : CannotWrite(output, written.Error()));
 	fBitmap.reset();
-	fStage = Stage::kDone;
 }
 
 void
@@ -189,7 +169,6 @@ ExportJob::WriteTo(FILE* stream, const ItemWriter& writeItems)
 {
 	if (!fSucceeded || !fBitmap)
 		return;
-	fStage = Stage::kWriting;
 	Result<void> written = WriteText(stream, writeItems);
 	// A cancel stops the text wherever it was: whatever failed then is not
 	// told.
@@ -197,7 +176,6 @@ ExportJob::WriteTo(FILE* stream, const ItemWriter& writeItems)
 		written = Failure(B_INTERRUPTED);
 	Conclude(written ? written : CannotWrite("standard output", written.Error()));
 	fBitmap.reset();
-	fStage = Stage::kDone;
 }
 
 Result<void>

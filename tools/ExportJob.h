@@ -7,8 +7,7 @@
 //
 // Thread rules: Run runs on one worker thread. WriteTo, Succeeded and
 // Messages are for the thread that orders the output, once Run has returned
-// (the caller's lock makes that visible). CurrentStage may be read from any
-// thread at any time.
+// (the caller's lock makes that visible).
 
 #include "ExportOptions.h"
 
@@ -24,8 +23,6 @@
 
 class ExportJob {
 public:
-	enum class Stage { kWaiting, kReading, kConverting, kWriting, kDone };
-
 	ExportJob(const std::string& image, const ExportOptions& options);
 	virtual ~ExportJob();
 
@@ -57,8 +54,6 @@ public:
 	bool Succeeded() const { return fSucceeded; }
 	const std::string& Messages() const { return fMessages; }
 	const std::string& Image() const { return fImage; }
-	Stage CurrentStage() const { return fStage.load(std::memory_order_relaxed); }
-	static const char* StageName(Stage stage);
 
 protected:
 	// Reads the image into a new bitmap, or answers why it could not. Runs
@@ -82,5 +77,4 @@ private:
 	std::string fMessages;
 	bool fSucceeded = false;
 	const std::atomic<bool>* fCancel = nullptr;
-	std::atomic<Stage> fStage{Stage::kWaiting};
 };

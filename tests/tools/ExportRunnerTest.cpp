@@ -191,7 +191,7 @@ TEST(ExportRunner, StandardOutputKeepsArgumentOrderWhenALaterImageFinishesFirst)
 	EXPECT_EQ(ReadWhole(scratch / "out"), expected);
 }
 
-TEST(ExportRunner, AnImageTakingOverASecondShowsAProgressLineThatIsWipedAfterwards)
+TEST(ExportRunner, ARunTakingOverASecondShowsAProgressLineThatIsWipedAfterwards)
 {
 	ScratchDirectory scratch;
 	const std::string image = kData + "rgb.png";
@@ -204,7 +204,7 @@ TEST(ExportRunner, AnImageTakingOverASecondShowsAProgressLineThatIsWipedAfterwar
 				nullptr);
 		});
 	std::future<bool> result = RunAside(runner, 0);
-	const std::string line = "\rquillpix-export: reading " + image + " (image 1 of 1, ";
+	const std::string line = "\rquillpix-export: 1/1 " + image + " 0%\033[K";
 	bool shown = messages.WaitFor(line, kSlowWatchdog);
 	releaser.set_value();
 	ASSERT_EQ(result.wait_for(kSlowWatchdog), std::future_status::ready);
