@@ -14,7 +14,6 @@
 
 #include <TranslationUtils.h>
 
-#include <cerrno>
 #include <cstring>
 
 using BPrivate::Failure;
@@ -188,35 +187,25 @@ ExportJob::WriteText(FILE* stream, const ItemWriter& writeItems)
 	const int32 count = fBitmap->BitsLength();
 	BRect bounds = fBitmap->Bounds();
 
-	// The few pieces around the items go through the stream's buffer; the
-	// items come as formatted blocks. `error` is what a failed stream write
-	// left in errno (-1 for nothing); a failure of the items is their own.
-	int error = 0;
-	auto put = [this, stream, &error](const char* piece, size_t length) {
-		if (Cancelled())
-			return false;
-		errno = 0;
-		if (fwrite(piece, 1, length, stream) == length)
-			return true;
-		error = errno != 0 ? errno : -1;
-		return false;
+	// The few pieces around the items go through the stream's buffer, the
+	// items come as formatted blocks; the first failure stops the text and
+	// is the one told. The stream is flushed whatever happened, so that what
+	// was written so far goes out before the next image's text.
+	Result<void> written;
+	auto put = [this, stream, &written](const char* piece, size_t length) {
+		written = Cancelled() ? Result<void>(Failure(B_INTERRUPTED))
+			: WriteFailures::StreamWrite(stream, piece, length);
+		return written.Ok();
 	};
-	Result<void> items;
-	bool written = count > 0 && SourceText::PutHead(iconName, count, put);
-	if (written) {
-		items = writeItems(bytes, count - 1);
-		written = items.Ok();
+	if (count <= 0)
+		return Failure(B_BAD_VALUE);
+	if (SourceText::PutHead(iconName, count, put)) {
+		written = writeItems(bytes, count - 1);
+		if (written) {
+			SourceText::PutTail(iconName, bounds.left, bounds.top, bounds.right, bounds.bottom,
+				fBitmap->ColorSpace(), bytes[count - 1], put);
+		}
 	}
-	written = written && SourceText::PutTail(iconName, bounds.left, bounds.top, bounds.right,
-		bounds.bottom, fBitmap->ColorSpace(), bytes[count - 1], put);
-	if (fflush(stream) != 0) {
-		if (written || error == 0)
-			error = errno != 0 ? errno : -1;
-		written = false;
-	}
-	if (written)
-		return {};
-	if (!items)
-		return items;
-	return WriteFailures::StreamFailure(error);
+	Result<void> flushed = WriteFailures::StreamFlush(stream);
+	return written ? flushed : written;
 }

@@ -34,7 +34,7 @@ public:
 	// Writes the items of bytes[0] to bytes[end - 1] to the stream, in order;
 	// succeeds when they all went out, fails with B_INTERRUPTED when the
 	// export was cancelled, or with the stream's failure (see
-	// WriteFailures::StreamFailure).
+	// WriteFailures::StreamWrite).
 	using ItemWriter = std::function<BPrivate::Result<void>(const uint8* bytes, int32 end)>;
 
 	// Writes the text to `stream` (standard output), after a successful Run

@@ -4,7 +4,6 @@
 #include "WriteFailures.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -143,14 +142,10 @@ ExportRunner::WriteItems(const uint8* bytes, int32 end)
 		if (const ItemChunks::Chunk* chunk = fChunks->Next()) {
 			// The chunk at the front stays where it is until Release.
 			lock.unlock();
-			errno = 0;
-			size_t put = fwrite(chunk->block.get(), 1, chunk->length, fOutput);
-			int writeError = errno;
+			written = WriteFailures::StreamWrite(fOutput, chunk->block.get(), chunk->length);
 			lock.lock();
-			if (put != chunk->length) {
-				written = WriteFailures::StreamFailure(writeError);
+			if (!written)
 				break;
-			}
 			itemsOut = chunk->end;
 			fChunks->Release();
 			fChanged.notify_all();

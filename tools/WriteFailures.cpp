@@ -4,6 +4,7 @@
 
 #include <Errors.h>
 
+#include <cerrno>
 #include <cstring>
 
 namespace WriteFailures {
@@ -14,6 +15,24 @@ StreamFailure(int error)
 	if (error <= 0)
 		return BPrivate::Failure(B_ERROR, "Write error");
 	return BPrivate::Failure(errno_to_status(error), strerror(error));
+}
+
+BPrivate::Result<void>
+StreamWrite(FILE* stream, const void* data, size_t length)
+{
+	errno = 0;
+	if (fwrite(data, 1, length, stream) == length)
+		return {};
+	return StreamFailure(errno);
+}
+
+BPrivate::Result<void>
+StreamFlush(FILE* stream)
+{
+	errno = 0;
+	if (fflush(stream) == 0)
+		return {};
+	return StreamFailure(errno);
 }
 
 BPrivate::Failure

@@ -6,6 +6,7 @@
 
 #include <Result.h>
 
+#include <cstdio>
 #include <string>
 
 namespace WriteFailures {
@@ -14,6 +15,13 @@ namespace WriteFailures {
 // value when it left none. Its detail is the system's words for `error`, or
 // "Write error".
 BPrivate::Failure StreamFailure(int error);
+
+// The stdio edge of the writes to standard output: all `length` bytes of
+// `data` handed to `stream`, or its buffer pushed out, each answering the
+// StreamFailure of what the call left in errno. Nothing else in the exporter
+// reads errno after a stream call.
+BPrivate::Result<void> StreamWrite(FILE* stream, const void* data, size_t length);
+BPrivate::Result<void> StreamFlush(FILE* stream);
 
 // `why` told about `output` (a file's path, made printable, or "standard
 // output"): the same status, the whole sentence as the detail. The reason is `why`'s detail,

@@ -177,3 +177,16 @@ TEST(UnixTool, ATerminalSessionShowsTheCount)
 	EXPECT_EQ(quiet.ExitCode(), 0) << quiet.Describe();
 	EXPECT_EQ(quiet.out, "");
 }
+
+// A write to standard output that fails is told once per image, with the
+// system's reason, and the run fails.
+TEST(UnixTool, AFullStandardOutputIsToldForEachImage)
+{
+	ScratchDirectory scratch;
+	ProgramOutcome run = Shell(scratch.Path(), "\"$E\" -q -o - '" + kData + "rgb.png' '" + kData
+		+ "alpha.png' > /dev/full");
+	EXPECT_EQ(run.ExitCode(), 1);
+	EXPECT_EQ(run.err,
+		"quillpix-export: cannot write standard output: No space left on device\n"
+		"quillpix-export: cannot write standard output: No space left on device\n");
+}
