@@ -5,6 +5,7 @@
 #include "TranslationUtils.h"
 
 #include "DecodeLimits.h"
+#include "ImageFile.h"
 #include "ImageReaderList.h"
 #include "Refusal.h"
 
@@ -12,28 +13,37 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <new>
-#include <string>
 #include <unistd.h>
 
 namespace BPrivate {
 
 namespace {
 
-// What is left of `stream`, or the refusal of more than `limit` bytes.
-Result<std::string> ReadStream(int stream, size_t limit)
+// What is left of `stream`, or the refusal of more than `limit` bytes. The
+// block grows by doubling, in page memory that costs nothing until it is
+// read into.
+Result<FileBytes> ReadStream(int stream, size_t limit)
 {
-	constexpr size_t kFirstBlock = size_t(64) << 10;
-	std::string bytes;
+	size_t capacity = size_t(1) << 20;
+	PageMemory block = AllocatePageMemory(capacity);
+	if (!block)
+		return Refusal::NoMemory();
 	size_t filled = 0;
 	for (;;) {
-		if (filled == bytes.size()) {
-			if (bytes.size() > limit)
+		if (filled == capacity) {
+			if (capacity > limit)
 				return Refusal::FileTooLarge(limit);
-			bytes.resize(std::min(limit + 1, std::max(kFirstBlock, bytes.size() * 2)));
+			capacity = std::min(limit + 1, capacity * 2);
+			PageMemory larger = AllocatePageMemory(capacity);
+			if (!larger)
+				return Refusal::NoMemory();
+			std::memcpy(larger.get(), block.get(), filled);
+			block = std::move(larger);
 		}
 		const ssize_t count = RetryOnInterrupt([&] {
-			return read(stream, bytes.data() + filled, bytes.size() - filled);
+			return read(stream, block.get() + filled, capacity - filled);
 		});
 		if (count < 0)
 			return Refusal::Unreadable(errno_to_status(errno));
@@ -41,8 +51,7 @@ Result<std::string> ReadStream(int stream, size_t limit)
 			break;
 		filled += size_t(count);
 	}
-	bytes.resize(filled);
-	return bytes;
+	return FileBytes{std::move(block), filled};
 }
 
 } // namespace
@@ -50,14 +59,13 @@ Result<std::string> ReadStream(int stream, size_t limit)
 Result<std::unique_ptr<BBitmap>> ReadBitmapStream(int stream)
 {
 	try {
-		Result<std::string> bytes = ReadStream(stream, kMaxImageFileSize);
+		Result<FileBytes> bytes = ReadStream(stream, kMaxImageFileSize);
 		if (!bytes)
 			return bytes.TakeError();
-		const std::string& data = bytes.Value();
-		if (data.empty())
+		if (bytes.Value().size == 0)
 			return Refusal::Empty();
 		return ImageReaderList::Default().Read(
-			ImageData{reinterpret_cast<const uint8*>(data.data()), data.size()});
+			ImageData{bytes.Value().data.get(), bytes.Value().size});
 	} catch (const std::bad_alloc&) {
 		return Refusal::NoMemory();
 	}
