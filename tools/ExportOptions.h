@@ -25,8 +25,9 @@ public:
 	enum class Action { kExport, kHelp, kVersion, kIdentifiers };
 
 	// Fails on a usage error, with the sentence that tells it (without the
-	// program's name). Parses once: a second call starts again from scratch
-	// only on a new ExportOptions.
+	// program's name). Call it once per ExportOptions, on one thread at a
+	// time: getopt_long keeps its place in the C library's globals, which
+	// this resets before it starts.
 	BPrivate::Result<void> Parse(int argc, const char* const* argv);
 
 	Action WhatToDo() const { return fAction; }
