@@ -14,8 +14,6 @@
 
 #include <TranslationUtils.h>
 
-#include <cstring>
-
 using BPrivate::Failure;
 using BPrivate::Result;
 using WriteFailures::CannotWrite;
