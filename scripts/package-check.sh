@@ -3,8 +3,9 @@
 # whose machine is thrown away afterwards) and uses them as a person would.
 # quillpix-tools first and alone: it must need no desktop stack (no Qt, no
 # fontconfig or freetype); then quillpix --version, one export, the manual
-# pages and the CMake example built against the installed package. Then the
-# application package, with its program, desktop entry, icons and manual page.
+# pages, the bash completion and the CMake example built against the installed
+# package. Then the application package, with its program, desktop entry,
+# icons, manual page and completion.
 # Usage: scripts/package-check.sh [BUILD_DIR]   (default: build-package)
 # A BUILD_DIR that is already configured is packaged as it is (CI packages
 # the tree its plain tests just built, rather than compiling everything a
@@ -45,9 +46,11 @@ expect_files "$tools_deb" usr/bin/quillpix-export usr/include/quillpix/Prefilled
 	usr/lib/quillpix/libbe_base.a usr/lib/quillpix/libbe_graphics.a \
 	usr/lib/quillpix/libbe_translation.a usr/lib/cmake/Quillpix/QuillpixConfig.cmake \
 	usr/lib/pkgconfig/quillpix.pc \
-	usr/lib/cmake/Quillpix/QuillpixEmbed.cmake usr/share/man/man1/quillpix-export.1.gz
+	usr/lib/cmake/Quillpix/QuillpixEmbed.cmake usr/share/man/man1/quillpix-export.1.gz \
+	usr/share/bash-completion/completions/quillpix-export
 expect_files "$app_deb" usr/bin/quillpix usr/share/man/man1/quillpix.1.gz \
-	usr/share/applications/quillpix.desktop usr/share/icons/hicolor/32x32/apps/quillpix.png
+	usr/share/applications/quillpix.desktop usr/share/icons/hicolor/32x32/apps/quillpix.png \
+	usr/share/bash-completion/completions/quillpix
 # Only the public headers, each of which compiles on its own against the others.
 public_headers="Bitmap.h DataIO.h Entry.h Errors.h File.h GraphicsDefs.h Node.h NodeInfo.h OS.h
 EmbeddedBitmap.h Path.h PrefilledBitmap.h Rect.h Result.h RetryOnInterrupt.h StorageDefs.h SupportDefs.h
@@ -93,6 +96,15 @@ if ! grep -qF "$construction" "$scratch/quill.h"; then
 fi
 echo "exported examples/quill.png ($(wc -c <"$scratch/quill.h") bytes)"
 gzip -t /usr/share/man/man1/quillpix-export.1.gz
+# The installed completion offers the colour spaces after --color-space.
+spaces=$(bash -c 'source /usr/share/bash-completion/completions/quillpix-export
+	COMP_WORDS=(quillpix-export --color-space g); COMP_CWORD=2; _quillpix_export
+	echo "${COMPREPLY[*]}"')
+if [ "$spaces" != "gray8 gray1" ]; then
+	echo "package-check: the installed completion offers \"$spaces\" for --color-space g" >&2
+	exit 1
+fi
+echo "bash completion installed: --color-space g completes to $spaces"
 
 # shellcheck disable=SC2086 # one header a word
 scripts/check-headers.sh -I /usr/include/quillpix $public_headers

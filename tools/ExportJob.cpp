@@ -2,6 +2,8 @@
 
 #include "EmbedWriter.h"
 #include "ImageIdentifier.h"
+#include "ImageInput.h"
+#include "PrintableName.h"
 #include "WriteFailures.h"
 #include "export/LeafName.h"
 #include "export/BitmapConversion.h"
@@ -11,10 +13,6 @@
 #include <SpaceConversion.h>
 
 #include <TranslationUtils.h>
-
-#include <cerrno>
-#include <cstdarg>
-#include <cstring>
 
 using BPrivate::Failure;
 using BPrivate::Result;
@@ -51,27 +49,9 @@ ExportJob::ExportJob(const std::string& image, const ExportOptions& options)
 
 ExportJob::~ExportJob() = default;
 
-const char*
-ExportJob::StageName(Stage stage)
-{
-	switch (stage) {
-		case Stage::kWaiting: return "waiting for";
-		case Stage::kReading: return "reading";
-		case Stage::kConverting: return "converting";
-		case Stage::kWriting: return "writing";
-		case Stage::kDone: return "done with";
-	}
-	return "";
-}
-
 void
-ExportJob::Report(const char* format, ...)
+ExportJob::Report(const std::string& line)
 {
-	char line[1024];
-	va_list arguments;
-	va_start(arguments, format);
-	vsnprintf(line, sizeof(line), format, arguments);
-	va_end(arguments);
 	fMessages += kProgram;
 	fMessages += ": ";
 	fMessages += line;
@@ -82,13 +62,12 @@ ExportJob::Report(const char* format, ...)
 BPrivate::Result<std::unique_ptr<BBitmap>>
 ExportJob::ReadImage()
 {
-	return BPrivate::ReadBitmapFile(fImage.c_str());
+	return ImageInput::Read(fImage);
 }
 
 bool
 ExportJob::Prepare()
 {
-	fStage = Stage::kReading;
 	BPrivate::Result<std::unique_ptr<BBitmap>> read = ReadImage();
 	if (read)
 		fBitmap = std::move(read.Value());
@@ -97,10 +76,9 @@ ExportJob::Prepare()
 		// a file that is not an image.
 		const BPrivate::Failure failure = read ? BPrivate::Failure(B_NO_TRANSLATOR)
 			: read.Error();
-		Report("%s", BPrivate::DescribeReadFailure(failure, fImage.c_str()).c_str());
+		Report(BPrivate::DescribeReadFailure(failure, ImageInput::MessageName(fImage).c_str()));
 		return false;
 	}
-	fStage = Stage::kConverting;
 	const color_space wanted = fOptions.TargetColorSpace();
 	bool converted;
 	if (wanted == B_NO_COLOR_SPACE || wanted == B_RGB32 || wanted == B_CMAP8) {
@@ -119,7 +97,8 @@ ExportJob::Prepare()
 		converted = true;
 	}
 	if (!converted) {
-		Report("%s: cannot convert image: %s", fImage.c_str(), status_text(B_NO_MEMORY));
+		Report(ImageInput::MessageName(fImage) + ": cannot convert image: "
+			+ status_text(B_NO_MEMORY));
 		return false;
 	}
 	return true;
@@ -130,16 +109,13 @@ ExportJob::Run()
 {
 	if (Cancelled() || !Prepare()) {
 		fBitmap.reset();
-		fStage = Stage::kDone;
 		return;
 	}
 
 	if (fOptions.EmbedHeader() != nullptr) {
-		fStage = Stage::kWriting;
 		Conclude(WriteEmbedded(fOptions.IconName() != nullptr ? fOptions.IconName()
 			: ImageIdentifier::For(fImage)));
 		fBitmap.reset();
-		fStage = Stage::kDone;
 		return;
 	}
 
@@ -150,9 +126,10 @@ ExportJob::Run()
 	if (iconName == nullptr)
 		iconName = toFile ? LeafName(output.c_str()) : identifier.c_str();
 	if (!fOptions.Quiet() && !ImageIdentifier::IsIdentifier(iconName)) {
-		Report("warning: icon name \"%s\" is not a valid C++ identifier; "
-			"the source written to %s will not compile as it is", iconName,
-			toFile ? output.c_str() : "standard output");
+		Report("warning: icon name \"" + PrintableName(iconName)
+			+ "\" is not a valid C++ identifier; the source written to "
+			+ (toFile ? PrintableName(output) : std::string("standard output"))
+			+ " will not compile as it is");
 	}
 	if (!toFile) {
 		// The text goes out in argument order, from the caller's thread.
@@ -160,11 +137,9 @@ ExportJob::Run()
 		return;
 	}
 
-	fStage = Stage::kWriting;
 	Result<void> written = ExportBitmapSource(fBitmap.get(), output.c_str(), {iconName, fCancel});
 	Conclude(written ? written : CannotWrite(output, written.Error()));
 	fBitmap.reset();
-	fStage = Stage::kDone;
 }
 
 void
@@ -172,7 +147,7 @@ ExportJob::Conclude(const Result<void>& written)
 {
 	fSucceeded = written.Ok();
 	if (!written && written.Error().status != B_INTERRUPTED)
-		Report("%s", written.Error().detail.c_str());
+		Report(written.Error().detail);
 }
 
 // The build form: written as build outputs are, without the syncs and the
@@ -191,7 +166,6 @@ ExportJob::WriteTo(FILE* stream, const ItemWriter& writeItems)
 {
 	if (!fSucceeded || !fBitmap)
 		return;
-	fStage = Stage::kWriting;
 	Result<void> written = WriteText(stream, writeItems);
 	// A cancel stops the text wherever it was: whatever failed then is not
 	// told.
@@ -199,7 +173,6 @@ ExportJob::WriteTo(FILE* stream, const ItemWriter& writeItems)
 		written = Failure(B_INTERRUPTED);
 	Conclude(written ? written : CannotWrite("standard output", written.Error()));
 	fBitmap.reset();
-	fStage = Stage::kDone;
 }
 
 Result<void>
@@ -212,35 +185,25 @@ ExportJob::WriteText(FILE* stream, const ItemWriter& writeItems)
 	const int32 count = fBitmap->BitsLength();
 	BRect bounds = fBitmap->Bounds();
 
-	// The few pieces around the items go through the stream's buffer; the
-	// items come as formatted blocks. `error` is what a failed stream write
-	// left in errno (-1 for nothing); a failure of the items is their own.
-	int error = 0;
-	auto put = [this, stream, &error](const char* piece, size_t length) {
-		if (Cancelled())
-			return false;
-		errno = 0;
-		if (fwrite(piece, 1, length, stream) == length)
-			return true;
-		error = errno != 0 ? errno : -1;
-		return false;
+	// The few pieces around the items go through the stream's buffer, the
+	// items come as formatted blocks; the first failure stops the text and
+	// is the one told. The stream is flushed whatever happened, so that what
+	// was written so far goes out before the next image's text.
+	Result<void> written;
+	auto put = [this, stream, &written](const char* piece, size_t length) {
+		written = Cancelled() ? Result<void>(Failure(B_INTERRUPTED))
+			: WriteFailures::StreamWrite(stream, piece, length);
+		return written.Ok();
 	};
-	Result<void> items;
-	bool written = count > 0 && SourceText::PutHead(iconName, count, put);
-	if (written) {
-		items = writeItems(bytes, count - 1);
-		written = items.Ok();
+	if (count <= 0)
+		return Failure(B_BAD_VALUE);
+	if (SourceText::PutHead(iconName, count, put)) {
+		written = writeItems(bytes, count - 1);
+		if (written) {
+			SourceText::PutTail(iconName, bounds.left, bounds.top, bounds.right, bounds.bottom,
+				fBitmap->ColorSpace(), bytes[count - 1], put);
+		}
 	}
-	written = written && SourceText::PutTail(iconName, bounds.left, bounds.top, bounds.right,
-		bounds.bottom, fBitmap->ColorSpace(), bytes[count - 1], put);
-	if (fflush(stream) != 0) {
-		if (written || error == 0)
-			error = errno != 0 ? errno : -1;
-		written = false;
-	}
-	if (written)
-		return {};
-	if (!items)
-		return items;
-	return WriteFailures::StreamFailure(error);
+	Result<void> flushed = WriteFailures::StreamFlush(stream);
+	return written ? flushed : written;
 }

@@ -7,8 +7,7 @@
 //
 // Thread rules: Run runs on one worker thread. WriteTo, Succeeded and
 // Messages are for the thread that orders the output, once Run has returned
-// (the caller's lock makes that visible). CurrentStage may be read from any
-// thread at any time.
+// (the caller's lock makes that visible).
 
 #include "ExportOptions.h"
 
@@ -24,8 +23,6 @@
 
 class ExportJob {
 public:
-	enum class Stage { kWaiting, kReading, kConverting, kWriting, kDone };
-
 	ExportJob(const std::string& image, const ExportOptions& options);
 	virtual ~ExportJob();
 
@@ -37,7 +34,7 @@ public:
 	// Writes the items of bytes[0] to bytes[end - 1] to the stream, in order;
 	// succeeds when they all went out, fails with B_INTERRUPTED when the
 	// export was cancelled, or with the stream's failure (see
-	// WriteFailures::StreamFailure).
+	// WriteFailures::StreamWrite).
 	using ItemWriter = std::function<BPrivate::Result<void>(const uint8* bytes, int32 end)>;
 
 	// Writes the text to `stream` (standard output), after a successful Run
@@ -57,8 +54,6 @@ public:
 	bool Succeeded() const { return fSucceeded; }
 	const std::string& Messages() const { return fMessages; }
 	const std::string& Image() const { return fImage; }
-	Stage CurrentStage() const { return fStage.load(std::memory_order_relaxed); }
-	static const char* StageName(Stage stage);
 
 protected:
 	// Reads the image into a new bitmap, or answers why it could not. Runs
@@ -67,7 +62,8 @@ protected:
 	virtual BPrivate::Result<std::unique_ptr<BBitmap>> ReadImage();
 
 private:
-	void Report(const char* format, ...) __attribute__((format(printf, 2, 3)));
+	// Adds one line, the program's name before it.
+	void Report(const std::string& line);
 	bool Prepare();
 	BPrivate::Result<void> WriteEmbedded(const std::string& name);
 	BPrivate::Result<void> WriteText(FILE* stream, const ItemWriter& writeItems);
@@ -81,5 +77,4 @@ private:
 	std::string fMessages;
 	bool fSucceeded = false;
 	const std::atomic<bool>* fCancel = nullptr;
-	std::atomic<Stage> fStage{Stage::kWaiting};
 };

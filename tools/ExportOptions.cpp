@@ -1,32 +1,62 @@
 #include "ExportOptions.h"
 
 #include "ImageIdentifier.h"
+#include "ImageInput.h"
+#include "PrintableName.h"
 
 #include <SpaceConversion.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <getopt.h>
+#include <string_view>
+#include <sys/stat.h>
 
 namespace {
 
-// Matches `argument` against the option `name` taking a value: "--name V"
-// (the value is the next argument) or "--name=V". True when it matched;
-// `value` is then the value or null when it is missing.
-bool
-MatchValueOption(const char* argument, const char* name, int& index, int argc,
-	const char* const* argv, const char*& value)
+using BPrivate::Failure;
+using BPrivate::Result;
+
+// The values getopt_long answers for the options that have no short form.
+enum LongOption {
+	kColorSpace = 256,
+	kName,
+	kDither,
+	kBackground,
+	kEmbed,
+	kNamespace,
+	kImageName,
+	kIdentifiers,
+	kVersion,
+};
+
+const option kLongOptions[] = {
+	{"output", required_argument, nullptr, 'o'},
+	{"quiet", no_argument, nullptr, 'q'},
+	{"help", no_argument, nullptr, 'h'},
+	{"version", no_argument, nullptr, kVersion},
+	{"identifiers", no_argument, nullptr, kIdentifiers},
+	{"color-space", required_argument, nullptr, kColorSpace},
+	{"name", required_argument, nullptr, kName},
+	{"dither", required_argument, nullptr, kDither},
+	{"background", required_argument, nullptr, kBackground},
+	{"embed", required_argument, nullptr, kEmbed},
+	{"namespace", required_argument, nullptr, kNamespace},
+	{"image-name", required_argument, nullptr, kImageName},
+	{nullptr, 0, nullptr, 0},
+};
+
+// "-": every argument that is no option comes back in its place, as option
+// 1, whatever POSIXLY_CORRECT says, so that images keep their order and
+// options may follow them. ":": a missing value answers ':', not '?', and
+// getopt_long prints nothing itself.
+const char* const kShortOptions = "-:qho:";
+
+Failure
+UsageError(std::string sentence)
 {
-	size_t length = strlen(name);
-	if (strncmp(argument, name, length) != 0)
-		return false;
-	if (argument[length] == '=') {
-		value = argument + length + 1;
-		return true;
-	}
-	if (argument[length] != '\0')
-		return false;
-	value = index + 1 < argc ? argv[++index] : nullptr;
-	return true;
+	return Failure(B_BAD_VALUE, std::move(sentence));
 }
 
 // `path` with `extension` in place of its leaf's last extension (or added).
@@ -51,123 +81,213 @@ ParseColor(const char* text, rgb_color& color)
 	return true;
 }
 
+// The refusal of the option getopt_long did not take at `argument` (the
+// argument it was reading); `shortOption` is the letter of an unknown short
+// option, or 0.
+Failure
+RefusedOption(const char* argument, int shortOption)
+{
+	if (argument == nullptr || strncmp(argument, "--", 2) != 0) {
+		const char letter[] = {'-', char(shortOption), '\0'};
+		return UsageError("unknown option " + PrintableName(letter));
+	}
+	const std::string_view given(argument + 2, strcspn(argument + 2, "="));
+	int matches = 0;
+	for (const option* known = kLongOptions; known->name != nullptr; known++) {
+		if (given == known->name)
+			return UsageError("unknown option " + PrintableName(argument));
+		if (!given.empty() && strncmp(known->name, given.data(), given.size()) == 0)
+			matches++;
+	}
+	if (matches > 1)
+		return UsageError("option --" + PrintableName(given) + " is ambiguous");
+	return UsageError("unknown option " + PrintableName(argument));
+}
+
 } // namespace
 
 bool
-ExportOptions::Parse(int argc, const char* const* argv)
+ExportOptions::ToNullDevice() const
 {
-	bool optionsEnded = false;
-	for (int index = 1; index < argc; index++) {
-		const char* argument = argv[index];
-		if (optionsEnded || argument[0] != '-' || strcmp(argument, "-") == 0) {
-			fImages.push_back(argument);
-			continue;
-		}
-		if (strcmp(argument, "--") == 0) {
-			optionsEnded = true;
-			continue;
-		}
-		if (strcmp(argument, "--help") == 0 || strcmp(argument, "-h") == 0) {
-			fAction = Action::kHelp;
-			return true;
-		}
-		if (strcmp(argument, "--version") == 0) {
-			fAction = Action::kVersion;
-			return true;
-		}
-		if (strcmp(argument, "--identifiers") == 0) {
-			fAction = Action::kIdentifiers;
-			continue;
-		}
-		if (strcmp(argument, "--quiet") == 0 || strcmp(argument, "-q") == 0) {
-			fQuiet = true;
-			continue;
-		}
-
-		const char* value = nullptr;
-		if (MatchValueOption(argument, "-o", index, argc, argv, value)
-			|| MatchValueOption(argument, "--output", index, argc, argv, value)) {
-			if (value == nullptr || value[0] == '\0')
-				return Fail("option -o needs a file name");
-			fOutput = value;
-		} else if (MatchValueOption(argument, "--name", index, argc, argv, value)) {
-			if (value == nullptr)
-				return Fail("option --name needs an icon name");
-			fIconName = value;
-			fHasIconName = true;
-		} else if (MatchValueOption(argument, "--embed", index, argc, argv, value)) {
-			if (value == nullptr || value[0] == '\0')
-				return Fail("option --embed needs a header name");
-			fEmbedHeader = value;
-		} else if (MatchValueOption(argument, "--namespace", index, argc, argv, value)) {
-			if (value == nullptr || !ImageIdentifier::IsIdentifier(value))
-				return Fail("option --namespace needs a C++ identifier");
-			fEmbedScope = value;
-		} else if (MatchValueOption(argument, "--image-name", index, argc, argv, value)) {
-			if (value == nullptr)
-				return Fail("option --image-name needs a text");
-			fEmbedImageName = value;
-			fHasEmbedImageName = true;
-		} else if (MatchValueOption(argument, "--color-space", index, argc, argv, value)) {
-			if (value == nullptr || !ColorSpaceNamed(value, fColorSpace))
-				return Fail("option --color-space takes rgb32, cmap8, rgba32, rgb16, rgb15, "
-					"rgba15, gray8 or gray1");
-		} else if (MatchValueOption(argument, "--dither", index, argc, argv, value)) {
-			if (value == nullptr || !DitherKindNamed(value, fDither))
-				return Fail("option --dither takes none, floyd-steinberg or ordered");
-			fHasDither = true;
-		} else if (MatchValueOption(argument, "--background", index, argc, argv, value)) {
-			if (!ParseColor(value, fBackground))
-				return Fail("option --background takes a colour as RRGGBB, such as ffffff");
-			fHasBackground = true;
-		} else {
-			return Fail(std::string("unknown option ") + argument);
-		}
-	}
-
-	if (fImages.empty())
-		return Fail("no image given");
-	if (fHasDither && !SpaceDithers(fColorSpace))
-		return Fail("option --dither needs --color-space cmap8, rgb16, rgb15, rgba15 or gray1");
-	if (fHasBackground && !SpaceHasBackground(fColorSpace))
-		return Fail("option --background needs --color-space rgb16, gray8 or gray1");
-	if (fAction == Action::kIdentifiers)
-		return true;
-	if (fImages.size() > 1 && !fOutput.empty() && !ToStandardOutput())
-		return Fail("-o names one output file, but several images were given");
-	if (fEmbedHeader.empty() && (!fEmbedScope.empty() || fHasEmbedImageName))
-		return Fail("options --namespace and --image-name go with --embed");
-	if (!fEmbedHeader.empty() && !CheckEmbed())
-		return false;
-	// Texts one after another in one stream must not define the same names.
-	if (fImages.size() > 1 && ToStandardOutput() && fHasIconName)
-		return Fail("--name " + fIconName + " would give " + fImages[0] + " and " + fImages[1]
-			+ " the same identifiers on standard output");
-	return true;
+	struct stat output;
+	struct stat null;
+	return !fOutput.empty() && stat(fOutput.c_str(), &output) == 0 && S_ISCHR(output.st_mode)
+		&& stat("/dev/null", &null) == 0 && output.st_rdev == null.st_rdev;
 }
 
-bool
+Result<void>
+ExportOptions::Parse(int argc, const char* const* argv)
+{
+	// In the order kept by the leading '-', getopt_long moves no argument:
+	// the strings are only read.
+	std::vector<char*> arguments;
+	for (int index = 0; index < argc; index++)
+		arguments.push_back(const_cast<char*>(argv[index]));
+	arguments.push_back(nullptr);
+
+	opterr = 0;
+	optind = 0;
+	for (;;) {
+		// The argument getopt_long reads next (optind is 0 before the first
+		// call).
+		const int at = std::max(optind, 1);
+		const char* current = at < argc ? arguments[at] : nullptr;
+		const int option = getopt_long(argc, arguments.data(), kShortOptions, kLongOptions,
+			nullptr);
+		if (option == -1)
+			break;
+		switch (option) {
+			case 1:
+				fImages.push_back(optarg);
+				break;
+			case 'h':
+				fAction = Action::kHelp;
+				return {};
+			case kVersion:
+				fAction = Action::kVersion;
+				return {};
+			case '?':
+				return RefusedOption(current, optopt);
+			case ':':
+				// The option's value is missing: refused as a wrong one.
+				return TakeOption(optopt, nullptr);
+			default:
+				if (Result<void> taken = TakeOption(option, optarg); !taken)
+					return taken;
+		}
+	}
+	// After "--": images, whatever they look like.
+	for (int index = optind; index < argc; index++)
+		fImages.push_back(argv[index]);
+	return CheckCombination();
+}
+
+Result<void>
+ExportOptions::TakeOption(int option, const char* value)
+{
+	switch (option) {
+		case 'q':
+			fQuiet = true;
+			return {};
+		case kIdentifiers:
+			fAction = Action::kIdentifiers;
+			return {};
+		case 'o':
+			if (value == nullptr || value[0] == '\0')
+				return UsageError("option -o needs a file name");
+			fOutput = value;
+			return {};
+		case kName:
+			if (value == nullptr)
+				return UsageError("option --name needs an icon name");
+			fIconName = value;
+			fHasIconName = true;
+			return {};
+		case kEmbed:
+			if (value == nullptr || value[0] == '\0')
+				return UsageError("option --embed needs a header name");
+			fEmbedHeader = value;
+			return {};
+		case kNamespace:
+			if (value == nullptr || !ImageIdentifier::IsIdentifier(value))
+				return UsageError("option --namespace needs a C++ identifier");
+			fEmbedScope = value;
+			return {};
+		case kImageName:
+			if (value == nullptr)
+				return UsageError("option --image-name needs a text");
+			fEmbedImageName = value;
+			fHasEmbedImageName = true;
+			return {};
+		case kColorSpace:
+			if (value == nullptr || !ColorSpaceNamed(value, fColorSpace))
+				return UsageError("option --color-space takes rgb32, cmap8, rgba32, rgb16, rgb15, "
+					"rgba15, gray8 or gray1");
+			return {};
+		case kDither:
+			if (value == nullptr || !DitherKindNamed(value, fDither))
+				return UsageError("option --dither takes none, floyd-steinberg or ordered");
+			fHasDither = true;
+			return {};
+		case kBackground:
+			if (!ParseColor(value, fBackground))
+				return UsageError("option --background takes a colour as RRGGBB, such as ffffff");
+			fHasBackground = true;
+			return {};
+	}
+	return UsageError("unknown option");
+}
+
+Result<void>
+ExportOptions::CheckCombination()
+{
+	if (fImages.empty())
+		return UsageError("no image given");
+	if (fHasDither && !SpaceDithers(fColorSpace))
+		return UsageError("option --dither needs --color-space cmap8, rgb16, rgb15, rgba15 or gray1");
+	if (fHasBackground && !SpaceHasBackground(fColorSpace))
+		return UsageError("option --background needs --color-space rgb16, gray8 or gray1");
+	if (fAction == Action::kIdentifiers)
+		return {};
+	if (fImages.size() > 1 && !fOutput.empty() && !ToStandardOutput() && !ToNullDevice())
+		return UsageError("-o names one output file, but several images were given");
+	if (fEmbedHeader.empty() && (!fEmbedScope.empty() || fHasEmbedImageName))
+		return UsageError("options --namespace and --image-name go with --embed");
+	if (!fEmbedHeader.empty()) {
+		if (Result<void> embed = CheckEmbed(); !embed)
+			return embed;
+	}
+	// Texts one after another in one stream must not define the same names.
+	if (fImages.size() > 1 && ToStandardOutput() && fHasIconName) {
+		return UsageError("--name " + PrintableName(fIconName) + " would give "
+			+ PrintableName(fImages[0]) + " and " + PrintableName(fImages[1])
+			+ " the same identifiers on standard output");
+	}
+	return CheckImages();
+}
+
+Result<void>
+ExportOptions::CheckImages() const
+{
+	std::vector<int> streams;
+	for (const std::string& image : fImages) {
+		if (image.empty())
+			return UsageError("an empty name is no file");
+		const int stream = ImageInput::StreamOf(image);
+		if (stream < 0)
+			continue;
+		// Read once to its end, a stream has nothing left for a second image.
+		if (std::find(streams.begin(), streams.end(), stream) != streams.end()) {
+			return UsageError(ImageInput::MessageName(image)
+				+ " is read to its end once; it cannot give a second image");
+		}
+		streams.push_back(stream);
+		if (fOutput.empty() && fEmbedHeader.empty()) {
+			return UsageError(ImageInput::MessageName(image)
+				+ " has no file name to write a text beside; give -o OUT or -o -");
+		}
+	}
+	return {};
+}
+
+Result<void>
 ExportOptions::CheckEmbed()
 {
 	if (fImages.size() > 1 || ToStandardOutput())
-		return Fail("--embed writes one source file: give one image and no -o -");
+		return UsageError("--embed writes one source file: give one image and no -o -");
 	// The name stands in directives and declarations: nothing else may.
-	if (fHasIconName && !ImageIdentifier::IsIdentifier(fIconName.c_str()))
-		return Fail("--embed needs an icon name that is a C++ identifier, not \"" + fIconName
-			+ "\"");
+	if (fHasIconName && !ImageIdentifier::IsIdentifier(fIconName.c_str())) {
+		return UsageError("--embed needs an icon name that is a C++ identifier, not \""
+			+ PrintableName(fIconName) + "\"");
+	}
 	fEmbedSource = fOutput.empty() ? WithExtension(fEmbedHeader, ".s") : fOutput;
 	fEmbedData = WithExtension(fEmbedSource, ".bin");
-	if (fEmbedSource == fEmbedHeader || fEmbedData == fEmbedHeader || fEmbedData == fEmbedSource)
-		return Fail("--embed writes three files, but " + fEmbedHeader + ", " + fEmbedSource
-			+ " and " + fEmbedData + " are not three names");
-	return true;
-}
-
-bool
-ExportOptions::Fail(const std::string& message)
-{
-	fError = message;
-	return false;
+	if (fEmbedSource == fEmbedHeader || fEmbedData == fEmbedHeader || fEmbedData == fEmbedSource) {
+		return UsageError("--embed writes three files, but " + PrintableName(fEmbedHeader) + ", "
+			+ PrintableName(fEmbedSource) + " and " + PrintableName(fEmbedData)
+			+ " are not three names");
+	}
+	return {};
 }
 
 const char*
@@ -185,7 +305,8 @@ ExportOptions::Help()
 	return "Writes each IMAGE as C++ source: its bitmap's bytes as a uint8 array and\n"
 		"the construction of a PrefilledBitmap from them.\n"
 		"\n"
-		"  -o, --output OUT       write to OUT (one image only); default: IMAGE.h\n"
+		"  -o, --output OUT       write to OUT (one image only, or any number to\n"
+		"                         /dev/null); default: IMAGE.h\n"
 		"  -o -                   write every text to standard output, in order\n"
 		"  --color-space rgb32    export the bitmap as B_RGB32 (4 bytes a pixel)\n"
 		"  --color-space cmap8    export the bitmap as B_CMAP8 (system colour map)\n"
@@ -219,9 +340,15 @@ ExportOptions::Help()
 		"  -h, --help             show this help\n"
 		"  --version              show the version\n"
 		"\n"
+		"The IMAGE - is standard input (with -o; ./- is a file named -), as are\n"
+		"/dev/stdin and /dev/fd/N: a pipe is read to its end. Options may be\n"
+		"clustered (-qo -), take their value attached (-o-, --output=OUT) and\n"
+		"come after the images; -- ends them.\n"
+		"\n"
 		"Several images are read and converted in parallel; messages and texts\n"
-		"come in the order of the arguments. On a terminal, an image that takes\n"
-		"longer than a second shows a progress line.\n"
+		"come in the order of the arguments, names in them escaped (\\n, \\033,\n"
+		"\\xff). On a terminal, a run that takes longer than a second shows a\n"
+		"progress line: the image's count, its name and the share done.\n"
 		"\n"
 		"Exit status: 0 when every image was written, 1 when one failed, 2 on a\n"
 		"usage error.\n";

@@ -6,14 +6,16 @@
 //                   [--embed HEADER [--namespace NS] [--image-name TEXT]] IMAGE...
 // where SPACE is rgb32, cmap8, rgba32, rgb16, rgb15, rgba15, gray8 or gray1.
 //   quillpix-export --identifiers IMAGE...
-// Options may also be written --output OUT, --output=OUT, --color-space=X,
-// --name=NAME, --dither=KIND, --background=RRGGBB, --embed=HEADER, --namespace=NS,
-// --image-name=TEXT and --quiet; "--" ends the options. The output
+// The options are read as GNU tools read them (getopt_long): short ones may
+// be clustered and take their value attached (-qo -, -o-), long ones as
+// --output OUT or --output=OUT (or any unambiguous abbreviation), options
+// and images may come in any order, and "--" ends the options. The output
 // "-" is standard output, which takes the texts of several images one after
-// another.
+// another; the image "-" is standard input.
 
 #include <ColorMapDither.h>
 #include <GraphicsDefs.h>
+#include <Result.h>
 
 #include <string>
 #include <vector>
@@ -22,14 +24,20 @@ class ExportOptions {
 public:
 	enum class Action { kExport, kHelp, kVersion, kIdentifiers };
 
-	// False on a usage error, described by Error().
-	bool Parse(int argc, const char* const* argv);
+	// Fails on a usage error, with the sentence that tells it (without the
+	// program's name). Call it once per ExportOptions, on one thread at a
+	// time: getopt_long keeps its place in the C library's globals, which
+	// this resets before it starts.
+	BPrivate::Result<void> Parse(int argc, const char* const* argv);
 
 	Action WhatToDo() const { return fAction; }
 	// The output file, or null: each image's path with ".h" appended.
 	const char* Output() const { return fOutput.empty() ? nullptr : fOutput.c_str(); }
 	// True for the output "-": every text goes to standard output.
 	bool ToStandardOutput() const { return fOutput == "-"; }
+	// True when the output is the null device, which takes any number of
+	// texts and keeps none.
+	bool ToNullDevice() const;
 	// No warnings and no progress line; errors are still reported.
 	bool Quiet() const { return fQuiet; }
 	// The icon name, or null: the leaf of each output file (for standard
@@ -60,14 +68,15 @@ public:
 		return fHasEmbedImageName ? fEmbedImageName.c_str() : nullptr;
 	}
 	const std::vector<std::string>& Images() const { return fImages; }
-	const std::string& Error() const { return fError; }
 
 	static const char* UsageLine();
 	static const char* Help();
 
 private:
-	bool Fail(const std::string& message);
-	bool CheckEmbed();
+	BPrivate::Result<void> TakeOption(int option, const char* value);
+	BPrivate::Result<void> CheckCombination();
+	BPrivate::Result<void> CheckImages() const;
+	BPrivate::Result<void> CheckEmbed();
 
 	Action fAction = Action::kExport;
 	color_space fColorSpace = B_NO_COLOR_SPACE;
@@ -86,5 +95,4 @@ private:
 	bool fHasIconName = false;
 	bool fQuiet = false;
 	std::vector<std::string> fImages;
-	std::string fError;
 };

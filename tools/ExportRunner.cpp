@@ -1,19 +1,12 @@
 #include "ExportRunner.h"
 
+#include "ImageInput.h"
 #include "WriteFailures.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <system_error>
 #include <thread>
 #include <utility>
-
-namespace {
-
-constexpr std::chrono::seconds kProgressDelay(1);
-constexpr std::chrono::milliseconds kProgressInterval(200);
-
-} // namespace
 
 ExportRunner::ExportRunner(const ExportOptions& options, FILE* messages, FILE* output,
 	Progress progress, JobFactory factory)
@@ -41,7 +34,8 @@ ExportRunner::Run(unsigned threads)
 		fJobs.back()->SetCancel(fCancel);
 	}
 	fFinished.assign(fJobs.size(), false);
-	fStarted.assign(fJobs.size(), Clock::time_point());
+	if (fProgress == Progress::kOnTerminal)
+		fProgressLine = std::make_unique<ProgressLine>(fMessages, Clock::now());
 
 	if (threads == 0)
 		threads = std::max(1u, std::thread::hardware_concurrency());
@@ -62,6 +56,8 @@ ExportRunner::Run(unsigned threads)
 
 	bool allWritten = true;
 	for (size_t index = 0; index < fJobs.size(); index++) {
+		fCurrent = index;
+		ShowProgress(index);
 		if (workers.empty()) {
 			// No thread could be started: the jobs run here, one by one.
 			fJobs[index]->Run();
@@ -73,8 +69,11 @@ ExportRunner::Run(unsigned threads)
 			job.WriteTo(fOutput,
 				[this](const uint8* bytes, int32 end) { return WriteItems(bytes, end); });
 		}
-		fputs(job.Messages().c_str(), fMessages);
-		fflush(fMessages);
+		if (!job.Messages().empty()) {
+			ClearProgress();
+			fputs(job.Messages().c_str(), fMessages);
+			fflush(fMessages);
+		}
 		allWritten = job.Succeeded() && allWritten;
 		Finish(index);
 	}
@@ -86,6 +85,7 @@ ExportRunner::Run(unsigned threads)
 	fChanged.notify_all();
 	for (std::thread& worker : workers)
 		worker.join();
+	ClearProgress();
 	return allWritten;
 }
 
@@ -107,7 +107,6 @@ ExportRunner::Work()
 		// written have the other workers, and the calling thread.
 		if (CanStartJob()) {
 			size_t index = fNextJob++;
-			fStarted[index] = Clock::now();
 			lock.unlock();
 			fJobs[index]->Run();
 			lock.lock();
@@ -134,6 +133,7 @@ ExportRunner::WriteItems(const uint8* bytes, int32 end)
 	fChunks->Start(bytes, end);
 	fChanged.notify_all();
 	BPrivate::Result<void> written;
+	int32 itemsOut = 0;
 	while (!fChunks->Finished()) {
 		if (Cancelled()) {
 			written = BPrivate::Failure(B_INTERRUPTED);
@@ -142,16 +142,18 @@ ExportRunner::WriteItems(const uint8* bytes, int32 end)
 		if (const ItemChunks::Chunk* chunk = fChunks->Next()) {
 			// The chunk at the front stays where it is until Release.
 			lock.unlock();
-			errno = 0;
-			size_t put = fwrite(chunk->block.get(), 1, chunk->length, fOutput);
-			int writeError = errno;
+			written = WriteFailures::StreamWrite(fOutput, chunk->block.get(), chunk->length);
 			lock.lock();
-			if (put != chunk->length) {
-				written = WriteFailures::StreamFailure(writeError);
+			if (!written)
 				break;
-			}
+			itemsOut = chunk->end;
 			fChunks->Release();
 			fChanged.notify_all();
+			if (fProgressLine) {
+				lock.unlock();
+				ShowProgress(fCurrent, end > 0 ? double(itemsOut) / end : 0);
+				lock.lock();
+			}
 		} else if (ItemChunks::Chunk* waiting = fChunks->Claim()) {
 			// Nothing to write yet: this thread formats a chunk as well.
 			lock.unlock();
@@ -175,19 +177,17 @@ ExportRunner::WaitFor(size_t index)
 {
 	std::unique_lock<std::mutex> lock(fLock);
 	while (!fFinished[index]) {
-		if (fProgress == Progress::kHidden) {
+		if (!fProgressLine) {
 			fChanged.wait(lock);
 			continue;
 		}
-		fChanged.wait_for(lock, kProgressInterval);
-		if (fFinished[index] || fStarted[index] == Clock::time_point())
-			continue;
-		Clock::duration elapsed = Clock::now() - fStarted[index];
-		if (elapsed >= kProgressDelay)
-			ShowProgress(index, elapsed);
+		fChanged.wait_for(lock, ProgressLine::kInterval);
+		if (fFinished[index])
+			break;
+		lock.unlock();
+		ShowProgress(index);
+		lock.lock();
 	}
-	lock.unlock();
-	ClearProgress();
 }
 
 void
@@ -205,25 +205,19 @@ ExportRunner::Finish(size_t index)
 }
 
 void
-ExportRunner::ShowProgress(size_t index, Clock::duration elapsed)
+ExportRunner::ShowProgress(size_t index, double done)
 {
-	const ExportJob& job = *fJobs[index];
-	long seconds = static_cast<long>(
-		std::chrono::duration_cast<std::chrono::seconds>(elapsed).count());
-	// Back to the line's start, the text, and the rest of the line wiped.
-	fprintf(fMessages, "\rquillpix-export: %s %s (image %zu of %zu, %ld s)\033[K",
-		ExportJob::StageName(job.CurrentStage()), job.Image().c_str(), index + 1,
-		fJobs.size(), seconds);
-	fflush(fMessages);
-	fProgressShown = true;
+	if (!fProgressLine)
+		return;
+	const size_t total = fOptions.Images().size();
+	const int percent = int(100 * (double(index) + done) / double(total));
+	fProgressLine->Show(Clock::now(), index + 1, total,
+		ImageInput::MessageName(fOptions.Images()[index]), percent);
 }
 
 void
 ExportRunner::ClearProgress()
 {
-	if (!fProgressShown)
-		return;
-	fputs("\r\033[K", fMessages);
-	fflush(fMessages);
-	fProgressShown = false;
+	if (fProgressLine)
+		fProgressLine->Erase();
 }

@@ -14,9 +14,9 @@
 // bitmaps of one image per worker and 2 N + 2 chunk blocks for N workers,
 // however many and however large the images are.
 //
-// On a terminal, while the calling thread waits for an image that has taken
-// more than a second, a progress line on the message stream names it; the
-// line is wiped before anything else is printed there.
+// On a terminal, a run that has lasted a second shows a progress line on
+// the message stream (ProgressLine): the count, the image and how much of
+// the run is done; it is wiped before anything else is printed there.
 //
 // Thread rules: Run is called once, from one thread; it joins its workers
 // before it returns. Everything shared with the workers is under fLock.
@@ -24,6 +24,7 @@
 #include "ExportJob.h"
 #include "ExportOptions.h"
 #include "ItemChunks.h"
+#include "ProgressLine.h"
 
 #include <atomic>
 #include <chrono>
@@ -68,7 +69,8 @@ private:
 		return fCancel != nullptr && fCancel->load(std::memory_order_relaxed);
 	}
 	void Finish(size_t index);
-	void ShowProgress(size_t index, Clock::duration elapsed);
+	// Without the lock: `done` is the share of image `index` already out.
+	void ShowProgress(size_t index, double done = 0);
 	void ClearProgress();
 
 	const ExportOptions& fOptions;
@@ -76,7 +78,10 @@ private:
 	FILE* fOutput;
 	const Progress fProgress;
 	JobFactory fFactory;
-	bool fProgressShown = false;
+	// Null when no progress is shown.
+	std::unique_ptr<ProgressLine> fProgressLine;
+	// The image whose text and messages are printed next.
+	size_t fCurrent = 0;
 	const std::atomic<bool>* fCancel = nullptr;
 
 	std::vector<std::unique_ptr<ExportJob>> fJobs;
@@ -93,5 +98,4 @@ private:
 	// Every job is printed: the workers leave.
 	bool fClosing = false;
 	std::vector<bool> fFinished;
-	std::vector<Clock::time_point> fStarted;
 };

@@ -1,24 +1,29 @@
 #include "OutputConflicts.h"
 
 #include "ImageIdentifier.h"
+#include "ImageInput.h"
+#include "PrintableName.h"
 
 #include <map>
 #include <sys/stat.h>
 
-std::string
+using BPrivate::Failure;
+using BPrivate::Result;
+
+Result<void>
 OutputConflicts::Find(const ExportOptions& options)
 {
-	std::string conflict = FindSameFile(options);
-	if (conflict.empty())
-		conflict = FindSameIdentifier(options);
-	return conflict;
+	Result<void> sameFile = FindSameFile(options);
+	if (!sameFile)
+		return sameFile;
+	return FindSameIdentifier(options);
 }
 
-std::string
+Result<void>
 OutputConflicts::FindSameFile(const ExportOptions& options)
 {
 	if (options.ToStandardOutput())
-		return std::string();
+		return {};
 	const std::vector<std::string>& images = options.Images();
 	std::vector<std::string> outputs;
 	if (options.EmbedHeader() != nullptr)
@@ -33,31 +38,35 @@ OutputConflicts::FindSameFile(const ExportOptions& options)
 		if (stat(output.c_str(), &outputInfo) != 0)
 			continue;
 		for (const std::string& other : images) {
+			// A stream is read before anything is written.
+			if (ImageInput::StreamOf(other) >= 0)
+				continue;
 			struct stat imageInfo;
 			if (stat(other.c_str(), &imageInfo) == 0 && imageInfo.st_dev == outputInfo.st_dev
 				&& imageInfo.st_ino == outputInfo.st_ino) {
-				return "the output " + output + " is the image " + other
-					+ " itself; its text would overwrite it";
+				return Failure(B_BAD_VALUE, "the output " + PrintableName(output) + " is the image "
+					+ PrintableName(other) + " itself; its text would overwrite it");
 			}
 		}
 	}
-	return std::string();
+	return {};
 }
 
-std::string
+Result<void>
 OutputConflicts::FindSameIdentifier(const ExportOptions& options)
 {
 	if (!options.ToStandardOutput() || options.IconName() != nullptr)
-		return std::string();
+		return {};
 	std::map<std::string, const std::string*> first;
 	for (const std::string& image : options.Images()) {
 		std::string identifier = ImageIdentifier::For(image);
 		auto [found, added] = first.emplace(identifier, &image);
 		if (!added) {
-			return "images " + *found->second + " and " + image + " would both define "
-				+ identifier + "_MData and " + identifier
-				+ "_MICN on standard output; export them into files or one at a time";
+			return Failure(B_BAD_VALUE, "images " + ImageInput::MessageName(*found->second)
+				+ " and " + ImageInput::MessageName(image) + " would both define " + identifier
+				+ "_MData and " + identifier
+				+ "_MICN on standard output; export them into files or one at a time");
 		}
 	}
-	return std::string();
+	return {};
 }

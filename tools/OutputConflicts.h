@@ -7,14 +7,15 @@
 
 #include "ExportOptions.h"
 
-#include <string>
+#include <Result.h>
 
 class OutputConflicts {
 public:
-	// Empty when the call has none; otherwise one line naming both files.
-	static std::string Find(const ExportOptions& options);
+	// Succeeds when the call has none; otherwise fails with one line naming
+	// both files.
+	static BPrivate::Result<void> Find(const ExportOptions& options);
 
 private:
-	static std::string FindSameFile(const ExportOptions& options);
-	static std::string FindSameIdentifier(const ExportOptions& options);
+	static BPrivate::Result<void> FindSameFile(const ExportOptions& options);
+	static BPrivate::Result<void> FindSameIdentifier(const ExportOptions& options);
 };

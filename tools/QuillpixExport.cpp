@@ -45,8 +45,8 @@ int
 main(int argc, char** argv)
 {
 	ExportOptions options;
-	if (!options.Parse(argc, argv)) {
-		fprintf(stderr, "%s: %s\n%s\n", kProgram, options.Error().c_str(),
+	if (BPrivate::Result<void> parsed = options.Parse(argc, argv); !parsed) {
+		fprintf(stderr, "%s: %s\n%s\n", kProgram, parsed.Error().detail.c_str(),
 			ExportOptions::UsageLine());
 		return 2;
 	}
@@ -64,9 +64,8 @@ main(int argc, char** argv)
 			break;
 	}
 
-	std::string conflict = OutputConflicts::Find(options);
-	if (!conflict.empty()) {
-		fprintf(stderr, "%s: %s\n", kProgram, conflict.c_str());
+	if (BPrivate::Result<void> conflict = OutputConflicts::Find(options); !conflict) {
+		fprintf(stderr, "%s: %s\n", kProgram, conflict.Error().detail.c_str());
 		return 2;
 	}
 

@@ -1,7 +1,10 @@
 #include "WriteFailures.h"
 
+#include "PrintableName.h"
+
 #include <Errors.h>
 
+#include <cerrno>
 #include <cstring>
 
 namespace WriteFailures {
@@ -14,10 +17,28 @@ StreamFailure(int error)
 	return BPrivate::Failure(errno_to_status(error), strerror(error));
 }
 
+BPrivate::Result<void>
+StreamWrite(FILE* stream, const void* data, size_t length)
+{
+	errno = 0;
+	if (fwrite(data, 1, length, stream) == length)
+		return {};
+	return StreamFailure(errno);
+}
+
+BPrivate::Result<void>
+StreamFlush(FILE* stream)
+{
+	errno = 0;
+	if (fflush(stream) == 0)
+		return {};
+	return StreamFailure(errno);
+}
+
 BPrivate::Failure
 CannotWrite(const std::string& output, const BPrivate::Failure& why)
 {
-	return BPrivate::Failure(why.status, "cannot write " + output + ": "
+	return BPrivate::Failure(why.status, "cannot write " + PrintableName(output) + ": "
 		+ (why.detail.empty() ? std::string(status_text(why.status)) : why.detail));
 }
 

@@ -6,6 +6,7 @@
 
 #include <Result.h>
 
+#include <cstdio>
 #include <string>
 
 namespace WriteFailures {
@@ -15,8 +16,15 @@ namespace WriteFailures {
 // "Write error".
 BPrivate::Failure StreamFailure(int error);
 
-// `why` told about `output` (a file's path, or "standard output"): the same
-// status, the whole sentence as the detail. The reason is `why`'s detail,
+// The stdio edge of the writes to standard output: all `length` bytes of
+// `data` handed to `stream`, or its buffer pushed out, each answering the
+// StreamFailure of what the call left in errno. Nothing else in the exporter
+// reads errno after a stream call.
+BPrivate::Result<void> StreamWrite(FILE* stream, const void* data, size_t length);
+BPrivate::Result<void> StreamFlush(FILE* stream);
+
+// `why` told about `output` (a file's path, made printable, or "standard
+// output"): the same status, the whole sentence as the detail. The reason is `why`'s detail,
 // or the words for its status when it has none.
 BPrivate::Failure CannotWrite(const std::string& output, const BPrivate::Failure& why);
 

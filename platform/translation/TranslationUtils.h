@@ -66,6 +66,11 @@ namespace BPrivate {
 Result<std::unique_ptr<BBitmap>> ReadBitmapFile(const char* path,
 	BTranslatorRoster* roster = nullptr);
 
+// The same from what is left of `stream`, a descriptor the caller holds (a
+// pipe, standard input): read to its end, within the bound of a file's size,
+// then decoded. Blocks until the stream ends; the descriptor stays open.
+Result<std::unique_ptr<BBitmap>> ReadBitmapStream(int stream);
+
 // The line for a person that names the file as `name` and says why reading
 // it failed; what BTranslationFailure::Describe answers.
 std::string DescribeReadFailure(const Failure& failure, const char* name);

@@ -96,6 +96,37 @@ TEST(HostileCli, EveryHostileFileIsRefusedWithItsName)
 	}
 }
 
+// The same hostility through standard input: a stream is read to its end
+// within the bound of a file's size, so an endless one is refused too, and
+// each refusal names standard input in one line.
+TEST(HostileCli, HostileStreamsOnStandardInputAreRefused)
+{
+	ScratchDirectory scratch;
+	ASSERT_TRUE(WriteWhole(scratch / "bomb.png", Png(100000, 100000,
+		DeflatedZeros(uint64_t(64) << 20))));
+	ASSERT_TRUE(WriteWhole(scratch / "random.png", RandomBytes(4096, 7)));
+	ASSERT_EQ(mkdir((scratch / "out").c_str(), 0755), 0);
+	const char* const commands[] = {
+		"cat bomb.png | \"$E\" -o out/icon.h -",
+		"cat random.png | \"$E\" -o out/icon.h -",
+		"\"$E\" -o out/icon.h - < /dev/zero",
+		"\"$E\" -o out/icon.h /dev/stdin < /dev/null",
+	};
+	for (const char* command : commands) {
+		SCOPED_TRACE(command);
+		Program shell{{"/bin/sh", "-c", "E='" + kExporter + "' && " + command}};
+		shell.directory = scratch.Path();
+		shell.limits = ChildLimits();
+		ProgramOutcome run = RunProgram(shell);
+		EXPECT_EQ(run.ExitCode(), 1) << run.Describe();
+		const std::string prefix = run.err.rfind("quillpix-export: /dev/stdin", 0) == 0
+			? "quillpix-export: /dev/stdin " : "quillpix-export: standard input";
+		EXPECT_EQ(run.err.compare(0, prefix.size(), prefix), 0) << run.err;
+		EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+		EXPECT_EQ(Listing(scratch / "out"), "");
+	}
+}
+
 // Cut-off files are refused, saying so, and nothing is written: a picture
 // half made of filler would be exported as if it were the image.
 TEST(HostileCli, TruncatedImagesAreRefusedAsCutOff)

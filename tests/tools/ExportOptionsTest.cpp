@@ -8,7 +8,8 @@
 namespace {
 
 struct Parsed {
-	bool ok;
+	bool ok = false;
+	std::string error;
 	ExportOptions options;
 };
 
@@ -17,7 +18,11 @@ Parse(std::vector<const char*> arguments)
 {
 	arguments.insert(arguments.begin(), "quillpix-export");
 	Parsed parsed;
-	parsed.ok = parsed.options.Parse(static_cast<int>(arguments.size()), arguments.data());
+	BPrivate::Result<void> result = parsed.options.Parse(static_cast<int>(arguments.size()),
+		arguments.data());
+	parsed.ok = result.Ok();
+	if (!result)
+		parsed.error = result.Error().detail;
 	return parsed;
 }
 
@@ -49,14 +54,15 @@ TEST(ExportOptions, AcceptedCommandLines)
 			{"a.png", "b.png"}},
 		{{"--name=", "a.png"}, nullptr, "", B_NO_COLOR_SPACE, {"a.png"}},
 		{{"--", "-o", "--name"}, nullptr, nullptr, B_NO_COLOR_SPACE, {"-o", "--name"}},
-		{{"-"}, nullptr, nullptr, B_NO_COLOR_SPACE, {"-"}},
+		{{"-o", "-", "-"}, "-", nullptr, B_NO_COLOR_SPACE, {"-"}},
+		{{"./-"}, nullptr, nullptr, B_NO_COLOR_SPACE, {"./-"}},
 		{{"-o", "-", "a.png", "b.png"}, "-", nullptr, B_NO_COLOR_SPACE, {"a.png", "b.png"}},
 		{{"--name", "kIcon", "-o", "-", "a.png"}, "-", "kIcon", B_NO_COLOR_SPACE, {"a.png"}},
 	};
 	for (const Row& row : rows) {
 		Parsed parsed = Parse(row.arguments);
 		const std::string line = row.arguments.empty() ? "" : row.arguments[0];
-		ASSERT_TRUE(parsed.ok) << line << ": " << parsed.options.Error();
+		ASSERT_TRUE(parsed.ok) << line << ": " << parsed.error;
 		EXPECT_EQ(parsed.options.WhatToDo(), ExportOptions::Action::kExport);
 		EXPECT_STREQ(parsed.options.Output(), row.output) << line;
 		EXPECT_STREQ(parsed.options.IconName(), row.name) << line;
@@ -97,7 +103,7 @@ TEST(ExportOptions, UsageErrors)
 	for (const auto& arguments : rows) {
 		Parsed parsed = Parse(arguments);
 		EXPECT_FALSE(parsed.ok) << (arguments.empty() ? "(none)" : arguments[0]);
-		EXPECT_FALSE(parsed.options.Error().empty());
+		EXPECT_FALSE(parsed.error.empty());
 	}
 }
 
@@ -118,7 +124,7 @@ TEST(ExportOptions, EmbedNamesTheHeaderAndTheSourceAndTheBytesBesideIt)
 	};
 	for (const auto& row : rows) {
 		Parsed parsed = Parse(row.arguments);
-		ASSERT_TRUE(parsed.ok) << row.header << ": " << parsed.options.Error();
+		ASSERT_TRUE(parsed.ok) << row.header << ": " << parsed.error;
 		EXPECT_STREQ(parsed.options.EmbedHeader(), row.header);
 		EXPECT_EQ(parsed.options.EmbedSource(), row.source);
 		EXPECT_EQ(parsed.options.EmbedData(), row.data);
@@ -131,7 +137,7 @@ TEST(ExportOptions, NamespaceAndImageNameGoWithEmbedOnly)
 {
 	Parsed scoped = Parse({"--embed", "i.h", "--namespace", "lib_1", "--image-name=img/i.png",
 		"/abs/i.png"});
-	ASSERT_TRUE(scoped.ok) << scoped.options.Error();
+	ASSERT_TRUE(scoped.ok) << scoped.error;
 	EXPECT_EQ(scoped.options.EmbedScope(), "lib_1");
 	EXPECT_STREQ(scoped.options.EmbedImageName(), "img/i.png");
 	EXPECT_EQ(Parse({"--embed", "i.h", "a.png"}).options.EmbedImageName(), nullptr);
@@ -182,7 +188,7 @@ TEST(ExportOptions, DitherIsForTheReducedColourSpacesOnly)
 	};
 	for (const auto& [arguments, kind] : accepted) {
 		Parsed parsed = Parse(arguments);
-		ASSERT_TRUE(parsed.ok) << arguments[0] << ": " << parsed.options.Error();
+		ASSERT_TRUE(parsed.ok) << arguments[0] << ": " << parsed.error;
 		EXPECT_EQ(parsed.options.Dither(), kind) << arguments[0];
 	}
 
@@ -203,7 +209,7 @@ TEST(ExportOptions, DitherIsForTheReducedColourSpacesOnly)
 	for (const auto& [arguments, error] : rejected) {
 		Parsed parsed = Parse(arguments);
 		EXPECT_FALSE(parsed.ok) << arguments[0];
-		EXPECT_EQ(parsed.options.Error(), error) << arguments[0];
+		EXPECT_EQ(parsed.error, error) << arguments[0];
 	}
 }
 
@@ -220,7 +226,7 @@ TEST(ExportOptions, BackgroundIsAColourForTheSpacesWithoutTransparency)
 	};
 	for (const auto& row : accepted) {
 		Parsed parsed = Parse(row.arguments);
-		ASSERT_TRUE(parsed.ok) << row.arguments[1] << ": " << parsed.options.Error();
+		ASSERT_TRUE(parsed.ok) << row.arguments[1] << ": " << parsed.error;
 		EXPECT_EQ(parsed.options.Background(), row.background) << row.arguments[1];
 	}
 
@@ -240,6 +246,88 @@ TEST(ExportOptions, BackgroundIsAColourForTheSpacesWithoutTransparency)
 	for (const auto& [arguments, error] : rejected) {
 		Parsed parsed = Parse(arguments);
 		EXPECT_FALSE(parsed.ok) << arguments[3];
-		EXPECT_EQ(parsed.options.Error(), error) << arguments[3];
+		EXPECT_EQ(parsed.error, error) << arguments[3];
+	}
+}
+
+// Clustered short options, attached values, abbreviations, options after
+// images and "--", as GNU tools take them.
+TEST(ExportOptions, OptionFormsOfGnuTools)
+{
+	const struct {
+		std::vector<const char*> arguments;
+		const char* output;
+		bool quiet;
+		const char* name;
+		std::vector<std::string> images;
+	} rows[] = {
+		{{"-qo", "-", "a.png"}, "-", true, nullptr, {"a.png"}},
+		{{"-qo-", "a.png"}, "-", true, nullptr, {"a.png"}},
+		{{"-o-", "a.png"}, "-", false, nullptr, {"a.png"}},
+		{{"-ox.h", "a.png"}, "x.h", false, nullptr, {"a.png"}},
+		{{"--output=x.h", "a.png"}, "x.h", false, nullptr, {"a.png"}},
+		{{"--out", "x.h", "a.png"}, "x.h", false, nullptr, {"a.png"}},
+		{{"--qui", "--name=k", "a.png"}, nullptr, true, "k", {"a.png"}},
+		{{"b.png", "-q", "a.png"}, nullptr, true, nullptr, {"b.png", "a.png"}},
+		{{"--name", "-o", "a.png"}, nullptr, false, "-o", {"a.png"}},
+		{{"--", "-q", "-o"}, nullptr, false, nullptr, {"-q", "-o"}},
+		{{"a.png", "--", "--name", "--"}, nullptr, false, nullptr, {"a.png", "--name", "--"}},
+		{{"-o", "-", "--", "-"}, "-", false, nullptr, {"-"}},
+		{{"-qo-", "b.png", "-", "a.png"}, "-", true, nullptr, {"b.png", "-", "a.png"}},
+		{{"-o", "x.h", "/dev/stdin"}, "x.h", false, nullptr, {"/dev/stdin"}},
+		// The null device takes any number of texts.
+		{{"-o", "/dev/null", "a.png", "b.png", "c.png"}, "/dev/null", false, nullptr,
+			{"a.png", "b.png", "c.png"}},
+	};
+	for (const auto& row : rows) {
+		std::string line;
+		for (const char* argument : row.arguments)
+			line += std::string(argument) + " ";
+		SCOPED_TRACE(line);
+		Parsed parsed = Parse(row.arguments);
+		ASSERT_TRUE(parsed.ok) << parsed.error;
+		EXPECT_STREQ(parsed.options.Output(), row.output);
+		EXPECT_EQ(parsed.options.Quiet(), row.quiet);
+		EXPECT_STREQ(parsed.options.IconName(), row.name);
+		EXPECT_EQ(parsed.options.Images(), row.images);
+	}
+	// A second ExportOptions parses from the start, whatever the first left.
+	EXPECT_TRUE(Parse({"-qx"}).error.size() > 0);
+	EXPECT_TRUE(Parse({"-q", "a.png"}).ok);
+}
+
+TEST(ExportOptions, RefusalsSayWhatWasWrong)
+{
+	const std::pair<std::vector<const char*>, const char*> rows[] = {
+		{{"-qx", "a.png"}, "unknown option -x"},
+		{{"-xq", "a.png"}, "unknown option -x"},
+		{{"--frobnicate", "a.png"}, "unknown option --frobnicate"},
+		{{"--quiet=yes", "a.png"}, "unknown option --quiet=yes"},
+		{{"--n", "x", "a.png"}, "option --n is ambiguous"},
+		{{"--bad\x1b]0;title\x07", "a.png"}, "unknown option --bad\\033]0;title\\007"},
+		{{"-o"}, "option -o needs a file name"},
+		{{"a.png", "-qo"}, "option -o needs a file name"},
+		{{"a.png", "--output"}, "option -o needs a file name"},
+		{{"--output=", "a.png"}, "option -o needs a file name"},
+		{{"a.png", "--name"}, "option --name needs an icon name"},
+		{{"a.png", "--embed"}, "option --embed needs a header name"},
+		{{"-o", "x.h", "a.png", "b.png"}, "-o names one output file, but several images were given"},
+		{{""}, "an empty name is no file"},
+		{{"-o", "-", "a.png", ""}, "an empty name is no file"},
+		{{"-"}, "standard input has no file name to write a text beside; give -o OUT or -o -"},
+		{{"-q", "/dev/stdin"},
+			"/dev/stdin has no file name to write a text beside; give -o OUT or -o -"},
+		{{"-o", "-", "-", "a.png", "-"},
+			"standard input is read to its end once; it cannot give a second image"},
+		{{"-o", "-", "-", "/dev/fd/0"},
+			"/dev/fd/0 is read to its end once; it cannot give a second image"},
+		{{"--name", "n\nm", "-o", "-", "a\x1b[31m.png", "b\xff.png"},
+			"--name n\\nm would give a\\033[31m.png and b\\xff.png the same identifiers on "
+			"standard output"},
+	};
+	for (const auto& [arguments, error] : rows) {
+		Parsed parsed = Parse(arguments);
+		EXPECT_FALSE(parsed.ok) << error;
+		EXPECT_EQ(parsed.error, error);
 	}
 }

@@ -68,7 +68,8 @@ Options(std::vector<std::string> arguments)
 	for (const std::string& argument : arguments)
 		argv.push_back(argument.c_str());
 	ExportOptions options;
-	EXPECT_TRUE(options.Parse(static_cast<int>(argv.size()), argv.data())) << options.Error();
+	BPrivate::Result<void> parsed = options.Parse(static_cast<int>(argv.size()), argv.data());
+	EXPECT_TRUE(parsed.Ok()) << (parsed ? "" : parsed.Error().detail);
 	return options;
 }
 
@@ -190,7 +191,7 @@ TEST(ExportRunner, StandardOutputKeepsArgumentOrderWhenALaterImageFinishesFirst)
 	EXPECT_EQ(ReadWhole(scratch / "out"), expected);
 }
 
-TEST(ExportRunner, AnImageTakingOverASecondShowsAProgressLineThatIsWipedAfterwards)
+TEST(ExportRunner, ARunTakingOverASecondShowsAProgressLineThatIsWipedAfterwards)
 {
 	ScratchDirectory scratch;
 	const std::string image = kData + "rgb.png";
@@ -203,7 +204,7 @@ TEST(ExportRunner, AnImageTakingOverASecondShowsAProgressLineThatIsWipedAfterwar
 				nullptr);
 		});
 	std::future<bool> result = RunAside(runner, 0);
-	const std::string line = "\rquillpix-export: reading " + image + " (image 1 of 1, ";
+	const std::string line = "\rquillpix-export: 1/1 " + image + " 0%\033[K";
 	bool shown = messages.WaitFor(line, kSlowWatchdog);
 	releaser.set_value();
 	ASSERT_EQ(result.wait_for(kSlowWatchdog), std::future_status::ready);

@@ -50,7 +50,8 @@ Options(std::vector<std::string> arguments)
 	for (const std::string& argument : arguments)
 		argv.push_back(argument.c_str());
 	ExportOptions options;
-	EXPECT_TRUE(options.Parse(static_cast<int>(argv.size()), argv.data())) << options.Error();
+	BPrivate::Result<void> parsed = options.Parse(static_cast<int>(argv.size()), argv.data());
+	EXPECT_TRUE(parsed.Ok()) << (parsed ? "" : parsed.Error().detail);
 	return options;
 }
 

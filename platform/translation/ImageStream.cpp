@@ -1,0 +1,74 @@
+// Reading an image from a stream the process already holds (standard input,
+// a pipe, a descriptor a shell handed over): read to its end into memory,
+// within the same bound as a file, and decoded from there.
+
+#include "TranslationUtils.h"
+
+#include "DecodeLimits.h"
+#include "ImageFile.h"
+#include "ImageReaderList.h"
+#include "Refusal.h"
+
+#include <RetryOnInterrupt.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <new>
+#include <unistd.h>
+
+namespace BPrivate {
+
+namespace {
+
+// What is left of `stream`, or the refusal of more than `limit` bytes. The
+// block grows by doubling, in page memory that costs nothing until it is
+// read into.
+Result<FileBytes> ReadStream(int stream, size_t limit)
+{
+	size_t capacity = size_t(1) << 20;
+	PageMemory block = AllocatePageMemory(capacity);
+	if (!block)
+		return Refusal::NoMemory();
+	size_t filled = 0;
+	for (;;) {
+		if (filled == capacity) {
+			if (capacity > limit)
+				return Refusal::FileTooLarge(limit);
+			capacity = std::min(limit + 1, capacity * 2);
+			PageMemory larger = AllocatePageMemory(capacity);
+			if (!larger)
+				return Refusal::NoMemory();
+			std::memcpy(larger.get(), block.get(), filled);
+			block = std::move(larger);
+		}
+		const ssize_t count = RetryOnInterrupt([&] {
+			return read(stream, block.get() + filled, capacity - filled);
+		});
+		if (count < 0)
+			return Refusal::Unreadable(errno_to_status(errno));
+		if (count == 0)
+			break;
+		filled += size_t(count);
+	}
+	return FileBytes{std::move(block), filled};
+}
+
+} // namespace
+
+Result<std::unique_ptr<BBitmap>> ReadBitmapStream(int stream)
+{
+	try {
+		Result<FileBytes> bytes = ReadStream(stream, kMaxImageFileSize);
+		if (!bytes)
+			return bytes.TakeError();
+		if (bytes.Value().size == 0)
+			return Refusal::Empty();
+		return ImageReaderList::Default().Read(
+			ImageData{bytes.Value().data.get(), bytes.Value().size});
+	} catch (const std::bad_alloc&) {
+		return Refusal::NoMemory();
+	}
+}
+
+} // namespace BPrivate
