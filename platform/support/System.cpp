@@ -205,7 +205,7 @@ ReadWhole(int fd, ReadTarget& target, size_t sizeHint)
 			block = target.Reserve(capacity, filled);
 			continue;
 		}
-		Result<size_t> got = Read(fd, block + filled, capacity - filled);
+		Result<size_t> got = ReadAt(fd, block + filled, capacity - filled, off_t(filled));
 		if (!got)
 			return got.TakeError();
 		if (got.Value() == 0)

@@ -50,7 +50,8 @@ Result<void> WriteAll(int fd, const void* buffer, size_t size, off_t offset = -1
 	size_t* written = nullptr);
 Result<off_t> Seek(int fd, off_t offset, int whence);
 
-// Reads the file `fd` from its position to its end into memory that a
+// Reads the file `fd` from its start to its end (its position untouched,
+// so it must be one that can be read at an offset) into memory that a
 // ReadTarget gives, growing it as the file turns out longer than
 // `sizeHint` (its size as fstat gave it, which may change meanwhile or be 0).
 // Answers how many bytes were read, or B_NO_MEMORY when the target gave no
