@@ -204,6 +204,16 @@ TEST_F(HostileFileTest, FileReadStopsAtItsLimit)
 	ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
 	EXPECT_EQ(BPrivate::ReadImageFile(fifo.c_str(), kLimit).Status(), B_BAD_TYPE);
 	EXPECT_EQ(BPrivate::ReadImageFile(nullptr, kLimit).Status(), B_BAD_VALUE);
+
+	// A regular file whose size says 0 (as the kernel's own files do) is
+	// read whole all the same, and still stops at the limit.
+	bytes = BPrivate::ReadImageFile("/proc/self/maps", kLimit);
+	ASSERT_TRUE(bytes.Ok()) << bytes.Error().detail;
+	const std::string maps(reinterpret_cast<const char*>(bytes.Value().data.get()),
+		bytes.Value().size);
+	EXPECT_GT(maps.size(), 100u);
+	EXPECT_EQ(maps.back(), '\n');
+	EXPECT_EQ(BPrivate::ReadImageFile("/proc/self/maps", 64).Status(), B_NO_MEMORY);
 }
 
 TEST_F(HostileFileTest, FifoDoesNotBlock)
