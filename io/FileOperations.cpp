@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

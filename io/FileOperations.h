@@ -9,7 +9,6 @@
 
 #include <string>
 #include <sys/types.h>
-#include <vector>
 
 namespace FileOperations {
 
