@@ -3,8 +3,8 @@
 // The system calls the project makes, one wrapper each. A wrapper makes the
 // call, makes it again when a signal interrupted it before it did anything
 // (where doing so is right: never for close), and answers a Result whose
-// failure is made from errno in one place. Nothing outside this file reads
-// errno after a file call or calls the C library's file functions itself.
+// failure is made from errno in one place. The code above calls these, not
+// the C library's file functions, and never reads errno.
 //
 // Descriptors a wrapper opens come back owned (UniqueFd); descriptors passed
 // in stay the caller's. Any thread; each call is as thread-safe as the system
