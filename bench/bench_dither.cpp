@@ -30,7 +30,10 @@ LoadPlasma(int32 side)
 	std::unique_ptr<BBitmap> loaded(BTranslationUtils::GetBitmapFile(path.c_str()));
 	if (!loaded)
 		return nullptr;
-	return loaded->ColorSpace() == B_RGB32 ? std::move(loaded) : ConvertedBitmap(*loaded, B_RGB32);
+	if (loaded->ColorSpace() == B_RGB32)
+		return loaded;
+	BPrivate::Result<std::unique_ptr<BBitmap>> converted = ConvertedBitmap(*loaded, B_RGB32);
+	return converted ? std::move(converted).Value() : nullptr;
 }
 
 void

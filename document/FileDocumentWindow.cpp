@@ -220,24 +220,24 @@ FileDocumentWindow::HandleSaveRequest(BMessage* message)
 BPrivate::Result<void>
 FileDocumentWindow::Save()
 {
-	fSaveFailure.reset();
+	fSaveOutcome = {};
 	bool saved = SaveDocument();
-	std::optional<BPrivate::Failure> failure = std::move(fSaveFailure);
-	fSaveFailure.reset();
+	BPrivate::Result<void> outcome = std::move(fSaveOutcome);
+	fSaveOutcome = {};
 	if (saved)
 		return {};
-	if (failure)
-		return std::move(*failure);
-	return BPrivate::Failure(B_ERROR);
+	// A false that came without a reason.
+	if (outcome)
+		return BPrivate::Failure(B_ERROR);
+	return outcome;
 }
 
 bool
 FileDocumentWindow::SaveOutcome(BPrivate::Result<void> saved)
 {
-	if (saved)
-		return true;
-	fSaveFailure = saved.TakeError();
-	return false;
+	bool ok = saved.Ok();
+	fSaveOutcome = std::move(saved);
+	return ok;
 }
 
 void

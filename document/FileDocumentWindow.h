@@ -18,7 +18,6 @@
 #include <Window.h>
 
 #include <memory>
-#include <optional>
 #include <string>
 
 class FileDocumentWindow : public BWindow {
@@ -84,6 +83,7 @@ private:
 	std::unique_ptr<char[]> fDocumentName;
 	bool fQuitAfterSave;
 	bool fModified;
-	// The failure of the SaveDocument running, while it runs.
-	std::optional<BPrivate::Failure> fSaveFailure;
+	// What the SaveDocument running answered through SaveOutcome, while it
+	// runs.
+	BPrivate::Result<void> fSaveOutcome;
 };

@@ -27,52 +27,19 @@ struct Source {
 	const char* iconName;
 };
 
-// The buffered file's consumer, stopping at the first piece after `cancel`
-// became true.
-struct CancellableConsumer {
-	PlainBufferedFile& file;
-	const std::atomic<bool>* cancel;
-
-	bool Cancelled() const
-	{
-		return cancel != nullptr && cancel->load(std::memory_order_relaxed);
-	}
-	ssize_t operator()(const char* piece, size_t length) const
-	{
-		if (Cancelled())
-			return B_INTERRUPTED;
-		return file.BufferedWrite(piece, length);
-	}
-	char* Room(size_t& length) const
-	{
-		if (Cancelled()) {
-			length = 0;
-			return nullptr;
-		}
-		return reinterpret_cast<char*>(file.BufferRoom(&length));
-	}
-	void Take(size_t length) const { file.TakeBufferRoom(length); }
-};
-
-Result<void>
-WriteFailure(const PlainBufferedFile& file)
-{
-	return Failure(file.LastError() != B_OK ? file.LastError() : B_IO_ERROR);
-}
-
 Result<void>
 WriteText(PlainBufferedFile& file, const Source& source, const std::atomic<bool>* cancel)
 {
-	CancellableConsumer consumer{file, cancel};
+	BufferedFileConsumer consumer{file, cancel};
 	BRect bounds = source.bitmap->Bounds();
 	bool written = FormatBitmapSource(source.iconName, bounds.left, bounds.top, bounds.right,
 		bounds.bottom, source.bitmap->ColorSpace(), static_cast<const uint8*>(source.bitmap->Bits()),
 		source.bitmap->BitsLength(), consumer);
 	if (consumer.Cancelled())
 		return Failure(B_INTERRUPTED);
-	if (!written || file.Flush() != B_OK)
-		return WriteFailure(file);
-	return {};
+	if (!written)
+		return consumer.failure ? Result<void>(file.WriteFailure()) : consumer.failure;
+	return file.FlushOrFail();
 }
 
 } // namespace

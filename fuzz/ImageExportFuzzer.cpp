@@ -110,7 +110,8 @@ CheckBitmap(const BBitmap& bitmap)
 std::unique_ptr<BBitmap>
 Converted(const BBitmap& source, color_space space)
 {
-	std::unique_ptr<BBitmap> converted = ConvertedBitmap(source, space);
+	BPrivate::Result<std::unique_ptr<BBitmap>> result = ConvertedBitmap(source, space);
+	std::unique_ptr<BBitmap> converted = result ? std::move(result).Value() : nullptr;
 	if (!converted || converted->ColorSpace() != space || converted->Bounds() != source.Bounds())
 		Fail("a conversion lost the bitmap or its bounds");
 	return converted;

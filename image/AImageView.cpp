@@ -109,7 +109,8 @@ AImageView::SetBitmap(BBitmap* bitmap)
 	if (fBitmap && fBitmap->ColorSpace() != B_RGB32 && fBitmap->ColorSpace() != B_CMAP8) {
 		// A bitmap that cannot be converted (no memory) leaves the view empty
 		// rather than holding a colour space the rest of the program can't use.
-		fBitmap = ConvertedBitmap(*fBitmap, B_RGB32);
+		BPrivate::Result<std::unique_ptr<BBitmap>> converted = ConvertedBitmap(*fBitmap, B_RGB32);
+		fBitmap = converted ? std::move(converted).Value() : nullptr;
 	}
 	BitmapChanged();
 }

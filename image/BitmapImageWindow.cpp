@@ -265,10 +265,10 @@ BitmapImageWindow::SwitchToRgb32()
 	if (current == nullptr || current->ColorSpace() == B_RGB32)
 		return;
 
-	std::unique_ptr<BBitmap> result = ConvertedBitmap(*current, B_RGB32);
+	BPrivate::Result<std::unique_ptr<BBitmap>> result = ConvertedBitmap(*current, B_RGB32);
 	if (!result)
 		return;
-	fImageView->SetBitmap(result.release());
+	fImageView->SetBitmap(result.Value().release());
 	fCmap8Item->SetMarked(false);
 	fRgb32Item->SetMarked(true);
 	UnmarkOtherSpaces();

@@ -1,17 +1,15 @@
 #include "FileOperations.h"
 
-#include <RetryOnInterrupt.h>
+#include <System.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#include <vector>
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -31,37 +29,9 @@ AllDigits(const char* text)
 	return true;
 }
 
-// The names that `list(buffer, size)` (llistxattr or flistxattr) gives, or
-// why they cannot all be read.
-template<typename List>
-FileOperations::Result<std::vector<std::string>>
-ListAttributeNames(List list)
-{
-	std::vector<std::string> names;
-	ssize_t size = list(nullptr, 0);
-	if (size < 0) {
-		if (errno == ENOTSUP)
-			return names;
-		return FileOperations::SystemFailure();
-	}
-	std::vector<char> buffer(size_t(size) + 1);
-	size = list(buffer.data(), buffer.size() - 1);
-	if (size < 0)
-		return FileOperations::SystemFailure();
-	for (ssize_t at = 0; at < size; at += ssize_t(strlen(buffer.data() + at)) + 1)
-		names.emplace_back(buffer.data() + at);
-	return names;
-}
-
 } // namespace
 
 namespace FileOperations {
-
-Failure
-SystemFailure(int error)
-{
-	return Failure(errno_to_status(error));
-}
 
 int
 HeldDescriptor(const std::string& path)
@@ -92,14 +62,13 @@ ResolveLinks(std::string path)
 		int held = HeldDescriptor(path);
 		if (held >= 0)
 			return ResolvedName{std::string(), held};
-		struct stat info;
-		if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+		Result<struct stat> info = BPrivate::System::LinkStat(path.c_str());
+		if (!info || !S_ISLNK(info.Value().st_mode))
 			return ResolvedName{std::move(path), -1};
-		std::vector<char> target(PATH_MAX + 1);
-		ssize_t length = readlink(path.c_str(), target.data(), target.size() - 1);
-		if (length < 0)
-			return SystemFailure();
-		std::string next(target.data(), size_t(length));
+		Result<std::string> target = BPrivate::System::ReadLink(path.c_str());
+		if (!target)
+			return target.TakeError();
+		std::string next = std::move(target).Value();
 		if (next.empty() || next[0] != '/') {
 			size_t slash = path.rfind('/');
 			next = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + next;
@@ -109,47 +78,6 @@ ResolveLinks(std::string path)
 	return Failure(B_LINK_LIMIT);
 }
 
-Result<std::string>
-ReadAll(int fd)
-{
-	struct stat info;
-	if (fstat(fd, &info) != 0)
-		return SystemFailure();
-	std::string content;
-	content.reserve(size_t(info.st_size));
-	std::vector<char> chunk(kCopyChunk);
-	off_t offset = 0;
-	for (;;) {
-		ssize_t got = BPrivate::RetryOnInterrupt([&] {
-			return pread(fd, chunk.data(), chunk.size(), offset);
-		});
-		if (got < 0)
-			return SystemFailure();
-		if (got == 0)
-			return content;
-		content.append(chunk.data(), size_t(got));
-		offset += got;
-	}
-}
-
-Result<void>
-WriteAll(int fd, const char* data, size_t size, off_t offset)
-{
-	while (size > 0) {
-		ssize_t put = BPrivate::RetryOnInterrupt([&] {
-			return pwrite(fd, data, std::min(size, kCopyChunk), offset);
-		});
-		if (put < 0)
-			return SystemFailure();
-		if (put == 0)
-			return Failure(B_IO_ERROR);
-		data += put;
-		size -= size_t(put);
-		offset += put;
-	}
-	return {};
-}
-
 Result<void>
 CopyContent(int from, int to, off_t length)
 {
@@ -157,17 +85,15 @@ CopyContent(int from, int to, off_t length)
 	off_t offset = 0;
 	while (offset < length) {
 		size_t want = size_t(std::min<off_t>(length - offset, off_t(chunk.size())));
-		ssize_t got = BPrivate::RetryOnInterrupt([&] {
-			return pread(from, chunk.data(), want, offset);
-		});
-		if (got < 0)
-			return SystemFailure();
-		if (got == 0)
+		Result<size_t> got = BPrivate::System::ReadAt(from, chunk.data(), want, offset);
+		if (!got)
+			return got.TakeError();
+		if (got.Value() == 0)
 			return Failure(B_IO_ERROR);
-		Result<void> written = WriteAll(to, chunk.data(), size_t(got), offset);
+		Result<void> written = BPrivate::System::WriteAll(to, chunk.data(), got.Value(), offset);
 		if (!written)
 			return written;
-		offset += got;
+		offset += off_t(got.Value());
 	}
 	return {};
 }
@@ -178,7 +104,7 @@ TemporaryLeaf(const std::string& leaf)
 	static const char kLetters[] =
 		"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 	uint8 random[8] = {};
-	if (getrandom(random, sizeof(random), 0) != ssize_t(sizeof(random))) {
+	if (!BPrivate::System::RandomBytes(random, sizeof(random))) {
 		for (size_t i = 0; i < sizeof(random); i++)
 			random[i] = uint8(rand());
 	}
@@ -188,32 +114,34 @@ TemporaryLeaf(const std::string& leaf)
 	return name;
 }
 
-Result<std::vector<std::string>>
-ListAttributes(const char* path)
+Result<BPrivate::UniqueFd>
+CreateBeside(int directory, const std::string& path, int flags, mode_t mode, std::string* made)
 {
-	return ListAttributeNames([path](char* buffer, size_t size) {
-		return llistxattr(path, buffer, size);
-	});
-}
-
-Result<std::vector<std::string>>
-ListAttributes(int fd)
-{
-	return ListAttributeNames([fd](char* buffer, size_t size) {
-		return flistxattr(fd, buffer, size);
-	});
+	size_t slash = path.rfind('/');
+	const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+	const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+	for (int attempt = 0; attempt < kNameAttempts; attempt++) {
+		std::string name = folder + TemporaryLeaf(leaf);
+		Result<BPrivate::UniqueFd> fd = BPrivate::System::OpenAt(directory, name.c_str(),
+			flags | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+		if (fd || fd.Status() != B_FILE_EXISTS) {
+			if (fd)
+				*made = std::move(name);
+			return fd;
+		}
+	}
+	return Failure(B_FILE_EXISTS);
 }
 
 Result<BPrivate::UniqueFd>
 OpenDirectory(const std::string& directory)
 {
-	BPrivate::UniqueFd fd(open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+	Result<BPrivate::UniqueFd> fd
+		= BPrivate::System::Open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 	// Without the right to list it, a directory can still be written into;
 	// it then cannot be synced.
-	if (!fd.IsValid() && errno == EACCES)
-		fd.Reset(open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-	if (!fd.IsValid())
-		return SystemFailure();
+	if (!fd && fd.Status() == B_PERMISSION_DENIED)
+		fd = BPrivate::System::Open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 	return fd;
 }
 

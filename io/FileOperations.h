@@ -1,26 +1,19 @@
 #pragma once
 
-// The plain file operations FileReplacer is made of. Each answers a Result
-// (or says what it found); errno is read once, where the system call failed,
-// and turned into the Failure there.
+// The plain file operations FileReplacer is made of, on the system-call
+// layer (System.h). Each answers a Result (or says what it found).
 
 #include <Result.h>
 #include <SupportDefs.h>
 #include <UniqueFd.h>
 
-#include <cerrno>
 #include <string>
 #include <sys/types.h>
-#include <vector>
 
 namespace FileOperations {
 
 using BPrivate::Failure;
 using BPrivate::Result;
-
-// The failure that `error` (by default what the last failed system call
-// left in errno) stands for.
-Failure SystemFailure(int error = errno);
 
 // How many random names are tried for a temporary file.
 constexpr int kNameAttempts = 100;
@@ -42,21 +35,20 @@ struct ResolvedName {
 // the way to a name of the process's own descriptors stops there.
 Result<ResolvedName> ResolveLinks(std::string path);
 
-// The whole content of `fd` from its start, of any size.
-Result<std::string> ReadAll(int fd);
-// All `size` bytes at `offset`.
-Result<void> WriteAll(int fd, const char* data, size_t size, off_t offset);
 // The first `length` bytes of `from` into `to`, both from their start.
 Result<void> CopyContent(int from, int to, off_t length);
 
 // A hidden name beside `leaf`, random enough not to meet another.
 std::string TemporaryLeaf(const std::string& leaf);
 
-// The names of a file's extended attributes (by path, not following a last
-// symbolic link, or by descriptor), or why they cannot all be read. A file
-// system without attributes has none.
-Result<std::vector<std::string>> ListAttributes(const char* path);
-Result<std::vector<std::string>> ListAttributes(int fd);
+// A new file under a hidden random name beside `path` (a leaf in the
+// directory `directory`, or with AT_FDCWD a path from the working directory),
+// opened with `flags` and O_CREAT | O_EXCL | O_CLOEXEC and the rights `mode`
+// (less the umask). `made` gets the name it was made under, as `path` would
+// name it. Names already taken are passed over; B_FILE_EXISTS after
+// kNameAttempts of them.
+Result<BPrivate::UniqueFd> CreateBeside(int directory, const std::string& path, int flags,
+	mode_t mode, std::string* made);
 
 // The directory, opened for syncing, or only as a path where it may not be
 // listed.

@@ -4,18 +4,17 @@
 #include "InPlaceFile.h"
 #include "TemporaryFile.h"
 
-#include <RetryOnInterrupt.h>
+#include <System.h>
 
-#include <cerrno>
 #include <fcntl.h>
-#include <unistd.h>
 #include <utility>
 
 using namespace FileOperations;
 using BPrivate::Failure;
 using BPrivate::Result;
-using BPrivate::RetryOnInterrupt;
 using BPrivate::UniqueFd;
+
+namespace System = BPrivate::System;
 
 FileReplacer::FileReplacer(const char* path, uint32 bufferSize)
 	:
@@ -53,9 +52,9 @@ FileReplacer::Begin()
 	if (resolved.Value().held >= 0)
 		return BeginHeld(resolved.Value().held);
 
-	struct stat info;
-	if (stat(fPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-		if (S_ISDIR(info.st_mode))
+	Result<struct stat> info = System::Stat(fPath.c_str());
+	if (info && !S_ISREG(info.Value().st_mode)) {
+		if (S_ISDIR(info.Value().st_mode))
 			return Failure(B_IS_A_DIRECTORY);
 		return BeginThroughName();
 	}
@@ -75,10 +74,12 @@ FileReplacer::BeginNamed(const std::string& resolved)
 	fDirectoryFd = std::move(directory).Value();
 
 	Result<void> begun;
-	if (fstatat(fDirectoryFd.Get(), fLeaf.c_str(), &fOld, 0) == 0) {
+	Result<struct stat> old = System::StatAt(fDirectoryFd.Get(), fLeaf.c_str());
+	if (old) {
+		fOld = old.Value();
 		begun = BeginExisting(fOld);
-	} else if (errno != ENOENT) {
-		begun = SystemFailure();
+	} else if (old.Status() != B_ENTRY_NOT_FOUND) {
+		begun = old.TakeError();
 	} else {
 		// A new file: the rights of a new file, as the directory gives them.
 		auto temporary = std::make_unique<TemporaryFile>(fDirectoryFd.Get(), fLeaf);
@@ -101,15 +102,20 @@ FileReplacer::BeginNamed(const std::string& resolved)
 Result<void>
 FileReplacer::BeginHeld(int held)
 {
-	int flags = fcntl(held, F_GETFL);
-	if (flags < 0)
-		return errno == EBADF ? Failure(B_ENTRY_NOT_FOUND) : SystemFailure();
-	if ((flags & O_ACCMODE) == O_RDONLY)
+	Result<int> flags = System::StatusFlags(held);
+	if (!flags) {
+		// A descriptor the process does not hold names nothing.
+		if (flags.Status() == B_FILE_ERROR)
+			return Failure(B_ENTRY_NOT_FOUND);
+		return flags.TakeError();
+	}
+	if ((flags.Value() & O_ACCMODE) == O_RDONLY)
 		return Failure(B_PERMISSION_DENIED);
 	// The same open file, with its offset: what was written before stays.
-	fLent.Reset(fcntl(held, F_DUPFD_CLOEXEC, 3));
-	if (!fLent.IsValid())
-		return SystemFailure();
+	Result<UniqueFd> lent = System::Duplicate(held, 3);
+	if (!lent)
+		return lent.TakeError();
+	fLent = std::move(lent).Value();
 	fWay = Way::kHeldDescriptor;
 	Result<void> opened = OpenText(TextFd(), B_WRITE_ONLY);
 	if (!opened) {
@@ -124,15 +130,14 @@ FileReplacer::BeginThroughName()
 {
 	// Non-blocking while opening, so that a FIFO without a reader does not
 	// hang the caller; blocking for the writes.
-	UniqueFd fd(RetryOnInterrupt([&] {
-		return open(fPath.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-	}));
-	if (!fd.IsValid())
-		return SystemFailure();
-	int flags = fcntl(fd.Get(), F_GETFL);
-	if (flags < 0 || fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
-		return SystemFailure();
-	fLent = std::move(fd);
+	Result<UniqueFd> fd
+		= System::Open(fPath.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+	if (!fd)
+		return fd.TakeError();
+	Result<void> blocking = System::SetBlocking(fd.Value().Get());
+	if (!blocking)
+		return blocking;
+	fLent = std::move(fd).Value();
 	fWay = Way::kThroughName;
 	Result<void> opened = OpenText(TextFd(), B_WRITE_ONLY);
 	if (!opened) {
@@ -149,11 +154,11 @@ FileReplacer::BeginExisting(const struct stat& old)
 		return Failure(B_IS_A_DIRECTORY);
 	// The right to write the file is the one an open for writing has, with
 	// everything the system weighs (mode, ACLs, read-only mounts, flags).
-	UniqueFd check(openat(fDirectoryFd.Get(), fLeaf.c_str(),
-		O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
-	if (!check.IsValid())
-		return SystemFailure();
-	check.Reset();
+	Result<UniqueFd> check = System::OpenAt(fDirectoryFd.Get(), fLeaf.c_str(),
+		O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+	if (!check)
+		return check.TakeError();
+	check.Value().Reset();
 
 	// Another name for the same file would keep the old text.
 	if (old.st_nlink == 1) {
@@ -192,8 +197,8 @@ FileReplacer::Commit()
 		case Way::kThroughName:
 			break;
 		case Way::kInPlace: {
-			off_t length = lseek(TextFd(), 0, SEEK_CUR);
-			committed = length < 0 ? Result<void>(SystemFailure()) : fInPlace->Commit(length);
+			Result<off_t> length = System::Seek(TextFd(), 0, SEEK_CUR);
+			committed = length ? fInPlace->Commit(length.Value()) : Result<void>(length.TakeError());
 			break;
 		}
 		case Way::kNewFile:
@@ -217,16 +222,19 @@ Result<void>
 FileReplacer::CommitReplacing()
 {
 	int fd = TextFd();
-	off_t length = lseek(fd, 0, SEEK_CUR);
-	if (length < 0 || ftruncate(fd, length) != 0)
-		return SystemFailure();
+	Result<off_t> length = System::Seek(fd, 0, SEEK_CUR);
+	if (!length)
+		return length.TakeError();
+	Result<void> done = System::Truncate(fd, length.Value());
 	// Writing cleared any set-user-ID bit; the mode goes on last.
-	if (fWay == Way::kRename && fchmod(fd, fOld.st_mode & 07777) != 0)
-		return SystemFailure();
+	if (done && fWay == Way::kRename)
+		done = System::SetMode(fd, fOld.st_mode & 07777);
 	// The text must be on the disk before its name replaces the old one,
 	// or a crash could leave neither.
-	if (fsync(fd) != 0)
-		return SystemFailure();
+	if (done)
+		done = System::Sync(fd);
+	if (!done)
+		return done;
 	Result<void> linked = fTemporary->Link(fWay == Way::kRename);
 	if (!linked && linked.Error().status == B_NOT_ALLOWED && fWay == Way::kRename) {
 		// The directory refused to have the file replaced (a sticky
@@ -240,7 +248,7 @@ FileReplacer::CommitReplacing()
 	}
 	// The new name must last as well. A directory opened only as a path
 	// cannot be synced; nothing more can be done for it.
-	fsync(fDirectoryFd.Get());
+	(void)System::Sync(fDirectoryFd.Get());
 	return {};
 }
 
@@ -248,21 +256,23 @@ FileReplacer::CommitReplacing()
 Result<void>
 FileReplacer::MoveTextInPlace()
 {
-	off_t length = lseek(TextFd(), 0, SEEK_CUR);
-	if (length < 0)
-		return SystemFailure();
+	Result<off_t> length = System::Seek(TextFd(), 0, SEEK_CUR);
+	if (!length)
+		return length.TakeError();
 	std::unique_ptr<TemporaryFile> text = std::move(fTemporary);
 	Result<void> moved = BeginInPlace();
 	if (moved)
-		moved = CopyContent(text->Fd(), fInPlace->Fd(), length);
+		moved = CopyContent(text->Fd(), fInPlace->Fd(), length.Value());
 	if (moved)
-		moved = fInPlace->Commit(length);
+		moved = fInPlace->Commit(length.Value());
 	if (moved) {
 		// The document is now the old file, for whatever the caller does
 		// with the text file after.
-		int dup = fcntl(fInPlace->Fd(), F_DUPFD_CLOEXEC, 3);
-		if (dup >= 0)
-			fText = std::make_unique<PlainBufferedFile>(dup, B_READ_WRITE, fBufferSize);
+		Result<UniqueFd> dup = System::Duplicate(fInPlace->Fd(), 3);
+		if (dup) {
+			fText = std::make_unique<PlainBufferedFile>(std::move(dup).Value().Release(),
+				B_READ_WRITE, fBufferSize);
+		}
 	}
 	return moved;
 }
@@ -282,10 +292,11 @@ FileReplacer::Abort()
 Result<void>
 FileReplacer::OpenText(int fd, uint32 openMode)
 {
-	int dup = fcntl(fd, F_DUPFD_CLOEXEC, 3);
-	if (dup < 0)
-		return SystemFailure();
-	fText = std::make_unique<PlainBufferedFile>(dup, openMode, fBufferSize);
+	Result<UniqueFd> dup = System::Duplicate(fd, 3);
+	if (!dup)
+		return dup.TakeError();
+	fText = std::make_unique<PlainBufferedFile>(std::move(dup).Value().Release(), openMode,
+		fBufferSize);
 	return Result<void>::FromStatus(fText->InitCheck());
 }
 

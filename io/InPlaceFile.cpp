@@ -2,46 +2,48 @@
 
 #include "FileOperations.h"
 
-#include <RetryOnInterrupt.h>
+#include <System.h>
 
-#include <cerrno>
 #include <fcntl.h>
-#include <unistd.h>
 #include <utility>
 
 using namespace FileOperations;
 
+namespace System = BPrivate::System;
+
 Result<void>
 InPlaceFile::Open(int directory, const std::string& leaf)
 {
-	BPrivate::UniqueFd fd(BPrivate::RetryOnInterrupt([&] {
-		return openat(directory, leaf.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-	}));
-	if (!fd.IsValid())
-		return SystemFailure();
-	Result<std::string> content = ReadAll(fd.Get());
+	Result<BPrivate::UniqueFd> fd
+		= System::OpenAt(directory, leaf.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+	if (!fd)
+		return fd.TakeError();
+	Result<std::string> content = System::ReadWhole(fd.Value().Get());
 	if (!content)
 		return content.TakeError();
 	fOldContent = std::move(content).Value();
-	fFd = std::move(fd);
+	fFd = std::move(fd).Value();
 	return {};
 }
 
 Result<void>
 InPlaceFile::Commit(off_t length)
 {
-	if (ftruncate(Fd(), length) != 0 || fsync(Fd()) != 0)
-		return SystemFailure();
-	return {};
+	Result<void> committed = System::Truncate(Fd(), length);
+	if (committed)
+		committed = System::Sync(Fd());
+	return committed;
 }
 
 Result<void>
 InPlaceFile::Restore()
 {
-	Result<void> restored = WriteAll(Fd(), fOldContent.data(), fOldContent.size(), 0);
-	if (ftruncate(Fd(), off_t(fOldContent.size())) != 0 && restored)
-		restored = SystemFailure();
-	if (fsync(Fd()) != 0 && restored)
-		restored = SystemFailure();
-	return restored;
+	Result<void> restored = System::WriteAll(Fd(), fOldContent.data(), fOldContent.size(), 0);
+	Result<void> truncated = System::Truncate(Fd(), off_t(fOldContent.size()));
+	Result<void> synced = System::Sync(Fd());
+	if (!restored)
+		return restored;
+	if (!truncated)
+		return truncated;
+	return synced;
 }

@@ -1,9 +1,10 @@
 #include "PlainBufferedFile.h"
 
+#include <System.h>
+
 #include <algorithm>
-#include <cerrno>
+#include <climits>
 #include <cstring>
-#include <fcntl.h>
 #include <new>
 
 PlainBufferedFile::PlainBufferedFile(const char* path, uint32 openMode, uint32 bufferSize)
@@ -109,21 +110,22 @@ PlainBufferedFile::NoteBufferWritten()
 	if (fNotWrittenBehind < fWriteBehind)
 		return;
 	fNotWrittenBehind = 0;
-	sync_file_range(FileDescriptor(), 0, 0, SYNC_FILE_RANGE_WRITE);
+	(void)BPrivate::System::StartWriteBack(FileDescriptor());
 }
 
 ssize_t
 PlainBufferedFile::WriteToFile(const void* data, size_t size)
 {
-	// The base answers an error status when nothing was written, and the
-	// count when the system refused the rest; errno then still says why.
-	errno = 0;
-	ssize_t written = BFile::Write(data, size);
-	if (written < 0)
-		fLastError = static_cast<status_t>(written);
-	else if (static_cast<size_t>(written) != size)
-		fLastError = errno != 0 ? errno_to_status(errno) : B_IO_ERROR;
-	return written;
+	// As the base's Write answers, an error status when nothing was written
+	// and the count when the system refused the rest, keeping the reason.
+	size = std::min(size, static_cast<size_t>(SSIZE_MAX));
+	size_t written = 0;
+	BPrivate::Result<void> result
+		= BPrivate::System::WriteAll(FileDescriptor(), data, size, -1, &written);
+	if (result)
+		return static_cast<ssize_t>(written);
+	fLastError = result.Status();
+	return written > 0 ? static_cast<ssize_t>(written) : fLastError;
 }
 
 status_t
@@ -158,6 +160,20 @@ PlainBufferedFile::Flush()
 		return B_OK;
 	}
 	return B_OK;
+}
+
+BPrivate::Failure
+PlainBufferedFile::WriteFailure() const
+{
+	return BPrivate::Failure(fLastError != B_OK ? fLastError : B_IO_ERROR);
+}
+
+BPrivate::Result<void>
+PlainBufferedFile::FlushOrFail()
+{
+	if (Flush() != B_OK)
+		return WriteFailure();
+	return {};
 }
 
 ssize_t

@@ -18,7 +18,9 @@
 // Not thread-safe: one thread uses an object at a time.
 
 #include <File.h>
+#include <Result.h>
 
+#include <atomic>
 #include <cstring>
 #include <memory>
 
@@ -59,6 +61,12 @@ public:
 	// for a full disk, ...); B_OK while none did. A failed open shows here
 	// as well.
 	status_t LastError() const { return fLastError; }
+
+	// For the project's own callers, the same as a Result: the failure of
+	// the last write that fell short (B_IO_ERROR when nothing said why), and
+	// Flush answering it.
+	BPrivate::Failure WriteFailure() const;
+	BPrivate::Result<void> FlushOrFail();
 
 	// For producers of many small pieces: the buffer's free room, less one
 	// byte, so that bytes put there and taken with TakeBufferRoom leave the
@@ -109,16 +117,36 @@ private:
 
 // The consumer a producer of pieces (FormatBitmapSource) writes through: each
 // piece goes to BufferedWrite, and a producer that can format into room gets
-// the buffer's (BufferRoom, TakeBufferRoom).
+// the buffer's (BufferRoom, TakeBufferRoom). When `cancel` is given and
+// becomes true, no further piece is taken. Why a piece was not taken is kept
+// in `failure` (B_INTERRUPTED for a cancel, the file's WriteFailure
+// otherwise).
 struct BufferedFileConsumer {
 	PlainBufferedFile& file;
+	const std::atomic<bool>* cancel = nullptr;
+	mutable BPrivate::Result<void> failure = {};
 
+	bool Cancelled() const
+	{
+		return cancel != nullptr && cancel->load(std::memory_order_relaxed);
+	}
 	ssize_t operator()(const char* piece, size_t length) const
 	{
-		return file.BufferedWrite(piece, length);
+		if (Cancelled()) {
+			failure = BPrivate::Failure(B_INTERRUPTED);
+			return 0;
+		}
+		ssize_t taken = file.BufferedWrite(piece, length);
+		if (taken < 0 || static_cast<size_t>(taken) != length)
+			failure = file.WriteFailure();
+		return taken;
 	}
 	char* Room(size_t& length) const
 	{
+		if (Cancelled()) {
+			length = 0;
+			return nullptr;
+		}
 		return reinterpret_cast<char*>(file.BufferRoom(&length));
 	}
 	void Take(size_t length) const { file.TakeBufferRoom(length); }

@@ -2,14 +2,15 @@
 
 #include "FileOperations.h"
 
+#include <System.h>
+
 #include <algorithm>
-#include <cerrno>
 #include <fcntl.h>
-#include <sys/xattr.h>
-#include <unistd.h>
 #include <vector>
 
 using namespace FileOperations;
+
+namespace System = BPrivate::System;
 
 TemporaryFile::TemporaryFile(int directory, const std::string& leaf)
 	:
@@ -28,10 +29,12 @@ TemporaryFile::Open(mode_t mode)
 {
 	// Unnamed where the file system allows it, so that nothing is left
 	// behind whatever happens before it is linked; /proc links it.
-	static const bool canLinkUnnamed = access("/proc/self/fd", X_OK) == 0;
+	static const bool canLinkUnnamed = System::Access("/proc/self/fd", X_OK).Ok();
 	if (canLinkUnnamed) {
-		fFd.Reset(openat(fDirectory, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
-		if (fFd.IsValid()) {
+		Result<BPrivate::UniqueFd> unnamed
+			= System::OpenAt(fDirectory, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+		if (unnamed) {
+			fFd = std::move(unnamed).Value();
 			fUnnamed = true;
 			return {};
 		}
@@ -39,55 +42,55 @@ TemporaryFile::Open(mode_t mode)
 		// for a reason of its own (no support, or EPERM in a directory that
 		// has been removed), the named one gives the reason to report.
 	}
-	for (int attempt = 0; attempt < kNameAttempts; attempt++) {
-		std::string leaf = TemporaryLeaf(fLeaf);
-		fFd.Reset(openat(fDirectory, leaf.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, mode));
-		if (fFd.IsValid()) {
-			fUnnamed = false;
-			fHiddenLeaf = leaf;
-			return {};
-		}
-		if (errno != EEXIST)
-			return SystemFailure();
-	}
-	return Failure(B_FILE_EXISTS);
+	Result<BPrivate::UniqueFd> named = CreateBeside(fDirectory, fLeaf, O_RDWR, mode, &fHiddenLeaf);
+	if (!named)
+		return named.TakeError();
+	fFd = std::move(named).Value();
+	fUnnamed = false;
+	return {};
 }
 
 Result<void>
 TemporaryFile::CopyIdentity(const struct stat& old, const std::string& oldPath)
 {
-	struct stat made;
-	if (fstat(Fd(), &made) != 0)
-		return SystemFailure();
-	if ((made.st_uid != old.st_uid || made.st_gid != old.st_gid)
-		&& fchown(Fd(), old.st_uid, old.st_gid) != 0) {
-		return SystemFailure();
+	Result<struct stat> made = System::Stat(Fd());
+	if (!made)
+		return made.TakeError();
+	if (made.Value().st_uid != old.st_uid || made.Value().st_gid != old.st_gid) {
+		Result<void> owned = System::SetOwner(Fd(), old.st_uid, old.st_gid);
+		if (!owned)
+			return owned;
 	}
 	// Attributes that cannot all be read cannot all be copied: the file
 	// is not given an identity in part.
-	Result<std::vector<std::string>> names = ListAttributes(oldPath.c_str());
+	Result<std::vector<std::string>> names = System::LinkAttributeNames(oldPath.c_str());
 	if (!names)
 		return Failure(B_NOT_ALLOWED);
 	// What the new file got from its directory (a default ACL) and the old
 	// one does not have goes.
-	Result<std::vector<std::string>> inherited = ListAttributes(Fd());
+	Result<std::vector<std::string>> inherited = System::AttributeNames(Fd());
 	if (!inherited)
 		return Failure(B_NOT_ALLOWED);
 	const std::vector<std::string>& kept = names.Value();
 	for (const std::string& name : inherited.Value()) {
-		if (std::find(kept.begin(), kept.end(), name) == kept.end()
-			&& fremovexattr(Fd(), name.c_str()) != 0) {
-			return SystemFailure();
-		}
+		if (std::find(kept.begin(), kept.end(), name) != kept.end())
+			continue;
+		Result<void> removed = System::RemoveAttribute(Fd(), name.c_str());
+		if (!removed)
+			return removed;
 	}
 	for (const std::string& name : kept) {
-		ssize_t size = lgetxattr(oldPath.c_str(), name.c_str(), nullptr, 0);
-		if (size < 0)
-			return SystemFailure();
-		std::vector<char> value(size_t(size) + 1);
-		size = lgetxattr(oldPath.c_str(), name.c_str(), value.data(), value.size() - 1);
-		if (size < 0 || fsetxattr(Fd(), name.c_str(), value.data(), size_t(size), 0) != 0)
-			return SystemFailure();
+		Result<size_t> size = System::GetLinkAttribute(oldPath.c_str(), name.c_str(), nullptr, 0);
+		if (!size)
+			return size.TakeError();
+		std::vector<char> value(size.Value() + 1);
+		size = System::GetLinkAttribute(oldPath.c_str(), name.c_str(), value.data(),
+			value.size() - 1);
+		if (!size)
+			return size.TakeError();
+		Result<void> copied = System::SetAttribute(Fd(), name.c_str(), value.data(), size.Value());
+		if (!copied)
+			return copied;
 	}
 	return {};
 }
@@ -98,50 +101,53 @@ TemporaryFile::Link(bool replace)
 	const char* leaf = fLeaf.c_str();
 	if (fUnnamed) {
 		std::string self = "/proc/self/fd/" + std::to_string(Fd());
-		if (!replace) {
-			if (linkat(AT_FDCWD, self.c_str(), fDirectory, leaf, AT_SYMLINK_FOLLOW) != 0)
-				return SystemFailure();
-			return {};
-		}
+		if (!replace)
+			return System::LinkAt(AT_FDCWD, self.c_str(), fDirectory, leaf, AT_SYMLINK_FOLLOW);
 		for (int attempt = 0;; attempt++) {
 			std::string name = TemporaryLeaf(fLeaf);
-			if (linkat(AT_FDCWD, self.c_str(), fDirectory, name.c_str(), AT_SYMLINK_FOLLOW)
-				== 0) {
+			Result<void> linked = System::LinkAt(AT_FDCWD, self.c_str(), fDirectory, name.c_str(),
+				AT_SYMLINK_FOLLOW);
+			if (linked) {
 				fHiddenLeaf = name;
 				break;
 			}
-			if (errno != EEXIST || attempt >= kNameAttempts)
-				return SystemFailure();
+			if (linked.Status() != B_FILE_EXISTS || attempt >= kNameAttempts)
+				return linked;
 		}
 		fUnnamed = false;
 	}
 
-	int result;
+	Result<void> named;
 	if (replace) {
-		result = renameat(fDirectory, fHiddenLeaf.c_str(), fDirectory, leaf);
+		named = System::RenameAt(fDirectory, fHiddenLeaf.c_str(), fDirectory, leaf);
 	} else {
-		result = renameat2(fDirectory, fHiddenLeaf.c_str(), fDirectory, leaf, RENAME_NOREPLACE);
-		if (result != 0 && errno == EINVAL) {
-			result = linkat(fDirectory, fHiddenLeaf.c_str(), fDirectory, leaf, 0);
-			if (result == 0)
-				unlinkat(fDirectory, fHiddenLeaf.c_str(), 0);
+		named = System::RenameAt(fDirectory, fHiddenLeaf.c_str(), fDirectory, leaf,
+			RENAME_NOREPLACE);
+		// A file system without the flag: a link fails as well where the
+		// name is taken.
+		if (!named && named.Status() == B_BAD_VALUE) {
+			named = System::LinkAt(fDirectory, fHiddenLeaf.c_str(), fDirectory, leaf);
+			if (named)
+				(void)System::UnlinkAt(fDirectory, fHiddenLeaf.c_str());
 		}
 	}
-	if (result == 0) {
+	if (named) {
 		fHiddenLeaf.clear();
 		return {};
 	}
-	int error = errno;
 	DropName();
-	if (replace && (error == EPERM || error == EBUSY || error == EXDEV || error == EACCES))
+	status_t status = named.Status();
+	if (replace && (status == B_PERMISSION_DENIED || status == B_BUSY
+			|| status == B_CROSS_DEVICE_LINK)) {
 		return Failure(B_NOT_ALLOWED);
-	return SystemFailure(error);
+	}
+	return named;
 }
 
 void
 TemporaryFile::DropName()
 {
 	if (!fHiddenLeaf.empty() && fDirectory >= 0)
-		unlinkat(fDirectory, fHiddenLeaf.c_str(), 0);
+		(void)System::UnlinkAt(fDirectory, fHiddenLeaf.c_str());
 	fHiddenLeaf.clear();
 }

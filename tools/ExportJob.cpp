@@ -33,8 +33,10 @@ ConvertTo(std::unique_ptr<BBitmap>& bitmap, color_space space,
 		return true;
 	if (space == B_CMAP8 && dither != DitherKind::kNone)
 		bitmap = DitheredBitmap(*bitmap, dither);
-	else
-		bitmap = ConvertedBitmap(*bitmap, space);
+	else {
+		BPrivate::Result<std::unique_ptr<BBitmap>> converted = ConvertedBitmap(*bitmap, space);
+		bitmap = converted ? std::move(converted).Value() : nullptr;
+	}
 	return bitmap != nullptr;
 }
 

@@ -9,7 +9,7 @@
 #include <QSocketNotifier>
 #include <QThread>
 
-#include <RetryOnInterrupt.h>
+#include <System.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -62,7 +62,8 @@ QtDisplay::Post(std::function<void()> task)
 		fTasks.push_back(std::move(task));
 	}
 	uint64_t one = 1;
-	RetryOnInterrupt([&] { return write(fWakeUp.Get(), &one, sizeof(one)); });
+	// A counter that cannot take more already wakes the thread.
+	(void)BPrivate::System::Write(fWakeUp.Get(), &one, sizeof(one));
 }
 
 // One task at a time off the shared queue: a task that runs a nested event
@@ -72,7 +73,7 @@ void
 QtDisplay::RunTasks()
 {
 	uint64_t count = 0;
-	RetryOnInterrupt([&] { return read(fWakeUp.Get(), &count, sizeof(count)); });
+	(void)BPrivate::System::Read(fWakeUp.Get(), &count, sizeof(count));
 	while (true) {
 		std::function<void()> task;
 		{

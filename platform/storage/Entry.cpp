@@ -3,14 +3,12 @@
 #include "Path.h"
 #include "StoragePaths.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdio>
+#include <System.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -22,6 +20,21 @@ char*
 CopyOrNull(const char* text)
 {
 	return text != nullptr ? strdup(text) : nullptr;
+}
+
+// Whether `path` itself (not what a link there names) is of `type`
+// (S_IFREG, S_IFDIR, S_IFLNK).
+bool
+HasType(const std::string& path, mode_t type)
+{
+	BPrivate::Result<struct stat> info = BPrivate::System::LinkStat(path.c_str());
+	return info && (info.Value().st_mode & S_IFMT) == type;
+}
+
+bool
+IsLink(const std::string& path)
+{
+	return HasType(path, S_IFLNK);
 }
 
 bool
@@ -166,37 +179,36 @@ BEntry::SetTo(const char* path, bool traverse)
 		std::string leaf = current.substr(leafOffset);
 		if (leaf == "." || leaf == "..") {
 			// Only the file system knows what these name.
-			char resolved[PATH_MAX];
-			if (realpath(current.c_str(), resolved) == nullptr)
-				return fStatus = errno_to_status(errno);
-			current = resolved;
+			BPrivate::Result<std::string> resolved = BPrivate::System::RealPath(current.c_str());
+			if (!resolved)
+				return fStatus = resolved.Status();
+			current = std::move(resolved).Value();
 			continue;
 		}
 		if (leaf.size() >= static_cast<size_t>(B_FILE_NAME_LENGTH))
 			return fStatus = B_NAME_TOO_LONG;
 
 		std::string directory = current.substr(0, leafOffset > 1 ? leafOffset - 1 : 1);
-		char resolved[PATH_MAX];
-		if (realpath(directory.c_str(), resolved) == nullptr)
-			return fStatus = errno_to_status(errno);
-		struct stat info;
-		if (stat(resolved, &info) != 0)
-			return fStatus = errno_to_status(errno);
-		if (!S_ISDIR(info.st_mode))
+		BPrivate::Result<std::string> real = BPrivate::System::RealPath(directory.c_str());
+		if (!real)
+			return fStatus = real.Status();
+		const std::string& resolved = real.Value();
+		BPrivate::Result<struct stat> info = BPrivate::System::Stat(resolved.c_str());
+		if (!info)
+			return fStatus = info.Status();
+		if (!S_ISDIR(info.Value().st_mode))
 			return fStatus = B_NOT_A_DIRECTORY;
 
 		std::string full = BPrivate::JoinPath(resolved, leaf);
-		if (traverse && lstat(full.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+		if (traverse && IsLink(full)) {
 			if (links >= kMaxLinks)
 				return fStatus = B_LINK_LIMIT;
-			char target[PATH_MAX];
-			ssize_t length = readlink(full.c_str(), target, sizeof(target) - 1);
-			if (length < 0)
-				return fStatus = errno_to_status(errno);
-			target[length] = '\0';
+			BPrivate::Result<std::string> target = BPrivate::System::ReadLink(full.c_str());
+			if (!target)
+				return fStatus = target.Status();
 			// A relative target counts from the link's own directory.
-			std::string next = target[0] == '/' ? std::string(target)
-				: BPrivate::JoinPath(resolved, target);
+			std::string next = target.Value()[0] == '/' ? target.Value()
+				: BPrivate::JoinPath(resolved, target.Value());
 			status = BPrivate::AbsolutePath(next.c_str(), &current);
 			if (status != B_OK)
 				return fStatus = status;
@@ -241,29 +253,25 @@ BEntry::FullPath() const
 bool
 BEntry::Exists() const
 {
-	struct stat info;
-	return fStatus == B_OK && lstat(FullPath().c_str(), &info) == 0;
+	return fStatus == B_OK && BPrivate::System::LinkStat(FullPath().c_str()).Ok();
 }
 
 bool
 BEntry::IsFile() const
 {
-	struct stat info;
-	return fStatus == B_OK && lstat(FullPath().c_str(), &info) == 0 && S_ISREG(info.st_mode);
+	return fStatus == B_OK && HasType(FullPath(), S_IFREG);
 }
 
 bool
 BEntry::IsDirectory() const
 {
-	struct stat info;
-	return fStatus == B_OK && lstat(FullPath().c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+	return fStatus == B_OK && HasType(FullPath(), S_IFDIR);
 }
 
 bool
 BEntry::IsSymLink() const
 {
-	struct stat info;
-	return fStatus == B_OK && lstat(FullPath().c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+	return fStatus == B_OK && HasType(FullPath(), S_IFLNK);
 }
 
 status_t
@@ -321,8 +329,10 @@ BEntry::GetStat(struct stat* info) const
 		return B_BAD_VALUE;
 	if (fStatus != B_OK)
 		return fStatus;
-	if (lstat(FullPath().c_str(), info) != 0)
-		return errno_to_status(errno);
+	BPrivate::Result<struct stat> got = BPrivate::System::LinkStat(FullPath().c_str());
+	if (!got)
+		return got.Status();
+	*info = got.Value();
 	return B_OK;
 }
 
@@ -337,11 +347,12 @@ BEntry::Rename(const char* path, bool clobber)
 	std::string target = path[0] == '/' ? std::string(path)
 		: BPrivate::JoinPath(fDirectory, path);
 	std::string source = FullPath();
-	int result = clobber
-		? rename(source.c_str(), target.c_str())
-		: renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
-	if (result != 0)
-		return errno_to_status(errno);
+	BPrivate::Result<void> renamed = clobber
+		? BPrivate::System::Rename(source.c_str(), target.c_str())
+		: BPrivate::System::RenameAt(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(),
+			RENAME_NOREPLACE);
+	if (!renamed)
+		return renamed.Status();
 	// The entry moved; a failure to describe the new place leaves the object
 	// uninitialised rather than naming the old one.
 	return SetTo(target.c_str(), false);
@@ -353,11 +364,10 @@ BEntry::Remove()
 	if (fStatus != B_OK)
 		return fStatus;
 	std::string path = FullPath();
-	if (unlink(path.c_str()) == 0)
-		return B_OK;
-	if (errno == EISDIR && rmdir(path.c_str()) == 0)
-		return B_OK;
-	return errno_to_status(errno);
+	BPrivate::Result<void> removed = BPrivate::System::Unlink(path.c_str());
+	if (!removed && removed.Status() == B_IS_A_DIRECTORY)
+		removed = BPrivate::System::RemoveDirectory(path.c_str());
+	return removed.Status();
 }
 
 bool

@@ -3,10 +3,9 @@
 #include "Entry.h"
 #include "Path.h"
 
-#include <RetryOnInterrupt.h>
+#include <System.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -40,35 +39,24 @@ OpenFlags(uint32 openMode)
 	return flags;
 }
 
-// Repeats `transfer(done, remaining)` (a read or write system call) until
-// `size` bytes moved, the file ends or the system refuses. A refusal after
-// some bytes moved answers their count; interrupted calls are retried.
-template<typename Transfer>
+// A transfer's count as the Be API answers it: the bytes moved, or the
+// failure's status when none did.
 ssize_t
-TransferAll(size_t size, Transfer transfer)
+CountOrStatus(BPrivate::Result<size_t> count)
 {
-	size = std::min(size, static_cast<size_t>(SSIZE_MAX));
-	size_t done = 0;
-	while (done < size) {
-		ssize_t result = BPrivate::RetryOnInterrupt([&] { return transfer(done, size - done); });
-		if (result < 0)
-			return done > 0 ? static_cast<ssize_t>(done) : errno_to_status(errno);
-		if (result == 0)
-			break;
-		done += static_cast<size_t>(result);
-	}
-	return static_cast<ssize_t>(done);
+	if (!count)
+		return count.Status();
+	return static_cast<ssize_t>(count.Value());
 }
 
-// One read system call, repeated only when interrupted: a read answers what
-// is there (a pipe need not wait for more).
-template<typename Transfer>
+// All of `size` bytes written, or as many as reached the file before the
+// system refused the rest; the failure's status when none did.
 ssize_t
-TransferOnce(size_t size, Transfer transfer)
+WrittenOrStatus(BPrivate::Result<void> written, size_t done)
 {
-	size = std::min(size, static_cast<size_t>(SSIZE_MAX));
-	ssize_t result = BPrivate::RetryOnInterrupt([&] { return transfer(0, size); });
-	return result < 0 ? errno_to_status(errno) : result;
+	if (!written && done == 0)
+		return written.Status();
+	return static_cast<ssize_t>(done);
 }
 
 } // namespace
@@ -115,15 +103,14 @@ BFile::SetTo(const char* path, uint32 openMode)
 
 	// Non-blocking while opening, so that a FIFO without a partner does not
 	// hang the caller; blocking again for the transfers.
-	BPrivate::UniqueFd fd(BPrivate::RetryOnInterrupt([&] {
-		return open(path, OpenFlags(openMode) | O_NONBLOCK, 0666);
-	}));
-	if (!fd.IsValid()) {
-		Adopt(BPrivate::UniqueFd(), errno_to_status(errno));
+	BPrivate::Result<BPrivate::UniqueFd> fd
+		= BPrivate::System::Open(path, OpenFlags(openMode) | O_NONBLOCK, 0666);
+	if (!fd) {
+		Adopt(BPrivate::UniqueFd(), fd.Status());
 		return InitCheck();
 	}
 
-	return AdoptFile(std::move(fd), openMode, Blocking::kRestore);
+	return AdoptFile(std::move(fd).Value(), openMode, Blocking::kRestore);
 }
 
 // Takes over `fd` unless it names a directory; Blocking::kRestore clears
@@ -131,17 +118,12 @@ BFile::SetTo(const char* path, uint32 openMode)
 status_t
 BFile::AdoptFile(BPrivate::UniqueFd fd, uint32 openMode, Blocking blocking)
 {
-	struct stat info;
-	status_t status = B_OK;
-	if (fstat(fd.Get(), &info) != 0)
-		status = errno_to_status(errno);
-	else if (S_ISDIR(info.st_mode))
+	BPrivate::Result<struct stat> info = BPrivate::System::Stat(fd.Get());
+	status_t status = info.Status();
+	if (status == B_OK && S_ISDIR(info.Value().st_mode))
 		status = B_IS_A_DIRECTORY;
-	else if (blocking == Blocking::kRestore) {
-		int flags = fcntl(fd.Get(), F_GETFL);
-		if (flags < 0 || fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
-			status = errno_to_status(errno);
-	}
+	else if (status == B_OK && blocking == Blocking::kRestore)
+		status = BPrivate::System::SetBlocking(fd.Get()).Status();
 	if (status != B_OK) {
 		Adopt(BPrivate::UniqueFd(), status);
 		return status;
@@ -201,10 +183,7 @@ BFile::Read(void* buffer, size_t size)
 		return InitCheck();
 	if (buffer == nullptr && size > 0)
 		return B_BAD_VALUE;
-	auto* bytes = static_cast<uint8*>(buffer);
-	return TransferOnce(size, [&](size_t done, size_t remaining) {
-		return read(FileDescriptor(), bytes + done, remaining);
-	});
+	return CountOrStatus(BPrivate::System::Read(FileDescriptor(), buffer, size));
 }
 
 ssize_t
@@ -214,10 +193,11 @@ BFile::Write(const void* buffer, size_t size)
 		return InitCheck();
 	if (buffer == nullptr && size > 0)
 		return B_BAD_VALUE;
-	auto* bytes = static_cast<const uint8*>(buffer);
-	return TransferAll(size, [&](size_t done, size_t remaining) {
-		return write(FileDescriptor(), bytes + done, remaining);
-	});
+	size = std::min(size, static_cast<size_t>(SSIZE_MAX));
+	size_t done = 0;
+	BPrivate::Result<void> written
+		= BPrivate::System::WriteAll(FileDescriptor(), buffer, size, -1, &done);
+	return WrittenOrStatus(std::move(written), done);
 }
 
 ssize_t
@@ -227,11 +207,7 @@ BFile::ReadAt(off_t position, void* buffer, size_t size)
 		return InitCheck();
 	if (position < 0 || (buffer == nullptr && size > 0))
 		return B_BAD_VALUE;
-	auto* bytes = static_cast<uint8*>(buffer);
-	return TransferOnce(size, [&](size_t done, size_t remaining) {
-		return pread(FileDescriptor(), bytes + done, remaining,
-			position + static_cast<off_t>(done));
-	});
+	return CountOrStatus(BPrivate::System::ReadAt(FileDescriptor(), buffer, size, position));
 }
 
 ssize_t
@@ -241,11 +217,11 @@ BFile::WriteAt(off_t position, const void* buffer, size_t size)
 		return InitCheck();
 	if (position < 0 || (buffer == nullptr && size > 0))
 		return B_BAD_VALUE;
-	auto* bytes = static_cast<const uint8*>(buffer);
-	return TransferAll(size, [&](size_t done, size_t remaining) {
-		return pwrite(FileDescriptor(), bytes + done, remaining,
-			position + static_cast<off_t>(done));
-	});
+	size = std::min(size, static_cast<size_t>(SSIZE_MAX));
+	size_t done = 0;
+	BPrivate::Result<void> written
+		= BPrivate::System::WriteAll(FileDescriptor(), buffer, size, position, &done);
+	return WrittenOrStatus(std::move(written), done);
 }
 
 off_t
@@ -255,10 +231,9 @@ BFile::Seek(off_t position, uint32 seekMode)
 		return InitCheck();
 	if (seekMode != SEEK_SET && seekMode != SEEK_CUR && seekMode != SEEK_END)
 		return B_BAD_VALUE;
-	off_t result = lseek(FileDescriptor(), position, static_cast<int>(seekMode));
-	if (result < 0)
-		return errno_to_status(errno);
-	return result;
+	BPrivate::Result<off_t> result
+		= BPrivate::System::Seek(FileDescriptor(), position, static_cast<int>(seekMode));
+	return result ? result.Value() : result.Status();
 }
 
 off_t
@@ -266,10 +241,8 @@ BFile::Position() const
 {
 	if (InitCheck() != B_OK)
 		return InitCheck();
-	off_t result = lseek(FileDescriptor(), 0, SEEK_CUR);
-	if (result < 0)
-		return errno_to_status(errno);
-	return result;
+	BPrivate::Result<off_t> result = BPrivate::System::Seek(FileDescriptor(), 0, SEEK_CUR);
+	return result ? result.Value() : result.Status();
 }
 
 status_t
@@ -281,9 +254,7 @@ BFile::SetSize(off_t size)
 		return B_BAD_VALUE;
 	if (!IsWritable())
 		return B_PERMISSION_DENIED;
-	if (BPrivate::RetryOnInterrupt([&] { return ftruncate(FileDescriptor(), size); }) != 0)
-		return errno_to_status(errno);
-	return B_OK;
+	return BPrivate::System::Truncate(FileDescriptor(), size).Status();
 }
 
 status_t

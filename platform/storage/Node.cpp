@@ -3,13 +3,10 @@
 #include "Entry.h"
 #include "Path.h"
 
-#include <RetryOnInterrupt.h>
+#include <System.h>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <string>
-#include <sys/xattr.h>
-#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -18,18 +15,6 @@ std::string
 AttributeName(const char* name)
 {
 	return std::string("user.") + name;
-}
-
-status_t
-AttributeStatus(int error)
-{
-	if (error == ENODATA)
-		return B_ENTRY_NOT_FOUND;
-	if (error == ENOTSUP)
-		return B_UNSUPPORTED;
-	if (error == ERANGE)
-		return B_BAD_VALUE;
-	return errno_to_status(error);
 }
 
 } // namespace
@@ -67,11 +52,12 @@ BNode::SetTo(const char* path)
 		return fStatus;
 	}
 	// Non-blocking, so that opening a FIFO without a writer returns at once.
-	BPrivate::UniqueFd fd(BPrivate::RetryOnInterrupt([&] {
-		return open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-	}));
-	status_t status = fd.IsValid() ? B_OK : errno_to_status(errno);
-	Adopt(std::move(fd), status);
+	BPrivate::Result<BPrivate::UniqueFd> fd
+		= BPrivate::System::Open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+	if (!fd)
+		Adopt(BPrivate::UniqueFd(), fd.Status());
+	else
+		Adopt(std::move(fd).Value(), B_OK);
 	return fStatus;
 }
 
@@ -118,8 +104,10 @@ BNode::WriteAttr(const char* name, type_code /*type*/, off_t offset, const void*
 		return fStatus;
 	if (name == nullptr || name[0] == '\0' || offset != 0 || (buffer == nullptr && size > 0))
 		return B_BAD_VALUE;
-	if (fsetxattr(fFd.Get(), AttributeName(name).c_str(), buffer, size, 0) != 0)
-		return AttributeStatus(errno);
+	BPrivate::Result<void> written
+		= BPrivate::System::SetAttribute(fFd.Get(), AttributeName(name).c_str(), buffer, size);
+	if (!written)
+		return written.Status();
 	return static_cast<ssize_t>(size);
 }
 
@@ -131,10 +119,11 @@ BNode::ReadAttr(const char* name, type_code /*type*/, off_t offset, void* buffer
 		return fStatus;
 	if (name == nullptr || name[0] == '\0' || offset != 0 || (buffer == nullptr && size > 0))
 		return B_BAD_VALUE;
-	ssize_t length = fgetxattr(fFd.Get(), AttributeName(name).c_str(), buffer, size);
-	if (length < 0)
-		return AttributeStatus(errno);
-	return length;
+	BPrivate::Result<size_t> length
+		= BPrivate::System::GetAttribute(fFd.Get(), AttributeName(name).c_str(), buffer, size);
+	if (!length)
+		return length.Status();
+	return static_cast<ssize_t>(length.Value());
 }
 
 status_t
@@ -144,9 +133,7 @@ BNode::RemoveAttr(const char* name)
 		return fStatus;
 	if (name == nullptr || name[0] == '\0')
 		return B_BAD_VALUE;
-	if (fremovexattr(fFd.Get(), AttributeName(name).c_str()) != 0)
-		return AttributeStatus(errno);
-	return B_OK;
+	return BPrivate::System::RemoveAttribute(fFd.Get(), AttributeName(name).c_str()).Status();
 }
 
 status_t
@@ -154,9 +141,7 @@ BNode::Sync()
 {
 	if (!fFd.IsValid())
 		return fStatus;
-	if (fsync(fFd.Get()) != 0)
-		return errno_to_status(errno);
-	return B_OK;
+	return BPrivate::System::Sync(fFd.Get()).Status();
 }
 
 status_t
@@ -166,8 +151,10 @@ BNode::GetStat(struct stat* info) const
 		return B_BAD_VALUE;
 	if (!fFd.IsValid())
 		return fStatus;
-	if (fstat(fFd.Get(), info) != 0)
-		return errno_to_status(errno);
+	BPrivate::Result<struct stat> got = BPrivate::System::Stat(fFd.Get());
+	if (!got)
+		return got.Status();
+	*info = got.Value();
 	return B_OK;
 }
 
@@ -189,7 +176,5 @@ BNode::SetPermissions(mode_t permissions)
 {
 	if (!fFd.IsValid())
 		return fStatus;
-	if (fchmod(fFd.Get(), permissions & 07777) != 0)
-		return errno_to_status(errno);
-	return B_OK;
+	return BPrivate::System::SetMode(fFd.Get(), permissions & 07777).Status();
 }

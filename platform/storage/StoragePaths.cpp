@@ -1,8 +1,8 @@
 #include "StoragePaths.h"
 
-#include <cerrno>
-#include <climits>
-#include <unistd.h>
+#include <System.h>
+
+#include <utility>
 
 namespace BPrivate {
 
@@ -14,10 +14,10 @@ AbsolutePath(const char* path, std::string* result)
 
 	std::string raw;
 	if (path[0] != '/') {
-		char cwd[PATH_MAX];
-		if (getcwd(cwd, sizeof(cwd)) == nullptr)
-			return errno_to_status(errno);
-		raw = cwd;
+		Result<std::string> cwd = System::CurrentDirectory();
+		if (!cwd)
+			return cwd.Status();
+		raw = std::move(cwd).Value();
 		raw += '/';
 	}
 	raw += path;

@@ -10,8 +10,12 @@ errno_to_status(int error)
 		case EIO: return B_IO_ERROR;
 		case EACCES:
 		case EPERM: return B_PERMISSION_DENIED;
-		case EINVAL: return B_BAD_VALUE;
-		case ENOENT: return B_ENTRY_NOT_FOUND;
+		case EINVAL:
+		case ERANGE: return B_BAD_VALUE;
+		case EBADF: return B_FILE_ERROR;
+		case EXDEV: return B_CROSS_DEVICE_LINK;
+		case ENOENT:
+		case ENODATA: return B_ENTRY_NOT_FOUND;
 		case EEXIST: return B_FILE_EXISTS;
 		case ENAMETOOLONG: return B_NAME_TOO_LONG;
 		case ENOTDIR: return B_NOT_A_DIRECTORY;
@@ -62,6 +66,7 @@ status_text(int32_t status)
 		case B_READ_ONLY_DEVICE: return "Read-only file system";
 		case B_IS_A_DIRECTORY: return "Is a directory";
 		case B_NO_MORE_FDS: return "Too many open files";
+		case B_CROSS_DEVICE_LINK: return "Invalid cross-device link";
 		case B_LINK_LIMIT: return "Too many levels of symbolic links";
 		case B_BUSY: return "Device or resource busy";
 		case B_NO_TRANSLATOR: return "Not an image that can be read";

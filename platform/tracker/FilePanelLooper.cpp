@@ -4,9 +4,9 @@
 #include <Node.h>
 #include <NodeInfo.h>
 
+#include <System.h>
+
 #include <atomic>
-#include <climits>
-#include <unistd.h>
 
 namespace BPrivate {
 
@@ -19,9 +19,9 @@ entry_ref
 WorkingDirectory()
 {
 	entry_ref ref;
-	char path[PATH_MAX];
-	if (getcwd(path, sizeof(path)) != nullptr)
-		BEntry(path).GetRef(&ref);
+	Result<std::string> path = System::CurrentDirectory();
+	if (path)
+		BEntry(path.Value().c_str()).GetRef(&ref);
 	return ref;
 }
 

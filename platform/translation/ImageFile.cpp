@@ -2,64 +2,76 @@
 
 #include "Refusal.h"
 
-#include <RetryOnInterrupt.h>
-#include <UniqueFd.h>
+#include <System.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace BPrivate {
+
+namespace {
+
+// Page memory for the whole-file read, never more than one byte past
+// `limit`: a file that fills that byte is too large.
+class ImageFileTarget : public System::ReadTarget {
+public:
+	explicit ImageFileTarget(size_t limit) : fLimit(limit) {}
+
+	uint8* Reserve(size_t& capacity, size_t filled) override
+	{
+		if (filled > fLimit) {
+			fTooLarge = true;
+			return nullptr;
+		}
+		capacity = std::min(capacity, fLimit + 1);
+		PageMemory larger = AllocatePageMemory(capacity);
+		if (!larger)
+			return nullptr;
+		if (filled > 0)
+			std::memcpy(larger.get(), fBlock.get(), filled);
+		fBlock = std::move(larger);
+		return fBlock.get();
+	}
+
+	const size_t fLimit;
+	PageMemory fBlock;
+	bool fTooLarge = false;
+};
+
+} // namespace
 
 Result<FileBytes> ReadImageFile(const char* path, size_t limit)
 {
 	if (path == nullptr || path[0] == '\0')
 		return Refusal::Unreadable(B_BAD_VALUE);
 	// Non-blocking, so that opening a FIFO with no writer returns at once.
-	UniqueFd file(open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-	if (file.Get() < 0)
-		return Refusal::Unreadable(errno_to_status(errno));
-	struct stat info;
-	if (fstat(file.Get(), &info) != 0)
-		return Refusal::Unreadable(errno_to_status(errno));
-	if (S_ISDIR(info.st_mode))
+	Result<UniqueFd> file = System::Open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+	if (!file)
+		return Refusal::Unreadable(file.Status());
+	Result<struct stat> info = System::Stat(file.Value().Get());
+	if (!info)
+		return Refusal::Unreadable(info.Status());
+	if (S_ISDIR(info.Value().st_mode))
 		return Refusal::Unreadable(B_IS_A_DIRECTORY);
-	if (!S_ISREG(info.st_mode))
+	if (!S_ISREG(info.Value().st_mode))
 		return Refusal::Unreadable(B_BAD_TYPE);
-	if (info.st_size < 0 || uint64(info.st_size) > limit)
+	if (info.Value().st_size < 0 || uint64(info.Value().st_size) > limit)
 		return Refusal::FileTooLarge(limit);
 
 	// The size is a hint only: the file may change while it is read, and
-	// some files report 0. One byte more than the size shows growth.
-	size_t capacity = size_t(info.st_size) + 1;
-	PageMemory block = AllocatePageMemory(capacity);
-	if (!block)
+	// some files report 0.
+	ImageFileTarget target(limit);
+	Result<size_t> read = System::ReadWhole(file.Value().Get(), target,
+		size_t(info.Value().st_size));
+	if (target.fTooLarge)
+		return Refusal::FileTooLarge(limit);
+	if (!read && read.Status() == B_NO_MEMORY)
 		return Refusal::NoMemory();
-	size_t filled = 0;
-	while (true) {
-		if (filled == capacity) {
-			if (capacity > limit)
-				return Refusal::FileTooLarge(limit);
-			capacity = std::min(limit + 1, capacity * 2);
-			PageMemory larger = AllocatePageMemory(capacity);
-			if (!larger)
-				return Refusal::NoMemory();
-			std::memcpy(larger.get(), block.get(), filled);
-			block = std::move(larger);
-		}
-		ssize_t count = RetryOnInterrupt([&] {
-			return read(file.Get(), block.get() + filled, capacity - filled);
-		});
-		if (count < 0)
-			return Refusal::Unreadable(errno_to_status(errno));
-		if (count == 0)
-			break;
-		filled += size_t(count);
-	}
-	return FileBytes{std::move(block), filled};
+	if (!read)
+		return Refusal::Unreadable(read.Status());
+	return FileBytes{std::move(target.fBlock), read.Value()};
 }
 
 } // namespace BPrivate

@@ -2,6 +2,8 @@
 
 #include "DecodeLimits.h"
 
+#include <TranslationUtils.h>
+
 #include <Errors.h>
 
 namespace BPrivate {
@@ -159,27 +161,6 @@ Failure Refusal::Unreadable(status_t status)
 	return Failure(status, "");
 }
 
-std::string Refusal::Line(const Failure& failure, const char* name)
-{
-	std::string line = name;
-	const std::string detail = OneLine(failure.detail);
-	switch (failure.status) {
-		case B_NO_TRANSLATOR:
-		case B_ILLEGAL_DATA:
-		case B_NO_MEMORY:
-			if (!detail.empty())
-				return line + " " + detail;
-			if (failure.status == B_NO_TRANSLATOR)
-				return line + " is not an image we can read";
-			if (failure.status == B_ILLEGAL_DATA)
-				return line + " is a damaged image";
-			break;
-		default:
-			break;
-	}
-	return line + ": " + status_text(failure.status);
-}
-
 std::string Refusal::OneLine(std::string_view text)
 {
 	std::string line;
@@ -205,6 +186,27 @@ std::string Refusal::OneLine(std::string_view text)
 		at += length;
 	}
 	return line;
+}
+
+std::string DescribeReadFailure(const Failure& failure, const char* name)
+{
+	std::string line = name;
+	const std::string detail = Refusal::OneLine(failure.detail);
+	switch (failure.status) {
+		case B_NO_TRANSLATOR:
+		case B_ILLEGAL_DATA:
+		case B_NO_MEMORY:
+			if (!detail.empty())
+				return line + " " + detail;
+			if (failure.status == B_NO_TRANSLATOR)
+				return line + " is not an image we can read";
+			if (failure.status == B_ILLEGAL_DATA)
+				return line + " is a damaged image";
+			break;
+		default:
+			break;
+	}
+	return line + ": " + status_text(failure.status);
 }
 
 } // namespace BPrivate

@@ -9,25 +9,11 @@
 #include <utility>
 
 
-std::string BTranslationFailure::Describe(const char* name) const
-{
-	return BPrivate::Refusal::Line(*this, name);
-}
-
 BBitmap* BTranslationUtils::GetBitmapFile(const char* path, BTranslatorRoster* roster)
 {
-	return GetBitmapFile(path, roster, nullptr);
-}
-
-BBitmap* BTranslationUtils::GetBitmapFile(const char* path, BTranslatorRoster* roster,
-	BTranslationFailure* failure)
-{
 	BPrivate::Result<std::unique_ptr<BBitmap>> bitmap = BPrivate::ReadBitmapFile(path, roster);
-	if (!bitmap) {
-		if (failure != nullptr)
-			*failure = bitmap.TakeError();
+	if (!bitmap)
 		return nullptr;
-	}
 	return bitmap.Value().release();
 }
 
@@ -51,11 +37,6 @@ Result<std::unique_ptr<BBitmap>> ReadBitmapFile(const char* path, BTranslatorRos
 		// A file or image too large for the memory there is: no bitmap.
 		return Refusal::NoMemory();
 	}
-}
-
-std::string DescribeReadFailure(const Failure& failure, const char* name)
-{
-	return Refusal::Line(failure, name);
 }
 
 } // namespace BPrivate

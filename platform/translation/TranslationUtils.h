@@ -11,37 +11,6 @@
 
 class BTranslatorRoster;
 
-// Why an image file gave no bitmap, for a person to read: the project's
-// Failure (Result.h), as the platform's signatures hand it out.
-//
-// `status` says what kind of failure it was (B_OK in a new one, until a
-// read fails):
-// * a storage status (B_ENTRY_NOT_FOUND, B_PERMISSION_DENIED,
-//   B_IS_A_DIRECTORY, B_BAD_TYPE for what is not a regular file, ...): the
-//   file could not be read at all;
-// * B_NO_TRANSLATOR: the file is not in a format the kit reads;
-// * B_ILLEGAL_DATA: the file is in such a format but damaged or cut off;
-// * B_NO_MEMORY: the image is larger than a limit, or than the memory there
-//   is.
-// `detail`, when not empty, is a predicate for the file's name that says
-// what exactly was found ("is empty", "is 100000×100000 pixels; the limit
-// is 8192×8192", "is a damaged PNG file: CRC error"); it never names the
-// file itself and holds no newline.
-struct BTranslationFailure : BPrivate::Failure {
-	BTranslationFailure() { status = B_OK; }
-	BTranslationFailure(BPrivate::Failure failure) : Failure(std::move(failure)) {}
-	BTranslationFailure(status_t failureStatus, std::string failureDetail)
-		:
-		Failure(failureStatus, std::move(failureDetail))
-	{
-	}
-
-	// One line without a newline, naming the file as `name`:
-	// "notes.txt is not an image we can read", "missing.png: No such file or
-	// directory", "huge.png is 100000×100000 pixels; the limit is 8192×8192".
-	std::string Describe(const char* name) const;
-};
-
 class BTranslationUtils {
 public:
 	// Reads the image file at `path` with the reader that its content calls
@@ -51,18 +20,25 @@ public:
 	// Returns null for a missing, unreadable, corrupt or unsupported file, or
 	// one larger than the kit's limits. `roster` null: the default one.
 	static BBitmap* GetBitmapFile(const char* path, BTranslatorRoster* roster = nullptr);
-
-	// The same, saying in `failure` why no bitmap came back (when the result
-	// is null; untouched otherwise). Runs on the calling thread.
-	static BBitmap* GetBitmapFile(const char* path, BTranslatorRoster* roster,
-		BTranslationFailure* failure);
 };
 
 namespace BPrivate {
 
 // What GetBitmapFile reads, for the project's own code: the bitmap, never
-// null, or the failure, as BTranslationFailure describes it. Runs on the
-// calling thread.
+// null, or why not. Runs on the calling thread.
+//
+// The failure's `status` says what kind of failure it was:
+// * a storage status (B_ENTRY_NOT_FOUND, B_PERMISSION_DENIED,
+//   B_IS_A_DIRECTORY, B_BAD_TYPE for what is not a regular file, ...): the
+//   file could not be read at all;
+// * B_NO_TRANSLATOR: the file is not in a format the kit reads;
+// * B_ILLEGAL_DATA: the file is in such a format but damaged or cut off;
+// * B_NO_MEMORY: the image is larger than a limit, or than the memory there
+//   is.
+// Its `detail`, when not empty, is a predicate for the file's name that says
+// what exactly was found ("is empty", "is 100000×100000 pixels; the limit
+// is 8192×8192", "is a damaged PNG file: CRC error"); it never names the
+// file itself and holds no newline.
 Result<std::unique_ptr<BBitmap>> ReadBitmapFile(const char* path,
 	BTranslatorRoster* roster = nullptr);
 
@@ -72,7 +48,9 @@ Result<std::unique_ptr<BBitmap>> ReadBitmapFile(const char* path,
 Result<std::unique_ptr<BBitmap>> ReadBitmapStream(int stream);
 
 // The line for a person that names the file as `name` and says why reading
-// it failed; what BTranslationFailure::Describe answers.
+// it failed, in one line without a newline: "notes.txt is not an image we
+// can read", "missing.png: No such file or directory", "huge.png is
+// 100000×100000 pixels; the limit is 8192×8192".
 std::string DescribeReadFailure(const Failure& failure, const char* name);
 
 } // namespace BPrivate

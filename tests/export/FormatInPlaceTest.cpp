@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -152,4 +153,42 @@ TEST(FormatInPlace, WriteBehindKeepsTheText)
 	ASSERT_TRUE(Format(bytes, BufferedFileConsumer{file}));
 	ASSERT_EQ(file.Flush(), B_OK);
 	EXPECT_EQ(ReadWhole(path), TextByPieces(bytes));
+}
+
+// Why the consumer stopped the text is kept for the caller: the file's
+// reason for a write that fell short, B_INTERRUPTED for a cancel, nothing
+// while every piece was taken.
+TEST(FormatInPlace, TheConsumerKeepsWhyItStopped)
+{
+	ScratchDirectory scratch;
+	const std::string path = scratch / "kept.h";
+	std::atomic<bool> cancel{false};
+	struct Row {
+		const char* what;
+		const char* file;
+		bool cancelled;
+		status_t status;
+	};
+	const Row rows[] = {
+		{"every piece taken", nullptr, false, B_OK},
+		{"a full device", "/dev/full", false, B_DEVICE_FULL},
+		{"a cancel", nullptr, true, B_INTERRUPTED},
+	};
+	for (const Row& row : rows) {
+		SCOPED_TRACE(row.what);
+		PlainBufferedFile file(row.file != nullptr ? row.file : path.c_str(),
+			row.file != nullptr ? B_WRITE_ONLY : kExportMode, 4095);
+		ASSERT_EQ(file.InitCheck(), B_OK);
+		cancel = row.cancelled;
+		BufferedFileConsumer consumer{file, &cancel};
+		EXPECT_EQ(Format(Bytes(3000), consumer), row.status == B_OK);
+		EXPECT_EQ(consumer.failure.Status(), row.status);
+		if (row.status == B_OK) {
+			EXPECT_TRUE(file.FlushOrFail().Ok());
+		}
+	}
+	// A flush that fails answers the reason, not only that it failed.
+	PlainBufferedFile full("/dev/full", B_WRITE_ONLY, 4095);
+	ASSERT_EQ(full.BufferedWrite("x", 1), 1);
+	EXPECT_EQ(full.FlushOrFail().Status(), B_DEVICE_FULL);
 }

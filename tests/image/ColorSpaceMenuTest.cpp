@@ -115,7 +115,7 @@ TEST_F(ColorSpaceMenuTest, EachNewItemSwitchesMarksRedrawsAndSavesWhatTheExporte
 			EXPECT_EQ(window.Image()->ColorSpace(), item.space);
 			EXPECT_EQ(window.Image()->BytesPerRow(), item.bytesPerRow);
 			EXPECT_EQ(window.Image()->BitsLength(), item.bytesPerRow * 7);
-			shownAs = ConvertedBitmap(*window.Image(), B_RGB32);
+			shownAs = ConvertedBitmap(*window.Image(), B_RGB32).Value();
 			modified = window.IsModified();
 		}));
 		EXPECT_FALSE(modified);
@@ -168,7 +168,7 @@ TEST_F(ColorSpaceMenuTest, TransparencyShowsAsBeforeAndTheSeedsItemsTakeTheImage
 		std::unique_ptr<BBitmap> before = fProbe->Snapshot(id);
 		std::unique_ptr<BBitmap> held;
 		ASSERT_TRUE(WithImageWindow(title.c_str(), [&](BitmapImageWindow& window) {
-			held = ConvertedBitmap(*window.Image(), B_RGB32);
+			held = ConvertedBitmap(*window.Image(), B_RGB32).Value();
 		}));
 
 		ASSERT_EQ(fProbe->PickMenuItem(id, PathOf(item)), B_OK);

@@ -2,6 +2,7 @@
 // in the view's colours at the image's margin.
 
 #include "support/ProgramFixture.h"
+#include "support/ReadFailure.h"
 
 #include "image/AImageView.h"
 #include "image/MessageLines.h"
@@ -86,9 +87,9 @@ TEST_P(OpenFailureTest, TheWindowSaysWhyItShowsNoImage)
 	std::string path = MakeFile(failure);
 	std::string expected = failure.text != nullptr ? failure.text : "";
 	if (failure.text == nullptr) {
-		BTranslationFailure why;
+		testsupport::ReadFailure why;
 		std::unique_ptr<BBitmap> none(
-			BTranslationUtils::GetBitmapFile(path.c_str(), nullptr, &why));
+			testsupport::GetBitmapFile(path.c_str(), &why));
 		ASSERT_EQ(none, nullptr);
 		expected = why.Describe(failure.name);
 	}

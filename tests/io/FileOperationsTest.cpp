@@ -4,6 +4,8 @@
 #include "io/FileOperations.h"
 #include "support/Files.h"
 
+#include <System.h>
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -18,16 +20,6 @@ using testsupport::WriteWhole;
 
 namespace FileOperations {
 namespace {
-
-TEST(FileOperations, SystemFailureKeepsTheStatusOfTheErrno)
-{
-	EXPECT_EQ(SystemFailure(ENOENT).status, B_ENTRY_NOT_FOUND);
-	EXPECT_EQ(SystemFailure(ENOSPC).status, B_DEVICE_FULL);
-	// A failure that left no reason is still a failure.
-	EXPECT_EQ(SystemFailure(0).status, B_ERROR);
-	errno = EACCES;
-	EXPECT_EQ(SystemFailure().status, B_PERMISSION_DENIED);
-}
 
 TEST(FileOperations, ResolveLinksEndsAtTheFirstNameThatIsNoLink)
 {
@@ -74,7 +66,7 @@ TEST(FileOperations, ContentCallsAnswerWhyTheyFailed)
 	ASSERT_GE(from, 0);
 	ASSERT_GE(to, 0);
 
-	Result<std::string> read = ReadAll(from);
+	Result<std::string> read = BPrivate::System::ReadWhole(from);
 	ASSERT_TRUE(read.Ok());
 	EXPECT_EQ(read.Value(), content);
 	EXPECT_TRUE(CopyContent(from, to, off_t(content.size())).Ok());
@@ -83,11 +75,11 @@ TEST(FileOperations, ContentCallsAnswerWhyTheyFailed)
 	// shorter copy that looks whole.
 	EXPECT_EQ(CopyContent(from, to, off_t(content.size()) + 1).Status(), B_IO_ERROR);
 	// Written into a descriptor opened for reading only.
-	EXPECT_EQ(WriteAll(from, "x", 1, 0).Status(), errno_to_status(EBADF));
+	EXPECT_EQ(BPrivate::System::WriteAll(from, "x", 1, 0).Status(), errno_to_status(EBADF));
 	close(from);
 	close(to);
-	EXPECT_FALSE(ReadAll(from).Ok());
-	EXPECT_FALSE(WriteAll(to, "x", 1, 0).Ok());
+	EXPECT_FALSE(BPrivate::System::ReadWhole(from).Ok());
+	EXPECT_FALSE(BPrivate::System::WriteAll(to, "x", 1, 0).Ok());
 }
 
 TEST(FileOperations, OpenDirectoryAndListAttributesSayWhy)
@@ -101,9 +93,46 @@ TEST(FileOperations, OpenDirectoryAndListAttributesSayWhy)
 	EXPECT_EQ(OpenDirectory(scratch / "file").Status(), B_NOT_A_DIRECTORY);
 
 	// A plain new file has no attributes, or only what its directory gave.
-	EXPECT_TRUE(ListAttributes((scratch / "file").c_str()).Ok());
-	EXPECT_EQ(ListAttributes((scratch / "gone").c_str()).Status(), B_ENTRY_NOT_FOUND);
-	EXPECT_FALSE(ListAttributes(-1).Ok());
+	EXPECT_TRUE(BPrivate::System::LinkAttributeNames((scratch / "file").c_str()).Ok());
+	EXPECT_EQ(BPrivate::System::LinkAttributeNames((scratch / "gone").c_str()).Status(), B_ENTRY_NOT_FOUND);
+	EXPECT_FALSE(BPrivate::System::AttributeNames(-1).Ok());
+}
+
+TEST(FileOperations, CreateBesideMakesAHiddenNewFileInTheSameDirectory)
+{
+	ScratchDirectory scratch;
+	mkdir((scratch / "sub").c_str(), 0700);
+	WriteWhole(scratch / "sub/leaf.h", "old");
+	Result<BPrivate::UniqueFd> directory = OpenDirectory(scratch.Path());
+	ASSERT_TRUE(directory.Ok());
+
+	struct Row {
+		int directory;
+		std::string path;
+		std::string folder; // what the made name starts with
+	};
+	const Row rows[] = {
+		{directory.Value().Get(), "leaf.h", "."},
+		{AT_FDCWD, scratch / "sub/leaf.h", scratch / "sub/."},
+	};
+	for (const Row& row : rows) {
+		SCOPED_TRACE(row.path);
+		std::string made;
+		Result<BPrivate::UniqueFd> fd = CreateBeside(row.directory, row.path, O_WRONLY, 0600,
+			&made);
+		ASSERT_TRUE(fd.Ok());
+		EXPECT_EQ(made.compare(0, row.folder.size(), row.folder), 0) << made;
+		EXPECT_NE(made.find("leaf.h."), std::string::npos) << made;
+		ASSERT_EQ(write(fd.Value().Get(), "new", 3), 3);
+		const std::string full = row.directory == AT_FDCWD ? made : scratch / made;
+		EXPECT_EQ(ReadWhole(full), "new");
+	}
+	// The file beside is untouched; a folder that is missing says so.
+	EXPECT_EQ(ReadWhole(scratch / "sub/leaf.h"), "old");
+	std::string made = "unchanged";
+	EXPECT_EQ(CreateBeside(AT_FDCWD, scratch / "gone/leaf.h", O_WRONLY, 0600, &made).Status(),
+		B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(made, "unchanged");
 }
 
 } // namespace

@@ -30,7 +30,7 @@ ExpectedDump(const std::string& imageFile, color_space space, bool bytesOnly)
 {
 	std::unique_ptr<BBitmap> bitmap(BTranslationUtils::GetBitmapFile(imageFile.c_str()));
 	if (bitmap && bitmap->ColorSpace() != space)
-		bitmap = ConvertedBitmap(*bitmap, space);
+		bitmap = ConvertedBitmap(*bitmap, space).Value();
 	if (!bitmap)
 		return std::string();
 	const std::string bytes(static_cast<const char*>(bitmap->Bits()),

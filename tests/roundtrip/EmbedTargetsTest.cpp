@@ -163,7 +163,7 @@ ExpectOwnPictures(const std::string& source, const std::string& build)
 			BTranslationUtils::GetBitmapFile((source + "/" + icon.file).c_str()));
 		ASSERT_TRUE(expected);
 		if (expected->ColorSpace() != icon.space)
-			expected = ConvertedBitmap(*expected, icon.space);
+			expected = ConvertedBitmap(*expected, icon.space).Value();
 		ASSERT_TRUE(expected);
 		const std::string bytes(static_cast<const char*>(expected->Bits()),
 			size_t(expected->BitsLength()));

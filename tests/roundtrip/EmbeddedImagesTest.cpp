@@ -30,7 +30,7 @@ ExpectSameBitmap(const BBitmap* built, const std::string& image, color_space spa
 	std::unique_ptr<BBitmap> loaded(BTranslationUtils::GetBitmapFile(image.c_str()));
 	ASSERT_TRUE(loaded) << image;
 	if (loaded->ColorSpace() != space)
-		loaded = ConvertedBitmap(*loaded, space);
+		loaded = ConvertedBitmap(*loaded, space).Value();
 	ASSERT_TRUE(loaded);
 	EXPECT_EQ(built->Bounds(), loaded->Bounds()) << image;
 	EXPECT_EQ(built->ColorSpace(), space) << image;
@@ -53,13 +53,13 @@ TEST(EmbeddedImages, DitheredImagesHoldTheDitheredBytes)
 	std::unique_ptr<BBitmap> loaded(
 		BTranslationUtils::GetBitmapFile((kImages + "colour.jpg").c_str()));
 	ASSERT_TRUE(loaded);
-	std::unique_ptr<BBitmap> held = ConvertedBitmap(*loaded, B_RGB32);
+	std::unique_ptr<BBitmap> held = ConvertedBitmap(*loaded, B_RGB32).Value();
 	ASSERT_TRUE(held);
 	const std::pair<PrefilledBitmap*, DitherKind> rows[] = {
 		{colour_floyd_steinberg_MakeBitmap(), DitherKind::kFloydSteinberg},
 		{colour_ordered_MakeBitmap(), DitherKind::kOrdered},
 	};
-	std::unique_ptr<BBitmap> nearest = ConvertedBitmap(*held, B_CMAP8);
+	std::unique_ptr<BBitmap> nearest = ConvertedBitmap(*held, B_CMAP8).Value();
 	for (const auto& [built, kind] : rows) {
 		ASSERT_NE(built, nullptr);
 		std::unique_ptr<BBitmap> expected = DitheredBitmap(*held, kind);

@@ -95,7 +95,7 @@ LoadAsExported(const std::string& image, const char* space)
 	else if (std::string(space) == "cmap8")
 		wanted = B_CMAP8;
 	if (bitmap->ColorSpace() != wanted)
-		bitmap = ConvertedBitmap(*bitmap, wanted);
+		bitmap = ConvertedBitmap(*bitmap, wanted).Value();
 	return bitmap;
 }
 

@@ -296,9 +296,9 @@ TEST_F(ImageWindowStress, SaveRequestsRaceColourSpaceSwitches)
 	// What each saved file may hold: the exporter's text in either space.
 	std::unique_ptr<BBitmap> rgb(BTranslationUtils::GetBitmapFile(image.c_str()));
 	ASSERT_TRUE(rgb);
-	std::unique_ptr<BBitmap> cmap8 = ConvertedBitmap(*rgb, B_CMAP8);
+	std::unique_ptr<BBitmap> cmap8 = ConvertedBitmap(*rgb, B_CMAP8).Value();
 	// Back from B_CMAP8 the image holds the map's colours, not its own.
-	std::unique_ptr<BBitmap> mapped = ConvertedBitmap(*cmap8, B_RGB32);
+	std::unique_ptr<BBitmap> mapped = ConvertedBitmap(*cmap8, B_RGB32).Value();
 	const std::string reference = fDirectory + "/reference.h";
 	for (int index = 0; index < kSaves; index++) {
 		const std::string name = "save" + std::to_string(index) + ".h";

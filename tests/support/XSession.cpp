@@ -425,7 +425,7 @@ XSession::Screenshot(const std::string& window) const
 	if (!loaded)
 		return Shot(nullptr);
 	if (loaded->ColorSpace() != B_RGB32)
-		return Shot(ConvertedBitmap(*loaded, B_RGB32));
+		return Shot(ConvertedBitmap(*loaded, B_RGB32).Value());
 	return Shot(std::move(loaded));
 }
 

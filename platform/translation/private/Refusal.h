@@ -2,7 +2,7 @@
 
 // Every sentence with which the kit refuses an image file is made here, so
 // that each is written once and every reader says the same thing the same
-// way. A refusal is a Failure (Result.h): a status and a predicate for the
+// way; DescribeReadFailure (TranslationUtils.h) makes the line a person reads. A refusal is a Failure (Result.h): a status and a predicate for the
 // file's name ("is cut off before its first image is complete"). Text that
 // comes from a library (libpng's, libtiff's, ...) may hold newlines, tabs or
 // other control characters; it is folded into one line of printable text
@@ -65,10 +65,6 @@ public:
 
 	// Any other status (a storage one: the file could not be read at all).
 	[[gnu::cold]] static Failure Unreadable(status_t status);
-
-	// The line for a person, naming the file as `name`; what
-	// DescribeReadFailure() and BTranslationFailure::Describe() answer.
-	static std::string Line(const Failure& failure, const char* name);
 
 	// `text` as one line of printable text: each run of white space and
 	// control characters becomes one space, none at either end, and bytes

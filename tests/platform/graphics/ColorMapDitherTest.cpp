@@ -180,12 +180,12 @@ TEST(ColorMapDither, APictureOfMapColoursComesOutUnchanged)
 	for (int32 i = 0; i < 64 * 64; i++)
 		pixels.push_back(MapColor(uint8(i < 255 ? i : random() % 255)));
 	auto source = MakeBitmap(64, 64, pixels);
-	const std::vector<uint8> nearest = Indices(*ConvertedBitmap(*source, B_CMAP8));
+	const std::vector<uint8> nearest = Indices(*ConvertedBitmap(*source, B_CMAP8).Value());
 	for (DitherKind kind : kDithering)
 		EXPECT_EQ(Dithered(*source, kind), nearest) << NameOf(kind);
 
 	// A palette bitmap is copied as it is.
-	auto palette = ConvertedBitmap(*source, B_CMAP8);
+	auto palette = ConvertedBitmap(*source, B_CMAP8).Value();
 	for (DitherKind kind : kDithering)
 		EXPECT_EQ(Dithered(*palette, kind), nearest) << NameOf(kind);
 }
@@ -203,7 +203,7 @@ TEST(ColorMapDither, OrderedKeepsEveryMapColouredPixel)
 		isMapColour.push_back(map);
 	}
 	auto source = MakeBitmap(32, 32, pixels);
-	const std::vector<uint8> nearest = Indices(*ConvertedBitmap(*source, B_CMAP8));
+	const std::vector<uint8> nearest = Indices(*ConvertedBitmap(*source, B_CMAP8).Value());
 	const std::vector<uint8> ordered = Dithered(*source, DitherKind::kOrdered);
 	ASSERT_EQ(ordered.size(), nearest.size());
 	int32 dithered = 0;
@@ -225,7 +225,7 @@ TEST(ColorMapDither, NoneIsTheNearestMappingByteForByte)
 	for (color_space space : {B_RGB32, B_RGBA32}) {
 		auto source = MakeBitmap(37, 23, pixels, space);
 		std::unique_ptr<BBitmap> none = DitheredBitmap(*source, DitherKind::kNone);
-		std::unique_ptr<BBitmap> nearest = ConvertedBitmap(*source, B_CMAP8);
+		std::unique_ptr<BBitmap> nearest = ConvertedBitmap(*source, B_CMAP8).Value();
 		ASSERT_TRUE(none && nearest);
 		ASSERT_EQ(none->BitsLength(), nearest->BitsLength());
 		EXPECT_EQ(memcmp(none->Bits(), nearest->Bits(), size_t(none->BitsLength())), 0);

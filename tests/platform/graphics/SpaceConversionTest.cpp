@@ -132,7 +132,7 @@ TEST(SpaceConversion, Rgb32AndCmap8AreTheBitmapConversion)
 		conversion.space = space;
 		conversion.background = kSlate;
 		std::unique_ptr<BBitmap> converted = BitmapInSpace(*image, conversion);
-		std::unique_ptr<BBitmap> reference = ConvertedBitmap(*image, space);
+		std::unique_ptr<BBitmap> reference = ConvertedBitmap(*image, space).Value();
 		ASSERT_NE(converted, nullptr);
 		EXPECT_EQ(BytesOf(*converted), BytesOf(*reference)) << space;
 	}

@@ -1,6 +1,7 @@
 #include "support/ChildProcess.h"
 #include "support/Files.h"
 
+#include <Entry.h>
 #include <File.h>
 #include <NodeInfo.h>
 
@@ -200,4 +201,51 @@ TEST(NodeInfo, TheTypeIsTheFreeDesktopAttribute)
 	BFile unopened((scratch / "missing/f").c_str(), B_READ_ONLY);
 	EXPECT_NE(BNodeInfo(&unopened).InitCheck(), B_OK);
 	EXPECT_EQ(BNodeInfo(nullptr).InitCheck(), B_BAD_VALUE);
+}
+
+// What the node's attribute calls and the entry's removal answer, for each
+// way they can fail.
+TEST(Node, AttributeAndRemovalFailuresHaveTheirOwnStatus)
+{
+	constexpr type_code kText = 'CSTR';
+	ScratchDirectory scratch;
+	BFile file((scratch / "f").c_str(), B_READ_WRITE | B_CREATE_FILE);
+	ASSERT_EQ(file.InitCheck(), B_OK);
+	ssize_t written = file.WriteAttr("note", kText, 0, "twelve bytes", 12);
+	if (written == B_UNSUPPORTED)
+		GTEST_SKIP() << "the scratch file system has no extended attributes";
+	ASSERT_EQ(written, 12);
+	mkdir((scratch / "empty").c_str(), 0700);
+	mkdir((scratch / "full").c_str(), 0700);
+	WriteWhole(scratch / "full/x", "x");
+
+	char small[4];
+	char large[64];
+	BNode unset;
+	BEntry empty((scratch / "empty").c_str());
+	BEntry full((scratch / "full").c_str());
+	struct Row {
+		const char* what;
+		ssize_t answer;
+		ssize_t expected;
+	};
+	// In order: each row acts on what the rows before left.
+	const Row rows[] = {
+		{"read whole", file.ReadAttr("note", kText, 0, large, sizeof(large)), 12},
+		{"read into too little room", file.ReadAttr("note", kText, 0, small,
+			sizeof(small)), B_BAD_VALUE},
+		{"read a missing attribute", file.ReadAttr("none", kText, 0, large,
+			sizeof(large)), B_ENTRY_NOT_FOUND},
+		{"remove a missing attribute", file.RemoveAttr("none"), B_ENTRY_NOT_FOUND},
+		{"remove the attribute", file.RemoveAttr("note"), B_OK},
+		{"read it removed", file.ReadAttr("note", kText, 0, large, sizeof(large)),
+			B_ENTRY_NOT_FOUND},
+		{"an unset node", unset.ReadAttr("note", kText, 0, large, sizeof(large)),
+			B_NO_INIT},
+		{"remove a directory with an entry", full.Remove(), B_DIRECTORY_NOT_EMPTY},
+		{"remove an empty directory", empty.Remove(), B_OK},
+	};
+	for (const Row& row : rows)
+		EXPECT_EQ(row.answer, row.expected) << row.what;
+	EXPECT_EQ(scratch.Listing(), "f full");
 }

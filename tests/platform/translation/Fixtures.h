@@ -4,6 +4,7 @@
 // pixel (x, y) as the functions below say.
 
 #include "support/Files.h"
+#include "support/ReadFailure.h"
 
 #include <Bitmap.h>
 #include <TranslationUtils.h>
@@ -28,14 +29,15 @@ inline std::unique_ptr<BBitmap> Load(const std::string& path)
 
 // `bytes` written to a scratch file and read from there, saying in
 // `failure` why when no bitmap comes back.
-inline std::unique_ptr<BBitmap> LoadBytes(const std::string& bytes, BTranslationFailure& failure)
+inline std::unique_ptr<BBitmap> LoadBytes(const std::string& bytes,
+	testsupport::ReadFailure& failure)
 {
 	testsupport::ScratchDirectory scratch;
 	const std::string path = scratch / "image";
 	if (!testsupport::WriteWhole(path, bytes))
 		return nullptr;
 	return std::unique_ptr<BBitmap>(
-		BTranslationUtils::GetBitmapFile(path.c_str(), nullptr, &failure));
+		testsupport::GetBitmapFile(path.c_str(), &failure));
 }
 
 inline uint8 Red(int32 x, int32) { return uint8(20 * x + 5); }

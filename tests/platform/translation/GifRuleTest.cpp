@@ -4,6 +4,7 @@
 #include "Fixtures.h"
 #include "LzwCodes.h"
 #include "support/HostileImages.h"
+#include "support/ReadFailure.h"
 
 #include <gtest/gtest.h>
 
@@ -92,7 +93,7 @@ TEST(GifRuleTest, ImagesWithoutPixelsDrawNothing)
 	};
 	for (const auto& row : kRows) {
 		SCOPED_TRACE(row.name);
-		BTranslationFailure failure;
+		testsupport::ReadFailure failure;
 		std::unique_ptr<BBitmap> bitmap = fixture::LoadBytes(row.bytes, failure);
 		if (row.refusal != nullptr) {
 			EXPECT_EQ(bitmap, nullptr);
@@ -131,7 +132,7 @@ TEST(GifRuleTest, WideCodeSizesAreDecoded)
 		black("\0\0\0\xff", 4);
 	for (const auto& [size, data] : {std::pair(9, image9), std::pair(11, image11)}) {
 		SCOPED_TRACE(size);
-		BTranslationFailure failure;
+		testsupport::ReadFailure failure;
 		std::unique_ptr<BBitmap> bitmap = fixture::LoadBytes(gif(size, data), failure);
 		ASSERT_NE(bitmap, nullptr) << failure.Describe("f");
 		EXPECT_EQ(Rgba(*bitmap), white + red + black + white + red + red);
@@ -157,7 +158,7 @@ TEST(GifRuleTest, WideCodeSizesAreDecoded)
 	};
 	for (const auto& row : kRows) {
 		SCOPED_TRACE(row.name);
-		BTranslationFailure failure;
+		testsupport::ReadFailure failure;
 		EXPECT_EQ(fixture::LoadBytes(row.bytes, failure), nullptr);
 		EXPECT_EQ(failure.Describe("f"), row.refusal);
 	}

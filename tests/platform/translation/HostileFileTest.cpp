@@ -2,6 +2,7 @@
 #include "support/ChildProcess.h"
 #include "support/Files.h"
 #include "support/HostileImages.h"
+#include "support/ReadFailure.h"
 #include "support/Waiting.h"
 
 #include <ImageFile.h>
@@ -126,9 +127,9 @@ TEST_F(HostileFileTest, FileWithoutReadPermissionGivesNoBitmap)
 // half-grey picture would be exported as if it were the image.
 TEST_F(HostileFileTest, TruncatedJpegIsRefusedAsCutOff)
 {
-	BTranslationFailure failure;
-	std::unique_ptr<BBitmap> bitmap(BTranslationUtils::GetBitmapFile(
-		Path("truncated.jpg").c_str(), nullptr, &failure));
+	testsupport::ReadFailure failure;
+	std::unique_ptr<BBitmap> bitmap(testsupport::GetBitmapFile(
+		Path("truncated.jpg").c_str(), &failure));
 	EXPECT_EQ(bitmap, nullptr);
 	EXPECT_EQ(failure.status, B_ILLEGAL_DATA);
 	EXPECT_EQ(failure.Describe("truncated.jpg"),
@@ -159,9 +160,8 @@ TEST_F(HostileFileTest, ProjectReadAndPlatformReadAgree)
 		SCOPED_TRACE(row.path);
 		BPrivate::Result<std::unique_ptr<BBitmap>> read = BPrivate::ReadBitmapFile(
 			row.path.c_str());
-		BTranslationFailure failure(B_ERROR, "untouched");
-		std::unique_ptr<BBitmap> bitmap(BTranslationUtils::GetBitmapFile(row.path.c_str(),
-			nullptr, &failure));
+		testsupport::ReadFailure failure(B_ERROR, "untouched");
+		std::unique_ptr<BBitmap> bitmap(testsupport::GetBitmapFile(row.path.c_str(), &failure));
 		if (row.status == B_OK) {
 			ASSERT_TRUE(read.Ok()) << read.Error().detail;
 			ASSERT_NE(read.Value(), nullptr);
@@ -180,8 +180,6 @@ TEST_F(HostileFileTest, ProjectReadAndPlatformReadAgree)
 		EXPECT_EQ(BPrivate::DescribeReadFailure(read.Error(), "f"), row.line);
 		EXPECT_EQ(failure.Describe("f"), row.line);
 	}
-	// A new failure says that nothing has failed yet.
-	EXPECT_EQ(BTranslationFailure().status, B_OK);
 }
 
 // A file is read whole up to the limit and refused, naming the limit, past
@@ -206,6 +204,16 @@ TEST_F(HostileFileTest, FileReadStopsAtItsLimit)
 	ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
 	EXPECT_EQ(BPrivate::ReadImageFile(fifo.c_str(), kLimit).Status(), B_BAD_TYPE);
 	EXPECT_EQ(BPrivate::ReadImageFile(nullptr, kLimit).Status(), B_BAD_VALUE);
+
+	// A regular file whose size says 0 (as the kernel's own files do) is
+	// read whole all the same, and still stops at the limit.
+	bytes = BPrivate::ReadImageFile("/proc/self/maps", kLimit);
+	ASSERT_TRUE(bytes.Ok()) << bytes.Error().detail;
+	const std::string maps(reinterpret_cast<const char*>(bytes.Value().data.get()),
+		bytes.Value().size);
+	EXPECT_GT(maps.size(), 100u);
+	EXPECT_EQ(maps.back(), '\n');
+	EXPECT_EQ(BPrivate::ReadImageFile("/proc/self/maps", 64).Status(), B_NO_MEMORY);
 }
 
 TEST_F(HostileFileTest, FifoDoesNotBlock)

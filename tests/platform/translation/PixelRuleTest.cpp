@@ -3,6 +3,7 @@
 #include "Fixtures.h"
 #include "support/Files.h"
 #include "support/HostileImages.h"
+#include "support/ReadFailure.h"
 
 #include <PixelRules.h>
 
@@ -67,12 +68,12 @@ protected:
 		std::fclose(file);
 		fFailure = {};
 		return std::unique_ptr<BBitmap>(
-			BTranslationUtils::GetBitmapFile(path.c_str(), nullptr, &fFailure));
+			testsupport::GetBitmapFile(path.c_str(), &fFailure));
 	}
 
 	testsupport::ScratchDirectory fScratch;
 	const std::string fDirectory = fScratch.Path();
-	BTranslationFailure fFailure;
+	testsupport::ReadFailure fFailure;
 };
 
 const uint8* Pixel(const BBitmap& bitmap, int32 x, int32 y)

@@ -14,6 +14,7 @@
 #include "ReaderTestSupport.h"
 
 #include "support/Files.h"
+#include "support/ReadFailure.h"
 #include "support/ReferenceDecoder.h"
 
 #include <BmpReader.h>
@@ -127,7 +128,7 @@ public:
 // The small-format reader whose Recognizes takes the data, TGA last as in
 // the kit; null with `recognized` false when none does.
 std::unique_ptr<BBitmap>
-ReadSmallFormat(const std::string& bytes, BTranslationFailure& failure, bool& recognized)
+ReadSmallFormat(const std::string& bytes, testsupport::ReadFailure& failure, bool& recognized)
 {
 	static const NoPngReader png;
 	static const BPrivate::BmpReader bmp;
@@ -179,7 +180,7 @@ CheckRow(const Table& table, const Row& row, std::string& now)
 {
 	const fs::path path = kInstalled / row.file;
 	SCOPED_TRACE(path.string());
-	BTranslationFailure failure;
+	testsupport::ReadFailure failure;
 	std::unique_ptr<BBitmap> bitmap;
 	if (table.smallFormat) {
 		bool recognized = false;
@@ -190,7 +191,7 @@ CheckRow(const Table& table, const Row& row, std::string& now)
 			return;
 		}
 	} else {
-		bitmap.reset(BTranslationUtils::GetBitmapFile(path.c_str(), nullptr, &failure));
+		bitmap.reset(testsupport::GetBitmapFile(path.c_str(), &failure));
 	}
 	if (bitmap == nullptr) {
 		// Refused in one line: through its reader with a reason of its own,
@@ -709,9 +710,9 @@ TEST(RealFilesTest, GifSuiteGivesTheFramesItExpects)
 	int matched = 0, refused = 0;
 	for (const GifSuiteCase& row : GifSuiteCases(suite)) {
 		SCOPED_TRACE(row.input);
-		BTranslationFailure failure;
-		std::unique_ptr<BBitmap> bitmap(BTranslationUtils::GetBitmapFile(
-			(suite / row.input).c_str(), nullptr, &failure));
+		testsupport::ReadFailure failure;
+		std::unique_ptr<BBitmap> bitmap(testsupport::GetBitmapFile(
+			(suite / row.input).c_str(), &failure));
 		const std::string line = bitmap ? "" : failure.Describe(row.input.c_str());
 		EXPECT_EQ(line.find_first_of("\n\r\t"), std::string::npos);
 		auto choice = std::find_if(std::begin(kChoices), std::end(kChoices),

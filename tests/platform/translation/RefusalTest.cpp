@@ -1,6 +1,8 @@
 // The sentences the readers refuse images with, as a person reads them, and
 // the folding of library text into one line.
 
+#include "support/ReadFailure.h"
+
 #include <DecodeLimits.h>
 #include <DecodedImage.h>
 #include <ImageReaderList.h>
@@ -19,7 +21,7 @@ using BPrivate::Refusal;
 TEST(RefusalTest, EveryRefusalReadsAsOneSentence)
 {
 	const struct {
-		BTranslationFailure failure;
+		testsupport::ReadFailure failure;
 		status_t status;
 		const char* line;
 	} kRows[] = {
@@ -86,7 +88,7 @@ TEST(RefusalTest, ImageSizeIsJudgedAtTheLimits)
 		BPrivate::Result<void> size = BPrivate::CheckImageSize(row.width, row.height);
 		EXPECT_EQ(size.Status(), row.status);
 		if (!size.Ok()) {
-			EXPECT_EQ(Refusal::Line(size.Error(), "f"), row.line);
+			EXPECT_EQ(BPrivate::DescribeReadFailure(size.Error(), "f"), row.line);
 		}
 	}
 }
@@ -153,13 +155,13 @@ TEST(RefusalTest, ReaderListNeverAnswersSuccessWithoutABitmap)
 	hollow.Add(std::make_unique<HollowReader>());
 	BPrivate::BitmapResult read = hollow.Read(data);
 	ASSERT_FALSE(read.Ok());
-	EXPECT_EQ(Refusal::Line(read.Error(), "f"), "f is a damaged HOLLOW file");
+	EXPECT_EQ(BPrivate::DescribeReadFailure(read.Error(), "f"), "f is a damaged HOLLOW file");
 
 	BPrivate::ImageReaderList refusing;
 	refusing.Add(std::make_unique<HollowReader>(Refusal::CutOff(), true));
 	read = refusing.Read(data);
 	ASSERT_FALSE(read.Ok());
-	EXPECT_EQ(Refusal::Line(read.Error(), "f"),
+	EXPECT_EQ(BPrivate::DescribeReadFailure(read.Error(), "f"),
 		"f is cut off before its first image is complete");
 
 	BPrivate::ImageReaderList none;

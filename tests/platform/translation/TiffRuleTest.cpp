@@ -3,6 +3,7 @@
 
 #include "Fixtures.h"
 #include "support/Files.h"
+#include "support/ReadFailure.h"
 
 #include <PixelRules.h>
 
@@ -111,7 +112,7 @@ TEST(TiffRuleTest, SixteenBitGreyIsRoundedForEveryValue)
 	std::string pixels;
 	for (uint32_t v = 0; v < 65536; v++)
 		Put16(pixels, v);
-	BTranslationFailure failure;
+	testsupport::ReadFailure failure;
 	auto bitmap = fixture::LoadBytes(TiffOf({256, 256, 16, 1, 1, -1, pixels}), failure);
 	ASSERT_NE(bitmap, nullptr) << failure.Describe("grey16.tiff");
 	ASSERT_EQ(bitmap->ColorSpace(), B_GRAY8);
@@ -150,7 +151,7 @@ TEST(TiffRuleTest, OnePixelFilesFollowTheRules)
 	};
 	for (const auto& row : kRows) {
 		SCOPED_TRACE(row.name);
-		BTranslationFailure failure;
+		testsupport::ReadFailure failure;
 		auto bitmap = fixture::LoadBytes(TiffOf(row.image), failure);
 		ASSERT_NE(bitmap, nullptr) << failure.Describe(row.name);
 		const uint8* p = Pixel(*bitmap, 0);
@@ -161,7 +162,7 @@ TEST(TiffRuleTest, OnePixelFilesFollowTheRules)
 
 TEST(TiffRuleTest, WhiteIsZeroGreyIsInverted)
 {
-	BTranslationFailure failure;
+	testsupport::ReadFailure failure;
 	auto bitmap = fixture::LoadBytes(TiffOf({3, 1, 8, 0, 1, -1, std::string("\x00\x40\xff", 3)}), failure);
 	ASSERT_NE(bitmap, nullptr) << failure.Describe("white.tiff");
 	ASSERT_EQ(bitmap->ColorSpace(), B_GRAY8);
@@ -189,7 +190,7 @@ TEST(TiffRuleTest, AssociatedAlphaPremultipliesBackToWhatIsStored)
 					Put16(pixels, stored * 257);
 			}
 		}
-		BTranslationFailure failure;
+		testsupport::ReadFailure failure;
 		auto bitmap = fixture::LoadBytes(TiffOf({255, 1, bits, 2, 4, 1, pixels}), failure);
 		ASSERT_NE(bitmap, nullptr) << failure.Describe("associated.tiff");
 		ASSERT_EQ(bitmap->ColorSpace(), B_RGBA32);
@@ -213,7 +214,7 @@ TEST(TiffRuleTest, AssociatedAlphaPremultipliesBackToWhatIsStored)
 TEST(TiffRuleTest, LibraryWarningsAreNotTheReasonForARefusal)
 {
 	TiffImage image{2, 2, 8, 5, 4, -1, std::string(16, '\xff'), 5, 32};
-	BTranslationFailure failure;
+	testsupport::ReadFailure failure;
 	EXPECT_EQ(fixture::LoadBytes(TiffOf(image), failure), nullptr);
 	EXPECT_EQ(failure.status, B_ILLEGAL_DATA);
 	EXPECT_EQ(failure.Describe("x.tif"),

@@ -4,6 +4,7 @@
 
 #include "Fixtures.h"
 #include "support/Files.h"
+#include "support/ReadFailure.h"
 
 #include <gtest/gtest.h>
 
@@ -70,9 +71,9 @@ TEST(WebpAnimationTest, FirstFrameLiesOnATransparentCanvas)
 	testsupport::ScratchDirectory scratch;
 	const std::string path = scratch / "anim";
 	ASSERT_TRUE(testsupport::WriteWhole(path, webp));
-	BTranslationFailure failure;
+	testsupport::ReadFailure failure;
 	std::unique_ptr<BBitmap> bitmap(
-		BTranslationUtils::GetBitmapFile(path.c_str(), nullptr, &failure));
+		testsupport::GetBitmapFile(path.c_str(), &failure));
 	ASSERT_NE(bitmap, nullptr) << failure.Describe("anim.webp");
 	ASSERT_EQ(bitmap->Bounds(), BRect(0, 0, 7, 5));
 	ASSERT_EQ(bitmap->ColorSpace(), B_RGBA32);
