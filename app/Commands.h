@@ -28,3 +28,10 @@ constexpr uint32 kMsgZoomIn = 'ZmIn';
 constexpr uint32 kMsgZoomOut = 'ZmOu';
 constexpr uint32 kMsgActualSize = 'ZmAc';
 constexpr uint32 kMsgFitInWindow = 'ZmFt';
+// To an image window: how the next switch to a reduced colour space maps
+// colours (the "Dithering" items of the "Image" menu).
+constexpr uint32 kMsgDitherNone = 'DiNo';
+constexpr uint32 kMsgDitherFloydSteinberg = 'DiFS';
+constexpr uint32 kMsgDitherOrdered = 'DiOr';
+// To an image window: read the image file again and show it as when opened.
+constexpr uint32 kMsgRevertToFile = 'Rvrt';

@@ -19,9 +19,30 @@ constexpr const char* kSourceType = "text/x-source-code";
 // How much text reaches a new file before its way to the disk is started.
 constexpr size_t kWriteBehind = size_t(8) << 20;
 
+// How often an export with a progress callback calls it.
+constexpr int64 kProgressStep = int64(1) << 20;
+
 struct Source {
 	const BBitmap* bitmap;
 	const char* iconName;
+};
+
+// Counts the bytes the text has put and calls the export's progress
+// callback each time another step of them is done.
+struct ProgressCount {
+	const std::function<void(int64, int64)>* callback;
+	int64 total;
+	int64 written = 0;
+	int64 next = kProgressStep;
+
+	void Add(size_t length)
+	{
+		written += static_cast<int64>(length);
+		if (written >= next && *callback) {
+			(*callback)(written, total);
+			next = written + kProgressStep;
+		}
+	}
 };
 
 // The buffered file's consumer, stopping at the first piece after `cancel`
@@ -29,6 +50,7 @@ struct Source {
 struct CancellableConsumer {
 	PlainBufferedFile& file;
 	const std::atomic<bool>* cancel;
+	ProgressCount& progress;
 
 	bool Cancelled() const
 	{
@@ -38,7 +60,10 @@ struct CancellableConsumer {
 	{
 		if (Cancelled())
 			return B_INTERRUPTED;
-		return file.BufferedWrite(piece, length);
+		ssize_t written = file.BufferedWrite(piece, length);
+		if (written > 0)
+			progress.Add(static_cast<size_t>(written));
+		return written;
 	}
 	char* Room(size_t& length) const
 	{
@@ -48,7 +73,11 @@ struct CancellableConsumer {
 		}
 		return reinterpret_cast<char*>(file.BufferRoom(&length));
 	}
-	void Take(size_t length) const { file.TakeBufferRoom(length); }
+	void Take(size_t length) const
+	{
+		file.TakeBufferRoom(length);
+		progress.Add(length);
+	}
 };
 
 Result<void>
@@ -58,10 +87,13 @@ WriteFailure(const PlainBufferedFile& file)
 }
 
 Result<void>
-WriteText(PlainBufferedFile& file, const Source& source, const std::atomic<bool>* cancel)
+WriteText(PlainBufferedFile& file, const Source& source, const SourceExportOptions& options)
 {
-	CancellableConsumer consumer{file, cancel};
 	BRect bounds = source.bitmap->Bounds();
+	ProgressCount progress{&options.progress,
+		BitmapSourceLength(source.iconName, bounds.left, bounds.top, bounds.right, bounds.bottom,
+			source.bitmap->ColorSpace(), source.bitmap->BitsLength())};
+	CancellableConsumer consumer{file, options.cancel, progress};
 	bool written = FormatBitmapSource(source.iconName, bounds.left, bounds.top, bounds.right,
 		bounds.bottom, source.bitmap->ColorSpace(), static_cast<const uint8*>(source.bitmap->Bits()),
 		source.bitmap->BitsLength(), consumer);
@@ -69,6 +101,8 @@ WriteText(PlainBufferedFile& file, const Source& source, const std::atomic<bool>
 		return Failure(B_INTERRUPTED);
 	if (!written || file.Flush() != B_OK)
 		return WriteFailure(file);
+	if (options.progress)
+		options.progress(progress.written, progress.total);
 	return {};
 }
 
@@ -100,7 +134,7 @@ ExportBitmapSource(const BBitmap* bitmap, const char* documentName,
 		file.SetWriteBehind(kWriteBehind);
 	}
 
-	result = WriteText(file, source, options.cancel);
+	result = WriteText(file, source, options);
 	if (!result) {
 		// The text's failure is the one to tell; the old file is put back
 		// as well as it can be.

@@ -1,11 +1,15 @@
 #include "BitmapImageWindow.h"
 
 #include "AImageView.h"
+#include "StatusLine.h"
+#include "StatusText.h"
 #include "export/BitmapConversion.h"
 #include "export/BitmapSourceExport.h"
 #include "app/Commands.h"
+#include "export/FormatBitmapSource.h"
 #include "export/LeafName.h"
 
+#include <Alert.h>
 #include <AppDefs.h>
 #include <Application.h>
 #include <Menu.h>
@@ -14,6 +18,7 @@
 #include <SpaceConversion.h>
 #include <TranslationUtils.h>
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <string>
@@ -21,6 +26,10 @@
 namespace {
 
 constexpr const char* kNoImage = "there is no image to save";
+// What the image view posts to its window when its scale changed.
+constexpr uint32 kScaleChanged = 'ZmCh';
+// A save that lasts longer than this shows its progress.
+constexpr bigtime_t kProgressDelay = 1000000;
 
 // The "Color space" items after the seed's two, in menu order.
 struct OtherSpace {
@@ -41,42 +50,46 @@ constexpr OtherSpace kOtherSpaces[] = {
 static_assert(std::size(kOtherSpaces) == 6, "one item each");
 
 // What the view says when the file gave no image, naming the file by the
-// leaf of the path as it was given. A window made for a new untitled
-// document was never meant to read a file, so it has nothing to say when
-// there is none.
+// leaf of the path as it was given.
 std::string
 FailureText(const char* path, const BPrivate::Failure& failure)
 {
-	bool untitled = strncmp(path, "Untitled", 8) == 0;
-	if (untitled && failure.status == B_ENTRY_NOT_FOUND)
-		return std::string();
 	return BPrivate::DescribeReadFailure(failure, LeafName(path));
 }
 
 } // namespace
 
-BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path)
+BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path, DocumentBinding binding)
 	:
 	FileDocumentWindow(frame, path, B_TITLED_WINDOW, B_WILL_ACCEPT_FIRST_CLICK,
-		B_CURRENT_WORKSPACE),
+		B_CURRENT_WORKSPACE, binding),
 	fImageView(nullptr),
 	fMenuBar(nullptr),
 	fCmap8Item(nullptr),
 	fRgb32Item(nullptr),
-	fOtherSpaceItems{}
+	fOtherSpaceItems{},
+	fStatusLine(nullptr),
+	fImagePath(binding == DocumentBinding::kFile ? path : ""),
+	fSaveStart(0),
+	fSavePercent(-1)
 {
 	fMenuBar = BuildMenuBar();
 	AddChild(fMenuBar);
+	// The status line takes its height from the bottom of the window.
+	fStatusLine = new StatusLine(Bounds());
+	AddChild(fStatusLine);
 
 	// The image view fills the window below the menu bar, which sized itself
 	// to its items when it was added; scroll bars take their room from it
 	// where the image does not fit.
 	fImageView = new AImageView(ImageArea());
 
-	BPrivate::Result<std::unique_ptr<BBitmap>> image = BPrivate::ReadBitmapFile(path);
-	fImageView->SetBitmap(image ? image.Value().release() : nullptr);
-	if (!image)
-		fImageView->SetStatusText(FailureText(path, image.Error()).c_str());
+	if (!IsUntitled()) {
+		BPrivate::Result<std::unique_ptr<BBitmap>> image = BPrivate::ReadBitmapFile(path);
+		fImageView->SetBitmap(image ? image.Value().release() : nullptr);
+		if (!image)
+			fImageView->SetStatusText(FailureText(path, image.Error()).c_str());
+	}
 	MarkColorSpace();
 	AddChild(fImageView);
 	fImageView->LayOut(ImageArea());
@@ -88,6 +101,7 @@ BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path)
 
 	std::string documentName = std::string(path) + ".h";
 	SetDocumentName(documentName.c_str());
+	UpdateStatus();
 
 	Show();
 }
@@ -130,6 +144,7 @@ BitmapImageWindow::BuildMenuBar()
 
 	menuBar->AddItem(fileMenu);
 	menuBar->AddItem(BuildViewMenu());
+	menuBar->AddItem(fImageMenu.Build(!fImagePath.empty()));
 	return menuBar;
 }
 
@@ -149,6 +164,7 @@ BitmapImageWindow::ImageArea() const
 {
 	BRect area = Bounds();
 	area.top = fMenuBar->Frame().bottom + 1.0f;
+	area.bottom = fStatusLine->Frame().top - 1.0f;
 	return area;
 }
 
@@ -156,6 +172,8 @@ void
 BitmapImageWindow::FrameResized(float, float)
 {
 	fImageView->LayOut(ImageArea());
+	// Fitting in the window changes the zoom.
+	UpdateStatus();
 }
 
 void
@@ -191,9 +209,23 @@ BitmapImageWindow::MessageReceived(BMessage* message)
 		case kMsgFitInWindow:
 			fImageView->FitInWindow();
 			break;
+		case kScaleChanged:
+			break;
+		case kMsgDitherNone:
+		case kMsgDitherFloydSteinberg:
+		case kMsgDitherOrdered:
+			fImageMenu.ChooseDither(message->what);
+			break;
+		case kMsgRevertToFile:
+			RevertToFile();
+			break;
 		default:
 			FileDocumentWindow::MessageReceived(message);
 	}
+	// Whatever changed (the image, its space, the zoom, the document name
+	// after a save) shows in the status line; an unchanged text is not
+	// redrawn.
+	UpdateStatus();
 }
 
 bool
@@ -208,7 +240,71 @@ BitmapImageWindow::ExportDocument()
 	const BBitmap* bitmap = fImageView->Bitmap();
 	if (bitmap == nullptr)
 		return BPrivate::Failure(B_NO_INIT, kNoImage);
-	return ExportBitmapSource(bitmap, DocumentName());
+	SourceExportOptions options;
+	options.progress = [this](int64 written, int64 total) { ShowSaveProgress(written, total); };
+	fSaveStart = system_time();
+	fSavePercent = -1;
+	BPrivate::Result<void> saved = ExportBitmapSource(bitmap, DocumentName(), options);
+	UpdateStatus();
+	return saved;
+}
+
+void
+BitmapImageWindow::ShowSaveProgress(int64 written, int64 total)
+{
+	if (total <= 0 || system_time() - fSaveStart < kProgressDelay)
+		return;
+	const int32 percent = static_cast<int32>(std::min<int64>(written * 100 / total, 100));
+	if (percent == fSavePercent)
+		return;
+	fSavePercent = percent;
+	fStatusLine->SetText(StatusText::Saving(percent));
+	// The save holds the window's thread: draw the line and show it now.
+	UpdateIfNeeded();
+}
+
+void
+BitmapImageWindow::RevertToFile()
+{
+	if (fImagePath.empty())
+		return;
+	BPrivate::Result<std::unique_ptr<BBitmap>> image
+		= BPrivate::ReadBitmapFile(fImagePath.c_str());
+	if (!image) {
+		std::string text = FailureText(fImagePath.c_str(), image.Error());
+		// A window without an image says it in its view, as at opening; one
+		// with an image keeps it and tells in an alert.
+		if (fImageView->Bitmap() == nullptr) {
+			fImageView->SetStatusText(text.c_str());
+			return;
+		}
+		BAlert* alert = new BAlert(nullptr, text.c_str(), "OK", nullptr, nullptr,
+			B_WIDTH_AS_USUAL, B_STOP_ALERT);
+		alert->Go(nullptr);
+		return;
+	}
+	fImageView->SetStatusText("");
+	fImageView->SetBitmap(image.Value().release());
+	MarkColorSpace();
+}
+
+void
+BitmapImageWindow::UpdateStatus()
+{
+	ImageFacts facts;
+	facts.fileName = LeafName(fImagePath.empty() ? DocumentName() : fImagePath.c_str());
+	facts.documentLeaf = LeafName();
+	facts.scale = fImageView->Scale();
+	if (const BBitmap* bitmap = fImageView->Bitmap()) {
+		BRect bounds = bitmap->Bounds();
+		facts.hasImage = true;
+		facts.width = bitmap->Width();
+		facts.height = bitmap->Height();
+		facts.space = bitmap->ColorSpace();
+		facts.textBytes = BitmapSourceLength(facts.documentLeaf.c_str(), bounds.left, bounds.top,
+			bounds.right, bounds.bottom, facts.space, bitmap->BitsLength());
+	}
+	fStatusLine->SetText(StatusText::Describe(facts));
 }
 
 const BBitmap*
@@ -225,6 +321,15 @@ BitmapImageWindow::SwitchToCmap8()
 	BBitmap* current = fImageView->Bitmap();
 	if (current == nullptr || current->ColorSpace() == B_CMAP8)
 		return;
+
+	if (fImageMenu.Dither() != DitherKind::kNone) {
+		std::unique_ptr<BBitmap> dithered = DitheredBitmap(*current, fImageMenu.Dither());
+		if (!dithered)
+			return;
+		fImageView->SetBitmap(dithered.release());
+		MarkColorSpace();
+		return;
+	}
 
 	BRect bounds = current->Bounds();
 	auto offscreen = std::make_unique<BBitmap>(bounds, B_CMAP8, true, false);
@@ -274,6 +379,8 @@ BitmapImageWindow::SwitchTo(color_space space)
 
 	SpaceConversion conversion;
 	conversion.space = space;
+	if (SpaceDithers(space))
+		conversion.dither = fImageMenu.Dither();
 	std::unique_ptr<BBitmap> result = BitmapInSpace(*current, conversion);
 	if (!result)
 		return;

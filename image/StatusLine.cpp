@@ -1,0 +1,63 @@
+#include "StatusLine.h"
+
+#include <Font.h>
+#include <LockChecks.h>
+#include <Window.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr float kPaddingLeft = 8.0f;
+// Room above and below the text.
+constexpr float kPaddingVertical = 3.0f;
+constexpr rgb_color kGround = {236, 236, 236, 255};
+constexpr rgb_color kRule = {184, 184, 184, 255};
+constexpr rgb_color kInk = {32, 32, 32, 255};
+
+} // namespace
+
+StatusLine::StatusLine(BRect frame)
+	:
+	BView(BRect(frame.left, frame.bottom - PreferredHeight() + 1, frame.right, frame.bottom),
+		"status", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_BOTTOM, B_WILL_DRAW)
+{
+	SetViewColor(kGround);
+	SetHighColor(kInk);
+}
+
+float
+StatusLine::PreferredHeight()
+{
+	font_height height;
+	be_plain_font->GetHeight(&height);
+	return std::ceil(height.ascent + height.descent) + 2 * kPaddingVertical + 1;
+}
+
+void
+StatusLine::Draw(BRect updateRect)
+{
+	BRect bounds = Bounds();
+	FillRect(BRect(bounds.left, bounds.top, bounds.right, bounds.top), kRule);
+	if (fText.empty())
+		return;
+	font_height height;
+	GetFontHeight(&height);
+	BRect textArea(bounds.left, bounds.top + 1, bounds.right, bounds.bottom);
+	if (!updateRect.Intersects(textArea))
+		return;
+	// The baseline, with the text's ascent and descent centred in the line.
+	float baseline = std::floor(bounds.top + 1 + kPaddingVertical + height.ascent);
+	DrawString(fText.c_str(), BPoint(kPaddingLeft, baseline));
+}
+
+void
+StatusLine::SetText(const std::string& text)
+{
+	if (Window() != nullptr)
+		ASSERT_LOCKED(Window());
+	if (text == fText)
+		return;
+	fText = text;
+	Invalidate();
+}
