@@ -2,11 +2,10 @@
 
 #include "AImageView.h"
 #include "StatusLine.h"
+#include "SpaceSwitch.h"
 #include "StatusText.h"
-#include "export/BitmapConversion.h"
 #include "export/BitmapSourceExport.h"
 #include "app/Commands.h"
-#include "export/FormatBitmapSource.h"
 #include "export/LeafName.h"
 
 #include <Alert.h>
@@ -15,11 +14,8 @@
 #include <Menu.h>
 #include <MenuBar.h>
 #include <MenuItem.h>
-#include <SpaceConversion.h>
 #include <TranslationUtils.h>
 
-#include <algorithm>
-#include <cstring>
 #include <iterator>
 #include <string>
 
@@ -28,8 +24,6 @@ namespace {
 constexpr const char* kNoImage = "there is no image to save";
 // What the image view posts to its window when its scale changed.
 constexpr uint32 kScaleChanged = 'ZmCh';
-// A save that lasts longer than this shows its progress.
-constexpr bigtime_t kProgressDelay = 1000000;
 
 // The "Color space" items after the seed's two, in menu order.
 struct OtherSpace {
@@ -69,9 +63,7 @@ BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path, DocumentBind
 	fRgb32Item(nullptr),
 	fOtherSpaceItems{},
 	fStatusLine(nullptr),
-	fImagePath(binding == DocumentBinding::kFile ? path : ""),
-	fSaveStart(0),
-	fSavePercent(-1)
+	fImagePath(binding == DocumentBinding::kFile ? path : "")
 {
 	fMenuBar = BuildMenuBar();
 	AddChild(fMenuBar);
@@ -181,10 +173,10 @@ BitmapImageWindow::MessageReceived(BMessage* message)
 {
 	switch (message->what) {
 		case kMsgCmap8:
-			SwitchToCmap8();
+			SwitchTo(B_CMAP8);
 			break;
 		case kMsgRgb32:
-			SwitchToRgb32();
+			SwitchTo(B_RGB32);
 			break;
 		case kMsgRgba32:
 		case kMsgRgb16:
@@ -241,26 +233,15 @@ BitmapImageWindow::ExportDocument()
 	if (bitmap == nullptr)
 		return BPrivate::Failure(B_NO_INIT, kNoImage);
 	SourceExportOptions options;
-	options.progress = [this](int64 written, int64 total) { ShowSaveProgress(written, total); };
-	fSaveStart = system_time();
-	fSavePercent = -1;
+	options.progress = [this](int64 written, int64 total) {
+		// The save holds the window's thread: draw the line and show it now.
+		if (fStatusLine->SaveProgressed(written, total))
+			UpdateIfNeeded();
+	};
+	fStatusLine->SaveStarted();
 	BPrivate::Result<void> saved = ExportBitmapSource(bitmap, DocumentName(), options);
 	UpdateStatus();
 	return saved;
-}
-
-void
-BitmapImageWindow::ShowSaveProgress(int64 written, int64 total)
-{
-	if (total <= 0 || system_time() - fSaveStart < kProgressDelay)
-		return;
-	const int32 percent = static_cast<int32>(std::min<int64>(written * 100 / total, 100));
-	if (percent == fSavePercent)
-		return;
-	fSavePercent = percent;
-	fStatusLine->SetText(StatusText::Saving(percent));
-	// The save holds the window's thread: draw the line and show it now.
-	UpdateIfNeeded();
 }
 
 void
@@ -291,20 +272,9 @@ BitmapImageWindow::RevertToFile()
 void
 BitmapImageWindow::UpdateStatus()
 {
-	ImageFacts facts;
-	facts.fileName = LeafName(fImagePath.empty() ? DocumentName() : fImagePath.c_str());
-	facts.documentLeaf = LeafName();
-	facts.scale = fImageView->Scale();
-	if (const BBitmap* bitmap = fImageView->Bitmap()) {
-		BRect bounds = bitmap->Bounds();
-		facts.hasImage = true;
-		facts.width = bitmap->Width();
-		facts.height = bitmap->Height();
-		facts.space = bitmap->ColorSpace();
-		facts.textBytes = BitmapSourceLength(facts.documentLeaf.c_str(), bounds.left, bounds.top,
-			bounds.right, bounds.bottom, facts.space, bitmap->BitsLength());
-	}
-	fStatusLine->SetText(StatusText::Describe(facts));
+	const char* fileName = LeafName(fImagePath.empty() ? DocumentName() : fImagePath.c_str());
+	fStatusLine->SetText(StatusText::Describe(
+		ImageFacts::Of(fImageView->Bitmap(), fileName, LeafName(), fImageView->Scale())));
 }
 
 const BBitmap*
@@ -313,63 +283,8 @@ BitmapImageWindow::Image() const
 	return fImageView->Bitmap();
 }
 
-// To B_CMAP8 through the platform's drawing: the image is drawn unscaled into
-// an 8-bit offscreen bitmap, whose pixels are then copied into a plain one.
-void
-BitmapImageWindow::SwitchToCmap8()
-{
-	BBitmap* current = fImageView->Bitmap();
-	if (current == nullptr || current->ColorSpace() == B_CMAP8)
-		return;
-
-	if (fImageMenu.Dither() != DitherKind::kNone) {
-		std::unique_ptr<BBitmap> dithered = DitheredBitmap(*current, fImageMenu.Dither());
-		if (!dithered)
-			return;
-		fImageView->SetBitmap(dithered.release());
-		MarkColorSpace();
-		return;
-	}
-
-	BRect bounds = current->Bounds();
-	auto offscreen = std::make_unique<BBitmap>(bounds, B_CMAP8, true, false);
-	auto result = std::make_unique<BBitmap>(bounds, B_CMAP8, false, false);
-	if (!offscreen->IsValid() || !result->IsValid())
-		return;
-
-	BView* drawing = new BView(bounds, nullptr, B_FOLLOW_ALL, 0);
-	offscreen->AddChild(drawing);
-	if (drawing->Window()->Lock()) {
-		drawing->DrawBitmap(current, bounds);
-		drawing->Window()->Unlock();
-	}
-	result->SetBits(offscreen->Bits(), offscreen->BitsLength(), 0, B_CMAP8);
-	offscreen.reset();
-
-	fImageView->SetBitmap(result.release());
-	fCmap8Item->SetMarked(true);
-	fRgb32Item->SetMarked(false);
-	UnmarkOtherSpaces();
-}
-
-// To B_RGB32 through the bitmap's own data conversion.
-void
-BitmapImageWindow::SwitchToRgb32()
-{
-	BBitmap* current = fImageView->Bitmap();
-	if (current == nullptr || current->ColorSpace() == B_RGB32)
-		return;
-
-	std::unique_ptr<BBitmap> result = ConvertedBitmap(*current, B_RGB32);
-	if (!result)
-		return;
-	fImageView->SetBitmap(result.release());
-	fCmap8Item->SetMarked(false);
-	fRgb32Item->SetMarked(true);
-	UnmarkOtherSpaces();
-}
-
-// The view keeps the converted bitmap as it is: its space is the point.
+// The view keeps a B_RGB32 or B_CMAP8 result as SetBitmap does, and any
+// other as it is: its space is the point.
 void
 BitmapImageWindow::SwitchTo(color_space space)
 {
@@ -377,22 +292,14 @@ BitmapImageWindow::SwitchTo(color_space space)
 	if (current == nullptr || current->ColorSpace() == space)
 		return;
 
-	SpaceConversion conversion;
-	conversion.space = space;
-	if (SpaceDithers(space))
-		conversion.dither = fImageMenu.Dither();
-	std::unique_ptr<BBitmap> result = BitmapInSpace(*current, conversion);
+	std::unique_ptr<BBitmap> result = SwitchedBitmap(*current, space, fImageMenu.Dither());
 	if (!result)
 		return;
-	fImageView->KeepBitmap(result.release());
+	if (space == B_CMAP8 || space == B_RGB32)
+		fImageView->SetBitmap(result.release());
+	else
+		fImageView->KeepBitmap(result.release());
 	MarkColorSpace();
-}
-
-void
-BitmapImageWindow::UnmarkOtherSpaces()
-{
-	for (BMenuItem* item : fOtherSpaceItems)
-		item->SetMarked(false);
 }
 
 // Exactly one item is marked: the one of the image's colour space, "B_RGB32"

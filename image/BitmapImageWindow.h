@@ -12,7 +12,6 @@
 #include "document/FileDocumentWindow.h"
 
 #include <GraphicsDefs.h>
-#include <OS.h>
 
 #include <string>
 
@@ -49,16 +48,12 @@ private:
 	BMenu* BuildViewMenu();
 	// The part of the window below the menu bar and above the status line.
 	BRect ImageArea() const;
-	void SwitchToCmap8();
-	void SwitchToRgb32();
-	// Converts the image into one of the other spaces, by the exporter's
-	// rules (nearest values, laid over white where the space has no
-	// transparency).
+	// Converts the image into `space` (SpaceSwitch.h), dithered as the
+	// "Image" menu says, and marks that space's item alone.
 	void SwitchTo(color_space space);
 	// Marks the item of the image's colour space alone ("B_RGB32" when
 	// there is no image).
 	void MarkColorSpace();
-	void UnmarkOtherSpaces();
 	BPrivate::Result<void> ExportDocument();
 	// Reads the image file again and shows it as when it was opened, in the
 	// colour space it came in, keeping the document name and the zoom. A
@@ -66,9 +61,6 @@ private:
 	void RevertToFile();
 	// Says what the window holds in the status line.
 	void UpdateStatus();
-	// From the save's progress callback: past the first second of a save,
-	// the status line shows how far it is, drawn at once.
-	void ShowSaveProgress(int64 written, int64 total);
 
 	AImageView* fImageView;
 	BMenuBar* fMenuBar;
@@ -80,6 +72,4 @@ private:
 	ImageMenu fImageMenu;
 	// The image file as given; empty for an untitled window.
 	std::string fImagePath;
-	bigtime_t fSaveStart;
-	int32 fSavePercent; // shown in the status line; -1: none yet
 };

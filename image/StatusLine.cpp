@@ -1,9 +1,12 @@
 #include "StatusLine.h"
 
+#include "StatusText.h"
+
 #include <Font.h>
 #include <LockChecks.h>
 #include <Window.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -14,13 +17,17 @@ constexpr float kPaddingVertical = 3.0f;
 constexpr rgb_color kGround = {236, 236, 236, 255};
 constexpr rgb_color kRule = {184, 184, 184, 255};
 constexpr rgb_color kInk = {32, 32, 32, 255};
+// A save that lasts longer than this shows its progress.
+constexpr bigtime_t kProgressDelay = 1000000;
 
 } // namespace
 
 StatusLine::StatusLine(BRect frame)
 	:
 	BView(BRect(frame.left, frame.bottom - PreferredHeight() + 1, frame.right, frame.bottom),
-		"status", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_BOTTOM, B_WILL_DRAW)
+		"status", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_BOTTOM, B_WILL_DRAW),
+	fSaveStart(0),
+	fSavePercent(-1)
 {
 	SetViewColor(kGround);
 	SetHighColor(kInk);
@@ -60,4 +67,24 @@ StatusLine::SetText(const std::string& text)
 		return;
 	fText = text;
 	Invalidate();
+}
+
+void
+StatusLine::SaveStarted()
+{
+	fSaveStart = system_time();
+	fSavePercent = -1;
+}
+
+bool
+StatusLine::SaveProgressed(int64 written, int64 total)
+{
+	if (total <= 0 || system_time() - fSaveStart < kProgressDelay)
+		return false;
+	const int32 percent = static_cast<int32>(std::clamp<int64>(written * 100 / total, 0, 100));
+	if (percent == fSavePercent)
+		return false;
+	fSavePercent = percent;
+	SetText(StatusText::Saving(percent));
+	return true;
 }

@@ -1,7 +1,30 @@
 #include "StatusText.h"
 
+#include "export/FormatBitmapSource.h"
+
+#include <Bitmap.h>
+
 #include <cmath>
 #include <cstdio>
+
+ImageFacts
+ImageFacts::Of(const BBitmap* bitmap, const char* fileName, const char* documentLeaf, float scale)
+{
+	ImageFacts facts;
+	facts.fileName = fileName;
+	facts.documentLeaf = documentLeaf;
+	facts.scale = scale;
+	if (bitmap == nullptr)
+		return facts;
+	BRect bounds = bitmap->Bounds();
+	facts.hasImage = true;
+	facts.width = bitmap->Width();
+	facts.height = bitmap->Height();
+	facts.space = bitmap->ColorSpace();
+	facts.textBytes = BitmapSourceLength(documentLeaf, bounds.left, bounds.top, bounds.right,
+		bounds.bottom, facts.space, bitmap->BitsLength());
+	return facts;
+}
 
 namespace StatusText {
 

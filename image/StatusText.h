@@ -8,6 +8,8 @@
 #include <GraphicsDefs.h>
 #include <SupportDefs.h>
 
+class BBitmap;
+
 #include <string>
 
 struct ImageFacts {
@@ -19,6 +21,11 @@ struct ImageFacts {
 	int64 textBytes = -1;        // what a save writes; -1: nothing
 	float scale = 1;             // 1 is 100 %
 	std::string documentLeaf;    // the leaf the text's identifiers come from
+
+	// The facts of `bitmap` (null: no image) shown at `scale`, the text's
+	// length being what a save under `documentLeaf` writes.
+	static ImageFacts Of(const BBitmap* bitmap, const char* fileName, const char* documentLeaf,
+		float scale);
 };
 
 namespace StatusText {
