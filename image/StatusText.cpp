@@ -62,12 +62,13 @@ Describe(const ImageFacts& facts)
 		+ std::to_string(facts.height) + " pixels";
 	line += kSeparator;
 	line += SpaceName(facts.space);
+	// The zoom before the longer parts, so that a narrow window shows it.
+	line += kSeparator + Zoom(facts.scale);
 	if (facts.textBytes >= 0)
 		line += kSeparator + Grouped(facts.textBytes) + " bytes of text";
-	line += kSeparator + Zoom(facts.scale);
 	if (!IsIdentifier(facts.documentLeaf.c_str())) {
 		line += kSeparator + "\"" + Printable(facts.documentLeaf)
-			+ "\" is not a C++ identifier: the text will not compile until saved under one";
+			+ "\" is not a C++ identifier: save under one for the text to compile";
 	}
 	return line;
 }

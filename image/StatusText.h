@@ -1,8 +1,8 @@
 #pragma once
 
 // What an image window's status line says, as plain text: the image file's
-// name, the image's size in pixels, its colour space, the length of the text
-// a save writes, the zoom, and a note when the document name's leaf cannot
+// name, the image's size in pixels, its colour space, the zoom, the length
+// of the text a save writes, and a note when the document name's leaf cannot
 // give the text's identifiers. Plain code: no thread or lock of its own.
 
 #include <GraphicsDefs.h>

@@ -26,7 +26,7 @@ std::string
 NotIdentifier(const std::string& leaf)
 {
 	return kDot + "\"" + leaf
-		+ "\" is not a C++ identifier: the text will not compile until saved under one";
+		+ "\" is not a C++ identifier: save under one for the text to compile";
 }
 
 TEST(StatusTextTest, DescribesWhatIsKnownInOrder)
@@ -38,19 +38,19 @@ TEST(StatusTextTest, DescribesWhatIsKnownInOrder)
 	const Row rows[] = {
 		{{"icon.png", true, 16, 16, B_CMAP8, 1787, 1, "icon"},
 			"icon.png" + kDot + "16" + kTimes + "16 pixels" + kDot + "B_CMAP8" + kDot
-				+ "1,787 bytes of text" + kDot + "100 %"},
+				+ "100 %" + kDot + "1,787 bytes of text"},
 		{{"photo.jpg", true, 6000, 4000, B_RGB32, 600001234, 0.125f, "photo.jpg.h"},
 			"photo.jpg" + kDot + "6000" + kTimes + "4000 pixels" + kDot + "B_RGB32" + kDot
-				+ "600,001,234 bytes of text" + kDot + "13 %" + NotIdentifier("photo.jpg.h")},
+				+ "13 %" + kDot + "600,001,234 bytes of text" + NotIdentifier("photo.jpg.h")},
 		{{"a.png", true, 1, 1, B_GRAY1, 999, 16, "_a9"},
 			"a.png" + kDot + "1" + kTimes + "1 pixels" + kDot + "B_GRAY1" + kDot
-				+ "999 bytes of text" + kDot + "1600 %"},
+				+ "1600 %" + kDot + "999 bytes of text"},
 		{{"missing.png", false, 0, 0, B_NO_COLOR_SPACE, -1, 1, "missing.png.h"},
 			"missing.png" + kDot + "no image"},
 		// Control characters in a name are never drawn as they are.
 		{{"a\nb\x1b.png", true, 2, 2, B_RGB15, 1000, 0.004f, "9lives"},
 			"a?b?.png" + kDot + "2" + kTimes + "2 pixels" + kDot + "B_RGB15" + kDot
-				+ "1,000 bytes of text" + kDot + "1 %" + NotIdentifier("9lives")},
+				+ "1 %" + kDot + "1,000 bytes of text" + NotIdentifier("9lives")},
 	};
 	for (const Row& row : rows)
 		EXPECT_EQ(StatusText::Describe(row.facts), row.text);
@@ -123,8 +123,8 @@ TEST_F(StatusLineTest, ReadsWhatTheWindowHoldsAndTheBytesASaveWrites)
 		EXPECT_EQ(std::stoll(digits), int64(std::filesystem::file_size(written)));
 
 		std::string expected = std::string(row.image) + kDot + std::to_string(row.width) + kTimes
-			+ std::to_string(row.height) + " pixels" + kDot + "B_RGB32" + kDot
-			+ bytes[1].str() + " bytes of text" + kDot + "100 %";
+			+ std::to_string(row.height) + " pixels" + kDot + "B_RGB32" + kDot + "100 %" + kDot
+			+ bytes[1].str() + " bytes of text";
 		if (row.saveAs == nullptr)
 			expected += NotIdentifier(title);
 		EXPECT_EQ(shown, expected);
