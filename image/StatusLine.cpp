@@ -55,7 +55,7 @@ StatusLine::Draw(BRect updateRect)
 		return;
 	// The baseline, with the text's ascent and descent centred in the line.
 	float baseline = std::floor(bounds.top + 1 + kPaddingVertical + height.ascent);
-	DrawString(fText.c_str(), BPoint(kPaddingLeft, baseline));
+	DrawString(Fitted(bounds.Width() - 2 * kPaddingLeft).c_str(), BPoint(kPaddingLeft, baseline));
 }
 
 void
@@ -87,4 +87,24 @@ StatusLine::SaveProgressed(int64 written, int64 total)
 	fSavePercent = percent;
 	SetText(StatusText::Saving(percent));
 	return true;
+}
+
+// The text, or as much of it as fits in `width` followed by an ellipsis,
+// cut between whole UTF-8 characters.
+std::string
+StatusLine::Fitted(float width) const
+{
+	if (StringWidth(fText.c_str()) <= width)
+		return fText;
+	std::string fitted = fText;
+	while (!fitted.empty()) {
+		while (!fitted.empty() && (static_cast<unsigned char>(fitted.back()) & 0xC0) == 0x80)
+			fitted.pop_back();
+		if (!fitted.empty())
+			fitted.pop_back();
+		std::string candidate = fitted + "\xE2\x80\xA6";
+		if (StringWidth(candidate.c_str()) <= width)
+			return candidate;
+	}
+	return fitted;
 }

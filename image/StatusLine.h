@@ -36,6 +36,8 @@ public:
 	static float PreferredHeight();
 
 private:
+	std::string Fitted(float width) const;
+
 	std::string fText;
 	bigtime_t fSaveStart;
 	int32 fSavePercent; // shown now; -1: none yet
