@@ -34,3 +34,10 @@ constexpr uint32 kMsgShowTransparency = 'ZmTr';
 // From an image window's view to its window: the scale the image is drawn
 // at changed (the view's Scale() tells the new one).
 constexpr uint32 kMsgScaleChanged = 'ZmCh';
+// To an image window: how the next switch to a reduced colour space maps
+// colours (the "Dithering" items of the "Image" menu).
+constexpr uint32 kMsgDitherNone = 'DiNo';
+constexpr uint32 kMsgDitherFloydSteinberg = 'DiFS';
+constexpr uint32 kMsgDitherOrdered = 'DiOr';
+// To an image window: read the image file again and show it as when opened.
+constexpr uint32 kMsgRevertToFile = 'Rvrt';

@@ -77,7 +77,7 @@ QuillpixApp::NewUntitledWindow()
 {
 	int32 number = atomic_add(&fUntitledCount, 1);
 	std::string name = "Untitled " + std::to_string(number);
-	OpenWindow(name.c_str());
+	OpenWindow(name.c_str(), DocumentBinding::kUntitled);
 }
 
 void
@@ -149,10 +149,10 @@ QuillpixApp::ReadyToRun()
 // be allocated leaves the cascade where it was. It shows itself and lives on
 // its own from here; the application keeps no reference to it.
 void
-QuillpixApp::OpenWindow(const char* path)
+QuillpixApp::OpenWindow(const char* path, DocumentBinding binding)
 {
 	void* memory = ::operator new(sizeof(BitmapImageWindow), std::nothrow);
 	if (memory == nullptr)
 		return;
-	new (memory) BitmapImageWindow(fStagger.NextFrame(), path);
+	new (memory) BitmapImageWindow(fStagger.NextFrame(), path, binding);
 }

@@ -13,6 +13,8 @@
 #include "DocumentApp.h"
 #include "WindowStagger.h"
 
+#include "document/FileDocumentWindow.h"
+
 #include <FilePanel.h>
 
 #include <memory>
@@ -29,7 +31,8 @@ public:
 
 private:
 	void NewUntitledWindow();
-	void OpenWindow(const char* path);
+	// A window for the image file `path`, or, untitled, named `path`.
+	void OpenWindow(const char* path, DocumentBinding binding = DocumentBinding::kFile);
 	void MakeOpenPanel();
 	// The Open panel shown at launch was answered: quits when nothing came
 	// of it.

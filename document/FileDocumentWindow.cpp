@@ -64,11 +64,12 @@ struct FileDocumentWindow::SavePrompt {
 };
 
 FileDocumentWindow::FileDocumentWindow(BRect frame, const char* documentName,
-	window_type type, uint32 flags, uint32 workspace)
+	window_type type, uint32 flags, uint32 workspace, DocumentBinding binding)
 	:
 	BWindow(frame, ::LeafName(documentName), type, flags, workspace),
 	fQuitAfterSave(false),
-	fModified(false)
+	fModified(false),
+	fUntitled(binding == DocumentBinding::kUntitled)
 {
 	if (DocumentApp* app = RunningDocumentApp())
 		app->AddDocumentWindow();
@@ -110,12 +111,6 @@ const char*
 FileDocumentWindow::LeafName(const char* path) const
 {
 	return ::LeafName(path != nullptr ? path : fDocumentName.get());
-}
-
-bool
-FileDocumentWindow::IsUntitled() const
-{
-	return strncmp(fDocumentName.get(), "Untitled", 8) == 0;
 }
 
 void
@@ -208,8 +203,10 @@ FileDocumentWindow::HandleSaveRequest(BMessage* message)
 	std::unique_ptr<char[]> previousName = CopyString(fDocumentName.get());
 	SetDocumentName(path.Path());
 	BPrivate::Result<void> saved = Save();
-	if (saved)
+	if (saved) {
+		fUntitled = false;
 		return true;
+	}
 	// The alert names the file the person chose, once the old name is back.
 	std::string leaf = LeafName();
 	SetDocumentName(previousName.get());

@@ -22,24 +22,73 @@ constexpr const char* kSourceType = "text/x-source-code";
 // How much text reaches a new file before its way to the disk is started.
 constexpr size_t kWriteBehind = size_t(8) << 20;
 
+// How often an export with a progress callback calls it.
+constexpr int64 kProgressStep = int64(1) << 20;
+
 struct Source {
 	const BBitmap* bitmap;
 	const char* iconName;
 };
 
+// Counts the bytes the text has put and calls the export's progress
+// callback each time another step of them is done.
+struct ProgressCount {
+	const std::function<void(int64, int64)>* callback;
+	int64 total;
+	int64 written = 0;
+	int64 next = kProgressStep;
+
+	void Add(size_t length)
+	{
+		written += static_cast<int64>(length);
+		if (written >= next && *callback) {
+			(*callback)(written, total);
+			next = written + kProgressStep;
+		}
+	}
+};
+
+// The buffered file's consumer, counting what it takes for the progress
+// callback.
+struct CountingConsumer {
+	BufferedFileConsumer file;
+	ProgressCount& progress;
+
+	bool Cancelled() const { return file.Cancelled(); }
+	ssize_t operator()(const char* piece, size_t length) const
+	{
+		ssize_t taken = file(piece, length);
+		if (taken > 0)
+			progress.Add(static_cast<size_t>(taken));
+		return taken;
+	}
+	char* Room(size_t& length) const { return file.Room(length); }
+	void Take(size_t length) const
+	{
+		file.Take(length);
+		progress.Add(length);
+	}
+};
+
 Result<void>
-WriteText(PlainBufferedFile& file, const Source& source, const std::atomic<bool>* cancel)
+WriteText(PlainBufferedFile& file, const Source& source, const SourceExportOptions& options)
 {
-	BufferedFileConsumer consumer{file, cancel};
 	BRect bounds = source.bitmap->Bounds();
+	ProgressCount progress{&options.progress,
+		BitmapSourceLength(source.iconName, bounds.left, bounds.top, bounds.right, bounds.bottom,
+			source.bitmap->ColorSpace(), source.bitmap->BitsLength())};
+	CountingConsumer consumer{{file, options.cancel}, progress};
 	bool written = FormatBitmapSource(source.iconName, bounds.left, bounds.top, bounds.right,
 		bounds.bottom, source.bitmap->ColorSpace(), static_cast<const uint8*>(source.bitmap->Bits()),
 		source.bitmap->BitsLength(), consumer);
 	if (consumer.Cancelled())
 		return Failure(B_INTERRUPTED);
 	if (!written)
-		return consumer.failure ? Result<void>(file.WriteFailure()) : consumer.failure;
-	return file.FlushOrFail();
+		return consumer.file.failure ? Result<void>(file.WriteFailure()) : consumer.file.failure;
+	Result<void> flushed = file.FlushOrFail();
+	if (flushed && options.progress)
+		options.progress(progress.written, progress.total);
+	return flushed;
 }
 
 } // namespace
@@ -70,7 +119,7 @@ ExportBitmapSource(const BBitmap* bitmap, const char* documentName,
 		file.SetWriteBehind(kWriteBehind);
 	}
 
-	result = WriteText(file, source, options.cancel);
+	result = WriteText(file, source, options);
 	if (!result) {
 		// The text's failure is the one to tell; the old file is put back
 		// as well as it can be.

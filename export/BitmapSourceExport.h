@@ -13,6 +13,7 @@
 #include <SupportDefs.h>
 
 #include <atomic>
+#include <functional>
 
 // What an export may be told besides the bitmap and the file.
 struct SourceExportOptions {
@@ -21,6 +22,10 @@ struct SourceExportOptions {
 	// When given and it becomes true while the text is written, the export
 	// stops, leaves the file as it was and fails with B_INTERRUPTED.
 	const std::atomic<bool>* cancel = nullptr;
+	// When given, called on the exporting thread as the text is written:
+	// the bytes written so far and the whole text's length, about every
+	// mebibyte.
+	std::function<void(int64 written, int64 total)> progress = nullptr;
 };
 
 // Writes `bitmap` into the file `documentName` (absolute, or relative to the

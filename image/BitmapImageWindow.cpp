@@ -1,20 +1,21 @@
 #include "BitmapImageWindow.h"
 
 #include "AImageView.h"
-#include "export/BitmapConversion.h"
+#include "StatusLine.h"
+#include "SpaceSwitch.h"
+#include "StatusText.h"
 #include "export/BitmapSourceExport.h"
 #include "app/Commands.h"
 #include "export/LeafName.h"
 
+#include <Alert.h>
 #include <AppDefs.h>
 #include <Application.h>
 #include <Menu.h>
 #include <MenuBar.h>
 #include <MenuItem.h>
-#include <SpaceConversion.h>
 #include <TranslationUtils.h>
 
-#include <cstring>
 #include <iterator>
 #include <string>
 
@@ -41,42 +42,44 @@ constexpr OtherSpace kOtherSpaces[] = {
 static_assert(std::size(kOtherSpaces) == 6, "one item each");
 
 // What the view says when the file gave no image, naming the file by the
-// leaf of the path as it was given. A window made for a new untitled
-// document was never meant to read a file, so it has nothing to say when
-// there is none.
+// leaf of the path as it was given.
 std::string
 FailureText(const char* path, const BPrivate::Failure& failure)
 {
-	bool untitled = strncmp(path, "Untitled", 8) == 0;
-	if (untitled && failure.status == B_ENTRY_NOT_FOUND)
-		return std::string();
 	return BPrivate::DescribeReadFailure(failure, LeafName(path));
 }
 
 } // namespace
 
-BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path)
+BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path, DocumentBinding binding)
 	:
 	FileDocumentWindow(frame, path, B_TITLED_WINDOW, B_WILL_ACCEPT_FIRST_CLICK,
-		B_CURRENT_WORKSPACE),
+		B_CURRENT_WORKSPACE, binding),
 	fImageView(nullptr),
 	fMenuBar(nullptr),
 	fCmap8Item(nullptr),
 	fRgb32Item(nullptr),
-	fOtherSpaceItems{}
+	fOtherSpaceItems{},
+	fStatusLine(nullptr),
+	fImagePath(binding == DocumentBinding::kFile ? path : "")
 {
 	fMenuBar = BuildMenuBar();
 	AddChild(fMenuBar);
+	// The status line takes its height from the bottom of the window.
+	fStatusLine = new StatusLine(Bounds());
+	AddChild(fStatusLine);
 
 	// The image view fills the window below the menu bar, which sized itself
 	// to its items when it was added; scroll bars take their room from it
 	// where the image does not fit.
 	fImageView = new AImageView(ImageArea());
 
-	BPrivate::Result<std::unique_ptr<BBitmap>> image = BPrivate::ReadBitmapFile(path);
-	fImageView->SetBitmap(image ? image.Value().release() : nullptr);
-	if (!image)
-		fImageView->SetStatusText(FailureText(path, image.Error()).c_str());
+	if (!IsUntitled()) {
+		BPrivate::Result<std::unique_ptr<BBitmap>> image = BPrivate::ReadBitmapFile(path);
+		fImageView->SetBitmap(image ? image.Value().release() : nullptr);
+		if (!image)
+			fImageView->SetStatusText(FailureText(path, image.Error()).c_str());
+	}
 	MarkColorSpace();
 	AddChild(fImageView);
 	fImageView->LayOut(ImageArea());
@@ -88,6 +91,7 @@ BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path)
 
 	std::string documentName = std::string(path) + ".h";
 	SetDocumentName(documentName.c_str());
+	UpdateStatus();
 
 	Show();
 }
@@ -130,6 +134,7 @@ BitmapImageWindow::BuildMenuBar()
 
 	menuBar->AddItem(fileMenu);
 	menuBar->AddItem(BuildViewMenu());
+	menuBar->AddItem(fImageMenu.Build(!fImagePath.empty()));
 	return menuBar;
 }
 
@@ -152,6 +157,7 @@ BitmapImageWindow::ImageArea() const
 {
 	BRect area = Bounds();
 	area.top = fMenuBar->Frame().bottom + 1.0f;
+	area.bottom = fStatusLine->Frame().top - 1.0f;
 	return area;
 }
 
@@ -159,6 +165,8 @@ void
 BitmapImageWindow::FrameResized(float, float)
 {
 	fImageView->LayOut(ImageArea());
+	// Fitting in the window changes the zoom.
+	UpdateStatus();
 }
 
 void
@@ -166,10 +174,10 @@ BitmapImageWindow::MessageReceived(BMessage* message)
 {
 	switch (message->what) {
 		case kMsgCmap8:
-			SwitchToCmap8();
+			SwitchTo(B_CMAP8);
 			break;
 		case kMsgRgb32:
-			SwitchToRgb32();
+			SwitchTo(B_RGB32);
 			break;
 		case kMsgRgba32:
 		case kMsgRgb16:
@@ -201,9 +209,23 @@ BitmapImageWindow::MessageReceived(BMessage* message)
 				item->SetMarked(fImageView->ShowsTransparency());
 			break;
 		}
+		case kMsgScaleChanged:
+			break;
+		case kMsgDitherNone:
+		case kMsgDitherFloydSteinberg:
+		case kMsgDitherOrdered:
+			fImageMenu.ChooseDither(message->what);
+			break;
+		case kMsgRevertToFile:
+			RevertToFile();
+			break;
 		default:
 			FileDocumentWindow::MessageReceived(message);
 	}
+	// Whatever changed (the image, its space, the zoom, the document name
+	// after a save) shows in the status line; an unchanged text is not
+	// redrawn.
+	UpdateStatus();
 }
 
 bool
@@ -218,7 +240,49 @@ BitmapImageWindow::ExportDocument()
 	const BBitmap* bitmap = fImageView->Bitmap();
 	if (bitmap == nullptr)
 		return BPrivate::Failure(B_NO_INIT, kNoImage);
-	return ExportBitmapSource(bitmap, DocumentName());
+	SourceExportOptions options;
+	options.progress = [this](int64 written, int64 total) {
+		// The save holds the window's thread: draw the line and show it now.
+		if (fStatusLine->SaveProgressed(written, total))
+			UpdateIfNeeded();
+	};
+	fStatusLine->SaveStarted();
+	BPrivate::Result<void> saved = ExportBitmapSource(bitmap, DocumentName(), options);
+	UpdateStatus();
+	return saved;
+}
+
+void
+BitmapImageWindow::RevertToFile()
+{
+	if (fImagePath.empty())
+		return;
+	BPrivate::Result<std::unique_ptr<BBitmap>> image
+		= BPrivate::ReadBitmapFile(fImagePath.c_str());
+	if (!image) {
+		std::string text = FailureText(fImagePath.c_str(), image.Error());
+		// A window without an image says it in its view, as at opening; one
+		// with an image keeps it and tells in an alert.
+		if (fImageView->Bitmap() == nullptr) {
+			fImageView->SetStatusText(text.c_str());
+			return;
+		}
+		BAlert* alert = new BAlert(nullptr, text.c_str(), "OK", nullptr, nullptr,
+			B_WIDTH_AS_USUAL, B_STOP_ALERT);
+		alert->Go(nullptr);
+		return;
+	}
+	fImageView->SetStatusText("");
+	fImageView->SetBitmap(image.Value().release());
+	MarkColorSpace();
+}
+
+void
+BitmapImageWindow::UpdateStatus()
+{
+	const char* fileName = LeafName(fImagePath.empty() ? DocumentName() : fImagePath.c_str());
+	fStatusLine->SetText(StatusText::Describe(
+		ImageFacts::Of(fImageView->Bitmap(), fileName, LeafName(), fImageView->Scale())));
 }
 
 const BBitmap*
@@ -227,54 +291,8 @@ BitmapImageWindow::Image() const
 	return fImageView->Bitmap();
 }
 
-// To B_CMAP8 through the platform's drawing: the image is drawn unscaled into
-// an 8-bit offscreen bitmap, whose pixels are then copied into a plain one.
-void
-BitmapImageWindow::SwitchToCmap8()
-{
-	BBitmap* current = fImageView->Bitmap();
-	if (current == nullptr || current->ColorSpace() == B_CMAP8)
-		return;
-
-	BRect bounds = current->Bounds();
-	auto offscreen = std::make_unique<BBitmap>(bounds, B_CMAP8, true, false);
-	auto result = std::make_unique<BBitmap>(bounds, B_CMAP8, false, false);
-	if (!offscreen->IsValid() || !result->IsValid())
-		return;
-
-	BView* drawing = new BView(bounds, nullptr, B_FOLLOW_ALL, 0);
-	offscreen->AddChild(drawing);
-	if (drawing->Window()->Lock()) {
-		drawing->DrawBitmap(current, bounds);
-		drawing->Window()->Unlock();
-	}
-	result->SetBits(offscreen->Bits(), offscreen->BitsLength(), 0, B_CMAP8);
-	offscreen.reset();
-
-	fImageView->SetBitmap(result.release());
-	fCmap8Item->SetMarked(true);
-	fRgb32Item->SetMarked(false);
-	UnmarkOtherSpaces();
-}
-
-// To B_RGB32 through the bitmap's own data conversion.
-void
-BitmapImageWindow::SwitchToRgb32()
-{
-	BBitmap* current = fImageView->Bitmap();
-	if (current == nullptr || current->ColorSpace() == B_RGB32)
-		return;
-
-	BPrivate::Result<std::unique_ptr<BBitmap>> result = ConvertedBitmap(*current, B_RGB32);
-	if (!result)
-		return;
-	fImageView->SetBitmap(result.Value().release());
-	fCmap8Item->SetMarked(false);
-	fRgb32Item->SetMarked(true);
-	UnmarkOtherSpaces();
-}
-
-// The view keeps the converted bitmap as it is: its space is the point.
+// The view keeps a B_RGB32 or B_CMAP8 result as SetBitmap does, and any
+// other as it is: its space is the point.
 void
 BitmapImageWindow::SwitchTo(color_space space)
 {
@@ -282,20 +300,14 @@ BitmapImageWindow::SwitchTo(color_space space)
 	if (current == nullptr || current->ColorSpace() == space)
 		return;
 
-	SpaceConversion conversion;
-	conversion.space = space;
-	std::unique_ptr<BBitmap> result = BitmapInSpace(*current, conversion);
+	std::unique_ptr<BBitmap> result = SwitchedBitmap(*current, space, fImageMenu.Dither());
 	if (!result)
 		return;
-	fImageView->KeepBitmap(result.release());
+	if (space == B_CMAP8 || space == B_RGB32)
+		fImageView->SetBitmap(result.release());
+	else
+		fImageView->KeepBitmap(result.release());
 	MarkColorSpace();
-}
-
-void
-BitmapImageWindow::UnmarkOtherSpaces()
-{
-	for (BMenuItem* item : fOtherSpaceItems)
-		item->SetMarked(false);
 }
 
 // Exactly one item is marked: the one of the image's colour space, "B_RGB32"

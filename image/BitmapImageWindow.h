@@ -2,16 +2,21 @@
 
 // The program's document window: one per image. Its document is the source
 // file the image is exported to, named after the image path with ".h"
-// appended. It shows the image below a "File" and a "View" menu, switches
-// the image between B_CMAP8 and B_RGB32 and converts it into the six other
-// spaces the export writes, zooms and scrolls it, and saves itself as C++
-// source.
+// appended. It shows the image below a "File", a "View" and an "Image"
+// menu, with a status line along its bottom; switches the image between
+// B_CMAP8 and B_RGB32 and converts it into the six other spaces the export
+// writes (dithered as the "Image" menu says), reads it again from its file
+// on request, zooms and scrolls it, and saves itself as C++ source.
 
+#include "ImageMenu.h"
 #include "document/FileDocumentWindow.h"
 
 #include <GraphicsDefs.h>
 
+#include <string>
+
 class AImageView;
+class StatusLine;
 class BMenu;
 class BMenuBar;
 class BMenuItem;
@@ -19,8 +24,10 @@ class BMenuItem;
 class BitmapImageWindow : public FileDocumentWindow {
 public:
 	// Runs on the application's thread: loads the image, builds the window
-	// and shows it. A file that gives no image still gets its window.
-	BitmapImageWindow(BRect frame, const char* path);
+	// and shows it. A file that gives no image still gets its window. An
+	// untitled window reads no file: `path` is only its name.
+	BitmapImageWindow(BRect frame, const char* path,
+		DocumentBinding binding = DocumentBinding::kFile);
 	~BitmapImageWindow() override;
 
 	void MessageReceived(BMessage* message) override;
@@ -33,23 +40,27 @@ public:
 	const BBitmap* Image() const;
 	// The view that shows the image, or says why there is none.
 	const AImageView* ImageView() const { return fImageView; }
+	// The line along the window's bottom.
+	const StatusLine* Status() const { return fStatusLine; }
 
 private:
 	BMenuBar* BuildMenuBar();
 	BMenu* BuildViewMenu();
-	// The part of the window below the menu bar.
+	// The part of the window below the menu bar and above the status line.
 	BRect ImageArea() const;
-	void SwitchToCmap8();
-	void SwitchToRgb32();
-	// Converts the image into one of the other spaces, by the exporter's
-	// rules (nearest values, laid over white where the space has no
-	// transparency).
+	// Converts the image into `space` (SpaceSwitch.h), dithered as the
+	// "Image" menu says, and marks that space's item alone.
 	void SwitchTo(color_space space);
 	// Marks the item of the image's colour space alone ("B_RGB32" when
 	// there is no image).
 	void MarkColorSpace();
-	void UnmarkOtherSpaces();
 	BPrivate::Result<void> ExportDocument();
+	// Reads the image file again and shows it as when it was opened, in the
+	// colour space it came in, keeping the document name and the zoom. A
+	// failure is told with the words opening uses, and the image stays.
+	void RevertToFile();
+	// Says what the window holds in the status line.
+	void UpdateStatus();
 
 	AImageView* fImageView;
 	BMenuBar* fMenuBar;
@@ -57,4 +68,8 @@ private:
 	BMenuItem* fRgb32Item;
 	// The items of the other spaces, in the order of the menu.
 	BMenuItem* fOtherSpaceItems[6];
+	StatusLine* fStatusLine;
+	ImageMenu fImageMenu;
+	// The image file as given; empty for an untitled window.
+	std::string fImagePath;
 };

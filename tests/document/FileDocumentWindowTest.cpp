@@ -40,26 +40,63 @@ TEST_F(FileDocumentWindowTest, TheTitleIsAlwaysTheLeafOfTheDocumentName)
 	EXPECT_EQ(fProbe->Title(ServerId()), "images/");
 }
 
-TEST_F(FileDocumentWindowTest, UntitledMeansTheFirstEightCharactersReadUntitled)
+// Untitled is what the window was made as, never what its name reads.
+TEST_F(FileDocumentWindowTest, UntitledIsHowTheWindowWasMadeNotWhatItIsCalled)
 {
 	struct Row {
 		const char* name;
-		bool untitled;
+		DocumentBinding binding;
 	};
 	const Row rows[] = {
-		{"Untitled 1", true},
-		{"Untitledness.h", true},
-		{"Untitled", true},
-		{"Untitle", false},
-		{"untitled 1", false},
-		{"/boot/home/Untitled 1", false},
-		{"", false},
+		{"Untitled 1", DocumentBinding::kUntitled},
+		{"Untitled 1", DocumentBinding::kFile},
+		{"Untitled.png.h", DocumentBinding::kFile},
+		{"Untitledness.h", DocumentBinding::kFile},
+		{"/boot/home/Untitled 1", DocumentBinding::kFile},
+		{"Picture 7", DocumentBinding::kUntitled},
+		{"", DocumentBinding::kUntitled},
 	};
 	for (const Row& row : rows) {
-		TestDocumentWindow window(row.name, fLog);
-		EXPECT_EQ(window.IsUntitled(), row.untitled) << row.name;
+		TestDocumentWindow window(row.name, fLog, false, row.binding);
+		EXPECT_EQ(window.IsUntitled(), row.binding == DocumentBinding::kUntitled) << row.name;
 		EXPECT_STREQ(window.Title(), row.name[0] == '/' ? "Untitled 1" : row.name);
 	}
+}
+
+// Only a save under a chosen name binds an untitled document to a file; a
+// failed one leaves it untitled, and renaming alone changes nothing.
+TEST_F(FileDocumentWindowTest, ASuccessfulSaveUnderAChosenNameEndsUntitled)
+{
+	BMessenger window = Open("Untitled 4");
+	bool untitled = false;
+	WithWindow(window, [&](TestDocumentWindow* document) {
+		document->SetDocumentName("/boot/home/named.h");
+		untitled = document->IsUntitled();
+		document->SetDocumentName("Untitled 4");
+		document->fSaveSucceeds = false;
+	});
+	EXPECT_TRUE(untitled);
+
+	fServer->SetAlertHandler([](const AlertInfo&) { return 0; });
+	BMessage reply(B_SAVE_REQUESTED);
+	entry_ref directory = fScratch.Ref("src");
+	reply.AddRef("directory", &directory);
+	reply.AddString("name", "pic.h");
+	ASSERT_TRUE(Deliver(window, reply));
+	WithWindow(window, [&](TestDocumentWindow* document) {
+		untitled = document->IsUntitled();
+		document->fSaveSucceeds = true;
+	});
+	EXPECT_TRUE(untitled) << "a failed save keeps the document untitled";
+	ASSERT_TRUE(Eventually([&] { return fServer->Alerts().size() == 1; }));
+
+	ASSERT_TRUE(Deliver(window, reply));
+	WithWindow(window, [&](TestDocumentWindow* document) { untitled = document->IsUntitled(); });
+	EXPECT_FALSE(untitled);
+	// A bare request now writes under the new name without a panel.
+	ASSERT_TRUE(Deliver(window, B_SAVE_REQUESTED));
+	EXPECT_EQ(fLog.StartingWith("save ").size(), 3u);
+	EXPECT_TRUE(fServer->Panels().empty());
 }
 
 TEST_F(FileDocumentWindowTest, SaveAsOnANamedDocumentOpensItsDirectoryAndProposesItsLeaf)

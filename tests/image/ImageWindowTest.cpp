@@ -47,7 +47,7 @@ TEST_F(ImageWindowTest, FileMenuReadsAsListed)
 	ASSERT_EQ(windows.size(), 1u);
 
 	MenuBarState bar = fProbe->MenuBar(windows[0]);
-	ASSERT_EQ(bar.items.size(), 2u);
+	ASSERT_EQ(bar.items.size(), 3u);
 	EXPECT_EQ(bar.items[0].label, "File");
 	ASSERT_TRUE(bar.items[0].hasSubmenu);
 
@@ -113,6 +113,31 @@ TEST_F(ImageWindowTest, FileMenuReadsAsListed)
 		EXPECT_EQ(viewItems[index].command, view[index].command);
 		// A window first shows transparent pixels as it always did.
 		EXPECT_FALSE(viewItems[index].marked);
+	}
+
+	// The Image menu follows View: the dithering submenu of three radio
+	// items, "None" marked, then "Revert to file".
+	EXPECT_EQ(bar.items[2].label, "Image");
+	const std::vector<MenuItemState>& imageItems = bar.items[2].items;
+	ASSERT_EQ(imageItems.size(), 3u);
+	EXPECT_EQ(imageItems[0].label, "Dithering");
+	EXPECT_TRUE(imageItems[1].separator);
+	EXPECT_EQ(imageItems[2].label, "Revert to file");
+	EXPECT_EQ(imageItems[2].command, uint32('Rvrt'));
+	EXPECT_TRUE(imageItems[2].enabled);
+	const Expected dithering[] = {
+		{"None", 0, 'DiNo'},
+		{"Floyd\xE2\x80\x93Steinberg", 0, 'DiFS'},
+		{"Ordered", 0, 'DiOr'},
+	};
+	const std::vector<MenuItemState>& ditherItems = imageItems[0].items;
+	ASSERT_EQ(ditherItems.size(), std::size(dithering));
+	for (size_t index = 0; index < ditherItems.size(); index++) {
+		SCOPED_TRACE(index);
+		EXPECT_EQ(ditherItems[index].label, dithering[index].label);
+		EXPECT_EQ(ditherItems[index].shortcut, 0);
+		EXPECT_EQ(ditherItems[index].command, dithering[index].command);
+		EXPECT_EQ(ditherItems[index].marked, index == 0);
 	}
 }
 

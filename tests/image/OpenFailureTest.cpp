@@ -182,3 +182,41 @@ TEST_F(UntitledWindowTest, SaysNothingAboutTheMissingFile)
 }
 
 } // namespace
+
+namespace {
+
+// An untitled window reads no file, even one that bears its name in the
+// working directory; a file whose name begins with "Untitled" is a file
+// like any other: it is read, and its failure is told.
+TEST_F(UntitledWindowTest, ReadsNoFileAndLeavesFilesCalledUntitledTheirOwn)
+{
+	std::filesystem::current_path(fDirectory);
+	CopyImage("colour.png", "Untitled 1");
+	const std::string present = CopyImage("colour.png", "Untitled 2.png");
+	Launch({present, fDirectory + "/Untitled.png"});
+	ASSERT_EQ(VisibleWindows(2).size(), 2u);
+	be_app_messenger.SendMessage('NewD');
+	ASSERT_EQ(VisibleWindows(3).size(), 3u);
+
+	struct Row {
+		const char* title;
+		bool hasImage;
+		bool untitled;
+		const char* says;
+	};
+	const Row rows[] = {
+		{"Untitled 1.h", false, true, ""},
+		{"Untitled 2.png.h", true, false, ""},
+		{"Untitled.png.h", false, false, "Untitled.png: No such file or directory"},
+	};
+	for (const Row& row : rows) {
+		SCOPED_TRACE(row.title);
+		ASSERT_TRUE(WithImageWindow(row.title, [&](BitmapImageWindow& window) {
+			EXPECT_EQ(window.Image() != nullptr, row.hasImage);
+			EXPECT_EQ(window.IsUntitled(), row.untitled);
+			EXPECT_EQ(window.ImageView()->StatusText(), row.says);
+		}));
+	}
+}
+
+} // namespace

@@ -9,6 +9,8 @@
 #include "support/Program.h"
 #include "support/ProgramFixture.h"
 
+#include "image/StatusLine.h"
+
 #include <InterfaceDefs.h>
 
 using testsupport::ImagePlace;
@@ -71,10 +73,11 @@ TEST_F(ZoomScrollTest, ALargeImageScrollsWithTheKeysTheWheelAndTheBarsToEveryCor
 	ASSERT_TRUE(Eventually([&] { return fProbe->ScrollBars(id).size() == 2; }));
 	ScrollBarState horizontal = *fProbe->ScrollBar(id, B_HORIZONTAL);
 	ScrollBarState vertical = *fProbe->ScrollBar(id, B_VERTICAL);
-	// The bars line the right and bottom edges of the window.
+	// The bars line the right edge of the window and the top of its status
+	// line.
 	BRect bounds = fProbe->Frame(id).OffsetToCopy(0, 0);
 	EXPECT_EQ(vertical.frame.right, bounds.right);
-	EXPECT_EQ(horizontal.frame.bottom, bounds.bottom);
+	EXPECT_EQ(horizontal.frame.bottom, bounds.bottom - StatusLine::PreferredHeight());
 	EXPECT_EQ(vertical.frame.top, float(fTop));
 	const int32 viewRight = int32(vertical.frame.left) - 1;
 	const int32 viewBottom = int32(horizontal.frame.top) - 1 - fTop;

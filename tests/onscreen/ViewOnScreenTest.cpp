@@ -9,6 +9,7 @@
 
 #include "support/XSession.h"
 
+#include "image/StatusLine.h"
 #include "support/CoordinateImage.h"
 #include "support/Files.h"
 #include "support/PamImage.h"
@@ -108,9 +109,10 @@ TEST_P(ViewOnScreenTest, ALargeImageScrollsToItsBottomRightCorner)
 	// The window keeps the frame it was given, 401 by 251.
 	EXPECT_EQ(width, 401);
 	EXPECT_EQ(height, 251);
-	// The last view pixel before the scroll bars.
+	// The last view pixel before the scroll bars, the bottom one above the
+	// status line.
 	int32 right = width - 1 - kBar;
-	int32 bottom = height - 1 - kBar;
+	int32 bottom = height - 1 - kBar - int32(StatusLine::PreferredHeight());
 
 	// End: the last image pixel a margin away from both bars, white beyond.
 	ASSERT_TRUE(fSession->Keys({"End"}));

@@ -81,7 +81,7 @@ TEST_P(WindowOnEachServer, MenuBarHasItemsInOrderSeparatorsMarksAndShortcuts)
 		EXPECT_EQ(bar.frame.Width(), window->frame.Width());
 		EXPECT_EQ(bar.frame.Height(), 19);
 
-		ASSERT_EQ(bar.items.size(), 2u);
+		ASSERT_EQ(bar.items.size(), 3u);
 		EXPECT_EQ(bar.items[0].label, "File");
 		const std::vector<MenuItemState>& file = bar.items[0].items;
 		struct Row {
@@ -123,6 +123,7 @@ TEST_P(WindowOnEachServer, MenuBarHasItemsInOrderSeparatorsMarksAndShortcuts)
 
 		// The View menu after File, with the shortcuts Qt answers to.
 		EXPECT_EQ(bar.items[1].label, "View");
+		EXPECT_EQ(bar.items[2].label, "Image");
 		const std::vector<MenuItemState>& view = bar.items[1].items;
 		const Row viewRows[] = {
 			{"Zoom in", '+', false},
