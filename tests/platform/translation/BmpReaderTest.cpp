@@ -5,14 +5,7 @@
 namespace readers {
 namespace {
 
-struct BmpCase {
-	const char* name;
-	Dib dib;
-	int32 width;
-	int32 height;
-	std::vector<uint32> expected;
-	color_space space;
-};
+using BmpCase = ImageCase<Dib>;
 
 Bytes Row(std::initializer_list<int> values)
 {
@@ -120,13 +113,10 @@ class BmpReaderCase : public testing::TestWithParam<BmpCase> {};
 
 TEST_P(BmpReaderCase, GivesExpectedPixels)
 {
-	const BmpCase& c = GetParam();
-	ExpectImage(BPrivate::BmpReader(), BmpFile(c.dib), c.width, c.height, c.expected,
-		c.space);
+	ExpectImage(BPrivate::BmpReader(), GetParam(), BmpFile);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, BmpReaderCase, testing::ValuesIn(Cases()),
-	[](const testing::TestParamInfo<BmpCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Rules, BmpReaderCase, testing::ValuesIn(Cases()), RowName());
 
 struct Refusal {
 	const char* name;

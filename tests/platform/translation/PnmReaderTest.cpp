@@ -5,14 +5,7 @@
 namespace readers {
 namespace {
 
-struct PnmCase {
-	const char* name;
-	Bytes file;
-	int32 width;
-	int32 height;
-	std::vector<uint32> expected;
-	color_space space;
-};
+using PnmCase = ImageCase<Bytes>;
 
 uint32 Grey(int level)
 {
@@ -57,12 +50,10 @@ class PnmReaderCase : public testing::TestWithParam<PnmCase> {};
 
 TEST_P(PnmReaderCase, GivesExpectedPixels)
 {
-	const PnmCase& c = GetParam();
-	ExpectImage(BPrivate::PnmReader(), c.file, c.width, c.height, c.expected, c.space);
+	ExpectImage(BPrivate::PnmReader(), GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, PnmReaderCase, testing::ValuesIn(Cases()),
-	[](const testing::TestParamInfo<PnmCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Rules, PnmReaderCase, testing::ValuesIn(Cases()), RowName());
 
 TEST(PnmReader, RefusesDamagedCutAndOversizedFiles)
 {

@@ -142,6 +142,39 @@ inline void ExpectImage(const ImageReader& reader, const Bytes& bytes, int32 wid
 	}
 }
 
+// One row of a reader's table: the file, or what builds it, and the image
+// expected from it (`space` B_NO_COLOR_SPACE: any colour space).
+template<typename Source>
+struct ImageCase {
+	const char* name;
+	Source source;
+	int32 width;
+	int32 height;
+	std::vector<uint32> expected;
+	color_space space = B_NO_COLOR_SPACE;
+};
+
+// Reads the file `build` makes from the row's source and checks the row's image.
+template<typename Source, typename Build>
+void ExpectImage(const ImageReader& reader, const ImageCase<Source>& row, Build build)
+{
+	ExpectImage(reader, build(row.source), row.width, row.height, row.expected, row.space);
+}
+
+inline void ExpectImage(const ImageReader& reader, const ImageCase<Bytes>& row)
+{
+	ExpectImage(reader, row, [](const Bytes& file) { return file; });
+}
+
+// The test name of a row of a parameterised table: the row's own name.
+struct RowName {
+	template<typename Row>
+	std::string operator()(const testing::TestParamInfo<Row>& info) const
+	{
+		return info.param.name;
+	}
+};
+
 // Reads `bytes`, expecting a refusal with `status` whose detail holds `words`.
 inline void ExpectRefusal(const ImageReader& reader, const Bytes& bytes, status_t status,
 	const std::string& words)

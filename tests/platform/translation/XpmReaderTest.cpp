@@ -14,13 +14,7 @@ Bytes Xpm(const std::vector<std::string>& lines)
 	return file.Text("};\n");
 }
 
-struct XpmCase {
-	const char* name;
-	Bytes file;
-	int32 width;
-	int32 height;
-	std::vector<uint32> expected;
-};
+using XpmCase = ImageCase<Bytes>;
 
 std::vector<XpmCase> Cases()
 {
@@ -48,12 +42,10 @@ class XpmReaderCase : public testing::TestWithParam<XpmCase> {};
 
 TEST_P(XpmReaderCase, GivesExpectedPixels)
 {
-	const XpmCase& c = GetParam();
-	ExpectImage(BPrivate::XpmReader(), c.file, c.width, c.height, c.expected);
+	ExpectImage(BPrivate::XpmReader(), GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, XpmReaderCase, testing::ValuesIn(Cases()),
-	[](const testing::TestParamInfo<XpmCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Rules, XpmReaderCase, testing::ValuesIn(Cases()), RowName());
 
 TEST(XpmReader, SystemColoursGiveCmap8)
 {
