@@ -154,26 +154,21 @@ struct ImageCase {
 	color_space space = B_NO_COLOR_SPACE;
 };
 
-// Reads the file `build` makes from the row's source and checks the row's image.
+// Reads the file `build` makes from each row's source and checks the row's image.
 template<typename Source, typename Build>
-void ExpectImage(const ImageReader& reader, const ImageCase<Source>& row, Build build)
+void ExpectImages(const ImageReader& reader, const std::vector<ImageCase<Source>>& rows,
+	Build build)
 {
-	ExpectImage(reader, build(row.source), row.width, row.height, row.expected, row.space);
-}
-
-inline void ExpectImage(const ImageReader& reader, const ImageCase<Bytes>& row)
-{
-	ExpectImage(reader, row, [](const Bytes& file) { return file; });
-}
-
-// The test name of a row of a parameterised table: the row's own name.
-struct RowName {
-	template<typename Row>
-	std::string operator()(const testing::TestParamInfo<Row>& info) const
-	{
-		return info.param.name;
+	for (const ImageCase<Source>& row : rows) {
+		SCOPED_TRACE(row.name);
+		ExpectImage(reader, build(row.source), row.width, row.height, row.expected, row.space);
 	}
-};
+}
+
+inline void ExpectImages(const ImageReader& reader, const std::vector<ImageCase<Bytes>>& rows)
+{
+	ExpectImages(reader, rows, [](const Bytes& file) { return file; });
+}
 
 // Reads `bytes`, expecting a refusal with `status` whose detail holds `words`.
 inline void ExpectRefusal(const ImageReader& reader, const Bytes& bytes, status_t status,
