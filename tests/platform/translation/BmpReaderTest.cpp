@@ -114,13 +114,6 @@ TEST(BmpReader, GivesExpectedPixels)
 	ExpectImages(BPrivate::BmpReader(), Cases(), BmpFile);
 }
 
-struct Refusal {
-	const char* name;
-	Bytes file;
-	status_t status;
-	const char* words;
-};
-
 TEST(BmpReader, RefusesDamagedAndOversizedFiles)
 {
 	Bytes tall = BmpFile(Make(40, 2, 1, 8, 1, {}, {0, 0x123456}, Row({2, 1, 0, 0, 2, 1})));
@@ -131,7 +124,7 @@ TEST(BmpReader, RefusesDamagedAndOversizedFiles)
 	Bytes threeBit = BmpFile(Make(40, 1, 1, 3, 0, {}, {}, Bytes().Zeros(4)));
 	Bytes inside = BmpFile(Make(40, 1, 1, 24, 0, {}, {}, Bytes().Zeros(4)));
 	inside.SetLE32(10, 20);
-	const Refusal refusals[] = {
+	ExpectRefusals(BPrivate::BmpReader(), {
 		{"rle past the image", tall, B_ILLEGAL_DATA, "RLE data runs past the image"},
 		{"rle cut", unfinished, B_ILLEGAL_DATA, "is cut off"},
 		{"rows cut", full.Cut(full.Size() - 10), B_ILLEGAL_DATA, "is cut off"},
@@ -141,11 +134,7 @@ TEST(BmpReader, RefusesDamagedAndOversizedFiles)
 		{"no pixels", empty, B_ILLEGAL_DATA, "no pixels"},
 		{"odd depth", threeBit, B_ILLEGAL_DATA, "bit depth"},
 		{"pixels in header", inside, B_ILLEGAL_DATA, "inside its header"},
-	};
-	for (const Refusal& refusal : refusals) {
-		SCOPED_TRACE(refusal.name);
-		ExpectRefusal(BPrivate::BmpReader(), refusal.file, refusal.status, refusal.words);
-	}
+	});
 }
 
 TEST(BmpReader, RecognizesOnlyBitmapHeaders)

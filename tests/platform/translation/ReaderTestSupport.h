@@ -182,6 +182,22 @@ inline void ExpectRefusal(const ImageReader& reader, const Bytes& bytes, status_
 	EXPECT_EQ(failure.detail.find('\n'), std::string::npos);
 }
 
+// One row of a reader's refusals: a file and the status and words expected.
+struct RefusalCase {
+	const char* name;
+	Bytes file;
+	status_t status;
+	const char* words;
+};
+
+inline void ExpectRefusals(const ImageReader& reader, const std::vector<RefusalCase>& rows)
+{
+	for (const RefusalCase& row : rows) {
+		SCOPED_TRACE(row.name);
+		ExpectRefusal(reader, row.file, row.status, row.words);
+	}
+}
+
 constexpr uint32 kTransparent = 0;
 
 // An opaque colour given as 0xRRGGBB.

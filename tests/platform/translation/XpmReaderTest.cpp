@@ -53,13 +53,7 @@ TEST(XpmReader, SystemColoursGiveCmap8)
 
 TEST(XpmReader, RefusesDamagedAndCutFiles)
 {
-	struct Refusal {
-		const char* name;
-		Bytes file;
-		status_t status;
-		const char* words;
-	};
-	const Refusal refusals[] = {
+	ExpectRefusals(BPrivate::XpmReader(), {
 		{"unknown colour", Xpm({"1 1 1 1", "a c not-a-colour", "a"}), B_ILLEGAL_DATA,
 			"\"not-a-colour\" is unknown"},
 		{"short row", Xpm({"2 1 1 1", "a c red", "a"}), B_ILLEGAL_DATA, "too short"},
@@ -70,11 +64,7 @@ TEST(XpmReader, RefusesDamagedAndCutFiles)
 		{"no size", Xpm({"x y", "a c red"}), B_ILLEGAL_DATA, "lacks a number"},
 		{"too large", Xpm({"100000 100000 1 1", "a c red"}), B_NO_MEMORY,
 			"100000\u00d7100000"},
-	};
-	for (const Refusal& refusal : refusals) {
-		SCOPED_TRACE(refusal.name);
-		ExpectRefusal(BPrivate::XpmReader(), refusal.file, refusal.status, refusal.words);
-	}
+	});
 }
 
 TEST(XpmReader, RecognizesTheXpmComment)
