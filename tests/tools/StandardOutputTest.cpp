@@ -3,6 +3,7 @@
 // number of workers; and a reader that goes away early ends the export as it
 // always did.
 
+#include "ExportFixtures.h"
 #include "ExporterProcess.h"
 #include "support/Files.h"
 #include "tools/ExportRunner.h"
@@ -25,8 +26,6 @@ using testsupport::WriteWhole;
 
 namespace {
 
-const std::string kData = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/export/";
-
 // A binary PPM of `width` x `height` pixels whose bytes do not repeat in
 // step with the text's lines or chunks.
 std::string
@@ -42,22 +41,10 @@ WritePpm(const std::string& path, int width, int height)
 	return path;
 }
 
-ExportOptions
-Options(std::vector<std::string> arguments)
-{
-	arguments.insert(arguments.begin(), "quillpix-export");
-	std::vector<const char*> argv;
-	for (const std::string& argument : arguments)
-		argv.push_back(argument.c_str());
-	ExportOptions options;
-	EXPECT_TRUE(options.Parse(static_cast<int>(argv.size()), argv.data())) << options.Error();
-	return options;
-}
-
 bool
 RunExport(const std::vector<std::string>& arguments, unsigned threads, FILE* output)
 {
-	ExportOptions options = Options(arguments);
+	ExportOptions options = ParsedOptions(arguments);
 	ExportRunner runner(options, stderr, output, ExportRunner::Progress::kHidden);
 	return runner.Run(threads);
 }
@@ -79,7 +66,7 @@ TEST(StandardOutput, TakesTheBytesTheFilesGetWithOneWorkerOrTwo)
 	const std::string small = WritePpm(scratch / "small.ppm", 7, 3);
 	const std::string pixel = WritePpm(scratch / "pixel.ppm", 1, 1);
 	const std::string palette = scratch / "palette.gif";
-	WriteWhole(palette, ReadWhole(kData + "palette.gif"));
+	WriteWhole(palette, ReadWhole(kExportData + "palette.gif"));
 	const std::string broken = scratch / "broken.ppm";
 	WriteWhole(broken, "P6 4 4 255\n");
 
