@@ -18,11 +18,7 @@
 #include <utility>
 #include <vector>
 
-using testsupport::ReadWhole;
-using testsupport::ScratchDirectory;
-using testsupport::WriteWhole;
-// Jobs decode and write whole images.
-using testsupport::kSlowWatchdog;
+using namespace testsupport;
 
 namespace {
 

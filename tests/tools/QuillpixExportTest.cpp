@@ -15,9 +15,7 @@
 
 using ExporterProcess::Outcome;
 using ExporterProcess::Replaced;
-using testsupport::ReadWhole;
-using testsupport::ScratchDirectory;
-using testsupport::WriteWhole;
+using namespace testsupport;
 
 namespace {
 

@@ -20,9 +20,7 @@
 #include <vector>
 
 using ExporterProcess::Replaced;
-using testsupport::ReadWhole;
-using testsupport::ScratchDirectory;
-using testsupport::WriteWhole;
+using namespace testsupport;
 
 namespace {
 
