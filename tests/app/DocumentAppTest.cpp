@@ -8,6 +8,7 @@
 
 #include "support/RunWithPerson.h"
 #include "support/Waiting.h"
+#include "support/WindowFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 
 namespace {
 
+using testsupport::ApplicationFixture;
 using testsupport::EventLog;
 using testsupport::kWatchdog;
 using testsupport::RunWithPerson;
@@ -127,17 +129,8 @@ private:
 	EventLog& fLog;
 };
 
-class DocumentAppTest : public testing::Test {
+class DocumentAppTest : public ApplicationFixture {
 protected:
-	void SetUp() override
-	{
-		fServer = HeadlessServer::InstallNew();
-		fProbe = std::make_unique<HeadlessProbe>(*fServer);
-		const char* arguments[] = {"app"};
-		BApplication::SetLaunchArguments(1, arguments);
-	}
-	void TearDown() override { BApplication::SetLaunchArguments(0, nullptr); }
-
 	// Asks the application to make a window on its thread and waits until
 	// the window is on the screen; its server id, or -1 at the watchdog.
 	int32 MakeWindow(const char* title, bool refuse = false)
@@ -183,8 +176,6 @@ protected:
 		be_app_messenger.SendMessage(B_QUIT_REQUESTED);
 	}
 
-	HeadlessServer* fServer = nullptr;
-	std::unique_ptr<HeadlessProbe> fProbe;
 	EventLog fLog;
 };
 

@@ -5,6 +5,7 @@
 #include "support/DocumentFixture.h"
 
 #include "support/RunWithPerson.h"
+#include "support/WindowFixture.h"
 #include "export/LeafName.h"
 
 namespace {
@@ -15,21 +16,18 @@ constexpr int32 kDontSave = 0;
 constexpr int32 kCancel = 1;
 constexpr int32 kSave = 2;
 
-class ClosePromptTest : public testing::Test {
+class ClosePromptTest : public ApplicationFixture {
 protected:
 	void SetUp() override
 	{
-		fServer = HeadlessServer::InstallNew();
-		fProbe = std::make_unique<HeadlessProbe>(*fServer);
+		ApplicationFixture::SetUp();
 		fDesk = std::make_unique<AlertDesk>(fServer);
-		const char* arguments[] = {"app"};
-		BApplication::SetLaunchArguments(1, arguments);
 	}
 
 	void TearDown() override
 	{
 		fDesk.reset();
-		BApplication::SetLaunchArguments(0, nullptr);
+		ApplicationFixture::TearDown();
 	}
 
 	// Has the application make a document window and waits until it shows.
@@ -99,8 +97,6 @@ protected:
 		EXPECT_EQ(fLog.Count("deleted Untitled 2"), 1u);
 	}
 
-	HeadlessServer* fServer = nullptr;
-	std::unique_ptr<HeadlessProbe> fProbe;
 	std::unique_ptr<AlertDesk> fDesk;
 	EventLog fLog;
 	DocumentScratch fScratch;

@@ -5,6 +5,7 @@
 #include "support/DocumentFixture.h"
 
 #include "support/RunWithPerson.h"
+#include "support/WindowFixture.h"
 #include "export/LeafName.h"
 
 namespace {
@@ -18,18 +19,8 @@ constexpr int32 kCancel = 1;
 // application's deletion: several rounds give it room to show.
 constexpr int kRounds = 20;
 
-class LastWindowTest : public testing::Test {
+class LastWindowTest : public ApplicationFixture {
 protected:
-	void SetUp() override
-	{
-		fServer = HeadlessServer::InstallNew();
-		fProbe = std::make_unique<HeadlessProbe>(*fServer);
-		const char* arguments[] = {"app"};
-		BApplication::SetLaunchArguments(1, arguments);
-	}
-
-	void TearDown() override { BApplication::SetLaunchArguments(0, nullptr); }
-
 	void MakeDocument(const char* name, bool modified)
 	{
 		BMessage make(kMsgMakeDocument);
@@ -41,9 +32,6 @@ protected:
 			return id >= 0 && fProbe->IsVisible(id);
 		}, kWatchdogMicroseconds));
 	}
-
-	HeadlessServer* fServer = nullptr;
-	std::unique_ptr<HeadlessProbe> fProbe;
 };
 
 TEST_F(LastWindowTest, DontSaveOnTheLastWindowDuringAQuitEndsTheApplicationCleanly)

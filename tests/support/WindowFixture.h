@@ -1,9 +1,11 @@
 #pragma once
 
-// Shared pieces of the window tests: a fresh headless server per test, a
-// window that logs what reaches it, and quitting a window from the test.
+// Shared pieces of the window tests: a fresh headless server per test (and
+// launch arguments for a test that makes an application), a window that logs
+// what reaches it, and quitting a window from the test.
 // Needs the kits and the headless server (quillpix_test_windows).
 
+#include <Application.h>
 #include <HeadlessProbe.h>
 #include <Messenger.h>
 #include <OS.h>
@@ -35,6 +37,20 @@ protected:
 
 	HeadlessServer* fServer = nullptr;
 	std::unique_ptr<HeadlessProbe> fProbe;
+};
+
+// For tests that make an application: its launch arguments are the program's
+// name alone, never the test binary's own command line.
+class ApplicationFixture : public WindowFixture {
+protected:
+	void SetUp() override
+	{
+		WindowFixture::SetUp();
+		const char* arguments[] = {"app"};
+		BApplication::SetLaunchArguments(1, arguments);
+	}
+
+	void TearDown() override { BApplication::SetLaunchArguments(0, nullptr); }
 };
 
 // Logs every message it handles, noting a wrong thread or a missing lock.
