@@ -32,24 +32,35 @@ protected:
 			return id >= 0 && fProbe->IsVisible(id);
 		}, kWatchdogMicroseconds));
 	}
+
+	// Runs a new application with one document window, deleted as soon as it
+	// ends, `kRounds` times: `person` acts while it runs, `afterwards` once it
+	// is gone. The window and the application end once each, every round.
+	void ForEachRound(const std::function<void(EventLog&, AlertDesk&)>& person,
+		const std::function<void(AlertDesk&)>& afterwards = nullptr)
+	{
+		for (int round = 0; round < kRounds; round++) {
+			SCOPED_TRACE("round " + std::to_string(round));
+			EventLog log;
+			AlertDesk desk(fServer);
+			RunAndDelete(new DocumentTestApp(log), [&] { person(log, desk); });
+			if (afterwards)
+				afterwards(desk);
+			EXPECT_EQ(log.Count("deleted Untitled 1"), 1u);
+			EXPECT_EQ(log.Count("application quits"), 1u);
+		}
+	}
 };
 
 TEST_F(LastWindowTest, DontSaveOnTheLastWindowDuringAQuitEndsTheApplicationCleanly)
 {
-	for (int round = 0; round < kRounds; round++) {
-		SCOPED_TRACE("round " + std::to_string(round));
-		EventLog log;
-		AlertDesk desk(fServer);
-		RunAndDelete(new DocumentTestApp(log), [&] {
-			MakeDocument("Untitled 1", true);
-			be_app_messenger.SendMessage(B_QUIT_REQUESTED);
-			ASSERT_TRUE(desk.WaitForPrompts(1));
-			ASSERT_TRUE(log.WaitFor("application stays"));
-			desk.Answer(0, kDontSave);
-		});
-		EXPECT_EQ(log.Count("deleted Untitled 1"), 1u);
-		EXPECT_EQ(log.Count("application quits"), 1u);
-	}
+	ForEachRound([&](EventLog& log, AlertDesk& desk) {
+		MakeDocument("Untitled 1", true);
+		be_app_messenger.SendMessage(B_QUIT_REQUESTED);
+		ASSERT_TRUE(desk.WaitForPrompts(1));
+		ASSERT_TRUE(log.WaitFor("application stays"));
+		desk.Answer(0, kDontSave);
+	});
 }
 
 // The window goes by other means while its prompt waits, which ends the
@@ -57,21 +68,13 @@ TEST_F(LastWindowTest, DontSaveOnTheLastWindowDuringAQuitEndsTheApplicationClean
 // and application are both gone.
 TEST_F(LastWindowTest, CancelAfterTheApplicationHasGoneDoesNothing)
 {
-	for (int round = 0; round < kRounds; round++) {
-		SCOPED_TRACE("round " + std::to_string(round));
-		EventLog log;
-		AlertDesk desk(fServer);
-		RunAndDelete(new DocumentTestApp(log), [&] {
-			MakeDocument("Untitled 1", true);
-			fProbe->ClickCloseBox(fProbe->FindWindow("Untitled 1"));
-			ASSERT_TRUE(desk.WaitForPrompts(1));
-			BMessenger window(nullptr, be_app->WindowAt(0));
-			QuitDocument(window);
-		});
-		desk.Answer(0, kCancel);
-		EXPECT_EQ(log.Count("deleted Untitled 1"), 1u);
-		EXPECT_EQ(log.Count("application quits"), 1u);
-	}
+	ForEachRound([&](EventLog&, AlertDesk& desk) {
+		MakeDocument("Untitled 1", true);
+		fProbe->ClickCloseBox(fProbe->FindWindow("Untitled 1"));
+		ASSERT_TRUE(desk.WaitForPrompts(1));
+		BMessenger window(nullptr, be_app->WindowAt(0));
+		QuitDocument(window);
+	}, [](AlertDesk& desk) { desk.Answer(0, kCancel); });
 }
 
 } // namespace
