@@ -12,9 +12,6 @@ namespace {
 
 using namespace testsupport;
 
-constexpr int32 kDontSave = 0;
-constexpr int32 kCancel = 1;
-
 // The race it guards against is between the prompt's thread and the
 // application's deletion: several rounds give it room to show.
 constexpr int kRounds = 20;
