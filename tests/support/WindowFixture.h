@@ -53,6 +53,27 @@ protected:
 	void TearDown() override { BApplication::SetLaunchArguments(0, nullptr); }
 };
 
+// A handler or looper (`Base`) named `name` that logs the code of every
+// message it handles as "<name> <code>".
+template<typename Base>
+class MessageLogger : public Base {
+public:
+	MessageLogger(const char* name, EventLog& log)
+		:
+		Base(name),
+		fLog(log)
+	{
+	}
+
+	void MessageReceived(BMessage* message) override
+	{
+		fLog.Add(std::string(Base::Name()) + " " + CodeText(message->what));
+	}
+
+private:
+	EventLog& fLog;
+};
+
 // Logs every message it handles, noting a wrong thread or a missing lock.
 class LoggingWindow : public BWindow {
 public:
