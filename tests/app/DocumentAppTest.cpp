@@ -21,6 +21,7 @@ namespace {
 
 using testsupport::ApplicationFixture;
 using testsupport::EventLog;
+using testsupport::QuitLoggingWindow;
 using testsupport::kWatchdog;
 using testsupport::RunWithPerson;
 
@@ -55,14 +56,12 @@ RunningDocumentApp()
 
 // A window that counts itself in the DocumentApp for as long as it exists,
 // as every document window does, and refuses to quit on demand.
-class CountedWindow : public BWindow {
+class CountedWindow : public QuitLoggingWindow {
 public:
 	CountedWindow(const char* title, EventLog& log, bool allowQuit,
 		Rendezvous* beforeRemoval = nullptr)
 		:
-		BWindow(BRect(40, 40, 240, 140), title, B_TITLED_WINDOW, 0),
-		fAllowQuit(allowQuit),
-		fLog(log),
+		QuitLoggingWindow(BRect(40, 40, 240, 140), title, log, allowQuit),
 		fBeforeRemoval(beforeRemoval)
 	{
 		RunningDocumentApp()->AddDocumentWindow();
@@ -76,16 +75,7 @@ public:
 		fLog.Add(std::string(Title()) + " deleted");
 	}
 
-	bool QuitRequested() override
-	{
-		fLog.Add(std::string(Title()) + " asked");
-		return fAllowQuit;
-	}
-
-	std::atomic<bool> fAllowQuit;
-
 private:
-	EventLog& fLog;
 	Rendezvous* fBeforeRemoval;
 };
 

@@ -109,6 +109,30 @@ private:
 	EventLog& fLog;
 };
 
+// Logs "<title> asked" for every quit request, and answers it with
+// fAllowQuit.
+class QuitLoggingWindow : public BWindow {
+public:
+	QuitLoggingWindow(BRect frame, const char* title, EventLog& log, bool allowQuit)
+		:
+		BWindow(frame, title, B_TITLED_WINDOW, 0),
+		fAllowQuit(allowQuit),
+		fLog(log)
+	{
+	}
+
+	bool QuitRequested() override
+	{
+		fLog.Add(std::string(Title()) + " asked");
+		return fAllowQuit;
+	}
+
+	std::atomic<bool> fAllowQuit;
+
+protected:
+	EventLog& fLog;
+};
+
 // Quits a window from the test's thread, as another thread would.
 inline void
 QuitWindow(BWindow* window)
