@@ -6,6 +6,7 @@
 #include "ExportFixtures.h"
 #include "ExporterProcess.h"
 #include "support/Files.h"
+#include "support/NoiseBytes.h"
 #include "tools/ExportRunner.h"
 #include "tools/ImageIdentifier.h"
 
@@ -30,11 +31,9 @@ std::string
 WritePpm(const std::string& path, int width, int height)
 {
 	std::string image = "P6 " + std::to_string(width) + " " + std::to_string(height) + " 255\n";
-	uint32 state = uint32(width * 7919 + height);
-	for (int index = 0; index < width * height * 3; index++) {
-		state = state * 1103515245 + 12345;
-		image += char(state >> 16);
-	}
+	std::vector<uint8> pixels
+		= NoiseBytes(size_t(width) * height * 3, uint32(width * 7919 + height));
+	image.append(pixels.begin(), pixels.end());
 	WriteWhole(path, image);
 	return path;
 }
