@@ -176,22 +176,19 @@ BLooper::IsLocked() const
 int32
 BLooper::CountLocks() const
 {
-	std::lock_guard<std::mutex> lock(fState->mutex);
-	return fState->count;
+	return fState->Read(&LooperState::count);
 }
 
 thread_id
 BLooper::LockingThread() const
 {
-	std::lock_guard<std::mutex> lock(fState->mutex);
-	return fState->owner;
+	return fState->Read(&LooperState::owner);
 }
 
 thread_id
 BLooper::Thread() const
 {
-	std::lock_guard<std::mutex> lock(fState->mutex);
-	return fState->thread;
+	return fState->Read(&LooperState::thread);
 }
 
 int32

@@ -268,77 +268,11 @@ BMessage::AddString(const char* name, const char* string)
 }
 
 status_t
-BMessage::AddInt8(const char* name, int8 value)
-{
-	return fFields->Add(name, B_INT8_TYPE, value);
-}
-
-status_t
-BMessage::AddInt16(const char* name, int16 value)
-{
-	return fFields->Add(name, B_INT16_TYPE, value);
-}
-
-status_t
-BMessage::AddInt32(const char* name, int32 value)
-{
-	return fFields->Add(name, B_INT32_TYPE, value);
-}
-
-status_t
-BMessage::AddInt64(const char* name, int64 value)
-{
-	return fFields->Add(name, B_INT64_TYPE, value);
-}
-
-status_t
-BMessage::AddBool(const char* name, bool value)
-{
-	return fFields->Add(name, B_BOOL_TYPE, value);
-}
-
-status_t
-BMessage::AddFloat(const char* name, float value)
-{
-	return fFields->Add(name, B_FLOAT_TYPE, value);
-}
-
-status_t
-BMessage::AddDouble(const char* name, double value)
-{
-	return fFields->Add(name, B_DOUBLE_TYPE, value);
-}
-
-status_t
-BMessage::AddPointer(const char* name, const void* pointer)
-{
-	return fFields->Add(name, B_POINTER_TYPE, pointer);
-}
-
-status_t
-BMessage::AddRect(const char* name, BRect rect)
-{
-	return fFields->Add(name, B_RECT_TYPE, rect);
-}
-
-status_t
-BMessage::AddPoint(const char* name, BPoint point)
-{
-	return fFields->Add(name, B_POINT_TYPE, point);
-}
-
-status_t
 BMessage::AddMessage(const char* name, const BMessage* message)
 {
 	if (message == nullptr)
 		return B_BAD_VALUE;
 	return fFields->Add(name, B_MESSAGE_TYPE, std::make_shared<const BMessage>(*message));
-}
-
-status_t
-BMessage::AddMessenger(const char* name, const BMessenger& messenger)
-{
-	return fFields->Add(name, B_MESSENGER_TYPE, messenger);
 }
 
 status_t
@@ -381,7 +315,12 @@ BMessage::FindString(const char* name, int32 index, const char** string) const
 	return B_OK;
 }
 
-#define DEFINE_FIND(Name, Type, TypeCode) \
+// The fields that hold one plain value each: added as given, found as a copy.
+#define DEFINE_VALUE_FIELD(Name, Type, Parameter, TypeCode) \
+	status_t BMessage::Add##Name(const char* name, Parameter value) \
+	{ \
+		return fFields->Add(name, TypeCode, Type(value)); \
+	} \
 	status_t BMessage::Find##Name(const char* name, Type* value) const \
 	{ \
 		return Find##Name(name, 0, value); \
@@ -391,18 +330,24 @@ BMessage::FindString(const char* name, int32 index, const char** string) const
 		return fFields->FindTyped(name, TypeCode, index, value); \
 	}
 
-DEFINE_FIND(Int8, int8, B_INT8_TYPE)
-DEFINE_FIND(Int16, int16, B_INT16_TYPE)
-DEFINE_FIND(Int32, int32, B_INT32_TYPE)
-DEFINE_FIND(Int64, int64, B_INT64_TYPE)
-DEFINE_FIND(Bool, bool, B_BOOL_TYPE)
-DEFINE_FIND(Float, float, B_FLOAT_TYPE)
-DEFINE_FIND(Double, double, B_DOUBLE_TYPE)
-DEFINE_FIND(Rect, BRect, B_RECT_TYPE)
-DEFINE_FIND(Point, BPoint, B_POINT_TYPE)
-DEFINE_FIND(Messenger, BMessenger, B_MESSENGER_TYPE)
+DEFINE_VALUE_FIELD(Int8, int8, int8, B_INT8_TYPE)
+DEFINE_VALUE_FIELD(Int16, int16, int16, B_INT16_TYPE)
+DEFINE_VALUE_FIELD(Int32, int32, int32, B_INT32_TYPE)
+DEFINE_VALUE_FIELD(Int64, int64, int64, B_INT64_TYPE)
+DEFINE_VALUE_FIELD(Bool, bool, bool, B_BOOL_TYPE)
+DEFINE_VALUE_FIELD(Float, float, float, B_FLOAT_TYPE)
+DEFINE_VALUE_FIELD(Double, double, double, B_DOUBLE_TYPE)
+DEFINE_VALUE_FIELD(Rect, BRect, BRect, B_RECT_TYPE)
+DEFINE_VALUE_FIELD(Point, BPoint, BPoint, B_POINT_TYPE)
+DEFINE_VALUE_FIELD(Messenger, BMessenger, const BMessenger&, B_MESSENGER_TYPE)
 
-#undef DEFINE_FIND
+#undef DEFINE_VALUE_FIELD
+
+status_t
+BMessage::AddPointer(const char* name, const void* pointer)
+{
+	return fFields->Add(name, B_POINTER_TYPE, pointer);
+}
 
 status_t
 BMessage::FindPointer(const char* name, void** pointer) const

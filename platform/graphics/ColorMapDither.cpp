@@ -3,6 +3,7 @@
 #include <BayerMatrix.h>
 #include <CellCandidateTable.h>
 #include <MapColorSet.h>
+#include <NamedValue.h>
 
 #include <PixelAccess.h>
 #include <SystemColorMap.h>
@@ -342,22 +343,12 @@ void DitherWith(DitherKind kind, const BBitmap& source, BBitmap& target)
 bool
 DitherKindNamed(const char* name, DitherKind& kind)
 {
-	struct Name {
-		const char* name;
-		DitherKind kind;
-	};
-	static const Name kNames[] = {
+	static const std::pair<const char*, DitherKind> kNames[] = {
 		{"none", DitherKind::kNone},
 		{"floyd-steinberg", DitherKind::kFloydSteinberg},
 		{"ordered", DitherKind::kOrdered},
 	};
-	for (const Name& entry : kNames) {
-		if (strcmp(name, entry.name) == 0) {
-			kind = entry.kind;
-			return true;
-		}
-	}
-	return false;
+	return BPrivate::ValueNamed(name, kNames, kind);
 }
 
 namespace {

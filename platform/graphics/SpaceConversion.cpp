@@ -3,6 +3,7 @@
 #include "ChannelDither.h"
 #include "ColorConversion.h"
 #include "ExactPixels.h"
+#include "NamedValue.h"
 #include "PixelAccess.h"
 
 #include <algorithm>
@@ -142,21 +143,11 @@ CopiedBitmap(const BBitmap& source)
 bool
 ColorSpaceNamed(const char* name, color_space& space)
 {
-	struct Name {
-		const char* name;
-		color_space space;
-	};
-	static const Name kNames[] = {
+	static const std::pair<const char*, color_space> kNames[] = {
 		{"rgb32", B_RGB32}, {"cmap8", B_CMAP8}, {"rgba32", B_RGBA32}, {"rgb16", B_RGB16},
 		{"rgb15", B_RGB15}, {"rgba15", B_RGBA15}, {"gray8", B_GRAY8}, {"gray1", B_GRAY1},
 	};
-	for (const Name& entry : kNames) {
-		if (strcmp(name, entry.name) == 0) {
-			space = entry.space;
-			return true;
-		}
-	}
-	return false;
+	return ValueNamed(name, kNames, space);
 }
 
 bool

@@ -22,6 +22,38 @@ RefsFor(const std::vector<std::string>& paths, std::vector<entry_ref>& refs)
 	return B_OK;
 }
 
+// Hands the refs of `paths` to `act`; the failure of the first path that has
+// none, without acting.
+template<typename Act>
+status_t
+WithRefsFor(const std::vector<std::string>& paths, Act act)
+{
+	std::vector<entry_ref> refs;
+	status_t status = RefsFor(paths, refs);
+	return status == B_OK ? act(refs) : status;
+}
+
+// Sends `message` to the looper of window `id`; B_BAD_VALUE when there is no
+// such window.
+status_t
+SendToWindow(HeadlessServer& server, int32 id, BMessage& message)
+{
+	BMessenger messenger = server.Messenger(id);
+	if (!messenger.IsValid())
+		return B_BAD_VALUE;
+	return messenger.SendMessage(&message);
+}
+
+// What an open panel or a drop sends: B_REFS_RECEIVED with the refs.
+BMessage
+RefsReceived(const std::vector<entry_ref>& refs)
+{
+	BMessage message(B_REFS_RECEIVED);
+	for (const entry_ref& ref : refs)
+		message.AddRef("refs", &ref);
+	return message;
+}
+
 } // namespace
 
 HeadlessProbe::HeadlessProbe(HeadlessServer& server)
@@ -107,30 +139,24 @@ HeadlessProbe::PressKey(int32 id, char key, uint32 modifiers)
 status_t
 HeadlessProbe::SendKeyDown(int32 id, char key, int32 rawChar, uint32 modifiers) const
 {
-	BMessenger messenger = fServer.Messenger(id);
-	if (!messenger.IsValid())
-		return B_BAD_VALUE;
 	char bytes[2] = {key, '\0'};
 	BMessage press(B_KEY_DOWN);
 	press.AddString("bytes", bytes);
 	press.AddInt32("raw_char", rawChar);
 	press.AddInt32("modifiers", static_cast<int32>(modifiers));
-	return messenger.SendMessage(&press);
+	return SendToWindow(fServer, id, press);
 }
 
 status_t
 HeadlessProbe::TurnWheel(int32 id, BPoint where, float deltaY, float deltaX,
 	uint32 modifiers)
 {
-	BMessenger messenger = fServer.Messenger(id);
-	if (!messenger.IsValid())
-		return B_BAD_VALUE;
 	BMessage wheel(B_MOUSE_WHEEL_CHANGED);
 	wheel.AddFloat("be:wheel_delta_x", deltaX);
 	wheel.AddFloat("be:wheel_delta_y", deltaY);
 	wheel.AddPoint("where", where);
 	wheel.AddInt32("modifiers", static_cast<int32>(modifiers));
-	return messenger.SendMessage(&wheel);
+	return SendToWindow(fServer, id, wheel);
 }
 
 status_t
@@ -151,30 +177,23 @@ HeadlessProbe::DragScrollBar(int32 id, orientation direction, float value)
 status_t
 HeadlessProbe::ClickCloseBox(int32 id)
 {
-	BMessenger messenger = fServer.Messenger(id);
-	if (!messenger.IsValid())
-		return B_BAD_VALUE;
-	return messenger.SendMessage(B_QUIT_REQUESTED);
+	BMessage quit(B_QUIT_REQUESTED);
+	return SendToWindow(fServer, id, quit);
 }
 
 status_t
 HeadlessProbe::ResizeWindow(int32 id, float width, float height)
 {
-	BMessenger messenger = fServer.Messenger(id);
-	if (!messenger.IsValid())
-		return B_BAD_VALUE;
 	BMessage resized(B_WINDOW_RESIZED);
 	resized.AddFloat("width", width);
 	resized.AddFloat("height", height);
-	return messenger.SendMessage(&resized);
+	return SendToWindow(fServer, id, resized);
 }
 
 status_t
 HeadlessProbe::DropFiles(int32 id, const std::vector<std::string>& paths)
 {
-	std::vector<entry_ref> refs;
-	status_t status = RefsFor(paths, refs);
-	return status == B_OK ? DropRefs(id, refs) : status;
+	return WithRefsFor(paths, [&](const auto& refs) { return DropRefs(id, refs); });
 }
 
 status_t
@@ -183,9 +202,7 @@ HeadlessProbe::DropRefs(int32 id, const std::vector<entry_ref>& refs)
 	if (!fServer.Messenger(id).IsValid() || refs.empty())
 		return B_BAD_VALUE;
 	// A drop on any window is the application's to open.
-	BMessage drop(B_REFS_RECEIVED);
-	for (const entry_ref& ref : refs)
-		drop.AddRef("refs", &ref);
+	BMessage drop = RefsReceived(refs);
 	return be_app_messenger.SendMessage(&drop);
 }
 
@@ -236,17 +253,13 @@ HeadlessProbe::Panels() const
 status_t
 HeadlessProbe::AcceptOpenPanel(int32 panelId, const std::vector<std::string>& paths)
 {
-	std::vector<entry_ref> refs;
-	status_t status = RefsFor(paths, refs);
-	return status == B_OK ? AcceptOpenPanel(panelId, refs) : status;
+	return WithRefsFor(paths, [&](const auto& refs) { return AcceptOpenPanel(panelId, refs); });
 }
 
 status_t
 HeadlessProbe::AcceptOpenPanel(int32 panelId, const std::vector<entry_ref>& refs)
 {
-	BMessage answer(B_REFS_RECEIVED);
-	for (const entry_ref& ref : refs)
-		answer.AddRef("refs", &ref);
+	BMessage answer = RefsReceived(refs);
 	return fServer.AnswerPanel(panelId, answer);
 }
 

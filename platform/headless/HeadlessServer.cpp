@@ -81,6 +81,17 @@ HeadlessServer::Changed()
 	fChanges.Bump();
 }
 
+void
+HeadlessServer::ChangeWindow(int32 id, const std::function<void(WindowRecord&)>& change)
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	auto found = fWindows.find(id);
+	if (found == fWindows.end())
+		return;
+	change(*found->second);
+	Changed();
+}
+
 std::vector<int32>
 HeadlessServer::Windows() const
 {
@@ -297,87 +308,57 @@ HeadlessServer::WindowDestroyed(int32 id)
 void
 HeadlessServer::WindowShown(int32 id)
 {
-	std::lock_guard<std::mutex> lock(fLock);
-	auto found = fWindows.find(id);
-	if (found == fWindows.end())
-		return;
-	found->second->state.visible = true;
-	Changed();
+	ChangeWindow(id, [](WindowRecord& window) { window.state.visible = true; });
 }
 
 void
 HeadlessServer::WindowHidden(int32 id)
 {
-	std::lock_guard<std::mutex> lock(fLock);
-	auto found = fWindows.find(id);
-	if (found == fWindows.end())
-		return;
-	found->second->state.visible = false;
-	Changed();
+	ChangeWindow(id, [](WindowRecord& window) { window.state.visible = false; });
 }
 
 void
 HeadlessServer::WindowTitleChanged(int32 id, const std::string& title)
 {
-	std::lock_guard<std::mutex> lock(fLock);
-	auto found = fWindows.find(id);
-	if (found == fWindows.end())
-		return;
-	found->second->state.title = title;
-	Changed();
+	ChangeWindow(id, [&title](WindowRecord& window) { window.state.title = title; });
 }
 
 void
 HeadlessServer::WindowFrameChanged(int32 id, BRect frame)
 {
-	std::lock_guard<std::mutex> lock(fLock);
-	auto found = fWindows.find(id);
-	if (found == fWindows.end())
-		return;
-	WindowRecord& window = *found->second;
-	if (frame.Width() != window.state.frame.Width()
-		|| frame.Height() != window.state.frame.Height()) {
-		std::unique_ptr<BBitmap> resized = BlankPixels(frame);
-		CopyPixels(*resized, *window.pixels, 0, 0);
-		window.pixels = std::move(resized);
-	}
-	window.state.frame = frame;
-	Changed();
+	ChangeWindow(id, [frame](WindowRecord& window) {
+		if (frame.Width() != window.state.frame.Width()
+			|| frame.Height() != window.state.frame.Height()) {
+			std::unique_ptr<BBitmap> resized = BlankPixels(frame);
+			CopyPixels(*resized, *window.pixels, 0, 0);
+			window.pixels = std::move(resized);
+		}
+		window.state.frame = frame;
+	});
 }
 
 void
 HeadlessServer::WindowMenuChanged(int32 id, const MenuBarState& menu)
 {
-	std::lock_guard<std::mutex> lock(fLock);
-	auto found = fWindows.find(id);
-	if (found == fWindows.end())
-		return;
-	found->second->state.menu = menu;
-	Changed();
+	ChangeWindow(id, [&menu](WindowRecord& window) { window.state.menu = menu; });
 }
 
 void
 HeadlessServer::WindowPixelsChanged(int32 id, BPoint where, std::unique_ptr<BBitmap> pixels)
 {
-	std::lock_guard<std::mutex> lock(fLock);
-	auto found = fWindows.find(id);
-	if (found == fWindows.end() || !pixels)
+	if (!pixels)
 		return;
-	CopyPixels(*found->second->pixels, *pixels, static_cast<int32>(where.x),
-		static_cast<int32>(where.y));
-	found->second->state.pixelUpdates++;
-	Changed();
+	ChangeWindow(id, [&pixels, where](WindowRecord& window) {
+		CopyPixels(*window.pixels, *pixels, static_cast<int32>(where.x),
+			static_cast<int32>(where.y));
+		window.state.pixelUpdates++;
+	});
 }
 
 void
 HeadlessServer::WindowScrollBarsChanged(int32 id, const std::vector<ScrollBarState>& bars)
 {
-	std::lock_guard<std::mutex> lock(fLock);
-	auto found = fWindows.find(id);
-	if (found == fWindows.end())
-		return;
-	found->second->state.scrollBars = bars;
-	Changed();
+	ChangeWindow(id, [&bars](WindowRecord& window) { window.state.scrollBars = bars; });
 }
 
 int32

@@ -25,6 +25,7 @@
 #include <FilePanel.h>
 
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -146,6 +147,9 @@ private:
 	};
 
 	void Changed();
+	// Applies `change` to the record of window `id` with the lock held and
+	// tells the waiters; does nothing for a window the server does not know.
+	void ChangeWindow(int32 id, const std::function<void(WindowRecord&)>& change);
 	static void WaitUntilHandled(const BMessenger& panel);
 
 	mutable std::mutex fLock;

@@ -119,6 +119,41 @@ FindRecord(ThreadTable& table, thread_id thread)
 	return found->second;
 }
 
+// A thread's record, looked up with the table locked; the lock is held for as
+// long as this lives.
+class LockedRecord {
+public:
+	explicit LockedRecord(thread_id thread)
+		:
+		fTable(Table()),
+		fLock(fTable.lock),
+		fRecord(FindRecord(fTable, thread))
+	{
+	}
+
+	// Whether the thread is known and has not ended.
+	bool IsLive() const { return fRecord && !fRecord->ended; }
+	bool IsKnown() const { return fRecord != nullptr; }
+	ThreadRecord* operator->() const { return fRecord.get(); }
+	ThreadTable& Threads() const { return fTable; }
+	std::unique_lock<std::mutex>& Lock() { return fLock; }
+
+private:
+	ThreadTable& fTable;
+	std::unique_lock<std::mutex> fLock;
+	std::shared_ptr<ThreadRecord> fRecord;
+};
+
+// A thread's name as kept: at most B_OS_NAME_LENGTH - 1 characters.
+std::string
+KeptName(const char* name)
+{
+	std::string kept = name;
+	if (kept.size() >= static_cast<size_t>(B_OS_NAME_LENGTH))
+		kept.resize(B_OS_NAME_LENGTH - 1);
+	return kept;
+}
+
 } // namespace
 
 thread_id
@@ -129,9 +164,7 @@ spawn_thread(thread_func function, const char* name, int32 priority, void* data)
 
 	auto record = std::make_shared<ThreadRecord>();
 	record->id = NewThreadId();
-	record->name = name != nullptr ? name : "unnamed thread";
-	if (record->name.size() >= static_cast<size_t>(B_OS_NAME_LENGTH))
-		record->name.resize(B_OS_NAME_LENGTH - 1);
+	record->name = KeptName(name != nullptr ? name : "unnamed thread");
 	record->priority = priority;
 	record->function = function;
 	record->data = data;
@@ -165,10 +198,8 @@ spawn_thread(thread_func function, const char* name, int32 priority, void* data)
 status_t
 resume_thread(thread_id thread)
 {
-	ThreadTable& table = Table();
-	std::lock_guard<std::mutex> lock(table.lock);
-	std::shared_ptr<ThreadRecord> record = FindRecord(table, thread);
-	if (!record || record->resumed)
+	LockedRecord record(thread);
+	if (!record.IsKnown() || record->resumed)
 		return B_BAD_THREAD_ID;
 	record->resumed = true;
 	record->changed.notify_all();
@@ -181,20 +212,18 @@ wait_for_thread(thread_id thread, status_t* exitValue)
 	if (thread == tCurrentThread)
 		return B_BAD_THREAD_ID;
 
-	ThreadTable& table = Table();
-	std::unique_lock<std::mutex> lock(table.lock);
-	std::shared_ptr<ThreadRecord> record = FindRecord(table, thread);
-	if (!record || record->claimed)
+	LockedRecord record(thread);
+	if (!record.IsKnown() || record->claimed)
 		return B_BAD_THREAD_ID;
 	record->claimed = true;
 	if (!record->resumed) {
 		record->resumed = true;
 		record->changed.notify_all();
 	}
-	record->changed.wait(lock, [&] { return record->ended; });
+	record->changed.wait(record.Lock(), [&] { return record->ended; });
 	if (exitValue != nullptr)
 		*exitValue = record->exitValue;
-	table.threads.erase(thread);
+	record.Threads().threads.erase(thread);
 	return B_OK;
 }
 
@@ -221,10 +250,8 @@ get_thread_info(thread_id thread, thread_info* info)
 {
 	if (info == nullptr)
 		return B_BAD_VALUE;
-	ThreadTable& table = Table();
-	std::lock_guard<std::mutex> lock(table.lock);
-	std::shared_ptr<ThreadRecord> record = FindRecord(table, thread);
-	if (!record || record->ended)
+	LockedRecord record(thread);
+	if (!record.IsLive())
 		return B_BAD_THREAD_ID;
 	info->thread = record->id;
 	strncpy(info->name, record->name.c_str(), sizeof(info->name) - 1);
@@ -237,10 +264,8 @@ get_thread_info(thread_id thread, thread_info* info)
 status_t
 set_thread_priority(thread_id thread, int32 priority)
 {
-	ThreadTable& table = Table();
-	std::lock_guard<std::mutex> lock(table.lock);
-	std::shared_ptr<ThreadRecord> record = FindRecord(table, thread);
-	if (!record || record->ended)
+	LockedRecord record(thread);
+	if (!record.IsLive())
 		return B_BAD_THREAD_ID;
 	int32 previous = record->priority;
 	record->priority = priority;
@@ -252,14 +277,10 @@ rename_thread(thread_id thread, const char* name)
 {
 	if (name == nullptr)
 		return B_BAD_VALUE;
-	ThreadTable& table = Table();
-	std::lock_guard<std::mutex> lock(table.lock);
-	std::shared_ptr<ThreadRecord> record = FindRecord(table, thread);
-	if (!record || record->ended)
+	LockedRecord record(thread);
+	if (!record.IsLive())
 		return B_BAD_THREAD_ID;
-	record->name = name;
-	if (record->name.size() >= static_cast<size_t>(B_OS_NAME_LENGTH))
-		record->name.resize(B_OS_NAME_LENGTH - 1);
+	record->name = KeptName(name);
 	if (thread == tCurrentThread)
 		SetSystemName(record->name);
 	return B_OK;

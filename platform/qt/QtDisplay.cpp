@@ -46,8 +46,8 @@ QtDisplay::QtDisplay()
 QtDisplay::~QtDisplay()
 {
 	// Panels first: a dialog's answer must not reach a window going away.
-	fPanels.clear();
-	fWindows.clear();
+	fPanels.Clear();
+	fWindows.Clear();
 	fWakeUpNotifier.reset();
 }
 
@@ -153,90 +153,65 @@ QtDisplay::UpdateScreenFrame()
 void
 QtDisplay::CreateWindow(int32 id, const BMessenger& messenger, const WindowInfo& info)
 {
-	fWindows[id] = std::make_unique<QtWindow>(id, messenger, info);
-	fOrder.erase(std::remove(fOrder.begin(), fOrder.end(), id), fOrder.end());
-	fOrder.push_back(id);
+	fWindows.Add(id, std::make_unique<QtWindow>(id, messenger, info));
 }
 
 void
 QtDisplay::DestroyWindow(int32 id)
 {
-	auto found = fWindows.find(id);
-	if (found == fWindows.end())
-		return;
-	std::unique_ptr<QtWindow> gone = std::move(found->second);
-	fWindows.erase(found);
-	fOrder.erase(std::remove(fOrder.begin(), fOrder.end(), id), fOrder.end());
-	gone->Retire();
+	if (std::unique_ptr<QtWindow> gone = fWindows.Remove(id))
+		gone->Retire();
 }
 
 QtWindow*
 QtDisplay::Window(int32 id) const
 {
-	auto found = fWindows.find(id);
-	return found != fWindows.end() ? found->second.get() : nullptr;
+	return fWindows.Find(id);
 }
 
 std::vector<QtWindow*>
 QtDisplay::Windows() const
 {
-	std::vector<QtWindow*> windows;
-	for (int32 id : fOrder)
-		windows.push_back(fWindows.at(id).get());
-	return windows;
+	return fWindows.InOrder();
 }
 
 void
 QtDisplay::ShowPanel(int32 panelId, const BMessenger& panel, const PanelInfo& info)
 {
-	auto found = fPanels.find(panelId);
-	if (found != fPanels.end()) {
-		found->second->Update(info);
-		found->second->Show();
+	if (QtFilePanel* shown = fPanels.Find(panelId)) {
+		shown->Update(info);
+		shown->Show();
 		return;
 	}
-	auto made = std::make_unique<QtFilePanel>(panelId, panel, info, [this] { Changed(); });
-	QtFilePanel* shown = made.get();
-	fPanels[panelId] = std::move(made);
-	fPanelOrder.push_back(panelId);
-	shown->Show();
+	fPanels.Add(panelId, std::make_unique<QtFilePanel>(panelId, panel, info, [this] {
+		Changed();
+	}))->Show();
 }
 
 void
 QtDisplay::UpdatePanel(int32 panelId, const PanelInfo& info)
 {
-	auto found = fPanels.find(panelId);
-	if (found != fPanels.end())
-		found->second->Update(info);
+	if (QtFilePanel* shown = fPanels.Find(panelId))
+		shown->Update(info);
 }
 
 void
 QtDisplay::HidePanel(int32 panelId)
 {
-	auto found = fPanels.find(panelId);
-	if (found == fPanels.end())
-		return;
-	std::unique_ptr<QtFilePanel> gone = std::move(found->second);
-	fPanels.erase(found);
-	fPanelOrder.erase(std::remove(fPanelOrder.begin(), fPanelOrder.end(), panelId),
-		fPanelOrder.end());
-	gone->Retire();
+	if (std::unique_ptr<QtFilePanel> gone = fPanels.Remove(panelId))
+		gone->Retire();
 }
 
 QtFilePanel*
 QtDisplay::Panel(int32 panelId) const
 {
-	auto found = fPanels.find(panelId);
-	return found != fPanels.end() ? found->second.get() : nullptr;
+	return fPanels.Find(panelId);
 }
 
 std::vector<QtFilePanel*>
 QtDisplay::Panels() const
 {
-	std::vector<QtFilePanel*> panels;
-	for (int32 id : fPanelOrder)
-		panels.push_back(fPanels.at(id).get());
-	return panels;
+	return fPanels.InOrder();
 }
 
 void

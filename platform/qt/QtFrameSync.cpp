@@ -17,6 +17,19 @@ Settle(std::deque<Value>& reported, const Value& echoed)
 		reported.erase(reported.begin(), found + 1);
 }
 
+// Notes `value` as reported unless it equals the last one reported, or with
+// none waiting, `settled`; whether it was new.
+template<typename Value>
+bool
+Report(std::deque<Value>& reported, const Value& settled, const Value& value)
+{
+	const Value& last = reported.empty() ? settled : reported.back();
+	if (value == last)
+		return false;
+	reported.push_back(value);
+	return true;
+}
+
 } // namespace
 
 QtFrameSync::QtFrameSync(const QRect& frame)
@@ -28,21 +41,13 @@ QtFrameSync::QtFrameSync(const QRect& frame)
 bool
 QtFrameSync::SizeChanged(const QSize& size)
 {
-	QSize last = fSizes.empty() ? fFrame.size() : fSizes.back();
-	if (size == last)
-		return false;
-	fSizes.push_back(size);
-	return true;
+	return Report(fSizes, fFrame.size(), size);
 }
 
 bool
 QtFrameSync::PositionChanged(const QPoint& position)
 {
-	QPoint last = fPositions.empty() ? fFrame.topLeft() : fPositions.back();
-	if (position == last)
-		return false;
-	fPositions.push_back(position);
-	return true;
+	return Report(fPositions, fFrame.topLeft(), position);
 }
 
 bool

@@ -126,6 +126,32 @@ Activate(QtWindow* window)
 		QApplication::setActiveWindow(window);
 }
 
+// Asks the Qt thread to act on window `id`: B_BAD_VALUE when there is no such
+// window, B_TIMED_OUT when the Qt thread does not answer. An act that times out
+// may still run after the caller has gone, so it holds copies, not references.
+status_t
+ActOnWindow(QtDisplay& display, int32 id, std::function<status_t(QtWindow&)> act)
+{
+	return Ask<status_t>(display, [&display, id, act]() -> status_t {
+		QtWindow* window = display.Window(id);
+		if (window == nullptr)
+			return B_BAD_VALUE;
+		return act(*window);
+	}, B_TIMED_OUT);
+}
+
+// The same for the dialog of file panel `panelId`.
+status_t
+ActOnDialog(QtDisplay& display, int32 panelId, std::function<status_t(QFileDialog&)> act)
+{
+	return Ask<status_t>(display, [&display, panelId, act]() -> status_t {
+		QtFilePanel* panel = display.Panel(panelId);
+		if (panel == nullptr || panel->Dialog() == nullptr)
+			return B_BAD_VALUE;
+		return act(*panel->Dialog());
+	}, B_TIMED_OUT);
+}
+
 } // namespace
 
 QtProbe::QtProbe(QtServer& server)
@@ -197,86 +223,74 @@ QtProbe::MenuBar(int32 id) const
 status_t
 QtProbe::PickMenuItem(int32 id, const std::vector<std::string>& path)
 {
-	QtDisplay& display = fServer.Display();
-	return Ask<status_t>(display, [&display, id, path]() -> status_t {
-		QtWindow* window = display.Window(id);
-		if (window == nullptr || window->MenuBar() == nullptr)
+	return ActOnWindow(fServer.Display(), id, [path](QtWindow& window) -> status_t {
+		if (window.MenuBar() == nullptr)
 			return B_BAD_VALUE;
-		std::vector<MenuItemState> items = ReadItems(window->MenuBar()->actions());
+		std::vector<MenuItemState> items = ReadItems(window.MenuBar()->actions());
 		const MenuItemState* item = FindMenuItem(items, path);
 		if (item == nullptr)
 			return B_NAME_NOT_FOUND;
-		QAction* action = ActionOfItem(window->MenuBar()->actions(), item->id);
+		QAction* action = ActionOfItem(window.MenuBar()->actions(), item->id);
 		if (action == nullptr)
 			return B_NAME_NOT_FOUND;
 		if (!action->isEnabled() || action->menu() != nullptr)
 			return B_NOT_ALLOWED;
 		action->trigger();
 		return B_OK;
-	}, B_TIMED_OUT);
+	});
 }
 status_t
 QtProbe::PressShortcut(int32 id, char key, uint32 modifiers)
 {
-	QtDisplay& display = fServer.Display();
-	return Ask<status_t>(display, [&display, id, key, modifiers]() -> status_t {
-		QtWindow* window = display.Window(id);
-		if (window == nullptr)
-			return B_BAD_VALUE;
+	return ActOnWindow(fServer.Display(), id, [key, modifiers](QtWindow& window) -> status_t {
 		QKeySequence sequence = ShortcutSequence(key, modifiers);
 		if (sequence.isEmpty())
 			return B_BAD_VALUE;
-		Activate(window);
+		Activate(&window);
 		QKeyCombination combination = sequence[0];
-		QTest::keyClick(window, combination.key(), combination.keyboardModifiers());
+		QTest::keyClick(&window, combination.key(), combination.keyboardModifiers());
 		return B_OK;
-	}, B_TIMED_OUT);
+	});
 }
 
 status_t
 QtProbe::PressKey(int32 id, char key, uint32 modifiers)
 {
-	QtDisplay& display = fServer.Display();
-	return Ask<status_t>(display, [&display, id, key, modifiers]() -> status_t {
-		QtWindow* window = display.Window(id);
-		if (window == nullptr || key == '\0')
+	return ActOnWindow(fServer.Display(), id, [key, modifiers](QtWindow& window) -> status_t {
+		if (key == '\0')
 			return B_BAD_VALUE;
 		Qt::KeyboardModifiers qtModifiers;
 		if ((modifiers & B_SHIFT_KEY) != 0)
 			qtModifiers |= Qt::ShiftModifier;
 		if ((modifiers & B_OPTION_KEY) != 0)
 			qtModifiers |= Qt::AltModifier;
-		Activate(window);
+		Activate(&window);
 		// A key that moves rather than types is pressed as its Qt key.
 		for (int qtKey : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down,
 				Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End}) {
 			if (NavigationKeyByte(qtKey) == key) {
-				QTest::keyClick(window, Qt::Key(qtKey), qtModifiers);
+				QTest::keyClick(&window, Qt::Key(qtKey), qtModifiers);
 				return B_OK;
 			}
 		}
-		QTest::keyClick(window, key, qtModifiers);
+		QTest::keyClick(&window, key, qtModifiers);
 		return B_OK;
-	}, B_TIMED_OUT);
+	});
 }
 
 status_t
 QtProbe::TurnWheel(int32 id, BPoint where, float deltaY, float deltaX, uint32 modifiers)
 {
-	QtDisplay& display = fServer.Display();
-	return Ask<status_t>(display,
-		[&display, id, where, deltaY, deltaX, modifiers]() -> status_t {
-		QtWindow* window = display.Window(id);
-		if (window == nullptr)
-			return B_BAD_VALUE;
+	auto turn = [where, deltaY, deltaX, modifiers](QtWindow& window) -> status_t {
 		// Qt counts a notch as 120 and away from the person as positive.
 		QPointF position(where.x, where.y);
-		QWheelEvent wheel(position, window->mapToGlobal(position), QPoint(),
+		QWheelEvent wheel(position, window.mapToGlobal(position), QPoint(),
 			QPoint(int(-deltaX * 120), int(-deltaY * 120)), Qt::NoButton, QtModifiers(modifiers),
 			Qt::NoScrollPhase, false);
-		QApplication::sendEvent(window, &wheel);
+		QApplication::sendEvent(&window, &wheel);
 		return B_OK;
-	}, B_TIMED_OUT);
+	};
+	return ActOnWindow(fServer.Display(), id, turn);
 }
 
 std::vector<ScrollBarState>
@@ -294,12 +308,8 @@ QtProbe::ScrollBars(int32 id) const
 status_t
 QtProbe::DragScrollBar(int32 id, orientation direction, float value)
 {
-	QtDisplay& display = fServer.Display();
-	return Ask<status_t>(display, [&display, id, direction, value]() -> status_t {
-		QtWindow* window = display.Window(id);
-		if (window == nullptr)
-			return B_BAD_VALUE;
-		QtScrollBars* bars = window->ScrollBars();
+	return ActOnWindow(fServer.Display(), id, [direction, value](QtWindow& window) -> status_t {
+		QtScrollBars* bars = window.ScrollBars();
 		if (bars == nullptr)
 			return B_NAME_NOT_FOUND;
 		for (const ScrollBarState& state : bars->States()) {
@@ -312,57 +322,47 @@ QtProbe::DragScrollBar(int32 id, orientation direction, float value)
 			return B_OK;
 		}
 		return B_NAME_NOT_FOUND;
-	}, B_TIMED_OUT);
+	});
 }
 
 status_t
 QtProbe::ClickCloseBox(int32 id)
 {
-	QtDisplay& display = fServer.Display();
-	return Ask<status_t>(display, [&display, id]() -> status_t {
-		QtWindow* window = display.Window(id);
-		if (window == nullptr)
-			return B_BAD_VALUE;
-		window->close();
+	return ActOnWindow(fServer.Display(), id, [](QtWindow& window) -> status_t {
+		window.close();
 		return B_OK;
-	}, B_TIMED_OUT);
+	});
 }
 
 status_t
 QtProbe::ResizeWindow(int32 id, float width, float height)
 {
-	QtDisplay& display = fServer.Display();
-	return Ask<status_t>(display, [&display, id, width, height]() -> status_t {
-		QtWindow* window = display.Window(id);
-		if (window == nullptr || width < 0 || height < 0)
+	return ActOnWindow(fServer.Display(), id, [width, height](QtWindow& window) -> status_t {
+		if (width < 0 || height < 0)
 			return B_BAD_VALUE;
-		window->resize(int(width) + 1, int(height) + 1);
+		window.resize(int(width) + 1, int(height) + 1);
 		return B_OK;
-	}, B_TIMED_OUT);
+	});
 }
 status_t
 QtProbe::DropFiles(int32 id, const std::vector<std::string>& paths)
 {
-	QtDisplay& display = fServer.Display();
-	return Ask<status_t>(display, [&display, id, paths]() -> status_t {
-		QtWindow* window = display.Window(id);
-		if (window == nullptr)
-			return B_BAD_VALUE;
+	return ActOnWindow(fServer.Display(), id, [paths](QtWindow& window) -> status_t {
 		QMimeData data;
 		QList<QUrl> urls;
 		for (const std::string& path : paths)
 			urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path)));
 		data.setUrls(urls);
-		QPointF where(window->width() / 2.0, window->height() / 2.0);
+		QPointF where(window.width() / 2.0, window.height() / 2.0);
 		QDragEnterEvent enter(where.toPoint(), Qt::CopyAction, &data, Qt::LeftButton,
 			Qt::NoModifier);
-		QApplication::sendEvent(window, &enter);
+		QApplication::sendEvent(&window, &enter);
 		if (!enter.isAccepted())
 			return B_NOT_ALLOWED;
 		QDropEvent drop(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-		QApplication::sendEvent(window, &drop);
+		QApplication::sendEvent(&window, &drop);
 		return drop.isAccepted() ? B_OK : B_NOT_ALLOWED;
-	}, B_TIMED_OUT);
+	});
 }
 
 namespace {
@@ -523,51 +523,40 @@ QtProbe::Dialogs() const
 status_t
 QtProbe::AcceptOpenPanel(int32 panelId, const std::vector<std::string>& paths)
 {
-	QtDisplay& display = fServer.Display();
-	return Ask<status_t>(display, [&display, panelId, paths]() -> status_t {
-		QtFilePanel* panel = display.Panel(panelId);
-		if (panel == nullptr || panel->Dialog() == nullptr || paths.empty())
+	return ActOnDialog(fServer.Display(), panelId, [paths](QFileDialog& dialog) -> status_t {
+		if (paths.empty())
 			return B_BAD_VALUE;
-		QFileDialog* dialog = panel->Dialog();
 		QFileInfo first(QString::fromStdString(paths.front()));
-		dialog->setDirectory(first.absolutePath());
+		dialog.setDirectory(first.absolutePath());
 		QStringList names;
 		for (const std::string& path : paths)
 			names.push_back(QLatin1Char('"') + QFileInfo(QString::fromStdString(path)).fileName()
 				+ QLatin1Char('"'));
-		if (QLineEdit* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+		if (QLineEdit* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
 			field->setText(names.size() == 1 ? QFileInfo(first).fileName() : names.join(' '));
-		static_cast<QDialog*>(dialog)->accept();
+		static_cast<QDialog&>(dialog).accept();
 		return B_OK;
-	}, B_TIMED_OUT);
+	});
 }
 
 status_t
 QtProbe::AcceptSavePanel(int32 panelId, const std::string& directory, const std::string& name)
 {
-	QtDisplay& display = fServer.Display();
-	return Ask<status_t>(display, [&display, panelId, directory, name]() -> status_t {
-		QtFilePanel* panel = display.Panel(panelId);
-		if (panel == nullptr || panel->Dialog() == nullptr)
-			return B_BAD_VALUE;
-		QFileDialog* dialog = panel->Dialog();
-		dialog->setDirectory(QString::fromStdString(directory));
-		if (QLineEdit* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+	auto accept = [directory, name](QFileDialog& dialog) -> status_t {
+		dialog.setDirectory(QString::fromStdString(directory));
+		if (QLineEdit* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
 			field->setText(QString::fromStdString(name));
-		static_cast<QDialog*>(dialog)->accept();
+		static_cast<QDialog&>(dialog).accept();
 		return B_OK;
-	}, B_TIMED_OUT);
+	};
+	return ActOnDialog(fServer.Display(), panelId, accept);
 }
 
 status_t
 QtProbe::CancelPanel(int32 panelId)
 {
-	QtDisplay& display = fServer.Display();
-	return Ask<status_t>(display, [&display, panelId]() -> status_t {
-		QtFilePanel* panel = display.Panel(panelId);
-		if (panel == nullptr || panel->Dialog() == nullptr)
-			return B_BAD_VALUE;
-		panel->Dialog()->close();
+	return ActOnDialog(fServer.Display(), panelId, [](QFileDialog& dialog) -> status_t {
+		dialog.close();
 		return B_OK;
-	}, B_TIMED_OUT);
+	});
 }

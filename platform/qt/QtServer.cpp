@@ -107,23 +107,30 @@ QtServer::~QtServer()
 	fApplication.reset();
 }
 
+// Runs `change` on the display on the Qt thread, then tells the waiters.
+template<typename Change>
+static void
+PostDisplayChange(BPrivate::QtDisplay* display, Change change)
+{
+	display->Post([display, change = std::move(change)] {
+		change(*display);
+		display->Changed();
+	});
+}
+
 void
 QtServer::WindowCreated(int32 id, const BMessenger& window, const WindowInfo& info)
 {
-	BPrivate::QtDisplay* display = fDisplay.get();
-	display->Post([display, id, window, info] {
-		display->CreateWindow(id, window, info);
-		display->Changed();
+	PostDisplayChange(fDisplay.get(), [id, window, info](BPrivate::QtDisplay& display) {
+		display.CreateWindow(id, window, info);
 	});
 }
 
 void
 QtServer::WindowDestroyed(int32 id)
 {
-	BPrivate::QtDisplay* display = fDisplay.get();
-	display->Post([display, id] {
-		display->DestroyWindow(id);
-		display->Changed();
+	PostDisplayChange(fDisplay.get(), [id](BPrivate::QtDisplay& display) {
+		display.DestroyWindow(id);
 	});
 }
 
@@ -236,30 +243,24 @@ QtServer::RunAlert(const AlertInfo& alert)
 void
 QtServer::PanelShown(int32 id, const BMessenger& panel, const PanelInfo& info)
 {
-	BPrivate::QtDisplay* display = fDisplay.get();
-	display->Post([display, id, panel, info] {
-		display->ShowPanel(id, panel, info);
-		display->Changed();
+	PostDisplayChange(fDisplay.get(), [id, panel, info](BPrivate::QtDisplay& display) {
+		display.ShowPanel(id, panel, info);
 	});
 }
 
 void
 QtServer::PanelChanged(int32 id, const PanelInfo& info)
 {
-	BPrivate::QtDisplay* display = fDisplay.get();
-	display->Post([display, id, info] {
-		display->UpdatePanel(id, info);
-		display->Changed();
+	PostDisplayChange(fDisplay.get(), [id, info](BPrivate::QtDisplay& display) {
+		display.UpdatePanel(id, info);
 	});
 }
 
 void
 QtServer::PanelHidden(int32 id)
 {
-	BPrivate::QtDisplay* display = fDisplay.get();
-	display->Post([display, id] {
-		display->HidePanel(id);
-		display->Changed();
+	PostDisplayChange(fDisplay.get(), [id](BPrivate::QtDisplay& display) {
+		display.HidePanel(id);
 	});
 }
 

@@ -8,6 +8,7 @@
 
 #include "support/RunWithPerson.h"
 #include "support/Waiting.h"
+#include "support/WindowFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,9 @@
 
 namespace {
 
+using testsupport::ApplicationFixture;
 using testsupport::EventLog;
+using testsupport::QuitLoggingWindow;
 using testsupport::kWatchdog;
 using testsupport::RunWithPerson;
 
@@ -53,14 +56,12 @@ RunningDocumentApp()
 
 // A window that counts itself in the DocumentApp for as long as it exists,
 // as every document window does, and refuses to quit on demand.
-class CountedWindow : public BWindow {
+class CountedWindow : public QuitLoggingWindow {
 public:
 	CountedWindow(const char* title, EventLog& log, bool allowQuit,
 		Rendezvous* beforeRemoval = nullptr)
 		:
-		BWindow(BRect(40, 40, 240, 140), title, B_TITLED_WINDOW, 0),
-		fAllowQuit(allowQuit),
-		fLog(log),
+		QuitLoggingWindow(BRect(40, 40, 240, 140), title, log, allowQuit),
 		fBeforeRemoval(beforeRemoval)
 	{
 		RunningDocumentApp()->AddDocumentWindow();
@@ -74,16 +75,7 @@ public:
 		fLog.Add(std::string(Title()) + " deleted");
 	}
 
-	bool QuitRequested() override
-	{
-		fLog.Add(std::string(Title()) + " asked");
-		return fAllowQuit;
-	}
-
-	std::atomic<bool> fAllowQuit;
-
 private:
-	EventLog& fLog;
 	Rendezvous* fBeforeRemoval;
 };
 
@@ -127,17 +119,8 @@ private:
 	EventLog& fLog;
 };
 
-class DocumentAppTest : public testing::Test {
+class DocumentAppTest : public ApplicationFixture {
 protected:
-	void SetUp() override
-	{
-		fServer = HeadlessServer::InstallNew();
-		fProbe = std::make_unique<HeadlessProbe>(*fServer);
-		const char* arguments[] = {"app"};
-		BApplication::SetLaunchArguments(1, arguments);
-	}
-	void TearDown() override { BApplication::SetLaunchArguments(0, nullptr); }
-
 	// Asks the application to make a window on its thread and waits until
 	// the window is on the screen; its server id, or -1 at the watchdog.
 	int32 MakeWindow(const char* title, bool refuse = false)
@@ -183,8 +166,6 @@ protected:
 		be_app_messenger.SendMessage(B_QUIT_REQUESTED);
 	}
 
-	HeadlessServer* fServer = nullptr;
-	std::unique_ptr<HeadlessProbe> fProbe;
 	EventLog fLog;
 };
 

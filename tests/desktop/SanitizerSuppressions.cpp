@@ -1,27 +1,24 @@
 // What the sanitizers leave out of their checks here, where Qt talks to a
 // real X server.
 //
-// ThreadSanitizer: Qt is not built for it; its threads (the X connection's
-// event reader, the file dialog's pooled workers) synchronise through
-// futexes the checker cannot see, so the memory calls they make look like
-// races. Calls made from Qt's libraries, the X protocol library and the
-// message bus are left out. Xlib and its extensions take and drop each
-// other's locks, with Qt between them: their lock reports are left out, and
-// their races. Everything of ours stays in the check. The same rules are in
+// ThreadSanitizer: beside Qt's own libraries, whose threads (the X
+// connection's event reader among them) the checker cannot follow, calls
+// made from the X protocol library and the message bus are left out. Xlib
+// and its extensions take and drop each other's locks, with Qt between
+// them: their lock reports are left out, and their races. Everything of ours stays in the check. The same rules are in
 // tsan.supp for the program the tests start.
 //
 // LeakSanitizer: on X11 Qt asks the session's message bus for desktop
 // services, and the bus library keeps one buffer to the end of the process.
 // The same rule is in lsan.supp for the program the tests start.
 
+#include "support/QtThreadSuppressions.h"
+
 #if defined(__SANITIZE_THREAD__)
 extern "C" const char*
 __tsan_default_suppressions()
 {
-	return "called_from_lib:libQt6Core.so.6\n"
-		"called_from_lib:libQt6Gui.so.6\n"
-		"called_from_lib:libQt6Widgets.so.6\n"
-		"called_from_lib:libQt6Test.so.6\n"
+	return QUILLPIX_QT_THREAD_SUPPRESSIONS
 		"called_from_lib:libQt6XcbQpa.so.6\n"
 		"called_from_lib:libQt6DBus.so.6\n"
 		"called_from_lib:libqxcb.so\n"

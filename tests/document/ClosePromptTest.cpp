@@ -5,31 +5,25 @@
 #include "support/DocumentFixture.h"
 
 #include "support/RunWithPerson.h"
+#include "support/WindowFixture.h"
 #include "export/LeafName.h"
 
 namespace {
 
 using namespace testsupport;
 
-constexpr int32 kDontSave = 0;
-constexpr int32 kCancel = 1;
-constexpr int32 kSave = 2;
-
-class ClosePromptTest : public testing::Test {
+class ClosePromptTest : public ApplicationFixture {
 protected:
 	void SetUp() override
 	{
-		fServer = HeadlessServer::InstallNew();
-		fProbe = std::make_unique<HeadlessProbe>(*fServer);
+		ApplicationFixture::SetUp();
 		fDesk = std::make_unique<AlertDesk>(fServer);
-		const char* arguments[] = {"app"};
-		BApplication::SetLaunchArguments(1, arguments);
 	}
 
 	void TearDown() override
 	{
 		fDesk.reset();
-		BApplication::SetLaunchArguments(0, nullptr);
+		ApplicationFixture::TearDown();
 	}
 
 	// Has the application make a document window and waits until it shows.
@@ -68,11 +62,47 @@ protected:
 			kWatchdogMicroseconds);
 	}
 
+	// The modified document `name`, and beside it an unmodified "Untitled 2";
+	// the modified one's window.
+	BMessenger MakeModifiedAndUntitled2(DocumentTestApp& app, const std::string& name)
+	{
+		BMessenger modified = MakeDocument(app, name, true);
+		MakeDocument(app, "Untitled 2", false);
+		return modified;
+	}
+
+	// Asks the application to quit with the modified document `name` and an
+	// unmodified one open, and waits for the prompt that asks about `name`.
+	void AskToQuitWithAModifiedDocument(DocumentTestApp& app, const std::string& name)
+	{
+		MakeModifiedAndUntitled2(app, name);
+		be_app_messenger.SendMessage(B_QUIT_REQUESTED);
+		ASSERT_TRUE(fDesk->WaitForPrompts(1));
+	}
+
+	// Waits for the `count`-th prompt and answers it with `button`.
+	void AnswerPrompt(size_t count, int32 button)
+	{
+		ASSERT_TRUE(fDesk->WaitForPrompts(count));
+		fDesk->Answer(count - 1, button);
+	}
+
 	void ConfirmOnlyPanel(const entry_ref& directory, const char* name)
 	{
-		ASSERT_TRUE(fServer->WaitUntil([&] { return fServer->Panels().size() == 1; },
-			kWatchdogMicroseconds));
+		ASSERT_TRUE(WaitForOnlyPanel());
 		ASSERT_EQ(fProbe->AcceptSavePanel(fServer->Panels()[0].id, directory, name), B_OK);
+	}
+
+	void CancelOnlyPanel()
+	{
+		ASSERT_TRUE(WaitForOnlyPanel());
+		fProbe->CancelPanel(fServer->Panels()[0].id);
+	}
+
+	bool WaitForOnlyPanel()
+	{
+		return fServer->WaitUntil([&] { return fServer->Panels().size() == 1; },
+			kWatchdogMicroseconds);
 	}
 
 	// Two close requests start two prompts; the first closes the window, so
@@ -82,8 +112,7 @@ protected:
 		DocumentTestApp app(fLog);
 		std::string name = (fScratch / "sunset.png.h");
 		RunWithPerson(app, [&] {
-			MakeDocument(app, name, true);
-			MakeDocument(app, "Untitled 2", false);
+			MakeModifiedAndUntitled2(app, name);
 			Close(name);
 			Close(name);
 			ASSERT_TRUE(fDesk->WaitForPrompts(2));
@@ -99,8 +128,6 @@ protected:
 		EXPECT_EQ(fLog.Count("deleted Untitled 2"), 1u);
 	}
 
-	HeadlessServer* fServer = nullptr;
-	std::unique_ptr<HeadlessProbe> fProbe;
 	std::unique_ptr<AlertDesk> fDesk;
 	EventLog fLog;
 	DocumentScratch fScratch;
@@ -132,8 +159,7 @@ TEST_F(ClosePromptTest, ThePromptAsksInItsOwnThreadWithTheExactTextAndButtons)
 		fDesk->Answer(0, kCancel);
 		EXPECT_EQ(fServer->Windows().size(), 1u) << "Cancel keeps the window";
 		Close(name);
-		ASSERT_TRUE(fDesk->WaitForPrompts(2));
-		fDesk->Answer(1, kDontSave);
+		AnswerPrompt(2, kDontSave);
 	});
 	EXPECT_EQ(fLog.StartingWith("save "), std::vector<std::string>{});
 	EXPECT_EQ(fLog.Count("deleted sunset.png.h"), 1u);
@@ -143,11 +169,9 @@ TEST_F(ClosePromptTest, DontSaveClosesOnlyThatWindow)
 {
 	DocumentTestApp app(fLog);
 	RunWithPerson(app, [&] {
-		MakeDocument(app, "Untitled 1", true);
-		MakeDocument(app, "Untitled 2", false);
+		MakeModifiedAndUntitled2(app, "Untitled 1");
 		Close("Untitled 1");
-		ASSERT_TRUE(fDesk->WaitForPrompts(1));
-		fDesk->Answer(0, kDontSave);
+		AnswerPrompt(1, kDontSave);
 		ASSERT_TRUE(fLog.WaitFor("deleted Untitled 1"));
 		SyncWithApplication();
 		EXPECT_EQ(fLog.Count("application quits"), 0u);
@@ -162,10 +186,7 @@ TEST_F(ClosePromptTest, DontSaveDuringTheApplicationsQuitLetsTheQuitGoOn)
 {
 	DocumentTestApp app(fLog);
 	RunWithPerson(app, [&] {
-		MakeDocument(app, "Untitled 1", true);
-		MakeDocument(app, "Untitled 2", false);
-		be_app_messenger.SendMessage(B_QUIT_REQUESTED);
-		ASSERT_TRUE(fDesk->WaitForPrompts(1));
+		AskToQuitWithAModifiedDocument(app, "Untitled 1");
 		ASSERT_TRUE(fLog.WaitFor("application stays"));
 		EXPECT_TRUE(app.IsQuitting());
 		fDesk->Answer(0, kDontSave);
@@ -183,10 +204,7 @@ TEST_F(ClosePromptTest, CancelCallsOffTheApplicationsQuit)
 {
 	DocumentTestApp app(fLog);
 	RunWithPerson(app, [&] {
-		MakeDocument(app, "Untitled 1", true);
-		MakeDocument(app, "Untitled 2", false);
-		be_app_messenger.SendMessage(B_QUIT_REQUESTED);
-		ASSERT_TRUE(fDesk->WaitForPrompts(1));
+		AskToQuitWithAModifiedDocument(app, "Untitled 1");
 		ASSERT_TRUE(fLog.WaitFor("application stays"));
 		fDesk->Answer(0, kCancel);
 		EXPECT_FALSE(app.IsQuitting());
@@ -194,8 +212,7 @@ TEST_F(ClosePromptTest, CancelCallsOffTheApplicationsQuit)
 
 		Close("Untitled 2");
 		Close("Untitled 1");
-		ASSERT_TRUE(fDesk->WaitForPrompts(2));
-		fDesk->Answer(1, kDontSave);
+		AnswerPrompt(2, kDontSave);
 	});
 	EXPECT_EQ(fLog.Count("application stays"), 1u);
 }
@@ -205,11 +222,9 @@ TEST_F(ClosePromptTest, SaveWritesANamedDocumentAndClosesOnlyThatWindow)
 	DocumentTestApp app(fLog);
 	std::string name = (fScratch / "sunset.png.h");
 	RunWithPerson(app, [&] {
-		MakeDocument(app, name, true);
-		MakeDocument(app, "Untitled 2", false);
+		MakeModifiedAndUntitled2(app, name);
 		Close(name);
-		ASSERT_TRUE(fDesk->WaitForPrompts(1));
-		fDesk->Answer(0, kSave);
+		AnswerPrompt(1, kSave);
 		// The window quits on its own thread once the save is done.
 		ASSERT_TRUE(WaitForWindows(1));
 		SyncWithApplication();
@@ -225,10 +240,7 @@ TEST_F(ClosePromptTest, SaveDuringTheApplicationsQuitLetsTheQuitGoOn)
 	DocumentTestApp app(fLog);
 	std::string name = (fScratch / "sunset.png.h");
 	RunWithPerson(app, [&] {
-		MakeDocument(app, name, true);
-		MakeDocument(app, "Untitled 2", false);
-		be_app_messenger.SendMessage(B_QUIT_REQUESTED);
-		ASSERT_TRUE(fDesk->WaitForPrompts(1));
+		AskToQuitWithAModifiedDocument(app, name);
 		fDesk->Answer(0, kSave);
 	});
 	EXPECT_EQ(fLog.StartingWith("save "),
@@ -246,8 +258,7 @@ TEST_F(ClosePromptTest, AFailedSaveKeepsTheWindowUntilALaterSaveSucceeds)
 			document->fSaveSucceeds = false;
 		});
 		Close(name);
-		ASSERT_TRUE(fDesk->WaitForPrompts(1));
-		fDesk->Answer(0, kSave);
+		AnswerPrompt(1, kSave);
 		ASSERT_TRUE(fLog.WaitFor("handled SAVE"));
 		EXPECT_EQ(fServer->Windows().size(), 1u);
 		EXPECT_EQ(DocumentNameOf(window), name);
@@ -274,8 +285,7 @@ TEST_F(ClosePromptTest, SaveOnAnUntitledDocumentWaitsForThePanel)
 	RunWithPerson(app, [&] {
 		MakeDocument(app, "Untitled 1", true);
 		Close("Untitled 1");
-		ASSERT_TRUE(fDesk->WaitForPrompts(1));
-		fDesk->Answer(0, kSave);
+		AnswerPrompt(1, kSave);
 		ConfirmOnlyPanel(fScratch.Ref("src"), "pic.h");
 	});
 	EXPECT_EQ(fLog.StartingWith("save "),
@@ -292,8 +302,7 @@ TEST_F(ClosePromptTest, AFailedSaveFromThePanelRestoresTheNameAndKeepsTheWishToC
 			document->fSaveSucceeds = false;
 		});
 		Close("Untitled 1");
-		ASSERT_TRUE(fDesk->WaitForPrompts(1));
-		fDesk->Answer(0, kSave);
+		AnswerPrompt(1, kSave);
 		ConfirmOnlyPanel(fScratch.Ref("src"), "pic.h");
 		ASSERT_TRUE(fLog.WaitFor("handled SAVE", 2));
 		EXPECT_EQ(DocumentNameOf(window), "Untitled 1");
@@ -319,11 +328,8 @@ TEST_F(ClosePromptTest, CancellingThePanelForgetsTheWishToClose)
 	RunWithPerson(app, [&] {
 		BMessenger window = MakeDocument(app, "Untitled 1", true);
 		Close("Untitled 1");
-		ASSERT_TRUE(fDesk->WaitForPrompts(1));
-		fDesk->Answer(0, kSave);
-		ASSERT_TRUE(fServer->WaitUntil([&] { return fServer->Panels().size() == 1; },
-			kWatchdogMicroseconds));
-		fProbe->CancelPanel(fServer->Panels()[0].id);
+		AnswerPrompt(1, kSave);
+		CancelOnlyPanel();
 		ASSERT_TRUE(fLog.WaitFor("handled _CNC"));
 
 		window.SendMessage(kMsgSaveAs);
@@ -333,8 +339,7 @@ TEST_F(ClosePromptTest, CancellingThePanelForgetsTheWishToClose)
 		EXPECT_EQ(fProbe->Title(fServer->Windows()[0]), "pic.h");
 
 		Close("pic.h");
-		ASSERT_TRUE(fDesk->WaitForPrompts(2));
-		fDesk->Answer(1, kDontSave);
+		AnswerPrompt(2, kDontSave);
 	});
 }
 
@@ -352,8 +357,7 @@ TEST_F(ClosePromptTest, CancelStillCallsOffTheQuitWhenTheWindowIsGone)
 {
 	DocumentTestApp app(fLog);
 	RunWithPerson(app, [&] {
-		BMessenger window = MakeDocument(app, "Untitled 1", true);
-		MakeDocument(app, "Untitled 2", false);
+		BMessenger window = MakeModifiedAndUntitled2(app, "Untitled 1");
 		Close("Untitled 1");
 		ASSERT_TRUE(fDesk->WaitForPrompts(1));
 		// The window goes by other means while its prompt waits, and the
@@ -403,20 +407,14 @@ TEST_F(ClosePromptTest, CancellingThePanelOfASaveDuringAQuitCallsOffTheQuit)
 {
 	DocumentTestApp app(fLog);
 	RunWithPerson(app, [&] {
-		MakeDocument(app, "Untitled 1", true);
-		MakeDocument(app, "Untitled 2", false);
-		be_app_messenger.SendMessage(B_QUIT_REQUESTED);
-		ASSERT_TRUE(fDesk->WaitForPrompts(1));
+		AskToQuitWithAModifiedDocument(app, "Untitled 1");
 		fDesk->Answer(0, kSave);
-		ASSERT_TRUE(fServer->WaitUntil([&] { return fServer->Panels().size() == 1; },
-			kWatchdogMicroseconds));
-		fProbe->CancelPanel(fServer->Panels()[0].id);
+		CancelOnlyPanel();
 		ASSERT_TRUE(fLog.WaitFor("handled _CNC"));
 		EXPECT_FALSE(app.IsQuitting());
 
 		Close("Untitled 1");
-		ASSERT_TRUE(fDesk->WaitForPrompts(2));
-		fDesk->Answer(1, kDontSave);
+		AnswerPrompt(2, kDontSave);
 		SyncWithApplication();
 		EXPECT_EQ(fServer->Windows().size(), 1u) << "the other window stays";
 		Close("Untitled 2");

@@ -5,6 +5,7 @@
 #include "export/FormatBitmapSource.h"
 #include "io/PlainBufferedFile.h"
 #include "support/Files.h"
+#include "support/NoiseBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -23,13 +24,7 @@ constexpr uint32 kExportMode = B_WRITE_ONLY | B_CREATE_FILE | B_ERASE_FILE;
 std::vector<uint8>
 Bytes(size_t count)
 {
-	std::vector<uint8> bytes(count);
-	uint32 state = 0x2545F491;
-	for (uint8& byte : bytes) {
-		state = state * 1103515245 + 12345;
-		byte = static_cast<uint8>(state >> 16);
-	}
-	return bytes;
+	return testsupport::NoiseBytes(count, 0x2545F491);
 }
 
 bool

@@ -142,90 +142,81 @@ BecomeNobody(bool inSharedGroup)
 		&& setuid(kNobody) == 0;
 }
 
+// A file `leaf` in the scratch directory with the old text, owner, group and mode.
+Prepare
+File(const char* leaf, uid_t owner, gid_t group, mode_t mode)
+{
+	return [=](const Context& c, std::string*) {
+		return Owned(c.directory + "/" + leaf, owner, group, mode);
+	};
+}
+
+// A file of `owner`'s with a second hard link, h2.h, beside it.
+Prepare
+HardLinked(uid_t owner)
+{
+	return [=](const Context& c, std::string*) {
+		std::string path = Owned(c.directory + "/h1.h", owner, owner, 0644);
+		if (link(path.c_str(), (c.directory + "/h2.h").c_str()) != 0)
+			return std::string();
+		return path;
+	};
+}
+
+// A file with a user attribute and an access ACL.
+std::string
+Tagged(const Context& c, std::string* skip)
+{
+	std::string path = Owned(c.directory + "/tagged.h", kNobody, kNobody, 0664);
+	std::string acl = AccessAcl();
+	if (setxattr(path.c_str(), "user.note", "keep", 4, 0) != 0
+		|| setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0) {
+		*skip = "no extended attributes or ACLs here";
+		return std::string();
+	}
+	return path;
+}
+
+// A file of nobody's with `mode` in a directory nobody may not write.
+Prepare
+InLockedDirectory(const char* leaf, mode_t mode)
+{
+	return [=](const Context& c, std::string*) {
+		std::string locked = c.directory + "/locked";
+		if (mkdir(locked.c_str(), 0755) != 0)
+			return std::string();
+		std::string path = Owned(locked + "/" + leaf, kNobody, kNobody, mode);
+		chmod(locked.c_str(), 0555);
+		return path;
+	};
+}
+
 const Row kRows[] = {
 	{"a new file", Who::kRoot,
 		[](const Context& c, std::string*) { return c.directory + "/new.h"; },
 		Ends::kNewText, B_OK, false},
-	{"a new file, as nobody", Who::kNobody,
-		[](const Context& c, std::string*) { return c.directory + "/new.h"; },
-		Ends::kNewText, B_OK, false},
 	{"a plain file keeps owner, group and mode", Who::kRoot,
-		[](const Context& c, std::string*) {
-			return Owned(c.directory + "/plain.h", kNobody, kSharedGroup, 0640);
-		},
-		Ends::kNewText, B_OK, false},
+		File("plain.h", kNobody, kSharedGroup, 0640), Ends::kNewText, B_OK, false},
 	{"a plain file of one's own, as nobody", Who::kNobody,
-		[](const Context& c, std::string*) {
-			return Owned(c.directory + "/plain.h", kNobody, kNobody, 0600);
-		},
-		Ends::kNewText, B_OK, false},
+		File("plain.h", kNobody, kNobody, 0600), Ends::kNewText, B_OK, false},
 	{"a read-only file is refused, as nobody", Who::kNobody,
-		[](const Context& c, std::string*) {
-			return Owned(c.directory + "/readonly.h", 0, 0, 0444);
-		},
-		Ends::kOldText, B_PERMISSION_DENIED, true},
+		File("readonly.h", 0, 0, 0444), Ends::kOldText, B_PERMISSION_DENIED, true},
 	{"a read-only file of one's own is refused as by the shell", Who::kNobody,
-		[](const Context& c, std::string*) {
-			return Owned(c.directory + "/readonly.h", kNobody, kNobody, 0444);
-		},
-		Ends::kOldText, B_PERMISSION_DENIED, true},
+		File("readonly.h", kNobody, kNobody, 0444), Ends::kOldText, B_PERMISSION_DENIED, true},
 	{"a read-only file is written by root, keeping its mode", Who::kRoot,
-		[](const Context& c, std::string*) {
-			return Owned(c.directory + "/readonly.h", kNobody, kNobody, 0444);
-		},
-		Ends::kNewText, B_OK, false},
+		File("readonly.h", kNobody, kNobody, 0444), Ends::kNewText, B_OK, false},
 	{"a hard link keeps the text in the one file", Who::kRoot,
-		[](const Context& c, std::string*) {
-			std::string path = Owned(c.directory + "/h1.h", 0, 0, 0644);
-			if (link(path.c_str(), (c.directory + "/h2.h").c_str()) != 0)
-				return std::string();
-			return path;
-		},
-		Ends::kNewText, B_OK, true},
+		HardLinked(0), Ends::kNewText, B_OK, true},
 	{"a hard link, as nobody", Who::kNobody,
-		[](const Context& c, std::string*) {
-			std::string path = Owned(c.directory + "/h1.h", kNobody, kNobody, 0644);
-			if (link(path.c_str(), (c.directory + "/h2.h").c_str()) != 0)
-				return std::string();
-			return path;
-		},
-		Ends::kNewText, B_OK, true},
+		HardLinked(kNobody), Ends::kNewText, B_OK, true},
 	{"another owner's file is written in place", Who::kNobody,
-		[](const Context& c, std::string*) {
-			return Owned(c.directory + "/theirs.h", 0, 0, 0666);
-		},
-		Ends::kNewText, B_OK, true},
+		File("theirs.h", 0, 0, 0666), Ends::kNewText, B_OK, true},
 	{"a group-shared file keeps its group", Who::kNobodyInGroup,
-		[](const Context& c, std::string*) {
-			return Owned(c.directory + "/shared.h", 0, kSharedGroup, 0664);
-		},
-		Ends::kNewText, B_OK, true},
+		File("shared.h", 0, kSharedGroup, 0664), Ends::kNewText, B_OK, true},
 	{"extended attributes and an ACL are kept", Who::kRoot,
-		[](const Context& c, std::string* skip) {
-			std::string path = Owned(c.directory + "/tagged.h", kNobody, kNobody, 0664);
-			std::string acl = AccessAcl();
-			if (setxattr(path.c_str(), "user.note", "keep", 4, 0) != 0
-				|| setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0)
-					!= 0) {
-				*skip = "no extended attributes or ACLs here";
-				return std::string();
-			}
-			return path;
-		},
-		Ends::kNewText, B_OK, false},
+		Tagged, Ends::kNewText, B_OK, false},
 	{"extended attributes and an ACL, as the owner", Who::kNobody,
-		[](const Context& c, std::string* skip) {
-			std::string path = Owned(c.directory + "/tagged.h", kNobody, kNobody, 0664);
-			std::string acl = AccessAcl();
-			if (setxattr(path.c_str(), "user.note", "keep", 4, 0) != 0
-				|| setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0)
-					!= 0) {
-				*skip = "no extended attributes or ACLs here";
-				return std::string();
-			}
-			return path;
-		},
-		Ends::kNewText, B_OK, false},
+		Tagged, Ends::kNewText, B_OK, false},
 	{"a directory's default ACL does not reach a file that had none", Who::kRoot,
 		[](const Context& c, std::string* skip) {
 			std::string inheriting = c.directory + "/inheriting";
@@ -250,30 +241,11 @@ const Row kRows[] = {
 		},
 		Ends::kNewText, B_OK, true},
 	{"a read-only directory: a writable file is written in place", Who::kNobody,
-		[](const Context& c, std::string*) {
-			std::string locked = c.directory + "/locked";
-			if (mkdir(locked.c_str(), 0755) != 0)
-				return std::string();
-			std::string path = Owned(locked + "/writable.h", kNobody, kNobody, 0644);
-			chmod(locked.c_str(), 0555);
-			return path;
-		},
-		Ends::kNewText, B_OK, true},
+		InLockedDirectory("writable.h", 0644), Ends::kNewText, B_OK, true},
 	{"a write-only file in a read-only directory is not risked", Who::kNobody,
-		[](const Context& c, std::string*) {
-			std::string locked = c.directory + "/locked";
-			if (mkdir(locked.c_str(), 0755) != 0)
-				return std::string();
-			std::string path = Owned(locked + "/writeonly.h", kNobody, kNobody, 0200);
-			chmod(locked.c_str(), 0555);
-			return path;
-		},
-		Ends::kOldText, B_PERMISSION_DENIED, true},
+		InLockedDirectory("writeonly.h", 0200), Ends::kOldText, B_PERMISSION_DENIED, true},
 	{"a write-only file in a writable directory is replaced", Who::kNobody,
-		[](const Context& c, std::string*) {
-			return Owned(c.directory + "/writeonly.h", kNobody, kNobody, 0200);
-		},
-		Ends::kNewText, B_OK, false},
+		File("writeonly.h", kNobody, kNobody, 0200), Ends::kNewText, B_OK, false},
 };
 
 // `listing` (as Listing gives it) with `leaf` among its entries.

@@ -158,8 +158,6 @@ TEST(PlainBufferedFile, AShortBufferWriteCountsOnlyWhatArrived)
 	ScratchDirectory scratch;
 	const std::string path = scratch / "out";
 	int result = testsupport::RunInChild([&]() {
-		if (!testsupport::LimitFileSize(6000))
-			return 10;
 		PlainBufferedFile file(path.c_str(), kExportMode, 4095);
 		std::string data = Pattern(9000);
 		if (file.BufferedWrite(data.data(), 3000) != 3000)
@@ -181,7 +179,7 @@ TEST(PlainBufferedFile, AShortBufferWriteCountsOnlyWhatArrived)
 		if (file.Flush() != B_OK)
 			return 15;
 		return 0;
-	}).exitCode;
+	}, {.fileSize = 6000}).exitCode;
 	EXPECT_EQ(result, 0);
 	EXPECT_EQ(ReadWhole(path), Pattern(6100));
 }
@@ -191,8 +189,6 @@ TEST(PlainBufferedFile, AFlushCutShortWritesEveryByteOnce)
 	ScratchDirectory scratch;
 	const std::string path = scratch / "out";
 	int result = testsupport::RunInChild([&]() {
-		if (!testsupport::LimitFileSize(100))
-			return 10;
 		PlainBufferedFile file(path.c_str(), kExportMode, 4095);
 		std::string data = Pattern(150);
 		if (file.BufferedWrite(data.data(), data.size()) != 150)
@@ -206,7 +202,7 @@ TEST(PlainBufferedFile, AFlushCutShortWritesEveryByteOnce)
 		if (file.Flush() != B_OK)
 			return 15;
 		return 0;
-	}).exitCode;
+	}, {.fileSize = 100}).exitCode;
 	EXPECT_EQ(result, 0);
 	EXPECT_EQ(ReadWhole(path), Pattern(150));
 }

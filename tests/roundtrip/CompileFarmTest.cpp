@@ -31,9 +31,7 @@
 
 extern char** environ;
 
-using testsupport::ReadWhole;
-using testsupport::ScratchDirectory;
-using testsupport::WriteWhole;
+using namespace testsupport;
 
 namespace {
 

@@ -21,9 +21,7 @@
 using embedtest::CMakeQuoted;
 using embedtest::PamImage;
 using embedtest::RunTool;
-using testsupport::ReadWhole;
-using testsupport::ScratchDirectory;
-using testsupport::WriteWhole;
+using namespace testsupport;
 
 namespace {
 

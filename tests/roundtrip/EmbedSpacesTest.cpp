@@ -18,9 +18,7 @@
 
 using embedtest::InstalledPrefix;
 using embedtest::RunTool;
-using testsupport::ReadWhole;
-using testsupport::ScratchDirectory;
-using testsupport::WriteWhole;
+using namespace testsupport;
 
 namespace {
 

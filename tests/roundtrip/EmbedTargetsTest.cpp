@@ -22,9 +22,7 @@
 using embedtest::InstalledPrefix;
 using embedtest::PamImage;
 using embedtest::RunTool;
-using testsupport::ReadWhole;
-using testsupport::ScratchDirectory;
-using testsupport::WriteWhole;
+using namespace testsupport;
 
 namespace {
 

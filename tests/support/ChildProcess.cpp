@@ -83,6 +83,8 @@ StartInChild(const std::function<int()>& body, const ChildLimits& limits)
 		signal(SIGXFSZ, SIG_IGN);
 		if (limits.dropPrivileges && !DropPrivileges())
 			_exit(125);
+		if (limits.fileSize > 0 && !LimitFileSize(limits.fileSize))
+			_exit(125);
 		if (limits.extraAddressSpace != 0 && !kSanitized) {
 			// The limit counts address space, and the C library reserves
 			// 64 MiB of it for each thread that meets a busy allocator

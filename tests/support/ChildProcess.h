@@ -4,8 +4,7 @@
 // address-space limit (RLIMIT_AS) on top of what the process already maps, a
 // wall-clock watchdog (an alarm that kills the child) and, optionally,
 // dropped privileges. The parent learns how the child ended and its peak
-// memory. Limits that must not touch the test itself (a file size limit)
-// are set by the body, in the child.
+// memory. Every limit is set in the child, never in the test itself.
 //
 // Sanitizer builds reserve terabytes of shadow memory, so there the address
 // limit is not set; the peak resident size is still measured and checked by
@@ -56,6 +55,7 @@ struct ChildLimits {
 	size_t extraAddressSpace = kHostileMemoryLimit; // 0: no address limit
 	unsigned seconds = kHostileTimeLimit;
 	bool dropPrivileges = false; // as root: become nobody first
+	long long fileSize = 0;      // the largest file it may write; 0: no limit
 };
 
 // The process's current virtual size in bytes (from /proc/self/statm).
@@ -67,7 +67,8 @@ long ResidentKiB();
 bool DropPrivileges();
 
 // Limits the size of files the calling process writes (the soft limit; the
-// hard limit stays, so it can be raised again). For use inside RunInChild.
+// hard limit stays, so it can be raised again). For a body that changes the
+// limit RunInChild set.
 bool LimitFileSize(long long bytes);
 
 // Runs `body` in a forked child under `limits`; its result is the exit code.

@@ -185,6 +185,11 @@ private:
 	std::map<std::string, BMessenger> fDocuments;
 };
 
+// The close prompt's buttons, as Answer takes them.
+constexpr int32 kDontSave = 0;
+constexpr int32 kCancel = 1;
+constexpr int32 kSave = 2;
+
 // Where close prompts wait for the test: each alert is recorded with the
 // thread that shows it and held until the test answers it.
 class AlertDesk {

@@ -16,6 +16,7 @@
 
 #include "support/Files.h"
 #include "support/Waiting.h"
+#include "support/WindowFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -28,12 +29,11 @@
 
 namespace testsupport {
 
-class ProgramFixture : public testing::Test {
+class ProgramFixture : public WindowFixture {
 public:
 	void SetUp() override
 	{
-		fServer = HeadlessServer::InstallNew();
-		fProbe = std::make_unique<HeadlessProbe>(*fServer);
+		WindowFixture::SetUp();
 		fWorkingDirectory = std::filesystem::current_path();
 	}
 
@@ -82,11 +82,6 @@ public:
 		if (exited)
 			fAppThread.join();
 		return exited;
-	}
-
-	bool Eventually(const std::function<bool()>& predicate)
-	{
-		return fServer->WaitUntil(predicate, kWatchdogMicroseconds);
 	}
 
 	// Waits until exactly `count` windows are visible and answers their ids
@@ -214,8 +209,6 @@ public:
 		return has;
 	}
 
-	HeadlessServer* fServer = nullptr;
-	std::unique_ptr<HeadlessProbe> fProbe;
 	ScratchDirectory fScratch;
 	// The test's own directory.
 	const std::string fDirectory = fScratch.Path();

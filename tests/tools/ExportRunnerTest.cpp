@@ -1,6 +1,7 @@
 // The runner of quillpix-export in process: jobs that the test holds up show
 // the argument order of the output and the progress line.
 
+#include "ExportFixtures.h"
 #include "support/Files.h"
 #include "support/Waiting.h"
 #include "tools/ExportRunner.h"
@@ -17,15 +18,9 @@
 #include <utility>
 #include <vector>
 
-using testsupport::ReadWhole;
-using testsupport::ScratchDirectory;
-using testsupport::WriteWhole;
-// Jobs decode and write whole images.
-using testsupport::kSlowWatchdog;
+using namespace testsupport;
 
 namespace {
-
-const std::string kData = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/export/";
 
 // A job that can be held before it reads its image, and that says when it is
 // done.
@@ -59,19 +54,6 @@ private:
 	std::shared_future<void> fRelease;
 	std::promise<void>* fDone;
 };
-
-ExportOptions
-Options(std::vector<std::string> arguments)
-{
-	arguments.insert(arguments.begin(), "quillpix-export");
-	std::vector<const char*> argv;
-	for (const std::string& argument : arguments)
-		argv.push_back(argument.c_str());
-	ExportOptions options;
-	BPrivate::Result<void> parsed = options.Parse(static_cast<int>(argv.size()), argv.data());
-	EXPECT_TRUE(parsed.Ok()) << (parsed ? "" : parsed.Error().detail);
-	return options;
-}
 
 // The message stream: a pipe the test reads while the runner writes.
 class MessagePipe {
@@ -143,7 +125,7 @@ RunAside(ExportRunner& runner, unsigned threads)
 TEST(ExportRunner, MessagesKeepArgumentOrderWhenALaterImageFinishesFirst)
 {
 	ScratchDirectory scratch;
-	ExportOptions options = Options({scratch / "first.png", scratch / "second.png"});
+	ExportOptions options = ParsedOptions({scratch / "first.png", scratch / "second.png"});
 	std::promise<void> secondDone;
 	std::shared_future<void> release = secondDone.get_future().share();
 	MessagePipe messages;
@@ -166,9 +148,10 @@ TEST(ExportRunner, MessagesKeepArgumentOrderWhenALaterImageFinishesFirst)
 TEST(ExportRunner, StandardOutputKeepsArgumentOrderWhenALaterImageFinishesFirst)
 {
 	ScratchDirectory scratch;
-	WriteWhole(scratch / "rgb.png", ReadWhole(kData + "rgb.png"));
-	WriteWhole(scratch / "alpha.png", ReadWhole(kData + "alpha.png"));
-	ExportOptions options = Options({"-q", "-o", "-", scratch / "rgb.png", scratch / "alpha.png"});
+	WriteWhole(scratch / "rgb.png", ReadWhole(kExportData + "rgb.png"));
+	WriteWhole(scratch / "alpha.png", ReadWhole(kExportData + "alpha.png"));
+	ExportOptions options
+		= ParsedOptions({"-q", "-o", "-", scratch / "rgb.png", scratch / "alpha.png"});
 	std::promise<void> secondDone;
 	std::shared_future<void> release = secondDone.get_future().share();
 	FILE* output = fopen((scratch / "out").c_str(), "w");
@@ -183,7 +166,7 @@ TEST(ExportRunner, StandardOutputKeepsArgumentOrderWhenALaterImageFinishesFirst)
 	ASSERT_EQ(result.wait_for(kSlowWatchdog), std::future_status::ready);
 	EXPECT_TRUE(result.get());
 	fclose(output);
-	std::string expected = ReadWhole(kData + "rgb.h") + ReadWhole(kData + "alpha.h");
+	std::string expected = ReadWhole(kExportData + "rgb.h") + ReadWhole(kExportData + "alpha.h");
 	for (auto [from, to] : {std::pair{"kRgb", "rgb"}, {"kAlpha", "alpha"}}) {
 		for (size_t at = expected.find(from); at != std::string::npos; at = expected.find(from))
 			expected.replace(at, strlen(from), to);
@@ -194,8 +177,8 @@ TEST(ExportRunner, StandardOutputKeepsArgumentOrderWhenALaterImageFinishesFirst)
 TEST(ExportRunner, ARunTakingOverASecondShowsAProgressLineThatIsWipedAfterwards)
 {
 	ScratchDirectory scratch;
-	const std::string image = kData + "rgb.png";
-	ExportOptions options = Options({"--name", "kRgb", "-o", scratch / "out.h", image});
+	const std::string image = kExportData + "rgb.png";
+	ExportOptions options = ParsedOptions({"--name", "kRgb", "-o", scratch / "out.h", image});
 	std::promise<void> releaser;
 	MessagePipe messages;
 	ExportRunner runner(options, messages.Writing(), stdout, ExportRunner::Progress::kOnTerminal,
@@ -215,7 +198,7 @@ TEST(ExportRunner, ARunTakingOverASecondShowsAProgressLineThatIsWipedAfterwards)
 	// Nothing but progress lines, and the last thing on the line wipes it.
 	EXPECT_EQ(seen.rfind("\r\033[K"), seen.size() - 4) << seen;
 	EXPECT_EQ(seen.find('\n'), std::string::npos) << seen;
-	EXPECT_EQ(ReadWhole(scratch / "out.h"), ReadWhole(kData + "rgb.h"));
+	EXPECT_EQ(ReadWhole(scratch / "out.h"), ReadWhole(kExportData + "rgb.h"));
 }
 
 TEST(ExportRunner, QuietOrNoTerminalShowsNoProgressLine)
@@ -232,8 +215,8 @@ TEST(ExportRunner, QuietOrNoTerminalShowsNoProgressLine)
 		ScratchDirectory scratch;
 		std::vector<std::string> arguments = row.quiet;
 		arguments.insert(arguments.end(),
-			{"--name", "kRgb", "-o", scratch / "out.h", kData + "rgb.png"});
-		ExportOptions options = Options(arguments);
+			{"--name", "kRgb", "-o", scratch / "out.h", kExportData + "rgb.png"});
+		ExportOptions options = ParsedOptions(arguments);
 		std::promise<void> releaser;
 		MessagePipe messages;
 		ExportRunner runner(options, messages.Writing(), stdout, row.progress,
@@ -258,15 +241,16 @@ TEST(ExportRunner, DitheredTextsAreTheSameOnOneWorkerAndOnTwo)
 {
 	ScratchDirectory scratch;
 	const std::string images = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/images/";
-	const std::vector<std::string> inputs = {kData + "rgb.png", kData + "alpha.png",
-		images + "colour.jpg", images + "alpha.png", kData + "gray.jpg", images + "colour.tiff"};
+	const std::vector<std::string> inputs = {kExportData + "rgb.png", kExportData + "alpha.png",
+		images + "colour.jpg", images + "alpha.png", kExportData + "gray.jpg",
+		images + "colour.tiff"};
 	for (const char* space : {"cmap8", "rgb16", "rgb15", "rgba15", "gray1"})
 	for (const char* kind : {"floyd-steinberg", "ordered"}) {
 		SCOPED_TRACE(space);
 		std::vector<std::string> arguments = {"-q", "-o", "-", "--color-space", space,
 			"--dither", kind};
 		arguments.insert(arguments.end(), inputs.begin(), inputs.end());
-		ExportOptions options = Options(arguments);
+		ExportOptions options = ParsedOptions(arguments);
 		std::string texts[2];
 		for (unsigned threads : {1u, 2u}) {
 			const std::string path = scratch / ("out-" + std::to_string(threads));
@@ -309,7 +293,7 @@ private:
 // neither a bitmap nor a reason reads as a file that is not an image.
 TEST(ExportRunner, AReadingFailureIsTheJobsMessage)
 {
-	ExportOptions options = Options({"picture.png"});
+	ExportOptions options = ParsedOptions({"picture.png"});
 	AnsweringJob damaged(options,
 		BPrivate::Failure(B_ILLEGAL_DATA, "is a damaged PNG file: CRC error"));
 	damaged.Run();

@@ -5,6 +5,8 @@
 #include "export/FormatBitmapSource.h"
 #include "tools/ItemChunks.h"
 
+#include "support/NoiseBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,13 +17,7 @@ namespace {
 std::vector<uint8>
 Bytes(size_t count)
 {
-	std::vector<uint8> bytes(count);
-	uint32 state = 0x9E3779B9;
-	for (uint8& byte : bytes) {
-		state = state * 1664525 + 1013904223;
-		byte = static_cast<uint8>(state >> 24);
-	}
-	return bytes;
+	return testsupport::NoiseBytes(count, 0x9E3779B9);
 }
 
 std::string

@@ -1,3 +1,4 @@
+#include "ExportFixtures.h"
 #include "ExporterProcess.h"
 
 #include <ImageReaderList.h>
@@ -14,13 +15,9 @@
 
 using ExporterProcess::Outcome;
 using ExporterProcess::Replaced;
-using testsupport::ReadWhole;
-using testsupport::ScratchDirectory;
-using testsupport::WriteWhole;
+using namespace testsupport;
 
 namespace {
-
-const std::string kData = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/export/";
 
 Outcome
 RunExporter(const ScratchDirectory& scratch, const std::vector<std::string>& arguments)
@@ -77,16 +74,16 @@ TEST(QuillpixExport, EveryFormatGivesTheExpectedSource)
 	};
 	for (const Row& row : rows) {
 		// BMP is read by code of our own that may not be in this build yet.
-		if (std::string(row.image) == "rgb.bmp" && !IsRecognized(kData + row.image))
+		if (std::string(row.image) == "rgb.bmp" && !IsRecognized(kExportData + row.image))
 			continue;
 		ScratchDirectory scratch;
 		std::vector<std::string> arguments = row.options;
-		arguments.insert(arguments.end(), {"-o", scratch / "out.h", kData + row.image});
+		arguments.insert(arguments.end(), {"-o", scratch / "out.h", kExportData + row.image});
 		Outcome outcome = RunExporter(scratch, arguments);
 		const std::string label = std::string(row.image) + " -> " + row.expected;
 		EXPECT_EQ(outcome.exitCode, 0) << label << "\n" << outcome.err;
 		EXPECT_EQ(outcome.err, "") << label;
-		EXPECT_EQ(ReadWhole(scratch / "out.h"), ReadWhole(kData + row.expected)) << label;
+		EXPECT_EQ(ReadWhole(scratch / "out.h"), ReadWhole(kExportData + row.expected)) << label;
 		EXPECT_EQ(scratch.Listing(), "out.h") << label;
 	}
 }
@@ -98,7 +95,7 @@ TEST(QuillpixExport, EmbedWritesTheBytesAndRewritesOnlyWhatChanged)
 {
 	ScratchDirectory scratch;
 	const std::string image = scratch / "icon.png";
-	WriteWhole(image, ReadWhole(kData + "rgb.png"));
+	WriteWhole(image, ReadWhole(kExportData + "rgb.png"));
 	const std::vector<std::string> arguments = {"--embed", scratch / "icon.h", image};
 	Outcome outcome = RunExporter(scratch, arguments);
 	ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
@@ -154,7 +151,7 @@ TEST(QuillpixExport, EmbedIntoADirectoryThatIsNotThereFailsAndSaysWhichFile)
 {
 	ScratchDirectory scratch;
 	Outcome outcome = RunExporter(scratch, {"--embed", scratch / "none/icon.h",
-		kData + "rgb.png"});
+		kExportData + "rgb.png"});
 	EXPECT_EQ(outcome.exitCode, 1);
 	EXPECT_EQ(outcome.err, "quillpix-export: cannot write " + scratch / "none/icon.bin"
 		+ ": No such file or directory\n");
@@ -164,14 +161,14 @@ TEST(QuillpixExport, EmbedIntoADirectoryThatIsNotThereFailsAndSaysWhichFile)
 TEST(QuillpixExport, TheDefaultOutputIsTheImagePathWithDotH)
 {
 	ScratchDirectory scratch;
-	WriteWhole(scratch / "rgb.png", ReadWhole(kData + "rgb.png"));
-	WriteWhole(scratch / "palette.gif", ReadWhole(kData + "palette.gif"));
+	WriteWhole(scratch / "rgb.png", ReadWhole(kExportData + "rgb.png"));
+	WriteWhole(scratch / "palette.gif", ReadWhole(kExportData + "palette.gif"));
 	Outcome outcome = RunExporter(scratch, {scratch / "rgb.png", scratch / "palette.gif"});
 	EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
 	EXPECT_EQ(ReadWhole(scratch / "rgb.png.h"),
-		Replaced(ReadWhole(kData + "rgb.h"), "kRgb", "rgb.png.h"));
+		Replaced(ReadWhole(kExportData + "rgb.h"), "kRgb", "rgb.png.h"));
 	EXPECT_EQ(ReadWhole(scratch / "palette.gif.h"),
-		Replaced(ReadWhole(kData + "palette.h"), "kPalette", "palette.gif.h"));
+		Replaced(ReadWhole(kExportData + "palette.h"), "kPalette", "palette.gif.h"));
 	// The leaves are no identifiers: the text is written as it is, with a warning.
 	EXPECT_NE(outcome.err.find("warning: icon name \"rgb.png.h\" is not a valid C++ identifier"),
 		std::string::npos) << outcome.err;
@@ -182,7 +179,7 @@ TEST(QuillpixExport, AnUnreadableImageFailsAloneAndLeavesNoFile)
 {
 	ScratchDirectory scratch;
 	WriteWhole(scratch / "text.png", "this is no image\n");
-	WriteWhole(scratch / "rgb.png", ReadWhole(kData + "rgb.png"));
+	WriteWhole(scratch / "rgb.png", ReadWhole(kExportData + "rgb.png"));
 	Outcome outcome = RunExporter(scratch,
 		{"--name", "kRgb", scratch / "text.png", scratch / "missing.gif", scratch / "rgb.png"});
 	EXPECT_EQ(outcome.exitCode, 1);
@@ -190,7 +187,7 @@ TEST(QuillpixExport, AnUnreadableImageFailsAloneAndLeavesNoFile)
 		<< outcome.err;
 	EXPECT_NE(outcome.err.find(scratch / "missing.gif" + ": No such file or directory\n"),
 		std::string::npos) << outcome.err;
-	EXPECT_EQ(ReadWhole(scratch / "rgb.png.h"), ReadWhole(kData + "rgb.h"));
+	EXPECT_EQ(ReadWhole(scratch / "rgb.png.h"), ReadWhole(kExportData + "rgb.h"));
 	EXPECT_EQ(scratch.Listing(), "rgb.png rgb.png.h text.png");
 }
 
@@ -198,7 +195,8 @@ TEST(QuillpixExport, AnUnwritableOutputIsNamedWithItsReason)
 {
 	ScratchDirectory scratch;
 	const std::string output = scratch / "missing/out.h";
-	Outcome outcome = RunExporter(scratch, {"--name", "kRgb", "-o", output, kData + "rgb.png"});
+	Outcome outcome
+		= RunExporter(scratch, {"--name", "kRgb", "-o", output, kExportData + "rgb.png"});
 	EXPECT_EQ(outcome.exitCode, 1);
 	EXPECT_NE(outcome.err.find("cannot write " + output + ": No such file or directory"),
 		std::string::npos) << outcome.err;
@@ -210,13 +208,13 @@ TEST(QuillpixExport, UsageErrorsHelpAndVersion)
 	ScratchDirectory scratch;
 	const std::vector<std::vector<std::string>> usageErrors = {
 		{},
-		{"-o", scratch / "out.h", kData + "rgb.png", kData + "rgb.bmp"},
-		{"--color-space", "rgb24", kData + "rgb.png"},
-		{"--bogus", kData + "rgb.png"},
-		{"--color-space", "gray8", "--dither", "ordered", kData + "rgb.png"},
-		{"--color-space", "rgba32", "--background", "000000", kData + "rgb.png"},
-		{"--dither", "ordered", kData + "rgb.png"},
-		{"--color-space", "cmap8", "--dither", "sierra", kData + "rgb.png"},
+		{"-o", scratch / "out.h", kExportData + "rgb.png", kExportData + "rgb.bmp"},
+		{"--color-space", "rgb24", kExportData + "rgb.png"},
+		{"--bogus", kExportData + "rgb.png"},
+		{"--color-space", "gray8", "--dither", "ordered", kExportData + "rgb.png"},
+		{"--color-space", "rgba32", "--background", "000000", kExportData + "rgb.png"},
+		{"--dither", "ordered", kExportData + "rgb.png"},
+		{"--color-space", "cmap8", "--dither", "sierra", kExportData + "rgb.png"},
 	};
 	for (const auto& arguments : usageErrors) {
 		Outcome outcome = RunExporter(scratch, arguments);

@@ -1,6 +1,7 @@
 // The exporter as a shell user meets it: standard output, several images at
 // once with messages in argument order, and --quiet.
 
+#include "ExportFixtures.h"
 #include "ExporterProcess.h"
 
 #include "support/Program.h"
@@ -13,19 +14,15 @@
 
 using ExporterProcess::Outcome;
 using ExporterProcess::Replaced;
-using testsupport::ReadWhole;
-using testsupport::ScratchDirectory;
-using testsupport::WriteWhole;
+using namespace testsupport;
 
 namespace {
-
-const std::string kData = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/export/";
 
 // The exported text of a fixture under another icon name.
 std::string
 Expected(const char* fixture, const char* fixtureName, const std::string& iconName)
 {
-	return Replaced(ReadWhole(kData + fixture), fixtureName, iconName);
+	return Replaced(ReadWhole(kExportData + fixture), fixtureName, iconName);
 }
 
 } // namespace
@@ -33,10 +30,10 @@ Expected(const char* fixture, const char* fixtureName, const std::string& iconNa
 TEST(ShellFriendlyExport, StandardOutputTakesEveryTextInArgumentOrder)
 {
 	ScratchDirectory scratch;
-	WriteWhole(scratch / "rgb.png", ReadWhole(kData + "rgb.png"));
-	WriteWhole(scratch / "palette.gif", ReadWhole(kData + "palette.gif"));
-	WriteWhole(scratch / "alpha.png", ReadWhole(kData + "alpha.png"));
-	WriteWhole(scratch / "rgb-copy.png", ReadWhole(kData + "rgb.png"));
+	WriteWhole(scratch / "rgb.png", ReadWhole(kExportData + "rgb.png"));
+	WriteWhole(scratch / "palette.gif", ReadWhole(kExportData + "palette.gif"));
+	WriteWhole(scratch / "alpha.png", ReadWhole(kExportData + "alpha.png"));
+	WriteWhole(scratch / "rgb-copy.png", ReadWhole(kExportData + "rgb.png"));
 	Outcome outcome = ExporterProcess::Run(scratch, {"-q", "-o", "-", scratch / "palette.gif",
 		scratch / "rgb.png", scratch / "alpha.png", scratch / "rgb-copy.png"});
 	EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
@@ -51,7 +48,7 @@ TEST(ShellFriendlyExport, StandardOutputTakesEveryTextInArgumentOrder)
 	Outcome named = ExporterProcess::Run(scratch,
 		{"--name", "kRgb", "--output=-", scratch / "rgb.png"});
 	EXPECT_EQ(named.exitCode, 0) << named.err;
-	EXPECT_EQ(named.out, ReadWhole(kData + "rgb.h"));
+	EXPECT_EQ(named.out, ReadWhole(kExportData + "rgb.h"));
 }
 
 TEST(ShellFriendlyExport, ManyImagesKeepTheirMessagesInArgumentOrder)
@@ -65,7 +62,8 @@ TEST(ShellFriendlyExport, ManyImagesKeepTheirMessagesInArgumentOrder)
 			WriteWhole(scratch / leaf, "no image " + std::to_string(i));
 			expectedErrors += "quillpix-export: " + (scratch / leaf) + " is not an image we can read\n";
 		} else {
-			WriteWhole(scratch / leaf, ReadWhole(kData + (i % 3 == 0 ? "rgb.png" : "rgb.webp")));
+			const char* fixture = i % 3 == 0 ? "rgb.png" : "rgb.webp";
+			WriteWhole(scratch / leaf, ReadWhole(kExportData + fixture));
 		}
 		arguments.push_back(scratch / leaf);
 	}
@@ -77,14 +75,14 @@ TEST(ShellFriendlyExport, ManyImagesKeepTheirMessagesInArgumentOrder)
 		if (i % 3 == 1)
 			EXPECT_NE(access(output.c_str(), F_OK), 0) << output;
 		else
-			EXPECT_EQ(ReadWhole(output), ReadWhole(kData + "rgb.h")) << output;
+			EXPECT_EQ(ReadWhole(output), ReadWhole(kExportData + "rgb.h")) << output;
 	}
 }
 
 TEST(ShellFriendlyExport, QuietDropsWarningsButNotErrors)
 {
 	ScratchDirectory scratch;
-	WriteWhole(scratch / "rgb.png", ReadWhole(kData + "rgb.png"));
+	WriteWhole(scratch / "rgb.png", ReadWhole(kExportData + "rgb.png"));
 	for (const char* quiet : {"-q", "--quiet"}) {
 		Outcome outcome = ExporterProcess::Run(scratch,
 			{quiet, scratch / "rgb.png", scratch / "missing.png"});
@@ -102,8 +100,8 @@ TEST(ShellFriendlyExport, QuietDropsWarningsButNotErrors)
 TEST(ShellFriendlyExport, DevStdoutIntoAPipeTakesTheText)
 {
 	const std::string command = std::string("'") + QUILLPIX_BINARY_DIR
-		+ "/tools/quillpix-export' --name kRgb -o /dev/stdout '" + kData + "rgb.png' | cat";
+		+ "/tools/quillpix-export' --name kRgb -o /dev/stdout '" + kExportData + "rgb.png' | cat";
 	testsupport::ProgramOutcome run = testsupport::RunProgram({{"/bin/sh", "-c", command}});
 	EXPECT_EQ(run.ExitCode(), 0) << run.Describe();
-	EXPECT_EQ(run.out, ReadWhole(kData + "rgb.h"));
+	EXPECT_EQ(run.out, ReadWhole(kExportData + "rgb.h"));
 }

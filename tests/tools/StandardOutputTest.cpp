@@ -3,8 +3,10 @@
 // number of workers; and a reader that goes away early ends the export as it
 // always did.
 
+#include "ExportFixtures.h"
 #include "ExporterProcess.h"
 #include "support/Files.h"
+#include "support/NoiseBytes.h"
 #include "tools/ExportRunner.h"
 #include "tools/ImageIdentifier.h"
 
@@ -19,13 +21,9 @@
 #include <vector>
 
 using ExporterProcess::Replaced;
-using testsupport::ReadWhole;
-using testsupport::ScratchDirectory;
-using testsupport::WriteWhole;
+using namespace testsupport;
 
 namespace {
-
-const std::string kData = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/export/";
 
 // A binary PPM of `width` x `height` pixels whose bytes do not repeat in
 // step with the text's lines or chunks.
@@ -33,32 +31,17 @@ std::string
 WritePpm(const std::string& path, int width, int height)
 {
 	std::string image = "P6 " + std::to_string(width) + " " + std::to_string(height) + " 255\n";
-	uint32 state = uint32(width * 7919 + height);
-	for (int index = 0; index < width * height * 3; index++) {
-		state = state * 1103515245 + 12345;
-		image += char(state >> 16);
-	}
+	std::vector<uint8> pixels
+		= NoiseBytes(size_t(width) * height * 3, uint32(width * 7919 + height));
+	image.append(pixels.begin(), pixels.end());
 	WriteWhole(path, image);
 	return path;
-}
-
-ExportOptions
-Options(std::vector<std::string> arguments)
-{
-	arguments.insert(arguments.begin(), "quillpix-export");
-	std::vector<const char*> argv;
-	for (const std::string& argument : arguments)
-		argv.push_back(argument.c_str());
-	ExportOptions options;
-	BPrivate::Result<void> parsed = options.Parse(static_cast<int>(argv.size()), argv.data());
-	EXPECT_TRUE(parsed.Ok()) << (parsed ? "" : parsed.Error().detail);
-	return options;
 }
 
 bool
 RunExport(const std::vector<std::string>& arguments, unsigned threads, FILE* output)
 {
-	ExportOptions options = Options(arguments);
+	ExportOptions options = ParsedOptions(arguments);
 	ExportRunner runner(options, stderr, output, ExportRunner::Progress::kHidden);
 	return runner.Run(threads);
 }
@@ -80,7 +63,7 @@ TEST(StandardOutput, TakesTheBytesTheFilesGetWithOneWorkerOrTwo)
 	const std::string small = WritePpm(scratch / "small.ppm", 7, 3);
 	const std::string pixel = WritePpm(scratch / "pixel.ppm", 1, 1);
 	const std::string palette = scratch / "palette.gif";
-	WriteWhole(palette, ReadWhole(kData + "palette.gif"));
+	WriteWhole(palette, ReadWhole(kExportData + "palette.gif"));
 	const std::string broken = scratch / "broken.ppm";
 	WriteWhole(broken, "P6 4 4 255\n");
 

@@ -57,6 +57,13 @@ struct LooperState {
 	// Gives up every level the caller holds; answers how many.
 	int32 ReleaseAll();
 	bool IsHeldByCaller();
+	// The member `field`, read under the mutex.
+	template<typename T>
+	T Read(T LooperState::*field)
+	{
+		std::lock_guard<std::mutex> lock(mutex);
+		return this->*field;
+	}
 	// B_OK, or B_BAD_PORT_ID when the looper no longer takes messages.
 	status_t Post(std::unique_ptr<BMessage> message, BHandler* handler, bool first);
 	// The looper is being deleted: wake every waiter, refuse new messages.

@@ -55,6 +55,14 @@ inline uint32 Load32(const uint8* bytes)
 	return value;
 }
 inline void Store32(uint8* bytes, uint32 value) { std::memcpy(bytes, &value, 4); }
+inline void Store24(uint8* bytes, uint32 first, uint32 second, uint32 third)
+{
+	bytes[0] = uint8(first);
+	bytes[1] = uint8(second);
+	bytes[2] = uint8(third);
+}
+// The big-endian 32-bit layouts hold the four bytes of ours in reverse order.
+inline uint32 Swap32(uint32 value) { return __builtin_bswap32(value); }
 inline uint32 Load16(const uint8* bytes) { return uint32(bytes[0]) | uint32(bytes[1]) << 8; }
 inline void Store16(uint8* bytes, uint32 value)
 {
@@ -88,18 +96,13 @@ struct ReadRGBA32 {
 struct ReadRGB32Big {
 	uint32 Read(const uint8* row, int32 x) const
 	{
-		const uint8* p = row + 4 * x;
-		uint32 value = Pack(p[1], p[2], p[3], p[0]);
+		uint32 value = Swap32(Load32(row + 4 * x));
 		return value == kMagic ? kMagic : value | kOpaque;
 	}
 };
 
 struct ReadRGBA32Big {
-	uint32 Read(const uint8* row, int32 x) const
-	{
-		const uint8* p = row + 4 * x;
-		return Pack(p[1], p[2], p[3], p[0]);
-	}
+	uint32 Read(const uint8* row, int32 x) const { return Swap32(Load32(row + 4 * x)); }
 };
 
 struct ReadRGB24 {
@@ -181,46 +184,28 @@ struct WriteRGBA32 {
 struct WriteRGB32Big {
 	void Write(uint8* row, int32 x, uint32 pixel) const
 	{
-		if (IsTransparent(pixel))
-			pixel = kMagic;
-		else
-			pixel |= kOpaque;
-		uint8* p = row + 4 * x;
-		p[0] = uint8(Alpha(pixel));
-		p[1] = uint8(Red(pixel));
-		p[2] = uint8(Green(pixel));
-		p[3] = uint8(Blue(pixel));
+		Store32(row + 4 * x, Swap32(IsTransparent(pixel) ? kMagic : pixel | kOpaque));
 	}
 };
 
 struct WriteRGBA32Big {
 	void Write(uint8* row, int32 x, uint32 pixel) const
 	{
-		uint8* p = row + 4 * x;
-		p[0] = uint8(Alpha(pixel));
-		p[1] = uint8(Red(pixel));
-		p[2] = uint8(Green(pixel));
-		p[3] = uint8(Blue(pixel));
+		Store32(row + 4 * x, Swap32(pixel));
 	}
 };
 
 struct WriteRGB24 {
 	void Write(uint8* row, int32 x, uint32 pixel) const
 	{
-		uint8* p = row + 3 * x;
-		p[0] = uint8(Blue(pixel));
-		p[1] = uint8(Green(pixel));
-		p[2] = uint8(Red(pixel));
+		Store24(row + 3 * x, Blue(pixel), Green(pixel), Red(pixel));
 	}
 };
 
 struct WriteRGB24Big {
 	void Write(uint8* row, int32 x, uint32 pixel) const
 	{
-		uint8* p = row + 3 * x;
-		p[0] = uint8(Red(pixel));
-		p[1] = uint8(Green(pixel));
-		p[2] = uint8(Blue(pixel));
+		Store24(row + 3 * x, Red(pixel), Green(pixel), Blue(pixel));
 	}
 };
 

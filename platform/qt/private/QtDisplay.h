@@ -13,6 +13,8 @@
 #include <DisplayServer.h>
 #include <UniqueFd.h>
 
+#include "IdRegistry.h"
+
 #include <QObject>
 
 #include <condition_variable>
@@ -85,10 +87,8 @@ private:
 	BPrivate::ChangeCounter fChanges;
 	BRect fScreenFrame;
 
-	std::map<int32, std::unique_ptr<QtWindow>> fWindows;
-	std::vector<int32> fOrder;
-	std::map<int32, std::unique_ptr<QtFilePanel>> fPanels;
-	std::vector<int32> fPanelOrder;
+	IdRegistry<QtWindow> fWindows;
+	IdRegistry<QtFilePanel> fPanels;
 	std::vector<QMessageBox*> fAlerts;
 };
 

@@ -5,6 +5,7 @@
 #include <Window.h>
 
 #include "support/Waiting.h"
+#include "support/WindowFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +17,13 @@ namespace {
 
 using testsupport::CodeText;
 using testsupport::EventLog;
+using testsupport::QuitLoggingWindow;
 
-class TestWindow : public BWindow {
+class TestWindow : public QuitLoggingWindow {
 public:
 	TestWindow(const char* name, EventLog& log, bool allowQuit = true)
 		:
-		BWindow(BRect(10, 10, 110, 60), name, B_TITLED_WINDOW, 0),
-		fAllowQuit(allowQuit),
-		fLog(log)
+		QuitLoggingWindow(BRect(10, 10, 110, 60), name, log, allowQuit)
 	{
 	}
 
@@ -32,17 +32,6 @@ public:
 		bool ownThread = Thread() < 0 || Thread() == find_thread(nullptr);
 		fLog.Add(std::string(Title()) + (ownThread ? " deleted" : " deleted elsewhere"));
 	}
-
-	bool QuitRequested() override
-	{
-		fLog.Add(std::string(Title()) + " asked");
-		return fAllowQuit;
-	}
-
-	std::atomic<bool> fAllowQuit;
-
-private:
-	EventLog& fLog;
 };
 
 // Logs its hooks, each with a check that it runs on the application's thread

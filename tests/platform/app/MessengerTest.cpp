@@ -3,6 +3,7 @@
 #include <OS.h>
 
 #include "support/Waiting.h"
+#include "support/WindowFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@ namespace {
 using testsupport::CodeText;
 using testsupport::EventLog;
 using testsupport::Gate;
+using testsupport::MessageLogger;
 
 constexpr uint32 kMsgHold = 'hold';
 
@@ -166,25 +168,13 @@ TEST(MessengerTest, LockTargetTimesOutWhileAnotherThreadHoldsTheLock)
 	looper->Quit();
 }
 
-class Counter : public BHandler {
-public:
-	explicit Counter(EventLog& log) : BHandler("counter"), fLog(log) {}
-	void MessageReceived(BMessage* message) override
-	{
-		fLog.Add("counter " + CodeText(message->what));
-	}
-
-private:
-	EventLog& fLog;
-};
-
 TEST(MessengerTest, AMessengerForAHandlerReachesThatHandler)
 {
 	EventLog log;
 	Gate holding;
 	Gate go;
 	auto* looper = new HoldingLooper(log, holding, go);
-	Counter counter(log);
+	MessageLogger<BHandler> counter("counter", log);
 	looper->AddHandler(&counter);
 	looper->Run();
 

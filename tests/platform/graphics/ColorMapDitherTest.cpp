@@ -341,28 +341,32 @@ PlainFloydSteinberg(int32 width, int32 height, const std::vector<uint32>& pixels
 	return result;
 }
 
+// The threshold at (x, y) of the 8x8 Bayer matrix, from its recursive
+// definition rather than a copy of the table: each doubling of the matrix
+// holds four copies of the smaller one, times four, plus 0, 2, 3 and 1 in its
+// top-left, top-right, bottom-left and bottom-right quarters.
+int32
+BayerThreshold(int32 x, int32 y)
+{
+	const int32 quarter[2][2] = {{0, 2}, {3, 1}};
+	int32 threshold = 0;
+	for (int bit = 0; bit < 3; bit++)
+		threshold = threshold * 4 + quarter[(y >> bit) & 1][(x >> bit) & 1];
+	return threshold;
+}
+
 // Ordered dithering as plainly: a map colour keeps its index, any other
 // colour moves each channel by its place's offset (clamped) and is searched.
 std::vector<uint8>
 PlainOrdered(int32 width, int32 height, const std::vector<uint32>& pixels, color_space space)
 {
-	static const uint8 kMatrix[8][8] = {
-		{0, 32, 8, 40, 2, 34, 10, 42},
-		{48, 16, 56, 24, 50, 18, 58, 26},
-		{12, 44, 4, 36, 14, 46, 6, 38},
-		{60, 28, 52, 20, 62, 30, 54, 22},
-		{3, 35, 11, 43, 1, 33, 9, 41},
-		{51, 19, 59, 27, 49, 17, 57, 25},
-		{15, 47, 7, 39, 13, 45, 5, 37},
-		{63, 31, 55, 23, 61, 29, 53, 21},
-	};
 	std::vector<uint8> result;
 	for (int32 y = 0; y < height; y++) {
 		for (int32 x = 0; x < width; x++) {
 			const uint32 pixel = pixels[size_t(y) * width + x];
 			const uint32 red = (pixel >> 16) & 0xff, green = (pixel >> 8) & 0xff;
 			const uint32 blue = pixel & 0xff;
-			const int32 offset = (2 * kMatrix[y & 7][x & 7] + 1 - 64) * 51 / 128;
+			const int32 offset = (2 * BayerThreshold(x & 7, y & 7) + 1 - 64) * 51 / 128;
 			auto moved = [offset](uint32 level) {
 				return uint32(std::clamp(int32(level) + offset, 0, 255));
 			};

@@ -11,22 +11,26 @@
 
 namespace {
 
+// == answers `equal` both ways round, and != its opposite.
+template <typename T>
+void ExpectComparesAs(const T& a, const T& b, bool equal)
+{
+	EXPECT_EQ(a == b, equal);
+	EXPECT_EQ(b == a, equal);
+	EXPECT_EQ(a != b, !equal);
+	EXPECT_EQ(b != a, !equal);
+}
+
 template <typename T>
 void ExpectEqual(const T& a, const T& b)
 {
-	EXPECT_TRUE(a == b);
-	EXPECT_TRUE(b == a);
-	EXPECT_FALSE(a != b);
-	EXPECT_FALSE(b != a);
+	ExpectComparesAs(a, b, true);
 }
 
 template <typename T>
 void ExpectDifferent(const T& a, const T& b)
 {
-	EXPECT_FALSE(a == b);
-	EXPECT_FALSE(b == a);
-	EXPECT_TRUE(a != b);
-	EXPECT_TRUE(b != a);
+	ExpectComparesAs(a, b, false);
 }
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();

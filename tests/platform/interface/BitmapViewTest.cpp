@@ -2,6 +2,7 @@
 #include <View.h>
 #include <Window.h>
 
+#include "support/BitmapPixels.h"
 #include "support/Waiting.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 namespace {
 
 using testsupport::EventLog;
+using testsupport::RgbAt;
 
 constexpr rgb_color kRed = {255, 0, 0, 255};
 
@@ -28,15 +30,6 @@ public:
 private:
 	EventLog& fLog;
 };
-
-// Reads one B_RGB32 pixel as B, G, R.
-std::array<uint8, 3>
-PixelAt(const BBitmap& bitmap, int32 x, int32 y)
-{
-	const uint8* pixel = static_cast<const uint8*>(bitmap.Bits()) + y * bitmap.BytesPerRow()
-		+ x * 4;
-	return {pixel[0], pixel[1], pixel[2]};
-}
 
 TEST(BitmapViewTest, AViewInABitmapBelongsToItsOffscreenLooper)
 {
@@ -75,13 +68,13 @@ TEST(BitmapViewTest, DrawingIntoABitmapHappensAtOnceClippedToTheView)
 	view->FillRect(BRect(3, 3, 20, 20), kRed);
 	view->Window()->Unlock();
 
-	using Pixel = std::array<uint8, 3>;
-	EXPECT_EQ(PixelAt(target, 2, 2), (Pixel{1, 2, 3})) << "view origin is at (2, 2)";
-	EXPECT_EQ(PixelAt(target, 3, 2), (Pixel{4, 5, 6}));
-	EXPECT_EQ(PixelAt(target, 2, 3), (Pixel{7, 8, 9}));
-	EXPECT_EQ(PixelAt(target, 5, 5), (Pixel{0, 0, 255})) << "red fills up to the view's edge";
-	EXPECT_EQ(PixelAt(target, 6, 6), (Pixel{0, 0, 0})) << "nothing beyond the view";
-	EXPECT_EQ(PixelAt(target, 1, 1), (Pixel{0, 0, 0}));
+	using Rgb = std::array<uint8, 3>;
+	EXPECT_EQ(RgbAt(target, 2, 2), (Rgb{3, 2, 1})) << "view origin is at (2, 2)";
+	EXPECT_EQ(RgbAt(target, 3, 2), (Rgb{6, 5, 4}));
+	EXPECT_EQ(RgbAt(target, 2, 3), (Rgb{9, 8, 7}));
+	EXPECT_EQ(RgbAt(target, 5, 5), (Rgb{255, 0, 0})) << "red fills up to the view's edge";
+	EXPECT_EQ(RgbAt(target, 6, 6), (Rgb{0, 0, 0})) << "nothing beyond the view";
+	EXPECT_EQ(RgbAt(target, 1, 1), (Rgb{0, 0, 0}));
 }
 
 TEST(BitmapViewTest, DrawingIntoAnEightBitBitmapMatchesSetBits)

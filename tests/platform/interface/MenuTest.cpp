@@ -12,25 +12,14 @@ using namespace testsupport;
 const char* kOpen = "Open\xE2\x80\xA6";
 
 // A looper standing in for the application as a menu target.
-class TargetLooper : public BLooper {
-public:
-	explicit TargetLooper(EventLog& log) : BLooper("target"), fLog(log) {}
-
-	void MessageReceived(BMessage* message) override
-	{
-		fLog.Add("target " + CodeText(message->what));
-	}
-
-private:
-	EventLog& fLog;
-};
+using TargetLooper = MessageLogger<BLooper>;
 
 class MenuTest : public WindowFixture {
 protected:
 	void SetUp() override
 	{
 		WindowFixture::SetUp();
-		fTarget = new TargetLooper(fLog);
+		fTarget = new TargetLooper("target", fLog);
 		fTarget->Run();
 		fWindow = new LoggingWindow(BRect(30, 30, 430, 280), "Menus", fLog);
 

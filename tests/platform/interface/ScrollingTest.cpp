@@ -2,6 +2,7 @@
 // bar and its target follow each other, the server sees the bars and the
 // person moves them, and keys and the wheel reach the views that want them.
 
+#include "support/BitmapPixels.h"
 #include "support/WindowFixture.h"
 
 #include <AppDefs.h>
@@ -16,14 +17,6 @@ namespace {
 using namespace testsupport;
 
 constexpr rgb_color kRed = {255, 0, 0, 255};
-
-std::array<uint8, 3>
-PixelAt(const BBitmap& bitmap, int32 x, int32 y)
-{
-	const uint8* pixel = static_cast<const uint8*>(bitmap.Bits()) + y * bitmap.BytesPerRow()
-		+ x * 4;
-	return {pixel[2], pixel[1], pixel[0]};
-}
 
 TEST(ScrollingTest, AScrolledViewDrawsItsContentsShiftedByTheOrigin)
 {
@@ -47,9 +40,9 @@ TEST(ScrollingTest, AScrolledViewDrawsItsContentsShiftedByTheOrigin)
 	view->FillRect(BRect(0, 0, 9, 9), kRed);
 	view->Window()->Unlock();
 	using Pixel = std::array<uint8, 3>;
-	EXPECT_EQ(PixelAt(target, 2, 2), (Pixel{255, 0, 0}));
-	EXPECT_EQ(PixelAt(target, 1, 1), (Pixel{0, 0, 0}));
-	EXPECT_EQ(PixelAt(target, 3, 2), (Pixel{0, 0, 0}));
+	EXPECT_EQ(RgbAt(target, 2, 2), (Pixel{255, 0, 0}));
+	EXPECT_EQ(RgbAt(target, 1, 1), (Pixel{0, 0, 0}));
+	EXPECT_EQ(RgbAt(target, 3, 2), (Pixel{0, 0, 0}));
 }
 
 TEST(ScrollingTest, AScrollBarAndItsTargetFollowEachOther)

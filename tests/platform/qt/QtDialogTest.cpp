@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <thread>
 #include <unistd.h>
@@ -30,39 +31,39 @@ constexpr const char* kEllipsis = "\xE2\x80\xA6";
 using testsupport::ReadWhole;
 using testsupport::ScratchDirectory;
 
+// The first visible panel or dialog in `mode` among those `views` lists,
+// once there is one; nothing at the watchdog.
+template<typename View>
+std::optional<View>
+WaitForShown(DisplayProbe& probe, file_panel_mode mode,
+	const std::function<std::vector<View>()>& views)
+{
+	std::optional<View> found;
+	probe.WaitUntil([&] {
+		for (const View& view : views()) {
+			if (view.mode == mode && view.visible) {
+				found = view;
+				return true;
+			}
+		}
+		return false;
+	}, kWatchdogMicroseconds);
+	return found;
+}
+
 std::optional<DisplayProbe::PanelView>
 WaitForPanel(DisplayProbe& probe, file_panel_mode mode)
 {
-	std::optional<DisplayProbe::PanelView> found;
-	probe.WaitUntil([&] {
-		for (const DisplayProbe::PanelView& panel : probe.Panels()) {
-			if (panel.mode == mode && panel.visible) {
-				found = panel;
-				return true;
-			}
-		}
-		return false;
-	}, kWatchdogMicroseconds);
-	return found;
+	return WaitForShown<DisplayProbe::PanelView>(probe, mode, [&] { return probe.Panels(); });
 }
 
-// The marks of the colour-space items, as "cmap8" or "rgb32".
 std::optional<QtProbe::DialogView>
 WaitForDialog(QtProbe& probe, file_panel_mode mode)
 {
-	std::optional<QtProbe::DialogView> found;
-	probe.WaitUntil([&] {
-		for (const QtProbe::DialogView& dialog : probe.Dialogs()) {
-			if (dialog.mode == mode && dialog.visible) {
-				found = dialog;
-				return true;
-			}
-		}
-		return false;
-	}, kWatchdogMicroseconds);
-	return found;
+	return WaitForShown<QtProbe::DialogView>(probe, mode, [&] { return probe.Dialogs(); });
 }
 
+// The marks of the colour-space items, as "cmap8" or "rgb32".
 std::string
 Marked(DisplayProbe& probe, int32 id)
 {

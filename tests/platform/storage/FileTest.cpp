@@ -152,8 +152,6 @@ TEST(File, AWriteCutShortByTheFileSizeLimitAnswersWhatWasTaken)
 	ScratchDirectory scratch;
 	const std::string path = scratch / "limited";
 	int result = testsupport::RunInChild([&]() {
-		if (!testsupport::LimitFileSize(1000))
-			return 10;
 		BFile file(path.c_str(), B_WRITE_ONLY | B_CREATE_FILE);
 		if (file.InitCheck() != B_OK)
 			return 11;
@@ -165,7 +163,7 @@ TEST(File, AWriteCutShortByTheFileSizeLimitAnswersWhatWasTaken)
 		if (file.Write(data.data(), 1) != B_DEVICE_FULL)
 			return 14;
 		return 0;
-	}).exitCode;
+	}, {.fileSize = 1000}).exitCode;
 	EXPECT_EQ(result, 0);
 	EXPECT_EQ(ReadWhole(path).size(), 1000u);
 }

@@ -5,14 +5,7 @@
 namespace readers {
 namespace {
 
-struct BmpCase {
-	const char* name;
-	Dib dib;
-	int32 width;
-	int32 height;
-	std::vector<uint32> expected;
-	color_space space;
-};
+using BmpCase = ImageCase<Dib>;
 
 Bytes Row(std::initializer_list<int> values)
 {
@@ -116,24 +109,10 @@ const std::vector<BmpCase>& Cases()
 	return cases;
 }
 
-class BmpReaderCase : public testing::TestWithParam<BmpCase> {};
-
-TEST_P(BmpReaderCase, GivesExpectedPixels)
+TEST(BmpReader, GivesExpectedPixels)
 {
-	const BmpCase& c = GetParam();
-	ExpectImage(BPrivate::BmpReader(), BmpFile(c.dib), c.width, c.height, c.expected,
-		c.space);
+	ExpectImages(BPrivate::BmpReader(), Cases(), BmpFile);
 }
-
-INSTANTIATE_TEST_SUITE_P(Rules, BmpReaderCase, testing::ValuesIn(Cases()),
-	[](const testing::TestParamInfo<BmpCase>& info) { return info.param.name; });
-
-struct Refusal {
-	const char* name;
-	Bytes file;
-	status_t status;
-	const char* words;
-};
 
 TEST(BmpReader, RefusesDamagedAndOversizedFiles)
 {
@@ -145,7 +124,7 @@ TEST(BmpReader, RefusesDamagedAndOversizedFiles)
 	Bytes threeBit = BmpFile(Make(40, 1, 1, 3, 0, {}, {}, Bytes().Zeros(4)));
 	Bytes inside = BmpFile(Make(40, 1, 1, 24, 0, {}, {}, Bytes().Zeros(4)));
 	inside.SetLE32(10, 20);
-	const Refusal refusals[] = {
+	ExpectRefusals(BPrivate::BmpReader(), {
 		{"rle past the image", tall, B_ILLEGAL_DATA, "RLE data runs past the image"},
 		{"rle cut", unfinished, B_ILLEGAL_DATA, "is cut off"},
 		{"rows cut", full.Cut(full.Size() - 10), B_ILLEGAL_DATA, "is cut off"},
@@ -155,11 +134,7 @@ TEST(BmpReader, RefusesDamagedAndOversizedFiles)
 		{"no pixels", empty, B_ILLEGAL_DATA, "no pixels"},
 		{"odd depth", threeBit, B_ILLEGAL_DATA, "bit depth"},
 		{"pixels in header", inside, B_ILLEGAL_DATA, "inside its header"},
-	};
-	for (const Refusal& refusal : refusals) {
-		SCOPED_TRACE(refusal.name);
-		ExpectRefusal(BPrivate::BmpReader(), refusal.file, refusal.status, refusal.words);
-	}
+	});
 }
 
 TEST(BmpReader, RecognizesOnlyBitmapHeaders)

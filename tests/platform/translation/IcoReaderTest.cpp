@@ -76,13 +76,7 @@ Entry Solid24(int32 width, uint32 rgb)
 	return DibEntry(width, 1, 24, {}, row, Bytes().Zeros(4));
 }
 
-struct IcoCase {
-	const char* name;
-	Bytes file;
-	int32 width;
-	int32 height;
-	std::vector<uint32> expected;
-};
+using IcoCase = ImageCase<Bytes>;
 
 std::vector<IcoCase> Cases()
 {
@@ -115,17 +109,11 @@ std::vector<IcoCase> Cases()
 	};
 }
 
-class IcoReaderCase : public testing::TestWithParam<IcoCase> {};
-
-TEST_P(IcoReaderCase, GivesExpectedPixels)
+TEST(IcoReader, GivesExpectedPixels)
 {
 	FakePngReader png;
-	const IcoCase& c = GetParam();
-	ExpectImage(BPrivate::IcoReader(png), c.file, c.width, c.height, c.expected);
+	ExpectImages(BPrivate::IcoReader(png), Cases());
 }
-
-INSTANTIATE_TEST_SUITE_P(Rules, IcoReaderCase, testing::ValuesIn(Cases()),
-	[](const testing::TestParamInfo<IcoCase>& info) { return info.param.name; });
 
 TEST(IcoReader, PngEntryGoesToThePngReader)
 {

@@ -5,14 +5,7 @@
 namespace readers {
 namespace {
 
-struct PnmCase {
-	const char* name;
-	Bytes file;
-	int32 width;
-	int32 height;
-	std::vector<uint32> expected;
-	color_space space;
-};
+using PnmCase = ImageCase<Bytes>;
 
 uint32 Grey(int level)
 {
@@ -53,41 +46,29 @@ std::vector<PnmCase> Cases()
 	};
 }
 
-class PnmReaderCase : public testing::TestWithParam<PnmCase> {};
-
-TEST_P(PnmReaderCase, GivesExpectedPixels)
+TEST(PnmReader, GivesExpectedPixels)
 {
-	const PnmCase& c = GetParam();
-	ExpectImage(BPrivate::PnmReader(), c.file, c.width, c.height, c.expected, c.space);
+	ExpectImages(BPrivate::PnmReader(), Cases());
 }
-
-INSTANTIATE_TEST_SUITE_P(Rules, PnmReaderCase, testing::ValuesIn(Cases()),
-	[](const testing::TestParamInfo<PnmCase>& info) { return info.param.name; });
 
 TEST(PnmReader, RefusesDamagedCutAndOversizedFiles)
 {
-	struct Refusal {
-		const char* file;
-		size_t size;
-		status_t status;
-		const char* words;
-	};
-	const Refusal refusals[] = {
-		{"P5 1 1 0\n\x01", 0, B_ILLEGAL_DATA, "maximum value 0"},
-		{"P5 1 1 70000\n\x01\x01", 0, B_ILLEGAL_DATA, "maximum value 70000"},
-		{"P6 2 2 255\n\x01\x02\x03", 0, B_ILLEGAL_DATA, "is cut off"},
-		{"P2 2 1 255 7 x", 0, B_ILLEGAL_DATA, "not a number"},
-		{"P3 1 1 255 7 8", 0, B_ILLEGAL_DATA, "is cut off"},
-		{"P5 100000 100000 255\n", 0, B_NO_MEMORY, "100000\u00d7100000"},
-		{"P5 0 3 255\n", 0, B_ILLEGAL_DATA, "no pixels"},
-		{"P7\nWIDTH 1\nHEIGHT 1\nDEPTH 5\nMAXVAL 255\nENDHDR\n", 0, B_ILLEGAL_DATA, "5 samples"},
-		{"P7\nWIDTH 1\nHEIGHT 1\nMAXVAL 255\nENDHDR\n", 0, B_ILLEGAL_DATA, "lacks a field"},
-	};
-	for (const Refusal& refusal : refusals) {
-		SCOPED_TRACE(refusal.file);
-		ExpectRefusal(BPrivate::PnmReader(), Bytes().Text(refusal.file), refusal.status,
-			refusal.words);
-	}
+	auto text = [](const char* file) { return Bytes().Text(file); };
+	ExpectRefusals(BPrivate::PnmReader(), {
+		{"maximum 0", text("P5 1 1 0\n\x01"), B_ILLEGAL_DATA, "maximum value 0"},
+		{"maximum over 65535", text("P5 1 1 70000\n\x01\x01"), B_ILLEGAL_DATA,
+			"maximum value 70000"},
+		{"raw cut", text("P6 2 2 255\n\x01\x02\x03"), B_ILLEGAL_DATA, "is cut off"},
+		{"plain not a number", text("P2 2 1 255 7 x"), B_ILLEGAL_DATA, "not a number"},
+		{"plain cut", text("P3 1 1 255 7 8"), B_ILLEGAL_DATA, "is cut off"},
+		{"over the limit", text("P5 100000 100000 255\n"), B_NO_MEMORY,
+			"100000\u00d7100000"},
+		{"no pixels", text("P5 0 3 255\n"), B_ILLEGAL_DATA, "no pixels"},
+		{"five samples", text("P7\nWIDTH 1\nHEIGHT 1\nDEPTH 5\nMAXVAL 255\nENDHDR\n"),
+			B_ILLEGAL_DATA, "5 samples"},
+		{"field missing", text("P7\nWIDTH 1\nHEIGHT 1\nMAXVAL 255\nENDHDR\n"),
+			B_ILLEGAL_DATA, "lacks a field"},
+	});
 }
 
 TEST(PnmReader, RecognizesTheSevenMagicNumbers)

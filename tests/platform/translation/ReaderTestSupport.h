@@ -142,6 +142,34 @@ inline void ExpectImage(const ImageReader& reader, const Bytes& bytes, int32 wid
 	}
 }
 
+// One row of a reader's table: the file, or what builds it, and the image
+// expected from it (`space` B_NO_COLOR_SPACE: any colour space).
+template<typename Source>
+struct ImageCase {
+	const char* name;
+	Source source;
+	int32 width;
+	int32 height;
+	std::vector<uint32> expected;
+	color_space space = B_NO_COLOR_SPACE;
+};
+
+// Reads the file `build` makes from each row's source and checks the row's image.
+template<typename Source, typename Build>
+void ExpectImages(const ImageReader& reader, const std::vector<ImageCase<Source>>& rows,
+	Build build)
+{
+	for (const ImageCase<Source>& row : rows) {
+		SCOPED_TRACE(row.name);
+		ExpectImage(reader, build(row.source), row.width, row.height, row.expected, row.space);
+	}
+}
+
+inline void ExpectImages(const ImageReader& reader, const std::vector<ImageCase<Bytes>>& rows)
+{
+	ExpectImages(reader, rows, [](const Bytes& file) { return file; });
+}
+
 // Reads `bytes`, expecting a refusal with `status` whose detail holds `words`.
 inline void ExpectRefusal(const ImageReader& reader, const Bytes& bytes, status_t status,
 	const std::string& words)
@@ -152,6 +180,22 @@ inline void ExpectRefusal(const ImageReader& reader, const Bytes& bytes, status_
 	EXPECT_EQ(failure.status, status) << failure.detail;
 	EXPECT_NE(failure.detail.find(words), std::string::npos) << failure.detail;
 	EXPECT_EQ(failure.detail.find('\n'), std::string::npos);
+}
+
+// One row of a reader's refusals: a file and the status and words expected.
+struct RefusalCase {
+	const char* name;
+	Bytes file;
+	status_t status;
+	const char* words;
+};
+
+inline void ExpectRefusals(const ImageReader& reader, const std::vector<RefusalCase>& rows)
+{
+	for (const RefusalCase& row : rows) {
+		SCOPED_TRACE(row.name);
+		ExpectRefusal(reader, row.file, row.status, row.words);
+	}
 }
 
 constexpr uint32 kTransparent = 0;

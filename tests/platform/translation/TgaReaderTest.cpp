@@ -49,14 +49,7 @@ Tga Square(uint8 descriptor)
 	return tga;
 }
 
-struct TgaCase {
-	const char* name;
-	Tga tga;
-	int32 width;
-	int32 height;
-	std::vector<uint32> expected;
-	color_space space;
-};
+using TgaCase = ImageCase<Tga>;
 
 Tga ColorMapped(uint8 type, Bytes pixels, uint16 width)
 {
@@ -150,17 +143,10 @@ std::vector<TgaCase> Cases()
 	return cases;
 }
 
-class TgaReaderCase : public testing::TestWithParam<TgaCase> {};
-
-TEST_P(TgaReaderCase, GivesExpectedPixels)
+TEST(TgaReader, GivesExpectedPixels)
 {
-	const TgaCase& c = GetParam();
-	ExpectImage(BPrivate::TgaReader(), TgaFile(c.tga), c.width, c.height, c.expected,
-		c.space);
+	ExpectImages(BPrivate::TgaReader(), Cases(), TgaFile);
 }
-
-INSTANTIATE_TEST_SUITE_P(Rules, TgaReaderCase, testing::ValuesIn(Cases()),
-	[](const testing::TestParamInfo<TgaCase>& info) { return info.param.name; });
 
 TEST(TgaReader, RefusesCutAndOversizedFiles)
 {

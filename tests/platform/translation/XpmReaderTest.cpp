@@ -14,13 +14,7 @@ Bytes Xpm(const std::vector<std::string>& lines)
 	return file.Text("};\n");
 }
 
-struct XpmCase {
-	const char* name;
-	Bytes file;
-	int32 width;
-	int32 height;
-	std::vector<uint32> expected;
-};
+using XpmCase = ImageCase<Bytes>;
 
 std::vector<XpmCase> Cases()
 {
@@ -44,16 +38,10 @@ std::vector<XpmCase> Cases()
 	};
 }
 
-class XpmReaderCase : public testing::TestWithParam<XpmCase> {};
-
-TEST_P(XpmReaderCase, GivesExpectedPixels)
+TEST(XpmReader, GivesExpectedPixels)
 {
-	const XpmCase& c = GetParam();
-	ExpectImage(BPrivate::XpmReader(), c.file, c.width, c.height, c.expected);
+	ExpectImages(BPrivate::XpmReader(), Cases());
 }
-
-INSTANTIATE_TEST_SUITE_P(Rules, XpmReaderCase, testing::ValuesIn(Cases()),
-	[](const testing::TestParamInfo<XpmCase>& info) { return info.param.name; });
 
 TEST(XpmReader, SystemColoursGiveCmap8)
 {
@@ -65,13 +53,7 @@ TEST(XpmReader, SystemColoursGiveCmap8)
 
 TEST(XpmReader, RefusesDamagedAndCutFiles)
 {
-	struct Refusal {
-		const char* name;
-		Bytes file;
-		status_t status;
-		const char* words;
-	};
-	const Refusal refusals[] = {
+	ExpectRefusals(BPrivate::XpmReader(), {
 		{"unknown colour", Xpm({"1 1 1 1", "a c not-a-colour", "a"}), B_ILLEGAL_DATA,
 			"\"not-a-colour\" is unknown"},
 		{"short row", Xpm({"2 1 1 1", "a c red", "a"}), B_ILLEGAL_DATA, "too short"},
@@ -82,11 +64,7 @@ TEST(XpmReader, RefusesDamagedAndCutFiles)
 		{"no size", Xpm({"x y", "a c red"}), B_ILLEGAL_DATA, "lacks a number"},
 		{"too large", Xpm({"100000 100000 1 1", "a c red"}), B_NO_MEMORY,
 			"100000\u00d7100000"},
-	};
-	for (const Refusal& refusal : refusals) {
-		SCOPED_TRACE(refusal.name);
-		ExpectRefusal(BPrivate::XpmReader(), refusal.file, refusal.status, refusal.words);
-	}
+	});
 }
 
 TEST(XpmReader, RecognizesTheXpmComment)
