@@ -43,7 +43,8 @@ struct ProgressCount {
 		written += static_cast<int64>(length);
 		if (written >= next && *callback) {
 			(*callback)(written, total);
-			next = written + kProgressStep;
+			// The next whole step, however large the piece that passed this one.
+			next = (written / kProgressStep + 1) * kProgressStep;
 		}
 	}
 };

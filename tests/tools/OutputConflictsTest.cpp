@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -24,6 +25,13 @@ struct ConflictRow {
 	std::vector<std::string> arguments; // "@" stands for the scratch directory
 	const char* message;                // after "quillpix-export: ", "@" expanded
 };
+
+// Rows are named by what they show, in gtest's output and in ctest's list.
+void
+PrintTo(const ConflictRow& row, std::ostream* out)
+{
+	*out << row.behaviour;
+}
 
 const ConflictRow kRows[] = {
 	{"an output that is the image itself", {"-o", "@/pic.png", "@/pic.png"},
