@@ -73,16 +73,16 @@ function(_quillpix_identifier_program out)
 		set(${out} "${program}" --identifiers PARENT_SCOPE)
 		return()
 	endif()
-	set(sources "${_QUILLPIX_EMBED_DIR}/../tools/ImageIdentifier.cpp"
+	set(sources "${_QUILLPIX_EMBED_DIR}/../export/ImageIdentifier.cpp"
 		"${_QUILLPIX_EMBED_DIR}/../tools/PrintImageIdentifiers.cpp")
 	set(program "${CMAKE_BINARY_DIR}/quillpix-identifiers")
 	get_property(built GLOBAL PROPERTY _QUILLPIX_IDENTIFIER_PROGRAM_BUILT)
 	if(NOT built)
 		set_property(DIRECTORY "${CMAKE_SOURCE_DIR}" APPEND PROPERTY
-			CMAKE_CONFIGURE_DEPENDS ${sources} "${_QUILLPIX_EMBED_DIR}/../tools/ImageIdentifier.h")
+			CMAKE_CONFIGURE_DEPENDS ${sources} "${_QUILLPIX_EMBED_DIR}/../export/ImageIdentifier.h")
 		try_compile(compiled "${CMAKE_BINARY_DIR}/CMakeFiles/quillpix-identifiers"
 			SOURCES ${sources}
-			CMAKE_FLAGS "-DINCLUDE_DIRECTORIES=${_QUILLPIX_EMBED_DIR}/../tools"
+			CMAKE_FLAGS "-DINCLUDE_DIRECTORIES=${_QUILLPIX_EMBED_DIR}/../export"
 			CXX_STANDARD 17
 			COPY_FILE "${program}"
 			OUTPUT_VARIABLE log)

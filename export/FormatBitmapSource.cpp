@@ -59,6 +59,15 @@ ColorSpaceText(int32 colorSpace)
 	}
 }
 
+std::string_view
+ColorSpaceName(int32 colorSpace)
+{
+	const char* text = ColorSpaceText(colorSpace);
+	if (text[0] != 'B')
+		return {};
+	return std::string_view(text, strlen(text) - 1);
+}
+
 } // namespace SourceText
 
 int64

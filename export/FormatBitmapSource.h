@@ -12,6 +12,7 @@
 #include <array>
 #include <concepts>
 #include <cstring>
+#include <string_view>
 
 namespace SourceText {
 
@@ -48,6 +49,9 @@ size_t FormatBounds(char* buffer, float left, float top, float right, float bott
 // "B_RGBA15,", "B_GRAY8,", "B_GRAY1,"); "/*Other color space*/," for any
 // other code.
 const char* ColorSpaceText(int32 colorSpace);
+// The constant's name alone for those eight spaces ("B_CMAP8"); empty for
+// any other code.
+std::string_view ColorSpaceName(int32 colorSpace);
 
 // A consumer that also offers room to format into, as a buffered file does:
 // `char* Room(size_t& length)` answers where the next bytes go and sets

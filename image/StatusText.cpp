@@ -1,6 +1,7 @@
 #include "StatusText.h"
 
 #include "export/FormatBitmapSource.h"
+#include "export/ImageIdentifier.h"
 
 #include <Bitmap.h>
 
@@ -32,12 +33,6 @@ namespace {
 
 const std::string kSeparator = "  \xC2\xB7  "; // a middle dot
 
-bool
-IsLetter(char c)
-{
-	return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-}
-
 // A name as drawn: control characters, which no font draws, become '?'.
 std::string
 Printable(const std::string& name)
@@ -66,7 +61,7 @@ Describe(const ImageFacts& facts)
 	line += kSeparator + Zoom(facts.scale);
 	if (facts.textBytes >= 0)
 		line += kSeparator + Grouped(facts.textBytes) + " bytes of text";
-	if (!IsIdentifier(facts.documentLeaf.c_str())) {
+	if (!ImageIdentifier::IsIdentifier(facts.documentLeaf.c_str())) {
 		line += kSeparator + "\"" + Printable(facts.documentLeaf)
 			+ "\" is not a C++ identifier: save under one for the text to compile";
 	}
@@ -79,20 +74,11 @@ Saving(int32 percent)
 	return "Saving\xE2\x80\xA6 " + std::to_string(percent) + " %";
 }
 
-const char*
+std::string
 SpaceName(color_space space)
 {
-	switch (space) {
-		case B_CMAP8: return "B_CMAP8";
-		case B_RGB32: return "B_RGB32";
-		case B_RGBA32: return "B_RGBA32";
-		case B_RGB16: return "B_RGB16";
-		case B_RGB15: return "B_RGB15";
-		case B_RGBA15: return "B_RGBA15";
-		case B_GRAY8: return "B_GRAY8";
-		case B_GRAY1: return "B_GRAY1";
-		default: return "unknown";
-	}
+	std::string_view name = SourceText::ColorSpaceName(space);
+	return name.empty() ? "unknown" : std::string(name);
 }
 
 std::string
@@ -113,18 +99,6 @@ Zoom(float scale)
 {
 	long percent = std::lround(double(scale) * 100.0);
 	return std::to_string(percent < 1 ? 1 : percent) + " %";
-}
-
-bool
-IsIdentifier(const char* name)
-{
-	if (!IsLetter(name[0]))
-		return false;
-	for (const char* c = name + 1; *c != '\0'; c++) {
-		if (!IsLetter(*c) && !(*c >= '0' && *c <= '9'))
-			return false;
-	}
-	return true;
 }
 
 } // namespace StatusText

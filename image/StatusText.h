@@ -37,16 +37,12 @@ std::string Describe(const ImageFacts& facts);
 std::string Saving(int32 percent);
 
 // The constant's name of a colour space ("B_RGB32"); "unknown" for others.
-const char* SpaceName(color_space space);
+std::string SpaceName(color_space space);
 
 // `value` in decimal with a comma between groups of three digits.
 std::string Grouped(int64 value);
 
 // The zoom as a whole percentage, at least 1 ("100 %", "25 %").
 std::string Zoom(float scale);
-
-// True when `name` can stand as a C++ identifier (letters, digits and
-// underscores, not starting with a digit).
-bool IsIdentifier(const char* name);
 
 } // namespace StatusText

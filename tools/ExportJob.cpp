@@ -1,7 +1,7 @@
 #include "ExportJob.h"
 
 #include "EmbedWriter.h"
-#include "ImageIdentifier.h"
+#include "export/ImageIdentifier.h"
 #include "ImageInput.h"
 #include "PrintableName.h"
 #include "WriteFailures.h"

@@ -1,6 +1,6 @@
 #include "ExportOptions.h"
 
-#include "ImageIdentifier.h"
+#include "export/ImageIdentifier.h"
 #include "ImageInput.h"
 #include "PrintableName.h"
 

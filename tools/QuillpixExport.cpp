@@ -5,7 +5,7 @@
 
 #include "ExportOptions.h"
 #include "ExportRunner.h"
-#include "ImageIdentifier.h"
+#include "export/ImageIdentifier.h"
 #include "InterruptWatch.h"
 #include "OutputConflicts.h"
 

@@ -4,7 +4,7 @@
 // --identifiers, which the CMake function asks.
 
 #include "ExporterProcess.h"
-#include "tools/ImageIdentifier.h"
+#include "export/ImageIdentifier.h"
 
 #include <gtest/gtest.h>
 

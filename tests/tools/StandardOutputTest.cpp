@@ -8,7 +8,7 @@
 #include "support/Files.h"
 #include "support/NoiseBytes.h"
 #include "tools/ExportRunner.h"
-#include "tools/ImageIdentifier.h"
+#include "export/ImageIdentifier.h"
 
 #include <gtest/gtest.h>
 
