@@ -1,7 +1,9 @@
 #include "PngFile.h"
 
+#include <System.h>
+
 #include <array>
-#include <cstdio>
+#include <fcntl.h>
 
 namespace {
 
@@ -104,11 +106,12 @@ WritePng(const std::string& path, int32 width, int32 height, const std::vector<u
 	if (width <= 0 || height <= 0 || rgba.size() != size_t(width) * height * 4)
 		return B_BAD_VALUE;
 	std::vector<uint8> png = EncodePng(width, height, rgba);
-	FILE* file = fopen(path.c_str(), "wb");
-	if (file == nullptr)
+	using namespace BPrivate;
+	Result<UniqueFd> file = System::Open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+		0644);
+	if (!file)
 		return B_FILE_ERROR;
-	bool written = fwrite(png.data(), 1, png.size(), file) == png.size();
-	if (fclose(file) != 0)
-		written = false;
-	return written ? B_OK : B_FILE_ERROR;
+	Result<void> written = System::WriteAll(file.Value().Get(), png.data(), png.size());
+	Result<void> closed = System::Close(std::move(file).Value());
+	return written && closed ? B_OK : B_FILE_ERROR;
 }

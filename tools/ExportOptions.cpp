@@ -5,6 +5,7 @@
 #include "PrintableName.h"
 
 #include <SpaceConversion.h>
+#include <System.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -109,10 +110,12 @@ RefusedOption(const char* argument, int shortOption)
 bool
 ExportOptions::ToNullDevice() const
 {
-	struct stat output;
-	struct stat null;
-	return !fOutput.empty() && stat(fOutput.c_str(), &output) == 0 && S_ISCHR(output.st_mode)
-		&& stat("/dev/null", &null) == 0 && output.st_rdev == null.st_rdev;
+	if (fOutput.empty())
+		return false;
+	BPrivate::Result<struct stat> output = BPrivate::System::Stat(fOutput.c_str());
+	BPrivate::Result<struct stat> null = BPrivate::System::Stat("/dev/null");
+	return output && null && S_ISCHR(output.Value().st_mode)
+		&& output.Value().st_rdev == null.Value().st_rdev;
 }
 
 Result<void>

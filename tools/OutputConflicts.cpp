@@ -4,6 +4,8 @@
 #include "ImageInput.h"
 #include "PrintableName.h"
 
+#include <System.h>
+
 #include <map>
 #include <sys/stat.h>
 
@@ -34,16 +36,16 @@ OutputConflicts::FindSameFile(const ExportOptions& options)
 		for (const std::string& image : images)
 			outputs.push_back(image + ".h");
 	for (const std::string& output : outputs) {
-		struct stat outputInfo;
-		if (stat(output.c_str(), &outputInfo) != 0)
+		BPrivate::Result<struct stat> outputInfo = BPrivate::System::Stat(output.c_str());
+		if (!outputInfo)
 			continue;
 		for (const std::string& other : images) {
 			// A stream is read before anything is written.
 			if (ImageInput::StreamOf(other) >= 0)
 				continue;
-			struct stat imageInfo;
-			if (stat(other.c_str(), &imageInfo) == 0 && imageInfo.st_dev == outputInfo.st_dev
-				&& imageInfo.st_ino == outputInfo.st_ino) {
+			BPrivate::Result<struct stat> imageInfo = BPrivate::System::Stat(other.c_str());
+			if (imageInfo && imageInfo.Value().st_dev == outputInfo.Value().st_dev
+				&& imageInfo.Value().st_ino == outputInfo.Value().st_ino) {
 				return Failure(B_BAD_VALUE, "the output " + PrintableName(output) + " is the image "
 					+ PrintableName(other) + " itself; its text would overwrite it");
 			}
