@@ -31,7 +31,7 @@ namespace StatusText {
 
 namespace {
 
-const std::string kSeparator = "  \xC2\xB7  "; // a middle dot
+const std::string kSeparator = " \xC2\xB7 "; // a middle dot
 
 // A name as drawn: control characters, which no font draws, become '?'.
 std::string
@@ -54,7 +54,7 @@ Describe(const ImageFacts& facts)
 	if (!facts.hasImage)
 		return line + kSeparator + "no image";
 	line += kSeparator + std::to_string(facts.width) + " \xC3\x97 "
-		+ std::to_string(facts.height) + " pixels";
+		+ std::to_string(facts.height);
 	line += kSeparator;
 	line += SpaceName(facts.space);
 	// The zoom before the longer parts, so that a narrow window shows it.

@@ -19,7 +19,7 @@ namespace {
 
 using StatusLineTest = testsupport::ProgramFixture;
 
-const std::string kDot = "  \xC2\xB7  ";
+const std::string kDot = " \xC2\xB7 ";
 const std::string kTimes = " \xC3\x97 ";
 
 std::string
@@ -37,19 +37,19 @@ TEST(StatusTextTest, DescribesWhatIsKnownInOrder)
 	};
 	const Row rows[] = {
 		{{"icon.png", true, 16, 16, B_CMAP8, 1787, 1, "icon"},
-			"icon.png" + kDot + "16" + kTimes + "16 pixels" + kDot + "B_CMAP8" + kDot
+			"icon.png" + kDot + "16" + kTimes + "16" + kDot + "B_CMAP8" + kDot
 				+ "100 %" + kDot + "1,787 bytes of text"},
 		{{"photo.jpg", true, 6000, 4000, B_RGB32, 600001234, 0.125f, "photo.jpg.h"},
-			"photo.jpg" + kDot + "6000" + kTimes + "4000 pixels" + kDot + "B_RGB32" + kDot
+			"photo.jpg" + kDot + "6000" + kTimes + "4000" + kDot + "B_RGB32" + kDot
 				+ "13 %" + kDot + "600,001,234 bytes of text" + NotIdentifier("photo.jpg.h")},
 		{{"a.png", true, 1, 1, B_GRAY1, 999, 16, "_a9"},
-			"a.png" + kDot + "1" + kTimes + "1 pixels" + kDot + "B_GRAY1" + kDot
+			"a.png" + kDot + "1" + kTimes + "1" + kDot + "B_GRAY1" + kDot
 				+ "1600 %" + kDot + "999 bytes of text"},
 		{{"missing.png", false, 0, 0, B_NO_COLOR_SPACE, -1, 1, "missing.png.h"},
 			"missing.png" + kDot + "no image"},
 		// Control characters in a name are never drawn as they are.
 		{{"a\nb\x1b.png", true, 2, 2, B_RGB15, 1000, 0.004f, "9lives"},
-			"a?b?.png" + kDot + "2" + kTimes + "2 pixels" + kDot + "B_RGB15" + kDot
+			"a?b?.png" + kDot + "2" + kTimes + "2" + kDot + "B_RGB15" + kDot
 				+ "1 %" + kDot + "1,000 bytes of text" + NotIdentifier("9lives")},
 	};
 	for (const Row& row : rows)
@@ -118,7 +118,7 @@ TEST_F(StatusLineTest, ReadsWhatTheWindowHoldsAndTheBytesASaveWrites)
 		EXPECT_EQ(std::stoll(digits), int64(std::filesystem::file_size(written)));
 
 		std::string expected = std::string(row.image) + kDot + std::to_string(row.width) + kTimes
-			+ std::to_string(row.height) + " pixels" + kDot + "B_RGB32" + kDot + "100 %" + kDot
+			+ std::to_string(row.height) + kDot + "B_RGB32" + kDot + "100 %" + kDot
 			+ bytes[1].str() + " bytes of text";
 		if (row.saveAs == nullptr)
 			expected += NotIdentifier(title);
