@@ -139,7 +139,11 @@ ExportJob::Run()
 		return;
 	}
 
-	Result<void> written = ExportBitmapSource(fBitmap.get(), output.c_str(), {iconName, fCancel});
+	SourceExportOptions exportOptions{iconName, fCancel};
+	exportOptions.progress = [this](int64 writtenSoFar, int64 total) {
+		fDone.store(total > 0 ? double(writtenSoFar) / double(total) : 0, std::memory_order_relaxed);
+	};
+	Result<void> written = ExportBitmapSource(fBitmap.get(), output.c_str(), exportOptions);
 	Conclude(written ? written : CannotWrite(output, written.Error()));
 	fBitmap.reset();
 }

@@ -51,6 +51,10 @@ public:
 		return fCancel != nullptr && fCancel->load(std::memory_order_relaxed);
 	}
 
+	// How much of the job's output file has been written, from 0 to 1; any
+	// thread may ask while the job runs.
+	double Done() const { return fDone.load(std::memory_order_relaxed); }
+
 	bool Succeeded() const { return fSucceeded; }
 	const std::string& Messages() const { return fMessages; }
 	const std::string& Image() const { return fImage; }
@@ -77,4 +81,5 @@ private:
 	std::string fMessages;
 	bool fSucceeded = false;
 	const std::atomic<bool>* fCancel = nullptr;
+	std::atomic<double> fDone{0};
 };

@@ -185,7 +185,9 @@ ExportRunner::WaitFor(size_t index)
 		if (fFinished[index])
 			break;
 		lock.unlock();
-		ShowProgress(index);
+		// The job stays until Finish, on this thread; a file output tells
+		// how much of it is written.
+		ShowProgress(index, fJobs[index]->Done());
 		lock.lock();
 	}
 }
