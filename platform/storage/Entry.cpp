@@ -22,6 +22,19 @@ CopyOrNull(const char* text)
 	return text != nullptr ? strdup(text) : nullptr;
 }
 
+// Puts a copy of `text` (or null) in `field` in place of what it held; the
+// field is kept when there is no memory for the copy.
+status_t
+ReplaceText(char*& field, const char* text)
+{
+	char* copy = CopyOrNull(text);
+	if (text != nullptr && copy == nullptr)
+		return B_NO_MEMORY;
+	free(field);
+	field = copy;
+	return B_OK;
+}
+
 // Whether `path` itself (not what a link there names) is of `type`
 // (S_IFREG, S_IFDIR, S_IFLNK).
 bool
@@ -112,23 +125,13 @@ entry_ref::operator=(entry_ref&& ref) noexcept
 status_t
 entry_ref::set_name(const char* newName)
 {
-	char* copy = CopyOrNull(newName);
-	if (newName != nullptr && copy == nullptr)
-		return B_NO_MEMORY;
-	free(name);
-	name = copy;
-	return B_OK;
+	return ReplaceText(name, newName);
 }
 
 status_t
 entry_ref::set_directory(const char* newDirectory)
 {
-	char* copy = CopyOrNull(newDirectory);
-	if (newDirectory != nullptr && copy == nullptr)
-		return B_NO_MEMORY;
-	free(directory);
-	directory = copy;
-	return B_OK;
+	return ReplaceText(directory, newDirectory);
 }
 
 bool

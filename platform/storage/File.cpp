@@ -136,19 +136,20 @@ BFile::AdoptFile(BPrivate::UniqueFd fd, uint32 openMode, Blocking blocking)
 status_t
 BFile::SetTo(const entry_ref* ref, uint32 openMode)
 {
-	BPath path(ref);
-	if (path.InitCheck() != B_OK) {
-		Unset();
-		Adopt(BPrivate::UniqueFd(), path.InitCheck());
-		return InitCheck();
-	}
-	return SetTo(path.Path(), openMode);
+	return SetToPath(BPath(ref), openMode);
 }
 
 status_t
 BFile::SetTo(const BEntry* entry, uint32 openMode)
 {
-	BPath path(entry);
+	return SetToPath(BPath(entry), openMode);
+}
+
+// Opens the file `path` names, or holds nothing with the reason the path
+// could not be made.
+status_t
+BFile::SetToPath(const BPath& path, uint32 openMode)
+{
 	if (path.InitCheck() != B_OK) {
 		Unset();
 		Adopt(BPrivate::UniqueFd(), path.InitCheck());

@@ -64,18 +64,20 @@ BNode::SetTo(const char* path)
 status_t
 BNode::SetTo(const entry_ref* ref)
 {
-	BPath path(ref);
-	if (path.InitCheck() != B_OK) {
-		Adopt(BPrivate::UniqueFd(), path.InitCheck());
-		return fStatus;
-	}
-	return SetTo(path.Path());
+	return SetToPath(BPath(ref));
 }
 
 status_t
 BNode::SetTo(const BEntry* entry)
 {
-	BPath path(entry);
+	return SetToPath(BPath(entry));
+}
+
+// Opens the node `path` names, or holds nothing with the reason the path
+// could not be made.
+status_t
+BNode::SetToPath(const BPath& path)
+{
 	if (path.InitCheck() != B_OK) {
 		Adopt(BPrivate::UniqueFd(), path.InitCheck());
 		return fStatus;
