@@ -1,6 +1,7 @@
 #include "Entry.h"
 
 #include "Path.h"
+#include "StorageChecks.h"
 #include "StoragePaths.h"
 
 #include <System.h>
@@ -280,10 +281,8 @@ BEntry::IsSymLink() const
 status_t
 BEntry::GetRef(entry_ref* ref) const
 {
-	if (ref == nullptr)
-		return B_BAD_VALUE;
-	if (fStatus != B_OK)
-		return fStatus;
+	if (status_t status = BPrivate::OutputStatus(ref, fStatus); status != B_OK)
+		return status;
 	if (ref->set_directory(fDirectory.c_str()) != B_OK || ref->set_name(fName.c_str()) != B_OK)
 		return B_NO_MEMORY;
 	return B_OK;
@@ -292,20 +291,16 @@ BEntry::GetRef(entry_ref* ref) const
 status_t
 BEntry::GetPath(BPath* path) const
 {
-	if (path == nullptr)
-		return B_BAD_VALUE;
-	if (fStatus != B_OK)
-		return fStatus;
+	if (status_t status = BPrivate::OutputStatus(path, fStatus); status != B_OK)
+		return status;
 	return path->SetTo(FullPath().c_str());
 }
 
 status_t
 BEntry::GetParent(BEntry* entry) const
 {
-	if (entry == nullptr)
-		return B_BAD_VALUE;
-	if (fStatus != B_OK)
-		return fStatus;
+	if (status_t status = BPrivate::OutputStatus(entry, fStatus); status != B_OK)
+		return status;
 	if (fDirectory.empty())
 		return B_ENTRY_NOT_FOUND;
 	// A copy: `entry` may be this very object.
@@ -316,10 +311,8 @@ BEntry::GetParent(BEntry* entry) const
 status_t
 BEntry::GetName(char* buffer) const
 {
-	if (buffer == nullptr)
-		return B_BAD_VALUE;
-	if (fStatus != B_OK)
-		return fStatus;
+	if (status_t status = BPrivate::OutputStatus(buffer, fStatus); status != B_OK)
+		return status;
 	// Leaves are shorter than B_FILE_NAME_LENGTH (checked in SetTo).
 	memcpy(buffer, fName.c_str(), fName.size() + 1);
 	return B_OK;
@@ -328,10 +321,8 @@ BEntry::GetName(char* buffer) const
 status_t
 BEntry::GetStat(struct stat* info) const
 {
-	if (info == nullptr)
-		return B_BAD_VALUE;
-	if (fStatus != B_OK)
-		return fStatus;
+	if (status_t status = BPrivate::OutputStatus(info, fStatus); status != B_OK)
+		return status;
 	BPrivate::Result<struct stat> got = BPrivate::System::LinkStat(FullPath().c_str());
 	if (!got)
 		return got.Status();

@@ -2,6 +2,7 @@
 
 #include "Entry.h"
 #include "Path.h"
+#include "StorageChecks.h"
 
 #include <System.h>
 
@@ -261,12 +262,6 @@ BFile::SetSize(off_t size)
 status_t
 BFile::GetSize(off_t* size) const
 {
-	if (size == nullptr)
-		return B_BAD_VALUE;
-	struct stat info;
-	status_t status = GetStat(&info);
-	if (status != B_OK)
-		return status;
-	*size = info.st_size;
-	return B_OK;
+	return BPrivate::GetStatField(*this, size,
+		[](const struct stat& info) { return off_t(info.st_size); });
 }
