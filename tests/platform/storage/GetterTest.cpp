@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <sys/stat.h>
+#include <type_traits>
 #include <vector>
 
 using testsupport::ScratchDirectory;
@@ -32,51 +33,37 @@ ExpectAnswers(const std::vector<GetterRow>& rows, status_t withoutPlace, status_
 	}
 }
 
+// A row asking `getter` of `object` for an Out: a place for one, or null.
+template<typename Out, typename Object>
+GetterRow
+Row(const char* name, const Object& object,
+	status_t (Object::*getter)(std::conditional_t<std::is_array_v<Out>,
+		std::remove_extent_t<Out>*, Out*>) const)
+{
+	return {name, [&object, getter](bool place) {
+		Out out{};
+		if constexpr (std::is_array_v<Out>)
+			return (object.*getter)(place ? out : nullptr);
+		else
+			return (object.*getter)(place ? &out : nullptr);
+	}};
+}
+
 std::vector<GetterRow>
 GettersOf(const BEntry& entry, const BPath& path, const BNode& node, const BFile& file,
 	const BNodeInfo& info)
 {
 	return {
-		{"BEntry::GetRef", [&](bool place) {
-			entry_ref ref;
-			return entry.GetRef(place ? &ref : nullptr);
-		}},
-		{"BEntry::GetPath", [&](bool place) {
-			BPath out;
-			return entry.GetPath(place ? &out : nullptr);
-		}},
-		{"BEntry::GetParent", [&](bool place) {
-			BEntry out;
-			return entry.GetParent(place ? &out : nullptr);
-		}},
-		{"BEntry::GetName", [&](bool place) {
-			char name[B_FILE_NAME_LENGTH];
-			return entry.GetName(place ? name : nullptr);
-		}},
-		{"BEntry::GetStat", [&](bool place) {
-			struct stat out;
-			return entry.GetStat(place ? &out : nullptr);
-		}},
-		{"BPath::GetParent", [&](bool place) {
-			BPath out;
-			return path.GetParent(place ? &out : nullptr);
-		}},
-		{"BNode::GetStat", [&](bool place) {
-			struct stat out;
-			return node.GetStat(place ? &out : nullptr);
-		}},
-		{"BNode::GetPermissions", [&](bool place) {
-			mode_t out;
-			return node.GetPermissions(place ? &out : nullptr);
-		}},
-		{"BFile::GetSize", [&](bool place) {
-			off_t out;
-			return file.GetSize(place ? &out : nullptr);
-		}},
-		{"BNodeInfo::GetType", [&](bool place) {
-			char type[B_MIME_TYPE_LENGTH];
-			return info.GetType(place ? type : nullptr);
-		}},
+		Row<entry_ref>("BEntry::GetRef", entry, &BEntry::GetRef),
+		Row<BPath>("BEntry::GetPath", entry, &BEntry::GetPath),
+		Row<BEntry>("BEntry::GetParent", entry, &BEntry::GetParent),
+		Row<char[B_FILE_NAME_LENGTH]>("BEntry::GetName", entry, &BEntry::GetName),
+		Row<struct stat>("BEntry::GetStat", entry, &BEntry::GetStat),
+		Row<BPath>("BPath::GetParent", path, &BPath::GetParent),
+		Row<struct stat>("BNode::GetStat", node, &BNode::GetStat),
+		Row<mode_t>("BNode::GetPermissions", node, &BNode::GetPermissions),
+		Row<off_t>("BFile::GetSize", file, &BFile::GetSize),
+		Row<char[B_MIME_TYPE_LENGTH]>("BNodeInfo::GetType", info, &BNodeInfo::GetType),
 	};
 }
 
