@@ -115,8 +115,14 @@ FileReplacer::BeginHeld(int held)
 	Result<UniqueFd> lent = System::Duplicate(held, 3);
 	if (!lent)
 		return lent.TakeError();
-	fLent = std::move(lent).Value();
-	fWay = Way::kHeldDescriptor;
+	return BeginLent(std::move(lent).Value(), Way::kHeldDescriptor);
+}
+
+Result<void>
+FileReplacer::BeginLent(UniqueFd fd, Way way)
+{
+	fLent = std::move(fd);
+	fWay = way;
 	Result<void> opened = OpenText(TextFd(), B_WRITE_ONLY);
 	if (!opened) {
 		DropWay();
@@ -137,14 +143,7 @@ FileReplacer::BeginThroughName()
 	Result<void> blocking = System::SetBlocking(fd.Value().Get());
 	if (!blocking)
 		return blocking;
-	fLent = std::move(fd).Value();
-	fWay = Way::kThroughName;
-	Result<void> opened = OpenText(TextFd(), B_WRITE_ONLY);
-	if (!opened) {
-		DropWay();
-		fWay = Way::kNone;
-	}
-	return opened;
+	return BeginLent(std::move(fd).Value(), Way::kThroughName);
 }
 
 Result<void>

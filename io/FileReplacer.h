@@ -79,6 +79,9 @@ public:
 private:
 	BPrivate::Result<void> BeginHeld(int held);
 	BPrivate::Result<void> BeginThroughName();
+	// Writes the text straight into `fd`, a descriptor of the file itself,
+	// the way recorded as `way`.
+	BPrivate::Result<void> BeginLent(BPrivate::UniqueFd fd, Way way);
 	BPrivate::Result<void> BeginNamed(const std::string& resolved);
 	BPrivate::Result<void> BeginExisting(const struct stat& old);
 	BPrivate::Result<void> BeginInPlace();

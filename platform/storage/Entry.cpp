@@ -1,6 +1,7 @@
 #include "Entry.h"
 
 #include "Path.h"
+#include "StorageChecks.h"
 #include "StoragePaths.h"
 
 #include <System.h>
@@ -20,6 +21,19 @@ char*
 CopyOrNull(const char* text)
 {
 	return text != nullptr ? strdup(text) : nullptr;
+}
+
+// Puts a copy of `text` (or null) in `field` in place of what it held; the
+// field is kept when there is no memory for the copy.
+status_t
+ReplaceText(char*& field, const char* text)
+{
+	char* copy = CopyOrNull(text);
+	if (text != nullptr && copy == nullptr)
+		return B_NO_MEMORY;
+	free(field);
+	field = copy;
+	return B_OK;
 }
 
 // Whether `path` itself (not what a link there names) is of `type`
@@ -112,23 +126,13 @@ entry_ref::operator=(entry_ref&& ref) noexcept
 status_t
 entry_ref::set_name(const char* newName)
 {
-	char* copy = CopyOrNull(newName);
-	if (newName != nullptr && copy == nullptr)
-		return B_NO_MEMORY;
-	free(name);
-	name = copy;
-	return B_OK;
+	return ReplaceText(name, newName);
 }
 
 status_t
 entry_ref::set_directory(const char* newDirectory)
 {
-	char* copy = CopyOrNull(newDirectory);
-	if (newDirectory != nullptr && copy == nullptr)
-		return B_NO_MEMORY;
-	free(directory);
-	directory = copy;
-	return B_OK;
+	return ReplaceText(directory, newDirectory);
 }
 
 bool
@@ -277,10 +281,8 @@ BEntry::IsSymLink() const
 status_t
 BEntry::GetRef(entry_ref* ref) const
 {
-	if (ref == nullptr)
-		return B_BAD_VALUE;
-	if (fStatus != B_OK)
-		return fStatus;
+	if (status_t status = BPrivate::OutputStatus(ref, fStatus); status != B_OK)
+		return status;
 	if (ref->set_directory(fDirectory.c_str()) != B_OK || ref->set_name(fName.c_str()) != B_OK)
 		return B_NO_MEMORY;
 	return B_OK;
@@ -289,20 +291,16 @@ BEntry::GetRef(entry_ref* ref) const
 status_t
 BEntry::GetPath(BPath* path) const
 {
-	if (path == nullptr)
-		return B_BAD_VALUE;
-	if (fStatus != B_OK)
-		return fStatus;
+	if (status_t status = BPrivate::OutputStatus(path, fStatus); status != B_OK)
+		return status;
 	return path->SetTo(FullPath().c_str());
 }
 
 status_t
 BEntry::GetParent(BEntry* entry) const
 {
-	if (entry == nullptr)
-		return B_BAD_VALUE;
-	if (fStatus != B_OK)
-		return fStatus;
+	if (status_t status = BPrivate::OutputStatus(entry, fStatus); status != B_OK)
+		return status;
 	if (fDirectory.empty())
 		return B_ENTRY_NOT_FOUND;
 	// A copy: `entry` may be this very object.
@@ -313,10 +311,8 @@ BEntry::GetParent(BEntry* entry) const
 status_t
 BEntry::GetName(char* buffer) const
 {
-	if (buffer == nullptr)
-		return B_BAD_VALUE;
-	if (fStatus != B_OK)
-		return fStatus;
+	if (status_t status = BPrivate::OutputStatus(buffer, fStatus); status != B_OK)
+		return status;
 	// Leaves are shorter than B_FILE_NAME_LENGTH (checked in SetTo).
 	memcpy(buffer, fName.c_str(), fName.size() + 1);
 	return B_OK;
@@ -325,10 +321,8 @@ BEntry::GetName(char* buffer) const
 status_t
 BEntry::GetStat(struct stat* info) const
 {
-	if (info == nullptr)
-		return B_BAD_VALUE;
-	if (fStatus != B_OK)
-		return fStatus;
+	if (status_t status = BPrivate::OutputStatus(info, fStatus); status != B_OK)
+		return status;
 	BPrivate::Result<struct stat> got = BPrivate::System::LinkStat(FullPath().c_str());
 	if (!got)
 		return got.Status();

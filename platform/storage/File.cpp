@@ -2,6 +2,7 @@
 
 #include "Entry.h"
 #include "Path.h"
+#include "StorageChecks.h"
 
 #include <System.h>
 
@@ -136,19 +137,20 @@ BFile::AdoptFile(BPrivate::UniqueFd fd, uint32 openMode, Blocking blocking)
 status_t
 BFile::SetTo(const entry_ref* ref, uint32 openMode)
 {
-	BPath path(ref);
-	if (path.InitCheck() != B_OK) {
-		Unset();
-		Adopt(BPrivate::UniqueFd(), path.InitCheck());
-		return InitCheck();
-	}
-	return SetTo(path.Path(), openMode);
+	return SetToPath(BPath(ref), openMode);
 }
 
 status_t
 BFile::SetTo(const BEntry* entry, uint32 openMode)
 {
-	BPath path(entry);
+	return SetToPath(BPath(entry), openMode);
+}
+
+// Opens the file `path` names, or holds nothing with the reason the path
+// could not be made.
+status_t
+BFile::SetToPath(const BPath& path, uint32 openMode)
+{
 	if (path.InitCheck() != B_OK) {
 		Unset();
 		Adopt(BPrivate::UniqueFd(), path.InitCheck());
@@ -260,12 +262,6 @@ BFile::SetSize(off_t size)
 status_t
 BFile::GetSize(off_t* size) const
 {
-	if (size == nullptr)
-		return B_BAD_VALUE;
-	struct stat info;
-	status_t status = GetStat(&info);
-	if (status != B_OK)
-		return status;
-	*size = info.st_size;
-	return B_OK;
+	return BPrivate::GetStatField(*this, size,
+		[](const struct stat& info) { return off_t(info.st_size); });
 }

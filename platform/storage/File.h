@@ -22,6 +22,7 @@
 #include <StorageDefs.h>
 
 class BEntry;
+class BPath;
 struct entry_ref;
 
 class BFile : public BNode, public BPositionIO {
@@ -65,6 +66,7 @@ public:
 private:
 	enum class Blocking { kKeep, kRestore };
 	status_t AdoptFile(BPrivate::UniqueFd fd, uint32 openMode, Blocking blocking);
+	status_t SetToPath(const BPath& path, uint32 openMode);
 
 	uint32 fMode;
 };

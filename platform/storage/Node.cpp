@@ -2,6 +2,7 @@
 
 #include "Entry.h"
 #include "Path.h"
+#include "StorageChecks.h"
 
 #include <System.h>
 
@@ -15,6 +16,14 @@ std::string
 AttributeName(const char* name)
 {
 	return std::string("user.") + name;
+}
+
+// Whether a read or write names an attribute and moves its bytes whole:
+// from offset 0, with a buffer unless there is nothing to move.
+bool
+IsWholeAttributeCall(const char* name, off_t offset, const void* buffer, size_t size)
+{
+	return name != nullptr && name[0] != '\0' && offset == 0 && (buffer != nullptr || size == 0);
 }
 
 } // namespace
@@ -64,18 +73,20 @@ BNode::SetTo(const char* path)
 status_t
 BNode::SetTo(const entry_ref* ref)
 {
-	BPath path(ref);
-	if (path.InitCheck() != B_OK) {
-		Adopt(BPrivate::UniqueFd(), path.InitCheck());
-		return fStatus;
-	}
-	return SetTo(path.Path());
+	return SetToPath(BPath(ref));
 }
 
 status_t
 BNode::SetTo(const BEntry* entry)
 {
-	BPath path(entry);
+	return SetToPath(BPath(entry));
+}
+
+// Opens the node `path` names, or holds nothing with the reason the path
+// could not be made.
+status_t
+BNode::SetToPath(const BPath& path)
+{
 	if (path.InitCheck() != B_OK) {
 		Adopt(BPrivate::UniqueFd(), path.InitCheck());
 		return fStatus;
@@ -102,7 +113,7 @@ BNode::WriteAttr(const char* name, type_code /*type*/, off_t offset, const void*
 {
 	if (!fFd.IsValid())
 		return fStatus;
-	if (name == nullptr || name[0] == '\0' || offset != 0 || (buffer == nullptr && size > 0))
+	if (!IsWholeAttributeCall(name, offset, buffer, size))
 		return B_BAD_VALUE;
 	BPrivate::Result<void> written
 		= BPrivate::System::SetAttribute(fFd.Get(), AttributeName(name).c_str(), buffer, size);
@@ -117,7 +128,7 @@ BNode::ReadAttr(const char* name, type_code /*type*/, off_t offset, void* buffer
 {
 	if (!fFd.IsValid())
 		return fStatus;
-	if (name == nullptr || name[0] == '\0' || offset != 0 || (buffer == nullptr && size > 0))
+	if (!IsWholeAttributeCall(name, offset, buffer, size))
 		return B_BAD_VALUE;
 	BPrivate::Result<size_t> length
 		= BPrivate::System::GetAttribute(fFd.Get(), AttributeName(name).c_str(), buffer, size);
@@ -161,14 +172,8 @@ BNode::GetStat(struct stat* info) const
 status_t
 BNode::GetPermissions(mode_t* permissions) const
 {
-	if (permissions == nullptr)
-		return B_BAD_VALUE;
-	struct stat info;
-	status_t status = GetStat(&info);
-	if (status != B_OK)
-		return status;
-	*permissions = info.st_mode & 07777;
-	return B_OK;
+	return BPrivate::GetStatField(*this, permissions,
+		[](const struct stat& info) { return mode_t(info.st_mode & 07777); });
 }
 
 status_t

@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 
 class BEntry;
+class BPath;
 struct entry_ref;
 
 class BNode {
@@ -61,6 +62,8 @@ protected:
 	int FileDescriptor() const { return fFd.Get(); }
 
 private:
+	status_t SetToPath(const BPath& path);
+
 	BPrivate::UniqueFd fFd;
 	status_t fStatus = B_NO_INIT;
 };

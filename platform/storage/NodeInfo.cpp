@@ -1,6 +1,7 @@
 #include "NodeInfo.h"
 
 #include "Node.h"
+#include "StorageChecks.h"
 
 #include <cstring>
 
@@ -79,10 +80,8 @@ BNodeInfo::SetType(const char* type)
 status_t
 BNodeInfo::GetType(char* type) const
 {
-	if (type == nullptr)
-		return B_BAD_VALUE;
-	if (fStatus != B_OK)
-		return fStatus;
+	if (status_t status = BPrivate::OutputStatus(type, fStatus); status != B_OK)
+		return status;
 	ssize_t length = fNode->ReadAttr(kTypeAttribute, kMimeStringType, 0, type,
 		B_MIME_TYPE_LENGTH - 1);
 	if (length < 0)

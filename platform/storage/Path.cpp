@@ -1,6 +1,7 @@
 #include "Path.h"
 
 #include "Entry.h"
+#include "StorageChecks.h"
 #include "StoragePaths.h"
 
 #include <cstring>
@@ -126,10 +127,8 @@ BPath::Leaf() const
 status_t
 BPath::GetParent(BPath* parent) const
 {
-	if (parent == nullptr)
-		return B_BAD_VALUE;
-	if (fStatus != B_OK)
-		return fStatus;
+	if (status_t status = BPrivate::OutputStatus(parent, fStatus); status != B_OK)
+		return status;
 	if (fPath == "/")
 		return B_ENTRY_NOT_FOUND;
 	size_t leafOffset = BPrivate::LeafOffset(fPath);

@@ -51,6 +51,17 @@ Opened(int fd)
 	return UniqueFd(fd);
 }
 
+// What a stat call, `call(&info)` answering 0 or -1, fills in, as a Result.
+template<typename Call>
+Result<struct stat>
+StatResult(Call call)
+{
+	struct stat info;
+	if (call(&info) != 0)
+		return LastFailure();
+	return info;
+}
+
 // The names in a list that llistxattr or flistxattr gave by `list`.
 template<typename List>
 Result<std::vector<std::string>>
@@ -250,37 +261,25 @@ StartWriteBack(int fd)
 Result<struct stat>
 Stat(int fd)
 {
-	struct stat info;
-	if (fstat(fd, &info) != 0)
-		return LastFailure();
-	return info;
+	return StatResult([&](struct stat* info) { return fstat(fd, info); });
 }
 
 Result<struct stat>
 Stat(const char* path)
 {
-	struct stat info;
-	if (stat(path, &info) != 0)
-		return LastFailure();
-	return info;
+	return StatResult([&](struct stat* info) { return stat(path, info); });
 }
 
 Result<struct stat>
 LinkStat(const char* path)
 {
-	struct stat info;
-	if (lstat(path, &info) != 0)
-		return LastFailure();
-	return info;
+	return StatResult([&](struct stat* info) { return lstat(path, info); });
 }
 
 Result<struct stat>
 StatAt(int directory, const char* path, int flags)
 {
-	struct stat info;
-	if (fstatat(directory, path, &info, flags) != 0)
-		return LastFailure();
-	return info;
+	return StatResult([&](struct stat* info) { return fstatat(directory, path, info, flags); });
 }
 
 Result<void>

@@ -76,6 +76,36 @@ std::unique_ptr<BBitmap> Cmap8FromTrueColor(const uint8* pixels, int32 bytesPerR
 	return bitmap;
 }
 
+// Sets used[i] for every index i the image holds.
+void MarkUsed(const uint8* indices, int32 bytesPerRow, int32 width, int32 height,
+	bool used[256])
+{
+	for (int32 y = 0; y < height; y++) {
+		const uint8* row = indices + int64(y) * bytesPerRow;
+		for (int32 x = 0; x < width; x++)
+			used[row[x]] = true;
+	}
+}
+
+// A bitmap of `space` whose pixels are table[index] for the image's indices,
+// one Entry a pixel; null when the bitmap could not be made.
+template<typename Entry>
+std::unique_ptr<BBitmap> ExpandIndices(const uint8* indices, int32 bytesPerRow, int32 width,
+	int32 height, color_space space, const Entry* table)
+{
+	auto bitmap = NewBitmap(width, height, space);
+	if (!bitmap)
+		return nullptr;
+	uint8* out = static_cast<uint8*>(bitmap->Bits());
+	for (int32 y = 0; y < height; y++) {
+		const uint8* row = indices + int64(y) * bytesPerRow;
+		uint8* target = out + int64(y) * bitmap->BytesPerRow();
+		for (int32 x = 0; x < width; x++)
+			std::memcpy(target + sizeof(Entry) * x, &table[row[x]], sizeof(Entry));
+	}
+	return bitmap;
+}
+
 } // namespace
 
 bool IsOpaque(const uint8* pixels, int32 bytesPerRow, int32 width, int32 height)
@@ -120,11 +150,7 @@ std::unique_ptr<BBitmap> BitmapFromIndexed(const uint8* indices, int32 bytesPerR
 	int32 width, int32 height, const uint32* palette, int32 paletteSize)
 {
 	bool used[256] = {};
-	for (int32 y = 0; y < height; y++) {
-		const uint8* row = indices + int64(y) * bytesPerRow;
-		for (int32 x = 0; x < width; x++)
-			used[row[x]] = true;
-	}
+	MarkUsed(indices, bytesPerRow, width, height, used);
 	// Only the entries in use count: files often pad their palette.
 	uint8 toMap[256] = {};
 	uint8 toGray[256] = {};
@@ -145,18 +171,8 @@ std::unique_ptr<BBitmap> BitmapFromIndexed(const uint8* indices, int32 bytesPerR
 	}
 	if (!lossless && !gray)
 		return nullptr;
-	const uint8* table = lossless ? toMap : toGray;
-	auto bitmap = NewBitmap(width, height, lossless ? B_CMAP8 : B_GRAY8);
-	if (!bitmap)
-		return nullptr;
-	uint8* out = static_cast<uint8*>(bitmap->Bits());
-	for (int32 y = 0; y < height; y++) {
-		const uint8* row = indices + int64(y) * bytesPerRow;
-		uint8* target = out + y * bitmap->BytesPerRow();
-		for (int32 x = 0; x < width; x++)
-			target[x] = table[row[x]];
-	}
-	return bitmap;
+	return ExpandIndices(indices, bytesPerRow, width, height, lossless ? B_CMAP8 : B_GRAY8,
+		lossless ? toMap : toGray);
 }
 
 std::unique_ptr<BBitmap> BitmapFromPalette(const uint8* indices, int32 bytesPerRow,
@@ -167,29 +183,16 @@ std::unique_ptr<BBitmap> BitmapFromPalette(const uint8* indices, int32 bytesPerR
 		return bitmap;
 	}
 	uint32 colors[256];
-	bool used[256] = {};
 	for (int32 entry = 0; entry < 256; entry++)
 		colors[entry] = entry < paletteSize ? palette[entry] : 0xff000000;
-	for (int32 y = 0; y < height; y++) {
-		const uint8* row = indices + int64(y) * bytesPerRow;
-		for (int32 x = 0; x < width; x++)
-			used[row[x]] = true;
-	}
+	bool used[256] = {};
+	MarkUsed(indices, bytesPerRow, width, height, used);
 	bool opaque = true;
 	for (int32 entry = 0; entry < 256; entry++)
 		opaque = opaque && (!used[entry] || colors[entry] >> 24 == 255);
 	// Expanded straight into the bitmap: no second image-sized buffer.
-	auto bitmap = NewBitmap(width, height, opaque ? B_RGB32 : B_RGBA32);
-	if (!bitmap)
-		return nullptr;
-	uint8* out = static_cast<uint8*>(bitmap->Bits());
-	for (int32 y = 0; y < height; y++) {
-		const uint8* row = indices + int64(y) * bytesPerRow;
-		uint8* target = out + int64(y) * bitmap->BytesPerRow();
-		for (int32 x = 0; x < width; x++)
-			std::memcpy(target + 4 * x, &colors[row[x]], 4);
-	}
-	return bitmap;
+	return ExpandIndices(indices, bytesPerRow, width, height, opaque ? B_RGB32 : B_RGBA32,
+		colors);
 }
 
 } // namespace BPrivate

@@ -28,11 +28,7 @@ BitmapResult BmpReader::Read(const ImageData& image) const
 		return Refusal::NotA("a BMP file");
 	DibSource source{image.data, image.size, kFileHeaderSize,
 		ReadLE32(image.data + 10), DibLayout::File, "BMP"};
-	DecodedImage pixels;
-	Result<PixelKind> kind = DibDecoder(source).Decode(pixels);
-	if (!kind)
-		return kind.TakeError();
-	return pixels.TakeBitmap(kind.Value());
+	return DecodeToBitmap(DibDecoder(source));
 }
 
 } // namespace BPrivate

@@ -106,11 +106,7 @@ BitmapResult IcoReader::Read(const ImageData& image) const
 
 	DibSource source{best.data.data, best.data.size, 0, 0, DibLayout::IconEntry,
 		ReadLE16(image.data + 2) == 2 ? "CUR" : "ICO"};
-	DecodedImage pixels;
-	Result<PixelKind> kind = DibDecoder(source).Decode(pixels);
-	if (!kind)
-		return kind.TakeError();
-	return pixels.TakeBitmap(kind.Value());
+	return DecodeToBitmap(DibDecoder(source));
 }
 
 } // namespace BPrivate

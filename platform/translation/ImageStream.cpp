@@ -6,7 +6,6 @@
 
 #include "DecodeLimits.h"
 #include "ImageFile.h"
-#include "ImageReaderList.h"
 #include "Refusal.h"
 
 #include <RetryOnInterrupt.h>
@@ -14,7 +13,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <new>
 #include <unistd.h>
 
 namespace BPrivate {
@@ -58,17 +56,7 @@ Result<FileBytes> ReadStream(int stream, size_t limit)
 
 Result<std::unique_ptr<BBitmap>> ReadBitmapStream(int stream)
 {
-	try {
-		Result<FileBytes> bytes = ReadStream(stream, kMaxImageFileSize);
-		if (!bytes)
-			return bytes.TakeError();
-		if (bytes.Value().size == 0)
-			return Refusal::Empty();
-		return ImageReaderList::Default().Read(
-			ImageData{bytes.Value().data.get(), bytes.Value().size});
-	} catch (const std::bad_alloc&) {
-		return Refusal::NoMemory();
-	}
+	return DecodeWholeImage([stream] { return ReadStream(stream, kMaxImageFileSize); });
 }
 
 } // namespace BPrivate

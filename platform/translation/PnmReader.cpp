@@ -262,11 +262,7 @@ BitmapResult PnmReader::Read(const ImageData& image) const
 {
 	if (!Recognizes(image))
 		return Refusal::NotA("a PNM file");
-	DecodedImage pixels;
-	Result<PixelKind> kind = PnmParser(image).Decode(pixels);
-	if (!kind)
-		return kind.TakeError();
-	return pixels.TakeBitmap(kind.Value());
+	return DecodeToBitmap(PnmParser(image));
 }
 
 } // namespace BPrivate

@@ -300,11 +300,7 @@ BitmapResult TgaReader::Read(const ImageData& image) const
 {
 	if (!Recognizes(image))
 		return Refusal::NotA("a TGA file");
-	DecodedImage pixels;
-	Result<PixelKind> kind = TgaDecoder(image, ParseHeader(image.data)).Decode(pixels);
-	if (!kind)
-		return kind.TakeError();
-	return pixels.TakeBitmap(kind.Value());
+	return DecodeToBitmap(TgaDecoder(image, ParseHeader(image.data)));
 }
 
 } // namespace BPrivate

@@ -2,10 +2,7 @@
 
 #include "DecodeLimits.h"
 #include "ImageFile.h"
-#include "ImageReaderList.h"
-#include "Refusal.h"
 
-#include <new>
 #include <utility>
 
 
@@ -25,18 +22,7 @@ namespace BPrivate {
 // the platform's signature and not used.
 Result<std::unique_ptr<BBitmap>> ReadBitmapFile(const char* path, BTranslatorRoster* /*roster*/)
 {
-	try {
-		Result<FileBytes> file = ReadImageFile(path, kMaxImageFileSize);
-		if (!file)
-			return file.TakeError();
-		if (file.Value().size == 0)
-			return Refusal::Empty();
-		return ImageReaderList::Default().Read(
-			ImageData{file.Value().data.get(), file.Value().size});
-	} catch (const std::bad_alloc&) {
-		// A file or image too large for the memory there is: no bitmap.
-		return Refusal::NoMemory();
-	}
+	return DecodeWholeImage([path] { return ReadImageFile(path, kMaxImageFileSize); });
 }
 
 } // namespace BPrivate

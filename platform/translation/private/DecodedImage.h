@@ -54,6 +54,19 @@ private:
 	std::vector<uint8> fPixels;
 };
 
+// Runs a decoder whose Decode(DecodedImage&) fills the pixels and says what
+// they stand for, then hands them over as a bitmap; the decoder's refusal
+// when it fails.
+template<typename Decoder>
+Result<std::unique_ptr<BBitmap>> DecodeToBitmap(Decoder&& decoder)
+{
+	DecodedImage pixels;
+	Result<PixelKind> kind = decoder.Decode(pixels);
+	if (!kind)
+		return kind.TakeError();
+	return pixels.TakeBitmap(kind.Value());
+}
+
 // A straight colour packed as b | g << 8 | r << 16 | a << 24, the byte order
 // of B_RGBA32 in memory on a little-endian machine.
 inline uint32 PackColor(uint8 red, uint8 green, uint8 blue, uint8 alpha = 255)
