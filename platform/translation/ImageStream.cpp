@@ -8,12 +8,10 @@
 #include "ImageFile.h"
 #include "Refusal.h"
 
-#include <RetryOnInterrupt.h>
+#include <System.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 namespace BPrivate {
 
@@ -40,14 +38,12 @@ Result<FileBytes> ReadStream(int stream, size_t limit)
 			std::memcpy(larger.get(), block.get(), filled);
 			block = std::move(larger);
 		}
-		const ssize_t count = RetryOnInterrupt([&] {
-			return read(stream, block.get() + filled, capacity - filled);
-		});
-		if (count < 0)
-			return Refusal::Unreadable(errno_to_status(errno));
-		if (count == 0)
+		Result<size_t> count = System::Read(stream, block.get() + filled, capacity - filled);
+		if (!count)
+			return Refusal::Unreadable(count.Status());
+		if (count.Value() == 0)
 			break;
-		filled += size_t(count);
+		filled += count.Value();
 	}
 	return FileBytes{std::move(block), filled};
 }
