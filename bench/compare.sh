@@ -35,6 +35,7 @@
 set -euo pipefail
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
+source "$source_dir/bench/common.sh"
 build_dir=${1:-$source_dir/build-bench}
 runs=${2:-5}
 side=4096
@@ -60,10 +61,7 @@ convert=$(command -v convert-im6.q16 || command -v convert)
 export CONVERT=$convert
 
 # --- our programs ----------------------------------------------------------
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-	cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-		-DQUILLPIX_BUILD_BENCH=ON -DQUILLPIX_BUILD_TESTS=OFF >&2
-fi
+bench_configure "$build_dir" -DQUILLPIX_BUILD_BENCH=ON
 cmake --build "$build_dir" --parallel 2 \
 	--target quillpix-export bench_export bench_bitmap bench_library_baseline >&2
 cli="$build_dir/tools/quillpix-export"
@@ -125,8 +123,7 @@ time_run() {
 }
 
 median() {
-	tr ' ' '\n' | awk 'NF' | sort -g \
-		| awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+	tr ' ' '\n' | awk 'NF' | median_of_lines
 }
 seconds() { median <"$work/$1.times"; }
 peak_mib() { tr ' ' '\n' <"$work/$1.rss" | awk 'NF' | sort -g | tail -n 1 \

@@ -25,6 +25,7 @@
 set -euo pipefail
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
+source "$source_dir/bench/common.sh"
 build_dir=${1:-$source_dir/build-bench}
 runs=${2:-5}
 
@@ -39,10 +40,7 @@ for needed in "$convert" "$sdl/sample.png" "$pixbuf/test-image.png"; do
 	fi
 done
 
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-	cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-		-DQUILLPIX_BUILD_BENCH=ON -DQUILLPIX_BUILD_TESTS=OFF >&2
-fi
+bench_configure "$build_dir" -DQUILLPIX_BUILD_BENCH=ON
 cmake --build "$build_dir" --parallel 2 --target quillpix-export dither-measure bench_dither >&2
 cli="$build_dir/tools/quillpix-export"
 measure="$build_dir/bench/dither-measure"
@@ -83,15 +81,6 @@ for side in 1024 4096; do
 done
 
 # --- timing helpers ----------------------------------------------------------
-# median of the numbers on standard input
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-# seconds one command takes, as "real cpu" (cpu: user and system time, which
-# a busy machine inflates far less than real time)
-timed_both() {
-	local TIMEFORMAT='%R %U %S' times
-	times=$( { time "$@" > /dev/null 2>&3; } 3>&2 2>&1 )
-	awk '{ printf "%s %.3f\n", $1, $2 + $3 }' <<< "$times"
-}
 # real seconds one command takes
 timed() { timed_both "$@" | cut -d' ' -f1; }
 
@@ -165,7 +154,7 @@ for side in 1024 4096; do
 	done
 	declare -A mid=()
 	for key in "${!samples[@]}"; do
-		mid[$key]=$(tr ' ' '\n' <<< "${samples[$key]}" | grep . | median)
+		mid[$key]=$(tr ' ' '\n' <<< "${samples[$key]}" | grep . | median_of_lines)
 	done
 	for clock in real cpu; do
 		im="-"

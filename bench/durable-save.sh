@@ -18,16 +18,14 @@
 set -euo pipefail
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
+source "$source_dir/bench/common.sh"
 build_dir=${1:-$source_dir/build-bench}
 runs=${2:-5}
 side=4096
 
 cli=${QUILLPIX_EXPORT:-}
 if [ -z "$cli" ]; then
-	if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-		cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-			-DQUILLPIX_BUILD_TESTS=OFF >&2
-	fi
+	bench_configure "$build_dir"
 	cmake --build "$build_dir" --parallel 2 --target quillpix-export >&2
 	cli="$build_dir/tools/quillpix-export"
 fi
@@ -55,10 +53,7 @@ time_run() {
 	end=$(date +%s.%N)
 	awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }' >>"$work/$name.times"
 }
-median() {
-	sort -g "$work/$1.times" \
-		| awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
+median() { median_of_lines < "$work/$1.times"; }
 
 echo "running $runs rounds in $work" >&2
 for round in $(seq "$runs"); do

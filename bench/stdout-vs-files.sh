@@ -14,16 +14,14 @@
 set -euo pipefail
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
+source "$source_dir/bench/common.sh"
 build_dir=${1:-$source_dir/build-bench}
 runs=${2:-5}
 side=1536
 before=${QUILLPIX_EXPORT_BEFORE:-}
 
 convert=${CONVERT:-$(command -v convert-im6.q16 || command -v convert)}
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-	cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-		-DQUILLPIX_BUILD_TESTS=OFF >&2
-fi
+bench_configure "$build_dir"
 cmake --build "$build_dir" --parallel 2 --target quillpix-export >&2
 cli="$build_dir/tools/quillpix-export"
 
@@ -51,10 +49,7 @@ time_run() {
 	tail -n 1 "$work/rss" >>"$work/$name.rss"
 	rm -f "$work"/jpegs/*.h "$work/out.h"
 }
-median() {
-	sort -g "$work/$1.times" \
-		| awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
+median() { median_of_lines < "$work/$1.times"; }
 peak_mib() { sort -g "$work/$1.rss" | tail -n 1 | awk '{ printf "%.0f", $1 / 1024 }'; }
 
 programs=(after)
