@@ -1,17 +1,32 @@
 # shellcheck shell=bash
 # Helpers the bench scripts share; sourced by them, not run on its own.
+# Sets source_dir, the top of the source tree.
 
-bench_source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# Configures BUILD_DIR as a Release build without the tests, with any further
-# cmake arguments given, when it has not been configured yet.
-bench_configure() {
-	local build_dir=$1
-	shift
+# Builds the TARGETs in $build_dir with two jobs, configuring it first as a
+# Release build without the tests when it has not been configured yet; the
+# -D arguments before the targets go to that configure step.
+bench_build() {
+	local configure=()
+	while [ $# -gt 0 ] && [ "${1#-D}" != "$1" ]; do
+		configure+=("$1")
+		shift
+	done
+	# shellcheck disable=SC2154  # build_dir is the sourcing script's
 	if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-		cmake -S "$bench_source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-			-DQUILLPIX_BUILD_TESTS=OFF "$@" >&2
+		cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+			-DQUILLPIX_BUILD_TESTS=OFF "${configure[@]}" >&2
 	fi
+	cmake --build "$build_dir" --parallel 2 --target "$@" >&2
+}
+
+# Makes $work, a new folder named after NAME under PARENT, removed when the
+# script exits.
+bench_work_dir() {
+	local parent=$1 name=$2
+	work=$(mktemp -d "$parent/quillpix-$name-XXXXXX")
+	trap 'rm -rf "$work"' EXIT
 }
 
 # The median of the numbers on standard input, one a line.

@@ -34,8 +34,8 @@
 #   RUNS       runs of each command (default: 5)
 set -euo pipefail
 
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-source "$source_dir/bench/common.sh"
+# shellcheck source=bench/common.sh
+source "$(dirname "$0")/common.sh"
 build_dir=${1:-$source_dir/build-bench}
 runs=${2:-5}
 side=4096
@@ -61,14 +61,12 @@ convert=$(command -v convert-im6.q16 || command -v convert)
 export CONVERT=$convert
 
 # --- our programs ----------------------------------------------------------
-bench_configure "$build_dir" -DQUILLPIX_BUILD_BENCH=ON
-cmake --build "$build_dir" --parallel 2 \
-	--target quillpix-export bench_export bench_bitmap bench_library_baseline >&2
+bench_build -DQUILLPIX_BUILD_BENCH=ON quillpix-export bench_export bench_bitmap \
+	bench_library_baseline
 cli="$build_dir/tools/quillpix-export"
 bench="$build_dir/bench"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillpix-compare-XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_work_dir "${TMPDIR:-/tmp}" compare
 export QUILLPIX_BENCH_DIR="$work/inputs"
 mkdir -p "$QUILLPIX_BENCH_DIR"
 

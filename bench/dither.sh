@@ -24,8 +24,8 @@
 #   RUNS       runs of each timed command (default: 5)
 set -euo pipefail
 
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-source "$source_dir/bench/common.sh"
+# shellcheck source=bench/common.sh
+source "$(dirname "$0")/common.sh"
 build_dir=${1:-$source_dir/build-bench}
 runs=${2:-5}
 
@@ -40,13 +40,11 @@ for needed in "$convert" "$sdl/sample.png" "$pixbuf/test-image.png"; do
 	fi
 done
 
-bench_configure "$build_dir" -DQUILLPIX_BUILD_BENCH=ON
-cmake --build "$build_dir" --parallel 2 --target quillpix-export dither-measure bench_dither >&2
+bench_build -DQUILLPIX_BUILD_BENCH=ON quillpix-export dither-measure bench_dither
 cli="$build_dir/tools/quillpix-export"
 measure="$build_dir/bench/dither-measure"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillpix-dither-XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_work_dir "${TMPDIR:-/tmp}" dither
 
 # --- inputs ----------------------------------------------------------------
 awk '!/^#/ && NF == 4 && $1 < 255 { print $2, $3, $4; n++ } END { }' \

@@ -17,23 +17,21 @@
 # nothing is built.
 set -euo pipefail
 
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-source "$source_dir/bench/common.sh"
+# shellcheck source=bench/common.sh
+source "$(dirname "$0")/common.sh"
 build_dir=${1:-$source_dir/build-bench}
 runs=${2:-5}
 side=4096
 
 cli=${QUILLPIX_EXPORT:-}
 if [ -z "$cli" ]; then
-	bench_configure "$build_dir"
-	cmake --build "$build_dir" --parallel 2 --target quillpix-export >&2
+	bench_build quillpix-export
 	cli="$build_dir/tools/quillpix-export"
 fi
 
 parent=${3:-$build_dir}
 mkdir -p "$parent"
-work=$(mktemp -d "$parent/quillpix-save-XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_work_dir "$parent" save
 
 # Noise that no reader can shrink: a binary PPM of random opaque pixels.
 { printf 'P6\n%d %d\n255\n' $side $side; head -c $((side * side * 3)) /dev/urandom; } \

@@ -13,24 +13,22 @@
 # in the same rounds too, for a before-and-after table.
 set -euo pipefail
 
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-source "$source_dir/bench/common.sh"
+# shellcheck source=bench/common.sh
+source "$(dirname "$0")/common.sh"
 build_dir=${1:-$source_dir/build-bench}
 runs=${2:-5}
 side=1536
 before=${QUILLPIX_EXPORT_BEFORE:-}
 
 convert=${CONVERT:-$(command -v convert-im6.q16 || command -v convert)}
-bench_configure "$build_dir"
-cmake --build "$build_dir" --parallel 2 --target quillpix-export >&2
+bench_build quillpix-export
 cli="$build_dir/tools/quillpix-export"
 
 # tmpfs, where writing costs what the memory copy costs and no write-back
 # to a disk stands in the way.
 memory=/dev/shm
 [ -d "$memory" ] && [ -w "$memory" ] || memory=${TMPDIR:-/tmp}
-work=$(mktemp -d "$memory/quillpix-stdout-XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_work_dir "$memory" stdout
 mkdir "$work/jpegs"
 "$convert" -size ${side}x$side -seed $side plasma:fractal -quality 90 "$work/jpegs/1.jpg"
 for i in 2 3 4 5 6 7 8; do cp "$work/jpegs/1.jpg" "$work/jpegs/$i.jpg"; done
