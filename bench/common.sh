@@ -4,6 +4,19 @@
 
 source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
+# Stops the script when a FILE is missing, naming the PACKAGES that bring
+# them.
+bench_require() {
+	local packages=$1 needed
+	shift
+	for needed in "$@"; do
+		if [ ! -e "$needed" ]; then
+			echo "$(basename "$0"): $needed is missing (packages $packages)" >&2
+			exit 1
+		fi
+	done
+}
+
 # Builds the TARGETs in $build_dir with two jobs, configuring it first as a
 # Release build without the tests when it has not been configured yet; the
 # -D arguments before the targets go to that configure step.

@@ -32,13 +32,8 @@ runs=${2:-5}
 convert=$(command -v convert-im6.q16 || command -v convert)
 sdl=/usr/libexec/installed-tests/SDL2_image
 pixbuf=/usr/libexec/installed-tests/gdk-pixbuf
-for needed in "$convert" "$sdl/sample.png" "$pixbuf/test-image.png"; do
-	if [ ! -e "$needed" ]; then
-		echo "dither.sh: $needed is missing (packages imagemagick, libsdl2-image-tests," \
-			"gdk-pixbuf-tests)" >&2
-		exit 1
-	fi
-done
+bench_require "imagemagick, libsdl2-image-tests, gdk-pixbuf-tests" \
+	"$convert" "$sdl/sample.png" "$pixbuf/test-image.png"
 
 bench_build -DQUILLPIX_BUILD_BENCH=ON quillpix-export dither-measure bench_dither
 cli="$build_dir/tools/quillpix-export"

@@ -33,12 +33,7 @@ runs=${2:-5}
 
 convert=$(command -v convert-im6.q16 || command -v convert)
 pixbuf=/usr/libexec/installed-tests/gdk-pixbuf
-for needed in "$convert" "$pixbuf/issue70.jpg"; do
-	if [ ! -e "$needed" ]; then
-		echo "spaces.sh: $needed is missing (packages imagemagick, gdk-pixbuf-tests)" >&2
-		exit 1
-	fi
-done
+bench_require "imagemagick, gdk-pixbuf-tests" "$convert" "$pixbuf/issue70.jpg"
 
 bench_build -DQUILLPIX_BUILD_BENCH=ON quillpix-export dither-measure bench_spaces
 cli="$build_dir/tools/quillpix-export"
