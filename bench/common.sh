@@ -1,8 +1,13 @@
 # shellcheck shell=bash
-# Helpers the bench scripts share; sourced by them, not run on its own.
-# Sets source_dir, the top of the source tree.
+# Helpers the bench scripts share; sourced by them with their arguments, not
+# run on its own. Sets source_dir, the top of the source tree, and from the
+# arguments every script takes first: build_dir (BUILD_DIR, default
+# build-bench in the source tree) and runs (RUNS, default 5).
 
 source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir=${1:-$source_dir/build-bench}
+# shellcheck disable=SC2034  # read by the scripts
+runs=${2:-5}
 
 # Stops the script when a FILE is missing, naming the PACKAGES that bring
 # them.
@@ -26,7 +31,6 @@ bench_build() {
 		configure+=("$1")
 		shift
 	done
-	# shellcheck disable=SC2154  # build_dir is the sourcing script's
 	if [ ! -f "$build_dir/CMakeCache.txt" ]; then
 		cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
 			-DQUILLPIX_BUILD_TESTS=OFF "${configure[@]}" >&2

@@ -25,9 +25,7 @@
 set -euo pipefail
 
 # shellcheck source=bench/common.sh
-source "$(dirname "$0")/common.sh"
-build_dir=${1:-$source_dir/build-bench}
-runs=${2:-5}
+source "$(dirname "$0")/common.sh" "$@"
 
 convert=$(command -v convert-im6.q16 || command -v convert)
 sdl=/usr/libexec/installed-tests/SDL2_image

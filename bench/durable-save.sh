@@ -18,9 +18,7 @@
 set -euo pipefail
 
 # shellcheck source=bench/common.sh
-source "$(dirname "$0")/common.sh"
-build_dir=${1:-$source_dir/build-bench}
-runs=${2:-5}
+source "$(dirname "$0")/common.sh" "$@"
 side=4096
 
 cli=${QUILLPIX_EXPORT:-}
