@@ -3,7 +3,7 @@
 // 300 Mpixel/s or more; loading within 1.2 times plain QImageReader
 // (bench_qt_baseline, same files).
 
-#include "BenchInputs.h"
+#include "PlasmaRuns.h"
 
 #include <Bitmap.h>
 #include <SystemColorMap.h>
@@ -179,22 +179,14 @@ LoadImage(benchmark::State& state, const char* format)
 	CountPixels(state, side);
 }
 
-void
-Sides(benchmark::internal::Benchmark* benchmark)
-{
-	for (int side : BenchInputs::kSides)
-		benchmark->Arg(side);
-	benchmark->Unit(benchmark::kMillisecond)->UseRealTime();
-}
-
-BENCHMARK_CAPTURE(Rgb32ToCmap8BySetBits, gradient, Content::Gradient)->Apply(Sides);
-BENCHMARK_CAPTURE(Rgb32ToCmap8BySetBits, noise, Content::Noise)->Apply(Sides);
-BENCHMARK_CAPTURE(Rgb32ToCmap8ByDrawBitmap, gradient, Content::Gradient)->Apply(Sides);
-BENCHMARK_CAPTURE(Rgb32ToCmap8ByDrawBitmap, noise, Content::Noise)->Apply(Sides);
-BENCHMARK(Rgb32ToCmap8WindowSwitch)->Apply(Sides);
-BENCHMARK(Cmap8ToRgb32)->Apply(Sides);
-BENCHMARK_CAPTURE(LoadImage, png, "png")->Apply(Sides);
-BENCHMARK_CAPTURE(LoadImage, jpeg, "jpg")->Apply(Sides);
+BENCHMARK_CAPTURE(Rgb32ToCmap8BySetBits, gradient, Content::Gradient)->Apply(BenchInputs::Sides);
+BENCHMARK_CAPTURE(Rgb32ToCmap8BySetBits, noise, Content::Noise)->Apply(BenchInputs::Sides);
+BENCHMARK_CAPTURE(Rgb32ToCmap8ByDrawBitmap, gradient, Content::Gradient)->Apply(BenchInputs::Sides);
+BENCHMARK_CAPTURE(Rgb32ToCmap8ByDrawBitmap, noise, Content::Noise)->Apply(BenchInputs::Sides);
+BENCHMARK(Rgb32ToCmap8WindowSwitch)->Apply(BenchInputs::Sides);
+BENCHMARK(Cmap8ToRgb32)->Apply(BenchInputs::Sides);
+BENCHMARK_CAPTURE(LoadImage, png, "png")->Apply(BenchInputs::Sides);
+BENCHMARK_CAPTURE(LoadImage, jpeg, "jpg")->Apply(BenchInputs::Sides);
 
 } // namespace
 

@@ -2,7 +2,7 @@
 // pixels a side: start, load, convert, export, fsync and rename, as a build
 // system would run it. The program is the one built beside this benchmark.
 
-#include "BenchInputs.h"
+#include "PlasmaRuns.h"
 
 #include <benchmark/benchmark.h>
 
@@ -54,16 +54,8 @@ QuillpixExport(benchmark::State& state, const char* colorSpace)
 	state.SetItemsProcessed(state.iterations() * side * side);
 }
 
-void
-Sides(benchmark::internal::Benchmark* benchmark)
-{
-	for (int side : BenchInputs::kSides)
-		benchmark->Arg(side);
-	benchmark->Unit(benchmark::kMillisecond)->UseRealTime();
-}
-
-BENCHMARK_CAPTURE(QuillpixExport, rgb32, "rgb32")->Apply(Sides);
-BENCHMARK_CAPTURE(QuillpixExport, cmap8, "cmap8")->Apply(Sides);
+BENCHMARK_CAPTURE(QuillpixExport, rgb32, "rgb32")->Apply(BenchInputs::Sides);
+BENCHMARK_CAPTURE(QuillpixExport, cmap8, "cmap8")->Apply(BenchInputs::Sides);
 
 } // namespace
 

@@ -18,6 +18,8 @@
 #include "export/FormatBitmapSource.h"
 #include "io/PlainBufferedFile.h"
 
+#include "PlasmaRuns.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -171,19 +173,11 @@ BM_SnprintfPerByteBaseline(benchmark::State& state)
 	unlink(path.c_str());
 }
 
-void
-Sides(benchmark::internal::Benchmark* benchmark)
-{
-	for (int32 side : {256, 1024, 4096})
-		benchmark->Arg(side);
-	benchmark->Unit(benchmark::kMillisecond)->UseRealTime();
-}
-
-BENCHMARK(BM_ExportThroughBufferedFile)->Apply(Sides);
+BENCHMARK(BM_ExportThroughBufferedFile)->Apply(BenchInputs::Sides);
 BENCHMARK(BM_ExportBufferSize)->Arg(4095)->Arg(65535)->Unit(benchmark::kMillisecond)
 	->UseRealTime();
-BENCHMARK(BM_ExportToDevNull)->Apply(Sides);
-BENCHMARK(BM_FormatOnly)->Apply(Sides);
+BENCHMARK(BM_ExportToDevNull)->Apply(BenchInputs::Sides);
+BENCHMARK(BM_FormatOnly)->Apply(BenchInputs::Sides);
 BENCHMARK(BM_SnprintfPerByteBaseline)->Arg(256)->Arg(1024)->Unit(benchmark::kMillisecond)
 	->UseRealTime();
 

@@ -4,7 +4,7 @@
 // loader does. The baseline the translation kit is held to (within 1.1
 // times this).
 
-#include "BenchInputs.h"
+#include "PlasmaRuns.h"
 
 #include <benchmark/benchmark.h>
 
@@ -96,15 +96,8 @@ void LibraryLoad(benchmark::State& state, const char* format)
 	state.SetItemsProcessed(state.iterations() * side * side);
 }
 
-void Sides(benchmark::internal::Benchmark* benchmark)
-{
-	for (int side : BenchInputs::kSides)
-		benchmark->Arg(side);
-	benchmark->Unit(benchmark::kMillisecond)->UseRealTime();
-}
-
-BENCHMARK_CAPTURE(LibraryLoad, png, "png")->Apply(Sides);
-BENCHMARK_CAPTURE(LibraryLoad, jpeg, "jpg")->Apply(Sides);
+BENCHMARK_CAPTURE(LibraryLoad, png, "png")->Apply(BenchInputs::Sides);
+BENCHMARK_CAPTURE(LibraryLoad, jpeg, "jpg")->Apply(BenchInputs::Sides);
 
 } // namespace
 

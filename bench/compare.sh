@@ -34,9 +34,8 @@
 #   RUNS       runs of each command (default: 5)
 set -euo pipefail
 
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=${1:-$source_dir/build-bench}
-runs=${2:-5}
+# shellcheck source=bench/common.sh
+source "$(dirname "$0")/common.sh" "$@"
 side=4096
 
 # --- peers -----------------------------------------------------------------
@@ -60,17 +59,12 @@ convert=$(command -v convert-im6.q16 || command -v convert)
 export CONVERT=$convert
 
 # --- our programs ----------------------------------------------------------
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-	cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-		-DQUILLPIX_BUILD_BENCH=ON -DQUILLPIX_BUILD_TESTS=OFF >&2
-fi
-cmake --build "$build_dir" --parallel 2 \
-	--target quillpix-export bench_export bench_bitmap bench_library_baseline >&2
+bench_build -DQUILLPIX_BUILD_BENCH=ON quillpix-export bench_export bench_bitmap \
+	bench_library_baseline
 cli="$build_dir/tools/quillpix-export"
 bench="$build_dir/bench"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillpix-compare-XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_work_dir "${TMPDIR:-/tmp}" compare
 export QUILLPIX_BENCH_DIR="$work/inputs"
 mkdir -p "$QUILLPIX_BENCH_DIR"
 
@@ -125,8 +119,7 @@ time_run() {
 }
 
 median() {
-	tr ' ' '\n' | awk 'NF' | sort -g \
-		| awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+	tr ' ' '\n' | awk 'NF' | median_of_lines
 }
 seconds() { median <"$work/$1.times"; }
 peak_mib() { tr ' ' '\n' <"$work/$1.rss" | awk 'NF' | sort -g | tail -n 1 \

@@ -24,31 +24,20 @@
 #   RUNS       runs of each timed command (default: 5)
 set -euo pipefail
 
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=${1:-$source_dir/build-bench}
-runs=${2:-5}
+# shellcheck source=bench/common.sh
+source "$(dirname "$0")/common.sh" "$@"
 
 convert=$(command -v convert-im6.q16 || command -v convert)
 sdl=/usr/libexec/installed-tests/SDL2_image
 pixbuf=/usr/libexec/installed-tests/gdk-pixbuf
-for needed in "$convert" "$sdl/sample.png" "$pixbuf/test-image.png"; do
-	if [ ! -e "$needed" ]; then
-		echo "dither.sh: $needed is missing (packages imagemagick, libsdl2-image-tests," \
-			"gdk-pixbuf-tests)" >&2
-		exit 1
-	fi
-done
+bench_require "imagemagick, libsdl2-image-tests, gdk-pixbuf-tests" \
+	"$convert" "$sdl/sample.png" "$pixbuf/test-image.png"
 
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-	cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-		-DQUILLPIX_BUILD_BENCH=ON -DQUILLPIX_BUILD_TESTS=OFF >&2
-fi
-cmake --build "$build_dir" --parallel 2 --target quillpix-export dither-measure bench_dither >&2
+bench_build -DQUILLPIX_BUILD_BENCH=ON quillpix-export dither-measure bench_dither
 cli="$build_dir/tools/quillpix-export"
 measure="$build_dir/bench/dither-measure"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillpix-dither-XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_work_dir "${TMPDIR:-/tmp}" dither
 
 # --- inputs ----------------------------------------------------------------
 awk '!/^#/ && NF == 4 && $1 < 255 { print $2, $3, $4; n++ } END { }' \
@@ -83,15 +72,6 @@ for side in 1024 4096; do
 done
 
 # --- timing helpers ----------------------------------------------------------
-# median of the numbers on standard input
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-# seconds one command takes, as "real cpu" (cpu: user and system time, which
-# a busy machine inflates far less than real time)
-timed_both() {
-	local TIMEFORMAT='%R %U %S' times
-	times=$( { time "$@" > /dev/null 2>&3; } 3>&2 2>&1 )
-	awk '{ printf "%s %.3f\n", $1, $2 + $3 }' <<< "$times"
-}
 # real seconds one command takes
 timed() { timed_both "$@" | cut -d' ' -f1; }
 
@@ -165,7 +145,7 @@ for side in 1024 4096; do
 	done
 	declare -A mid=()
 	for key in "${!samples[@]}"; do
-		mid[$key]=$(tr ' ' '\n' <<< "${samples[$key]}" | grep . | median)
+		mid[$key]=$(tr ' ' '\n' <<< "${samples[$key]}" | grep . | median_of_lines)
 	done
 	for clock in real cpu; do
 		im="-"

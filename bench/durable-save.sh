@@ -17,25 +17,19 @@
 # nothing is built.
 set -euo pipefail
 
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=${1:-$source_dir/build-bench}
-runs=${2:-5}
+# shellcheck source=bench/common.sh
+source "$(dirname "$0")/common.sh" "$@"
 side=4096
 
 cli=${QUILLPIX_EXPORT:-}
 if [ -z "$cli" ]; then
-	if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-		cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-			-DQUILLPIX_BUILD_TESTS=OFF >&2
-	fi
-	cmake --build "$build_dir" --parallel 2 --target quillpix-export >&2
+	bench_build quillpix-export
 	cli="$build_dir/tools/quillpix-export"
 fi
 
 parent=${3:-$build_dir}
 mkdir -p "$parent"
-work=$(mktemp -d "$parent/quillpix-save-XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_work_dir "$parent" save
 
 # Noise that no reader can shrink: a binary PPM of random opaque pixels.
 { printf 'P6\n%d %d\n255\n' $side $side; head -c $((side * side * 3)) /dev/urandom; } \
@@ -55,10 +49,7 @@ time_run() {
 	end=$(date +%s.%N)
 	awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }' >>"$work/$name.times"
 }
-median() {
-	sort -g "$work/$1.times" \
-		| awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
+median() { median_of_lines < "$work/$1.times"; }
 
 echo "running $runs rounds in $work" >&2
 for round in $(seq "$runs"); do

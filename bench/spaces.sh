@@ -26,29 +26,18 @@
 #   RUNS       runs of each timed command (default: 5)
 set -euo pipefail
 
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=${1:-$source_dir/build-bench}
-runs=${2:-5}
+# shellcheck source=bench/common.sh
+source "$(dirname "$0")/common.sh" "$@"
 
 convert=$(command -v convert-im6.q16 || command -v convert)
 pixbuf=/usr/libexec/installed-tests/gdk-pixbuf
-for needed in "$convert" "$pixbuf/issue70.jpg"; do
-	if [ ! -e "$needed" ]; then
-		echo "spaces.sh: $needed is missing (packages imagemagick, gdk-pixbuf-tests)" >&2
-		exit 1
-	fi
-done
+bench_require "imagemagick, gdk-pixbuf-tests" "$convert" "$pixbuf/issue70.jpg"
 
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-	cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-		-DQUILLPIX_BUILD_BENCH=ON -DQUILLPIX_BUILD_TESTS=OFF >&2
-fi
-cmake --build "$build_dir" --parallel 2 --target quillpix-export dither-measure bench_spaces >&2
+bench_build -DQUILLPIX_BUILD_BENCH=ON quillpix-export dither-measure bench_spaces
 cli="$build_dir/tools/quillpix-export"
 measure="$build_dir/bench/dither-measure"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillpix-spaces-XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_work_dir "${TMPDIR:-/tmp}" spaces
 
 # --- inputs ----------------------------------------------------------------
 images=(
@@ -66,13 +55,6 @@ done
 "$convert" -size 4096x4096 -seed 4096 plasma:fractal -depth 8 "PNG24:$work/plasma-4096.png"
 
 # --- timing helpers ----------------------------------------------------------
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-# "real cpu" seconds of one command, its standard output thrown away
-timed_both() {
-	local TIMEFORMAT='%R %U %S' times
-	times=$( { time "$@" > /dev/null 2>&3; } 3>&2 2>&1 )
-	awk '{ printf "%s %.3f\n", $1, $2 + $3 }' <<< "$times"
-}
 
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //');" \
 	"load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)."
@@ -97,7 +79,7 @@ for ((run = 0; run < runs; run++)); do
 done
 declare -A mid=()
 for key in "${!samples[@]}"; do
-	mid[$key]=$(tr ' ' '\n' <<< "${samples[$key]}" | grep . | median)
+	mid[$key]=$(tr ' ' '\n' <<< "${samples[$key]}" | grep . | median_of_lines)
 done
 echo
 echo "Whole exporter runs, 4096x4096 plasma PNG to standard output (medians of $runs interleaved runs):"

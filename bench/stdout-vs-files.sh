@@ -13,26 +13,20 @@
 # in the same rounds too, for a before-and-after table.
 set -euo pipefail
 
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=${1:-$source_dir/build-bench}
-runs=${2:-5}
+# shellcheck source=bench/common.sh
+source "$(dirname "$0")/common.sh" "$@"
 side=1536
 before=${QUILLPIX_EXPORT_BEFORE:-}
 
 convert=${CONVERT:-$(command -v convert-im6.q16 || command -v convert)}
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-	cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-		-DQUILLPIX_BUILD_TESTS=OFF >&2
-fi
-cmake --build "$build_dir" --parallel 2 --target quillpix-export >&2
+bench_build quillpix-export
 cli="$build_dir/tools/quillpix-export"
 
 # tmpfs, where writing costs what the memory copy costs and no write-back
 # to a disk stands in the way.
 memory=/dev/shm
 [ -d "$memory" ] && [ -w "$memory" ] || memory=${TMPDIR:-/tmp}
-work=$(mktemp -d "$memory/quillpix-stdout-XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_work_dir "$memory" stdout
 mkdir "$work/jpegs"
 "$convert" -size ${side}x$side -seed $side plasma:fractal -quality 90 "$work/jpegs/1.jpg"
 for i in 2 3 4 5 6 7 8; do cp "$work/jpegs/1.jpg" "$work/jpegs/$i.jpg"; done
@@ -51,10 +45,7 @@ time_run() {
 	tail -n 1 "$work/rss" >>"$work/$name.rss"
 	rm -f "$work"/jpegs/*.h "$work/out.h"
 }
-median() {
-	sort -g "$work/$1.times" \
-		| awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
+median() { median_of_lines < "$work/$1.times"; }
 peak_mib() { sort -g "$work/$1.rss" | tail -n 1 | awk '{ printf "%.0f", $1 / 1024 }'; }
 
 programs=(after)

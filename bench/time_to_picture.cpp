@@ -40,6 +40,22 @@ SecondsSince(Clock::time_point start)
 	return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// What a picture run ends with: a message when the picture never came, else
+// the seconds to it, and with `phases` when the window was made.
+int
+ReportPicture(const char* image, bool shown, bool phases, const char* arrived, double made,
+	double seconds)
+{
+	if (!shown) {
+		fprintf(stderr, "time_to_picture: no picture of %s within two minutes\n", image);
+		return 1;
+	}
+	if (phases)
+		fprintf(stderr, "window made %.4f s, %s %.4f s\n", made, arrived, seconds);
+	printf("%.4f\n", seconds);
+	return 0;
+}
+
 int
 Decode(const char* image)
 {
@@ -85,14 +101,7 @@ Picture(const char* image, bool phases)
 
 	be_app_messenger.SendMessage(B_QUIT_REQUESTED);
 	application.join();
-	if (!shown) {
-		fprintf(stderr, "time_to_picture: no picture of %s within two minutes\n", image);
-		return 1;
-	}
-	if (phases)
-		fprintf(stderr, "window made %.4f s, first pixels %.4f s\n", made, seconds);
-	printf("%.4f\n", seconds);
-	return 0;
+	return ReportPicture(image, shown, phases, "first pixels", made, seconds);
 }
 
 #ifdef QUILLPIX_HAVE_QT_SERVER
@@ -143,14 +152,7 @@ QtPicture(const char* image, bool phases)
 	watcher.join();
 	delete app;
 	DisplayServer::Install(nullptr);
-	if (!shown) {
-		fprintf(stderr, "time_to_picture: no picture of %s within two minutes\n", image);
-		return 1;
-	}
-	if (phases)
-		fprintf(stderr, "window made %.4f s, picture painted %.4f s\n", made, seconds);
-	printf("%.4f\n", seconds);
-	return 0;
+	return ReportPicture(image, shown, phases, "picture painted", made, seconds);
 }
 #endif
 

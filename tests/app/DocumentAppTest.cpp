@@ -240,8 +240,7 @@ TEST_F(DocumentAppTest, ADocumentWindowBuiltDuringAQuitClearsTheFlag)
 		QuitForGood();
 	});
 
-	std::vector<std::string> events = fLog.Events();
-	EXPECT_EQ(std::count(events.begin(), events.end(), "late deleted"), 1);
+	EXPECT_EQ(fLog.Count("late deleted"), 1u);
 	EXPECT_EQ(app.CountDocumentWindows(), 0);
 }
 

@@ -12,7 +12,15 @@ namespace {
 
 using testsupport::ProgramFixture;
 
-using OpeningTest = ProgramFixture;
+class OpeningTest : public ProgramFixture {
+protected:
+	// Window `id` has the title `title` and stands at `frame`.
+	void ExpectWindow(int32 id, const std::string& title, BRect frame)
+	{
+		EXPECT_EQ(fProbe->Title(id), title);
+		EXPECT_EQ(fProbe->Frame(id), frame) << title;
+	}
+};
 
 const BRect kFirstFrame(30, 30, 430, 280);
 const BRect kSecondFrame(55, 55, 455, 305);
@@ -29,10 +37,8 @@ TEST_F(OpeningTest, TwoArgumentsOpenTwoWindowsAtTheFirstFrames)
 	std::vector<int32> windows = VisibleWindows(2);
 	ASSERT_EQ(windows.size(), 2u);
 
-	EXPECT_EQ(fProbe->Title(windows[0]), "pic.png.h");
-	EXPECT_EQ(fProbe->Frame(windows[0]), kFirstFrame);
-	EXPECT_EQ(fProbe->Title(windows[1]), "other.png.h");
-	EXPECT_EQ(fProbe->Frame(windows[1]), kSecondFrame);
+	ExpectWindow(windows[0], "pic.png.h", kFirstFrame);
+	ExpectWindow(windows[1], "other.png.h", kSecondFrame);
 	EXPECT_EQ(DocumentNameOf("pic.png.h"), "pic.png.h");
 	EXPECT_EQ(DocumentNameOf("other.png.h"), other + ".h");
 
@@ -61,10 +67,8 @@ TEST_F(OpeningTest, DroppedFilesSkipWhatCannotBeResolved)
 	std::vector<int32> windows = VisibleWindows(3);
 	ASSERT_EQ(windows.size(), 3u);
 	// The broken reference took no frame: the two others are consecutive.
-	EXPECT_EQ(fProbe->Title(windows[1]), "second.png.h");
-	EXPECT_EQ(fProbe->Frame(windows[1]), kSecondFrame);
-	EXPECT_EQ(fProbe->Title(windows[2]), "third.png.h");
-	EXPECT_EQ(fProbe->Frame(windows[2]), kThirdFrame);
+	ExpectWindow(windows[1], "second.png.h", kSecondFrame);
+	ExpectWindow(windows[2], "third.png.h", kThirdFrame);
 }
 
 TEST_F(OpeningTest, DroppedLinkOpensItsTargetUnderTheTargetsPath)
@@ -115,8 +119,7 @@ TEST_F(OpeningTest, UntitledWindowsAreNumberedFromOneAndOpenHarmlessly)
 	be_app_messenger.SendMessage('NewD');
 	std::vector<int32> windows = VisibleWindows(3);
 	ASSERT_EQ(windows.size(), 3u);
-	EXPECT_EQ(fProbe->Title(windows[1]), "Untitled 1.h");
-	EXPECT_EQ(fProbe->Frame(windows[1]), kSecondFrame);
+	ExpectWindow(windows[1], "Untitled 1.h", kSecondFrame);
 	EXPECT_EQ(fProbe->Title(windows[2]), "Untitled 2.h");
 
 	// A window without an image draws, switches and refuses to save

@@ -75,13 +75,6 @@ protected:
 		ASSERT_EQ(fSession->Failure(), "");
 	}
 
-	unsigned long MappedWindow(const std::string& title)
-	{
-		unsigned long window = 0;
-		PollUntil([&] { return (window = fSession->WindowNamed(title)) != 0; });
-		return window;
-	}
-
 	std::unique_ptr<XSession> fSession;
 };
 
@@ -114,7 +107,7 @@ TEST_P(DesktopProgramTest, EveryWindowCarriesTheApplicationIconInBothSizes)
 TEST_P(DesktopProgramTest, OpenAnImageShowsTheOpenDialogAndClosingItQuits)
 {
 	pid_t program = fSession->Start({kProgram, "--open"}, {"QT_QPA_PLATFORM=xcb"});
-	unsigned long dialog = MappedWindow("Open");
+	unsigned long dialog = fSession->MappedWindow("Open");
 	ASSERT_NE(dialog, 0u);
 	fSession->Focus(dialog);
 	fSession->Run("xdotool key Escape");

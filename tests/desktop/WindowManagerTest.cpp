@@ -79,13 +79,6 @@ protected:
 		return client;
 	}
 
-	unsigned long MappedWindow(const std::string& title)
-	{
-		unsigned long window = 0;
-		PollUntil([&] { return (window = fSession->WindowNamed(title)) != 0; });
-		return window;
-	}
-
 	std::unique_ptr<XSession> fSession;
 };
 
@@ -96,7 +89,7 @@ TEST_P(WindowManagerTest, MaximizeRestoreMoveAndResizeKeepTheWindowOnScreenAndIt
 {
 	RunProgram({kColour}, [&](QtProbe& probe) {
 		ASSERT_EQ(WaitForWindows(probe, 1).size(), 1u);
-		unsigned long window = MappedWindow(kTitle);
+		unsigned long window = fSession->MappedWindow(kTitle);
 		ASSERT_NE(window, 0u) << getenv("DISPLAY") << "\n"
 			<< fSession->Run("xwininfo -root -tree 2>&1 | head -30");
 		const BRect cascade(30, 30, 430, 280);
@@ -147,7 +140,7 @@ TEST_P(WindowManagerTest, F10AndTheArrowKeysReachSaveAsSourceCode)
 {
 	RunProgram({kColour}, [&](QtProbe& probe) {
 		ASSERT_EQ(WaitForWindows(probe, 1).size(), 1u);
-		unsigned long window = MappedWindow(kTitle);
+		unsigned long window = fSession->MappedWindow(kTitle);
 		ASSERT_NE(window, 0u);
 		fSession->Focus(window);
 		auto menuIs = [&](const std::string& title, const std::string& chosen) {
@@ -174,7 +167,7 @@ TEST_P(WindowManagerTest, F10AndTheArrowKeysReachSaveAsSourceCode)
 		ASSERT_EQ(panels.size(), 1u);
 		EXPECT_EQ(panels[0].mode, B_SAVE_PANEL);
 		EXPECT_EQ(panels[0].name, kTitle);
-		EXPECT_NE(MappedWindow("Save"), 0u);
+		EXPECT_NE(fSession->MappedWindow("Save"), 0u);
 		EXPECT_TRUE(menuIs("", ""));
 	});
 }
@@ -189,7 +182,7 @@ TEST_P(WindowManagerTest, SaveDialogAtTwiceTheScaleFitsTheScreen)
 		ASSERT_EQ(ids.size(), 1u);
 		ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", "Save as source code\xE2\x80\xA6"}),
 			B_OK);
-		unsigned long dialog = MappedWindow("Save");
+		unsigned long dialog = fSession->MappedWindow("Save");
 		ASSERT_NE(dialog, 0u);
 		BRect screen = fSession->Screen();
 		BRect outer;

@@ -40,6 +40,30 @@ MimeType(const std::string& path)
 	return length < 0 ? std::string("(none)") : std::string(type, size_t(length));
 }
 
+// What a menu item is expected to be.
+struct ExpectedItem {
+	const char* label; // null: a separator
+	char shortcut;
+	uint32 command;
+};
+
+// Each of `items` is its row of `expected`, with no modifier keys.
+void
+ExpectItems(const std::vector<MenuItemState>& items, const std::vector<ExpectedItem>& expected)
+{
+	ASSERT_EQ(items.size(), expected.size());
+	for (size_t index = 0; index < items.size(); index++) {
+		SCOPED_TRACE(index);
+		EXPECT_EQ(items[index].separator, expected[index].label == nullptr);
+		if (expected[index].label != nullptr) {
+			EXPECT_EQ(items[index].label, expected[index].label);
+		}
+		EXPECT_EQ(items[index].shortcut, expected[index].shortcut);
+		EXPECT_EQ(items[index].modifiers, 0u);
+		EXPECT_EQ(items[index].command, expected[index].command);
+	}
+}
+
 TEST_F(ImageWindowTest, FileMenuReadsAsListed)
 {
 	Launch({CopyImage("colour.png", "pic.png")});
@@ -51,12 +75,7 @@ TEST_F(ImageWindowTest, FileMenuReadsAsListed)
 	EXPECT_EQ(bar.items[0].label, "File");
 	ASSERT_TRUE(bar.items[0].hasSubmenu);
 
-	struct Expected {
-		const char* label; // null: a separator
-		char shortcut;
-		uint32 command;
-	};
-	const Expected file[] = {
+	const std::vector<ExpectedItem> file = {
 		{"Open\xE2\x80\xA6", 'O', 'Open'},
 		{nullptr, 0, 0},
 		{kSaveLabel, 0, 'fdSA'},
@@ -67,16 +86,9 @@ TEST_F(ImageWindowTest, FileMenuReadsAsListed)
 		{"Quit", 'Q', B_QUIT_REQUESTED},
 	};
 	const std::vector<MenuItemState>& items = bar.items[0].items;
-	ASSERT_EQ(items.size(), std::size(file));
+	ASSERT_NO_FATAL_FAILURE(ExpectItems(items, file));
 	for (size_t index = 0; index < items.size(); index++) {
 		SCOPED_TRACE(index);
-		EXPECT_EQ(items[index].separator, file[index].label == nullptr);
-		if (file[index].label != nullptr) {
-			EXPECT_EQ(items[index].label, file[index].label);
-		}
-		EXPECT_EQ(items[index].shortcut, file[index].shortcut);
-		EXPECT_EQ(items[index].modifiers, 0u);
-		EXPECT_EQ(items[index].command, file[index].command);
 		EXPECT_EQ(items[index].enabled, file[index].label != nullptr);
 		EXPECT_EQ(items[index].hasSubmenu, index == 4);
 	}
@@ -92,7 +104,7 @@ TEST_F(ImageWindowTest, FileMenuReadsAsListed)
 	// The View menu follows File.
 	EXPECT_EQ(bar.items[1].label, "View");
 	ASSERT_TRUE(bar.items[1].hasSubmenu);
-	const Expected view[] = {
+	const std::vector<ExpectedItem> view = {
 		{"Zoom in", '+', 'ZmIn'},
 		{"Zoom out", '-', 'ZmOu'},
 		{"Actual size", '0', 'ZmAc'},
@@ -101,16 +113,9 @@ TEST_F(ImageWindowTest, FileMenuReadsAsListed)
 		{"Show transparency", 0, 'ZmTr'},
 	};
 	const std::vector<MenuItemState>& viewItems = bar.items[1].items;
-	ASSERT_EQ(viewItems.size(), std::size(view));
+	ASSERT_NO_FATAL_FAILURE(ExpectItems(viewItems, view));
 	for (size_t index = 0; index < viewItems.size(); index++) {
 		SCOPED_TRACE(index);
-		EXPECT_EQ(viewItems[index].separator, view[index].label == nullptr);
-		if (view[index].label != nullptr) {
-			EXPECT_EQ(viewItems[index].label, view[index].label);
-		}
-		EXPECT_EQ(viewItems[index].shortcut, view[index].shortcut);
-		EXPECT_EQ(viewItems[index].modifiers, 0u);
-		EXPECT_EQ(viewItems[index].command, view[index].command);
 		// A window first shows transparent pixels as it always did.
 		EXPECT_FALSE(viewItems[index].marked);
 	}

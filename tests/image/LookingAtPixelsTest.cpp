@@ -40,17 +40,7 @@ IsGrey(rgb_color color, int32 level, int32 tolerance = 0)
 
 class LookingAtPixelsTest : public testsupport::ProgramFixture {
 protected:
-	int32 Open(const std::string& path)
-	{
-		Launch({path});
-		std::vector<int32> windows = VisibleWindows(1);
-		if (windows.empty()
-			|| !Eventually([&] { return !fProbe->MenuBar(windows[0]).items.empty(); })) {
-			return -1;
-		}
-		fTop = int32(fProbe->MenuBar(windows[0]).frame.bottom) + 1;
-		return windows[0];
-	}
+	int32 Open(const std::string& path) { return OpenImageWindow(path, fTop); }
 
 	// The colour at (x, y) of the image area once it is `expected` (or what
 	// it is at the watchdog).

@@ -26,14 +26,7 @@ protected:
 	{
 		std::string path = fDirectory + "/" + name;
 		EXPECT_TRUE(testsupport::WriteCoordinateImage(path, width, height));
-		Launch({path});
-		std::vector<int32> windows = VisibleWindows(1);
-		if (windows.empty()
-			|| !Eventually([&] { return !fProbe->MenuBar(windows[0]).items.empty(); })) {
-			return -1;
-		}
-		fTop = int32(fProbe->MenuBar(windows[0]).frame.bottom) + 1;
-		return windows[0];
+		return OpenImageWindow(path, fTop);
 	}
 
 	// The image place shown at (x, y) of the image area (below the menu bar)

@@ -156,16 +156,13 @@ const std::vector<Image> kAwkwardIcons = {
 	{"caf\xC3\xA9 \xE2\x84\x96.pam", "caf_", 3, 1, "cmap8"},
 };
 
-class EmbedBuild : public testing::TestWithParam<const char*> {};
+class EmbedBuild : public embedtest::EachCompiler {};
 
 } // namespace
 
 TEST_P(EmbedBuild, ImagesAtSizeAndAwkwardNamesRoundTripThroughEveryKindOfLibrary)
 {
 	const std::string compiler = GetParam();
-	if (access(compiler.c_str(), X_OK) != 0)
-		GTEST_SKIP() << compiler << " is not installed";
-	ASSERT_FALSE(embedtest::InstalledPrefix().empty()) << "cannot install the package";
 	ScratchDirectory scratch;
 	std::vector<Image> images = {
 		{"splash.pam", "splash", 2048, 2048, "rgb32"},
@@ -185,10 +182,8 @@ TEST_P(EmbedBuild, ImagesAtSizeAndAwkwardNamesRoundTripThroughEveryKindOfLibrary
 	EXPECT_NE(stat((scratch / "build $dir \xC3\xA9/pwned").c_str(), &info), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Compilers, EmbedBuild, testing::Values("/usr/bin/g++", "/usr/bin/clang++"),
-	[](const testing::TestParamInfo<const char*>& info) {
-		return std::string(info.param).find("clang") != std::string::npos ? "Clang" : "Gcc";
-	});
+INSTANTIATE_TEST_SUITE_P(Compilers, EmbedBuild, testing::ValuesIn(embedtest::kCompilers),
+	embedtest::CompilerName);
 
 // A new picture of the same size reassembles the image's own object and
 // relinks, and compiles nothing that includes its header; a new size rebuilds those too;

@@ -41,16 +41,13 @@ const SpaceImage kImages[] = {
 		{B_GRAY1, DitherKind::kOrdered, {0x33, 0x66, 0x99, 255}}},
 };
 
-class EmbedSpaces : public testing::TestWithParam<const char*> {};
+class EmbedSpaces : public embedtest::EachCompiler {};
 
 } // namespace
 
 TEST_P(EmbedSpaces, EverySpaceComesOutOfTheBuildAsConverted)
 {
 	const std::string compiler = GetParam();
-	if (access(compiler.c_str(), X_OK) != 0)
-		GTEST_SKIP() << compiler << " is not installed";
-	ASSERT_FALSE(InstalledPrefix().empty()) << "cannot install the package";
 	ScratchDirectory scratch;
 	const std::string source = scratch / "source";
 	const std::string build = scratch / "build";
@@ -118,7 +115,5 @@ main()
 	}
 }
 
-INSTANTIATE_TEST_SUITE_P(Compilers, EmbedSpaces, testing::Values("/usr/bin/g++", "/usr/bin/clang++"),
-	[](const testing::TestParamInfo<const char*>& info) {
-		return std::string(info.param).find("clang") != std::string::npos ? "Clang" : "Gcc";
-	});
+INSTANTIATE_TEST_SUITE_P(Compilers, EmbedSpaces, testing::ValuesIn(embedtest::kCompilers),
+	embedtest::CompilerName);

@@ -95,6 +95,18 @@ Png(uint32_t width, uint32_t height, const std::string& idat, const std::string&
 	return png;
 }
 
+// `raw` compressed into a zlib stream, as a PNG's image data holds it.
+inline std::string
+Deflated(const std::string& raw)
+{
+	uLongf size = compressBound(uLong(raw.size()));
+	std::string out(size, '\0');
+	compress(reinterpret_cast<Bytef*>(out.data()), &size,
+		reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()));
+	out.resize(size);
+	return out;
+}
+
 // Rows of palette indices, each behind its filter byte 0, deflated.
 inline std::string
 PngIndices(const std::vector<std::vector<uint8_t>>& rows)
@@ -104,12 +116,7 @@ PngIndices(const std::vector<std::vector<uint8_t>>& rows)
 		raw += '\0';
 		raw.append(row.begin(), row.end());
 	}
-	uLongf size = compressBound(uLong(raw.size()));
-	std::string out(size, '\0');
-	compress(reinterpret_cast<Bytef*>(out.data()), &size,
-		reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()));
-	out.resize(size);
-	return out;
+	return Deflated(raw);
 }
 
 // A GIF of `width` x `height` with a global colour table of `colors` RGB

@@ -100,6 +100,21 @@ public:
 		return reached ? visible : std::vector<int32>();
 	}
 
+	// Starts the program on the image at `path` and waits for its window to
+	// show with its menu bar; answers the window's id (-1 at the watchdog) and
+	// sets `imageTop` to the first row below the menu bar.
+	int32 OpenImageWindow(const std::string& path, int32& imageTop)
+	{
+		Launch({path});
+		std::vector<int32> windows = VisibleWindows(1);
+		if (windows.empty()
+			|| !Eventually([&] { return !fProbe->MenuBar(windows[0]).items.empty(); })) {
+			return -1;
+		}
+		imageTop = int32(fProbe->MenuBar(windows[0]).frame.bottom) + 1;
+		return windows[0];
+	}
+
 	// A copy of a test image in the test's directory, under `name`.
 	std::string CopyImage(const char* fixture, const std::string& name)
 	{

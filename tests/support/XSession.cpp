@@ -307,6 +307,14 @@ XSession::WindowNamed(const std::string& title) const
 	return std::strtoul(found.c_str(), nullptr, 10);
 }
 
+unsigned long
+XSession::MappedWindow(const std::string& title) const
+{
+	unsigned long window = 0;
+	PollUntil([&] { return (window = WindowNamed(title)) != 0; });
+	return window;
+}
+
 std::optional<std::string>
 XSession::WaitForWindow(const std::string& title) const
 {

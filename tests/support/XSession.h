@@ -111,6 +111,8 @@ public:
 	// The first mapped top-level window whose title is exactly `title`;
 	// 0 when there is none.
 	unsigned long WindowNamed(const std::string& title) const;
+	// WindowNamed once there is such a window; 0 when none came in time.
+	unsigned long MappedWindow(const std::string& title) const;
 	// The id of the first window titled `title`, once it is mapped.
 	std::optional<std::string> WaitForWindow(const std::string& title) const;
 	// The window's client area on the screen, from the X server.

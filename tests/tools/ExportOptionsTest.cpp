@@ -26,6 +26,23 @@ Parse(std::vector<const char*> arguments)
 	return parsed;
 }
 
+// A command line and the message its parse fails with.
+using Rejected = std::pair<std::vector<const char*>, const char*>;
+
+// Each command line of `rows` fails to parse, with its message.
+void
+ExpectRejected(const std::vector<Rejected>& rows)
+{
+	for (const auto& [arguments, error] : rows) {
+		std::string line;
+		for (const char* argument : arguments)
+			line += std::string(line.empty() ? "" : " ") + argument;
+		Parsed parsed = Parse(arguments);
+		EXPECT_FALSE(parsed.ok) << line;
+		EXPECT_EQ(parsed.error, error) << line;
+	}
+}
+
 } // namespace
 
 TEST(ExportOptions, AcceptedCommandLines)
@@ -192,7 +209,7 @@ TEST(ExportOptions, DitherIsForTheReducedColourSpacesOnly)
 		EXPECT_EQ(parsed.options.Dither(), kind) << arguments[0];
 	}
 
-	const std::pair<std::vector<const char*>, const char*> rejected[] = {
+	ExpectRejected({
 		{{"--dither", "ordered", "a.png"}, "option --dither needs --color-space cmap8, rgb16, rgb15, rgba15 or gray1"},
 		{{"--dither", "none", "a.png"}, "option --dither needs --color-space cmap8, rgb16, rgb15, rgba15 or gray1"},
 		{{"--color-space", "rgb32", "--dither", "floyd-steinberg", "a.png"},
@@ -205,12 +222,7 @@ TEST(ExportOptions, DitherIsForTheReducedColourSpacesOnly)
 			"option --dither takes none, floyd-steinberg or ordered"},
 		{{"--color-space", "cmap8", "a.png", "--dither"},
 			"option --dither takes none, floyd-steinberg or ordered"},
-	};
-	for (const auto& [arguments, error] : rejected) {
-		Parsed parsed = Parse(arguments);
-		EXPECT_FALSE(parsed.ok) << arguments[0];
-		EXPECT_EQ(parsed.error, error) << arguments[0];
-	}
+	});
 }
 
 TEST(ExportOptions, BackgroundIsAColourForTheSpacesWithoutTransparency)
@@ -232,7 +244,7 @@ TEST(ExportOptions, BackgroundIsAColourForTheSpacesWithoutTransparency)
 
 	const char* const kNeedsSpace = "option --background needs --color-space rgb16, gray8 or gray1";
 	const char* const kTakes = "option --background takes a colour as RRGGBB, such as ffffff";
-	const std::pair<std::vector<const char*>, const char*> rejected[] = {
+	ExpectRejected({
 		{{"--background", "ffffff", "a.png"}, kNeedsSpace},
 		{{"--color-space", "rgba32", "--background", "ffffff", "a.png"}, kNeedsSpace},
 		{{"--color-space", "rgb15", "--background", "ffffff", "a.png"}, kNeedsSpace},
@@ -242,12 +254,7 @@ TEST(ExportOptions, BackgroundIsAColourForTheSpacesWithoutTransparency)
 		{{"--color-space", "rgb16", "--background", "gggggg", "a.png"}, kTakes},
 		{{"--color-space", "rgb16", "--background=", "a.png"}, kTakes},
 		{{"--color-space", "rgb16", "a.png", "--background"}, kTakes},
-	};
-	for (const auto& [arguments, error] : rejected) {
-		Parsed parsed = Parse(arguments);
-		EXPECT_FALSE(parsed.ok) << arguments[3];
-		EXPECT_EQ(parsed.error, error) << arguments[3];
-	}
+	});
 }
 
 // Clustered short options, attached values, abbreviations, options after
@@ -298,7 +305,7 @@ TEST(ExportOptions, OptionFormsOfGnuTools)
 
 TEST(ExportOptions, RefusalsSayWhatWasWrong)
 {
-	const std::pair<std::vector<const char*>, const char*> rows[] = {
+	ExpectRejected({
 		{{"-qx", "a.png"}, "unknown option -x"},
 		{{"-xq", "a.png"}, "unknown option -x"},
 		{{"--frobnicate", "a.png"}, "unknown option --frobnicate"},
@@ -324,10 +331,5 @@ TEST(ExportOptions, RefusalsSayWhatWasWrong)
 		{{"--name", "n\nm", "-o", "-", "a\x1b[31m.png", "b\xff.png"},
 			"--name n\\nm would give a\\033[31m.png and b\\xff.png the same identifiers on "
 			"standard output"},
-	};
-	for (const auto& [arguments, error] : rows) {
-		Parsed parsed = Parse(arguments);
-		EXPECT_FALSE(parsed.ok) << error;
-		EXPECT_EQ(parsed.error, error);
-	}
+	});
 }

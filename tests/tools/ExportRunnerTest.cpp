@@ -113,6 +113,33 @@ private:
 	std::string fSeen;
 };
 
+// Jobs for two images where the first one's waits until the second one's is
+// done, so that the later image finishes first.
+class SecondFinishesFirst {
+public:
+	explicit SecondFinishesFirst(std::string first)
+		:
+		fFirst(std::move(first)),
+		fRelease(fSecondDone.get_future().share())
+	{
+	}
+
+	// The runner's job factory; it refers to this object.
+	auto Jobs()
+	{
+		return [this](const std::string& image, const ExportOptions& jobOptions) {
+			bool first = image == fFirst;
+			return std::make_unique<HeldJob>(image, jobOptions,
+				first ? fRelease : std::shared_future<void>(), first ? nullptr : &fSecondDone);
+		};
+	}
+
+private:
+	std::string fFirst;
+	std::promise<void> fSecondDone;
+	std::shared_future<void> fRelease;
+};
+
 // Runs `runner` on a thread of its own, as quillpix-export's main thread.
 std::future<bool>
 RunAside(ExportRunner& runner, unsigned threads)
@@ -126,16 +153,10 @@ TEST(ExportRunner, MessagesKeepArgumentOrderWhenALaterImageFinishesFirst)
 {
 	ScratchDirectory scratch;
 	ExportOptions options = ParsedOptions({scratch / "first.png", scratch / "second.png"});
-	std::promise<void> secondDone;
-	std::shared_future<void> release = secondDone.get_future().share();
+	SecondFinishesFirst order(scratch / "first.png");
 	MessagePipe messages;
 	ExportRunner runner(options, messages.Writing(), stdout, ExportRunner::Progress::kHidden,
-		[&](const std::string& image, const ExportOptions& jobOptions) {
-			// The first image waits until the second is done.
-			bool first = image == scratch / "first.png";
-			return std::make_unique<HeldJob>(image, jobOptions,
-				first ? release : std::shared_future<void>(), first ? nullptr : &secondDone);
-		});
+		order.Jobs());
 	std::future<bool> result = RunAside(runner, 2);
 	ASSERT_EQ(result.wait_for(kSlowWatchdog), std::future_status::ready);
 	EXPECT_FALSE(result.get());
@@ -148,20 +169,14 @@ TEST(ExportRunner, MessagesKeepArgumentOrderWhenALaterImageFinishesFirst)
 TEST(ExportRunner, StandardOutputKeepsArgumentOrderWhenALaterImageFinishesFirst)
 {
 	ScratchDirectory scratch;
-	WriteWhole(scratch / "rgb.png", ReadWhole(kExportData + "rgb.png"));
-	WriteWhole(scratch / "alpha.png", ReadWhole(kExportData + "alpha.png"));
+	CopyFixture(scratch, "rgb.png");
+	CopyFixture(scratch, "alpha.png");
 	ExportOptions options
 		= ParsedOptions({"-q", "-o", "-", scratch / "rgb.png", scratch / "alpha.png"});
-	std::promise<void> secondDone;
-	std::shared_future<void> release = secondDone.get_future().share();
+	SecondFinishesFirst order(scratch / "rgb.png");
 	FILE* output = fopen((scratch / "out").c_str(), "w");
 	ASSERT_NE(output, nullptr);
-	ExportRunner runner(options, stderr, output, ExportRunner::Progress::kHidden,
-		[&](const std::string& image, const ExportOptions& jobOptions) {
-			bool first = image == scratch / "rgb.png";
-			return std::make_unique<HeldJob>(image, jobOptions,
-				first ? release : std::shared_future<void>(), first ? nullptr : &secondDone);
-		});
+	ExportRunner runner(options, stderr, output, ExportRunner::Progress::kHidden, order.Jobs());
 	std::future<bool> result = RunAside(runner, 2);
 	ASSERT_EQ(result.wait_for(kSlowWatchdog), std::future_status::ready);
 	EXPECT_TRUE(result.get());

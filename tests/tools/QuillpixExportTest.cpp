@@ -161,8 +161,8 @@ TEST(QuillpixExport, EmbedIntoADirectoryThatIsNotThereFailsAndSaysWhichFile)
 TEST(QuillpixExport, TheDefaultOutputIsTheImagePathWithDotH)
 {
 	ScratchDirectory scratch;
-	WriteWhole(scratch / "rgb.png", ReadWhole(kExportData + "rgb.png"));
-	WriteWhole(scratch / "palette.gif", ReadWhole(kExportData + "palette.gif"));
+	CopyFixture(scratch, "rgb.png");
+	CopyFixture(scratch, "palette.gif");
 	Outcome outcome = RunExporter(scratch, {scratch / "rgb.png", scratch / "palette.gif"});
 	EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
 	EXPECT_EQ(ReadWhole(scratch / "rgb.png.h"),
@@ -179,7 +179,7 @@ TEST(QuillpixExport, AnUnreadableImageFailsAloneAndLeavesNoFile)
 {
 	ScratchDirectory scratch;
 	WriteWhole(scratch / "text.png", "this is no image\n");
-	WriteWhole(scratch / "rgb.png", ReadWhole(kExportData + "rgb.png"));
+	CopyFixture(scratch, "rgb.png");
 	Outcome outcome = RunExporter(scratch,
 		{"--name", "kRgb", scratch / "text.png", scratch / "missing.gif", scratch / "rgb.png"});
 	EXPECT_EQ(outcome.exitCode, 1);

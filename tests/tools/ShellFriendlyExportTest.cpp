@@ -13,36 +13,25 @@
 #include <vector>
 
 using ExporterProcess::Outcome;
-using ExporterProcess::Replaced;
 using namespace testsupport;
-
-namespace {
-
-// The exported text of a fixture under another icon name.
-std::string
-Expected(const char* fixture, const char* fixtureName, const std::string& iconName)
-{
-	return Replaced(ReadWhole(kExportData + fixture), fixtureName, iconName);
-}
-
-} // namespace
 
 TEST(ShellFriendlyExport, StandardOutputTakesEveryTextInArgumentOrder)
 {
 	ScratchDirectory scratch;
-	WriteWhole(scratch / "rgb.png", ReadWhole(kExportData + "rgb.png"));
-	WriteWhole(scratch / "palette.gif", ReadWhole(kExportData + "palette.gif"));
-	WriteWhole(scratch / "alpha.png", ReadWhole(kExportData + "alpha.png"));
-	WriteWhole(scratch / "rgb-copy.png", ReadWhole(kExportData + "rgb.png"));
+	CopyFixture(scratch, "rgb.png");
+	CopyFixture(scratch, "palette.gif");
+	CopyFixture(scratch, "alpha.png");
+	CopyFixture(scratch, "rgb.png", "rgb-copy.png");
 	Outcome outcome = ExporterProcess::Run(scratch, {"-q", "-o", "-", scratch / "palette.gif",
 		scratch / "rgb.png", scratch / "alpha.png", scratch / "rgb-copy.png"});
 	EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
 	EXPECT_EQ(outcome.err, "");
 	// No file names the text: the default icon name is the image's name
 	// made an identifier.
-	EXPECT_EQ(outcome.out, Expected("palette.h", "kPalette", "palette")
-		+ Expected("rgb.h", "kRgb", "rgb") + Expected("alpha.h", "kAlpha", "alpha")
-		+ Expected("rgb.h", "kRgb", "rgb_copy"));
+	EXPECT_EQ(outcome.out, FixtureTextNamed("palette.h", "kPalette", "palette")
+		+ FixtureTextNamed("rgb.h", "kRgb", "rgb")
+		+ FixtureTextNamed("alpha.h", "kAlpha", "alpha")
+		+ FixtureTextNamed("rgb.h", "kRgb", "rgb_copy"));
 	EXPECT_EQ(scratch.Listing(), "alpha.png palette.gif rgb-copy.png rgb.png");
 
 	Outcome named = ExporterProcess::Run(scratch,
@@ -82,14 +71,14 @@ TEST(ShellFriendlyExport, ManyImagesKeepTheirMessagesInArgumentOrder)
 TEST(ShellFriendlyExport, QuietDropsWarningsButNotErrors)
 {
 	ScratchDirectory scratch;
-	WriteWhole(scratch / "rgb.png", ReadWhole(kExportData + "rgb.png"));
+	CopyFixture(scratch, "rgb.png");
 	for (const char* quiet : {"-q", "--quiet"}) {
 		Outcome outcome = ExporterProcess::Run(scratch,
 			{quiet, scratch / "rgb.png", scratch / "missing.png"});
 		EXPECT_EQ(outcome.exitCode, 1);
 		EXPECT_EQ(outcome.err,
 			"quillpix-export: " + (scratch / "missing.png") + ": No such file or directory\n");
-		EXPECT_EQ(ReadWhole(scratch / "rgb.png.h"), Expected("rgb.h", "kRgb", "rgb.png.h"));
+		EXPECT_EQ(ReadWhole(scratch / "rgb.png.h"), FixtureTextNamed("rgb.h", "kRgb", "rgb.png.h"));
 	}
 	Outcome loud = ExporterProcess::Run(scratch, {scratch / "rgb.png"});
 	EXPECT_NE(loud.err.find("warning: icon name \"rgb.png.h\""), std::string::npos) << loud.err;

@@ -2,6 +2,7 @@
 // a shell hands over, names printed safely on one line whatever bytes they
 // hold, the option forms of GNU tools, and the progress line on a terminal.
 
+#include "ExportFixtures.h"
 #include "ExporterProcess.h"
 
 #include "support/Program.h"
@@ -12,15 +13,12 @@
 #include <unistd.h>
 #include <vector>
 
-using ExporterProcess::Replaced;
 using testsupport::ProgramOutcome;
 using testsupport::ReadWhole;
 using testsupport::ScratchDirectory;
 using testsupport::WriteWhole;
 
 namespace {
-
-const std::string kData = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/export/";
 
 // Runs `command` with /bin/sh in `directory`, with $E the exporter.
 ProgramOutcome
@@ -31,21 +29,15 @@ Shell(const std::string& directory, const std::string& command)
 	return testsupport::RunProgram(shell);
 }
 
-std::string
-Text(const char* fixture, const char* fixtureName, const std::string& iconName)
-{
-	return Replaced(ReadWhole(kData + fixture), fixtureName, iconName);
-}
-
 } // namespace
 
 TEST(UnixTool, ImagesFromStandardInputAndHeldStreams)
 {
 	ScratchDirectory scratch;
-	WriteWhole(scratch / "rgb.png", ReadWhole(kData + "rgb.png"));
-	WriteWhole(scratch / "alpha.png", ReadWhole(kData + "alpha.png"));
-	WriteWhole(scratch / "-", ReadWhole(kData + "palette.gif"));
-	const std::string rgb = ReadWhole(kData + "rgb.h");
+	CopyFixture(scratch, "rgb.png");
+	CopyFixture(scratch, "alpha.png");
+	CopyFixture(scratch, "palette.gif", "-");
+	const std::string rgb = ReadWhole(kExportData + "rgb.h");
 	const struct {
 		const char* command;
 		int exitCode;
@@ -59,9 +51,11 @@ TEST(UnixTool, ImagesFromStandardInputAndHeldStreams)
 		{"cat rgb.png | \"$E\" --name kRgb -o out.h - && cat out.h && rm out.h", 0, rgb, ""},
 		// An image read from a stream is named "image" on standard output.
 		{"cat alpha.png | \"$E\" -q -o - rgb.png -", 0,
-			Text("rgb.h", "kRgb", "rgb") + Text("alpha.h", "kAlpha", "image"), ""},
+			FixtureTextNamed("rgb.h", "kRgb", "rgb")
+				+ FixtureTextNamed("alpha.h", "kAlpha", "image"),
+			""},
 		// "./-" is the file called "-".
-		{"\"$E\" --name kPalette -o - ./-", 0, ReadWhole(kData + "palette.h"), ""},
+		{"\"$E\" --name kPalette -o - ./-", 0, ReadWhole(kExportData + "palette.h"), ""},
 		{"\"$E\" -o - - < /dev/null", 1, "", "quillpix-export: standard input is empty\n"},
 		{"echo no image | \"$E\" -o - -", 1, "",
 			"quillpix-export: standard input is not an image we can read\n"},
@@ -107,7 +101,7 @@ TEST(UnixTool, NamesArePrintedEscapedOnOneLine)
 		// The output's name, and the warning about an icon name made from it.
 		const std::string output = scratch / ("missing/" + name.leaf);
 		ExporterProcess::Outcome unwritable = ExporterProcess::Run(scratch,
-			{"-o", output, kData + "rgb.png"});
+			{"-o", output, kExportData + "rgb.png"});
 		EXPECT_EQ(unwritable.exitCode, 1);
 		EXPECT_EQ(unwritable.err,
 			"quillpix-export: warning: icon name \"" + name.printed + "\" is not a valid C++ "
@@ -127,8 +121,8 @@ TEST(UnixTool, NamesArePrintedEscapedOnOneLine)
 TEST(UnixTool, OptionFormsEmptyNamesAndTheNullDevice)
 {
 	ScratchDirectory scratch;
-	const std::string image = kData + "rgb.png";
-	const std::string text = ReadWhole(kData + "rgb.h");
+	const std::string image = kExportData + "rgb.png";
+	const std::string text = ReadWhole(kExportData + "rgb.h");
 	const std::vector<std::string> sameText[] = {
 		{"-qo-", "--name=kRgb", image},
 		{"--name", "kRgb", image, "-qo", "-"},
@@ -147,7 +141,7 @@ TEST(UnixTool, OptionFormsEmptyNamesAndTheNullDevice)
 	EXPECT_EQ(empty.out, "");
 
 	ExporterProcess::Outcome nowhere = ExporterProcess::Run(scratch,
-		{"-q", "-o", "/dev/null", image, kData + "alpha.png", kData + "palette.gif"});
+		{"-q", "-o", "/dev/null", image, kExportData + "alpha.png", kExportData + "palette.gif"});
 	EXPECT_EQ(nowhere.exitCode, 0) << nowhere.err;
 	EXPECT_EQ(nowhere.err, "");
 	EXPECT_EQ(scratch.Listing(), "");
@@ -161,7 +155,7 @@ TEST(UnixTool, ATerminalSessionShowsTheCount)
 	if (access("/usr/bin/script", X_OK) != 0)
 		GTEST_SKIP() << "no script(1) here";
 	ScratchDirectory scratch;
-	WriteWhole(scratch / "rgb.png", ReadWhole(kData + "rgb.png"));
+	CopyFixture(scratch, "rgb.png");
 	// The image arrives after a second and a half, through a pipe.
 	const std::string slow = "(sleep 1.5; cat rgb.png) | \"$E\" --name kRgb -o out.h";
 	ProgramOutcome shown = Shell(scratch.Path(),
@@ -171,7 +165,7 @@ TEST(UnixTool, ATerminalSessionShowsTheCount)
 		<< shown.out;
 	EXPECT_EQ(shown.out.substr(shown.out.size() - 4), "\r\033[K") << shown.out;
 	EXPECT_EQ(shown.out.find('\n'), std::string::npos) << shown.out;
-	EXPECT_EQ(ReadWhole(scratch / "out.h"), ReadWhole(kData + "rgb.h"));
+	EXPECT_EQ(ReadWhole(scratch / "out.h"), ReadWhole(kExportData + "rgb.h"));
 
 	ProgramOutcome quiet = Shell(scratch.Path(), "script -qec '" + slow + " -q -' /dev/null");
 	EXPECT_EQ(quiet.ExitCode(), 0) << quiet.Describe();
@@ -183,7 +177,7 @@ TEST(UnixTool, ATerminalSessionShowsTheCount)
 TEST(UnixTool, AFullStandardOutputIsToldForEachImage)
 {
 	ScratchDirectory scratch;
-	ProgramOutcome run = Shell(scratch.Path(), "\"$E\" -q -o - '" + kData + "rgb.png' '" + kData
+	ProgramOutcome run = Shell(scratch.Path(), "\"$E\" -q -o - '" + kExportData + "rgb.png' '" + kExportData
 		+ "alpha.png' > /dev/full");
 	EXPECT_EQ(run.ExitCode(), 1);
 	EXPECT_EQ(run.err,

@@ -187,10 +187,9 @@ TEST_F(ApplicationTest, QuitFromAnotherThreadEndsRunWithEveryWindowGone)
 	other.join();
 
 	EXPECT_EQ(app.CountWindows(), 0);
-	std::vector<std::string> events = log.Events();
-	EXPECT_EQ(std::count(events.begin(), events.end(), "shown deleted"), 1);
-	EXPECT_EQ(std::count(events.begin(), events.end(), "hidden deleted"), 1);
-	EXPECT_EQ(std::count(events.begin(), events.end(), "shown asked"), 0)
+	EXPECT_EQ(log.Count("shown deleted"), 1u);
+	EXPECT_EQ(log.Count("hidden deleted"), 1u);
+	EXPECT_EQ(log.Count("shown asked"), 0u)
 		<< "a quit without request asks nobody";
 }
 

@@ -128,12 +128,11 @@ TEST_F(MenuTest, PickingAnItemSendsItsMessageToItsTarget)
 	ASSERT_TRUE(fLog.WaitFor("target Open"));
 	Settle();
 
-	std::vector<std::string> events = fLog.Events();
-	EXPECT_EQ(std::count(events.begin(), events.end(), "fdSA"), 1)
+	EXPECT_EQ(fLog.Count("fdSA"), 1u)
 		<< "default target: the window, on its thread, locked";
-	EXPECT_EQ(std::count(events.begin(), events.end(), "CoM8"), 1);
-	EXPECT_EQ(std::count(events.begin(), events.end(), "target Open"), 1);
-	EXPECT_EQ(std::count(events.begin(), events.end(), "Open"), 0);
+	EXPECT_EQ(fLog.Count("CoM8"), 1u);
+	EXPECT_EQ(fLog.Count("target Open"), 1u);
+	EXPECT_EQ(fLog.Count("Open"), 0u);
 }
 
 TEST_F(MenuTest, PicksThatNameNoCommandAreRefused)
@@ -160,10 +159,9 @@ TEST_F(MenuTest, ShortcutsInvokeTheirItems)
 	ASSERT_TRUE(fLog.WaitFor("Co32"));
 	Settle();
 
-	std::vector<std::string> events = fLog.Events();
-	EXPECT_EQ(std::count(events.begin(), events.end(), "asked to quit"), 1);
-	EXPECT_EQ(std::count(events.begin(), events.end(), "Co32"), 1);
-	EXPECT_EQ(std::count(events.begin(), events.end(), "_KYD"), 1)
+	EXPECT_EQ(fLog.Count("asked to quit"), 1u);
+	EXPECT_EQ(fLog.Count("Co32"), 1u);
+	EXPECT_EQ(fLog.Count("_KYD"), 1u)
 		<< "the unmatched key goes on to the window";
 }
 

@@ -36,6 +36,21 @@ Describe(rgb_color color)
 		+ std::to_string(color.blue);
 }
 
+// Where the colour image's top-left pixel shows in its window: at (16, 16)
+// of the view, below the 20-pixel menu bar.
+constexpr int32 kImageLeft = 16;
+constexpr int32 kImageTop = 20 + 16;
+
+// The colour image as the translators read it; null unless it reads as B_RGB32.
+std::unique_ptr<BBitmap>
+ColourImage()
+{
+	std::unique_ptr<BBitmap> image(BTranslationUtils::GetBitmapFile(kColour.c_str(), nullptr));
+	if (!image || image->ColorSpace() != B_RGB32)
+		return nullptr;
+	return image;
+}
+
 class WindowOnEachServer : public OnEachServer {};
 QUILLPIX_ON_EACH_SERVER(WindowOnEachServer);
 
@@ -193,10 +208,8 @@ TEST_P(WindowOnEachServer, CmapImageOpensWithTheCmap8Mark)
 // 20-pixel menu bar, on white.
 TEST_P(WindowOnEachServer, SnapshotShowsTheImageBelowTheMenuBar)
 {
-	std::unique_ptr<BBitmap> image(BTranslationUtils::GetBitmapFile(kColour.c_str(), nullptr));
-	ASSERT_TRUE(image && image->ColorSpace() == B_RGB32);
-	const int32 left = 16;
-	const int32 top = 20 + 16;
+	std::unique_ptr<BBitmap> image = ColourImage();
+	ASSERT_TRUE(image);
 
 	RunProgram(GetParam(), {kColour}, [&](DisplayProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
@@ -204,13 +217,13 @@ TEST_P(WindowOnEachServer, SnapshotShowsTheImageBelowTheMenuBar)
 		std::unique_ptr<BBitmap> shown;
 		auto matches = [&] {
 			shown = probe.Snapshot(ids[0]);
-			if (!shown || shown->Width() <= left + image->Width()
-				|| shown->Height() <= top + image->Height()) {
+			if (!shown || shown->Width() <= kImageLeft + image->Width()
+				|| shown->Height() <= kImageTop + image->Height()) {
 				return false;
 			}
 			for (int32 y = 0; y < image->Height(); y++) {
 				for (int32 x = 0; x < image->Width(); x++) {
-					if (PixelAt(*shown, left + x, top + y) != PixelAt(*image, x, y))
+					if (PixelAt(*shown, kImageLeft + x, kImageTop + y) != PixelAt(*image, x, y))
 						return false;
 				}
 			}
@@ -218,10 +231,12 @@ TEST_P(WindowOnEachServer, SnapshotShowsTheImageBelowTheMenuBar)
 		};
 		ASSERT_TRUE(probe.WaitUntil(matches, kWatchdogMicroseconds));
 		const rgb_color white{255, 255, 255, 255};
-		EXPECT_EQ(Describe(PixelAt(*shown, left - 1, top)), Describe(white));
-		EXPECT_EQ(Describe(PixelAt(*shown, left, top - 1)), Describe(white));
-		EXPECT_EQ(Describe(PixelAt(*shown, left + image->Width(), top)), Describe(white));
-		EXPECT_EQ(Describe(PixelAt(*shown, left, top + image->Height())), Describe(white));
+		const int32 right = kImageLeft + image->Width();
+		const int32 bottom = kImageTop + image->Height();
+		EXPECT_EQ(Describe(PixelAt(*shown, kImageLeft - 1, kImageTop)), Describe(white));
+		EXPECT_EQ(Describe(PixelAt(*shown, kImageLeft, kImageTop - 1)), Describe(white));
+		EXPECT_EQ(Describe(PixelAt(*shown, right, kImageTop)), Describe(white));
+		EXPECT_EQ(Describe(PixelAt(*shown, kImageLeft, bottom)), Describe(white));
 		EXPECT_EQ(shown->Width(), probe.Window(ids[0])->frame.IntegerWidth() + 1);
 	});
 }
@@ -231,10 +246,8 @@ TEST_P(WindowOnEachServer, SnapshotShowsTheImageBelowTheMenuBar)
 // fits.
 TEST_P(WindowOnEachServer, TheWheelWithCtrlZoomsTheImage)
 {
-	std::unique_ptr<BBitmap> image(BTranslationUtils::GetBitmapFile(kColour.c_str(), nullptr));
-	ASSERT_TRUE(image && image->ColorSpace() == B_RGB32);
-	const int32 left = 16;
-	const int32 top = 20 + 16;
+	std::unique_ptr<BBitmap> image = ColourImage();
+	ASSERT_TRUE(image);
 
 	RunProgram(GetParam(), {kColour}, [&](DisplayProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
@@ -242,11 +255,13 @@ TEST_P(WindowOnEachServer, TheWheelWithCtrlZoomsTheImage)
 		auto shows = [&](int32 factor) {
 			return [&, factor] {
 				std::unique_ptr<BBitmap> shown = probe.Snapshot(ids[0]);
-				if (!shown || shown->Width() <= left + 2 * factor)
+				if (!shown || shown->Width() <= kImageLeft + 2 * factor)
 					return false;
 				for (int32 x = 0; x < 2 * factor; x++) {
-					if (PixelAt(*shown, left + x, top) != PixelAt(*image, x / factor, 0))
+					if (PixelAt(*shown, kImageLeft + x, kImageTop)
+						!= PixelAt(*image, x / factor, 0)) {
 						return false;
+					}
 				}
 				return true;
 			};

@@ -22,16 +22,6 @@ using namespace testsupport;
 
 namespace {
 
-std::string Deflated(const std::string& raw)
-{
-	uLongf length = compressBound(uLong(raw.size()));
-	std::string out(length, '\0');
-	compress(reinterpret_cast<Bytef*>(out.data()), &length,
-		reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()));
-	out.resize(length);
-	return out;
-}
-
 // A PNG with the given header fields, the raw rows (filter bytes included)
 // and chunks placed before the image data.
 std::string PngOf(uint32_t width, uint32_t height, int depth, int colorType,
