@@ -5,6 +5,8 @@
 # configure again.
 #
 # quillpix_generate_x11_colors(<rgb.txt> <output.cpp>)
+include(${CMAKE_CURRENT_LIST_DIR}/GeneratedSource.cmake)
+
 function(quillpix_generate_x11_colors input output)
 	file(STRINGS "${input}" lines)
 	set(entries "")
@@ -41,20 +43,6 @@ function(quillpix_generate_x11_colors input output)
 		math(EXPR count "${count} + 1")
 	endforeach()
 
-	get_filename_component(inputName "${input}" NAME)
-	set(text "// Generated from ${inputName} by cmake/X11ColorNames.cmake; do not edit.\n\n")
-	string(APPEND text "#include \"X11Colors.h\"\n\n")
-	string(APPEND text "namespace BPrivate {\n\n")
-	string(APPEND text "const X11Color kX11Colors[] = {\n${table}};\n")
-	string(APPEND text "const size_t kX11ColorCount = ${count};\n\n")
-	string(APPEND text "} // namespace BPrivate\n")
-
-	set(current "")
-	if(EXISTS "${output}")
-		file(READ "${output}" current)
-	endif()
-	if(NOT current STREQUAL text)
-		file(WRITE "${output}" "${text}")
-	endif()
-	set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${input}")
+	quillpix_write_generated_source("${input}" "${output}" X11ColorNames.cmake X11Colors.h
+		"const X11Color kX11Colors[] = {\n${table}};\nconst size_t kX11ColorCount = ${count};\n")
 endfunction()
