@@ -1,5 +1,22 @@
-# Writes a C++ source generated from a data table when CMake configures.
-#
+# Reads a data table and writes the C++ source generated from it when CMake
+# configures.
+
+# quillpix_read_table(<input> <comment> <variable>)
+# Sets <variable> to the lines of <input>, stripped, without blank lines and
+# lines starting with the <comment> character.
+function(quillpix_read_table input comment variable)
+	file(STRINGS "${input}" lines)
+	set(kept "")
+	foreach(line IN LISTS lines)
+		string(STRIP "${line}" line)
+		if(line STREQUAL "" OR line MATCHES "^${comment}")
+			continue()
+		endif()
+		list(APPEND kept "${line}")
+	endforeach()
+	set(${variable} "${kept}" PARENT_SCOPE)
+endfunction()
+
 # quillpix_write_generated_source(<input> <output> <generator> <header>
 #                                 <definitions>)
 # The file names its input and generator, includes <header> and holds
