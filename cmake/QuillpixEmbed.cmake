@@ -174,6 +174,19 @@ function(_quillpix_image_scope out target)
 	set(${out} "quillpix_${name}_${hash}" PARENT_SCOPE)
 endfunction()
 
+# Stops the configure step unless `value` of keyword `option` matches
+# `valuePattern` (described as `valueText`) and `colorSpace` matches
+# `spacePattern` (described as `spaceText`), the spaces the option works in.
+function(_quillpix_check_space_option option value valuePattern valueText colorSpace spacePattern
+		spaceText)
+	if(NOT value MATCHES "${valuePattern}")
+		message(FATAL_ERROR "quillpix_add_image_sources: ${option} is ${valueText}, not ${value}")
+	endif()
+	if(NOT colorSpace MATCHES "${spacePattern}")
+		message(FATAL_ERROR "quillpix_add_image_sources: ${option} needs COLOR_SPACE ${spaceText}")
+	endif()
+endfunction()
+
 function(quillpix_add_image_sources)
 	set(keywords TARGET COLOR_SPACE DITHER BACKGROUND IMAGES)
 	cmake_parse_arguments(PARSE_ARGV 0 ARG "" "TARGET;COLOR_SPACE;DITHER;BACKGROUND" "IMAGES")
@@ -200,25 +213,18 @@ function(quillpix_add_image_sources)
 		set(colorSpaceOption --color-space ${ARG_COLOR_SPACE})
 	endif()
 	if(DEFINED ARG_DITHER)
-		if(NOT ARG_DITHER MATCHES "^(none|floyd-steinberg|ordered)$")
-			message(FATAL_ERROR "quillpix_add_image_sources: DITHER is none, floyd-steinberg "
-				"or ordered, not ${ARG_DITHER}")
-		endif()
-		if(NOT ARG_COLOR_SPACE MATCHES "^(cmap8|rgb16|rgb15|rgba15|gray1)$")
-			message(FATAL_ERROR "quillpix_add_image_sources: DITHER needs COLOR_SPACE cmap8, "
-				"rgb16, rgb15, rgba15 or gray1")
-		endif()
+		_quillpix_check_space_option(DITHER "${ARG_DITHER}" "^(none|floyd-steinberg|ordered)$"
+			"none, floyd-steinberg or ordered"
+			"${ARG_COLOR_SPACE}" "^(cmap8|rgb16|rgb15|rgba15|gray1)$"
+			"cmap8, rgb16, rgb15, rgba15 or gray1")
 		list(APPEND colorSpaceOption --dither ${ARG_DITHER})
 	endif()
 	if(DEFINED ARG_BACKGROUND)
-		if(NOT ARG_BACKGROUND MATCHES "^[0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f]$")
-			message(FATAL_ERROR "quillpix_add_image_sources: BACKGROUND is a colour as RRGGBB, "
-				"such as ffffff, not ${ARG_BACKGROUND}")
-		endif()
-		if(NOT ARG_COLOR_SPACE MATCHES "^(rgb16|gray8|gray1)$")
-			message(FATAL_ERROR "quillpix_add_image_sources: BACKGROUND needs COLOR_SPACE rgb16, "
-				"gray8 or gray1, the spaces without transparency")
-		endif()
+		_quillpix_check_space_option(BACKGROUND "${ARG_BACKGROUND}"
+			"^[0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f]$"
+			"a colour as RRGGBB, such as ffffff"
+			"${ARG_COLOR_SPACE}" "^(rgb16|gray8|gray1)$"
+			"rgb16, gray8 or gray1, the spaces without transparency")
 		list(APPEND colorSpaceOption --background ${ARG_BACKGROUND})
 	endif()
 	if(NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")

@@ -4,15 +4,13 @@
 # makes CMake configure again, so the source never goes stale.
 #
 # quillpix_generate_colormap(<input.txt> <output.cpp>)
+include(${CMAKE_CURRENT_LIST_DIR}/GeneratedSource.cmake)
+
 function(quillpix_generate_colormap input output)
-	file(STRINGS "${input}" lines)
+	quillpix_read_table("${input}" "#" lines)
 	set(expected 0)
 	set(entries "")
 	foreach(line IN LISTS lines)
-		string(STRIP "${line}" line)
-		if(line STREQUAL "" OR line MATCHES "^#")
-			continue()
-		endif()
 		if(NOT line MATCHES "^([0-9]+)[ \t]+([0-9]+)[ \t]+([0-9]+)[ \t]+([0-9]+)$")
 			message(FATAL_ERROR "${input}: malformed colour map line '${line}'")
 		endif()
@@ -35,20 +33,6 @@ function(quillpix_generate_colormap input output)
 		message(FATAL_ERROR "${input}: ${expected} colour map entries, 256 needed")
 	endif()
 
-	get_filename_component(inputName "${input}" NAME)
-	set(text "// Generated from ${inputName} by cmake/SystemColorMap.cmake; do not edit.\n\n")
-	string(APPEND text "#include \"SystemColorMap.h\"\n\n")
-	string(APPEND text "namespace BPrivate {\n\n")
-	string(APPEND text "const rgb_color kSystemColorMapColors[256] = {\n${entries}};\n\n")
-	string(APPEND text "} // namespace BPrivate\n")
-
-	# Written only when it changes, so a reconfigure does not force a rebuild.
-	set(current "")
-	if(EXISTS "${output}")
-		file(READ "${output}" current)
-	endif()
-	if(NOT current STREQUAL text)
-		file(WRITE "${output}" "${text}")
-	endif()
-	set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${input}")
+	quillpix_write_generated_source("${input}" "${output}" SystemColorMap.cmake SystemColorMap.h
+		"const rgb_color kSystemColorMapColors[256] = {\n${entries}};\n")
 endfunction()

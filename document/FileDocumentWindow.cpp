@@ -125,10 +125,7 @@ FileDocumentWindow::MessageReceived(BMessage* message)
 {
 	switch (message->what) {
 		case kMsgSaveAs:
-			if (!fSavePanel)
-				PrepareSavePanel();
-			if (fSavePanel)
-				fSavePanel->Show();
+			ShowSavePanel();
 			break;
 
 		case B_SAVE_REQUESTED:
@@ -171,10 +168,7 @@ FileDocumentWindow::HandleSaveRequest(BMessage* message)
 			ShowSaveFailure(leaf.c_str(), saved.Error());
 			return false;
 		}
-		if (!fSavePanel)
-			PrepareSavePanel();
-		if (fSavePanel)
-			fSavePanel->Show();
+		ShowSavePanel();
 		return false;
 	}
 
@@ -246,6 +240,15 @@ FileDocumentWindow::ShowSaveFailure(const char* leaf, const BPrivate::Failure& w
 		B_STOP_ALERT);
 	// Answered on a thread of the alert's own: the window goes on meanwhile.
 	alert->Go(nullptr);
+}
+
+void
+FileDocumentWindow::ShowSavePanel()
+{
+	if (!fSavePanel)
+		PrepareSavePanel();
+	if (fSavePanel)
+		fSavePanel->Show();
 }
 
 void

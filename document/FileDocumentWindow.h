@@ -69,6 +69,9 @@ protected:
 
 	bool HandleSaveRequest(BMessage* message);
 	void PrepareSavePanel();
+	// Shows the Save panel, made first when there is none yet; nothing
+	// shows when it cannot be made.
+	void ShowSavePanel();
 
 	// What a SaveDocument override answers: true when `saved` succeeded;
 	// otherwise false, with the failure kept for the save request that

@@ -21,6 +21,24 @@ constexpr float kMargin = float(ImageViewport::kMargin);
 // much of what was in view.
 constexpr float kSmallStep = 40.0f;
 
+// The keys that move one scroll bar by a step: which bar, by its large
+// step or its small one, and which way.
+struct ScrollKey {
+	char key;
+	orientation bar;
+	bool large;
+	float direction;
+};
+
+constexpr ScrollKey kScrollKeys[] = {
+	{B_LEFT_ARROW, B_HORIZONTAL, false, -1},
+	{B_RIGHT_ARROW, B_HORIZONTAL, false, 1},
+	{B_UP_ARROW, B_VERTICAL, false, -1},
+	{B_DOWN_ARROW, B_VERTICAL, false, 1},
+	{B_PAGE_UP, B_VERTICAL, true, -1},
+	{B_PAGE_DOWN, B_VERTICAL, true, 1},
+};
+
 } // namespace
 
 AImageView::AImageView(BRect frame)
@@ -175,53 +193,30 @@ AImageView::DrawStatusText(BRect updateRect)
 void
 AImageView::KeyDown(const char* bytes, int32 numBytes)
 {
-	BScrollBar* horizontal = ScrollBar(B_HORIZONTAL);
-	BScrollBar* vertical = ScrollBar(B_VERTICAL);
-	auto move = [](BScrollBar* bar, bool large, float direction) {
+	char key = numBytes == 1 ? bytes[0] : 0;
+	for (const ScrollKey& scroll : kScrollKeys) {
+		if (scroll.key != key)
+			continue;
+		if (BScrollBar* bar = ScrollBar(scroll.bar)) {
+			float small = 0;
+			float big = 0;
+			bar->GetSteps(&small, &big);
+			bar->SetValue(bar->Value() + scroll.direction * (scroll.large ? big : small));
+		}
+		return;
+	}
+	if (key != B_HOME && key != B_END) {
+		BView::KeyDown(bytes, numBytes);
+		return;
+	}
+	// Home and End go to the start or the end of both bars.
+	for (BScrollBar* bar : {ScrollBar(B_HORIZONTAL), ScrollBar(B_VERTICAL)}) {
 		if (bar == nullptr)
-			return;
-		float small = 0;
-		float big = 0;
-		bar->GetSteps(&small, &big);
-		bar->SetValue(bar->Value() + direction * (large ? big : small));
-	};
-	auto toEnd = [](BScrollBar* bar, bool last) {
-		if (bar == nullptr)
-			return;
+			continue;
 		float minimum = 0;
 		float maximum = 0;
 		bar->GetRange(&minimum, &maximum);
-		bar->SetValue(last ? maximum : minimum);
-	};
-	switch (numBytes == 1 ? bytes[0] : 0) {
-		case B_LEFT_ARROW:
-			move(horizontal, false, -1);
-			break;
-		case B_RIGHT_ARROW:
-			move(horizontal, false, 1);
-			break;
-		case B_UP_ARROW:
-			move(vertical, false, -1);
-			break;
-		case B_DOWN_ARROW:
-			move(vertical, false, 1);
-			break;
-		case B_PAGE_UP:
-			move(vertical, true, -1);
-			break;
-		case B_PAGE_DOWN:
-			move(vertical, true, 1);
-			break;
-		case B_HOME:
-			toEnd(horizontal, false);
-			toEnd(vertical, false);
-			break;
-		case B_END:
-			toEnd(horizontal, true);
-			toEnd(vertical, true);
-			break;
-		default:
-			BView::KeyDown(bytes, numBytes);
+		bar->SetValue(key == B_END ? maximum : minimum);
 	}
 }
 

@@ -1,5 +1,6 @@
 #include "Application.h"
 
+#include "IndexedList.h"
 #include "LooperState.h"
 
 #include <DisplayServer.h>
@@ -225,16 +226,14 @@ int32
 BApplication::CountWindows() const
 {
 	std::lock_guard<std::mutex> lock(fWindowLock);
-	return static_cast<int32>(fWindows.size());
+	return BPrivate::CountOf(fWindows);
 }
 
 BWindow*
 BApplication::WindowAt(int32 index) const
 {
 	std::lock_guard<std::mutex> lock(fWindowLock);
-	if (index < 0 || static_cast<size_t>(index) >= fWindows.size())
-		return nullptr;
-	return fWindows[index];
+	return BPrivate::ElementAt(fWindows, index);
 }
 
 void

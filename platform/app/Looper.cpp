@@ -1,5 +1,6 @@
 #include "Looper.h"
 
+#include "IndexedList.h"
 #include "LockChecks.h"
 #include "LooperState.h"
 
@@ -314,22 +315,19 @@ BLooper::RemoveHandler(BHandler* handler)
 int32
 BLooper::CountHandlers() const
 {
-	return static_cast<int32>(fHandlers.size());
+	return BPrivate::CountOf(fHandlers);
 }
 
 BHandler*
 BLooper::HandlerAt(int32 index) const
 {
-	if (index < 0 || index >= CountHandlers())
-		return nullptr;
-	return fHandlers[index];
+	return BPrivate::ElementAt(fHandlers, index);
 }
 
 int32
 BLooper::IndexOf(BHandler* handler) const
 {
-	auto found = std::find(fHandlers.begin(), fHandlers.end(), handler);
-	return found == fHandlers.end() ? -1 : static_cast<int32>(found - fHandlers.begin());
+	return BPrivate::IndexIn(fHandlers, handler);
 }
 
 void

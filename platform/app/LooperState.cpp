@@ -38,10 +38,8 @@ LooperState::Release()
 	std::lock_guard<std::mutex> lock(mutex);
 	if (owner != caller || count <= 0)
 		return false;
-	if (--count == 0) {
-		owner = -1;
-		lockReleased.notify_all();
-	}
+	if (--count == 0)
+		Disown();
 	return true;
 }
 
@@ -53,10 +51,16 @@ LooperState::ReleaseAll()
 	if (owner != caller)
 		return 0;
 	int32 released = count;
+	Disown();
+	return released;
+}
+
+void
+LooperState::Disown()
+{
 	count = 0;
 	owner = -1;
 	lockReleased.notify_all();
-	return released;
 }
 
 bool
@@ -97,11 +101,9 @@ LooperState::MarkDead()
 		alive = false;
 		acceptsMessages = false;
 		looper = nullptr;
-		owner = -1;
-		count = 0;
 		messageWaitingHook = nullptr;
 		dropped.swap(queue);
-		lockReleased.notify_all();
+		Disown();
 		queueChanged.notify_all();
 	}
 }

@@ -155,22 +155,28 @@ HeadlessServer::Panels() const
 {
 	std::lock_guard<std::mutex> lock(fLock);
 	std::vector<PanelState> states;
-	for (const PanelRecord& record : fPanels) {
-		const PanelInfo& info = record.info;
-		states.push_back(PanelState{record.id, info.mode, info.directory, info.saveText,
-			info.target, info.allowMultipleSelection, record.panel, info.modal});
-	}
+	for (const PanelRecord& record : fPanels)
+		states.push_back(StateOf(record));
 	return states;
 }
 
 std::optional<HeadlessServer::PanelState>
 HeadlessServer::Panel(int32 panelId) const
 {
-	for (PanelState& state : Panels()) {
-		if (state.id == panelId)
-			return state;
-	}
-	return std::nullopt;
+	std::lock_guard<std::mutex> lock(fLock);
+	auto found = std::find_if(fPanels.begin(), fPanels.end(),
+		[panelId](const PanelRecord& record) { return record.id == panelId; });
+	if (found == fPanels.end())
+		return std::nullopt;
+	return StateOf(*found);
+}
+
+HeadlessServer::PanelState
+HeadlessServer::StateOf(const PanelRecord& record)
+{
+	const PanelInfo& info = record.info;
+	return PanelState{record.id, info.mode, info.directory, info.saveText, info.target,
+		info.allowMultipleSelection, record.panel, info.modal};
 }
 
 status_t

@@ -151,6 +151,8 @@ private:
 	// tells the waiters; does nothing for a window the server does not know.
 	void ChangeWindow(int32 id, const std::function<void(WindowRecord&)>& change);
 	static void WaitUntilHandled(const BMessenger& panel);
+	// What a panel's record shows to the outside.
+	static PanelState StateOf(const PanelRecord& record);
 
 	mutable std::mutex fLock;
 	BPrivate::ChangeCounter fChanges;

@@ -25,6 +25,18 @@ Unite(BRect a, BRect b)
 	return a | b;
 }
 
+// Adds the whole pixels of `rect` that lie inside `bounds` to `area`;
+// false when none do.
+bool
+AddWithin(BRect& area, BRect rect, BRect bounds)
+{
+	BRect added = PixelAligned(rect) & bounds;
+	if (!added.IsValid())
+		return false;
+	area = Unite(area, added);
+	return true;
+}
+
 } // namespace
 
 BackBuffer::BackBuffer(BRect bounds)
@@ -46,11 +58,7 @@ BackBuffer::Resize(BRect bounds)
 bool
 BackBuffer::Invalidate(BRect rect)
 {
-	BRect area = PixelAligned(rect) & fBounds;
-	if (!area.IsValid())
-		return false;
-	fDirty = Unite(fDirty, area);
-	return true;
+	return AddWithin(fDirty, rect, fBounds);
 }
 
 bool
@@ -73,11 +81,7 @@ BackBuffer::TakeDirty()
 bool
 BackBuffer::NoteDrawn(BRect rect)
 {
-	BRect area = PixelAligned(rect) & fBounds;
-	if (!area.IsValid())
-		return false;
-	fDrawn = Unite(fDrawn, area);
-	return true;
+	return AddWithin(fDrawn, rect, fBounds);
 }
 
 std::unique_ptr<BBitmap>

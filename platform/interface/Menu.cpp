@@ -1,5 +1,7 @@
 #include "Menu.h"
 
+#include "IndexedList.h"
+
 #include <DisplayServer.h>
 #include <MenuItem.h>
 #include <Messenger.h>
@@ -12,6 +14,24 @@ namespace {
 // Modifier keys that must agree between a key press and a shortcut.
 constexpr uint32 kShortcutModifiers = B_SHIFT_KEY | B_COMMAND_KEY | B_CONTROL_KEY
 	| B_OPTION_KEY;
+
+// The first item of `menu` that `matches`, each item looked at before its
+// submenu's items; null when none does.
+template<typename Predicate>
+BMenuItem*
+FindInTree(const BMenu& menu, const Predicate& matches)
+{
+	for (int32 index = 0; index < menu.CountItems(); index++) {
+		BMenuItem* item = menu.ItemAt(index);
+		if (matches(*item))
+			return item;
+		if (BMenu* submenu = item->Submenu()) {
+			if (BMenuItem* found = FindInTree(*submenu, matches))
+				return found;
+		}
+	}
+	return nullptr;
+}
 
 } // namespace
 
@@ -105,9 +125,7 @@ BMenu::RemoveItem(BMenuItem* item)
 BMenuItem*
 BMenu::ItemAt(int32 index) const
 {
-	if (index < 0 || index >= CountItems())
-		return nullptr;
-	return fItems[index].get();
+	return BPrivate::ElementAt(fItems, index);
 }
 
 BMenu*
@@ -120,17 +138,13 @@ BMenu::SubmenuAt(int32 index) const
 int32
 BMenu::CountItems() const
 {
-	return static_cast<int32>(fItems.size());
+	return BPrivate::CountOf(fItems);
 }
 
 int32
 BMenu::IndexOf(const BMenuItem* item) const
 {
-	for (size_t index = 0; index < fItems.size(); index++) {
-		if (fItems[index].get() == item)
-			return static_cast<int32>(index);
-	}
-	return -1;
+	return BPrivate::IndexIn(fItems, item);
 }
 
 BMenuItem*
@@ -138,29 +152,17 @@ BMenu::FindItem(const char* label) const
 {
 	if (label == nullptr)
 		return nullptr;
-	for (const auto& item : fItems) {
-		if (!item->IsSeparator() && strcmp(item->Label(), label) == 0)
-			return item.get();
-		if (BMenu* submenu = item->Submenu()) {
-			if (BMenuItem* found = submenu->FindItem(label))
-				return found;
-		}
-	}
-	return nullptr;
+	return FindInTree(*this, [label](const BMenuItem& item) {
+		return !item.IsSeparator() && strcmp(item.Label(), label) == 0;
+	});
 }
 
 BMenuItem*
 BMenu::FindItem(uint32 command) const
 {
-	for (const auto& item : fItems) {
-		if (item->Message() != nullptr && item->Command() == command)
-			return item.get();
-		if (BMenu* submenu = item->Submenu()) {
-			if (BMenuItem* found = submenu->FindItem(command))
-				return found;
-		}
-	}
-	return nullptr;
+	return FindInTree(*this, [command](const BMenuItem& item) {
+		return item.Message() != nullptr && item.Command() == command;
+	});
 }
 
 BMenuItem*
@@ -176,15 +178,7 @@ BMenu::FindMarked() const
 BMenuItem*
 BMenu::FindItemById(uint32 id) const
 {
-	for (const auto& item : fItems) {
-		if (item->Id() == id)
-			return item.get();
-		if (BMenu* submenu = item->Submenu()) {
-			if (BMenuItem* found = submenu->FindItemById(id))
-				return found;
-		}
-	}
-	return nullptr;
+	return FindInTree(*this, [id](const BMenuItem& item) { return item.Id() == id; });
 }
 
 BMenuItem*

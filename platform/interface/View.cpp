@@ -1,5 +1,7 @@
 #include "View.h"
 
+#include "IndexedList.h"
+
 #include <Bitmap.h>
 #include <BitmapPainter.h>
 #include <AppDefs.h>
@@ -171,15 +173,13 @@ BView::RemoveSelf()
 int32
 BView::CountChildren() const
 {
-	return static_cast<int32>(fChildren.size());
+	return BPrivate::CountOf(fChildren);
 }
 
 BView*
 BView::ChildAt(int32 index) const
 {
-	if (index < 0 || index >= CountChildren())
-		return nullptr;
-	return fChildren[index].get();
+	return BPrivate::ElementAt(fChildren, index);
 }
 
 BView*

@@ -195,6 +195,12 @@ void
 FilePanelLooper::Changed()
 {
 	std::lock_guard<std::mutex> lock(fLock);
+	ChangedLocked();
+}
+
+void
+FilePanelLooper::ChangedLocked()
+{
 	if (fShowing && fServer != nullptr)
 		fServer->PanelChanged(fId, InfoLocked());
 }
@@ -202,12 +208,10 @@ FilePanelLooper::Changed()
 void
 FilePanelLooper::SetTarget(BMessenger target)
 {
-	{
-		std::lock_guard<std::mutex> lock(fLock);
-		fTarget = target;
-		fHasTarget = true;
-	}
-	Changed();
+	std::lock_guard<std::mutex> lock(fLock);
+	fTarget = target;
+	fHasTarget = true;
+	ChangedLocked();
 }
 
 void
@@ -221,21 +225,17 @@ FilePanelLooper::SetMessage(const BMessage* message)
 void
 FilePanelLooper::SetDirectory(const entry_ref& directory)
 {
-	{
-		std::lock_guard<std::mutex> lock(fLock);
-		fDirectory = directory;
-	}
-	Changed();
+	std::lock_guard<std::mutex> lock(fLock);
+	fDirectory = directory;
+	ChangedLocked();
 }
 
 void
 FilePanelLooper::SetSaveText(const char* text)
 {
-	{
-		std::lock_guard<std::mutex> lock(fLock);
-		fSaveText = text != nullptr ? text : "";
-	}
-	Changed();
+	std::lock_guard<std::mutex> lock(fLock);
+	fSaveText = text != nullptr ? text : "";
+	ChangedLocked();
 }
 
 void
@@ -249,21 +249,17 @@ FilePanelLooper::SetRefFilter(BRefFilter* filter)
 void
 FilePanelLooper::SetHideWhenDone(bool on)
 {
-	{
-		std::lock_guard<std::mutex> lock(fLock);
-		fHideWhenDone = on;
-	}
-	Changed();
+	std::lock_guard<std::mutex> lock(fLock);
+	fHideWhenDone = on;
+	ChangedLocked();
 }
 
 void
 FilePanelLooper::SetButtonLabel(file_panel_button button, const char* label)
 {
-	{
-		std::lock_guard<std::mutex> lock(fLock);
-		fButtonLabels[button == B_CANCEL_BUTTON ? 0 : 1] = label != nullptr ? label : "";
-	}
-	Changed();
+	std::lock_guard<std::mutex> lock(fLock);
+	fButtonLabels[button == B_CANCEL_BUTTON ? 0 : 1] = label != nullptr ? label : "";
+	ChangedLocked();
 }
 
 void

@@ -56,6 +56,8 @@ struct LooperState {
 	bool Release();
 	// Gives up every level the caller holds; answers how many.
 	int32 ReleaseAll();
+	// With the mutex held: nobody holds the lock now; wakes its waiters.
+	void Disown();
 	bool IsHeldByCaller();
 	// The member `field`, read under the mutex.
 	template<typename T>

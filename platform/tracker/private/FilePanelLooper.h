@@ -68,8 +68,10 @@ private:
 	// The description the server gets; call with fLock held.
 	PanelInfo InfoLocked() const;
 	void HideLocked();
-	// Tells the server of a changed description while the panel shows.
+	// Tells the server of a changed description while the panel shows;
+	// ChangedLocked with fLock held.
 	void Changed();
+	void ChangedLocked();
 	void Answered(Answer answer, const BMessage& message);
 	// Builds the reply to an answer; false when the answer does not fit the
 	// panel (its mode, its selection, an empty name).
