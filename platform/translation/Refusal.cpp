@@ -5,6 +5,7 @@
 #include <TranslationUtils.h>
 
 #include <Errors.h>
+#include <Utf8.h>
 
 namespace BPrivate {
 
@@ -15,44 +16,6 @@ std::string Limit()
 {
 	const std::string side = std::to_string(kMaxImageSide);
 	return side + "\u00d7" + side;
-}
-
-// The length of the UTF-8 sequence at `text[at]` and its code point, or 0
-// when the bytes there are not one (a stray continuation, an overlong form,
-// a surrogate, past U+10FFFF, cut short).
-size_t DecodeUtf8(std::string_view text, size_t at, uint32& codePoint)
-{
-	const uint8 lead = uint8(text[at]);
-	size_t length;
-	uint32 minimum;
-	if (lead >= 0xc2 && lead <= 0xdf) {
-		length = 2;
-		minimum = 0x80;
-		codePoint = lead & 0x1f;
-	} else if (lead >= 0xe0 && lead <= 0xef) {
-		length = 3;
-		minimum = 0x800;
-		codePoint = lead & 0x0f;
-	} else if (lead >= 0xf0 && lead <= 0xf4) {
-		length = 4;
-		minimum = 0x10000;
-		codePoint = lead & 0x07;
-	} else {
-		return 0;
-	}
-	if (text.size() - at < length)
-		return 0;
-	for (size_t i = 1; i < length; i++) {
-		const uint8 next = uint8(text[at + i]);
-		if ((next & 0xc0) != 0x80)
-			return 0;
-		codePoint = codePoint << 6 | (next & 0x3f);
-	}
-	if (codePoint < minimum || codePoint > 0x10ffff
-		|| (codePoint >= 0xd800 && codePoint <= 0xdfff)) {
-		return 0;
-	}
-	return length;
 }
 
 // Characters that end or break a line or that no terminal prints.
@@ -167,8 +130,8 @@ std::string Refusal::OneLine(std::string_view text)
 	line.reserve(text.size());
 	bool space = false;
 	for (size_t at = 0; at < text.size();) {
-		uint32 codePoint = uint8(text[at]);
-		size_t length = codePoint < 0x80 ? 1 : DecodeUtf8(text, at, codePoint);
+		char32_t codePoint = 0;
+		size_t length = DecodeUtf8(text, at, codePoint);
 		if (length != 0 && IsSpaceOrControl(codePoint)) {
 			space = true;
 			at += length;
