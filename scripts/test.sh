@@ -20,14 +20,16 @@ plain)
 	;;
 asan)
 	dir=build-asan
-	options=(-DQUILLPIX_ASAN=ON -DCMAKE_BUILD_TYPE=Debug)
+	options=(-DQUILLPIX_ASAN=ON -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O0 -g1")
 	export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 	export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 	;;
 tsan)
 	dir=build-tsan
+	# -O1 compiles a quarter faster than -O2 under ThreadSanitizer, and the
+	# tests wait on threads far more than they compute.
 	options=(-DQUILLPIX_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
-		"-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG")
+		"-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG")
 	export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 	;;
 *)
@@ -39,4 +41,8 @@ esac
 echo "== $dir: build"
 scripts/build.sh "$dir" "${options[@]}"
 echo "== $dir: test"
-ctest --test-dir "$dir" --no-tests=error --output-on-failure --parallel "$(nproc)"
+# Under a sanitizer the tests spend most of their time waiting (on windows,
+# threads and child processes), so twice as many run at once.
+jobs=$(nproc)
+[ "$variant" = plain ] || jobs=$((jobs * 2))
+ctest --test-dir "$dir" --no-tests=error --output-on-failure --parallel "$jobs"
