@@ -114,6 +114,13 @@ TEST(HostileCli, HostileStreamsOnStandardInputAreRefused)
 	};
 	for (const char* command : commands) {
 		SCOPED_TRACE(command);
+#if defined(__SANITIZE_THREAD__)
+		// ThreadSanitizer records every byte a read writes: an endless
+		// stream read up to the 512 MiB bound takes over a minute there. The
+		// other builds check that it is refused.
+		if (std::string(command).find("/dev/zero") != std::string::npos)
+			continue;
+#endif
 		Program shell{{"/bin/sh", "-c", "E='" + kExporter + "' && " + command}};
 		shell.directory = scratch.Path();
 		shell.limits = ChildLimits();
