@@ -2,7 +2,9 @@
 #
 #   quillpix_add_image_sources(TARGET <target> IMAGES <image>...
 #                              [COLOR_SPACE rgb32|cmap8|rgba32|rgb16|rgb15|
-#                                           rgba15|gray8|gray1]
+#                                           rgba15|gray8|gray1|rgb24|rgb24-big|
+#                                           rgb16-big|rgb15-big|rgba15-big|
+#                                           rgb32-big|rgba32-big]
 #                              [DITHER none|floyd-steinberg|ordered]
 #                              [BACKGROUND RRGGBB])
 #
@@ -25,9 +27,10 @@
 # call and answers it; call it after your BApplication object has been
 # constructed. COLOR_SPACE converts every image into that space, as
 # quillpix-export --color-space does; without it B_CMAP8 images stay as they
-# are and others become B_RGB32. DITHER (with cmap8, rgb16, rgb15, rgba15 or
-# gray1) dithers as --dither does; BACKGROUND (with rgb16, gray8 or gray1)
-# is the colour transparent pixels are laid over, as --background. The target is linked to the library
+# are and others become B_RGB32. DITHER (with cmap8, gray1 or a 16-bit space:
+# rgb16, rgb15, rgba15 and their -big twins) dithers as --dither does;
+# BACKGROUND (with rgb16, rgb16-big, rgb24, rgb24-big, gray8 or gray1) is
+# the colour transparent pixels are laid over, as --background. The target is linked to the library
 # that holds PrefilledBitmap. The configure step stops on an unknown keyword
 # and on an image that does not exist, naming it as written.
 #
@@ -203,7 +206,8 @@ function(quillpix_add_image_sources)
 		message(FATAL_ERROR "quillpix_add_image_sources: no IMAGES given")
 	endif()
 	set(colorSpaceOption "")
-	set(spaces rgb32 cmap8 rgba32 rgb16 rgb15 rgba15 gray8 gray1)
+	set(spaces rgb32 cmap8 rgba32 rgb16 rgb15 rgba15 gray8 gray1 rgb24 rgb24-big rgb16-big
+		rgb15-big rgba15-big rgb32-big rgba32-big)
 	if(ARG_COLOR_SPACE)
 		if(NOT ARG_COLOR_SPACE IN_LIST spaces)
 			list(JOIN spaces ", " known)
@@ -215,16 +219,16 @@ function(quillpix_add_image_sources)
 	if(DEFINED ARG_DITHER)
 		_quillpix_check_space_option(DITHER "${ARG_DITHER}" "^(none|floyd-steinberg|ordered)$"
 			"none, floyd-steinberg or ordered"
-			"${ARG_COLOR_SPACE}" "^(cmap8|rgb16|rgb15|rgba15|gray1)$"
-			"cmap8, rgb16, rgb15, rgba15 or gray1")
+			"${ARG_COLOR_SPACE}" "^(cmap8|gray1|(rgb16|rgb15|rgba15)(-big)?)$"
+			"cmap8, rgb16, rgb15, rgba15, gray1, rgb16-big, rgb15-big or rgba15-big")
 		list(APPEND colorSpaceOption --dither ${ARG_DITHER})
 	endif()
 	if(DEFINED ARG_BACKGROUND)
 		_quillpix_check_space_option(BACKGROUND "${ARG_BACKGROUND}"
 			"^[0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f]$"
 			"a colour as RRGGBB, such as ffffff"
-			"${ARG_COLOR_SPACE}" "^(rgb16|gray8|gray1)$"
-			"rgb16, gray8 or gray1, the spaces without transparency")
+			"${ARG_COLOR_SPACE}" "^(rgb16|gray8|gray1|rgb24|rgb24-big|rgb16-big)$"
+			"rgb16, gray8, gray1, rgb24, rgb24-big or rgb16-big, the spaces without transparency")
 		list(APPEND colorSpaceOption --background ${ARG_BACKGROUND})
 	endif()
 	if(NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")

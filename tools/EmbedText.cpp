@@ -1,5 +1,7 @@
 #include "EmbedText.h"
 
+#include "export/FormatBitmapSource.h"
+
 #include <GraphicsDefs.h>
 
 #include <cinttypes>
@@ -66,21 +68,10 @@ Quoted(const std::string& text)
 std::string
 ColorSpaceConstant(int32_t colorSpace)
 {
-	switch (colorSpace) {
-		case B_RGB32: return "B_RGB32";
-		case B_RGBA32: return "B_RGBA32";
-		case B_RGB24: return "B_RGB24";
-		case B_RGB16: return "B_RGB16";
-		case B_RGB15: return "B_RGB15";
-		case B_RGBA15: return "B_RGBA15";
-		case B_CMAP8: return "B_CMAP8";
-		case B_GRAY8: return "B_GRAY8";
-		case B_GRAY1: return "B_GRAY1";
-		case B_RGB32_BIG: return "B_RGB32_BIG";
-		case B_RGBA32_BIG: return "B_RGBA32_BIG";
-		case B_RGB24_BIG: return "B_RGB24_BIG";
-		default: return "color_space(" + Number(uint32_t(colorSpace)) + "u)";
-	}
+	const std::string_view name = SourceText::ColorSpaceName(colorSpace);
+	if (!name.empty())
+		return std::string(name);
+	return "color_space(" + Number(uint32_t(colorSpace)) + "u)";
 }
 
 std::string

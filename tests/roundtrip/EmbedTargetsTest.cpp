@@ -335,11 +335,12 @@ TEST(EmbedTargets, MisusesStopTheConfigureStepNamingTheImage)
 		{"IMAGES img/sub", {"the image \"img/sub\" of app is a folder, not an image"}},
 		{"IMAGES img/icon.pam img/sub/icon.pam",
 			{"\"img/sub/icon.pam\" and \"img/icon.pam\" would both be named icon in app"}},
-		{"IMAGES img/icon.pam COLOR_SPACE rgb24", {"COLOR_SPACE is one of rgb32, cmap8, rgba32"}},
+		{"IMAGES img/icon.pam COLOR_SPACE rgb565", {"COLOR_SPACE is one of rgb32, cmap8, rgba32"}},
 		{"IMAGES img/icon.pam COLOR_SPACE gray8 DITHER ordered",
-			{"DITHER needs COLOR_SPACE cmap8, rgb16, rgb15, rgba15 or gray1"}},
+			{"DITHER needs COLOR_SPACE cmap8, rgb16, rgb15, rgba15, gray1, rgb16-big, rgb15-big or "
+				"rgba15-big"}},
 		{"IMAGES img/icon.pam COLOR_SPACE rgba32 BACKGROUND 336699",
-			{"BACKGROUND needs COLOR_SPACE rgb16, gray8 or gray1"}},
+			{"BACKGROUND needs COLOR_SPACE rgb16, gray8, gray1, rgb24, rgb24-big or rgb16-big"}},
 		{"IMAGES img/icon.pam COLOR_SPACE gray1 BACKGROUND 33669x",
 			{"BACKGROUND is a colour as RRGGBB, such as ffffff, not 33669x"}},
 	};
