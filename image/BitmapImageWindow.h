@@ -67,7 +67,7 @@ private:
 	BMenuItem* fCmap8Item;
 	BMenuItem* fRgb32Item;
 	// The items of the other spaces, in the order of the menu.
-	BMenuItem* fOtherSpaceItems[6];
+	BMenuItem* fOtherSpaceItems[13];
 	StatusLine* fStatusLine;
 	ImageMenu fImageMenu;
 	// The image file as given; empty for an untitled window.

@@ -103,7 +103,7 @@ TEST(ExportOptions, UsageErrors)
 		{"-o", "x.h", "a.png", "b.png"},
 		{"a.png", "-o"},
 		{"-o", "", "a.png"},
-		{"--color-space", "rgb24", "a.png"},
+		{"--color-space", "rgb565", "a.png"},
 		{"--color-space"},
 		{"--name"},
 		{"--frobnicate", "a.png"},
