@@ -1,7 +1,7 @@
 // The decoded plasma picture (B_RGB32) into each colour space the export
 // writes, nearest values, and into B_RGB16 and B_GRAY1 with each kind of
-// dithering (B_RGB16_BIG with Floyd-Steinberg). Each run makes the new bitmap, as the exporter does;
-// items_per_second counts pixels.
+// dithering (B_RGB16_BIG with Floyd-Steinberg). Each run makes the new
+// bitmap, as the exporter does; items_per_second counts pixels.
 // Targets (whole exporter runs, bench/spaces.sh): every space within 1.1
 // times the rgb32 export; Floyd-Steinberg at most 0.2 s more than the
 // nearest values at 4096 x 4096.
