@@ -132,58 +132,54 @@ ToGray8(const uint8* in, uint8* out, int32 width, rgb_color background)
 	}
 }
 
-// B_RGB24 (B, G, R) or, big-endian, B_RGB24_BIG (R, G, B).
-template<pixel::ByteOrder kOrder>
-void
-ToRgb24(const uint8* in, uint8* out, int32 width, rgb_color background)
-{
-	using namespace pixel;
-	for (int32 x = 0; x < width; x++) {
-		const uint32 pixel = Over(Load32(in + 4 * x), background);
-		if constexpr (kOrder == pixel::ByteOrder::kBig)
-			Store24(out + 3 * x, Red(pixel), Green(pixel), Blue(pixel));
-		else
-			Store24(out + 3 * x, Blue(pixel), Green(pixel), Red(pixel));
-	}
-}
-
 // A converter of straight B_RGBA32 rows into one space, for ConvertRows.
 using RowConverter = void (*)(const uint8* in, uint8* out, int32 width, rgb_color background);
 
-template<color_space kSpace>
+// Each pixel by the space's writer (PixelAccess.h), laid over the
+// background first where the space has no transparency. For the 16-bit
+// spaces these are the nearest values, which quantizing without dithering
+// gives too, a good deal slower.
+template<typename Writer, bool kOverBackground>
 void
-ToTrueColor(const uint8* in, uint8* out, int32 width, rgb_color)
+Written(const uint8* in, uint8* out, int32 width, rgb_color background)
 {
-	ConvertPixels(in, B_RGBA32, 0, out, kSpace, 0, width);
+	const Writer writer{};
+	for (int32 x = 0; x < width; x++) {
+		uint32 pixel = pixel::Load32(in + 4 * x);
+		if constexpr (kOverBackground)
+			pixel = Over(pixel, background);
+		writer.Write(out, x, pixel);
+	}
 }
 
 // What the export calls each space, and how each is made from straight
-// colour. Spaces without a row converter are quantized (ChannelDither.h),
-// B_RGB32 and B_CMAP8 have roads of their own.
+// colour: row by row where `nearest` says how (for a space that dithers,
+// when it is not dithered), otherwise quantized (ChannelDither.h); B_RGB32
+// and B_CMAP8 have roads of their own.
 struct KnownSpace {
 	const char* name;
 	color_space space;
 	bool dithers;
 	bool background;
-	RowConverter convert;
+	RowConverter nearest;
 };
 
 constexpr KnownSpace kKnownSpaces[] = {
 	{"rgb32", B_RGB32, false, false, nullptr},
 	{"cmap8", B_CMAP8, true, false, nullptr},
-	{"rgba32", B_RGBA32, false, false, ToTrueColor<B_RGBA32>},
-	{"rgb16", B_RGB16, true, true, nullptr},
-	{"rgb15", B_RGB15, true, false, nullptr},
-	{"rgba15", B_RGBA15, true, false, nullptr},
+	{"rgba32", B_RGBA32, false, false, Written<pixel::WriteRGBA32, false>},
+	{"rgb16", B_RGB16, true, true, Written<pixel::WriteRGB16, true>},
+	{"rgb15", B_RGB15, true, false, Written<pixel::WriteRGB15, false>},
+	{"rgba15", B_RGBA15, true, false, Written<pixel::WriteRGBA15, false>},
 	{"gray8", B_GRAY8, false, true, ToGray8},
 	{"gray1", B_GRAY1, true, true, nullptr},
-	{"rgb24", B_RGB24, false, true, ToRgb24<pixel::ByteOrder::kLittle>},
-	{"rgb24-big", B_RGB24_BIG, false, true, ToRgb24<pixel::ByteOrder::kBig>},
-	{"rgb16-big", B_RGB16_BIG, true, true, nullptr},
-	{"rgb15-big", B_RGB15_BIG, true, false, nullptr},
-	{"rgba15-big", B_RGBA15_BIG, true, false, nullptr},
-	{"rgb32-big", B_RGB32_BIG, false, false, ToTrueColor<B_RGB32_BIG>},
-	{"rgba32-big", B_RGBA32_BIG, false, false, ToTrueColor<B_RGBA32_BIG>},
+	{"rgb24", B_RGB24, false, true, Written<pixel::WriteRGB24, true>},
+	{"rgb24-big", B_RGB24_BIG, false, true, Written<pixel::WriteRGB24Big, true>},
+	{"rgb16-big", B_RGB16_BIG, true, true, Written<pixel::WriteRGB16Big, true>},
+	{"rgb15-big", B_RGB15_BIG, true, false, Written<pixel::WriteRGB15Big, false>},
+	{"rgba15-big", B_RGBA15_BIG, true, false, Written<pixel::WriteRGBA15Big, false>},
+	{"rgb32-big", B_RGB32_BIG, false, false, Written<pixel::WriteRGB32Big, false>},
+	{"rgba32-big", B_RGBA32_BIG, false, false, Written<pixel::WriteRGBA32Big, false>},
 };
 
 const KnownSpace*
@@ -253,8 +249,9 @@ BitmapInSpace(const BBitmap& source, const SpaceConversion& conversion)
 		return nullptr;
 	if (space == B_RGB32) {
 		target->SetBits(source.Bits(), source.BitsLength(), 0, source.ColorSpace());
-	} else if (known->convert != nullptr) {
-		const RowConverter convert = known->convert;
+	} else if (known->nearest != nullptr
+		&& (conversion.dither == DitherKind::kNone || !known->dithers)) {
+		const RowConverter convert = known->nearest;
 		const rgb_color background = conversion.background;
 		ConvertRows(source, *target, [convert, background](const uint8* in, uint8* out,
 										 int32 width) { convert(in, out, width, background); });
