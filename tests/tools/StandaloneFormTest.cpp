@@ -6,6 +6,9 @@
 
 #include "ExportFixtures.h"
 #include "support/Program.h"
+#include "tools/StandaloneText.h"
+
+#include <SpaceConversion.h>
 
 #include <gtest/gtest.h>
 
@@ -172,6 +175,28 @@ TEST_P(StandaloneForm, ACProgramReadsWhatTheExporterReports)
 		+ facts[5].str() + " bytes; digest " + digest[1].str() + "\n");
 	// Five pixels of two bytes, padded to twelve a row.
 	EXPECT_EQ(facts[4].str(), "12");
+}
+
+// Every colour space the exporter writes has its layout in words; a space it
+// does not know yet is left out.
+TEST(StandaloneText, EverySpaceTheExporterWritesSaysItsLayout)
+{
+	for (const char* name : {"rgb32", "cmap8", "rgba32", "rgb16", "rgb15", "rgba15", "gray8",
+			"gray1", "rgb24", "rgb24-big", "rgb16-big", "rgb15-big", "rgba15-big", "rgb32-big",
+			"rgba32-big"}) {
+		color_space space;
+		if (!ColorSpaceNamed(name, space))
+			continue;
+		SCOPED_TRACE(name);
+		const StandaloneText::Layout* layout = StandaloneText::LayoutOf(int32_t(space));
+		ASSERT_NE(layout, nullptr);
+		EmbeddedImage image = {"a.png", "pic", "", "pic.bin", 12, 0, 3, 1, 12, int32_t(space)};
+		const std::string header = StandaloneText::Header(image);
+		EXPECT_NE(header.find(std::string(" in ") + layout->name + " ("), std::string::npos)
+			<< header;
+		EXPECT_NE(header.find("#define QUILLPIX_" + std::string(layout->name) + " "),
+			std::string::npos) << header;
+	}
 }
 
 INSTANTIATE_TEST_SUITE_P(Compilers, StandaloneForm, testing::ValuesIn(kCompilers),
