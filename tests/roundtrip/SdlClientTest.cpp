@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -230,20 +231,18 @@ ExporterKnows(const char* space)
 
 // The project built once per compiler: its folder, or why it failed.
 struct Built {
+	std::unique_ptr<ScratchDirectory> scratch;
 	std::string build;
 	std::string source;
 	std::string failure;
 };
 
-const Built&
-BuildClient(const std::string& compiler)
+// Builds the project for `compiler` into `result`.
+void
+BuildClient(const std::string& compiler, Built& result)
 {
-	static std::map<std::string, Built> built;
-	static std::map<std::string, ScratchDirectory*> scratches;
-	if (built.count(compiler) != 0)
-		return built[compiler];
-	Built& result = built[compiler];
-	ScratchDirectory* scratch = scratches[compiler] = new ScratchDirectory();
+	result.scratch = std::make_unique<ScratchDirectory>();
+	const ScratchDirectory* scratch = result.scratch.get();
 	result.source = *scratch / "source";
 	result.build = *scratch / "build";
 	mkdir(result.source.c_str(), 0755);
@@ -273,10 +272,23 @@ BuildClient(const std::string& compiler)
 		|| RunTool({result.build + "/client"}, result.build, log) != 0) {
 		result.failure = ReadWhole(log);
 	}
-	return result;
 }
 
-class SdlClient : public testing::TestWithParam<std::tuple<const char*, SdlRow>> {};
+class SdlClient : public testing::TestWithParam<std::tuple<const char*, SdlRow>> {
+protected:
+	// The project built once per compiler, for all its rows.
+	static const Built& Client(const std::string& compiler)
+	{
+		Built& built = sBuilt[compiler];
+		if (!built.scratch)
+			BuildClient(compiler, built);
+		return built;
+	}
+	static void TearDownTestSuite() { sBuilt.clear(); }
+
+private:
+	static inline std::map<std::string, Built> sBuilt;
+};
 
 } // namespace
 
@@ -290,7 +302,7 @@ TEST_P(SdlClient, SdlReadsEveryPixelAsTheImageInItsSpace)
 	ASSERT_FALSE(InstalledPrefix().empty()) << "cannot install the package";
 	if (!ExporterKnows(row.space))
 		GTEST_SKIP() << "the exporter has no colour space " << row.space << " yet";
-	const Built& built = BuildClient(compiler);
+	const Built& built = Client(compiler);
 	ASSERT_EQ(built.failure, "");
 	// A program of C alone, linked to SDL and to no library of ours.
 	const std::string rules = ReadWhole(built.build + "/build.ninja");
