@@ -2,7 +2,8 @@
 // compiler: the header of the build form and the text, compiled together in
 // every C and C++ standard with GCC and Clang, warnings as errors; and a C99
 // program with a C++ file of its own that prints the constants and a digest
-// of the bytes, which must be what the exporter wrote in its files.
+// of the bytes, which must be what the exporter wrote in its files, and
+// finds the text's bytes the same.
 
 #include "ExportFixtures.h"
 #include "support/Program.h"
@@ -55,10 +56,13 @@ use(void)
 )";
 
 // The facts as the exporter's comments give them, and a digest as the build
-// form's writer makes it (zlib's CRC-32 and Adler-32).
+// form's writer makes it (zlib's CRC-32 and Adler-32); the text's array must
+// hold the same bytes.
 const char* const kReport = R"(#include "icon.h"
+#include "pic.h"
 
 #include <stdio.h>
+#include <string.h>
 #include <zlib.h>
 
 const uint8_t* cxx_bytes(void);
@@ -73,6 +77,8 @@ main(void)
 	printf("%d x %d pixels in (0x%04X), %d bytes a row, %lu bytes; digest %08lx%08lx\n",
 		icon_Width, icon_Height, (unsigned)icon_ColorSpace, icon_BytesPerRow,
 		(unsigned long)sizeof(icon_MData), crc & 0xFFFFFFFFul, adler & 0xFFFFFFFFul);
+	if (sizeof(pic_MData) != sizeof(icon_MData) || memcmp(pic_MData, icon_MData, sizeof(pic_MData)))
+		return 2;
 	return cxx_bytes() == icon_MData ? 0 : 1;
 }
 )";
