@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A text of another form around the items of the Be text: `head` before
@@ -42,10 +43,9 @@ FramedSourceLength(const SourceFrame& frame, int32 count)
 }
 
 // As FormatBitmapSource, with the frame's head and tail around the items.
-template<typename Consumer>
+template <typename Consumer>
 bool
-FormatFramedSource(const SourceFrame& frame, const uint8* bytes, int32 count,
-	Consumer&& consume)
+FormatFramedSource(const SourceFrame& frame, const uint8* bytes, int32 count, Consumer&& consume)
 {
 	if (bytes == nullptr || count <= 0)
 		return false;
@@ -57,7 +57,6 @@ FormatFramedSource(const SourceFrame& frame, const uint8* bytes, int32 count,
 	char closing[SourceText::kClosingByteLength];
 	SourceText::FormatClosingByte(closing, bytes[last]);
 	return put(frame.head.data(), frame.head.size())
-		&& SourceText::PutItems(consume, put, bytes, last)
-		&& put(closing, sizeof(closing))
+		&& SourceText::PutItems(consume, put, bytes, last) && put(closing, sizeof(closing))
 		&& put(frame.tail.data(), frame.tail.size());
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "StandaloneText.h"
 
 #include <cinttypes>
@@ -12,38 +13,53 @@ const char* const kPadding = "Each row is padded to a multiple of 4 bytes (NAME_
 // One row per colour space the exporter writes. A 16-bit value's bits are
 // counted from its least significant (bit 0).
 const Layout kLayouts[] = {
-	{0x0008, "B_RGB32", "4 bytes a pixel: blue, green, red, then 255 (a transparent pixel is "
+	{0x0008, "B_RGB32",
+		"4 bytes a pixel: blue, green, red, then 255 (a transparent pixel is "
 		"0x77, 0x74, 0x77, 0x00), so that a 32-bit value read little-endian is 0xAARRGGBB."},
-	{0x2008, "B_RGBA32", "4 bytes a pixel: blue, green, red, alpha (straight, not "
+	{0x2008, "B_RGBA32",
+		"4 bytes a pixel: blue, green, red, alpha (straight, not "
 		"premultiplied), so that a 32-bit value read little-endian is 0xAARRGGBB."},
-	{0x1008, "B_RGB32_BIG", "4 bytes a pixel: 255 (0 in a transparent pixel, which is 0x00, "
+	{0x1008, "B_RGB32_BIG",
+		"4 bytes a pixel: 255 (0 in a transparent pixel, which is 0x00, "
 		"0x77, 0x74, 0x77), red, green, blue, so that a 32-bit value read big-endian is "
 		"0xAARRGGBB."},
-	{0x3008, "B_RGBA32_BIG", "4 bytes a pixel: alpha (straight, not premultiplied), red, green, "
+	{0x3008, "B_RGBA32_BIG",
+		"4 bytes a pixel: alpha (straight, not premultiplied), red, green, "
 		"blue, so that a 32-bit value read big-endian is 0xAARRGGBB."},
-	{0x0003, "B_RGB24", "3 bytes a pixel: blue, green, red; no transparency (laid over the "
+	{0x0003, "B_RGB24",
+		"3 bytes a pixel: blue, green, red; no transparency (laid over the "
 		"background)."},
-	{0x1003, "B_RGB24_BIG", "3 bytes a pixel: red, green, blue; no transparency (laid over the "
+	{0x1003, "B_RGB24_BIG",
+		"3 bytes a pixel: red, green, blue; no transparency (laid over the "
 		"background)."},
-	{0x0005, "B_RGB16", "2 bytes a pixel, a 16-bit value low byte first (little-endian): red "
+	{0x0005, "B_RGB16",
+		"2 bytes a pixel, a 16-bit value low byte first (little-endian): red "
 		"in bits 15-11, green in 10-5, blue in 4-0; no transparency (laid over the background)."},
-	{0x1005, "B_RGB16_BIG", "2 bytes a pixel, a 16-bit value high byte first (big-endian): red "
+	{0x1005, "B_RGB16_BIG",
+		"2 bytes a pixel, a 16-bit value high byte first (big-endian): red "
 		"in bits 15-11, green in 10-5, blue in 4-0; no transparency (laid over the background)."},
-	{0x0010, "B_RGB15", "2 bytes a pixel, a 16-bit value low byte first (little-endian): bit 15 "
+	{0x0010, "B_RGB15",
+		"2 bytes a pixel, a 16-bit value low byte first (little-endian): bit 15 "
 		"is 0, red in bits 14-10, green in 9-5, blue in 4-0; a transparent pixel is 0x39CE."},
-	{0x1010, "B_RGB15_BIG", "2 bytes a pixel, a 16-bit value high byte first (big-endian): bit "
+	{0x1010, "B_RGB15_BIG",
+		"2 bytes a pixel, a 16-bit value high byte first (big-endian): bit "
 		"15 is 0, red in bits 14-10, green in 9-5, blue in 4-0; a transparent pixel is 0x39CE."},
-	{0x2010, "B_RGBA15", "2 bytes a pixel, a 16-bit value low byte first (little-endian): "
+	{0x2010, "B_RGBA15",
+		"2 bytes a pixel, a 16-bit value low byte first (little-endian): "
 		"alpha in bit 15 (1 opaque, 0 transparent), red in bits 14-10, green in 9-5, blue in "
 		"4-0."},
-	{0x3010, "B_RGBA15_BIG", "2 bytes a pixel, a 16-bit value high byte first (big-endian): "
+	{0x3010, "B_RGBA15_BIG",
+		"2 bytes a pixel, a 16-bit value high byte first (big-endian): "
 		"alpha in bit 15 (1 opaque, 0 transparent), red in bits 14-10, green in 9-5, blue in "
 		"4-0."},
-	{0x0004, "B_CMAP8", "1 byte a pixel: an index into the system colour map of 256 colours; "
+	{0x0004, "B_CMAP8",
+		"1 byte a pixel: an index into the system colour map of 256 colours; "
 		"index 255 is a transparent pixel."},
-	{0x0002, "B_GRAY8", "1 byte a pixel: grey from 0 (black) to 255 (white); no transparency "
+	{0x0002, "B_GRAY8",
+		"1 byte a pixel: grey from 0 (black) to 255 (white); no transparency "
 		"(laid over the background)."},
-	{0x0001, "B_GRAY1", "1 bit a pixel, 8 pixels a byte, the leftmost in the most significant "
+	{0x0001, "B_GRAY1",
+		"1 bit a pixel, 8 pixels a byte, the leftmost in the most significant "
 		"bit: 1 is black, 0 is white; no transparency (laid over the background)."},
 };
 
@@ -101,8 +117,8 @@ Declarations(const EmbeddedImage& image)
 	const std::string& name = image.name;
 	const Layout* layout = LayoutOf(image.colorSpace);
 	const std::string spaceName = layout != nullptr ? layout->name : "colour space";
-	const std::string facts = name + "_MData: " + Number(image.width) + " x "
-		+ Number(image.height) + " pixels in " + spaceName + " (" + Hex(image.colorSpace) + "), "
+	const std::string facts = name + "_MData: " + Number(image.width) + " x " + Number(image.height)
+		+ " pixels in " + spaceName + " (" + Hex(image.colorSpace) + "), "
 		+ Number(image.bytesPerRow) + " bytes a row, " + Number(image.length) + " bytes.";
 	std::string padding = kPadding;
 	padding.replace(padding.find("NAME"), 4, name);
@@ -166,24 +182,34 @@ Header(const EmbeddedImage& image)
 	const std::string& name = image.name;
 	const std::string quoted = EmbedText::Quoted(image.image);
 	const std::string guard = "QUILLPIX_IMAGE_" + name;
-	const std::string clash = "\"two images named " + name + " in one translation unit: \" "
-		+ guard + " \" and \" " + quoted + " \"; include one of them only\"";
-	std::string text = "/* Generated by quillpix-export from " + quoted + "; do not edit. */\n"
-		"#pragma once\n\n"
-		// The same guard as the Be form's header, so that a clash between
-		// the two forms is told too.
-		"/* Two images of this name would be two meanings of one name here. */\n"
-		"#ifdef " + guard + "\n"
-		"#if defined(__cplusplus)\n"
-		"static_assert(false, " + clash + ");\n"
-		"#elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L\n"
-		"_Static_assert(0, " + clash + ");\n"
-		"#else\n"
-		"#error \"two images named " + name + " in one translation unit; include one of them "
-			"only\"\n"
-		"#endif\n"
-		"#else\n"
-		"#define " + guard + " " + quoted + "\n\n" + Declarations(image);
+	const std::string clash = "\"two images named " + name + " in one translation unit: \" " + guard
+		+ " \" and \" " + quoted + " \"; include one of them only\"";
+	std::string text = "/* Generated by quillpix-export from " + quoted
+		+ "; do not edit. */\n"
+		  "#pragma once\n\n"
+		  // The same guard as the Be form's header, so that a clash between
+		  // the two forms is told too.
+		  "/* Two images of this name would be two meanings of one name here. */\n"
+		  "#ifdef "
+		+ guard
+		+ "\n"
+		  "#if defined(__cplusplus)\n"
+		  "static_assert(false, "
+		+ clash
+		+ ");\n"
+		  "#elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L\n"
+		  "_Static_assert(0, "
+		+ clash
+		+ ");\n"
+		  "#else\n"
+		  "#error \"two images named "
+		+ name
+		+ " in one translation unit; include one of them "
+		  "only\"\n"
+		  "#endif\n"
+		  "#else\n"
+		  "#define "
+		+ guard + " " + quoted + "\n\n" + Declarations(image);
 	text += "extern const uint8_t " + name + "_MData[" + Number(image.length) + "]";
 	if (!image.scope.empty())
 		text += " __asm__(\"" + DataSymbol(image) + "\")";
@@ -201,16 +227,27 @@ Assembly(const EmbeddedImage& image)
 	// pages.
 	return "/* Generated by quillpix-export from " + EmbedText::Quoted(image.image)
 		+ "; do not edit. */\n"
-		"/* " + image.name + "_MData: " + Number(image.length) + " bytes (digest " + digest
-		+ ") from " + EmbedText::Quoted(image.dataFile) + ". Assemble this file in its folder. */\n"
-		"\t.section .rodata." + symbol + ",\"a\"\n"
-		"\t.balign 64\n"
-		"\t.globl " + symbol + "\n"
-		"\t.type " + symbol + ", %object\n"
-		"\t.size " + symbol + ", " + Number(image.length) + "\n" +
-		symbol + ":\n"
-		"\t.incbin \"" + EmbedText::AssemblerPath(image.dataFile) + "\"\n"
-		"\t.section .note.GNU-stack,\"\",%progbits\n";
+		  "/* "
+		+ image.name + "_MData: " + Number(image.length) + " bytes (digest " + digest + ") from "
+		+ EmbedText::Quoted(image.dataFile)
+		+ ". Assemble this file in its folder. */\n"
+		  "\t.section .rodata."
+		+ symbol
+		+ ",\"a\"\n"
+		  "\t.balign 64\n"
+		  "\t.globl "
+		+ symbol
+		+ "\n"
+		  "\t.type "
+		+ symbol
+		+ ", %object\n"
+		  "\t.size "
+		+ symbol + ", " + Number(image.length) + "\n" + symbol
+		+ ":\n"
+		  "\t.incbin \""
+		+ EmbedText::AssemblerPath(image.dataFile)
+		+ "\"\n"
+		  "\t.section .note.GNU-stack,\"\",%progbits\n";
 }
 
 std::string
@@ -219,8 +256,8 @@ TextHead(const EmbeddedImage& image)
 	const std::string array = "const uint8_t " + image.name + "_MData[" + Number(image.length)
 		+ "]";
 	return "/* Generated by quillpix-export from " + EmbedText::Quoted(image.image)
-		+ "; do not edit.\n   Compile it in one source file of a program. */\n" + Declarations(image)
-		+ "extern " + array + ";\n" + array + " =\n{\n\t";
+		+ "; do not edit.\n   Compile it in one source file of a program. */\n"
+		+ Declarations(image) + "extern " + array + ";\n" + array + " =\n{\n\t";
 }
 
 std::string

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The texts of the standalone form of an export (quillpix-export
@@ -30,9 +31,9 @@ namespace StandaloneText {
 
 // How one colour space lays out a pixel.
 struct Layout {
-	int32_t colorSpace;  // the Be code
-	const char* name;    // the Be name, "B_RGB32"
-	const char* words;   // the layout in words, one sentence or more
+	int32_t colorSpace; // the Be code
+	const char* name; // the Be name, "B_RGB32"
+	const char* words; // the layout in words, one sentence or more
 };
 
 // The layout of `colorSpace`, or null for a space the form does not know.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Reads the image compiled into this program through the standalone header
  * alone: its size, its colour space and its bytes, as any C program would
  * hand them to a display or a toolkit. */

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A real client of the standalone form: a C99 program of a project in C alone
 // (no Quillpix library linked) that makes an SDL surface straight from each
 // image's bytes in the pixel layout SDL names for its colour space, has SDL
@@ -30,20 +31,20 @@ namespace {
 
 // How a pixel of the image comes out of a space, as 8-bit R, G, B, A.
 enum class Expect {
-	kKept,       // as it is, partial alpha included
-	kCut,        // transparent where alpha is below 128, else opaque
-	kMagicGrey,  // opaque, where alpha is below 128 the magic grey 0x39CE
-	kOverWhite,  // laid over white (the default background)
+	kKept, // as it is, partial alpha included
+	kCut, // transparent where alpha is below 128, else opaque
+	kMagicGrey, // opaque, where alpha is below 128 the magic grey 0x39CE
+	kOverWhite, // laid over white (the default background)
 	kBlackWhite, // laid over white, then black where its luminance is below 128
 };
 
 struct SdlRow {
-	const char* space;   // COLOR_SPACE, and the image's name
-	const char* format;  // SDL_PIXELFORMAT_...
+	const char* space; // COLOR_SPACE, and the image's name
+	const char* format; // SDL_PIXELFORMAT_...
 	Expect expect;
-	int tolerance;       // of a channel, where the space keeps fewer than 8 bits
-	bool swapped;        // 16-bit values big-endian: SDL names no such layout,
-	                     // so the client swaps each pair's bytes first
+	int tolerance; // of a channel, where the space keeps fewer than 8 bits
+	bool swapped; // 16-bit values big-endian: SDL names no such layout,
+		// so the client swaps each pair's bytes first
 };
 
 const SdlRow kRows[] = {
@@ -110,8 +111,10 @@ MapColourImage(const std::vector<int>& map)
 			const int index = (x * 7 + y * 13) % 255;
 			for (int channel = 0; channel < 3; channel++)
 				image += char(map[size_t(index) * 3 + size_t(channel)]);
-			const int alpha = (x + y) % 7 == 0 ? 0 : (x * y) % 5 == 1 ? 100
-				: (x + 2 * y) % 6 == 1 ? 200 : 255;
+			const int alpha = (x + y) % 7 == 0 ? 0
+				: (x * y) % 5 == 1             ? 100
+				: (x + 2 * y) % 6 == 1         ? 200
+											   : 255;
 			image += char(alpha);
 		}
 	}
@@ -123,7 +126,7 @@ std::string
 ClientSource(const std::vector<const SdlRow*>& rows, const std::vector<int>& map)
 {
 	std::string source = "#define SDL_MAIN_HANDLED\n#include <SDL.h>\n\n#include <stdio.h>\n"
-		"#include <stdlib.h>\n#include <string.h>\n\n";
+						 "#include <stdlib.h>\n#include <string.h>\n\n";
 	for (const SdlRow* row : rows)
 		source += "#include \"quillpix-images/" + Identifier(row->space) + ".h\"\n";
 	source += "\nstatic const SDL_Color kSystemMap[256] = {\n";
@@ -179,9 +182,9 @@ main(void)
 	for (const SdlRow* row : rows) {
 		const std::string name = Identifier(row->space);
 		source += "\tfailure = failure ? failure : Convert(\"" + name + ".rgba\", " + name
-			+ "_MData, sizeof(" + name + "_MData), " + name + "_Width, " + name + "_Height, "
-			+ name + "_BytesPerRow, SDL_PIXELFORMAT_" + row->format + ", "
-			+ (row->swapped ? "1" : "0") + ");\n";
+			+ "_MData, sizeof(" + name + "_MData), " + name + "_Width, " + name + "_Height, " + name
+			+ "_BytesPerRow, SDL_PIXELFORMAT_" + row->format + ", " + (row->swapped ? "1" : "0")
+			+ ");\n";
 	}
 	return source + "\treturn failure;\n}\n";
 }
@@ -195,27 +198,27 @@ Expected(const std::string& reference, Expect expect)
 		unsigned char* pixel = reinterpret_cast<unsigned char*>(&expected[at]);
 		const int alpha = pixel[3];
 		switch (expect) {
-			case Expect::kKept:
-				break;
-			case Expect::kCut:
-				pixel[3] = alpha < 128 ? 0 : 255;
-				break;
-			case Expect::kMagicGrey:
-				if (alpha < 128)
-					pixel[0] = pixel[1] = pixel[2] = 115;
-				pixel[3] = 255;
-				break;
-			case Expect::kOverWhite:
-			case Expect::kBlackWhite:
-				for (int channel = 0; channel < 3; channel++)
-					pixel[channel] = (alpha * pixel[channel] + (255 - alpha) * 255 + 127) / 255;
-				pixel[3] = 255;
-				if (expect == Expect::kBlackWhite) {
-					const int luminance = (299 * pixel[0] + 587 * pixel[1] + 114 * pixel[2] + 500)
-						/ 1000;
-					pixel[0] = pixel[1] = pixel[2] = luminance < 128 ? 0 : 255;
-				}
-				break;
+		case Expect::kKept:
+			break;
+		case Expect::kCut:
+			pixel[3] = alpha < 128 ? 0 : 255;
+			break;
+		case Expect::kMagicGrey:
+			if (alpha < 128)
+				pixel[0] = pixel[1] = pixel[2] = 115;
+			pixel[3] = 255;
+			break;
+		case Expect::kOverWhite:
+		case Expect::kBlackWhite:
+			for (int channel = 0; channel < 3; channel++)
+				pixel[channel] = (alpha * pixel[channel] + (255 - alpha) * 255 + 127) / 255;
+			pixel[3] = 255;
+			if (expect == Expect::kBlackWhite) {
+				const int luminance = (299 * pixel[0] + 587 * pixel[1] + 114 * pixel[2] + 500)
+					/ 1000;
+				pixel[0] = pixel[1] = pixel[2] = luminance < 128 ? 0 : 255;
+			}
+			break;
 		}
 	}
 	return expected;
@@ -226,7 +229,9 @@ bool
 ExporterKnows(const char* space)
 {
 	return RunTool({InstalledPrefix() + "/bin/quillpix-export", "--color-space", space,
-		"--identifiers", "x.pam"}, "/", "/dev/null") == 0;
+					   "--identifiers", "x.pam"},
+			   "/", "/dev/null")
+		== 0;
 }
 
 // The project built once per compiler: its folder, or why it failed.
@@ -248,7 +253,8 @@ BuildClient(const std::string& compiler, Built& result)
 	mkdir(result.source.c_str(), 0755);
 	const std::vector<int> map = SystemColorMap();
 	std::vector<const SdlRow*> rows;
-	std::string lists = "cmake_minimum_required(VERSION 3.25)\nproject(SdlClient LANGUAGES C)\n"
+	std::string lists =
+		"cmake_minimum_required(VERSION 3.25)\nproject(SdlClient LANGUAGES C)\n"
 		"set(CMAKE_C_STANDARD 99)\nset(CMAKE_C_STANDARD_REQUIRED ON)\n"
 		"set(CMAKE_C_EXTENSIONS OFF)\nadd_compile_options(-Wall -Wextra -Wpedantic -Werror)\n"
 		"find_package(Quillpix REQUIRED)\nfind_package(SDL2 REQUIRED)\n"
@@ -266,8 +272,9 @@ BuildClient(const std::string& compiler, Built& result)
 	WriteWhole(result.source + "/client.c", ClientSource(rows, map));
 	const std::string log = *scratch / "build.log";
 	if (RunTool({"cmake", "-S", result.source, "-B", result.build, "-G", "Ninja",
-			"-DCMAKE_C_COMPILER=" + compiler, "-DCMAKE_PREFIX_PATH=" + InstalledPrefix()},
-			result.source, log) != 0
+					"-DCMAKE_C_COMPILER=" + compiler, "-DCMAKE_PREFIX_PATH=" + InstalledPrefix()},
+			result.source, log)
+			!= 0
 		|| RunTool({"cmake", "--build", result.build}, result.source, log) != 0
 		|| RunTool({result.build + "/client"}, result.build, log) != 0) {
 		result.failure = ReadWhole(log);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The standalone form as C and C++ programs take it with nothing but their
 // compiler: the header of the build form and the text, compiled together in
 // every C and C++ standard with GCC and Clang, warnings as errors; and a C99
@@ -27,8 +28,8 @@ struct Compiler {
 	const char* cxx;
 };
 
-const Compiler kCompilers[] = {{"/usr/bin/gcc", "/usr/bin/g++"},
-	{"/usr/bin/clang", "/usr/bin/clang++"}};
+const Compiler kCompilers[] = {
+	{"/usr/bin/gcc", "/usr/bin/g++"}, {"/usr/bin/clang", "/usr/bin/clang++"}};
 // C23 and C++23 by the names these compilers know them.
 const char* const kCStandards[] = {"c99", "c11", "c17", "c2x"};
 const char* const kCxxStandards[] = {"c++11", "c++14", "c++17", "c++20", "c++2b"};
@@ -102,10 +103,10 @@ protected:
 		if (access(GetParam().c, X_OK) != 0 || access(GetParam().cxx, X_OK) != 0)
 			GTEST_SKIP() << GetParam().c << " is not installed";
 		CopyFixture(fScratch, "edges.png");
-		for (const std::vector<std::string>& arguments : {
-				std::vector<std::string>{"--standalone", "--color-space", "rgba15", "--embed",
-					fScratch / "icon.h", "--namespace", "lib_1", "--name", "icon",
-					fScratch / "edges.png"},
+		for (const std::vector<std::string>& arguments :
+			{std::vector<std::string>{"--standalone", "--color-space", "rgba15", "--embed",
+				 fScratch / "icon.h", "--namespace", "lib_1", "--name", "icon",
+				 fScratch / "edges.png"},
 				std::vector<std::string>{"--standalone", "--color-space", "rgba15", "-o",
 					fScratch / "pic.h", "--name", "pic", fScratch / "edges.png"}}) {
 			ExporterProcess::Outcome outcome = ExporterProcess::Run(fScratch, arguments);
@@ -136,8 +137,8 @@ TEST_P(StandaloneForm, CompilesInEveryStandardWithoutAWarning)
 {
 	WriteWhole(fScratch / "use.c", kUse);
 	WriteWhole(fScratch / "use.cpp", kUse);
-	const std::vector<std::string> warnings = {"-Wall", "-Wextra", "-Wpedantic", "-Werror",
-		"-fsyntax-only"};
+	const std::vector<std::string> warnings = {
+		"-Wall", "-Wextra", "-Wpedantic", "-Werror", "-fsyntax-only"};
 	for (const char* standard : kCStandards) {
 		std::vector<std::string> command = {GetParam().c, std::string("-std=") + standard};
 		command.insert(command.end(), warnings.begin(), warnings.end());
@@ -156,8 +157,8 @@ TEST_P(StandaloneForm, ACProgramReadsWhatTheExporterReports)
 {
 	WriteWhole(fScratch / "report.c", kReport);
 	WriteWhole(fScratch / "part.cpp", kCxxPart);
-	ASSERT_TRUE(Run({GetParam().c, "-std=c99", "-Wall", "-Wextra", "-Wpedantic", "-Werror", "-c",
-		"report.c"}));
+	ASSERT_TRUE(Run(
+		{GetParam().c, "-std=c99", "-Wall", "-Wextra", "-Wpedantic", "-Werror", "-c", "report.c"}));
 	ASSERT_TRUE(Run({GetParam().cxx, "-std=c++11", "-Wall", "-Wextra", "-Wpedantic", "-Werror",
 		"-c", "part.cpp"}));
 	ASSERT_TRUE(Run({GetParam().c, "-c", "icon.s"}));
@@ -169,16 +170,19 @@ TEST_P(StandaloneForm, ACProgramReadsWhatTheExporterReports)
 	// assembler source's digest.
 	std::smatch facts;
 	const std::string header = ReadWhole(fScratch / "icon.h");
-	ASSERT_TRUE(std::regex_search(header, facts, std::regex(
-		" \\* icon_MData: (\\d+) x (\\d+) pixels in B_RGBA15 (\\(0x2010\\)), (\\d+) bytes a row, "
-		"(\\d+) bytes\\.\n"))) << header;
+	ASSERT_TRUE(std::regex_search(header, facts,
+		std::regex(" \\* icon_MData: (\\d+) x (\\d+) pixels in B_RGBA15 (\\(0x2010\\)), (\\d+) "
+				   "bytes a row, "
+				   "(\\d+) bytes\\.\n")))
+		<< header;
 	std::smatch digest;
 	const std::string assembly = ReadWhole(fScratch / "icon.s");
 	ASSERT_TRUE(std::regex_search(assembly, digest, std::regex("\\(digest ([0-9a-f]{16})\\)")))
 		<< assembly;
-	EXPECT_EQ(std::string(printed.message()), facts[1].str() + " x " + facts[2].str()
-		+ " pixels in " + facts[3].str() + ", " + facts[4].str() + " bytes a row, "
-		+ facts[5].str() + " bytes; digest " + digest[1].str() + "\n");
+	EXPECT_EQ(std::string(printed.message()),
+		facts[1].str() + " x " + facts[2].str() + " pixels in " + facts[3].str() + ", "
+			+ facts[4].str() + " bytes a row, " + facts[5].str() + " bytes; digest "
+			+ digest[1].str() + "\n");
 	// Five pixels of two bytes, padded to twelve a row.
 	EXPECT_EQ(facts[4].str(), "12");
 }
@@ -187,9 +191,9 @@ TEST_P(StandaloneForm, ACProgramReadsWhatTheExporterReports)
 // does not know yet is left out.
 TEST(StandaloneText, EverySpaceTheExporterWritesSaysItsLayout)
 {
-	for (const char* name : {"rgb32", "cmap8", "rgba32", "rgb16", "rgb15", "rgba15", "gray8",
-			"gray1", "rgb24", "rgb24-big", "rgb16-big", "rgb15-big", "rgba15-big", "rgb32-big",
-			"rgba32-big"}) {
+	for (const char* name :
+		{"rgb32", "cmap8", "rgba32", "rgb16", "rgb15", "rgba15", "gray8", "gray1", "rgb24",
+			"rgb24-big", "rgb16-big", "rgb15-big", "rgba15-big", "rgb32-big", "rgba32-big"}) {
 		color_space space;
 		if (!ColorSpaceNamed(name, space))
 			continue;
@@ -200,8 +204,9 @@ TEST(StandaloneText, EverySpaceTheExporterWritesSaysItsLayout)
 		const std::string header = StandaloneText::Header(image);
 		EXPECT_NE(header.find(std::string(" in ") + layout->name + " ("), std::string::npos)
 			<< header;
-		EXPECT_NE(header.find("#define QUILLPIX_" + std::string(layout->name) + " "),
-			std::string::npos) << header;
+		EXPECT_NE(
+			header.find("#define QUILLPIX_" + std::string(layout->name) + " "), std::string::npos)
+			<< header;
 	}
 }
 
