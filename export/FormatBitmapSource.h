@@ -13,6 +13,7 @@
 #include <concepts>
 #include <cstring>
 #include <string_view>
+#include <type_traits>
 
 namespace SourceText {
 
@@ -91,6 +92,25 @@ PutItemsInPlace(Consumer& consume, const uint8* bytes, int32 index, int32 last)
 	return index;
 }
 
+// Puts the items of bytes[0] to bytes[last - 1], one piece each, through
+// `put` (see PutHead); a consumer with room gets them formatted straight
+// into it, and what the room cannot hold as a piece.
+template<typename Consumer, typename Put>
+bool
+PutItems(Consumer& consume, Put& put, const uint8* bytes, int32 last)
+{
+	for (int32 index = 0; index < last; index++) {
+		if constexpr (FormatsInPlace<std::remove_reference_t<Consumer>>) {
+			index = PutItemsInPlace(consume, bytes, index, last);
+			if (index == last)
+				break;
+		}
+		if (!put(kByteItems[bytes[index]].data(), (index & 15) == 15 ? 8 : 6))
+			return false;
+	}
+	return true;
+}
+
 // The text before the first item and the text from the last byte on, each
 // handed in pieces to `put(const char* piece, size_t length)`, which answers
 // true when it took the piece whole; false at the first piece not taken. A
@@ -162,19 +182,7 @@ FormatBitmapSource(const char* name, float left, float top, float right, float b
 	};
 	if (!SourceText::PutHead(name, count, put))
 		return false;
-
-	// The items, one piece each; a consumer with room gets them formatted
-	// straight into it, and what the room cannot hold as a piece.
 	const int32 last = count - 1;
-	for (int32 index = 0; index < last; index++) {
-		if constexpr (SourceText::FormatsInPlace<Consumer>) {
-			index = SourceText::PutItemsInPlace(consume, bytes, index, last);
-			if (index == last)
-				break;
-		}
-		if (!put(SourceText::kByteItems[bytes[index]].data(), (index & 15) == 15 ? 8 : 6))
-			return false;
-	}
-
-	return SourceText::PutTail(name, left, top, right, bottom, colorSpace, bytes[last], put);
+	return SourceText::PutItems(consume, put, bytes, last)
+		&& SourceText::PutTail(name, left, top, right, bottom, colorSpace, bytes[last], put);
 }

@@ -1,6 +1,7 @@
 #include "ExportJob.h"
 
 #include "EmbedWriter.h"
+#include "StandaloneText.h"
 #include "export/ImageIdentifier.h"
 #include "ImageInput.h"
 #include "PrintableName.h"
@@ -10,6 +11,7 @@
 #include "export/BitmapSourceExport.h"
 #include <ColorMapDither.h>
 #include "export/FormatBitmapSource.h"
+#include "export/FramedSource.h"
 #include <SpaceConversion.h>
 
 #include <TranslationUtils.h>
@@ -38,6 +40,17 @@ ConvertTo(std::unique_ptr<BBitmap>& bitmap, color_space space,
 		bitmap = converted ? std::move(converted).Value() : nullptr;
 	}
 	return bitmap != nullptr;
+}
+
+// The standalone text of `bitmap` as the frame around its items.
+SourceFrame
+StandaloneFrame(const BBitmap& bitmap, const std::string& image, const char* iconName)
+{
+	BRect bounds = bitmap.Bounds();
+	EmbeddedImage facts = {image, iconName, "", "", bitmap.BitsLength(), 0,
+		bounds.IntegerWidth() + 1, bounds.IntegerHeight() + 1, bitmap.BytesPerRow(),
+		int32(bitmap.ColorSpace())};
+	return {StandaloneText::TextHead(facts), StandaloneText::TextTail(facts)};
 }
 
 } // namespace
@@ -140,6 +153,11 @@ ExportJob::Run()
 	}
 
 	SourceExportOptions exportOptions{iconName, fCancel};
+	SourceFrame frame;
+	if (fOptions.Standalone()) {
+		frame = StandaloneFrame(*fBitmap, fImage, iconName);
+		exportOptions.frame = &frame;
+	}
 	exportOptions.progress = [this](int64 writtenSoFar, int64 total) {
 		fDone.store(total > 0 ? double(writtenSoFar) / double(total) : 0, std::memory_order_relaxed);
 	};
@@ -162,7 +180,8 @@ Result<void>
 ExportJob::WriteEmbedded(const std::string& name)
 {
 	const char* imageName = fOptions.EmbedImageName();
-	EmbedWriter writer({imageName != nullptr ? imageName : fImage, name, fOptions.EmbedScope()},
+	EmbedWriter writer({imageName != nullptr ? imageName : fImage, name, fOptions.EmbedScope(),
+			fOptions.Standalone()},
 		{fOptions.EmbedHeader(), fOptions.EmbedSource(), fOptions.EmbedData()});
 	return writer.Write(*fBitmap, fCancel);
 }
@@ -203,7 +222,16 @@ ExportJob::WriteText(FILE* stream, const ItemWriter& writeItems)
 	};
 	if (count <= 0)
 		return Failure(B_BAD_VALUE);
-	if (SourceText::PutHead(iconName, count, put)) {
+	if (fOptions.Standalone()) {
+		const SourceFrame frame = StandaloneFrame(*fBitmap, fImage, iconName);
+		char closing[SourceText::kClosingByteLength];
+		SourceText::FormatClosingByte(closing, bytes[count - 1]);
+		if (put(frame.head.data(), frame.head.size())) {
+			written = writeItems(bytes, count - 1);
+			if (written && put(closing, sizeof(closing)))
+				put(frame.tail.data(), frame.tail.size());
+		}
+	} else if (SourceText::PutHead(iconName, count, put)) {
 		written = writeItems(bytes, count - 1);
 		if (written) {
 			SourceText::PutTail(iconName, bounds.left, bounds.top, bounds.right, bounds.bottom,
