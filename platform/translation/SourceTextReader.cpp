@@ -82,6 +82,7 @@ private:
 	SourceTextScanner fScanner;
 	std::string_view fName;
 	int64 fCount = 0;
+	size_t fCountAt = 0;
 	size_t fBodyStart = 0;
 	size_t fBodyEnd = 0; // the '}' that closes the array
 };
@@ -144,6 +145,7 @@ Result<void> TextParser::ParseDeclaration()
 	if (Result<void> open = Expect("[", "'['"); !open)
 		return open;
 	fScanner.SkipSpace();
+	fCountAt = fScanner.Position();
 	if (!fScanner.TakeInteger(fCount) || fCount <= 0)
 		return fScanner.Expected("the array's size in bytes");
 	if (Result<void> close = Expect("]", "']' after the array's size"); !close)
@@ -210,8 +212,7 @@ Result<void> TextParser::ParseConstruction(Construction& construction)
 	fScanner.SkipSpace(SourceTextScanner::Skip::kWhiteSpaceOnly);
 	const size_t spaceAt = fScanner.Position();
 	if (fScanner.Take("/*"))
-		return fScanner.Refuse("the bitmap's colour space is not named (" + fScanner.Shown(spaceAt)
-			+ ")", spaceAt);
+		return fScanner.Refuse("a comment stands where the colour space belongs", spaceAt);
 	fScanner.SkipSpace();
 	const size_t nameAt = fScanner.Position();
 	std::string_view spaceName = fScanner.TakeIdentifier();
@@ -328,7 +329,7 @@ BitmapResult TextParser::Parse()
 	if (bytesPerRow <= 0 || length != fCount) {
 		return fScanner.Refuse("the array's size is " + std::to_string(fCount) + " bytes, but "
 			+ std::to_string(width) + "\u00d7" + std::to_string(height) + " pixels of "
-			+ std::string(spaceName) + " take " + std::to_string(length), fBodyStart);
+			+ std::string(spaceName) + " take " + std::to_string(length), fCountAt);
 	}
 	// Every byte takes four characters at least: a forged size meets the
 	// text's length before it meets the memory.
