@@ -55,6 +55,49 @@ constexpr std::array<bool, 256> MakeSpaces()
 }
 constexpr std::array<bool, 256> kSpaces = MakeSpaces();
 
+// "0x??, " as the first six bytes of a 64-bit word read in memory order
+// (little-endian), and "\n\t" as its last two.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+constexpr uint64 kItemMask = 0x0000FFFF0000FFFFull;
+constexpr uint64 kItemPattern = uint64('0') | uint64('x') << 8 | uint64(',') << 32
+	| uint64(' ') << 40;
+constexpr uint64 kLineBreak = uint64('\n') | uint64('\t') << 8;
+// Sixteen items and the line break.
+constexpr ptrdiff_t kLineLength = 16 * 6 + 2;
+
+uint64 WordAt(const uint8* in)
+{
+	uint64 word;
+	std::memcpy(&word, in, sizeof(word));
+	return word;
+}
+
+// The item "0xHH, " at `in` (eight bytes readable) as its value; false for
+// anything else.
+inline bool TakeItem(const uint8* in, uint8& value)
+{
+	const uint8 high = kHexValues[in[2]];
+	const uint8 low = kHexValues[in[3]];
+	value = uint8(high << 4 | low);
+	return (WordAt(in) & kItemMask) == kItemPattern && (high | low) <= 15;
+}
+
+inline bool EndsLine(const uint8* in)
+{
+	return (WordAt(in) >> 48) == kLineBreak;
+}
+
+// A whole line as the export writes it at `in` (kLineLength bytes readable)
+// into out[0] to out[15]; false, with `out` written in part, for anything
+// else. No item waits for another, so the processor takes several at once.
+inline bool TakeLine(const uint8* in, uint8* out)
+{
+	bool matches = EndsLine(in + 15 * 6);
+	for (int index = 0; index < 16; index++)
+		matches &= TakeItem(in + 6 * index, out[index]);
+	return matches;
+}
+
 // What the construction line gives.
 struct Construction {
 	int64 left = 0, top = 0, right = 0, bottom = 0;
@@ -265,6 +308,26 @@ Result<void> TextParser::ParseBytes(uint8* bits, size_t count)
 	uint8* out = bits;
 	uint8* const outEnd = bits + count;
 	for (;;) {
+		// The items as the export writes them: whole lines of sixteen
+		// "0xHH, " and "\n\t" at once, each item checked apart from the
+		// others; then single items up to the end of a line, eight bytes
+		// compared at once. Anything else (the last item, an editor's
+		// layout) takes the way below.
+		while (close - in >= kLineLength && outEnd - out >= 16 && TakeLine(in, out)) {
+			in += kLineLength;
+			out += 16;
+		}
+		bool lineEnded = false;
+		while (!lineEnded && close - in >= 8 && out < outEnd) {
+			uint8 value;
+			if (!TakeItem(in, value))
+				break;
+			*out++ = value;
+			lineEnded = EndsLine(in);
+			in += lineEnded ? 8 : 6;
+		}
+		if (lineEnded)
+			continue;
 		while (kSpaces[*in])
 			in++;
 		if (in == close)
@@ -287,7 +350,10 @@ Result<void> TextParser::ParseBytes(uint8* bits, size_t count)
 		while (kSpaces[*in])
 			in++;
 		if (*in == ',') {
+			// On to the next item, where the way above can take up again.
 			in++;
+			while (kSpaces[*in])
+				in++;
 			continue;
 		}
 		if (in == close)
