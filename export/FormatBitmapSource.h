@@ -45,13 +45,11 @@ constexpr char kTail[] = "_MData,false,false);\n";
 size_t FormatArrayHead(char* buffer, int32 count);  // "_MData[%d] =\n{\n\t"
 size_t FormatLastByte(char* buffer, uint8 value);   // "0x%02X\n};\nPrefilledBitmap *"
 size_t FormatBounds(char* buffer, float left, float top, float right, float bottom);
-// The constant's name and a comma for the fifteen colour spaces the export
-// writes ("B_CMAP8,", "B_RGB32,", "B_RGBA32,", "B_RGB16,", "B_RGB15,",
-// "B_RGBA15,", "B_GRAY8,", "B_GRAY1,", "B_RGB24,", "B_RGB24_BIG,",
-// "B_RGB16_BIG,", "B_RGB15_BIG,", "B_RGBA15_BIG,", "B_RGB32_BIG,",
-// "B_RGBA32_BIG,"); "/*Other color space*/," for any other code.
+// The constant's name and a comma for the colour spaces the text names
+// ("B_CMAP8,", "B_RGB32,", ...: the table of ColorSpaceNames.h, which the
+// text's reader shares); "/*Other color space*/," for any other code.
 const char* ColorSpaceText(int32 colorSpace);
-// The constant's name alone for those fifteen spaces ("B_CMAP8"); empty for
+// The constant's name alone for those spaces ("B_CMAP8"); empty for
 // any other code.
 std::string_view ColorSpaceName(int32 colorSpace);
 

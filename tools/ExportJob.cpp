@@ -77,7 +77,10 @@ ExportJob::Report(const std::string& line)
 BPrivate::Result<std::unique_ptr<BBitmap>>
 ExportJob::ReadImage()
 {
-	return ImageInput::Read(fImage);
+	BPrivate::ReadFacts facts;
+	BPrivate::Result<std::unique_ptr<BBitmap>> read = ImageInput::Read(fImage, &facts);
+	fKeepsColorSpace = facts.namesColorSpace;
+	return read;
 }
 
 bool
@@ -98,9 +101,11 @@ ExportJob::Prepare()
 	bool converted;
 	if (wanted == B_NO_COLOR_SPACE || wanted == B_RGB32 || wanted == B_CMAP8) {
 		// First what an image window holds (B_CMAP8 stays, anything else
-		// becomes B_RGB32), then the colour space asked for, as the window's
-		// menu would.
-		const color_space held = fBitmap->ColorSpace() == B_CMAP8 ? B_CMAP8 : B_RGB32;
+		// becomes B_RGB32, but a text read back keeps the space it was
+		// written in), then the colour space asked for, as the window's menu
+		// would.
+		const color_space held = fKeepsColorSpace || fBitmap->ColorSpace() == B_CMAP8
+			? fBitmap->ColorSpace() : B_RGB32;
 		converted = ConvertTo(fBitmap, held)
 			&& ConvertTo(fBitmap, wanted == B_NO_COLOR_SPACE ? held : wanted, fOptions.Dither());
 	} else if (fBitmap->ColorSpace() != wanted) {
