@@ -8,8 +8,8 @@
 // the window and answering the prompt with "Save" must bring it up again; the
 // panel is then answered with a folder, and the document is written there.
 // Nothing may be written under the untitled names in the working directory.
-// Exits 0 when all of that held, 1 when something went otherwise, 2 from the
-// watchdog.
+// Exits 0 when all of that held, 1 when something went otherwise (at once
+// when the run cannot go on), 2 from the watchdog.
 
 #include "app/DocumentApp.h"
 #include "document/FileDocumentWindow.h"
@@ -48,6 +48,15 @@ Fail(const std::string& why)
 {
 	fprintf(stderr, "untitled demo: %s\n", why.c_str());
 	sFailed = true;
+}
+
+// A failure after which the run cannot go on: the windows left would keep the
+// application running until the watchdog.
+[[noreturn]] void
+Abandon(const std::string& why)
+{
+	fprintf(stderr, "untitled demo: %s\n", why.c_str());
+	_exit(1);
 }
 
 class DemoWindow : public FileDocumentWindow {
@@ -103,21 +112,21 @@ ShowingSavePanel(const HeadlessProbe& server)
 	return std::nullopt;
 }
 
-// Waits for the save panel proposing `name`; -1 when it did not show.
+// Waits for the save panel proposing `name`.
 int32
 AwaitSavePanel(const HeadlessProbe& server, const std::string& name, const char* after)
 {
 	std::optional<DisplayProbe::PanelView> panel;
-	server.WaitUntil([&] { return (panel = ShowingSavePanel(server)).has_value(); },
-		kWatchdogMicroseconds);
-	if (!panel) {
-		Fail(std::string("no save panel for ") + name + " after " + after);
-		return -1;
-	}
+	// A save written under the name ends the wait as well.
+	server.WaitUntil([&] {
+		return (panel = ShowingSavePanel(server)).has_value() || std::filesystem::exists(name);
+	}, kWatchdogMicroseconds);
+	if (std::filesystem::exists(name))
+		Abandon(name + " was written in the working directory after " + after);
+	if (!panel)
+		Abandon(std::string("no save panel for ") + name + " after " + after);
 	if (panel->name != name)
 		Fail("the panel proposes \"" + panel->name + "\" for " + name);
-	if (std::filesystem::exists(name))
-		Fail(name + " was written in the working directory after " + after);
 	return panel->id;
 }
 
@@ -126,8 +135,7 @@ Drive(HeadlessProbe* server, const std::string& folder)
 {
 	if (!server->WaitUntil([&] { return server->Windows().size() == std::size(kNames); },
 			kWatchdogMicroseconds)) {
-		Fail("the documents did not all open");
-		return;
+		Abandon("the documents did not all open");
 	}
 	for (const char* name : kNames) {
 		int32 window = server->FindWindow(name);
@@ -138,26 +146,19 @@ Drive(HeadlessProbe* server, const std::string& folder)
 		}
 		messenger.SendMessage(B_SAVE_REQUESTED);
 		int32 panel = AwaitSavePanel(*server, name, "a bare save request");
-		if (panel < 0)
-			return;
 		server->CancelPanel(panel);
 		if (!server->WaitUntil([&] { return !ShowingSavePanel(*server); },
 				kWatchdogMicroseconds)) {
-			Fail("the panel did not close");
-			return;
+			Abandon("the panel did not close");
 		}
 
 		server->ClickCloseBox(window);
 		panel = AwaitSavePanel(*server, name, "closing with \"Save\"");
-		if (panel < 0)
-			return;
 		server->AcceptSavePanel(panel, folder, name);
 		bool gone = server->WaitUntil([&] { return server->FindWindow(name) < 0; },
 			kWatchdogMicroseconds);
-		if (!gone) {
-			Fail(std::string("the window ") + name + " did not close after its save");
-			return;
-		}
+		if (!gone)
+			Abandon(std::string("the window ") + name + " did not close after its save");
 		printf("saved %s into the chosen folder\n", name);
 	}
 }
