@@ -15,7 +15,7 @@
 #include "DocumentApp.h"
 #include "WindowStagger.h"
 
-#include "document/FileDocumentWindow.h"
+#include "image/BitmapImageWindow.h"
 
 #include <FilePanel.h>
 

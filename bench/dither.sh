@@ -22,6 +22,7 @@
 #   BUILD_DIR  a build with -DQUILLPIX_BUILD_BENCH=ON (default: build-bench,
 #              configured as a Release build when it does not exist)
 #   RUNS       runs of each timed command (default: 5)
+# With DITHER_QUALITY=0 only the speed is measured (no quality tables).
 set -euo pipefail
 
 # shellcheck source=bench/common.sh
@@ -55,6 +56,8 @@ images=(
 	"gradient|gradient|-size 1024x256 gradient:#1e3c8c-#f0c828"
 	"alpha-icon|alpha|$pixbuf/test-image.png"
 )
+quality=${DITHER_QUALITY:-1}
+[ "$quality" = 1 ] || images=()
 for row in "${images[@]}"; do
 	IFS='|' read -r name kind from <<< "$row"
 	# shellcheck disable=SC2086  # the gradient's size and pattern are two words
@@ -77,9 +80,10 @@ timed() { timed_both "$@" | cut -d' ' -f1; }
 
 kinds=(none floyd-steinberg ordered)
 
-# --- quality ---------------------------------------------------------------
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //');" \
 	"load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)."
+# --- quality ---------------------------------------------------------------
+if [ "$quality" = 1 ]; then
 echo
 echo "| Image | Kind | Size | none | floyd-steinberg | ordered | ImageMagick FS | FS vs ImageMagick | ordered vs none |"
 echo "|---|---|---:|---:|---:|---:|---:|---:|---:|"
@@ -117,6 +121,8 @@ for row in "${images[@]}"; do
 		"${quality_time[$name.floyd-steinberg]}" "${quality_time[$name.ordered]}" \
 		"${quality_time[$name.im]}"
 done
+
+fi
 
 # --- speed -----------------------------------------------------------------
 echo
@@ -165,6 +171,42 @@ for clock in real cpu; do
 	echo
 	table_head
 	printf '%s' "${rows[$clock]}"
+done
+
+echo
+echo "Floyd-Steinberg against nearest at 4096 x 4096, into cmap8 and rgb16, the text to standard"
+echo "output (/dev/null) and to a file (medians of $runs interleaved runs; target: at most +0.2 s):"
+echo
+echo "| Space | Output | Clock | none | floyd-steinberg | FS minus none |"
+echo "|---|---|---|---:|---:|---:|"
+declare -A fs=()
+for ((run = 0; run < runs; run++)); do
+	for space in cmap8 rgb16; do
+		for output in stdout file; do
+			for dither in none floyd-steinberg; do
+				if [ "$output" = stdout ]; then
+					read -r real cpu < <(timed_both "$cli" -q --color-space "$space" \
+						--dither "$dither" -o - "$work/plasma-4096.png")
+				else
+					read -r real cpu < <(timed_both "$cli" -q --color-space "$space" \
+						--dither "$dither" -o "$work/plasma.h" "$work/plasma-4096.png")
+				fi
+				fs[$space.$output.$dither.real]+="$real "
+				fs[$space.$output.$dither.cpu]+="$cpu "
+			done
+		done
+	done
+done
+for space in cmap8 rgb16; do
+	for output in stdout file; do
+		for clock in real cpu; do
+			none=$(tr ' ' '\n' <<< "${fs[$space.$output.none.$clock]}" | grep . | median_of_lines)
+			diffused=$(tr ' ' '\n' <<< "${fs[$space.$output.floyd-steinberg.$clock]}" | grep . \
+				| median_of_lines)
+			printf '| %s | %s | %s | %.3f s | %.3f s | %+.3f s |\n' "$space" "$output" \
+				"${clock_names[$clock]}" "$none" "$diffused" "$(echo "$diffused - $none" | bc -l)"
+		done
+	done
 done
 
 echo

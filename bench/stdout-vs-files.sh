@@ -4,7 +4,11 @@
 # with the texts to standard output (into /dev/null, and into one file in
 # memory) and as eight files in memory (tmpfs). The commands run in
 # interleaved rounds, so that a change in the machine's load touches each
-# alike. Prints a markdown table of medians and ratios.
+# alike. Beside them, in the same rounds, two independent CPU-bound loads on
+# 1 core and on 2: two sha256sum processes, and two quillpix-export processes
+# with four of the images each; what the one run gains from the second core
+# is set against what those two processes gain. Prints markdown tables of
+# medians and ratios.
 #
 # Usage: bench/stdout-vs-files.sh [BUILD_DIR] [RUNS]
 #   BUILD_DIR  a build of quillpix-export (default: build-bench)
@@ -53,6 +57,10 @@ programs=(after)
 program_path() { [ "$1" = before ] && echo "$before" || echo "$cli"; }
 
 text_bytes=$("$cli" -q -o - "${jpegs[@]}" | wc -c)
+# The data the two sha256sum processes hash: about what one of them hashes
+# in the time the exporter takes for its eight images.
+head -c $((32 << 20)) /dev/urandom >"$work/hashed"
+halves=("${jpegs[*]:0:4}" "${jpegs[*]:4:4}")
 echo "running $runs rounds" >&2
 for round in $(seq "$runs"); do
 	echo "round $round" >&2
@@ -65,6 +73,14 @@ for round in $(seq "$runs"); do
 			time_run "${program}_file_$cores" "taskset -c $cpus '$exe' -q -o - ${jpegs[*]} >'$work/out.h'"
 			time_run "${program}_files_$cores" "taskset -c $cpus '$exe' -q ${jpegs[*]}"
 		done
+	done
+	for cores in 1 2; do
+		cpus=0
+		[ "$cores" = 2 ] && cpus=0,1
+		time_run "sha_$cores" "taskset -c $cpus sh -c 'sha256sum $work/hashed >/dev/null &
+			sha256sum $work/hashed >/dev/null; wait'"
+		time_run "processes_$cores" "taskset -c $cpus sh -c '\"$cli\" -q -o - ${halves[0]} >/dev/null &
+			\"$cli\" -q -o - ${halves[1]} >/dev/null; wait'"
 	done
 done
 
@@ -88,4 +104,25 @@ for program in "${programs[@]}"; do
 		echo "| $program | $label | $(fmt "$t1") | $(fmt "$t2") | $(ratio "$t1" "$t2") |" \
 			"$(peak_mib "${program}_${output}_2") MiB | $(ratio "$t1" "$f1") | $(ratio "$t2" "$f2") |"
 	done
+done
+
+echo
+echo "What the second core gives, against two independent CPU-bound processes in the same rounds"
+echo "(target: the run's gain at least 0.85 of theirs):"
+echo
+echo "| Load | 1 core | 2 cores | 2 cores vs 1 | stdout into /dev/null against it | into one file | eight files |"
+echo "|---|---:|---:|---:|---:|---:|---:|"
+gain() { ratio "$(median "${1}_1")" "$(median "${1}_2")" | tr -d x; }
+for load in sha processes; do
+	case $load in
+	sha) label="two sha256sum of 32 MiB" ;;
+	processes) label="two quillpix-export, four images each, to /dev/null" ;;
+	esac
+	reference=$(gain "$load")
+	cells=""
+	for output in null file files; do
+		cells+=" $(awk -v a="$(gain "after_$output")" -v b="$reference" 'BEGIN { printf "%.2f", a / b }') |"
+	done
+	echo "| $label | $(fmt "$(median "${load}_1")") | $(fmt "$(median "${load}_2")") |" \
+		"${reference}x |$cells"
 done

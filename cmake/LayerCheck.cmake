@@ -18,7 +18,7 @@ set(QUILLPIX_PLATFORM_LAYERS
 # framework, the document window and the export jobs, the image window, and
 # the program with its choice of server.
 set(QUILLPIX_PROGRAM_LAYERS
-	"quillpix_io|quillpix_resources"
+	"quillpix_io|quillpix_resources|quillpix_commands"
 	"quillpix_export|quillpix_framework"
 	"quillpix_export_options"
 	"quillpix_document|quillpix_export_jobs"

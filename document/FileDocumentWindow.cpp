@@ -64,12 +64,11 @@ struct FileDocumentWindow::SavePrompt {
 };
 
 FileDocumentWindow::FileDocumentWindow(BRect frame, const char* documentName,
-	window_type type, uint32 flags, uint32 workspace, DocumentBinding binding)
+	window_type type, uint32 flags, uint32 workspace)
 	:
 	BWindow(frame, ::LeafName(documentName), type, flags, workspace),
 	fQuitAfterSave(false),
-	fModified(false),
-	fUntitled(binding == DocumentBinding::kUntitled)
+	fModified(false)
 {
 	if (DocumentApp* app = RunningDocumentApp())
 		app->AddDocumentWindow();
@@ -105,6 +104,12 @@ FileDocumentWindow::SetDocumentName(const char* name)
 	// current one stays safe.
 	fDocumentName = CopyString(name);
 	SetTitle(LeafName());
+}
+
+bool
+FileDocumentWindow::IsUntitled() const
+{
+	return strncmp(fDocumentName.get(), "Untitled", 8) == 0;
 }
 
 const char*
@@ -197,10 +202,8 @@ FileDocumentWindow::HandleSaveRequest(BMessage* message)
 	std::unique_ptr<char[]> previousName = CopyString(fDocumentName.get());
 	SetDocumentName(path.Path());
 	BPrivate::Result<void> saved = Save();
-	if (saved) {
-		fUntitled = false;
+	if (saved)
 		return true;
-	}
 	// The alert names the file the person chose, once the old name is back.
 	std::string leaf = LeafName();
 	SetDocumentName(previousName.get());

@@ -1,8 +1,8 @@
 #pragma once
 
 // A window whose document is stored in one file. It owns the document's name
-// (a path once the document is bound to a file; until then the name it was
-// made with) and knows whether it is bound to a file yet, keeps the window title equal to that name's leaf, counts
+// (a path once the document is bound to a file; until then a name beginning
+// with "Untitled"), keeps the window title equal to that name's leaf, counts
 // itself in the application's DocumentApp for exactly as long as it exists,
 // and carries the save machinery: Save As shows a save panel aimed at the
 // window, a save request binds the document to a file and calls SaveDocument,
@@ -20,18 +20,11 @@
 #include <memory>
 #include <string>
 
-// Whether a new window's document is bound to a file.
-enum class DocumentBinding {
-	kFile,     // the document name is the path of its file
-	kUntitled, // a new document: its name names no file until it is saved
-};
-
 class FileDocumentWindow : public BWindow {
 public:
 	// Runs on the creating thread; leaves the window hidden.
 	FileDocumentWindow(BRect frame, const char* documentName, window_type type, uint32 flags,
-		uint32 workspace = B_CURRENT_WORKSPACE,
-		DocumentBinding binding = DocumentBinding::kFile);
+		uint32 workspace = B_CURRENT_WORKSPACE);
 	~FileDocumentWindow() override;
 
 	void MessageReceived(BMessage* message) override;
@@ -53,9 +46,10 @@ public:
 	const char* DocumentName() const { return fDocumentName.get(); }
 	// A pointer into `path` (the document name when null) at its leaf.
 	const char* LeafName(const char* path = nullptr) const;
-	// True when the window was made untitled and its document has not been
-	// saved under a chosen name since; whatever its name says.
-	bool IsUntitled() const { return fUntitled; }
+	// True when the document has never been saved: its name begins with the
+	// eight characters "Untitled" (so "Untitled 3" and "Untitledness.h" do, a
+	// path from the root never does), however the window was made.
+	bool IsUntitled() const;
 
 	// Called by the close prompt's thread while it holds the window's lock.
 	void SetQuitAfterSave();
@@ -94,8 +88,6 @@ private:
 	std::unique_ptr<char[]> fDocumentName;
 	bool fQuitAfterSave;
 	bool fModified;
-	// Set at creation for a new document; cleared once it is saved to a file.
-	bool fUntitled;
 	// What the SaveDocument running answered through SaveOutcome, while it
 	// runs.
 	BPrivate::Result<void> fSaveOutcome;

@@ -62,8 +62,7 @@ FailureText(const char* path, const BPrivate::Failure& failure)
 
 BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path, DocumentBinding binding)
 	:
-	FileDocumentWindow(frame, path, B_TITLED_WINDOW, B_WILL_ACCEPT_FIRST_CLICK,
-		B_CURRENT_WORKSPACE, binding),
+	FileDocumentWindow(frame, path, B_TITLED_WINDOW, B_WILL_ACCEPT_FIRST_CLICK),
 	fImageView(nullptr),
 	fMenuBar(nullptr),
 	fCmap8Item(nullptr),
@@ -83,7 +82,7 @@ BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path, DocumentBind
 	// where the image does not fit.
 	fImageView = new AImageView(ImageArea());
 
-	if (!IsUntitled()) {
+	if (binding == DocumentBinding::kFile) {
 		BPrivate::ReadFacts facts;
 		BPrivate::Result<std::unique_ptr<BBitmap>> image
 			= BPrivate::ReadBitmapFile(path, nullptr, &facts);

@@ -22,6 +22,14 @@ class BMenu;
 class BMenuBar;
 class BMenuItem;
 
+// Whether a new window's path names an image file to read. A new document
+// (the "Untitled" windows) reads nothing, whatever the working directory holds
+// under its name.
+enum class DocumentBinding {
+	kFile,     // the path names the image file
+	kUntitled, // the path is only the new document's name
+};
+
 class BitmapImageWindow : public FileDocumentWindow {
 public:
 	// Runs on the application's thread: loads the image, builds the window

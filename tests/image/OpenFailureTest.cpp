@@ -186,8 +186,8 @@ TEST_F(UntitledWindowTest, SaysNothingAboutTheMissingFile)
 namespace {
 
 // An untitled window reads no file, even one that bears its name in the
-// working directory; a file whose name begins with "Untitled" is a file
-// like any other: it is read, and its failure is told.
+// working directory; a file whose name begins with "Untitled" is read like
+// any other, and its failure is told.
 TEST_F(UntitledWindowTest, ReadsNoFileAndLeavesFilesCalledUntitledTheirOwn)
 {
 	std::filesystem::current_path(fDirectory);

@@ -28,7 +28,6 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <string_view>
 
 namespace testsupport {
 
@@ -42,26 +41,10 @@ class TestDocumentWindow : public FileDocumentWindow {
 public:
 	TestDocumentWindow(const char* documentName, EventLog& log, bool modified = false)
 		:
-		TestDocumentWindow(documentName, log, modified, BindingOfTestName(documentName))
-	{
-	}
-
-	TestDocumentWindow(const char* documentName, EventLog& log, bool modified,
-		DocumentBinding binding)
-		:
-		FileDocumentWindow(BRect(50, 50, 350, 250), documentName, B_TITLED_WINDOW, 0,
-			B_CURRENT_WORKSPACE, binding),
+		FileDocumentWindow(BRect(50, 50, 350, 250), documentName, B_TITLED_WINDOW, 0),
 		fLog(log)
 	{
 		SetModified(modified);
-	}
-
-	// The tests make their new documents under the names the application
-	// gives them, "Untitled " and a number; every other name is a file's.
-	static DocumentBinding BindingOfTestName(const char* name)
-	{
-		return std::string_view(name).starts_with("Untitled ") ? DocumentBinding::kUntitled
-			: DocumentBinding::kFile;
 	}
 
 	~TestDocumentWindow() override { fLog.Add(std::string("deleted ") + Title()); }

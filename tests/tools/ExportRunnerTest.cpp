@@ -189,6 +189,41 @@ TEST(ExportRunner, StandardOutputKeepsArgumentOrderWhenALaterImageFinishesFirst)
 	EXPECT_EQ(ReadWhole(scratch / "out"), expected);
 }
 
+// While a text goes out to standard output, each worker reads an image of
+// its own ahead: the first text's write waits for the third image to be read.
+TEST(ExportRunner, WhileATextGoesOutEachWorkerReadsAnImageAhead)
+{
+	ScratchDirectory scratch;
+	CopyFixture(scratch, "rgb.png");
+	ExportOptions options = ParsedOptions({"-q", "-o", "-", scratch / "rgb.png",
+		scratch / "rgb.png", scratch / "rgb.png"});
+	std::promise<void> thirdRead;
+	struct Gate {
+		std::shared_future<void> open;
+		bool waitedInVain = false;
+	} gate{thirdRead.get_future().share()};
+	cookie_io_functions_t functions = {};
+	functions.write = [](void* cookie, const char*, size_t size) -> ssize_t {
+		auto* held = static_cast<Gate*>(cookie);
+		if (held->open.wait_for(kWatchdog) != std::future_status::ready)
+			held->waitedInVain = true;
+		return ssize_t(size);
+	};
+	FILE* output = fopencookie(&gate, "w", functions);
+	ASSERT_NE(output, nullptr);
+	int made = 0;
+	ExportRunner runner(options, stderr, output, ExportRunner::Progress::kHidden,
+		[&](const std::string& image, const ExportOptions& jobOptions) {
+			return std::make_unique<HeldJob>(image, jobOptions, std::shared_future<void>(),
+				++made == 3 ? &thirdRead : nullptr);
+		});
+	std::future<bool> result = RunAside(runner, 2);
+	ASSERT_EQ(result.wait_for(kSlowWatchdog), std::future_status::ready);
+	EXPECT_TRUE(result.get());
+	fclose(output);
+	EXPECT_FALSE(gate.waitedInVain) << "the third image waited for the first text";
+}
+
 TEST(ExportRunner, ARunTakingOverASecondShowsAProgressLineThatIsWipedAfterwards)
 {
 	ScratchDirectory scratch;
