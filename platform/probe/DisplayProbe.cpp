@@ -108,3 +108,13 @@ DisplayProbe::Panel(int32 panelId) const
 	}
 	return std::nullopt;
 }
+
+std::string
+DisplayProbe::ClipboardBytes(const std::string& type) const
+{
+	for (ClipboardInfo::Item& item : Clipboard().items) {
+		if (item.type == type)
+			return std::move(item.bytes);
+	}
+	return {};
+}
