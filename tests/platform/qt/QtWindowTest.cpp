@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace qt_testing;
 
 namespace {
@@ -96,7 +98,7 @@ TEST_P(WindowOnEachServer, MenuBarHasItemsInOrderSeparatorsMarksAndShortcuts)
 		EXPECT_EQ(bar.frame.Width(), window->frame.Width());
 		EXPECT_EQ(bar.frame.Height(), 19);
 
-		ASSERT_EQ(bar.items.size(), 3u);
+		ASSERT_EQ(bar.items.size(), 4u);
 		EXPECT_EQ(bar.items[0].label, "File");
 		const std::vector<MenuItemState>& file = bar.items[0].items;
 		struct Row {
@@ -136,10 +138,20 @@ TEST_P(WindowOnEachServer, MenuBarHasItemsInOrderSeparatorsMarksAndShortcuts)
 			EXPECT_EQ(spaces[index].marked, index == 1);
 		}
 
-		// The View menu after File, with the shortcuts Qt answers to.
-		EXPECT_EQ(bar.items[1].label, "View");
-		EXPECT_EQ(bar.items[2].label, "Image");
-		const std::vector<MenuItemState>& view = bar.items[1].items;
+		// Edit after File, then View, with the shortcuts Qt answers to.
+		EXPECT_EQ(bar.items[1].label, "Edit");
+		const std::vector<MenuItemState>& edit = bar.items[1].items;
+		ASSERT_EQ(edit.size(), 4u);
+		EXPECT_EQ(edit[0].label, "Copy as source code");
+		EXPECT_EQ(edit[1].label, "Copy image");
+		EXPECT_EQ(edit[3].label, "Paste as new image");
+		EXPECT_EQ(std::tie(edit[0].shortcut, edit[0].modifiers), std::make_tuple('C', 0u));
+		EXPECT_EQ(std::tie(edit[1].shortcut, edit[1].modifiers),
+			std::make_tuple('C', uint32(B_SHIFT_KEY)));
+		EXPECT_EQ(std::tie(edit[3].shortcut, edit[3].modifiers), std::make_tuple('V', 0u));
+		EXPECT_EQ(bar.items[2].label, "View");
+		EXPECT_EQ(bar.items[3].label, "Image");
+		const std::vector<MenuItemState>& view = bar.items[2].items;
 		const Row viewRows[] = {
 			{"Zoom in", '+', false},
 			{"Zoom out", '-', false},
