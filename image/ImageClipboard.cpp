@@ -11,6 +11,7 @@
 #include <cstring>
 #include <new>
 #include <optional>
+#include <vector>
 
 namespace ImageClipboard {
 
@@ -24,11 +25,11 @@ constexpr const char* kNoImage = "There is no image to copy.";
 constexpr const char* kEmpty = "There is nothing on the clipboard to paste.";
 constexpr const char* kNotImage = "The clipboard holds no image to paste.";
 
-// The text made straight into a string of its final length, as a buffered
+// The text made straight into a block of its final length, as a buffered
 // file takes it (FormatsInPlace).
 class TextBuffer {
 public:
-	explicit TextBuffer(std::string& text) : fText(text) {}
+	explicit TextBuffer(size_t size) : fText(size) {}
 
 	ssize_t operator()(const char* piece, size_t length)
 	{
@@ -41,24 +42,25 @@ public:
 	char* Room(size_t& length)
 	{
 		length = fText.size() - fFilled;
-		return length > 0 ? fText.data() + fFilled : nullptr;
+		return length > 0 ? reinterpret_cast<char*>(fText.data()) + fFilled : nullptr;
 	}
 	void Take(size_t length) { fFilled += length; }
-	size_t Filled() const { return fFilled; }
+	bool Full() const { return fFilled == fText.size(); }
+	std::vector<uint8>& Text() { return fText; }
 
 private:
-	std::string& fText;
+	std::vector<uint8> fText;
 	size_t fFilled = 0;
 };
 
-// Replaces what the clipboard holds with `bytes` as `type`.
-BPrivate::Result<void> Put(const char* type, const std::string& bytes)
+// Replaces what the clipboard holds with `bytes` as `type`; the bytes move
+// on to the clipboard without a copy.
+BPrivate::Result<void> Put(const char* type, std::vector<uint8>&& bytes)
 {
 	if (!be_clipboard->Lock())
 		return BPrivate::Failure(B_ERROR, "The clipboard cannot be used.");
 	be_clipboard->Clear();
-	status_t status = be_clipboard->Data()->AddData(type, B_MIME_TYPE, bytes.data(),
-		ssize_t(bytes.size()));
+	status_t status = be_clipboard->Data()->AddData(type, B_MIME_TYPE, std::move(bytes));
 	if (status == B_OK)
 		status = be_clipboard->Commit();
 	be_clipboard->Unlock();
@@ -123,15 +125,14 @@ CopySource(const BBitmap* bitmap, const char* iconName)
 			"instead.");
 	}
 	try {
-		std::string text(size_t(length), '\0');
-		TextBuffer buffer(text);
+		TextBuffer buffer{size_t(length)};
 		if (!FormatBitmapSource(iconName, bounds.left, bounds.top, bounds.right, bounds.bottom,
 				bitmap->ColorSpace(), static_cast<const uint8*>(bitmap->Bits()),
 				bitmap->BitsLength(), buffer)
-			|| buffer.Filled() != text.size()) {
+			|| !buffer.Full()) {
 			return BPrivate::Failure(B_ERROR, "The text could not be made.");
 		}
-		return Put(kText, text);
+		return Put(kText, std::move(buffer.Text()));
 	} catch (const std::bad_alloc&) {
 		return BPrivate::Failure(B_NO_MEMORY, "There is not enough memory for the text.");
 	}
@@ -147,7 +148,8 @@ CopyImage(const BBitmap* bitmap)
 		return BPrivate::Failure(png.Error().status,
 			"The image could not be copied: " + png.Error().detail + ".");
 	}
-	return Put(kPng, png.Value());
+	const std::string& bytes = png.Value();
+	return Put(kPng, std::vector<uint8>(bytes.begin(), bytes.end()));
 }
 
 BPrivate::Result<std::unique_ptr<BBitmap>>

@@ -75,19 +75,19 @@ BClipboard::Commit()
 {
 	if (!HeldByCaller())
 		return B_NOT_ALLOWED;
+	// The bytes move to the server rather than being copied (a text may be
+	// tens of mebibytes); the data is read back from it when asked for again.
 	ClipboardInfo contents;
 	const char* name = nullptr;
 	type_code type = 0;
 	for (int32 index = 0; fData.GetInfo(B_MIME_TYPE, index, &name, &type) == B_OK; index++) {
-		const void* bytes = nullptr;
-		ssize_t length = 0;
-		if (fData.FindData(name, B_MIME_TYPE, &bytes, &length) != B_OK)
-			continue;
-		contents.items.push_back(
-			{name, std::string(static_cast<const char*>(bytes), size_t(length))});
+		ClipboardInfo::Item item{name, {}};
+		if (fData.TakeData(name, B_MIME_TYPE, &item.bytes) == B_OK)
+			contents.items.push_back(std::move(item));
 	}
+	fData.MakeEmpty();
 	DisplayServer::Required("the clipboard")->WriteClipboard(std::move(contents));
-	fStale = false;
+	fStale = true;
 	return B_OK;
 }
 
@@ -115,9 +115,7 @@ BClipboard::Download()
 {
 	ClipboardInfo contents = DisplayServer::Required("the clipboard")->ReadClipboard();
 	fData.MakeEmpty();
-	for (const ClipboardInfo::Item& item : contents.items) {
-		fData.AddData(item.type.c_str(), B_MIME_TYPE, item.bytes.data(),
-			ssize_t(item.bytes.size()));
-	}
+	for (ClipboardInfo::Item& item : contents.items)
+		fData.AddData(item.type.c_str(), B_MIME_TYPE, std::move(item.bytes));
 	fStale = false;
 }

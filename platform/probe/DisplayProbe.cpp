@@ -112,9 +112,17 @@ DisplayProbe::Panel(int32 panelId) const
 std::string
 DisplayProbe::ClipboardBytes(const std::string& type) const
 {
-	for (ClipboardInfo::Item& item : Clipboard().items) {
+	for (const ClipboardInfo::Item& item : Clipboard().items) {
 		if (item.type == type)
-			return std::move(item.bytes);
+			return std::string(item.bytes.begin(), item.bytes.end());
 	}
 	return {};
+}
+
+status_t
+DisplayProbe::CopyToClipboard(const std::string& type, const std::string& bytes)
+{
+	ClipboardInfo contents;
+	contents.items.push_back({type, std::vector<uint8>(bytes.begin(), bytes.end())});
+	return SetClipboard(contents);
 }

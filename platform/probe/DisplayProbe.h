@@ -120,6 +120,8 @@ public:
 	virtual status_t SetClipboard(const ClipboardInfo& contents) = 0;
 	// The bytes of one type on the clipboard; empty when it holds none.
 	std::string ClipboardBytes(const std::string& type) const;
+	// Copies `bytes` there as `type` alone.
+	status_t CopyToClipboard(const std::string& type, const std::string& bytes);
 
 	// Read from the above.
 	std::string Title(int32 id) const;       // empty for an unknown window

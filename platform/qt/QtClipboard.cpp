@@ -15,15 +15,16 @@ constexpr char kUriList[] = "text/uri-list";
 constexpr char kPng[] = "image/png";
 
 QByteArray
-BytesOf(const std::string& bytes)
+BytesOf(const std::vector<uint8>& bytes)
 {
-	return QByteArray(bytes.data(), qsizetype(bytes.size()));
+	return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
 }
 
-std::string
-StringOf(const QByteArray& bytes)
+std::vector<uint8>
+VectorOf(const QByteArray& bytes)
 {
-	return std::string(bytes.constData(), size_t(bytes.size()));
+	const auto* data = reinterpret_cast<const uint8*>(bytes.constData());
+	return std::vector<uint8>(data, data + bytes.size());
 }
 
 } // namespace
@@ -39,7 +40,7 @@ SetDesktopClipboard(const ClipboardInfo& contents)
 	auto* mime = new QMimeData;
 	for (const ClipboardInfo::Item& item : contents.items) {
 		if (item.type == kText)
-			mime->setText(QString::fromUtf8(item.bytes.data(), qsizetype(item.bytes.size())));
+			mime->setText(QString::fromUtf8(BytesOf(item.bytes)));
 		else
 			mime->setData(QString::fromStdString(item.type), BytesOf(item.bytes));
 	}
@@ -56,9 +57,9 @@ DesktopClipboard()
 		return contents;
 	const QStringList formats = mime->formats();
 	if (mime->hasText())
-		contents.items.push_back({kText, StringOf(mime->text().toUtf8())});
+		contents.items.push_back({kText, VectorOf(mime->text().toUtf8())});
 	if (formats.contains(QLatin1String(kUriList)))
-		contents.items.push_back({kUriList, StringOf(mime->data(QLatin1String(kUriList)))});
+		contents.items.push_back({kUriList, VectorOf(mime->data(QLatin1String(kUriList)))});
 	QString image;
 	if (formats.contains(QLatin1String(kPng))) {
 		image = QLatin1String(kPng);
@@ -73,7 +74,7 @@ DesktopClipboard()
 	if (!image.isEmpty()) {
 		QByteArray bytes = mime->data(image);
 		if (!bytes.isEmpty())
-			contents.items.push_back({image.toStdString(), StringOf(bytes)});
+			contents.items.push_back({image.toStdString(), VectorOf(bytes)});
 	}
 	return contents;
 }

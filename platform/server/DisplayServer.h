@@ -136,7 +136,7 @@ struct AlertInfo {
 struct ClipboardInfo {
 	struct Item {
 		std::string type;
-		std::string bytes;
+		std::vector<uint8> bytes;
 	};
 	std::vector<Item> items;
 };

@@ -32,6 +32,16 @@ ImageOf(ClipboardTest& test, const std::string& title)
 	return image;
 }
 
+// Clipboard contents of (type, bytes) pairs.
+ClipboardInfo
+Holding(const std::vector<std::pair<std::string, std::string>>& items)
+{
+	ClipboardInfo contents;
+	for (const auto& [type, bytes] : items)
+		contents.items.push_back({type, std::vector<uint8>(bytes.begin(), bytes.end())});
+	return contents;
+}
+
 bool
 SameBits(const BBitmap* a, const BBitmap* b)
 {
@@ -133,13 +143,13 @@ TEST_F(ClipboardTest, PasteOpensWhatIsAnImageAndSaysWhatIsNot)
 	};
 	const Row rows[] = {
 		{{}, "There is nothing on the clipboard to paste."},
-		{{{{"text/plain", "hello"}}}, "The clipboard holds no image to paste."},
-		{{{{"image/jpeg", jpeg}}}, nullptr},
-		{{{{"text/plain", spaced}, {"text/uri-list",
-			"# copied\r\nfile://" + fDirectory + "/a%20b%23.jpg\r\n"}}}, nullptr},
-		{{{{"text/uri-list", "file://" + fDirectory + "/gone.png\r\n"}}},
+		{Holding({{"text/plain", "hello"}}), "The clipboard holds no image to paste."},
+		{Holding({{"image/jpeg", jpeg}}), nullptr},
+		{Holding({{"text/plain", spaced}, {"text/uri-list",
+			"# copied\r\nfile://" + fDirectory + "/a%20b%23.jpg\r\n"}}), nullptr},
+		{Holding({{"text/uri-list", "file://" + fDirectory + "/gone.png\r\n"}}),
 			"gone.png: No such file or directory"},
-		{{{{"image/png", "\x89PNG\r\n\x1a\n not really"}}},
+		{Holding({{"image/png", "\x89PNG\r\n\x1a\n not really"}}),
 			"The clipboard's image (image/png) is a damaged PNG file"},
 	};
 	AnswerAlerts();
@@ -184,8 +194,7 @@ TEST_F(ClipboardTest, TextTooLargeForTheClipboardIsRefused)
 	Launch({path});
 	std::vector<int32> windows = VisibleWindows(1);
 	ASSERT_EQ(windows.size(), 1u);
-	const ClipboardInfo before = {{{"text/plain", "kept"}}};
-	ASSERT_EQ(fProbe->SetClipboard(before), B_OK);
+	ASSERT_EQ(fProbe->CopyToClipboard("text/plain", "kept"), B_OK);
 	ASSERT_EQ(fProbe->PressShortcut(windows[0], 'C'), B_OK);
 	std::vector<std::string> texts = AlertTexts(1);
 	ASSERT_EQ(texts.size(), 1u);
