@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Copy as source code" against a save: the text of a 1024 x 1024 B_RGB32
 // bitmap made and put on the clipboard (the headless server's, which holds
 // it once the commit returns), and the same bitmap saved as source into a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "EditMenu.h"
 
 #include "app/Commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The "Edit" menu of an image window, after "File": "Copy as source code"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ImageClipboard.h"
 
 #include "StatusText.h"

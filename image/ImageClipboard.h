@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What the "Edit" menu moves through the clipboard (be_clipboard): the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Clipboard.h"
 
 #include <AppDefs.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The clipboard: what a person copied, in one or more types, shared with

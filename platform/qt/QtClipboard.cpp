@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QtClipboard.h"
 
 #include "QtDisplay.h"

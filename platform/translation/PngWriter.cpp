@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing a bitmap as a PNG file's bytes in memory, for the clipboard: what
 // other programs paste as a picture.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The clipboard of a real X desktop (Xvfb with openbox): what Quillpix
 // copies, another client (xclip) reads; what another client copies,
 // Quillpix pastes.

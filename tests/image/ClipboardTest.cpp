@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Edit" menu as a person uses it on the headless server: copying the
 // source text and the picture, reading them back as another program would,
 // and pasting images as new windows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The desktop's clipboard through QClipboard (X11's CLIPBOARD selection, or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // be_clipboard over the display server's clipboard: what a commit hands on,
 // what a lock reads, what a revert takes back, and the lock it needs.
 
