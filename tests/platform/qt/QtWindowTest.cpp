@@ -372,3 +372,36 @@ TEST_P(WindowOnEachServer, FilesDroppedOnAWindowOpenWindowsOfTheirOwn)
 			GetParam() == Server::kQt ? B_NOT_ALLOWED : B_ENTRY_NOT_FOUND);
 	});
 }
+
+// Ctrl+C and Ctrl+Shift+C fill the clipboard; a picture another program put
+// there opens with Ctrl+V in a new untitled window.
+TEST_P(WindowOnEachServer, CopyFillsTheClipboardAndPasteOpensItsImage)
+{
+	RunProgram(GetParam(), {kQuill}, [](DisplayProbe& probe) {
+		std::vector<int32> ids = WaitForWindows(probe, 1);
+		ASSERT_EQ(ids.size(), 1u);
+		ASSERT_EQ(probe.PressShortcut(ids[0], 'C'), B_OK);
+		std::string text;
+		EXPECT_TRUE(probe.WaitUntil([&] {
+			text = probe.ClipboardBytes("text/plain");
+			return text.find("uint8 quill_MData[4096] =") != std::string::npos;
+		}, 20'000'000)) << text.substr(0, 200);
+		ASSERT_EQ(probe.PressShortcut(ids[0], 'C', B_SHIFT_KEY), B_OK);
+		std::string png;
+		EXPECT_TRUE(probe.WaitUntil([&] {
+			png = probe.ClipboardBytes("image/png");
+			return png.compare(0, 4, "\x89PNG") == 0;
+		}, 20'000'000));
+
+		BBitmap red(BRect(0, 0, 9, 9), B_RGB32);
+		for (int32 pixel = 0; pixel < 100; pixel++)
+			static_cast<uint32*>(red.Bits())[pixel] = 0xFFFF0000;
+		BPrivate::Result<std::string> redPng = BPrivate::EncodePng(red);
+		ASSERT_TRUE(redPng);
+		ASSERT_EQ(probe.CopyToClipboard("image/png", redPng.Value()), B_OK);
+		ASSERT_EQ(probe.PressShortcut(ids[0], 'V'), B_OK);
+		std::vector<int32> all = WaitForWindows(probe, 2);
+		ASSERT_EQ(all.size(), 2u);
+		EXPECT_EQ(probe.Window(all[1])->title, "Untitled 1.h");
+	});
+}
