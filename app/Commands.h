@@ -50,3 +50,10 @@ constexpr uint32 kMsgDitherFloydSteinberg = 'DiFS';
 constexpr uint32 kMsgDitherOrdered = 'DiOr';
 // To an image window: read the image file again and show it as when opened.
 constexpr uint32 kMsgRevertToFile = 'Rvrt';
+// To an image window: put the text of its bitmap on the clipboard, or the
+// bitmap as a picture (the "Edit" menu).
+constexpr uint32 kMsgCopySource = 'CpSc';
+constexpr uint32 kMsgCopyImage = 'CpIm';
+// To the application: open the image on the clipboard in a new window named
+// "Untitled %d".
+constexpr uint32 kMsgPasteNewImage = 'PsNw';

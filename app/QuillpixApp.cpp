@@ -2,6 +2,7 @@
 
 #include "app/Commands.h"
 #include "image/BitmapImageWindow.h"
+#include "image/ImageClipboard.h"
 
 #include <Alert.h>
 #include <AppDefs.h>
@@ -54,6 +55,9 @@ QuillpixApp::MessageReceived(BMessage* message)
 		case kMsgNewUntitled:
 			NewUntitledWindow();
 			break;
+		case kMsgPasteNewImage:
+			PasteNewImage();
+			break;
 		case kMsgOpen:
 			// Making the panel failed at start: try once more now that it is
 			// wanted, and do nothing if there is still none.
@@ -73,11 +77,26 @@ QuillpixApp::MessageReceived(BMessage* message)
 }
 
 void
-QuillpixApp::NewUntitledWindow()
+QuillpixApp::NewUntitledWindow(std::unique_ptr<BBitmap> image)
 {
 	int32 number = atomic_add(&fUntitledCount, 1);
 	std::string name = "Untitled " + std::to_string(number);
-	OpenWindow(name.c_str(), DocumentBinding::kUntitled);
+	OpenWindow(name.c_str(), DocumentBinding::kUntitled, std::move(image));
+}
+
+// The alert does not hold up the application's thread, which the windows
+// need while it shows.
+void
+QuillpixApp::PasteNewImage()
+{
+	BPrivate::Result<std::unique_ptr<BBitmap>> image = ImageClipboard::Paste();
+	if (image) {
+		NewUntitledWindow(std::move(image.Value()));
+		return;
+	}
+	BAlert* alert = new BAlert(nullptr, image.Error().detail.c_str(), "OK", nullptr, nullptr,
+		B_WIDTH_AS_USUAL, B_WARNING_ALERT);
+	alert->Go(nullptr);
 }
 
 void
@@ -151,10 +170,11 @@ QuillpixApp::ReadyToRun()
 // be allocated leaves the cascade where it was. It shows itself and lives on
 // its own from here; the application keeps no reference to it.
 void
-QuillpixApp::OpenWindow(const char* path, DocumentBinding binding)
+QuillpixApp::OpenWindow(const char* path, DocumentBinding binding,
+	std::unique_ptr<BBitmap> image)
 {
 	void* memory = ::operator new(sizeof(BitmapImageWindow), std::nothrow);
 	if (memory == nullptr)
 		return;
-	new (memory) BitmapImageWindow(fStagger.NextFrame(), path, binding);
+	new (memory) BitmapImageWindow(fStagger.NextFrame(), path, binding, std::move(image));
 }

@@ -3,7 +3,8 @@
 // The program's application: turns every request to open something into a
 // new image window at the next frame of the cascade — file names on the
 // command line, dropped or chosen files, the "Open" command (the Open panel)
-// and the "NewD" command (an untitled window). Launched with nothing to open,
+// the "NewD" command (an untitled window) and the paste command (an untitled
+// window showing the clipboard's image). Launched with nothing to open,
 // it shows a usage alert and quits. Launched with the one argument "--open"
 // (the desktop entry's "Open an image…"), it shows its Open panel instead,
 // and quits when the panel is closed with nothing opened. A first argument
@@ -17,6 +18,7 @@
 
 #include "image/BitmapImageWindow.h"
 
+#include <Bitmap.h>
 #include <FilePanel.h>
 
 #include <memory>
@@ -32,9 +34,15 @@ public:
 	void RefsReceived(BMessage* message) override;
 
 private:
-	void NewUntitledWindow();
-	// A window for the image file `path`, or, untitled, named `path`.
-	void OpenWindow(const char* path, DocumentBinding binding = DocumentBinding::kFile);
+	// An untitled window, empty or showing `image`.
+	void NewUntitledWindow(std::unique_ptr<BBitmap> image = nullptr);
+	// The image on the clipboard in a new untitled window; an alert says so
+	// when the clipboard holds none.
+	void PasteNewImage();
+	// A window for the image file `path`, or, untitled, named `path` and
+	// showing `image` when given.
+	void OpenWindow(const char* path, DocumentBinding binding = DocumentBinding::kFile,
+		std::unique_ptr<BBitmap> image = nullptr);
 	void MakeOpenPanel();
 	// The Open panel shown at launch was answered: quits when nothing came
 	// of it.

@@ -1,11 +1,14 @@
 #include "BitmapImageWindow.h"
 
 #include "AImageView.h"
+#include "EditMenu.h"
+#include "ImageClipboard.h"
 #include "StatusLine.h"
 #include "SpaceSwitch.h"
 #include "StatusText.h"
 #include "export/BitmapSourceExport.h"
 #include "app/Commands.h"
+#include "export/ImageIdentifier.h"
 #include "export/LeafName.h"
 
 #include <Alert.h>
@@ -60,7 +63,8 @@ FailureText(const char* path, const BPrivate::Failure& failure)
 
 } // namespace
 
-BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path, DocumentBinding binding)
+BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path, DocumentBinding binding,
+	std::unique_ptr<BBitmap> image)
 	:
 	FileDocumentWindow(frame, path, B_TITLED_WINDOW, B_WILL_ACCEPT_FIRST_CLICK),
 	fImageView(nullptr),
@@ -89,6 +93,8 @@ BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path, DocumentBind
 		TakeImage(image ? image.Value().release() : nullptr, facts);
 		if (!image)
 			fImageView->SetStatusText(FailureText(path, image.Error()).c_str());
+	} else if (image) {
+		fImageView->SetBitmap(image.release());
 	}
 	MarkColorSpace();
 	AddChild(fImageView);
@@ -145,6 +151,7 @@ BitmapImageWindow::BuildMenuBar()
 	fileMenu->AddItem(quitItem);
 
 	menuBar->AddItem(fileMenu);
+	menuBar->AddItem(BuildEditMenu());
 	menuBar->AddItem(BuildViewMenu());
 	menuBar->AddItem(fImageMenu.Build(!fImagePath.empty()));
 	return menuBar;
@@ -238,6 +245,10 @@ BitmapImageWindow::MessageReceived(BMessage* message)
 		case kMsgRevertToFile:
 			RevertToFile();
 			break;
+		case kMsgCopySource:
+		case kMsgCopyImage:
+			Copy(message->what);
+			break;
 		default:
 			FileDocumentWindow::MessageReceived(message);
 	}
@@ -307,6 +318,28 @@ BitmapImageWindow::TakeImage(BBitmap* bitmap, const BPrivate::ReadFacts& facts)
 		fImageView->KeepBitmap(bitmap);
 	else
 		fImageView->SetBitmap(bitmap);
+}
+
+// The text names the icon as the exporter's standard output does: after the
+// image file's name (an untitled window's after its own), so that it
+// compiles wherever it is pasted.
+void
+BitmapImageWindow::Copy(uint32 command)
+{
+	const BBitmap* bitmap = fImageView->Bitmap();
+	BPrivate::Result<void> copied;
+	if (command == kMsgCopyImage) {
+		copied = ImageClipboard::CopyImage(bitmap);
+	} else {
+		const std::string iconName
+			= ImageIdentifier::For(fImagePath.empty() ? DocumentName() : fImagePath);
+		copied = ImageClipboard::CopySource(bitmap, iconName.c_str());
+	}
+	if (copied)
+		return;
+	BAlert* alert = new BAlert(nullptr, copied.Error().detail.c_str(), "OK", nullptr, nullptr,
+		B_WIDTH_AS_USUAL, B_WARNING_ALERT);
+	alert->Go(nullptr);
 }
 
 void

@@ -2,18 +2,21 @@
 
 // The program's document window: one per image. Its document is the source
 // file the image is exported to, named after the image path with ".h"
-// appended. It shows the image below a "File", a "View" and an "Image"
-// menu, with a status line along its bottom; switches the image between
+// appended. It shows the image below a "File", an "Edit", a "View" and an
+// "Image" menu, with a status line along its bottom; switches the image between
 // B_CMAP8 and B_RGB32 and converts it into the six other spaces the export
 // writes (dithered as the "Image" menu says), reads it again from its file
-// on request, zooms and scrolls it, and saves itself as C++ source.
+// on request, zooms and scrolls it, saves itself as C++ source and copies
+// that source, or the picture, to the clipboard.
 
 #include "ImageMenu.h"
 #include "document/FileDocumentWindow.h"
 
+#include <Bitmap.h>
 #include <GraphicsDefs.h>
 #include <TranslationUtils.h>
 
+#include <memory>
 #include <string>
 
 class AImageView;
@@ -34,9 +37,11 @@ class BitmapImageWindow : public FileDocumentWindow {
 public:
 	// Runs on the application's thread: loads the image, builds the window
 	// and shows it. A file that gives no image still gets its window. An
-	// untitled window reads no file: `path` is only its name.
+	// untitled window reads no file: `path` is only its name, and it shows
+	// `image` (a pasted one) when given.
 	BitmapImageWindow(BRect frame, const char* path,
-		DocumentBinding binding = DocumentBinding::kFile);
+		DocumentBinding binding = DocumentBinding::kFile,
+		std::unique_ptr<BBitmap> image = nullptr);
 	~BitmapImageWindow() override;
 
 	void MessageReceived(BMessage* message) override;
@@ -70,6 +75,9 @@ private:
 	// colour space it came in, keeping the document name and the zoom. A
 	// failure is told with the words opening uses, and the image stays.
 	void RevertToFile();
+	// Puts the bitmap's text (kMsgCopySource) or picture (kMsgCopyImage) on
+	// the clipboard; a failure is told in an alert.
+	void Copy(uint32 command);
 	// Says what the window holds in the status line.
 	void UpdateStatus();
 

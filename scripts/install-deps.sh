@@ -19,6 +19,7 @@ packages=(
 	# real input, screenshots (ImageMagick's import, above) and the X tools that
 	# read windows back (xwininfo, xprop)
 	xvfb openbox xdotool wmctrl x11-utils
+	xclip  # tests/desktop: another program reading and filling the clipboard
 	time  # bench/embed-build.sh measures peak memory with /usr/bin/time
 	# tests/roundtrip's compile_farm_test (and bench/embed-build.sh) build
 	# embedded images through a compile farm and a compiler cache

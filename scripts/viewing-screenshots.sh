@@ -2,7 +2,8 @@
 # Photographs viewing and zooming under a window manager (openbox) on a
 # virtual X display: a 3000x2000 image scrolled to its bottom-right corner
 # (docs/scrolled.png) and the application's own 16x16 icon zoomed to 8x
-# (docs/zoomed-icon.png). Keys go in through xdotool, as a person types them.
+# (docs/zoomed-icon.png), and the Edit menu open over the first
+# (docs/edit-menu.png). Keys go in through xdotool, as a person types them.
 # Usage: scripts/viewing-screenshots.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -53,7 +54,12 @@ xvfb-run --auto-servernum --server-args="-screen 0 900x420x24" bash -c '
 	sleep 0.8
 	import -window root -crop 430x300+15+5 "PNG24:$out/scrolled.png"
 	import -window root -crop 430x300+465+5 "PNG24:$out/zoomed-icon.png"
+	xdotool windowactivate --sync "$photo" key F10
+	sleep 0.3
+	xdotool key Right
+	sleep 0.8
+	import -window root -crop 430x130+15+5 "PNG24:$out/edit-menu.png"
 	kill "$pid"
 	wait "$pid" 2>/dev/null || true
 ' screenshots "$PWD/$build/app/quillpix" "$work" "$PWD/docs"
-echo "Wrote docs/scrolled.png and docs/zoomed-icon.png"
+echo "Wrote docs/scrolled.png, docs/zoomed-icon.png and docs/edit-menu.png"

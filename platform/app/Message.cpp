@@ -285,6 +285,27 @@ BMessage::AddData(const char* name, type_code type, const void* data, ssize_t nu
 }
 
 status_t
+BMessage::AddData(const char* name, type_code type, std::vector<uint8>&& bytes)
+{
+	return fFields->Add(name, type, std::move(bytes));
+}
+
+status_t
+BMessage::TakeData(const char* name, type_code type, std::vector<uint8>* bytes)
+{
+	Field* field = fFields->Find(name);
+	if (field == nullptr)
+		return B_NAME_NOT_FOUND;
+	if (field->type != type || field->values.empty()
+		|| !std::holds_alternative<Bytes>(field->values[0])) {
+		return B_BAD_TYPE;
+	}
+	*bytes = std::move(std::get<Bytes>(field->values[0]));
+	std::get<Bytes>(field->values[0]).clear();
+	return B_OK;
+}
+
+status_t
 BMessage::FindRef(const char* name, entry_ref* ref) const
 {
 	return FindRef(name, 0, ref);

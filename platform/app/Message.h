@@ -17,6 +17,7 @@
 #include <SupportDefs.h>
 
 #include <memory>
+#include <vector>
 
 struct entry_ref;
 class BMessenger;
@@ -65,6 +66,9 @@ public:
 	status_t AddMessenger(const char* name, const BMessenger& messenger);
 	// Raw bytes under any type code (copied).
 	status_t AddData(const char* name, type_code type, const void* data, ssize_t numBytes);
+	// The same, taking the bytes over without a copy (for large data, such
+	// as a text for the clipboard).
+	status_t AddData(const char* name, type_code type, std::vector<uint8>&& bytes);
 
 	status_t FindRef(const char* name, entry_ref* ref) const;
 	status_t FindRef(const char* name, int32 index, entry_ref* ref) const;
@@ -115,6 +119,11 @@ public:
 	void PrintToStream() const;
 
 private:
+	friend class BClipboard;
+	// Moves the first value of a data field out (the field stays, emptied),
+	// so the clipboard hands large data on without copying it.
+	status_t TakeData(const char* name, type_code type, std::vector<uint8>* bytes);
+
 	struct Fields;
 	std::unique_ptr<Fields> fFields;
 };

@@ -300,3 +300,16 @@ HeadlessProbe::SetPanelHandler(std::function<void(HeadlessProbe& probe, int32 pa
 	}
 	fServer.SetPanelHandler([this, handler](int32 panelId) { handler(*this, panelId); });
 }
+
+ClipboardInfo
+HeadlessProbe::Clipboard() const
+{
+	return fServer.ReadClipboard();
+}
+
+status_t
+HeadlessProbe::SetClipboard(const ClipboardInfo& contents)
+{
+	fServer.WriteClipboard(contents);
+	return B_OK;
+}

@@ -43,6 +43,9 @@ public:
 	// runs it; null leaves alerts to PressAlertButton.
 	void SetAlertHandler(HeadlessServer::AlertHandler handler);
 
+	ClipboardInfo Clipboard() const override;
+	status_t SetClipboard(const ClipboardInfo& contents) override;
+
 	std::vector<PanelView> Panels() const override;
 	status_t AcceptOpenPanel(int32 panelId, const std::vector<std::string>& paths) override;
 	status_t AcceptOpenPanel(int32 panelId, const std::vector<entry_ref>& refs);

@@ -488,3 +488,18 @@ HeadlessServer::ScreenFrame()
 	std::lock_guard<std::mutex> lock(fLock);
 	return fScreenFrame;
 }
+
+void
+HeadlessServer::WriteClipboard(ClipboardInfo contents)
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	fClipboard = std::move(contents);
+	Changed();
+}
+
+ClipboardInfo
+HeadlessServer::ReadClipboard()
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	return fClipboard;
+}

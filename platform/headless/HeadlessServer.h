@@ -15,6 +15,8 @@
 // loudly at once, and one nobody answers within half a minute fails too: its
 // text goes to standard error and the process aborts, rather than hang.
 //
+// The clipboard is one in memory, shared by the kits and the probes.
+//
 // File panels are answered with AnswerPanel: the answer goes to the panel's
 // messenger, and a panel that hides when done, or that was cancelled,
 // leaves the list at once, as a dialog closes.
@@ -131,6 +133,8 @@ public:
 	void PanelChanged(int32 id, const PanelInfo& info) override;
 	void PanelHidden(int32 id) override;
 	BRect ScreenFrame() override;
+	void WriteClipboard(ClipboardInfo contents) override;
+	ClipboardInfo ReadClipboard() override;
 
 private:
 	struct WindowRecord;
@@ -166,4 +170,5 @@ private:
 	AlertHandler fAlertHandler;
 	PanelHandler fPanelHandler;
 	BRect fScreenFrame;
+	ClipboardInfo fClipboard;
 };

@@ -108,3 +108,21 @@ DisplayProbe::Panel(int32 panelId) const
 	}
 	return std::nullopt;
 }
+
+std::string
+DisplayProbe::ClipboardBytes(const std::string& type) const
+{
+	for (const ClipboardInfo::Item& item : Clipboard().items) {
+		if (item.type == type)
+			return std::string(item.bytes.begin(), item.bytes.end());
+	}
+	return {};
+}
+
+status_t
+DisplayProbe::CopyToClipboard(const std::string& type, const std::string& bytes)
+{
+	ClipboardInfo contents;
+	contents.items.push_back({type, std::vector<uint8>(bytes.begin(), bytes.end())});
+	return SetClipboard(contents);
+}

@@ -4,7 +4,8 @@
 // (windows, menu bars, scroll bars, pixels, alerts, file dialogs) and acts
 // as a person would (picks menu items, presses keys, turns the wheel, drags
 // scroll bars, clicks close boxes, resizes windows, drops files, presses
-// alert buttons, answers file dialogs). One interface for every server, so
+// alert buttons, answers file dialogs), and reads and fills the clipboard
+// as another program would. One interface for every server, so
 // that a test written against it runs on each; each server has its own
 // implementation beside it (HeadlessProbe, QtProbe), which may add what
 // only that server can tell.
@@ -112,6 +113,15 @@ public:
 		const std::string& name) = 0;
 	// Closes the dialog without a choice.
 	virtual status_t CancelPanel(int32 panelId) = 0;
+
+	// The desktop's clipboard, as another program sees it: what it holds
+	// (empty when nothing), and copying `contents` there (none: clears it).
+	virtual ClipboardInfo Clipboard() const = 0;
+	virtual status_t SetClipboard(const ClipboardInfo& contents) = 0;
+	// The bytes of one type on the clipboard; empty when it holds none.
+	std::string ClipboardBytes(const std::string& type) const;
+	// Copies `bytes` there as `type` alone.
+	status_t CopyToClipboard(const std::string& type, const std::string& bytes);
 
 	// Read from the above.
 	std::string Title(int32 id) const;       // empty for an unknown window

@@ -1,6 +1,7 @@
 #include "QtProbe.h"
 
 #include "QtAlert.h"
+#include "QtClipboard.h"
 #include "QtDisplay.h"
 #include "QtFilePanel.h"
 #include "QtKeys.h"
@@ -559,4 +560,19 @@ QtProbe::CancelPanel(int32 panelId)
 		dialog.close();
 		return B_OK;
 	});
+}
+
+ClipboardInfo
+QtProbe::Clipboard() const
+{
+	return Ask<ClipboardInfo>(fServer.Display(), [] { return DesktopClipboard(); }, {});
+}
+
+status_t
+QtProbe::SetClipboard(const ClipboardInfo& contents)
+{
+	return Ask<status_t>(fServer.Display(), [contents] {
+		SetDesktopClipboard(contents);
+		return B_OK;
+	}, B_TIMED_OUT);
 }

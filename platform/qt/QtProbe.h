@@ -52,6 +52,11 @@ public:
 	std::vector<AlertView> Alerts() const override;
 	status_t PressAlertButton(const std::string& label) override;
 
+	// The application's own view of the desktop's clipboard (QClipboard);
+	// another program's view is the X or Wayland tools'.
+	ClipboardInfo Clipboard() const override;
+	status_t SetClipboard(const ClipboardInfo& contents) override;
+
 	std::vector<PanelView> Panels() const override;
 	status_t AcceptOpenPanel(int32 panelId, const std::vector<std::string>& paths) override;
 	status_t AcceptSavePanel(int32 panelId, const std::string& directory,

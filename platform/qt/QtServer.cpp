@@ -1,6 +1,7 @@
 #include "QtServer.h"
 
 #include "QtAlert.h"
+#include "QtClipboard.h"
 #include "QtDisplay.h"
 #include "QtWindow.h"
 
@@ -98,6 +99,7 @@ QtServer::QtServer(std::unique_ptr<Application> application)
 	fDisplay(std::make_unique<BPrivate::QtDisplay>()),
 	fDispatch(std::make_unique<Dispatch>())
 {
+	BPrivate::WatchDesktopClipboard(*fDisplay);
 }
 
 QtServer::~QtServer()
@@ -284,6 +286,39 @@ BRect
 QtServer::ScreenFrame()
 {
 	return fDisplay->ScreenFrame();
+}
+
+void
+QtServer::WriteClipboard(ClipboardInfo contents)
+{
+	auto shared = std::make_shared<ClipboardInfo>(std::move(contents));
+	fDisplay->Post([shared] { BPrivate::SetDesktopClipboard(*shared); });
+}
+
+ClipboardInfo
+QtServer::ReadClipboard()
+{
+	BPrivate::QtDisplay* display = fDisplay.get();
+	if (display->IsQtThread())
+		return BPrivate::DesktopClipboard();
+
+	struct Answer {
+		std::mutex lock;
+		std::condition_variable given;
+		bool answered = false;
+		ClipboardInfo contents;
+	};
+	auto answer = std::make_shared<Answer>();
+	display->Post([answer] {
+		ClipboardInfo contents = BPrivate::DesktopClipboard();
+		std::lock_guard<std::mutex> lock(answer->lock);
+		answer->contents = std::move(contents);
+		answer->answered = true;
+		answer->given.notify_all();
+	});
+	std::unique_lock<std::mutex> lock(answer->lock);
+	answer->given.wait(lock, [&] { return answer->answered; });
+	return std::move(answer->contents);
 }
 
 void

@@ -57,6 +57,10 @@ public:
 	void PanelChanged(int32 id, const PanelInfo& info) override;
 	void PanelHidden(int32 id) override;
 	BRect ScreenFrame() override;
+	// Writing posts to the Qt thread. Reading on the Qt thread reads at once;
+	// from any other it waits for the Qt thread, like RunAlert.
+	void WriteClipboard(ClipboardInfo contents) override;
+	ClipboardInfo ReadClipboard() override;
 	void RunApplication(BPrivate::ApplicationLoop& loop) override;
 
 	// One size of the application's icon: side by side pixels, R, G, B, A

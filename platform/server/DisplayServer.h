@@ -130,6 +130,17 @@ struct AlertInfo {
 	alert_type type;
 };
 
+// What a clipboard holds: the same content in one or more types, each a MIME
+// type ("text/plain" as UTF-8, "image/png", "text/uri-list") and its bytes.
+// Empty: nothing is on the clipboard.
+struct ClipboardInfo {
+	struct Item {
+		std::string type;
+		std::vector<uint8> bytes;
+	};
+	std::vector<Item> items;
+};
+
 // A file panel as the server shows it.
 struct PanelInfo {
 	file_panel_mode mode = B_OPEN_PANEL;
@@ -196,6 +207,13 @@ public:
 
 	// The main screen's frame.
 	virtual BRect ScreenFrame() = 0;
+
+	// The desktop's clipboard. Writing takes the clipboard over with
+	// `contents` (none: clears it) and returns at once. Reading answers
+	// what it holds now, in the types the kit asks for (text, file lists,
+	// images), and may block the caller while another program hands it over.
+	virtual void WriteClipboard(ClipboardInfo contents) = 0;
+	virtual ClipboardInfo ReadClipboard() = 0;
 
 	// Runs the application's loop; see the header comment.
 	virtual void RunApplication(BPrivate::ApplicationLoop& loop) { loop.Run(); }

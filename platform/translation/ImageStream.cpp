@@ -1,6 +1,7 @@
 // Reading an image from a stream the process already holds (standard input,
 // a pipe, a descriptor a shell handed over): read to its end into memory,
-// within the same bound as a file, and decoded from there.
+// within the same bound as a file, and decoded from there; and from bytes
+// already in memory (what the clipboard held).
 
 #include "TranslationUtils.h"
 
@@ -54,6 +55,20 @@ Result<std::unique_ptr<BBitmap>> ReadBitmapStream(int stream, ReadFacts* facts)
 {
 	return DecodeWholeImage([stream] { return ReadStream(stream, kMaxImageFileSize); }, nullptr,
 		facts);
+}
+
+Result<std::unique_ptr<BBitmap>> ReadBitmapBytes(const void* bytes, size_t length)
+{
+	if (length == 0)
+		return Refusal::Empty();
+	if (length > kMaxImageFileSize)
+		return Refusal::FileTooLarge(kMaxImageFileSize);
+	try {
+		return ImageReaderList::Default().Read(
+			ImageData{static_cast<const uint8*>(bytes), length});
+	} catch (const std::bad_alloc&) {
+		return Refusal::NoMemory();
+	}
 }
 
 } // namespace BPrivate

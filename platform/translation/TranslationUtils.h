@@ -1,6 +1,7 @@
 #pragma once
 
-// Reading image files into bitmaps through the translation kit's readers.
+// Reading image files into bitmaps through the translation kit's readers,
+// and writing a bitmap as a PNG image.
 
 #include <Bitmap.h>
 #include <Result.h>
@@ -57,6 +58,16 @@ Result<std::unique_ptr<BBitmap>> ReadBitmapFile(const char* path,
 // pipe, standard input): read to its end, within the bound of a file's size,
 // then decoded. Blocks until the stream ends; the descriptor stays open.
 Result<std::unique_ptr<BBitmap>> ReadBitmapStream(int stream, ReadFacts* facts = nullptr);
+
+// The same from `length` bytes at `bytes` (an image file's bytes held in
+// memory, as the clipboard hands them over), within the bound of a file's
+// size; the bytes stay the caller's.
+Result<std::unique_ptr<BBitmap>> ReadBitmapBytes(const void* bytes, size_t length);
+
+// A PNG file's bytes (8-bit RGBA, straight alpha) showing `bitmap` in any
+// colour space, its transparent pixels transparent; a failure when there
+// is no image or not the memory for it.
+Result<std::string> EncodePng(const BBitmap& bitmap);
 
 // The line for a person that names the file as `name` and says why reading
 // it failed, in one line without a newline: "notes.txt is not an image we

@@ -71,7 +71,7 @@ TEST_F(ImageWindowTest, FileMenuReadsAsListed)
 	ASSERT_EQ(windows.size(), 1u);
 
 	MenuBarState bar = fProbe->MenuBar(windows[0]);
-	ASSERT_EQ(bar.items.size(), 3u);
+	ASSERT_EQ(bar.items.size(), 4u);
 	EXPECT_EQ(bar.items[0].label, "File");
 	ASSERT_TRUE(bar.items[0].hasSubmenu);
 
@@ -101,9 +101,23 @@ TEST_F(ImageWindowTest, FileMenuReadsAsListed)
 	EXPECT_EQ(spaces[1].label, "B_RGB32");
 	EXPECT_EQ(spaces[1].command, uint32('Co32'));
 
-	// The View menu follows File.
-	EXPECT_EQ(bar.items[1].label, "View");
-	ASSERT_TRUE(bar.items[1].hasSubmenu);
+	// The Edit menu follows File; "Copy image" adds Shift to its Ctrl+C.
+	EXPECT_EQ(bar.items[1].label, "Edit");
+	const std::vector<ExpectedItem> edit = {
+		{"Copy as source code", 'C', 'CpSc'},
+		{"Copy image", 'C', 'CpIm'},
+		{nullptr, 0, 0},
+		{"Paste as new image", 'V', 'PsNw'},
+	};
+	std::vector<MenuItemState> editItems = bar.items[1].items;
+	ASSERT_EQ(editItems.size(), edit.size());
+	EXPECT_EQ(editItems[1].modifiers, uint32(B_SHIFT_KEY));
+	editItems[1].modifiers = 0;
+	ASSERT_NO_FATAL_FAILURE(ExpectItems(editItems, edit));
+
+	// The View menu follows Edit.
+	EXPECT_EQ(bar.items[2].label, "View");
+	ASSERT_TRUE(bar.items[2].hasSubmenu);
 	const std::vector<ExpectedItem> view = {
 		{"Zoom in", '+', 'ZmIn'},
 		{"Zoom out", '-', 'ZmOu'},
@@ -112,7 +126,7 @@ TEST_F(ImageWindowTest, FileMenuReadsAsListed)
 		{nullptr, 0, 0},
 		{"Show transparency", 0, 'ZmTr'},
 	};
-	const std::vector<MenuItemState>& viewItems = bar.items[1].items;
+	const std::vector<MenuItemState>& viewItems = bar.items[2].items;
 	ASSERT_NO_FATAL_FAILURE(ExpectItems(viewItems, view));
 	for (size_t index = 0; index < viewItems.size(); index++) {
 		SCOPED_TRACE(index);
@@ -122,8 +136,8 @@ TEST_F(ImageWindowTest, FileMenuReadsAsListed)
 
 	// The Image menu follows View: the dithering submenu of three radio
 	// items, "None" marked, then "Revert to file".
-	EXPECT_EQ(bar.items[2].label, "Image");
-	const std::vector<MenuItemState>& imageItems = bar.items[2].items;
+	EXPECT_EQ(bar.items[3].label, "Image");
+	const std::vector<MenuItemState>& imageItems = bar.items[3].items;
 	ASSERT_EQ(imageItems.size(), 3u);
 	EXPECT_EQ(imageItems[0].label, "Dithering");
 	EXPECT_TRUE(imageItems[1].separator);

@@ -137,7 +137,7 @@ TEST_F(LookingAtPixelsTest, ShowTransparencyLaysTransparentPixelsOverACheckerboa
 	}));
 	int32 id = Open(path);
 	ASSERT_GE(id, 0);
-	auto item = [&] { return fProbe->MenuBar(id).items[1].items.back(); };
+	auto item = [&] { return fProbe->MenuBar(id).items[2].items.back(); };
 	ASSERT_EQ(item().label, "Show transparency");
 	EXPECT_FALSE(item().marked);
 

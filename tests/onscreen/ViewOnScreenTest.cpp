@@ -252,9 +252,10 @@ TEST_P(ViewOnScreenTest, ShowTransparencyLaysTheHolesOverACheckerboard)
 	})) << "the image did not appear";
 	ASSERT_TRUE(fSession->Focus(*window));
 
-	// "View", then its last item, from the keyboard once "File" is open.
+	// "View" (after "Edit"), then its last item, from the keyboard once
+	// "File" is open.
 	ASSERT_TRUE(fSession->Click(*window, 15, kTop / 2, 1));
-	ASSERT_TRUE(fSession->Keys({"Right", "Up", "Return"}));
+	ASSERT_TRUE(fSession->Keys({"Right", "Right", "Up", "Return"}));
 	EXPECT_TRUE(Shows(*window, [&](const Shot& shot) {
 		return isGrey(shot.At(left, top), 255) && isGrey(shot.At(left + 7, top + 7), 255)
 			&& isGrey(shot.At(left + 8, top), 204) && isGrey(shot.At(left, top + 8), 204)

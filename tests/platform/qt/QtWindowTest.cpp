@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace qt_testing;
 
 namespace {
@@ -96,7 +98,7 @@ TEST_P(WindowOnEachServer, MenuBarHasItemsInOrderSeparatorsMarksAndShortcuts)
 		EXPECT_EQ(bar.frame.Width(), window->frame.Width());
 		EXPECT_EQ(bar.frame.Height(), 19);
 
-		ASSERT_EQ(bar.items.size(), 3u);
+		ASSERT_EQ(bar.items.size(), 4u);
 		EXPECT_EQ(bar.items[0].label, "File");
 		const std::vector<MenuItemState>& file = bar.items[0].items;
 		struct Row {
@@ -138,10 +140,20 @@ TEST_P(WindowOnEachServer, MenuBarHasItemsInOrderSeparatorsMarksAndShortcuts)
 			EXPECT_EQ(spaces[index].marked, index == 1);
 		}
 
-		// The View menu after File, with the shortcuts Qt answers to.
-		EXPECT_EQ(bar.items[1].label, "View");
-		EXPECT_EQ(bar.items[2].label, "Image");
-		const std::vector<MenuItemState>& view = bar.items[1].items;
+		// Edit after File, then View, with the shortcuts Qt answers to.
+		EXPECT_EQ(bar.items[1].label, "Edit");
+		const std::vector<MenuItemState>& edit = bar.items[1].items;
+		ASSERT_EQ(edit.size(), 4u);
+		EXPECT_EQ(edit[0].label, "Copy as source code");
+		EXPECT_EQ(edit[1].label, "Copy image");
+		EXPECT_EQ(edit[3].label, "Paste as new image");
+		EXPECT_EQ(std::tie(edit[0].shortcut, edit[0].modifiers), std::make_tuple('C', 0u));
+		EXPECT_EQ(std::tie(edit[1].shortcut, edit[1].modifiers),
+			std::make_tuple('C', uint32(B_SHIFT_KEY)));
+		EXPECT_EQ(std::tie(edit[3].shortcut, edit[3].modifiers), std::make_tuple('V', 0u));
+		EXPECT_EQ(bar.items[2].label, "View");
+		EXPECT_EQ(bar.items[3].label, "Image");
+		const std::vector<MenuItemState>& view = bar.items[2].items;
 		const Row viewRows[] = {
 			{"Zoom in", '+', false},
 			{"Zoom out", '-', false},
@@ -360,5 +372,38 @@ TEST_P(WindowOnEachServer, FilesDroppedOnAWindowOpenWindowsOfTheirOwn)
 		// Qt's window refuses the drag; the headless drop cannot resolve it.
 		EXPECT_EQ(probe.DropFiles(ids[0], {"/nonexistent/dir/x.png"}),
 			GetParam() == Server::kQt ? B_NOT_ALLOWED : B_ENTRY_NOT_FOUND);
+	});
+}
+
+// Ctrl+C and Ctrl+Shift+C fill the clipboard; a picture another program put
+// there opens with Ctrl+V in a new untitled window.
+TEST_P(WindowOnEachServer, CopyFillsTheClipboardAndPasteOpensItsImage)
+{
+	RunProgram(GetParam(), {kQuill}, [](DisplayProbe& probe) {
+		std::vector<int32> ids = WaitForWindows(probe, 1);
+		ASSERT_EQ(ids.size(), 1u);
+		ASSERT_EQ(probe.PressShortcut(ids[0], 'C'), B_OK);
+		std::string text;
+		EXPECT_TRUE(probe.WaitUntil([&] {
+			text = probe.ClipboardBytes("text/plain");
+			return text.find("uint8 quill_MData[4096] =") != std::string::npos;
+		}, 20'000'000)) << text.substr(0, 200);
+		ASSERT_EQ(probe.PressShortcut(ids[0], 'C', B_SHIFT_KEY), B_OK);
+		std::string png;
+		EXPECT_TRUE(probe.WaitUntil([&] {
+			png = probe.ClipboardBytes("image/png");
+			return png.compare(0, 4, "\x89PNG") == 0;
+		}, 20'000'000));
+
+		BBitmap red(BRect(0, 0, 9, 9), B_RGB32);
+		for (int32 pixel = 0; pixel < 100; pixel++)
+			static_cast<uint32*>(red.Bits())[pixel] = 0xFFFF0000;
+		BPrivate::Result<std::string> redPng = BPrivate::EncodePng(red);
+		ASSERT_TRUE(redPng);
+		ASSERT_EQ(probe.CopyToClipboard("image/png", redPng.Value()), B_OK);
+		ASSERT_EQ(probe.PressShortcut(ids[0], 'V'), B_OK);
+		std::vector<int32> all = WaitForWindows(probe, 2);
+		ASSERT_EQ(all.size(), 2u);
+		EXPECT_EQ(probe.Window(all[1])->title, "Untitled 1.h");
 	});
 }
