@@ -4,7 +4,8 @@
 #                              [COLOR_SPACE rgb32|cmap8|rgba32|rgb16|rgb15|
 #                                           rgba15|gray8|gray1]
 #                              [DITHER none|floyd-steinberg|ordered]
-#                              [BACKGROUND RRGGBB])
+#                              [BACKGROUND RRGGBB]
+#                              [COMPRESS zstd[:LEVEL] [COMPRESS_THRESHOLD PERCENT]])
 #
 # For every image (a path relative to the current source directory, or
 # absolute) the target gets a header named after the image's file name made
@@ -28,7 +29,22 @@
 # are and others become B_RGB32. DITHER (with cmap8, rgb16, rgb15, rgba15 or
 # gray1) dithers as --dither does; BACKGROUND (with rgb16, gray8 or gray1)
 # is the colour transparent pixels are laid over, as --background. The target is linked to the library
-# that holds PrefilledBitmap. The configure step stops on an unknown keyword
+# that holds PrefilledBitmap.
+#
+# COMPRESS zstd embeds each image's bytes compressed with zstd (at LEVEL, 1
+# to 19, default 19), as quillpix-export --compress does: the header then
+# declares save_file_ZData (one zstd frame, read-only) and save_file_ZSize in
+# place of save_file_MData, and gives
+#
+#   constexpr size_t save_file_Size;         the bitmap's bytes
+#   constexpr bool save_file_Compressed;     how they are embedded
+#   PrefilledBitmap* save_file_MakeBitmap(status_t* error = nullptr);
+#
+# which decompresses the frame straight into the bitmap's bits and answers
+# null, with the reason in *error, when that fails. An image that
+# compressing would not make COMPRESS_THRESHOLD percent smaller (default 10)
+# is embedded as it is, save_file_Compressed false, with the same function.
+# See docs/cmake.md for when compressing pays. The configure step stops on an unknown keyword
 # and on an image that does not exist, naming it as written.
 #
 # At build time quillpix-export --embed writes, beside the header, the
@@ -188,8 +204,9 @@ function(_quillpix_check_space_option option value valuePattern valueText colorS
 endfunction()
 
 function(quillpix_add_image_sources)
-	set(keywords TARGET COLOR_SPACE DITHER BACKGROUND IMAGES)
-	cmake_parse_arguments(PARSE_ARGV 0 ARG "" "TARGET;COLOR_SPACE;DITHER;BACKGROUND" "IMAGES")
+	set(keywords TARGET COLOR_SPACE DITHER BACKGROUND COMPRESS COMPRESS_THRESHOLD IMAGES)
+	cmake_parse_arguments(PARSE_ARGV 0 ARG ""
+		"TARGET;COLOR_SPACE;DITHER;BACKGROUND;COMPRESS;COMPRESS_THRESHOLD" "IMAGES")
 	if(ARG_UNPARSED_ARGUMENTS)
 		list(JOIN keywords ", " known)
 		list(JOIN ARG_UNPARSED_ARGUMENTS " " unknown)
@@ -226,6 +243,24 @@ function(quillpix_add_image_sources)
 			"${ARG_COLOR_SPACE}" "^(rgb16|gray8|gray1)$"
 			"rgb16, gray8 or gray1, the spaces without transparency")
 		list(APPEND colorSpaceOption --background ${ARG_BACKGROUND})
+	endif()
+	set(compressOption "")
+	if(DEFINED ARG_COMPRESS)
+		if(NOT ARG_COMPRESS MATCHES "^zstd(:([1-9]|1[0-9]))?$")
+			message(FATAL_ERROR "quillpix_add_image_sources: COMPRESS is zstd or zstd:LEVEL "
+				"with LEVEL 1 to 19, not ${ARG_COMPRESS}")
+		endif()
+		set(compressOption --compress ${ARG_COMPRESS})
+	endif()
+	if(DEFINED ARG_COMPRESS_THRESHOLD)
+		if(NOT DEFINED ARG_COMPRESS)
+			message(FATAL_ERROR "quillpix_add_image_sources: COMPRESS_THRESHOLD needs COMPRESS")
+		endif()
+		if(NOT ARG_COMPRESS_THRESHOLD MATCHES "^[0-9][0-9]?$")
+			message(FATAL_ERROR "quillpix_add_image_sources: COMPRESS_THRESHOLD is a share in "
+				"percent, 0 to 99, not ${ARG_COMPRESS_THRESHOLD}")
+		endif()
+		list(APPEND compressOption --compress-threshold ${ARG_COMPRESS_THRESHOLD})
 	endif()
 	if(NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
 		message(FATAL_ERROR "quillpix_add_image_sources: the images are assembled with GCC's or "
@@ -317,7 +352,8 @@ function(quillpix_add_image_sources)
 		set(data "${outputDir}/${name}.bin")
 		set(object "${outputDir}/${name}.o")
 		string(REGEX REPLACE "[\r\n\t]" "?" shownInComment "${shown}")
-		set(export ${exporter} --quiet --name ${name} ${colorSpaceOption} --namespace ${scope}
+		set(export ${exporter} --quiet --name ${name} ${colorSpaceOption} ${compressOption}
+			--namespace ${scope}
 			--image-name "${label}" --embed "${header}" -o "${assembly}" -- "${input}")
 		# Files that would not change are not written. Ninja then sees that
 		# nothing changed (restat) and builds nothing after them; Make, which

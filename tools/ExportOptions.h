@@ -3,7 +3,8 @@
 // The command line of quillpix-export:
 //   quillpix-export [-q] [-o OUT|-] [--color-space SPACE] [--name NAME]
 //                   [--dither none|floyd-steinberg|ordered] [--background RRGGBB]
-//                   [--embed HEADER [--namespace NS] [--image-name TEXT]] IMAGE...
+//                   [--embed HEADER [--namespace NS] [--image-name TEXT]
+//                    [--compress zstd[:LEVEL] [--compress-threshold PERCENT]]] IMAGE...
 // where SPACE is rgb32, cmap8, rgba32, rgb16, rgb15, rgba15, gray8 or gray1.
 //   quillpix-export --identifiers IMAGE...
 // The options are read as GNU tools read them (getopt_long): short ones may
@@ -12,6 +13,8 @@
 // and images may come in any order, and "--" ends the options. The output
 // "-" is standard output, which takes the texts of several images one after
 // another; the image "-" is standard input.
+
+#include "EmbedCompression.h"
 
 #include <ColorMapDither.h>
 #include <GraphicsDefs.h>
@@ -67,6 +70,9 @@ public:
 	{
 		return fHasEmbedImageName ? fEmbedImageName.c_str() : nullptr;
 	}
+	// How the build form compresses the bytes; not Enabled() without
+	// --compress.
+	const EmbedCompression& Compression() const { return fCompression; }
 	const std::vector<std::string>& Images() const { return fImages; }
 
 	static const char* UsageLine();
@@ -92,6 +98,8 @@ private:
 	std::string fEmbedScope;
 	std::string fEmbedImageName;
 	bool fHasEmbedImageName = false;
+	EmbedCompression fCompression;
+	bool fHasCompressThreshold = false;
 	bool fHasIconName = false;
 	bool fQuiet = false;
 	std::vector<std::string> fImages;
