@@ -3,7 +3,8 @@
 # PNG files, on three sets:
 #
 #   * icons: 200 of the 48 x 48 PNG icons of the Adwaita theme
-#     (adwaita-icon-theme);
+#     (adwaita-icon-theme), the full-colour ones (not the one-colour
+#     symbolic ones, which compress several times better);
 #   * screenshots: docs/*.png and two made here under Xvfb (a window of
 #     ImageMagick's display over openbox, and the same at another size);
 #   * photos: the JPEG photographs of gdk-pixbuf-tests (at most 2048 pixels
@@ -32,8 +33,8 @@ export CCACHE_DISABLE=1
 convert=${CONVERT:-$(command -v convert-im6.q16 || command -v convert)}
 icon_folder=/usr/share/icons/Adwaita
 photo_folder=/usr/libexec/installed-tests/gdk-pixbuf
-bench_require "adwaita-icon-theme gdk-pixbuf-tests imagemagick xvfb xdotool liblz4-dev" \
-	"$icon_folder" "$photo_folder" "$convert" /usr/bin/xvfb-run /usr/bin/xdotool \
+bench_require "adwaita-icon-theme gdk-pixbuf-tests imagemagick xvfb openbox xdotool liblz4-dev" \
+	"$icon_folder" "$photo_folder" "$convert" /usr/bin/Xvfb /usr/bin/openbox /usr/bin/xdotool \
 	/usr/include/lz4hc.h
 
 bench_build quillpix-export be_base be_graphics be_translation
@@ -44,20 +45,28 @@ levels=(3 9 19)
 
 echo "making the sets" >&2
 mkdir -p "$work/icons" "$work/screenshots" "$work/photos"
-find "$icon_folder" -path '*48x48*' -name '*.png' | LC_ALL=C sort | head -200 \
+find "$icon_folder" -path '*48x48*' -name '*.png' ! -name '*symbolic*' | LC_ALL=C sort | head -200 \
 	| while read -r icon; do
 		cp "$icon" "$work/icons/$(basename "$(dirname "$icon")")-$(basename "$icon")"
 	done
 cp "$source_dir"/docs/*.png "$work/screenshots/"
-# A desktop with a window, as a person would take a screenshot of it.
-for size in 1024x768 1280x800; do
-	xvfb-run -a -s "-screen 0 ${size}x24" bash -c '
-		openbox & manager=$!
-		display -geometry +60+40 "$1" & window=$!
-		timeout 60 xdotool search --sync --onlyvisible --class display >/dev/null
-		import -window root "$2"
-		kill $window $manager' _ "$source_dir/docs/zoomed-icon.png" \
-		"$work/screenshots/desktop-$size.png"
+# A desktop with a window, as a person would take a screenshot of it: a
+# private X server (which says its display number when it is ready), a window
+# manager and ImageMagick's display showing one of the docs' screenshots.
+mkfifo "$work/display-number"
+for shot in 1024x768:zoomed-icon 1280x800:scrolled; do
+	size=${shot%:*}
+	Xvfb -displayfd 5 -screen 0 "${size}x24" -nolisten tcp 5>"$work/display-number" 2>/dev/null &
+	server=$!
+	read -r number <"$work/display-number"
+	DISPLAY=:$number openbox 2>/dev/null &
+	manager=$!
+	DISPLAY=:$number display -geometry +60+40 "$source_dir/docs/${shot#*:}.png" &
+	window=$!
+	DISPLAY=:$number timeout 60 xdotool search --sync --onlyvisible --name '^ImageMagick: ' \
+		>/dev/null
+	DISPLAY=:$number import -window root "$work/screenshots/desktop-$size.png"
+	kill $window $manager $server
 done
 # At most 2048 pixels a side (large.jpg, 22500 x 33300, is beyond ImageMagick's
 # limits and left out).
@@ -136,8 +145,8 @@ EOF
 		-DCMAKE_CXX_COMPILER=/usr/bin/g++ -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
 	read -r seconds _ < <(timed_both ninja -C "$project/build" -j 2)
 	"$project/build/icons" >/dev/null
-	data=$(nm -S --defined-only "$project/build/icons" \
-		| awk '$4 ~ /_(MData|ZData|ZSize)E?$/ { sum += strtonum("0x" $2) } END { print sum }')
+	data=$(nm -S -t d --defined-only "$project/build/icons" \
+		| awk '$4 ~ /_(MData|ZData|ZSize)E?$/ { sum += $2 } END { print sum }')
 	[ -n "$raw_seconds" ] || raw_seconds=$seconds
 	label=$form
 	[ "$form" = raw ] || label="zstd $form"

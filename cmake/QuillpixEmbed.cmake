@@ -32,7 +32,7 @@
 # that holds PrefilledBitmap.
 #
 # COMPRESS zstd embeds each image's bytes compressed with zstd (at LEVEL, 1
-# to 19, default 19), as quillpix-export --compress does: the header then
+# to 19, default 9), as quillpix-export --compress does: the header then
 # declares save_file_ZData (one zstd frame, read-only) and save_file_ZSize in
 # place of save_file_MData, and gives
 #

@@ -386,7 +386,7 @@ ExportOptions::Help()
 		"  --image-name TEXT      with --embed, name the image TEXT in the files\n"
 		"  --compress zstd[:LEVEL]\n"
 		"                         with --embed, compress the bytes with zstd at LEVEL\n"
-		"                         (1 to 19, default 19): NAME_ZData instead of\n"
+		"                         (1 to 19, default 9): NAME_ZData instead of\n"
 		"                         NAME_MData, decompressed by NAME_MakeBitmap(), and\n"
 		"                         NAME_Size, NAME_Compressed in the header\n"
 		"  --compress-threshold PERCENT\n"

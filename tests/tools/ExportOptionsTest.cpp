@@ -169,10 +169,10 @@ TEST(ExportOptions, CompressTakesALevelAndAThreshold)
 		int threshold;
 	} rows[] = {
 		{{"--embed", "x.h", "a.png"}, 0, 10},
-		{{"--embed", "x.h", "--compress", "zstd", "a.png"}, 19, 10},
+		{{"--embed", "x.h", "--compress", "zstd", "a.png"}, 9, 10},
 		{{"--embed", "x.h", "--compress=zstd:3", "a.png"}, 3, 10},
 		{{"--embed", "x.h", "--compress", "zstd:1", "--compress-threshold=0", "a.png"}, 1, 0},
-		{{"a.png", "--compress-threshold", "99", "--compress", "zstd", "--embed", "x.h"}, 19, 99},
+		{{"a.png", "--compress-threshold", "99", "--compress", "zstd:19", "--embed", "x.h"}, 19, 99},
 	};
 	for (const auto& row : rows) {
 		Parsed parsed = Parse(row.arguments);
