@@ -15,7 +15,7 @@
 # For each set, and zstd at levels 3, 9 and 19 (with the default threshold,
 # 10 %): the bytes that go into the linked program against the PNG files and
 # against raw, and the time to make every bitmap from them against libpng
-# decoding the PNG files (in memory, into BGRA); LZ4 (default and HC 12) the
+# decoding the PNG files (in memory, into BGRA), medians of RUNS in CPU time; LZ4 (default and HC 12) the
 # same way, measured only here. Then the build time of the 200 icons through
 # quillpix_add_image_sources from clean (CMake + Ninja, 2 jobs, no compiler
 # cache) at each level against the raw form, and the data the linked program
@@ -99,7 +99,7 @@ g++ -std=c++17 -O2 -o "$work/compress-measure" "$source_dir/bench/compress_measu
 	-I "$work/prefix/include/quillpix" -L "$work/prefix/lib/quillpix" -lbe_graphics -lbe_base \
 	-lzstd -llz4 -lpng16 -pthread
 echo
-echo "| set | form | bytes in the program | against the PNGs | against raw | compressed | ms to make every bitmap | libpng's time against it |"
+echo "| set | form | bytes in the program | against the PNGs | against raw | compressed | CPU ms to make every bitmap | libpng's time against it |"
 echo "|---|---|---:|---:|---:|---:|---:|---:|"
 for set in icons screenshots photos; do
 	"$work/compress-measure" "$set" "$runs" "$work/$set.list"

@@ -37,13 +37,13 @@
 # place of save_file_MData, and gives
 #
 #   constexpr size_t save_file_Size;         the bitmap's bytes
-#   constexpr bool save_file_Compressed;     how they are embedded
+#   #define save_file_Compressed 1          how they are embedded (for #if)
 #   PrefilledBitmap* save_file_MakeBitmap(status_t* error = nullptr);
 #
 # which decompresses the frame straight into the bitmap's bits and answers
 # null, with the reason in *error, when that fails. An image that
 # compressing would not make COMPRESS_THRESHOLD percent smaller (default 10)
-# is embedded as it is, save_file_Compressed false, with the same function.
+# is embedded as it is, save_file_Compressed 0, with the same function.
 # See docs/cmake.md for when compressing pays. The configure step stops on an unknown keyword
 # and on an image that does not exist, naming it as written.
 #

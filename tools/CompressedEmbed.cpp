@@ -108,7 +108,10 @@ Header(const EmbeddedImage& image, bool compressed)
 		"static_assert(false, \"two images named " + name + " in one translation unit: \" "
 			+ guard + " \" and \" " + quoted + " \"; include one of them only\");\n"
 		"#else\n"
-		"#define " + guard + " " + quoted + "\n\n";
+		"#define " + guard + " " + quoted + "\n\n"
+		"// 1 when the bytes are embedded compressed (" + name + "_ZData), 0 when as they\n"
+		"// are (" + name + "_MData): a macro, so that #if can tell the two forms apart.\n"
+		"#define " + name + "_Compressed " + (compressed ? "1" : "0") + "\n\n";
 	if (!image.scope.empty())
 		text += "namespace " + image.scope + " {\n\n";
 	text += "// The bitmap: " + Number(image.width) + " x " + Number(image.height) + " pixels, "
@@ -119,19 +122,16 @@ Header(const EmbeddedImage& image, bool compressed)
 		"constexpr int32 " + name + "_BytesPerRow = " + Number(image.bytesPerRow) + ";\n"
 		"constexpr color_space " + name + "_ColorSpace = " + space + ";\n"
 		"constexpr size_t " + name + "_Size = " + Number(image.length) + ";\n\n";
-	std::vector<const char*> names = {"_Width", "_Height", "_BytesPerRow", "_ColorSpace", "_Size",
-		"_Compressed"};
+	std::vector<const char*> names = {"_Width", "_Height", "_BytesPerRow", "_ColorSpace", "_Size"};
 	if (compressed) {
-		text += "// Its bytes are embedded compressed: " + name + "_ZData is one zstd frame of\n"
-			"// " + name + "_ZSize bytes that holds " + name + "_Size, with its checksum.\n"
-			"constexpr bool " + name + "_Compressed = true;\n"
+		text += "// Its bytes compressed: " + name + "_ZData is one zstd frame of " + name
+			+ "_ZSize\n// bytes that holds " + name + "_Size, with its checksum.\n"
 			"extern const uint8 " + name + "_ZData[];\n"
 			"extern const uint32 " + name + "_ZSize;\n\n";
 		names.insert(names.end(), {"_ZData", "_ZSize"});
 	} else {
-		text += "// Its bytes are embedded as the bitmap holds them, row after row: compressed\n"
-			"// they would not have been enough smaller.\n"
-			"constexpr bool " + name + "_Compressed = false;\n"
+		text += "// Its bytes as the bitmap holds them, row after row: compressed they would\n"
+			"// not have been enough smaller.\n"
 			"extern uint8 " + name + "_MData[" + Number(image.length) + "];\n\n";
 		names.push_back("_MData");
 	}

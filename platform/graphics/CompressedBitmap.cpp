@@ -9,6 +9,20 @@
 
 namespace {
 
+struct ContextDeleter {
+	void operator()(ZSTD_DCtx* context) const { ZSTD_freeDCtx(context); }
+};
+
+// One decompression context for each thread that makes bitmaps, kept for
+// the next: a program makes hundreds of icons at its start, and a context
+// of its own for each would cost about as much as decompressing an icon.
+ZSTD_DCtx*
+ThreadContext()
+{
+	thread_local std::unique_ptr<ZSTD_DCtx, ContextDeleter> context(ZSTD_createDCtx());
+	return context.get();
+}
+
 PrefilledBitmap*
 Answer(status_t status, status_t* error)
 {
@@ -64,7 +78,10 @@ BuildCompressedBitmap(PrefilledBitmap*& bitmap, const void* frame, size_t frameS
 		return Answer(status, error);
 	// Into the bitmap's own bits, with no room for more than it holds: a
 	// frame that would give more fails here instead of writing past them.
-	const size_t written = ZSTD_decompress(made->Bits(), size, frame, frameSize);
+	ZSTD_DCtx* context = ThreadContext();
+	if (context == nullptr)
+		return Answer(B_NO_MEMORY, error);
+	const size_t written = ZSTD_decompressDCtx(context, made->Bits(), size, frame, frameSize);
 	if (ZSTD_isError(written))
 		return Answer(B_BAD_DATA, error);
 	if (written != size)

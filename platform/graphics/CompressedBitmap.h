@@ -17,8 +17,9 @@
 //                        about how many bytes the bitmap holds
 //   B_BAD_DATA           the frame is corrupt or cut short (zstd refused it
 //                        or its checksum did not match)
-// status_text() gives the words for each. Nothing is kept between calls: a
-// failed call fails the same way when called again.
+// status_text() gives the words for each. No bitmap is kept after a failure:
+// a failed call fails the same way when called again. Each thread that
+// decompresses keeps one zstd context (about 100 KB) for its later calls.
 
 #include <SupportDefs.h>
 
