@@ -67,6 +67,12 @@ install(CODE "
 	COMPONENT tools)
 install(FILES ${pcFile} DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT tools)
 
+# The licence, where Debian keeps it: each package's copyright file.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/debian/copyright
+	DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quillpix-tools COMPONENT tools)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/debian/copyright
+	DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quillpix COMPONENT app)
+
 # Manual pages, compressed as Debian keeps them, each in its program's package.
 find_program(QUILLPIX_GZIP gzip REQUIRED)
 set(manPages "")
@@ -94,6 +100,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CMAKE_PROJECT_NAME} built using CMake")
 set(CPACK_PACKAGE_NAME quillpix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Quillpix developers <quillpix@localhost>")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL tools app)

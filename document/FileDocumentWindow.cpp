@@ -235,7 +235,7 @@ void
 FileDocumentWindow::ShowSaveFailure(const char* leaf, const BPrivate::Failure& why)
 {
 	std::string text = std::string("Could not save \"") + leaf + "\": "
-		+ (why.detail.empty() ? status_text(why.status) : why.detail) + ".";
+		+ why.Reason() + ".";
 	BAlert* alert = new BAlert(nullptr, text.c_str(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
 		B_STOP_ALERT);
 	// Answered on a thread of the alert's own: the window goes on meanwhile.

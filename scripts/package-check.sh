@@ -47,10 +47,10 @@ expect_files "$tools_deb" usr/bin/quillpix-export usr/include/quillpix/Prefilled
 	usr/lib/quillpix/libbe_translation.a usr/lib/cmake/Quillpix/QuillpixConfig.cmake \
 	usr/lib/pkgconfig/quillpix.pc \
 	usr/lib/cmake/Quillpix/QuillpixEmbed.cmake usr/share/man/man1/quillpix-export.1.gz \
-	usr/share/bash-completion/completions/quillpix-export
+	usr/share/bash-completion/completions/quillpix-export usr/share/doc/quillpix-tools/copyright
 expect_files "$app_deb" usr/bin/quillpix usr/share/man/man1/quillpix.1.gz \
 	usr/share/applications/quillpix.desktop usr/share/icons/hicolor/32x32/apps/quillpix.png \
-	usr/share/bash-completion/completions/quillpix
+	usr/share/bash-completion/completions/quillpix usr/share/doc/quillpix/copyright
 # Only the public headers, each of which compiles on its own against the others.
 public_headers="Bitmap.h DataIO.h Entry.h Errors.h File.h GraphicsDefs.h Node.h NodeInfo.h OS.h
 CompressedBitmap.h EmbeddedBitmap.h Path.h PrefilledBitmap.h Rect.h Result.h RetryOnInterrupt.h StorageDefs.h SupportDefs.h System.h

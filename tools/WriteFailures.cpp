@@ -14,7 +14,7 @@ StreamFailure(int error)
 {
 	if (error <= 0)
 		return BPrivate::Failure(B_ERROR, "Write error");
-	return BPrivate::Failure(errno_to_status(error), strerror(error));
+	return BPrivate::Failure::FromSystem(error, "write");
 }
 
 BPrivate::Result<void>
@@ -38,8 +38,9 @@ StreamFlush(FILE* stream)
 BPrivate::Failure
 CannotWrite(const std::string& output, const BPrivate::Failure& why)
 {
-	return BPrivate::Failure(why.status, "cannot write " + PrintableName(output) + ": "
-		+ (why.detail.empty() ? std::string(status_text(why.status)) : why.detail));
+	BPrivate::Failure failure = why;
+	failure.detail = "cannot write " + PrintableName(output) + ": " + why.Reason();
+	return failure;
 }
 
 } // namespace WriteFailures

@@ -1,6 +1,9 @@
 #include "Errors.h"
 
+#include "Result.h"
+
 #include <cerrno>
+#include <cstring>
 
 int32_t
 errno_to_status(int error)
@@ -74,3 +77,31 @@ status_text(int32_t status)
 		default: return "General error";
 	}
 }
+
+namespace BPrivate {
+
+Failure
+Failure::FromSystem(int error, const char* call, const char* path)
+{
+	Failure failure(errno_to_status(error));
+	failure.error = error;
+	failure.call = call;
+	if (path != nullptr)
+		failure.path = path;
+	return failure;
+}
+
+std::string
+Failure::Reason() const
+{
+	if (!detail.empty())
+		return detail;
+	if (error > 0) {
+		char buffer[128];
+		// The GNU strerror_r: answers the words, in `buffer` or its own.
+		return strerror_r(error, buffer, sizeof(buffer));
+	}
+	return status_text(status);
+}
+
+} // namespace BPrivate

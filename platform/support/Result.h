@@ -20,9 +20,16 @@ namespace BPrivate {
 // empty, says what exactly was found, in one line without a newline: a
 // predicate for the name of what failed ("is empty", "is a damaged PNG file:
 // CRC error") or, where the caller adds nothing, the whole sentence.
+//
+// A failed system call keeps what it knew: the errno value (`error`, 0 for a
+// failure that no system call reported), the call's name and the path it
+// concerned, so that what a person reads is the system's own words for it.
 struct Failure {
 	status_t status = B_ERROR;
 	std::string detail;
+	int error = 0;
+	const char* call = nullptr;  // a string literal, or null
+	std::string path;
 
 	Failure() = default;
 	explicit Failure(status_t failureStatus, std::string failureDetail = {})
@@ -31,6 +38,15 @@ struct Failure {
 		detail(std::move(failureDetail))
 	{
 	}
+
+	// The failure of system call `call` (a string literal) that left the
+	// errno value `error`, concerning `path` when not null.
+	static Failure FromSystem(int error, const char* call, const char* path = nullptr);
+
+	// What a person reads after the name of what failed: the detail when
+	// there is one, else the system's words for the errno value, else the
+	// words for the status.
+	std::string Reason() const;
 };
 
 // A value of type T, or the Failure that stopped it from being made.

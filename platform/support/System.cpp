@@ -20,52 +20,54 @@ namespace System {
 
 namespace {
 
+// The failure of system call `call` that just failed, from what it left in
+// errno, concerning `path` when not null.
 Failure
-LastFailure()
+LastFailure(const char* call, const char* path = nullptr)
 {
-	return ErrorFailure(errno);
+	return Failure::FromSystem(errno, call, path);
 }
 
 // A call answering 0 or -1, as a Result.
 Result<void>
-Done(int result)
+Done(int result, const char* call, const char* path = nullptr)
 {
 	if (result != 0)
-		return LastFailure();
+		return LastFailure(call, path);
 	return {};
 }
 
 Result<size_t>
-Count(ssize_t result)
+Count(ssize_t result, const char* call, const char* path = nullptr)
 {
 	if (result < 0)
-		return LastFailure();
+		return LastFailure(call, path);
 	return size_t(result);
 }
 
 Result<UniqueFd>
-Opened(int fd)
+Opened(int fd, const char* call, const char* path = nullptr)
 {
 	if (fd < 0)
-		return LastFailure();
+		return LastFailure(call, path);
 	return UniqueFd(fd);
 }
 
-// What a stat call, `call(&info)` answering 0 or -1, fills in, as a Result.
+// What a stat call, `stat(&info)` answering 0 or -1, fills in, as a Result.
 template<typename Call>
 Result<struct stat>
-StatResult(Call call)
+StatResult(Call stat, const char* call, const char* path = nullptr)
 {
 	struct stat info;
-	if (call(&info) != 0)
-		return LastFailure();
+	if (stat(&info) != 0)
+		return LastFailure(call, path);
 	return info;
 }
 
 // The names in a list that llistxattr or flistxattr gave by `list`.
 template<typename List>
 Result<std::vector<std::string>>
-Names(List list)
+Names(List list, const char* call, const char* path = nullptr)
 {
 	std::vector<std::string> names;
 	for (;;) {
@@ -73,7 +75,7 @@ Names(List list)
 		if (size < 0) {
 			if (errno == ENOTSUP)
 				return names;
-			return LastFailure();
+			return LastFailure(call, path);
 		}
 		std::vector<char> buffer(size_t(size) + 1);
 		ssize_t got = list(buffer.data(), buffer.size() - 1);
@@ -81,7 +83,7 @@ Names(List list)
 		if (got < 0 && errno == ERANGE)
 			continue;
 		if (got < 0)
-			return LastFailure();
+			return LastFailure(call, path);
 		for (ssize_t at = 0; at < got; at += ssize_t(strlen(buffer.data() + at)) + 1)
 			names.emplace_back(buffer.data() + at);
 		return names;
@@ -110,19 +112,20 @@ public:
 Failure
 ErrorFailure(int error)
 {
-	return Failure(errno_to_status(error));
+	return Failure::FromSystem(error, nullptr);
 }
 
 Result<UniqueFd>
 Open(const char* path, int flags, mode_t mode)
 {
-	return Opened(RetryOnInterrupt([&] { return open(path, flags, mode); }));
+	return Opened(RetryOnInterrupt([&] { return open(path, flags, mode); }), "open", path);
 }
 
 Result<UniqueFd>
 OpenAt(int directory, const char* path, int flags, mode_t mode)
 {
-	return Opened(RetryOnInterrupt([&] { return openat(directory, path, flags, mode); }));
+	return Opened(RetryOnInterrupt([&] { return openat(directory, path, flags, mode); }), "openat",
+		path);
 }
 
 Result<void>
@@ -130,41 +133,41 @@ Close(UniqueFd fd)
 {
 	if (!fd.IsValid())
 		return {};
-	return Done(close(fd.Release()));
+	return Done(close(fd.Release()), "close");
 }
 
 Result<UniqueFd>
 Duplicate(int fd, int lowest)
 {
-	return Opened(fcntl(fd, F_DUPFD_CLOEXEC, lowest));
+	return Opened(fcntl(fd, F_DUPFD_CLOEXEC, lowest), "fcntl");
 }
 
 Result<size_t>
 Read(int fd, void* buffer, size_t size)
 {
 	size = std::min(size, size_t(SSIZE_MAX));
-	return Count(RetryOnInterrupt([&] { return read(fd, buffer, size); }));
+	return Count(RetryOnInterrupt([&] { return read(fd, buffer, size); }), "read");
 }
 
 Result<size_t>
 ReadAt(int fd, void* buffer, size_t size, off_t offset)
 {
 	size = std::min(size, size_t(SSIZE_MAX));
-	return Count(RetryOnInterrupt([&] { return pread(fd, buffer, size, offset); }));
+	return Count(RetryOnInterrupt([&] { return pread(fd, buffer, size, offset); }), "pread");
 }
 
 Result<size_t>
 Write(int fd, const void* buffer, size_t size)
 {
 	size = std::min(size, size_t(SSIZE_MAX));
-	return Count(RetryOnInterrupt([&] { return write(fd, buffer, size); }));
+	return Count(RetryOnInterrupt([&] { return write(fd, buffer, size); }), "write");
 }
 
 Result<size_t>
 WriteAt(int fd, const void* buffer, size_t size, off_t offset)
 {
 	size = std::min(size, size_t(SSIZE_MAX));
-	return Count(RetryOnInterrupt([&] { return pwrite(fd, buffer, size, offset); }));
+	return Count(RetryOnInterrupt([&] { return pwrite(fd, buffer, size, offset); }), "pwrite");
 }
 
 Result<void>
@@ -197,7 +200,7 @@ Seek(int fd, off_t offset, int whence)
 {
 	off_t result = lseek(fd, offset, whence);
 	if (result < 0)
-		return LastFailure();
+		return LastFailure("lseek");
 	return result;
 }
 
@@ -243,61 +246,63 @@ ReadWhole(int fd)
 Result<void>
 Truncate(int fd, off_t length)
 {
-	return Done(RetryOnInterrupt([&] { return ftruncate(fd, length); }));
+	return Done(RetryOnInterrupt([&] { return ftruncate(fd, length); }), "ftruncate");
 }
 
 Result<void>
 Sync(int fd)
 {
-	return Done(RetryOnInterrupt([&] { return fsync(fd); }));
+	return Done(RetryOnInterrupt([&] { return fsync(fd); }), "fsync");
 }
 
 Result<void>
 StartWriteBack(int fd)
 {
-	return Done(RetryOnInterrupt([&] { return sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE); }));
+	return Done(RetryOnInterrupt([&] { return sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE); }),
+		"sync_file_range");
 }
 
 Result<struct stat>
 Stat(int fd)
 {
-	return StatResult([&](struct stat* info) { return fstat(fd, info); });
+	return StatResult([&](struct stat* info) { return fstat(fd, info); }, "fstat");
 }
 
 Result<struct stat>
 Stat(const char* path)
 {
-	return StatResult([&](struct stat* info) { return stat(path, info); });
+	return StatResult([&](struct stat* info) { return stat(path, info); }, "stat", path);
 }
 
 Result<struct stat>
 LinkStat(const char* path)
 {
-	return StatResult([&](struct stat* info) { return lstat(path, info); });
+	return StatResult([&](struct stat* info) { return lstat(path, info); }, "lstat", path);
 }
 
 Result<struct stat>
 StatAt(int directory, const char* path, int flags)
 {
-	return StatResult([&](struct stat* info) { return fstatat(directory, path, info, flags); });
+	return StatResult([&](struct stat* info) { return fstatat(directory, path, info, flags); },
+		"fstatat", path);
 }
 
 Result<void>
 SetMode(int fd, mode_t mode)
 {
-	return Done(fchmod(fd, mode));
+	return Done(fchmod(fd, mode), "fchmod");
 }
 
 Result<void>
 SetOwner(int fd, uid_t owner, gid_t group)
 {
-	return Done(fchown(fd, owner, group));
+	return Done(fchown(fd, owner, group), "fchown");
 }
 
 Result<void>
 Access(const char* path, int mode)
 {
-	return Done(access(path, mode));
+	return Done(access(path, mode), "access", path);
 }
 
 Result<int>
@@ -305,14 +310,14 @@ StatusFlags(int fd)
 {
 	int flags = fcntl(fd, F_GETFL);
 	if (flags < 0)
-		return LastFailure();
+		return LastFailure("fcntl");
 	return flags;
 }
 
 Result<void>
 SetStatusFlags(int fd, int flags)
 {
-	return Done(fcntl(fd, F_SETFL, flags));
+	return Done(fcntl(fd, F_SETFL, flags), "fcntl");
 }
 
 Result<void>
@@ -329,37 +334,37 @@ SetBlocking(int fd)
 Result<void>
 Rename(const char* from, const char* to)
 {
-	return Done(rename(from, to));
+	return Done(rename(from, to), "rename", to);
 }
 
 Result<void>
 RenameAt(int fromDirectory, const char* from, int toDirectory, const char* to, unsigned flags)
 {
-	return Done(renameat2(fromDirectory, from, toDirectory, to, flags));
+	return Done(renameat2(fromDirectory, from, toDirectory, to, flags), "renameat2", to);
 }
 
 Result<void>
 LinkAt(int fromDirectory, const char* from, int toDirectory, const char* to, int flags)
 {
-	return Done(linkat(fromDirectory, from, toDirectory, to, flags));
+	return Done(linkat(fromDirectory, from, toDirectory, to, flags), "linkat", to);
 }
 
 Result<void>
 Unlink(const char* path)
 {
-	return Done(unlink(path));
+	return Done(unlink(path), "unlink", path);
 }
 
 Result<void>
 UnlinkAt(int directory, const char* path, int flags)
 {
-	return Done(unlinkat(directory, path, flags));
+	return Done(unlinkat(directory, path, flags), "unlinkat", path);
 }
 
 Result<void>
 RemoveDirectory(const char* path)
 {
-	return Done(rmdir(path));
+	return Done(rmdir(path), "rmdir", path);
 }
 
 Result<std::string>
@@ -368,7 +373,7 @@ ReadLink(const char* path)
 	std::vector<char> target(PATH_MAX + 1);
 	ssize_t length = readlink(path, target.data(), target.size() - 1);
 	if (length < 0)
-		return LastFailure();
+		return LastFailure("readlink", path);
 	return std::string(target.data(), size_t(length));
 }
 
@@ -377,7 +382,7 @@ RealPath(const char* path)
 {
 	char resolved[PATH_MAX];
 	if (realpath(path, resolved) == nullptr)
-		return LastFailure();
+		return LastFailure("realpath", path);
 	return std::string(resolved);
 }
 
@@ -386,44 +391,46 @@ CurrentDirectory()
 {
 	char path[PATH_MAX];
 	if (getcwd(path, sizeof(path)) == nullptr)
-		return LastFailure();
+		return LastFailure("getcwd");
 	return std::string(path);
 }
 
 Result<void>
 SetAttribute(int fd, const char* name, const void* value, size_t size)
 {
-	return Done(fsetxattr(fd, name, value, size, 0));
+	return Done(fsetxattr(fd, name, value, size, 0), "fsetxattr");
 }
 
 Result<size_t>
 GetAttribute(int fd, const char* name, void* value, size_t size)
 {
-	return Count(fgetxattr(fd, name, value, size));
+	return Count(fgetxattr(fd, name, value, size), "fgetxattr");
 }
 
 Result<size_t>
 GetLinkAttribute(const char* path, const char* name, void* value, size_t size)
 {
-	return Count(lgetxattr(path, name, value, size));
+	return Count(lgetxattr(path, name, value, size), "lgetxattr", path);
 }
 
 Result<void>
 RemoveAttribute(int fd, const char* name)
 {
-	return Done(fremovexattr(fd, name));
+	return Done(fremovexattr(fd, name), "fremovexattr");
 }
 
 Result<std::vector<std::string>>
 AttributeNames(int fd)
 {
-	return Names([fd](char* buffer, size_t size) { return flistxattr(fd, buffer, size); });
+	return Names([fd](char* buffer, size_t size) { return flistxattr(fd, buffer, size); },
+		"flistxattr");
 }
 
 Result<std::vector<std::string>>
 LinkAttributeNames(const char* path)
 {
-	return Names([path](char* buffer, size_t size) { return llistxattr(path, buffer, size); });
+	return Names([path](char* buffer, size_t size) { return llistxattr(path, buffer, size); },
+		"llistxattr", path);
 }
 
 Result<void>
@@ -434,7 +441,7 @@ RandomBytes(void* buffer, size_t size)
 	while (done < size) {
 		ssize_t got = RetryOnInterrupt([&] { return getrandom(bytes + done, size - done, 0); });
 		if (got <= 0)
-			return got < 0 ? LastFailure() : Failure(B_IO_ERROR);
+			return got < 0 ? LastFailure("getrandom") : Failure(B_IO_ERROR);
 		done += size_t(got);
 	}
 	return {};

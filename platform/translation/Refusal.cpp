@@ -169,7 +169,7 @@ std::string DescribeReadFailure(const Failure& failure, const char* name)
 		default:
 			break;
 	}
-	return line + ": " + status_text(failure.status);
+	return line + ": " + (failure.error > 0 ? failure.Reason() : status_text(failure.status));
 }
 
 } // namespace BPrivate

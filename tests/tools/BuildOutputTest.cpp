@@ -54,6 +54,8 @@ TEST(WriteFailures, SayWhatCouldNotBeWrittenAndWhy)
 		{WriteFailures::StreamFailure(ENOSPC), B_DEVICE_FULL,
 			"cannot write out.h: No space left on device"},
 		// A stream that failed without a reason.
+		{BPrivate::Failure::FromSystem(ENXIO, "open", "out.h"), B_ERROR,
+			"cannot write out.h: No such device or address"},
 		{WriteFailures::StreamFailure(0), B_ERROR, "cannot write out.h: Write error"},
 		{WriteFailures::StreamFailure(-1), B_ERROR, "cannot write out.h: Write error"},
 	};
@@ -62,6 +64,7 @@ TEST(WriteFailures, SayWhatCouldNotBeWrittenAndWhy)
 		BPrivate::Failure told = WriteFailures::CannotWrite("out.h", row.why);
 		EXPECT_EQ(told.status, row.status);
 		EXPECT_EQ(told.detail, row.sentence);
+		EXPECT_EQ(told.error, row.why.error);
 	}
 }
 

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <pthread.h>
+#include <sys/stat.h>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -67,6 +68,18 @@ TEST(SystemTest, EachCallAnswersTheStatusOfWhatStoppedIt)
 	EXPECT_EQ(System::ErrorFailure(ENODATA).status, B_ENTRY_NOT_FOUND);
 	EXPECT_EQ(System::ErrorFailure(0).status, B_ERROR);
 	EXPECT_EQ(ReadWhole(scratch / "other"), "y");
+
+	// A failure keeps what the call knew, and says it in the system's words,
+	// also for an errno value that no status stands for.
+	mkfifo((scratch / "fifo").c_str(), 0600);
+	Result<UniqueFd> unread = System::Open((scratch / "fifo").c_str(), O_WRONLY | O_NONBLOCK);
+	ASSERT_FALSE(unread);
+	EXPECT_EQ(unread.Error().error, ENXIO);
+	EXPECT_STREQ(unread.Error().call, "open");
+	EXPECT_EQ(unread.Error().path, scratch / "fifo");
+	EXPECT_EQ(unread.Error().Reason(), "No such device or address");
+	EXPECT_EQ(BPrivate::Failure(B_DEVICE_FULL).Reason(), "No space left on device");
+	EXPECT_EQ(BPrivate::Failure(B_ERROR, "it broke").Reason(), "it broke");
 }
 
 std::atomic<int> sSignals{0};
