@@ -18,8 +18,9 @@
 # decoding the PNG files (in memory, into BGRA), medians of RUNS in CPU time; LZ4 (default and HC 12) the
 # same way, measured only here. Then the build time of the 200 icons through
 # quillpix_add_image_sources from clean (CMake + Ninja, 2 jobs, no compiler
-# cache) at each level against the raw form, and the data the linked program
-# holds, read from its symbols.
+# cache) at each level against the raw form, in real and CPU time (a busy
+# machine inflates the first far more), and the data the linked program holds,
+# read from its symbols.
 #
 # Usage: bench/compress.sh [BUILD_DIR [RUNS]]   (RUNS: decode timings, default 5)
 # Prints markdown tables. Needs: adwaita-icon-theme, gdk-pixbuf-tests,
@@ -106,6 +107,7 @@ for set in icons screenshots photos; do
 done
 
 # --- 200 icons through the function ------------------------------------------
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 echo "building the icons" >&2
 {
 	echo '#include <cstdio>'
@@ -124,9 +126,10 @@ echo "building the icons" >&2
 	echo '}'
 } >"$work/icons-main.cpp"
 echo
-echo "| 200 icons through quillpix_add_image_sources | build seconds (from clean, 2 jobs) | against raw | image data in the program |"
-echo "|---|---:|---:|---:|"
+echo "| 200 icons through quillpix_add_image_sources | build seconds (from clean, 2 jobs) | against raw | CPU seconds | against raw | image data in the program |"
+echo "|---|---:|---:|---:|---:|---:|"
 raw_seconds=""
+raw_cpu=""
 for form in raw "${levels[@]}"; do
 	project=$work/build-icons-$form
 	mkdir -p "$project"
@@ -143,12 +146,13 @@ quillpix_add_image_sources(TARGET icons COLOR_SPACE rgb32 $compress IMAGES \${ic
 EOF
 	cmake -S "$project" -B "$project/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
 		-DCMAKE_CXX_COMPILER=/usr/bin/g++ -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
-	read -r seconds _ < <(timed_both ninja -C "$project/build" -j 2)
+	read -r seconds cpu < <(timed_both ninja -C "$project/build" -j 2)
 	"$project/build/icons" >/dev/null
 	data=$(nm -S -t d --defined-only "$project/build/icons" \
 		| awk '$4 ~ /_(MData|ZData|ZSize)E?$/ { sum += $2 } END { print sum }')
 	[ -n "$raw_seconds" ] || raw_seconds=$seconds
+	[ -n "$raw_cpu" ] || raw_cpu=$cpu
 	label=$form
 	[ "$form" = raw ] || label="zstd $form"
-	echo "| $label | $seconds | $(awk -v a="$seconds" -v b="$raw_seconds" 'BEGIN { printf "%.2f", a / b }') | $data |"
+	echo "| $label | $seconds | $(ratio "$seconds" "$raw_seconds") | $cpu | $(ratio "$cpu" "$raw_cpu") | $data |"
 done
