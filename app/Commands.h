@@ -22,6 +22,15 @@ constexpr uint32 kMsgRgb15 = 'Co15';
 constexpr uint32 kMsgRgba15 = 'CoA5';
 constexpr uint32 kMsgGray8 = 'CoG8';
 constexpr uint32 kMsgGray1 = 'CoG1';
+// To an image window: convert its bitmap into B_RGB24, B_RGB24_BIG,
+// B_RGB16_BIG, B_RGB15_BIG, B_RGBA15_BIG, B_RGB32_BIG or B_RGBA32_BIG.
+constexpr uint32 kMsgRgb24 = 'Co24';
+constexpr uint32 kMsgRgb24Big = 'CB24';
+constexpr uint32 kMsgRgb16Big = 'CB16';
+constexpr uint32 kMsgRgb15Big = 'CB15';
+constexpr uint32 kMsgRgba15Big = 'CBA5';
+constexpr uint32 kMsgRgb32Big = 'CB32';
+constexpr uint32 kMsgRgba32Big = 'CBA3';
 // To an image window: zoom in, zoom out, show the image at its actual size,
 // fit it in the window. Zooming changes only what the window shows.
 constexpr uint32 kMsgZoomIn = 'ZmIn';

@@ -5,8 +5,8 @@
 #
 # Speed: whole exporter runs on the 4096 x 4096 plasma picture (smooth, as
 # photographs are), the text to standard output (thrown away), for each of
-# the eight spaces with the nearest values, and for rgb16 and gray1 with
-# each kind of dithering; medians of RUNS interleaved runs, real time and
+# the fifteen spaces with the nearest values, and for rgb16, rgb16-big and
+# gray1 with each kind of dithering; medians of RUNS interleaved runs, real time and
 # CPU time (user and system). Then the conversion alone (bench_spaces,
 # Google Benchmark).
 #
@@ -60,8 +60,10 @@ echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -
 	"load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)."
 
 # --- speed -----------------------------------------------------------------
-spaces=(rgb32 cmap8 rgba32 rgb16 rgb15 rgba15 gray8 gray1)
-dithered=(rgb16:floyd-steinberg rgb16:ordered gray1:floyd-steinberg gray1:ordered)
+spaces=(rgb32 cmap8 rgba32 rgb16 rgb15 rgba15 gray8 gray1 rgb24 rgb24-big rgb16-big rgb15-big
+	rgba15-big rgb32-big rgba32-big)
+dithered=(rgb16:floyd-steinberg rgb16:ordered gray1:floyd-steinberg gray1:ordered
+	rgb16-big:floyd-steinberg rgb16-big:ordered)
 declare -A samples=()
 for ((run = 0; run < runs; run++)); do
 	for space in "${spaces[@]}"; do

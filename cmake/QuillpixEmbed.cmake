@@ -1,8 +1,11 @@
 # Turning images into C++ sources at build time, with quillpix-export.
 #
 #   quillpix_add_image_sources(TARGET <target> IMAGES <image>...
+#                              [STANDALONE]
 #                              [COLOR_SPACE rgb32|cmap8|rgba32|rgb16|rgb15|
-#                                           rgba15|gray8|gray1]
+#                                           rgba15|gray8|gray1|rgb24|rgb24-big|
+#                                           rgb16-big|rgb15-big|rgba15-big|
+#                                           rgb32-big|rgba32-big]
 #                              [DITHER none|floyd-steinberg|ordered]
 #                              [BACKGROUND RRGGBB]
 #                              [COMPRESS zstd[:LEVEL] [COMPRESS_THRESHOLD PERCENT]])
@@ -26,9 +29,10 @@
 # call and answers it; call it after your BApplication object has been
 # constructed. COLOR_SPACE converts every image into that space, as
 # quillpix-export --color-space does; without it B_CMAP8 images stay as they
-# are and others become B_RGB32. DITHER (with cmap8, rgb16, rgb15, rgba15 or
-# gray1) dithers as --dither does; BACKGROUND (with rgb16, gray8 or gray1)
-# is the colour transparent pixels are laid over, as --background. The target is linked to the library
+# are and others become B_RGB32. DITHER (with cmap8, gray1 or a 16-bit space:
+# rgb16, rgb15, rgba15 and their -big twins) dithers as --dither does;
+# BACKGROUND (with rgb16, rgb16-big, rgb24, rgb24-big, gray8 or gray1) is
+# the colour transparent pixels are laid over, as --background. The target is linked to the library
 # that holds PrefilledBitmap.
 #
 # COMPRESS zstd embeds each image's bytes compressed with zstd (at LEVEL, 1
@@ -46,6 +50,19 @@
 # is embedded as it is, save_file_Compressed 0, with the same function.
 # See docs/cmake.md for when compressing pays. The configure step stops on an unknown keyword
 # and on an image that does not exist, naming it as written.
+#
+# STANDALONE gives the form any C or C++ target takes with nothing but its
+# compiler (quillpix-export --standalone): the header includes <stdint.h>
+# alone and declares, with C linkage,
+#
+#   save_file_Width, save_file_Height, save_file_BytesPerRow,
+#   save_file_ColorSpace                   integer constants (an enum in C,
+#                                          constexpr int32_t in C++)
+#   const uint8_t save_file_MData[N];      the bitmap's N bytes, read-only
+#
+# with the layout of a pixel in words in a comment; no bitmap is built and
+# no Quillpix library is linked. Its bytes are assembled by the C++
+# compiler's driver, or the C compiler's in a project without C++.
 #
 # At build time quillpix-export --embed writes, beside the header, the
 # bitmap's bytes as they are (save_file.bin) and an assembler source that
@@ -132,29 +149,31 @@ function(quillpix_image_identifiers out images)
 endfunction()
 
 # The command that assembles a generated .s into an object for `target`: the
-# target's C++ compiler driver with what selects the target machine (the
+# target's `language` (C or CXX) compiler driver with what selects the target
+# machine (the
 # compiler's target, -m options), on this machine and never through a
 # compiler launcher: the assembler takes the bytes from a file beside the
 # source, which a compile farm's remote would not see.
-function(_quillpix_assembler out target)
-	set(command "${CMAKE_CXX_COMPILER}")
+function(_quillpix_assembler out target language)
+	set(compiler "${CMAKE_${language}_COMPILER}")
+	set(command "${compiler}")
 	# A compiler reached through a cache's or a farm's folder of compiler
 	# names (/usr/lib/ccache on PATH) is told to run the compiler as it is:
 	# a cache refuses an assembler source that takes in a file.
-	file(REAL_PATH "${CMAKE_CXX_COMPILER}" real)
+	file(REAL_PATH "${compiler}" real)
 	get_filename_component(wrapper "${real}" NAME)
 	if(wrapper MATCHES "^(ccache|icecc)$")
-		set(command "${CMAKE_COMMAND}" -E env CCACHE_DISABLE=1 ICECC=no
-			"${CMAKE_CXX_COMPILER}")
+		set(command "${CMAKE_COMMAND}" -E env CCACHE_DISABLE=1 ICECC=no "${compiler}")
 	endif()
-	if(CMAKE_CXX_COMPILER_ARG1)
-		separate_arguments(first UNIX_COMMAND "${CMAKE_CXX_COMPILER_ARG1}")
+	if(CMAKE_${language}_COMPILER_ARG1)
+		separate_arguments(first UNIX_COMMAND "${CMAKE_${language}_COMPILER_ARG1}")
 		list(APPEND command ${first})
 	endif()
-	if(CMAKE_CXX_COMPILER_TARGET AND CMAKE_CXX_COMPILE_OPTIONS_TARGET)
-		list(APPEND command "${CMAKE_CXX_COMPILE_OPTIONS_TARGET}${CMAKE_CXX_COMPILER_TARGET}")
+	if(CMAKE_${language}_COMPILER_TARGET AND CMAKE_${language}_COMPILE_OPTIONS_TARGET)
+		list(APPEND command
+			"${CMAKE_${language}_COMPILE_OPTIONS_TARGET}${CMAKE_${language}_COMPILER_TARGET}")
 	endif()
-	separate_arguments(flags UNIX_COMMAND "${CMAKE_CXX_FLAGS}")
+	separate_arguments(flags UNIX_COMMAND "${CMAKE_${language}_FLAGS}")
 	set(taking "")
 	foreach(flag IN LISTS flags)
 		if(taking)
@@ -204,8 +223,9 @@ function(_quillpix_check_space_option option value valuePattern valueText colorS
 endfunction()
 
 function(quillpix_add_image_sources)
-	set(keywords TARGET COLOR_SPACE DITHER BACKGROUND COMPRESS COMPRESS_THRESHOLD IMAGES)
-	cmake_parse_arguments(PARSE_ARGV 0 ARG ""
+	set(keywords TARGET STANDALONE COLOR_SPACE DITHER BACKGROUND COMPRESS COMPRESS_THRESHOLD
+		IMAGES)
+	cmake_parse_arguments(PARSE_ARGV 0 ARG "STANDALONE"
 		"TARGET;COLOR_SPACE;DITHER;BACKGROUND;COMPRESS;COMPRESS_THRESHOLD" "IMAGES")
 	if(ARG_UNPARSED_ARGUMENTS)
 		list(JOIN keywords ", " known)
@@ -220,7 +240,8 @@ function(quillpix_add_image_sources)
 		message(FATAL_ERROR "quillpix_add_image_sources: no IMAGES given")
 	endif()
 	set(colorSpaceOption "")
-	set(spaces rgb32 cmap8 rgba32 rgb16 rgb15 rgba15 gray8 gray1)
+	set(spaces rgb32 cmap8 rgba32 rgb16 rgb15 rgba15 gray8 gray1 rgb24 rgb24-big rgb16-big
+		rgb15-big rgba15-big rgb32-big rgba32-big)
 	if(ARG_COLOR_SPACE)
 		if(NOT ARG_COLOR_SPACE IN_LIST spaces)
 			list(JOIN spaces ", " known)
@@ -232,16 +253,16 @@ function(quillpix_add_image_sources)
 	if(DEFINED ARG_DITHER)
 		_quillpix_check_space_option(DITHER "${ARG_DITHER}" "^(none|floyd-steinberg|ordered)$"
 			"none, floyd-steinberg or ordered"
-			"${ARG_COLOR_SPACE}" "^(cmap8|rgb16|rgb15|rgba15|gray1)$"
-			"cmap8, rgb16, rgb15, rgba15 or gray1")
+			"${ARG_COLOR_SPACE}" "^(cmap8|gray1|(rgb16|rgb15|rgba15)(-big)?)$"
+			"cmap8, rgb16, rgb15, rgba15, gray1, rgb16-big, rgb15-big or rgba15-big")
 		list(APPEND colorSpaceOption --dither ${ARG_DITHER})
 	endif()
 	if(DEFINED ARG_BACKGROUND)
 		_quillpix_check_space_option(BACKGROUND "${ARG_BACKGROUND}"
 			"^[0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f]$"
 			"a colour as RRGGBB, such as ffffff"
-			"${ARG_COLOR_SPACE}" "^(rgb16|gray8|gray1)$"
-			"rgb16, gray8 or gray1, the spaces without transparency")
+			"${ARG_COLOR_SPACE}" "^(rgb16|gray8|gray1|rgb24|rgb24-big|rgb16-big)$"
+			"rgb16, gray8, gray1, rgb24, rgb24-big or rgb16-big, the spaces without transparency")
 		list(APPEND colorSpaceOption --background ${ARG_BACKGROUND})
 	endif()
 	set(compressOption "")
@@ -262,9 +283,21 @@ function(quillpix_add_image_sources)
 		endif()
 		list(APPEND compressOption --compress-threshold ${ARG_COMPRESS_THRESHOLD})
 	endif()
-	if(NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+	# The Be form is C++; the standalone form is assembled by the C++
+	# driver where there is one, else by the C driver.
+	set(language CXX)
+	set(formOption "")
+	if(ARG_STANDALONE)
+		set(formOption --standalone)
+		get_property(languages GLOBAL PROPERTY ENABLED_LANGUAGES)
+		if(NOT CXX IN_LIST languages)
+			set(language C)
+		endif()
+	endif()
+	if(NOT CMAKE_${language}_COMPILER_ID MATCHES "GNU|Clang")
 		message(FATAL_ERROR "quillpix_add_image_sources: the images are assembled with GCC's or "
-			"Clang's driver, and CMAKE_CXX_COMPILER is ${CMAKE_CXX_COMPILER_ID}")
+			"Clang's driver, and CMAKE_${language}_COMPILER is "
+			"${CMAKE_${language}_COMPILER_ID}")
 	endif()
 
 	# In the Quillpix build tree its own targets; elsewhere the installed ones.
@@ -289,7 +322,7 @@ function(quillpix_add_image_sources)
 		set(imagesTaken "")
 	endif()
 	_quillpix_image_scope(scope "${ARG_TARGET}")
-	_quillpix_assembler(assembler ${ARG_TARGET})
+	_quillpix_assembler(assembler ${ARG_TARGET} ${language})
 
 	# The files as they are named (a list element holds a ';' as "\;"), each
 	# checked now, named to the person as they wrote it, relative to this
@@ -352,7 +385,8 @@ function(quillpix_add_image_sources)
 		set(data "${outputDir}/${name}.bin")
 		set(object "${outputDir}/${name}.o")
 		string(REGEX REPLACE "[\r\n\t]" "?" shownInComment "${shown}")
-		set(export ${exporter} --quiet --name ${name} ${colorSpaceOption} ${compressOption}
+		set(export ${exporter} --quiet ${formOption} --name ${name} ${colorSpaceOption}
+			${compressOption}
 			--namespace ${scope}
 			--image-name "${label}" --embed "${header}" -o "${assembly}" -- "${input}")
 		# Files that would not change are not written. Ninja then sees that
@@ -397,5 +431,7 @@ function(quillpix_add_image_sources)
 		set(visibility PRIVATE)
 	endif()
 	target_include_directories(${ARG_TARGET} ${visibility} "${includeDir}")
-	target_link_libraries(${ARG_TARGET} ${visibility} ${library})
+	if(NOT ARG_STANDALONE)
+		target_link_libraries(${ARG_TARGET} ${visibility} ${library})
+	endif()
 endfunction()

@@ -1,9 +1,11 @@
 #include "FormatBitmapSource.h"
 
-#include <GraphicsDefs.h>
+#include <ColorSpaceNames.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <utility>
 
 namespace SourceText {
 
@@ -46,17 +48,8 @@ FormatBounds(char* buffer, float left, float top, float right, float bottom)
 const char*
 ColorSpaceText(int32 colorSpace)
 {
-	switch (colorSpace) {
-		case B_CMAP8: return "B_CMAP8,";
-		case B_RGB32: return "B_RGB32,";
-		case B_RGBA32: return "B_RGBA32,";
-		case B_RGB16: return "B_RGB16,";
-		case B_RGB15: return "B_RGB15,";
-		case B_RGBA15: return "B_RGBA15,";
-		case B_GRAY8: return "B_GRAY8,";
-		case B_GRAY1: return "B_GRAY1,";
-		default: return "/*Other color space*/,";
-	}
+	const char* argument = SourceColorSpaceArgument(static_cast<color_space>(colorSpace));
+	return argument != nullptr ? argument : "/*Other color space*/,";
 }
 
 std::string_view

@@ -55,6 +55,13 @@ ReferenceSourceText(const char* name, float left, float top, float right, float 
 		case 0x2010: text += "B_RGBA15,"; break;
 		case 0x0002: text += "B_GRAY8,"; break;
 		case 0x0001: text += "B_GRAY1,"; break;
+		case 0x0003: text += "B_RGB24,"; break;
+		case 0x1003: text += "B_RGB24_BIG,"; break;
+		case 0x1005: text += "B_RGB16_BIG,"; break;
+		case 0x1010: text += "B_RGB15_BIG,"; break;
+		case 0x3010: text += "B_RGBA15_BIG,"; break;
+		case 0x1008: text += "B_RGB32_BIG,"; break;
+		case 0x3008: text += "B_RGBA32_BIG,"; break;
 		default: text += "/*Other color space*/,"; break;
 	}
 	text += name;

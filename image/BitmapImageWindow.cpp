@@ -23,7 +23,8 @@ namespace {
 
 constexpr const char* kNoImage = "there is no image to save";
 
-// The "Color space" items after the seed's two, in menu order.
+// The "Color space" items after the seed's two, in menu order: the first
+// six, a separator, then the byte orders displays take.
 struct OtherSpace {
 	const char* label;
 	uint32 command;
@@ -37,9 +38,17 @@ constexpr OtherSpace kOtherSpaces[] = {
 	{"B_RGBA15", kMsgRgba15, B_RGBA15},
 	{"B_GRAY8", kMsgGray8, B_GRAY8},
 	{"B_GRAY1", kMsgGray1, B_GRAY1},
+	{"B_RGB24", kMsgRgb24, B_RGB24},
+	{"B_RGB24_BIG", kMsgRgb24Big, B_RGB24_BIG},
+	{"B_RGB16_BIG", kMsgRgb16Big, B_RGB16_BIG},
+	{"B_RGB15_BIG", kMsgRgb15Big, B_RGB15_BIG},
+	{"B_RGBA15_BIG", kMsgRgba15Big, B_RGBA15_BIG},
+	{"B_RGB32_BIG", kMsgRgb32Big, B_RGB32_BIG},
+	{"B_RGBA32_BIG", kMsgRgba32Big, B_RGBA32_BIG},
 };
+constexpr size_t kFirstByteOrderItem = 6;
 
-static_assert(std::size(kOtherSpaces) == 6, "one item each");
+static_assert(std::size(kOtherSpaces) == 13, "one item each");
 
 // What the view says when the file gave no image, naming the file by the
 // leaf of the path as it was given.
@@ -75,8 +84,10 @@ BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path, DocumentBind
 	fImageView = new AImageView(ImageArea());
 
 	if (!IsUntitled()) {
-		BPrivate::Result<std::unique_ptr<BBitmap>> image = BPrivate::ReadBitmapFile(path);
-		fImageView->SetBitmap(image ? image.Value().release() : nullptr);
+		BPrivate::ReadFacts facts;
+		BPrivate::Result<std::unique_ptr<BBitmap>> image
+			= BPrivate::ReadBitmapFile(path, nullptr, &facts);
+		TakeImage(image ? image.Value().release() : nullptr, facts);
 		if (!image)
 			fImageView->SetStatusText(FailureText(path, image.Error()).c_str());
 	}
@@ -120,6 +131,8 @@ BitmapImageWindow::BuildMenuBar()
 	colorSpaceMenu->AddItem(fRgb32Item);
 	colorSpaceMenu->AddSeparatorItem();
 	for (size_t index = 0; index < std::size(kOtherSpaces); index++) {
+		if (index == kFirstByteOrderItem)
+			colorSpaceMenu->AddSeparatorItem();
 		fOtherSpaceItems[index] = new BMenuItem(kOtherSpaces[index].label,
 			new BMessage(kOtherSpaces[index].command), 0, 0);
 		colorSpaceMenu->AddItem(fOtherSpaceItems[index]);
@@ -185,6 +198,13 @@ BitmapImageWindow::MessageReceived(BMessage* message)
 		case kMsgRgba15:
 		case kMsgGray8:
 		case kMsgGray1:
+		case kMsgRgb24:
+		case kMsgRgb24Big:
+		case kMsgRgb16Big:
+		case kMsgRgb15Big:
+		case kMsgRgba15Big:
+		case kMsgRgb32Big:
+		case kMsgRgba32Big:
 			for (const OtherSpace& other : kOtherSpaces) {
 				if (other.command == message->what)
 					SwitchTo(other.space);
@@ -257,8 +277,9 @@ BitmapImageWindow::RevertToFile()
 {
 	if (fImagePath.empty())
 		return;
+	BPrivate::ReadFacts facts;
 	BPrivate::Result<std::unique_ptr<BBitmap>> image
-		= BPrivate::ReadBitmapFile(fImagePath.c_str());
+		= BPrivate::ReadBitmapFile(fImagePath.c_str(), nullptr, &facts);
 	if (!image) {
 		std::string text = FailureText(fImagePath.c_str(), image.Error());
 		// A window without an image says it in its view, as at opening; one
@@ -273,8 +294,20 @@ BitmapImageWindow::RevertToFile()
 		return;
 	}
 	fImageView->SetStatusText("");
-	fImageView->SetBitmap(image.Value().release());
+	TakeImage(image.Value().release(), facts);
 	MarkColorSpace();
+}
+
+// A decoded image is held as opening holds it (B_RGB32 unless it is
+// B_CMAP8); a text read back stays in the space it was written in, which is
+// what it was saved for.
+void
+BitmapImageWindow::TakeImage(BBitmap* bitmap, const BPrivate::ReadFacts& facts)
+{
+	if (bitmap != nullptr && facts.namesColorSpace)
+		fImageView->KeepBitmap(bitmap);
+	else
+		fImageView->SetBitmap(bitmap);
 }
 
 void

@@ -5,7 +5,7 @@
 // B_RGBA32 layout read as a little-endian value. Spaces without alpha read
 // as opaque, except their transparent values (index
 // B_TRANSPARENT_MAGIC_CMAP8, B_TRANSPARENT_MAGIC_RGBA32 in B_RGB32,
-// B_TRANSPARENT_MAGIC_RGBA15 in B_RGB15), which read as alpha 0.
+// B_TRANSPARENT_MAGIC_RGBA15 in B_RGB15 and B_RGB15_BIG), which read as alpha 0.
 //
 // Plain code on the caller's thread; the bitmap must outlive the reader.
 

@@ -1,5 +1,7 @@
 #include "EmbedText.h"
 
+#include "export/FormatBitmapSource.h"
+
 #include <GraphicsDefs.h>
 
 #include <cinttypes>
@@ -17,9 +19,8 @@ AppendOctal(std::string& text, unsigned char c)
 	text += escape;
 }
 
-// The path as the inside of an assembler string: only letters, digits and
-// "/._+-" as they are, every other byte octal, which both GNU as and the
-// integrated assemblers decode.
+} // namespace
+
 std::string
 AssemblerPath(const std::string& path)
 {
@@ -34,6 +35,8 @@ AssemblerPath(const std::string& path)
 	}
 	return text;
 }
+
+namespace {
 
 std::string
 Number(int64_t value)
@@ -66,21 +69,10 @@ Quoted(const std::string& text)
 std::string
 ColorSpaceConstant(int32_t colorSpace)
 {
-	switch (colorSpace) {
-		case B_RGB32: return "B_RGB32";
-		case B_RGBA32: return "B_RGBA32";
-		case B_RGB24: return "B_RGB24";
-		case B_RGB16: return "B_RGB16";
-		case B_RGB15: return "B_RGB15";
-		case B_RGBA15: return "B_RGBA15";
-		case B_CMAP8: return "B_CMAP8";
-		case B_GRAY8: return "B_GRAY8";
-		case B_GRAY1: return "B_GRAY1";
-		case B_RGB32_BIG: return "B_RGB32_BIG";
-		case B_RGBA32_BIG: return "B_RGBA32_BIG";
-		case B_RGB24_BIG: return "B_RGB24_BIG";
-		default: return "color_space(" + Number(uint32_t(colorSpace)) + "u)";
-	}
+	const std::string_view name = SourceText::ColorSpaceName(colorSpace);
+	if (!name.empty())
+		return std::string(name);
+	return "color_space(" + Number(uint32_t(colorSpace)) + "u)";
 }
 
 std::string

@@ -3,6 +3,7 @@
 #include "BuildFile.h"
 #include "CompressedEmbed.h"
 #include "EmbedText.h"
+#include "StandaloneText.h"
 #include "WriteFailures.h"
 #include "export/LeafName.h"
 
@@ -54,6 +55,10 @@ EmbedWriter::Write(const BBitmap& bitmap, const std::atomic<bool>* cancel)
 		LeafName(fPaths.data.c_str()), int64(length),
 		Digest(bits, length), bounds.IntegerWidth() + 1, bounds.IntegerHeight() + 1,
 		bitmap.BytesPerRow(), int32(bitmap.ColorSpace())};
+	const CompressedEmbed::Form form = fNames.standalone ? CompressedEmbed::Form::kStandalone
+		: CompressedEmbed::Form::kBe;
+	const std::string rawAssembly = fNames.standalone ? StandaloneText::Assembly(image)
+		: EmbedText::Assembly(image);
 	if (fCompression.Enabled()) {
 		Result<std::vector<uint8_t>> frame = CompressedEmbed::Compress(bits, length, fCompression);
 		if (!frame)
@@ -61,14 +66,15 @@ EmbedWriter::Write(const BBitmap& bitmap, const std::atomic<bool>* cancel)
 		const std::vector<uint8_t>& compressed = frame.Value();
 		if (!compressed.empty()) {
 			return WriteFiles(CompressedEmbed::Assembly(image, int64(compressed.size()),
-					Digest(compressed.data(), compressed.size())),
-				compressed.data(), compressed.size(), CompressedEmbed::Header(image, true),
+					Digest(compressed.data(), compressed.size()), form),
+				compressed.data(), compressed.size(), CompressedEmbed::Header(image, true, form),
 				cancel);
 		}
-		return WriteFiles(EmbedText::Assembly(image), bits, length,
-			CompressedEmbed::Header(image, false), cancel);
+		return WriteFiles(rawAssembly, bits, length, CompressedEmbed::Header(image, false, form),
+			cancel);
 	}
-	return WriteFiles(EmbedText::Assembly(image), bits, length, EmbedText::Header(image), cancel);
+	return WriteFiles(rawAssembly, bits, length,
+		fNames.standalone ? StandaloneText::Header(image) : EmbedText::Header(image), cancel);
 }
 
 Result<void>

@@ -32,6 +32,7 @@ enum LongOption {
 	kCompressThreshold,
 	kIdentifiers,
 	kVersion,
+	kStandalone,
 };
 
 const option kLongOptions[] = {
@@ -49,6 +50,7 @@ const option kLongOptions[] = {
 	{"image-name", required_argument, nullptr, kImageName},
 	{"compress", required_argument, nullptr, kCompress},
 	{"compress-threshold", required_argument, nullptr, kCompressThreshold},
+	{"standalone", no_argument, nullptr, kStandalone},
 	{nullptr, 0, nullptr, 0},
 };
 
@@ -207,6 +209,9 @@ ExportOptions::TakeOption(int option, const char* value)
 		case kIdentifiers:
 			fAction = Action::kIdentifiers;
 			return {};
+		case kStandalone:
+			fStandalone = true;
+			return {};
 		case 'o':
 			if (value == nullptr || value[0] == '\0')
 				return UsageError("option -o needs a file name");
@@ -246,7 +251,8 @@ ExportOptions::TakeOption(int option, const char* value)
 		case kColorSpace:
 			if (value == nullptr || !ColorSpaceNamed(value, fColorSpace))
 				return UsageError("option --color-space takes rgb32, cmap8, rgba32, rgb16, rgb15, "
-					"rgba15, gray8 or gray1");
+					"rgba15, gray8, gray1, rgb24, rgb24-big, rgb16-big, rgb15-big, rgba15-big, "
+					"rgb32-big or rgba32-big");
 			return {};
 		case kDither:
 			if (value == nullptr || !DitherKindNamed(value, fDither))
@@ -268,9 +274,11 @@ ExportOptions::CheckCombination()
 	if (fImages.empty())
 		return UsageError("no image given");
 	if (fHasDither && !SpaceDithers(fColorSpace))
-		return UsageError("option --dither needs --color-space cmap8, rgb16, rgb15, rgba15 or gray1");
+		return UsageError("option --dither needs --color-space cmap8, rgb16, rgb15, rgba15, gray1, "
+			"rgb16-big, rgb15-big or rgba15-big");
 	if (fHasBackground && !SpaceHasBackground(fColorSpace))
-		return UsageError("option --background needs --color-space rgb16, gray8 or gray1");
+		return UsageError("option --background needs --color-space rgb16, gray8, gray1, rgb24, "
+			"rgb24-big or rgb16-big");
 	if (fAction == Action::kIdentifiers)
 		return {};
 	if (fImages.size() > 1 && !fOutput.empty() && !ToStandardOutput() && !ToNullDevice())
@@ -342,9 +350,9 @@ const char*
 ExportOptions::UsageLine()
 {
 	return "usage: quillpix-export [-q] [-o OUT|-] "
-		"[--color-space rgb32|cmap8|rgba32|rgb16|rgb15|rgba15|gray8|gray1] [--name NAME] "
+		"[--color-space SPACE] [--name NAME] "
 		"[--dither none|floyd-steinberg|ordered] [--background RRGGBB] "
-		"[--embed HEADER [--namespace NS] [--image-name TEXT] "
+		"[--standalone] [--embed HEADER [--namespace NS] [--image-name TEXT] "
 		"[--compress zstd[:LEVEL] [--compress-threshold PERCENT]]] IMAGE...";
 }
 
@@ -365,13 +373,21 @@ ExportOptions::Help()
 		"  --color-space rgba15   B_RGBA15: 1-5-5-5, the alpha bit set from 128\n"
 		"  --color-space gray8    B_GRAY8: one grey byte, laid over the background\n"
 		"  --color-space gray1    B_GRAY1: one bit (1 = black), over the background\n"
+		"  --color-space rgb24    B_RGB24: B, G, R, laid over the background\n"
+		"  --color-space rgb24-big\n"
+		"                         B_RGB24_BIG: R, G, B, over the background\n"
+		"  --color-space rgb16-big, rgb15-big, rgba15-big, rgb32-big or rgba32-big\n"
+		"                         B_RGB16_BIG and the other _BIG twins: the\n"
+		"                         twin's values, bytes in big-endian order (the\n"
+		"                         32-bit ones A, R, G, B)\n"
 		"                         default: B_CMAP8 images stay, others become B_RGB32\n"
-		"  --dither KIND          with cmap8, rgb16, rgb15, rgba15 or gray1, how\n"
+		"  --dither KIND          with cmap8, the 16-bit spaces or gray1, how\n"
 		"                         colours are reduced: none (the nearest, the\n"
 		"                         default), floyd-steinberg (error diffusion) or\n"
 		"                         ordered (an 8x8 Bayer pattern)\n"
-		"  --background RRGGBB    with rgb16, gray8 or gray1, the colour pixels are\n"
-		"                         laid over (default ffffff, white)\n"
+		"  --background RRGGBB    with rgb16, rgb16-big, rgb24, rgb24-big, gray8 or\n"
+		"                         gray1, the colour pixels are laid over (default\n"
+		"                         ffffff, white)\n"
 		"  --name NAME            name the icon NAME; default: the output file's leaf\n"
 		"                         (on standard output: IMAGE's name as an identifier)\n"
 		"  --embed HEADER         write for a build: HEADER with NAME_MData, its size\n"
@@ -381,8 +397,17 @@ ExportOptions::Help()
 		"                         defining NAME_MData, and the bytes it takes in (OUT\n"
 		"                         with .bin); each only when it changes. NAME\n"
 		"                         defaults to IMAGE's name as an identifier\n"
+		"  --standalone           write for any C or C++ program, built on the Be API\n"
+		"                         or not: only <stdint.h> included, the bytes as\n"
+		"                         const uint8_t NAME_MData[N] (read-only, C linkage),\n"
+		"                         NAME_Width, NAME_Height, NAME_BytesPerRow and\n"
+		"                         NAME_ColorSpace as integer constants, the layout\n"
+		"                         in a comment; no PrefilledBitmap. With -o, the text\n"
+		"                         defines the array; with --embed, the header\n"
+		"                         declares it\n"
 		"  --namespace NS         with --embed, give the linker NS::NAME_MData and\n"
 		"                         keep the C++ names through using-declarations\n"
+		"                         (with --standalone: the linker's name NS.NAME_MData)\n"
 		"  --image-name TEXT      with --embed, name the image TEXT in the files\n"
 		"  --compress zstd[:LEVEL]\n"
 		"                         with --embed, compress the bytes with zstd at LEVEL\n"

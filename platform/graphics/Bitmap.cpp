@@ -37,6 +37,9 @@ int32 bits_per_pixel_for(color_space colorSpace)
 		case B_RGB16:
 		case B_RGB15:
 		case B_RGBA15:
+		case B_RGB16_BIG:
+		case B_RGB15_BIG:
+		case B_RGBA15_BIG:
 			return 16;
 		case B_CMAP8:
 		case B_GRAY8:

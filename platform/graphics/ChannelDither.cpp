@@ -128,19 +128,14 @@ inline void Put(uint8* row, int32 x, const LeveledSpace& space, const uint32 (&l
 		else
 			row[x >> 3] &= uint8(~bit);
 	} else {
-		switch (space.space) {
-			case B_RGB16:
-				Store16(row + 2 * x, level[0] << 11 | level[1] << 5 | level[2]);
-				break;
-			case B_RGB15:
-				Store16(row + 2 * x, transparent ? uint32(B_TRANSPARENT_MAGIC_RGBA15)
-					: level[0] << 10 | level[1] << 5 | level[2]);
-				break;
-			default:
-				Store16(row + 2 * x, (transparent ? 0u : 0x8000u) | level[0] << 10
-					| level[1] << 5 | level[2]);
-				break;
-		}
+		uint32 value = level[0] << space.shifts[0] | level[1] << space.shifts[1] | level[2];
+		if (!transparent)
+			value |= space.opaque;
+		else if (space.magic)
+			value = B_TRANSPARENT_MAGIC_RGBA15;
+		if (space.bigEndian)
+			value = (value >> 8) | (value & 0xff) << 8;
+		Store16(row + 2 * x, value);
 	}
 }
 
@@ -299,21 +294,26 @@ void QuantizeWith(const BBitmap& source, BBitmap& target, const LeveledSpace& sp
 bool
 LeveledSpace::For(color_space space, rgb_color background, LeveledSpace& leveled)
 {
-	const uint32 under[3] = {background.red, background.green, background.blue};
-	switch (space) {
-		case B_RGB16:
-			leveled = {space, 3, {5, 6, 5}, true, {under[0], under[1], under[2]}};
-			return true;
-		case B_RGB15:
-		case B_RGBA15:
-			leveled = {space, 3, {5, 5, 5}, false, {255, 255, 255}};
-			return true;
-		case B_GRAY1:
-			leveled = {space, 1, {1, 1, 1}, true, {under[0], under[1], under[2]}};
-			return true;
-		default:
-			return false;
+	static constexpr LeveledSpace kSpaces[] = {
+		{B_RGB16, 3, {5, 6, 5}, {11, 5}, 0, false, false, true, {}},
+		{B_RGB15, 3, {5, 5, 5}, {10, 5}, 0, true, false, false, {}},
+		{B_RGBA15, 3, {5, 5, 5}, {10, 5}, 0x8000, false, false, false, {}},
+		{B_RGB16_BIG, 3, {5, 6, 5}, {11, 5}, 0, false, true, true, {}},
+		{B_RGB15_BIG, 3, {5, 5, 5}, {10, 5}, 0, true, true, false, {}},
+		{B_RGBA15_BIG, 3, {5, 5, 5}, {10, 5}, 0x8000, false, true, false, {}},
+		{B_GRAY1, 1, {1, 1, 1}, {0, 0}, 0, false, false, true, {}},
+	};
+	for (const LeveledSpace& known : kSpaces) {
+		if (known.space != space)
+			continue;
+		leveled = known;
+		const bool over = known.overBackground;
+		leveled.background[0] = over ? background.red : 255;
+		leveled.background[1] = over ? background.green : 255;
+		leveled.background[2] = over ? background.blue : 255;
+		return true;
 	}
+	return false;
 }
 
 void

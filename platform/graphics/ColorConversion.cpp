@@ -75,6 +75,12 @@ void ConvertFrom(color_space sourceSpace, const uint8* source, Columns columns,
 			return Convert(ReadRGB15{}, source, columns, writer, target, targetFirst, count);
 		case B_RGBA15:
 			return Convert(ReadRGBA15{}, source, columns, writer, target, targetFirst, count);
+		case B_RGB16_BIG:
+			return Convert(ReadRGB16Big{}, source, columns, writer, target, targetFirst, count);
+		case B_RGB15_BIG:
+			return Convert(ReadRGB15Big{}, source, columns, writer, target, targetFirst, count);
+		case B_RGBA15_BIG:
+			return Convert(ReadRGBA15Big{}, source, columns, writer, target, targetFirst, count);
 		case B_CMAP8:
 			return Convert(ReadCMAP8{PackedColors()}, source, columns, writer, target,
 				targetFirst, count);
@@ -119,6 +125,15 @@ void ConvertTo(color_space targetSpace, color_space sourceSpace, const uint8* so
 		case B_RGBA15:
 			return ConvertFrom(sourceSpace, source, columns, WriteRGBA15{}, target, targetFirst,
 				count);
+		case B_RGB16_BIG:
+			return ConvertFrom(sourceSpace, source, columns, WriteRGB16Big{}, target,
+				targetFirst, count);
+		case B_RGB15_BIG:
+			return ConvertFrom(sourceSpace, source, columns, WriteRGB15Big{}, target,
+				targetFirst, count);
+		case B_RGBA15_BIG:
+			return ConvertFrom(sourceSpace, source, columns, WriteRGBA15Big{}, target,
+				targetFirst, count);
 		case B_CMAP8: {
 			const ColorMap& map = SystemColorMap();
 			return ConvertFrom(sourceSpace, source, columns, WriteCMAP8{map.FullTable(), &map},
@@ -207,6 +222,9 @@ bool IsSupportedColorSpace(color_space space)
 		case B_RGB16:
 		case B_RGB15:
 		case B_RGBA15:
+		case B_RGB16_BIG:
+		case B_RGB15_BIG:
+		case B_RGBA15_BIG:
 		case B_CMAP8:
 		case B_GRAY8:
 		case B_GRAY1:

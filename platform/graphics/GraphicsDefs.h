@@ -35,6 +35,9 @@ enum color_space : uint32 {
 	B_RGB32_BIG = 0x1008,  // A, R, G, B
 	B_RGBA32_BIG = 0x3008, // A, R, G, B
 	B_RGB24_BIG = 0x1003,  // R, G, B
+	B_RGB16_BIG = 0x1005,  // 5-6-5, big-endian
+	B_RGB15_BIG = 0x1010,  // x-5-5-5, big-endian
+	B_RGBA15_BIG = 0x3010, // 1-5-5-5, big-endian
 };
 
 // The index of a transparent pixel in B_CMAP8.
@@ -43,6 +46,6 @@ constexpr uint8 B_TRANSPARENT_MAGIC_CMAP8 = 0xff;
 // bytes B, G, R, A = 0x77, 0x74, 0x77, 0x00.
 constexpr uint32 B_TRANSPARENT_MAGIC_RGBA32 = 0x00777477;
 constexpr rgb_color B_TRANSPARENT_COLOR = {0x77, 0x74, 0x77, 0x00};
-// The 16-bit value of a transparent pixel in B_RGB15 (red, green and blue 14
-// of 31, the top bit 0).
+// The 16-bit value of a transparent pixel in B_RGB15 and B_RGB15_BIG (red,
+// green and blue 14 of 31, the top bit 0), stored in each space's byte order.
 constexpr uint16 B_TRANSPARENT_MAGIC_RGBA15 = 0x39ce;

@@ -3,7 +3,6 @@
 #include "ChannelDither.h"
 #include "ColorConversion.h"
 #include "ExactPixels.h"
-#include "NamedValue.h"
 #include "PixelAccess.h"
 
 #include <algorithm>
@@ -109,23 +108,88 @@ ConvertRows(const BBitmap& source, BBitmap& target, ConvertRow convertRow)
 	});
 }
 
+// A straight pixel laid over the background: opaque, round((A·c + (255 − A)·bg)/255)
+// in each channel.
+inline uint32
+Over(uint32 pixel, rgb_color background)
+{
+	using namespace pixel;
+	const uint32 alpha = Alpha(pixel);
+	if (alpha == 255)
+		return pixel;
+	return Pack(exact::Over(Red(pixel), alpha, background.red),
+		exact::Over(Green(pixel), alpha, background.green),
+		exact::Over(Blue(pixel), alpha, background.blue), 255);
+}
+
 void
 ToGray8(const uint8* in, uint8* out, int32 width, rgb_color background)
 {
 	using namespace pixel;
 	for (int32 x = 0; x < width; x++) {
-		const uint32 pixel = Load32(in + 4 * x);
-		const uint32 alpha = Alpha(pixel);
-		uint32 red = Red(pixel);
-		uint32 green = Green(pixel);
-		uint32 blue = Blue(pixel);
-		if (alpha != 255) {
-			red = exact::Over(red, alpha, background.red);
-			green = exact::Over(green, alpha, background.green);
-			blue = exact::Over(blue, alpha, background.blue);
-		}
-		out[x] = uint8(exact::Lightness(red, green, blue));
+		const uint32 pixel = Over(Load32(in + 4 * x), background);
+		out[x] = uint8(exact::Lightness(Red(pixel), Green(pixel), Blue(pixel)));
 	}
+}
+
+// A converter of straight B_RGBA32 rows into one space, for ConvertRows.
+using RowConverter = void (*)(const uint8* in, uint8* out, int32 width, rgb_color background);
+
+// Each pixel by the space's writer (PixelAccess.h), laid over the
+// background first where the space has no transparency. For the 16-bit
+// spaces these are the nearest values, which quantizing without dithering
+// gives too, a good deal slower.
+template<typename Writer, bool kOverBackground>
+void
+Written(const uint8* in, uint8* out, int32 width, rgb_color background)
+{
+	const Writer writer{};
+	for (int32 x = 0; x < width; x++) {
+		uint32 pixel = pixel::Load32(in + 4 * x);
+		if constexpr (kOverBackground)
+			pixel = Over(pixel, background);
+		writer.Write(out, x, pixel);
+	}
+}
+
+// What the export calls each space, and how each is made from straight
+// colour: row by row where `nearest` says how (for a space that dithers,
+// when it is not dithered), otherwise quantized (ChannelDither.h); B_RGB32
+// and B_CMAP8 have roads of their own.
+struct KnownSpace {
+	const char* name;
+	color_space space;
+	bool dithers;
+	bool background;
+	RowConverter nearest;
+};
+
+constexpr KnownSpace kKnownSpaces[] = {
+	{"rgb32", B_RGB32, false, false, nullptr},
+	{"cmap8", B_CMAP8, true, false, nullptr},
+	{"rgba32", B_RGBA32, false, false, Written<pixel::WriteRGBA32, false>},
+	{"rgb16", B_RGB16, true, true, Written<pixel::WriteRGB16, true>},
+	{"rgb15", B_RGB15, true, false, Written<pixel::WriteRGB15, false>},
+	{"rgba15", B_RGBA15, true, false, Written<pixel::WriteRGBA15, false>},
+	{"gray8", B_GRAY8, false, true, ToGray8},
+	{"gray1", B_GRAY1, true, true, nullptr},
+	{"rgb24", B_RGB24, false, true, Written<pixel::WriteRGB24, true>},
+	{"rgb24-big", B_RGB24_BIG, false, true, Written<pixel::WriteRGB24Big, true>},
+	{"rgb16-big", B_RGB16_BIG, true, true, Written<pixel::WriteRGB16Big, true>},
+	{"rgb15-big", B_RGB15_BIG, true, false, Written<pixel::WriteRGB15Big, false>},
+	{"rgba15-big", B_RGBA15_BIG, true, false, Written<pixel::WriteRGBA15Big, false>},
+	{"rgb32-big", B_RGB32_BIG, false, false, Written<pixel::WriteRGB32Big, false>},
+	{"rgba32-big", B_RGBA32_BIG, false, false, Written<pixel::WriteRGBA32Big, false>},
+};
+
+const KnownSpace*
+Known(color_space space)
+{
+	for (const KnownSpace& known : kKnownSpaces) {
+		if (known.space == space)
+			return &known;
+	}
+	return nullptr;
 }
 
 std::unique_ptr<BBitmap>
@@ -143,31 +207,35 @@ CopiedBitmap(const BBitmap& source)
 bool
 ColorSpaceNamed(const char* name, color_space& space)
 {
-	static const std::pair<const char*, color_space> kNames[] = {
-		{"rgb32", B_RGB32}, {"cmap8", B_CMAP8}, {"rgba32", B_RGBA32}, {"rgb16", B_RGB16},
-		{"rgb15", B_RGB15}, {"rgba15", B_RGBA15}, {"gray8", B_GRAY8}, {"gray1", B_GRAY1},
-	};
-	return ValueNamed(name, kNames, space);
+	for (const KnownSpace& known : kKnownSpaces) {
+		if (std::strcmp(name, known.name) == 0) {
+			space = known.space;
+			return true;
+		}
+	}
+	return false;
 }
 
 bool
 SpaceDithers(color_space space)
 {
-	return space == B_CMAP8 || space == B_RGB16 || space == B_RGB15 || space == B_RGBA15
-		|| space == B_GRAY1;
+	const KnownSpace* known = Known(space);
+	return known != nullptr && known->dithers;
 }
 
 bool
 SpaceHasBackground(color_space space)
 {
-	return space == B_RGB16 || space == B_GRAY8 || space == B_GRAY1;
+	const KnownSpace* known = Known(space);
+	return known != nullptr && known->background;
 }
 
 std::unique_ptr<BBitmap>
 BitmapInSpace(const BBitmap& source, const SpaceConversion& conversion)
 {
 	const color_space space = conversion.space;
-	if (!source.IsValid())
+	const KnownSpace* known = Known(space);
+	if (!source.IsValid() || known == nullptr)
 		return nullptr;
 	if (space == B_CMAP8)
 		return DitheredBitmap(source, conversion.dither);
@@ -176,28 +244,25 @@ BitmapInSpace(const BBitmap& source, const SpaceConversion& conversion)
 
 	LeveledSpace leveled;
 	const bool isLeveled = LeveledSpace::For(space, conversion.background, leveled);
-	if (!isLeveled && space != B_RGB32 && space != B_RGBA32 && space != B_GRAY8)
-		return nullptr;
 	auto target = std::make_unique<BBitmap>(source.Bounds(), space, false, false);
 	if (!target->IsValid())
 		return nullptr;
 	if (space == B_RGB32) {
 		target->SetBits(source.Bits(), source.BitsLength(), 0, source.ColorSpace());
-	} else if (space == B_RGBA32) {
-		ConvertRows(source, *target, [](const uint8* in, uint8* out, int32 width) {
-			std::memcpy(out, in, size_t(width) * 4);
-		});
-	} else if (space == B_GRAY8) {
+	} else if (known->nearest != nullptr
+		&& (conversion.dither == DitherKind::kNone || !known->dithers)) {
+		const RowConverter convert = known->nearest;
 		const rgb_color background = conversion.background;
-		ConvertRows(source, *target, [background](const uint8* in, uint8* out, int32 width) {
-			ToGray8(in, out, width, background);
-		});
-	} else {
+		ConvertRows(source, *target, [convert, background](const uint8* in, uint8* out,
+										 int32 width) { convert(in, out, width, background); });
+	} else if (isLeveled) {
 		const std::vector<Band> bands = conversion.dither == DitherKind::kFloydSteinberg
 			? DiffusionBands(source.Height()) : IndependentBands(source.Width(), source.Height());
 		RunBands(bands, [&](int32 first, int32 end) {
 			QuantizeRows(source, *target, leveled, conversion.dither, first, end);
 		});
+	} else {
+		return nullptr;
 	}
 	return target;
 }

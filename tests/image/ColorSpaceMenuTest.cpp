@@ -7,6 +7,7 @@
 #include "support/Program.h"
 #include "support/ProgramFixture.h"
 
+#include <algorithm>
 #include <filesystem>
 
 using testsupport::ReadWhole;
@@ -32,8 +33,17 @@ const SpaceItem kItems[] = {
 	{"B_RGBA15", 'CoA5', B_RGBA15, "rgba15", 20},
 	{"B_GRAY8", 'CoG8', B_GRAY8, "gray8", 12},
 	{"B_GRAY1", 'CoG1', B_GRAY1, "gray1", 4},
+	{"B_RGB24", 'Co24', B_RGB24, "rgb24", 32},
+	{"B_RGB24_BIG", 'CB24', B_RGB24_BIG, "rgb24-big", 32},
+	{"B_RGB16_BIG", 'CB16', B_RGB16_BIG, "rgb16-big", 20},
+	{"B_RGB15_BIG", 'CB15', B_RGB15_BIG, "rgb15-big", 20},
+	{"B_RGBA15_BIG", 'CBA5', B_RGBA15_BIG, "rgba15-big", 20},
+	{"B_RGB32_BIG", 'CB32', B_RGB32_BIG, "rgb32-big", 40},
+	{"B_RGBA32_BIG", 'CBA3', B_RGBA32_BIG, "rgba32-big", 40},
 };
 constexpr size_t kSeedItems = 2;
+// A separator follows the seed's two and another the first six after them.
+constexpr size_t kSeparators[] = {kSeedItems, kSeedItems + 1 + 6};
 
 std::vector<std::string>
 PathOf(const SpaceItem& item)
@@ -60,7 +70,7 @@ SameColor(rgb_color a, rgb_color b)
 
 } // namespace
 
-TEST_F(ColorSpaceMenuTest, TheSeedsTwoComeFirstThenASeparatorAndTheOthers)
+TEST_F(ColorSpaceMenuTest, TheSeedsTwoComeFirstThenSeparatorsAndTheOthers)
 {
 	Launch({CopyImage("colour.png", "pic.png")});
 	std::vector<int32> windows = VisibleWindows(1);
@@ -68,10 +78,11 @@ TEST_F(ColorSpaceMenuTest, TheSeedsTwoComeFirstThenASeparatorAndTheOthers)
 	std::optional<MenuItemState> menu = fProbe->MenuItem(windows[0], {"File", "Color space"});
 	ASSERT_TRUE(menu);
 	const std::vector<MenuItemState>& items = menu->items;
-	ASSERT_EQ(items.size(), std::size(kItems) + 1);
+	ASSERT_EQ(items.size(), std::size(kItems) + std::size(kSeparators));
 	for (size_t index = 0, item = 0; index < items.size(); index++) {
 		SCOPED_TRACE(index);
-		if (index == kSeedItems) {
+		if (std::find(std::begin(kSeparators), std::end(kSeparators), index)
+			!= std::end(kSeparators)) {
 			EXPECT_TRUE(items[index].separator);
 			continue;
 		}
@@ -151,7 +162,8 @@ TEST_F(ColorSpaceMenuTest, EachNewItemSwitchesMarksRedrawsAndSavesWhatTheExporte
 // from any space and marks itself alone.
 TEST_F(ColorSpaceMenuTest, TransparencyShowsAsBeforeAndTheSeedsItemsTakeTheImageBack)
 {
-	const SpaceItem* const keeping[] = {&kItems[2], &kItems[4], &kItems[5]};
+	const SpaceItem* const keeping[] = {&kItems[2], &kItems[4], &kItems[5], &kItems[11],
+		&kItems[14]};
 	std::vector<std::string> images;
 	for (size_t index = 0; index < std::size(keeping); index++)
 		images.push_back(CopyImage("alpha.png", "alpha" + std::to_string(index) + ".png"));

@@ -175,7 +175,8 @@ TEST_F(LookingAtPixelsTest, ShowTransparencyLaysTransparentPixelsOverACheckerboa
 
 	// Every colour space the window offers keeps its transparent pixels
 	// transparent, each in its own way.
-	for (const char* space : {"B_RGBA32", "B_CMAP8", "B_RGB15", "B_RGBA15"}) {
+	for (const char* space : {"B_RGBA32", "B_CMAP8", "B_RGB15", "B_RGBA15", "B_RGB15_BIG",
+			 "B_RGBA15_BIG", "B_RGB32_BIG", "B_RGBA32_BIG"}) {
 		ASSERT_EQ(fProbe->PickMenuItem(id, {"File", "Color space", space}), B_OK);
 		ASSERT_TRUE(Settle(id));
 		check(space, {{0, 0, grey(255)}, {8, 0, grey(204)}, {20, 4, grey(255)}});

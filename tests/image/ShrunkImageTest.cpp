@@ -82,6 +82,13 @@ TEST(ShrunkImageTest, TwoByTwoBlocksAverageInEveryColourSpaceTheViewHolds)
 			{0x00, 0x7c, 0x00, 0xfc, 0x1f, 0x80, 0x1f, 0x80},
 			Rgba((119 + 255 + 2) / 4, 29, (119 + 2 * 255 + 2) / 4, 255),
 			Rgba(85, 0, 170, 191)},
+		{"B_RGB15_BIG with its magic value", B_RGB15_BIG,
+			{0x39, 0xce, 0x7c, 0x00, 0x7c, 0x00, 0x7c, 0x00},
+			Rgba((119 + 3 * 255 + 2) / 4, 29, 30, 255), Rgba(255, 0, 0, 191)},
+		{"B_RGBA15_BIG's alpha bit", B_RGBA15_BIG,
+			{0x7c, 0x00, 0xfc, 0x00, 0x80, 0x1f, 0x80, 0x1f},
+			Rgba((119 + 255 + 2) / 4, 29, (119 + 2 * 255 + 2) / 4, 255),
+			Rgba(85, 0, 170, 191)},
 		{"B_GRAY8", B_GRAY8, {0, 100, 0, 0, 50, 250, 0, 0},
 			Rgba(100, 100, 100, 255), Rgba(100, 100, 100, 255)},
 		// One bit a pixel, 1 black: three of the four white.

@@ -41,6 +41,14 @@ const SpaceImage kImages[] = {
 	{"in_rgb16_fs", "rgb16 DITHER floyd-steinberg", {B_RGB16, DitherKind::kFloydSteinberg}},
 	{"in_gray1_ordered", "gray1 DITHER ordered BACKGROUND 336699",
 		{B_GRAY1, DitherKind::kOrdered, {0x33, 0x66, 0x99, 255}}},
+	{"in_rgb24", "rgb24 BACKGROUND 336699", {B_RGB24, DitherKind::kNone, {0x33, 0x66, 0x99, 255}}},
+	{"in_rgb24_big", "rgb24-big", {B_RGB24_BIG}},
+	{"in_rgb16_big", "rgb16-big DITHER ordered", {B_RGB16_BIG, DitherKind::kOrdered}},
+	{"in_rgb15_big", "rgb15-big", {B_RGB15_BIG}},
+	{"in_rgba15_big", "rgba15-big DITHER floyd-steinberg",
+		{B_RGBA15_BIG, DitherKind::kFloydSteinberg}},
+	{"in_rgb32_big", "rgb32-big", {B_RGB32_BIG}},
+	{"in_rgba32_big", "rgba32-big", {B_RGBA32_BIG}},
 };
 
 class EmbedSpaces : public embedtest::EachCompiler {};

@@ -176,4 +176,12 @@ INSTANTIATE_TEST_SUITE_P(Images, RoundTrip, testing::Values(
 	Case{"alpha.png", "gray8", B_GRAY8},
 	Case{"alpha.png", "gray1", B_GRAY1},
 	Case{"grey.png", "gray8", B_GRAY8},
-	Case{"palette-transparent.gif", "rgba15", B_RGBA15}), CaseName);
+	Case{"palette-transparent.gif", "rgba15", B_RGBA15},
+	// The byte orders of displays: 24-bit rows of 10 pixels fill 32 bytes.
+	Case{"alpha.png", "rgb24", B_RGB24},
+	Case{"alpha.png", "rgb24-big", B_RGB24_BIG},
+	Case{"alpha.png", "rgb16-big", B_RGB16_BIG},
+	Case{"alpha.png", "rgb15-big", B_RGB15_BIG},
+	Case{"alpha.png", "rgba15-big", B_RGBA15_BIG},
+	Case{"alpha.png", "rgb32-big", B_RGB32_BIG},
+	Case{"alpha.png", "rgba32-big", B_RGBA32_BIG}), CaseName);

@@ -56,7 +56,9 @@ TEST(Completion, ExporterOffersOptionsValuesAndImageFiles)
 		{{"quillpix-export", "-q", "b"}, "b.JPG"},
 		{{"quillpix-export", "--col"}, "--color-space"},
 		{{"quillpix-export", "--n"}, "--name --namespace"},
-		{{"quillpix-export", "--color-space", "rgb"}, "rgb15 rgb16 rgb32 rgba15 rgba32"},
+		{{"quillpix-export", "--color-space", "rgb"},
+			"rgb15 rgb15-big rgb16 rgb16-big rgb24 rgb24-big rgb32 rgb32-big rgba15 rgba15-big "
+			"rgba32 rgba32-big"},
 		{{"quillpix-export", "--color-space=g"}, "gray1 gray8"},
 		// bash splits "--dither=o" at '=' by default.
 		{{"quillpix-export", "--dither", "=", "o"}, "ordered"},

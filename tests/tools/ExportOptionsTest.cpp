@@ -67,6 +67,13 @@ TEST(ExportOptions, AcceptedCommandLines)
 		{{"--color-space", "rgba15", "a.png"}, nullptr, nullptr, B_RGBA15, {"a.png"}},
 		{{"--color-space", "gray8", "a.png"}, nullptr, nullptr, B_GRAY8, {"a.png"}},
 		{{"--color-space=gray1", "a.png"}, nullptr, nullptr, B_GRAY1, {"a.png"}},
+		{{"--color-space", "rgb24", "a.png"}, nullptr, nullptr, B_RGB24, {"a.png"}},
+		{{"--color-space", "rgb24-big", "a.png"}, nullptr, nullptr, B_RGB24_BIG, {"a.png"}},
+		{{"--color-space", "rgb16-big", "a.png"}, nullptr, nullptr, B_RGB16_BIG, {"a.png"}},
+		{{"--color-space", "rgb15-big", "a.png"}, nullptr, nullptr, B_RGB15_BIG, {"a.png"}},
+		{{"--color-space", "rgba15-big", "a.png"}, nullptr, nullptr, B_RGBA15_BIG, {"a.png"}},
+		{{"--color-space", "rgb32-big", "a.png"}, nullptr, nullptr, B_RGB32_BIG, {"a.png"}},
+		{{"--color-space=rgba32-big", "a.png"}, nullptr, nullptr, B_RGBA32_BIG, {"a.png"}},
 		{{"--name", "kIcon", "a.png", "b.png"}, nullptr, "kIcon", B_NO_COLOR_SPACE,
 			{"a.png", "b.png"}},
 		{{"--name=", "a.png"}, nullptr, "", B_NO_COLOR_SPACE, {"a.png"}},
@@ -96,7 +103,7 @@ TEST(ExportOptions, UsageErrors)
 		{"-o", "x.h", "a.png", "b.png"},
 		{"a.png", "-o"},
 		{"-o", "", "a.png"},
-		{"--color-space", "rgb24", "a.png"},
+		{"--color-space", "rgb565", "a.png"},
 		{"--color-space"},
 		{"--name"},
 		{"--frobnicate", "a.png"},
@@ -227,6 +234,9 @@ TEST(ExportOptions, DitherIsForTheReducedColourSpacesOnly)
 		{{"--color-space", "rgb16", "--dither", "ordered", "a.png"}, DitherKind::kOrdered},
 		{{"--color-space", "rgb15", "--dither", "none", "a.png"}, DitherKind::kNone},
 		{{"--color-space", "rgba15", "--dither", "ordered", "a.png"}, DitherKind::kOrdered},
+		{{"--color-space", "rgb16-big", "--dither", "ordered", "a.png"}, DitherKind::kOrdered},
+		{{"--color-space", "rgba15-big", "--dither", "floyd-steinberg", "a.png"},
+			DitherKind::kFloydSteinberg},
 		{{"--color-space", "gray1", "--dither", "floyd-steinberg", "a.png"},
 			DitherKind::kFloydSteinberg},
 		{{"--color-space", "cmap8", "a.png"}, DitherKind::kNone},
@@ -241,13 +251,17 @@ TEST(ExportOptions, DitherIsForTheReducedColourSpacesOnly)
 		EXPECT_EQ(parsed.options.Dither(), kind) << arguments[0];
 	}
 
+	const char* const kDitherNeeds = "option --dither needs --color-space cmap8, rgb16, rgb15, "
+		"rgba15, gray1, rgb16-big, rgb15-big or rgba15-big";
 	ExpectRejected({
-		{{"--dither", "ordered", "a.png"}, "option --dither needs --color-space cmap8, rgb16, rgb15, rgba15 or gray1"},
-		{{"--dither", "none", "a.png"}, "option --dither needs --color-space cmap8, rgb16, rgb15, rgba15 or gray1"},
+		{{"--dither", "ordered", "a.png"}, kDitherNeeds},
+		{{"--dither", "none", "a.png"}, kDitherNeeds},
 		{{"--color-space", "rgb32", "--dither", "floyd-steinberg", "a.png"},
-			"option --dither needs --color-space cmap8, rgb16, rgb15, rgba15 or gray1"},
-		{{"--color-space", "rgba32", "--dither", "ordered", "a.png"}, "option --dither needs --color-space cmap8, rgb16, rgb15, rgba15 or gray1"},
-		{{"--color-space", "gray8", "--dither", "floyd-steinberg", "a.png"}, "option --dither needs --color-space cmap8, rgb16, rgb15, rgba15 or gray1"},
+			kDitherNeeds},
+		{{"--color-space", "rgba32", "--dither", "ordered", "a.png"}, kDitherNeeds},
+		{{"--color-space", "gray8", "--dither", "floyd-steinberg", "a.png"}, kDitherNeeds},
+		{{"--color-space", "rgb24", "--dither", "ordered", "a.png"}, kDitherNeeds},
+		{{"--color-space", "rgb32-big", "--dither", "ordered", "a.png"}, kDitherNeeds},
 		{{"--color-space", "cmap8", "--dither", "atkinson", "a.png"},
 			"option --dither takes none, floyd-steinberg or ordered"},
 		{{"--color-space", "cmap8", "--dither=", "a.png"},
@@ -267,6 +281,7 @@ TEST(ExportOptions, BackgroundIsAColourForTheSpacesWithoutTransparency)
 		{{"--color-space", "gray8", "--background", "000000", "a.png"}, {0, 0, 0, 255}},
 		{{"--background=1a2B3c", "--color-space", "gray1", "a.png"}, {0x1a, 0x2b, 0x3c, 255}},
 		{{"--color-space", "rgb16", "--background", "FF8000", "a.png"}, {255, 0x80, 0, 255}},
+		{{"--color-space", "rgb24-big", "--background", "010203", "a.png"}, {1, 2, 3, 255}},
 	};
 	for (const auto& row : accepted) {
 		Parsed parsed = Parse(row.arguments);
@@ -274,12 +289,15 @@ TEST(ExportOptions, BackgroundIsAColourForTheSpacesWithoutTransparency)
 		EXPECT_EQ(parsed.options.Background(), row.background) << row.arguments[1];
 	}
 
-	const char* const kNeedsSpace = "option --background needs --color-space rgb16, gray8 or gray1";
+	const char* const kNeedsSpace = "option --background needs --color-space rgb16, gray8, "
+		"gray1, rgb24, rgb24-big or rgb16-big";
 	const char* const kTakes = "option --background takes a colour as RRGGBB, such as ffffff";
 	ExpectRejected({
 		{{"--background", "ffffff", "a.png"}, kNeedsSpace},
 		{{"--color-space", "rgba32", "--background", "ffffff", "a.png"}, kNeedsSpace},
 		{{"--color-space", "rgb15", "--background", "ffffff", "a.png"}, kNeedsSpace},
+		{{"--color-space", "rgba32-big", "--background", "ffffff", "a.png"}, kNeedsSpace},
+		{{"--color-space", "rgb15-big", "--background", "ffffff", "a.png"}, kNeedsSpace},
 		{{"--color-space", "rgb16", "--background", "#ffffff", "a.png"}, kTakes},
 		{{"--color-space", "rgb16", "--background", "fff", "a.png"}, kTakes},
 		{{"--color-space", "rgb16", "--background", "fffffff", "a.png"}, kTakes},

@@ -209,7 +209,7 @@ TEST(QuillpixExport, UsageErrorsHelpAndVersion)
 	const std::vector<std::vector<std::string>> usageErrors = {
 		{},
 		{"-o", scratch / "out.h", kExportData + "rgb.png", kExportData + "rgb.bmp"},
-		{"--color-space", "rgb24", kExportData + "rgb.png"},
+		{"--color-space", "rgb565", kExportData + "rgb.png"},
 		{"--bogus", kExportData + "rgb.png"},
 		{"--color-space", "gray8", "--dither", "ordered", kExportData + "rgb.png"},
 		{"--color-space", "rgba32", "--background", "000000", kExportData + "rgb.png"},

@@ -68,7 +68,9 @@ _quillpix_export()
 
 	case $option in
 	--color-space)
-		COMPREPLY=($(compgen -W "rgb32 cmap8 rgba32 rgb16 rgb15 rgba15 gray8 gray1" -- "$value"))
+		local spaces="rgb32 cmap8 rgba32 rgb16 rgb15 rgba15 gray8 gray1 rgb24 rgb24-big"
+		spaces+=" rgb16-big rgb15-big rgba15-big rgb32-big rgba32-big"
+		COMPREPLY=($(compgen -W "$spaces" -- "$value"))
 		return
 		;;
 	--dither)
@@ -99,8 +101,8 @@ _quillpix_export()
 
 	if [[ $cur == -* && $cur != - ]]; then
 		COMPREPLY=($(compgen -W "-o --output -q --quiet -h --help --version --identifiers
-			--color-space --name --dither --background --embed --namespace --image-name
-			--compress --compress-threshold --" \
+			--color-space --name --dither --background --standalone --embed --namespace
+			--image-name --compress --compress-threshold --" \
 			-- "$cur"))
 		return
 	fi

@@ -2,7 +2,9 @@
 
 // Quantizing straight-alpha colour into the colour spaces whose pixels are
 // channels of a few bits: B_RGB16 (5-6-5), B_RGB15 (x-5-5-5), B_RGBA15
-// (1-5-5-5), each channel on its own, and B_GRAY1, one bit of lightness.
+// (1-5-5-5) and their big-endian twins, each channel on its own, and
+// B_GRAY1, one bit of lightness. A _BIG space gets its twin's values, the
+// two bytes of each swapped.
 // Three ways, sharing one rule for the nearest level so that kNone is what
 // the others give where they add nothing:
 //  * kNone: each channel's nearest level, round(c·(2^n − 1)/255);
@@ -24,10 +26,17 @@
 namespace BPrivate {
 
 struct LeveledSpace {
-	color_space space;    // B_RGB16, B_RGB15, B_RGBA15 or B_GRAY1
+	color_space space;    // one of the 16-bit spaces or B_GRAY1
 	int32 channels;       // 3 (red, green, blue) or 1 (lightness)
 	int32 bits[3];        // of each channel
-	bool overBackground;  // laid over `background` first (B_RGB16, B_GRAY1)
+	// The 16-bit value: red and green levels shifted by these, blue as it is,
+	// `opaque` added for a pixel that is not transparent; a transparent one
+	// is B_TRANSPARENT_MAGIC_RGBA15 where `magic` says so.
+	int32 shifts[2];
+	uint32 opaque;
+	bool magic;
+	bool bigEndian;       // the value's bytes most significant first
+	bool overBackground;  // laid over `background` first (B_RGB16s, B_GRAY1)
 	uint32 background[3]; // red, green, blue
 
 	// The description of `space`, with `background` used where it applies;

@@ -9,8 +9,9 @@
 // convention: alpha below 128 is transparent. Readers of spaces without
 // alpha give 255, except for the transparent magic values (index 255 in
 // B_CMAP8, 0x00777477 in B_RGB32), which read as B_TRANSPARENT_MAGIC_RGBA32
-// (alpha 0); so does B_RGB15's B_TRANSPARENT_MAGIC_RGBA15. Writers of spaces
-// with a transparent value (B_CMAP8, B_RGB32, B_RGB15)
+// (alpha 0); so does B_TRANSPARENT_MAGIC_RGBA15 in B_RGB15 and B_RGB15_BIG.
+// Writers of spaces with a transparent value (B_CMAP8, the B_RGB32 and
+// B_RGB15 spaces of either byte order)
 // write it for every transparent pixel; writers of spaces without one write
 // the pixel's colour.
 //
@@ -69,6 +70,19 @@ inline void Store16(uint8* bytes, uint32 value)
 	bytes[0] = uint8(value);
 	bytes[1] = uint8(value >> 8);
 }
+// The 16-bit spaces come in both byte orders, each _BIG space holding its
+// twin's value most significant byte first.
+enum class ByteOrder { kLittle, kBig };
+template<ByteOrder kOrder>
+inline uint32 Load16In(const uint8* bytes)
+{
+	return kOrder == ByteOrder::kBig ? uint32(bytes[0]) << 8 | bytes[1] : Load16(bytes);
+}
+template<ByteOrder kOrder>
+inline void Store16In(uint8* bytes, uint32 value)
+{
+	Store16(bytes, kOrder == ByteOrder::kBig ? (value >> 8 & 0xff) | (value & 0xff) << 8 : value);
+}
 // The nearest 5- and 6-bit levels of an 8-bit channel (the levels that
 // read back nearest), round(c·31/255) and round(c·63/255).
 inline uint32 Level5(uint32 channel) { return (channel * 31 + 127) / 255; }
@@ -121,19 +135,21 @@ struct ReadRGB24Big {
 	}
 };
 
-struct ReadRGB16 {
+template<ByteOrder kOrder>
+struct ReadRGB16In {
 	uint32 Read(const uint8* row, int32 x) const
 	{
-		uint32 value = Load16(row + 2 * x);
+		uint32 value = Load16In<kOrder>(row + 2 * x);
 		return Pack(Expand5(value >> 11), Expand6((value >> 5) & 0x3f), Expand5(value & 0x1f),
 			255);
 	}
 };
 
-struct ReadRGB15 {
+template<ByteOrder kOrder>
+struct ReadRGB15In {
 	uint32 Read(const uint8* row, int32 x) const
 	{
-		uint32 value = Load16(row + 2 * x);
+		uint32 value = Load16In<kOrder>(row + 2 * x);
 		if (value == B_TRANSPARENT_MAGIC_RGBA15)
 			return kMagic;
 		return Pack(Expand5((value >> 10) & 0x1f), Expand5((value >> 5) & 0x1f),
@@ -141,14 +157,22 @@ struct ReadRGB15 {
 	}
 };
 
-struct ReadRGBA15 {
+template<ByteOrder kOrder>
+struct ReadRGBA15In {
 	uint32 Read(const uint8* row, int32 x) const
 	{
-		uint32 value = Load16(row + 2 * x);
+		uint32 value = Load16In<kOrder>(row + 2 * x);
 		return Pack(Expand5((value >> 10) & 0x1f), Expand5((value >> 5) & 0x1f),
 			Expand5(value & 0x1f), (value & 0x8000) != 0 ? 255 : 0);
 	}
 };
+
+using ReadRGB16 = ReadRGB16In<ByteOrder::kLittle>;
+using ReadRGB15 = ReadRGB15In<ByteOrder::kLittle>;
+using ReadRGBA15 = ReadRGBA15In<ByteOrder::kLittle>;
+using ReadRGB16Big = ReadRGB16In<ByteOrder::kBig>;
+using ReadRGB15Big = ReadRGB15In<ByteOrder::kBig>;
+using ReadRGBA15Big = ReadRGBA15In<ByteOrder::kBig>;
 
 struct ReadCMAP8 {
 	const uint32* colors; // 256 packed colours, index 255 the magic value
@@ -209,34 +233,44 @@ struct WriteRGB24Big {
 	}
 };
 
-struct WriteRGB16 {
+template<ByteOrder kOrder>
+struct WriteRGB16In {
 	void Write(uint8* row, int32 x, uint32 pixel) const
 	{
-		Store16(row + 2 * x,
+		Store16In<kOrder>(row + 2 * x,
 			Level5(Red(pixel)) << 11 | Level6(Green(pixel)) << 5 | Level5(Blue(pixel)));
 	}
 };
 
-struct WriteRGB15 {
+template<ByteOrder kOrder>
+struct WriteRGB15In {
 	void Write(uint8* row, int32 x, uint32 pixel) const
 	{
 		if (IsTransparent(pixel)) {
-			Store16(row + 2 * x, B_TRANSPARENT_MAGIC_RGBA15);
+			Store16In<kOrder>(row + 2 * x, B_TRANSPARENT_MAGIC_RGBA15);
 			return;
 		}
-		Store16(row + 2 * x,
+		Store16In<kOrder>(row + 2 * x,
 			Level5(Red(pixel)) << 10 | Level5(Green(pixel)) << 5 | Level5(Blue(pixel)));
 	}
 };
 
-struct WriteRGBA15 {
+template<ByteOrder kOrder>
+struct WriteRGBA15In {
 	void Write(uint8* row, int32 x, uint32 pixel) const
 	{
 		uint32 alpha = IsTransparent(pixel) ? 0 : 0x8000;
-		Store16(row + 2 * x,
+		Store16In<kOrder>(row + 2 * x,
 			alpha | Level5(Red(pixel)) << 10 | Level5(Green(pixel)) << 5 | Level5(Blue(pixel)));
 	}
 };
+
+using WriteRGB16 = WriteRGB16In<ByteOrder::kLittle>;
+using WriteRGB15 = WriteRGB15In<ByteOrder::kLittle>;
+using WriteRGBA15 = WriteRGBA15In<ByteOrder::kLittle>;
+using WriteRGB16Big = WriteRGB16In<ByteOrder::kBig>;
+using WriteRGB15Big = WriteRGB15In<ByteOrder::kBig>;
+using WriteRGBA15Big = WriteRGBA15In<ByteOrder::kBig>;
 
 // The index comes from the map's full table; when that table could not be
 // had (out of memory) from the exact cell search, which is slower but gives

@@ -31,6 +31,9 @@ const LayoutCase kLayouts[] = {
 	{B_RGB16, 3, 4, 16, 8},
 	{B_RGB15, 2, 1, 16, 4},
 	{B_RGBA15, 5, 1, 16, 12},
+	{B_RGB16_BIG, 1, 1, 16, 4},
+	{B_RGB15_BIG, 3, 1, 16, 8},
+	{B_RGBA15_BIG, 4, 2, 16, 8},
 	{B_GRAY1, 8, 2, 1, 4},
 	{B_GRAY1, 33, 3, 1, 8},
 };

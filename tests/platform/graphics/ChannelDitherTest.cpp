@@ -1,6 +1,7 @@
 // Dithering into B_RGB16, B_RGB15, B_RGBA15 and B_GRAY1: pixels worked out
 // by hand, and the rules every kind keeps (levels kept, transparency, the
-// two bands of a tall image, no dithering being the nearest value).
+// two bands of a tall image, no dithering being the nearest value, the
+// big-endian twins being the same values).
 
 #include <SpaceConversion.h>
 
@@ -233,6 +234,31 @@ TEST(ChannelDither, FieldsKeepTheirMean)
 				ditheredMiss += std::abs(ditheredSum - want);
 			}
 			EXPECT_LT(ditheredMiss * 4, nearestMiss) << space << " kind " << int(kind);
+		}
+	}
+}
+
+// A _BIG space is its twin, dithered alike, each pixel's two bytes swapped:
+// over a background, with partial and no alpha, in both bands of a tall
+// image, and with an odd width so that rows end in padding.
+TEST(ChannelDither, BigEndianTwinsAreTheirTwinsBytesSwapped)
+{
+	std::mt19937 random(1005);
+	std::vector<uint32> pixels(size_t(37) * 70);
+	for (uint32& pixel : pixels)
+		pixel = random();
+	auto image = MakeImage(37, 70, [&](int32 x, int32 y) { return pixels[y * 37 + x]; });
+	const std::pair<color_space, color_space> twins[] = {
+		{B_RGB16, B_RGB16_BIG}, {B_RGB15, B_RGB15_BIG}, {B_RGBA15, B_RGBA15_BIG}};
+	for (const auto& [little, big] : twins) {
+		for (DitherKind kind : {DitherKind::kNone, DitherKind::kFloydSteinberg,
+				 DitherKind::kOrdered}) {
+			const rgb_color slate = {0x20, 0x40, 0x60, 255};
+			std::vector<uint8> want = BytesOf(*BitmapInSpace(*image, {little, kind, slate}));
+			for (size_t i = 0; i + 1 < want.size(); i += 2)
+				std::swap(want[i], want[i + 1]);
+			EXPECT_EQ(BytesOf(*BitmapInSpace(*image, {big, kind, slate})), want)
+				<< big << " kind " << int(kind);
 		}
 	}
 }

@@ -48,6 +48,13 @@ const SourceCase kSources[] = {
 		{{0x77, 0x74, 0x77, 0}, {0, 0, 255, 255}, {255, 0, 0, 255}}},
 	{B_RGBA15, {0x00, 0xfc, 0x00, 0x7c, 0x21, 0x84},
 		{{255, 0, 0, 255}, {255, 0, 0, 0}, {8, 8, 8, 255}}},
+	// The _BIG twins: the same values, most significant byte first.
+	{B_RGB16_BIG, {0xf8, 0x00, 0x07, 0xe0, 0x08, 0x41},
+		{{255, 0, 0, 255}, {0, 255, 0, 255}, {8, 8, 8, 255}}},
+	{B_RGB15_BIG, {0x39, 0xce, 0x83, 0xe0, 0x04, 0x21},
+		{{0x77, 0x74, 0x77, 0}, {0, 255, 0, 255}, {8, 8, 8, 255}}},
+	{B_RGBA15_BIG, {0xfc, 0x00, 0x7c, 0x00, 0x84, 0x21},
+		{{255, 0, 0, 255}, {255, 0, 0, 0}, {8, 8, 8, 255}}},
 	{B_CMAP8, {62, 255, 63}, {{0, 152, 51, 255}, {0x77, 0x74, 0x77, 0}, {255, 255, 255, 255}}},
 	{B_GRAY8, {0x00, 0x80, 0xff}, {{0, 0, 0, 255}, {0x80, 0x80, 0x80, 255}, {255, 255, 255, 255}}},
 	{B_GRAY1, {0xa0}, {{0, 0, 0, 255}, {255, 255, 255, 255}, {0, 0, 0, 255}}},
@@ -136,6 +143,9 @@ TEST(SetBitsTest, OtherTargetSpacesKeepWhatTheyCanHold)
 		{B_RGB16, {red, green, grey8}, {red, green, grey8}},
 		{B_RGB15, {red, green, grey8}, {red, green, grey8}},
 		{B_RGBA15, {red, clear, grey8}, {red, clear, grey8}},
+		{B_RGB16_BIG, {red, green, grey8}, {red, green, grey8}},
+		{B_RGB15_BIG, {red, clear, grey8}, {red, {0x77, 0x74, 0x77, 0}, grey8}},
+		{B_RGBA15_BIG, {red, clear, grey8}, {red, clear, grey8}},
 		// Grey is the Rec. 601 luma: red weighs 77/256.
 		{B_GRAY8, {red, white, black}, {{77, 77, 77, 255}, white, black}},
 		{B_GRAY1, {{100, 100, 100, 255}, {200, 200, 200, 255}, black}, {black, white, black}},
@@ -319,6 +329,9 @@ TEST(SetBitsTest, SixteenBitTargetsTakeTheNearestLevel)
 		{B_RGB16, {0x20, 0x08, 0x20, 0x08}},
 		{B_RGB15, {0x00, 0x04, 0xce, 0x39}},
 		{B_RGBA15, {0x00, 0x84, 0x00, 0x04}},
+		{B_RGB16_BIG, {0x08, 0x20, 0x08, 0x20}},
+		{B_RGB15_BIG, {0x04, 0x00, 0x39, 0xce}},
+		{B_RGBA15_BIG, {0x84, 0x00, 0x04, 0x00}},
 	};
 	for (const auto& c : cases) {
 		BBitmap bitmap(BRect(0, 0, 1, 0), c.space);

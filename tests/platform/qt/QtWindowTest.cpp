@@ -124,14 +124,16 @@ TEST_P(WindowOnEachServer, MenuBarHasItemsInOrderSeparatorsMarksAndShortcuts)
 			EXPECT_EQ(file[index].hasSubmenu, rows[index].submenu);
 			EXPECT_TRUE(file[index].separator || file[index].enabled);
 		}
-		// The seed's two spaces, a separator and the six others.
+		// The seed's two spaces, a separator, six others, a separator and the
+		// byte orders of displays.
 		const std::vector<MenuItemState>& spaces = file[4].items;
 		const char* const spaceLabels[] = {"B_CMAP8", "B_RGB32", "", "B_RGBA32", "B_RGB16",
-			"B_RGB15", "B_RGBA15", "B_GRAY8", "B_GRAY1"};
+			"B_RGB15", "B_RGBA15", "B_GRAY8", "B_GRAY1", "", "B_RGB24", "B_RGB24_BIG",
+			"B_RGB16_BIG", "B_RGB15_BIG", "B_RGBA15_BIG", "B_RGB32_BIG", "B_RGBA32_BIG"};
 		ASSERT_EQ(spaces.size(), std::size(spaceLabels));
 		for (size_t index = 0; index < spaces.size(); index++) {
 			SCOPED_TRACE(spaceLabels[index]);
-			EXPECT_EQ(spaces[index].separator, index == 2);
+			EXPECT_EQ(spaces[index].separator, spaceLabels[index][0] == '\0');
 			EXPECT_EQ(spaces[index].label, spaceLabels[index]);
 			EXPECT_EQ(spaces[index].marked, index == 1);
 		}
