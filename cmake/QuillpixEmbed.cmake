@@ -61,7 +61,10 @@
 #   const uint8_t save_file_MData[N];      the bitmap's N bytes, read-only
 #
 # with the layout of a pixel in words in a comment; no bitmap is built and
-# no Quillpix library is linked. Its bytes are assembled by the C++
+# no Quillpix library is linked. With COMPRESS the header declares
+# const uint8_t save_file_ZData[] and const uint32_t save_file_ZSize beside
+# the constant save_file_Size, and the target is linked to libzstd for
+# ZSTD_decompress(pixels, save_file_Size, save_file_ZData, save_file_ZSize). Its bytes are assembled by the C++
 # compiler's driver, or the C compiler's in a project without C++.
 #
 # At build time quillpix-export --embed writes, beside the header, the

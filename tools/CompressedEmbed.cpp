@@ -1,5 +1,7 @@
 #include "CompressedEmbed.h"
 
+#include "StandaloneText.h"
+
 #include <cinttypes>
 #include <cstdio>
 #include <memory>
@@ -21,26 +23,6 @@ std::string
 Number(int64_t value)
 {
 	return std::to_string(value);
-}
-
-// The assembler's string for a file name: letters, digits and "/._+-" as
-// they are, every other byte octal (as EmbedText writes it).
-std::string
-AssemblerPath(const std::string& path)
-{
-	std::string text;
-	for (unsigned char c : path) {
-		bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
-			|| c == '/' || c == '.' || c == '_' || c == '+' || c == '-';
-		if (plain) {
-			text += char(c);
-		} else {
-			char escape[5];
-			snprintf(escape, sizeof(escape), "\\%03o", unsigned(c));
-			text += escape;
-		}
-	}
-	return text;
 }
 
 } // namespace
@@ -93,8 +75,10 @@ Symbol(const EmbeddedImage& image, const char* suffix)
 }
 
 std::string
-Header(const EmbeddedImage& image, bool compressed)
+Header(const EmbeddedImage& image, bool compressed, Form form)
 {
+	if (form == Form::kStandalone)
+		return StandaloneText::CompressedHeader(image, compressed);
 	const std::string& name = image.name;
 	const std::string quoted = EmbedText::Quoted(image.image);
 	const std::string guard = "QUILLPIX_IMAGE_" + name;
@@ -166,10 +150,13 @@ Header(const EmbeddedImage& image, bool compressed)
 }
 
 std::string
-Assembly(const EmbeddedImage& image, int64_t frameSize, uint64_t frameDigest)
+Assembly(const EmbeddedImage& image, int64_t frameSize, uint64_t frameDigest, Form form)
 {
-	const std::string data = Symbol(image, "_ZData");
-	const std::string size = Symbol(image, "_ZSize");
+	const bool be = form == Form::kBe;
+	const std::string data = be ? Symbol(image, "_ZData")
+		: StandaloneText::Symbol(image, "_ZData");
+	const std::string size = be ? Symbol(image, "_ZSize")
+		: StandaloneText::Symbol(image, "_ZSize");
 	char digest[17];
 	snprintf(digest, sizeof(digest), "%016" PRIx64, frameDigest);
 	// Read-only, each in a section of its own; the frame unaligned (zstd
@@ -185,7 +172,7 @@ Assembly(const EmbeddedImage& image, int64_t frameSize, uint64_t frameDigest)
 		"\t.type " + data + ", %object\n"
 		"\t.size " + data + ", " + Number(frameSize) + "\n" +
 		data + ":\n"
-		"\t.incbin \"" + AssemblerPath(image.dataFile) + "\"\n"
+		"\t.incbin \"" + EmbedText::AssemblerPath(image.dataFile) + "\"\n"
 		"\t.section .rodata." + size + ",\"a\"\n"
 		"\t.balign 4\n"
 		"\t.globl " + size + "\n"

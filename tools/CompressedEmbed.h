@@ -32,6 +32,10 @@
 
 namespace CompressedEmbed {
 
+// The Be form (NAME_MakeBitmap() decompresses) or the standalone form
+// (see StandaloneText; the program calls ZSTD_decompress() itself).
+enum class Form { kBe, kStandalone };
+
 // The frame of `length` bytes at `bits` at `settings`' level, or empty when
 // it would not be `settings.threshold` percent smaller than they are.
 // Fails only when zstd cannot work (memory).
@@ -40,14 +44,15 @@ BPrivate::Result<std::vector<uint8_t>> Compress(const void* bits, size_t length,
 
 // The header for `image` (whose length is the bitmap's BitsLength()):
 // compressed or as it is.
-std::string Header(const EmbeddedImage& image, bool compressed);
+std::string Header(const EmbeddedImage& image, bool compressed, Form form = Form::kBe);
 
 // The assembler source that defines NAME_ZData from `image.dataFile`, which
 // holds the frame: `frameSize` bytes of digest `frameDigest`.
-std::string Assembly(const EmbeddedImage& image, int64_t frameSize, uint64_t frameDigest);
+std::string Assembly(const EmbeddedImage& image, int64_t frameSize, uint64_t frameDigest,
+	Form form = Form::kBe);
 
-// The name the linker sees for NAME followed by `suffix` ("_ZData"), in the
-// image's scope.
+// The name the Be form gives the linker for NAME followed by `suffix`
+// ("_ZData"), in the image's scope.
 std::string Symbol(const EmbeddedImage& image, const char* suffix);
 
 } // namespace CompressedEmbed
