@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Compressed embedding (--compress, COMPRESS zstd) against raw bytes and the
 # PNG files, on three sets:
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The measures of bench/compress.sh for one set of images: the bytes each
 // way of embedding puts into a program and the time to make every bitmap of
 // the set from them, against libpng decoding the PNG files.
@@ -44,8 +45,8 @@ ReadFile(const std::string& path)
 struct Image {
 	std::string png;
 	std::string raw;
-	std::vector<std::string> zstd;  // at the levels, in order
-	std::vector<std::string> lz4;   // the forms, in order ("" for raw)
+	std::vector<std::string> zstd; // at the levels, in order
+	std::vector<std::string> lz4; // the forms, in order ("" for raw)
 	int width;
 	int height;
 };
@@ -59,8 +60,8 @@ Lz4(const std::string& raw, bool high)
 {
 	std::string frame(size_t(LZ4_compressBound(int(raw.size()))), '\0');
 	const int written = high
-		? LZ4_compress_HC(raw.data(), frame.data(), int(raw.size()), int(frame.size()),
-			LZ4HC_CLEVEL_MAX)
+		? LZ4_compress_HC(
+			raw.data(), frame.data(), int(raw.size()), int(frame.size()), LZ4HC_CLEVEL_MAX)
 		: LZ4_compress_default(raw.data(), frame.data(), int(raw.size()), int(frame.size()));
 	if (written <= 0 || size_t(written) > raw.size() * 9 / 10)
 		return std::string();
@@ -216,11 +217,13 @@ main(int argc, char** argv)
 		row(lz4Forms[form], bytes, compressed, MedianMilliseconds(runs, [&images, form] {
 			for (const Image& image : images) {
 				const std::string& frame = image.lz4[form];
-				PrefilledBitmap* bitmap = new PrefilledBitmap(BRect(0, 0, float(image.width - 1),
-					float(image.height - 1)), B_RGB32, frame.empty() ? image.raw.data() : nullptr);
+				PrefilledBitmap* bitmap = new PrefilledBitmap(
+					BRect(0, 0, float(image.width - 1), float(image.height - 1)), B_RGB32,
+					frame.empty() ? image.raw.data() : nullptr);
 				if (!frame.empty()
 					&& LZ4_decompress_safe(frame.data(), static_cast<char*>(bitmap->Bits()),
-						int(frame.size()), bitmap->BitsLength()) != bitmap->BitsLength())
+						   int(frame.size()), bitmap->BitsLength())
+						!= bitmap->BitsLength())
 					return false;
 				delete bitmap;
 			}

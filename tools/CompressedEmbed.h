@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The build form with compression (quillpix-export --embed --compress): the
@@ -34,13 +35,16 @@ namespace CompressedEmbed {
 
 // The Be form (NAME_MakeBitmap() decompresses) or the standalone form
 // (see StandaloneText; the program calls ZSTD_decompress() itself).
-enum class Form { kBe, kStandalone };
+enum class Form {
+	kBe,
+	kStandalone
+};
 
 // The frame of `length` bytes at `bits` at `settings`' level, or empty when
 // it would not be `settings.threshold` percent smaller than they are.
 // Fails only when zstd cannot work (memory).
-BPrivate::Result<std::vector<uint8_t>> Compress(const void* bits, size_t length,
-	const EmbedCompression& settings);
+BPrivate::Result<std::vector<uint8_t>> Compress(
+	const void* bits, size_t length, const EmbedCompression& settings);
 
 // The header for `image` (whose length is the bitmap's BitsLength()):
 // compressed or as it is.
@@ -48,8 +52,8 @@ std::string Header(const EmbeddedImage& image, bool compressed, Form form = Form
 
 // The assembler source that defines NAME_ZData from `image.dataFile`, which
 // holds the frame: `frameSize` bytes of digest `frameDigest`.
-std::string Assembly(const EmbeddedImage& image, int64_t frameSize, uint64_t frameDigest,
-	Form form = Form::kBe);
+std::string Assembly(
+	const EmbeddedImage& image, int64_t frameSize, uint64_t frameDigest, Form form = Form::kBe);
 
 // The name the Be form gives the linker for NAME followed by `suffix`
 // ("_ZData"), in the image's scope.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // How the build form (--embed) compresses an image's bytes: --compress

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CompressedBitmap.h"
 
 #include "PrefilledBitmap.h"
@@ -33,8 +34,8 @@ Answer(status_t status, status_t* error)
 
 // An empty bitmap of the bounds, when it can be had and holds `size` bytes.
 std::unique_ptr<PrefilledBitmap>
-EmptyBitmap(size_t size, float left, float top, float right, float bottom, int colorSpace,
-	status_t& status)
+EmptyBitmap(
+	size_t size, float left, float top, float right, float bottom, int colorSpace, status_t& status)
 {
 	std::unique_ptr<PrefilledBitmap> made(new (std::nothrow) PrefilledBitmap(
 		BRect(left, top, right, bottom), static_cast<color_space>(colorSpace), nullptr));
@@ -72,8 +73,8 @@ BuildCompressedBitmap(PrefilledBitmap*& bitmap, const void* frame, size_t frameS
 	if (holds != size)
 		return Answer(B_MISMATCHED_VALUES, error);
 	status_t status;
-	std::unique_ptr<PrefilledBitmap> made = EmptyBitmap(size, left, top, right, bottom,
-		colorSpace, status);
+	std::unique_ptr<PrefilledBitmap> made = EmptyBitmap(
+		size, left, top, right, bottom, colorSpace, status);
 	if (!made)
 		return Answer(status, error);
 	// Into the bitmap's own bits, with no room for more than it holds: a
@@ -98,8 +99,8 @@ BuildCheckedBitmap(PrefilledBitmap*& bitmap, const void* bits, size_t size, floa
 {
 	if (bitmap == nullptr) {
 		status_t status;
-		std::unique_ptr<PrefilledBitmap> made = EmptyBitmap(size, left, top, right, bottom,
-			colorSpace, status);
+		std::unique_ptr<PrefilledBitmap> made = EmptyBitmap(
+			size, left, top, right, bottom, colorSpace, status);
 		if (!made)
 			return Answer(status, error);
 		std::memcpy(made->Bits(), bits, size);

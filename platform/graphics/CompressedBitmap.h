@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What a source generated for a build with compression (quillpix-export
@@ -29,8 +30,8 @@ class PrefilledBitmap;
 // pixels of the inclusive bounds (left, top, right, bottom) in `colorSpace`
 // (a color_space value) with the bitmap's own row padding.
 PrefilledBitmap* BuildCompressedBitmap(PrefilledBitmap*& bitmap, const void* frame,
-	size_t frameSize, size_t size, float left, float top, float right, float bottom,
-	int colorSpace, status_t* error);
+	size_t frameSize, size_t size, float left, float top, float right, float bottom, int colorSpace,
+	status_t* error);
 
 // The same for `bits` as they are, `size` bytes: what a build with
 // compression embeds for an image that would not have been much smaller,
