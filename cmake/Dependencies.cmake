@@ -10,6 +10,9 @@ find_package(ZLIB REQUIRED)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(WEBP REQUIRED IMPORTED_TARGET libwebp)
 pkg_check_modules(WEBPDEMUX REQUIRED IMPORTED_TARGET libwebpdemux)
+# zstd: the exporter compresses embedded images with it (--compress), and the
+# graphics library decompresses them into bitmaps.
+pkg_check_modules(ZSTD REQUIRED IMPORTED_TARGET libzstd)
 # Qt 6 only for the desktop program's display server.
 if(QUILLPIX_QT_SERVER)
 	find_package(Qt6 REQUIRED COMPONENTS Widgets)

@@ -41,7 +41,7 @@ install(FILES
 	DESTINATION ${QUILLPIX_INSTALL_CMAKEDIR} COMPONENT tools)
 
 # quillpix.pc, for builds without CMake: the header folder and the graphics
-# library with what it links (be_base, and the thread library where that is
+# library with what it links (be_base, libzstd, and the thread library where that is
 # not part of libc; nothing of pkg-config's own). Written at install time,
 # when the prefix is known: cmake --install --prefix X gives X, the Debian
 # package /usr.
@@ -113,6 +113,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME quillpix-tools)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SUGGESTS "cmake, g++")
+# The static graphics library leaves libzstd to the program that links it:
+# building against the package needs its development files.
+set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "libzstd-dev")
 string(CONCAT CPACK_DEBIAN_TOOLS_DESCRIPTION
 	"turns images into C++ source (command line and build tools)\n"
 	"quillpix-export writes an image as C++ source: the bitmap's bytes as a\n"

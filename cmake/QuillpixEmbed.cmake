@@ -7,7 +7,8 @@
 #                                           rgb16-big|rgb15-big|rgba15-big|
 #                                           rgb32-big|rgba32-big]
 #                              [DITHER none|floyd-steinberg|ordered]
-#                              [BACKGROUND RRGGBB])
+#                              [BACKGROUND RRGGBB]
+#                              [COMPRESS zstd[:LEVEL] [COMPRESS_THRESHOLD PERCENT]])
 #
 # For every image (a path relative to the current source directory, or
 # absolute) the target gets a header named after the image's file name made
@@ -32,7 +33,22 @@
 # rgb16, rgb15, rgba15 and their -big twins) dithers as --dither does;
 # BACKGROUND (with rgb16, rgb16-big, rgb24, rgb24-big, gray8 or gray1) is
 # the colour transparent pixels are laid over, as --background. The target is linked to the library
-# that holds PrefilledBitmap. The configure step stops on an unknown keyword
+# that holds PrefilledBitmap.
+#
+# COMPRESS zstd embeds each image's bytes compressed with zstd (at LEVEL, 1
+# to 19, default 9), as quillpix-export --compress does: the header then
+# declares save_file_ZData (one zstd frame, read-only) and save_file_ZSize in
+# place of save_file_MData, and gives
+#
+#   constexpr size_t save_file_Size;         the bitmap's bytes
+#   #define save_file_Compressed 1          how they are embedded (for #if)
+#   PrefilledBitmap* save_file_MakeBitmap(status_t* error = nullptr);
+#
+# which decompresses the frame straight into the bitmap's bits and answers
+# null, with the reason in *error, when that fails. An image that
+# compressing would not make COMPRESS_THRESHOLD percent smaller (default 10)
+# is embedded as it is, save_file_Compressed 0, with the same function.
+# See docs/cmake.md for when compressing pays. The configure step stops on an unknown keyword
 # and on an image that does not exist, naming it as written.
 #
 # STANDALONE gives the form any C or C++ target takes with nothing but its
@@ -45,7 +61,10 @@
 #   const uint8_t save_file_MData[N];      the bitmap's N bytes, read-only
 #
 # with the layout of a pixel in words in a comment; no bitmap is built and
-# no Quillpix library is linked. Its bytes are assembled by the C++
+# no Quillpix library is linked. With COMPRESS the header declares
+# const uint8_t save_file_ZData[] and const uint32_t save_file_ZSize beside
+# the constant save_file_Size, and the target is linked to libzstd for
+# ZSTD_decompress(pixels, save_file_Size, save_file_ZData, save_file_ZSize). Its bytes are assembled by the C++
 # compiler's driver, or the C compiler's in a project without C++.
 #
 # At build time quillpix-export --embed writes, beside the header, the
@@ -207,9 +226,10 @@ function(_quillpix_check_space_option option value valuePattern valueText colorS
 endfunction()
 
 function(quillpix_add_image_sources)
-	set(keywords TARGET STANDALONE COLOR_SPACE DITHER BACKGROUND IMAGES)
-	cmake_parse_arguments(PARSE_ARGV 0 ARG "STANDALONE" "TARGET;COLOR_SPACE;DITHER;BACKGROUND"
-		"IMAGES")
+	set(keywords TARGET STANDALONE COLOR_SPACE DITHER BACKGROUND COMPRESS COMPRESS_THRESHOLD
+		IMAGES)
+	cmake_parse_arguments(PARSE_ARGV 0 ARG "STANDALONE"
+		"TARGET;COLOR_SPACE;DITHER;BACKGROUND;COMPRESS;COMPRESS_THRESHOLD" "IMAGES")
 	if(ARG_UNPARSED_ARGUMENTS)
 		list(JOIN keywords ", " known)
 		list(JOIN ARG_UNPARSED_ARGUMENTS " " unknown)
@@ -247,6 +267,24 @@ function(quillpix_add_image_sources)
 			"${ARG_COLOR_SPACE}" "^(rgb16|gray8|gray1|rgb24|rgb24-big|rgb16-big)$"
 			"rgb16, gray8, gray1, rgb24, rgb24-big or rgb16-big, the spaces without transparency")
 		list(APPEND colorSpaceOption --background ${ARG_BACKGROUND})
+	endif()
+	set(compressOption "")
+	if(DEFINED ARG_COMPRESS)
+		if(NOT ARG_COMPRESS MATCHES "^zstd(:([1-9]|1[0-9]))?$")
+			message(FATAL_ERROR "quillpix_add_image_sources: COMPRESS is zstd or zstd:LEVEL "
+				"with LEVEL 1 to 19, not ${ARG_COMPRESS}")
+		endif()
+		set(compressOption --compress ${ARG_COMPRESS})
+	endif()
+	if(DEFINED ARG_COMPRESS_THRESHOLD)
+		if(NOT DEFINED ARG_COMPRESS)
+			message(FATAL_ERROR "quillpix_add_image_sources: COMPRESS_THRESHOLD needs COMPRESS")
+		endif()
+		if(NOT ARG_COMPRESS_THRESHOLD MATCHES "^[0-9][0-9]?$")
+			message(FATAL_ERROR "quillpix_add_image_sources: COMPRESS_THRESHOLD is a share in "
+				"percent, 0 to 99, not ${ARG_COMPRESS_THRESHOLD}")
+		endif()
+		list(APPEND compressOption --compress-threshold ${ARG_COMPRESS_THRESHOLD})
 	endif()
 	# The Be form is C++; the standalone form is assembled by the C++
 	# driver where there is one, else by the C driver.
@@ -351,6 +389,7 @@ function(quillpix_add_image_sources)
 		set(object "${outputDir}/${name}.o")
 		string(REGEX REPLACE "[\r\n\t]" "?" shownInComment "${shown}")
 		set(export ${exporter} --quiet ${formOption} --name ${name} ${colorSpaceOption}
+			${compressOption}
 			--namespace ${scope}
 			--image-name "${label}" --embed "${header}" -o "${assembly}" -- "${input}")
 		# Files that would not change are not written. Ninja then sees that

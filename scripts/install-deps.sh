@@ -8,6 +8,7 @@ packages=(
 	make  # examples/embed-make and the Make builds of tests/roundtrip
 	clang  # tests/roundtrip builds embedded images with Clang as well as GCC
 	qt6-base-dev zlib1g-dev
+	libzstd-dev  # compressed embedded images (--compress, COMPRESS zstd)
 	libfreetype-dev libfontconfig-dev fonts-dejavu-core  # text in views
 	libpng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev libtiff-dev
 	# Other projects' test images and an independent decoder to compare with

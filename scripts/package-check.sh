@@ -53,7 +53,7 @@ expect_files "$app_deb" usr/bin/quillpix usr/share/man/man1/quillpix.1.gz \
 	usr/share/bash-completion/completions/quillpix usr/share/doc/quillpix/copyright
 # Only the public headers, each of which compiles on its own against the others.
 public_headers="Bitmap.h DataIO.h Entry.h Errors.h File.h GraphicsDefs.h Node.h NodeInfo.h OS.h
-EmbeddedBitmap.h Path.h PrefilledBitmap.h Rect.h Result.h RetryOnInterrupt.h StorageDefs.h SupportDefs.h System.h
+ColorSpaceNames.h CompressedBitmap.h EmbeddedBitmap.h Path.h PrefilledBitmap.h Rect.h Result.h RetryOnInterrupt.h StorageDefs.h SupportDefs.h System.h
 TranslationUtils.h UniqueFd.h Utf8.h"
 installed_headers=$(dpkg-deb --contents "$tools_deb" | sed -n 's|.*\./usr/include/quillpix/||p' \
 	| grep -v '^$' | sort | tr '\n' ' ')

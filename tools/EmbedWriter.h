@@ -9,10 +9,13 @@
 // header is compiled again.
 //
 // Memory: the bytes go to the file straight from the bitmap; only the two
-// small texts are held besides.
+// small texts are held besides. With compression (see CompressedEmbed) the
+// frame is held too, at most the threshold's share of the bytes smaller.
 //
 // Runs on the calling thread (an exporter's worker); the caller keeps the
 // bitmap unchanged meanwhile.
+
+#include "EmbedCompression.h"
 
 #include <Bitmap.h>
 #include <Result.h>
@@ -36,7 +39,8 @@ struct EmbedNames {
 
 class EmbedWriter {
 public:
-	EmbedWriter(const EmbedNames& names, const EmbedPaths& paths);
+	EmbedWriter(const EmbedNames& names, const EmbedPaths& paths,
+		const EmbedCompression& compression = {});
 
 	// Succeeds when all three files hold what `bitmap` gives. A failure
 	// names the file it was about in its sentence ("cannot write FILE:
@@ -48,6 +52,12 @@ public:
 	static uint64 Digest(const void* data, size_t size);
 
 private:
+	// Writes the raw file and the assembly unless the assembly is as it was
+	// and the raw file still has its size, then the header if it changed.
+	BPrivate::Result<void> WriteFiles(const std::string& assembly, const void* data,
+		size_t length, const std::string& header, const std::atomic<bool>* cancel);
+
 	const EmbedNames fNames;
 	const EmbedPaths fPaths;
+	const EmbedCompression fCompression;
 };

@@ -187,7 +187,8 @@ ExportJob::WriteEmbedded(const std::string& name)
 	const char* imageName = fOptions.EmbedImageName();
 	EmbedWriter writer({imageName != nullptr ? imageName : fImage, name, fOptions.EmbedScope(),
 			fOptions.Standalone()},
-		{fOptions.EmbedHeader(), fOptions.EmbedSource(), fOptions.EmbedData()});
+		{fOptions.EmbedHeader(), fOptions.EmbedSource(), fOptions.EmbedData()},
+		fOptions.Compression());
 	return writer.Write(*fBitmap, fCancel);
 }
 

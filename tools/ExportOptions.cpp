@@ -28,6 +28,8 @@ enum LongOption {
 	kEmbed,
 	kNamespace,
 	kImageName,
+	kCompress,
+	kCompressThreshold,
 	kIdentifiers,
 	kVersion,
 	kStandalone,
@@ -46,6 +48,8 @@ const option kLongOptions[] = {
 	{"embed", required_argument, nullptr, kEmbed},
 	{"namespace", required_argument, nullptr, kNamespace},
 	{"image-name", required_argument, nullptr, kImageName},
+	{"compress", required_argument, nullptr, kCompress},
+	{"compress-threshold", required_argument, nullptr, kCompressThreshold},
 	{"standalone", no_argument, nullptr, kStandalone},
 	{nullptr, 0, nullptr, 0},
 };
@@ -82,6 +86,34 @@ ParseColor(const char* text, rgb_color& color)
 	const unsigned long value = strtoul(text, nullptr, 16);
 	color = {uint8(value >> 16), uint8(value >> 8), uint8(value), 255};
 	return true;
+}
+
+// A whole decimal number from `minimum` to `maximum`, nothing around it.
+bool
+ParseNumber(const char* text, int minimum, int maximum, int& number)
+{
+	if (text == nullptr || text[0] < '0' || text[0] > '9' || strlen(text) > 3)
+		return false;
+	char* end = nullptr;
+	const long value = strtol(text, &end, 10);
+	if (*end != '\0' || value < minimum || value > maximum)
+		return false;
+	number = int(value);
+	return true;
+}
+
+// zstd, or zstd:LEVEL.
+bool
+ParseCompression(const char* text, EmbedCompression& compression)
+{
+	if (text == nullptr || strncmp(text, "zstd", 4) != 0)
+		return false;
+	if (text[4] == '\0') {
+		compression.level = EmbedCompression::kDefaultLevel;
+		return true;
+	}
+	return text[4] == ':' && ParseNumber(text + 5, EmbedCompression::kMinimumLevel,
+		EmbedCompression::kMaximumLevel, compression.level);
 }
 
 // The refusal of the option getopt_long did not take at `argument` (the
@@ -207,6 +239,15 @@ ExportOptions::TakeOption(int option, const char* value)
 			fEmbedImageName = value;
 			fHasEmbedImageName = true;
 			return {};
+		case kCompress:
+			if (!ParseCompression(value, fCompression))
+				return UsageError("option --compress takes zstd or zstd:LEVEL, LEVEL 1 to 19");
+			return {};
+		case kCompressThreshold:
+			if (!ParseNumber(value, 0, 99, fCompression.threshold))
+				return UsageError("option --compress-threshold takes a share in percent, 0 to 99");
+			fHasCompressThreshold = true;
+			return {};
 		case kColorSpace:
 			if (value == nullptr || !ColorSpaceNamed(value, fColorSpace))
 				return UsageError("option --color-space takes rgb32, cmap8, rgba32, rgb16, rgb15, "
@@ -244,6 +285,10 @@ ExportOptions::CheckCombination()
 		return UsageError("-o names one output file, but several images were given");
 	if (fEmbedHeader.empty() && (!fEmbedScope.empty() || fHasEmbedImageName))
 		return UsageError("options --namespace and --image-name go with --embed");
+	if (fEmbedHeader.empty() && fCompression.Enabled())
+		return UsageError("option --compress goes with --embed");
+	if (fHasCompressThreshold && !fCompression.Enabled())
+		return UsageError("option --compress-threshold goes with --compress");
 	if (!fEmbedHeader.empty()) {
 		if (Result<void> embed = CheckEmbed(); !embed)
 			return embed;
@@ -307,7 +352,8 @@ ExportOptions::UsageLine()
 	return "usage: quillpix-export [-q] [-o OUT|-] "
 		"[--color-space SPACE] [--name NAME] "
 		"[--dither none|floyd-steinberg|ordered] [--background RRGGBB] "
-		"[--standalone] [--embed HEADER [--namespace NS] [--image-name TEXT]] IMAGE...";
+		"[--standalone] [--embed HEADER [--namespace NS] [--image-name TEXT] "
+		"[--compress zstd[:LEVEL] [--compress-threshold PERCENT]]] IMAGE...";
 }
 
 const char*
@@ -363,6 +409,14 @@ ExportOptions::Help()
 		"                         keep the C++ names through using-declarations\n"
 		"                         (with --standalone: the linker's name NS.NAME_MData)\n"
 		"  --image-name TEXT      with --embed, name the image TEXT in the files\n"
+		"  --compress zstd[:LEVEL]\n"
+		"                         with --embed, compress the bytes with zstd at LEVEL\n"
+		"                         (1 to 19, default 9): NAME_ZData instead of\n"
+		"                         NAME_MData, decompressed by NAME_MakeBitmap(), and\n"
+		"                         NAME_Size, NAME_Compressed in the header\n"
+		"  --compress-threshold PERCENT\n"
+		"                         with --compress, embed an image as it is unless\n"
+		"                         compressing makes it PERCENT smaller (default 10)\n"
 		"  --identifiers          print the identifier each IMAGE's name gives\n"
 		"  -q, --quiet            no warnings and no progress line\n"
 		"  -h, --help             show this help\n"

@@ -4,7 +4,8 @@
 //   quillpix-export [-q] [-o OUT|-] [--color-space SPACE] [--name NAME]
 //                   [--dither none|floyd-steinberg|ordered] [--background RRGGBB]
 //                   [--standalone]
-//                   [--embed HEADER [--namespace NS] [--image-name TEXT]] IMAGE...
+//                   [--embed HEADER [--namespace NS] [--image-name TEXT]
+//                    [--compress zstd[:LEVEL] [--compress-threshold PERCENT]]] IMAGE...
 // where SPACE is rgb32, cmap8, rgba32, rgb16, rgb15, rgba15, gray8 or gray1.
 //   quillpix-export --identifiers IMAGE...
 // The options are read as GNU tools read them (getopt_long): short ones may
@@ -13,6 +14,8 @@
 // and images may come in any order, and "--" ends the options. The output
 // "-" is standard output, which takes the texts of several images one after
 // another; the image "-" is standard input.
+
+#include "EmbedCompression.h"
 
 #include <ColorMapDither.h>
 #include <GraphicsDefs.h>
@@ -68,6 +71,9 @@ public:
 	{
 		return fHasEmbedImageName ? fEmbedImageName.c_str() : nullptr;
 	}
+	// How the build form compresses the bytes; not Enabled() without
+	// --compress.
+	const EmbedCompression& Compression() const { return fCompression; }
 	// The standalone form (see StandaloneText) of the text or the build
 	// form, for programs not built on the Be API.
 	bool Standalone() const { return fStandalone; }
@@ -96,6 +102,8 @@ private:
 	std::string fEmbedScope;
 	std::string fEmbedImageName;
 	bool fHasEmbedImageName = false;
+	EmbedCompression fCompression;
+	bool fHasCompressThreshold = false;
 	bool fHasIconName = false;
 	bool fQuiet = false;
 	bool fStandalone = false;

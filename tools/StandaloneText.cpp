@@ -110,16 +110,26 @@ CommentLines(const std::string& words)
 	return text;
 }
 
-// The comment that says what the bytes are, and the constants.
+// What the header holds: the bytes as they are (the form without
+// compression, or with it for an image that would not have been smaller
+// enough), or compressed.
+enum class Bytes { kRaw, kRawOfCompressed, kCompressed };
+
+// The comment that says what the bytes are, and the constants; with
+// compression also NAME_Size and the macro NAME_Compressed.
 std::string
-Declarations(const EmbeddedImage& image)
+Declarations(const EmbeddedImage& image, Bytes bytes = Bytes::kRaw)
 {
 	const std::string& name = image.name;
 	const Layout* layout = LayoutOf(image.colorSpace);
 	const std::string spaceName = layout != nullptr ? layout->name : "colour space";
-	const std::string facts = name + "_MData: " + Number(image.width) + " x " + Number(image.height)
-		+ " pixels in " + spaceName + " (" + Hex(image.colorSpace) + "), "
-		+ Number(image.bytesPerRow) + " bytes a row, " + Number(image.length) + " bytes.";
+	const std::string pixels = Number(image.width) + " x " + Number(image.height) + " pixels in "
+		+ spaceName + " (" + Hex(image.colorSpace) + "), " + Number(image.bytesPerRow)
+		+ " bytes a row, " + Number(image.length) + " bytes";
+	const std::string facts = bytes == Bytes::kCompressed
+		? name + "_ZData: one zstd frame of " + name + "_ZSize bytes that ZSTD_decompress() makes "
+			"into the " + name + "_Size bytes of " + pixels + "."
+		: name + "_MData: " + pixels + ".";
 	std::string padding = kPadding;
 	padding.replace(padding.find("NAME"), 4, name);
 	std::string text = "/*\n" + CommentLines(facts);
@@ -139,17 +149,27 @@ Declarations(const EmbeddedImage& image)
 		{"_Height", Number(image.height)},
 		{"_BytesPerRow", Number(image.bytesPerRow)},
 		{"_ColorSpace", space},
+		{"_Size", Number(image.length)},
 	};
+	const size_t count = bytes == Bytes::kRaw ? 4 : 5;
 	// C++ gets typed constants (an enumerator would warn when mixed with a
 	// float or another enumeration); C, whose const objects are no
 	// constants, an enumeration.
+	if (bytes != Bytes::kRaw) {
+		text += "/* 1 when the bytes are compressed (" + name + "_ZData), 0 when they are as they\n"
+			"   are (" + name + "_MData): a macro, so that #if can tell the forms apart. */\n"
+			"#define " + name + "_Compressed " + (bytes == Bytes::kCompressed ? "1" : "0")
+			+ "\n\n";
+	}
 	text += "#ifdef __cplusplus\n";
-	for (const auto& constant : constants)
-		text += "constexpr int32_t " + name + constant.suffix + " = " + constant.value + ";\n";
+	for (size_t i = 0; i < count; i++) {
+		text += "constexpr int32_t " + name + constants[i].suffix + " = " + constants[i].value
+			+ ";\n";
+	}
 	text += "extern \"C\" {\n#else\nenum {\n";
-	for (const auto& constant : constants) {
-		text += "\t" + name + constant.suffix + " = " + constant.value
-			+ (&constant == &constants[3] ? "\n" : ",\n");
+	for (size_t i = 0; i < count; i++) {
+		text += "\t" + name + constants[i].suffix + " = " + constants[i].value
+			+ (i + 1 == count ? "\n" : ",\n");
 	}
 	return text + "};\n#endif\n\n";
 }
@@ -171,13 +191,14 @@ LayoutOf(int32_t colorSpace)
 std::string
 DataSymbol(const EmbeddedImage& image)
 {
-	const std::string data = image.name + "_MData";
-	// A dot stands in no identifier, so SCOPE.NAME is one scope's name only.
-	return image.scope.empty() ? data : image.scope + "." + data;
+	return Symbol(image, "_MData");
 }
 
+namespace {
+
+// The header's opening, the guard and the declarations of `bytes`.
 std::string
-Header(const EmbeddedImage& image)
+Opening(const EmbeddedImage& image, Bytes bytes)
 {
 	const std::string& name = image.name;
 	const std::string quoted = EmbedText::Quoted(image.image);
@@ -209,11 +230,50 @@ Header(const EmbeddedImage& image)
 		  "#endif\n"
 		  "#else\n"
 		  "#define "
-		+ guard + " " + quoted + "\n\n" + Declarations(image);
-	text += "extern const uint8_t " + name + "_MData[" + Number(image.length) + "]";
-	if (!image.scope.empty())
-		text += " __asm__(\"" + DataSymbol(image) + "\")";
-	return text + ";\n\n" + kCloseLinkage + "\n#endif\n";
+		+ guard + " " + quoted + "\n\n" + Declarations(image, bytes);
+	return text;
+}
+
+// The declaration of the array NAME`suffix` ("_ZData[]"): `type`, and its
+// linker's name in a scope.
+std::string
+Declared(const EmbeddedImage& image, const char* type, const std::string& suffix)
+{
+	const std::string declared = std::string("extern const ") + type + " " + image.name + suffix;
+	if (image.scope.empty())
+		return declared + ";\n";
+	const std::string plain = suffix.substr(0, suffix.find('['));
+	return declared + " __asm__(\"" + Symbol(image, plain.c_str()) + "\");\n";
+}
+
+} // namespace
+
+std::string
+Symbol(const EmbeddedImage& image, const char* suffix)
+{
+	const std::string data = image.name + suffix;
+	// A dot stands in no identifier, so SCOPE.NAME is one scope's name only.
+	return image.scope.empty() ? data : image.scope + "." + data;
+}
+
+std::string
+Header(const EmbeddedImage& image)
+{
+	return Opening(image, Bytes::kRaw)
+		+ Declared(image, "uint8_t", "_MData[" + Number(image.length) + "]") + "\n"
+		+ kCloseLinkage + "\n#endif\n";
+}
+
+std::string
+CompressedHeader(const EmbeddedImage& image, bool compressed)
+{
+	if (!compressed) {
+		return Opening(image, Bytes::kRawOfCompressed)
+			+ Declared(image, "uint8_t", "_MData[" + Number(image.length) + "]") + "\n"
+			+ kCloseLinkage + "\n#endif\n";
+	}
+	return Opening(image, Bytes::kCompressed) + Declared(image, "uint8_t", "_ZData[]")
+		+ Declared(image, "uint32_t", "_ZSize") + "\n" + kCloseLinkage + "\n#endif\n";
 }
 
 std::string

@@ -44,6 +44,14 @@ std::string Header(const EmbeddedImage& image);
 std::string Assembly(const EmbeddedImage& image);
 // The array's name as the linker sees it: NAME_MData, or SCOPE.NAME_MData.
 std::string DataSymbol(const EmbeddedImage& image);
+// The linker's name of NAME followed by `suffix`, as DataSymbol's.
+std::string Symbol(const EmbeddedImage& image, const char* suffix);
+
+// The build form with compression (see CompressedEmbed): the header of the
+// zstd frame NAME_ZData with its length NAME_ZSize, or with `compressed`
+// false of the bytes as they are, NAME_MData; both give NAME_Size and the
+// macro NAME_Compressed.
+std::string CompressedHeader(const EmbeddedImage& image, bool compressed);
 
 // The text around the bytes' items (the items themselves are the Be text's,
 // "0xHH, " sixteen to a line): everything before the first item, and

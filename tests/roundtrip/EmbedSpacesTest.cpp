@@ -1,7 +1,9 @@
 // Every colour space through quillpix_add_image_sources into a program that
 // builds each bitmap: its colour space, its bytes per row (the header's
 // constants and the bitmap's) and its bytes are the conversion's, with
-// dithering and a background too, with GCC and with Clang.
+// dithering and a background too, with GCC and with Clang. Each image also
+// goes compressed (COMPRESS) into a static or a shared library, and the
+// bitmap decompressed from it holds the same bytes.
 
 #include "EmbedProjects.h"
 #include "support/Files.h"
@@ -28,7 +30,7 @@ struct SpaceImage {
 	SpaceConversion conversion;
 };
 
-// 13 pixels a row: every space pads its rows.
+// 109 pixels a row: every space pads its rows.
 const SpaceImage kImages[] = {
 	{"in_rgba32", "rgba32", {B_RGBA32}},
 	{"in_rgb16", "rgb16", {B_RGB16}},
@@ -62,18 +64,33 @@ TEST_P(EmbedSpaces, EverySpaceComesOutOfTheBuildAsConverted)
 	mkdir(source.c_str(), 0755);
 	std::string lists = "cmake_minimum_required(VERSION 3.25)\nproject(Spaces LANGUAGES CXX)\n"
 		"set(CMAKE_CXX_STANDARD 17)\nfind_package(Quillpix REQUIRED)\n"
-		"add_executable(spaces main.cpp)\n";
+		"add_executable(spaces main.cpp)\n"
+		"add_library(compressed_static STATIC)\n"
+		"add_library(compressed_shared SHARED)\n"
+		"target_link_libraries(spaces PRIVATE compressed_static compressed_shared)\n";
 	std::string main = "#include <cstdio>\n";
 	std::string body;
+	bool shared = false;
 	for (const SpaceImage& image : kImages) {
 		const std::string name = image.name;
-		WriteWhole(source + "/" + name + ".pam", embedtest::PamImage(13, 7, int(name.size())));
+		const std::string pixels = embedtest::PamImage(109, 48, int(name.size()));
+		WriteWhole(source + "/" + name + ".pam", pixels);
+		WriteWhole(source + "/" + name + "_z.pam", pixels);
 		lists += "quillpix_add_image_sources(TARGET spaces IMAGES " + name + ".pam COLOR_SPACE "
-			+ image.arguments + ")\n";
-		main += "#include \"quillpix-images/" + name + ".h\"\n";
+			+ image.arguments + ")\n"
+			"quillpix_add_image_sources(TARGET compressed_" + (shared ? "shared" : "static")
+			+ " IMAGES " + name + "_z.pam COLOR_SPACE " + image.arguments
+			+ " COMPRESS zstd:9 COMPRESS_THRESHOLD 0)\n";
+		shared = !shared;
+		main += "#include \"quillpix-images/" + name + ".h\"\n"
+			"#include \"quillpix-images/" + name + "_z.h\"\n";
 		body += "\tif (!Dump(\"" + name + ".dump\", " + name + "_MakeBitmap(), " + name + "_MData, "
 			"sizeof(" + name + "_MData), " + name + "_BytesPerRow, " + name + "_ColorSpace))\n"
-			"\t\treturn 1;\n";
+			"\t\treturn 1;\n"
+			"\tif (!DumpCompressed(\"" + name + "_z.dump\", " + name + "_z_MakeBitmap(&error), &error, "
+			+ name + "_z_Compressed, " + name + "_z_Size, " + name + "_z_BytesPerRow, " + name
+			+ "_z_ColorSpace))\n"
+			"\t\treturn 2;\n";
 	}
 	main += R"(
 static bool
@@ -91,9 +108,25 @@ Dump(const char* file, PrefilledBitmap* bitmap, const uint8* bytes, unsigned lon
 	return fclose(out) == 0;
 }
 
+static bool
+DumpCompressed(const char* file, PrefilledBitmap* bitmap, const status_t* error, bool compressed,
+	size_t size, int32 bytesPerRow, color_space space)
+{
+	if (bitmap == nullptr || *error != B_OK || bitmap->ColorSpace() != space
+		|| bitmap->BytesPerRow() != bytesPerRow || size_t(bitmap->BitsLength()) != size) {
+		fprintf(stderr, "%s: %s\n", file, status_text(*error));
+		return false;
+	}
+	FILE* out = fopen(file, "wb");
+	fprintf(out, "%d %d %d\n", int(space), int(bytesPerRow), int(compressed));
+	fwrite(bitmap->Bits(), 1, size, out);
+	return fclose(out) == 0;
+}
+
 int
 main()
 {
+	status_t error = B_ERROR;
 )" + body + "\treturn 0;\n}\n";
 	WriteWhole(source + "/CMakeLists.txt", lists);
 	WriteWhole(source + "/main.cpp", main);
@@ -120,6 +153,10 @@ main()
 		const std::string dump = ReadWhole(build + "/" + image.name + ".dump");
 		EXPECT_EQ(dump.substr(0, head.size()), head);
 		EXPECT_TRUE(dump.substr(head.size()) == bytes + bytes) << dump.size();
+		const std::string compressedHead = head.substr(0, head.size() - 1) + " 1\n";
+		const std::string compressed = ReadWhole(build + "/" + image.name + "_z.dump");
+		EXPECT_EQ(compressed.substr(0, compressedHead.size()), compressedHead);
+		EXPECT_TRUE(compressed.substr(compressedHead.size()) == bytes) << compressed.size();
 	}
 }
 

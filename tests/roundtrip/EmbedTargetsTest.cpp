@@ -412,6 +412,11 @@ TEST(EmbedTargets, MisusesStopTheConfigureStepNamingTheImage)
 			{"BACKGROUND needs COLOR_SPACE rgb16, gray8, gray1, rgb24, rgb24-big or rgb16-big"}},
 		{"IMAGES img/icon.pam COLOR_SPACE gray1 BACKGROUND 33669x",
 			{"BACKGROUND is a colour as RRGGBB, such as ffffff, not 33669x"}},
+		{"IMAGES img/icon.pam COMPRESS zstd:20",
+			{"COMPRESS is zstd or zstd:LEVEL with LEVEL 1 to 19, not zstd:20"}},
+		{"IMAGES img/icon.pam COMPRESS_THRESHOLD 5", {"COMPRESS_THRESHOLD needs COMPRESS"}},
+		{"IMAGES img/icon.pam COMPRESS zstd COMPRESS_THRESHOLD 100",
+			{"COMPRESS_THRESHOLD is a share in percent, 0 to 99, not 100"}},
 	};
 	for (const auto& row : rows) {
 		SCOPED_TRACE(row.call);

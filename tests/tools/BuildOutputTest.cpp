@@ -1,16 +1,22 @@
-// The exporter's write side on its own: the build form's files, and the
-// sentences its failures are told with.
+// The exporter's write side on its own: the build form's files (compressed
+// too, and what the graphics library makes of a frame edited after the
+// build), and the sentences its failures are told with.
 
 #include "support/Files.h"
 #include "tools/BuildFile.h"
 #include "tools/EmbedWriter.h"
 #include "tools/WriteFailures.h"
 
+#include <CompressedBitmap.h>
+#include <PrefilledBitmap.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <random>
 #include <string>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -141,4 +147,121 @@ TEST(EmbedWriter, AFailureNamesTheFileItWasAbout)
 	EXPECT_EQ(ReadWhole(scratch / "build/d.h"), "");
 	EXPECT_TRUE(writer.Write(bitmap, nullptr).Ok());
 	EXPECT_NE(ReadWhole(scratch / "build/d.h"), "");
+}
+
+namespace {
+
+// A 64 x 64 B_RGB32 bitmap: smooth rows, or noise that no compressor shrinks.
+std::unique_ptr<BBitmap>
+Picture(bool noise)
+{
+	auto bitmap = std::make_unique<BBitmap>(BRect(0, 0, 63, 63), B_RGB32);
+	std::minstd_rand random(7);
+	uint8* bytes = static_cast<uint8*>(bitmap->Bits());
+	for (int32 i = 0; i < bitmap->BitsLength(); i++)
+		bytes[i] = noise ? uint8(random()) : uint8((i / 256) * 3 + (i % 4 == 3 ? 255 : 0));
+	return bitmap;
+}
+
+// The build form of `bitmap` in `scratch`, at level 3 and `threshold`.
+EmbedPaths
+WriteCompressed(const ScratchDirectory& scratch, const BBitmap& bitmap, int threshold)
+{
+	const EmbedPaths paths = {scratch / "p.h", scratch / "p.s", scratch / "p.bin"};
+	EmbedWriter writer({"p.png", "p", ""}, paths, {3, threshold});
+	EXPECT_TRUE(writer.Write(bitmap, nullptr).Ok());
+	return paths;
+}
+
+} // namespace
+
+// An image is embedded compressed only when that makes it at least the
+// threshold's share smaller; otherwise as it is, and its header says which.
+TEST(EmbedWriter, CompressionKeepsOnlyWhatBecomesEnoughSmaller)
+{
+	const struct {
+		bool noise;
+		int threshold;
+		bool compressed;
+	} rows[] = {{false, 10, true}, {false, 0, true}, {true, 10, false}, {true, 0, false},
+		{false, 99, false}};
+	for (const auto& row : rows) {
+		SCOPED_TRACE(std::to_string(row.noise) + " " + std::to_string(row.threshold));
+		ScratchDirectory scratch;
+		std::unique_ptr<BBitmap> bitmap = Picture(row.noise);
+		const EmbedPaths paths = WriteCompressed(scratch, *bitmap, row.threshold);
+		const std::string header = ReadWhole(paths.header);
+		const std::string data = ReadWhole(paths.data);
+		const std::string raw(static_cast<const char*>(bitmap->Bits()), 16384);
+		EXPECT_NE(header.find("\nconstexpr size_t p_Size = 16384;\n"), std::string::npos);
+		EXPECT_NE(header.find(row.compressed ? "\n#define p_Compressed 1\n" : "\n#define p_Compressed 0\n"),
+			std::string::npos) << header;
+		EXPECT_EQ(header.find("extern const uint8 p_ZData[];") != std::string::npos,
+			row.compressed);
+		EXPECT_EQ(header.find("extern uint8 p_MData[16384];") != std::string::npos,
+			!row.compressed);
+		if (!row.compressed) {
+			EXPECT_TRUE(data == raw);
+			continue;
+		}
+		EXPECT_LE(data.size(), raw.size() * (100 - row.threshold) / 100);
+		PrefilledBitmap* built = nullptr;
+		status_t error = B_ERROR;
+		ASSERT_NE(BuildCompressedBitmap(built, data.data(), data.size(), 16384, 0, 0, 63, 63,
+			B_RGB32, &error), nullptr);
+		EXPECT_EQ(error, B_OK);
+		EXPECT_EQ(memcmp(built->Bits(), raw.data(), raw.size()), 0);
+		delete built;
+	}
+}
+
+// A frame cut short, changed or wrong about its size is refused with the
+// reason, and no bitmap is kept: never one with other bytes.
+TEST(CompressedBitmap, AnEditedFrameGivesNullAndTheReason)
+{
+	ScratchDirectory scratch;
+	std::unique_ptr<BBitmap> bitmap = Picture(false);
+	const std::string frame = ReadWhole(WriteCompressed(scratch, *bitmap, 10).data);
+	ASSERT_GT(frame.size(), 20u);
+	auto flipped = [&frame](size_t at) {
+		std::string edited = frame;
+		edited[at] = char(edited[at] ^ 0x10);
+		return edited;
+	};
+	const struct {
+		const char* what;
+		std::string bytes;
+		size_t size;
+		float right;
+		status_t status;
+	} rows[] = {
+		{"intact", frame, 16384, 63, B_OK},
+		{"cut by a byte", frame.substr(0, frame.size() - 1), 16384, 63, B_BAD_DATA},
+		{"cut to its header", frame.substr(0, 6), 16384, 63, B_BAD_DATA},
+		{"empty", "", 16384, 63, B_BAD_DATA},
+		{"its checksum changed", flipped(frame.size() - 2), 16384, 63, B_BAD_DATA},
+		{"a byte changed inside", flipped(frame.size() / 2), 16384, 63, B_BAD_DATA},
+		{"another frame after it", frame + frame, 16384, 63, B_BAD_DATA},
+		{"the header's size wrong", frame, 16380, 63, B_MISMATCHED_VALUES},
+		{"a bitmap of another size", frame, 16384, 62, B_MISMATCHED_VALUES},
+	};
+	for (const auto& row : rows) {
+		SCOPED_TRACE(row.what);
+		PrefilledBitmap* built = nullptr;
+		status_t error = B_ERROR;
+		PrefilledBitmap* answer = BuildCompressedBitmap(built, row.bytes.data(), row.bytes.size(),
+			row.size, 0, 0, row.right, 63, B_RGB32, &error);
+		EXPECT_EQ(error, row.status) << status_text(error);
+		EXPECT_EQ(answer, built);
+		if (row.status != B_OK) {
+			EXPECT_EQ(answer, nullptr);
+			continue;
+		}
+		ASSERT_NE(answer, nullptr);
+		EXPECT_EQ(memcmp(answer->Bits(), bitmap->Bits(), 16384), 0);
+		// Built once: the next call answers the same bitmap.
+		EXPECT_EQ(BuildCompressedBitmap(built, nullptr, 0, 16384, 0, 0, 63, 63, B_RGB32, nullptr),
+			answer);
+		delete answer;
+	}
 }

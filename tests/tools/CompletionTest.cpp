@@ -66,6 +66,8 @@ TEST(Completion, ExporterOffersOptionsValuesAndImageFiles)
 		{{"quillpix-export", "-o", "o"}, "out.h"},
 		{{"quillpix-export", "-o", ""}, "- a.png b.JPG c.webp d.ppm icons notes.txt out.h"},
 		{{"quillpix-export", "--name", ""}, ""},
+		{{"quillpix-export", "--comp"}, "--compress --compress-threshold"},
+		{{"quillpix-export", "--compress", "zstd:1"}, "zstd:19"},
 		{{"quillpix-export", "--", "-"}, ""},
 		{{"quillpix-export", "--", "n"}, ""},
 		{{"quillpix-export", "--", "a"}, "a.png"},

@@ -123,6 +123,17 @@ TEST(ExportOptions, UsageErrors)
 		{"--embed", "x.h", "-o", "x.h", "a.png"},
 		{"--embed", "x.h", "-o", "x.bin", "a.png"},
 		{"--embed", "x.bin", "-o", "x.cpp", "a.png"},
+		// Compression is the build form's, zstd at a level without the large
+		// windows, and a threshold below 100 %.
+		{"--compress", "zstd", "a.png"},
+		{"--embed", "x.h", "--compress", "lz4", "a.png"},
+		{"--embed", "x.h", "--compress", "zstd:0", "a.png"},
+		{"--embed", "x.h", "--compress", "zstd:20", "a.png"},
+		{"--embed", "x.h", "--compress", "zstd:", "a.png"},
+		{"--embed", "x.h", "--compress", "zstd:+5", "a.png"},
+		{"--embed", "x.h", "--compress-threshold", "5", "a.png"},
+		{"--embed", "x.h", "--compress", "zstd", "--compress-threshold", "100", "a.png"},
+		{"--embed", "x.h", "--compress", "zstd", "--compress-threshold", "5%", "a.png"},
 	};
 	for (const auto& arguments : rows) {
 		Parsed parsed = Parse(arguments);
@@ -157,6 +168,27 @@ TEST(ExportOptions, EmbedNamesTheHeaderAndTheSourceAndTheBytesBesideIt)
 
 // The namespace and the image's name belong to the build form, and the
 // namespace stands in declarations: it must be an identifier.
+TEST(ExportOptions, CompressTakesALevelAndAThreshold)
+{
+	const struct {
+		std::vector<const char*> arguments;
+		int level;
+		int threshold;
+	} rows[] = {
+		{{"--embed", "x.h", "a.png"}, 0, 10},
+		{{"--embed", "x.h", "--compress", "zstd", "a.png"}, 9, 10},
+		{{"--embed", "x.h", "--compress=zstd:3", "a.png"}, 3, 10},
+		{{"--embed", "x.h", "--compress", "zstd:1", "--compress-threshold=0", "a.png"}, 1, 0},
+		{{"a.png", "--compress-threshold", "99", "--compress", "zstd:19", "--embed", "x.h"}, 19, 99},
+	};
+	for (const auto& row : rows) {
+		Parsed parsed = Parse(row.arguments);
+		ASSERT_TRUE(parsed.ok) << parsed.error;
+		EXPECT_EQ(parsed.options.Compression().level, row.level);
+		EXPECT_EQ(parsed.options.Compression().threshold, row.threshold);
+	}
+}
+
 TEST(ExportOptions, NamespaceAndImageNameGoWithEmbedOnly)
 {
 	Parsed scoped = Parse({"--embed", "i.h", "--namespace", "lib_1", "--image-name=img/i.png",
@@ -336,6 +368,9 @@ TEST(ExportOptions, RefusalsSayWhatWasWrong)
 		{{"--output=", "a.png"}, "option -o needs a file name"},
 		{{"a.png", "--name"}, "option --name needs an icon name"},
 		{{"a.png", "--embed"}, "option --embed needs a header name"},
+		{{"--compress", "zstd", "a.png"}, "option --compress goes with --embed"},
+		{{"--embed", "x.h", "--compress", "zstd:22", "a.png"},
+			"option --compress takes zstd or zstd:LEVEL, LEVEL 1 to 19"},
 		{{"-o", "x.h", "a.png", "b.png"}, "-o names one output file, but several images were given"},
 		{{""}, "an empty name is no file"},
 		{{"-o", "-", "a.png", ""}, "an empty name is no file"},

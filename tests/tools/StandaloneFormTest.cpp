@@ -4,7 +4,9 @@
 // every C and C++ standard with GCC and Clang, warnings as errors; and a C99
 // program with a C++ file of its own that prints the constants and a digest
 // of the bytes, which must be what the exporter wrote in its files, and
-// finds the text's bytes the same.
+// finds the text's bytes the same; and a C program that decompresses the
+// compressed form with the one ZSTD_decompress() call into the bytes of the
+// form without compression.
 
 #include "ExportFixtures.h"
 #include "support/Program.h"
@@ -93,6 +95,28 @@ cxx_bytes(void)
 {
 	static_assert(icon_Width * 2 <= icon_BytesPerRow, "two bytes a pixel");
 	return icon_MData;
+}
+)";
+
+// The README's call, checked against the same image embedded as it is.
+const char* const kDecompress = R"(#include "raw.h"
+#include "zipped.h"
+
+#include <stdlib.h>
+#include <string.h>
+#include <zstd.h>
+
+int
+main(void)
+{
+	uint8_t* pixels = malloc(zipped_Size);
+	size_t made = ZSTD_decompress(pixels, zipped_Size, zipped_ZData, zipped_ZSize);
+	if (ZSTD_isError(made) || made != zipped_Size)
+		return 1;
+	int same = zipped_Compressed && !raw_Compressed && zipped_Size == sizeof(raw_MData)
+		&& memcmp(pixels, raw_MData, zipped_Size) == 0;
+	free(pixels);
+	return same ? 0 : 2;
 }
 )";
 
@@ -185,6 +209,33 @@ TEST_P(StandaloneForm, ACProgramReadsWhatTheExporterReports)
 			+ digest[1].str() + "\n");
 	// Five pixels of two bytes, padded to twelve a row.
 	EXPECT_EQ(facts[4].str(), "12");
+}
+
+TEST_P(StandaloneForm, ACProgramDecompressesTheCompressedForm)
+{
+	// A gradient that compresses, in a space whose rows are padded.
+	std::string image = "P6\n61 32\n255\n";
+	for (int y = 0; y < 32; y++) {
+		for (int x = 0; x < 61; x++)
+			image += {char(x * 4), char(y * 8), char((x + y) & 0x30)};
+	}
+	WriteWhole(fScratch / "gradient.ppm", image);
+	for (const char* name : {"raw", "zipped"}) {
+		ExporterProcess::Outcome outcome = ExporterProcess::Run(fScratch,
+			{"--standalone", "--color-space", "rgb16", "--embed", fScratch / name + ".h", "--name",
+				name, "--namespace", "lib_1", "--compress",
+				name == std::string("raw") ? "zstd:1" : "zstd", "--compress-threshold",
+				name == std::string("raw") ? "99" : "0", fScratch / "gradient.ppm"});
+		ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+	}
+	WriteWhole(fScratch / "decompress.c", kDecompress);
+	ASSERT_TRUE(Run({GetParam().c, "-std=c99", "-Wall", "-Wextra", "-Wpedantic", "-Werror", "-c",
+		"decompress.c"}));
+	ASSERT_TRUE(Run({GetParam().c, "-c", "raw.s"}));
+	ASSERT_TRUE(Run({GetParam().c, "-c", "zipped.s"}));
+	ASSERT_TRUE(
+		Run({GetParam().c, "decompress.o", "raw.o", "zipped.o", "-lzstd", "-o", "decompress"}));
+	EXPECT_TRUE(Run({fScratch / "decompress"}));
 }
 
 // Every colour space the exporter writes has its layout in words; a space it

@@ -51,7 +51,7 @@ _quillpix_export()
 	else
 		case $prev in
 		-o | --output | --color-space | --dither | --embed | --name | --namespace | \
-			--image-name | --background)
+			--image-name | --background | --compress | --compress-threshold)
 			option=$prev
 			;;
 		esac
@@ -77,6 +77,10 @@ _quillpix_export()
 		COMPREPLY=($(compgen -W "none floyd-steinberg ordered" -- "$value"))
 		return
 		;;
+	--compress)
+		COMPREPLY=($(compgen -W "zstd zstd:3 zstd:9 zstd:19" -- "$value"))
+		return
+		;;
 	-o | --output)
 		if [[ $value == - || -z $value ]]; then
 			_quillpix_any_files "$value"
@@ -90,7 +94,7 @@ _quillpix_export()
 		_quillpix_any_files "$value"
 		return
 		;;
-	--name | --namespace | --image-name | --background)
+	--name | --namespace | --image-name | --background | --compress-threshold)
 		return
 		;;
 	esac
@@ -98,7 +102,7 @@ _quillpix_export()
 	if [[ $cur == -* && $cur != - ]]; then
 		COMPREPLY=($(compgen -W "-o --output -q --quiet -h --help --version --identifiers
 			--color-space --name --dither --background --standalone --embed --namespace
-			--image-name --" \
+			--image-name --compress --compress-threshold --" \
 			-- "$cur"))
 		return
 	fi
