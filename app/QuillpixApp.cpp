@@ -119,7 +119,9 @@ QuillpixApp::ArgvReceived(int32 argc, char** argv)
 		fOpenPanelAtLaunch = true;
 		return;
 	}
-	for (int32 index = 1; index < argc; index++)
+	// "--" ends the options: what follows is a file, whatever its name.
+	int32 first = argc > 1 && strcmp(argv[1], "--") == 0 ? 2 : 1;
+	for (int32 index = first; index < argc; index++)
 		OpenWindow(argv[index]);
 }
 

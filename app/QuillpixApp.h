@@ -6,7 +6,9 @@
 // and the "NewD" command (an untitled window). Launched with nothing to open,
 // it shows a usage alert and quits. Launched with the one argument "--open"
 // (the desktop entry's "Open an image…"), it shows its Open panel instead,
-// and quits when the panel is closed with nothing opened.
+// and quits when the panel is closed with nothing opened. A first argument
+// "--" is dropped, so that every argument after it names a file ("--open"
+// or "--help" included).
 //
 // Every operation runs on the application's thread.
 

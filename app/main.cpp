@@ -33,6 +33,20 @@ constexpr QtServerFactory kQtServer = MakeQtServer;
 constexpr QtServerFactory kQtServer = nullptr;
 #endif
 
+const char* const kHelp =
+	"usage: quillpix [--] [IMAGE...]\n"
+	"       quillpix --open | --version | --help\n"
+	"Opens every IMAGE in a window of its own, to save as C++ source code.\n"
+	"An IMAGE is a PNG, JPEG, GIF, WebP, TIFF, BMP, ICO, CUR, PNM, XPM or TGA\n"
+	"file, or a text Quillpix saved (NAME.h, or the header quillpix-export\n"
+	"--embed writes, with its .bin beside it), recognised by its content.\n"
+	"\n"
+	"  --open     start with the Open dialog\n"
+	"  --version  print the version and exit\n"
+	"  --help     print this and exit\n"
+	"\n"
+	"Open a file whose name begins with '-' as ./NAME, or after \"--\".\n";
+
 } // namespace
 
 int
@@ -41,6 +55,10 @@ main(int argc, char** argv)
 	if (argc == 2 && strcmp(argv[1], "--version") == 0) {
 		printf("quillpix %s\n", kQuillpixVersion);
 		return 0;
+	}
+	if (argc == 2 && strcmp(argv[1], "--help") == 0) {
+		fputs(kHelp, stdout);
+		return ferror(stdout) || fflush(stdout) != 0 ? 1 : 0;
 	}
 	BPrivate::Result<void> installed = InstallProgramServer(kQtServer);
 	if (!installed) {

@@ -5,7 +5,8 @@
 #   * one big image through quillpix_add_image_sources into a small program
 #     (export + compile + link): 4096 x 4096, and 2048 x 2048 beside the hex
 #     form (the text export in a function, as the build form used to be);
-#     the compiler's peak memory, the exporter's alone;
+#     the compiler's peak memory, the exporter's alone; and 4096 x 4096 in
+#     the standalone form (STANDALONE) into a program in C;
 #   * the ways a compiler can read 2048 x 2048 and 4096 x 4096 pixels' bytes:
 #     "0xNN, " items in C++, C string literals in C, and the assembler source
 #     the exporter writes (.incbin; one compile or assembly each, time and
@@ -101,6 +102,26 @@ main()
 	return bitmap->BitsLength() == int32(sizeof(splash_MData)) ? 0 : 1;
 }
 EOF
+# The same in the standalone form, for a program in C alone.
+cat >"$work/main.c" <<'EOF'
+#include "quillpix-images/splash.h"
+#include <stdio.h>
+int
+main(void)
+{
+	printf("%d bytes\n", (int)sizeof(splash_MData));
+	return (size_t)splash_BytesPerRow * splash_Height == sizeof(splash_MData) ? 0 : 1;
+}
+EOF
+mkdir -p "$work/standalone-4096"
+cat >"$work/standalone-4096/CMakeLists.txt" <<EOF
+cmake_minimum_required(VERSION 3.25)
+project(EmbedStandalone LANGUAGES C)
+find_package(Quillpix REQUIRED)
+add_executable(splash "$work/main.c")
+file(CREATE_LINK "$work/splash-4096.png" "\${CMAKE_CURRENT_BINARY_DIR}/splash.image" SYMBOLIC)
+quillpix_add_image_sources(TARGET splash STANDALONE IMAGES "\${CMAKE_CURRENT_BINARY_DIR}/splash.image")
+EOF
 for side in 2048 4096 8192; do
 	image=$work/splash-$side.png
 	mkdir -p "$work/big-$side"
@@ -154,9 +175,10 @@ EOF
 # Configures `project` into build-`project` with the compilers measured.
 configure() {
 	rm -rf "$work/build-$1"
-	cmake -S "$work/$1" -B "$work/build-$1" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-		-DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_PREFIX_PATH="$work/prefix" \
-		"-DCMAKE_CXX_COMPILER_LAUNCHER=$gnu_time;-a;-o;$work/$1.memory;-f;%M" >/dev/null
+	cmake -S "$work/$1" -B "$work/build-$1" -G Ninja -DCMAKE_BUILD_TYPE=Release --no-warn-unused-cli \
+		-DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_C_COMPILER="$cc" -DCMAKE_PREFIX_PATH="$work/prefix" \
+		"-DCMAKE_CXX_COMPILER_LAUNCHER=$gnu_time;-a;-o;$work/$1.memory;-f;%M" \
+		"-DCMAKE_C_COMPILER_LAUNCHER=$gnu_time;-a;-o;$work/$1.memory;-f;%M" >/dev/null
 }
 # Builds it from clean: its time to the .times file, its compilers' peak to
 # .peaks and the peak of its largest process of any kind (the exporter, the
@@ -173,7 +195,7 @@ build_big() {
 
 for round in $(seq "$runs"); do
 	echo "big image round $round" >&2
-	for project in big-4096 big-2048 hex-2048; do
+	for project in big-4096 standalone-4096 big-2048 hex-2048; do
 		build_big $project
 	done
 	measure "$cli" -q --embed "$work/export.h" "$work/splash-4096.png" >>"$work/export-4096.measures"
@@ -373,6 +395,8 @@ t_big2=$(median <"$work/big-2048.times")
 t_hex2=$(median <"$work/hex-2048.times")
 steps() { mib "$(median <"$work/$1.steps")"; }
 echo "| 4096 x 4096 PNG through the function, export + assemble + compile + link (-j 2) | assembled object | $t_big4 s | $(mib "$(median <"$work/big-4096.peaks")") MiB | $(steps big-4096) MiB | |"
+t_alone4=$(median <"$work/standalone-4096.times")
+echo "| 4096 x 4096 PNG, the same in the standalone form, a C program (bound: 3 s, 512 MiB) | read-only assembled object | $t_alone4 s | $(mib "$(median <"$work/standalone-4096.peaks")") MiB | $(steps standalone-4096) MiB | $(ratio "$t_alone4" "$t_big4")x the Be form's time |"
 echo "| 2048 x 2048 PNG, the same | assembled object | $t_big2 s | $(mib "$(median <"$work/big-2048.peaks")") MiB | $(steps big-2048) MiB | $(ratio "$t_hex2" "$t_big2")x our time |"
 echo "| | hex items in a function (the form before) | $t_hex2 s | $(mib "$(median <"$work/hex-2048.peaks")") MiB | $(steps hex-2048) MiB | |"
 echo "| 8192 x 8192 PNG through the function, the same, once | assembled object | $(cat "$work/big-8192.times") s | $(mib "$(cat "$work/big-8192.peaks")") MiB | $(steps big-8192) MiB | |"

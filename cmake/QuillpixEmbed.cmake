@@ -1,6 +1,7 @@
 # Turning images into C++ sources at build time, with quillpix-export.
 #
 #   quillpix_add_image_sources(TARGET <target> IMAGES <image>...
+#                              [STANDALONE]
 #                              [COLOR_SPACE rgb32|cmap8|rgba32|rgb16|rgb15|
 #                                           rgba15|gray8|gray1|rgb24|rgb24-big|
 #                                           rgb16-big|rgb15-big|rgba15-big|
@@ -33,6 +34,19 @@
 # the colour transparent pixels are laid over, as --background. The target is linked to the library
 # that holds PrefilledBitmap. The configure step stops on an unknown keyword
 # and on an image that does not exist, naming it as written.
+#
+# STANDALONE gives the form any C or C++ target takes with nothing but its
+# compiler (quillpix-export --standalone): the header includes <stdint.h>
+# alone and declares, with C linkage,
+#
+#   save_file_Width, save_file_Height, save_file_BytesPerRow,
+#   save_file_ColorSpace                   integer constants (an enum in C,
+#                                          constexpr int32_t in C++)
+#   const uint8_t save_file_MData[N];      the bitmap's N bytes, read-only
+#
+# with the layout of a pixel in words in a comment; no bitmap is built and
+# no Quillpix library is linked. Its bytes are assembled by the C++
+# compiler's driver, or the C compiler's in a project without C++.
 #
 # At build time quillpix-export --embed writes, beside the header, the
 # bitmap's bytes as they are (save_file.bin) and an assembler source that
@@ -119,29 +133,31 @@ function(quillpix_image_identifiers out images)
 endfunction()
 
 # The command that assembles a generated .s into an object for `target`: the
-# target's C++ compiler driver with what selects the target machine (the
+# target's `language` (C or CXX) compiler driver with what selects the target
+# machine (the
 # compiler's target, -m options), on this machine and never through a
 # compiler launcher: the assembler takes the bytes from a file beside the
 # source, which a compile farm's remote would not see.
-function(_quillpix_assembler out target)
-	set(command "${CMAKE_CXX_COMPILER}")
+function(_quillpix_assembler out target language)
+	set(compiler "${CMAKE_${language}_COMPILER}")
+	set(command "${compiler}")
 	# A compiler reached through a cache's or a farm's folder of compiler
 	# names (/usr/lib/ccache on PATH) is told to run the compiler as it is:
 	# a cache refuses an assembler source that takes in a file.
-	file(REAL_PATH "${CMAKE_CXX_COMPILER}" real)
+	file(REAL_PATH "${compiler}" real)
 	get_filename_component(wrapper "${real}" NAME)
 	if(wrapper MATCHES "^(ccache|icecc)$")
-		set(command "${CMAKE_COMMAND}" -E env CCACHE_DISABLE=1 ICECC=no
-			"${CMAKE_CXX_COMPILER}")
+		set(command "${CMAKE_COMMAND}" -E env CCACHE_DISABLE=1 ICECC=no "${compiler}")
 	endif()
-	if(CMAKE_CXX_COMPILER_ARG1)
-		separate_arguments(first UNIX_COMMAND "${CMAKE_CXX_COMPILER_ARG1}")
+	if(CMAKE_${language}_COMPILER_ARG1)
+		separate_arguments(first UNIX_COMMAND "${CMAKE_${language}_COMPILER_ARG1}")
 		list(APPEND command ${first})
 	endif()
-	if(CMAKE_CXX_COMPILER_TARGET AND CMAKE_CXX_COMPILE_OPTIONS_TARGET)
-		list(APPEND command "${CMAKE_CXX_COMPILE_OPTIONS_TARGET}${CMAKE_CXX_COMPILER_TARGET}")
+	if(CMAKE_${language}_COMPILER_TARGET AND CMAKE_${language}_COMPILE_OPTIONS_TARGET)
+		list(APPEND command
+			"${CMAKE_${language}_COMPILE_OPTIONS_TARGET}${CMAKE_${language}_COMPILER_TARGET}")
 	endif()
-	separate_arguments(flags UNIX_COMMAND "${CMAKE_CXX_FLAGS}")
+	separate_arguments(flags UNIX_COMMAND "${CMAKE_${language}_FLAGS}")
 	set(taking "")
 	foreach(flag IN LISTS flags)
 		if(taking)
@@ -191,8 +207,9 @@ function(_quillpix_check_space_option option value valuePattern valueText colorS
 endfunction()
 
 function(quillpix_add_image_sources)
-	set(keywords TARGET COLOR_SPACE DITHER BACKGROUND IMAGES)
-	cmake_parse_arguments(PARSE_ARGV 0 ARG "" "TARGET;COLOR_SPACE;DITHER;BACKGROUND" "IMAGES")
+	set(keywords TARGET STANDALONE COLOR_SPACE DITHER BACKGROUND IMAGES)
+	cmake_parse_arguments(PARSE_ARGV 0 ARG "STANDALONE" "TARGET;COLOR_SPACE;DITHER;BACKGROUND"
+		"IMAGES")
 	if(ARG_UNPARSED_ARGUMENTS)
 		list(JOIN keywords ", " known)
 		list(JOIN ARG_UNPARSED_ARGUMENTS " " unknown)
@@ -231,9 +248,21 @@ function(quillpix_add_image_sources)
 			"rgb16, gray8, gray1, rgb24, rgb24-big or rgb16-big, the spaces without transparency")
 		list(APPEND colorSpaceOption --background ${ARG_BACKGROUND})
 	endif()
-	if(NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+	# The Be form is C++; the standalone form is assembled by the C++
+	# driver where there is one, else by the C driver.
+	set(language CXX)
+	set(formOption "")
+	if(ARG_STANDALONE)
+		set(formOption --standalone)
+		get_property(languages GLOBAL PROPERTY ENABLED_LANGUAGES)
+		if(NOT CXX IN_LIST languages)
+			set(language C)
+		endif()
+	endif()
+	if(NOT CMAKE_${language}_COMPILER_ID MATCHES "GNU|Clang")
 		message(FATAL_ERROR "quillpix_add_image_sources: the images are assembled with GCC's or "
-			"Clang's driver, and CMAKE_CXX_COMPILER is ${CMAKE_CXX_COMPILER_ID}")
+			"Clang's driver, and CMAKE_${language}_COMPILER is "
+			"${CMAKE_${language}_COMPILER_ID}")
 	endif()
 
 	# In the Quillpix build tree its own targets; elsewhere the installed ones.
@@ -258,7 +287,7 @@ function(quillpix_add_image_sources)
 		set(imagesTaken "")
 	endif()
 	_quillpix_image_scope(scope "${ARG_TARGET}")
-	_quillpix_assembler(assembler ${ARG_TARGET})
+	_quillpix_assembler(assembler ${ARG_TARGET} ${language})
 
 	# The files as they are named (a list element holds a ';' as "\;"), each
 	# checked now, named to the person as they wrote it, relative to this
@@ -321,7 +350,8 @@ function(quillpix_add_image_sources)
 		set(data "${outputDir}/${name}.bin")
 		set(object "${outputDir}/${name}.o")
 		string(REGEX REPLACE "[\r\n\t]" "?" shownInComment "${shown}")
-		set(export ${exporter} --quiet --name ${name} ${colorSpaceOption} --namespace ${scope}
+		set(export ${exporter} --quiet ${formOption} --name ${name} ${colorSpaceOption}
+			--namespace ${scope}
 			--image-name "${label}" --embed "${header}" -o "${assembly}" -- "${input}")
 		# Files that would not change are not written. Ninja then sees that
 		# nothing changed (restat) and builds nothing after them; Make, which
@@ -365,5 +395,7 @@ function(quillpix_add_image_sources)
 		set(visibility PRIVATE)
 	endif()
 	target_include_directories(${ARG_TARGET} ${visibility} "${includeDir}")
-	target_link_libraries(${ARG_TARGET} ${visibility} ${library})
+	if(NOT ARG_STANDALONE)
+		target_link_libraries(${ARG_TARGET} ${visibility} ${library})
+	endif()
 endfunction()

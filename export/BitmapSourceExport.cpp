@@ -1,6 +1,7 @@
 #include "BitmapSourceExport.h"
 
 #include "FormatBitmapSource.h"
+#include "FramedSource.h"
 #include "export/LeafName.h"
 #include "io/FileReplacer.h"
 #include "io/PlainBufferedFile.h"
@@ -71,17 +72,28 @@ struct CountingConsumer {
 	}
 };
 
+int64
+TextLength(const Source& source, const SourceExportOptions& options)
+{
+	if (options.frame != nullptr)
+		return FramedSourceLength(*options.frame, source.bitmap->BitsLength());
+	BRect bounds = source.bitmap->Bounds();
+	return BitmapSourceLength(source.iconName, bounds.left, bounds.top, bounds.right,
+		bounds.bottom, source.bitmap->ColorSpace(), source.bitmap->BitsLength());
+}
+
 Result<void>
 WriteText(PlainBufferedFile& file, const Source& source, const SourceExportOptions& options)
 {
 	BRect bounds = source.bitmap->Bounds();
-	ProgressCount progress{&options.progress,
-		BitmapSourceLength(source.iconName, bounds.left, bounds.top, bounds.right, bounds.bottom,
-			source.bitmap->ColorSpace(), source.bitmap->BitsLength())};
+	ProgressCount progress{&options.progress, TextLength(source, options)};
 	CountingConsumer consumer{{file, options.cancel}, progress};
-	bool written = FormatBitmapSource(source.iconName, bounds.left, bounds.top, bounds.right,
-		bounds.bottom, source.bitmap->ColorSpace(), static_cast<const uint8*>(source.bitmap->Bits()),
-		source.bitmap->BitsLength(), consumer);
+	const uint8* bytes = static_cast<const uint8*>(source.bitmap->Bits());
+	bool written = options.frame != nullptr
+		? FormatFramedSource(*options.frame, bytes, source.bitmap->BitsLength(), consumer)
+		: FormatBitmapSource(source.iconName, bounds.left, bounds.top, bounds.right,
+			bounds.bottom, source.bitmap->ColorSpace(), bytes, source.bitmap->BitsLength(),
+			consumer);
 	if (consumer.Cancelled())
 		return Failure(B_INTERRUPTED);
 	if (!written)
@@ -113,10 +125,7 @@ ExportBitmapSource(const BBitmap* bitmap, const char* documentName,
 	if (replacer.WritesNewFile()) {
 		// Knowing the text's length, a new file gets its size first: growing
 		// it write by write costs the file system several times more.
-		BRect bounds = bitmap->Bounds();
-		int64 length = BitmapSourceLength(source.iconName, bounds.left, bounds.top, bounds.right,
-			bounds.bottom, bitmap->ColorSpace(), bitmap->BitsLength());
-		file.SetSize(length);
+		file.SetSize(TextLength(source, options));
 		file.SetWriteBehind(kWriteBehind);
 	}
 

@@ -15,6 +15,8 @@
 #include <atomic>
 #include <functional>
 
+struct SourceFrame;
+
 // What an export may be told besides the bitmap and the file.
 struct SourceExportOptions {
 	// The icon name of the text; null for the leaf of the document name.
@@ -26,6 +28,9 @@ struct SourceExportOptions {
 	// the bytes written so far and the whole text's length, about every
 	// mebibyte.
 	std::function<void(int64 written, int64 total)> progress = nullptr;
+	// When given, the text is this frame around the bytes' items (see
+	// FramedSource.h) instead of the Be text; the icon name is not used.
+	const SourceFrame* frame = nullptr;
 };
 
 // Writes `bitmap` into the file `documentName` (absolute, or relative to the

@@ -1,6 +1,6 @@
 #include "FormatBitmapSource.h"
 
-#include <GraphicsDefs.h>
+#include <ColorSpaceNames.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -45,29 +45,11 @@ FormatBounds(char* buffer, float left, float top, float right, float bottom)
 		static_cast<double>(top), static_cast<double>(right), static_cast<double>(bottom));
 }
 
-namespace {
-
-// The spaces the export writes, in the order the seed's two and the others
-// came; each text is the constant's name and a comma.
-constexpr std::pair<color_space, const char*> kSpaceTexts[] = {
-	{B_CMAP8, "B_CMAP8,"}, {B_RGB32, "B_RGB32,"}, {B_RGBA32, "B_RGBA32,"},
-	{B_RGB16, "B_RGB16,"}, {B_RGB15, "B_RGB15,"}, {B_RGBA15, "B_RGBA15,"},
-	{B_GRAY8, "B_GRAY8,"}, {B_GRAY1, "B_GRAY1,"}, {B_RGB24, "B_RGB24,"},
-	{B_RGB24_BIG, "B_RGB24_BIG,"}, {B_RGB16_BIG, "B_RGB16_BIG,"},
-	{B_RGB15_BIG, "B_RGB15_BIG,"}, {B_RGBA15_BIG, "B_RGBA15_BIG,"},
-	{B_RGB32_BIG, "B_RGB32_BIG,"}, {B_RGBA32_BIG, "B_RGBA32_BIG,"},
-};
-
-} // namespace
-
 const char*
 ColorSpaceText(int32 colorSpace)
 {
-	for (const auto& [space, text] : kSpaceTexts) {
-		if (int32(space) == colorSpace)
-			return text;
-	}
-	return "/*Other color space*/,";
+	const char* argument = SourceColorSpaceArgument(static_cast<color_space>(colorSpace));
+	return argument != nullptr ? argument : "/*Other color space*/,";
 }
 
 std::string_view

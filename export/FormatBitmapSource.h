@@ -13,6 +13,7 @@
 #include <concepts>
 #include <cstring>
 #include <string_view>
+#include <type_traits>
 
 namespace SourceText {
 
@@ -44,13 +45,11 @@ constexpr char kTail[] = "_MData,false,false);\n";
 size_t FormatArrayHead(char* buffer, int32 count);  // "_MData[%d] =\n{\n\t"
 size_t FormatLastByte(char* buffer, uint8 value);   // "0x%02X\n};\nPrefilledBitmap *"
 size_t FormatBounds(char* buffer, float left, float top, float right, float bottom);
-// The constant's name and a comma for the fifteen colour spaces the export
-// writes ("B_CMAP8,", "B_RGB32,", "B_RGBA32,", "B_RGB16,", "B_RGB15,",
-// "B_RGBA15,", "B_GRAY8,", "B_GRAY1,", "B_RGB24,", "B_RGB24_BIG,",
-// "B_RGB16_BIG,", "B_RGB15_BIG,", "B_RGBA15_BIG,", "B_RGB32_BIG,",
-// "B_RGBA32_BIG,"); "/*Other color space*/," for any other code.
+// The constant's name and a comma for the colour spaces the text names
+// ("B_CMAP8,", "B_RGB32,", ...: the table of ColorSpaceNames.h, which the
+// text's reader shares); "/*Other color space*/," for any other code.
 const char* ColorSpaceText(int32 colorSpace);
-// The constant's name alone for those fifteen spaces ("B_CMAP8"); empty for
+// The constant's name alone for those spaces ("B_CMAP8"); empty for
 // any other code.
 std::string_view ColorSpaceName(int32 colorSpace);
 
@@ -89,6 +88,25 @@ PutItemsInPlace(Consumer& consume, const uint8* bytes, int32 index, int32 last)
 	}
 	consume.Take(static_cast<size_t>(out - start));
 	return index;
+}
+
+// Puts the items of bytes[0] to bytes[last - 1], one piece each, through
+// `put` (see PutHead); a consumer with room gets them formatted straight
+// into it, and what the room cannot hold as a piece.
+template<typename Consumer, typename Put>
+bool
+PutItems(Consumer& consume, Put& put, const uint8* bytes, int32 last)
+{
+	for (int32 index = 0; index < last; index++) {
+		if constexpr (FormatsInPlace<std::remove_reference_t<Consumer>>) {
+			index = PutItemsInPlace(consume, bytes, index, last);
+			if (index == last)
+				break;
+		}
+		if (!put(kByteItems[bytes[index]].data(), (index & 15) == 15 ? 8 : 6))
+			return false;
+	}
+	return true;
 }
 
 // The text before the first item and the text from the last byte on, each
@@ -162,19 +180,7 @@ FormatBitmapSource(const char* name, float left, float top, float right, float b
 	};
 	if (!SourceText::PutHead(name, count, put))
 		return false;
-
-	// The items, one piece each; a consumer with room gets them formatted
-	// straight into it, and what the room cannot hold as a piece.
 	const int32 last = count - 1;
-	for (int32 index = 0; index < last; index++) {
-		if constexpr (SourceText::FormatsInPlace<Consumer>) {
-			index = SourceText::PutItemsInPlace(consume, bytes, index, last);
-			if (index == last)
-				break;
-		}
-		if (!put(SourceText::kByteItems[bytes[index]].data(), (index & 15) == 15 ? 8 : 6))
-			return false;
-	}
-
-	return SourceText::PutTail(name, left, top, right, bottom, colorSpace, bytes[last], put);
+	return SourceText::PutItems(consume, put, bytes, last)
+		&& SourceText::PutTail(name, left, top, right, bottom, colorSpace, bytes[last], put);
 }

@@ -54,7 +54,7 @@ public:
 	void SetBitmap(BBitmap* bitmap);
 	// Like SetBitmap, but keeps `bitmap` in whatever colour space it is:
 	// for an image the window has converted into one of the other spaces it
-	// offers.
+	// offers, or a text read back in the space it was written in.
 	void KeepBitmap(BBitmap* bitmap);
 	// The held bitmap, still owned by the view; valid until the next
 	// SetBitmap or the view's destruction.

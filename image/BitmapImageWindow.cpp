@@ -84,8 +84,10 @@ BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path, DocumentBind
 	fImageView = new AImageView(ImageArea());
 
 	if (!IsUntitled()) {
-		BPrivate::Result<std::unique_ptr<BBitmap>> image = BPrivate::ReadBitmapFile(path);
-		fImageView->SetBitmap(image ? image.Value().release() : nullptr);
+		BPrivate::ReadFacts facts;
+		BPrivate::Result<std::unique_ptr<BBitmap>> image
+			= BPrivate::ReadBitmapFile(path, nullptr, &facts);
+		TakeImage(image ? image.Value().release() : nullptr, facts);
 		if (!image)
 			fImageView->SetStatusText(FailureText(path, image.Error()).c_str());
 	}
@@ -275,8 +277,9 @@ BitmapImageWindow::RevertToFile()
 {
 	if (fImagePath.empty())
 		return;
+	BPrivate::ReadFacts facts;
 	BPrivate::Result<std::unique_ptr<BBitmap>> image
-		= BPrivate::ReadBitmapFile(fImagePath.c_str());
+		= BPrivate::ReadBitmapFile(fImagePath.c_str(), nullptr, &facts);
 	if (!image) {
 		std::string text = FailureText(fImagePath.c_str(), image.Error());
 		// A window without an image says it in its view, as at opening; one
@@ -291,8 +294,20 @@ BitmapImageWindow::RevertToFile()
 		return;
 	}
 	fImageView->SetStatusText("");
-	fImageView->SetBitmap(image.Value().release());
+	TakeImage(image.Value().release(), facts);
 	MarkColorSpace();
+}
+
+// A decoded image is held as opening holds it (B_RGB32 unless it is
+// B_CMAP8); a text read back stays in the space it was written in, which is
+// what it was saved for.
+void
+BitmapImageWindow::TakeImage(BBitmap* bitmap, const BPrivate::ReadFacts& facts)
+{
+	if (bitmap != nullptr && facts.namesColorSpace)
+		fImageView->KeepBitmap(bitmap);
+	else
+		fImageView->SetBitmap(bitmap);
 }
 
 void

@@ -12,6 +12,7 @@
 #include "document/FileDocumentWindow.h"
 
 #include <GraphicsDefs.h>
+#include <TranslationUtils.h>
 
 #include <string>
 
@@ -51,6 +52,8 @@ private:
 	// Converts the image into `space` (SpaceSwitch.h), dithered as the
 	// "Image" menu says, and marks that space's item alone.
 	void SwitchTo(color_space space);
+	// Hands a bitmap read from the image file to the view.
+	void TakeImage(BBitmap* bitmap, const BPrivate::ReadFacts& facts);
 	// Marks the item of the image's colour space alone ("B_RGB32" when
 	// there is no image).
 	void MarkColorSpace();

@@ -26,7 +26,7 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DQUILLPIX_FUZZ=ON \
 	-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" >/dev/null
 targets=(fuzz_image_export fuzz_format_source
 	fuzz_read_png fuzz_read_jpeg fuzz_read_gif fuzz_read_webp fuzz_read_tiff
-	fuzz_read_bmp fuzz_read_ico fuzz_read_pnm fuzz_read_tga fuzz_read_xpm)
+	fuzz_read_bmp fuzz_read_ico fuzz_read_pnm fuzz_read_tga fuzz_read_xpm fuzz_read_source)
 # Each reader's target gets a sixth of the time (at least 5 s), so that a CI
 # run stays short.
 reader_seconds=${QUILLPIX_READER_FUZZ_SECONDS:-$((seconds / 6 > 5 ? seconds / 6 : 5))}

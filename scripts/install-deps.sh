@@ -23,6 +23,8 @@ packages=(
 	# tests/roundtrip's compile_farm_test (and bench/embed-build.sh) build
 	# embedded images through a compile farm and a compiler cache
 	distcc ccache
+	libsdl2-dev  # tests/roundtrip's SDL program takes the standalone form's bytes
+	meson  # scripts/package-check.sh builds examples/embed-meson (with ninja-build)
 	"$@"
 )
 

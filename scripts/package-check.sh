@@ -3,8 +3,8 @@
 # whose machine is thrown away afterwards) and uses them as a person would.
 # quillpix-tools first and alone: it must need no desktop stack (no Qt, no
 # fontconfig or freetype); then quillpix --version, one export, the manual
-# pages, the bash completion and the CMake example built against the installed
-# package. Then the application package, with its program, desktop entry,
+# pages, the bash completion, the CMake, Make and Meson examples built against
+# the installed package. Then the application package, with its program, desktop entry,
 # icons, manual page and completion.
 # Usage: scripts/package-check.sh [BUILD_DIR]   (default: build-package)
 # A BUILD_DIR that is already configured is packaged as it is (CI packages
@@ -143,6 +143,27 @@ if ! grep -q "quillpix-export" <<<"$make_log" || grep -q "main\.cpp\|quill\.s" <
 	exit 1
 fi
 echo "the Makefile example builds, and exports a touched image again"
+
+echo "== the Meson example, a C program of the standalone form"
+cp -r examples/embed-meson "$scratch/meson"
+meson setup "$scratch/meson/build" "$scratch/meson" >/dev/null
+meson compile -C "$scratch/meson/build" >/dev/null
+made=$("$scratch/meson/build/embed-meson")
+if [[ "$made" != "quill: 32 x 32, 4096 bytes, "*" opaque pixels" ]]; then
+	echo "package-check: the Meson example says \"$made\"" >&2
+	exit 1
+fi
+echo "$made"
+# A touched image is exported again, once; the same bitmap rebuilds nothing.
+touch "$scratch/meson/images/quill.png"
+meson_log=$(ninja -C "$scratch/meson/build")
+again_log=$(ninja -C "$scratch/meson/build")
+if [ "$(grep -c "Generating quill" <<<"$meson_log")" != 1 ] || grep -q "Compiling\|Linking" <<<"$meson_log" \
+		|| ! grep -q "no work to do" <<<"$again_log"; then
+	echo "package-check: after touching the image, ninja did: $meson_log, then: $again_log" >&2
+	exit 1
+fi
+echo "the Meson example builds, and exports a touched image again once"
 
 echo "== loading an image through the installed translation library"
 mkdir -p "$scratch/load"

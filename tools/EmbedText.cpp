@@ -19,9 +19,8 @@ AppendOctal(std::string& text, unsigned char c)
 	text += escape;
 }
 
-// The path as the inside of an assembler string: only letters, digits and
-// "/._+-" as they are, every other byte octal, which both GNU as and the
-// integrated assemblers decode.
+} // namespace
+
 std::string
 AssemblerPath(const std::string& path)
 {
@@ -36,6 +35,8 @@ AssemblerPath(const std::string& path)
 	}
 	return text;
 }
+
+namespace {
 
 std::string
 Number(int64_t value)

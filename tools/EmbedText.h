@@ -57,4 +57,9 @@ std::string ColorSpaceConstant(int32_t colorSpace);
 // as it is, every other byte as an octal escape.
 std::string Quoted(const std::string& text);
 
+// The path as the inside of an assembler string: only letters, digits and
+// "/._+-" as they are, every other byte octal, which both GNU as and the
+// integrated assemblers decode.
+std::string AssemblerPath(const std::string& path);
+
 } // namespace EmbedText

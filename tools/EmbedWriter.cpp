@@ -2,6 +2,7 @@
 
 #include "BuildFile.h"
 #include "EmbedText.h"
+#include "StandaloneText.h"
 #include "WriteFailures.h"
 #include "export/LeafName.h"
 
@@ -51,7 +52,8 @@ EmbedWriter::Write(const BBitmap& bitmap, const std::atomic<bool>* cancel)
 		LeafName(fPaths.data.c_str()), int64(length),
 		Digest(bits, length), bounds.IntegerWidth() + 1, bounds.IntegerHeight() + 1,
 		bitmap.BytesPerRow(), int32(bitmap.ColorSpace())};
-	const std::string assembly = EmbedText::Assembly(image);
+	const std::string assembly = fNames.standalone ? StandaloneText::Assembly(image)
+		: EmbedText::Assembly(image);
 
 	// The assembly names the bytes' digest: when it is unchanged and the raw
 	// file still has its size, so are the bytes.
@@ -66,7 +68,8 @@ EmbedWriter::Write(const BBitmap& bitmap, const std::atomic<bool>* cancel)
 	}
 	if (cancel != nullptr && cancel->load(std::memory_order_relaxed))
 		return CannotWrite(fPaths.header, Failure(B_INTERRUPTED));
-	Result<void> written = BuildFile::Update(fPaths.header, EmbedText::Header(image));
+	Result<void> written = BuildFile::Update(fPaths.header,
+		fNames.standalone ? StandaloneText::Header(image) : EmbedText::Header(image));
 	if (!written)
 		return CannotWrite(fPaths.header, written.Error());
 	return {};

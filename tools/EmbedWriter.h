@@ -31,6 +31,7 @@ struct EmbedNames {
 	std::string image;  // the image's name as the files give it
 	std::string name;   // the icon name, an identifier
 	std::string scope;  // the namespace of the linker's names, or empty
+	bool standalone = false;  // the standalone form (see StandaloneText)
 };
 
 class EmbedWriter {

@@ -1,6 +1,7 @@
 #include "ExportJob.h"
 
 #include "EmbedWriter.h"
+#include "StandaloneText.h"
 #include "export/ImageIdentifier.h"
 #include "ImageInput.h"
 #include "PrintableName.h"
@@ -10,6 +11,7 @@
 #include "export/BitmapSourceExport.h"
 #include <ColorMapDither.h>
 #include "export/FormatBitmapSource.h"
+#include "export/FramedSource.h"
 #include <SpaceConversion.h>
 
 #include <TranslationUtils.h>
@@ -40,6 +42,17 @@ ConvertTo(std::unique_ptr<BBitmap>& bitmap, color_space space,
 	return bitmap != nullptr;
 }
 
+// The standalone text of `bitmap` as the frame around its items.
+SourceFrame
+StandaloneFrame(const BBitmap& bitmap, const std::string& image, const char* iconName)
+{
+	BRect bounds = bitmap.Bounds();
+	EmbeddedImage facts = {image, iconName, "", "", bitmap.BitsLength(), 0,
+		bounds.IntegerWidth() + 1, bounds.IntegerHeight() + 1, bitmap.BytesPerRow(),
+		int32(bitmap.ColorSpace())};
+	return {StandaloneText::TextHead(facts), StandaloneText::TextTail(facts)};
+}
+
 } // namespace
 
 ExportJob::ExportJob(const std::string& image, const ExportOptions& options)
@@ -64,7 +77,10 @@ ExportJob::Report(const std::string& line)
 BPrivate::Result<std::unique_ptr<BBitmap>>
 ExportJob::ReadImage()
 {
-	return ImageInput::Read(fImage);
+	BPrivate::ReadFacts facts;
+	BPrivate::Result<std::unique_ptr<BBitmap>> read = ImageInput::Read(fImage, &facts);
+	fKeepsColorSpace = facts.namesColorSpace;
+	return read;
 }
 
 bool
@@ -85,9 +101,11 @@ ExportJob::Prepare()
 	bool converted;
 	if (wanted == B_NO_COLOR_SPACE || wanted == B_RGB32 || wanted == B_CMAP8) {
 		// First what an image window holds (B_CMAP8 stays, anything else
-		// becomes B_RGB32), then the colour space asked for, as the window's
-		// menu would.
-		const color_space held = fBitmap->ColorSpace() == B_CMAP8 ? B_CMAP8 : B_RGB32;
+		// becomes B_RGB32, but a text read back keeps the space it was
+		// written in), then the colour space asked for, as the window's menu
+		// would.
+		const color_space held = fKeepsColorSpace || fBitmap->ColorSpace() == B_CMAP8
+			? fBitmap->ColorSpace() : B_RGB32;
 		converted = ConvertTo(fBitmap, held)
 			&& ConvertTo(fBitmap, wanted == B_NO_COLOR_SPACE ? held : wanted, fOptions.Dither());
 	} else if (fBitmap->ColorSpace() != wanted) {
@@ -140,6 +158,11 @@ ExportJob::Run()
 	}
 
 	SourceExportOptions exportOptions{iconName, fCancel};
+	SourceFrame frame;
+	if (fOptions.Standalone()) {
+		frame = StandaloneFrame(*fBitmap, fImage, iconName);
+		exportOptions.frame = &frame;
+	}
 	exportOptions.progress = [this](int64 writtenSoFar, int64 total) {
 		fDone.store(total > 0 ? double(writtenSoFar) / double(total) : 0, std::memory_order_relaxed);
 	};
@@ -162,7 +185,8 @@ Result<void>
 ExportJob::WriteEmbedded(const std::string& name)
 {
 	const char* imageName = fOptions.EmbedImageName();
-	EmbedWriter writer({imageName != nullptr ? imageName : fImage, name, fOptions.EmbedScope()},
+	EmbedWriter writer({imageName != nullptr ? imageName : fImage, name, fOptions.EmbedScope(),
+			fOptions.Standalone()},
 		{fOptions.EmbedHeader(), fOptions.EmbedSource(), fOptions.EmbedData()});
 	return writer.Write(*fBitmap, fCancel);
 }
@@ -203,7 +227,16 @@ ExportJob::WriteText(FILE* stream, const ItemWriter& writeItems)
 	};
 	if (count <= 0)
 		return Failure(B_BAD_VALUE);
-	if (SourceText::PutHead(iconName, count, put)) {
+	if (fOptions.Standalone()) {
+		const SourceFrame frame = StandaloneFrame(*fBitmap, fImage, iconName);
+		char closing[SourceText::kClosingByteLength];
+		SourceText::FormatClosingByte(closing, bytes[count - 1]);
+		if (put(frame.head.data(), frame.head.size())) {
+			written = writeItems(bytes, count - 1);
+			if (written && put(closing, sizeof(closing)))
+				put(frame.tail.data(), frame.tail.size());
+		}
+	} else if (SourceText::PutHead(iconName, count, put)) {
 		written = writeItems(bytes, count - 1);
 		if (written) {
 			SourceText::PutTail(iconName, bounds.left, bounds.top, bounds.right, bounds.bottom,

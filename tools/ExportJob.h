@@ -78,6 +78,8 @@ private:
 	const std::string fImage;
 	const ExportOptions& fOptions;
 	std::unique_ptr<BBitmap> fBitmap;
+	// The image was a text read back, whose colour space is kept.
+	bool fKeepsColorSpace = false;
 	std::string fMessages;
 	bool fSucceeded = false;
 	const std::atomic<bool>* fCancel = nullptr;

@@ -30,6 +30,7 @@ enum LongOption {
 	kImageName,
 	kIdentifiers,
 	kVersion,
+	kStandalone,
 };
 
 const option kLongOptions[] = {
@@ -45,6 +46,7 @@ const option kLongOptions[] = {
 	{"embed", required_argument, nullptr, kEmbed},
 	{"namespace", required_argument, nullptr, kNamespace},
 	{"image-name", required_argument, nullptr, kImageName},
+	{"standalone", no_argument, nullptr, kStandalone},
 	{nullptr, 0, nullptr, 0},
 };
 
@@ -175,6 +177,9 @@ ExportOptions::TakeOption(int option, const char* value)
 		case kIdentifiers:
 			fAction = Action::kIdentifiers;
 			return {};
+		case kStandalone:
+			fStandalone = true;
+			return {};
 		case 'o':
 			if (value == nullptr || value[0] == '\0')
 				return UsageError("option -o needs a file name");
@@ -302,7 +307,7 @@ ExportOptions::UsageLine()
 	return "usage: quillpix-export [-q] [-o OUT|-] "
 		"[--color-space SPACE] [--name NAME] "
 		"[--dither none|floyd-steinberg|ordered] [--background RRGGBB] "
-		"[--embed HEADER [--namespace NS] [--image-name TEXT]] IMAGE...";
+		"[--standalone] [--embed HEADER [--namespace NS] [--image-name TEXT]] IMAGE...";
 }
 
 const char*
@@ -346,8 +351,17 @@ ExportOptions::Help()
 		"                         defining NAME_MData, and the bytes it takes in (OUT\n"
 		"                         with .bin); each only when it changes. NAME\n"
 		"                         defaults to IMAGE's name as an identifier\n"
+		"  --standalone           write for any C or C++ program, built on the Be API\n"
+		"                         or not: only <stdint.h> included, the bytes as\n"
+		"                         const uint8_t NAME_MData[N] (read-only, C linkage),\n"
+		"                         NAME_Width, NAME_Height, NAME_BytesPerRow and\n"
+		"                         NAME_ColorSpace as integer constants, the layout\n"
+		"                         in a comment; no PrefilledBitmap. With -o, the text\n"
+		"                         defines the array; with --embed, the header\n"
+		"                         declares it\n"
 		"  --namespace NS         with --embed, give the linker NS::NAME_MData and\n"
 		"                         keep the C++ names through using-declarations\n"
+		"                         (with --standalone: the linker's name NS.NAME_MData)\n"
 		"  --image-name TEXT      with --embed, name the image TEXT in the files\n"
 		"  --identifiers          print the identifier each IMAGE's name gives\n"
 		"  -q, --quiet            no warnings and no progress line\n"

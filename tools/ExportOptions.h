@@ -3,6 +3,7 @@
 // The command line of quillpix-export:
 //   quillpix-export [-q] [-o OUT|-] [--color-space SPACE] [--name NAME]
 //                   [--dither none|floyd-steinberg|ordered] [--background RRGGBB]
+//                   [--standalone]
 //                   [--embed HEADER [--namespace NS] [--image-name TEXT]] IMAGE...
 // where SPACE is rgb32, cmap8, rgba32, rgb16, rgb15, rgba15, gray8 or gray1.
 //   quillpix-export --identifiers IMAGE...
@@ -67,6 +68,9 @@ public:
 	{
 		return fHasEmbedImageName ? fEmbedImageName.c_str() : nullptr;
 	}
+	// The standalone form (see StandaloneText) of the text or the build
+	// form, for programs not built on the Be API.
+	bool Standalone() const { return fStandalone; }
 	const std::vector<std::string>& Images() const { return fImages; }
 
 	static const char* UsageLine();
@@ -94,5 +98,6 @@ private:
 	bool fHasEmbedImageName = false;
 	bool fHasIconName = false;
 	bool fQuiet = false;
+	bool fStandalone = false;
 	std::vector<std::string> fImages;
 };

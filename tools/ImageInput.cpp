@@ -27,15 +27,15 @@ MessageName(const std::string& image)
 }
 
 Result<std::unique_ptr<BBitmap>>
-Read(const std::string& image)
+Read(const std::string& image, BPrivate::ReadFacts* facts)
 {
 	const int stream = StreamOf(image);
 	if (stream < 0)
-		return BPrivate::ReadBitmapFile(image.c_str());
+		return BPrivate::ReadBitmapFile(image.c_str(), nullptr, facts);
 	// What a person would type is no image: refused instead of waited for.
 	if (isatty(stream))
 		return Failure(B_NO_TRANSLATOR, "is a terminal; pipe an image into it");
-	return BPrivate::ReadBitmapStream(stream);
+	return BPrivate::ReadBitmapStream(stream, facts);
 }
 
 } // namespace ImageInput

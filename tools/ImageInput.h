@@ -10,6 +10,7 @@
 
 #include <Bitmap.h>
 #include <Result.h>
+#include <TranslationUtils.h>
 
 #include <memory>
 #include <string>
@@ -26,6 +27,8 @@ std::string MessageName(const std::string& image);
 // The image as a new bitmap, or why there is none, as the translation kit
 // tells it (DescribeReadFailure). A terminal is refused without waiting for
 // what a person might type. Runs on the calling thread.
-BPrivate::Result<std::unique_ptr<BBitmap>> Read(const std::string& image);
+// `facts`, when given, learns what the read found besides the bitmap.
+BPrivate::Result<std::unique_ptr<BBitmap>> Read(const std::string& image,
+	BPrivate::ReadFacts* facts = nullptr);
 
 } // namespace ImageInput

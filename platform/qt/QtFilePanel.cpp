@@ -64,6 +64,8 @@ OpenFilters()
 			patterns << QStringLiteral("*.") + lower << QStringLiteral("*.") + lower.toUpper();
 		}
 	}
+	// Formats that share an extension (the two texts' .h) list it once.
+	patterns.removeDuplicates();
 	return {QStringLiteral("Images (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'),
 		QStringLiteral("All files (*)")};
 }

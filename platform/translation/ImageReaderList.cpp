@@ -1,12 +1,14 @@
 #include "ImageReaderList.h"
 
 #include "BmpReader.h"
+#include "EmbedHeaderReader.h"
 #include "GifReader.h"
 #include "IcoReader.h"
 #include "JpegReader.h"
 #include "PngReader.h"
 #include "PnmReader.h"
 #include "Refusal.h"
+#include "SourceTextReader.h"
 #include "TgaReader.h"
 #include "TiffReader.h"
 #include "WebpReader.h"
@@ -32,6 +34,9 @@ const ImageReaderList& ImageReaderList::Default()
 		list.Add(std::make_unique<IcoReader>(png));
 		list.Add(std::make_unique<PnmReader>());
 		list.Add(std::make_unique<XpmReader>());
+		// The texts the export writes, read back.
+		list.Add(std::make_unique<SourceTextReader>());
+		list.Add(std::make_unique<EmbedHeaderReader>());
 		// No signature: asked last.
 		list.Add(std::make_unique<TgaReader>());
 		return list;
@@ -63,9 +68,11 @@ const ImageReader* ImageReaderList::ReaderNamed(const char* formatName) const
 	return nullptr;
 }
 
-BitmapResult ImageReaderList::Read(const ImageData& image) const
+BitmapResult ImageReaderList::Read(const ImageData& image, const ImageReader** used) const
 {
 	const ImageReader* reader = ReaderFor(image);
+	if (used != nullptr)
+		*used = reader;
 	if (reader == nullptr)
 		return Refusal::NotAnImage();
 	try {

@@ -50,9 +50,10 @@ Result<FileBytes> ReadStream(int stream, size_t limit)
 
 } // namespace
 
-Result<std::unique_ptr<BBitmap>> ReadBitmapStream(int stream)
+Result<std::unique_ptr<BBitmap>> ReadBitmapStream(int stream, ReadFacts* facts)
 {
-	return DecodeWholeImage([stream] { return ReadStream(stream, kMaxImageFileSize); });
+	return DecodeWholeImage([stream] { return ReadStream(stream, kMaxImageFileSize); }, nullptr,
+		facts);
 }
 
 } // namespace BPrivate

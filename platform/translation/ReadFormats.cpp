@@ -19,6 +19,11 @@ ReadFormats()
 			{"ppm", "pgm", "pbm", "pnm"}},
 		{"XPM", {"image/x-xpixmap"}, {"xpm"}},
 		{"TGA", {"image/x-tga"}, {"tga", "icb", "vda", "vst"}},
+		// The export records its type where the file system keeps it; the
+		// desktop knows these files as C and C++ headers, which the program
+		// does not claim.
+		{"Quillpix source", {"text/x-source-code"}, {"h"}, FormatKind::kSourceText},
+		{"Quillpix embed header", {"text/x-source-code"}, {"h"}, FormatKind::kSourceText},
 	};
 	return formats;
 }

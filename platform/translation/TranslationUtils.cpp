@@ -20,9 +20,11 @@ namespace BPrivate {
 // FIFO or a device itself, and the reader is chosen by the content alone.
 // There is one roster, the kit's own; the `roster` argument is accepted for
 // the platform's signature and not used.
-Result<std::unique_ptr<BBitmap>> ReadBitmapFile(const char* path, BTranslatorRoster* /*roster*/)
+Result<std::unique_ptr<BBitmap>> ReadBitmapFile(const char* path, BTranslatorRoster* /*roster*/,
+	ReadFacts* facts)
 {
-	return DecodeWholeImage([path] { return ReadImageFile(path, kMaxImageFileSize); });
+	return DecodeWholeImage([path] { return ReadImageFile(path, kMaxImageFileSize); }, path,
+		facts);
 }
 
 } // namespace BPrivate

@@ -24,6 +24,15 @@ public:
 
 namespace BPrivate {
 
+// What a read learnt of the file besides its bitmap.
+struct ReadFacts {
+	// The file names the colour space it was written in (a source-code text
+	// Quillpix wrote): the bitmap is in that space, which is the file's
+	// point, so it is to be kept in it rather than converted as a decoded
+	// image's closest space is.
+	bool namesColorSpace = false;
+};
+
 // What GetBitmapFile reads, for the project's own code: the bitmap, never
 // null, or why not. Runs on the calling thread.
 //
@@ -39,13 +48,15 @@ namespace BPrivate {
 // what exactly was found ("is empty", "is 100000×100000 pixels; the limit
 // is 8192×8192", "is a damaged PNG file: CRC error"); it never names the
 // file itself and holds no newline.
+//
+// `facts`, when given, learns what the read found besides the bitmap.
 Result<std::unique_ptr<BBitmap>> ReadBitmapFile(const char* path,
-	BTranslatorRoster* roster = nullptr);
+	BTranslatorRoster* roster = nullptr, ReadFacts* facts = nullptr);
 
 // The same from what is left of `stream`, a descriptor the caller holds (a
 // pipe, standard input): read to its end, within the bound of a file's size,
 // then decoded. Blocks until the stream ends; the descriptor stays open.
-Result<std::unique_ptr<BBitmap>> ReadBitmapStream(int stream);
+Result<std::unique_ptr<BBitmap>> ReadBitmapStream(int stream, ReadFacts* facts = nullptr);
 
 // The line for a person that names the file as `name` and says why reading
 // it failed, in one line without a newline: "notes.txt is not an image we

@@ -6,6 +6,7 @@
 #include <Alert.h>
 #include <Entry.h>
 
+#include <filesystem>
 #include <unistd.h>
 
 namespace {
@@ -48,6 +49,44 @@ TEST_F(OpeningTest, TwoArgumentsOpenTwoWindowsAtTheFirstFrames)
 	EXPECT_TRUE(loaded);
 	// Nothing was asked of the person: an alert here would have aborted.
 	EXPECT_TRUE(fServer->Alerts().empty());
+}
+
+// Files named like the options open after "--" or by a path that is not one.
+TEST_F(OpeningTest, FilesNamedLikeOptionsOpenAfterTheEndOfOptions)
+{
+	CopyImage("colour.png", "--help");
+	CopyImage("colour.png", "--version");
+	ASSERT_EQ(chdir(fDirectory.c_str()), 0);
+	Launch({"--", "--help", "./--version"});
+	std::vector<int32> windows = VisibleWindows(2);
+	ASSERT_EQ(windows.size(), 2u);
+	EXPECT_EQ(fProbe->Title(windows[0]), "--help.h");
+	EXPECT_EQ(fProbe->Title(windows[1]), "--version.h");
+	for (const char* title : {"--help.h", "--version.h"}) {
+		bool loaded = false;
+		WithImageWindow(title, [&](BitmapImageWindow& window) { loaded = window.Image() != nullptr; });
+		EXPECT_TRUE(loaded) << title;
+	}
+}
+
+// A text it saved comes back in the space it was written in, marked so.
+TEST_F(OpeningTest, ASavedTextOpensInItsColorSpace)
+{
+	const std::string text = fDirectory + "/edges.h";
+	std::filesystem::copy_file(std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/export/edges-rgb16.h",
+		text);
+	Launch({text});
+	std::vector<int32> windows = VisibleWindows(1);
+	ASSERT_EQ(windows.size(), 1u);
+	color_space space = B_NO_COLOR_SPACE;
+	WithImageWindow("edges.h.h", [&](BitmapImageWindow& window) {
+		space = window.Image() != nullptr ? window.Image()->ColorSpace() : B_NO_COLOR_SPACE;
+	});
+	EXPECT_EQ(space, B_RGB16);
+	std::optional<MenuItemState> item
+		= fProbe->MenuItem(windows[0], {"File", "Color space", "B_RGB16"});
+	ASSERT_TRUE(item);
+	EXPECT_TRUE(item->marked);
 }
 
 TEST_F(OpeningTest, DroppedFilesSkipWhatCannotBeResolved)

@@ -1,7 +1,8 @@
 // quillpix_add_image_sources under a compile farm and a compiler cache: a
 // small project of its own against the installed package (an image in a
-// static library, one in the program, sources that include their headers
-// and sources that do not), built
+// static library, one in the program, one in the standalone form that a C and
+// a C++ source of the program share, sources that include their headers and
+// sources that do not), built
 //
 //   * through distcc to a server that cannot see the tree (sources, build
 //     tree, the installed package, Quillpix's own tree), with no compiling
@@ -36,6 +37,7 @@ using namespace testsupport;
 namespace {
 
 constexpr const char* kCompiler = "/usr/bin/g++";
+constexpr const char* kCCompiler = "/usr/bin/gcc";
 
 struct FarmImage {
 	const char* file;
@@ -51,6 +53,7 @@ struct FarmImage {
 // into the program.
 const FarmImage kBadge = {"badge.pam", "badge", 24, 16, "rgb32", B_RGB32};
 const FarmImage kMark = {"mark.pam", "mark", 13, 7, "cmap8", B_CMAP8};
+const FarmImage kSeal = {"seal.pam", "seal", 9, 4, "rgb32", B_RGB32};
 
 // Whether `name` is a program in PATH.
 bool
@@ -91,17 +94,18 @@ public:
 		mkdir(fSource.c_str(), 0755);
 		WriteWhole(fSource + "/CMakeLists.txt",
 			"cmake_minimum_required(VERSION 3.25)\n"
-			"project(CompileFarm LANGUAGES CXX)\n"
+			"project(CompileFarm LANGUAGES C CXX)\n"
 			"set(CMAKE_CXX_STANDARD 20)\n"
 			"find_package(Quillpix REQUIRED)\n"
 			"add_library(parts STATIC part-1.cpp part-2.cpp part-3.cpp part-4.cpp)\n"
 			"quillpix_add_image_sources(TARGET parts COLOR_SPACE " + std::string(kBadge.space)
 				+ " IMAGES " + kBadge.file + ")\n"
-			"add_executable(farm main.cpp)\n"
+			"add_executable(farm main.cpp seal.c)\n"
 			"target_link_libraries(farm PRIVATE parts)\n"
 			"quillpix_add_image_sources(TARGET farm COLOR_SPACE " + std::string(kMark.space)
-				+ " IMAGES " + kMark.file + ")\n");
-		for (const FarmImage* image : {&kBadge, &kMark}) {
+				+ " IMAGES " + kMark.file + ")\n"
+			"quillpix_add_image_sources(TARGET farm STANDALONE IMAGES " + kSeal.file + ")\n");
+		for (const FarmImage* image : {&kBadge, &kMark, &kSeal}) {
 			WriteWhole(fSource + "/" + image->file,
 				embedtest::PamImage(image->width, image->height, 3));
 		}
@@ -114,10 +118,16 @@ public:
 				"int\nPart" + std::to_string(part) + "(int x)\n{\n\treturn x * "
 					+ std::to_string(part) + " + 1;\n}\n");
 		}
+		// The C file and the C++ one see one array.
+		WriteWhole(fSource + "/seal.c", "#include \"quillpix-images/seal.h\"\n\n"
+			"const uint8_t* SealBytes(void);\n\n"
+			"const uint8_t*\nSealBytes(void)\n{\n\treturn seal_MData;\n}\n");
 		WriteWhole(fSource + "/main.cpp",
 			"#include \"quillpix-images/badge.h\"\n"
-			"#include \"quillpix-images/mark.h\"\n\n"
+			"#include \"quillpix-images/mark.h\"\n"
+			"#include \"quillpix-images/seal.h\"\n\n"
 			"#include <cstdio>\n\n"
+			"extern \"C\" const uint8_t* SealBytes(void);\n"
 			"PrefilledBitmap* PartBadge();\n"
 			"int Part2(int x);\nint Part3(int x);\nint Part4(int x);\n\n"
 			+ std::string(embedtest::kDumpFunctions) +
@@ -127,6 +137,10 @@ public:
 			"\tif (int failure = Dump(\"mark.dump\", mark_MakeBitmap(), sizeof(mark_MData)))\n"
 			"\t\treturn failure;\n"
 			"\tif (PartBadge() != badge_MICN)\n\t\treturn 5;\n"
+			"\tif (SealBytes() != seal_MData || sizeof(seal_MData) != seal_BytesPerRow * seal_Height)\n"
+			"\t\treturn 7;\n"
+			"\tif (int failure = DumpBytes(\"seal.dump\", seal_MData, sizeof(seal_MData)))\n"
+			"\t\treturn failure;\n"
 			"\tif (Part2(1) + Part3(2) + Part4(3) != 3 + 7 + 13)\n\t\treturn 6;\n"
 			"\treturn 0;\n}\n");
 	}
@@ -138,7 +152,8 @@ public:
 	{
 		return embedtest::RunTool({"cmake", "-S", fSource, "-B", fBuild, "-G", "Ninja",
 			"-DCMAKE_BUILD_TYPE=Release", std::string("-DCMAKE_CXX_COMPILER=") + kCompiler,
-			"-DCMAKE_CXX_COMPILER_LAUNCHER=" + launcher, "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON",
+			std::string("-DCMAKE_C_COMPILER=") + kCCompiler,
+			"-DCMAKE_CXX_COMPILER_LAUNCHER=" + launcher, "-DCMAKE_C_COMPILER_LAUNCHER=" + launcher, "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON",
 			"-DCMAKE_PREFIX_PATH=" + embedtest::InstalledPrefix()}, fSource, LogPath(),
 			environment) == 0;
 	}
@@ -152,7 +167,7 @@ public:
 	// What the last configure or build said.
 	std::string Log() const { return ReadWhole(LogPath()); }
 
-	// The C++ compiles of the build: those the launcher runs.
+	// The C and C++ compiles of the build: those the launcher runs.
 	int CompileCount() const
 	{
 		const std::string commands = ReadWhole(fBuild + "/compile_commands.json");
@@ -169,9 +184,9 @@ public:
 	{
 		ASSERT_EQ(embedtest::RunTool({fBuild + "/farm"}, fBuild, fBuild + "/farm.log"), 0)
 			<< ReadWhole(fBuild + "/farm.log");
-		for (const FarmImage* image : {&kBadge, &kMark}) {
-			const std::string expected
-				= embedtest::ExpectedDump(fSource + "/" + image->file, image->colorSpace);
+		for (const FarmImage* image : {&kBadge, &kMark, &kSeal}) {
+			const std::string expected = embedtest::ExpectedDump(fSource + "/" + image->file,
+				image->colorSpace, image == &kSeal);
 			ASSERT_FALSE(expected.empty()) << image->file;
 			EXPECT_TRUE(ReadWhole(fBuild + "/" + image->identifier + ".dump") == expected)
 				<< image->file;
@@ -256,9 +271,10 @@ TEST(CompileFarm, DistccCompilesEverythingOnAServerThatCannotSeeTheTree)
 	ASSERT_TRUE(built) << project.Log() << "\ndistcc:\n" << clientLog;
 	EXPECT_FALSE(server.Sees(project.BuildFolder() + "/CMakeCache.txt"));
 	EXPECT_TRUE(jobs.others.empty()) << server.Log();
-	// main.cpp and four parts at least; every one of them compiled there.
+	// main.cpp, seal.c and four parts at least; every one of them compiled
+	// there.
 	const int compiles = project.CompileCount();
-	EXPECT_GE(compiles, 5);
+	EXPECT_GE(compiles, 6);
 	EXPECT_EQ(jobs.succeeded - jobsBefore, compiles) << server.Log();
 	EXPECT_EQ(clientLog.find("locally"), std::string::npos) << clientLog;
 	EXPECT_EQ(clientLog.find("ERROR"), std::string::npos) << clientLog;

@@ -1,8 +1,9 @@
 // quillpix_add_image_sources where real projects use it: images of one name
-// in a static library, a shared library and the program that links both,
-// each keeping its own bytes (GCC in C++17, Clang in C++20, warnings as
-// errors); generated files that build anywhere; Make as quiet as Ninja; and
-// the configure step's messages for what a person gets wrong.
+// in a static library, a shared library, a C library of the standalone form
+// and the program that links them, each keeping its own bytes (GCC in C++17,
+// Clang in C++20, C99 for the C library, warnings as errors); generated files
+// that build anywhere; Make as quiet as Ninja; and the configure step's
+// messages for what a person gets wrong.
 
 #include "EmbedProjects.h"
 #include "export/BitmapConversion.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,6 +28,22 @@ using namespace testsupport;
 
 namespace {
 
+// The flags readelf -S -W gives the section whose name starts with `prefix`
+// (one word, such as "WA"), or empty when there is none.
+std::string
+SectionFlags(const std::string& sections, const std::string& prefix)
+{
+	const size_t at = sections.find(" " + prefix);
+	if (at == std::string::npos)
+		return {};
+	std::istringstream line(sections.substr(at, sections.find('\n', at) - at));
+	// Name, type, address, offset, size, entry size, flags.
+	std::string field;
+	for (int index = 0; index < 7; index++)
+		line >> field;
+	return field;
+}
+
 int
 Count(const std::string& text, const std::string& part)
 {
@@ -35,10 +53,12 @@ Count(const std::string& text, const std::string& part)
 	return count;
 }
 
-// Three images named icon: the program's, a static library's and a shared
-// library's (in B_CMAP8). Each library answers its own bitmap and bytes; the
-// program writes all three into NAME.dump: "WIDTH HEIGHT BYTES_PER_ROW SPACE\n"
-// and the bytes, checking its own constants against its bitmap.
+// Four images named icon: the program's, a static library's, a shared
+// library's (in B_CMAP8) and a C library's in the standalone form. Each
+// library answers its own bitmap (the C library its constants) and bytes;
+// the program writes all four into NAME.dump: "WIDTH HEIGHT BYTES_PER_ROW
+// SPACE\n" and the bytes twice, checking its own constants against its
+// bitmap.
 struct IconImage {
 	const char* owner;
 	const char* file;
@@ -51,10 +71,12 @@ const IconImage kIcons[] = {
 	{"app", "img/icon.pam", 64, 64, B_RGB32},
 	{"parts", "img/sub/icon.pam", 70, 46, B_RGB32},
 	{"plugin", "img/plugin/icon.pam", 23, 9, B_CMAP8},
+	{"plain", "img/plain/icon.pam", 31, 5, B_RGB32},
 };
 
 const char* const kLists = R"(cmake_minimum_required(VERSION 3.25)
-project(EmbedTargets LANGUAGES CXX)
+project(EmbedTargets LANGUAGES C CXX)
+set(CMAKE_C_STANDARD 99)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
 set(CMAKE_CXX_EXTENSIONS OFF)
 add_compile_options(-Wall -Wextra -Wshadow -Werror)
@@ -66,9 +88,35 @@ add_library(parts STATIC parts.cpp)
 quillpix_add_image_sources(TARGET parts IMAGES img/sub/icon.pam)
 add_library(plugin SHARED plugin.cpp)
 quillpix_add_image_sources(TARGET plugin COLOR_SPACE cmap8 IMAGES img/plugin/icon.pam)
+add_library(plain STATIC plain.c)
+target_compile_options(plain PRIVATE -Wpedantic)
+quillpix_add_image_sources(TARGET plain STANDALONE IMAGES img/plain/icon.pam)
 add_executable(app main.cpp)
 quillpix_add_image_sources(TARGET app IMAGES img/icon.pam)
-target_link_libraries(app PRIVATE parts plugin)
+target_link_libraries(app PRIVATE parts plugin plain)
+)";
+
+// The C library: its header's constants and array, as C sees them.
+const char* const kPlainSource = R"(#include "quillpix-images/icon.h"
+
+const uint8_t* plainBytes(unsigned long* size, int facts[4]);
+
+const uint8_t*
+plainBytes(unsigned long* size, int facts[4])
+{
+	switch (icon_ColorSpace) {
+	case QUILLPIX_B_RGB32:
+		break;
+	default:
+		return 0;
+	}
+	facts[0] = icon_Width;
+	facts[1] = icon_Height;
+	facts[2] = icon_BytesPerRow;
+	facts[3] = icon_ColorSpace;
+	*size = sizeof(icon_MData);
+	return icon_MData;
+}
 )";
 
 std::string
@@ -94,6 +142,7 @@ PrefilledBitmap* partsIcon();
 const uint8* partsBytes(unsigned long* size);
 PrefilledBitmap* pluginIcon();
 const uint8* pluginBytes(unsigned long* size);
+extern "C" const uint8_t* plainBytes(unsigned long* size, int facts[4]);
 
 static int
 Dump(const char* name, PrefilledBitmap* bitmap, const uint8* bytes, unsigned long size)
@@ -129,7 +178,15 @@ main()
 	bytes = pluginBytes(&size);
 	if (int failure = Dump("plugin.dump", pluginIcon(), bytes, size))
 		return 30 + failure;
-	return 0;
+	int facts[4];
+	bytes = plainBytes(&size, facts);
+	if (bytes == nullptr)
+		return 40;
+	FILE* file = fopen("plain.dump", "wb");
+	fprintf(file, "%d %d %d %d\n", facts[0], facts[1], facts[2], facts[3]);
+	fwrite(bytes, 1, size, file);
+	fwrite(bytes, 1, size, file);
+	return fclose(file) == 0 ? 0 : 41;
 }
 )";
 
@@ -138,11 +195,12 @@ std::string
 WriteProject(const ScratchDirectory& scratch)
 {
 	const std::string source = scratch / "source";
-	for (const char* folder : {"", "/img", "/img/sub", "/img/plugin"})
+	for (const char* folder : {"", "/img", "/img/sub", "/img/plugin", "/img/plain"})
 		mkdir((source + folder).c_str(), 0755);
 	WriteWhole(source + "/CMakeLists.txt", kLists);
 	WriteWhole(source + "/parts.cpp", LibrarySource("parts"));
 	WriteWhole(source + "/plugin.cpp", LibrarySource("plugin"));
+	WriteWhole(source + "/plain.c", kPlainSource);
 	WriteWhole(source + "/main.cpp", kMain);
 	int seed = 0;
 	for (const IconImage& icon : kIcons)
@@ -237,6 +295,15 @@ TEST_P(EmbedTargets, ImagesOfOneNameInLinkedTargetsKeepTheirOwnBytes)
 	ASSERT_EQ(RunTool({build + "/app"}, build, scratch / "app.log"), 0) << ReadWhole(scratch / "app.log");
 	ExpectOwnPictures(source, build);
 
+	// The standalone bytes are in a read-only section of their own, the Be
+	// form's in a writable one (PrefilledBitmap may be given them to keep).
+	ASSERT_EQ(RunTool({"readelf", "-S", "-W", build + "/libplain.a", build + "/libparts.a"},
+		build, scratch / "readelf.log"), 0);
+	const std::string sections = ReadWhole(scratch / "readelf.log");
+	const std::string plainSection = SectionFlags(sections, ".rodata.quillpix_plain_");
+	EXPECT_EQ(plainSection, "A") << sections;
+	EXPECT_EQ(SectionFlags(sections, ".data._ZN23quillpix_parts_"), "WA") << sections;
+
 	// Both headers in one translation unit: the compile stops, naming both.
 	const std::string own = build + "/quillpix-images/app/quillpix-images/icon.h";
 	const std::string parts = build + "/quillpix-images/parts/quillpix-images/icon.h";
@@ -267,10 +334,12 @@ TEST(EmbedTargets, GeneratedFilesBuildWhereverTheyAreCopied)
 	ASSERT_TRUE(Configure(scratch, {}));
 	ASSERT_TRUE(Build(scratch));
 	const std::string generated = build + "/quillpix-images/parts/quillpix-images";
-	for (const char* file : {"/icon.h", "/icon.s"}) {
-		const std::string text = ReadWhole(generated + file);
+	const std::string plain = build + "/quillpix-images/plain/quillpix-images";
+	for (const std::string& file : {generated + "/icon.h", generated + "/icon.s",
+			plain + "/icon.h", plain + "/icon.s"}) {
+		const std::string text = ReadWhole(file);
 		EXPECT_EQ(text.find(scratch.Path()), std::string::npos) << file << ":\n" << text;
-		EXPECT_NE(text.find("\"img/sub/icon.pam\""), std::string::npos) << file;
+		EXPECT_NE(text.find("\"img/"), std::string::npos) << file;
 	}
 
 	ASSERT_EQ(RunTool({"cp", "-R", generated, scratch / "moved"}, scratch.Path(),
@@ -302,7 +371,7 @@ TEST(EmbedTargets, MakeExportsATouchedImageOnce)
 		EXPECT_EQ(RunTool({"make", "-j4"}, build, scratch / log), 0) << ReadWhole(scratch / log);
 		return ReadWhole(scratch / log);
 	};
-	EXPECT_EQ(Count(make("first.log"), "Exporting "), 3);
+	EXPECT_EQ(Count(make("first.log"), "Exporting "), 4);
 	EXPECT_EQ(Count(make("again.log"), "Exporting "), 0);
 
 	// A second later, so that the touch is newer than every output.

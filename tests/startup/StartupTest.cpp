@@ -73,3 +73,16 @@ TEST(StartupTest, VersionAnswersWithoutADisplay)
 	EXPECT_EQ(outcome.status, 0);
 	EXPECT_EQ(outcome.output, std::string("quillpix ") + QUILLPIX_VERSION + "\n");
 }
+
+TEST(StartupTest, HelpPrintsTheUsageToStandardOutputWithoutADisplay)
+{
+	testsupport::Program program;
+	program.arguments = {QUILLPIX_BINARY_DIR "/app/quillpix", "--help"};
+	program.environment = {"PATH=/usr/bin:/bin"};
+	program.onlyThisEnvironment = true;
+	testsupport::ProgramOutcome run = testsupport::RunProgram(program);
+	EXPECT_EQ(run.ExitCode(), 0);
+	EXPECT_EQ(run.out.rfind("usage: quillpix [--] [IMAGE...]\n", 0), 0u) << run.out;
+	EXPECT_NE(run.out.find("  --help     print this and exit\n"), std::string::npos) << run.out;
+	EXPECT_EQ(run.err, "");
+}

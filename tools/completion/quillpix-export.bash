@@ -97,7 +97,8 @@ _quillpix_export()
 
 	if [[ $cur == -* && $cur != - ]]; then
 		COMPREPLY=($(compgen -W "-o --output -q --quiet -h --help --version --identifiers
-			--color-space --name --dither --background --embed --namespace --image-name --" \
+			--color-space --name --dither --background --standalone --embed --namespace
+			--image-name --" \
 			-- "$cur"))
 		return
 	fi

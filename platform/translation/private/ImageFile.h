@@ -7,6 +7,8 @@
 #include "ImageReaderList.h"
 #include "Refusal.h"
 
+#include <TranslationUtils.h>
+
 #include <PageMemory.h>
 #include <Result.h>
 #include <SupportDefs.h>
@@ -30,11 +32,13 @@ struct FileBytes {
 // one, each made by Refusal. Runs on the caller's thread.
 Result<FileBytes> ReadImageFile(const char* path, size_t limit);
 
-// Decodes the bytes `readBytes()` gives with the kit's reader list: the
-// refusal of no bytes at all, and of memory that runs out while reading or
-// decoding (a file or image too large for the memory there is).
+// Decodes the bytes `readBytes()` gives, read from `path` (null for a
+// stream), with the kit's reader list: the refusal of no bytes at all, and
+// of memory that runs out while reading or decoding (a file or image too
+// large for the memory there is). `facts`, when given, learns what the read
+// found besides the bitmap.
 template<typename ReadBytes>
-BitmapResult DecodeWholeImage(ReadBytes&& readBytes)
+BitmapResult DecodeWholeImage(ReadBytes&& readBytes, const char* path, ReadFacts* facts)
 {
 	try {
 		Result<FileBytes> bytes = readBytes();
@@ -42,8 +46,12 @@ BitmapResult DecodeWholeImage(ReadBytes&& readBytes)
 			return bytes.TakeError();
 		if (bytes.Value().size == 0)
 			return Refusal::Empty();
-		return ImageReaderList::Default().Read(
-			ImageData{bytes.Value().data.get(), bytes.Value().size});
+		const ImageReader* reader = nullptr;
+		BitmapResult bitmap = ImageReaderList::Default().Read(
+			ImageData{bytes.Value().data.get(), bytes.Value().size, path}, &reader);
+		if (facts != nullptr)
+			facts->namesColorSpace = bitmap && reader != nullptr && reader->NamesColorSpace();
+		return bitmap;
 	} catch (const std::bad_alloc&) {
 		return Refusal::NoMemory();
 	}

@@ -14,10 +14,12 @@
 
 namespace BPrivate {
 
-// A whole image file in memory.
+// A whole image file in memory, with the path it was read from (null for a
+// stream), for a format whose file names another beside it.
 struct ImageData {
 	const uint8* data;
 	size_t size;
+	const char* path = nullptr;
 };
 
 // A new bitmap, or why there is none.
@@ -40,6 +42,11 @@ public:
 	// limit (DecodeLimits.h). Every limit is checked before the allocation it
 	// guards. Runs on the calling thread.
 	virtual BitmapResult Read(const ImageData& image) const = 0;
+
+	// True when the file names the colour space its bitmap is in (a text
+	// the export wrote), so that the bitmap comes back in that space rather
+	// than in the closest one for its pixels.
+	virtual bool NamesColorSpace() const { return false; }
 };
 
 } // namespace BPrivate

@@ -31,8 +31,9 @@ public:
 	const ImageReader* ReaderNamed(const char* formatName) const;
 
 	// The image as a new bitmap, never null, or why there is none
-	// (B_NO_TRANSLATOR when no reader recognises the data).
-	BitmapResult Read(const ImageData& image) const;
+	// (B_NO_TRANSLATOR when no reader recognises the data). `used`, when
+	// given, is set to the reader that recognised it (null for none).
+	BitmapResult Read(const ImageData& image, const ImageReader** used = nullptr) const;
 
 private:
 	std::vector<std::unique_ptr<ImageReader>> fReaders;

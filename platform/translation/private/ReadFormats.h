@@ -10,10 +10,17 @@
 
 namespace BPrivate {
 
+// What a format's files are to the desktop.
+enum class FormatKind {
+	kImage,      // an image format, whose types the desktop entry claims
+	kSourceText, // a text the export wrote: offered to open, never claimed
+};
+
 struct ReadFormat {
 	const char* readerName; // the reader's FormatName()
 	std::vector<const char*> mimeTypes;
 	std::vector<const char*> extensions; // lower case, without the dot
+	FormatKind kind = FormatKind::kImage;
 };
 
 // In the order the kit's readers are listed.
