@@ -92,10 +92,10 @@ TEST_F(ImageWindowTest, FileMenuReadsAsListed)
 		EXPECT_EQ(items[index].enabled, file[index].label != nullptr);
 		EXPECT_EQ(items[index].hasSubmenu, index == 4);
 	}
-	// The seed's two first; the other spaces follow a separator
+	// The seed's two first; the other spaces follow separators
 	// (ColorSpaceMenuTest).
 	const std::vector<MenuItemState>& spaces = items[4].items;
-	ASSERT_EQ(spaces.size(), 9u);
+	ASSERT_EQ(spaces.size(), 17u);
 	EXPECT_EQ(spaces[0].label, "B_CMAP8");
 	EXPECT_EQ(spaces[0].command, uint32('CoM8'));
 	EXPECT_EQ(spaces[1].label, "B_RGB32");
