@@ -110,8 +110,9 @@ TEST(ReadBackTest, AnEmbedHeaderReadsBackWithItsBinAndSaysWhatDoesNotMatch)
 		SCOPED_TRACE(row.name);
 		ASSERT_TRUE(WriteWhole(header, row.header));
 		unlink(bin.c_str());
-		if (!row.bin.empty())
+		if (!row.bin.empty()) {
 			ASSERT_TRUE(WriteWhole(bin, row.bin));
+		}
 		ExporterProcess::Outcome back = Export(scratch, {"-o", "-", header});
 		EXPECT_EQ(back.exitCode, 1);
 		EXPECT_EQ(back.err, "quillpix-export: " + header
