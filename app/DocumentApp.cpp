@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DocumentApp.h"
 
 #include <AppDefs.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QuillpixApp.h"
 
 #include "app/Commands.h"

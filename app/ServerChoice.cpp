@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ServerChoice.h"
 
 #include <HeadlessProbe.h>

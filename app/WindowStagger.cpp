@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "WindowStagger.h"
 
 #include <Screen.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The images the benchmarks load: a plasma picture (smooth, as photos and

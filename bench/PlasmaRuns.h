@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What the size-dependent Google Benchmark programs share: the sides they

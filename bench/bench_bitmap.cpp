@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Colour conversion and image loading speed, at 256, 1024 and 4096 pixels a
 // side. items_per_second counts pixels. Targets: B_RGB32 to B_CMAP8 at
 // 300 Mpixel/s or more; loading within 1.2 times plain QImageReader

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole quillpix-export run on the plasma PNGs of 256, 1024 and 4096
 // pixels a side: start, load, convert, export, fsync and rename, as a build
 // system would run it. The program is the one built beside this benchmark.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // B_RGB32 to B_CMAP8 with each kind of dithering, against the nearest mapping
 // (the exporter's conversion without --dither), on the plasma pictures. Each
 // run makes the new bitmap, as the exporter does. items_per_second counts

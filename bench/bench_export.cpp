@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The source-code export's speed: the pixel bytes of a B_RGB32 bitmap of 256,
 // 1024 and 4096 pixels a side formatted into text and written through
 // PlainBufferedFile with the export's 4095-byte buffer; the same into

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The decoding libraries called directly on the images that bench_bitmap's
 // LoadImage reads: libpng's simplified API and libjpeg-turbo, each into a
 // B, G, R, A buffer of their own, with the file read whole first as our

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading the source-code text back against writing it: a bitmap of 256,
 // 1024 and 4096 pixels a side, in B_RGB32 and in B_CMAP8, saved as the
 // window and the exporter save it (ExportBitmapSource), and that file read

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The decoded plasma picture (B_RGB32) into each colour space the export
 // writes, nearest values, and into B_RGB16 and B_GRAY1 with each kind of
 // dithering (B_RGB16_BIG with Floyd-Steinberg). Each run makes the new

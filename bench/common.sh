@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # Helpers the bench scripts share; sourced by them with their arguments, not
 # run on its own. Sets source_dir, the top of the source tree, and from the

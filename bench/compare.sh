@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Side by side: Quillpix against the tools a user would pick instead, on the
 # same inputs, in the same run, several runs each (interleaved, so that a
 # change in the machine's load touches every tool alike). Prints the machine

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Dithering into the system colour map, measured: how close each result looks
 # to its original, and what it costs.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How close an 8-bit result looks to its original: both blurred with a
 // Gaussian of sigma 1 pixel (about what an eye takes in at 1:1), then the
 // mean CIELAB distance (CIE76, D65 white) between them over every pixel.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The durable save of a big text against what it is made of: a 4096 x 4096
 # B_RGB32 text (some 411 MB) saved by quillpix-export into a new file on disk
 # (written, synced, its directory synced), against the same export to

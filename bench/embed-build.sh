@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Embedding images at build time, every build from clean with no compiler
 # cache (configure excluded), several runs each, interleaved:
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The colour spaces of the export, measured: what each costs against rgb32,
 # what dithering costs, and how close dithered B_RGB16 and B_GRAY1 look to
 # their originals.

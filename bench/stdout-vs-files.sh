@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Standard output against files: eight 1536 x 1536 JPEGs (B_RGB32 text,
 # some 460 MB of it) exported in one quillpix-export run, on 1 core and on 2,
 # with the texts to standard output (into /dev/null, and into one file in

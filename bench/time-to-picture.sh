@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Time to picture: opening a 6000 x 4000 JPEG in the application until its
 # picture is shown, against the exporter's decoding of the same file plus
 # the application showing a 16 x 16 icon. Measured in the same run, several

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Time to picture: how long from asking the application to open an image to
 // its picture reaching the display server, and, for comparison, how long
 // the exporter's decoding of the same file takes. One measure per run, in

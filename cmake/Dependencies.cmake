@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Third-party libraries, all from Debian's packages (scripts/install-deps.sh).
 find_package(Threads REQUIRED)
 # The image decoders of the translation kit.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Reads a data table and writes the C++ source generated from it when CMake
 # configures.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Checks, at configure time, the layering the libraries promise, the
 # platform's and the program's own: each links only libraries of the layers
 # below its own (so there are no cycles); the exporter and the plain code

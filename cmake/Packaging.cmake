@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installing what programs built on exported source need (the Be API's base,
 # graphics and translation libraries, their public headers, the CMake package
 # with quillpix_add_image_sources, quillpix.pc for pkg-config), the manual

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Turning images into C++ sources at build time, with quillpix-export.
 #
 #   quillpix_add_image_sources(TARGET <target> IMAGES <image>...

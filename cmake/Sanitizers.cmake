@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # One sanitizer build at a time: ASan+UBSan or TSan.
 if(QUILLPIX_ASAN AND QUILLPIX_TSAN)
 	message(FATAL_ERROR "QUILLPIX_ASAN and QUILLPIX_TSAN cannot be combined")

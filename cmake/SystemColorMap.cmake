@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Compiles the system colour map into the library: reads the text table
 # (data lines "INDEX R G B", comments starting with '#') when CMake configures
 # and writes a C++ source that defines the 256 colours. Editing the table

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Compiles the X11 colour names into the library: reads the rgb.txt table
 # (lines "RED GREEN BLUE name", comments starting with '!') when CMake
 # configures and writes a C++ source with the names in lower case without

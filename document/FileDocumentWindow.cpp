@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FileDocumentWindow.h"
 
 #include "export/LeafName.h"

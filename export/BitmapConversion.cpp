@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BitmapConversion.h"
 
 #include <new>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Converting a whole bitmap into another colour space by the bitmap's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BitmapSourceExport.h"
 
 #include "FormatBitmapSource.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Saving a bitmap as C++ source: the text of FormatBitmapSource written into

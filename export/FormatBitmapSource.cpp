@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FormatBitmapSource.h"
 
 #include <ColorSpaceNames.h>

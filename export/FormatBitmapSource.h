@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The source-code export text: a bitmap's bytes as a C++ array, a pointer to

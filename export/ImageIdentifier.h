@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The C++ name an image gets from its file name, wherever a name is made for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The leaf of a document name: the part after the last '/' that is followed

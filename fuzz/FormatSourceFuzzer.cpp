@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FormatBitmapSource with whatever the fuzzer makes up: an icon name, four
 // bounds (any float bits, NaN and infinities included), a colour-space code,
 // a byte count with its bytes, and a consumer that takes everything or stops

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Compiler flags of the fuzzing build (QUILLPIX_FUZZ): every library gets
 # libFuzzer's coverage instrumentation with AddressSanitizer and
 # UndefinedBehaviorSanitizer; only the fuzz targets link libFuzzer's main.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any bytes as an image file, down the road quillpix-export takes: the file
 // is loaded through the translation kit, the bitmap brought into the colour
 // space an image window holds (and into the other one), and the export text

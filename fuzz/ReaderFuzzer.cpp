@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any bytes given straight to one reader of the translation kit (the one
 // named by QUILLPIX_FUZZ_FORMAT), without the file system in between. A
 // bitmap that comes back must be whole and within the kit's limits; a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The export text built the plain way, as one string, for the fuzz targets

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any bytes as a text the export wrote (the source-code text or the --embed
 // header, read from memory, so the header has no .bin beside it). A refusal
 // must say why in one line; a bitmap that comes back must be whole, and its

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Makes the seed corpora of the fuzz targets from the test images: each
 # valid file as it is, cut in half, cut after its header, and with bytes
 # overwritten in its middle, plus a few hand-made headers that claim odd

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AImageView.h"
 
 #include "app/Commands.h"

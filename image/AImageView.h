@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The view that shows a window's image. It owns the image's bitmap, keeps it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BitmapImageWindow.h"
 
 #include "AImageView.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ImageDisplay.h"
 
 #include "ImageRows.h"

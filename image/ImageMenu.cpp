@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ImageMenu.h"
 
 #include "app/Commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The "Image" menu of an image window: a "Dithering" submenu of three radio

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ImageRows.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ImageViewport.h"
 
 #include <algorithm>

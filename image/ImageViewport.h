@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // How an image sits in the part of a window below its menu bar: drawn at

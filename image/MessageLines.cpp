@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "MessageLines.h"
 
 std::vector<std::string>

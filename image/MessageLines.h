@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Breaking a one-line message into at most two lines that fit a width, at

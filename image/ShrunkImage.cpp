@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ShrunkImage.h"
 
 #include "ImageRows.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Shrinking an image by averaging: each pixel of the result is the mean of

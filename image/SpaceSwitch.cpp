@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SpaceSwitch.h"
 
 #include "export/BitmapConversion.h"

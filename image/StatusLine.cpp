@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "StatusLine.h"
 
 #include "StatusText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FileOperations.h"
 
 #include <System.h>

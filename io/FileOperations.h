@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The plain file operations FileReplacer is made of, on the system-call

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FileReplacer.h"
 
 #include "FileOperations.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "InPlaceFile.h"
 
 #include "FileOperations.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PlainBufferedFile.h"
 
 #include <System.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A file that gathers small writes in a buffer of a size fixed at

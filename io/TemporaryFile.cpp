@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TemporaryFile.h"
 
 #include "FileOperations.h"

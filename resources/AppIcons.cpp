@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AppIcons.h"
 
 #include <GraphicsDefs.h>

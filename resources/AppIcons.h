@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The application's icons, as the platform keeps them: B_CMAP8 indices into

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillpix-icon-png: writes the application's B_CMAP8 icons as PNG files for
 // the desktop, each index looked up in the system colour map (index 255
 // transparent).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PngFile.h"
 
 #include <System.h>

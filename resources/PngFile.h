@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Writes an RGBA image as a PNG file with no compression (stored deflate

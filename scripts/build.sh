@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Configures and builds one build tree.
 # Usage: scripts/build.sh BUILD_DIR [cmake options ...]
 set -euo pipefail

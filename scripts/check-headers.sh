@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Compiles each public header alone, as a program that includes only it,
 # with every compiler given and in C++17 and C++20, and fails on any warning:
 # people build exported sources in either standard, with their own warnings.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds and runs examples/embed, the CMake road, against an installed
 # Quillpix; then changes one of its images and checks that the next build
 # exports it again.

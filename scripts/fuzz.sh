@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets with clang (ASan + UBSan), makes their seed
 # corpora and runs every target for SECONDS seconds each (default 60).
 # Fails on the first target that finds a crash, a leak, a timeout or an

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages the build needs, only those missing.
 # Usage: scripts/install-deps.sh [extra-package ...]
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the two Debian packages, installs them on this machine (meant for CI,
 # whose machine is thrown away afterwards) and uses them as a person would.
 # quillpix-tools first and alone: it must need no desktop stack (no Qt, no

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The main job, headless: installs what is missing, builds the command-line
 # exporter and turns the sample image into C++ source, named after the
 # image (examples/quill.png gives the icon name quill); then, as proof that

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs quillpix on a virtual X display (Xvfb) with an example image, takes a
 # screenshot of the whole screen and writes it to docs/screenshot.png.
 # Usage: scripts/screenshot.sh [BUILD_DIR [IMAGE]]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds one build tree and runs every test in it
 # through ctest.
 # Usage: scripts/test.sh [plain|asan|tsan]

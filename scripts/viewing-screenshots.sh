@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Photographs viewing and zooming under a window manager (openbox) on a
 # virtual X display: a 3000x2000 image scrolled to its bottom-right corner
 # (docs/scrolled.png) and the application's own 16x16 icon zoomed to 8x

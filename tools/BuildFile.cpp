@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BuildFile.h"
 
 #include "io/FileOperations.h"

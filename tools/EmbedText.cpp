@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "EmbedText.h"
 
 #include "export/FormatBitmapSource.h"

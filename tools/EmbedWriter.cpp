@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "EmbedWriter.h"
 
 #include "BuildFile.h"

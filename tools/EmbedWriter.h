@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Writes the build form of one image's export (see EmbedText): the bitmap's

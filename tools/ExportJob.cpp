@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ExportJob.h"
 
 #include "EmbedWriter.h"

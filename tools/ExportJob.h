@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // One image of a quillpix-export call: reading it, bringing its bitmap into

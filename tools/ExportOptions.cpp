@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ExportOptions.h"
 
 #include "export/ImageIdentifier.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ExportRunner.h"
 
 #include "ImageInput.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ImageInput.h"
 
 #include "PrintableName.h"

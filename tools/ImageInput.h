@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Where an image argument of quillpix-export is read from: a file opened by

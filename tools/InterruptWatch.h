@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Turns SIGINT, SIGTERM and SIGHUP into a flag the export looks at, so that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ItemChunks.h"
 
 #include "export/FormatBitmapSource.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The byte items of one bitmap's text, cut into chunks that several threads

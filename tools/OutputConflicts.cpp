@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "OutputConflicts.h"
 
 #include "export/ImageIdentifier.h"

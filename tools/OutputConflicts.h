@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Usage errors of a quillpix-export call that only the file system or the

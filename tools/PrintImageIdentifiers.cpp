@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The identifiers of the images named on the command line, one a line: what
 // quillpix-export --identifiers prints, for quillpix_add_image_sources inside
 // this build tree, where the exporter is not built yet when CMake runs.

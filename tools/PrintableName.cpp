@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PrintableName.h"
 
 #include <Utf8.h>

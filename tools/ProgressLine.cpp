@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ProgressLine.h"
 
 #include <sys/ioctl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The progress line of a quillpix-export run on a terminal: once the run has

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillpix-export: the source-code export without a window. It loads each
 // image through the translation kit, brings the bitmap into the colour
 // space an image window would hold, and writes it through the same export

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "WriteFailures.h"
 
 #include "PrintableName.h"

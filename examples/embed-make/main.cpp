@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builds the bitmap of the image compiled into this program and checks it
 // against what the generated header declares: the array holds exactly the
 // bitmap's bytes, rows of quill_BytesPerRow bytes, quill_Height of them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builds the bitmaps of the images compiled into this program and describes
 // them: size, colour space, byte count and a checksum of the bytes.
 

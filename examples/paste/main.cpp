@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text "Save as source code…" and quillpix-export write, pasted where
 // it asks to be: after the program's start. scripts/run-example.sh compiles
 // this with QUILLPIX_TEXT naming the exported file and QUILLPIX_ICON its

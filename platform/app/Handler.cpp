@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Handler.h"
 
 #include <Looper.h>

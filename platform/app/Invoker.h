@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // An invoker holds a message and a target and sends the one to the other on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LockChecks.h"
 
 #include "Looper.h"

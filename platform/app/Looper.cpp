@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Looper.h"
 
 #include "IndexedList.h"

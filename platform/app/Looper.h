@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A looper is a thread with a FIFO message queue. Run() starts the thread,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LooperState.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A message: a 32-bit command code (`what`) and any number of named fields,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Messenger.h"
 
 #include "LooperState.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A messenger names a target, a looper (and optionally one of its handlers),

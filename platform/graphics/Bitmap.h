@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A bitmap: pixels in memory in one of the colour spaces of GraphicsDefs.h,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BitmapPainter.h"
 
 #include "ColorConversion.h"

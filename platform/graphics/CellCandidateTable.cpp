@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <CellCandidateTable.h>
 
 #include <SystemColorMap.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ChannelDither.h"
 
 #include "BayerMatrix.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ColorConversion.h"
 
 #include "PixelAccess.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ColorMapDither.h"
 
 #include <BayerMatrix.h>

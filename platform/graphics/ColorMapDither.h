@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Converting a bitmap into B_CMAP8 with dithering, for the exporter's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ColorSpaceNames.h"
 
 #include <cstring>

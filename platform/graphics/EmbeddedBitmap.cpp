@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "EmbeddedBitmap.h"
 
 #include "PrefilledBitmap.h"

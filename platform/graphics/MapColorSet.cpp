@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <MapColorSet.h>
 
 #include <SystemColorMap.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A bitmap made with its pixels: the class the exported source code builds

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Points and rectangles in screen or view coordinates, y growing downwards.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SpaceConversion.h"
 
 #include "ChannelDither.h"

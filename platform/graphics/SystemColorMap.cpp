@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SystemColorMap.h"
 
 #include <algorithm>

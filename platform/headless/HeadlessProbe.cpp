@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "HeadlessProbe.h"
 
 #include <AppDefs.h>

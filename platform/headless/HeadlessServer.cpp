@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "HeadlessServer.h"
 
 #include <AppDefs.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // An alert: a title, a text and up to three buttons, shown by the display

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BackBuffer.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The view side of BBitmap: a bitmap that accepts views gets an offscreen
 // window (a looper that never runs, with no thread and no server) whose
 // views draw straight into the bitmap's pixels.

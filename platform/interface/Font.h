@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A font: a family, a style and a size. Sizes are in points, and a point is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Menu.h"
 
 #include "IndexedList.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A menu: a list of items (BMenuItem), some of which hold submenus. A menu

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "MenuBar.h"
 
 #include <DisplayServer.h>

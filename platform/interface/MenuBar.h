@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A menu bar: a menu laid out in a row across the top of its window. Added

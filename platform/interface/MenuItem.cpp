@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "MenuItem.h"
 
 #include <Menu.h>

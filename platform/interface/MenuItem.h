@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A menu item: a label, a message sent when the item is picked, an optional

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Screen.h"
 
 #include <DisplayServer.h>

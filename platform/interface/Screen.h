@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A screen, as the display server reports it. Only the main screen exists.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ScrollBar.h"
 
 #include <ScrollBarState.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A scroll bar: a view that holds a value in a range and scrolls its target

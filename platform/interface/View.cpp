@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "View.h"
 
 #include "IndexedList.h"

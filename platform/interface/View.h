@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A view: a rectangle of a window (or of a bitmap) that draws itself.

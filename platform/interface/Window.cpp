@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Window.h"
 
 #include <Application.h>

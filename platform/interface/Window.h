@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A window: a looper with a tree of views, a back buffer of pixels and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "OS.h"
 
 #include <pthread.h>

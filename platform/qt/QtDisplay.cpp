@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QtDisplay.h"
 
 #include "QtFilePanel.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QtFilePanel.h"
 
 #include <AppDefs.h>

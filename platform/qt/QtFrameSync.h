@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Keeps a top-level widget and its BWindow's frame in step without the two

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QtKeys.h"
 
 #include "QtNavigationKeys.h"

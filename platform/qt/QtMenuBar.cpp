@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QtMenuBar.h"
 
 #include "QtKeys.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The keys that move rather than type (arrows, Page Up and Down, Home, End,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QtProbe.h"
 
 #include "QtAlert.h"

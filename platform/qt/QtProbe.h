@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Reads and drives the real widgets of a QtServer the way a person would,

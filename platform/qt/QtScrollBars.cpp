@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QtScrollBars.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A window's scroll bars as native QScrollBars, each laid exactly over its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QtServer.h"
 
 #include "QtAlert.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The display server on a real desktop, through Qt 6 Widgets: a top-level

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QtWindow.h"
 
 #include "QtKeys.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DisplayServer.h"
 
 #include <cstdio>

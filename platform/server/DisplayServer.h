@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The display server: the one place that knows how pixels, menus, alerts and

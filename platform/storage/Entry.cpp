@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Entry.h"
 
 #include "Path.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Entries: names in the file system. Where the platform identifies an entry

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "File.h"
 
 #include "Entry.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A regular file opened for reading and/or writing. The open mode combines

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Node.h"
 
 #include "Entry.h"

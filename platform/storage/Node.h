@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A node: the thing an entry names, held open by a file descriptor so that it

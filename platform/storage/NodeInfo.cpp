@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "NodeInfo.h"
 
 #include "Node.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Path.h"
 
 #include "Entry.h"

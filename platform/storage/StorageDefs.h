@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Constants of the storage kit: open modes, seek modes and name lengths.

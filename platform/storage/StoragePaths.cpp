@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "StoragePaths.h"
 
 #include <System.h>

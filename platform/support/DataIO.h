@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Abstract byte streams. BDataIO reads and writes at the stream's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Errors.h"
 
 #include "Result.h"

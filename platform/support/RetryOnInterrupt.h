@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // System calls that a signal may interrupt before they did anything answer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The system calls the project makes, one wrapper each. A wrapper makes the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A file descriptor with one owner, closed when the owner goes. Moving it

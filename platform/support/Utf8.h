@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Reading UTF-8 one character at a time, for the code that shows names and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FontEngine.h"
 
 #include <Bitmap.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The font engine: fonts found with fontconfig and rendered with FreeType,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BFont's measuring and BView's text drawing, on the font engine. They live
 // here rather than with the rest of the interface kit so that only programs
 // that draw text link FreeType and fontconfig.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FilePanel.h"
 
 #include "FilePanelLooper.h"

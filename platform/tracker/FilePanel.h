@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A file panel: the dialog in which a person picks files to open, or a

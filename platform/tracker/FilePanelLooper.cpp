@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FilePanelLooper.h"
 
 #include <AppDefs.h>

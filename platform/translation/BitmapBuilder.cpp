@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BitmapBuilder.h"
 
 #include <SystemColorMap.h>

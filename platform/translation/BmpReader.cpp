@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BmpReader.h"
 
 #include "ByteOrder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DecodeLimits.h"
 
 #include "Refusal.h"

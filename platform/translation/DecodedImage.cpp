@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DecodedImage.h"
 
 #include "BitmapBuilder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DibDecoder.h"
 
 #include "ByteOrder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "EmbedHeaderReader.h"
 
 #include "DecodeLimits.h"

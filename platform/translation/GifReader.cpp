@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "GifReader.h"
 
 #include "BitmapBuilder.h"

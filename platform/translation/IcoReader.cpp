@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "IcoReader.h"
 
 #include "ByteOrder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ImageFile.h"
 
 #include "Refusal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ImageReaderList.h"
 
 #include "BmpReader.h"

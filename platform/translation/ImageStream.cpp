@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading an image from a stream the process already holds (standard input,
 // a pipe, a descriptor a shell handed over): read to its end into memory,
 // within the same bound as a file, and decoded from there; and from bytes

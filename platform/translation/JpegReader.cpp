@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "JpegReader.h"
 
 #include "DecodeLimits.h"

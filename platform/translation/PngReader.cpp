@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PngReader.h"
 
 #include "BitmapBuilder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PnmReader.h"
 
 #include "DecodeLimits.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ReadFormats.h"
 
 namespace BPrivate {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Refusal.h"
 
 #include "DecodeLimits.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Readers of the small image formats, written here rather than on a library:
 # BMP, ICO/CUR, PNM, TGA and XPM, with the DIB decoding that BMP and ICO
 # share. Included by this folder's CMakeLists.txt.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SourceTextReader.h"
 
 #include "DecodeLimits.h"

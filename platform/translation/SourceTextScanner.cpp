@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SourceTextScanner.h"
 
 #include "Refusal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TgaReader.h"
 
 #include "ByteOrder.h"

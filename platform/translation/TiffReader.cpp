@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TiffReader.h"
 
 #include "BitmapBuilder.h"

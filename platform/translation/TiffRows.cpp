@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TiffRows.h"
 
 #include "BitmapBuilder.h"

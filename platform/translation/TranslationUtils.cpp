@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TranslationUtils.h"
 
 #include "DecodeLimits.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "WebpReader.h"
 
 #include "BitmapBuilder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "XpmReader.h"
 
 #include "DecodeLimits.h"

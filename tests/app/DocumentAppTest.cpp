@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/DocumentApp.h"
 
 #include <AppDefs.h>

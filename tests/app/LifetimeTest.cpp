@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's life around its last window: what arrives while that window
 // goes, and a launch window that goes before the launch is over.
 

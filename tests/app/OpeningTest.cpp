@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening images as a person does: from the command line, by dropping
 // files, through the Open panel and with the "NewD" command.
 

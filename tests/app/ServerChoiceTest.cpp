@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which display server the program starts on, from its environment.
 
 #include <ServerChoice.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/WindowStagger.h"
 
 #include <gtest/gtest.h>

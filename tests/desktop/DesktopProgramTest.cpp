@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The installed program as the desktop starts it, on a real X server: every
 // window carries the application's icon, and the desktop entry's "Open an
 // image…" (quillpix --open) shows the Open dialog and quits when it is

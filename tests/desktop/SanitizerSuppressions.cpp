@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the sanitizers leave out of their checks here, where Qt talks to a
 // real X server.
 //

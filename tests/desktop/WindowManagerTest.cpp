@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's windows on a real X server (Xvfb), with openbox and without
 // a window manager, driven with real input: the window manager's maximize
 // and restore, moves and resizes from outside, F10 and the menu keys, and

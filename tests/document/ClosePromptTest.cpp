@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Closing a modified document: the prompt, its three answers, and how they
 // meet the application's quit, on the real loops of an application and its
 // windows.

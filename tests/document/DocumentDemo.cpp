@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A small program on the document framework, run on the real loops: it opens
 // one document window per argument, each at the next cascade frame, and
 // quits when the last one has gone. The first document starts out modified.

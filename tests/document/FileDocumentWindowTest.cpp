@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A document window's name and title, its save panel and its place in the
 // application's window count.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The last document window going while its close prompt still runs: the
 // application ends, is deleted at once as the program's main does, and the
 // prompt's thread must not reach it afterwards.

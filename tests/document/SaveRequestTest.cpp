@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Save requests reaching a document window, row by row: the save panel's
 // replies and bare requests, each against the name the document has, with
 // SaveDocument succeeding or failing.

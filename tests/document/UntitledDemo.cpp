@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A small program on the document framework whose documents are new: its
 // windows are made with the names "Untitled 1" and "Untitledness.h" through
 // the window's plain constructor, and both start out modified. A name that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "export/BitmapSourceExport.h"
 #include "export/FormatBitmapSource.h"
 #include "support/Files.h"

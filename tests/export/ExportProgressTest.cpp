@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An export told to report its progress: the counts only grow, stay within
 // the text, come about every mebibyte, and end with the whole text, which is
 // exactly what reached the file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "export/FormatBitmapSource.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Formatting the byte items straight into a consumer's room (the buffered
 // file's buffer) must give the very text and the very failures that handing
 // every item as a piece gives.

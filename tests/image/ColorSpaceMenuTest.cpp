@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Color space" items after the seed's two: each converts the image,
 // marks itself alone, redraws the image as its new bytes show it, and the
 // save writes what the exporter writes for that space.

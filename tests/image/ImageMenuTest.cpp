@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Image" menu: the dithering choice marks one item alone and decides
 // how the next switch to a reduced space maps colours, byte for byte as the
 // exporter's --dither; "Revert to file" reads the image again as it was

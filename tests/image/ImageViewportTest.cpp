@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the image, its margins and the scroll bars go in a window's image
 // area at each scale, and how zooming steps and keeps its centre.
 

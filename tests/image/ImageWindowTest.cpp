@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An image window as a person uses it: its menu, the colour-space
 // commands, saving as source, what it draws, and closing and quitting.
 

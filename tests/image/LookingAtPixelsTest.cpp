@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Looking closely at an image in its window: zooming below 1 averages the
 // pixels each screen pixel covers, "Show transparency" lays transparent
 // pixels over a checkerboard, Ctrl+wheel zooms around the pointer, and

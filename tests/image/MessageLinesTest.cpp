@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Breaking a message into the lines a view shows, measured here one unit per
 // character.
 

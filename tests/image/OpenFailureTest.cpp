@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A file that gives no image still gets its window, and the window says why,
 // in the view's colours at the image's margin.
 

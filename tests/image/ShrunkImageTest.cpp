@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pixels the image view makes itself: an image averaged down block by
 // block in every colour space it may hold, and the checkerboard that shows
 // through transparent pixels. Plain code, no window.

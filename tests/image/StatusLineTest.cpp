@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The status line along the bottom of an image window: what it says for an
 // icon, a large image and names that are and are not identifiers, that the
 // text length it gives is what a save writes, that it follows the zoom,

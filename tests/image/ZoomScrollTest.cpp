@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Looking at an image larger than its window, and at the pixels of a small
 // one: the scroll bars, the keys, the wheel and the View menu, read back
 // from the pixels the window shows. Every pixel of the test images names

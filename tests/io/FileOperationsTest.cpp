@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plain file operations under FileReplacer: what each answers when the
 // system call under it fails, and where a chain of links ends.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FileReplacer on its own: the way it picks for each kind of name, and what
 // Abort and Commit leave behind. The full table of situations, with owners
 // and rights, is in the reliability tests.

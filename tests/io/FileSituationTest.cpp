@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving over every kind of file a person may have: each row prepares a
 // situation in a scratch directory, saves there in a child process (as root,
 // or as nobody where rights matter) and then checks what became of the file:

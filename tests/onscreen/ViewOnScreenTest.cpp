@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program on a real X display, driven by real input (xdotool) and
 // checked on screenshots, with and without a window manager: a large
 // image scrolled to its corners with the keys, the wheel and the scroll

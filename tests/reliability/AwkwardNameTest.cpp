@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File names as people make them: blanks, quotes, newlines, bytes that are
 // not UTF-8, leaves of 255 bytes, a name ending in '/', relative paths. The
 // window's title is the document name's leaf and the export's icon name is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The situations of FileSituationTest that need the whole exporter or a
 // mount namespace: quillpix-export writing into what a shell redirected
 // (/dev/stdout into a file, appended to a log, into a pipe), a FIFO, a signal

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The export on failing disks, one row per way a disk fails: full (a file
 // size limit in a child process, and /dev/full), a directory that cannot be
 // written, a directory that vanished. Each row exports in a child process

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillpix-export given hostile files: every one is refused with exit status
 // 1 and a message naming the file, no output file appears, and the tool
 // stays within the hostile-input memory limit and its time limit. An image

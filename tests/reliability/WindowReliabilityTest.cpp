@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program itself, on the headless server, given hostile files and
 // failing disks: every hostile file still gets its window, with no image
 // (or the part a cut-off file holds), within the memory and time limits;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application's resources: icons drawn in the system colour map and
 // their PNG form, the desktop entry, the signature.
 

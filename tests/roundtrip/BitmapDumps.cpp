@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BitmapDumps.h"
 
 #include "export/BitmapConversion.h"

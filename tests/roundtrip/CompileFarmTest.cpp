@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillpix_add_image_sources under a compile farm and a compiler cache: a
 // small project of its own against the installed package (an image in a
 // static library, one in the program, one in the standalone form that a C and

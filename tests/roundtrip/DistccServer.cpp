@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DistccServer.h"
 
 #include "support/ChildProcess.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A distcc server on this machine that stands for a remote one: distccd on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillpix_add_image_sources in a project of its own, as a user builds one
 // against the installed package: images at size and icons, in both colour
 // spaces, in a static library with link-time optimisation and a shared one

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Run by ctest in script mode: the identifiers quillpix_add_image_sources
 # gives the images of tests/data/identifiers.txt, asked of the exporter
 # through the function's own call. The same table checks the exporter's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "EmbedProjects.h"
 
 #include "support/Files.h"

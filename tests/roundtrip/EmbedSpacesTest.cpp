@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every colour space through quillpix_add_image_sources into a program that
 // builds each bitmap: its colour space, its bytes per row (the header's
 // constants and the bitmap's) and its bytes are the conversion's, with

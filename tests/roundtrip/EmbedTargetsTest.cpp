@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillpix_add_image_sources where real projects use it: images of one name
 // in a static library, a shared library, a C library of the standalone form
 // and the program that links them, each keeping its own bytes (GCC in C++17,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Images turned into sources by quillpix_add_image_sources when this test
 // was built: each generated bitmap equals the one the image loads into.
 

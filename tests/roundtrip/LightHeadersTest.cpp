@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What every generated image header includes, and so every source that uses
 // an image, and nothing before it: the header must stay free of the standard
 // library's containers, strings and algorithms, which would cost each of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <PrefilledBitmap.h>
 
 #include <gtest/gtest.h>

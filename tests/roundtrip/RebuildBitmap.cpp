@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Compiled by the round-trip test, once for every exported file: the file
 // "Exported.h" is placed where its last line asks, after the program's
 // start, and the bitmap it builds is written out for the test to compare:

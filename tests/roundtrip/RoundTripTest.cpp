@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The round trip of the export: real images exported by quillpix-export,
 // each text compiled by the system's C++ compiler into a small program linked
 // to our Be API library, and the bitmap that program rebuilds compared with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The quillpix program starting: without a display it says so and ends;
 // on the headless server it runs; --version answers at once.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Many windows and threads at once: document windows opened and closed from
 // several threads, close prompts answered after their windows are gone, and
 // save requests racing colour-space switches on one image window. Run under

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Pixels read back from a bitmap of four bytes a pixel (B_RGB32, B_RGBA32:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/Files.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every test executable runs on a headless server unless a test installs
 // another: the kits have no default server, and most tests make windows,
 // alerts or panels without caring which server shows them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Hostile image files made in memory, byte for byte, so each test states

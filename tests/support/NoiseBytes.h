@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Bytes that do not repeat in step with a text's lines, chunks or buffers:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Writing a small image with alpha for a test: a PAM file (RGB_ALPHA, 8

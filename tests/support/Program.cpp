@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/Program.h"
 
 #include <RetryOnInterrupt.h>

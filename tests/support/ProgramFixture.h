@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The whole program on the headless server: a QuillpixApp runs on a thread

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Running other programs: what they are given (arguments, environment,
 // directory, standard input, descriptors) and what comes back (their
 // output, apart or together, their exit status, a time limit that ends

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The ThreadSanitizer suppressions every test of Qt code needs. Qt is not

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/ReferenceDecoder.h"
 
 #include "support/Program.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // ImageMagick as the independent decoder the readers' pixels are checked

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reference decoder: ImageMagick's reading of files made here with known
 // pixels, and the comparison the reader tests judge pixels by.
 

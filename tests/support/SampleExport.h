@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The bitmap the file-situation and failing-disk tables export, and the text

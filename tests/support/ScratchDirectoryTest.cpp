@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scratch directory goes with everything in it, read-only parts
 // included, and touches nothing outside it on the way: its links' targets
 // keep their mode (a link to a device must not open the device to all).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Waiting in tests: on the event itself, with a watchdog that fails the test

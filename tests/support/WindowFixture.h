@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Shared pieces of the window tests: a fresh headless server per test (and

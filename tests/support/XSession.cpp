@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/XSession.h"
 
 #include "export/BitmapConversion.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A real X display of its own for a test: a private Xvfb (on a display

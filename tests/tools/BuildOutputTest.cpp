@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exporter's write side on its own: the build form's files (compressed
 // too, and what the graphics library makes of a frame edited after the
 // build), and the sentences its failures are told with.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The bash completion of quillpix-export and quillpix, run in bash as the
 // shell runs it: COMP_WORDS and COMP_CWORD set, the function called, and
 // COMPREPLY read back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The texts of the build form: what they declare, the names the linker sees,
 // and that no file name gets out of the comment or the string it is written
 // into. The forms are compiled, assembled and linked for real in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What the exporter's tests share: the folder of fixture images and the texts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/ExportOptions.h"
 
 #include <gtest/gtest.h>

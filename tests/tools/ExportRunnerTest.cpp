@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The runner of quillpix-export in process: jobs that the test holds up show
 // the argument order of the output and the progress line.
 

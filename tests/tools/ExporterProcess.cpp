@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ExporterProcess.h"
 
 #include "support/Program.h"

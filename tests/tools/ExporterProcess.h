@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Running the real quillpix-export in a child process, for the end-to-end

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Run by ctest in script mode: the exporter holds no loopers, windows,
 # applications or display servers, and no Qt, whatever its libraries link.
 # QUILLPIX_EXPORT_BINARY is the exporter; QUILLPIX_NM the nm to read it with.

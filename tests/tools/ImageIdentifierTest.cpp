@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The identifier rule against its table, tests/data/identifiers.txt, which
 // also checks quillpix_add_image_sources (tests/roundtrip/EmbedIdentifiers.cmake):
 // the rule itself, which names texts on standard output, and the exporter's

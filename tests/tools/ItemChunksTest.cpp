@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The items of a text formatted in chunks, finished in any order and taken
 // back in order, give the very text FormatBitmapSource makes in one go, in
 // no more blocks than the window.

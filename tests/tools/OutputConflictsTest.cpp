@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Calls of quillpix-export that would destroy an image or write text that
 // cannot compile: refused as usage errors (status 2) before anything is
 // written, with a message that names both files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/PrintableName.h"
 
 #include <gtest/gtest.h>

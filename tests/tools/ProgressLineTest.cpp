@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/ProgressLine.h"
 
 #include "support/Files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ExportFixtures.h"
 #include "ExporterProcess.h"
 

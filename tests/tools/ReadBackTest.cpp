@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The texts the exporter writes, read back: every colour space and
 // dithering gives a text that reads back to the bitmap it was written from
 // (its text again), in its own space, and the exporter re-exports it as the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exporter as a shell user meets it: standard output, several images at
 // once with messages in argument order, and --quiet.
 

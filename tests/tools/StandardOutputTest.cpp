@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Texts to standard output, whose items several threads format: the bytes
 // are those the files get, image by image in argument order, whatever the
 // number of workers; and a reader that goes away early ends the export as it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exporter as a Unix tool: images from standard input and from streams
 // a shell hands over, names printed safely on one line whatever bytes they
 // hold, the option forms of GNU tools, and the progress line on a terminal.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Bash completion for quillpix-export: its options, the values of those that
 # take a list (colour spaces, dither kinds), and image files by extension.
 # Stands on plain bash (complete, compgen); bash-completion is not needed.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Bash completion for quillpix: image files by extension, and directories.
 # The image completion is the exporter's, kept here too so that either
 # package works alone.

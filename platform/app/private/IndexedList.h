@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Private to the kits: reading the lists that objects keep of their parts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Private to the kits: the part of a looper that outlives it. Its lock, its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The 8x8 Bayer threshold matrix that ordered dithering into every reduced

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Drawing into a bitmap's pixels: what BView's drawing calls come down to,

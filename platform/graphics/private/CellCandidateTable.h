@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The exact nearest system-map colour of every opaque colour, answered from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Quantizing straight-alpha colour into the colour spaces whose pixels are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Converting pixels between colour spaces: the one road that SetBits,

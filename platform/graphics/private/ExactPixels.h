@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The rules by which a straight-alpha colour becomes a pixel of the reduced

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The system map's opaque colours, each with the index the nearest mapping

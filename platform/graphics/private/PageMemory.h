@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Zeroed memory for large buffers: bitmap pixels and image files read whole.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The system colour map: the 256 colours that B_CMAP8 pixels index. Index 255

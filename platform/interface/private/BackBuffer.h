@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A window's back buffer (B_RGB32, the window's bounds) and the bookkeeping

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Objects the display owns by id (windows, file panels), listed in the order

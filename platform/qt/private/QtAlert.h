@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A BAlert as a QMessageBox: the title, the text, an icon for the alert's

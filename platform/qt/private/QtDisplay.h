@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The Qt side of QtServer: everything here lives on the Qt thread (the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A BFilePanel on the desktop: a non-modal QFileDialog (Qt's own, the same

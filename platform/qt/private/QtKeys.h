@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Keys between the kit and Qt. The command key of the kit is Ctrl on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The key menu bar of a window as a native QMenuBar: menus, items with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // One BWindow on the desktop: a top-level widget as large as the window's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Path text helpers shared by the storage kit's classes. They work on the

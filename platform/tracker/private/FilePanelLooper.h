@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The kit side of one file panel: its state, the server showing it, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Making a bitmap from decoded pixels, in the closest colour space:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Windows and OS/2 bitmap files ("BM"): every header version, 1- to 32-bit

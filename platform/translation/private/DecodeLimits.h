@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The bounds every reader keeps to, so that a hostile or forged file cannot

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The pixels a small-format reader decodes into: straight B, G, R, A bytes,

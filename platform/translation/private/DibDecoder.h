@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Decodes a device-independent bitmap: an info header (OS/2 1.x core, OS/2

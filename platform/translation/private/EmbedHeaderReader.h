@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The header of the build form (quillpix-export --embed), with the raw bytes

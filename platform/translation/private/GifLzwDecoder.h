@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The LZW decoder of GIF image data, for the minimum code sizes giflib does

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // GIF files through giflib, with our own LZW decoder for the image data of

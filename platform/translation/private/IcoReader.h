@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Windows icon (.ico) and cursor (.cur) files: a directory of images, of

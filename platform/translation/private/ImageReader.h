@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A reader turns the bytes of one image format into a bitmap, through the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // JPEG files through libjpeg-turbo: baseline and progressive, grey, YCbCr

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // One set of pixel rules for every reader: how wider samples become bytes,

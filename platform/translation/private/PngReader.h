@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // PNG files through libpng: every colour type and bit depth, interlaced or

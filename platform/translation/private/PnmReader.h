@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Netpbm files: PBM, PGM and PPM in their plain (P1-P3) and raw (P4-P6)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A cursor over C++ source text, for the readers of the texts the export

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Truevision TGA files: colour-mapped, true-colour and grey images, plain or

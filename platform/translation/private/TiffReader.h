@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // TIFF files through libtiff, read from memory: the first image, in every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The TIFF images whose samples the kit converts by its own pixel rules,

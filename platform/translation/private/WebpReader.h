@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // WebP files through libwebp and its demuxer: still images, lossy or

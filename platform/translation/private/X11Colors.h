@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The X11 colour names ("light goldenrod yellow", "gray50"), for XPM files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // X PixMap files in their C-source form (XPM3): a values line, one line per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <Application.h>
 #include <Entry.h>
 #include <HeadlessServer.h>

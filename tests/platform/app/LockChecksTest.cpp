@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The checks of the locking rules: in a checked build, an operation that
 // needs its looper locked stops the program when it is called without the
 // lock, and passes with it or before the looper runs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The small tables dithering answers from agree with the full table for
 // every colour there is: the one error diffusion looks colours up in, index
 // and colour (ties and crowded cells included), and the set of map colours

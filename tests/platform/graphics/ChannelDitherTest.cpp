@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Dithering into B_RGB16, B_RGB15, B_RGBA15 and B_GRAY1: pixels worked out
 // by hand, and the rules every kind keeps (levels kept, transparency, the
 // two bands of a tall image, no dithering being the nearest value, the

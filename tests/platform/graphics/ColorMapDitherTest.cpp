@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Dithering into the system colour map: pixels worked out by hand, the rules
 // every kind keeps (transparency, map colours, the nearest mapping for
 // "none"), on bitmaps made here.

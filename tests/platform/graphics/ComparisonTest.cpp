@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The comparisons of points, rectangles and colours are written out by hand
 // (the headers also serve C++17 code): each must look at every field, and
 // != must be its exact opposite, with the floats' own == (so -0 equals 0 and

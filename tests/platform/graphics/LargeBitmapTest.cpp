@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Large bitmaps take their memory from the system in 2 MiB pages rather
 // than from the heap; they must behave as every other bitmap does.
 

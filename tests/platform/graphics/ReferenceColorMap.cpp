@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ReferenceColorMap.h"
 
 #include <cstdlib>

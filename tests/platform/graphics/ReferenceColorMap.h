@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The colour map read straight from data/system-colormap.txt, and the

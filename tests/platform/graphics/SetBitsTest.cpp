@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <Bitmap.h>
 #include <SystemColorMap.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exact rules of each colour space the export writes: one image that
 // holds every edge of them (channel rounding where truncation would differ,
 // alpha 127 and 128, the grey weights near the one-bit threshold, a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <Application.h>
 #include <HeadlessProbe.h>
 #include <OS.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/WindowFixture.h"
 
 #include <Looper.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scrolling views and scroll bars: the origin moves what a view draws, a
 // bar and its target follow each other, the server sees the bars and the
 // person moves them, and keys and the wheel reach the views that want them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Alerts and file panels, on each server and on the real Qt server: alerts
 // answered, and file dialogs answered as a person would.
 

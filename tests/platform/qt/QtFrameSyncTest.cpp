@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How a Qt window keeps the window manager's geometry while the window's
 // frame catches up: which changes are reported, and which frames arriving
 // from the window are put back on the widget.

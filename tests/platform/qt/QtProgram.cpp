@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QtProgram.h"
 
 #include "app/QuillpixApp.h"

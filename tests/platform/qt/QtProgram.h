@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Runs the real program (QuillpixApp) on a fresh display server: the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's image windows, on each server and on the real Qt server:
 // frames, titles, the menu bar, marks, shortcuts and the pixels shown.
 

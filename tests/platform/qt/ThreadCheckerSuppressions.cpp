@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What ThreadSanitizer leaves out of its check in the Qt server's tests.
 
 #include "support/QtThreadSuppressions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <Alert.h>
 #include <DisplayServer.h>
 #include <Rect.h>

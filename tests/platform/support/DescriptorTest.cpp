@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The POSIX pieces every file call stands on: the owned descriptor, the
 // retry of interrupted calls and the errno-to-status mapping.
 

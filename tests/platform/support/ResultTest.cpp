@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <Result.h>
 
 #include <gtest/gtest.h>

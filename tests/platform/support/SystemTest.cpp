@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The system-call layer: the failures its wrappers answer, calls a signal
 // interrupts, counts of writes that stop half-way and the whole-file read.
 

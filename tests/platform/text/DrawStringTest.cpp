@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text drawn by a view into a bitmap: where the glyphs land, in which
 // colour, and that nothing escapes the clip.
 

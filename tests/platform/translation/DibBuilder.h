@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Device-independent bitmaps built for the BMP and icon tests.

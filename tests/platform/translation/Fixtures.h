@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The pictures of tests/data/images (see make-fixtures.sh there): 10 x 7,

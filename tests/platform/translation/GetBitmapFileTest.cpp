@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Fixtures.h"
 #include "support/Files.h"
 #include "support/Waiting.h"

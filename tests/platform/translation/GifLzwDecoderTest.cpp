@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The LZW decoder for wide GIF code sizes on hand-made streams: codes worked
 // out by hand, the code width growing and starting again at a clear code, a
 // full table, and the ways a stream can be damaged or end early.

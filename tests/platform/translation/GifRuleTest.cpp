@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hand-made GIF files for images without pixels, screens without images and
 // the LZW code sizes giflib does not decode.
 

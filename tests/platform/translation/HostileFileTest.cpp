@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Fixtures.h"
 #include "support/ChildProcess.h"
 #include "support/Files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DibBuilder.h"
 
 #include <IcoReader.h>

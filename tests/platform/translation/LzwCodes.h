@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // LZW codes of given widths packed as GIF packs them: each code's low bit

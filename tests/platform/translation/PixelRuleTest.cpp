@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hand-made files for the pixel rules and the bounds the readers keep.
 
 #include "Fixtures.h"

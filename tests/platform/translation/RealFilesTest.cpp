@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Images from other projects' test suites, installed from Debian packages
 // (gdk-pixbuf-tests, libsdl2-image-tests; never copied into this
 // repository). One table per format, a row per file: what reading it gives

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sentences the readers refuse images with, as a person reads them, and
 // the folding of library text into one line.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The source-code text read back: what the export writes and what an editor
 // makes of it, and one line for each way a text can fail to match.
 

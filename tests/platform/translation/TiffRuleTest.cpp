@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hand-made TIFF files for the pixel rules: 16-bit rounding, straight and
 // premultiplied alpha, CMYK and white-is-zero grey.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An animated WebP made here with libwebp's own encoder: the reader gives
 // its first frame, placed where the animation puts it on a transparent
 // canvas of the animation's size.

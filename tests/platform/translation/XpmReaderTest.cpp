@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ReaderTestSupport.h"
 
 #include <XpmReader.h>
