@@ -12,13 +12,8 @@ const char* kQuitReasonField = "document:quit reason";
 } // namespace
 
 DocumentApp::DocumentApp(const char* signature)
-	:
-	BApplication(signature),
-	fDocumentCount(0),
-	fHadDocuments(false),
-	fQuitting(false)
-{
-}
+	: BApplication(signature), fDocumentCount(0), fHadDocuments(false), fQuitting(false)
+{ }
 
 // Windows left over (an application deleted without having run to its end)
 // uncount themselves here, while this part of the object still exists.
@@ -57,10 +52,10 @@ DocumentApp::StillApplies(const BMessage* request) const
 		return true;
 	}
 	switch (static_cast<QuitReason>(reason)) {
-		case QuitReason::kLastWindowClosed:
-			return CountDocumentWindows() == 0;
-		case QuitReason::kResumeQuit:
-			return fQuitting;
+	case QuitReason::kLastWindowClosed:
+		return CountDocumentWindows() == 0;
+	case QuitReason::kResumeQuit:
+		return fQuitting;
 	}
 	return true;
 }

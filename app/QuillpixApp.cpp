@@ -21,17 +21,13 @@ const char* kSignature = "application/x-vnd.Zq-Quillpix";
 // The launch argument of the desktop entry's "Open an image…" action.
 const char* kOpenPanelArgument = "--open";
 const char* kUsage = "Usage: Drop an image onto the Quillpix application or pass the image "
-	"filename as an argument at the command line\n";
+					 "filename as an argument at the command line\n";
 
 } // namespace
 
 QuillpixApp::QuillpixApp()
-	:
-	DocumentApp(kSignature),
-	fUntitledCount(1),
-	fStagger(BRect(30, 30, 430, 280)),
-	fOpenPanelAtLaunch(false),
-	fLaunchPanelShowing(false)
+	: DocumentApp(kSignature), fUntitledCount(1), fStagger(BRect(30, 30, 430, 280)),
+	  fOpenPanelAtLaunch(false), fLaunchPanelShowing(false)
 {
 	MakeOpenPanel();
 }
@@ -45,35 +41,35 @@ QuillpixApp::MakeOpenPanel()
 	BMessenger application(nullptr, this, &status);
 	if (status != B_OK)
 		return;
-	fOpenPanel = std::make_unique<BFilePanel>(B_OPEN_PANEL, &application, nullptr, 0, true,
-		nullptr, nullptr, false, true);
+	fOpenPanel = std::make_unique<BFilePanel>(
+		B_OPEN_PANEL, &application, nullptr, 0, true, nullptr, nullptr, false, true);
 }
 
 void
 QuillpixApp::MessageReceived(BMessage* message)
 {
 	switch (message->what) {
-		case kMsgNewUntitled:
-			NewUntitledWindow();
-			break;
-		case kMsgPasteNewImage:
-			PasteNewImage();
-			break;
-		case kMsgOpen:
-			// Making the panel failed at start: try once more now that it is
-			// wanted, and do nothing if there is still none.
-			if (!fOpenPanel)
-				MakeOpenPanel();
-			if (fOpenPanel)
-				fOpenPanel->Show();
-			break;
-		case B_CANCEL:
-			// The Open panel closed without a choice.
-			if (fLaunchPanelShowing)
-				LaunchPanelAnswered();
-			break;
-		default:
-			BApplication::MessageReceived(message);
+	case kMsgNewUntitled:
+		NewUntitledWindow();
+		break;
+	case kMsgPasteNewImage:
+		PasteNewImage();
+		break;
+	case kMsgOpen:
+		// Making the panel failed at start: try once more now that it is
+		// wanted, and do nothing if there is still none.
+		if (!fOpenPanel)
+			MakeOpenPanel();
+		if (fOpenPanel)
+			fOpenPanel->Show();
+		break;
+	case B_CANCEL:
+		// The Open panel closed without a choice.
+		if (fLaunchPanelShowing)
+			LaunchPanelAnswered();
+		break;
+	default:
+		BApplication::MessageReceived(message);
 	}
 }
 
@@ -161,8 +157,8 @@ QuillpixApp::ReadyToRun()
 			return;
 		}
 	}
-	BAlert* alert = new BAlert(nullptr, kUsage, "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
-		B_INFO_ALERT);
+	BAlert* alert = new BAlert(
+		nullptr, kUsage, "OK", nullptr, nullptr, B_WIDTH_AS_USUAL, B_INFO_ALERT);
 	alert->Go();
 	PostMessage(B_QUIT_REQUESTED);
 }
@@ -171,8 +167,7 @@ QuillpixApp::ReadyToRun()
 // be allocated leaves the cascade where it was. It shows itself and lives on
 // its own from here; the application keeps no reference to it.
 void
-QuillpixApp::OpenWindow(const char* path, DocumentBinding binding,
-	std::unique_ptr<BBitmap> image)
+QuillpixApp::OpenWindow(const char* path, DocumentBinding binding, std::unique_ptr<BBitmap> image)
 {
 	void* memory = ::operator new(sizeof(BitmapImageWindow), std::nothrow);
 	if (memory == nullptr)

@@ -50,8 +50,8 @@ ChooseServerKind(const ServerEnvironment& environment, bool qtBuilt)
 	if (server == "headless")
 		return ServerKind::kHeadless;
 	if (!server.empty() && server != "qt") {
-		return Failure(B_ERROR, "unknown display server \"" + server
-			+ "\" in QUILLPIX_SERVER (use headless or qt)");
+		return Failure(B_ERROR,
+			"unknown display server \"" + server + "\" in QUILLPIX_SERVER (use headless or qt)");
 	}
 	bool wanted = server == "qt" || !environment.display.empty()
 		|| !environment.waylandDisplay.empty() || !environment.qtPlatform.empty();
@@ -69,28 +69,26 @@ ChooseServerKind(const ServerEnvironment& environment, bool qtBuilt)
 Result<void>
 InstallProgramServer(QtServerFactory makeQtServer)
 {
-	Result<ServerKind> kind = ChooseServerKind(ServerEnvironment::FromProcess(),
-		makeQtServer != nullptr);
+	Result<ServerKind> kind = ChooseServerKind(
+		ServerEnvironment::FromProcess(), makeQtServer != nullptr);
 	if (!kind)
 		return kind.TakeError();
 	switch (kind.Value()) {
-		case ServerKind::kHeadless:
-		{
-			sHeadlessPerson = std::make_unique<HeadlessProbe>(*HeadlessServer::InstallNew());
-			sHeadlessPerson->SetAlertHandler(AnswerOnStandardError);
-			// Nor can anyone choose in a file panel: it is closed at once.
-			sHeadlessPerson->SetPanelHandler(
-				[](HeadlessProbe& person, int32 panel) { person.CancelPanel(panel); });
-			return {};
-		}
-		case ServerKind::kQt:
-		{
-			Result<std::unique_ptr<DisplayServer>> server = makeQtServer();
-			if (!server)
-				return server.TakeError();
-			DisplayServer::Install(std::move(server).Value());
-			return {};
-		}
+	case ServerKind::kHeadless: {
+		sHeadlessPerson = std::make_unique<HeadlessProbe>(*HeadlessServer::InstallNew());
+		sHeadlessPerson->SetAlertHandler(AnswerOnStandardError);
+		// Nor can anyone choose in a file panel: it is closed at once.
+		sHeadlessPerson->SetPanelHandler(
+			[](HeadlessProbe& person, int32 panel) { person.CancelPanel(panel); });
+		return {};
+	}
+	case ServerKind::kQt: {
+		Result<std::unique_ptr<DisplayServer>> server = makeQtServer();
+		if (!server)
+			return server.TakeError();
+		DisplayServer::Install(std::move(server).Value());
+		return {};
+	}
 	}
 	return Failure(B_ERROR);
 }

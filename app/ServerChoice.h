@@ -27,18 +27,17 @@ enum class ServerKind {
 };
 
 struct ServerEnvironment {
-	std::string server;         // QUILLPIX_SERVER
-	std::string display;        // DISPLAY
+	std::string server; // QUILLPIX_SERVER
+	std::string display; // DISPLAY
 	std::string waylandDisplay; // WAYLAND_DISPLAY
-	std::string qtPlatform;     // QT_QPA_PLATFORM
+	std::string qtPlatform; // QT_QPA_PLATFORM
 
 	static ServerEnvironment FromProcess();
 };
 
 // The server to use, or none: a B_ERROR failure whose detail is the reason
 // (one line, no newline). `qtBuilt`: whether this build has the Qt server.
-BPrivate::Result<ServerKind> ChooseServerKind(const ServerEnvironment& environment,
-	bool qtBuilt);
+BPrivate::Result<ServerKind> ChooseServerKind(const ServerEnvironment& environment, bool qtBuilt);
 
 // Makes the Qt server, or says why not in one line.
 using QtServerFactory = BPrivate::Result<std::unique_ptr<DisplayServer>> (*)();

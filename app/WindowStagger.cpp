@@ -12,14 +12,8 @@ constexpr float kColumnStep = 50;
 } // namespace
 
 WindowStagger::WindowStagger(BRect start)
-	:
-	fStart(start),
-	fCurrent(start),
-	fColumnStart(start),
-	fMinWidth(1.0f),
-	fMinHeight(1.0f)
-{
-}
+	: fStart(start), fCurrent(start), fColumnStart(start), fMinWidth(1.0f), fMinHeight(1.0f)
+{ }
 
 BRect
 WindowStagger::NextFrame()

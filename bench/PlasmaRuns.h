@@ -41,7 +41,7 @@ DecodedPlasma(int32 side)
 // Times `convert`, which makes a new bitmap from the one `load` gives for the
 // benchmark's side; items_per_second counts pixels. The system colour map's
 // full table is built before the timing starts, once per process.
-template<typename Load, typename Convert>
+template <typename Load, typename Convert>
 void
 TimeConversion(benchmark::State& state, Load load, Convert convert)
 {

@@ -20,7 +20,10 @@
 
 namespace {
 
-enum class Content { Gradient, Noise };
+enum class Content {
+	Gradient,
+	Noise
+};
 
 // A smooth picture (as photos and icons mostly are) or pure noise (every
 // pixel a random colour: the worst case for the colour table's cache).

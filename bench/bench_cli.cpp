@@ -25,7 +25,8 @@ RunExporter(const std::string& image, const std::string& output, const char* col
 		"kImage", "-o", output.c_str(), image.c_str(), nullptr};
 	pid_t child;
 	if (posix_spawn(&child, QUILLPIX_EXPORT_PATH, nullptr, nullptr,
-			const_cast<char* const*>(arguments), environ) != 0) {
+			const_cast<char* const*>(arguments), environ)
+		!= 0) {
 		return false;
 	}
 	int status;
@@ -43,8 +44,8 @@ QuillpixExport(benchmark::State& state, const char* colorSpace)
 		state.SkipWithError("no input image (needs ImageMagick's convert)");
 		return;
 	}
-	const std::string output = BenchInputs::Directory() + "/bench-cli-"
-		+ std::to_string(getpid()) + ".h";
+	const std::string output = BenchInputs::Directory() + "/bench-cli-" + std::to_string(getpid())
+		+ ".h";
 	for (auto _ : state) {
 		if (!RunExporter(image, output, colorSpace)) {
 			state.SkipWithError("quillpix-export failed");

@@ -37,8 +37,8 @@ LoadPlasma(int32 side)
 void
 Dither(benchmark::State& state, DitherKind kind)
 {
-	BenchInputs::TimeConversion(state, LoadPlasma,
-		[kind](const BBitmap& source) { return DitheredBitmap(source, kind); });
+	BenchInputs::TimeConversion(
+		state, LoadPlasma, [kind](const BBitmap& source) { return DitheredBitmap(source, kind); });
 }
 
 BENCHMARK_CAPTURE(Dither, none, DitherKind::kNone)->Apply(BenchInputs::Sides);

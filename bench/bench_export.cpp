@@ -69,8 +69,8 @@ OutputPath(const char* leaf)
 // What the export does with the text: size the file, then write the pieces
 // through the buffered file and flush.
 bool
-ExportBytes(const uint8* bytes, int32 count, int32 side, const char* path,
-	uint32 bufferSize = kBufferSize)
+ExportBytes(
+	const uint8* bytes, int32 count, int32 side, const char* path, uint32 bufferSize = kBufferSize)
 {
 	const char* name = LeafName(path);
 	const float last = static_cast<float>(side - 1);
@@ -80,8 +80,8 @@ ExportBytes(const uint8* bytes, int32 count, int32 side, const char* path,
 	struct stat info;
 	if (file.GetStat(&info) == B_OK && S_ISREG(info.st_mode))
 		file.SetSize(BitmapSourceLength(name, 0, 0, last, last, 8, count));
-	bool written = FormatBitmapSource(name, 0, 0, last, last, 8, bytes, count,
-		BufferedFileConsumer{file});
+	bool written = FormatBitmapSource(
+		name, 0, 0, last, last, 8, bytes, count, BufferedFileConsumer{file});
 	return written && file.Flush() == B_OK;
 }
 
@@ -163,8 +163,8 @@ BM_SnprintfPerByteBaseline(benchmark::State& state)
 		PlainBufferedFile file(path.c_str(), kWriteMode, kBufferSize);
 		char piece[16];
 		for (int32 i = 0; i < count; i++) {
-			int length = snprintf(piece, sizeof(piece), i % 16 == 15 ? "0x%02X, \n\t" : "0x%02X, ",
-				bytes[i]);
+			int length = snprintf(
+				piece, sizeof(piece), i % 16 == 15 ? "0x%02X, \n\t" : "0x%02X, ", bytes[i]);
 			file.BufferedWrite(piece, static_cast<size_t>(length));
 		}
 		if (file.Flush() != B_OK)
@@ -175,11 +175,13 @@ BM_SnprintfPerByteBaseline(benchmark::State& state)
 }
 
 BENCHMARK(BM_ExportThroughBufferedFile)->Apply(BenchInputs::Sides);
-BENCHMARK(BM_ExportBufferSize)->Arg(4095)->Arg(65535)->Unit(benchmark::kMillisecond)
-	->UseRealTime();
+BENCHMARK(BM_ExportBufferSize)->Arg(4095)->Arg(65535)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ExportToDevNull)->Apply(BenchInputs::Sides);
 BENCHMARK(BM_FormatOnly)->Apply(BenchInputs::Sides);
-BENCHMARK(BM_SnprintfPerByteBaseline)->Arg(256)->Arg(1024)->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_SnprintfPerByteBaseline)
+	->Arg(256)
+	->Arg(1024)
+	->Unit(benchmark::kMillisecond)
 	->UseRealTime();
 
 // The bytes are mapped, not read: a bitmap's bytes are in memory already
@@ -199,8 +201,8 @@ ExportRawFile(const char* rawPath, const char* outPath)
 		perror(rawPath);
 		return 1;
 	}
-	bool exported = ExportBytes(static_cast<const uint8*>(bytes),
-		static_cast<int32>(info.st_size), kRawSide, outPath);
+	bool exported = ExportBytes(
+		static_cast<const uint8*>(bytes), static_cast<int32>(info.st_size), kRawSide, outPath);
 	munmap(bytes, info.st_size);
 	if (!exported) {
 		fprintf(stderr, "cannot export %s to %s\n", rawPath, outPath);

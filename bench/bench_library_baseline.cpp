@@ -22,13 +22,15 @@
 
 namespace {
 
-std::string ReadWhole(const std::string& path)
+std::string
+ReadWhole(const std::string& path)
 {
 	std::ifstream file(path, std::ios::binary);
 	return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-bool DecodePng(const std::string& bytes, std::vector<unsigned char>& pixels)
+bool
+DecodePng(const std::string& bytes, std::vector<unsigned char>& pixels)
 {
 	png_image image = {};
 	image.version = PNG_IMAGE_VERSION;
@@ -44,12 +46,14 @@ struct JpegError {
 	jmp_buf jump;
 };
 
-void OnJpegError(j_common_ptr info)
+void
+OnJpegError(j_common_ptr info)
 {
 	longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
 }
 
-bool DecodeJpeg(const std::string& bytes, std::vector<unsigned char>& pixels)
+bool
+DecodeJpeg(const std::string& bytes, std::vector<unsigned char>& pixels)
 {
 	jpeg_decompress_struct info;
 	JpegError error;
@@ -75,7 +79,8 @@ bool DecodeJpeg(const std::string& bytes, std::vector<unsigned char>& pixels)
 	return true;
 }
 
-void LibraryLoad(benchmark::State& state, const char* format)
+void
+LibraryLoad(benchmark::State& state, const char* format)
 {
 	const int side = int(state.range(0));
 	const std::string path = BenchInputs::Plasma(side, format);

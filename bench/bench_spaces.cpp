@@ -25,8 +25,10 @@ namespace {
 void
 Convert(benchmark::State& state, color_space space, DitherKind kind)
 {
-	BenchInputs::TimeConversion(state, BenchInputs::DecodedPlasma,
-		[space, kind](const BBitmap& source) { return BitmapInSpace(source, {space, kind}); });
+	BenchInputs::TimeConversion(
+		state, BenchInputs::DecodedPlasma, [space, kind](const BBitmap& source) {
+			return BitmapInSpace(source, {space, kind});
+		});
 }
 
 constexpr DitherKind kNone = DitherKind::kNone;

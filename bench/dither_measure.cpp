@@ -46,7 +46,8 @@ FromBitmap(const BBitmap& loaded)
 	picture.height = loaded.Bounds().IntegerHeight() + 1;
 	picture.values.resize(size_t(picture.width) * picture.height * 3);
 	for (int32 y = 0; y < picture.height; y++) {
-		const uint8* row = static_cast<const uint8*>(straight->Bits()) + y * straight->BytesPerRow();
+		const uint8* row = static_cast<const uint8*>(straight->Bits())
+			+ y * straight->BytesPerRow();
 		for (int32 x = 0; x < picture.width; x++) {
 			const uint8* pixel = row + 4 * x;
 			float* out = &picture.values[(size_t(y) * picture.width + x) * 3];
@@ -89,9 +90,14 @@ LoadExportedText(const char* path, Picture& picture)
 		const char* name;
 		color_space space;
 	} kSpaces[] = {
-		{"B_CMAP8,", B_CMAP8}, {"B_RGB32,", B_RGB32}, {"B_RGBA32,", B_RGBA32},
-		{"B_RGB16,", B_RGB16}, {"B_RGB15,", B_RGB15}, {"B_RGBA15,", B_RGBA15},
-		{"B_GRAY8,", B_GRAY8}, {"B_GRAY1,", B_GRAY1},
+		{"B_CMAP8,", B_CMAP8},
+		{"B_RGB32,", B_RGB32},
+		{"B_RGBA32,", B_RGBA32},
+		{"B_RGB16,", B_RGB16},
+		{"B_RGB15,", B_RGB15},
+		{"B_RGBA15,", B_RGBA15},
+		{"B_GRAY8,", B_GRAY8},
+		{"B_GRAY1,", B_GRAY1},
 	};
 	const size_t spaceAt = text.find("),", rect) + 2;
 	color_space space = B_NO_COLOR_SPACE;

@@ -44,8 +44,8 @@ SecondsSince(Clock::time_point start)
 // What a picture run ends with: a message when the picture never came, else
 // the seconds to it, and with `phases` when the window was made.
 int
-ReportPicture(const char* image, bool shown, bool phases, const char* arrived, double made,
-	double seconds)
+ReportPicture(
+	const char* image, bool shown, bool phases, const char* arrived, double made, double seconds)
 {
 	if (!shown) {
 		fprintf(stderr, "time_to_picture: no picture of %s within two minutes\n", image);
@@ -87,17 +87,19 @@ Picture(const char* image, bool phases)
 
 	int32 window = -1;
 	double made = 0;
-	bool shown = server->WaitUntil([&] {
-		if (window < 0) {
-			std::vector<int32> windows = server->Windows();
-			if (windows.empty())
-				return false;
-			window = windows[0];
-			made = SecondsSince(start);
-		}
-		std::optional<HeadlessServer::WindowState> state = server->Window(window);
-		return state && state->visible && state->pixelUpdates > 0;
-	}, 120000000);
+	bool shown = server->WaitUntil(
+		[&] {
+			if (window < 0) {
+				std::vector<int32> windows = server->Windows();
+				if (windows.empty())
+					return false;
+				window = windows[0];
+				made = SecondsSince(start);
+			}
+			std::optional<HeadlessServer::WindowState> state = server->Window(window);
+			return state && state->visible && state->pixelUpdates > 0;
+		},
+		120000000);
 	double seconds = SecondsSince(start);
 
 	be_app_messenger.SendMessage(B_QUIT_REQUESTED);
@@ -129,23 +131,25 @@ QtPicture(const char* image, bool phases)
 	std::thread watcher([&] {
 		QtProbe probe(*server);
 		int32 window = -1;
-		shown = probe.WaitUntil([&] {
-			if (window < 0) {
-				std::vector<int32> windows = probe.Windows();
-				if (windows.empty())
+		shown = probe.WaitUntil(
+			[&] {
+				if (window < 0) {
+					std::vector<int32> windows = probe.Windows();
+					if (windows.empty())
+						return false;
+					window = windows[0];
+					made = SecondsSince(start);
+				}
+				// The image's first pixel, at the margin below the menu bar, is
+				// no longer the view's white.
+				std::unique_ptr<BBitmap> pixels = probe.PresentedPixels(window);
+				int32 top = int32(probe.MenuBar(window).frame.bottom) + 1 + 16;
+				if (!pixels || pixels->Bounds().bottom < top)
 					return false;
-				window = windows[0];
-				made = SecondsSince(start);
-			}
-			// The image's first pixel, at the margin below the menu bar, is
-			// no longer the view's white.
-			std::unique_ptr<BBitmap> pixels = probe.PresentedPixels(window);
-			int32 top = int32(probe.MenuBar(window).frame.bottom) + 1 + 16;
-			if (!pixels || pixels->Bounds().bottom < top)
-				return false;
-			rgb_color color = DisplayProbe::PixelOf(pixels.get(), 16, top);
-			return color.red != 255 || color.green != 255 || color.blue != 255;
-		}, 120000000);
+				rgb_color color = DisplayProbe::PixelOf(pixels.get(), 16, top);
+				return color.red != 255 || color.green != 255 || color.blue != 255;
+			},
+			120000000);
 		seconds = SecondsSince(start);
 		be_app_messenger.SendMessage(B_QUIT_REQUESTED);
 	});

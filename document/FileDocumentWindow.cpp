@@ -64,12 +64,10 @@ struct FileDocumentWindow::SavePrompt {
 	std::string leaf;
 };
 
-FileDocumentWindow::FileDocumentWindow(BRect frame, const char* documentName,
-	window_type type, uint32 flags, uint32 workspace)
-	:
-	BWindow(frame, ::LeafName(documentName), type, flags, workspace),
-	fQuitAfterSave(false),
-	fModified(false)
+FileDocumentWindow::FileDocumentWindow(
+	BRect frame, const char* documentName, window_type type, uint32 flags, uint32 workspace)
+	: BWindow(frame, ::LeafName(documentName), type, flags, workspace), fQuitAfterSave(false),
+	  fModified(false)
 {
 	if (DocumentApp* app = RunningDocumentApp())
 		app->AddDocumentWindow();
@@ -93,8 +91,8 @@ FileDocumentWindow::SaveDocument()
 BFilePanel*
 FileDocumentWindow::CreateSavePanel(BMessenger* target, entry_ref* startDirectory)
 {
-	return new BFilePanel(B_SAVE_PANEL, target, startDirectory, 0, false, nullptr, nullptr,
-		false, true);
+	return new BFilePanel(
+		B_SAVE_PANEL, target, startDirectory, 0, false, nullptr, nullptr, false, true);
 }
 
 void
@@ -130,33 +128,33 @@ void
 FileDocumentWindow::MessageReceived(BMessage* message)
 {
 	switch (message->what) {
-		case kMsgSaveAs:
-			ShowSavePanel();
-			break;
+	case kMsgSaveAs:
+		ShowSavePanel();
+		break;
 
-		case B_SAVE_REQUESTED:
-			if (HandleSaveRequest(message) && fQuitAfterSave) {
-				DocumentApp* app = RunningDocumentApp();
-				if (app != nullptr && app->IsQuitting())
-					be_app->PostMessage(B_QUIT_REQUESTED);
-				Quit();
-			}
-			break;
+	case B_SAVE_REQUESTED:
+		if (HandleSaveRequest(message) && fQuitAfterSave) {
+			DocumentApp* app = RunningDocumentApp();
+			if (app != nullptr && app->IsQuitting())
+				be_app->PostMessage(B_QUIT_REQUESTED);
+			Quit();
+		}
+		break;
 
-		case B_CANCEL:
-			// The panel that a close prompt's "Save" brought up was closed
-			// without a name: the close is off, and so is an application quit
-			// under way, as with the prompt's "Cancel". Otherwise a later
-			// close of this window alone would quit the application.
-			if (fQuitAfterSave) {
-				if (DocumentApp* app = RunningDocumentApp())
-					app->CancelQuit();
-			}
-			fQuitAfterSave = false;
-			break;
+	case B_CANCEL:
+		// The panel that a close prompt's "Save" brought up was closed
+		// without a name: the close is off, and so is an application quit
+		// under way, as with the prompt's "Cancel". Otherwise a later
+		// close of this window alone would quit the application.
+		if (fQuitAfterSave) {
+			if (DocumentApp* app = RunningDocumentApp())
+				app->CancelQuit();
+		}
+		fQuitAfterSave = false;
+		break;
 
-		default:
-			BWindow::MessageReceived(message);
+	default:
+		BWindow::MessageReceived(message);
 	}
 }
 
@@ -238,10 +236,9 @@ FileDocumentWindow::SaveOutcome(BPrivate::Result<void> saved)
 void
 FileDocumentWindow::ShowSaveFailure(const char* leaf, const BPrivate::Failure& why)
 {
-	std::string text = std::string("Could not save \"") + leaf + "\": "
-		+ why.Reason() + ".";
-	BAlert* alert = new BAlert(nullptr, text.c_str(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
-		B_STOP_ALERT);
+	std::string text = std::string("Could not save \"") + leaf + "\": " + why.Reason() + ".";
+	BAlert* alert = new BAlert(
+		nullptr, text.c_str(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL, B_STOP_ALERT);
 	// Answered on a thread of the alert's own: the window goes on meanwhile.
 	alert->Go(nullptr);
 }
@@ -289,8 +286,8 @@ FileDocumentWindow::QuitRequested()
 		return true;
 
 	auto* prompt = new SavePrompt{BMessenger(nullptr, this), be_app_messenger, LeafName()};
-	thread_id thread = spawn_thread(SavePromptThread, "SavePromptThread", B_NORMAL_PRIORITY,
-		prompt);
+	thread_id thread = spawn_thread(
+		SavePromptThread, "SavePromptThread", B_NORMAL_PRIORITY, prompt);
 	if (thread < 0)
 		delete prompt;
 	else
@@ -304,50 +301,49 @@ FileDocumentWindow::SavePromptThread(void* data)
 	std::unique_ptr<SavePrompt> prompt(static_cast<SavePrompt*>(data));
 	std::string text = "Save changes to the document \"" + prompt->leaf + "\"?";
 
-	BAlert* alert = new BAlert(nullptr, text.c_str(), "Don't save", "Cancel", "Save",
-		B_WIDTH_AS_USUAL, B_INFO_ALERT);
+	BAlert* alert = new BAlert(
+		nullptr, text.c_str(), "Don't save", "Cancel", "Save", B_WIDTH_AS_USUAL, B_INFO_ALERT);
 	int32 answer = alert->Go();
 
 	switch (answer) {
-		case kDontSave:
-			// "Don't save": close the window without saving. The application is
-			// asked to quit as well only when its quit is what closed the window;
-			// closing one window must not take the others with it.
-			if (FileDocumentWindow* window = LockWindow(prompt->window)) {
-				// Once the window has quit, the application may be gone too (the
-				// last window's destruction ends it), so everything needed
-				// afterwards is taken now, while the locked window keeps it
-				// alive, and the application is reached only by a messenger.
-				DocumentApp* app = RunningDocumentApp();
-				bool applicationQuitting = app != nullptr && app->IsQuitting();
-				window->Quit();
-				if (applicationQuitting) {
-					BMessage request
-						= DocumentApp::QuitRequest(DocumentApp::QuitReason::kResumeQuit);
-					prompt->application.SendMessage(&request);
-				}
+	case kDontSave:
+		// "Don't save": close the window without saving. The application is
+		// asked to quit as well only when its quit is what closed the window;
+		// closing one window must not take the others with it.
+		if (FileDocumentWindow* window = LockWindow(prompt->window)) {
+			// Once the window has quit, the application may be gone too (the
+			// last window's destruction ends it), so everything needed
+			// afterwards is taken now, while the locked window keeps it
+			// alive, and the application is reached only by a messenger.
+			DocumentApp* app = RunningDocumentApp();
+			bool applicationQuitting = app != nullptr && app->IsQuitting();
+			window->Quit();
+			if (applicationQuitting) {
+				BMessage request = DocumentApp::QuitRequest(DocumentApp::QuitReason::kResumeQuit);
+				prompt->application.SendMessage(&request);
 			}
-			break;
-		case kCancelClose:
-			// The window may be gone, and the application with it: reach the
-			// application only through its messenger.
-			if (prompt->application.LockTarget()) {
-				BLooper* looper = nullptr;
-				prompt->application.Target(&looper);
-				if (auto* app = dynamic_cast<DocumentApp*>(looper))
-					app->CancelQuit();
-				looper->Unlock();
-			}
-			break;
-		case kSave:
-			if (FileDocumentWindow* window = LockWindow(prompt->window)) {
-				window->SetQuitAfterSave();
-				window->PostMessage(B_SAVE_REQUESTED);
-				window->Unlock();
-			}
-			break;
-		default:
-			break;
+		}
+		break;
+	case kCancelClose:
+		// The window may be gone, and the application with it: reach the
+		// application only through its messenger.
+		if (prompt->application.LockTarget()) {
+			BLooper* looper = nullptr;
+			prompt->application.Target(&looper);
+			if (auto* app = dynamic_cast<DocumentApp*>(looper))
+				app->CancelQuit();
+			looper->Unlock();
+		}
+		break;
+	case kSave:
+		if (FileDocumentWindow* window = LockWindow(prompt->window)) {
+			window->SetQuitAfterSave();
+			window->PostMessage(B_SAVE_REQUESTED);
+			window->Unlock();
+		}
+		break;
+	default:
+		break;
 	}
 	return 0;
 }

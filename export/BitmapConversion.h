@@ -13,5 +13,5 @@
 // A new bitmap of `source`'s bounds in `space`, every pixel converted from
 // `source`; B_BAD_VALUE for a source without bits, B_NO_MEMORY when the new
 // bitmap cannot be made.
-BPrivate::Result<std::unique_ptr<BBitmap>> ConvertedBitmap(const BBitmap& source,
-	color_space space);
+BPrivate::Result<std::unique_ptr<BBitmap>> ConvertedBitmap(
+	const BBitmap& source, color_space space);

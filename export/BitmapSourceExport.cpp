@@ -79,8 +79,8 @@ TextLength(const Source& source, const SourceExportOptions& options)
 	if (options.frame != nullptr)
 		return FramedSourceLength(*options.frame, source.bitmap->BitsLength());
 	BRect bounds = source.bitmap->Bounds();
-	return BitmapSourceLength(source.iconName, bounds.left, bounds.top, bounds.right,
-		bounds.bottom, source.bitmap->ColorSpace(), source.bitmap->BitsLength());
+	return BitmapSourceLength(source.iconName, bounds.left, bounds.top, bounds.right, bounds.bottom,
+		source.bitmap->ColorSpace(), source.bitmap->BitsLength());
 }
 
 Result<void>
@@ -92,9 +92,8 @@ WriteText(PlainBufferedFile& file, const Source& source, const SourceExportOptio
 	const uint8* bytes = static_cast<const uint8*>(source.bitmap->Bits());
 	bool written = options.frame != nullptr
 		? FormatFramedSource(*options.frame, bytes, source.bitmap->BitsLength(), consumer)
-		: FormatBitmapSource(source.iconName, bounds.left, bounds.top, bounds.right,
-			bounds.bottom, source.bitmap->ColorSpace(), bytes, source.bitmap->BitsLength(),
-			consumer);
+		: FormatBitmapSource(source.iconName, bounds.left, bounds.top, bounds.right, bounds.bottom,
+			source.bitmap->ColorSpace(), bytes, source.bitmap->BitsLength(), consumer);
 	if (consumer.Cancelled())
 		return Failure(B_INTERRUPTED);
 	if (!written)
@@ -108,15 +107,15 @@ WriteText(PlainBufferedFile& file, const Source& source, const SourceExportOptio
 } // namespace
 
 Result<void>
-ExportBitmapSource(const BBitmap* bitmap, const char* documentName,
-	const SourceExportOptions& options)
+ExportBitmapSource(
+	const BBitmap* bitmap, const char* documentName, const SourceExportOptions& options)
 {
 	if (bitmap == nullptr || bitmap->Bits() == nullptr || bitmap->BitsLength() <= 0
 		|| documentName == nullptr || documentName[0] == '\0') {
 		return Failure(B_BAD_VALUE);
 	}
-	Source source = {bitmap,
-		options.iconName != nullptr ? options.iconName : LeafName(documentName)};
+	Source source = {
+		bitmap, options.iconName != nullptr ? options.iconName : LeafName(documentName)};
 
 	FileReplacer replacer(documentName, kBufferSize);
 	Result<void> result = replacer.Begin();

@@ -39,5 +39,5 @@ struct SourceExportOptions {
 // failure to record the type does not count. A null bitmap, one without
 // bits, or no document name fails with B_BAD_VALUE without touching any
 // file; any other failure says why the text did not reach the file.
-BPrivate::Result<void> ExportBitmapSource(const BBitmap* bitmap, const char* documentName,
-	const SourceExportOptions& options = {});
+BPrivate::Result<void> ExportBitmapSource(
+	const BBitmap* bitmap, const char* documentName, const SourceExportOptions& options = {});

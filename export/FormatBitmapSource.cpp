@@ -15,7 +15,7 @@ namespace {
 // snprintf into a piece buffer. Every piece fits (the widest, four bounds of
 // the largest float, takes well under kPieceCapacity bytes), so the clamp
 // only guards the arithmetic.
-template<typename... Arguments>
+template <typename... Arguments>
 size_t
 FormatPiece(char* buffer, const char* format, Arguments... arguments)
 {

@@ -43,8 +43,8 @@ constexpr char kTail[] = "_MData,false,false);\n";
 
 // The pieces with conversions, formatted into `buffer` (kPieceCapacity
 // bytes). Each returns the piece's length.
-size_t FormatArrayHead(char* buffer, int32 count);  // "_MData[%d] =\n{\n\t"
-size_t FormatLastByte(char* buffer, uint8 value);   // "0x%02X\n};\nPrefilledBitmap *"
+size_t FormatArrayHead(char* buffer, int32 count); // "_MData[%d] =\n{\n\t"
+size_t FormatLastByte(char* buffer, uint8 value); // "0x%02X\n};\nPrefilledBitmap *"
 size_t FormatBounds(char* buffer, float left, float top, float right, float bottom);
 // The constant's name and a comma for the colour spaces the text names
 // ("B_CMAP8,", "B_RGB32,", ...: the table of ColorSpaceNames.h, which the
@@ -61,16 +61,19 @@ std::string_view ColorSpaceName(int32 colorSpace);
 // they had come as pieces and been taken whole. Room is asked for only
 // between pieces, and what it offers stays valid until the next piece or
 // Take.
-template<typename Consumer>
-concept FormatsInPlace = requires(Consumer& consumer, size_t& length) {
-	{ consumer.Room(length) } -> std::convertible_to<char*>;
+template <typename Consumer>
+concept FormatsInPlace = requires(Consumer& consumer, size_t& length)
+{
+	{
+		consumer.Room(length)
+		} -> std::convertible_to<char*>;
 	consumer.Take(length);
 };
 
 // Puts the items of bytes[index] onwards, short of bytes[last], into the
 // consumer's room, as many as it holds with eight bytes to spare for each
 // copy; returns the index of the first item not put.
-template<typename Consumer>
+template <typename Consumer>
 int32
 PutItemsInPlace(Consumer& consume, const uint8* bytes, int32 index, int32 last)
 {
@@ -94,7 +97,7 @@ PutItemsInPlace(Consumer& consume, const uint8* bytes, int32 index, int32 last)
 // Puts the items of bytes[0] to bytes[last - 1], one piece each, through
 // `put` (see PutHead); a consumer with room gets them formatted straight
 // into it, and what the room cannot hold as a piece.
-template<typename Consumer, typename Put>
+template <typename Consumer, typename Put>
 bool
 PutItems(Consumer& consume, Put& put, const uint8* bytes, int32 last)
 {
@@ -116,37 +119,32 @@ PutItems(Consumer& consume, Put& put, const uint8* bytes, int32 last)
 // text is the head, the items of bytes[0] to bytes[count - 2] (see
 // PutItemsInPlace), and the tail; the items of any stretch may be formatted
 // apart from the others, their text being the same wherever they are made.
-template<typename Put>
+template <typename Put>
 bool
 PutHead(const char* name, int32 count, Put&& put)
 {
 	const size_t nameLength = strlen(name);
 	char buffer[kPieceCapacity];
-	return put(kHead, sizeof(kHead) - 1)
-		&& put(name, nameLength)
-		&& put(kAfterComment, sizeof(kAfterComment) - 1)
-		&& put(name, nameLength)
+	return put(kHead, sizeof(kHead) - 1) && put(name, nameLength)
+		&& put(kAfterComment, sizeof(kAfterComment) - 1) && put(name, nameLength)
 		&& put(buffer, FormatArrayHead(buffer, count));
 }
 
-template<typename Put>
+template <typename Put>
 bool
 PutTail(const char* name, float left, float top, float right, float bottom, int32 colorSpace,
 	uint8 lastByte, Put&& put)
 {
 	const size_t nameLength = strlen(name);
 	char buffer[kPieceCapacity];
-	if (!put(buffer, FormatLastByte(buffer, lastByte))
-		|| !put(name, nameLength)
-		|| !put(kAfterPointer, sizeof(kAfterPointer) - 1)
-		|| !put(name, nameLength)
+	if (!put(buffer, FormatLastByte(buffer, lastByte)) || !put(name, nameLength)
+		|| !put(kAfterPointer, sizeof(kAfterPointer) - 1) || !put(name, nameLength)
 		|| !put(kConstruction, sizeof(kConstruction) - 1)
 		|| !put(buffer, FormatBounds(buffer, left, top, right, bottom))) {
 		return false;
 	}
 	const char* colorSpaceText = ColorSpaceText(colorSpace);
-	return put(colorSpaceText, strlen(colorSpaceText))
-		&& put(name, nameLength)
+	return put(colorSpaceText, strlen(colorSpaceText)) && put(name, nameLength)
 		&& put(kTail, sizeof(kTail) - 1);
 }
 
@@ -167,7 +165,7 @@ int64 BitmapSourceLength(const char* name, float left, float top, float right, f
 // A bitmap without bytes (count 0 or less, or no bytes) yields no text and
 // false: C++ has no array of zero elements, so there is nothing sound to
 // write for it. A null name yields no text and false as well.
-template<typename Consumer>
+template <typename Consumer>
 bool
 FormatBitmapSource(const char* name, float left, float top, float right, float bottom,
 	int32 colorSpace, const uint8* bytes, int32 count, Consumer&& consume)

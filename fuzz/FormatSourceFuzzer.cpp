@@ -21,7 +21,12 @@
 namespace {
 
 // How the consumer answers the piece it refuses.
-enum class Refusal : uint8 { kShort, kNegative, kTooMany, kZero };
+enum class Refusal : uint8 {
+	kShort,
+	kNegative,
+	kTooMany,
+	kZero
+};
 
 [[noreturn]] void
 Fail(const char* what)
@@ -79,19 +84,19 @@ LLVMFuzzerTestOneInput(const uint8_t* input, size_t size)
 			return ssize_t(length);
 		refused = true;
 		switch (refusal) {
-			case Refusal::kShort:
-				return ssize_t(length - std::min<size_t>(length, received.size() - stopAt));
-			case Refusal::kNegative:
-				return -1;
-			case Refusal::kTooMany:
-				return ssize_t(length + 1);
-			case Refusal::kZero:
-				break;
+		case Refusal::kShort:
+			return ssize_t(length - std::min<size_t>(length, received.size() - stopAt));
+		case Refusal::kNegative:
+			return -1;
+		case Refusal::kTooMany:
+			return ssize_t(length + 1);
+		case Refusal::kZero:
+			break;
 		}
 		return 0;
 	};
-	const bool result = FormatBitmapSource(iconName, left, top, right, bottom, colorSpace, bits,
-		count, consume);
+	const bool result = FormatBitmapSource(
+		iconName, left, top, right, bottom, colorSpace, bits, count, consume);
 
 	if (calledAfterRefusal)
 		Fail("a piece was produced after one was refused");
@@ -100,15 +105,15 @@ LLVMFuzzerTestOneInput(const uint8_t* input, size_t size)
 			Fail("text produced without a name or bytes");
 		return 0;
 	}
-	const std::string expected = ReferenceSourceText(iconName, left, top, right, bottom,
-		colorSpace, bits, count);
+	const std::string expected = ReferenceSourceText(
+		iconName, left, top, right, bottom, colorSpace, bits, count);
 	if (result == refused)
 		Fail("the result does not say whether every piece was taken");
 	if (result) {
 		if (received != expected)
 			Fail("the text differs from the reference");
 		if (BitmapSourceLength(iconName, left, top, right, bottom, colorSpace, count)
-				!= int64(expected.size())) {
+			!= int64(expected.size())) {
 			Fail("BitmapSourceLength differs from the text's length");
 		}
 		return 0;

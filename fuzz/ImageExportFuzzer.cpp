@@ -31,8 +31,8 @@
 
 namespace {
 
-const char* const kExtensions[] = {"png", "jpg", "gif", "bmp", "tga", "webp", "tiff", "ico",
-	"xpm", "ppm", "cur", "icb", "", "PNG", "Tga"};
+const char* const kExtensions[] = {"png", "jpg", "gif", "bmp", "tga", "webp", "tiff", "ico", "xpm",
+	"ppm", "cur", "icb", "", "PNG", "Tga"};
 
 // The loader's promise: no image above 8192 x 8192 pixels.
 constexpr int64 kMaxPixels = int64(8192) * 8192;
@@ -94,13 +94,13 @@ CheckBitmap(const BBitmap& bitmap)
 	if (width <= 0 || height <= 0 || width * height > kMaxPixels)
 		Fail("the loader gave a bitmap outside its limits");
 	switch (bitmap.ColorSpace()) {
-		case B_RGB32:
-		case B_RGBA32:
-		case B_GRAY8:
-		case B_CMAP8:
-			break;
-		default:
-			Fail("the loader gave an unexpected colour space");
+	case B_RGB32:
+	case B_RGBA32:
+	case B_GRAY8:
+	case B_CMAP8:
+		break;
+	default:
+		Fail("the loader gave an unexpected colour space");
 	}
 	if (bitmap.BytesPerRow() != bytes_per_row_for(bitmap.ColorSpace(), int32(width))
 		|| int64(bitmap.BitsLength()) != int64(bitmap.BytesPerRow()) * height) {
@@ -140,8 +140,8 @@ CheckExport(const BBitmap& bitmap)
 		Fail("the text maker's answer does not match what it was given");
 	if (cutShort)
 		return;
-	const std::string expected = ReferenceSourceText(name, bounds.left, bounds.top,
-		bounds.right, bounds.bottom, bitmap.ColorSpace(), bits, bitmap.BitsLength());
+	const std::string expected = ReferenceSourceText(name, bounds.left, bounds.top, bounds.right,
+		bounds.bottom, bitmap.ColorSpace(), bits, bitmap.BitsLength());
 	if (text != expected)
 		Fail("the export text differs from the reference");
 
@@ -149,7 +149,8 @@ CheckExport(const BBitmap& bitmap)
 	if (!ExportBitmapSource(&bitmap, output.c_str()))
 		Fail("the export failed");
 	std::ifstream written(output, std::ios::binary);
-	std::string content((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
+	std::string content(
+		(std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
 	if (content != expected)
 		Fail("the written file differs from the text");
 	// The output alone (the input is gone already): no temporary file left.
@@ -165,7 +166,9 @@ LLVMFuzzerInitialize(int*, char***)
 {
 	const char* base = getenv("TMPDIR");
 	std::string pattern = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm"
-		: base != nullptr ? base : "/tmp") + "/quillpix-fuzz-XXXXXX";
+								  : base != nullptr                 ? base
+																	: "/tmp")
+		+ "/quillpix-fuzz-XXXXXX";
 	if (mkdtemp(pattern.data()) == nullptr)
 		Fail("no scratch directory");
 	sDirectory = pattern;
@@ -194,8 +197,8 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	// What an image window holds, then the other space, as the exporter's
 	// --color-space option asks for it.
 	const color_space held = bitmap->ColorSpace() == B_CMAP8 ? B_CMAP8 : B_RGB32;
-	std::unique_ptr<BBitmap> window = bitmap->ColorSpace() == held
-		? std::move(bitmap) : Converted(*bitmap, held);
+	std::unique_ptr<BBitmap> window = bitmap->ColorSpace() == held ? std::move(bitmap)
+																   : Converted(*bitmap, held);
 	CheckExport(*window);
 	if (int64(window->Width()) * window->Height() > kSecondConversionLimit)
 		return 0;

@@ -11,10 +11,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+extern "C" int
+LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-	static const BPrivate::ImageReader* sReader
-		= BPrivate::ImageReaderList::Default().ReaderNamed(QUILLPIX_FUZZ_FORMAT);
+	static const BPrivate::ImageReader* sReader = BPrivate::ImageReaderList::Default().ReaderNamed(
+		QUILLPIX_FUZZ_FORMAT);
 	if (sReader == nullptr)
 		std::abort();
 	BPrivate::ImageData image{data, size};

@@ -45,25 +45,57 @@ ReferenceSourceText(const char* name, float left, float top, float right, float 
 	text += "_MICN;\n\n//Put this after your BApplication object has been constructed:\n\t";
 	text += name;
 	text += "_MICN = new PrefilledBitmap(BRect(";
-	text += Printed("%.1f", left) + "," + Printed("%.1f", top) + "," + Printed("%.1f", right)
-		+ "," + Printed("%.1f", bottom) + "),";
+	text += Printed("%.1f", left) + "," + Printed("%.1f", top) + "," + Printed("%.1f", right) + ","
+		+ Printed("%.1f", bottom) + "),";
 	switch (colorSpace) {
-		case 0x0004: text += "B_CMAP8,"; break;
-		case 0x0008: text += "B_RGB32,"; break;
-		case 0x2008: text += "B_RGBA32,"; break;
-		case 0x0005: text += "B_RGB16,"; break;
-		case 0x0010: text += "B_RGB15,"; break;
-		case 0x2010: text += "B_RGBA15,"; break;
-		case 0x0002: text += "B_GRAY8,"; break;
-		case 0x0001: text += "B_GRAY1,"; break;
-		case 0x0003: text += "B_RGB24,"; break;
-		case 0x1003: text += "B_RGB24_BIG,"; break;
-		case 0x1005: text += "B_RGB16_BIG,"; break;
-		case 0x1010: text += "B_RGB15_BIG,"; break;
-		case 0x3010: text += "B_RGBA15_BIG,"; break;
-		case 0x1008: text += "B_RGB32_BIG,"; break;
-		case 0x3008: text += "B_RGBA32_BIG,"; break;
-		default: text += "/*Other color space*/,"; break;
+	case 0x0004:
+		text += "B_CMAP8,";
+		break;
+	case 0x0008:
+		text += "B_RGB32,";
+		break;
+	case 0x2008:
+		text += "B_RGBA32,";
+		break;
+	case 0x0005:
+		text += "B_RGB16,";
+		break;
+	case 0x0010:
+		text += "B_RGB15,";
+		break;
+	case 0x2010:
+		text += "B_RGBA15,";
+		break;
+	case 0x0002:
+		text += "B_GRAY8,";
+		break;
+	case 0x0001:
+		text += "B_GRAY1,";
+		break;
+	case 0x0003:
+		text += "B_RGB24,";
+		break;
+	case 0x1003:
+		text += "B_RGB24_BIG,";
+		break;
+	case 0x1005:
+		text += "B_RGB16_BIG,";
+		break;
+	case 0x1010:
+		text += "B_RGB15_BIG,";
+		break;
+	case 0x3010:
+		text += "B_RGBA15_BIG,";
+		break;
+	case 0x1008:
+		text += "B_RGB32_BIG,";
+		break;
+	case 0x3008:
+		text += "B_RGBA32_BIG,";
+		break;
+	default:
+		text += "/*Other color space*/,";
+		break;
 	}
 	text += name;
 	text += "_MData,false,false);\n";

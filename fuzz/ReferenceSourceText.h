@@ -9,5 +9,5 @@
 
 #include <string>
 
-std::string ReferenceSourceText(const char* name, float left, float top, float right,
-	float bottom, int32 colorSpace, const uint8* bytes, int32 count);
+std::string ReferenceSourceText(const char* name, float left, float top, float right, float bottom,
+	int32 colorSpace, const uint8* bytes, int32 count);

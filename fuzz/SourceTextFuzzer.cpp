@@ -13,7 +13,8 @@
 #include <cstring>
 #include <string>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+extern "C" int
+LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
 	static const BPrivate::ImageReaderList& sReaders = BPrivate::ImageReaderList::Default();
 	static const BPrivate::ImageReader* sText = sReaders.ReaderNamed("Quillpix source");
@@ -22,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 		std::abort();
 	BPrivate::ImageData image{data, size};
 	const BPrivate::ImageReader* reader = sText->Recognizes(image) ? sText
-		: sHeader->Recognizes(image) ? sHeader : nullptr;
+		: sHeader->Recognizes(image)                               ? sHeader
+																   : nullptr;
 	if (reader == nullptr)
 		return 0;
 	BPrivate::BitmapResult read = reader->Read(image);

@@ -43,20 +43,14 @@ constexpr ScrollKey kScrollKeys[] = {
 } // namespace
 
 AImageView::AImageView(BRect frame)
-	:
-	BView(frame, nullptr, B_FOLLOW_ALL, B_WILL_DRAW),
-	fScale(1),
-	fAnnouncedScale(1),
-	fFitting(false),
-	fShowTransparency(false),
-	fHorizontalShown(nullptr),
-	fVerticalShown(nullptr)
+	: BView(frame, nullptr, B_FOLLOW_ALL, B_WILL_DRAW), fScale(1), fAnnouncedScale(1),
+	  fFitting(false), fShowTransparency(false), fHorizontalShown(nullptr), fVerticalShown(nullptr)
 {
 	SetViewColor(255, 255, 255, 255);
-	fHorizontalSpare = std::make_unique<BScrollBar>(BRect(0, 0, 0, B_H_SCROLL_BAR_HEIGHT),
-		"horizontal", nullptr, 0, 0, B_HORIZONTAL);
-	fVerticalSpare = std::make_unique<BScrollBar>(BRect(0, 0, B_V_SCROLL_BAR_WIDTH, 0),
-		"vertical", nullptr, 0, 0, B_VERTICAL);
+	fHorizontalSpare = std::make_unique<BScrollBar>(
+		BRect(0, 0, 0, B_H_SCROLL_BAR_HEIGHT), "horizontal", nullptr, 0, 0, B_HORIZONTAL);
+	fVerticalSpare = std::make_unique<BScrollBar>(
+		BRect(0, 0, B_V_SCROLL_BAR_WIDTH, 0), "vertical", nullptr, 0, 0, B_VERTICAL);
 }
 
 AImageView::~AImageView() = default;
@@ -180,8 +174,8 @@ AImageView::DrawStatusText(BRect updateRect)
 	std::vector<std::string> lines = MessageLines(fStatusText, width,
 		[this](const std::string& piece) { return StringWidth(piece.c_str()); });
 
-	BRect textArea(kMargin, kMargin, Bounds().right,
-		kMargin + lineHeight * static_cast<float>(lines.size()));
+	BRect textArea(
+		kMargin, kMargin, Bounds().right, kMargin + lineHeight * static_cast<float>(lines.size()));
 	if (!updateRect.Intersects(textArea))
 		return;
 	float baseline = kMargin + height.ascent;
@@ -301,13 +295,13 @@ AImageView::ChangeScale(float scale, bool fitting, std::optional<BPoint> anchor)
 	if (fScale == oldScale)
 		return;
 	if (anchor) {
-		ScrollTo(float(ImageViewport::KeepPoint(int32(origin.x), anchor->x, oldScale, fScale,
-					 fLayout.maxScrollX)),
-			float(ImageViewport::KeepPoint(int32(origin.y), anchor->y, oldScale, fScale,
-				fLayout.maxScrollY)));
+		ScrollTo(float(ImageViewport::KeepPoint(
+					 int32(origin.x), anchor->x, oldScale, fScale, fLayout.maxScrollX)),
+			float(ImageViewport::KeepPoint(
+				int32(origin.y), anchor->y, oldScale, fScale, fLayout.maxScrollY)));
 	} else {
-		ScrollTo(float(ImageViewport::KeepCentre(int32(origin.x), old.viewWidth, oldScale,
-					 fScale, fLayout.viewWidth, fLayout.maxScrollX)),
+		ScrollTo(float(ImageViewport::KeepCentre(int32(origin.x), old.viewWidth, oldScale, fScale,
+					 fLayout.viewWidth, fLayout.maxScrollX)),
 			float(ImageViewport::KeepCentre(int32(origin.y), old.viewHeight, oldScale, fScale,
 				fLayout.viewHeight, fLayout.maxScrollY)));
 	}
@@ -345,8 +339,8 @@ AImageView::LayOut(BRect area)
 		area.left + float(fLayout.viewWidth - 1), area.bottom);
 	BRect right(area.right - B_V_SCROLL_BAR_WIDTH, area.top, area.right,
 		area.top + float(fLayout.viewHeight - 1));
-	BScrollBar* horizontal = ShowBar(fHorizontalSpare, fHorizontalShown,
-		fLayout.horizontalBar, bottom);
+	BScrollBar* horizontal = ShowBar(
+		fHorizontalSpare, fHorizontalShown, fLayout.horizontalBar, bottom);
 	BScrollBar* vertical = ShowBar(fVerticalSpare, fVerticalShown, fLayout.verticalBar, right);
 
 	struct Axis {
@@ -355,9 +349,9 @@ AImageView::LayOut(BRect area)
 		int32 content;
 		int32 maxScroll;
 	};
-	for (const Axis& axis : {Axis{horizontal, fLayout.viewWidth, fLayout.contentWidth,
-			 fLayout.maxScrollX},
-			 Axis{vertical, fLayout.viewHeight, fLayout.contentHeight, fLayout.maxScrollY}}) {
+	for (const Axis& axis :
+		{Axis{horizontal, fLayout.viewWidth, fLayout.contentWidth, fLayout.maxScrollX},
+			Axis{vertical, fLayout.viewHeight, fLayout.contentHeight, fLayout.maxScrollY}}) {
 		if (axis.bar == nullptr)
 			continue;
 		axis.bar->SetRange(0, float(axis.maxScroll));
@@ -371,8 +365,7 @@ AImageView::LayOut(BRect area)
 }
 
 BScrollBar*
-AImageView::ShowBar(std::unique_ptr<BScrollBar>& spare, BScrollBar*& shown, bool show,
-	BRect frame)
+AImageView::ShowBar(std::unique_ptr<BScrollBar>& spare, BScrollBar*& shown, bool show, BRect frame)
 {
 	if (show && shown == nullptr) {
 		shown = spare.release();

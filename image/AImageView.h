@@ -95,18 +95,18 @@ private:
 	void ChangeScale(float scale, bool fitting, std::optional<BPoint> anchor = std::nullopt);
 	void AnnounceScale();
 	// Adds or removes one bar; answers the bar when it is shown.
-	BScrollBar* ShowBar(std::unique_ptr<BScrollBar>& spare, BScrollBar*& shown, bool show,
-		BRect frame);
+	BScrollBar* ShowBar(
+		std::unique_ptr<BScrollBar>& spare, BScrollBar*& shown, bool show, BRect frame);
 	BRect ImageRect() const;
 
 	std::unique_ptr<BBitmap> fBitmap;
 	std::string fStatusText;
 	float fScale;
-	float fAnnouncedScale;       // the scale the window last heard of
+	float fAnnouncedScale; // the scale the window last heard of
 	bool fFitting;
 	bool fShowTransparency;
 	ImageDisplay fDisplay;
-	BRect fArea;                 // invalid until the first LayOut
+	BRect fArea; // invalid until the first LayOut
 	ViewportLayout fLayout;
 	BScrollBar* fHorizontalShown; // in the window, which owns it; or null
 	BScrollBar* fVerticalShown;

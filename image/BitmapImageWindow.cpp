@@ -64,17 +64,12 @@ FailureText(const char* path, const BPrivate::Failure& failure)
 
 } // namespace
 
-BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path, DocumentBinding binding,
-	std::unique_ptr<BBitmap> image)
-	:
-	FileDocumentWindow(frame, path, B_TITLED_WINDOW, B_WILL_ACCEPT_FIRST_CLICK),
-	fImageView(nullptr),
-	fMenuBar(nullptr),
-	fCmap8Item(nullptr),
-	fRgb32Item(nullptr),
-	fOtherSpaceItems{},
-	fStatusLine(nullptr),
-	fImagePath(binding == DocumentBinding::kFile ? path : "")
+BitmapImageWindow::BitmapImageWindow(
+	BRect frame, const char* path, DocumentBinding binding, std::unique_ptr<BBitmap> image)
+	: FileDocumentWindow(frame, path, B_TITLED_WINDOW, B_WILL_ACCEPT_FIRST_CLICK),
+	  fImageView(nullptr), fMenuBar(nullptr), fCmap8Item(nullptr),
+	  fRgb32Item(nullptr), fOtherSpaceItems{}, fStatusLine(nullptr),
+	  fImagePath(binding == DocumentBinding::kFile ? path : "")
 {
 	fMenuBar = BuildMenuBar();
 	AddChild(fMenuBar);
@@ -89,8 +84,8 @@ BitmapImageWindow::BitmapImageWindow(BRect frame, const char* path, DocumentBind
 
 	if (binding == DocumentBinding::kFile) {
 		BPrivate::ReadFacts facts;
-		BPrivate::Result<std::unique_ptr<BBitmap>> image
-			= BPrivate::ReadBitmapFile(path, nullptr, &facts);
+		BPrivate::Result<std::unique_ptr<BBitmap>> image = BPrivate::ReadBitmapFile(
+			path, nullptr, &facts);
 		TakeImage(image ? image.Value().release() : nullptr, facts);
 		if (!image)
 			fImageView->SetStatusText(FailureText(path, image.Error()).c_str());
@@ -118,8 +113,8 @@ BitmapImageWindow::~BitmapImageWindow() = default;
 BMenuBar*
 BitmapImageWindow::BuildMenuBar()
 {
-	auto* menuBar = new BMenuBar(BRect(0, 0, 0, 0), "Menu", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP,
-		B_ITEMS_IN_ROW, true);
+	auto* menuBar = new BMenuBar(
+		BRect(0, 0, 0, 0), "Menu", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, B_ITEMS_IN_ROW, true);
 	auto* fileMenu = new BMenu("File", B_ITEMS_IN_COLUMN);
 
 	auto* openItem = new BMenuItem("Open\xE2\x80\xA6", new BMessage(kMsgOpen), 'O', 0);
@@ -139,8 +134,8 @@ BitmapImageWindow::BuildMenuBar()
 	for (size_t index = 0; index < std::size(kOtherSpaces); index++) {
 		if (index == kFirstByteOrderItem)
 			colorSpaceMenu->AddSeparatorItem();
-		fOtherSpaceItems[index] = new BMenuItem(kOtherSpaces[index].label,
-			new BMessage(kOtherSpaces[index].command), 0, 0);
+		fOtherSpaceItems[index] = new BMenuItem(
+			kOtherSpaces[index].label, new BMessage(kOtherSpaces[index].command), 0, 0);
 		colorSpaceMenu->AddItem(fOtherSpaceItems[index]);
 	}
 	fileMenu->AddItem(new BMenuItem(colorSpaceMenu, nullptr));
@@ -167,8 +162,7 @@ BitmapImageWindow::BuildViewMenu()
 	viewMenu->AddItem(new BMenuItem("Actual size", new BMessage(kMsgActualSize), '0', 0));
 	viewMenu->AddItem(new BMenuItem("Fit in window", new BMessage(kMsgFitInWindow), 0, 0));
 	viewMenu->AddSeparatorItem();
-	viewMenu->AddItem(
-		new BMenuItem("Show transparency", new BMessage(kMsgShowTransparency), 0, 0));
+	viewMenu->AddItem(new BMenuItem("Show transparency", new BMessage(kMsgShowTransparency), 0, 0));
 	return viewMenu;
 }
 
@@ -193,65 +187,64 @@ void
 BitmapImageWindow::MessageReceived(BMessage* message)
 {
 	switch (message->what) {
-		case kMsgCmap8:
-			SwitchTo(B_CMAP8);
-			break;
-		case kMsgRgb32:
-			SwitchTo(B_RGB32);
-			break;
-		case kMsgRgba32:
-		case kMsgRgb16:
-		case kMsgRgb15:
-		case kMsgRgba15:
-		case kMsgGray8:
-		case kMsgGray1:
-		case kMsgRgb24:
-		case kMsgRgb24Big:
-		case kMsgRgb16Big:
-		case kMsgRgb15Big:
-		case kMsgRgba15Big:
-		case kMsgRgb32Big:
-		case kMsgRgba32Big:
-			for (const OtherSpace& other : kOtherSpaces) {
-				if (other.command == message->what)
-					SwitchTo(other.space);
-			}
-			break;
-		case kMsgZoomIn:
-			fImageView->ZoomIn();
-			break;
-		case kMsgZoomOut:
-			fImageView->ZoomOut();
-			break;
-		case kMsgActualSize:
-			fImageView->ActualSize();
-			break;
-		case kMsgFitInWindow:
-			fImageView->FitInWindow();
-			break;
-		case kMsgShowTransparency:
-		{
-			fImageView->SetShowTransparency(!fImageView->ShowsTransparency());
-			if (BMenuItem* item = fMenuBar->FindItem(kMsgShowTransparency))
-				item->SetMarked(fImageView->ShowsTransparency());
-			break;
+	case kMsgCmap8:
+		SwitchTo(B_CMAP8);
+		break;
+	case kMsgRgb32:
+		SwitchTo(B_RGB32);
+		break;
+	case kMsgRgba32:
+	case kMsgRgb16:
+	case kMsgRgb15:
+	case kMsgRgba15:
+	case kMsgGray8:
+	case kMsgGray1:
+	case kMsgRgb24:
+	case kMsgRgb24Big:
+	case kMsgRgb16Big:
+	case kMsgRgb15Big:
+	case kMsgRgba15Big:
+	case kMsgRgb32Big:
+	case kMsgRgba32Big:
+		for (const OtherSpace& other : kOtherSpaces) {
+			if (other.command == message->what)
+				SwitchTo(other.space);
 		}
-		case kMsgScaleChanged:
-			break;
-		case kMsgDitherNone:
-		case kMsgDitherFloydSteinberg:
-		case kMsgDitherOrdered:
-			fImageMenu.ChooseDither(message->what);
-			break;
-		case kMsgRevertToFile:
-			RevertToFile();
-			break;
-		case kMsgCopySource:
-		case kMsgCopyImage:
-			Copy(message->what);
-			break;
-		default:
-			FileDocumentWindow::MessageReceived(message);
+		break;
+	case kMsgZoomIn:
+		fImageView->ZoomIn();
+		break;
+	case kMsgZoomOut:
+		fImageView->ZoomOut();
+		break;
+	case kMsgActualSize:
+		fImageView->ActualSize();
+		break;
+	case kMsgFitInWindow:
+		fImageView->FitInWindow();
+		break;
+	case kMsgShowTransparency: {
+		fImageView->SetShowTransparency(!fImageView->ShowsTransparency());
+		if (BMenuItem* item = fMenuBar->FindItem(kMsgShowTransparency))
+			item->SetMarked(fImageView->ShowsTransparency());
+		break;
+	}
+	case kMsgScaleChanged:
+		break;
+	case kMsgDitherNone:
+	case kMsgDitherFloydSteinberg:
+	case kMsgDitherOrdered:
+		fImageMenu.ChooseDither(message->what);
+		break;
+	case kMsgRevertToFile:
+		RevertToFile();
+		break;
+	case kMsgCopySource:
+	case kMsgCopyImage:
+		Copy(message->what);
+		break;
+	default:
+		FileDocumentWindow::MessageReceived(message);
 	}
 	// Whatever changed (the image, its space, the zoom, the document name
 	// after a save) shows in the status line; an unchanged text is not
@@ -289,8 +282,8 @@ BitmapImageWindow::RevertToFile()
 	if (fImagePath.empty())
 		return;
 	BPrivate::ReadFacts facts;
-	BPrivate::Result<std::unique_ptr<BBitmap>> image
-		= BPrivate::ReadBitmapFile(fImagePath.c_str(), nullptr, &facts);
+	BPrivate::Result<std::unique_ptr<BBitmap>> image = BPrivate::ReadBitmapFile(
+		fImagePath.c_str(), nullptr, &facts);
 	if (!image) {
 		std::string text = FailureText(fImagePath.c_str(), image.Error());
 		// A window without an image says it in its view, as at opening; one
@@ -299,8 +292,8 @@ BitmapImageWindow::RevertToFile()
 			fImageView->SetStatusText(text.c_str());
 			return;
 		}
-		BAlert* alert = new BAlert(nullptr, text.c_str(), "OK", nullptr, nullptr,
-			B_WIDTH_AS_USUAL, B_STOP_ALERT);
+		BAlert* alert = new BAlert(
+			nullptr, text.c_str(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL, B_STOP_ALERT);
 		alert->Go(nullptr);
 		return;
 	}
@@ -332,8 +325,8 @@ BitmapImageWindow::Copy(uint32 command)
 	if (command == kMsgCopyImage) {
 		copied = ImageClipboard::CopyImage(bitmap);
 	} else {
-		const std::string iconName
-			= ImageIdentifier::For(fImagePath.empty() ? DocumentName() : fImagePath);
+		const std::string iconName = ImageIdentifier::For(
+			fImagePath.empty() ? DocumentName() : fImagePath);
 		copied = ImageClipboard::CopySource(bitmap, iconName.c_str());
 	}
 	if (copied)
@@ -381,8 +374,8 @@ BitmapImageWindow::SwitchTo(color_space space)
 void
 BitmapImageWindow::MarkColorSpace()
 {
-	const color_space space = fImageView->Bitmap() != nullptr
-		? fImageView->Bitmap()->ColorSpace() : B_RGB32;
+	const color_space space = fImageView->Bitmap() != nullptr ? fImageView->Bitmap()->ColorSpace()
+															  : B_RGB32;
 	fCmap8Item->SetMarked(space == B_CMAP8);
 	fRgb32Item->SetMarked(space == B_RGB32);
 	for (size_t index = 0; index < std::size(kOtherSpaces); index++)

@@ -30,7 +30,7 @@ class BMenuItem;
 // (the "Untitled" windows) reads nothing, whatever the working directory holds
 // under its name.
 enum class DocumentBinding {
-	kFile,     // the path names the image file
+	kFile, // the path names the image file
 	kUntitled, // the path is only the new document's name
 };
 
@@ -41,8 +41,7 @@ public:
 	// untitled window reads no file: `path` is only its name, and it shows
 	// `image` (a pasted one) when given.
 	BitmapImageWindow(BRect frame, const char* path,
-		DocumentBinding binding = DocumentBinding::kFile,
-		std::unique_ptr<BBitmap> image = nullptr);
+		DocumentBinding binding = DocumentBinding::kFile, std::unique_ptr<BBitmap> image = nullptr);
 	~BitmapImageWindow() override;
 
 	void MessageReceived(BMessage* message) override;

@@ -30,7 +30,7 @@ constexpr const char* kNotImage = "The clipboard holds no image to paste.";
 // file takes it (FormatsInPlace).
 class TextBuffer {
 public:
-	explicit TextBuffer(size_t size) : fText(size) {}
+	explicit TextBuffer(size_t size) : fText(size) { }
 
 	ssize_t operator()(const char* piece, size_t length)
 	{
@@ -56,7 +56,8 @@ private:
 
 // Replaces what the clipboard holds with `bytes` as `type`; the bytes move
 // on to the clipboard without a copy.
-BPrivate::Result<void> Put(const char* type, std::vector<uint8>&& bytes)
+BPrivate::Result<void>
+Put(const char* type, std::vector<uint8>&& bytes)
 {
 	if (!be_clipboard->Lock())
 		return BPrivate::Failure(B_ERROR, "The clipboard cannot be used.");
@@ -82,7 +83,8 @@ HexValue(char digit)
 
 // The image at the first file of a URI list that names one; its reading
 // failure when the first file names none (a missing or unreadable file).
-BPrivate::Result<std::unique_ptr<BBitmap>> ImageOfUriList(const char* list, size_t length)
+BPrivate::Result<std::unique_ptr<BBitmap>>
+ImageOfUriList(const char* list, size_t length)
 {
 	std::string text(list, length);
 	size_t start = 0;
@@ -121,9 +123,10 @@ CopySource(const BBitmap* bitmap, const char* iconName)
 	if (length < 0)
 		return BPrivate::Failure(B_NO_INIT, kNoImage);
 	if (length > kMaxText) {
-		return BPrivate::Failure(B_NO_MEMORY, "The text is " + StatusText::Grouped(length)
-			+ " bytes, more than the clipboard takes (64 MiB): save it as source code "
-			"instead.");
+		return BPrivate::Failure(B_NO_MEMORY,
+			"The text is " + StatusText::Grouped(length)
+				+ " bytes, more than the clipboard takes (64 MiB): save it as source code "
+				  "instead.");
 	}
 	try {
 		TextBuffer buffer{size_t(length)};
@@ -146,8 +149,8 @@ CopyImage(const BBitmap* bitmap)
 		return BPrivate::Failure(B_NO_INIT, kNoImage);
 	BPrivate::Result<std::string> png = BPrivate::EncodePng(*bitmap);
 	if (!png) {
-		return BPrivate::Failure(png.Error().status,
-			"The image could not be copied: " + png.Error().detail + ".");
+		return BPrivate::Failure(
+			png.Error().status, "The image could not be copied: " + png.Error().detail + ".");
 	}
 	const std::string& bytes = png.Value();
 	return Put(kPng, std::vector<uint8>(bytes.begin(), bytes.end()));
@@ -187,21 +190,21 @@ ImageIn(const BMessage& data)
 			|| data.FindData(imageType.c_str(), B_MIME_TYPE, &bytes, &length) != B_OK) {
 			continue;
 		}
-		BPrivate::Result<std::unique_ptr<BBitmap>> image
-			= BPrivate::ReadBitmapBytes(bytes, size_t(length));
+		BPrivate::Result<std::unique_ptr<BBitmap>> image = BPrivate::ReadBitmapBytes(
+			bytes, size_t(length));
 		if (image)
 			return image;
 		if (!firstFailure) {
 			std::string what = "The clipboard's image (" + imageType + ")";
-			firstFailure = BPrivate::Failure(image.Error().status,
-				BPrivate::DescribeReadFailure(image.Error(), what.c_str()));
+			firstFailure = BPrivate::Failure(
+				image.Error().status, BPrivate::DescribeReadFailure(image.Error(), what.c_str()));
 		}
 	}
 	const void* list = nullptr;
 	ssize_t listLength = 0;
 	if (data.FindData(kUriList, B_MIME_TYPE, &list, &listLength) == B_OK) {
-		BPrivate::Result<std::unique_ptr<BBitmap>> image
-			= ImageOfUriList(static_cast<const char*>(list), size_t(listLength));
+		BPrivate::Result<std::unique_ptr<BBitmap>> image = ImageOfUriList(
+			static_cast<const char*>(list), size_t(listLength));
 		if (image || !firstFailure)
 			return image;
 	}

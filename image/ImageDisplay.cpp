@@ -20,12 +20,8 @@ Blend(uint32 channel, uint32 alpha, uint32 background)
 } // namespace
 
 ImageDisplay::ImageDisplay()
-	:
-	fImage(nullptr),
-	fShrunkScale(0),
-	fShrunkTransparency(TransparencyShown::kAsMagicColor)
-{
-}
+	: fImage(nullptr), fShrunkScale(0), fShrunkTransparency(TransparencyShown::kAsMagicColor)
+{ }
 
 ImageDisplay::~ImageDisplay() = default;
 
@@ -103,8 +99,8 @@ ImageDisplay::CheckeredTile(BRect tile, BPoint imageLeftTop, float scale)
 				| Blend((pixel >> 8) & 0xff, alpha, grey) << 8
 				| Blend((pixel >> 16) & 0xff, alpha, grey) << 16 | 0xff000000u;
 		}
-		std::memcpy(bits + int64(y) * result->BytesPerRow(), out.data(),
-			out.size() * sizeof(uint32));
+		std::memcpy(
+			bits + int64(y) * result->BytesPerRow(), out.data(), out.size() * sizeof(uint32));
 	}
 	return result;
 }

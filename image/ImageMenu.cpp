@@ -32,8 +32,8 @@ ImageMenu::Build(bool canRevert)
 	auto* ditherMenu = new BMenu("Dithering", B_ITEMS_IN_COLUMN);
 	ditherMenu->SetRadioMode(true);
 	for (size_t index = 0; index < std::size(kDitherItems); index++) {
-		fDitherItems[index] = new BMenuItem(kDitherItems[index].label,
-			new BMessage(kDitherItems[index].command), 0, 0);
+		fDitherItems[index] = new BMenuItem(
+			kDitherItems[index].label, new BMessage(kDitherItems[index].command), 0, 0);
 		fDitherItems[index]->SetMarked(kDitherItems[index].kind == fDither);
 		ditherMenu->AddItem(fDitherItems[index]);
 	}

@@ -10,11 +10,8 @@ constexpr uint32 kOpaque = 0xff000000u;
 } // namespace
 
 ImageRows::ImageRows(const BBitmap& bitmap)
-	:
-	fBitmap(bitmap),
-	fWidth(bitmap.Width()),
-	fHeight(bitmap.Height()),
-	fValid(bitmap.IsValid() && bitmap.Bits() != nullptr && fWidth > 0 && fHeight > 0)
+	: fBitmap(bitmap), fWidth(bitmap.Width()), fHeight(bitmap.Height()),
+	  fValid(bitmap.IsValid() && bitmap.Bits() != nullptr && fWidth > 0 && fHeight > 0)
 {
 	if (!fValid)
 		return;

@@ -29,8 +29,8 @@ ImageViewport::ScaledLength(int32 imagePixels, float scale)
 }
 
 ViewportLayout
-ImageViewport::Layout(int32 areaWidth, int32 areaHeight, int32 imageWidth, int32 imageHeight,
-	float scale)
+ImageViewport::Layout(
+	int32 areaWidth, int32 areaHeight, int32 imageWidth, int32 imageHeight, float scale)
 {
 	ViewportLayout layout;
 	layout.contentWidth = Content(imageWidth, scale);
@@ -108,8 +108,8 @@ ImageViewport::KeepCentre(int32 origin, int32 oldViewLength, float oldScale, flo
 }
 
 int32
-ImageViewport::KeepPoint(int32 origin, double offset, float oldScale, float newScale,
-	int32 maxScroll)
+ImageViewport::KeepPoint(
+	int32 origin, double offset, float oldScale, float newScale, int32 maxScroll)
 {
 	double imagePoint = (origin + offset - kMargin) / oldScale;
 	double newPoint = kMargin + imagePoint * newScale;

@@ -2,8 +2,8 @@
 #include "MessageLines.h"
 
 std::vector<std::string>
-MessageLines(const std::string& text, float width,
-	const std::function<float(const std::string&)>& measure)
+MessageLines(
+	const std::string& text, float width, const std::function<float(const std::string&)>& measure)
 {
 	if (text.empty())
 		return {};
@@ -15,7 +15,7 @@ MessageLines(const std::string& text, float width,
 	size_t breakAt = std::string::npos;
 	size_t partsMeet = std::string::npos;
 	for (size_t space = text.find(' '); space != std::string::npos;
-			space = text.find(' ', space + 1)) {
+		 space = text.find(' ', space + 1)) {
 		if (space == 0)
 			continue;
 		if (breakAt != std::string::npos && measure(text.substr(0, space)) > width)

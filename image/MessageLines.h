@@ -12,5 +12,5 @@
 // when one fits, the longest that ends in ';' or ':'; the second the rest (which may still be too wide; its end is then cut off
 // where it is drawn). A single word wider than `width` stands alone on the
 // first line. Text that fits is one line; empty text is none.
-std::vector<std::string> MessageLines(const std::string& text, float width,
-	const std::function<float(const std::string&)>& measure);
+std::vector<std::string> MessageLines(
+	const std::string& text, float width, const std::function<float(const std::string&)>& measure);

@@ -25,7 +25,7 @@ struct Sums {
 	uint64 alpha = 0;
 };
 
-template<TransparencyShown kMode>
+template <TransparencyShown kMode>
 inline void
 AddPixel(Sums& sums, uint32 pixel)
 {
@@ -50,7 +50,7 @@ Divided(uint64 sum, uint64 count)
 	return uint32((sum + count / 2) / count);
 }
 
-template<TransparencyShown kMode>
+template <TransparencyShown kMode>
 inline uint32
 MeanPixel(const Sums& sums, uint64 count)
 {
@@ -68,8 +68,7 @@ MeanPixel(const Sums& sums, uint64 count)
 // The result column (or row) of each source one, and how many source ones
 // each result one covers.
 void
-Blocks(int32 sourceLength, int32 length, std::vector<int32>& blockOf,
-	std::vector<int32>& blockSize)
+Blocks(int32 sourceLength, int32 length, std::vector<int32>& blockOf, std::vector<int32>& blockSize)
 {
 	blockOf.resize(size_t(sourceLength));
 	blockSize.assign(size_t(length), 0);
@@ -80,7 +79,7 @@ Blocks(int32 sourceLength, int32 length, std::vector<int32>& blockOf,
 }
 
 // Result rows [firstRow, endRow), from the source rows that fall in them.
-template<TransparencyShown kMode>
+template <TransparencyShown kMode>
 void
 ShrinkRows(const BBitmap& source, BBitmap& result, const std::vector<int32>& columnOf,
 	const std::vector<int32>& columnSize, const std::vector<int32>& rowOf,
@@ -110,15 +109,15 @@ ShrinkRows(const BBitmap& source, BBitmap& result, const std::vector<int32>& col
 			out[size_t(x)] = MeanPixel<kMode>(sums[size_t(x)], count);
 			sums[size_t(x)] = Sums();
 		}
-		std::memcpy(bits + int64(target) * result.BytesPerRow(), out.data(),
-			out.size() * sizeof(uint32));
+		std::memcpy(
+			bits + int64(target) * result.BytesPerRow(), out.data(), out.size() * sizeof(uint32));
 	}
 }
 
 // A large image's result rows are shared out among a few threads; each
 // result pixel is made by one of them alone, so the result does not depend
 // on how many there are.
-template<TransparencyShown kMode>
+template <TransparencyShown kMode>
 void
 Shrink(const BBitmap& source, BBitmap& result)
 {
@@ -140,16 +139,15 @@ Shrink(const BBitmap& source, BBitmap& result)
 		int32 end = int32(int64(height) * (band + 1) / threads);
 		try {
 			helpers.emplace_back([&, first, end] {
-				ShrinkRows<kMode>(source, result, columnOf, columnSize, rowOf, rowSize, first,
-					end);
+				ShrinkRows<kMode>(source, result, columnOf, columnSize, rowOf, rowSize, first, end);
 			});
 		} catch (const std::system_error&) {
 			// No thread to be had: this one does the band itself.
 			ShrinkRows<kMode>(source, result, columnOf, columnSize, rowOf, rowSize, first, end);
 		}
 	}
-	ShrinkRows<kMode>(source, result, columnOf, columnSize, rowOf, rowSize, 0,
-		int32(int64(height) / threads));
+	ShrinkRows<kMode>(
+		source, result, columnOf, columnSize, rowOf, rowSize, 0, int32(int64(height) / threads));
 	for (std::thread& helper : helpers)
 		helper.join();
 }

@@ -29,5 +29,5 @@ enum class TransparencyShown {
 // `source` (any colour space) shrunk to `width` by `height` pixels, as a
 // B_RGBA32 bitmap; null when either side is not between 1 and the source's,
 // or there is no memory.
-std::unique_ptr<BBitmap> ShrinkImage(const BBitmap& source, int32 width, int32 height,
-	TransparencyShown transparency);
+std::unique_ptr<BBitmap> ShrinkImage(
+	const BBitmap& source, int32 width, int32 height, TransparencyShown transparency);

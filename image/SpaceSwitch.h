@@ -21,5 +21,5 @@
 
 // A new bitmap of `current`'s bounds in `space`; null when it cannot be
 // made.
-std::unique_ptr<BBitmap> SwitchedBitmap(const BBitmap& current, color_space space,
-	DitherKind dither);
+std::unique_ptr<BBitmap> SwitchedBitmap(
+	const BBitmap& current, color_space space, DitherKind dither);

@@ -24,11 +24,9 @@ constexpr bigtime_t kProgressDelay = 1000000;
 } // namespace
 
 StatusLine::StatusLine(BRect frame)
-	:
-	BView(BRect(frame.left, frame.bottom - PreferredHeight() + 1, frame.right, frame.bottom),
+	: BView(BRect(frame.left, frame.bottom - PreferredHeight() + 1, frame.right, frame.bottom),
 		"status", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_BOTTOM, B_WILL_DRAW),
-	fSaveStart(0),
-	fSavePercent(-1)
+	  fSaveStart(0), fSavePercent(-1)
 {
 	SetViewColor(kGround);
 	SetHighColor(kInk);

@@ -54,8 +54,7 @@ Describe(const ImageFacts& facts)
 	std::string line = Printable(facts.fileName);
 	if (!facts.hasImage)
 		return line + kSeparator + "no image";
-	line += kSeparator + std::to_string(facts.width) + " \xC3\x97 "
-		+ std::to_string(facts.height);
+	line += kSeparator + std::to_string(facts.width) + " \xC3\x97 " + std::to_string(facts.height);
 	line += kSeparator;
 	line += SpaceName(facts.space);
 	// The zoom before the longer parts, so that a narrow window shows it.

@@ -14,19 +14,19 @@ class BBitmap;
 #include <string>
 
 struct ImageFacts {
-	std::string fileName;        // the leaf of the image file, or the window's name
+	std::string fileName; // the leaf of the image file, or the window's name
 	bool hasImage = false;
-	int32 width = 0;             // in pixels
+	int32 width = 0; // in pixels
 	int32 height = 0;
 	color_space space = B_NO_COLOR_SPACE;
-	int64 textBytes = -1;        // what a save writes; -1: nothing
-	float scale = 1;             // 1 is 100 %
-	std::string documentLeaf;    // the leaf the text's identifiers come from
+	int64 textBytes = -1; // what a save writes; -1: nothing
+	float scale = 1; // 1 is 100 %
+	std::string documentLeaf; // the leaf the text's identifiers come from
 
 	// The facts of `bitmap` (null: no image) shown at `scale`, the text's
 	// length being what a save under `documentLeaf` writes.
-	static ImageFacts Of(const BBitmap* bitmap, const char* fileName, const char* documentLeaf,
-		float scale);
+	static ImageFacts Of(
+		const BBitmap* bitmap, const char* fileName, const char* documentLeaf, float scale);
 };
 
 namespace StatusText {

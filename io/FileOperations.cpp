@@ -45,7 +45,7 @@ HeldDescriptor(const std::string& path)
 		return 2;
 	std::string ownProcess = "/proc/" + std::to_string(getpid()) + "/fd/";
 	for (const std::string& prefix : {std::string("/dev/fd/"), std::string("/proc/self/fd/"),
-			std::string("/proc/thread-self/fd/"), ownProcess}) {
+			 std::string("/proc/thread-self/fd/"), ownProcess}) {
 		if (path.compare(0, prefix.size(), prefix) != 0)
 			continue;
 		const char* number = path.c_str() + prefix.size();
@@ -102,8 +102,7 @@ CopyContent(int from, int to, off_t length)
 std::string
 TemporaryLeaf(const std::string& leaf)
 {
-	static const char kLetters[] =
-		"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+	static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 	uint8 random[8] = {};
 	if (!BPrivate::System::RandomBytes(random, sizeof(random))) {
 		for (size_t i = 0; i < sizeof(random); i++)
@@ -123,8 +122,8 @@ CreateBeside(int directory, const std::string& path, int flags, mode_t mode, std
 	const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
 	for (int attempt = 0; attempt < kNameAttempts; attempt++) {
 		std::string name = folder + TemporaryLeaf(leaf);
-		Result<BPrivate::UniqueFd> fd = BPrivate::System::OpenAt(directory, name.c_str(),
-			flags | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+		Result<BPrivate::UniqueFd> fd = BPrivate::System::OpenAt(
+			directory, name.c_str(), flags | O_CREAT | O_EXCL | O_CLOEXEC, mode);
 		if (fd || fd.Status() != B_FILE_EXISTS) {
 			if (fd)
 				*made = std::move(name);
@@ -137,8 +136,8 @@ CreateBeside(int directory, const std::string& path, int flags, mode_t mode, std
 Result<BPrivate::UniqueFd>
 OpenDirectory(const std::string& directory)
 {
-	Result<BPrivate::UniqueFd> fd
-		= BPrivate::System::Open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	Result<BPrivate::UniqueFd> fd = BPrivate::System::Open(
+		directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 	// Without the right to list it, a directory can still be written into;
 	// it then cannot be synced.
 	if (!fd && fd.Status() == B_PERMISSION_DENIED)

@@ -48,8 +48,8 @@ std::string TemporaryLeaf(const std::string& leaf);
 // (less the umask). `made` gets the name it was made under, as `path` would
 // name it. Names already taken are passed over; B_FILE_EXISTS after
 // kNameAttempts of them.
-Result<BPrivate::UniqueFd> CreateBeside(int directory, const std::string& path, int flags,
-	mode_t mode, std::string* made);
+Result<BPrivate::UniqueFd> CreateBeside(
+	int directory, const std::string& path, int flags, mode_t mode, std::string* made);
 
 // The directory, opened for syncing, or only as a path where it may not be
 // listed.

@@ -18,11 +18,8 @@ using BPrivate::UniqueFd;
 namespace System = BPrivate::System;
 
 FileReplacer::FileReplacer(const char* path, uint32 bufferSize)
-	:
-	fPath(path != nullptr ? path : ""),
-	fBufferSize(bufferSize)
-{
-}
+	: fPath(path != nullptr ? path : ""), fBufferSize(bufferSize)
+{ }
 
 FileReplacer::~FileReplacer()
 {
@@ -137,8 +134,7 @@ FileReplacer::BeginThroughName()
 {
 	// Non-blocking while opening, so that a FIFO without a reader does not
 	// hang the caller; blocking for the writes.
-	Result<UniqueFd> fd
-		= System::Open(fPath.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+	Result<UniqueFd> fd = System::Open(fPath.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
 	if (!fd)
 		return fd.TakeError();
 	Result<void> blocking = System::SetBlocking(fd.Value().Get());
@@ -154,8 +150,8 @@ FileReplacer::BeginExisting(const struct stat& old)
 		return Failure(B_IS_A_DIRECTORY);
 	// The right to write the file is the one an open for writing has, with
 	// everything the system weighs (mode, ACLs, read-only mounts, flags).
-	Result<UniqueFd> check = System::OpenAt(fDirectoryFd.Get(), fLeaf.c_str(),
-		O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+	Result<UniqueFd> check = System::OpenAt(
+		fDirectoryFd.Get(), fLeaf.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
 	if (!check)
 		return check.TakeError();
 	check.Value().Reset();
@@ -193,20 +189,20 @@ FileReplacer::Commit()
 		return Failure(B_NOT_ALLOWED);
 	Result<void> committed;
 	switch (fWay) {
-		case Way::kHeldDescriptor:
-		case Way::kThroughName:
-			break;
-		case Way::kInPlace: {
-			Result<off_t> length = System::Seek(TextFd(), 0, SEEK_CUR);
-			committed = length ? fInPlace->Commit(length.Value()) : Result<void>(length.TakeError());
-			break;
-		}
-		case Way::kNewFile:
-		case Way::kRename:
-			committed = CommitReplacing();
-			break;
-		case Way::kNone:
-			break;
+	case Way::kHeldDescriptor:
+	case Way::kThroughName:
+		break;
+	case Way::kInPlace: {
+		Result<off_t> length = System::Seek(TextFd(), 0, SEEK_CUR);
+		committed = length ? fInPlace->Commit(length.Value()) : Result<void>(length.TakeError());
+		break;
+	}
+	case Way::kNewFile:
+	case Way::kRename:
+		committed = CommitReplacing();
+		break;
+	case Way::kNone:
+		break;
 	}
 	if (!committed) {
 		// What Commit answers is why the text did not become the content;
@@ -270,8 +266,8 @@ FileReplacer::MoveTextInPlace()
 		// with the text file after.
 		Result<UniqueFd> dup = System::Duplicate(fInPlace->Fd(), 3);
 		if (dup) {
-			fText = std::make_unique<PlainBufferedFile>(std::move(dup).Value().Release(),
-				B_READ_WRITE, fBufferSize);
+			fText = std::make_unique<PlainBufferedFile>(
+				std::move(dup).Value().Release(), B_READ_WRITE, fBufferSize);
 		}
 	}
 	return moved;
@@ -295,8 +291,8 @@ FileReplacer::OpenText(int fd, uint32 openMode)
 	Result<UniqueFd> dup = System::Duplicate(fd, 3);
 	if (!dup)
 		return dup.TakeError();
-	fText = std::make_unique<PlainBufferedFile>(std::move(dup).Value().Release(), openMode,
-		fBufferSize);
+	fText = std::make_unique<PlainBufferedFile>(
+		std::move(dup).Value().Release(), openMode, fBufferSize);
 	return Result<void>::FromStatus(fText->InitCheck());
 }
 
@@ -304,16 +300,16 @@ int
 FileReplacer::TextFd() const
 {
 	switch (fWay) {
-		case Way::kHeldDescriptor:
-		case Way::kThroughName:
-			return fLent.Get();
-		case Way::kNewFile:
-		case Way::kRename:
-			return fTemporary != nullptr ? fTemporary->Fd() : -1;
-		case Way::kInPlace:
-			return fInPlace != nullptr ? fInPlace->Fd() : -1;
-		case Way::kNone:
-			break;
+	case Way::kHeldDescriptor:
+	case Way::kThroughName:
+		return fLent.Get();
+	case Way::kNewFile:
+	case Way::kRename:
+		return fTemporary != nullptr ? fTemporary->Fd() : -1;
+	case Way::kInPlace:
+		return fInPlace != nullptr ? fInPlace->Fd() : -1;
+	case Way::kNone:
+		break;
 	}
 	return -1;
 }

@@ -47,7 +47,14 @@ class TemporaryFile;
 
 class FileReplacer {
 public:
-	enum class Way { kNone, kHeldDescriptor, kThroughName, kNewFile, kRename, kInPlace };
+	enum class Way {
+		kNone,
+		kHeldDescriptor,
+		kThroughName,
+		kNewFile,
+		kRename,
+		kInPlace
+	};
 
 	// `path` is absolute or relative to the working directory; a symbolic
 	// link has its target replaced.

@@ -15,8 +15,8 @@ namespace System = BPrivate::System;
 Result<void>
 InPlaceFile::Open(int directory, const std::string& leaf)
 {
-	Result<BPrivate::UniqueFd> fd
-		= System::OpenAt(directory, leaf.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+	Result<BPrivate::UniqueFd> fd = System::OpenAt(
+		directory, leaf.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
 	if (!fd)
 		return fd.TakeError();
 	Result<std::string> content = System::ReadWhole(fd.Value().Get());

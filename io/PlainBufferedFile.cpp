@@ -9,16 +9,13 @@
 #include <new>
 
 PlainBufferedFile::PlainBufferedFile(const char* path, uint32 openMode, uint32 bufferSize)
-	:
-	BFile(path, openMode),
-	fInitStatus(BFile::InitCheck())
+	: BFile(path, openMode), fInitStatus(BFile::InitCheck())
 {
 	SetUpBuffer(bufferSize);
 }
 
 PlainBufferedFile::PlainBufferedFile(int fd, uint32 openMode, uint32 bufferSize)
-	:
-	fInitStatus(BFile::SetTo(fd, openMode))
+	: fInitStatus(BFile::SetTo(fd, openMode))
 {
 	SetUpBuffer(bufferSize);
 }
@@ -44,8 +41,7 @@ PlainBufferedFile::SetUpBuffer(uint32 bufferSize)
 }
 
 PlainBufferedFile::~PlainBufferedFile()
-{
-}
+{ }
 
 ssize_t
 PlainBufferedFile::BufferedWriteThroughFile(const void* data, size_t size)
@@ -121,8 +117,8 @@ PlainBufferedFile::WriteToFile(const void* data, size_t size)
 	// and the count when the system refused the rest, keeping the reason.
 	size = std::min(size, static_cast<size_t>(SSIZE_MAX));
 	size_t written = 0;
-	BPrivate::Result<void> result
-		= BPrivate::System::WriteAll(FileDescriptor(), data, size, -1, &written);
+	BPrivate::Result<void> result = BPrivate::System::WriteAll(
+		FileDescriptor(), data, size, -1, &written);
 	if (result)
 		return static_cast<ssize_t>(written);
 	fLastError = result.Status();

@@ -127,10 +127,7 @@ struct BufferedFileConsumer {
 	const std::atomic<bool>* cancel = nullptr;
 	mutable BPrivate::Result<void> failure = {};
 
-	bool Cancelled() const
-	{
-		return cancel != nullptr && cancel->load(std::memory_order_relaxed);
-	}
+	bool Cancelled() const { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
 	ssize_t operator()(const char* piece, size_t length) const
 	{
 		if (Cancelled()) {

@@ -14,11 +14,8 @@ using namespace FileOperations;
 namespace System = BPrivate::System;
 
 TemporaryFile::TemporaryFile(int directory, const std::string& leaf)
-	:
-	fDirectory(directory),
-	fLeaf(leaf)
-{
-}
+	: fDirectory(directory), fLeaf(leaf)
+{ }
 
 TemporaryFile::~TemporaryFile()
 {
@@ -32,8 +29,8 @@ TemporaryFile::Open(mode_t mode)
 	// behind whatever happens before it is linked; /proc links it.
 	static const bool canLinkUnnamed = System::Access("/proc/self/fd", X_OK).Ok();
 	if (canLinkUnnamed) {
-		Result<BPrivate::UniqueFd> unnamed
-			= System::OpenAt(fDirectory, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+		Result<BPrivate::UniqueFd> unnamed = System::OpenAt(
+			fDirectory, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
 		if (unnamed) {
 			fFd = std::move(unnamed).Value();
 			fUnnamed = true;
@@ -85,8 +82,8 @@ TemporaryFile::CopyIdentity(const struct stat& old, const std::string& oldPath)
 		if (!size)
 			return size.TakeError();
 		std::vector<char> value(size.Value() + 1);
-		size = System::GetLinkAttribute(oldPath.c_str(), name.c_str(), value.data(),
-			value.size() - 1);
+		size = System::GetLinkAttribute(
+			oldPath.c_str(), name.c_str(), value.data(), value.size() - 1);
 		if (!size)
 			return size.TakeError();
 		Result<void> copied = System::SetAttribute(Fd(), name.c_str(), value.data(), size.Value());
@@ -106,8 +103,8 @@ TemporaryFile::Link(bool replace)
 			return System::LinkAt(AT_FDCWD, self.c_str(), fDirectory, leaf, AT_SYMLINK_FOLLOW);
 		for (int attempt = 0;; attempt++) {
 			std::string name = TemporaryLeaf(fLeaf);
-			Result<void> linked = System::LinkAt(AT_FDCWD, self.c_str(), fDirectory, name.c_str(),
-				AT_SYMLINK_FOLLOW);
+			Result<void> linked = System::LinkAt(
+				AT_FDCWD, self.c_str(), fDirectory, name.c_str(), AT_SYMLINK_FOLLOW);
 			if (linked) {
 				fHiddenLeaf = name;
 				break;
@@ -122,8 +119,8 @@ TemporaryFile::Link(bool replace)
 	if (replace) {
 		named = System::RenameAt(fDirectory, fHiddenLeaf.c_str(), fDirectory, leaf);
 	} else {
-		named = System::RenameAt(fDirectory, fHiddenLeaf.c_str(), fDirectory, leaf,
-			RENAME_NOREPLACE);
+		named = System::RenameAt(
+			fDirectory, fHiddenLeaf.c_str(), fDirectory, leaf, RENAME_NOREPLACE);
 		// A file system without the flag: a link fails as well where the
 		// name is taken.
 		if (!named && named.Status() == B_BAD_VALUE) {
@@ -138,8 +135,8 @@ TemporaryFile::Link(bool replace)
 	}
 	DropName();
 	status_t status = named.Status();
-	if (replace && (status == B_PERMISSION_DENIED || status == B_BUSY
-			|| status == B_CROSS_DEVICE_LINK)) {
+	if (replace
+		&& (status == B_PERMISSION_DENIED || status == B_BUSY || status == B_CROSS_DEVICE_LINK)) {
 		return Failure(B_NOT_ALLOWED);
 	}
 	return named;

@@ -14,20 +14,30 @@ constexpr uint8
 IndexOf(char pixel)
 {
 	switch (pixel) {
-		case 'k': return 0;     // black
-		case 'd': return 8;     // dark grey (64, 64, 64)
-		case 'w': return 63;    // white
-		case 'r': return 42;    // red (255, 0, 0)
-		case 'g': return 55;    // green (0, 178, 0)
-		case 'b': return 95;    // blue (0, 102, 203)
-		case 'y': return 250;   // yellow (255, 255, 0)
-		case 'f': return 254;   // feather (255, 255, 203)
-		case 'F': return 216;   // feather shade (255, 203, 102)
-		default: return B_TRANSPARENT_MAGIC_CMAP8;
+	case 'k':
+		return 0; // black
+	case 'd':
+		return 8; // dark grey (64, 64, 64)
+	case 'w':
+		return 63; // white
+	case 'r':
+		return 42; // red (255, 0, 0)
+	case 'g':
+		return 55; // green (0, 178, 0)
+	case 'b':
+		return 95; // blue (0, 102, 203)
+	case 'y':
+		return 250; // yellow (255, 255, 0)
+	case 'f':
+		return 254; // feather (255, 255, 203)
+	case 'F':
+		return 216; // feather shade (255, 203, 102)
+	default:
+		return B_TRANSPARENT_MAGIC_CMAP8;
 	}
 }
 
-template<size_t kSide>
+template <size_t kSide>
 constexpr std::array<uint8, kSide * kSide>
 Indices(const char* const (&rows)[kSide])
 {

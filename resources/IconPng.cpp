@@ -16,10 +16,9 @@ main(int argc, char** argv)
 		fprintf(stderr, "usage: quillpix-icon-png MINI.png LARGE.png\n");
 		return 2;
 	}
-	if (WritePng(argv[1], kMiniIconSide, kMiniIconSide, IconRgba(kMiniIcon, kMiniIconSide))
-			!= B_OK
-		|| WritePng(argv[2], kLargeIconSide, kLargeIconSide,
-			IconRgba(kLargeIcon, kLargeIconSide)) != B_OK) {
+	if (WritePng(argv[1], kMiniIconSide, kMiniIconSide, IconRgba(kMiniIcon, kMiniIconSide)) != B_OK
+		|| WritePng(argv[2], kLargeIconSide, kLargeIconSide, IconRgba(kLargeIcon, kLargeIconSide))
+			!= B_OK) {
 		fprintf(stderr, "quillpix-icon-png: cannot write the icons\n");
 		return 1;
 	}

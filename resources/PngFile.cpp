@@ -108,8 +108,8 @@ WritePng(const std::string& path, int32 width, int32 height, const std::vector<u
 		return B_BAD_VALUE;
 	std::vector<uint8> png = EncodePng(width, height, rgba);
 	using namespace BPrivate;
-	Result<UniqueFd> file = System::Open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-		0644);
+	Result<UniqueFd> file = System::Open(
+		path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
 	if (!file)
 		return B_FILE_ERROR;
 	Result<void> written = System::WriteAll(file.Value().Get(), png.data(), png.size());

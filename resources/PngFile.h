@@ -15,5 +15,5 @@ std::vector<uint8> EncodePng(int32 width, int32 height, const std::vector<uint8>
 
 // B_OK, B_BAD_VALUE for a size that does not fit `rgba`, or the failure to
 // write the file.
-status_t WritePng(const std::string& path, int32 width, int32 height,
-	const std::vector<uint8>& rgba);
+status_t WritePng(
+	const std::string& path, int32 width, int32 height, const std::vector<uint8>& rgba);

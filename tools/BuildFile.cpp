@@ -47,8 +47,8 @@ Write(const std::string& path, const void* data, size_t size, const std::atomic<
 {
 	std::string temporary;
 	// The umask's mode, as any file the build makes.
-	Result<UniqueFd> created = FileOperations::CreateBeside(AT_FDCWD, path, O_WRONLY, 0666,
-		&temporary);
+	Result<UniqueFd> created = FileOperations::CreateBeside(
+		AT_FDCWD, path, O_WRONLY, 0666, &temporary);
 	if (!created)
 		return created.TakeError();
 	UniqueFd fd = std::move(created).Value();
@@ -58,8 +58,8 @@ Write(const std::string& path, const void* data, size_t size, const std::atomic<
 		if (cancel != nullptr && cancel->load(std::memory_order_relaxed))
 			written = Failure(B_INTERRUPTED);
 		else
-			written = System::WriteAll(fd.Get(), bytes + done,
-				std::min(kChunk, size - done), off_t(done));
+			written = System::WriteAll(
+				fd.Get(), bytes + done, std::min(kChunk, size - done), off_t(done));
 	}
 	// The close is the last chance to hear of a write that failed late.
 	Result<void> closed = System::Close(std::move(fd));

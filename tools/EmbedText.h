@@ -28,12 +28,12 @@
 #include <string>
 
 struct EmbeddedImage {
-	std::string image;     // the image's name, as the generated files give it
-	std::string name;      // the icon name, an identifier
-	std::string scope;     // the namespace of the linker's names; empty for none
-	std::string dataFile;  // the raw bytes' file, as the assembler opens it
-	int64_t length;        // how many bytes it holds: the bitmap's BitsLength()
-	uint64_t digest;       // of those bytes, so that a change of them changes the source
+	std::string image; // the image's name, as the generated files give it
+	std::string name; // the icon name, an identifier
+	std::string scope; // the namespace of the linker's names; empty for none
+	std::string dataFile; // the raw bytes' file, as the assembler opens it
+	int64_t length; // how many bytes it holds: the bitmap's BitsLength()
+	uint64_t digest; // of those bytes, so that a change of them changes the source
 	int32_t width;
 	int32_t height;
 	int32_t bytesPerRow;

@@ -22,14 +22,10 @@ constexpr size_t kDigestChunk = size_t(1) << 30;
 
 } // namespace
 
-EmbedWriter::EmbedWriter(const EmbedNames& names, const EmbedPaths& paths,
-	const EmbedCompression& compression)
-	:
-	fNames(names),
-	fPaths(paths),
-	fCompression(compression)
-{
-}
+EmbedWriter::EmbedWriter(
+	const EmbedNames& names, const EmbedPaths& paths, const EmbedCompression& compression)
+	: fNames(names), fPaths(paths), fCompression(compression)
+{ }
 
 uint64
 EmbedWriter::Digest(const void* data, size_t size)
@@ -52,14 +48,13 @@ EmbedWriter::Write(const BBitmap& bitmap, const std::atomic<bool>* cancel)
 	const size_t length = size_t(bitmap.BitsLength());
 	BRect bounds = bitmap.Bounds();
 	// The assembler opens the bytes beside its source, by their leaf name.
-	EmbeddedImage image = {fNames.image, fNames.name, fNames.scope,
-		LeafName(fPaths.data.c_str()), int64(length),
-		Digest(bits, length), bounds.IntegerWidth() + 1, bounds.IntegerHeight() + 1,
+	EmbeddedImage image = {fNames.image, fNames.name, fNames.scope, LeafName(fPaths.data.c_str()),
+		int64(length), Digest(bits, length), bounds.IntegerWidth() + 1, bounds.IntegerHeight() + 1,
 		bitmap.BytesPerRow(), int32(bitmap.ColorSpace())};
 	const CompressedEmbed::Form form = fNames.standalone ? CompressedEmbed::Form::kStandalone
-		: CompressedEmbed::Form::kBe;
+														 : CompressedEmbed::Form::kBe;
 	const std::string rawAssembly = fNames.standalone ? StandaloneText::Assembly(image)
-		: EmbedText::Assembly(image);
+													  : EmbedText::Assembly(image);
 	if (fCompression.Enabled()) {
 		Result<std::vector<uint8_t>> frame = CompressedEmbed::Compress(bits, length, fCompression);
 		if (!frame)
@@ -67,12 +62,12 @@ EmbedWriter::Write(const BBitmap& bitmap, const std::atomic<bool>* cancel)
 		const std::vector<uint8_t>& compressed = frame.Value();
 		if (!compressed.empty()) {
 			return WriteFiles(CompressedEmbed::Assembly(image, int64(compressed.size()),
-					Digest(compressed.data(), compressed.size()), form),
+								  Digest(compressed.data(), compressed.size()), form),
 				compressed.data(), compressed.size(), CompressedEmbed::Header(image, true, form),
 				cancel);
 		}
-		return WriteFiles(rawAssembly, bits, length, CompressedEmbed::Header(image, false, form),
-			cancel);
+		return WriteFiles(
+			rawAssembly, bits, length, CompressedEmbed::Header(image, false, form), cancel);
 	}
 	return WriteFiles(rawAssembly, bits, length,
 		fNames.standalone ? StandaloneText::Header(image) : EmbedText::Header(image), cancel);

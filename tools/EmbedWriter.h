@@ -32,16 +32,16 @@ struct EmbedPaths {
 };
 
 struct EmbedNames {
-	std::string image;  // the image's name as the files give it
-	std::string name;   // the icon name, an identifier
-	std::string scope;  // the namespace of the linker's names, or empty
-	bool standalone = false;  // the standalone form (see StandaloneText)
+	std::string image; // the image's name as the files give it
+	std::string name; // the icon name, an identifier
+	std::string scope; // the namespace of the linker's names, or empty
+	bool standalone = false; // the standalone form (see StandaloneText)
 };
 
 class EmbedWriter {
 public:
-	EmbedWriter(const EmbedNames& names, const EmbedPaths& paths,
-		const EmbedCompression& compression = {});
+	EmbedWriter(
+		const EmbedNames& names, const EmbedPaths& paths, const EmbedCompression& compression = {});
 
 	// Succeeds when all three files hold what `bitmap` gives. A failure
 	// names the file it was about in its sentence ("cannot write FILE:
@@ -55,8 +55,8 @@ public:
 private:
 	// Writes the raw file and the assembly unless the assembly is as it was
 	// and the raw file still has its size, then the header if it changed.
-	BPrivate::Result<void> WriteFiles(const std::string& assembly, const void* data,
-		size_t length, const std::string& header, const std::atomic<bool>* cancel);
+	BPrivate::Result<void> WriteFiles(const std::string& assembly, const void* data, size_t length,
+		const std::string& header, const std::atomic<bool>* cancel);
 
 	const EmbedNames fNames;
 	const EmbedPaths fPaths;

@@ -29,8 +29,8 @@ const char* const kProgram = "quillpix-export";
 // already, a B_CMAP8 target dithered by `dither`; false when the new bitmap
 // cannot be made.
 bool
-ConvertTo(std::unique_ptr<BBitmap>& bitmap, color_space space,
-	DitherKind dither = DitherKind::kNone)
+ConvertTo(
+	std::unique_ptr<BBitmap>& bitmap, color_space space, DitherKind dither = DitherKind::kNone)
 {
 	if (bitmap->ColorSpace() == space)
 		return true;
@@ -57,11 +57,8 @@ StandaloneFrame(const BBitmap& bitmap, const std::string& image, const char* ico
 } // namespace
 
 ExportJob::ExportJob(const std::string& image, const ExportOptions& options)
-	:
-	fImage(image),
-	fOptions(options)
-{
-}
+	: fImage(image), fOptions(options)
+{ }
 
 ExportJob::~ExportJob() = default;
 
@@ -93,8 +90,7 @@ ExportJob::Prepare()
 	if (!fBitmap || !fBitmap->IsValid()) {
 		// A reading that answers no usable bitmap and no reason is taken for
 		// a file that is not an image.
-		const BPrivate::Failure failure = read ? BPrivate::Failure(B_NO_TRANSLATOR)
-			: read.Error();
+		const BPrivate::Failure failure = read ? BPrivate::Failure(B_NO_TRANSLATOR) : read.Error();
 		Report(BPrivate::DescribeReadFailure(failure, ImageInput::MessageName(fImage).c_str()));
 		return false;
 	}
@@ -106,7 +102,8 @@ ExportJob::Prepare()
 		// written in), then the colour space asked for, as the window's menu
 		// would.
 		const color_space held = fKeepsColorSpace || fBitmap->ColorSpace() == B_CMAP8
-			? fBitmap->ColorSpace() : B_RGB32;
+			? fBitmap->ColorSpace()
+			: B_RGB32;
 		converted = ConvertTo(fBitmap, held)
 			&& ConvertTo(fBitmap, wanted == B_NO_COLOR_SPACE ? held : wanted, fOptions.Dither());
 	} else if (fBitmap->ColorSpace() != wanted) {
@@ -118,8 +115,8 @@ ExportJob::Prepare()
 		converted = true;
 	}
 	if (!converted) {
-		Report(ImageInput::MessageName(fImage) + ": cannot convert image: "
-			+ status_text(B_NO_MEMORY));
+		Report(ImageInput::MessageName(fImage)
+			+ ": cannot convert image: " + status_text(B_NO_MEMORY));
 		return false;
 	}
 	return true;
@@ -134,8 +131,8 @@ ExportJob::Run()
 	}
 
 	if (fOptions.EmbedHeader() != nullptr) {
-		Conclude(WriteEmbedded(fOptions.IconName() != nullptr ? fOptions.IconName()
-			: ImageIdentifier::For(fImage)));
+		Conclude(WriteEmbedded(
+			fOptions.IconName() != nullptr ? fOptions.IconName() : ImageIdentifier::For(fImage)));
 		fBitmap.reset();
 		return;
 	}
@@ -165,7 +162,8 @@ ExportJob::Run()
 		exportOptions.frame = &frame;
 	}
 	exportOptions.progress = [this](int64 writtenSoFar, int64 total) {
-		fDone.store(total > 0 ? double(writtenSoFar) / double(total) : 0, std::memory_order_relaxed);
+		fDone.store(
+			total > 0 ? double(writtenSoFar) / double(total) : 0, std::memory_order_relaxed);
 	};
 	Result<void> written = ExportBitmapSource(fBitmap.get(), output.c_str(), exportOptions);
 	Conclude(written ? written : CannotWrite(output, written.Error()));
@@ -187,7 +185,7 @@ ExportJob::WriteEmbedded(const std::string& name)
 {
 	const char* imageName = fOptions.EmbedImageName();
 	EmbedWriter writer({imageName != nullptr ? imageName : fImage, name, fOptions.EmbedScope(),
-			fOptions.Standalone()},
+						   fOptions.Standalone()},
 		{fOptions.EmbedHeader(), fOptions.EmbedSource(), fOptions.EmbedData()},
 		fOptions.Compression());
 	return writer.Write(*fBitmap, fCancel);
@@ -212,7 +210,7 @@ ExportJob::WriteText(FILE* stream, const ItemWriter& writeItems)
 {
 	const std::string identifier = ImageIdentifier::For(fImage);
 	const char* iconName = fOptions.IconName() != nullptr ? fOptions.IconName()
-		: identifier.c_str();
+														  : identifier.c_str();
 	const uint8* bytes = static_cast<const uint8*>(fBitmap->Bits());
 	const int32 count = fBitmap->BitsLength();
 	BRect bounds = fBitmap->Bounds();
@@ -224,7 +222,7 @@ ExportJob::WriteText(FILE* stream, const ItemWriter& writeItems)
 	Result<void> written;
 	auto put = [this, stream, &written](const char* piece, size_t length) {
 		written = Cancelled() ? Result<void>(Failure(B_INTERRUPTED))
-			: WriteFailures::StreamWrite(stream, piece, length);
+							  : WriteFailures::StreamWrite(stream, piece, length);
 		return written.Ok();
 	};
 	if (count <= 0)

@@ -27,7 +27,12 @@
 
 class ExportOptions {
 public:
-	enum class Action { kExport, kHelp, kVersion, kIdentifiers };
+	enum class Action {
+		kExport,
+		kHelp,
+		kVersion,
+		kIdentifiers
+	};
 
 	// Fails on a usage error, with the sentence that tells it (without the
 	// program's name). Call it once per ExportOptions, on one thread at a
@@ -61,7 +66,10 @@ public:
 	// header, the assembler source (Output(), by default the header's path
 	// with ".s" for its extension) and the raw bytes (the source's path with
 	// ".bin").
-	const char* EmbedHeader() const { return fEmbedHeader.empty() ? nullptr : fEmbedHeader.c_str(); }
+	const char* EmbedHeader() const
+	{
+		return fEmbedHeader.empty() ? nullptr : fEmbedHeader.c_str();
+	}
 	const std::string& EmbedSource() const { return fEmbedSource; }
 	const std::string& EmbedData() const { return fEmbedData; }
 	// The namespace of the build form's linker names (an identifier), or

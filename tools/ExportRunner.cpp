@@ -11,12 +11,8 @@
 
 ExportRunner::ExportRunner(const ExportOptions& options, FILE* messages, FILE* output,
 	Progress progress, JobFactory factory)
-	:
-	fOptions(options),
-	fMessages(messages),
-	fOutput(output),
-	fProgress(options.Quiet() ? Progress::kHidden : progress),
-	fFactory(std::move(factory))
+	: fOptions(options), fMessages(messages), fOutput(output),
+	  fProgress(options.Quiet() ? Progress::kHidden : progress), fFactory(std::move(factory))
 {
 	if (!fFactory) {
 		fFactory = [](const std::string& image, const ExportOptions& jobOptions) {
@@ -43,8 +39,7 @@ ExportRunner::Run(unsigned threads)
 	threads = static_cast<unsigned>(std::min<size_t>(threads, fJobs.size()));
 	// Each worker reads an image of its own ahead while the text before them
 	// goes out: the one being written and one more per worker.
-	fLead = fOptions.ToStandardOutput() ? std::max(size_t(threads), size_t(1)) + 1
-		: fJobs.size();
+	fLead = fOptions.ToStandardOutput() ? std::max(size_t(threads), size_t(1)) + 1 : fJobs.size();
 	if (fOptions.ToStandardOutput())
 		fChunks = std::make_unique<ItemChunks>(std::max(size_t(threads), size_t(1)) * 2 + 2);
 
@@ -69,8 +64,8 @@ ExportRunner::Run(unsigned threads)
 		}
 		ExportJob& job = *fJobs[index];
 		if (fOptions.ToStandardOutput()) {
-			job.WriteTo(fOutput,
-				[this](const uint8* bytes, int32 end) { return WriteItems(bytes, end); });
+			job.WriteTo(
+				fOutput, [this](const uint8* bytes, int32 end) { return WriteItems(bytes, end); });
 		}
 		if (!job.Messages().empty()) {
 			ClearProgress();
@@ -103,9 +98,8 @@ ExportRunner::Work()
 {
 	std::unique_lock<std::mutex> lock(fLock);
 	for (;;) {
-		fChanged.wait(lock, [this] {
-			return fClosing || CanStartJob() || (fChunks && fChunks->Waiting());
-		});
+		fChanged.wait(
+			lock, [this] { return fClosing || CanStartJob() || (fChunks && fChunks->Waiting()); });
 		// Reading the next image comes first: the chunks of the text being
 		// written have the other workers, and the calling thread.
 		if (CanStartJob()) {
@@ -216,8 +210,8 @@ ExportRunner::ShowProgress(size_t index, double done)
 		return;
 	const size_t total = fOptions.Images().size();
 	const int percent = int(100 * (double(index) + done) / double(total));
-	fProgressLine->Show(Clock::now(), index + 1, total,
-		ImageInput::MessageName(fOptions.Images()[index]), percent);
+	fProgressLine->Show(
+		Clock::now(), index + 1, total, ImageInput::MessageName(fOptions.Images()[index]), percent);
 }
 
 void

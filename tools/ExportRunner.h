@@ -40,15 +40,18 @@
 
 class ExportRunner {
 public:
-	enum class Progress { kHidden, kOnTerminal };
+	enum class Progress {
+		kHidden,
+		kOnTerminal
+	};
 
-	using JobFactory = std::function<std::unique_ptr<ExportJob>(const std::string& image,
-		const ExportOptions& options)>;
+	using JobFactory = std::function<std::unique_ptr<ExportJob>(
+		const std::string& image, const ExportOptions& options)>;
 
 	// Messages go to `messages`, texts for "-o -" to `output`. The jobs are
 	// made by `factory`; by default plain ExportJobs.
-	ExportRunner(const ExportOptions& options, FILE* messages, FILE* output,
-		Progress progress, JobFactory factory = nullptr);
+	ExportRunner(const ExportOptions& options, FILE* messages, FILE* output, Progress progress,
+		JobFactory factory = nullptr);
 	~ExportRunner();
 
 	// A flag that, once true, stops the export: images not begun are left

@@ -29,7 +29,7 @@ std::string MessageName(const std::string& image);
 // tells it (DescribeReadFailure). A terminal is refused without waiting for
 // what a person might type. Runs on the calling thread.
 // `facts`, when given, learns what the read found besides the bitmap.
-BPrivate::Result<std::unique_ptr<BBitmap>> Read(const std::string& image,
-	BPrivate::ReadFacts* facts = nullptr);
+BPrivate::Result<std::unique_ptr<BBitmap>> Read(
+	const std::string& image, BPrivate::ReadFacts* facts = nullptr);
 
 } // namespace ImageInput

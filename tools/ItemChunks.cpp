@@ -25,14 +25,11 @@ struct BlockRoom {
 } // namespace
 
 ItemChunks::ItemChunks(size_t window, int32 itemsPerChunk)
-	:
-	fWindow(std::max<size_t>(window, 1)),
-	fItemsPerChunk(std::max<int32>(itemsPerChunk, 1)),
-	// Eight bytes for every item at most, and the eight to spare that
-	// PutItemsInPlace asks for.
-	fBlockSize(size_t(fItemsPerChunk) * 8 + 8)
-{
-}
+	: fWindow(std::max<size_t>(window, 1)), fItemsPerChunk(std::max<int32>(itemsPerChunk, 1)),
+	  // Eight bytes for every item at most, and the eight to spare that
+	  // PutItemsInPlace asks for.
+	  fBlockSize(size_t(fItemsPerChunk) * 8 + 8)
+{ }
 
 ItemChunks::~ItemChunks() = default;
 

@@ -47,8 +47,9 @@ OutputConflicts::FindSameFile(const ExportOptions& options)
 			BPrivate::Result<struct stat> imageInfo = BPrivate::System::Stat(other.c_str());
 			if (imageInfo && imageInfo.Value().st_dev == outputInfo.Value().st_dev
 				&& imageInfo.Value().st_ino == outputInfo.Value().st_ino) {
-				return Failure(B_BAD_VALUE, "the output " + PrintableName(output) + " is the image "
-					+ PrintableName(other) + " itself; its text would overwrite it");
+				return Failure(B_BAD_VALUE,
+					"the output " + PrintableName(output) + " is the image " + PrintableName(other)
+						+ " itself; its text would overwrite it");
 			}
 		}
 	}
@@ -65,10 +66,11 @@ OutputConflicts::FindSameIdentifier(const ExportOptions& options)
 		std::string identifier = ImageIdentifier::For(image);
 		auto [found, added] = first.emplace(identifier, &image);
 		if (!added) {
-			return Failure(B_BAD_VALUE, "images " + ImageInput::MessageName(*found->second)
-				+ " and " + ImageInput::MessageName(image) + " would both define " + identifier
-				+ "_MData and " + identifier
-				+ "_MICN on standard output; export them into files or one at a time");
+			return Failure(B_BAD_VALUE,
+				"images " + ImageInput::MessageName(*found->second) + " and "
+					+ ImageInput::MessageName(image) + " would both define " + identifier
+					+ "_MData and " + identifier
+					+ "_MICN on standard output; export them into files or one at a time");
 		}
 	}
 	return {};

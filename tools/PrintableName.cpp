@@ -11,8 +11,8 @@ namespace {
 bool
 IsInvisibleControl(char32_t character)
 {
-	return (character >= 0x80 && character <= 0x9F) || character == 0x2028
-		|| character == 0x2029 || (character >= 0x202A && character <= 0x202E)
+	return (character >= 0x80 && character <= 0x9F) || character == 0x2028 || character == 0x2029
+		|| (character >= 0x202A && character <= 0x202E)
 		|| (character >= 0x2066 && character <= 0x2069);
 }
 

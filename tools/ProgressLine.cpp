@@ -45,12 +45,8 @@ TerminalColumns(FILE* stream)
 } // namespace
 
 ProgressLine::ProgressLine(FILE* stream, Clock::time_point start, size_t columns)
-	:
-	fStream(stream),
-	fStart(start),
-	fColumns(columns != 0 ? columns : TerminalColumns(stream))
-{
-}
+	: fStream(stream), fStart(start), fColumns(columns != 0 ? columns : TerminalColumns(stream))
+{ }
 
 ProgressLine::~ProgressLine()
 {
@@ -58,8 +54,8 @@ ProgressLine::~ProgressLine()
 }
 
 std::string
-ProgressLine::Text(size_t current, size_t total, const std::string& name, int percent,
-	size_t columns)
+ProgressLine::Text(
+	size_t current, size_t total, const std::string& name, int percent, size_t columns)
 {
 	const std::string count = std::to_string(current) + "/" + std::to_string(total) + " ";
 	const std::string done = " " + std::to_string(percent) + "%";
@@ -74,8 +70,8 @@ ProgressLine::Text(size_t current, size_t total, const std::string& name, int pe
 }
 
 void
-ProgressLine::Show(Clock::time_point now, size_t current, size_t total, const std::string& name,
-	int percent)
+ProgressLine::Show(
+	Clock::time_point now, size_t current, size_t total, const std::string& name, int percent)
 {
 	if (now - fStart < kDelay || (fDrawn != Clock::time_point() && now - fDrawn < kInterval))
 		return;

@@ -32,15 +32,15 @@ public:
 
 	// Image `current` of `total` (counted from 1), named `name` (printable
 	// already), with `percent` of the run done, as it is at `now`.
-	void Show(Clock::time_point now, size_t current, size_t total, const std::string& name,
-		int percent);
+	void Show(
+		Clock::time_point now, size_t current, size_t total, const std::string& name, int percent);
 	// Erases the line if it is there.
 	void Erase();
 
 	// The line's text, at most `columns` - 1 characters wide: a name too
 	// long for it keeps its end, after "...".
-	static std::string Text(size_t current, size_t total, const std::string& name, int percent,
-		size_t columns);
+	static std::string Text(
+		size_t current, size_t total, const std::string& name, int percent, size_t columns);
 
 private:
 	FILE* fStream;

@@ -52,17 +52,19 @@ main(int argc, char** argv)
 		return 2;
 	}
 	switch (options.WhatToDo()) {
-		case ExportOptions::Action::kHelp:
-			printf("%s\n\n%s", ExportOptions::UsageLine(), ExportOptions::Help());
-			return 0;
-		case ExportOptions::Action::kVersion:
-			printf("%s %s\n", kProgram, QUILLPIX_VERSION);
-			return 0;
-		case ExportOptions::Action::kIdentifiers:
-			return ImageIdentifier::Print(int(options.Images().size()),
-				ImageIdentifierArguments(options).data()) ? 0 : 1;
-		case ExportOptions::Action::kExport:
-			break;
+	case ExportOptions::Action::kHelp:
+		printf("%s\n\n%s", ExportOptions::UsageLine(), ExportOptions::Help());
+		return 0;
+	case ExportOptions::Action::kVersion:
+		printf("%s %s\n", kProgram, QUILLPIX_VERSION);
+		return 0;
+	case ExportOptions::Action::kIdentifiers:
+		return ImageIdentifier::Print(
+				   int(options.Images().size()), ImageIdentifierArguments(options).data())
+			? 0
+			: 1;
+	case ExportOptions::Action::kExport:
+		break;
 	}
 
 	if (BPrivate::Result<void> conflict = OutputConflicts::Find(options); !conflict) {

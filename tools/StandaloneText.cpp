@@ -113,7 +113,11 @@ CommentLines(const std::string& words)
 // What the header holds: the bytes as they are (the form without
 // compression, or with it for an image that would not have been smaller
 // enough), or compressed.
-enum class Bytes { kRaw, kRawOfCompressed, kCompressed };
+enum class Bytes {
+	kRaw,
+	kRawOfCompressed,
+	kCompressed
+};
 
 // The comment that says what the bytes are, and the constants; with
 // compression also NAME_Size and the macro NAME_Compressed.
@@ -127,8 +131,10 @@ Declarations(const EmbeddedImage& image, Bytes bytes = Bytes::kRaw)
 		+ spaceName + " (" + Hex(image.colorSpace) + "), " + Number(image.bytesPerRow)
 		+ " bytes a row, " + Number(image.length) + " bytes";
 	const std::string facts = bytes == Bytes::kCompressed
-		? name + "_ZData: one zstd frame of " + name + "_ZSize bytes that ZSTD_decompress() makes "
-			"into the " + name + "_Size bytes of " + pixels + "."
+		? name + "_ZData: one zstd frame of " + name
+			+ "_ZSize bytes that ZSTD_decompress() makes "
+			  "into the "
+			+ name + "_Size bytes of " + pixels + "."
 		: name + "_MData: " + pixels + ".";
 	std::string padding = kPadding;
 	padding.replace(padding.find("NAME"), 4, name);
@@ -156,10 +162,13 @@ Declarations(const EmbeddedImage& image, Bytes bytes = Bytes::kRaw)
 	// float or another enumeration); C, whose const objects are no
 	// constants, an enumeration.
 	if (bytes != Bytes::kRaw) {
-		text += "/* 1 when the bytes are compressed (" + name + "_ZData), 0 when they are as they\n"
-			"   are (" + name + "_MData): a macro, so that #if can tell the forms apart. */\n"
-			"#define " + name + "_Compressed " + (bytes == Bytes::kCompressed ? "1" : "0")
-			+ "\n\n";
+		text += "/* 1 when the bytes are compressed (" + name
+			+ "_ZData), 0 when they are as they\n"
+			  "   are ("
+			+ name
+			+ "_MData): a macro, so that #if can tell the forms apart. */\n"
+			  "#define "
+			+ name + "_Compressed " + (bytes == Bytes::kCompressed ? "1" : "0") + "\n\n";
 	}
 	text += "#ifdef __cplusplus\n";
 	for (size_t i = 0; i < count; i++) {
@@ -260,8 +269,8 @@ std::string
 Header(const EmbeddedImage& image)
 {
 	return Opening(image, Bytes::kRaw)
-		+ Declared(image, "uint8_t", "_MData[" + Number(image.length) + "]") + "\n"
-		+ kCloseLinkage + "\n#endif\n";
+		+ Declared(image, "uint8_t", "_MData[" + Number(image.length) + "]") + "\n" + kCloseLinkage
+		+ "\n#endif\n";
 }
 
 std::string

@@ -13,9 +13,12 @@ const char*
 ColorSpaceName(color_space space)
 {
 	switch (space) {
-		case B_CMAP8: return "B_CMAP8";
-		case B_RGB32: return "B_RGB32";
-		default: return "other";
+	case B_CMAP8:
+		return "B_CMAP8";
+	case B_RGB32:
+		return "B_RGB32";
+	default:
+		return "other";
 	}
 }
 
@@ -38,10 +41,9 @@ Describe(const char* name, const BBitmap* bitmap)
 		return false;
 	}
 	BRect bounds = bitmap->Bounds();
-	printf("%s: %d x %d %s, %d bytes, checksum %08x\n", name,
-		static_cast<int>(bounds.Width()) + 1, static_cast<int>(bounds.Height()) + 1,
-		ColorSpaceName(bitmap->ColorSpace()), static_cast<int>(bitmap->BitsLength()),
-		static_cast<unsigned>(Checksum(bitmap)));
+	printf("%s: %d x %d %s, %d bytes, checksum %08x\n", name, static_cast<int>(bounds.Width()) + 1,
+		static_cast<int>(bounds.Height()) + 1, ColorSpaceName(bitmap->ColorSpace()),
+		static_cast<int>(bitmap->BitsLength()), static_cast<unsigned>(Checksum(bitmap)));
 	return true;
 }
 

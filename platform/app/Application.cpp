@@ -52,7 +52,7 @@ LaunchArguments()
 // The application's loop as the display server sees it.
 class BApplication::Loop : public BPrivate::ApplicationLoop {
 public:
-	explicit Loop(BApplication* application) : fApplication(application) {}
+	explicit Loop(BApplication* application) : fApplication(application) { }
 
 	void Run() override
 	{
@@ -71,18 +71,12 @@ private:
 	BApplication* fApplication;
 };
 
-BApplication::BApplication(const char* signature)
-	:
-	BApplication(signature, nullptr)
-{
-}
+BApplication::BApplication(const char* signature) : BApplication(signature, nullptr)
+{ }
 
 BApplication::BApplication(const char* signature, status_t* error)
-	:
-	BLooper(signature),
-	fSignature(signature != nullptr ? signature : ""),
-	fInitStatus(B_OK),
-	fRunning(false)
+	: BLooper(signature), fSignature(signature != nullptr ? signature : ""), fInitStatus(B_OK),
+	  fRunning(false)
 {
 	if (be_app != nullptr) {
 		fInitStatus = B_NOT_ALLOWED;
@@ -178,27 +172,26 @@ BApplication::DispatchMessage(BMessage* message, BHandler* handler)
 		return;
 	}
 	switch (message->what) {
-		case B_ARGV_RECEIVED:
-		{
-			std::vector<std::string> arguments;
-			const char* argument = nullptr;
-			for (int32 index = 0; message->FindString("argv", index, &argument) == B_OK; index++)
-				arguments.emplace_back(argument);
-			std::vector<char*> argv;
-			for (std::string& text : arguments)
-				argv.push_back(text.data());
-			argv.push_back(nullptr);
-			ArgvReceived(static_cast<int32>(arguments.size()), argv.data());
-			break;
-		}
-		case B_REFS_RECEIVED:
-			RefsReceived(message);
-			break;
-		case B_READY_TO_RUN:
-			ReadyToRun();
-			break;
-		default:
-			BLooper::DispatchMessage(message, handler);
+	case B_ARGV_RECEIVED: {
+		std::vector<std::string> arguments;
+		const char* argument = nullptr;
+		for (int32 index = 0; message->FindString("argv", index, &argument) == B_OK; index++)
+			arguments.emplace_back(argument);
+		std::vector<char*> argv;
+		for (std::string& text : arguments)
+			argv.push_back(text.data());
+		argv.push_back(nullptr);
+		ArgvReceived(static_cast<int32>(arguments.size()), argv.data());
+		break;
+	}
+	case B_REFS_RECEIVED:
+		RefsReceived(message);
+		break;
+	case B_READY_TO_RUN:
+		ReadyToRun();
+		break;
+	default:
+		BLooper::DispatchMessage(message, handler);
 	}
 }
 
@@ -210,18 +203,15 @@ BApplication::MessageReceived(BMessage* message)
 
 void
 BApplication::ReadyToRun()
-{
-}
+{ }
 
 void
 BApplication::ArgvReceived(int32, char**)
-{
-}
+{ }
 
 void
 BApplication::RefsReceived(BMessage*)
-{
-}
+{ }
 
 int32
 BApplication::CountWindows() const

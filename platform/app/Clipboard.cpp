@@ -12,11 +12,8 @@ BClipboard sSystemClipboard("system");
 
 BClipboard* be_clipboard = &sSystemClipboard;
 
-BClipboard::BClipboard(const char* name)
-	:
-	fName(name != nullptr ? name : "")
-{
-}
+BClipboard::BClipboard(const char* name) : fName(name != nullptr ? name : "")
+{ }
 
 BClipboard::~BClipboard() = default;
 

@@ -62,9 +62,9 @@ private:
 
 	std::string fName;
 	mutable std::recursive_mutex fLock;
-	std::thread::id fOwner;   // guarded by fLock; the holder's id
-	int32 fDepth = 0;         // guarded by fLock
-	bool fStale = true;       // the data is not yet read under this lock
+	std::thread::id fOwner; // guarded by fLock; the holder's id
+	int32 fDepth = 0; // guarded by fLock
+	bool fStale = true; // the data is not yet read under this lock
 	BMessage fData;
 };
 

@@ -4,12 +4,8 @@
 #include <Looper.h>
 
 BHandler::BHandler(const char* name)
-	:
-	fName(name != nullptr ? name : ""),
-	fHasName(name != nullptr),
-	fLooper(nullptr)
-{
-}
+	: fName(name != nullptr ? name : ""), fHasName(name != nullptr), fLooper(nullptr)
+{ }
 
 BHandler::~BHandler()
 {
@@ -19,8 +15,7 @@ BHandler::~BHandler()
 
 void
 BHandler::MessageReceived(BMessage*)
-{
-}
+{ }
 
 bool
 BHandler::LockLooper()

@@ -1,27 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "Invoker.h"
 
-BInvoker::BInvoker()
-	:
-	fHasTarget(false)
-{
-}
+BInvoker::BInvoker() : fHasTarget(false)
+{ }
 
 BInvoker::BInvoker(BMessage* message, const BHandler* handler, const BLooper* looper)
-	:
-	fMessage(message),
-	fHasTarget(false)
+	: fMessage(message), fHasTarget(false)
 {
 	SetTarget(handler, looper);
 }
 
 BInvoker::BInvoker(BMessage* message, BMessenger target)
-	:
-	fMessage(message),
-	fMessenger(target),
-	fHasTarget(true)
-{
-}
+	: fMessage(message), fMessenger(target), fHasTarget(true)
+{ }
 
 BInvoker::~BInvoker() = default;
 

@@ -12,14 +12,8 @@ using BPrivate::LooperRegistry;
 using BPrivate::LooperState;
 
 BLooper::BLooper(const char* name, int32 priority, int32)
-	:
-	BHandler(name),
-	fState(std::make_shared<LooperState>()),
-	fPreferred(nullptr),
-	fCurrentMessage(nullptr),
-	fPriority(priority),
-	fRunCalled(false),
-	fQuitOnReturn(false)
+	: BHandler(name), fState(std::make_shared<LooperState>()), fPreferred(nullptr),
+	  fCurrentMessage(nullptr), fPriority(priority), fRunCalled(false), fQuitOnReturn(false)
 {
 	fState->looper = this;
 	fState->token = LooperRegistry::Register(fState);
@@ -43,8 +37,8 @@ BLooper::Run()
 		return B_NOT_ALLOWED;
 
 	const char* name = Name();
-	thread_id thread = spawn_thread(ThreadEntry, name != nullptr ? name : "looper", fPriority,
-		this);
+	thread_id thread = spawn_thread(
+		ThreadEntry, name != nullptr ? name : "looper", fPriority, this);
 	if (thread < 0)
 		return thread;
 	fRunCalled = true;

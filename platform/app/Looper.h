@@ -72,8 +72,8 @@ public:
 	// looper has quit.
 	status_t PostMessage(uint32 command);
 	status_t PostMessage(uint32 command, BHandler* handler, BHandler* replyTo = nullptr);
-	status_t PostMessage(BMessage* message, BHandler* handler = nullptr,
-		BHandler* replyTo = nullptr);
+	status_t PostMessage(
+		BMessage* message, BHandler* handler = nullptr, BHandler* replyTo = nullptr);
 
 	// The message being dispatched (null outside a dispatch); owned by the
 	// looper, valid until the dispatch returns.

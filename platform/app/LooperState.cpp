@@ -21,8 +21,8 @@ LooperState::Acquire(bigtime_t timeout)
 	auto available = [this] { return owner < 0 || !alive; };
 	if (timeout == B_INFINITE_TIMEOUT) {
 		lockReleased.wait(lock, available);
-	} else if (!lockReleased.wait_for(lock, std::chrono::microseconds(std::max<bigtime_t>(
-			timeout, 0)), available)) {
+	} else if (!lockReleased.wait_for(
+				   lock, std::chrono::microseconds(std::max<bigtime_t>(timeout, 0)), available)) {
 		return B_TIMED_OUT;
 	}
 	if (!alive)

@@ -18,8 +18,8 @@ using MessagePointer = std::shared_ptr<const BMessage>;
 
 // One value of a field. Nested messages are shared between copies of the
 // outer message: a message added to a field is never changed afterwards.
-using Value = std::variant<bool, int8, int16, int32, int64, float, double, const void*,
-	std::string, entry_ref, BRect, BPoint, MessagePointer, BMessenger, Bytes>;
+using Value = std::variant<bool, int8, int16, int32, int64, float, double, const void*, std::string,
+	entry_ref, BRect, BPoint, MessagePointer, BMessenger, Bytes>;
 
 struct Field {
 	std::string name;
@@ -43,10 +43,7 @@ struct BMessage::Fields {
 		return nullptr;
 	}
 
-	const Field* Find(const char* name) const
-	{
-		return const_cast<Fields*>(this)->Find(name);
-	}
+	const Field* Find(const char* name) const { return const_cast<Fields*>(this)->Find(name); }
 
 	status_t Add(const char* name, type_code type, Value value)
 	{
@@ -87,7 +84,7 @@ struct BMessage::Fields {
 		return B_OK;
 	}
 
-	template<typename T>
+	template <typename T>
 	status_t FindTyped(const char* name, type_code type, int32 index, T* result) const
 	{
 		if (result == nullptr)
@@ -104,32 +101,17 @@ struct BMessage::Fields {
 	}
 };
 
+BMessage::BMessage() : what(0), fFields(std::make_unique<Fields>())
+{ }
 
-BMessage::BMessage()
-	:
-	what(0),
-	fFields(std::make_unique<Fields>())
-{
-}
-
-BMessage::BMessage(uint32 command)
-	:
-	what(command),
-	fFields(std::make_unique<Fields>())
-{
-}
+BMessage::BMessage(uint32 command) : what(command), fFields(std::make_unique<Fields>())
+{ }
 
 BMessage::BMessage(const BMessage& other)
-	:
-	what(other.what),
-	fFields(std::make_unique<Fields>(*other.fFields))
-{
-}
+	: what(other.what), fFields(std::make_unique<Fields>(*other.fFields))
+{ }
 
-BMessage::BMessage(BMessage&& other) noexcept
-	:
-	what(other.what),
-	fFields(std::move(other.fFields))
+BMessage::BMessage(BMessage&& other) noexcept : what(other.what), fFields(std::move(other.fFields))
 {
 	other.fFields = std::make_unique<Fields>();
 }
@@ -171,8 +153,8 @@ BMessage::GetInfo(const char* name, type_code* type, int32* count) const
 }
 
 status_t
-BMessage::GetInfo(type_code type, int32 index, const char** name, type_code* typeFound,
-	int32* count) const
+BMessage::GetInfo(
+	type_code type, int32 index, const char** name, type_code* typeFound, int32* count) const
 {
 	if (index < 0)
 		return B_BAD_INDEX;
@@ -338,18 +320,18 @@ BMessage::FindString(const char* name, int32 index, const char** string) const
 }
 
 // The fields that hold one plain value each: added as given, found as a copy.
-#define DEFINE_VALUE_FIELD(Name, Type, Parameter, TypeCode) \
-	status_t BMessage::Add##Name(const char* name, Parameter value) \
-	{ \
-		return fFields->Add(name, TypeCode, Type(value)); \
-	} \
-	status_t BMessage::Find##Name(const char* name, Type* value) const \
-	{ \
-		return Find##Name(name, 0, value); \
-	} \
-	status_t BMessage::Find##Name(const char* name, int32 index, Type* value) const \
-	{ \
-		return fFields->FindTyped(name, TypeCode, index, value); \
+#define DEFINE_VALUE_FIELD(Name, Type, Parameter, TypeCode)                                        \
+	status_t BMessage::Add##Name(const char* name, Parameter value)                                \
+	{                                                                                              \
+		return fFields->Add(name, TypeCode, Type(value));                                          \
+	}                                                                                              \
+	status_t BMessage::Find##Name(const char* name, Type* value) const                             \
+	{                                                                                              \
+		return Find##Name(name, 0, value);                                                         \
+	}                                                                                              \
+	status_t BMessage::Find##Name(const char* name, int32 index, Type* value) const                \
+	{                                                                                              \
+		return fFields->FindTyped(name, TypeCode, index, value);                                   \
 	}
 
 DEFINE_VALUE_FIELD(Int8, int8, int8, B_INT8_TYPE)
@@ -404,15 +386,14 @@ BMessage::FindMessage(const char* name, int32 index, BMessage* message) const
 }
 
 status_t
-BMessage::FindData(const char* name, type_code type, const void** data,
-	ssize_t* numBytes) const
+BMessage::FindData(const char* name, type_code type, const void** data, ssize_t* numBytes) const
 {
 	return FindData(name, type, 0, data, numBytes);
 }
 
 status_t
-BMessage::FindData(const char* name, type_code type, int32 index, const void** data,
-	ssize_t* numBytes) const
+BMessage::FindData(
+	const char* name, type_code type, int32 index, const void** data, ssize_t* numBytes) const
 {
 	if (data == nullptr || numBytes == nullptr)
 		return B_BAD_VALUE;

@@ -99,10 +99,9 @@ public:
 	status_t FindMessage(const char* name, int32 index, BMessage* message) const;
 	status_t FindMessenger(const char* name, BMessenger* messenger) const;
 	status_t FindMessenger(const char* name, int32 index, BMessenger* messenger) const;
-	status_t FindData(const char* name, type_code type, const void** data,
-		ssize_t* numBytes) const;
-	status_t FindData(const char* name, type_code type, int32 index, const void** data,
-		ssize_t* numBytes) const;
+	status_t FindData(const char* name, type_code type, const void** data, ssize_t* numBytes) const;
+	status_t FindData(
+		const char* name, type_code type, int32 index, const void** data, ssize_t* numBytes) const;
 
 	// Replacing the `index`-th value of an existing field.
 	status_t ReplaceRef(const char* name, int32 index, const entry_ref* ref);

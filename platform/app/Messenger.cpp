@@ -11,17 +11,11 @@ using BPrivate::LooperState;
 
 BMessenger be_app_messenger;
 
-BMessenger::BMessenger()
-	:
-	fToken(-1),
-	fHandler(nullptr)
-{
-}
+BMessenger::BMessenger() : fToken(-1), fHandler(nullptr)
+{ }
 
 BMessenger::BMessenger(const BHandler* handler, const BLooper* looper, status_t* result)
-	:
-	fToken(-1),
-	fHandler(nullptr)
+	: fToken(-1), fHandler(nullptr)
 {
 	status_t status = B_OK;
 	if (handler != nullptr) {
@@ -98,8 +92,8 @@ BMessenger::SendMessage(const BMessage* message, BHandler*, bigtime_t) const
 	std::shared_ptr<LooperState> state = LooperRegistry::Find(fToken);
 	if (!state)
 		return B_BAD_PORT_ID;
-	return state->Post(std::make_unique<BMessage>(*message), const_cast<BHandler*>(fHandler),
-		false);
+	return state->Post(
+		std::make_unique<BMessage>(*message), const_cast<BHandler*>(fHandler), false);
 }
 
 bool

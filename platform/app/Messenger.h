@@ -25,8 +25,8 @@ public:
 	// preferred handler of `looper`. Both null gives an invalid messenger
 	// and B_BAD_VALUE; a handler that belongs to no looper B_BAD_HANDLER; a
 	// handler of another looper than `looper` B_MISMATCHED_VALUES.
-	BMessenger(const BHandler* handler, const BLooper* looper = nullptr,
-		status_t* result = nullptr);
+	BMessenger(
+		const BHandler* handler, const BLooper* looper = nullptr, status_t* result = nullptr);
 	BMessenger(const BMessenger& other) = default;
 	BMessenger& operator=(const BMessenger& other) = default;
 	~BMessenger() = default;

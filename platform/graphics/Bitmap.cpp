@@ -14,7 +14,8 @@ namespace {
 // The pixel count of one side of the bounds: 0 for a side that is no side
 // (inverted, not a number, infinite), and at most kMaxPixels + 1 so that
 // longer sides are known to be too long without overflowing.
-int64 SideLength(float low, float high)
+int64
+SideLength(float low, float high)
 {
 	if (!std::isfinite(low) || !std::isfinite(high) || !(low <= high))
 		return 0;
@@ -24,36 +25,38 @@ int64 SideLength(float low, float high)
 
 } // namespace
 
-int32 bits_per_pixel_for(color_space colorSpace)
+int32
+bits_per_pixel_for(color_space colorSpace)
 {
 	switch (colorSpace) {
-		case B_RGB32:
-		case B_RGBA32:
-		case B_RGB32_BIG:
-		case B_RGBA32_BIG:
-			return 32;
-		case B_RGB24:
-		case B_RGB24_BIG:
-			return 24;
-		case B_RGB16:
-		case B_RGB15:
-		case B_RGBA15:
-		case B_RGB16_BIG:
-		case B_RGB15_BIG:
-		case B_RGBA15_BIG:
-			return 16;
-		case B_CMAP8:
-		case B_GRAY8:
-			return 8;
-		case B_GRAY1:
-			return 1;
-		case B_NO_COLOR_SPACE:
-			return 0;
+	case B_RGB32:
+	case B_RGBA32:
+	case B_RGB32_BIG:
+	case B_RGBA32_BIG:
+		return 32;
+	case B_RGB24:
+	case B_RGB24_BIG:
+		return 24;
+	case B_RGB16:
+	case B_RGB15:
+	case B_RGBA15:
+	case B_RGB16_BIG:
+	case B_RGB15_BIG:
+	case B_RGBA15_BIG:
+		return 16;
+	case B_CMAP8:
+	case B_GRAY8:
+		return 8;
+	case B_GRAY1:
+		return 1;
+	case B_NO_COLOR_SPACE:
+		return 0;
 	}
 	return 0;
 }
 
-int32 bytes_per_row_for(color_space colorSpace, int32 width)
+int32
+bytes_per_row_for(color_space colorSpace, int32 width)
 {
 	int32 bits = bits_per_pixel_for(colorSpace);
 	if (bits == 0 || width <= 0)
@@ -65,10 +68,7 @@ int32 bytes_per_row_for(color_space colorSpace, int32 width)
 
 BBitmap::BBitmap(BRect bounds, color_space colorSpace, bool acceptsViews,
 	bool /*needsContiguousMemory: every bitmap is one block of memory*/)
-	:
-	fBounds(bounds),
-	fColorSpace(colorSpace),
-	fAcceptsViews(acceptsViews)
+	: fBounds(bounds), fColorSpace(colorSpace), fAcceptsViews(acceptsViews)
 {
 	int64 width = SideLength(bounds.left, bounds.right);
 	int64 height = SideLength(bounds.top, bounds.bottom);
@@ -107,12 +107,14 @@ BBitmap::~BBitmap()
 		BPrivate::PageMemoryDeleter{fBitsMapped}(fBits);
 }
 
-int32 BBitmap::Width() const
+int32
+BBitmap::Width() const
 {
 	return IsValid() ? int32(SideLength(fBounds.left, fBounds.right)) : 0;
 }
 
-int32 BBitmap::Height() const
+int32
+BBitmap::Height() const
 {
 	return IsValid() ? int32(SideLength(fBounds.top, fBounds.bottom)) : 0;
 }
@@ -121,7 +123,8 @@ int32 BBitmap::Height() const
 // byte lines up with the first whole pixel of the bitmap at or after byte
 // `offset`. Each row converts only the pixels the data holds in full, so the
 // copy stops early rather than reading past `length`.
-void BBitmap::SetBits(const void* data, int32 length, int32 offset, color_space colorSpace)
+void
+BBitmap::SetBits(const void* data, int32 length, int32 offset, color_space colorSpace)
 {
 	if (!IsValid() || data == nullptr || length <= 0 || offset < 0 || offset >= fBitsLength)
 		return;

@@ -54,7 +54,7 @@ public:
 	void* Bits() const { return fBits; }
 	int32 BitsLength() const { return fBitsLength; }
 	int32 BytesPerRow() const { return fBytesPerRow; }
-	int32 Width() const;  // in pixels
+	int32 Width() const; // in pixels
 	int32 Height() const; // in pixels
 
 	// Copies `length` bytes of `data`, laid out in `colorSpace` with rows as
@@ -88,8 +88,8 @@ private:
 	color_space fColorSpace;
 	int32 fBytesPerRow = 0;
 	int32 fBitsLength = 0;
-	uint8* fBits = nullptr;     // owned; from BPrivate::AllocatePageMemory
-	size_t fBitsMapped = 0;     // how fBits was had, for its deleter
+	uint8* fBits = nullptr; // owned; from BPrivate::AllocatePageMemory
+	size_t fBitsMapped = 0; // how fBits was had, for its deleter
 	status_t fInitStatus = B_NO_INIT;
 	bool fAcceptsViews;
 	BPrivate::BitmapViewHost* fViewHost = nullptr; // owned

@@ -37,12 +37,14 @@ struct Span {
 };
 
 // Pixel centres sit on whole coordinates; an edge rounds to the nearest one.
-int64 ToPixel(float coordinate)
+int64
+ToPixel(float coordinate)
 {
 	return int64(std::floor(std::clamp(coordinate, -kCoordinateLimit, kCoordinateLimit) + 0.5f));
 }
 
-bool ToSpans(BRect rect, Span& horizontal, Span& vertical)
+bool
+ToSpans(BRect rect, Span& horizontal, Span& vertical)
 {
 	if (std::isnan(rect.left) || std::isnan(rect.top) || std::isnan(rect.right)
 		|| std::isnan(rect.bottom) || !rect.IsValid()) {
@@ -54,7 +56,8 @@ bool ToSpans(BRect rect, Span& horizontal, Span& vertical)
 }
 
 // The area of a bitmap in its own coordinates.
-void BitmapSpans(const BBitmap& bitmap, Span& horizontal, Span& vertical)
+void
+BitmapSpans(const BBitmap& bitmap, Span& horizontal, Span& vertical)
 {
 	int64 left = ToPixel(bitmap.Bounds().left);
 	int64 top = ToPixel(bitmap.Bounds().top);
@@ -64,7 +67,8 @@ void BitmapSpans(const BBitmap& bitmap, Span& horizontal, Span& vertical)
 
 // Nearest neighbour: destination pixel d of `destination` takes the source
 // pixel whose span its centre falls in. Equal lengths map one to one.
-int64 SourceFor(int64 d, Span destination, Span source)
+int64
+SourceFor(int64 d, Span destination, Span source)
 {
 	return source.first
 		+ ((2 * (d - destination.first) + 1) * source.Length()) / (2 * destination.Length());
@@ -73,7 +77,8 @@ int64 SourceFor(int64 d, Span destination, Span source)
 // Narrows `drawn` (destination coordinates) to the pixels whose source lies
 // inside `available` (source coordinates). The mapping only grows, so the
 // pixels that stay form one range.
-Span KeepInside(Span drawn, Span destination, Span source, Span available)
+Span
+KeepInside(Span drawn, Span destination, Span source, Span available)
 {
 	while (!drawn.IsEmpty() && SourceFor(drawn.first, destination, source) < available.first)
 		drawn.first++;
@@ -84,7 +89,8 @@ Span KeepInside(Span drawn, Span destination, Span source, Span available)
 
 // A shortcut for the loops above when the scale is one, so that a large
 // unscaled clip does not walk pixel by pixel.
-Span KeepInsideUnscaled(Span drawn, Span destination, Span source, Span available)
+Span
+KeepInsideUnscaled(Span drawn, Span destination, Span source, Span available)
 {
 	int64 shift = source.first - destination.first;
 	return drawn & Span{available.first - shift, available.last - shift};
@@ -92,7 +98,8 @@ Span KeepInsideUnscaled(Span drawn, Span destination, Span source, Span availabl
 
 } // namespace
 
-void FillRect(BBitmap* target, BRect rect, rgb_color color, BRect clip)
+void
+FillRect(BBitmap* target, BRect rect, rgb_color color, BRect clip)
 {
 	if (target == nullptr || !target->IsValid())
 		return;
@@ -116,8 +123,8 @@ void FillRect(BBitmap* target, BRect rect, rgb_color color, BRect clip)
 	}
 }
 
-void DrawBitmap(BBitmap* target, const BBitmap& source, BRect sourceRect, BRect destination,
-	BRect clip)
+void
+DrawBitmap(BBitmap* target, const BBitmap& source, BRect sourceRect, BRect destination, BRect clip)
 {
 	if (target == nullptr || !target->IsValid() || !source.IsValid())
 		return;
@@ -145,9 +152,9 @@ void DrawBitmap(BBitmap* target, const BBitmap& source, BRect sourceRect, BRect 
 	Span drawX = toX & clipX & targetX;
 	Span drawY = toY & clipY & targetY;
 	drawX = scaledX ? KeepInside(drawX, toX, fromX, sourceX)
-		: KeepInsideUnscaled(drawX, toX, fromX, sourceX);
+					: KeepInsideUnscaled(drawX, toX, fromX, sourceX);
 	drawY = scaledY ? KeepInside(drawY, toY, fromY, sourceY)
-		: KeepInsideUnscaled(drawY, toY, fromY, sourceY);
+					: KeepInsideUnscaled(drawY, toY, fromY, sourceY);
 	if (drawX.IsEmpty() || drawY.IsEmpty())
 		return;
 
@@ -168,11 +175,11 @@ void DrawBitmap(BBitmap* target, const BBitmap& source, BRect sourceRect, BRect 
 		const uint8* in = sourceBits + sourceRow * from->BytesPerRow();
 		uint8* out = targetBits + (y - targetY.first) * target->BytesPerRow();
 		if (scaledX) {
-			ConvertMappedPixels(in, from->ColorSpace(), columns.data(), out,
-				target->ColorSpace(), targetFirst, count);
-		} else {
-			ConvertPixels(in, from->ColorSpace(), sourceFirst, out, target->ColorSpace(),
+			ConvertMappedPixels(in, from->ColorSpace(), columns.data(), out, target->ColorSpace(),
 				targetFirst, count);
+		} else {
+			ConvertPixels(
+				in, from->ColorSpace(), sourceFirst, out, target->ColorSpace(), targetFirst, count);
 		}
 	}
 }

@@ -29,8 +29,7 @@ uint32
 CellCandidateTable::AnswerOf(uint8 index)
 {
 	const rgb_color& color = BPrivate::SystemColorMap().ColorAt(index);
-	return uint32(index) << 24 | uint32(color.red) << 16 | uint32(color.green) << 8
-		| color.blue;
+	return uint32(index) << 24 | uint32(color.red) << 16 | uint32(color.green) << 8 | color.blue;
 }
 
 // A cell takes the map's own candidates for it where there are at most
@@ -38,9 +37,7 @@ CellCandidateTable::AnswerOf(uint8 index)
 // colours that are the full table's answer somewhere in them, read from the
 // table eight blues at a time; eight that share one answer (most do) count
 // once.
-CellCandidateTable::CellCandidateTable()
-	:
-	fCells(new Cell[BPrivate::ColorMap::kCellCount])
+CellCandidateTable::CellCandidateTable() : fCells(new Cell[BPrivate::ColorMap::kCellCount])
 {
 	const BPrivate::ColorMap& map = BPrivate::SystemColorMap();
 	const uint8* fullTable = map.FullTable();

@@ -25,10 +25,10 @@ using BPrivate::kBayer;
 
 // The answers for one channel of n bits, as tables.
 struct ChannelTables {
-	uint8 nearest[256];             // a value's nearest level
-	uint8 ordered[64][256];         // a value's level at each Bayer threshold
-	uint8 levelOf[kTopValue + 1];   // a value in sixteenths: its nearest level
-	uint8 value[256];               // what a level reads back as
+	uint8 nearest[256]; // a value's nearest level
+	uint8 ordered[64][256]; // a value's level at each Bayer threshold
+	uint8 levelOf[kTopValue + 1]; // a value in sixteenths: its nearest level
+	uint8 value[256]; // what a level reads back as
 
 	explicit ChannelTables(int32 bits)
 	{
@@ -58,10 +58,7 @@ struct ChannelTables {
 class StraightRows {
 public:
 	explicit StraightRows(const BBitmap& source)
-		:
-		fSource(source),
-		fWidth(source.Width()),
-		fRgb32(source.ColorSpace() == B_RGB32)
+		: fSource(source), fWidth(source.Width()), fRgb32(source.ColorSpace() == B_RGB32)
 	{
 		if (source.ColorSpace() != B_RGBA32 && !fRgb32)
 			fScratch.resize(size_t(fWidth) * 4);
@@ -95,8 +92,9 @@ private:
 // The values a pixel is quantized from: red, green and blue, or lightness,
 // laid over the background where the space has no transparency. True for a
 // transparent pixel.
-template<int32 K>
-inline bool Work(uint32 pixel, const LeveledSpace& space, uint32 (&work)[K])
+template <int32 K>
+inline bool
+Work(uint32 pixel, const LeveledSpace& space, uint32 (&work)[K])
 {
 	const uint32 alpha = Alpha(pixel);
 	uint32 red = Red(pixel);
@@ -117,9 +115,9 @@ inline bool Work(uint32 pixel, const LeveledSpace& space, uint32 (&work)[K])
 	return alpha < 128;
 }
 
-template<int32 K>
-inline void Put(uint8* row, int32 x, const LeveledSpace& space, const uint32 (&level)[K],
-	bool transparent)
+template <int32 K>
+inline void
+Put(uint8* row, int32 x, const LeveledSpace& space, const uint32 (&level)[K], bool transparent)
 {
 	if constexpr (K == 1) {
 		// Level 0 is black, which is the bit set.
@@ -140,8 +138,9 @@ inline void Put(uint8* row, int32 x, const LeveledSpace& space, const uint32 (&l
 	}
 }
 
-template<int32 K>
-void QuantizeEach(StraightRows& rows, BBitmap& target, const LeveledSpace& space,
+template <int32 K>
+void
+QuantizeEach(StraightRows& rows, BBitmap& target, const LeveledSpace& space,
 	const ChannelTables* const (&tables)[K], bool ordered, int32 first, int32 end)
 {
 	const int32 width = target.Width();
@@ -155,7 +154,7 @@ void QuantizeEach(StraightRows& rows, BBitmap& target, const LeveledSpace& space
 			const uint8 threshold = kBayer[y & 7][x & 7];
 			for (int32 c = 0; c < K; c++) {
 				level[c] = ordered && !transparent ? tables[c]->ordered[threshold][work[c]]
-					: tables[c]->nearest[work[c]];
+												   : tables[c]->nearest[work[c]];
 			}
 			Put(out, x, space, level, transparent);
 		}
@@ -179,11 +178,10 @@ void QuantizeEach(StraightRows& rows, BBitmap& target, const LeveledSpace& space
 // goes out as this one's; `open` is the entry below the previous pixel as
 // far as it is known, completed here and written to `behind`, and goes out
 // as the entry below this pixel.
-template<int32 K, int32 kBehind, int32 kUnder, bool kWrite>
+template <int32 K, int32 kBehind, int32 kUnder, bool kWrite>
 inline void
-DiffusePixel(uint32 pixel, const LeveledSpace& space,
-	const ChannelTables* const (&tables)[K], const int32* waiting, int32* behind,
-	int32 (&error)[K], int32 (&open)[K], uint8* out, int32 x)
+DiffusePixel(uint32 pixel, const LeveledSpace& space, const ChannelTables* const (&tables)[K],
+	const int32* waiting, int32* behind, int32 (&error)[K], int32 (&open)[K], uint8* out, int32 x)
 {
 	uint32 work[K];
 	uint32 level[K];
@@ -194,8 +192,8 @@ DiffusePixel(uint32 pixel, const LeveledSpace& space,
 			level[c] = tables[c]->nearest[work[c]];
 	} else {
 		for (int32 c = 0; c < K; c++) {
-			const int32 value = std::clamp(int32(16 * work[c])
-				+ ((waiting[c] + 7 * error[c] + 8) >> 4), 0, kTopValue);
+			const int32 value = std::clamp(
+				int32(16 * work[c]) + ((waiting[c] + 7 * error[c] + 8) >> 4), 0, kTopValue);
 			level[c] = tables[c]->levelOf[value];
 			pixelError[c] = value - 16 * int32(tables[c]->value[level[c]]);
 		}
@@ -209,7 +207,7 @@ DiffusePixel(uint32 pixel, const LeveledSpace& space,
 	Put(out, x, space, level, transparent);
 }
 
-template<int32 K, int32 kStep>
+template <int32 K, int32 kStep>
 void
 DiffuseRow(const StraightRows& rows, const uint8* in, uint8* out, int32 width,
 	const LeveledSpace& space, const ChannelTables* const (&tables)[K], const int32* current,
@@ -244,8 +242,9 @@ DiffuseRow(const StraightRows& rows, const uint8* in, uint8* out, int32 width,
 // band: the first row starts without error and goes left to right, the
 // next right to left, and so on. Every entry of the row below is written
 // once, so the rows of errors need no clearing.
-template<int32 K>
-void Diffuse(StraightRows& rows, BBitmap& target, const LeveledSpace& space,
+template <int32 K>
+void
+Diffuse(StraightRows& rows, BBitmap& target, const LeveledSpace& space,
 	const ChannelTables* const (&tables)[K], int32 first, int32 end)
 {
 	const int32 width = target.Width();
@@ -265,9 +264,10 @@ void Diffuse(StraightRows& rows, BBitmap& target, const LeveledSpace& space,
 	}
 }
 
-template<int32 K>
-void QuantizeWith(const BBitmap& source, BBitmap& target, const LeveledSpace& space,
-	DitherKind kind, int32 first, int32 end)
+template <int32 K>
+void
+QuantizeWith(const BBitmap& source, BBitmap& target, const LeveledSpace& space, DitherKind kind,
+	int32 first, int32 end)
 {
 	std::vector<std::unique_ptr<ChannelTables>> owned;
 	const ChannelTables* tables[K];
@@ -318,8 +318,8 @@ LeveledSpace::For(color_space space, rgb_color background, LeveledSpace& leveled
 }
 
 void
-QuantizeRows(const BBitmap& source, BBitmap& target, const LeveledSpace& leveled,
-	DitherKind kind, int32 first, int32 end)
+QuantizeRows(const BBitmap& source, BBitmap& target, const LeveledSpace& leveled, DitherKind kind,
+	int32 first, int32 end)
 {
 	if (first >= end)
 		return;

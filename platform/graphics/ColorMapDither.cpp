@@ -59,7 +59,7 @@ struct SearchedIndex {
 	{
 		return map->IndexFor(uint8(Red(color)), uint8(Green(color)), uint8(Blue(color)));
 	}
-	void Prefetch(uint32) const {}
+	void Prefetch(uint32) const { }
 };
 
 // Where a pixel's error goes, in sixteenths: 7 to the next pixel of its row,
@@ -81,9 +81,10 @@ struct SearchedIndex {
 // `error` comes in as the previous pixel's error (0 at a row's start) and
 // goes out as this one's; `under` is the part of the entry below the
 // previous pixel that is still open, and `behind` that entry, completed here.
-template<int32 kBehind, int32 kUnder, typename Nearest>
-inline void DiffusePixel(uint32 pixel, const int32* waiting, uint8& out, int32* behind,
-	int32 (&error)[3], int32 (&under)[3], Nearest nearestOf)
+template <int32 kBehind, int32 kUnder, typename Nearest>
+inline void
+DiffusePixel(uint32 pixel, const int32* waiting, uint8& out, int32* behind, int32 (&error)[3],
+	int32 (&under)[3], Nearest nearestOf)
 {
 	int32 pixelError[3] = {0, 0, 0};
 	if (__builtin_expect(IsTransparent(pixel), 0)) {
@@ -95,8 +96,8 @@ inline void DiffusePixel(uint32 pixel, const int32* waiting, uint8& out, int32* 
 		for (int32 c = 0; c < 3; c++) {
 			// 256 * level + 128 is a multiple of 16, so this is the value
 			// 16 * level + ((waiting + ahead + 8) >> 4), plus 8.
-			value[c] = std::clamp((256 * levels[c] + 136 + waiting[c] + 7 * error[c]) >> 4, 8,
-				16 * 255 + 8);
+			value[c] = std::clamp(
+				(256 * levels[c] + 136 + waiting[c] + 7 * error[c]) >> 4, 8, 16 * 255 + 8);
 			color = color << 8 | uint32(value[c] >> 4);
 		}
 		const uint32 nearest = nearestOf(color);
@@ -128,8 +129,9 @@ inline void DiffusePixel(uint32 pixel, const int32* waiting, uint8& out, int32* 
 // apart from the rest), the row below is written once per pixel, and
 // colours are looked up in a table small enough to stay in the cache
 // (CellCandidateTable).
-template<typename Reader, typename Nearest>
-void DiffuseErrors(const BBitmap& source, BBitmap& target, Nearest nearestOf)
+template <typename Reader, typename Nearest>
+void
+DiffuseErrors(const BBitmap& source, BBitmap& target, Nearest nearestOf)
 {
 	constexpr int32 kBandedFrom = 64;
 	const int32 width = source.Bounds().IntegerWidth() + 1;
@@ -169,21 +171,18 @@ void DiffuseErrors(const BBitmap& source, BBitmap& target, Nearest nearestOf)
 			constexpr int32 kUnder = decltype(shares)::second_type::value;
 			const int32 waiting = 3 * (place + 1);
 			const int32 behind = 3 * (place + 1 - kStep);
-			DiffusePixel<kBehind, kUnder>(reader.Read(rowA, place), currentA + waiting,
-				outA[place], nextA + behind, errorA, underA, nearestOf);
+			DiffusePixel<kBehind, kUnder>(reader.Read(rowA, place), currentA + waiting, outA[place],
+				nextA + behind, errorA, underA, nearestOf);
 			if constexpr (kTwo) {
 				DiffusePixel<kBehind, kUnder>(reader.Read(rowB, place), currentB + waiting,
 					outB[place], nextB + behind, errorB, underB, nearestOf);
 			}
 		};
-		using Lone = std::pair<std::integral_constant<int32, 0>,
-			std::integral_constant<int32, 16>>;
-		using First = std::pair<std::integral_constant<int32, 0>,
-			std::integral_constant<int32, 8>>;
-		using Inside = std::pair<std::integral_constant<int32, 3>,
-			std::integral_constant<int32, 5>>;
-		using Last = std::pair<std::integral_constant<int32, 6>,
-			std::integral_constant<int32, 10>>;
+		using Lone = std::pair<std::integral_constant<int32, 0>, std::integral_constant<int32, 16>>;
+		using First = std::pair<std::integral_constant<int32, 0>, std::integral_constant<int32, 8>>;
+		using Inside =
+			std::pair<std::integral_constant<int32, 3>, std::integral_constant<int32, 5>>;
+		using Last = std::pair<std::integral_constant<int32, 6>, std::integral_constant<int32, 10>>;
 		if (width == 1) {
 			at(Lone{}, x);
 		} else {
@@ -224,7 +223,8 @@ constexpr int32 kSpread = 51;
 
 // The offset added to each channel at a place in the cell: thresholds
 // centred on zero, from -25 to +25, symmetric so that the cell's mean is 0.
-constexpr std::array<std::array<int8, 8>, 8> OrderedOffsets()
+constexpr std::array<std::array<int8, 8>, 8>
+OrderedOffsets()
 {
 	std::array<std::array<int8, 8>, 8> offsets{};
 	for (int32 y = 0; y < 8; y++) {
@@ -238,11 +238,11 @@ constexpr auto kOffsets = OrderedOffsets();
 
 // A colour (red << 16 | green << 8 | blue, or a pixel whose alpha is
 // ignored) with `offset` added to each channel, clamped to 0..255.
-inline uint32 MovedColor(uint32 pixel, int32 offset)
+inline uint32
+MovedColor(uint32 pixel, int32 offset)
 {
-	auto moved = [offset](uint32 level) {
-		return uint32(std::clamp(int32(level) + offset, 0, 255));
-	};
+	auto moved = [offset](
+					 uint32 level) { return uint32(std::clamp(int32(level) + offset, 0, 255)); };
 	return moved(Red(pixel)) << 16 | moved(Green(pixel)) << 8 | moved(Blue(pixel));
 }
 
@@ -250,7 +250,8 @@ inline uint32 MovedColor(uint32 pixel, int32 offset)
 // offset of its place added, whatever the pixel is. The offsets repeat every
 // eight pixels, so with SSE2 eight pixels are moved at a time by saturating
 // byte additions and subtractions, which clamp as MovedColor does.
-void MoveRow(const uint8* row, int32 width, const std::array<int8, 8>& offsets, uint32* moved)
+void
+MoveRow(const uint8* row, int32 width, const std::array<int8, 8>& offsets, uint32* moved)
 {
 	int32 x = 0;
 #if defined(__SSE2__)
@@ -273,8 +274,7 @@ void MoveRow(const uint8* row, int32 width, const std::array<int8, 8>& offsets, 
 		__m128i left = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 4 * x));
 		__m128i right = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 4 * x + 16));
 		left = _mm_and_si128(_mm_subs_epu8(_mm_adds_epu8(left, riseLeft), fallLeft), colorMask);
-		right = _mm_and_si128(_mm_subs_epu8(_mm_adds_epu8(right, riseRight), fallRight),
-			colorMask);
+		right = _mm_and_si128(_mm_subs_epu8(_mm_adds_epu8(right, riseRight), fallRight), colorMask);
 		_mm_storeu_si128(reinterpret_cast<__m128i*>(moved + x), left);
 		_mm_storeu_si128(reinterpret_cast<__m128i*>(moved + x + 4), right);
 	}
@@ -288,9 +288,9 @@ void MoveRow(const uint8* row, int32 width, const std::array<int8, 8>& offsets, 
 // the offset would do. Each row is done in two passes: first every pixel's
 // moved colour, then the answers, the moved colour's entry fetched some
 // pixels ahead so that several cache misses are in flight at once.
-template<typename Reader, typename Index>
-void OrderDither(const BBitmap& source, BBitmap& target, const MapColorSet& mapColors,
-	Index index)
+template <typename Reader, typename Index>
+void
+OrderDither(const BBitmap& source, BBitmap& target, const MapColorSet& mapColors, Index index)
 {
 	constexpr int32 kAhead = 64;
 	const int32 width = source.Bounds().IntegerWidth() + 1;
@@ -299,7 +299,8 @@ void OrderDither(const BBitmap& source, BBitmap& target, const MapColorSet& mapC
 	std::vector<uint32> moved(size_t(width) + kAhead, 0);
 	Reader reader;
 	for (int32 y = 0; y < height; y++) {
-		const uint8* row = static_cast<const uint8*>(source.Bits()) + int64(y) * source.BytesPerRow();
+		const uint8* row = static_cast<const uint8*>(source.Bits())
+			+ int64(y) * source.BytesPerRow();
 		uint8* out = static_cast<uint8*>(target.Bits()) + int64(y) * target.BytesPerRow();
 		MoveRow(row, width, kOffsets[y & 7], moved.data());
 		for (int32 x = 0; x < width; x++) {
@@ -320,8 +321,9 @@ void OrderDither(const BBitmap& source, BBitmap& target, const MapColorSet& mapC
 	}
 }
 
-template<typename Reader>
-void DitherWith(DitherKind kind, const BBitmap& source, BBitmap& target)
+template <typename Reader>
+void
+DitherWith(DitherKind kind, const BBitmap& source, BBitmap& target)
 {
 	const ColorMap& map = BPrivate::SystemColorMap();
 	const uint8* table = map.FullTable();

@@ -12,7 +12,11 @@ struct NamedSpace {
 };
 
 // The entry of a space, its name taken from the constant itself.
-#define NAMED_SPACE(constant) NamedSpace{constant, #constant ","}
+#define NAMED_SPACE(constant)                                                                      \
+	NamedSpace                                                                                     \
+	{                                                                                              \
+		constant, #constant ","                                                                    \
+	}
 
 // In the order the export's colour spaces are offered.
 constexpr NamedSpace kNamedSpaces[] = {

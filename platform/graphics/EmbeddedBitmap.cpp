@@ -4,8 +4,8 @@
 #include "PrefilledBitmap.h"
 
 PrefilledBitmap*
-BuildEmbeddedBitmap(PrefilledBitmap*& bitmap, const void* bits, float left, float top,
-	float right, float bottom, int colorSpace)
+BuildEmbeddedBitmap(PrefilledBitmap*& bitmap, const void* bits, float left, float top, float right,
+	float bottom, int colorSpace)
 {
 	if (bitmap == nullptr) {
 		bitmap = new PrefilledBitmap(BRect(left, top, right, bottom),

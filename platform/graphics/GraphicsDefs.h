@@ -24,20 +24,20 @@ struct rgb_color {
 // so they keep the platform's values.
 enum color_space : uint32 {
 	B_NO_COLOR_SPACE = 0x0000,
-	B_RGB32 = 0x0008,   // B, G, R, A(=255) in memory
-	B_RGBA32 = 0x2008,  // B, G, R, A
-	B_RGB24 = 0x0003,   // B, G, R
-	B_RGB16 = 0x0005,   // 5-6-5, little-endian
-	B_RGB15 = 0x0010,   // x-5-5-5, little-endian
-	B_RGBA15 = 0x2010,  // 1-5-5-5, little-endian
-	B_CMAP8 = 0x0004,   // an index into the system colour map
-	B_GRAY8 = 0x0002,   // one grey byte
-	B_GRAY1 = 0x0001,   // one bit per pixel, most significant first, 1 = black
-	B_RGB32_BIG = 0x1008,  // A, R, G, B
+	B_RGB32 = 0x0008, // B, G, R, A(=255) in memory
+	B_RGBA32 = 0x2008, // B, G, R, A
+	B_RGB24 = 0x0003, // B, G, R
+	B_RGB16 = 0x0005, // 5-6-5, little-endian
+	B_RGB15 = 0x0010, // x-5-5-5, little-endian
+	B_RGBA15 = 0x2010, // 1-5-5-5, little-endian
+	B_CMAP8 = 0x0004, // an index into the system colour map
+	B_GRAY8 = 0x0002, // one grey byte
+	B_GRAY1 = 0x0001, // one bit per pixel, most significant first, 1 = black
+	B_RGB32_BIG = 0x1008, // A, R, G, B
 	B_RGBA32_BIG = 0x3008, // A, R, G, B
-	B_RGB24_BIG = 0x1003,  // R, G, B
-	B_RGB16_BIG = 0x1005,  // 5-6-5, big-endian
-	B_RGB15_BIG = 0x1010,  // x-5-5-5, big-endian
+	B_RGB24_BIG = 0x1003, // R, G, B
+	B_RGB16_BIG = 0x1005, // 5-6-5, big-endian
+	B_RGB15_BIG = 0x1010, // x-5-5-5, big-endian
 	B_RGBA15_BIG = 0x3010, // 1-5-5-5, big-endian
 };
 

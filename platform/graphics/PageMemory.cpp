@@ -28,10 +28,11 @@ constexpr bool kMayMap = true;
 
 // A fresh anonymous mapping (zeroed by the system) starting on a 2 MiB
 // boundary, so that every 2 MiB of it can be one huge page.
-uint8* MapAligned(size_t length)
+uint8*
+MapAligned(size_t length)
 {
-	void* mapped = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
-		MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+	void* mapped = mmap(
+		nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
 	if (mapped == MAP_FAILED)
 		return nullptr;
 	uintptr_t start = (uintptr_t(mapped) + kHugePage - 1) & ~uintptr_t(kHugePage - 1);
@@ -47,7 +48,8 @@ uint8* MapAligned(size_t length)
 
 } // namespace
 
-void PageMemoryDeleter::operator()(uint8* block) const
+void
+PageMemoryDeleter::operator()(uint8* block) const
 {
 	if (mappedLength != 0)
 		munmap(block, mappedLength);
@@ -55,7 +57,8 @@ void PageMemoryDeleter::operator()(uint8* block) const
 		std::free(block);
 }
 
-PageMemory AllocatePageMemory(size_t length)
+PageMemory
+AllocatePageMemory(size_t length)
 {
 	if (length == 0)
 		length = 1;

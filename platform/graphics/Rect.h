@@ -13,7 +13,7 @@ public:
 	float y = 0;
 
 	constexpr BPoint() = default;
-	constexpr BPoint(float px, float py) : x(px), y(py) {}
+	constexpr BPoint(float px, float py) : x(px), y(py) { }
 
 	// Written out rather than defaulted: the header also serves C++17 code.
 	constexpr bool operator==(const BPoint& other) const { return x == other.x && y == other.y; }
@@ -35,9 +35,10 @@ public:
 
 	// A default rectangle is invalid (right < left), as on the platform.
 	constexpr BRect() = default;
-	constexpr BRect(float l, float t, float r, float b) : left(l), top(t), right(r), bottom(b) {}
+	constexpr BRect(float l, float t, float r, float b) : left(l), top(t), right(r), bottom(b) { }
 	constexpr BRect(BPoint leftTop, BPoint rightBottom)
-		: left(leftTop.x), top(leftTop.y), right(rightBottom.x), bottom(rightBottom.y) {}
+		: left(leftTop.x), top(leftTop.y), right(rightBottom.x), bottom(rightBottom.y)
+	{ }
 
 	constexpr float Width() const { return right - left; }
 	constexpr float Height() const { return bottom - top; }
@@ -86,8 +87,7 @@ public:
 	// True when `rect` lies wholly inside, edges included.
 	constexpr bool Contains(BRect rect) const
 	{
-		return rect.left >= left && rect.top >= top && rect.right <= right
-			&& rect.bottom <= bottom;
+		return rect.left >= left && rect.top >= top && rect.right <= right && rect.bottom <= bottom;
 	}
 	constexpr bool Contains(BPoint point) const
 	{
@@ -98,21 +98,20 @@ public:
 	{
 		if (!IsValid() || !rect.IsValid())
 			return false;
-		return !(rect.right < left || rect.left > right || rect.bottom < top
-			|| rect.top > bottom);
+		return !(rect.right < left || rect.left > right || rect.bottom < top || rect.top > bottom);
 	}
 
 	// Intersection; invalid when the two do not meet.
 	constexpr BRect operator&(BRect rect) const
 	{
-		return BRect(Max(left, rect.left), Max(top, rect.top),
-			Min(right, rect.right), Min(bottom, rect.bottom));
+		return BRect(Max(left, rect.left), Max(top, rect.top), Min(right, rect.right),
+			Min(bottom, rect.bottom));
 	}
 	// Smallest rectangle holding both.
 	constexpr BRect operator|(BRect rect) const
 	{
-		return BRect(Min(left, rect.left), Min(top, rect.top),
-			Max(right, rect.right), Max(bottom, rect.bottom));
+		return BRect(Min(left, rect.left), Min(top, rect.top), Max(right, rect.right),
+			Max(bottom, rect.bottom));
 	}
 
 	constexpr bool operator==(const BRect& other) const

@@ -48,12 +48,13 @@ IndependentBands(int32 width, int32 height)
 {
 	constexpr int64 kPixelsPerBand = 1 << 18;
 	const int64 cores = std::max(1u, std::thread::hardware_concurrency());
-	const int64 wanted = std::min<int64>({cores, 4, int64(width) * height / kPixelsPerBand,
-		height});
+	const int64 wanted = std::min<int64>(
+		{cores, 4, int64(width) * height / kPixelsPerBand, height});
 	const int32 count = int32(std::max<int64>(wanted, 1));
 	std::vector<Band> bands;
 	for (int32 i = 0; i < count; i++)
-		bands.emplace_back(int32(int64(height) * i / count), int32(int64(height) * (i + 1) / count));
+		bands.emplace_back(
+			int32(int64(height) * i / count), int32(int64(height) * (i + 1) / count));
 	return bands;
 }
 
@@ -84,7 +85,7 @@ StraightenRgb32(const uint8* in, uint8* out, int32 width)
 
 // Rows of `source` converted into `target`'s layout by `convertRow(in, out)`,
 // `in` being the row as straight B_RGBA32.
-template<typename ConvertRow>
+template <typename ConvertRow>
 void
 ConvertRows(const BBitmap& source, BBitmap& target, ConvertRow convertRow)
 {
@@ -140,7 +141,7 @@ using RowConverter = void (*)(const uint8* in, uint8* out, int32 width, rgb_colo
 // background first where the space has no transparency. For the 16-bit
 // spaces these are the nearest values, which quantizing without dithering
 // gives too, a good deal slower.
-template<typename Writer, bool kOverBackground>
+template <typename Writer, bool kOverBackground>
 void
 Written(const uint8* in, uint8* out, int32 width, rgb_color background)
 {
@@ -254,11 +255,14 @@ BitmapInSpace(const BBitmap& source, const SpaceConversion& conversion)
 		&& (conversion.dither == DitherKind::kNone || !known->dithers)) {
 		const RowConverter convert = known->nearest;
 		const rgb_color background = conversion.background;
-		ConvertRows(source, *target, [convert, background](const uint8* in, uint8* out,
-										 int32 width) { convert(in, out, width, background); });
+		ConvertRows(
+			source, *target, [convert, background](const uint8* in, uint8* out, int32 width) {
+				convert(in, out, width, background);
+			});
 	} else if (isLeveled) {
 		const std::vector<Band> bands = conversion.dither == DitherKind::kFloydSteinberg
-			? DiffusionBands(source.Height()) : IndependentBands(source.Width(), source.Height());
+			? DiffusionBands(source.Height())
+			: IndependentBands(source.Width(), source.Height());
 		RunBands(bands, [&](int32 first, int32 end) {
 			QuantizeRows(source, *target, leveled, conversion.dither, first, end);
 		});

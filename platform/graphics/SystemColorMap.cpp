@@ -12,7 +12,8 @@ namespace {
 // Index 255 stands for transparency and is never the answer for a colour.
 constexpr int32 kOpaqueColorCount = ColorMap::kColorCount - 1;
 
-uint32 DistanceSquared(const rgb_color& color, int32 red, int32 green, int32 blue)
+uint32
+DistanceSquared(const rgb_color& color, int32 red, int32 green, int32 blue)
 {
 	int32 dr = int32(color.red) - red;
 	int32 dg = int32(color.green) - green;
@@ -22,7 +23,8 @@ uint32 DistanceSquared(const rgb_color& color, int32 red, int32 green, int32 blu
 
 // Smallest and largest squared distance from `value` to any value in
 // [low, low + 7], for one channel.
-void ChannelBounds(int32 value, int32 low, uint32& nearest, uint32& farthest)
+void
+ChannelBounds(int32 value, int32 low, uint32& nearest, uint32& farthest)
 {
 	int32 high = low + 7;
 	int32 inside = value < low ? low - value : (value > high ? value - high : 0);
@@ -45,7 +47,8 @@ ColorMap::~ColorMap() = default;
 // smallest distance to the cell is at most the largest distance of the map
 // colour that is farthest-nearest, i.e. min over all of their largest
 // distances. Every other colour is beaten everywhere in the cell.
-void ColorMap::BuildCells()
+void
+ColorMap::BuildCells()
 {
 	fCellIndex.reset(new uint8[kCellCount]);
 	fCellStart.reset(new uint32[kCellCount + 1]);
@@ -98,7 +101,8 @@ void ColorMap::BuildCells()
 	std::copy(candidates.begin(), candidates.end(), fCandidates.get());
 }
 
-uint8 ColorMap::SearchCell(int32 cell, uint8 red, uint8 green, uint8 blue) const
+uint8
+ColorMap::SearchCell(int32 cell, uint8 red, uint8 green, uint8 blue) const
 {
 	const uint8* candidate = fCandidates.get() + fCellStart[cell];
 	const uint8* end = fCandidates.get() + fCellStart[cell + 1];
@@ -115,7 +119,8 @@ uint8 ColorMap::SearchCell(int32 cell, uint8 red, uint8 green, uint8 blue) const
 	return best;
 }
 
-uint8 ColorMap::IndexFor(uint8 red, uint8 green, uint8 blue) const
+uint8
+ColorMap::IndexFor(uint8 red, uint8 green, uint8 blue) const
 {
 	int32 cell = CellOf(red, green, blue);
 	uint8 index = fCellIndex[cell];
@@ -124,13 +129,15 @@ uint8 ColorMap::IndexFor(uint8 red, uint8 green, uint8 blue) const
 	return SearchCell(cell, red, green, blue);
 }
 
-bool ColorMap::Contains(uint8 red, uint8 green, uint8 blue) const
+bool
+ColorMap::Contains(uint8 red, uint8 green, uint8 blue) const
 {
 	const rgb_color& color = ColorAt(IndexFor(red, green, blue));
 	return color.red == red && color.green == green && color.blue == blue;
 }
 
-const uint8* ColorMap::FullTable() const
+const uint8*
+ColorMap::FullTable() const
 {
 	std::call_once(fFullTableOnce, [this] { fFullTable = AllocatePageMemory(size_t(1) << 24); });
 	if (!fFullTable)
@@ -139,14 +146,14 @@ const uint8* ColorMap::FullTable() const
 		return fFullTable.get();
 
 	for (uint32 slab = fNextSlab.fetch_add(1, std::memory_order_relaxed); slab < kSlabCount;
-			slab = fNextSlab.fetch_add(1, std::memory_order_relaxed)) {
+		 slab = fNextSlab.fetch_add(1, std::memory_order_relaxed)) {
 		BuildSlab(slab);
 		// Releases the slab's bytes; whoever reads kSlabCount sees all slabs.
 		if (fSlabsBuilt.fetch_add(1, std::memory_order_acq_rel) + 1 == kSlabCount)
 			fSlabsBuilt.notify_all();
 	}
 	for (uint32 built = fSlabsBuilt.load(std::memory_order_acquire); built != kSlabCount;
-			built = fSlabsBuilt.load(std::memory_order_acquire)) {
+		 built = fSlabsBuilt.load(std::memory_order_acquire)) {
 		fSlabsBuilt.wait(built, std::memory_order_acquire);
 	}
 	return fFullTable.get();
@@ -157,7 +164,8 @@ const uint8* ColorMap::FullTable() const
 // distance is taken once and its blue distance added for the cell's eight
 // blues, keeping the first (lowest index) of equally near candidates, as
 // SearchCell does.
-void ColorMap::BuildSlab(uint32 red) const
+void
+ColorMap::BuildSlab(uint32 red) const
 {
 	for (uint32 green = 0; green < 256; green++) {
 		uint8* row = fFullTable.get() + (red << 16 | green << 8);
@@ -193,7 +201,8 @@ void ColorMap::BuildSlab(uint32 red) const
 	}
 }
 
-const ColorMap& SystemColorMap()
+const ColorMap&
+SystemColorMap()
 {
 	static const ColorMap sMap;
 	return sMap;

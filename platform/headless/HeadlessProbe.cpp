@@ -25,7 +25,7 @@ RefsFor(const std::vector<std::string>& paths, std::vector<entry_ref>& refs)
 
 // Hands the refs of `paths` to `act`; the failure of the first path that has
 // none, without acting.
-template<typename Act>
+template <typename Act>
 status_t
 WithRefsFor(const std::vector<std::string>& paths, Act act)
 {
@@ -57,12 +57,8 @@ RefsReceived(const std::vector<entry_ref>& refs)
 
 } // namespace
 
-HeadlessProbe::HeadlessProbe(HeadlessServer& server)
-	:
-	fServer(server),
-	fSeat(server.Seat())
-{
-}
+HeadlessProbe::HeadlessProbe(HeadlessServer& server) : fServer(server), fSeat(server.Seat())
+{ }
 
 bool
 HeadlessProbe::WaitUntil(const std::function<bool()>& predicate, bigtime_t timeout) const
@@ -126,15 +122,15 @@ HeadlessProbe::PickMenuItem(int32 id, const std::vector<std::string>& path)
 status_t
 HeadlessProbe::PressShortcut(int32 id, char key, uint32 modifiers)
 {
-	return SendKeyDown(id, key, std::tolower(static_cast<unsigned char>(key)),
-		modifiers | B_COMMAND_KEY);
+	return SendKeyDown(
+		id, key, std::tolower(static_cast<unsigned char>(key)), modifiers | B_COMMAND_KEY);
 }
 
 status_t
 HeadlessProbe::PressKey(int32 id, char key, uint32 modifiers)
 {
-	return SendKeyDown(id, key, static_cast<unsigned char>(key),
-		modifiers & ~uint32(B_COMMAND_KEY));
+	return SendKeyDown(
+		id, key, static_cast<unsigned char>(key), modifiers & ~uint32(B_COMMAND_KEY));
 }
 
 status_t
@@ -149,8 +145,7 @@ HeadlessProbe::SendKeyDown(int32 id, char key, int32 rawChar, uint32 modifiers) 
 }
 
 status_t
-HeadlessProbe::TurnWheel(int32 id, BPoint where, float deltaY, float deltaX,
-	uint32 modifiers)
+HeadlessProbe::TurnWheel(int32 id, BPoint where, float deltaY, float deltaX, uint32 modifiers)
 {
 	BMessage wheel(B_MOUSE_WHEEL_CHANGED);
 	wheel.AddFloat("be:wheel_delta_x", deltaX);
@@ -265,8 +260,7 @@ HeadlessProbe::AcceptOpenPanel(int32 panelId, const std::vector<entry_ref>& refs
 }
 
 status_t
-HeadlessProbe::AcceptSavePanel(int32 panelId, const std::string& directory,
-	const std::string& name)
+HeadlessProbe::AcceptSavePanel(int32 panelId, const std::string& directory, const std::string& name)
 {
 	entry_ref ref;
 	status_t status = BEntry(directory.c_str()).GetRef(&ref);

@@ -27,8 +27,8 @@ public:
 	status_t PickMenuItem(int32 id, const std::vector<std::string>& path) override;
 	status_t PressShortcut(int32 id, char key, uint32 modifiers = 0) override;
 	status_t PressKey(int32 id, char key, uint32 modifiers = 0) override;
-	status_t TurnWheel(int32 id, BPoint where, float deltaY, float deltaX = 0,
-		uint32 modifiers = 0) override;
+	status_t TurnWheel(
+		int32 id, BPoint where, float deltaY, float deltaX = 0, uint32 modifiers = 0) override;
 	status_t DragScrollBar(int32 id, orientation direction, float value) override;
 	status_t ClickCloseBox(int32 id) override;
 	status_t ResizeWindow(int32 id, float width, float height) override;
@@ -50,8 +50,8 @@ public:
 	std::vector<PanelView> Panels() const override;
 	status_t AcceptOpenPanel(int32 panelId, const std::vector<std::string>& paths) override;
 	status_t AcceptOpenPanel(int32 panelId, const std::vector<entry_ref>& refs);
-	status_t AcceptSavePanel(int32 panelId, const std::string& directory,
-		const std::string& name) override;
+	status_t AcceptSavePanel(
+		int32 panelId, const std::string& directory, const std::string& name) override;
 	// `name` null: an answer without one, which the panel refuses.
 	status_t AcceptSavePanel(int32 panelId, const entry_ref& directory, const char* name);
 	status_t CancelPanel(int32 panelId) override;

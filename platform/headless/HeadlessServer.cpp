@@ -53,12 +53,8 @@ struct HeadlessServer::WindowRecord {
 	std::unique_ptr<BBitmap> pixels;
 };
 
-HeadlessServer::HeadlessServer()
-	:
-	fSeat(std::make_shared<int>(0)),
-	fScreenFrame(kDefaultScreen)
-{
-}
+HeadlessServer::HeadlessServer() : fSeat(std::make_shared<int>(0)), fScreenFrame(kDefaultScreen)
+{ }
 
 std::shared_ptr<void>
 HeadlessServer::Seat()
@@ -356,8 +352,8 @@ HeadlessServer::WindowPixelsChanged(int32 id, BPoint where, std::unique_ptr<BBit
 	if (!pixels)
 		return;
 	ChangeWindow(id, [&pixels, where](WindowRecord& window) {
-		CopyPixels(*window.pixels, *pixels, static_cast<int32>(where.x),
-			static_cast<int32>(where.y));
+		CopyPixels(
+			*window.pixels, *pixels, static_cast<int32>(where.x), static_cast<int32>(where.y));
 		window.state.pixelUpdates++;
 	});
 }
@@ -385,14 +381,16 @@ HeadlessServer::RunAlert(const AlertInfo& alert)
 	if (handler) {
 		answer = handler(alert);
 	} else if (fSeat.use_count() > 1) {
-		fChanges.WaitUntil([&] {
-			std::lock_guard<std::mutex> lock(fLock);
-			for (const ShowingAlert& showing : fShowing) {
-				if (showing.token == token)
-					return showing.answer >= 0;
-			}
-			return true;
-		}, kUnansweredAlert);
+		fChanges.WaitUntil(
+			[&] {
+				std::lock_guard<std::mutex> lock(fLock);
+				for (const ShowingAlert& showing : fShowing) {
+					if (showing.token == token)
+						return showing.answer >= 0;
+				}
+				return true;
+			},
+			kUnansweredAlert);
 	}
 	std::lock_guard<std::mutex> lock(fLock);
 	auto found = std::find_if(fShowing.begin(), fShowing.end(),
@@ -405,7 +403,8 @@ HeadlessServer::RunAlert(const AlertInfo& alert)
 	}
 	if (!handler && answer < 0) {
 		// Nobody pressed a button: fail loudly rather than hang.
-		fprintf(stderr, "HeadlessServer: alert with no answer installed: title \"%s\", text \"%s\"\n",
+		fprintf(stderr,
+			"HeadlessServer: alert with no answer installed: title \"%s\", text \"%s\"\n",
 			alert.title.c_str(), alert.text.c_str());
 		fflush(stderr);
 		abort();

@@ -18,11 +18,8 @@ struct AsyncAlert {
 
 BAlert::BAlert(const char* title, const char* text, const char* button0, const char* button1,
 	const char* button2, button_width width, alert_type type)
-	:
-	fTitle(title != nullptr ? title : ""),
-	fText(text != nullptr ? text : ""),
-	fWidth(width),
-	fType(type)
+	: fTitle(title != nullptr ? title : ""), fText(text != nullptr ? text : ""), fWidth(width),
+	  fType(type)
 {
 	for (const char* label : {button0, button1, button2}) {
 		if (label != nullptr)

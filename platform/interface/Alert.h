@@ -21,9 +21,9 @@ class BInvoker;
 class BAlert {
 public:
 	// Null buttons are left out; null title or text counts as empty.
-	BAlert(const char* title, const char* text, const char* button0,
-		const char* button1 = nullptr, const char* button2 = nullptr,
-		button_width width = B_WIDTH_AS_USUAL, alert_type type = B_INFO_ALERT);
+	BAlert(const char* title, const char* text, const char* button0, const char* button1 = nullptr,
+		const char* button2 = nullptr, button_width width = B_WIDTH_AS_USUAL,
+		alert_type type = B_INFO_ALERT);
 	virtual ~BAlert();
 
 	BAlert(const BAlert&) = delete;

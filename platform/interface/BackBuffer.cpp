@@ -12,8 +12,8 @@ namespace {
 BRect
 PixelAligned(BRect rect)
 {
-	return BRect(std::floor(rect.left), std::floor(rect.top), std::ceil(rect.right),
-		std::ceil(rect.bottom));
+	return BRect(
+		std::floor(rect.left), std::floor(rect.top), std::ceil(rect.right), std::ceil(rect.bottom));
 }
 
 BRect
@@ -41,12 +41,8 @@ AddWithin(BRect& area, BRect rect, BRect bounds)
 } // namespace
 
 BackBuffer::BackBuffer(BRect bounds)
-	:
-	fBounds(bounds),
-	fBitmap(std::make_unique<BBitmap>(bounds, B_RGB32)),
-	fUpdatePosted(false)
-{
-}
+	: fBounds(bounds), fBitmap(std::make_unique<BBitmap>(bounds, B_RGB32)), fUpdatePosted(false)
+{ }
 
 void
 BackBuffer::Resize(BRect bounds)

@@ -14,7 +14,7 @@ namespace BPrivate {
 
 class BitmapHost : public BitmapViewHost {
 public:
-	explicit BitmapHost(BBitmap* bitmap) : fWindow(new BWindow(bitmap)) {}
+	explicit BitmapHost(BBitmap* bitmap) : fWindow(new BWindow(bitmap)) { }
 
 	// The views go with the window.
 	~BitmapHost() override = default;

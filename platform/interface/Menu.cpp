@@ -13,12 +13,11 @@
 namespace {
 
 // Modifier keys that must agree between a key press and a shortcut.
-constexpr uint32 kShortcutModifiers = B_SHIFT_KEY | B_COMMAND_KEY | B_CONTROL_KEY
-	| B_OPTION_KEY;
+constexpr uint32 kShortcutModifiers = B_SHIFT_KEY | B_COMMAND_KEY | B_CONTROL_KEY | B_OPTION_KEY;
 
 // The first item of `menu` that `matches`, each item looked at before its
 // submenu's items; null when none does.
-template<typename Predicate>
+template <typename Predicate>
 BMenuItem*
 FindInTree(const BMenu& menu, const Predicate& matches)
 {
@@ -37,21 +36,13 @@ FindInTree(const BMenu& menu, const Predicate& matches)
 } // namespace
 
 BMenu::BMenu(const char* name, menu_layout layout)
-	:
-	BMenu(BRect(0, 0, 0, 0), name, B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW, layout)
-{
-}
+	: BMenu(BRect(0, 0, 0, 0), name, B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW, layout)
+{ }
 
-BMenu::BMenu(BRect frame, const char* name, uint32 resizingMode, uint32 flags,
-	menu_layout layout)
-	:
-	BView(frame, name, resizingMode, flags),
-	fLayout(layout),
-	fSuperitem(nullptr),
-	fRadioMode(false),
-	fEnabled(true)
-{
-}
+BMenu::BMenu(BRect frame, const char* name, uint32 resizingMode, uint32 flags, menu_layout layout)
+	: BView(frame, name, resizingMode, flags), fLayout(layout), fSuperitem(nullptr),
+	  fRadioMode(false), fEnabled(true)
+{ }
 
 BMenu::~BMenu()
 {
@@ -195,7 +186,8 @@ BMenu::FindShortcut(char key, uint32 modifiers) const
 		}
 		uint32 itemModifiers = 0;
 		char shortcut = item->Shortcut(&itemModifiers);
-		if (shortcut == 0 || std::tolower(static_cast<unsigned char>(shortcut))
+		if (shortcut == 0
+			|| std::tolower(static_cast<unsigned char>(shortcut))
 				!= std::tolower(static_cast<unsigned char>(key))) {
 			continue;
 		}

@@ -4,11 +4,9 @@
 #include <DisplayServer.h>
 #include <Window.h>
 
-BMenuBar::BMenuBar(BRect frame, const char* name, uint32 resizingMode, menu_layout layout,
-	bool resizeToFit)
-	:
-	BMenu(frame, name, resizingMode, B_WILL_DRAW, layout),
-	fResizeToFit(resizeToFit)
+BMenuBar::BMenuBar(
+	BRect frame, const char* name, uint32 resizingMode, menu_layout layout, bool resizeToFit)
+	: BMenu(frame, name, resizingMode, B_WILL_DRAW, layout), fResizeToFit(resizeToFit)
 {
 	SetViewColor(B_MENU_BACKGROUND_GREY);
 }

@@ -14,29 +14,16 @@ std::atomic<uint32> sNextItemId{1};
 } // namespace
 
 BMenuItem::BMenuItem(const char* label, BMessage* message, char shortcut, uint32 modifiers)
-	:
-	BInvoker(message, nullptr, nullptr),
-	fLabel(label != nullptr ? label : ""),
-	fMenu(nullptr),
-	fShortcut(shortcut),
-	fModifiers(modifiers),
-	fMarked(false),
-	fEnabled(true),
-	fId(sNextItemId.fetch_add(1))
-{
-}
+	: BInvoker(message, nullptr, nullptr), fLabel(label != nullptr ? label : ""), fMenu(nullptr),
+	  fShortcut(shortcut), fModifiers(modifiers), fMarked(false), fEnabled(true),
+	  fId(sNextItemId.fetch_add(1))
+{ }
 
 BMenuItem::BMenuItem(BMenu* submenu, BMessage* message)
-	:
-	BInvoker(message, nullptr, nullptr),
-	fLabel(submenu != nullptr && submenu->Name() != nullptr ? submenu->Name() : ""),
-	fSubmenu(submenu),
-	fMenu(nullptr),
-	fShortcut(0),
-	fModifiers(0),
-	fMarked(false),
-	fEnabled(true),
-	fId(sNextItemId.fetch_add(1))
+	: BInvoker(message, nullptr, nullptr),
+	  fLabel(submenu != nullptr && submenu->Name() != nullptr ? submenu->Name() : ""),
+	  fSubmenu(submenu), fMenu(nullptr), fShortcut(0), fModifiers(0), fMarked(false),
+	  fEnabled(true), fId(sNextItemId.fetch_add(1))
 {
 	if (fSubmenu)
 		fSubmenu->fSuperitem = this;
@@ -149,9 +136,7 @@ BMenuItem::Changed()
 		fMenu->MenuChanged();
 }
 
-BSeparatorItem::BSeparatorItem()
-	:
-	BMenuItem("", nullptr)
+BSeparatorItem::BSeparatorItem() : BMenuItem("", nullptr)
 {
 	BMenuItem::SetEnabled(false);
 }
@@ -160,5 +145,4 @@ BSeparatorItem::~BSeparatorItem() = default;
 
 void
 BSeparatorItem::SetEnabled(bool)
-{
-}
+{ }

@@ -3,19 +3,11 @@
 
 #include <DisplayServer.h>
 
-BScreen::BScreen(screen_id id)
-	:
-	fId(id),
-	fValid(id == B_MAIN_SCREEN_ID)
-{
-}
+BScreen::BScreen(screen_id id) : fId(id), fValid(id == B_MAIN_SCREEN_ID)
+{ }
 
-BScreen::BScreen(BWindow*)
-	:
-	fId(B_MAIN_SCREEN_ID),
-	fValid(true)
-{
-}
+BScreen::BScreen(BWindow*) : fId(B_MAIN_SCREEN_ID), fValid(true)
+{ }
 
 BRect
 BScreen::Frame() const

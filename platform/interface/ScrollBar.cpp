@@ -19,22 +19,15 @@ constexpr rgb_color kThumbColor = {150, 150, 150, 255};
 
 } // namespace
 
-BScrollBar::BScrollBar(BRect frame, const char* name, BView* target, float minimum,
-	float maximum, orientation direction)
-	:
-	BView(frame, name,
+BScrollBar::BScrollBar(BRect frame, const char* name, BView* target, float minimum, float maximum,
+	orientation direction)
+	: BView(frame, name,
 		direction == B_VERTICAL ? B_FOLLOW_RIGHT | B_FOLLOW_TOP_BOTTOM
 								: B_FOLLOW_LEFT_RIGHT | B_FOLLOW_BOTTOM,
 		B_WILL_DRAW | B_FRAME_EVENTS),
-	fId(sNextBarId.fetch_add(1)),
-	fTarget(nullptr),
-	fOrientation(direction),
-	fMinimum(minimum),
-	fMaximum(std::max(minimum, maximum)),
-	fValue(minimum),
-	fProportion(0),
-	fSmallStep(1),
-	fLargeStep(10)
+	  fId(sNextBarId.fetch_add(1)), fTarget(nullptr), fOrientation(direction), fMinimum(minimum),
+	  fMaximum(std::max(minimum, maximum)), fValue(minimum), fProportion(0), fSmallStep(1),
+	  fLargeStep(10)
 {
 	SetViewColor(kTrackColor);
 	SetTarget(target);

@@ -15,20 +15,11 @@
 #include <cstring>
 
 BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
-	:
-	BHandler(name),
-	fFrame(frame),
-	fResizingMode(resizingMode),
-	fFlags(flags),
-	fViewColor{255, 255, 255, 255},
-	fHighColor{0, 0, 0, 255},
-	fLowColor{255, 255, 255, 255},
-	fParent(nullptr),
-	fWindow(nullptr),
-	fHorizontalBar(nullptr),
-	fVerticalBar(nullptr)
-{
-}
+	: BHandler(name), fFrame(frame), fResizingMode(resizingMode),
+	  fFlags(flags), fViewColor{255, 255, 255, 255}, fHighColor{0, 0, 0, 255}, fLowColor{255, 255,
+																				   255, 255},
+	  fParent(nullptr), fWindow(nullptr), fHorizontalBar(nullptr), fVerticalBar(nullptr)
+{ }
 
 BView::~BView()
 {
@@ -52,33 +43,27 @@ BView::~BView()
 
 void
 BView::Draw(BRect)
-{
-}
+{ }
 
 void
 BView::AttachedToWindow()
-{
-}
+{ }
 
 void
 BView::AllAttached()
-{
-}
+{ }
 
 void
 BView::DetachedFromWindow()
-{
-}
+{ }
 
 void
 BView::FrameResized(float, float)
-{
-}
+{ }
 
 void
 BView::FrameMoved(BPoint)
-{
-}
+{ }
 
 void
 BView::KeyDown(const char* bytes, int32 numBytes)
@@ -329,30 +314,30 @@ BView::ParentResized(float dx, float dy)
 {
 	BRect frame = fFrame;
 	switch (fResizingMode & B_FOLLOW_HORIZONTAL_MASK) {
-		case B_FOLLOW_RIGHT:
-			frame.OffsetBy(dx, 0);
-			break;
-		case B_FOLLOW_LEFT_RIGHT:
-			frame.right += dx;
-			break;
-		case B_FOLLOW_H_CENTER:
-			frame.OffsetBy(dx / 2, 0);
-			break;
-		default:
-			break;
+	case B_FOLLOW_RIGHT:
+		frame.OffsetBy(dx, 0);
+		break;
+	case B_FOLLOW_LEFT_RIGHT:
+		frame.right += dx;
+		break;
+	case B_FOLLOW_H_CENTER:
+		frame.OffsetBy(dx / 2, 0);
+		break;
+	default:
+		break;
 	}
 	switch (fResizingMode & B_FOLLOW_VERTICAL_MASK) {
-		case B_FOLLOW_BOTTOM:
-			frame.OffsetBy(0, dy);
-			break;
-		case B_FOLLOW_TOP_BOTTOM:
-			frame.bottom += dy;
-			break;
-		case B_FOLLOW_V_CENTER:
-			frame.OffsetBy(0, dy / 2);
-			break;
-		default:
-			break;
+	case B_FOLLOW_BOTTOM:
+		frame.OffsetBy(0, dy);
+		break;
+	case B_FOLLOW_TOP_BOTTOM:
+		frame.bottom += dy;
+		break;
+	case B_FOLLOW_V_CENTER:
+		frame.OffsetBy(0, dy / 2);
+		break;
+	default:
+		break;
 	}
 	SetFrame(frame);
 }

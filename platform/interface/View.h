@@ -157,8 +157,8 @@ public:
 	// there, with the start of its baseline at `where`.
 	void DrawString(const char* string, BPoint where);
 	// Nothing to push: drawing is never deferred.
-	void Sync() const {}
-	void Flush() const {}
+	void Sync() const { }
+	void Flush() const { }
 
 private:
 	friend class BWindow;

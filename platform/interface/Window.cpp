@@ -30,25 +30,12 @@ ThreadName(const char* title)
 
 } // namespace
 
-BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
-	uint32 workspace)
-	:
-	BLooper(ThreadName(title).c_str(), B_DISPLAY_PRIORITY),
-	fTitle(title != nullptr ? title : ""),
-	fFrame(frame),
-	fType(type),
-	fFlags(flags),
-	fWorkspace(workspace),
-	fOffscreen(false),
-	fShown(false),
-	fHidden(true),
-	fKeyMenuBar(nullptr),
-	fFocus(nullptr),
-	fScrollBarsChanged(false),
-	fTarget(nullptr),
-	fServer(DisplayServer::Required("a window")),
-	fServerId(fState->token),
-	fApplication(nullptr)
+BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags, uint32 workspace)
+	: BLooper(ThreadName(title).c_str(), B_DISPLAY_PRIORITY), fTitle(title != nullptr ? title : ""),
+	  fFrame(frame), fType(type), fFlags(flags), fWorkspace(workspace), fOffscreen(false),
+	  fShown(false), fHidden(true), fKeyMenuBar(nullptr), fFocus(nullptr),
+	  fScrollBarsChanged(false), fTarget(nullptr), fServer(DisplayServer::Required("a window")),
+	  fServerId(fState->token), fApplication(nullptr)
 {
 	if (fFrame.right < fFrame.left)
 		fFrame.right = fFrame.left;
@@ -56,30 +43,18 @@ BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
 		fFrame.bottom = fFrame.top;
 	InitCommon();
 
-	fServer->WindowCreated(fServerId, BMessenger(nullptr, this),
-		WindowInfo{fTitle, fFrame, fType, fFlags});
+	fServer->WindowCreated(
+		fServerId, BMessenger(nullptr, this), WindowInfo{fTitle, fFrame, fType, fFlags});
 	fApplication = be_app;
 	if (fApplication != nullptr)
 		fApplication->AddWindow(this);
 }
 
 BWindow::BWindow(BBitmap* bitmap)
-	:
-	BLooper("offscreen"),
-	fFrame(bitmap->Bounds()),
-	fType(B_UNTYPED_WINDOW),
-	fFlags(0),
-	fWorkspace(B_CURRENT_WORKSPACE),
-	fOffscreen(true),
-	fShown(false),
-	fHidden(true),
-	fKeyMenuBar(nullptr),
-	fFocus(nullptr),
-	fScrollBarsChanged(false),
-	fTarget(bitmap),
-	fServer(nullptr),
-	fServerId(-1),
-	fApplication(nullptr)
+	: BLooper("offscreen"), fFrame(bitmap->Bounds()), fType(B_UNTYPED_WINDOW), fFlags(0),
+	  fWorkspace(B_CURRENT_WORKSPACE), fOffscreen(true), fShown(false), fHidden(true),
+	  fKeyMenuBar(nullptr), fFocus(nullptr), fScrollBarsChanged(false), fTarget(bitmap),
+	  fServer(nullptr), fServerId(-1), fApplication(nullptr)
 {
 	InitCommon();
 }
@@ -166,54 +141,51 @@ void
 BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 {
 	switch (message->what) {
-		case kMsgUpdate:
-			if (fBuffer)
-				fBuffer->UpdateArrived();
-			RunUpdate();
-			break;
-		case BPrivate::kMsgMenuItemPicked:
-		{
-			int32 id = 0;
-			if (message->FindInt32(BPrivate::kFieldItem, &id) == B_OK)
-				PickMenuItem(static_cast<uint32>(id));
-			break;
+	case kMsgUpdate:
+		if (fBuffer)
+			fBuffer->UpdateArrived();
+		RunUpdate();
+		break;
+	case BPrivate::kMsgMenuItemPicked: {
+		int32 id = 0;
+		if (message->FindInt32(BPrivate::kFieldItem, &id) == B_OK)
+			PickMenuItem(static_cast<uint32>(id));
+		break;
+	}
+	case B_KEY_DOWN:
+		if (!HandleShortcut(message)) {
+			if (fFocus != nullptr)
+				HandleKeyDown(message);
+			else
+				BLooper::DispatchMessage(message, handler);
 		}
-		case B_KEY_DOWN:
-			if (!HandleShortcut(message)) {
-				if (fFocus != nullptr)
-					HandleKeyDown(message);
-				else
-					BLooper::DispatchMessage(message, handler);
-			}
-			break;
-		case B_MOUSE_WHEEL_CHANGED:
-			HandleWheel(message);
-			break;
-		case BPrivate::kMsgScrollBarMoved:
-			MoveScrollBar(message);
-			break;
-		case B_WINDOW_RESIZED:
-		{
-			float width = 0;
-			float height = 0;
-			if (message->FindFloat("width", &width) == B_OK
-				&& message->FindFloat("height", &height) == B_OK) {
-				ApplyResize(width, height, true);
-			}
-			break;
+		break;
+	case B_MOUSE_WHEEL_CHANGED:
+		HandleWheel(message);
+		break;
+	case BPrivate::kMsgScrollBarMoved:
+		MoveScrollBar(message);
+		break;
+	case B_WINDOW_RESIZED: {
+		float width = 0;
+		float height = 0;
+		if (message->FindFloat("width", &width) == B_OK
+			&& message->FindFloat("height", &height) == B_OK) {
+			ApplyResize(width, height, true);
 		}
-		case B_WINDOW_MOVED:
-		{
-			BPoint where;
-			if (message->FindPoint("where", &where) == B_OK && where != fFrame.LeftTop()) {
-				fFrame.OffsetTo(where.x, where.y);
-				fServer->WindowFrameChanged(fServerId, fFrame);
-				FrameMoved(where);
-			}
-			break;
+		break;
+	}
+	case B_WINDOW_MOVED: {
+		BPoint where;
+		if (message->FindPoint("where", &where) == B_OK && where != fFrame.LeftTop()) {
+			fFrame.OffsetTo(where.x, where.y);
+			fServer->WindowFrameChanged(fServerId, fFrame);
+			FrameMoved(where);
 		}
-		default:
-			BLooper::DispatchMessage(message, handler);
+		break;
+	}
+	default:
+		BLooper::DispatchMessage(message, handler);
 	}
 	if (!IsQuitting()) {
 		FlushScrollBars();
@@ -229,13 +201,11 @@ BWindow::MessageReceived(BMessage* message)
 
 void
 BWindow::FrameMoved(BPoint)
-{
-}
+{ }
 
 void
 BWindow::FrameResized(float, float)
-{
-}
+{ }
 
 void
 BWindow::SetTitle(const char* title)
@@ -357,8 +327,8 @@ BWindow::MenuBarChanged()
 {
 	if (fOffscreen)
 		return;
-	fServer->WindowMenuChanged(fServerId,
-		fKeyMenuBar != nullptr ? fKeyMenuBar->State() : MenuBarState());
+	fServer->WindowMenuChanged(
+		fServerId, fKeyMenuBar != nullptr ? fKeyMenuBar->State() : MenuBarState());
 }
 
 bool

@@ -154,14 +154,14 @@ private:
 	uint32 fFlags;
 	uint32 fWorkspace;
 	bool fOffscreen;
-	bool fShown;    // shown at least once
+	bool fShown; // shown at least once
 	bool fHidden;
 	std::unique_ptr<BView> fTopView;
 	BMenuBar* fKeyMenuBar;
 	BView* fFocus;
 	std::vector<Shortcut> fShortcuts;
 	std::vector<BScrollBar*> fScrollBars; // attached, in attaching order
-	bool fScrollBarsChanged;              // not yet told to the server
+	bool fScrollBarsChanged; // not yet told to the server
 	std::unique_ptr<BPrivate::BackBuffer> fBuffer; // null for an offscreen window
 	BBitmap* fTarget; // what views draw into: the back buffer, or an offscreen bitmap
 	DisplayServer* fServer;

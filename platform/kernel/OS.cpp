@@ -125,12 +125,8 @@ FindRecord(ThreadTable& table, thread_id thread)
 class LockedRecord {
 public:
 	explicit LockedRecord(thread_id thread)
-		:
-		fTable(Table()),
-		fLock(fTable.lock),
-		fRecord(FindRecord(fTable, thread))
-	{
-	}
+		: fTable(Table()), fLock(fTable.lock), fRecord(FindRecord(fTable, thread))
+	{ }
 
 	// Whether the thread is known and has not ended.
 	bool IsLive() const { return fRecord && !fRecord->ended; }
@@ -330,8 +326,8 @@ int32
 atomic_test_and_set(int32* value, int32 newValue, int32 testAgainst)
 {
 	int32 expected = testAgainst;
-	__atomic_compare_exchange_n(value, &expected, newValue, false, __ATOMIC_SEQ_CST,
-		__ATOMIC_SEQ_CST);
+	__atomic_compare_exchange_n(
+		value, &expected, newValue, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
 	return expected;
 }
 

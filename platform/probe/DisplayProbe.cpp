@@ -4,8 +4,8 @@
 namespace {
 
 const MenuItemState*
-FindFrom(const std::vector<MenuItemState>& items, const std::vector<std::string>& path,
-	size_t depth)
+FindFrom(
+	const std::vector<MenuItemState>& items, const std::vector<std::string>& path, size_t depth)
 {
 	for (const MenuItemState& item : items) {
 		if (item.separator || item.label != path[depth])

@@ -33,8 +33,8 @@
 // among a menu bar's items; null when the path is empty or names nothing
 // (separators have no label, and only an item with a submenu has items
 // below it).
-const MenuItemState* FindMenuItem(const std::vector<MenuItemState>& items,
-	const std::vector<std::string>& path);
+const MenuItemState* FindMenuItem(
+	const std::vector<MenuItemState>& items, const std::vector<std::string>& path);
 
 class DisplayProbe {
 public:
@@ -48,9 +48,9 @@ public:
 	struct WindowView {
 		int32 id = -1;
 		std::string title;
-		BRect frame;          // on the screen
+		BRect frame; // on the screen
 		bool visible = false;
-		bool active = false;  // the window keys go to, where the server knows one
+		bool active = false; // the window keys go to, where the server knows one
 	};
 	// Live windows (made and not yet gone), in the order they were made.
 	virtual std::vector<int32> Windows() const = 0;
@@ -73,8 +73,8 @@ public:
 	virtual status_t PressKey(int32 id, char key, uint32 modifiers = 0) = 0;
 	// Turns the wheel by notches (positive: down, right) with the pointer
 	// at `where` in the window, holding `modifiers` (B_COMMAND_KEY: Ctrl).
-	virtual status_t TurnWheel(int32 id, BPoint where, float deltaY, float deltaX = 0,
-		uint32 modifiers = 0) = 0;
+	virtual status_t TurnWheel(
+		int32 id, BPoint where, float deltaY, float deltaX = 0, uint32 modifiers = 0) = 0;
 	// Drags the window's (first) scroll bar of that orientation to `value`.
 	virtual status_t DragScrollBar(int32 id, orientation direction, float value) = 0;
 	virtual status_t ClickCloseBox(int32 id) = 0;
@@ -102,16 +102,16 @@ public:
 		bool visible = false;
 		bool modal = false;
 		bool multipleFiles = false; // an open dialog that takes several
-		std::string directory;      // the folder the dialog shows
-		std::string name;           // the name a save dialog proposes
+		std::string directory; // the folder the dialog shows
+		std::string name; // the name a save dialog proposes
 	};
 	// File dialogs showing now, in the order they were shown.
 	virtual std::vector<PanelView> Panels() const = 0;
 	// Chooses files in an open dialog and accepts.
 	virtual status_t AcceptOpenPanel(int32 panelId, const std::vector<std::string>& paths) = 0;
 	// Chooses a folder and a name in a save dialog and accepts.
-	virtual status_t AcceptSavePanel(int32 panelId, const std::string& directory,
-		const std::string& name) = 0;
+	virtual status_t AcceptSavePanel(
+		int32 panelId, const std::string& directory, const std::string& name) = 0;
 	// Closes the dialog without a choice.
 	virtual status_t CancelPanel(int32 panelId) = 0;
 
@@ -125,8 +125,8 @@ public:
 	status_t CopyToClipboard(const std::string& type, const std::string& bytes);
 
 	// Read from the above.
-	std::string Title(int32 id) const;       // empty for an unknown window
-	BRect Frame(int32 id) const;             // invalid for an unknown window
+	std::string Title(int32 id) const; // empty for an unknown window
+	BRect Frame(int32 id) const; // invalid for an unknown window
 	bool IsVisible(int32 id) const;
 	// The first live window with that title; -1 when there is none.
 	int32 FindWindow(const char* title) const;

@@ -15,16 +15,16 @@ QMessageBox::Icon
 IconFor(alert_type type)
 {
 	switch (type) {
-		case B_EMPTY_ALERT:
-			return QMessageBox::NoIcon;
-		case B_WARNING_ALERT:
-			return QMessageBox::Warning;
-		case B_STOP_ALERT:
-			return QMessageBox::Critical;
-		case B_INFO_ALERT:
-		case B_IDEA_ALERT:
-		default:
-			return QMessageBox::Information;
+	case B_EMPTY_ALERT:
+		return QMessageBox::NoIcon;
+	case B_WARNING_ALERT:
+		return QMessageBox::Warning;
+	case B_STOP_ALERT:
+		return QMessageBox::Critical;
+	case B_INFO_ALERT:
+	case B_IDEA_ALERT:
+	default:
+		return QMessageBox::Information;
 	}
 }
 
@@ -41,8 +41,8 @@ MakeAlertBox(const AlertInfo& alert)
 	// One role for all keeps the buttons in the order given on every desktop.
 	QPushButton* last = nullptr;
 	for (size_t index = 0; index < alert.buttons.size(); index++) {
-		last = box->addButton(QString::fromStdString(alert.buttons[index]),
-			QMessageBox::ActionRole);
+		last = box->addButton(
+			QString::fromStdString(alert.buttons[index]), QMessageBox::ActionRole);
 		last->setProperty(kIndexProperty, static_cast<int>(index));
 	}
 	if (last != nullptr) {

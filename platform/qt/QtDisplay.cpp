@@ -30,10 +30,7 @@ constexpr BRect kNoScreen(0, 0, 1023, 767);
 
 } // namespace
 
-QtDisplay::QtDisplay()
-	:
-	fWakeUp(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
-	fScreenFrame(kNoScreen)
+QtDisplay::QtDisplay() : fWakeUp(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), fScreenFrame(kNoScreen)
 {
 	if (!fWakeUp.IsValid()) {
 		fprintf(stderr, "QtDisplay: no eventfd: %s\n", strerror(errno));
@@ -132,8 +129,8 @@ QtDisplay::TrackScreen()
 		connect(screen, &QScreen::geometryChanged, this, [this] { UpdateScreenFrame(); });
 	};
 	follow(QGuiApplication::primaryScreen());
-	connect(application, &QGuiApplication::primaryScreenChanged, this,
-		[this, follow](QScreen* screen) {
+	connect(
+		application, &QGuiApplication::primaryScreenChanged, this, [this, follow](QScreen* screen) {
 			follow(screen);
 			UpdateScreenFrame();
 		});
@@ -184,9 +181,9 @@ QtDisplay::ShowPanel(int32 panelId, const BMessenger& panel, const PanelInfo& in
 		shown->Show();
 		return;
 	}
-	fPanels.Add(panelId, std::make_unique<QtFilePanel>(panelId, panel, info, [this] {
-		Changed();
-	}))->Show();
+	fPanels
+		.Add(panelId, std::make_unique<QtFilePanel>(panelId, panel, info, [this] { Changed(); }))
+		->Show();
 }
 
 void

@@ -49,8 +49,8 @@ DirectoryRefOf(const QString& path)
 		return ref;
 	QFileInfo directory(path);
 	QString parent = directory.absolutePath();
-	return entry_ref(parent.toLocal8Bit().constData(),
-		directory.fileName().toLocal8Bit().constData());
+	return entry_ref(
+		parent.toLocal8Bit().constData(), directory.fileName().toLocal8Bit().constData());
 }
 
 // The images the kit reads, by their usual extensions in either case, then
@@ -81,8 +81,8 @@ FitColumns(QFileDialog* dialog)
 	QHeaderView* header = details->header();
 	header->setStretchLastSection(false);
 	for (int column = 0; column < header->count(); column++) {
-		header->setSectionResizeMode(column,
-			column == 0 ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
+		header->setSectionResizeMode(
+			column, column == 0 ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
 	}
 }
 
@@ -126,11 +126,7 @@ FitToScreen(QFileDialog* dialog)
 // offers; the folders above it stay, so the dialog can show where it is.
 class OfferedEntries : public QSortFilterProxyModel {
 public:
-	explicit OfferedEntries(QObject* parent)
-		:
-		QSortFilterProxyModel(parent)
-	{
-	}
+	explicit OfferedEntries(QObject* parent) : QSortFilterProxyModel(parent) { }
 
 	void SetOffers(std::function<bool(const entry_ref&)> offers)
 	{
@@ -154,15 +150,10 @@ private:
 	std::function<bool(const entry_ref&)> fOffers;
 };
 
-QtFilePanel::QtFilePanel(int32 id, const BMessenger& panel, const PanelInfo& info,
-	std::function<void()> changed)
-	:
-	fId(id),
-	fPanel(panel),
-	fInfo(info),
-	fChanged(std::move(changed)),
-	fDialog(new QFileDialog()),
-	fOffered(nullptr)
+QtFilePanel::QtFilePanel(
+	int32 id, const BMessenger& panel, const PanelInfo& info, std::function<void()> changed)
+	: fId(id), fPanel(panel), fInfo(info), fChanged(std::move(changed)), fDialog(new QFileDialog()),
+	  fOffered(nullptr)
 {
 	bool save = fInfo.mode == B_SAVE_PANEL;
 	fDialog->setOption(QFileDialog::DontUseNativeDialog);
@@ -174,8 +165,8 @@ QtFilePanel::QtFilePanel(int32 id, const BMessenger& panel, const PanelInfo& inf
 	else if (fInfo.nodeFlavors == B_DIRECTORY_NODE)
 		fDialog->setFileMode(QFileDialog::Directory);
 	else
-		fDialog->setFileMode(fInfo.allowMultipleSelection ? QFileDialog::ExistingFiles
-			: QFileDialog::ExistingFile);
+		fDialog->setFileMode(
+			fInfo.allowMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
 
 	QString directory = PathOf(fInfo.directory);
 	if (!directory.isEmpty())
@@ -183,12 +174,11 @@ QtFilePanel::QtFilePanel(int32 id, const BMessenger& panel, const PanelInfo& inf
 	if (save)
 		fDialog->selectFile(QString::fromStdString(fInfo.saveText));
 	if (!fInfo.defaultButtonLabel.empty()) {
-		fDialog->setLabelText(QFileDialog::Accept,
-			QString::fromStdString(fInfo.defaultButtonLabel));
+		fDialog->setLabelText(
+			QFileDialog::Accept, QString::fromStdString(fInfo.defaultButtonLabel));
 	}
 	if (!fInfo.cancelButtonLabel.empty()) {
-		fDialog->setLabelText(QFileDialog::Reject,
-			QString::fromStdString(fInfo.cancelButtonLabel));
+		fDialog->setLabelText(QFileDialog::Reject, QString::fromStdString(fInfo.cancelButtonLabel));
 	}
 
 	if (!save && fDialog->fileMode() != QFileDialog::Directory) {

@@ -9,7 +9,7 @@ namespace {
 
 // An echo of a reported value settles it and every report before it (the
 // window handles reports in order, and may skip one that changed nothing).
-template<typename Value>
+template <typename Value>
 void
 Settle(std::deque<Value>& reported, const Value& echoed)
 {
@@ -20,7 +20,7 @@ Settle(std::deque<Value>& reported, const Value& echoed)
 
 // Notes `value` as reported unless it equals the last one reported, or with
 // none waiting, `settled`; whether it was new.
-template<typename Value>
+template <typename Value>
 bool
 Report(std::deque<Value>& reported, const Value& settled, const Value& value)
 {
@@ -33,11 +33,8 @@ Report(std::deque<Value>& reported, const Value& settled, const Value& value)
 
 } // namespace
 
-QtFrameSync::QtFrameSync(const QRect& frame)
-	:
-	fFrame(frame)
-{
-}
+QtFrameSync::QtFrameSync(const QRect& frame) : fFrame(frame)
+{ }
 
 bool
 QtFrameSync::SizeChanged(const QSize& size)

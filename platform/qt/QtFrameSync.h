@@ -46,7 +46,7 @@ public:
 
 private:
 	QRect fFrame;
-	std::deque<QSize> fSizes;         // reported, not yet echoed
+	std::deque<QSize> fSizes; // reported, not yet echoed
 	std::deque<QPoint> fPositions;
 };
 

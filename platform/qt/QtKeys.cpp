@@ -56,8 +56,8 @@ ShortcutSequence(char key, uint32 modifiers)
 	if (character <= ' ' || character >= 0x7f)
 		return QKeySequence();
 	int code = std::toupper(character);
-	return QKeySequence(QKeyCombination(QtModifiers(modifiers | B_COMMAND_KEY),
-		static_cast<Qt::Key>(code)));
+	return QKeySequence(
+		QKeyCombination(QtModifiers(modifiers | B_COMMAND_KEY), static_cast<Qt::Key>(code)));
 }
 
 bool

@@ -51,9 +51,7 @@ AnyMarked(const std::vector<MenuItemState>& items)
 } // namespace
 
 QtMenuBar::QtMenuBar(QWidget* parent, PickFunction picked)
-	:
-	QMenuBar(parent),
-	fPicked(std::move(picked))
+	: QMenuBar(parent), fPicked(std::move(picked))
 {
 	setNativeMenuBar(false);
 	auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), parent);

@@ -45,7 +45,7 @@ constexpr auto kWatchdog = std::chrono::seconds(20);
 
 // Asks the Qt thread; the answer lands in shared state, so a question that
 // times out cannot write into a caller that has gone.
-template<typename Result>
+template <typename Result>
 Result
 Ask(QtDisplay& display, std::function<Result()> question, Result fallback)
 {
@@ -134,33 +134,36 @@ Activate(QtWindow* window)
 status_t
 ActOnWindow(QtDisplay& display, int32 id, std::function<status_t(QtWindow&)> act)
 {
-	return Ask<status_t>(display, [&display, id, act]() -> status_t {
-		QtWindow* window = display.Window(id);
-		if (window == nullptr)
-			return B_BAD_VALUE;
-		return act(*window);
-	}, B_TIMED_OUT);
+	return Ask<status_t>(
+		display,
+		[&display, id, act]() -> status_t {
+			QtWindow* window = display.Window(id);
+			if (window == nullptr)
+				return B_BAD_VALUE;
+			return act(*window);
+		},
+		B_TIMED_OUT);
 }
 
 // The same for the dialog of file panel `panelId`.
 status_t
 ActOnDialog(QtDisplay& display, int32 panelId, std::function<status_t(QFileDialog&)> act)
 {
-	return Ask<status_t>(display, [&display, panelId, act]() -> status_t {
-		QtFilePanel* panel = display.Panel(panelId);
-		if (panel == nullptr || panel->Dialog() == nullptr)
-			return B_BAD_VALUE;
-		return act(*panel->Dialog());
-	}, B_TIMED_OUT);
+	return Ask<status_t>(
+		display,
+		[&display, panelId, act]() -> status_t {
+			QtFilePanel* panel = display.Panel(panelId);
+			if (panel == nullptr || panel->Dialog() == nullptr)
+				return B_BAD_VALUE;
+			return act(*panel->Dialog());
+		},
+		B_TIMED_OUT);
 }
 
 } // namespace
 
-QtProbe::QtProbe(QtServer& server)
-	:
-	fServer(server)
-{
-}
+QtProbe::QtProbe(QtServer& server) : fServer(server)
+{ }
 
 bool
 QtProbe::WaitUntil(const std::function<bool()>& predicate, bigtime_t timeout) const
@@ -172,54 +175,63 @@ std::vector<int32>
 QtProbe::Windows() const
 {
 	QtDisplay& display = fServer.Display();
-	return Ask<std::vector<int32>>(display, [&display] {
-		std::vector<int32> ids;
-		for (QtWindow* window : display.Windows())
-			ids.push_back(window->Id());
-		return ids;
-	}, {});
+	return Ask<std::vector<int32>>(display,
+		[&display] {
+			std::vector<int32> ids;
+			for (QtWindow* window : display.Windows())
+				ids.push_back(window->Id());
+			return ids;
+		},
+		{});
 }
 
 std::optional<QtProbe::WindowView>
 QtProbe::Window(int32 id) const
 {
 	QtDisplay& display = fServer.Display();
-	return Ask<std::optional<WindowView>>(display, [&display, id]() -> std::optional<WindowView> {
-		QtWindow* window = display.Window(id);
-		if (window == nullptr)
-			return std::nullopt;
-		return WindowView{window->Id(), window->windowTitle().toStdString(),
-			ToBRect(window->geometry()), window->isVisible(), window->isActiveWindow()};
-	}, std::nullopt);
+	return Ask<std::optional<WindowView>>(
+		display,
+		[&display, id]() -> std::optional<WindowView> {
+			QtWindow* window = display.Window(id);
+			if (window == nullptr)
+				return std::nullopt;
+			return WindowView{window->Id(), window->windowTitle().toStdString(),
+				ToBRect(window->geometry()), window->isVisible(), window->isActiveWindow()};
+		},
+		std::nullopt);
 }
 
 QtProbe::OpenMenuView
 QtProbe::OpenMenu() const
 {
-	return Ask<OpenMenuView>(fServer.Display(), [] {
-		OpenMenuView view;
-		if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-			view.title = menu->title().toStdString();
-			if (QAction* chosen = menu->activeAction())
-				view.chosen = chosen->text().toStdString();
-		}
-		return view;
-	}, {});
+	return Ask<OpenMenuView>(fServer.Display(),
+		[] {
+			OpenMenuView view;
+			if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+				view.title = menu->title().toStdString();
+				if (QAction* chosen = menu->activeAction())
+					view.chosen = chosen->text().toStdString();
+			}
+			return view;
+		},
+		{});
 }
 
 MenuBarState
 QtProbe::MenuBar(int32 id) const
 {
 	QtDisplay& display = fServer.Display();
-	return Ask<MenuBarState>(display, [&display, id] {
-		MenuBarState state;
-		QtWindow* window = display.Window(id);
-		if (window == nullptr || window->MenuBar() == nullptr)
+	return Ask<MenuBarState>(display,
+		[&display, id] {
+			MenuBarState state;
+			QtWindow* window = display.Window(id);
+			if (window == nullptr || window->MenuBar() == nullptr)
+				return state;
+			state.frame = ToBRect(window->MenuBar()->geometry());
+			state.items = ReadItems(window->MenuBar()->actions());
 			return state;
-		state.frame = ToBRect(window->MenuBar()->geometry());
-		state.items = ReadItems(window->MenuBar()->actions());
-		return state;
-	}, {});
+		},
+		{});
 }
 
 status_t
@@ -268,8 +280,8 @@ QtProbe::PressKey(int32 id, char key, uint32 modifiers)
 			qtModifiers |= Qt::AltModifier;
 		Activate(&window);
 		// A key that moves rather than types is pressed as its Qt key.
-		for (int qtKey : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down,
-				Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End}) {
+		for (int qtKey : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp,
+				 Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End}) {
 			if (NavigationKeyByte(qtKey) == key) {
 				QTest::keyClick(&window, Qt::Key(qtKey), qtModifiers);
 				return B_OK;
@@ -299,12 +311,14 @@ std::vector<ScrollBarState>
 QtProbe::ScrollBars(int32 id) const
 {
 	QtDisplay& display = fServer.Display();
-	return Ask<std::vector<ScrollBarState>>(display, [&display, id] {
-		QtWindow* window = display.Window(id);
-		if (window == nullptr || window->ScrollBars() == nullptr)
-			return std::vector<ScrollBarState>();
-		return window->ScrollBars()->States();
-	}, {});
+	return Ask<std::vector<ScrollBarState>>(display,
+		[&display, id] {
+			QtWindow* window = display.Window(id);
+			if (window == nullptr || window->ScrollBars() == nullptr)
+				return std::vector<ScrollBarState>();
+			return window->ScrollBars()->States();
+		},
+		{});
 }
 
 status_t
@@ -356,8 +370,8 @@ QtProbe::DropFiles(int32 id, const std::vector<std::string>& paths)
 			urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path)));
 		data.setUrls(urls);
 		QPointF where(window.width() / 2.0, window.height() / 2.0);
-		QDragEnterEvent enter(where.toPoint(), Qt::CopyAction, &data, Qt::LeftButton,
-			Qt::NoModifier);
+		QDragEnterEvent enter(
+			where.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
 		QApplication::sendEvent(&window, &enter);
 		if (!enter.isAccepted())
 			return B_NOT_ALLOWED;
@@ -376,8 +390,8 @@ BitmapFromImage(const QImage& image)
 {
 	if (image.isNull())
 		return nullptr;
-	auto bitmap = std::make_unique<BBitmap>(BRect(0, 0, image.width() - 1, image.height() - 1),
-		B_RGBA32);
+	auto bitmap = std::make_unique<BBitmap>(
+		BRect(0, 0, image.width() - 1, image.height() - 1), B_RGBA32);
 	if (!bitmap->IsValid())
 		return nullptr;
 	for (int row = 0; row < image.height(); row++) {
@@ -393,12 +407,15 @@ std::unique_ptr<BBitmap>
 QtProbe::Snapshot(int32 id) const
 {
 	QtDisplay& display = fServer.Display();
-	QImage image = Ask<QImage>(display, [&display, id] {
-		QtWindow* window = display.Window(id);
-		if (window == nullptr)
-			return QImage();
-		return window->grab().toImage().convertToFormat(QImage::Format_ARGB32);
-	}, QImage());
+	QImage image = Ask<QImage>(
+		display,
+		[&display, id] {
+			QtWindow* window = display.Window(id);
+			if (window == nullptr)
+				return QImage();
+			return window->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+		},
+		QImage());
 	return BitmapFromImage(image);
 }
 
@@ -406,10 +423,13 @@ std::unique_ptr<BBitmap>
 QtProbe::PresentedPixels(int32 id) const
 {
 	QtDisplay& display = fServer.Display();
-	QImage image = Ask<QImage>(display, [&display, id] {
-		QtWindow* window = display.Window(id);
-		return window != nullptr ? window->Pixels().copy() : QImage();
-	}, QImage());
+	QImage image = Ask<QImage>(
+		display,
+		[&display, id] {
+			QtWindow* window = display.Window(id);
+			return window != nullptr ? window->Pixels().copy() : QImage();
+		},
+		QImage());
 	// The bytes as they are, fourth byte included: converting the image
 	// would set that byte.
 	return BitmapFromImage(image);
@@ -419,42 +439,48 @@ std::vector<DisplayProbe::AlertView>
 QtProbe::Alerts() const
 {
 	QtDisplay& display = fServer.Display();
-	return Ask<std::vector<AlertView>>(display, [&display] {
-		std::vector<AlertView> views;
-		for (QMessageBox* box : display.Alerts()) {
-			AlertView view{box->windowTitle().toStdString(), box->text().toStdString(), {}, {}};
-			QList<QAbstractButton*> buttons = box->buttons();
-			std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) {
-				return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x();
-			});
-			for (QAbstractButton* button : buttons)
-				view.buttons.push_back(button->text().toStdString());
-			if (box->defaultButton() != nullptr)
-				view.defaultButton = box->defaultButton()->text().toStdString();
-			views.push_back(std::move(view));
-		}
-		return views;
-	}, {});
+	return Ask<std::vector<AlertView>>(display,
+		[&display] {
+			std::vector<AlertView> views;
+			for (QMessageBox* box : display.Alerts()) {
+				AlertView view{box->windowTitle().toStdString(), box->text().toStdString(), {}, {}};
+				QList<QAbstractButton*> buttons = box->buttons();
+				std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) {
+					return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x();
+				});
+				for (QAbstractButton* button : buttons)
+					view.buttons.push_back(button->text().toStdString());
+				if (box->defaultButton() != nullptr)
+					view.defaultButton = box->defaultButton()->text().toStdString();
+				views.push_back(std::move(view));
+			}
+			return views;
+		},
+		{});
 }
 
 status_t
 QtProbe::PressAlertButton(const std::string& label)
 {
 	QtDisplay& display = fServer.Display();
-	return Ask<status_t>(display, [&display, label]() -> status_t {
-		std::vector<QMessageBox*> boxes = display.Alerts();
-		if (boxes.empty())
-			return B_BAD_VALUE;
-		for (QAbstractButton* button : boxes.back()->buttons()) {
-			if (button->text().toStdString() == label) {
-				// Clicked from a posted task, as a real click would come:
-				// the box's nested loop may end inside the click.
-				QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
-				return B_OK;
+	return Ask<status_t>(
+		display,
+		[&display, label]() -> status_t {
+			std::vector<QMessageBox*> boxes = display.Alerts();
+			if (boxes.empty())
+				return B_BAD_VALUE;
+			for (QAbstractButton* button : boxes.back()->buttons()) {
+				if (button->text().toStdString() == label) {
+					// Clicked from a posted task, as a real click would come:
+					// the box's nested loop may end inside the click.
+					QMetaObject::invokeMethod(
+						button, &QAbstractButton::click, Qt::QueuedConnection);
+					return B_OK;
+				}
 			}
-		}
-		return B_NAME_NOT_FOUND;
-	}, B_TIMED_OUT);
+			return B_NAME_NOT_FOUND;
+		},
+		B_TIMED_OUT);
 }
 
 std::vector<DisplayProbe::PanelView>
@@ -470,56 +496,63 @@ std::vector<QtProbe::DialogView>
 QtProbe::Dialogs() const
 {
 	QtDisplay& display = fServer.Display();
-	return Ask<std::vector<DialogView>>(display, [&display] {
-		std::vector<DialogView> views;
-		for (QtFilePanel* panel : display.Panels()) {
-			QFileDialog* dialog = panel->Dialog();
-			if (dialog == nullptr)
-				continue;
-			DialogView view;
-			view.id = panel->Id();
-			view.mode = dialog->acceptMode() == QFileDialog::AcceptSave ? B_SAVE_PANEL
-				: B_OPEN_PANEL;
-			view.visible = dialog->isVisible();
-			view.modal = dialog->isModal();
-			view.multipleFiles = dialog->fileMode() == QFileDialog::ExistingFiles;
-			view.directory = dialog->directory().absolutePath().toStdString();
-			if (QLineEdit* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-				view.name = field->text().toStdString();
-			for (const QString& filter : dialog->nameFilters())
-				view.filters.push_back(filter.toStdString());
-			if (QTreeView* details = dialog->findChild<QTreeView*>()) {
-				if (QAbstractItemModel* model = details->model()) {
-					for (int row = 0; row < model->rowCount(details->rootIndex()); row++) {
-						view.entries.push_back(model->index(row, 0, details->rootIndex())
-							.data().toString().toStdString());
+	return Ask<std::vector<DialogView>>(display,
+		[&display] {
+			std::vector<DialogView> views;
+			for (QtFilePanel* panel : display.Panels()) {
+				QFileDialog* dialog = panel->Dialog();
+				if (dialog == nullptr)
+					continue;
+				DialogView view;
+				view.id = panel->Id();
+				view.mode = dialog->acceptMode() == QFileDialog::AcceptSave ? B_SAVE_PANEL
+																			: B_OPEN_PANEL;
+				view.visible = dialog->isVisible();
+				view.modal = dialog->isModal();
+				view.multipleFiles = dialog->fileMode() == QFileDialog::ExistingFiles;
+				view.directory = dialog->directory().absolutePath().toStdString();
+				if (QLineEdit* field = dialog->findChild<QLineEdit*>(
+						QStringLiteral("fileNameEdit")))
+					view.name = field->text().toStdString();
+				for (const QString& filter : dialog->nameFilters())
+					view.filters.push_back(filter.toStdString());
+				if (QTreeView* details = dialog->findChild<QTreeView*>()) {
+					if (QAbstractItemModel* model = details->model()) {
+						for (int row = 0; row < model->rowCount(details->rootIndex()); row++) {
+							view.entries.push_back(model->index(row, 0, details->rootIndex())
+													   .data()
+													   .toString()
+													   .toStdString());
+						}
+					}
+					QHeaderView* header = details->header();
+					view.columnsFit = details->model() != nullptr
+						&& details->model()->rowCount(details->rootIndex()) > 0;
+					for (int column = 1; column < header->count(); column++) {
+						if (header->isSectionHidden(column))
+							continue;
+						// The heading, and each entry's text with the margins an
+						// item view keeps on either side before it elides.
+						int margin = 2
+							* (details->style()->pixelMetric(
+								   QStyle::PM_FocusFrameHMargin, nullptr, details)
+								+ 1);
+						int needed = header->sectionSizeHint(column);
+						QAbstractItemModel* model = details->model();
+						for (int row = 0; row < model->rowCount(details->rootIndex()); row++) {
+							QString text =
+								model->index(row, column, details->rootIndex()).data().toString();
+							needed = std::max(
+								needed, details->fontMetrics().horizontalAdvance(text) + margin);
+						}
+						view.columnsFit = view.columnsFit && header->sectionSize(column) >= needed;
 					}
 				}
-				QHeaderView* header = details->header();
-				view.columnsFit = details->model() != nullptr
-					&& details->model()->rowCount(details->rootIndex()) > 0;
-				for (int column = 1; column < header->count(); column++) {
-					if (header->isSectionHidden(column))
-						continue;
-					// The heading, and each entry's text with the margins an
-					// item view keeps on either side before it elides.
-					int margin = 2 * (details->style()->pixelMetric(
-						QStyle::PM_FocusFrameHMargin, nullptr, details) + 1);
-					int needed = header->sectionSizeHint(column);
-					QAbstractItemModel* model = details->model();
-					for (int row = 0; row < model->rowCount(details->rootIndex()); row++) {
-						QString text = model->index(row, column, details->rootIndex()).data()
-							.toString();
-						needed = std::max(needed,
-							details->fontMetrics().horizontalAdvance(text) + margin);
-					}
-					view.columnsFit = view.columnsFit && header->sectionSize(column) >= needed;
-				}
+				views.push_back(std::move(view));
 			}
-			views.push_back(std::move(view));
-		}
-		return views;
-	}, {});
+			return views;
+		},
+		{});
 }
 
 status_t
@@ -572,8 +605,11 @@ QtProbe::Clipboard() const
 status_t
 QtProbe::SetClipboard(const ClipboardInfo& contents)
 {
-	return Ask<status_t>(fServer.Display(), [contents] {
-		SetDesktopClipboard(contents);
-		return B_OK;
-	}, B_TIMED_OUT);
+	return Ask<status_t>(
+		fServer.Display(),
+		[contents] {
+			SetDesktopClipboard(contents);
+			return B_OK;
+		},
+		B_TIMED_OUT);
 }

@@ -39,8 +39,8 @@ public:
 	// first; shortcuts are Ctrl sequences.
 	status_t PressShortcut(int32 id, char key, uint32 modifiers = 0) override;
 	status_t PressKey(int32 id, char key, uint32 modifiers = 0) override;
-	status_t TurnWheel(int32 id, BPoint where, float deltaY, float deltaX = 0,
-		uint32 modifiers = 0) override;
+	status_t TurnWheel(
+		int32 id, BPoint where, float deltaY, float deltaX = 0, uint32 modifiers = 0) override;
 	// Moves the native bar, as a person's drag does.
 	status_t DragScrollBar(int32 id, orientation direction, float value) override;
 	status_t ClickCloseBox(int32 id) override;
@@ -60,8 +60,8 @@ public:
 
 	std::vector<PanelView> Panels() const override;
 	status_t AcceptOpenPanel(int32 panelId, const std::vector<std::string>& paths) override;
-	status_t AcceptSavePanel(int32 panelId, const std::string& directory,
-		const std::string& name) override;
+	status_t AcceptSavePanel(
+		int32 panelId, const std::string& directory, const std::string& name) override;
 	// The dialog's close box.
 	status_t CancelPanel(int32 panelId) override;
 

@@ -16,12 +16,8 @@ Whole(float value)
 } // namespace
 
 QtScrollBars::QtScrollBars(QWidget* window, MoveFunction moved)
-	:
-	fWindow(window),
-	fMoved(std::move(moved)),
-	fApplying(false)
-{
-}
+	: fWindow(window), fMoved(std::move(moved)), fApplying(false)
+{ }
 
 void
 QtScrollBars::Update(const std::vector<ScrollBarState>& bars)

@@ -46,8 +46,8 @@ StartMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& me
 		return;
 	}
 	const std::string& reason = sFirstStartMessage.empty() ? text : sFirstStartMessage;
-	fprintf(stderr, "%s: cannot open the display: %s\n", program_invocation_short_name,
-		reason.c_str());
+	fprintf(
+		stderr, "%s: cannot open the display: %s\n", program_invocation_short_name, reason.c_str());
 	fflush(stderr);
 	_exit(1);
 }
@@ -56,9 +56,7 @@ StartMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& me
 
 class QtServer::Application {
 public:
-	Application()
-		:
-		fQt(sArgumentCount, sArguments)
+	Application() : fQt(sArgumentCount, sArguments)
 	{
 		QApplication::setQuitOnLastWindowClosed(false);
 	}
@@ -88,17 +86,14 @@ QtServer::Create()
 		application = std::make_unique<Application>();
 		qInstallMessageHandler(previous);
 	} else if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
-		return BPrivate::Failure(B_ERROR,
-			"a Qt application without widgets is running already");
+		return BPrivate::Failure(B_ERROR, "a Qt application without widgets is running already");
 	}
 	return std::unique_ptr<QtServer>(new QtServer(std::move(application)));
 }
 
 QtServer::QtServer(std::unique_ptr<Application> application)
-	:
-	fApplication(std::move(application)),
-	fDisplay(std::make_unique<BPrivate::QtDisplay>()),
-	fDispatch(std::make_unique<Dispatch>())
+	: fApplication(std::move(application)), fDisplay(std::make_unique<BPrivate::QtDisplay>()),
+	  fDispatch(std::make_unique<Dispatch>())
 {
 	BPrivate::WatchDesktopClipboard(*fDisplay);
 }
@@ -111,7 +106,7 @@ QtServer::~QtServer()
 }
 
 // Runs `change` on the display on the Qt thread, then tells the waiters.
-template<typename Change>
+template <typename Change>
 static void
 PostDisplayChange(BPrivate::QtDisplay* display, Change change)
 {
@@ -132,13 +127,12 @@ QtServer::WindowCreated(int32 id, const BMessenger& window, const WindowInfo& in
 void
 QtServer::WindowDestroyed(int32 id)
 {
-	PostDisplayChange(fDisplay.get(), [id](BPrivate::QtDisplay& display) {
-		display.DestroyWindow(id);
-	});
+	PostDisplayChange(
+		fDisplay.get(), [id](BPrivate::QtDisplay& display) { display.DestroyWindow(id); });
 }
 
 // Runs `change` on the window, when it still exists, on the Qt thread.
-template<typename Change>
+template <typename Change>
 static void
 PostWindowChange(BPrivate::QtDisplay* display, int32 id, Change change)
 {
@@ -168,29 +162,29 @@ QtServer::WindowHidden(int32 id)
 void
 QtServer::WindowTitleChanged(int32 id, const std::string& title)
 {
-	PostWindowChange(fDisplay.get(), id,
-		[title](BPrivate::QtWindow& window) { window.SetTitle(title); });
+	PostWindowChange(
+		fDisplay.get(), id, [title](BPrivate::QtWindow& window) { window.SetTitle(title); });
 }
 
 void
 QtServer::WindowFrameChanged(int32 id, BRect frame)
 {
-	PostWindowChange(fDisplay.get(), id,
-		[frame](BPrivate::QtWindow& window) { window.SetFrame(frame); });
+	PostWindowChange(
+		fDisplay.get(), id, [frame](BPrivate::QtWindow& window) { window.SetFrame(frame); });
 }
 
 void
 QtServer::WindowMenuChanged(int32 id, const MenuBarState& menu)
 {
-	PostWindowChange(fDisplay.get(), id,
-		[menu](BPrivate::QtWindow& window) { window.SetMenu(menu); });
+	PostWindowChange(
+		fDisplay.get(), id, [menu](BPrivate::QtWindow& window) { window.SetMenu(menu); });
 }
 
 void
 QtServer::WindowScrollBarsChanged(int32 id, const std::vector<ScrollBarState>& bars)
 {
-	PostWindowChange(fDisplay.get(), id,
-		[bars](BPrivate::QtWindow& window) { window.SetScrollBars(bars); });
+	PostWindowChange(
+		fDisplay.get(), id, [bars](BPrivate::QtWindow& window) { window.SetScrollBars(bars); });
 }
 
 void
@@ -246,25 +240,22 @@ QtServer::RunAlert(const AlertInfo& alert)
 void
 QtServer::PanelShown(int32 id, const BMessenger& panel, const PanelInfo& info)
 {
-	PostDisplayChange(fDisplay.get(), [id, panel, info](BPrivate::QtDisplay& display) {
-		display.ShowPanel(id, panel, info);
-	});
+	PostDisplayChange(fDisplay.get(),
+		[id, panel, info](BPrivate::QtDisplay& display) { display.ShowPanel(id, panel, info); });
 }
 
 void
 QtServer::PanelChanged(int32 id, const PanelInfo& info)
 {
-	PostDisplayChange(fDisplay.get(), [id, info](BPrivate::QtDisplay& display) {
-		display.UpdatePanel(id, info);
-	});
+	PostDisplayChange(fDisplay.get(),
+		[id, info](BPrivate::QtDisplay& display) { display.UpdatePanel(id, info); });
 }
 
 void
 QtServer::PanelHidden(int32 id)
 {
-	PostDisplayChange(fDisplay.get(), [id](BPrivate::QtDisplay& display) {
-		display.HidePanel(id);
-	});
+	PostDisplayChange(
+		fDisplay.get(), [id](BPrivate::QtDisplay& display) { display.HidePanel(id); });
 }
 
 void
@@ -275,8 +266,8 @@ QtServer::SetApplicationIcon(const std::vector<IconImage>& sizes)
 		for (const IconImage& size : sizes) {
 			if (size.side <= 0 || size.rgba.size() != size_t(size.side) * size.side * 4)
 				continue;
-			QImage image(size.rgba.data(), size.side, size.side, size.side * 4,
-				QImage::Format_RGBA8888);
+			QImage image(
+				size.rgba.data(), size.side, size.side, size.side * 4, QImage::Format_RGBA8888);
 			icon.addPixmap(QPixmap::fromImage(image.copy()));
 		}
 		QApplication::setWindowIcon(icon);

@@ -58,15 +58,9 @@ DroppedRefs(const QMimeData* data)
 } // namespace
 
 QtWindow::QtWindow(int32 id, const BMessenger& messenger, const WindowInfo& info)
-	:
-	QWidget(nullptr),
-	fId(id),
-	fMessenger(messenger),
-	fFrame(info.frame),
-	fPixels(SizeOf(info.frame), QImage::Format_RGB32),
-	fMenuBar(nullptr),
-	fSync(ToQRect(info.frame)),
-	fRetired(false)
+	: QWidget(nullptr), fId(id), fMessenger(messenger), fFrame(info.frame),
+	  fPixels(SizeOf(info.frame), QImage::Format_RGB32), fMenuBar(nullptr),
+	  fSync(ToQRect(info.frame)), fRetired(false)
 {
 	fScrollBars = std::make_unique<QtScrollBars>(this, [this](uint32 barId, float value) {
 		BMessage moved(kMsgScrollBarMoved);

@@ -29,8 +29,10 @@ DisplayServer::Required(const char* use)
 	// A program that shows something without a server is a programming
 	// error: say so in one line and stop, rather than run on without a
 	// person to see it.
-	fprintf(stderr, "no display server installed: %s needs one "
-		"(install a server with DisplayServer::Install first)\n", use);
+	fprintf(stderr,
+		"no display server installed: %s needs one "
+		"(install a server with DisplayServer::Install first)\n",
+		use);
 	fflush(stderr);
 	abort();
 }

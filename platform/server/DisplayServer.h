@@ -97,14 +97,14 @@ constexpr const char* kFieldShowing = "be:showing"; // in a file panel's answers
 // One menu item as the server sees it; a menu bar is a list of these (its
 // menus, each an item with a submenu).
 struct MenuItemState {
-	uint32 id = 0;           // BMenuItem::Id()
+	uint32 id = 0; // BMenuItem::Id()
 	std::string label;
 	bool separator = false;
 	bool marked = false;
 	bool enabled = true;
-	char shortcut = 0;       // 0: none; with the command key
-	uint32 modifiers = 0;    // besides the command key
-	uint32 command = 0;      // the message's code; 0 without a message
+	char shortcut = 0; // 0: none; with the command key
+	uint32 modifiers = 0; // besides the command key
+	uint32 command = 0; // the message's code; 0 without a message
 	bool hasSubmenu = false;
 	std::vector<MenuItemState> items; // the submenu's items
 
@@ -112,13 +112,13 @@ struct MenuItemState {
 };
 
 struct MenuBarState {
-	BRect frame;             // the menu bar view's frame in the window
+	BRect frame; // the menu bar view's frame in the window
 	std::vector<MenuItemState> items;
 };
 
 struct WindowInfo {
 	std::string title;
-	BRect frame;             // on the screen
+	BRect frame; // on the screen
 	window_type type;
 	uint32 flags;
 };
@@ -145,16 +145,16 @@ struct ClipboardInfo {
 // A file panel as the server shows it.
 struct PanelInfo {
 	file_panel_mode mode = B_OPEN_PANEL;
-	entry_ref directory;     // where the panel opens
-	std::string saveText;    // the name a save panel proposes
-	BMessenger target;       // where the panel's replies end up
-	uint32 nodeFlavors = 0;  // B_FILE_NODE, ...; 0 means files
+	entry_ref directory; // where the panel opens
+	std::string saveText; // the name a save panel proposes
+	BMessenger target; // where the panel's replies end up
+	uint32 nodeFlavors = 0; // B_FILE_NODE, ...; 0 means files
 	bool allowMultipleSelection = true;
 	bool modal = false;
 	bool hideWhenDone = true;
 	std::string defaultButtonLabel; // empty: the server's own label
 	std::string cancelButtonLabel;
-	int32 showing = 0;       // counts the panel's Show calls; echoed in answers
+	int32 showing = 0; // counts the panel's Show calls; echoed in answers
 	// Whether the panel offers an entry, as its BRefFilter decides; null
 	// when the panel has no filter and offers every entry. A server asks
 	// it for each entry it lists and each it is answered with, from any
@@ -193,7 +193,8 @@ public:
 	// The window's scroll bars as they now are (none: empty), each a native
 	// control over its frame; see ScrollBarState.h for the answers. A
 	// server without scroll bars of its own keeps the pixels the bars drew.
-	virtual void WindowScrollBarsChanged(int32 /*id*/, const std::vector<ScrollBarState>& /*bars*/) {}
+	virtual void WindowScrollBarsChanged(int32 /*id*/, const std::vector<ScrollBarState>& /*bars*/)
+	{ }
 
 	// Blocks the calling thread until a person presses a button; answers
 	// its index.

@@ -15,15 +15,15 @@
 #include <vector>
 
 struct ScrollBarState {
-	uint32 id = 0;            // unique in the process
-	BRect frame;              // in the window
+	uint32 id = 0; // unique in the process
+	BRect frame; // in the window
 	orientation direction = B_VERTICAL;
 	float minimum = 0;
 	float maximum = 0;
 	float value = 0;
-	float proportion = 0;     // the visible share of the whole, 0 to 1
-	float smallStep = 1;      // an arrow's click
-	float largeStep = 10;     // a click in the track: a page
+	float proportion = 0; // the visible share of the whole, 0 to 1
+	float smallStep = 1; // an arrow's click
+	float largeStep = 10; // a click in the track: a page
 
 	bool operator==(const ScrollBarState&) const = default;
 };

@@ -64,31 +64,18 @@ SameText(const char* a, const char* b)
 
 // #pragma mark - entry_ref
 
-entry_ref::entry_ref()
-	:
-	directory(nullptr),
-	name(nullptr)
-{
-}
+entry_ref::entry_ref() : directory(nullptr), name(nullptr)
+{ }
 
 entry_ref::entry_ref(const char* directory, const char* name)
-	:
-	directory(CopyOrNull(directory)),
-	name(CopyOrNull(name))
-{
-}
+	: directory(CopyOrNull(directory)), name(CopyOrNull(name))
+{ }
 
 entry_ref::entry_ref(const entry_ref& ref)
-	:
-	directory(CopyOrNull(ref.directory)),
-	name(CopyOrNull(ref.name))
-{
-}
+	: directory(CopyOrNull(ref.directory)), name(CopyOrNull(ref.name))
+{ }
 
-entry_ref::entry_ref(entry_ref&& ref) noexcept
-	:
-	directory(ref.directory),
-	name(ref.name)
+entry_ref::entry_ref(entry_ref&& ref) noexcept : directory(ref.directory), name(ref.name)
 {
 	ref.directory = nullptr;
 	ref.name = nullptr;
@@ -144,22 +131,15 @@ entry_ref::operator==(const entry_ref& ref) const
 
 // #pragma mark - BEntry
 
-BEntry::BEntry()
-	:
-	fStatus(B_NO_INIT)
-{
-}
+BEntry::BEntry() : fStatus(B_NO_INIT)
+{ }
 
-BEntry::BEntry(const char* path, bool traverse)
-	:
-	fStatus(B_NO_INIT)
+BEntry::BEntry(const char* path, bool traverse) : fStatus(B_NO_INIT)
 {
 	SetTo(path, traverse);
 }
 
-BEntry::BEntry(const entry_ref* ref, bool traverse)
-	:
-	fStatus(B_NO_INIT)
+BEntry::BEntry(const entry_ref* ref, bool traverse) : fStatus(B_NO_INIT)
 {
 	SetTo(ref, traverse);
 }
@@ -212,7 +192,8 @@ BEntry::SetTo(const char* path, bool traverse)
 			if (!target)
 				return fStatus = target.Status();
 			// A relative target counts from the link's own directory.
-			std::string next = target.Value()[0] == '/' ? target.Value()
+			std::string next = target.Value()[0] == '/'
+				? target.Value()
 				: BPrivate::JoinPath(resolved, target.Value());
 			status = BPrivate::AbsolutePath(next.c_str(), &current);
 			if (status != B_OK)
@@ -339,13 +320,12 @@ BEntry::Rename(const char* path, bool clobber)
 	if (path == nullptr || path[0] == '\0' || fDirectory.empty())
 		return B_BAD_VALUE;
 
-	std::string target = path[0] == '/' ? std::string(path)
-		: BPrivate::JoinPath(fDirectory, path);
+	std::string target = path[0] == '/' ? std::string(path) : BPrivate::JoinPath(fDirectory, path);
 	std::string source = FullPath();
 	BPrivate::Result<void> renamed = clobber
 		? BPrivate::System::Rename(source.c_str(), target.c_str())
-		: BPrivate::System::RenameAt(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(),
-			RENAME_NOREPLACE);
+		: BPrivate::System::RenameAt(
+			AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
 	if (!renamed)
 		return renamed.Status();
 	// The entry moved; a failure to describe the new place leaves the object

@@ -63,36 +63,26 @@ WrittenOrStatus(BPrivate::Result<void> written, size_t done)
 
 } // namespace
 
-BFile::BFile()
-	:
-	fMode(0)
-{
-}
+BFile::BFile() : fMode(0)
+{ }
 
-BFile::BFile(const char* path, uint32 openMode)
-	:
-	fMode(0)
+BFile::BFile(const char* path, uint32 openMode) : fMode(0)
 {
 	SetTo(path, openMode);
 }
 
-BFile::BFile(const entry_ref* ref, uint32 openMode)
-	:
-	fMode(0)
+BFile::BFile(const entry_ref* ref, uint32 openMode) : fMode(0)
 {
 	SetTo(ref, openMode);
 }
 
-BFile::BFile(const BEntry* entry, uint32 openMode)
-	:
-	fMode(0)
+BFile::BFile(const BEntry* entry, uint32 openMode) : fMode(0)
 {
 	SetTo(entry, openMode);
 }
 
 BFile::~BFile()
-{
-}
+{ }
 
 status_t
 BFile::SetTo(const char* path, uint32 openMode)
@@ -105,8 +95,8 @@ BFile::SetTo(const char* path, uint32 openMode)
 
 	// Non-blocking while opening, so that a FIFO without a partner does not
 	// hang the caller; blocking again for the transfers.
-	BPrivate::Result<BPrivate::UniqueFd> fd
-		= BPrivate::System::Open(path, OpenFlags(openMode) | O_NONBLOCK, 0666);
+	BPrivate::Result<BPrivate::UniqueFd> fd = BPrivate::System::Open(
+		path, OpenFlags(openMode) | O_NONBLOCK, 0666);
 	if (!fd) {
 		Adopt(BPrivate::UniqueFd(), fd.Status());
 		return InitCheck();
@@ -198,8 +188,8 @@ BFile::Write(const void* buffer, size_t size)
 		return B_BAD_VALUE;
 	size = std::min(size, static_cast<size_t>(SSIZE_MAX));
 	size_t done = 0;
-	BPrivate::Result<void> written
-		= BPrivate::System::WriteAll(FileDescriptor(), buffer, size, -1, &done);
+	BPrivate::Result<void> written = BPrivate::System::WriteAll(
+		FileDescriptor(), buffer, size, -1, &done);
 	return WrittenOrStatus(std::move(written), done);
 }
 
@@ -222,8 +212,8 @@ BFile::WriteAt(off_t position, const void* buffer, size_t size)
 		return B_BAD_VALUE;
 	size = std::min(size, static_cast<size_t>(SSIZE_MAX));
 	size_t done = 0;
-	BPrivate::Result<void> written
-		= BPrivate::System::WriteAll(FileDescriptor(), buffer, size, position, &done);
+	BPrivate::Result<void> written = BPrivate::System::WriteAll(
+		FileDescriptor(), buffer, size, position, &done);
 	return WrittenOrStatus(std::move(written), done);
 }
 
@@ -234,8 +224,8 @@ BFile::Seek(off_t position, uint32 seekMode)
 		return InitCheck();
 	if (seekMode != SEEK_SET && seekMode != SEEK_CUR && seekMode != SEEK_END)
 		return B_BAD_VALUE;
-	BPrivate::Result<off_t> result
-		= BPrivate::System::Seek(FileDescriptor(), position, static_cast<int>(seekMode));
+	BPrivate::Result<off_t> result = BPrivate::System::Seek(
+		FileDescriptor(), position, static_cast<int>(seekMode));
 	return result ? result.Value() : result.Status();
 }
 
@@ -263,6 +253,6 @@ BFile::SetSize(off_t size)
 status_t
 BFile::GetSize(off_t* size) const
 {
-	return BPrivate::GetStatField(*this, size,
-		[](const struct stat& info) { return off_t(info.st_size); });
+	return BPrivate::GetStatField(
+		*this, size, [](const struct stat& info) { return off_t(info.st_size); });
 }

@@ -65,7 +65,10 @@ public:
 	status_t GetSize(off_t* size) const override;
 
 private:
-	enum class Blocking { kKeep, kRestore };
+	enum class Blocking {
+		kKeep,
+		kRestore
+	};
 	status_t AdoptFile(BPrivate::UniqueFd fd, uint32 openMode, Blocking blocking);
 	status_t SetToPath(const BPath& path, uint32 openMode);
 

@@ -30,8 +30,7 @@ IsWholeAttributeCall(const char* name, off_t offset, const void* buffer, size_t 
 } // namespace
 
 BNode::BNode()
-{
-}
+{ }
 
 BNode::BNode(const char* path)
 {
@@ -62,8 +61,8 @@ BNode::SetTo(const char* path)
 		return fStatus;
 	}
 	// Non-blocking, so that opening a FIFO without a writer returns at once.
-	BPrivate::Result<BPrivate::UniqueFd> fd
-		= BPrivate::System::Open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+	BPrivate::Result<BPrivate::UniqueFd> fd = BPrivate::System::Open(
+		path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
 	if (!fd)
 		Adopt(BPrivate::UniqueFd(), fd.Status());
 	else
@@ -109,30 +108,29 @@ BNode::Adopt(BPrivate::UniqueFd fd, status_t status)
 }
 
 ssize_t
-BNode::WriteAttr(const char* name, type_code /*type*/, off_t offset, const void* buffer,
-	size_t size)
+BNode::WriteAttr(
+	const char* name, type_code /*type*/, off_t offset, const void* buffer, size_t size)
 {
 	if (!fFd.IsValid())
 		return fStatus;
 	if (!IsWholeAttributeCall(name, offset, buffer, size))
 		return B_BAD_VALUE;
-	BPrivate::Result<void> written
-		= BPrivate::System::SetAttribute(fFd.Get(), AttributeName(name).c_str(), buffer, size);
+	BPrivate::Result<void> written = BPrivate::System::SetAttribute(
+		fFd.Get(), AttributeName(name).c_str(), buffer, size);
 	if (!written)
 		return written.Status();
 	return static_cast<ssize_t>(size);
 }
 
 ssize_t
-BNode::ReadAttr(const char* name, type_code /*type*/, off_t offset, void* buffer,
-	size_t size) const
+BNode::ReadAttr(const char* name, type_code /*type*/, off_t offset, void* buffer, size_t size) const
 {
 	if (!fFd.IsValid())
 		return fStatus;
 	if (!IsWholeAttributeCall(name, offset, buffer, size))
 		return B_BAD_VALUE;
-	BPrivate::Result<size_t> length
-		= BPrivate::System::GetAttribute(fFd.Get(), AttributeName(name).c_str(), buffer, size);
+	BPrivate::Result<size_t> length = BPrivate::System::GetAttribute(
+		fFd.Get(), AttributeName(name).c_str(), buffer, size);
 	if (!length)
 		return length.Status();
 	return static_cast<ssize_t>(length.Value());
@@ -173,8 +171,8 @@ BNode::GetStat(struct stat* info) const
 status_t
 BNode::GetPermissions(mode_t* permissions) const
 {
-	return BPrivate::GetStatField(*this, permissions,
-		[](const struct stat& info) { return mode_t(info.st_mode & 07777); });
+	return BPrivate::GetStatField(
+		*this, permissions, [](const struct stat& info) { return mode_t(info.st_mode & 07777); });
 }
 
 status_t

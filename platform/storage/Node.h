@@ -43,10 +43,10 @@ public:
 	// Results are byte counts or negative statuses; a missing attribute reads
 	// as B_ENTRY_NOT_FOUND, a file system without attributes answers
 	// B_UNSUPPORTED.
-	ssize_t WriteAttr(const char* name, type_code type, off_t offset, const void* buffer,
-		size_t size);
-	ssize_t ReadAttr(const char* name, type_code type, off_t offset, void* buffer,
-		size_t size) const;
+	ssize_t WriteAttr(
+		const char* name, type_code type, off_t offset, const void* buffer, size_t size);
+	ssize_t ReadAttr(
+		const char* name, type_code type, off_t offset, void* buffer, size_t size) const;
 	status_t RemoveAttr(const char* name);
 
 	// Pushes the node's data to the storage device.

@@ -33,17 +33,10 @@ IsValidMimeType(const char* type)
 
 } // namespace
 
-BNodeInfo::BNodeInfo()
-	:
-	fNode(nullptr),
-	fStatus(B_NO_INIT)
-{
-}
+BNodeInfo::BNodeInfo() : fNode(nullptr), fStatus(B_NO_INIT)
+{ }
 
-BNodeInfo::BNodeInfo(BNode* node)
-	:
-	fNode(nullptr),
-	fStatus(B_NO_INIT)
+BNodeInfo::BNodeInfo(BNode* node) : fNode(nullptr), fStatus(B_NO_INIT)
 {
 	SetTo(node);
 }
@@ -83,8 +76,8 @@ BNodeInfo::GetType(char* type) const
 {
 	if (status_t status = BPrivate::OutputStatus(type, fStatus); status != B_OK)
 		return status;
-	ssize_t length = fNode->ReadAttr(kTypeAttribute, kMimeStringType, 0, type,
-		B_MIME_TYPE_LENGTH - 1);
+	ssize_t length = fNode->ReadAttr(
+		kTypeAttribute, kMimeStringType, 0, type, B_MIME_TYPE_LENGTH - 1);
 	if (length < 0)
 		return static_cast<status_t>(length);
 	// Other programs may have stored the text with its NUL.

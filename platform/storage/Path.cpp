@@ -7,29 +7,20 @@
 
 #include <cstring>
 
-BPath::BPath()
-	:
-	fStatus(B_NO_INIT)
-{
-}
+BPath::BPath() : fStatus(B_NO_INIT)
+{ }
 
-BPath::BPath(const char* path, const char* leaf, bool normalize)
-	:
-	fStatus(B_NO_INIT)
+BPath::BPath(const char* path, const char* leaf, bool normalize) : fStatus(B_NO_INIT)
 {
 	SetTo(path, leaf, normalize);
 }
 
-BPath::BPath(const entry_ref* ref)
-	:
-	fStatus(B_NO_INIT)
+BPath::BPath(const entry_ref* ref) : fStatus(B_NO_INIT)
 {
 	SetTo(ref);
 }
 
-BPath::BPath(const BEntry* entry)
-	:
-	fStatus(B_NO_INIT)
+BPath::BPath(const BEntry* entry) : fStatus(B_NO_INIT)
 {
 	SetTo(entry);
 }

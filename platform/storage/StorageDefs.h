@@ -23,7 +23,7 @@ enum : uint32 {
 constexpr uint32 B_ACCESS_MODE_MASK = 0x0003;
 
 enum : int32 {
-	B_FILE_NAME_LENGTH = 256,  // a leaf, with its terminating NUL
+	B_FILE_NAME_LENGTH = 256, // a leaf, with its terminating NUL
 	B_PATH_NAME_LENGTH = 1024, // a whole path, with its terminating NUL
 	B_ATTR_NAME_LENGTH = 256,
 	B_MIME_TYPE_LENGTH = B_ATTR_NAME_LENGTH - 15,

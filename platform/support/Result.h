@@ -29,16 +29,13 @@ struct Failure {
 	status_t status = B_ERROR;
 	std::string detail;
 	int error = 0;
-	const char* call = nullptr;  // a string literal, or null
+	const char* call = nullptr; // a string literal, or null
 	std::string path;
 
 	Failure() = default;
 	explicit Failure(status_t failureStatus, std::string failureDetail = {})
-		:
-		status(failureStatus == B_OK ? B_ERROR : failureStatus),
-		detail(std::move(failureDetail))
-	{
-	}
+		: status(failureStatus == B_OK ? B_ERROR : failureStatus), detail(std::move(failureDetail))
+	{ }
 
 	// The failure of system call `call` (a string literal) that left the
 	// errno value `error`, concerning `path` when not null.
@@ -51,11 +48,11 @@ struct Failure {
 };
 
 // A value of type T, or the Failure that stopped it from being made.
-template<typename T>
+template <typename T>
 class [[nodiscard]] Result {
 public:
-	Result(T value) : fState(std::in_place_index<0>, std::move(value)) {}
-	Result(Failure failure) : fState(std::in_place_index<1>, std::move(failure)) {}
+	Result(T value) : fState(std::in_place_index<0>, std::move(value)) { }
+	Result(Failure failure) : fState(std::in_place_index<1>, std::move(failure)) { }
 
 	bool Ok() const { return fState.index() == 0; }
 	explicit operator bool() const { return Ok(); }
@@ -77,11 +74,11 @@ private:
 };
 
 // Success that carries no value, or a Failure.
-template<>
+template <>
 class [[nodiscard]] Result<void> {
 public:
 	Result() = default;
-	Result(Failure failure) : fFailed(true), fFailure(std::move(failure)) {}
+	Result(Failure failure) : fFailed(true), fFailure(std::move(failure)) { }
 
 	// A status_t turned into a Result, with `detail` kept for a failure.
 	static Result FromStatus(status_t status, std::string detail = {})

@@ -10,7 +10,7 @@ namespace BPrivate {
 
 // Calls `call` until it answers something other than -1 with errno EINTR,
 // and answers that. errno is left as the last call left it.
-template<typename Call>
+template <typename Call>
 auto
 RetryOnInterrupt(Call&& call) -> decltype(call())
 {

@@ -55,7 +55,7 @@ Opened(int fd, const char* call, const char* path = nullptr)
 }
 
 // What a stat call, `stat(&info)` answering 0 or -1, fills in, as a Result.
-template<typename Call>
+template <typename Call>
 Result<struct stat>
 StatResult(Call stat, const char* call, const char* path = nullptr)
 {
@@ -66,7 +66,7 @@ StatResult(Call stat, const char* call, const char* path = nullptr)
 }
 
 // The names in a list that llistxattr or flistxattr gave by `list`.
-template<typename List>
+template <typename List>
 Result<std::vector<std::string>>
 Names(List list, const char* call, const char* path = nullptr)
 {
@@ -125,8 +125,8 @@ Open(const char* path, int flags, mode_t mode)
 Result<UniqueFd>
 OpenAt(int directory, const char* path, int flags, mode_t mode)
 {
-	return Opened(RetryOnInterrupt([&] { return openat(directory, path, flags, mode); }), "openat",
-		path);
+	return Opened(
+		RetryOnInterrupt([&] { return openat(directory, path, flags, mode); }), "openat", path);
 }
 
 Result<void>
@@ -236,8 +236,8 @@ ReadWhole(int fd)
 	if (!info)
 		return info.TakeError();
 	StringTarget target;
-	Result<size_t> read = ReadWhole(fd, target,
-		info.Value().st_size > 0 ? size_t(info.Value().st_size) : 0);
+	Result<size_t> read = ReadWhole(
+		fd, target, info.Value().st_size > 0 ? size_t(info.Value().st_size) : 0);
 	if (!read)
 		return read.TakeError();
 	target.fText.resize(read.Value());
@@ -284,8 +284,8 @@ LinkStat(const char* path)
 Result<struct stat>
 StatAt(int directory, const char* path, int flags)
 {
-	return StatResult([&](struct stat* info) { return fstatat(directory, path, info, flags); },
-		"fstatat", path);
+	return StatResult(
+		[&](struct stat* info) { return fstatat(directory, path, info, flags); }, "fstatat", path);
 }
 
 Result<void>
@@ -423,8 +423,8 @@ RemoveAttribute(int fd, const char* name)
 Result<std::vector<std::string>>
 AttributeNames(int fd)
 {
-	return Names([fd](char* buffer, size_t size) { return flistxattr(fd, buffer, size); },
-		"flistxattr");
+	return Names(
+		[fd](char* buffer, size_t size) { return flistxattr(fd, buffer, size); }, "flistxattr");
 }
 
 Result<std::vector<std::string>>

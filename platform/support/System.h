@@ -47,8 +47,8 @@ Result<size_t> WriteAt(int fd, const void* buffer, size_t size, off_t offset);
 // negative, from `offset`. `written`, when given, gets the count that
 // reached the file also when a later call failed. A call that takes nothing
 // fails with B_IO_ERROR.
-Result<void> WriteAll(int fd, const void* buffer, size_t size, off_t offset = -1,
-	size_t* written = nullptr);
+Result<void> WriteAll(
+	int fd, const void* buffer, size_t size, off_t offset = -1, size_t* written = nullptr);
 Result<off_t> Seek(int fd, off_t offset, int whence);
 
 // Reads the file `fd` from its start to its end (its position untouched,
@@ -96,10 +96,10 @@ Result<void> SetBlocking(int fd);
 // Names.
 Result<void> Rename(const char* from, const char* to);
 // renameat2: `flags` 0 or RENAME_NOREPLACE.
-Result<void> RenameAt(int fromDirectory, const char* from, int toDirectory, const char* to,
-	unsigned flags = 0);
-Result<void> LinkAt(int fromDirectory, const char* from, int toDirectory, const char* to,
-	int flags = 0);
+Result<void> RenameAt(
+	int fromDirectory, const char* from, int toDirectory, const char* to, unsigned flags = 0);
+Result<void> LinkAt(
+	int fromDirectory, const char* from, int toDirectory, const char* to, int flags = 0);
 Result<void> Unlink(const char* path);
 Result<void> UnlinkAt(int directory, const char* path, int flags = 0);
 Result<void> RemoveDirectory(const char* path);

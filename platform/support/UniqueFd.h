@@ -11,10 +11,10 @@ namespace BPrivate {
 class UniqueFd {
 public:
 	UniqueFd() = default;
-	explicit UniqueFd(int fd) : fFd(fd) {}
+	explicit UniqueFd(int fd) : fFd(fd) { }
 	~UniqueFd() { Reset(); }
 
-	UniqueFd(UniqueFd&& other) noexcept : fFd(other.Release()) {}
+	UniqueFd(UniqueFd&& other) noexcept : fFd(other.Release()) { }
 	UniqueFd& operator=(UniqueFd&& other) noexcept;
 	UniqueFd(const UniqueFd&) = delete;
 	UniqueFd& operator=(const UniqueFd&) = delete;

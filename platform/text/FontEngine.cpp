@@ -86,8 +86,7 @@ struct FontEngine::Faces {
 		FcPattern* pattern = FcPatternCreate();
 		if (pattern == nullptr)
 			return nullptr;
-		FcPatternAddString(pattern, FC_FAMILY,
-			reinterpret_cast<const FcChar8*>(font.Family()));
+		FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(font.Family()));
 		FcPatternAddString(pattern, FC_STYLE, reinterpret_cast<const FcChar8*>(font.Style()));
 		FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
 		FcConfigSubstitute(config, pattern, FcMatchPattern);
@@ -141,11 +140,8 @@ FontEngine::Default()
 	return engine;
 }
 
-FontEngine::FontEngine()
-	:
-	fFaces(std::make_unique<Faces>())
-{
-}
+FontEngine::FontEngine() : fFaces(std::make_unique<Faces>())
+{ }
 
 FontEngine::~FontEngine() = default;
 
@@ -219,8 +215,8 @@ FontEngine::DrawString(BBitmap* target, const BFont& font, const char* string, B
 		if (coverage.pixel_mode != FT_PIXEL_MODE_GRAY || coverage.width == 0)
 			continue;
 
-		BRect glyphRect(left, top, left + int32(coverage.width) - 1,
-			top + int32(coverage.rows) - 1);
+		BRect glyphRect(
+			left, top, left + int32(coverage.width) - 1, top + int32(coverage.rows) - 1);
 		BRect drawn = glyphRect & area;
 		if (!drawn.IsValid())
 			continue;

@@ -54,8 +54,8 @@ BView::DrawString(const char* string, BPoint where)
 	if (!clip.IsValid())
 		return;
 	BPoint origin = ConvertToWindow(where);
-	BRect drawn = FontEngine::Default().DrawString(fWindow->fTarget, fFont, string, origin,
-		fHighColor, clip);
+	BRect drawn = FontEngine::Default().DrawString(
+		fWindow->fTarget, fFont, string, origin, fHighColor, clip);
 	if (drawn.IsValid())
 		fWindow->NoteDrawn(drawn);
 }

@@ -6,11 +6,9 @@
 BFilePanel::BFilePanel(file_panel_mode mode, BMessenger* target, const entry_ref* directory,
 	uint32 nodeFlavors, bool allowMultipleSelection, BMessage* message, BRefFilter* filter,
 	bool modal, bool hideWhenDone)
-	:
-	fLooper(new BPrivate::FilePanelLooper(mode, target, directory, nodeFlavors,
+	: fLooper(new BPrivate::FilePanelLooper(mode, target, directory, nodeFlavors,
 		allowMultipleSelection, message, filter, modal, hideWhenDone))
-{
-}
+{ }
 
 BFilePanel::~BFilePanel()
 {

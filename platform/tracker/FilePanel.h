@@ -45,8 +45,8 @@ enum : uint32 {
 class BRefFilter {
 public:
 	virtual ~BRefFilter() = default;
-	virtual bool Filter(const entry_ref* ref, BNode* node, struct stat* stat,
-		const char* mimeType) = 0;
+	virtual bool Filter(
+		const entry_ref* ref, BNode* node, struct stat* stat, const char* mimeType) = 0;
 };
 
 namespace BPrivate {

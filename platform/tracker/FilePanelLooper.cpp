@@ -65,24 +65,13 @@ struct FilePanelLooper::FilterSeat {
 FilePanelLooper::FilePanelLooper(file_panel_mode mode, const BMessenger* target,
 	const entry_ref* directory, uint32 nodeFlavors, bool allowMultipleSelection,
 	const BMessage* message, BRefFilter* filter, bool modal, bool hideWhenDone)
-	:
-	BLooper("file panel"),
-	fId(sNextPanelId.fetch_add(1)),
-	fMode(mode),
-	fNodeFlavors(nodeFlavors),
-	fAllowMultiple(allowMultipleSelection),
-	fModal(modal),
-	fTarget(target != nullptr ? *target : BMessenger()),
-	fHasTarget(target != nullptr),
-	fMessage(message != nullptr ? *message : BMessage()),
-	fHasMessage(message != nullptr),
-	fDirectory(directory != nullptr ? *directory : WorkingDirectory()),
-	fFilter(std::make_shared<FilterSeat>()),
-	fHideWhenDone(hideWhenDone),
-	fShowing(false),
-	fShowCount(0),
-	fStarted(false),
-	fServer(nullptr)
+	: BLooper("file panel"), fId(sNextPanelId.fetch_add(1)), fMode(mode), fNodeFlavors(nodeFlavors),
+	  fAllowMultiple(allowMultipleSelection), fModal(modal),
+	  fTarget(target != nullptr ? *target : BMessenger()), fHasTarget(target != nullptr),
+	  fMessage(message != nullptr ? *message : BMessage()), fHasMessage(message != nullptr),
+	  fDirectory(directory != nullptr ? *directory : WorkingDirectory()),
+	  fFilter(std::make_shared<FilterSeat>()), fHideWhenDone(hideWhenDone), fShowing(false),
+	  fShowCount(0), fStarted(false), fServer(nullptr)
 {
 	fFilter->Set(filter);
 }
@@ -267,18 +256,18 @@ void
 FilePanelLooper::MessageReceived(BMessage* message)
 {
 	switch (message->what) {
-		case B_REFS_RECEIVED:
-			Answered(Answer::kOpen, *message);
-			break;
-		case B_SAVE_REQUESTED:
-			Answered(Answer::kSave, *message);
-			break;
-		case B_CANCEL:
-			Answered(Answer::kCancel, *message);
-			break;
-		default:
-			BLooper::MessageReceived(message);
-			break;
+	case B_REFS_RECEIVED:
+		Answered(Answer::kOpen, *message);
+		break;
+	case B_SAVE_REQUESTED:
+		Answered(Answer::kSave, *message);
+		break;
+	case B_CANCEL:
+		Answered(Answer::kCancel, *message);
+		break;
+	default:
+		BLooper::MessageReceived(message);
+		break;
 	}
 }
 
@@ -307,33 +296,35 @@ bool
 FilePanelLooper::BuildReply(Answer answer, const BMessage& message, BMessage* reply) const
 {
 	switch (answer) {
-		case Answer::kOpen: {
-			if (fMode != B_OPEN_PANEL)
-				return false;
-			*reply = fHasMessage ? fMessage : BMessage(B_REFS_RECEIVED);
-			entry_ref ref;
-			int32 count = 0;
-			for (; message.FindRef("refs", count, &ref) == B_OK; count++)
-				reply->AddRef("refs", &ref);
-			return count == 1 || (count > 1 && fAllowMultiple);
+	case Answer::kOpen: {
+		if (fMode != B_OPEN_PANEL)
+			return false;
+		*reply = fHasMessage ? fMessage : BMessage(B_REFS_RECEIVED);
+		entry_ref ref;
+		int32 count = 0;
+		for (; message.FindRef("refs", count, &ref) == B_OK; count++)
+			reply->AddRef("refs", &ref);
+		return count == 1 || (count > 1 && fAllowMultiple);
+	}
+	case Answer::kSave: {
+		entry_ref directory;
+		const char* name = message.GetString("name");
+		if (fMode != B_SAVE_PANEL || message.FindRef("directory", &directory) != B_OK
+			|| name == nullptr || name[0] == '\0') {
+			return false;
 		}
-		case Answer::kSave: {
-			entry_ref directory;
-			const char* name = message.GetString("name");
-			if (fMode != B_SAVE_PANEL || message.FindRef("directory", &directory) != B_OK
-				|| name == nullptr || name[0] == '\0') {
-				return false;
-			}
-			*reply = fHasMessage ? fMessage : BMessage(B_SAVE_REQUESTED);
-			reply->AddRef("directory", &directory);
-			reply->AddString("name", name);
-			return true;
-		}
-		case Answer::kCancel:
-			*reply = BMessage(B_CANCEL);
-			reply->AddInt32("old_what", static_cast<int32>(fHasMessage ? fMessage.what
-				: fMode == B_SAVE_PANEL ? B_SAVE_REQUESTED : B_REFS_RECEIVED));
-			return true;
+		*reply = fHasMessage ? fMessage : BMessage(B_SAVE_REQUESTED);
+		reply->AddRef("directory", &directory);
+		reply->AddString("name", name);
+		return true;
+	}
+	case Answer::kCancel:
+		*reply = BMessage(B_CANCEL);
+		reply->AddInt32("old_what",
+			static_cast<int32>(fHasMessage  ? fMessage.what
+					: fMode == B_SAVE_PANEL ? B_SAVE_REQUESTED
+											: B_REFS_RECEIVED));
+		return true;
 	}
 	return false;
 }

@@ -9,12 +9,14 @@ namespace BPrivate {
 
 namespace {
 
-BRect BoundsOf(int32 width, int32 height)
+BRect
+BoundsOf(int32 width, int32 height)
 {
 	return BRect(0, 0, float(width - 1), float(height - 1));
 }
 
-std::unique_ptr<BBitmap> NewBitmap(int32 width, int32 height, color_space space)
+std::unique_ptr<BBitmap>
+NewBitmap(int32 width, int32 height, color_space space)
 {
 	if (width <= 0 || height <= 0)
 		return nullptr;
@@ -24,16 +26,18 @@ std::unique_ptr<BBitmap> NewBitmap(int32 width, int32 height, color_space space)
 	return bitmap;
 }
 
-void CopyRows(BBitmap& bitmap, const uint8* pixels, int32 bytesPerRow, int32 rowBytes)
+void
+CopyRows(BBitmap& bitmap, const uint8* pixels, int32 bytesPerRow, int32 rowBytes)
 {
 	uint8* out = static_cast<uint8*>(bitmap.Bits());
 	for (int32 y = 0; y < bitmap.Height(); y++)
-		std::memcpy(out + y * bitmap.BytesPerRow(), pixels + int64(y) * bytesPerRow,
-			size_t(rowBytes));
+		std::memcpy(
+			out + y * bitmap.BytesPerRow(), pixels + int64(y) * bytesPerRow, size_t(rowBytes));
 }
 
 // The map index of a straight colour that B_CMAP8 holds without loss, or -1.
-int32 LosslessIndex(uint32 pixel)
+int32
+LosslessIndex(uint32 pixel)
 {
 	uint32 alpha = pixel >> 24;
 	if (alpha == 0)
@@ -51,8 +55,8 @@ int32 LosslessIndex(uint32 pixel)
 
 // B_CMAP8 from palette pixels, or null as soon as one colour is not a map
 // colour. A palette image has few colours, so the last answer is kept.
-std::unique_ptr<BBitmap> Cmap8FromTrueColor(const uint8* pixels, int32 bytesPerRow,
-	int32 width, int32 height)
+std::unique_ptr<BBitmap>
+Cmap8FromTrueColor(const uint8* pixels, int32 bytesPerRow, int32 width, int32 height)
 {
 	auto bitmap = NewBitmap(width, height, B_CMAP8);
 	if (!bitmap)
@@ -78,8 +82,8 @@ std::unique_ptr<BBitmap> Cmap8FromTrueColor(const uint8* pixels, int32 bytesPerR
 }
 
 // Sets used[i] for every index i the image holds.
-void MarkUsed(const uint8* indices, int32 bytesPerRow, int32 width, int32 height,
-	bool used[256])
+void
+MarkUsed(const uint8* indices, int32 bytesPerRow, int32 width, int32 height, bool used[256])
 {
 	for (int32 y = 0; y < height; y++) {
 		const uint8* row = indices + int64(y) * bytesPerRow;
@@ -90,9 +94,10 @@ void MarkUsed(const uint8* indices, int32 bytesPerRow, int32 width, int32 height
 
 // A bitmap of `space` whose pixels are table[index] for the image's indices,
 // one Entry a pixel; null when the bitmap could not be made.
-template<typename Entry>
-std::unique_ptr<BBitmap> ExpandIndices(const uint8* indices, int32 bytesPerRow, int32 width,
-	int32 height, color_space space, const Entry* table)
+template <typename Entry>
+std::unique_ptr<BBitmap>
+ExpandIndices(const uint8* indices, int32 bytesPerRow, int32 width, int32 height, color_space space,
+	const Entry* table)
 {
 	auto bitmap = NewBitmap(width, height, space);
 	if (!bitmap)
@@ -109,7 +114,8 @@ std::unique_ptr<BBitmap> ExpandIndices(const uint8* indices, int32 bytesPerRow, 
 
 } // namespace
 
-bool IsOpaque(const uint8* pixels, int32 bytesPerRow, int32 width, int32 height)
+bool
+IsOpaque(const uint8* pixels, int32 bytesPerRow, int32 width, int32 height)
 {
 	for (int32 y = 0; y < height; y++) {
 		const uint8* alpha = pixels + int64(y) * bytesPerRow + 3;
@@ -122,23 +128,24 @@ bool IsOpaque(const uint8* pixels, int32 bytesPerRow, int32 width, int32 height)
 	return true;
 }
 
-std::unique_ptr<BBitmap> BitmapFromTrueColor(const uint8* pixels, int32 bytesPerRow,
-	int32 width, int32 height, PixelOrigin origin)
+std::unique_ptr<BBitmap>
+BitmapFromTrueColor(
+	const uint8* pixels, int32 bytesPerRow, int32 width, int32 height, PixelOrigin origin)
 {
 	if (origin == PixelOrigin::Palette) {
 		if (auto bitmap = Cmap8FromTrueColor(pixels, bytesPerRow, width, height))
 			return bitmap;
 	}
-	auto bitmap = NewBitmap(width, height,
-		IsOpaque(pixels, bytesPerRow, width, height) ? B_RGB32 : B_RGBA32);
+	auto bitmap = NewBitmap(
+		width, height, IsOpaque(pixels, bytesPerRow, width, height) ? B_RGB32 : B_RGBA32);
 	if (!bitmap)
 		return nullptr;
 	CopyRows(*bitmap, pixels, bytesPerRow, 4 * width);
 	return bitmap;
 }
 
-std::unique_ptr<BBitmap> BitmapFromGray(const uint8* pixels, int32 bytesPerRow, int32 width,
-	int32 height)
+std::unique_ptr<BBitmap>
+BitmapFromGray(const uint8* pixels, int32 bytesPerRow, int32 width, int32 height)
 {
 	auto bitmap = NewBitmap(width, height, B_GRAY8);
 	if (!bitmap)
@@ -147,8 +154,9 @@ std::unique_ptr<BBitmap> BitmapFromGray(const uint8* pixels, int32 bytesPerRow, 
 	return bitmap;
 }
 
-std::unique_ptr<BBitmap> BitmapFromIndexed(const uint8* indices, int32 bytesPerRow,
-	int32 width, int32 height, const uint32* palette, int32 paletteSize)
+std::unique_ptr<BBitmap>
+BitmapFromIndexed(const uint8* indices, int32 bytesPerRow, int32 width, int32 height,
+	const uint32* palette, int32 paletteSize)
 {
 	bool used[256] = {};
 	MarkUsed(indices, bytesPerRow, width, height, used);
@@ -176,11 +184,12 @@ std::unique_ptr<BBitmap> BitmapFromIndexed(const uint8* indices, int32 bytesPerR
 		lossless ? toMap : toGray);
 }
 
-std::unique_ptr<BBitmap> BitmapFromPalette(const uint8* indices, int32 bytesPerRow,
-	int32 width, int32 height, const uint32* palette, int32 paletteSize)
+std::unique_ptr<BBitmap>
+BitmapFromPalette(const uint8* indices, int32 bytesPerRow, int32 width, int32 height,
+	const uint32* palette, int32 paletteSize)
 {
-	if (auto bitmap = BitmapFromIndexed(indices, bytesPerRow, width, height, palette,
-			paletteSize)) {
+	if (auto bitmap = BitmapFromIndexed(
+			indices, bytesPerRow, width, height, palette, paletteSize)) {
 		return bitmap;
 	}
 	uint32 colors[256];
@@ -192,8 +201,7 @@ std::unique_ptr<BBitmap> BitmapFromPalette(const uint8* indices, int32 bytesPerR
 	for (int32 entry = 0; entry < 256; entry++)
 		opaque = opaque && (!used[entry] || colors[entry] >> 24 == 255);
 	// Expanded straight into the bitmap: no second image-sized buffer.
-	return ExpandIndices(indices, bytesPerRow, width, height, opaque ? B_RGB32 : B_RGBA32,
-		colors);
+	return ExpandIndices(indices, bytesPerRow, width, height, opaque ? B_RGB32 : B_RGBA32, colors);
 }
 
 } // namespace BPrivate

@@ -14,7 +14,8 @@ constexpr size_t kFileHeaderSize = 14;
 
 } // namespace
 
-bool BmpReader::Recognizes(const ImageData& image) const
+bool
+BmpReader::Recognizes(const ImageData& image) const
 {
 	if (image.size < kFileHeaderSize + 4 || image.data[0] != 'B' || image.data[1] != 'M')
 		return false;
@@ -23,12 +24,13 @@ bool BmpReader::Recognizes(const ImageData& image) const
 		|| headerSize == 124;
 }
 
-BitmapResult BmpReader::Read(const ImageData& image) const
+BitmapResult
+BmpReader::Read(const ImageData& image) const
 {
 	if (!Recognizes(image))
 		return Refusal::NotA("a BMP file");
-	DibSource source{image.data, image.size, kFileHeaderSize,
-		ReadLE32(image.data + 10), DibLayout::File, "BMP"};
+	DibSource source{
+		image.data, image.size, kFileHeaderSize, ReadLE32(image.data + 10), DibLayout::File, "BMP"};
 	return DecodeToBitmap(DibDecoder(source));
 }
 

@@ -5,7 +5,8 @@
 
 namespace BPrivate {
 
-Result<void> CheckImageSize(int64 width, int64 height)
+Result<void>
+CheckImageSize(int64 width, int64 height)
 {
 	if (width <= 0 || height <= 0)
 		return Refusal::NoPixels();

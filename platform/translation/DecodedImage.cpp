@@ -9,7 +9,8 @@
 
 namespace BPrivate {
 
-Result<void> DecodedImage::Allocate(int64 width, int64 height)
+Result<void>
+DecodedImage::Allocate(int64 width, int64 height)
 {
 	if (Result<void> fits = CheckImageSize(width, height); !fits)
 		return fits;
@@ -23,7 +24,8 @@ Result<void> DecodedImage::Allocate(int64 width, int64 height)
 	return {};
 }
 
-void DecodedImage::SetPixel(int32 x, int32 y, uint32 color)
+void
+DecodedImage::SetPixel(int32 x, int32 y, uint32 color)
 {
 	uint8* pixel = Row(y) + 4 * size_t(x);
 	pixel[0] = uint8(color);
@@ -32,13 +34,15 @@ void DecodedImage::SetPixel(int32 x, int32 y, uint32 color)
 	pixel[3] = uint8(color >> 24);
 }
 
-uint32 DecodedImage::Pixel(int32 x, int32 y) const
+uint32
+DecodedImage::Pixel(int32 x, int32 y) const
 {
 	const uint8* pixel = fPixels.data() + (size_t(y) * size_t(fWidth) + size_t(x)) * 4;
 	return PackColor(pixel[2], pixel[1], pixel[0], pixel[3]);
 }
 
-bool DecodedImage::AnyAlpha() const
+bool
+DecodedImage::AnyAlpha() const
 {
 	for (size_t i = 3; i < fPixels.size(); i += 4) {
 		if (fPixels[i] != 0)
@@ -47,13 +51,15 @@ bool DecodedImage::AnyAlpha() const
 	return false;
 }
 
-void DecodedImage::MakeOpaque()
+void
+DecodedImage::MakeOpaque()
 {
 	for (size_t i = 3; i < fPixels.size(); i += 4)
 		fPixels[i] = 255;
 }
 
-bool DecodedImage::IsOpaqueGray() const
+bool
+DecodedImage::IsOpaqueGray() const
 {
 	for (size_t i = 0; i < fPixels.size(); i += 4) {
 		const uint8* pixel = &fPixels[i];
@@ -66,14 +72,16 @@ bool DecodedImage::IsOpaqueGray() const
 // Rewrites the pixels as one grey byte each at the front of the buffer. The
 // grey byte of pixel i lands at i, never past the four bytes it comes from,
 // so the rewrite needs no second buffer.
-void DecodedImage::CompactToGray()
+void
+DecodedImage::CompactToGray()
 {
 	size_t count = fPixels.size() / 4;
 	for (size_t i = 0; i < count; i++)
 		fPixels[i] = fPixels[4 * i];
 }
 
-Result<std::unique_ptr<BBitmap>> DecodedImage::TakeBitmap(PixelKind kind)
+Result<std::unique_ptr<BBitmap>>
+DecodedImage::TakeBitmap(PixelKind kind)
 {
 	if (fPixels.empty())
 		return Refusal::NoPixels();

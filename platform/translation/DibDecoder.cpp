@@ -28,20 +28,23 @@ constexpr uint32 kCoreHeaderSize = 12;
 constexpr uint32 kInfoHeaderSize = 40;
 
 // Windows' header sizes between the OS/2 2.x ones (16 to 64 bytes).
-bool IsWindowsHeaderSize(uint32 size)
+bool
+IsWindowsHeaderSize(uint32 size)
 {
 	return size == 40 || size == 52 || size == 56 || size >= 108;
 }
 
-uint64 RowBytes(int64 width, int32 bits)
+uint64
+RowBytes(int64 width, int32 bits)
 {
 	return (uint64(width) * uint64(bits) + 31) / 32 * 4;
 }
 
 } // namespace
 
-bool ReadDibDimensions(const uint8* header, size_t size, int64& width, int64& height,
-	int32& bitsPerPixel)
+bool
+ReadDibDimensions(
+	const uint8* header, size_t size, int64& width, int64& height, int32& bitsPerPixel)
 {
 	if (size < 4)
 		return false;
@@ -62,17 +65,14 @@ bool ReadDibDimensions(const uint8* header, size_t size, int64& width, int64& he
 	return true;
 }
 
-DibDecoder::DibDecoder(const DibSource& source)
-	:
-	fSource(source)
+DibDecoder::DibDecoder(const DibSource& source) : fSource(source)
 {
 	for (uint32& color : fPalette)
 		color = PackColor(0, 0, 0);
 }
 
-
-
-DibDecoder::Channel DibDecoder::ChannelFor(uint32 mask)
+DibDecoder::Channel
+DibDecoder::ChannelFor(uint32 mask)
 {
 	Channel channel;
 	channel.mask = mask;
@@ -91,7 +91,8 @@ DibDecoder::Channel DibDecoder::ChannelFor(uint32 mask)
 	return channel;
 }
 
-Result<void> DibDecoder::ReadHeader()
+Result<void>
+DibDecoder::ReadHeader()
 {
 	const uint8* data = fSource.data;
 	size_t offset = fSource.headerOffset;
@@ -128,40 +129,41 @@ Result<void> DibDecoder::ReadHeader()
 		return Refusal::UnreadFeature(fSource.formatName, "Huffman compression");
 	}
 	if (!fOs2 && (fCompression == kJpeg || fCompression == kPng)) {
-		return Refusal::UnreadFeature(fSource.formatName,
-			fCompression == kJpeg ? "embedded JPEG data" : "embedded PNG data");
+		return Refusal::UnreadFeature(
+			fSource.formatName, fCompression == kJpeg ? "embedded JPEG data" : "embedded PNG data");
 	}
 
 	bool depthFits;
 	switch (fCompression) {
-		case kRgb:
-			depthFits = fBitsPerPixel == 1 || fBitsPerPixel == 2 || fBitsPerPixel == 4
-				|| fBitsPerPixel == 8 || fBitsPerPixel == 16 || fBitsPerPixel == 24
-				|| fBitsPerPixel == 32;
+	case kRgb:
+		depthFits = fBitsPerPixel == 1 || fBitsPerPixel == 2 || fBitsPerPixel == 4
+			|| fBitsPerPixel == 8 || fBitsPerPixel == 16 || fBitsPerPixel == 24
+			|| fBitsPerPixel == 32;
+		break;
+	case kRle8:
+		depthFits = fBitsPerPixel == 8;
+		break;
+	case kRle4:
+		depthFits = fBitsPerPixel == 4;
+		break;
+	case kBitFields:
+	case kAlphaBitFields:
+		depthFits = fBitsPerPixel == 16 || fBitsPerPixel == 32;
+		break;
+	default:
+		if (fOs2 && fCompression == kOs2Rle24) {
+			depthFits = fBitsPerPixel == 24;
 			break;
-		case kRle8:
-			depthFits = fBitsPerPixel == 8;
-			break;
-		case kRle4:
-			depthFits = fBitsPerPixel == 4;
-			break;
-		case kBitFields:
-		case kAlphaBitFields:
-			depthFits = fBitsPerPixel == 16 || fBitsPerPixel == 32;
-			break;
-		default:
-			if (fOs2 && fCompression == kOs2Rle24) {
-				depthFits = fBitsPerPixel == 24;
-				break;
-			}
-			return Refusal::Damaged(fSource.formatName, "its compression is unknown");
+		}
+		return Refusal::Damaged(fSource.formatName, "its compression is unknown");
 	}
 	if (!depthFits)
 		return Refusal::Damaged(fSource.formatName, "its bit depth does not suit its compression");
 	return {};
 }
 
-Result<void> DibDecoder::ReadMasksAndPalette()
+Result<void>
+DibDecoder::ReadMasksAndPalette()
 {
 	const uint8* data = fSource.data;
 	size_t headerEnd = fSource.headerOffset + fHeaderSize;
@@ -224,7 +226,8 @@ Result<void> DibDecoder::ReadMasksAndPalette()
 	return {};
 }
 
-uint32 DibDecoder::MaskedColor(uint32 value) const
+uint32
+DibDecoder::MaskedColor(uint32 value) const
 {
 	auto channel = [value](const Channel& c) -> uint8 {
 		if (c.mask == 0)
@@ -235,7 +238,8 @@ uint32 DibDecoder::MaskedColor(uint32 value) const
 	return PackColor(channel(fRed), channel(fGreen), channel(fBlue), alpha);
 }
 
-void DibDecoder::DecodeUncompressed(DecodedImage& image)
+void
+DibDecoder::DecodeUncompressed(DecodedImage& image)
 {
 	uint64 stride = RowBytes(fWidth, fBitsPerPixel);
 	const uint8* pixels = fSource.data + fPixelOffset;
@@ -248,25 +252,25 @@ void DibDecoder::DecodeUncompressed(DecodedImage& image)
 		for (int32 x = 0; x < width; x++) {
 			uint32 color;
 			switch (fBitsPerPixel) {
-				case 1:
-				case 2:
-				case 4:
-				case 8: {
-					int32 bit = x * fBitsPerPixel;
-					int32 shift = 8 - fBitsPerPixel - bit % 8;
-					uint32 index = (source[bit / 8] >> shift) & ((1u << fBitsPerPixel) - 1);
-					color = fPalette[index];
-					break;
-				}
-				case 16:
-					color = MaskedColor(ReadLE16(source + 2 * x));
-					break;
-				case 24:
-					color = PackColor(source[3 * x + 2], source[3 * x + 1], source[3 * x]);
-					break;
-				default:
-					color = MaskedColor(ReadLE32(source + 4 * x));
-					break;
+			case 1:
+			case 2:
+			case 4:
+			case 8: {
+				int32 bit = x * fBitsPerPixel;
+				int32 shift = 8 - fBitsPerPixel - bit % 8;
+				uint32 index = (source[bit / 8] >> shift) & ((1u << fBitsPerPixel) - 1);
+				color = fPalette[index];
+				break;
+			}
+			case 16:
+				color = MaskedColor(ReadLE16(source + 2 * x));
+				break;
+			case 24:
+				color = PackColor(source[3 * x + 2], source[3 * x + 1], source[3 * x]);
+				break;
+			default:
+				color = MaskedColor(ReadLE32(source + 4 * x));
+				break;
 			}
 			target[4 * x] = uint8(color);
 			target[4 * x + 1] = uint8(color >> 8);
@@ -281,14 +285,15 @@ void DibDecoder::DecodeUncompressed(DecodedImage& image)
 // zero count for the end of a line, the end of the bitmap, a jump (delta)
 // and literal pixels padded to a 16-bit boundary. Pixels it never writes
 // stay transparent.
-Result<void> DibDecoder::DecodeRunLength(DecodedImage& image)
+Result<void>
+DibDecoder::DecodeRunLength(DecodedImage& image)
 {
 	const uint8* data = fSource.data + fPixelOffset;
 	size_t size = fSource.size - fPixelOffset;
 	int64 width = image.Width();
 	int64 height = image.Height();
 	int64 x = 0;
-	int64 row = 0;	// in file order: bottom-up unless the height was negative
+	int64 row = 0; // in file order: bottom-up unless the height was negative
 	size_t position = 0;
 
 	auto put = [&](uint32 color) -> bool {
@@ -335,54 +340,55 @@ Result<void> DibDecoder::DecodeRunLength(DecodedImage& image)
 			continue;
 		}
 		switch (value) {
-			case 0:
-				x = 0;
-				row++;
-				continue;
-			case 1:
-				fPixelBytesUsed = position;
-				return {};
-			case 2: {
-				if (size - position < 2)
-					return Refusal::CutOff();
-				x += data[position];
-				row += data[position + 1];
-				position += 2;
-				continue;
-			}
-			default: {
-				size_t bytes;
+		case 0:
+			x = 0;
+			row++;
+			continue;
+		case 1:
+			fPixelBytesUsed = position;
+			return {};
+		case 2: {
+			if (size - position < 2)
+				return Refusal::CutOff();
+			x += data[position];
+			row += data[position + 1];
+			position += 2;
+			continue;
+		}
+		default: {
+			size_t bytes;
+			if (fCompression == kRle4)
+				bytes = (size_t(value) + 1) / 2;
+			else if (fCompression == kOs2Rle24)
+				bytes = size_t(value) * 3;
+			else
+				bytes = value;
+			size_t padded = (bytes + 1) & ~size_t(1);
+			if (size - position < bytes)
+				return Refusal::CutOff();
+			const uint8* literal = data + position;
+			for (uint32 i = 0; i < value; i++) {
+				uint32 color;
 				if (fCompression == kRle4)
-					bytes = (size_t(value) + 1) / 2;
+					color = fPalette[(i & 1) ? literal[i / 2] & 0x0f : literal[i / 2] >> 4];
 				else if (fCompression == kOs2Rle24)
-					bytes = size_t(value) * 3;
+					color = PackColor(literal[3 * i + 2], literal[3 * i + 1], literal[3 * i]);
 				else
-					bytes = value;
-				size_t padded = (bytes + 1) & ~size_t(1);
-				if (size - position < bytes)
-					return Refusal::CutOff();
-				const uint8* literal = data + position;
-				for (uint32 i = 0; i < value; i++) {
-					uint32 color;
-					if (fCompression == kRle4)
-						color = fPalette[(i & 1) ? literal[i / 2] & 0x0f : literal[i / 2] >> 4];
-					else if (fCompression == kOs2Rle24)
-						color = PackColor(literal[3 * i + 2], literal[3 * i + 1], literal[3 * i]);
-					else
-						color = fPalette[literal[i]];
-					if (!put(color))
-						return runsPast();
-				}
-				position += padded > size - position ? size - position : padded;
-				continue;
+					color = fPalette[literal[i]];
+				if (!put(color))
+					return runsPast();
 			}
+			position += padded > size - position ? size - position : padded;
+			continue;
+		}
 		}
 	}
 	fPixelBytesUsed = position;
 	return {};
 }
 
-Result<void> DibDecoder::ApplyAndMask(DecodedImage& image)
+Result<void>
+DibDecoder::ApplyAndMask(DecodedImage& image)
 {
 	int32 width = image.Width();
 	int32 height = image.Height();
@@ -402,7 +408,8 @@ Result<void> DibDecoder::ApplyAndMask(DecodedImage& image)
 	return {};
 }
 
-Result<PixelKind> DibDecoder::Decode(DecodedImage& image)
+Result<PixelKind>
+DibDecoder::Decode(DecodedImage& image)
 {
 	if (Result<void> header = ReadHeader(); !header)
 		return header.TakeError();

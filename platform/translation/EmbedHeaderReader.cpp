@@ -21,33 +21,34 @@ namespace {
 const char* const kFormat = "Quillpix embed header";
 
 // The declarations the header gives, by the suffix of their names.
-enum Declared { kWidth, kHeight, kBytesPerRow, kColorSpace, kData, kDeclaredCount };
-constexpr const char* kSuffixes[kDeclaredCount]
-	= {"_Width", "_Height", "_BytesPerRow", "_ColorSpace", "_MData"};
+enum Declared {
+	kWidth,
+	kHeight,
+	kBytesPerRow,
+	kColorSpace,
+	kData,
+	kDeclaredCount
+};
+constexpr const char* kSuffixes[kDeclaredCount] = {
+	"_Width", "_Height", "_BytesPerRow", "_ColorSpace", "_MData"};
 
 struct Declaration {
 	bool found = false;
-	std::string name;  // the icon name before the suffix
-	int64 value = 0;   // a colour space's code for kColorSpace
+	std::string name; // the icon name before the suffix
+	int64 value = 0; // a colour space's code for kColorSpace
 	size_t position = 0;
 };
 
 class HeaderParser {
 public:
-	explicit HeaderParser(const ImageData& image)
-		:
-		fImage(image),
-		fScanner(image, kFormat)
-	{
-	}
+	explicit HeaderParser(const ImageData& image) : fImage(image), fScanner(image, kFormat) { }
 
 	BitmapResult Parse();
 
 private:
 	Result<void> ParseConstant();
 	Result<void> ParseArray();
-	Result<void> Record(Declared which, std::string_view identifier, int64 value,
-		size_t position);
+	Result<void> Record(Declared which, std::string_view identifier, int64 value, size_t position);
 	Result<void> Expect(std::string_view text, const char* what);
 	Result<void> ReadData(BBitmap& bitmap, int64 length) const;
 
@@ -56,7 +57,8 @@ private:
 	Declaration fDeclarations[kDeclaredCount];
 };
 
-Result<void> HeaderParser::Expect(std::string_view text, const char* what)
+Result<void>
+HeaderParser::Expect(std::string_view text, const char* what)
 {
 	fScanner.SkipSpace();
 	if (!fScanner.Take(text))
@@ -64,8 +66,8 @@ Result<void> HeaderParser::Expect(std::string_view text, const char* what)
 	return {};
 }
 
-Result<void> HeaderParser::Record(Declared which, std::string_view identifier, int64 value,
-	size_t position)
+Result<void>
+HeaderParser::Record(Declared which, std::string_view identifier, int64 value, size_t position)
 {
 	const std::string_view suffix = kSuffixes[which];
 	Declaration& declaration = fDeclarations[which];
@@ -79,7 +81,8 @@ Result<void> HeaderParser::Record(Declared which, std::string_view identifier, i
 // "constexpr int32 NAME_Width = 16;" and its kin, and "constexpr
 // color_space NAME_ColorSpace = B_RGB32;" (or color_space(Nu) for a space
 // without a name).
-Result<void> HeaderParser::ParseConstant()
+Result<void>
+HeaderParser::ParseConstant()
 {
 	fScanner.SkipSpace();
 	const std::string_view type = fScanner.TakeIdentifier();
@@ -132,8 +135,10 @@ Result<void> HeaderParser::ParseConstant()
 			if (Result<void> close = Expect(")", "')'"); !close)
 				return close;
 			if (value > 0xFFFFFFFF || bits_per_pixel_for(color_space(value)) == 0)
-				return fScanner.Refuse("colour space " + std::to_string(value) + " is not one "
-					"a bitmap can be in", at);
+				return fScanner.Refuse("colour space " + std::to_string(value)
+						+ " is not one "
+						  "a bitmap can be in",
+					at);
 		} else if (SourceColorSpaceNamed(name, space)) {
 			value = space;
 		} else {
@@ -147,7 +152,8 @@ Result<void> HeaderParser::ParseConstant()
 }
 
 // "extern uint8 NAME_MData[N];"
-Result<void> HeaderParser::ParseArray()
+Result<void>
+HeaderParser::ParseArray()
 {
 	fScanner.SkipSpace();
 	if (!fScanner.TakeWord("uint8"))
@@ -175,7 +181,8 @@ Result<void> HeaderParser::ParseArray()
 
 // The bytes from the .bin beside the header, which must hold exactly
 // `length`.
-Result<void> HeaderParser::ReadData(BBitmap& bitmap, int64 length) const
+Result<void>
+HeaderParser::ReadData(BBitmap& bitmap, int64 length) const
 {
 	const std::string header = fImage.path;
 	const size_t leafStart = header.rfind('/') + 1;
@@ -186,23 +193,24 @@ Result<void> HeaderParser::ReadData(BBitmap& bitmap, int64 length) const
 	data += ".bin";
 	const std::string leaf = data.substr(leafStart);
 
-	Result<UniqueFd> file = System::Open(data.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+	Result<UniqueFd> file = System::Open(
+		data.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
 	Result<struct stat> info = file ? System::Stat(file.Value().Get())
-		: Result<struct stat>(file.Error());
+									: Result<struct stat>(file.Error());
 	if (!info)
 		return Refusal::Damaged(kFormat, leaf + " beside it: " + status_text(info.Status()));
 	if (!S_ISREG(info.Value().st_mode))
 		return Refusal::Damaged(kFormat, leaf + " beside it is not a file");
 	if (info.Value().st_size != length) {
-		return Refusal::Damaged(kFormat, leaf + " beside it holds "
-			+ std::to_string(info.Value().st_size) + " bytes, the header says "
-			+ std::to_string(length));
+		return Refusal::Damaged(kFormat,
+			leaf + " beside it holds " + std::to_string(info.Value().st_size)
+				+ " bytes, the header says " + std::to_string(length));
 	}
 	uint8* bits = static_cast<uint8*>(bitmap.Bits());
 	size_t filled = 0;
 	while (filled < size_t(length)) {
-		Result<size_t> count = System::Read(file.Value().Get(), bits + filled,
-			size_t(length) - filled);
+		Result<size_t> count = System::Read(
+			file.Value().Get(), bits + filled, size_t(length) - filled);
 		if (!count)
 			return Refusal::Damaged(kFormat, leaf + " beside it: " + status_text(count.Status()));
 		if (count.Value() == 0)
@@ -212,7 +220,8 @@ Result<void> HeaderParser::ReadData(BBitmap& bitmap, int64 length) const
 	return {};
 }
 
-BitmapResult HeaderParser::Parse()
+BitmapResult
+HeaderParser::Parse()
 {
 	// Every declaration of the header but the ones read here is read past:
 	// preprocessor lines, strings, the inline definitions.
@@ -222,10 +231,11 @@ BitmapResult HeaderParser::Parse()
 			break;
 		const uint8 c = fScanner.Data()[fScanner.Position()];
 		if (c == '#') {
-			const void* end = std::memchr(fScanner.Data() + fScanner.Position(), '\n',
-				fScanner.Size() - fScanner.Position());
+			const void* end = std::memchr(
+				fScanner.Data() + fScanner.Position(), '\n', fScanner.Size() - fScanner.Position());
 			fScanner.SetPosition(end != nullptr
-				? size_t(static_cast<const uint8*>(end) - fScanner.Data()) : fScanner.Size());
+					? size_t(static_cast<const uint8*>(end) - fScanner.Data())
+					: fScanner.Size());
 			continue;
 		}
 		if (c == '"') {
@@ -240,8 +250,8 @@ BitmapResult HeaderParser::Parse()
 		const std::string_view word = fScanner.TakeIdentifier();
 		if (word.empty()) {
 			// A number: its digits and what follows them.
-			while (!fScanner.AtEnd()
-				&& IsIdentifierCharacter(fScanner.Data()[fScanner.Position()])) {
+			while (
+				!fScanner.AtEnd() && IsIdentifierCharacter(fScanner.Data()[fScanner.Position()])) {
 				fScanner.SetPosition(fScanner.Position() + 1);
 			}
 			continue;
@@ -258,12 +268,12 @@ BitmapResult HeaderParser::Parse()
 	const std::string& name = fDeclarations[kData].name;
 	for (int which = 0; which < kDeclaredCount; which++) {
 		if (!fDeclarations[which].found) {
-			return Refusal::Damaged(kFormat, std::string("it declares no NAME")
-				+ kSuffixes[which]);
+			return Refusal::Damaged(kFormat, std::string("it declares no NAME") + kSuffixes[which]);
 		}
 		if (fDeclarations[which].name != name) {
 			return fScanner.Refuse(fDeclarations[which].name + kSuffixes[which]
-				+ " is not of the image " + name + "_MData is", fDeclarations[which].position);
+					+ " is not of the image " + name + "_MData is",
+				fDeclarations[which].position);
 		}
 	}
 
@@ -276,22 +286,25 @@ BitmapResult HeaderParser::Parse()
 	const int64 bytesPerRow = bytes_per_row_for(space, int32(width));
 	if (fDeclarations[kBytesPerRow].value != bytesPerRow) {
 		return fScanner.Refuse(name + "_BytesPerRow is "
-			+ std::to_string(fDeclarations[kBytesPerRow].value) + ", but a row of "
-			+ std::to_string(width) + " pixels in its colour space takes "
-			+ std::to_string(bytesPerRow), fDeclarations[kBytesPerRow].position);
+				+ std::to_string(fDeclarations[kBytesPerRow].value) + ", but a row of "
+				+ std::to_string(width) + " pixels in its colour space takes "
+				+ std::to_string(bytesPerRow),
+			fDeclarations[kBytesPerRow].position);
 	}
 	if (length != bytesPerRow * height) {
 		return fScanner.Refuse(name + "_MData holds " + std::to_string(length) + " bytes, but "
-			+ std::to_string(height) + " rows of " + std::to_string(bytesPerRow) + " take "
-			+ std::to_string(bytesPerRow * height), fDeclarations[kData].position);
+				+ std::to_string(height) + " rows of " + std::to_string(bytesPerRow) + " take "
+				+ std::to_string(bytesPerRow * height),
+			fDeclarations[kData].position);
 	}
 	if (fImage.path == nullptr) {
-		return Refusal::Damaged(kFormat, "its bytes are in a .bin file beside it, and a header "
+		return Refusal::Damaged(kFormat,
+			"its bytes are in a .bin file beside it, and a header "
 			"read from a stream has nothing beside it");
 	}
 
-	auto bitmap = std::make_unique<BBitmap>(BRect(0, 0, float(width - 1), float(height - 1)),
-		space);
+	auto bitmap = std::make_unique<BBitmap>(
+		BRect(0, 0, float(width - 1), float(height - 1)), space);
 	if (!bitmap->IsValid() || bitmap->BitsLength() != length)
 		return Refusal::NoMemory("pixels");
 	if (Result<void> data = ReadData(*bitmap, length); !data)
@@ -301,7 +314,8 @@ BitmapResult HeaderParser::Parse()
 
 } // namespace
 
-bool EmbedHeaderReader::Recognizes(const ImageData& image) const
+bool
+EmbedHeaderReader::Recognizes(const ImageData& image) const
 {
 	SourceTextScanner scanner(image, kFormat);
 	scanner.SkipLeadingSpace();
@@ -317,7 +331,8 @@ bool EmbedHeaderReader::Recognizes(const ImageData& image) const
 	return scanner.Take("// Generated by quillpix-export from ");
 }
 
-BitmapResult EmbedHeaderReader::Read(const ImageData& image) const
+BitmapResult
+EmbedHeaderReader::Read(const ImageData& image) const
 {
 	return HeaderParser(image).Parse();
 }

@@ -4,26 +4,24 @@
 namespace BPrivate {
 
 GifLzwDecoder::GifLzwDecoder(int minCodeSize, const uint8* data, size_t size)
-	:
-	fData(data),
-	fSize(size),
-	fMinCodeSize(minCodeSize),
-	fClearCode(1u << minCodeSize),
-	fEndCode(fClearCode + 1)
+	: fData(data), fSize(size), fMinCodeSize(minCodeSize), fClearCode(1u << minCodeSize),
+	  fEndCode(fClearCode + 1)
 {
 	for (uint32 i = 0; i < fClearCode; i++)
 		fFirst[i] = uint16(i);
 	ClearTable();
 }
 
-void GifLzwDecoder::ClearTable()
+void
+GifLzwDecoder::ClearTable()
 {
 	fCodeBits = fMinCodeSize + 1;
 	fNextFree = fEndCode + 1;
 	fPrevious = kTableSize;
 }
 
-bool GifLzwDecoder::NextCode(uint32& code)
+bool
+GifLzwDecoder::NextCode(uint32& code)
 {
 	while (fBitCount < fCodeBits) {
 		if (fPosition == fSize)
@@ -37,7 +35,8 @@ bool GifLzwDecoder::NextCode(uint32& code)
 	return true;
 }
 
-void GifLzwDecoder::Push(uint32 code)
+void
+GifLzwDecoder::Push(uint32 code)
 {
 	while (code > fEndCode) {
 		fStack[fStacked++] = fSuffix[code];
@@ -46,7 +45,8 @@ void GifLzwDecoder::Push(uint32 code)
 	fStack[fStacked++] = uint16(code);
 }
 
-GifLzwDecoder::Status GifLzwDecoder::Read(uint16* out, size_t count)
+GifLzwDecoder::Status
+GifLzwDecoder::Read(uint16* out, size_t count)
 {
 	size_t done = 0;
 	while (done < count) {

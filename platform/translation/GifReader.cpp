@@ -25,7 +25,8 @@ struct GifSource {
 	bool cutOff;
 };
 
-int ReadData(GifFileType* gif, GifByteType* out, int length)
+int
+ReadData(GifFileType* gif, GifByteType* out, int length)
 {
 	auto* source = static_cast<GifSource*>(gif->UserData);
 	size_t left = source->image->size - source->position;
@@ -48,7 +49,8 @@ struct GifCloser {
 using GifFile = std::unique_ptr<GifFileType, GifCloser>;
 
 // The refusal for the library's `error`.
-Failure LibraryFailure(int error, const GifSource& source)
+Failure
+LibraryFailure(int error, const GifSource& source)
 {
 	if (source.cutOff || error == D_GIF_ERR_READ_FAILED || error == D_GIF_ERR_EOF_TOO_SOON)
 		return Refusal::CutOff();
@@ -57,7 +59,8 @@ Failure LibraryFailure(int error, const GifSource& source)
 }
 
 // The rows of an interlaced image in the order the file stores them.
-std::vector<int32> RowOrder(int32 height, bool interlaced)
+std::vector<int32>
+RowOrder(int32 height, bool interlaced)
 {
 	std::vector<int32> order;
 	order.reserve(size_t(height));
@@ -91,19 +94,17 @@ constexpr uint32 kBlack = 0xff000000;
 // no image gives the empty screen.
 class FrameComposer {
 public:
-	FrameComposer(GifFileType* gif, GifSource& source)
-		:
-		fGif(gif),
-		fSource(source)
-	{
-	}
+	FrameComposer(GifFileType* gif, GifSource& source) : fGif(gif), fSource(source) { }
 
 	Result<void> Compose();
 	BitmapResult Bitmap();
 
 private:
 	// What reading an image leaves to do.
-	enum class Next { NextImage, FrameEnds };
+	enum class Next {
+		NextImage,
+		FrameEnds
+	};
 
 	Result<void> ReadExtension();
 	Result<void> StartCanvas();
@@ -132,7 +133,8 @@ private:
 	std::vector<uint8> fSaved;
 };
 
-Result<void> FrameComposer::Compose()
+Result<void>
+FrameComposer::Compose()
 {
 	// Each record consumes bytes of the file, so the loop ends with it.
 	for (;;) {
@@ -168,7 +170,8 @@ Result<void> FrameComposer::Compose()
 	}
 }
 
-Result<void> FrameComposer::ReadExtension()
+Result<void>
+FrameComposer::ReadExtension()
 {
 	int code = 0;
 	GifByteType* block = nullptr;
@@ -185,7 +188,8 @@ Result<void> FrameComposer::ReadExtension()
 	return {};
 }
 
-Result<void> FrameComposer::StartCanvas()
+Result<void>
+FrameComposer::StartCanvas()
 {
 	const GifImageDesc& image = fGif->Image;
 	// A file that gives no screen size gets the size of its first image.
@@ -204,7 +208,8 @@ Result<void> FrameComposer::StartCanvas()
 	return {};
 }
 
-void FrameComposer::Dispose()
+void
+FrameComposer::Dispose()
 {
 	const GifImageDesc& area = fPendingArea;
 	const int32 columns = std::max(0, std::min(area.Width, fWidth - area.Left));
@@ -221,7 +226,8 @@ void FrameComposer::Dispose()
 	fSaved.clear();
 }
 
-Result<FrameComposer::Next> FrameComposer::DrawImage()
+Result<FrameComposer::Next>
+FrameComposer::DrawImage()
 {
 	const size_t start = fSource.position;
 	// Set when the library leaves the image's data to us.
@@ -319,14 +325,17 @@ Result<FrameComposer::Next> FrameComposer::DrawImage()
 	return Next::NextImage;
 }
 
-Failure FrameComposer::CodeSizeFailure(int codeSize) const
+Failure
+FrameComposer::CodeSizeFailure(int codeSize) const
 {
-	return Refusal::Damaged("GIF", "its LZW code size " + std::to_string(codeSize)
-		+ " is larger than " + std::to_string(kMaxLzwCodeSize));
+	return Refusal::Damaged("GIF",
+		"its LZW code size " + std::to_string(codeSize) + " is larger than "
+			+ std::to_string(kMaxLzwCodeSize));
 }
 
 // The data sub-blocks of the image whose descriptor was just read, joined.
-Result<void> FrameComposer::ReadImageData(std::vector<uint8>& data)
+Result<void>
+FrameComposer::ReadImageData(std::vector<uint8>& data)
 {
 	GifByteType* block = nullptr;
 	for (;;) {
@@ -340,16 +349,17 @@ Result<void> FrameComposer::ReadImageData(std::vector<uint8>& data)
 
 // The refusal for data our own decoder could not decode, as the library's
 // would be for the same fault.
-Failure FrameComposer::DataFailure(GifLzwDecoder::Status status) const
+Failure
+FrameComposer::DataFailure(GifLzwDecoder::Status status) const
 {
 	switch (status) {
-		case GifLzwDecoder::Status::EndTooSoon:
-			return LibraryFailure(D_GIF_ERR_EOF_TOO_SOON, fSource);
-		case GifLzwDecoder::Status::DataEnds:
-			return LibraryFailure(D_GIF_ERR_IMAGE_DEFECT, fSource);
-		case GifLzwDecoder::Status::InvalidCode:
-		case GifLzwDecoder::Status::Ok:
-			break;
+	case GifLzwDecoder::Status::EndTooSoon:
+		return LibraryFailure(D_GIF_ERR_EOF_TOO_SOON, fSource);
+	case GifLzwDecoder::Status::DataEnds:
+		return LibraryFailure(D_GIF_ERR_IMAGE_DEFECT, fSource);
+	case GifLzwDecoder::Status::InvalidCode:
+	case GifLzwDecoder::Status::Ok:
+		break;
 	}
 	return Refusal::Damaged("GIF", "its image data holds a code not yet in its LZW table");
 }
@@ -358,7 +368,8 @@ Failure FrameComposer::DataFailure(GifLzwDecoder::Status status) const
 // table nor its data matter to the frame: when the library could not read
 // them (`descriptorComplete` false), the frame ends with this image, as it
 // stands; otherwise its data blocks are passed over unread.
-Result<FrameComposer::Next> FrameComposer::SkipEmptyImage(bool descriptorComplete)
+Result<FrameComposer::Next>
+FrameComposer::SkipEmptyImage(bool descriptorComplete)
 {
 	const GifImageDesc image = fGif->Image;
 	if (fImages == 0) {
@@ -377,7 +388,8 @@ Result<FrameComposer::Next> FrameComposer::SkipEmptyImage(bool descriptorComplet
 	return Next::NextImage;
 }
 
-void FrameComposer::EndImage(const GifImageDesc& image)
+void
+FrameComposer::EndImage(const GifImageDesc& image)
 {
 	fImages++;
 	fPendingDisposal = fHasControl ? fControl.DisposalMode : DISPOSAL_UNSPECIFIED;
@@ -385,10 +397,11 @@ void FrameComposer::EndImage(const GifImageDesc& image)
 	fPendingArea.ColorMap = nullptr;
 }
 
-BitmapResult FrameComposer::Bitmap()
+BitmapResult
+FrameComposer::Bitmap()
 {
-	auto bitmap = BitmapFromTrueColor(fCanvas.get(), int32(fRowBytes), fWidth, fHeight,
-		PixelOrigin::Palette);
+	auto bitmap = BitmapFromTrueColor(
+		fCanvas.get(), int32(fRowBytes), fWidth, fHeight, PixelOrigin::Palette);
 	if (!bitmap)
 		return Refusal::NoMemory();
 	return bitmap;
@@ -396,13 +409,15 @@ BitmapResult FrameComposer::Bitmap()
 
 } // namespace
 
-bool GifReader::Recognizes(const ImageData& image) const
+bool
+GifReader::Recognizes(const ImageData& image) const
 {
 	return image.size >= 6
 		&& (std::memcmp(image.data, "GIF87a", 6) == 0 || std::memcmp(image.data, "GIF89a", 6) == 0);
 }
 
-BitmapResult GifReader::Read(const ImageData& image) const
+BitmapResult
+GifReader::Read(const ImageData& image) const
 {
 	GifSource source{&image, 0, false};
 	int error = 0;

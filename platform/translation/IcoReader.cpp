@@ -26,7 +26,8 @@ struct Entry {
 
 // Size and depth from the entry's own data: directories often give 0 for
 // 256 and leave the depth out, cursors put the hot spot there.
-bool ReadEntry(const ImageData& file, const uint8* record, Entry& entry)
+bool
+ReadEntry(const ImageData& file, const uint8* record, Entry& entry)
 {
 	uint32 length = ReadLE32(record + 8);
 	uint32 offset = ReadLE32(record + 12);
@@ -55,7 +56,8 @@ bool ReadEntry(const ImageData& file, const uint8* record, Entry& entry)
 
 // Sizes for comparing entries only, kept where their product cannot
 // overflow; the chosen entry's decoder judges the real size.
-int64 Side(int64 side)
+int64
+Side(int64 side)
 {
 	constexpr int64 kLargest = int64(1) << 30;
 	return side < 0 ? 0 : side > kLargest ? kLargest : side;
@@ -63,13 +65,11 @@ int64 Side(int64 side)
 
 } // namespace
 
-IcoReader::IcoReader(const ImageReader& pngReader)
-	:
-	fPngReader(pngReader)
-{
-}
+IcoReader::IcoReader(const ImageReader& pngReader) : fPngReader(pngReader)
+{ }
 
-bool IcoReader::Recognizes(const ImageData& image) const
+bool
+IcoReader::Recognizes(const ImageData& image) const
 {
 	if (image.size < kDirectorySize + kEntrySize)
 		return false;
@@ -80,7 +80,8 @@ bool IcoReader::Recognizes(const ImageData& image) const
 		&& ReadLE32(data + kDirectorySize + 12) >= kDirectorySize + kEntrySize * count;
 }
 
-BitmapResult IcoReader::Read(const ImageData& image) const
+BitmapResult
+IcoReader::Read(const ImageData& image) const
 {
 	if (!Recognizes(image))
 		return Refusal::NotA("an icon or cursor file");

@@ -18,7 +18,7 @@ namespace {
 // `limit`: a file that fills that byte is too large.
 class ImageFileTarget : public System::ReadTarget {
 public:
-	explicit ImageFileTarget(size_t limit) : fLimit(limit) {}
+	explicit ImageFileTarget(size_t limit) : fLimit(limit) { }
 
 	uint8* Reserve(size_t& capacity, size_t filled) override
 	{
@@ -43,7 +43,8 @@ public:
 
 } // namespace
 
-Result<FileBytes> ReadImageFile(const char* path, size_t limit)
+Result<FileBytes>
+ReadImageFile(const char* path, size_t limit)
 {
 	if (path == nullptr || path[0] == '\0')
 		return Refusal::Unreadable(B_BAD_VALUE);
@@ -64,8 +65,8 @@ Result<FileBytes> ReadImageFile(const char* path, size_t limit)
 	// The size is a hint only: the file may change while it is read, and
 	// some files report 0.
 	ImageFileTarget target(limit);
-	Result<size_t> read = System::ReadWhole(file.Value().Get(), target,
-		size_t(info.Value().st_size));
+	Result<size_t> read = System::ReadWhole(
+		file.Value().Get(), target, size_t(info.Value().st_size));
 	if (target.fTooLarge)
 		return Refusal::FileTooLarge(limit);
 	if (!read && read.Status() == B_NO_MEMORY)

@@ -21,7 +21,8 @@
 
 namespace BPrivate {
 
-const ImageReaderList& ImageReaderList::Default()
+const ImageReaderList&
+ImageReaderList::Default()
 {
 	static const ImageReaderList sList = [] {
 		ImageReaderList list;
@@ -45,13 +46,15 @@ const ImageReaderList& ImageReaderList::Default()
 	return sList;
 }
 
-const ImageReader& ImageReaderList::Add(std::unique_ptr<ImageReader> reader)
+const ImageReader&
+ImageReaderList::Add(std::unique_ptr<ImageReader> reader)
 {
 	fReaders.push_back(std::move(reader));
 	return *fReaders.back();
 }
 
-const ImageReader* ImageReaderList::ReaderFor(const ImageData& image) const
+const ImageReader*
+ImageReaderList::ReaderFor(const ImageData& image) const
 {
 	for (const auto& reader : fReaders) {
 		if (reader->Recognizes(image))
@@ -60,7 +63,8 @@ const ImageReader* ImageReaderList::ReaderFor(const ImageData& image) const
 	return nullptr;
 }
 
-const ImageReader* ImageReaderList::ReaderNamed(const char* formatName) const
+const ImageReader*
+ImageReaderList::ReaderNamed(const char* formatName) const
 {
 	for (const auto& reader : fReaders) {
 		if (std::strcmp(reader->FormatName(), formatName) == 0)
@@ -69,7 +73,8 @@ const ImageReader* ImageReaderList::ReaderNamed(const char* formatName) const
 	return nullptr;
 }
 
-BitmapResult ImageReaderList::Read(const ImageData& image, const ImageReader** used) const
+BitmapResult
+ImageReaderList::Read(const ImageData& image, const ImageReader** used) const
 {
 	const ImageReader* reader = ReaderFor(image);
 	if (used != nullptr)

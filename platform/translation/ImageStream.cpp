@@ -22,7 +22,8 @@ namespace {
 // What is left of `stream`, or the refusal of more than `limit` bytes. The
 // block grows by doubling, in page memory that costs nothing until it is
 // read into.
-Result<FileBytes> ReadStream(int stream, size_t limit)
+Result<FileBytes>
+ReadStream(int stream, size_t limit)
 {
 	size_t capacity = size_t(1) << 20;
 	PageMemory block = AllocatePageMemory(capacity);
@@ -52,21 +53,22 @@ Result<FileBytes> ReadStream(int stream, size_t limit)
 
 } // namespace
 
-Result<std::unique_ptr<BBitmap>> ReadBitmapStream(int stream, ReadFacts* facts)
+Result<std::unique_ptr<BBitmap>>
+ReadBitmapStream(int stream, ReadFacts* facts)
 {
-	return DecodeWholeImage([stream] { return ReadStream(stream, kMaxImageFileSize); }, nullptr,
-		facts);
+	return DecodeWholeImage(
+		[stream] { return ReadStream(stream, kMaxImageFileSize); }, nullptr, facts);
 }
 
-Result<std::unique_ptr<BBitmap>> ReadBitmapBytes(const void* bytes, size_t length)
+Result<std::unique_ptr<BBitmap>>
+ReadBitmapBytes(const void* bytes, size_t length)
 {
 	if (length == 0)
 		return Refusal::Empty();
 	if (length > kMaxImageFileSize)
 		return Refusal::FileTooLarge(kMaxImageFileSize);
 	try {
-		return ImageReaderList::Default().Read(
-			ImageData{static_cast<const uint8*>(bytes), length});
+		return ImageReaderList::Default().Read(ImageData{static_cast<const uint8*>(bytes), length});
 	} catch (const std::bad_alloc&) {
 		return Refusal::NoMemory();
 	}

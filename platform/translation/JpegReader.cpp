@@ -47,7 +47,8 @@ struct JpegDecode {
 	}
 };
 
-[[noreturn]] void OnError(j_common_ptr info)
+[[noreturn]] void
+OnError(j_common_ptr info)
 {
 	auto* error = reinterpret_cast<JpegError*>(info->err);
 	(*info->err->format_message)(info, error->message);
@@ -58,7 +59,8 @@ struct JpegDecode {
 // around; trace messages (level 0 and up) are ignored. Running out of data
 // and losing the Huffman stream mean the picture is not what the file
 // meant, so those stop the decode.
-void OnMessage(j_common_ptr info, int level)
+void
+OnMessage(j_common_ptr info, int level)
 {
 	if (level >= 0)
 		return;
@@ -75,11 +77,12 @@ void OnMessage(j_common_ptr info, int level)
 	}
 }
 
-void OnOutputMessage(j_common_ptr)
-{
-}
+void
+OnOutputMessage(j_common_ptr)
+{ }
 
-void OnProgress(j_common_ptr info)
+void
+OnProgress(j_common_ptr info)
 {
 	auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
 	if (decompress->input_scan_number > kMaxScans) {
@@ -90,7 +93,8 @@ void OnProgress(j_common_ptr info)
 }
 
 // Adobe's CMYK files store ink inverted (0 full, 255 none).
-void CmykRowToBgrx(const uint8* in, uint8* out, int32 width, bool inverted)
+void
+CmykRowToBgrx(const uint8* in, uint8* out, int32 width, bool inverted)
 {
 	for (int32 x = 0; x < width; x++, in += 4, out += 4) {
 		uint8 c = in[0], m = in[1], y = in[2], k = in[3];
@@ -108,7 +112,8 @@ void CmykRowToBgrx(const uint8* in, uint8* out, int32 width, bool inverted)
 }
 
 // The refusal for what stopped libjpeg.
-Failure LibraryFailure(const JpegError& error)
+Failure
+LibraryFailure(const JpegError& error)
 {
 	if (error.cutOff || error.manager.msg_code == JERR_INPUT_EMPTY
 		|| error.manager.msg_code == JERR_INPUT_EOF) {
@@ -120,7 +125,8 @@ Failure LibraryFailure(const JpegError& error)
 // Decodes the image into decode.bitmap, or answers the refusal. libjpeg
 // leaves through longjmp, so no object with a destructor may be alive here
 // while libjpeg runs.
-Result<void> Decode(JpegDecode& decode, const ImageData& image)
+Result<void>
+Decode(JpegDecode& decode, const ImageData& image)
 {
 	jpeg_decompress_struct& info = decode.info;
 	if (setjmp(decode.error.jump))
@@ -140,18 +146,18 @@ Result<void> Decode(JpegDecode& decode, const ImageData& image)
 	const int32 height = int32(info.image_height);
 	color_space space = B_RGB32;
 	switch (info.jpeg_color_space) {
-		case JCS_GRAYSCALE:
-			info.out_color_space = JCS_GRAYSCALE;
-			space = B_GRAY8;
-			break;
-		case JCS_CMYK:
-		case JCS_YCCK:
-			info.out_color_space = JCS_CMYK;
-			break;
-		default:
-			// BGRX: the padding byte is 0xFF, the alpha of B_RGB32.
-			info.out_color_space = JCS_EXT_BGRX;
-			break;
+	case JCS_GRAYSCALE:
+		info.out_color_space = JCS_GRAYSCALE;
+		space = B_GRAY8;
+		break;
+	case JCS_CMYK:
+	case JCS_YCCK:
+		info.out_color_space = JCS_CMYK;
+		break;
+	default:
+		// BGRX: the padding byte is 0xFF, the alpha of B_RGB32.
+		info.out_color_space = JCS_EXT_BGRX;
+		break;
 	}
 	// The library's own memory may not pass twice a colour bitmap of the
 	// image plus the overhead: a progressive file keeps every coefficient
@@ -160,8 +166,8 @@ Result<void> Decode(JpegDecode& decode, const ImageData& image)
 	info.mem->max_memory_to_use = long(kDecodeOverhead + size_t(pixels) * 8);
 	info.dct_method = JDCT_ISLOW;
 
-	decode.bitmap = std::make_unique<BBitmap>(BRect(0, 0, float(width - 1), float(height - 1)),
-		space);
+	decode.bitmap = std::make_unique<BBitmap>(
+		BRect(0, 0, float(width - 1), float(height - 1)), space);
 	if (!decode.bitmap->IsValid())
 		return Refusal::NoMemory();
 	jpeg_start_decompress(&info);
@@ -178,8 +184,7 @@ Result<void> Decode(JpegDecode& decode, const ImageData& image)
 		if (jpeg_read_scanlines(&info, &row, 1) != 1)
 			ERREXIT(&info, JERR_INPUT_EMPTY);
 		if (cmyk)
-			CmykRowToBgrx(decode.row.data(), target, width,
-				info.saw_Adobe_marker);
+			CmykRowToBgrx(decode.row.data(), target, width, info.saw_Adobe_marker);
 	}
 	// The rest of the file (markers after the image) is not read.
 	jpeg_abort_decompress(&info);
@@ -188,13 +193,15 @@ Result<void> Decode(JpegDecode& decode, const ImageData& image)
 
 } // namespace
 
-bool JpegReader::Recognizes(const ImageData& image) const
+bool
+JpegReader::Recognizes(const ImageData& image) const
 {
 	return image.size >= 3 && image.data[0] == 0xff && image.data[1] == 0xd8
 		&& image.data[2] == 0xff;
 }
 
-BitmapResult JpegReader::Read(const ImageData& image) const
+BitmapResult
+JpegReader::Read(const ImageData& image) const
 {
 	JpegDecode decode;
 	decode.info.err = jpeg_std_error(&decode.error.manager);

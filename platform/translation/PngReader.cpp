@@ -49,7 +49,8 @@ struct PngDecode {
 	~PngDecode() { png_destroy_read_struct(&png, &info, nullptr); }
 };
 
-void ReadData(png_structp png, png_bytep out, size_t length)
+void
+ReadData(png_structp png, png_bytep out, size_t length)
 {
 	auto* decode = static_cast<PngDecode*>(png_get_io_ptr(png));
 	const ImageData& image = *decode->image;
@@ -61,21 +62,29 @@ void ReadData(png_structp png, png_bytep out, size_t length)
 	decode->position += length;
 }
 
-[[noreturn]] void OnError(png_structp png, png_const_charp message)
+[[noreturn]] void
+OnError(png_structp png, png_const_charp message)
 {
 	auto* decode = static_cast<PngDecode*>(png_get_error_ptr(png));
 	std::strncpy(decode->message, message, sizeof(decode->message) - 1);
 	png_longjmp(png, 1);
 }
 
-void OnWarning(png_structp, png_const_charp)
+void
+OnWarning(png_structp, png_const_charp)
 {
 	// Warnings are about data libpng could read past; they go nowhere.
 }
 
-enum class Layout { Palette, Gray, Direct, DirectWithAlpha };
+enum class Layout {
+	Palette,
+	Gray,
+	Direct,
+	DirectWithAlpha
+};
 
-Layout LayoutOf(const PngDecode& decode)
+Layout
+LayoutOf(const PngDecode& decode)
 {
 	if (decode.colorType == PNG_COLOR_TYPE_PALETTE)
 		return Layout::Palette;
@@ -87,7 +96,8 @@ Layout LayoutOf(const PngDecode& decode)
 }
 
 // The refusal for what stopped libpng.
-Failure LibraryFailure(const PngDecode& decode)
+Failure
+LibraryFailure(const PngDecode& decode)
 {
 	return decode.cutOff ? Refusal::CutOff() : Refusal::Damaged("PNG", decode.message);
 }
@@ -96,7 +106,8 @@ Failure LibraryFailure(const PngDecode& decode)
 // needs and decodes every row; the refusal when libpng stopped on an error
 // or a limit. libpng leaves through longjmp, so no object with a
 // destructor may be alive here while libpng runs.
-Result<void> Decode(PngDecode& decode)
+Result<void>
+Decode(PngDecode& decode)
 {
 	png_structp png = decode.png;
 	png_infop info = decode.info;
@@ -185,13 +196,15 @@ Result<void> Decode(PngDecode& decode)
 
 } // namespace
 
-bool PngReader::Recognizes(const ImageData& image) const
+bool
+PngReader::Recognizes(const ImageData& image) const
 {
 	return image.size >= sizeof(kSignature)
 		&& std::memcmp(image.data, kSignature, sizeof(kSignature)) == 0;
 }
 
-BitmapResult PngReader::Read(const ImageData& image) const
+BitmapResult
+PngReader::Read(const ImageData& image) const
 {
 	PngDecode decode;
 	decode.image = &image;
@@ -206,19 +219,19 @@ BitmapResult PngReader::Read(const ImageData& image) const
 	const int32 width = int32(decode.width);
 	const int32 height = int32(decode.height);
 	switch (LayoutOf(decode)) {
-		case Layout::Direct:
-			return std::move(decode.bitmap);
-		case Layout::Gray:
-			decode.bitmap = BitmapFromGray(decode.pixels.get(), decode.bytesPerRow, width, height);
-			break;
-		case Layout::Palette:
-			decode.bitmap = BitmapFromPalette(decode.pixels.get(), decode.bytesPerRow, width,
-				height, decode.palette, decode.paletteSize);
-			break;
-		case Layout::DirectWithAlpha:
-			decode.bitmap = BitmapFromTrueColor(decode.pixels.get(), decode.bytesPerRow, width,
-				height, PixelOrigin::TrueColor);
-			break;
+	case Layout::Direct:
+		return std::move(decode.bitmap);
+	case Layout::Gray:
+		decode.bitmap = BitmapFromGray(decode.pixels.get(), decode.bytesPerRow, width, height);
+		break;
+	case Layout::Palette:
+		decode.bitmap = BitmapFromPalette(decode.pixels.get(), decode.bytesPerRow, width, height,
+			decode.palette, decode.paletteSize);
+		break;
+	case Layout::DirectWithAlpha:
+		decode.bitmap = BitmapFromTrueColor(
+			decode.pixels.get(), decode.bytesPerRow, width, height, PixelOrigin::TrueColor);
+		break;
 	}
 	if (!decode.bitmap)
 		return Refusal::NoMemory();

@@ -31,7 +31,8 @@ struct PngEncode {
 	~PngEncode() { png_destroy_write_struct(&png, &info); }
 };
 
-void WriteData(png_structp png, png_bytep data, size_t length)
+void
+WriteData(png_structp png, png_bytep data, size_t length)
 {
 	auto* encode = static_cast<PngEncode*>(png_get_io_ptr(png));
 	try {
@@ -42,24 +43,26 @@ void WriteData(png_structp png, png_bytep data, size_t length)
 	}
 }
 
-void FlushData(png_structp)
-{
-}
+void
+FlushData(png_structp)
+{ }
 
-[[noreturn]] void OnError(png_structp png, png_const_charp message)
+[[noreturn]] void
+OnError(png_structp png, png_const_charp message)
 {
 	auto* encode = static_cast<PngEncode*>(png_get_error_ptr(png));
 	std::strncpy(encode->message, message, sizeof(encode->message) - 1);
 	png_longjmp(png, 1);
 }
 
-void OnWarning(png_structp, png_const_charp)
-{
-}
+void
+OnWarning(png_structp, png_const_charp)
+{ }
 
 // Every row of `pixels` (B_RGBA32: B, G, R, A) as 8-bit RGBA; libpng leaves
 // through longjmp, so no object with a destructor may be made here.
-Result<void> Encode(PngEncode& encode, const BBitmap& pixels)
+Result<void>
+Encode(PngEncode& encode, const BBitmap& pixels)
 {
 	png_structp png = encode.png;
 	png_infop info = encode.info;
@@ -83,7 +86,8 @@ Result<void> Encode(PngEncode& encode, const BBitmap& pixels)
 
 } // namespace
 
-Result<std::string> EncodePng(const BBitmap& bitmap)
+Result<std::string>
+EncodePng(const BBitmap& bitmap)
 {
 	if (!bitmap.IsValid() || bitmap.Width() <= 0 || bitmap.Height() <= 0)
 		return Failure(B_BAD_VALUE, "there is no image");

@@ -13,12 +13,14 @@ namespace BPrivate {
 
 namespace {
 
-bool IsSpace(uint8 c)
+bool
+IsSpace(uint8 c)
 {
 	return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-bool IsDigit(uint8 c)
+bool
+IsDigit(uint8 c)
 {
 	return c >= '0' && c <= '9';
 }
@@ -26,12 +28,7 @@ bool IsDigit(uint8 c)
 // Reads the header and samples of one Netpbm image.
 class PnmParser {
 public:
-	explicit PnmParser(const ImageData& image)
-		:
-		fData(image.data),
-		fSize(image.size)
-	{
-	}
+	explicit PnmParser(const ImageData& image) : fData(image.data), fSize(image.size) { }
 
 	// Decodes into `pixels` and answers what they stand for, or the refusal.
 	Result<PixelKind> Decode(DecodedImage& pixels);
@@ -46,19 +43,18 @@ private:
 	const uint8* fData;
 	size_t fSize;
 	size_t fPosition = 0;
-	char fType = 0;			// '1' to '7'
+	char fType = 0; // '1' to '7'
 	int64 fWidth = 0;
 	int64 fHeight = 0;
 	uint32 fMaxValue = 1;
-	int32 fChannels = 1;	// samples a pixel
+	int32 fChannels = 1; // samples a pixel
 	bool fPlain = false;
 };
 
-
-
 // Skips white space and comments (from '#' to the end of the line); false
 // at the end of the data.
-bool PnmParser::SkipSpace()
+bool
+PnmParser::SkipSpace()
 {
 	while (fPosition < fSize) {
 		uint8 c = fData[fPosition];
@@ -76,7 +72,8 @@ bool PnmParser::SkipSpace()
 
 // A decimal number; values past 2^31 are kept at that, which every limit
 // refuses.
-bool PnmParser::ReadNumber(uint32& value)
+bool
+PnmParser::ReadNumber(uint32& value)
 {
 	if (!SkipSpace() || !IsDigit(fData[fPosition]))
 		return false;
@@ -90,7 +87,8 @@ bool PnmParser::ReadNumber(uint32& value)
 	return true;
 }
 
-bool PnmParser::ReadSample(uint32& value)
+bool
+PnmParser::ReadSample(uint32& value)
 {
 	if (fPlain) {
 		if (fType != '1')
@@ -110,7 +108,8 @@ bool PnmParser::ReadSample(uint32& value)
 	return true;
 }
 
-Result<void> PnmParser::ReadPamHeader()
+Result<void>
+PnmParser::ReadPamHeader()
 {
 	bool haveWidth = false, haveHeight = false, haveDepth = false, haveMax = false;
 	while (true) {
@@ -156,12 +155,13 @@ Result<void> PnmParser::ReadPamHeader()
 	if (!haveWidth || !haveHeight || !haveDepth || !haveMax)
 		return Refusal::Damaged("PNM", "its header lacks a field");
 	if (fChannels < 1 || fChannels > 4)
-		return Refusal::Damaged("PNM", "it has " + std::to_string(fChannels)
-			+ " samples a pixel, where 1 to 4 are read");
+		return Refusal::Damaged("PNM",
+			"it has " + std::to_string(fChannels) + " samples a pixel, where 1 to 4 are read");
 	return {};
 }
 
-Result<void> PnmParser::ReadHeader()
+Result<void>
+PnmParser::ReadHeader()
 {
 	fType = char(fData[1]);
 	fPosition = 2;
@@ -171,14 +171,14 @@ Result<void> PnmParser::ReadHeader()
 	uint32 width, height;
 	if (!ReadNumber(width) || !ReadNumber(height))
 		return fPosition >= fSize ? Refusal::CutOff()
-			: Refusal::Damaged("PNM", "its header has no size");
+								  : Refusal::Damaged("PNM", "its header has no size");
 	fWidth = width;
 	fHeight = height;
 	fChannels = fType == '3' || fType == '6' ? 3 : 1;
 	if (fType != '1' && fType != '4') {
 		if (!ReadNumber(fMaxValue))
 			return fPosition >= fSize ? Refusal::CutOff()
-				: Refusal::Damaged("PNM", "its header has no maximum value");
+									  : Refusal::Damaged("PNM", "its header has no maximum value");
 	}
 	if (!fPlain) {
 		// One white-space byte ends the header of a raw file.
@@ -189,13 +189,14 @@ Result<void> PnmParser::ReadHeader()
 	return {};
 }
 
-Result<PixelKind> PnmParser::Decode(DecodedImage& pixels)
+Result<PixelKind>
+PnmParser::Decode(DecodedImage& pixels)
 {
 	if (Result<void> header = ReadHeader(); !header)
 		return header.TakeError();
 	if (fMaxValue < 1 || fMaxValue > 65535)
-		return Refusal::Damaged("PNM", "its maximum value " + std::to_string(fMaxValue)
-			+ " is not between 1 and 65535");
+		return Refusal::Damaged("PNM",
+			"its maximum value " + std::to_string(fMaxValue) + " is not between 1 and 65535");
 	if (Result<void> fits = CheckImageSize(fWidth, fHeight); !fits)
 		return fits.TakeError();
 
@@ -233,7 +234,7 @@ Result<PixelKind> PnmParser::Decode(DecodedImage& pixels)
 				uint32 value;
 				if (!ReadSample(value))
 					return fPosition >= fSize ? Refusal::CutOff()
-						: Refusal::Damaged("PNM", "a sample is not a number");
+											  : Refusal::Damaged("PNM", "a sample is not a number");
 				bytes[channel] = ScaleToByte(value, fMaxValue);
 			}
 			uint8* pixel = row + 4 * x;
@@ -253,13 +254,15 @@ Result<PixelKind> PnmParser::Decode(DecodedImage& pixels)
 
 } // namespace
 
-bool PnmReader::Recognizes(const ImageData& image) const
+bool
+PnmReader::Recognizes(const ImageData& image) const
 {
-	return image.size >= 3 && image.data[0] == 'P' && image.data[1] >= '1'
-		&& image.data[1] <= '7' && (IsSpace(image.data[2]) || image.data[2] == '#');
+	return image.size >= 3 && image.data[0] == 'P' && image.data[1] >= '1' && image.data[1] <= '7'
+		&& (IsSpace(image.data[2]) || image.data[2] == '#');
 }
 
-BitmapResult PnmReader::Read(const ImageData& image) const
+BitmapResult
+PnmReader::Read(const ImageData& image) const
 {
 	if (!Recognizes(image))
 		return Refusal::NotA("a PNM file");

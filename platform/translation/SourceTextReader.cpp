@@ -19,7 +19,8 @@ namespace {
 const char* const kFormat = "Quillpix source";
 
 // Where the text begins: its include line.
-bool TakeInclude(SourceTextScanner& scanner)
+bool
+TakeInclude(SourceTextScanner& scanner)
 {
 	scanner.SkipLeadingSpace();
 	if (!scanner.Take("#"))
@@ -32,7 +33,8 @@ bool TakeInclude(SourceTextScanner& scanner)
 }
 
 // The value of each hexadecimal digit; 0xFF for every other byte.
-constexpr std::array<uint8, 256> MakeHexValues()
+constexpr std::array<uint8, 256>
+MakeHexValues()
 {
 	std::array<uint8, 256> values{};
 	for (int c = 0; c < 256; c++)
@@ -47,7 +49,8 @@ constexpr std::array<uint8, 256> MakeHexValues()
 }
 constexpr std::array<uint8, 256> kHexValues = MakeHexValues();
 
-constexpr std::array<bool, 256> MakeSpaces()
+constexpr std::array<bool, 256>
+MakeSpaces()
 {
 	std::array<bool, 256> spaces{};
 	for (char c : {' ', '\t', '\n', '\r', '\v', '\f'})
@@ -66,7 +69,8 @@ constexpr uint64 kLineBreak = uint64('\n') | uint64('\t') << 8;
 // Sixteen items and the line break.
 constexpr ptrdiff_t kLineLength = 16 * 6 + 2;
 
-uint64 WordAt(const uint8* in)
+uint64
+WordAt(const uint8* in)
 {
 	uint64 word;
 	std::memcpy(&word, in, sizeof(word));
@@ -75,7 +79,8 @@ uint64 WordAt(const uint8* in)
 
 // The item "0xHH, " at `in` (eight bytes readable) as its value; false for
 // anything else.
-inline bool TakeItem(const uint8* in, uint8& value)
+inline bool
+TakeItem(const uint8* in, uint8& value)
 {
 	const uint8 high = kHexValues[in[2]];
 	const uint8 low = kHexValues[in[3]];
@@ -83,7 +88,8 @@ inline bool TakeItem(const uint8* in, uint8& value)
 	return (WordAt(in) & kItemMask) == kItemPattern && (high | low) <= 15;
 }
 
-inline bool EndsLine(const uint8* in)
+inline bool
+EndsLine(const uint8* in)
 {
 	return (WordAt(in) >> 48) == kLineBreak;
 }
@@ -91,7 +97,8 @@ inline bool EndsLine(const uint8* in)
 // A whole line as the export writes it at `in` (kLineLength bytes readable)
 // into out[0] to out[15]; false, with `out` written in part, for anything
 // else. No item waits for another, so the processor takes several at once.
-inline bool TakeLine(const uint8* in, uint8* out)
+inline bool
+TakeLine(const uint8* in, uint8* out)
 {
 	bool matches = EndsLine(in + 15 * 6);
 	for (int index = 0; index < 16; index++)
@@ -107,11 +114,7 @@ struct Construction {
 
 class TextParser {
 public:
-	explicit TextParser(const ImageData& image)
-		:
-		fScanner(image, kFormat)
-	{
-	}
+	explicit TextParser(const ImageData& image) : fScanner(image, kFormat) { }
 
 	BitmapResult Parse();
 
@@ -131,7 +134,8 @@ private:
 	size_t fBodyEnd = 0; // the '}' that closes the array
 };
 
-Result<void> TextParser::Expect(std::string_view text, const char* what)
+Result<void>
+TextParser::Expect(std::string_view text, const char* what)
 {
 	fScanner.SkipSpace();
 	if (!fScanner.Take(text))
@@ -139,7 +143,8 @@ Result<void> TextParser::Expect(std::string_view text, const char* what)
 	return {};
 }
 
-Result<void> TextParser::ExpectWord(std::string_view word, const char* what)
+Result<void>
+TextParser::ExpectWord(std::string_view word, const char* what)
 {
 	fScanner.SkipSpace();
 	if (!fScanner.TakeWord(word))
@@ -148,7 +153,8 @@ Result<void> TextParser::ExpectWord(std::string_view word, const char* what)
 }
 
 // The icon name followed by `suffix`, as the array's declaration named it.
-Result<void> TextParser::TakeName(const char* suffix)
+Result<void>
+TextParser::TakeName(const char* suffix)
 {
 	fScanner.SkipSpace();
 	const size_t start = fScanner.Position();
@@ -162,7 +168,8 @@ Result<void> TextParser::TakeName(const char* suffix)
 // "uint8 NAME_MData[N] = {", the name being all that stands between the
 // type and "_MData[" on its line: the export writes the icon name as it is
 // given, dots and blanks included.
-Result<void> TextParser::ParseDeclaration()
+Result<void>
+TextParser::ParseDeclaration()
 {
 	if (Result<void> word = ExpectWord("uint8", "uint8 NAME_MData[N]"); !word)
 		return word;
@@ -208,7 +215,8 @@ Result<void> TextParser::ParseDeclaration()
 
 // "}; PrefilledBitmap *NAME_MICN; NAME_MICN = new PrefilledBitmap(BRect(l,
 // t, r, b), SPACE, NAME_MData, false, false);"
-Result<void> TextParser::ParseConstruction(Construction& construction)
+Result<void>
+TextParser::ParseConstruction(Construction& construction)
 {
 	fScanner.SetPosition(fBodyEnd + 1);
 	Result<void> step = Expect(";", "';' after the array");
@@ -237,14 +245,15 @@ Result<void> TextParser::ParseConstruction(Construction& construction)
 	if (!step)
 		return step;
 
-	int64* const bounds[] = {&construction.left, &construction.top, &construction.right,
-		&construction.bottom};
+	int64* const bounds[] = {
+		&construction.left, &construction.top, &construction.right, &construction.bottom};
 	for (int index = 0; index < 4; index++) {
 		fScanner.SkipSpace();
 		if (!fScanner.TakeWholeNumber(*bounds[index]))
 			return fScanner.Expected("a bound in whole pixels, such as 15.0");
 		if (Result<void> comma = Expect(index < 3 ? "," : ")",
-				index < 3 ? "',' between the bounds" : "')' after the bounds"); !comma) {
+				index < 3 ? "',' between the bounds" : "')' after the bounds");
+			!comma) {
 			return comma;
 		}
 	}
@@ -263,8 +272,8 @@ Result<void> TextParser::ParseConstruction(Construction& construction)
 	if (spaceName.empty())
 		return fScanner.Expected("the colour space, such as B_RGB32");
 	if (!SourceColorSpaceNamed(spaceName, construction.space)) {
-		return fScanner.Refuse(std::string(spaceName) + " is not a colour space the text can give",
-			nameAt);
+		return fScanner.Refuse(
+			std::string(spaceName) + " is not a colour space the text can give", nameAt);
 	}
 
 	step = Expect(",", "',' after the colour space");
@@ -301,7 +310,8 @@ Result<void> TextParser::ParseConstruction(Construction& construction)
 // "0x" (or "0X") and two hexadecimal digits, separated by commas, with
 // white space anywhere between them and a comma after the last allowed.
 // The bytes end at the '}' found before, which stops every scan below.
-Result<void> TextParser::ParseBytes(uint8* bits, size_t count)
+Result<void>
+TextParser::ParseBytes(uint8* bits, size_t count)
 {
 	const uint8* const data = fScanner.Data();
 	const uint8* in = data + fBodyStart;
@@ -343,8 +353,9 @@ Result<void> TextParser::ParseBytes(uint8* bits, size_t count)
 		if (low > 15 || IsIdentifierCharacter(in[4]))
 			break;
 		if (out == outEnd) {
-			return fScanner.Refuse("the array holds more bytes than its size, "
-				+ std::to_string(count) + ", says", size_t(in - data));
+			return fScanner.Refuse(
+				"the array holds more bytes than its size, " + std::to_string(count) + ", says",
+				size_t(in - data));
 		}
 		*out++ = uint8(high << 4 | low);
 		in += 4;
@@ -368,12 +379,14 @@ Result<void> TextParser::ParseBytes(uint8* bits, size_t count)
 	}
 	if (out != outEnd) {
 		return fScanner.Refuse("the array holds " + std::to_string(out - bits)
-			+ " bytes, its size says " + std::to_string(count), fBodyEnd);
+				+ " bytes, its size says " + std::to_string(count),
+			fBodyEnd);
 	}
 	return {};
 }
 
-BitmapResult TextParser::Parse()
+BitmapResult
+TextParser::Parse()
 {
 	if (!TakeInclude(fScanner))
 		return Refusal::NotA("a source-code text Quillpix wrote");
@@ -395,14 +408,16 @@ BitmapResult TextParser::Parse()
 	spaceName.remove_suffix(1);
 	if (bytesPerRow <= 0 || length != fCount) {
 		return fScanner.Refuse("the array's size is " + std::to_string(fCount) + " bytes, but "
-			+ std::to_string(width) + "\u00d7" + std::to_string(height) + " pixels of "
-			+ std::string(spaceName) + " take " + std::to_string(length), fCountAt);
+				+ std::to_string(width) + "\u00d7" + std::to_string(height) + " pixels of "
+				+ std::string(spaceName) + " take " + std::to_string(length),
+			fCountAt);
 	}
 	// Every byte takes four characters at least: a forged size meets the
 	// text's length before it meets the memory.
 	if (int64(fBodyEnd - fBodyStart) < 4 * fCount) {
-		return fScanner.Refuse("the array is too short for the " + std::to_string(fCount)
-			+ " bytes its size says", fBodyEnd);
+		return fScanner.Refuse(
+			"the array is too short for the " + std::to_string(fCount) + " bytes its size says",
+			fBodyEnd);
 	}
 
 	auto bitmap = std::make_unique<BBitmap>(
@@ -420,13 +435,15 @@ BitmapResult TextParser::Parse()
 
 } // namespace
 
-bool SourceTextReader::Recognizes(const ImageData& image) const
+bool
+SourceTextReader::Recognizes(const ImageData& image) const
 {
 	SourceTextScanner scanner(image, kFormat);
 	return TakeInclude(scanner);
 }
 
-BitmapResult SourceTextReader::Read(const ImageData& image) const
+BitmapResult
+SourceTextReader::Read(const ImageData& image) const
 {
 	return TextParser(image).Parse();
 }

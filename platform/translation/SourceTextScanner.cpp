@@ -9,14 +9,11 @@
 namespace BPrivate {
 
 SourceTextScanner::SourceTextScanner(const ImageData& image, const char* format)
-	:
-	fData(image.data),
-	fSize(image.size),
-	fFormat(format)
-{
-}
+	: fData(image.data), fSize(image.size), fFormat(format)
+{ }
 
-void SourceTextScanner::SkipSpace(Skip skip)
+void
+SourceTextScanner::SkipSpace(Skip skip)
 {
 	while (fPosition < fSize) {
 		const uint8 c = fData[fPosition];
@@ -42,13 +39,15 @@ void SourceTextScanner::SkipSpace(Skip skip)
 	}
 }
 
-void SourceTextScanner::SkipLeadingSpace()
+void
+SourceTextScanner::SkipLeadingSpace()
 {
 	Take("\xEF\xBB\xBF");
 	SkipSpace(Skip::kWhiteSpaceOnly);
 }
 
-bool SourceTextScanner::Take(std::string_view text)
+bool
+SourceTextScanner::Take(std::string_view text)
 {
 	if (fSize - fPosition < text.size()
 		|| std::memcmp(fData + fPosition, text.data(), text.size()) != 0) {
@@ -58,10 +57,12 @@ bool SourceTextScanner::Take(std::string_view text)
 	return true;
 }
 
-bool SourceTextScanner::TakeWord(std::string_view word)
+bool
+SourceTextScanner::TakeWord(std::string_view word)
 {
 	const size_t end = fPosition + word.size();
-	if (fSize - fPosition < word.size() || std::memcmp(fData + fPosition, word.data(), word.size()) != 0
+	if (fSize - fPosition < word.size()
+		|| std::memcmp(fData + fPosition, word.data(), word.size()) != 0
 		|| (end < fSize && IsIdentifierCharacter(fData[end]))) {
 		return false;
 	}
@@ -69,7 +70,8 @@ bool SourceTextScanner::TakeWord(std::string_view word)
 	return true;
 }
 
-std::string_view SourceTextScanner::TakeIdentifier()
+std::string_view
+SourceTextScanner::TakeIdentifier()
 {
 	const size_t start = fPosition;
 	if (start >= fSize || (fData[start] >= '0' && fData[start] <= '9'))
@@ -79,7 +81,8 @@ std::string_view SourceTextScanner::TakeIdentifier()
 	return std::string_view(reinterpret_cast<const char*>(fData) + start, fPosition - start);
 }
 
-bool SourceTextScanner::TakeInteger(int64& value)
+bool
+SourceTextScanner::TakeInteger(int64& value)
 {
 	const size_t start = fPosition;
 	int64 number = 0;
@@ -96,7 +99,8 @@ bool SourceTextScanner::TakeInteger(int64& value)
 	return true;
 }
 
-bool SourceTextScanner::TakeWholeNumber(int64& value)
+bool
+SourceTextScanner::TakeWholeNumber(int64& value)
 {
 	const size_t start = fPosition;
 	const bool negative = Take("-");
@@ -112,8 +116,9 @@ bool SourceTextScanner::TakeWholeNumber(int64& value)
 		while (fPosition < fSize && fData[fPosition] == '0')
 			fPosition++;
 	}
-	if (!whole || (fPosition < fSize && (IsIdentifierCharacter(fData[fPosition])
-			|| fData[fPosition] == '.'))) {
+	if (!whole
+		|| (fPosition < fSize
+			&& (IsIdentifierCharacter(fData[fPosition]) || fData[fPosition] == '.'))) {
 		fPosition = start;
 		return false;
 	}
@@ -121,7 +126,8 @@ bool SourceTextScanner::TakeWholeNumber(int64& value)
 	return true;
 }
 
-bool SourceTextScanner::TakeStringLiteral()
+bool
+SourceTextScanner::TakeStringLiteral()
 {
 	const size_t start = fPosition;
 	if (!Take("\""))
@@ -139,13 +145,15 @@ bool SourceTextScanner::TakeStringLiteral()
 	return true;
 }
 
-int64 SourceTextScanner::LineOf(size_t position) const
+int64
+SourceTextScanner::LineOf(size_t position) const
 {
 	position = std::min(position, fSize);
 	return 1 + std::count(fData, fData + position, uint8('\n'));
 }
 
-std::string SourceTextScanner::Shown(size_t position) const
+std::string
+SourceTextScanner::Shown(size_t position) const
 {
 	if (position >= fSize)
 		return "the end of the text";
@@ -158,15 +166,17 @@ std::string SourceTextScanner::Shown(size_t position) const
 	return "\"" + shown + "\"";
 }
 
-Failure SourceTextScanner::Expected(std::string_view what) const
+Failure
+SourceTextScanner::Expected(std::string_view what) const
 {
 	return Refuse("expected " + std::string(what) + ", found " + Shown(fPosition));
 }
 
-Failure SourceTextScanner::Refuse(std::string_view why, size_t position) const
+Failure
+SourceTextScanner::Refuse(std::string_view why, size_t position) const
 {
-	return Refusal::Damaged(fFormat,
-		"line " + std::to_string(LineOf(position)) + ": " + std::string(why));
+	return Refusal::Damaged(
+		fFormat, "line " + std::to_string(LineOf(position)) + ": " + std::string(why));
 }
 
 } // namespace BPrivate

@@ -17,17 +17,22 @@ namespace {
 constexpr size_t kHeaderSize = 18;
 constexpr size_t kFooterSize = 26;
 constexpr size_t kExtensionSize = 495;
-constexpr char kSignature[] = "TRUEVISION-XFILE.";	// with its NUL, 18 bytes
+constexpr char kSignature[] = "TRUEVISION-XFILE."; // with its NUL, 18 bytes
 
 enum ImageType : uint8 {
 	kColorMapped = 1,
 	kTrueColor = 2,
 	kGray = 3,
-	kRunLength = 8	// added to the three above
+	kRunLength = 8 // added to the three above
 };
 
 // What the extension area's attribute type says of the alpha bits.
-enum class AlphaMeaning { FromDepth, None, Straight, Premultiplied };
+enum class AlphaMeaning {
+	FromDepth,
+	None,
+	Straight,
+	Premultiplied
+};
 
 struct Header {
 	uint8 idLength;
@@ -52,7 +57,8 @@ struct Header {
 	bool TopDown() const { return (descriptor & 0x20) != 0; }
 };
 
-Header ParseHeader(const uint8* data)
+Header
+ParseHeader(const uint8* data)
 {
 	Header header;
 	header.idLength = data[0];
@@ -68,12 +74,14 @@ Header ParseHeader(const uint8* data)
 	return header;
 }
 
-bool IsColorDepth(uint8 bits)
+bool
+IsColorDepth(uint8 bits)
 {
 	return bits == 15 || bits == 16 || bits == 24 || bits == 32;
 }
 
-bool IsPlausible(const Header& header, size_t size)
+bool
+IsPlausible(const Header& header, size_t size)
 {
 	if (header.colorMapType > 1 || header.width == 0 || header.height == 0)
 		return false;
@@ -86,24 +94,25 @@ bool IsPlausible(const Header& header, size_t size)
 	if (type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11)
 		return false;
 	switch (header.BaseType()) {
-		case kColorMapped:
-			if (header.colorMapType != 1 || header.mapLength == 0
-				|| (header.depth != 8 && header.depth != 16))
-				return false;
-			break;
-		case kTrueColor:
-			if (!IsColorDepth(header.depth))
-				return false;
-			break;
-		default:
-			if (header.depth != 8 && header.depth != 16)
-				return false;
-			break;
+	case kColorMapped:
+		if (header.colorMapType != 1 || header.mapLength == 0
+			|| (header.depth != 8 && header.depth != 16))
+			return false;
+		break;
+	case kTrueColor:
+		if (!IsColorDepth(header.depth))
+			return false;
+		break;
+	default:
+		if (header.depth != 8 && header.depth != 16)
+			return false;
+		break;
 	}
 	return size > header.DataOffset();
 }
 
-AlphaMeaning ReadAlphaMeaning(const uint8* data, size_t size)
+AlphaMeaning
+ReadAlphaMeaning(const uint8* data, size_t size)
 {
 	if (size < kHeaderSize + kFooterSize
 		|| std::memcmp(data + size - sizeof(kSignature), kSignature, sizeof(kSignature)) != 0)
@@ -114,43 +123,39 @@ AlphaMeaning ReadAlphaMeaning(const uint8* data, size_t size)
 		|| ReadLE16(data + extension) < kExtensionSize)
 		return AlphaMeaning::FromDepth;
 	switch (data[extension + kExtensionSize - 1]) {
-		case 3:
-			return AlphaMeaning::Straight;
-		case 4:
-			return AlphaMeaning::Premultiplied;
-		default:
-			// 0: no alpha; 1 and 2: the bits are not alpha, whatever they hold.
-			return AlphaMeaning::None;
+	case 3:
+		return AlphaMeaning::Straight;
+	case 4:
+		return AlphaMeaning::Premultiplied;
+	default:
+		// 0: no alpha; 1 and 2: the bits are not alpha, whatever they hold.
+		return AlphaMeaning::None;
 	}
 }
 
 // A 15/16/24/32-bit colour. `alphaBit` tells whether the top bit of a
 // 16-bit colour is alpha.
-uint32 ReadColor(const uint8* bytes, int bits, bool alpha)
+uint32
+ReadColor(const uint8* bytes, int bits, bool alpha)
 {
 	switch (bits) {
-		case 15:
-		case 16: {
-			uint16 value = ReadLE16(bytes);
-			uint8 opacity = !alpha || bits == 15 || (value & 0x8000) ? 255 : 0;
-			return PackColor(WidenBits((value >> 10) & 0x1f, 5),
-				WidenBits((value >> 5) & 0x1f, 5), WidenBits(value & 0x1f, 5), opacity);
-		}
-		case 24:
-			return PackColor(bytes[2], bytes[1], bytes[0]);
-		default:
-			return PackColor(bytes[2], bytes[1], bytes[0], alpha ? bytes[3] : 255);
+	case 15:
+	case 16: {
+		uint16 value = ReadLE16(bytes);
+		uint8 opacity = !alpha || bits == 15 || (value & 0x8000) ? 255 : 0;
+		return PackColor(WidenBits((value >> 10) & 0x1f, 5), WidenBits((value >> 5) & 0x1f, 5),
+			WidenBits(value & 0x1f, 5), opacity);
+	}
+	case 24:
+		return PackColor(bytes[2], bytes[1], bytes[0]);
+	default:
+		return PackColor(bytes[2], bytes[1], bytes[0], alpha ? bytes[3] : 255);
 	}
 }
 
 class TgaDecoder {
 public:
-	TgaDecoder(const ImageData& image, const Header& header)
-		:
-		fImage(image),
-		fHeader(header)
-	{
-	}
+	TgaDecoder(const ImageData& image, const Header& header) : fImage(image), fHeader(header) { }
 
 	// Decodes into `pixels` and answers what they stand for, or the refusal.
 	Result<PixelKind> Decode(DecodedImage& pixels);
@@ -165,26 +170,28 @@ private:
 	std::vector<uint32> fMap;
 };
 
-uint32 TgaDecoder::ReadPixel(const uint8* bytes) const
+uint32
+TgaDecoder::ReadPixel(const uint8* bytes) const
 {
 	switch (fHeader.BaseType()) {
-		case kColorMapped: {
-			uint32 index = fHeader.depth == 8 ? bytes[0] : ReadLE16(bytes);
-			// Indices count from the map's first entry; one outside the map
-			// names no colour and stays transparent.
-			if (index < fHeader.mapFirst || index - fHeader.mapFirst >= fMap.size())
-				return 0;
-			return fMap[index - fHeader.mapFirst];
-		}
-		case kTrueColor:
-			return ReadColor(bytes, fHeader.depth, fAlpha);
-		default:
-			return PackColor(bytes[0], bytes[0], bytes[0],
-				fHeader.depth == 16 && fAlpha ? bytes[1] : 255);
+	case kColorMapped: {
+		uint32 index = fHeader.depth == 8 ? bytes[0] : ReadLE16(bytes);
+		// Indices count from the map's first entry; one outside the map
+		// names no colour and stays transparent.
+		if (index < fHeader.mapFirst || index - fHeader.mapFirst >= fMap.size())
+			return 0;
+		return fMap[index - fHeader.mapFirst];
+	}
+	case kTrueColor:
+		return ReadColor(bytes, fHeader.depth, fAlpha);
+	default:
+		return PackColor(
+			bytes[0], bytes[0], bytes[0], fHeader.depth == 16 && fAlpha ? bytes[1] : 255);
 	}
 }
 
-void TgaDecoder::Place(DecodedImage& pixels, int64 index, uint32 color) const
+void
+TgaDecoder::Place(DecodedImage& pixels, int64 index, uint32 color) const
 {
 	int32 width = pixels.Width();
 	int32 row = int32(index / width);
@@ -194,7 +201,8 @@ void TgaDecoder::Place(DecodedImage& pixels, int64 index, uint32 color) const
 	pixels.SetPixel(x, y, color);
 }
 
-Result<PixelKind> TgaDecoder::Decode(DecodedImage& pixels)
+Result<PixelKind>
+TgaDecoder::Decode(DecodedImage& pixels)
 {
 	const uint8* data = fImage.data;
 	size_t size = fImage.size;
@@ -213,8 +221,8 @@ Result<PixelKind> TgaDecoder::Decode(DecodedImage& pixels)
 			return Refusal::CutOff();
 		fMap.resize(fHeader.mapLength);
 		for (size_t i = 0; i < fMap.size(); i++) {
-			fMap[i] = ReadColor(data + mapStart + i * fHeader.MapEntryBytes(),
-				fHeader.mapEntryBits, fAlpha);
+			fMap[i] = ReadColor(
+				data + mapStart + i * fHeader.MapEntryBytes(), fHeader.mapEntryBits, fAlpha);
 		}
 	}
 
@@ -225,7 +233,7 @@ Result<PixelKind> TgaDecoder::Decode(DecodedImage& pixels)
 	size_t offset = fHeader.DataOffset();
 	size_t available = size - offset;
 	uint64 least = fHeader.RunLength() ? uint64((count + 127) / 128) * (1 + pixelBytes)
-		: uint64(count) * pixelBytes;
+									   : uint64(count) * pixelBytes;
 	if (available < least) {
 		if (Result<void> fits = CheckImageSize(fHeader.width, fHeader.height); !fits)
 			return fits.TakeError();
@@ -281,23 +289,25 @@ Result<PixelKind> TgaDecoder::Decode(DecodedImage& pixels)
 		}
 	}
 	switch (fHeader.BaseType()) {
-		case kColorMapped:
-			return PixelKind::Palette;
-		case kTrueColor:
-			return PixelKind::TrueColor;
-		default:
-			return PixelKind::Gray;
+	case kColorMapped:
+		return PixelKind::Palette;
+	case kTrueColor:
+		return PixelKind::TrueColor;
+	default:
+		return PixelKind::Gray;
 	}
 }
 
 } // namespace
 
-bool TgaReader::Recognizes(const ImageData& image) const
+bool
+TgaReader::Recognizes(const ImageData& image) const
 {
 	return image.size >= kHeaderSize && IsPlausible(ParseHeader(image.data), image.size);
 }
 
-BitmapResult TgaReader::Read(const ImageData& image) const
+BitmapResult
+TgaReader::Read(const ImageData& image) const
 {
 	if (!Recognizes(image))
 		return Refusal::NotA("a TGA file");

@@ -29,13 +29,14 @@ struct TiffSource {
 	char message[200] = {};
 };
 
-tmsize_t ReadData(thandle_t handle, void* out, tmsize_t length)
+tmsize_t
+ReadData(thandle_t handle, void* out, tmsize_t length)
 {
 	auto* source = static_cast<TiffSource*>(handle);
 	if (length < 0)
 		return -1;
-	uint64 left = source->position < source->image->size
-		? source->image->size - source->position : 0;
+	uint64 left = source->position < source->image->size ? source->image->size - source->position
+														 : 0;
 	uint64 count = uint64(length) < left ? uint64(length) : left;
 	if (count < uint64(length))
 		source->cutOff = true;
@@ -44,26 +45,31 @@ tmsize_t ReadData(thandle_t handle, void* out, tmsize_t length)
 	return tmsize_t(count);
 }
 
-tmsize_t WriteData(thandle_t, void*, tmsize_t)
+tmsize_t
+WriteData(thandle_t, void*, tmsize_t)
 {
 	return -1;
 }
 
-toff_t SeekData(thandle_t handle, toff_t offset, int whence)
+toff_t
+SeekData(thandle_t handle, toff_t offset, int whence)
 {
 	auto* source = static_cast<TiffSource*>(handle);
 	uint64 base = whence == SEEK_CUR ? source->position
-		: whence == SEEK_END ? source->image->size : 0;
+		: whence == SEEK_END         ? source->image->size
+									 : 0;
 	source->position = base + offset;
 	return source->position;
 }
 
-int CloseData(thandle_t)
+int
+CloseData(thandle_t)
 {
 	return 0;
 }
 
-toff_t SizeOfData(thandle_t handle)
+toff_t
+SizeOfData(thandle_t handle)
 {
 	return static_cast<TiffSource*>(handle)->image->size;
 }
@@ -71,7 +77,8 @@ toff_t SizeOfData(thandle_t handle)
 // The first error is the reason a read fails. libtiff sends a few of its
 // warnings through this channel too, their text starting "Warning"; they
 // are dropped as the warnings are.
-int OnError(TIFF*, void* user, const char*, const char* format, va_list arguments)
+int
+OnError(TIFF*, void* user, const char*, const char* format, va_list arguments)
 {
 	auto* source = static_cast<TiffSource*>(user);
 	if (std::strncmp(format, "Warning", 7) == 0)
@@ -81,7 +88,8 @@ int OnError(TIFF*, void* user, const char*, const char* format, va_list argument
 	return 1;
 }
 
-int OnWarning(TIFF*, void*, const char*, const char*, va_list)
+int
+OnWarning(TIFF*, void*, const char*, const char*, va_list)
 {
 	return 1;
 }
@@ -94,7 +102,8 @@ using TiffFile = std::unique_ptr<TIFF, TiffCloser>;
 
 // Opens the data with the library's largest single allocation held to
 // `maxAllocation`; its errors are kept in `source`, its warnings dropped.
-TiffFile Open(TiffSource& source, tmsize_t maxAllocation)
+TiffFile
+Open(TiffSource& source, tmsize_t maxAllocation)
 {
 	TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
 	if (options == nullptr)
@@ -106,21 +115,23 @@ TiffFile Open(TiffSource& source, tmsize_t maxAllocation)
 	source.cutOff = false;
 	source.message[0] = '\0';
 	// "m": the data is read through ReadData, never mapped.
-	TIFF* tiff = TIFFClientOpenExt("image", "rm", &source, ReadData, WriteData, SeekData,
-		CloseData, SizeOfData, nullptr, nullptr, options);
+	TIFF* tiff = TIFFClientOpenExt("image", "rm", &source, ReadData, WriteData, SeekData, CloseData,
+		SizeOfData, nullptr, nullptr, options);
 	TIFFOpenOptionsFree(options);
 	return TiffFile(tiff);
 }
 
 // The refusal for what the library reported.
-Failure LibraryFailure(const TiffSource& source)
+Failure
+LibraryFailure(const TiffSource& source)
 {
 	return source.cutOff ? Refusal::CutOff() : Refusal::Damaged("TIFF", source.message);
 }
 
 } // namespace
 
-bool TiffReader::Recognizes(const ImageData& image) const
+bool
+TiffReader::Recognizes(const ImageData& image) const
 {
 	if (image.size < 4)
 		return false;
@@ -129,7 +140,8 @@ bool TiffReader::Recognizes(const ImageData& image) const
 		|| (d[0] == 'M' && d[1] == 'M' && d[2] == 0 && (d[3] == 42 || d[3] == 43));
 }
 
-BitmapResult TiffReader::Read(const ImageData& image) const
+BitmapResult
+TiffReader::Read(const ImageData& image) const
 {
 	TiffSource source{&image};
 	uint32 width = 0, height = 0;
@@ -200,8 +212,8 @@ BitmapResult TiffReader::Read(const ImageData& image) const
 		TIFFRGBAImageEnd(&reader);
 		return Refusal::NoMemory();
 	}
-	bool read = TIFFRGBAImageGet(&reader, reinterpret_cast<uint32*>(raster.get()), width,
-		height) != 0;
+	bool read = TIFFRGBAImageGet(&reader, reinterpret_cast<uint32*>(raster.get()), width, height)
+		!= 0;
 	TIFFRGBAImageEnd(&reader);
 	if (!read || source.message[0] != '\0')
 		return LibraryFailure(source);

@@ -18,24 +18,30 @@ namespace BPrivate {
 namespace {
 
 // Samples before the extra ones.
-int BaseSamples(uint16 photometric)
+int
+BaseSamples(uint16 photometric)
 {
 	switch (photometric) {
-		case PHOTOMETRIC_MINISBLACK:
-		case PHOTOMETRIC_MINISWHITE:
-			return 1;
-		case PHOTOMETRIC_RGB:
-			return 3;
-		case PHOTOMETRIC_SEPARATED:
-			return 4;
-		default:
-			return 0;
+	case PHOTOMETRIC_MINISBLACK:
+	case PHOTOMETRIC_MINISWHITE:
+		return 1;
+	case PHOTOMETRIC_RGB:
+		return 3;
+	case PHOTOMETRIC_SEPARATED:
+		return 4;
+	default:
+		return 0;
 	}
 }
 
-enum class Alpha { None, Straight, Premultiplied };
+enum class Alpha {
+	None,
+	Straight,
+	Premultiplied
+};
 
-Alpha AlphaOf(const TiffLayout& layout)
+Alpha
+AlphaOf(const TiffLayout& layout)
 {
 	if (layout.extraCount == 0 || layout.samples <= BaseSamples(layout.photometric))
 		return Alpha::None;
@@ -46,18 +52,19 @@ Alpha AlphaOf(const TiffLayout& layout)
 
 } // namespace
 
-bool TiffRowReader::Handles(const TiffLayout& layout)
+bool
+TiffRowReader::Handles(const TiffLayout& layout)
 {
 	int base = BaseSamples(layout.photometric);
-	if (base == 0 || layout.samples < base || layout.tiled
-		|| layout.planar != PLANARCONFIG_CONTIG || layout.sampleFormat != SAMPLEFORMAT_UINT
-		|| (layout.bits != 8 && layout.bits != 16)) {
+	if (base == 0 || layout.samples < base || layout.tiled || layout.planar != PLANARCONFIG_CONTIG
+		|| layout.sampleFormat != SAMPLEFORMAT_UINT || (layout.bits != 8 && layout.bits != 16)) {
 		return false;
 	}
 	return layout.photometric != PHOTOMETRIC_SEPARATED || layout.inkSet == INKSET_CMYK;
 }
 
-Result<std::unique_ptr<BBitmap>> TiffRowReader::Read(TIFF* tiff, const TiffLayout& layout)
+Result<std::unique_ptr<BBitmap>>
+TiffRowReader::Read(TIFF* tiff, const TiffLayout& layout)
 {
 	const int32 width = layout.width, height = layout.height;
 	const Alpha alpha = AlphaOf(layout);
@@ -102,7 +109,8 @@ Result<std::unique_ptr<BBitmap>> TiffRowReader::Read(TIFF* tiff, const TiffLayou
 		uint8* out = target + int64(y) * targetRow;
 		for (int32 x = 0; x < width; x++) {
 			const int32 first = x * samples;
-			uint32 a = alpha == Alpha::None ? 65535 : sample(first + BaseSamples(layout.photometric));
+			uint32 a = alpha == Alpha::None ? 65535
+											: sample(first + BaseSamples(layout.photometric));
 			uint32 r, g, b;
 			if (gray) {
 				r = g = b = inverted ? 65535 - sample(first) : sample(first);

@@ -6,8 +6,8 @@
 
 #include <utility>
 
-
-BBitmap* BTranslationUtils::GetBitmapFile(const char* path, BTranslatorRoster* roster)
+BBitmap*
+BTranslationUtils::GetBitmapFile(const char* path, BTranslatorRoster* roster)
 {
 	BPrivate::Result<std::unique_ptr<BBitmap>> bitmap = BPrivate::ReadBitmapFile(path, roster);
 	if (!bitmap)
@@ -21,11 +21,10 @@ namespace BPrivate {
 // FIFO or a device itself, and the reader is chosen by the content alone.
 // There is one roster, the kit's own; the `roster` argument is accepted for
 // the platform's signature and not used.
-Result<std::unique_ptr<BBitmap>> ReadBitmapFile(const char* path, BTranslatorRoster* /*roster*/,
-	ReadFacts* facts)
+Result<std::unique_ptr<BBitmap>>
+ReadBitmapFile(const char* path, BTranslatorRoster* /*roster*/, ReadFacts* facts)
 {
-	return DecodeWholeImage([path] { return ReadImageFile(path, kMaxImageFileSize); }, path,
-		facts);
+	return DecodeWholeImage([path] { return ReadImageFile(path, kMaxImageFileSize); }, path, facts);
 }
 
 } // namespace BPrivate

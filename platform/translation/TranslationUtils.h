@@ -52,8 +52,8 @@ struct ReadFacts {
 // file itself and holds no newline.
 //
 // `facts`, when given, learns what the read found besides the bitmap.
-Result<std::unique_ptr<BBitmap>> ReadBitmapFile(const char* path,
-	BTranslatorRoster* roster = nullptr, ReadFacts* facts = nullptr);
+Result<std::unique_ptr<BBitmap>> ReadBitmapFile(
+	const char* path, BTranslatorRoster* roster = nullptr, ReadFacts* facts = nullptr);
 
 // The same from what is left of `stream`, a descriptor the caller holds (a
 // pipe, standard input): read to its end, within the bound of a file's size,

@@ -39,29 +39,40 @@ private:
 	bool fValid = false;
 };
 
-const char* StatusText(VP8StatusCode status)
+const char*
+StatusText(VP8StatusCode status)
 {
 	switch (status) {
-		case VP8_STATUS_OUT_OF_MEMORY: return "out of memory";
-		case VP8_STATUS_INVALID_PARAM: return "invalid parameter";
-		case VP8_STATUS_BITSTREAM_ERROR: return "bitstream error";
-		case VP8_STATUS_UNSUPPORTED_FEATURE: return "unsupported feature";
-		case VP8_STATUS_SUSPENDED: return "suspended";
-		case VP8_STATUS_USER_ABORT: return "aborted";
-		case VP8_STATUS_NOT_ENOUGH_DATA: return "not enough data";
-		default: return "unknown error";
+	case VP8_STATUS_OUT_OF_MEMORY:
+		return "out of memory";
+	case VP8_STATUS_INVALID_PARAM:
+		return "invalid parameter";
+	case VP8_STATUS_BITSTREAM_ERROR:
+		return "bitstream error";
+	case VP8_STATUS_UNSUPPORTED_FEATURE:
+		return "unsupported feature";
+	case VP8_STATUS_SUSPENDED:
+		return "suspended";
+	case VP8_STATUS_USER_ABORT:
+		return "aborted";
+	case VP8_STATUS_NOT_ENOUGH_DATA:
+		return "not enough data";
+	default:
+		return "unknown error";
 	}
 }
 
 } // namespace
 
-bool WebpReader::Recognizes(const ImageData& image) const
+bool
+WebpReader::Recognizes(const ImageData& image) const
 {
 	return image.size >= 12 && std::memcmp(image.data, "RIFF", 4) == 0
 		&& std::memcmp(image.data + 8, "WEBP", 4) == 0;
 }
 
-BitmapResult WebpReader::Read(const ImageData& image) const
+BitmapResult
+WebpReader::Read(const ImageData& image) const
 {
 	WebPData data{image.data, image.size};
 	WebPDemuxState state = WEBP_DEMUX_PARSE_ERROR;
@@ -105,8 +116,8 @@ BitmapResult WebpReader::Read(const ImageData& image) const
 		return Refusal::CutOff();
 	if (status != VP8_STATUS_OK)
 		return Refusal::Damaged("WebP", StatusText(status));
-	auto bitmap = BitmapFromTrueColor(canvas.get(), int32(canvasRow), int32(width),
-		int32(height), PixelOrigin::TrueColor);
+	auto bitmap = BitmapFromTrueColor(
+		canvas.get(), int32(canvasRow), int32(width), int32(height), PixelOrigin::TrueColor);
 	if (!bitmap)
 		return Refusal::NoMemory();
 	return bitmap;

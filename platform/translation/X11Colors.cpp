@@ -6,7 +6,8 @@
 
 namespace BPrivate {
 
-const X11Color* FindX11Color(const char* name, size_t length)
+const X11Color*
+FindX11Color(const char* name, size_t length)
 {
 	// The longest name has 20 letters; anything much longer is no name.
 	char key[48];
@@ -21,8 +22,8 @@ const X11Color* FindX11Color(const char* name, size_t length)
 	}
 	key[keyLength] = '\0';
 	const X11Color* end = kX11Colors + kX11ColorCount;
-	const X11Color* found = std::lower_bound(kX11Colors, end, key,
-		[](const X11Color& color, const char* wanted) {
+	const X11Color* found = std::lower_bound(
+		kX11Colors, end, key, [](const X11Color& color, const char* wanted) {
 			return std::strcmp(color.name, wanted) < 0;
 		});
 	if (found == end || std::strcmp(found->name, key) != 0)

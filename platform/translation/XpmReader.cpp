@@ -19,7 +19,8 @@ namespace {
 constexpr char kMagic[] = "/* XPM */";
 constexpr int32 kMaxCharsPerPixel = 32;
 
-bool IsSpace(char c)
+bool
+IsSpace(char c)
 {
 	return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
@@ -29,11 +30,8 @@ bool IsSpace(char c)
 class StringCursor {
 public:
 	explicit StringCursor(const ImageData& image)
-		:
-		fData(reinterpret_cast<const char*>(image.data)),
-		fSize(image.size)
-	{
-	}
+		: fData(reinterpret_cast<const char*>(image.data)), fSize(image.size)
+	{ }
 
 	// The next string, unescaped, into `text`; false at the end of the
 	// array or the data, with `cut` telling a string left open.
@@ -46,7 +44,8 @@ private:
 	size_t fPosition = 0;
 };
 
-bool StringCursor::Next(std::string& text, bool& cut)
+bool
+StringCursor::Next(std::string& text, bool& cut)
 {
 	cut = false;
 	while (fPosition < fSize) {
@@ -83,7 +82,8 @@ bool StringCursor::Next(std::string& text, bool& cut)
 	return false;
 }
 
-bool EqualsIgnoringCase(const std::string& text, const char* word)
+bool
+EqualsIgnoringCase(const std::string& text, const char* word)
 {
 	size_t length = std::strlen(word);
 	if (text.size() != length)
@@ -98,7 +98,8 @@ bool EqualsIgnoringCase(const std::string& text, const char* word)
 	return true;
 }
 
-int HexDigit(char c)
+int
+HexDigit(char c)
 {
 	if (c >= '0' && c <= '9')
 		return c - '0';
@@ -110,7 +111,8 @@ int HexDigit(char c)
 }
 
 // A colour value of a colour line; false for one we cannot name.
-bool ParseColor(const std::string& value, uint32& color)
+bool
+ParseColor(const std::string& value, uint32& color)
 {
 	if (EqualsIgnoringCase(value, "none")) {
 		color = 0;
@@ -143,14 +145,16 @@ bool ParseColor(const std::string& value, uint32& color)
 	return true;
 }
 
-bool IsColorKey(const std::string& word)
+bool
+IsColorKey(const std::string& word)
 {
 	return word == "c" || word == "m" || word == "g" || word == "g4" || word == "s";
 }
 
 // The colour of a colour line's text after its characters: the "c" colour,
 // else a grey or mono one ("s" names a symbol, not a colour).
-bool ReadColorLine(const std::string& text, size_t start, uint32& color, std::string& unknown)
+bool
+ReadColorLine(const std::string& text, size_t start, uint32& color, std::string& unknown)
 {
 	std::vector<std::string> words;
 	size_t position = start;
@@ -181,11 +185,7 @@ bool ReadColorLine(const std::string& text, size_t start, uint32& color, std::st
 
 class XpmDecoder {
 public:
-	explicit XpmDecoder(const ImageData& image)
-		:
-		fStrings(image)
-	{
-	}
+	explicit XpmDecoder(const ImageData& image) : fStrings(image) { }
 
 	// Decodes into `pixels`, or answers the refusal.
 	Result<void> Decode(DecodedImage& pixels);
@@ -200,15 +200,14 @@ private:
 	int64 fHeight = 0;
 	int64 fColorCount = 0;
 	int32 fCharsPerPixel = 0;
-	std::string fKeys;			// fCharsPerPixel characters a colour
+	std::string fKeys; // fCharsPerPixel characters a colour
 	std::vector<uint32> fColors;
-	std::vector<int32> fDirect;	// key to colour, for one or two characters
-	std::vector<int32> fSorted;	// colours in the order of their keys, else
+	std::vector<int32> fDirect; // key to colour, for one or two characters
+	std::vector<int32> fSorted; // colours in the order of their keys, else
 };
 
-
-
-int32 XpmDecoder::Lookup(const char* characters) const
+int32
+XpmDecoder::Lookup(const char* characters) const
 {
 	if (!fDirect.empty()) {
 		uint32 key = uint8(characters[0]);
@@ -227,7 +226,8 @@ int32 XpmDecoder::Lookup(const char* characters) const
 	return *found;
 }
 
-Result<void> XpmDecoder::ReadColors()
+Result<void>
+XpmDecoder::ReadColors()
 {
 	size_t length = size_t(fCharsPerPixel);
 	// Reserved as lines arrive, never more than the data can hold.
@@ -235,13 +235,14 @@ Result<void> XpmDecoder::ReadColors()
 		bool cut;
 		if (!fStrings.Next(fText, cut))
 			return cut ? Refusal::CutOff()
-				: Refusal::Damaged("XPM", "it has fewer colours than it says");
+					   : Refusal::Damaged("XPM", "it has fewer colours than it says");
 		if (fText.size() < length)
 			return Refusal::Damaged("XPM", "a colour line is shorter than its characters");
 		uint32 color = 0;
 		std::string unknown;
 		if (!ReadColorLine(fText, length, color, unknown))
-			return Refusal::Damaged("XPM", "the colour \"" + unknown.substr(0, 40) + "\" is unknown");
+			return Refusal::Damaged(
+				"XPM", "the colour \"" + unknown.substr(0, 40) + "\" is unknown");
 		fKeys.append(fText, 0, length);
 		fColors.push_back(color);
 	}
@@ -260,18 +261,19 @@ Result<void> XpmDecoder::ReadColors()
 	for (size_t i = 0; i < fSorted.size(); i++)
 		fSorted[i] = int32(i);
 	std::stable_sort(fSorted.begin(), fSorted.end(), [this, length](int32 a, int32 b) {
-		return std::memcmp(fKeys.data() + size_t(a) * length,
-			fKeys.data() + size_t(b) * length, length) < 0;
+		return std::memcmp(
+				   fKeys.data() + size_t(a) * length, fKeys.data() + size_t(b) * length, length)
+			< 0;
 	});
 	return {};
 }
 
-Result<void> XpmDecoder::Decode(DecodedImage& pixels)
+Result<void>
+XpmDecoder::Decode(DecodedImage& pixels)
 {
 	bool cut;
 	if (!fStrings.Next(fText, cut))
-		return cut ? Refusal::CutOff()
-			: Refusal::Damaged("XPM", "it has no values line");
+		return cut ? Refusal::CutOff() : Refusal::Damaged("XPM", "it has no values line");
 	long long values[4];
 	const char* text = fText.c_str();
 	for (long long& value : values) {
@@ -285,8 +287,8 @@ Result<void> XpmDecoder::Decode(DecodedImage& pixels)
 	fHeight = values[1];
 	fColorCount = values[2];
 	if (values[3] < 1 || values[3] > kMaxCharsPerPixel)
-		return Refusal::Damaged("XPM", "it gives " + std::to_string(values[3])
-			+ " characters a pixel");
+		return Refusal::Damaged(
+			"XPM", "it gives " + std::to_string(values[3]) + " characters a pixel");
 	fCharsPerPixel = int32(values[3]);
 	if (fColorCount < 1)
 		return Refusal::Damaged("XPM", "it has no colours");
@@ -329,7 +331,8 @@ Result<void> XpmDecoder::Decode(DecodedImage& pixels)
 
 } // namespace
 
-bool XpmReader::Recognizes(const ImageData& image) const
+bool
+XpmReader::Recognizes(const ImageData& image) const
 {
 	size_t start = 0;
 	while (start < image.size && start < 64 && IsSpace(char(image.data[start])))
@@ -338,7 +341,8 @@ bool XpmReader::Recognizes(const ImageData& image) const
 	return image.size - start >= length && std::memcmp(image.data + start, kMagic, length) == 0;
 }
 
-BitmapResult XpmReader::Read(const ImageData& image) const
+BitmapResult
+XpmReader::Read(const ImageData& image) const
 {
 	if (!Recognizes(image))
 		return Refusal::NotA("an XPM file");

@@ -22,8 +22,8 @@ namespace {
 
 using testsupport::ApplicationFixture;
 using testsupport::EventLog;
-using testsupport::QuitLoggingWindow;
 using testsupport::kWatchdog;
+using testsupport::QuitLoggingWindow;
 using testsupport::RunWithPerson;
 
 constexpr uint32 kMsgMakeWindow = 'mkwn';
@@ -32,7 +32,7 @@ constexpr uint32 kMsgMakeWindow = 'mkwn';
 // together; false for all at the watchdog.
 class Rendezvous {
 public:
-	explicit Rendezvous(int count) : fExpected(count) {}
+	explicit Rendezvous(int count) : fExpected(count) { }
 
 	bool Arrive()
 	{
@@ -59,11 +59,10 @@ RunningDocumentApp()
 // as every document window does, and refuses to quit on demand.
 class CountedWindow : public QuitLoggingWindow {
 public:
-	CountedWindow(const char* title, EventLog& log, bool allowQuit,
-		Rendezvous* beforeRemoval = nullptr)
-		:
-		QuitLoggingWindow(BRect(40, 40, 240, 140), title, log, allowQuit),
-		fBeforeRemoval(beforeRemoval)
+	CountedWindow(
+		const char* title, EventLog& log, bool allowQuit, Rendezvous* beforeRemoval = nullptr)
+		: QuitLoggingWindow(BRect(40, 40, 240, 140), title, log, allowQuit),
+		  fBeforeRemoval(beforeRemoval)
 	{
 		RunningDocumentApp()->AddDocumentWindow();
 	}
@@ -84,12 +83,8 @@ private:
 // when asked, as the real application does.
 class TestApp : public DocumentApp {
 public:
-	explicit TestApp(EventLog& log)
-		:
-		DocumentApp("application/x-vnd.test-document-app"),
-		fLog(log)
-	{
-	}
+	explicit TestApp(EventLog& log) : DocumentApp("application/x-vnd.test-document-app"), fLog(log)
+	{ }
 
 	bool QuitRequested() override
 	{
@@ -131,10 +126,12 @@ protected:
 		make.AddBool("refuse", refuse);
 		be_app_messenger.SendMessage(&make);
 		int32 id = -1;
-		fServer->WaitUntil([&] {
-			id = fProbe->FindWindow(title);
-			return id >= 0 && fProbe->IsVisible(id);
-		}, Microseconds());
+		fServer->WaitUntil(
+			[&] {
+				id = fProbe->FindWindow(title);
+				return id >= 0 && fProbe->IsVisible(id);
+			},
+			Microseconds());
 		return id;
 	}
 
@@ -180,8 +177,8 @@ TEST_F(DocumentAppTest, ClosingTheOnlyDocumentWindowQuitsTheApplication)
 		fProbe->ClickCloseBox(window);
 	});
 
-	EXPECT_EQ(fLog.Events(), (std::vector<std::string>{"made only", "only asked",
-		"only deleted", "quit agreed"}));
+	EXPECT_EQ(fLog.Events(),
+		(std::vector<std::string>{"made only", "only asked", "only deleted", "quit agreed"}));
 	EXPECT_EQ(app.fQuitRequests, 1);
 	EXPECT_EQ(app.CountDocumentWindows(), 0);
 }
@@ -210,9 +207,10 @@ TEST_F(DocumentAppTest, ARefusedQuitLeavesTheQuittingFlagSet)
 		QuitForGood();
 	});
 
-	EXPECT_EQ(fLog.Events(), (std::vector<std::string>{"made agreeable", "made stubborn",
-		"agreeable asked", "agreeable deleted", "stubborn asked", "quit refused",
-		"stubborn asked", "stubborn deleted", "quit agreed"}));
+	EXPECT_EQ(fLog.Events(),
+		(std::vector<std::string>{"made agreeable", "made stubborn", "agreeable asked",
+			"agreeable deleted", "stubborn asked", "quit refused", "stubborn asked",
+			"stubborn deleted", "quit agreed"}));
 	EXPECT_EQ(app.CountDocumentWindows(), 0);
 }
 

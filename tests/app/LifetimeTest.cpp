@@ -18,15 +18,14 @@ constexpr uint32 kMsgNewUntitled = 'NewD';
 // again, so that ReadyToRun comes after the last launch window closed.
 class SlowLaunchApp : public QuillpixApp {
 public:
-	explicit SlowLaunchApp(HeadlessServer* server) : fServer(server) {}
+	explicit SlowLaunchApp(HeadlessServer* server) : fServer(server) { }
 
 	void ArgvReceived(int32 argc, char** argv) override
 	{
 		QuillpixApp::ArgvReceived(argc, argv);
-		bool gone = fServer->WaitUntil([&] {
-			return fServer->Windows().empty() && CountDocumentWindows() == 0;
-		}, std::chrono::duration_cast<std::chrono::microseconds>(
-			testsupport::kWatchdog).count());
+		bool gone = fServer->WaitUntil(
+			[&] { return fServer->Windows().empty() && CountDocumentWindows() == 0; },
+			std::chrono::duration_cast<std::chrono::microseconds>(testsupport::kWatchdog).count());
 		EXPECT_TRUE(gone) << "the launch window was never closed";
 	}
 
@@ -41,8 +40,7 @@ TEST_F(LifetimeTest, ALaunchWindowClosedBeforeReadyToRunEndsTheProgramWithoutThe
 		alerts++;
 		return 0;
 	});
-	Launch({CopyImage("colour.png", "pic.png")},
-		[this] { return new SlowLaunchApp(fServer); });
+	Launch({CopyImage("colour.png", "pic.png")}, [this] { return new SlowLaunchApp(fServer); });
 	std::vector<int32> windows = VisibleWindows(1);
 	ASSERT_EQ(windows.size(), 1u);
 	ASSERT_EQ(fProbe->ClickCloseBox(windows[0]), B_OK);

@@ -45,8 +45,8 @@ TEST_F(OpeningTest, TwoArgumentsOpenTwoWindowsAtTheFirstFrames)
 	EXPECT_EQ(DocumentNameOf("other.png.h"), other + ".h");
 
 	bool loaded = false;
-	WithImageWindow("pic.png.h",
-		[&](BitmapImageWindow& window) { loaded = window.Image() != nullptr; });
+	WithImageWindow(
+		"pic.png.h", [&](BitmapImageWindow& window) { loaded = window.Image() != nullptr; });
 	EXPECT_TRUE(loaded);
 	// Nothing was asked of the person: an alert here would have aborted.
 	EXPECT_TRUE(fServer->Alerts().empty());
@@ -65,7 +65,8 @@ TEST_F(OpeningTest, FilesNamedLikeOptionsOpenAfterTheEndOfOptions)
 	EXPECT_EQ(fProbe->Title(windows[1]), "--version.h");
 	for (const char* title : {"--help.h", "--version.h"}) {
 		bool loaded = false;
-		WithImageWindow(title, [&](BitmapImageWindow& window) { loaded = window.Image() != nullptr; });
+		WithImageWindow(
+			title, [&](BitmapImageWindow& window) { loaded = window.Image() != nullptr; });
 		EXPECT_TRUE(loaded) << title;
 	}
 }
@@ -74,8 +75,8 @@ TEST_F(OpeningTest, FilesNamedLikeOptionsOpenAfterTheEndOfOptions)
 TEST_F(OpeningTest, ASavedTextOpensInItsColorSpace)
 {
 	const std::string text = fDirectory + "/edges.h";
-	std::filesystem::copy_file(std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/export/edges-rgb16.h",
-		text);
+	std::filesystem::copy_file(
+		std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/export/edges-rgb16.h", text);
 	Launch({text});
 	std::vector<int32> windows = VisibleWindows(1);
 	ASSERT_EQ(windows.size(), 1u);
@@ -84,8 +85,8 @@ TEST_F(OpeningTest, ASavedTextOpensInItsColorSpace)
 		space = window.Image() != nullptr ? window.Image()->ColorSpace() : B_NO_COLOR_SPACE;
 	});
 	EXPECT_EQ(space, B_RGB16);
-	std::optional<MenuItemState> item
-		= fProbe->MenuItem(windows[0], {"File", "Color space", "B_RGB16"});
+	std::optional<MenuItemState> item = fProbe->MenuItem(
+		windows[0], {"File", "Color space", "B_RGB16"});
 	ASSERT_TRUE(item);
 	EXPECT_TRUE(item->marked);
 }
@@ -141,7 +142,8 @@ TEST_F(OpeningTest, NothingToOpenShowsTheUsageOnceAndQuitsAfterOK)
 	EXPECT_EQ(shown.load(), 1);
 	std::vector<AlertInfo> alerts = fServer->Alerts();
 	ASSERT_EQ(alerts.size(), 1u);
-	EXPECT_EQ(alerts[0].text, "Usage: Drop an image onto the Quillpix application or pass the "
+	EXPECT_EQ(alerts[0].text,
+		"Usage: Drop an image onto the Quillpix application or pass the "
 		"image filename as an argument at the command line\n");
 	EXPECT_EQ(alerts[0].buttons, std::vector<std::string>{"OK"});
 	EXPECT_EQ(alerts[0].title, "");
@@ -168,9 +170,8 @@ TEST_F(OpeningTest, UntitledWindowsAreNumberedFromOneAndOpenHarmlessly)
 	ASSERT_EQ(fProbe->PickMenuItem(windows[1], {"File", "Color space", "B_RGB32"}), B_OK);
 	bool saved = true;
 	ASSERT_TRUE(Eventually([&] {
-		return WithImageWindow("Untitled 1.h", [&](BitmapImageWindow& window) {
-			saved = window.SaveDocument();
-		});
+		return WithImageWindow(
+			"Untitled 1.h", [&](BitmapImageWindow& window) { saved = window.SaveDocument(); });
 	}));
 	EXPECT_FALSE(saved);
 	EXPECT_FALSE(std::filesystem::exists("Untitled 1.h"));
@@ -211,11 +212,13 @@ TEST_F(OpeningTest, OpenShowsOnePanelWhoseChoicesOpenAWindowEach)
 // The desktop entry's "Open an image…": the program starts with its Open
 // panel instead of the usage alert. Closing the panel quits; a choice opens
 // windows and the program goes on; a choice that opens nothing quits too.
-enum class LaunchAnswer { kCancel, kChoose, kChooseNothing };
-
-class LaunchPanelTest : public OpeningTest,
-	public testing::WithParamInterface<LaunchAnswer> {
+enum class LaunchAnswer {
+	kCancel,
+	kChoose,
+	kChooseNothing
 };
+
+class LaunchPanelTest : public OpeningTest, public testing::WithParamInterface<LaunchAnswer> { };
 
 TEST_P(LaunchPanelTest, ShowsTheOpenPanelAndQuitsWhenNothingComesOfIt)
 {
@@ -233,29 +236,28 @@ TEST_P(LaunchPanelTest, ShowsTheOpenPanelAndQuitsWhenNothingComesOfIt)
 
 	std::vector<entry_ref> chosen;
 	switch (GetParam()) {
-		case LaunchAnswer::kCancel:
-			ASSERT_EQ(fProbe->CancelPanel(panel.id), B_OK);
-			ASSERT_TRUE(WaitForExit());
-			break;
-		case LaunchAnswer::kChoose:
-		{
-			chosen.emplace_back(fDirectory.c_str(), "chosen.png");
-			ASSERT_EQ(fProbe->AcceptOpenPanel(panel.id, chosen), B_OK);
-			std::vector<int32> windows = VisibleWindows(1);
-			ASSERT_EQ(windows.size(), 1u);
-			EXPECT_EQ(fProbe->Title(windows[0]), "chosen.png.h");
-			EXPECT_FALSE(fRunReturned);
-			// The program now ends as any other: with its last window.
-			ASSERT_EQ(fProbe->PickMenuItem(windows[0], {"File", "Close"}), B_OK);
-			ASSERT_TRUE(WaitForExit());
-			break;
-		}
-		case LaunchAnswer::kChooseNothing:
-			chosen.emplace_back((fDirectory + "/gone/deeper").c_str(), "chosen.png");
-			ASSERT_EQ(fProbe->AcceptOpenPanel(panel.id, chosen), B_OK);
-			ASSERT_TRUE(WaitForExit());
-			EXPECT_TRUE(fServer->Windows().empty());
-			break;
+	case LaunchAnswer::kCancel:
+		ASSERT_EQ(fProbe->CancelPanel(panel.id), B_OK);
+		ASSERT_TRUE(WaitForExit());
+		break;
+	case LaunchAnswer::kChoose: {
+		chosen.emplace_back(fDirectory.c_str(), "chosen.png");
+		ASSERT_EQ(fProbe->AcceptOpenPanel(panel.id, chosen), B_OK);
+		std::vector<int32> windows = VisibleWindows(1);
+		ASSERT_EQ(windows.size(), 1u);
+		EXPECT_EQ(fProbe->Title(windows[0]), "chosen.png.h");
+		EXPECT_FALSE(fRunReturned);
+		// The program now ends as any other: with its last window.
+		ASSERT_EQ(fProbe->PickMenuItem(windows[0], {"File", "Close"}), B_OK);
+		ASSERT_TRUE(WaitForExit());
+		break;
+	}
+	case LaunchAnswer::kChooseNothing:
+		chosen.emplace_back((fDirectory + "/gone/deeper").c_str(), "chosen.png");
+		ASSERT_EQ(fProbe->AcceptOpenPanel(panel.id, chosen), B_OK);
+		ASSERT_TRUE(WaitForExit());
+		EXPECT_TRUE(fServer->Windows().empty());
+		break;
 	}
 	EXPECT_EQ(alerts.load(), 0);
 }

@@ -33,8 +33,7 @@ const Case kCases[] = {
 	{"QtAskedWithoutQt", {"qt", ":0", "", ""}, false, kNone, "built without"},
 };
 
-class ServerChoiceTest : public testing::TestWithParam<Case> {
-};
+class ServerChoiceTest : public testing::TestWithParam<Case> { };
 
 } // namespace
 

@@ -10,10 +10,8 @@
 void
 PrintTo(const BRect& rect, std::ostream* os)
 {
-	*os << "(" << rect.left << ", " << rect.top << ", " << rect.right << ", " << rect.bottom
-		<< ")";
+	*os << "(" << rect.left << ", " << rect.top << ", " << rect.right << ", " << rect.bottom << ")";
 }
-
 
 namespace {
 
@@ -37,7 +35,7 @@ struct NumberedFrame {
 	BRect frame;
 };
 
-class CascadeOn1024 : public testing::TestWithParam<NumberedFrame> {};
+class CascadeOn1024 : public testing::TestWithParam<NumberedFrame> { };
 
 TEST_P(CascadeOn1024, HandsOutTheListedFrame)
 {
@@ -46,21 +44,17 @@ TEST_P(CascadeOn1024, HandsOutTheListedFrame)
 	BRect frame = frames.back();
 	BRect expected = GetParam().frame;
 	EXPECT_EQ(frame, expected) << "frame " << GetParam().number << " is "
-		<< testing::PrintToString(frame);
+							   << testing::PrintToString(frame);
 }
 
-INSTANTIATE_TEST_SUITE_P(Frames, CascadeOn1024, testing::Values(
-	NumberedFrame{1, BRect(30, 30, 430, 280)},
-	NumberedFrame{2, BRect(55, 55, 455, 305)},
-	NumberedFrame{20, BRect(505, 505, 905, 755)},
-	NumberedFrame{21, BRect(530, 530, 930, 759)},
-	NumberedFrame{25, BRect(630, 630, 1015, 759)},
-	NumberedFrame{30, BRect(755, 755, 1015, 759)},
-	NumberedFrame{31, BRect(80, 30, 480, 280)},
-	NumberedFrame{32, BRect(105, 55, 505, 305)},
-	NumberedFrame{61, BRect(130, 30, 530, 280)},
-	NumberedFrame{319, BRect(630, 30, 1030, 280)},
-	NumberedFrame{320, BRect(655, 55, 1015, 305)}));
+INSTANTIATE_TEST_SUITE_P(Frames, CascadeOn1024,
+	testing::Values(NumberedFrame{1, BRect(30, 30, 430, 280)},
+		NumberedFrame{2, BRect(55, 55, 455, 305)}, NumberedFrame{20, BRect(505, 505, 905, 755)},
+		NumberedFrame{21, BRect(530, 530, 930, 759)}, NumberedFrame{25, BRect(630, 630, 1015, 759)},
+		NumberedFrame{30, BRect(755, 755, 1015, 759)}, NumberedFrame{31, BRect(80, 30, 480, 280)},
+		NumberedFrame{32, BRect(105, 55, 505, 305)}, NumberedFrame{61, BRect(130, 30, 530, 280)},
+		NumberedFrame{319, BRect(630, 30, 1030, 280)},
+		NumberedFrame{320, BRect(655, 55, 1015, 305)}));
 
 TEST(WindowStagger, FramesCascadeBy25WithinAColumn)
 {

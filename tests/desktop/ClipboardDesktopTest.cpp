@@ -63,8 +63,8 @@ TEST_F(ClipboardDesktopTest, OtherClientsReadWhatIsCopiedAndPasteIntoNewWindows)
 	ASSERT_TRUE(fSession->Keys({"ctrl+shift+c"}));
 	std::string png;
 	EXPECT_TRUE(PollUntil([&] { return (png = Read("image/png")).compare(0, 4, "\x89PNG") == 0; }));
-	BPrivate::Result<std::unique_ptr<BBitmap>> copied
-		= BPrivate::ReadBitmapBytes(png.data(), png.size());
+	BPrivate::Result<std::unique_ptr<BBitmap>> copied = BPrivate::ReadBitmapBytes(
+		png.data(), png.size());
 	BPrivate::Result<std::unique_ptr<BBitmap>> original = BPrivate::ReadBitmapFile(image.c_str());
 	ASSERT_TRUE(copied);
 	ASSERT_TRUE(original);
@@ -81,8 +81,7 @@ TEST_F(ClipboardDesktopTest, OtherClientsReadWhatIsCopiedAndPasteIntoNewWindows)
 	ASSERT_TRUE(redPng);
 	const std::string redPath = fScratch.Path() + "/red.png";
 	std::ofstream(redPath, std::ios::binary) << redPng.Value();
-	fSession->Run("xclip -selection clipboard -t image/png -i '" + redPath
-		+ "' >/dev/null 2>&1");
+	fSession->Run("xclip -selection clipboard -t image/png -i '" + redPath + "' >/dev/null 2>&1");
 	ASSERT_TRUE(PollUntil([&] { return Read("image/png") == redPng.Value(); }));
 	ASSERT_TRUE(fSession->Focus(window));
 	ASSERT_TRUE(fSession->Keys({"ctrl+v"}));

@@ -25,8 +25,8 @@ const std::string kColour = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/imag
 std::map<int, std::vector<uint32>>
 IconsOf(const XSession& session, unsigned long window)
 {
-	std::string property = session.Run("xprop -id " + std::to_string(window)
-		+ " -notype 32c _NET_WM_ICON 2>/dev/null");
+	std::string property = session.Run(
+		"xprop -id " + std::to_string(window) + " -notype 32c _NET_WM_ICON 2>/dev/null");
 	std::map<int, std::vector<uint32>> icons;
 	size_t equals = property.find('=');
 	if (equals == std::string::npos)
@@ -71,8 +71,8 @@ class DesktopProgramTest : public testing::TestWithParam<WindowManager> {
 protected:
 	void SetUp() override
 	{
-		fSession = std::make_unique<XSession>(GetParam(), 1024, 768,
-			XSession::Reach::kThisProcessToo);
+		fSession = std::make_unique<XSession>(
+			GetParam(), 1024, 768, XSession::Reach::kThisProcessToo);
 		ASSERT_EQ(fSession->Failure(), "");
 	}
 
@@ -84,8 +84,8 @@ TEST_P(DesktopProgramTest, EveryWindowCarriesTheApplicationIconInBothSizes)
 	pid_t program = fSession->Start({kProgram, kColour, kColour}, {"QT_QPA_PLATFORM=xcb"});
 	std::vector<unsigned long> windows;
 	PollUntil([&] {
-		std::istringstream found(fSession->Run(
-			"xdotool search --onlyvisible --name '^colour.png.h$' 2>/dev/null"));
+		std::istringstream found(
+			fSession->Run("xdotool search --onlyvisible --name '^colour.png.h$' 2>/dev/null"));
 		windows.clear();
 		unsigned long window;
 		while (found >> window)

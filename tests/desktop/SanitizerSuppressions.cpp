@@ -19,28 +19,27 @@
 extern "C" const char*
 __tsan_default_suppressions()
 {
-	return QUILLPIX_QT_THREAD_SUPPRESSIONS
-		"called_from_lib:libQt6XcbQpa.so.6\n"
-		"called_from_lib:libQt6DBus.so.6\n"
-		"called_from_lib:libqxcb.so\n"
-		"called_from_lib:libdbus-1.so.3\n"
-		"called_from_lib:libglib-2.0.so.0\n"
-		"called_from_lib:libxcb.so.1\n"
-		"called_from_lib:libxcb-glx.so.0\n"
-		"called_from_lib:libxcb-xkb.so.1\n"
-		"called_from_lib:libxcb-randr.so.0\n"
-		"called_from_lib:libxcb-render.so.0\n"
-		"called_from_lib:libxcb-shm.so.0\n"
-		"called_from_lib:libxcb-xinput.so.0\n"
-		"called_from_lib:libxkbcommon.so.0\n"
-		"called_from_lib:libxkbcommon-x11.so.0\n"
-		"mutex:libX11.so.6\n"
-		"mutex:libXfixes.so.3\n"
-		"mutex:libXrender.so.1\n"
-		"mutex:libXext.so.6\n"
-		"mutex:libXi.so.6\n"
-		"mutex:libXcursor.so.1\n"
-		"race:libX11.so.6\n";
+	return QUILLPIX_QT_THREAD_SUPPRESSIONS "called_from_lib:libQt6XcbQpa.so.6\n"
+										   "called_from_lib:libQt6DBus.so.6\n"
+										   "called_from_lib:libqxcb.so\n"
+										   "called_from_lib:libdbus-1.so.3\n"
+										   "called_from_lib:libglib-2.0.so.0\n"
+										   "called_from_lib:libxcb.so.1\n"
+										   "called_from_lib:libxcb-glx.so.0\n"
+										   "called_from_lib:libxcb-xkb.so.1\n"
+										   "called_from_lib:libxcb-randr.so.0\n"
+										   "called_from_lib:libxcb-render.so.0\n"
+										   "called_from_lib:libxcb-shm.so.0\n"
+										   "called_from_lib:libxcb-xinput.so.0\n"
+										   "called_from_lib:libxkbcommon.so.0\n"
+										   "called_from_lib:libxkbcommon-x11.so.0\n"
+										   "mutex:libX11.so.6\n"
+										   "mutex:libXfixes.so.3\n"
+										   "mutex:libXrender.so.1\n"
+										   "mutex:libXext.so.6\n"
+										   "mutex:libXi.so.6\n"
+										   "mutex:libXcursor.so.1\n"
+										   "race:libX11.so.6\n";
 }
 #endif
 

@@ -55,8 +55,8 @@ protected:
 	void SetUp() override
 	{
 		setenv("QT_QPA_PLATFORM", "xcb", 1);
-		fSession = std::make_unique<XSession>(GetParam(), 1280, 800,
-			XSession::Reach::kThisProcessToo);
+		fSession = std::make_unique<XSession>(
+			GetParam(), 1280, 800, XSession::Reach::kThisProcessToo);
 		ASSERT_EQ(fSession->Failure(), "");
 	}
 
@@ -76,7 +76,7 @@ protected:
 		});
 		std::optional<BRect> frame = WindowFrame();
 		EXPECT_TRUE(settled) << "X: " << DescribeRect(client)
-			<< ", the window: " << (frame ? DescribeRect(*frame) : "none");
+							 << ", the window: " << (frame ? DescribeRect(*frame) : "none");
 		return client;
 	}
 
@@ -92,7 +92,7 @@ TEST_P(WindowManagerTest, MaximizeRestoreMoveAndResizeKeepTheWindowOnScreenAndIt
 		ASSERT_EQ(WaitForWindows(probe, 1).size(), 1u);
 		unsigned long window = fSession->MappedWindow(kTitle);
 		ASSERT_NE(window, 0u) << getenv("DISPLAY") << "\n"
-			<< fSession->Run("xwininfo -root -tree 2>&1 | head -30");
+							  << fSession->Run("xwininfo -root -tree 2>&1 | head -30");
 		const BRect cascade(30, 30, 430, 280);
 		Settled(window, [&](const BRect& client) { return client == cascade; });
 		BRect screen = fSession->Screen();
@@ -100,9 +100,8 @@ TEST_P(WindowManagerTest, MaximizeRestoreMoveAndResizeKeepTheWindowOnScreenAndIt
 
 		if (GetParam() == WindowManager::kOpenbox) {
 			fSession->Run("wmctrl -i -r " + id + " -b add,maximized_vert,maximized_horz");
-			BRect maximized = Settled(window, [&](const BRect& client) {
-				return client.Width() == screen.Width();
-			});
+			BRect maximized = Settled(
+				window, [&](const BRect& client) { return client.Width() == screen.Width(); });
 			EXPECT_TRUE(Inside(*fSession->OuterFrame(window), screen))
 				<< DescribeRect(*fSession->OuterFrame(window));
 			EXPECT_GT(maximized.Height(), screen.Height() / 2);
@@ -162,8 +161,8 @@ TEST_P(WindowManagerTest, F10AndTheArrowKeysReachSaveAsSourceCode)
 		fSession->Run("xdotool key Down");
 		ASSERT_TRUE(menuIs("File", save));
 		fSession->Run("xdotool key Return");
-		ASSERT_TRUE(probe.WaitUntil([&] { return !probe.Panels().empty(); },
-			kWatchdogMicroseconds));
+		ASSERT_TRUE(
+			probe.WaitUntil([&] { return !probe.Panels().empty(); }, kWatchdogMicroseconds));
 		std::vector<QtProbe::PanelView> panels = probe.Panels();
 		ASSERT_EQ(panels.size(), 1u);
 		EXPECT_EQ(panels[0].mode, B_SAVE_PANEL);
@@ -181,8 +180,7 @@ TEST_P(WindowManagerTest, SaveDialogAtTwiceTheScaleFitsTheScreen)
 	RunProgram({kColour}, [&](QtProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
-		ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", "Save as source code\xE2\x80\xA6"}),
-			B_OK);
+		ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", "Save as source code\xE2\x80\xA6"}), B_OK);
 		unsigned long dialog = fSession->MappedWindow("Save");
 		ASSERT_NE(dialog, 0u);
 		BRect screen = fSession->Screen();

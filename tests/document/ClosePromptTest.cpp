@@ -34,10 +34,12 @@ protected:
 		make.AddString("name", name.c_str());
 		make.AddBool("modified", modified);
 		be_app_messenger.SendMessage(&make);
-		EXPECT_TRUE(fServer->WaitUntil([&] {
-			int32 id = fProbe->FindWindow(LeafName(name.c_str()));
-			return id >= 0 && fProbe->IsVisible(id);
-		}, kWatchdogMicroseconds));
+		EXPECT_TRUE(fServer->WaitUntil(
+			[&] {
+				int32 id = fProbe->FindWindow(LeafName(name.c_str()));
+				return id >= 0 && fProbe->IsVisible(id);
+			},
+			kWatchdogMicroseconds));
 		return app.Document(name);
 	}
 
@@ -59,8 +61,8 @@ protected:
 
 	bool WaitForWindows(size_t count)
 	{
-		return fServer->WaitUntil([&] { return fServer->Windows().size() == count; },
-			kWatchdogMicroseconds);
+		return fServer->WaitUntil(
+			[&] { return fServer->Windows().size() == count; }, kWatchdogMicroseconds);
 	}
 
 	// The modified document `name`, and beside it an unmodified "Untitled 2";
@@ -102,8 +104,8 @@ protected:
 
 	bool WaitForOnlyPanel()
 	{
-		return fServer->WaitUntil([&] { return fServer->Panels().size() == 1; },
-			kWatchdogMicroseconds);
+		return fServer->WaitUntil(
+			[&] { return fServer->Panels().size() == 1; }, kWatchdogMicroseconds);
 	}
 
 	// Two close requests start two prompts; the first closes the window, so
@@ -146,8 +148,7 @@ TEST_F(ClosePromptTest, ThePromptAsksInItsOwnThreadWithTheExactTextAndButtons)
 		AlertDesk::Prompt prompt = fDesk->PromptAt(0);
 		EXPECT_EQ(prompt.alert.title, "");
 		EXPECT_EQ(prompt.alert.text, "Save changes to the document \"sunset.png.h\"?");
-		EXPECT_EQ(prompt.alert.buttons,
-			(std::vector<std::string>{"Don't save", "Cancel", "Save"}));
+		EXPECT_EQ(prompt.alert.buttons, (std::vector<std::string>{"Don't save", "Cancel", "Save"}));
 		EXPECT_EQ(prompt.alert.width, B_WIDTH_AS_USUAL);
 		EXPECT_EQ(prompt.alert.type, B_INFO_ALERT);
 		EXPECT_EQ(prompt.threadName, "SavePromptThread");
@@ -197,8 +198,8 @@ TEST_F(ClosePromptTest, DontSaveDuringTheApplicationsQuitLetsTheQuitGoOn)
 	std::vector<std::string> events = fLog.Events();
 	ASSERT_GE(events.size(), 3u);
 	EXPECT_EQ(std::vector<std::string>(events.end() - 3, events.end()),
-		(std::vector<std::string>{"deleted Untitled 1", "deleted Untitled 2",
-			"application quits"}));
+		(std::vector<std::string>{
+			"deleted Untitled 1", "deleted Untitled 2", "application quits"}));
 }
 
 TEST_F(ClosePromptTest, CancelCallsOffTheApplicationsQuit)
@@ -255,9 +256,7 @@ TEST_F(ClosePromptTest, AFailedSaveKeepsTheWindowUntilALaterSaveSucceeds)
 	std::string name = (fScratch / "sunset.png.h");
 	RunWithPerson(app, [&] {
 		BMessenger window = MakeDocument(app, name, true);
-		WithWindow(window, [](TestDocumentWindow* document) {
-			document->fSaveSucceeds = false;
-		});
+		WithWindow(window, [](TestDocumentWindow* document) { document->fSaveSucceeds = false; });
 		Close(name);
 		AnswerPrompt(1, kSave);
 		ASSERT_TRUE(fLog.WaitFor("handled SAVE"));
@@ -265,15 +264,13 @@ TEST_F(ClosePromptTest, AFailedSaveKeepsTheWindowUntilALaterSaveSucceeds)
 		EXPECT_EQ(DocumentNameOf(window), name);
 		// The person is told, and the window's thread did not wait for it.
 		ASSERT_TRUE(fDesk->WaitForPrompts(2));
-		EXPECT_EQ(fDesk->PromptAt(1).alert.text,
-			"Could not save \"sunset.png.h\": Permission denied.");
+		EXPECT_EQ(
+			fDesk->PromptAt(1).alert.text, "Could not save \"sunset.png.h\": Permission denied.");
 		EXPECT_EQ(fDesk->PromptAt(1).alert.buttons, std::vector<std::string>{"OK"});
 		fDesk->Answer(1, 0);
 
 		// The wish to close stays: the next successful save closes it.
-		WithWindow(window, [](TestDocumentWindow* document) {
-			document->fSaveSucceeds = true;
-		});
+		WithWindow(window, [](TestDocumentWindow* document) { document->fSaveSucceeds = true; });
 		window.SendMessage(B_SAVE_REQUESTED);
 	});
 	EXPECT_EQ(fLog.StartingWith("save ").size(), 2u);
@@ -299,9 +296,7 @@ TEST_F(ClosePromptTest, AFailedSaveFromThePanelRestoresTheNameAndKeepsTheWishToC
 	DocumentTestApp app(fLog);
 	RunWithPerson(app, [&] {
 		BMessenger window = MakeDocument(app, "Untitled 1", true);
-		WithWindow(window, [](TestDocumentWindow* document) {
-			document->fSaveSucceeds = false;
-		});
+		WithWindow(window, [](TestDocumentWindow* document) { document->fSaveSucceeds = false; });
 		Close("Untitled 1");
 		AnswerPrompt(1, kSave);
 		ConfirmOnlyPanel(fScratch.Ref("src"), "pic.h");
@@ -310,13 +305,10 @@ TEST_F(ClosePromptTest, AFailedSaveFromThePanelRestoresTheNameAndKeepsTheWishToC
 		EXPECT_EQ(fProbe->Title(ServerIdOf("Untitled 1")), "Untitled 1");
 		// The alert names the file that was asked for, not the old name.
 		ASSERT_TRUE(fDesk->WaitForPrompts(2));
-		EXPECT_EQ(fDesk->PromptAt(1).alert.text,
-			"Could not save \"pic.h\": Permission denied.");
+		EXPECT_EQ(fDesk->PromptAt(1).alert.text, "Could not save \"pic.h\": Permission denied.");
 		fDesk->Answer(1, 0);
 
-		WithWindow(window, [](TestDocumentWindow* document) {
-			document->fSaveSucceeds = true;
-		});
+		WithWindow(window, [](TestDocumentWindow* document) { document->fSaveSucceeds = true; });
 		window.SendMessage(kMsgSaveAs);
 		ConfirmOnlyPanel(fScratch.Ref("src"), "second.h");
 	});

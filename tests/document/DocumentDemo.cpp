@@ -49,8 +49,7 @@ Fail(const std::string& why)
 class DemoWindow : public FileDocumentWindow {
 public:
 	DemoWindow(BRect frame, const char* path, bool modified)
-		:
-		FileDocumentWindow(frame, path, B_TITLED_WINDOW, 0)
+		: FileDocumentWindow(frame, path, B_TITLED_WINDOW, 0)
 	{
 		SetModified(modified);
 		Show();
@@ -69,12 +68,8 @@ public:
 
 class DemoApp : public DocumentApp {
 public:
-	DemoApp()
-		:
-		DocumentApp("application/x-vnd.Zq-DocumentDemo"),
-		fStagger(BRect(30, 30, 430, 280))
-	{
-	}
+	DemoApp() : DocumentApp("application/x-vnd.Zq-DocumentDemo"), fStagger(BRect(30, 30, 430, 280))
+	{ }
 
 	void ArgvReceived(int32 argc, char** argv) override
 	{
@@ -102,8 +97,8 @@ private:
 void
 Drive(HeadlessProbe* server, size_t documents)
 {
-	if (!server->WaitUntil([&] { return server->Windows().size() == documents; },
-			kWatchdogMicroseconds)) {
+	if (!server->WaitUntil(
+			[&] { return server->Windows().size() == documents; }, kWatchdogMicroseconds)) {
 		Fail("the documents did not all open");
 		return;
 	}
@@ -117,10 +112,12 @@ Drive(HeadlessProbe* server, size_t documents)
 	for (int32 window : windows) {
 		std::string title = server->Title(window);
 		server->ClickCloseBox(window);
-		bool gone = server->WaitUntil([&] {
-			std::vector<int32> left = server->Windows();
-			return std::find(left.begin(), left.end(), window) == left.end();
-		}, kWatchdogMicroseconds);
+		bool gone = server->WaitUntil(
+			[&] {
+				std::vector<int32> left = server->Windows();
+				return std::find(left.begin(), left.end(), window) == left.end();
+			},
+			kWatchdogMicroseconds);
 		if (!gone) {
 			Fail("the window " + title + " did not close");
 			return;

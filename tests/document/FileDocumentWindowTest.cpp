@@ -35,9 +35,8 @@ TEST_F(FileDocumentWindowTest, TheTitleIsAlwaysTheLeafOfTheDocumentName)
 	EXPECT_EQ(name, "/boot/home/sunset.png.h");
 	EXPECT_EQ(fProbe->Title(ServerId()), "sunset.png.h");
 
-	WithWindow(window, [&](TestDocumentWindow* document) {
-		document->SetDocumentName("/boot/home/images/");
-	});
+	WithWindow(window,
+		[&](TestDocumentWindow* document) { document->SetDocumentName("/boot/home/images/"); });
 	EXPECT_EQ(fProbe->Title(ServerId()), "images/");
 }
 
@@ -193,8 +192,8 @@ TEST_F(FileDocumentWindowTest, AnUnmodifiedWindowClosesWithoutAPrompt)
 TEST_F(FileDocumentWindowTest, TheBaseSaveWritesNothingAndSucceeds)
 {
 	std::string name = (fScratch / "never-written.h");
-	auto* window = new FileDocumentWindow(BRect(10, 10, 110, 110), name.c_str(),
-		B_TITLED_WINDOW, 0);
+	auto* window = new FileDocumentWindow(
+		BRect(10, 10, 110, 110), name.c_str(), B_TITLED_WINDOW, 0);
 	BMessenger messenger(nullptr, window);
 	window->Show();
 	ASSERT_TRUE(messenger.LockTarget());

@@ -25,10 +25,12 @@ protected:
 		make.AddString("name", name);
 		make.AddBool("modified", modified);
 		be_app_messenger.SendMessage(&make);
-		ASSERT_TRUE(fServer->WaitUntil([&] {
-			int32 id = fProbe->FindWindow(LeafName(name));
-			return id >= 0 && fProbe->IsVisible(id);
-		}, kWatchdogMicroseconds));
+		ASSERT_TRUE(fServer->WaitUntil(
+			[&] {
+				int32 id = fProbe->FindWindow(LeafName(name));
+				return id >= 0 && fProbe->IsVisible(id);
+			},
+			kWatchdogMicroseconds));
 	}
 
 	// Runs a new application with one document window, deleted as soon as it
@@ -66,13 +68,15 @@ TEST_F(LastWindowTest, DontSaveOnTheLastWindowDuringAQuitEndsTheApplicationClean
 // and application are both gone.
 TEST_F(LastWindowTest, CancelAfterTheApplicationHasGoneDoesNothing)
 {
-	ForEachRound([&](EventLog&, AlertDesk& desk) {
-		MakeDocument("Untitled 1", true);
-		fProbe->ClickCloseBox(fProbe->FindWindow("Untitled 1"));
-		ASSERT_TRUE(desk.WaitForPrompts(1));
-		BMessenger window(nullptr, be_app->WindowAt(0));
-		QuitDocument(window);
-	}, [](AlertDesk& desk) { desk.Answer(0, kCancel); });
+	ForEachRound(
+		[&](EventLog&, AlertDesk& desk) {
+			MakeDocument("Untitled 1", true);
+			fProbe->ClickCloseBox(fProbe->FindWindow("Untitled 1"));
+			ASSERT_TRUE(desk.WaitForPrompts(1));
+			BMessenger window(nullptr, be_app->WindowAt(0));
+			QuitDocument(window);
+		},
+		[](AlertDesk& desk) { desk.Answer(0, kCancel); });
 }
 
 } // namespace

@@ -12,8 +12,8 @@ namespace {
 using namespace testsupport;
 
 enum class Request {
-	Bare,             // no fields, as the close prompt sends it
-	Reply,            // "directory" and "name", as the save panel sends it
+	Bare, // no fields, as the close prompt sends it
+	Reply, // "directory" and "name", as the save panel sends it
 	DirectoryOnly,
 	NameOnly,
 	MissingDirectory, // a "directory" that does not resolve, and a "name"
@@ -23,55 +23,53 @@ struct SaveRow {
 	const char* behaviour;
 	const char* startName; // "@" stands for the scratch directory
 	Request request;
-	const char* name;      // the "name" field, where the request has one
+	const char* name; // the "name" field, where the request has one
 	bool saveSucceeds;
-	const char* savedAs;   // the name SaveDocument sees; null: it is not called
+	const char* savedAs; // the name SaveDocument sees; null: it is not called
 	const char* finalName;
 	bool panelShown;
 	const char* alert = nullptr; // what the person is told; null: nothing
 };
 
 const SaveRow kRows[] = {
-	{"a bare request writes a named document under its name", "@/sunset.png.h",
-		Request::Bare, nullptr, true, "@/sunset.png.h", "@/sunset.png.h", false},
-	{"a failed bare save leaves the name", "@/sunset.png.h",
-		Request::Bare, nullptr, false, "@/sunset.png.h", "@/sunset.png.h", false,
+	{"a bare request writes a named document under its name", "@/sunset.png.h", Request::Bare,
+		nullptr, true, "@/sunset.png.h", "@/sunset.png.h", false},
+	{"a failed bare save leaves the name", "@/sunset.png.h", Request::Bare, nullptr, false,
+		"@/sunset.png.h", "@/sunset.png.h", false,
 		"Could not save \"sunset.png.h\": Permission denied."},
-	{"a bare request on an untitled document shows the panel", "Untitled 2",
-		Request::Bare, nullptr, true, nullptr, "Untitled 2", true},
+	{"a bare request on an untitled document shows the panel", "Untitled 2", Request::Bare, nullptr,
+		true, nullptr, "Untitled 2", true},
 	{"any name beginning with Untitled is untitled: it shows the panel", "Untitledness.h",
 		Request::Bare, nullptr, true, nullptr, "Untitledness.h", true},
-	{"a lower-case untitled name is a name like any other", "untitled.h",
-		Request::Bare, nullptr, true, "untitled.h", "untitled.h", false},
-	{"a panel reply renames the document and saves it", "@/sunset.png.h",
-		Request::Reply, "pic.h", true, "@/src/pic.h", "@/src/pic.h", false},
-	{"a panel reply whose save fails restores the previous name", "@/sunset.png.h",
-		Request::Reply, "pic.h", false, "@/src/pic.h", "@/sunset.png.h", false,
+	{"a lower-case untitled name is a name like any other", "untitled.h", Request::Bare, nullptr,
+		true, "untitled.h", "untitled.h", false},
+	{"a panel reply renames the document and saves it", "@/sunset.png.h", Request::Reply, "pic.h",
+		true, "@/src/pic.h", "@/src/pic.h", false},
+	{"a panel reply whose save fails restores the previous name", "@/sunset.png.h", Request::Reply,
+		"pic.h", false, "@/src/pic.h", "@/sunset.png.h", false,
 		"Could not save \"pic.h\": Permission denied."},
-	{"a panel reply names an untitled document", "Untitled 1",
-		Request::Reply, "pic.h", true, "@/src/pic.h", "@/src/pic.h", false},
-	{"a failed first save of an untitled document keeps it untitled", "Untitled 1",
-		Request::Reply, "pic.h", false, "@/src/pic.h", "Untitled 1", false,
+	{"a panel reply names an untitled document", "Untitled 1", Request::Reply, "pic.h", true,
+		"@/src/pic.h", "@/src/pic.h", false},
+	{"a failed first save of an untitled document keeps it untitled", "Untitled 1", Request::Reply,
+		"pic.h", false, "@/src/pic.h", "Untitled 1", false,
 		"Could not save \"pic.h\": Permission denied."},
-	{"a directory without a name changes nothing", "@/sunset.png.h",
-		Request::DirectoryOnly, nullptr, true, nullptr, "@/sunset.png.h", false},
-	{"a name without a directory is a bare request", "@/sunset.png.h",
-		Request::NameOnly, "pic.h", true, "@/sunset.png.h", "@/sunset.png.h", false},
+	{"a directory without a name changes nothing", "@/sunset.png.h", Request::DirectoryOnly,
+		nullptr, true, nullptr, "@/sunset.png.h", false},
+	{"a name without a directory is a bare request", "@/sunset.png.h", Request::NameOnly, "pic.h",
+		true, "@/sunset.png.h", "@/sunset.png.h", false},
 	{"a directory that does not resolve changes nothing and says why", "@/sunset.png.h",
 		Request::MissingDirectory, "pic.h", true, nullptr, "@/sunset.png.h", false,
 		"Could not save \"pic.h\": No such file or directory."},
 	{"an empty name is an incomplete reply: it changes nothing, silently", "@/sunset.png.h",
 		Request::Reply, "", true, nullptr, "@/sunset.png.h", false},
-	{"a name with a slash cannot be appended and changes nothing", "@/sunset.png.h",
-		Request::Reply, "sub/pic.h", true, nullptr, "@/sunset.png.h", false,
+	{"a name with a slash cannot be appended and changes nothing", "@/sunset.png.h", Request::Reply,
+		"sub/pic.h", true, nullptr, "@/sunset.png.h", false,
 		"Could not save \"sub/pic.h\": Invalid argument."},
-	{"a name of .. cannot be appended and changes nothing", "@/sunset.png.h",
-		Request::Reply, "..", true, nullptr, "@/sunset.png.h", false,
-		"Could not save \"..\": Invalid argument."},
+	{"a name of .. cannot be appended and changes nothing", "@/sunset.png.h", Request::Reply, "..",
+		true, nullptr, "@/sunset.png.h", false, "Could not save \"..\": Invalid argument."},
 };
 
-class SaveRequest : public DocumentWindowFixture,
-	public testing::WithParamInterface<SaveRow> {
+class SaveRequest : public DocumentWindowFixture, public testing::WithParamInterface<SaveRow> {
 protected:
 	std::string Expand(const char* text) const
 	{
@@ -87,22 +85,22 @@ protected:
 		entry_ref directory = fScratch.Ref("src");
 		entry_ref missing((fScratch.Path() + "/no such directory").c_str(), "src");
 		switch (row.request) {
-			case Request::Bare:
-				break;
-			case Request::Reply:
-				message.AddRef("directory", &directory);
-				message.AddString("name", row.name);
-				break;
-			case Request::DirectoryOnly:
-				message.AddRef("directory", &directory);
-				break;
-			case Request::NameOnly:
-				message.AddString("name", row.name);
-				break;
-			case Request::MissingDirectory:
-				message.AddRef("directory", &missing);
-				message.AddString("name", row.name);
-				break;
+		case Request::Bare:
+			break;
+		case Request::Reply:
+			message.AddRef("directory", &directory);
+			message.AddString("name", row.name);
+			break;
+		case Request::DirectoryOnly:
+			message.AddRef("directory", &directory);
+			break;
+		case Request::NameOnly:
+			message.AddString("name", row.name);
+			break;
+		case Request::MissingDirectory:
+			message.AddRef("directory", &missing);
+			message.AddString("name", row.name);
+			break;
 		}
 		return message;
 	}
@@ -115,9 +113,8 @@ TEST_P(SaveRequest, EndsAsTheRowSays)
 	std::string startName = Expand(row.startName);
 	fServer->SetAlertHandler([](const AlertInfo&) { return 0; });
 	BMessenger window = Open(startName);
-	WithWindow(window, [&](TestDocumentWindow* document) {
-		document->fSaveSucceeds = row.saveSucceeds;
-	});
+	WithWindow(
+		window, [&](TestDocumentWindow* document) { document->fSaveSucceeds = row.saveSucceeds; });
 
 	ASSERT_TRUE(Deliver(window, RequestFor(row)));
 
@@ -127,8 +124,8 @@ TEST_P(SaveRequest, EndsAsTheRowSays)
 	} else {
 		// The document carries its new name and title while it is written.
 		std::string savedAs = Expand(row.savedAs);
-		EXPECT_EQ(saves, (std::vector<std::string>{"save " + savedAs + " titled "
-			+ LeafName(savedAs.c_str())}));
+		EXPECT_EQ(saves,
+			(std::vector<std::string>{"save " + savedAs + " titled " + LeafName(savedAs.c_str())}));
 	}
 	std::string finalName = Expand(row.finalName);
 	EXPECT_EQ(DocumentNameOf(window), finalName);
@@ -140,8 +137,7 @@ TEST_P(SaveRequest, EndsAsTheRowSays)
 		EXPECT_EQ(panels[0].mode, B_SAVE_PANEL);
 		EXPECT_EQ(panels[0].saveText, startName);
 	}
-	EXPECT_TRUE(std::filesystem::is_empty((fScratch / "src")))
-		<< "the test window writes no file";
+	EXPECT_TRUE(std::filesystem::is_empty((fScratch / "src"))) << "the test window writes no file";
 
 	// A failure is told once, in an alert with one "OK", shown by a thread
 	// of its own while the window goes on.

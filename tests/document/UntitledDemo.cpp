@@ -62,9 +62,7 @@ Abandon(const std::string& why)
 
 class DemoWindow : public FileDocumentWindow {
 public:
-	DemoWindow(BRect frame, const char* name)
-		:
-		FileDocumentWindow(frame, name, B_TITLED_WINDOW, 0)
+	DemoWindow(BRect frame, const char* name) : FileDocumentWindow(frame, name, B_TITLED_WINDOW, 0)
 	{
 		SetModified(true);
 		{
@@ -86,11 +84,7 @@ public:
 
 class DemoApp : public DocumentApp {
 public:
-	DemoApp()
-		:
-		DocumentApp("application/x-vnd.Zq-UntitledDemo")
-	{
-	}
+	DemoApp() : DocumentApp("application/x-vnd.Zq-UntitledDemo") { }
 
 	void ReadyToRun() override
 	{
@@ -119,9 +113,11 @@ AwaitSavePanel(const HeadlessProbe& server, const std::string& name, const char*
 {
 	std::optional<DisplayProbe::PanelView> panel;
 	// A save written under the name ends the wait as well.
-	server.WaitUntil([&] {
-		return (panel = ShowingSavePanel(server)).has_value() || std::filesystem::exists(name);
-	}, kWatchdogMicroseconds);
+	server.WaitUntil(
+		[&] {
+			return (panel = ShowingSavePanel(server)).has_value() || std::filesystem::exists(name);
+		},
+		kWatchdogMicroseconds);
 	if (std::filesystem::exists(name))
 		Abandon(name + " was written in the working directory after " + after);
 	if (!panel)
@@ -134,8 +130,8 @@ AwaitSavePanel(const HeadlessProbe& server, const std::string& name, const char*
 void
 Drive(HeadlessProbe* server, const std::string& folder)
 {
-	if (!server->WaitUntil([&] { return server->Windows().size() == std::size(kNames); },
-			kWatchdogMicroseconds)) {
+	if (!server->WaitUntil(
+			[&] { return server->Windows().size() == std::size(kNames); }, kWatchdogMicroseconds)) {
 		Abandon("the documents did not all open");
 	}
 	for (const char* name : kNames) {
@@ -148,16 +144,15 @@ Drive(HeadlessProbe* server, const std::string& folder)
 		messenger.SendMessage(B_SAVE_REQUESTED);
 		int32 panel = AwaitSavePanel(*server, name, "a bare save request");
 		server->CancelPanel(panel);
-		if (!server->WaitUntil([&] { return !ShowingSavePanel(*server); },
-				kWatchdogMicroseconds)) {
+		if (!server->WaitUntil([&] { return !ShowingSavePanel(*server); }, kWatchdogMicroseconds)) {
 			Abandon("the panel did not close");
 		}
 
 		server->ClickCloseBox(window);
 		panel = AwaitSavePanel(*server, name, "closing with \"Save\"");
 		server->AcceptSavePanel(panel, folder, name);
-		bool gone = server->WaitUntil([&] { return server->FindWindow(name) < 0; },
-			kWatchdogMicroseconds);
+		bool gone = server->WaitUntil(
+			[&] { return server->FindWindow(name) < 0; }, kWatchdogMicroseconds);
 		if (!gone)
 			Abandon(std::string("the window ") + name + " did not close after its save");
 		printf("saved %s into the chosen folder\n", name);
@@ -215,8 +210,7 @@ main(int argc, char** argv)
 		if (std::filesystem::exists(name))
 			Fail(std::string(name) + " was written in the working directory");
 		std::ifstream saved(std::filesystem::path(folder) / name);
-		std::string text(
-			(std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+		std::string text((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
 		if (text != kSavedText)
 			Fail(std::string("the document was not written to the chosen folder: ") + name);
 	}

@@ -72,7 +72,7 @@ Permissions(const std::string& path)
 TEST(BitmapSourceExport, WritesTheTextUnderTheDocumentName)
 {
 	ScratchDirectory scratch;
-	auto bitmap = MakeBitmap(19, 9, B_RGB32);  // 800 bytes: more text than one buffer
+	auto bitmap = MakeBitmap(19, 9, B_RGB32); // 800 bytes: more text than one buffer
 	const std::string path = scratch / "dot.png.h";
 	mode_t previous = umask(022);
 	BPrivate::Result<void> saved = ExportBitmapSource(bitmap.get(), path.c_str());

@@ -24,8 +24,8 @@ struct ProgressRow {
 TEST(ExportProgressTest, CountsGrowToTheWholeTextWrittenEndingWithIt)
 {
 	const ProgressRow rows[] = {
-		{511, 511, B_RGB32, 7},   // 1 MiB of bytes, about 6.4 MB of text
-		{99, 99, B_CMAP8, 1},     // less than one step: only the end
+		{511, 511, B_RGB32, 7}, // 1 MiB of bytes, about 6.4 MB of text
+		{99, 99, B_CMAP8, 1}, // less than one step: only the end
 	};
 	testsupport::ScratchDirectory scratch;
 	for (const ProgressRow& row : rows) {

@@ -31,9 +31,9 @@ Collected
 Format(const Inputs& in)
 {
 	Collected out;
-	out.result = FormatBitmapSource(in.name, in.left, in.top, in.right, in.bottom,
-		in.colorSpace, in.bytes.empty() ? nullptr : in.bytes.data(),
-		static_cast<int32>(in.bytes.size()), [&out](const char* piece, size_t length) {
+	out.result = FormatBitmapSource(in.name, in.left, in.top, in.right, in.bottom, in.colorSpace,
+		in.bytes.empty() ? nullptr : in.bytes.data(), static_cast<int32>(in.bytes.size()),
+		[&out](const char* piece, size_t length) {
 			out.pieces++;
 			out.text.append(piece, length);
 			return static_cast<ssize_t>(length);
@@ -87,22 +87,26 @@ TEST(FormatBitmapSource, TheDotExampleIsExact)
 		"PrefilledBitmap *Dot_MICN;\n"
 		"\n"
 		"//Put this after your BApplication object has been constructed:\n"
-		"\tDot_MICN = new PrefilledBitmap(BRect(0.0,0.0,1.0,0.0),B_RGB32,Dot_MData,false,false);\n");
+		"\tDot_MICN = new "
+		"PrefilledBitmap(BRect(0.0,0.0,1.0,0.0),B_RGB32,Dot_MData,false,false);\n");
 }
 
 TEST(FormatBitmapSource, ArraysOfEveryLineShape)
 {
 	struct Row {
 		size_t count;
-		const char* expectedStart;  // of the array body, after "{\n\t"
+		const char* expectedStart; // of the array body, after "{\n\t"
 	};
 	const Row rows[] = {
 		{1, "0x03\n};\n"},
-		{16, "0x03, 0x0A, 0x11, 0x18, 0x1F, 0x26, 0x2D, 0x34, 0x3B, 0x42, 0x49, 0x50, "
+		{16,
+			"0x03, 0x0A, 0x11, 0x18, 0x1F, 0x26, 0x2D, 0x34, 0x3B, 0x42, 0x49, 0x50, "
 			"0x57, 0x5E, 0x65, 0x6C\n};\n"},
-		{17, "0x03, 0x0A, 0x11, 0x18, 0x1F, 0x26, 0x2D, 0x34, 0x3B, 0x42, 0x49, 0x50, "
+		{17,
+			"0x03, 0x0A, 0x11, 0x18, 0x1F, 0x26, 0x2D, 0x34, 0x3B, 0x42, 0x49, 0x50, "
 			"0x57, 0x5E, 0x65, 0x6C, \n\t0x73\n};\n"},
-		{18, "0x03, 0x0A, 0x11, 0x18, 0x1F, 0x26, 0x2D, 0x34, 0x3B, 0x42, 0x49, 0x50, "
+		{18,
+			"0x03, 0x0A, 0x11, 0x18, 0x1F, 0x26, 0x2D, 0x34, 0x3B, 0x42, 0x49, 0x50, "
 			"0x57, 0x5E, 0x65, 0x6C, \n\t0x73, 0x7A\n};\n"},
 		{256, nullptr},
 		{1000, nullptr},
@@ -115,8 +119,10 @@ TEST(FormatBitmapSource, ArraysOfEveryLineShape)
 		Collected out = Format(in);
 		ASSERT_TRUE(out.result) << row.count;
 		const std::string head = "#include \"PrefilledBitmap.h\"\n\n//********Icon for 'icon'\n"
-			"uint8 icon_MData[" + std::to_string(row.count) + "] =\n{\n\t";
-		const std::string tail = "PrefilledBitmap *icon_MICN;\n\n"
+								 "uint8 icon_MData["
+			+ std::to_string(row.count) + "] =\n{\n\t";
+		const std::string tail =
+			"PrefilledBitmap *icon_MICN;\n\n"
 			"//Put this after your BApplication object has been constructed:\n"
 			"\ticon_MICN = new PrefilledBitmap(BRect(0.0,0.0,1.0,0.0),B_CMAP8,icon_MData,"
 			"false,false);\n";
@@ -138,7 +144,10 @@ TEST(FormatBitmapSource, EveryByteValueIsTwoUpperCaseDigits)
 	for (int value = 0; value < 256; value++) {
 		char expected[16];
 		snprintf(expected, sizeof(expected),
-			value == 255 ? "0x%02X\n};\n" : value % 16 == 15 ? "0x%02X, \n\t" : "0x%02X, ", value);
+			value == 255           ? "0x%02X\n};\n"
+				: value % 16 == 15 ? "0x%02X, \n\t"
+								   : "0x%02X, ",
+			value);
 		items += expected;
 	}
 	EXPECT_NE(out.text.find("uint8 Dot_MData[256] =\n{\n\t" + items), std::string::npos);
@@ -172,8 +181,7 @@ TEST(FormatBitmapSource, ColourSpacesAndBoundsAsWritten)
 		{0x2009, 0, 0, 1, 1, "BRect(0.0,0.0,1.0,1.0),/*Other color space*/,"},
 		{0x2003, 0, 0, 1, 1, "BRect(0.0,0.0,1.0,1.0),/*Other color space*/,"},
 		{-1, 0, 0, 1, 1, "BRect(0.0,0.0,1.0,1.0),/*Other color space*/,"},
-		{8, 0, 0, 1e30f, 0,
-			"BRect(0.0,0.0,1000000015047466219876688855040.0,0.0),B_RGB32,"},
+		{8, 0, 0, 1e30f, 0, "BRect(0.0,0.0,1000000015047466219876688855040.0,0.0),B_RGB32,"},
 		{8, -FLT_MAX, 0, FLT_MAX, 0,
 			"BRect(-340282346638528859811704183484516925440.0,0.0,"
 			"340282346638528859811704183484516925440.0,0.0),B_RGB32,"},
@@ -190,7 +198,9 @@ TEST(FormatBitmapSource, ColourSpacesAndBoundsAsWritten)
 		Collected out = Format(in);
 		ASSERT_TRUE(out.result);
 		EXPECT_NE(out.text.find(std::string("new PrefilledBitmap(") + row.expected + "N_MData"),
-			std::string::npos) << row.expected << "\n" << out.text;
+			std::string::npos)
+			<< row.expected << "\n"
+			<< out.text;
 	}
 }
 
@@ -203,7 +213,7 @@ TEST(FormatBitmapSource, TheIconNameIsUsedUnchanged)
 	ASSERT_TRUE(out.result);
 	size_t uses = 0;
 	for (size_t at = out.text.find("dot.png.h"); at != std::string::npos;
-		at = out.text.find("dot.png.h", at + 1)) {
+		 at = out.text.find("dot.png.h", at + 1)) {
 		uses++;
 	}
 	EXPECT_EQ(uses, 5u);
@@ -218,10 +228,10 @@ TEST(FormatBitmapSource, ProductionStopsAtTheFirstPieceNotTakenWhole)
 	for (size_t stopAt = 0; stopAt < total; stopAt++) {
 		for (ssize_t answer : {ssize_t(-1), ssize_t(0), ssize_t(1)}) {
 			size_t calls = 0;
-			bool result = FormatBitmapSource(in.name, 0, 0, 1, 0, 8, in.bytes.data(), 40,
-				[&](const char*, size_t length) {
+			bool result = FormatBitmapSource(
+				in.name, 0, 0, 1, 0, 8, in.bytes.data(), 40, [&](const char*, size_t length) {
 					return calls++ == stopAt ? std::min<ssize_t>(answer, length - 1)
-						: static_cast<ssize_t>(length);
+											 : static_cast<ssize_t>(length);
 				});
 			EXPECT_FALSE(result) << stopAt;
 			EXPECT_EQ(calls, stopAt + 1) << "a piece was produced after the refused one";
@@ -229,8 +239,11 @@ TEST(FormatBitmapSource, ProductionStopsAtTheFirstPieceNotTakenWhole)
 	}
 	// A consumer claiming more than it was given did not take the piece whole.
 	size_t calls = 0;
-	EXPECT_FALSE(FormatBitmapSource("x", 0, 0, 0, 0, 8, in.bytes.data(), 40,
-		[&](const char*, size_t length) { calls++; return static_cast<ssize_t>(length + 1); }));
+	EXPECT_FALSE(FormatBitmapSource(
+		"x", 0, 0, 0, 0, 8, in.bytes.data(), 40, [&](const char*, size_t length) {
+			calls++;
+			return static_cast<ssize_t>(length + 1);
+		}));
 	EXPECT_EQ(calls, 1u);
 }
 
@@ -262,9 +275,10 @@ TEST(FormatBitmapSource, TheLengthIsKnownBeforehand)
 				in.right = 1e20f;
 				in.bytes = Counting(count);
 				Collected out = Format(in);
-				EXPECT_EQ(BitmapSourceLength(name, in.left, in.top, in.right, in.bottom,
-					colorSpace, static_cast<int32>(count)),
-					static_cast<int64>(out.text.size())) << count << " " << name;
+				EXPECT_EQ(BitmapSourceLength(name, in.left, in.top, in.right, in.bottom, colorSpace,
+							  static_cast<int32>(count)),
+					static_cast<int64>(out.text.size()))
+					<< count << " " << name;
 			}
 		}
 	}

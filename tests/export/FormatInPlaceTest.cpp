@@ -31,8 +31,7 @@ Bytes(size_t count)
 bool
 Format(const std::vector<uint8>& bytes, auto&& consumer)
 {
-	return FormatBitmapSource("icon", 0, 0, 3, 3, 8, bytes.data(), int32(bytes.size()),
-		consumer);
+	return FormatBitmapSource("icon", 0, 0, 3, 3, 8, bytes.data(), int32(bytes.size()), consumer);
 }
 
 std::string

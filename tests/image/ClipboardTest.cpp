@@ -77,17 +77,17 @@ TEST_F(ClipboardTest, CopyAsSourceCodeIsTheExportersTextOfWhatTheWindowHolds)
 		SCOPED_TRACE(rows[index].fixture);
 		const int32 id = windows[index];
 		if (rows[index].spaceItem != nullptr) {
-			ASSERT_EQ(fProbe->PickMenuItem(id, {"File", "Color space", rows[index].spaceItem}),
-				B_OK);
+			ASSERT_EQ(
+				fProbe->PickMenuItem(id, {"File", "Color space", rows[index].spaceItem}), B_OK);
 		}
 		ASSERT_EQ(fProbe->SetClipboard({}), B_OK);
 		ASSERT_EQ(fProbe->PressShortcut(id, 'C'), B_OK);
 		ASSERT_TRUE(Eventually([&] { return !fProbe->Clipboard().items.empty(); }));
 		const std::string copied = fProbe->ClipboardBytes("text/plain");
 
-		testsupport::ProgramOutcome exported = testsupport::RunProgram({{QUILLPIX_BINARY_DIR
-			"/tools/quillpix-export", "--color-space", rows[index].exporterSpace, "-o", "-",
-			images[index]}});
+		testsupport::ProgramOutcome exported = testsupport::RunProgram(
+			{{QUILLPIX_BINARY_DIR "/tools/quillpix-export", "--color-space",
+				rows[index].exporterSpace, "-o", "-", images[index]}});
 		ASSERT_EQ(exported.ExitCode(), 0) << exported.Describe();
 		EXPECT_EQ(copied, exported.out);
 		EXPECT_NE(copied.find("pic_" + std::to_string(index) + "_MData["), std::string::npos);
@@ -117,8 +117,8 @@ TEST_F(ClipboardTest, CopiedImagePastesBackAsANewUntitledWindow)
 		const std::string png = fProbe->ClipboardBytes("image/png");
 		ASSERT_EQ(png.compare(0, 4, "\x89PNG"), 0);
 		std::unique_ptr<BBitmap> shown = ImageOf(*this, titles[index]);
-		BPrivate::Result<std::unique_ptr<BBitmap>> decoded
-			= BPrivate::ReadBitmapBytes(png.data(), png.size());
+		BPrivate::Result<std::unique_ptr<BBitmap>> decoded = BPrivate::ReadBitmapBytes(
+			png.data(), png.size());
 		ASSERT_TRUE(decoded);
 		EXPECT_TRUE(SameBits(
 			BitmapInSpace(*decoded.Value(), SpaceConversion{B_RGBA32}).get(), shown.get()));
@@ -146,8 +146,9 @@ TEST_F(ClipboardTest, PasteOpensWhatIsAnImageAndSaysWhatIsNot)
 		{{}, "There is nothing on the clipboard to paste."},
 		{Holding({{"text/plain", "hello"}}), "The clipboard holds no image to paste."},
 		{Holding({{"image/jpeg", jpeg}}), nullptr},
-		{Holding({{"text/plain", spaced}, {"text/uri-list",
-			"# copied\r\nfile://" + fDirectory + "/a%20b%23.jpg\r\n"}}), nullptr},
+		{Holding({{"text/plain", spaced},
+			 {"text/uri-list", "# copied\r\nfile://" + fDirectory + "/a%20b%23.jpg\r\n"}}),
+			nullptr},
 		{Holding({{"text/uri-list", "file://" + fDirectory + "/gone.png\r\n"}}),
 			"gone.png: No such file or directory"},
 		{Holding({{"image/png", "\x89PNG\r\n\x1a\n not really"}}),
@@ -199,7 +200,8 @@ TEST_F(ClipboardTest, TextTooLargeForTheClipboardIsRefused)
 	ASSERT_EQ(fProbe->PressShortcut(windows[0], 'C'), B_OK);
 	std::vector<std::string> texts = AlertTexts(1);
 	ASSERT_EQ(texts.size(), 1u);
-	EXPECT_EQ(texts[0], "The text is 79,380,271 bytes, more than the clipboard takes "
+	EXPECT_EQ(texts[0],
+		"The text is 79,380,271 bytes, more than the clipboard takes "
 		"(64 MiB): save it as source code instead.");
 	EXPECT_EQ(fProbe->ClipboardBytes("text/plain"), "kept");
 }

@@ -141,7 +141,8 @@ TEST_F(ColorSpaceMenuTest, EachNewItemSwitchesMarksRedrawsAndSavesWhatTheExporte
 		for (int32 y = 0; y < 7; y++) {
 			for (int32 x = 0; x < 10; x++) {
 				ASSERT_TRUE(SameColor(DisplayProbe::PixelOf(shot.get(), left + x, top + y),
-					DisplayProbe::PixelOf(shownAs.get(), x, y))) << x << ", " << y;
+					DisplayProbe::PixelOf(shownAs.get(), x, y)))
+					<< x << ", " << y;
 			}
 		}
 
@@ -150,9 +151,9 @@ TEST_F(ColorSpaceMenuTest, EachNewItemSwitchesMarksRedrawsAndSavesWhatTheExporte
 		ASSERT_TRUE(Eventually([&] { return fProbe->Title(id) == name; }));
 		ASSERT_TRUE(WithImageWindow(name.c_str(), [](BitmapImageWindow&) {}));
 		const std::string expected = fDirectory + "/expected/" + name;
-		testsupport::ProgramOutcome exported = testsupport::RunProgram({{QUILLPIX_BINARY_DIR
-			"/tools/quillpix-export", "--color-space", item.exporterName, "-o", expected,
-			images[index]}});
+		testsupport::ProgramOutcome exported = testsupport::RunProgram(
+			{{QUILLPIX_BINARY_DIR "/tools/quillpix-export", "--color-space", item.exporterName,
+				"-o", expected, images[index]}});
 		ASSERT_EQ(exported.ExitCode(), 0) << exported.Describe();
 		EXPECT_EQ(ReadWhole(fDirectory + "/saved/" + name), ReadWhole(expected));
 	}
@@ -163,8 +164,8 @@ TEST_F(ColorSpaceMenuTest, EachNewItemSwitchesMarksRedrawsAndSavesWhatTheExporte
 // from any space and marks itself alone.
 TEST_F(ColorSpaceMenuTest, TransparencyShowsAsBeforeAndTheSeedsItemsTakeTheImageBack)
 {
-	const SpaceItem* const keeping[] = {&kItems[2], &kItems[4], &kItems[5], &kItems[11],
-		&kItems[14]};
+	const SpaceItem* const keeping[] = {
+		&kItems[2], &kItems[4], &kItems[5], &kItems[11], &kItems[14]};
 	std::vector<std::string> images;
 	for (size_t index = 0; index < std::size(keeping); index++)
 		images.push_back(CopyImage("alpha.png", "alpha" + std::to_string(index) + ".png"));
@@ -197,16 +198,16 @@ TEST_F(ColorSpaceMenuTest, TransparencyShowsAsBeforeAndTheSeedsItemsTakeTheImage
 					continue;
 				transparent++;
 				EXPECT_TRUE(SameColor(DisplayProbe::PixelOf(after.get(), left + x, top + y),
-					DisplayProbe::PixelOf(before.get(), left + x, top + y))) << x << ", " << y;
+					DisplayProbe::PixelOf(before.get(), left + x, top + y)))
+					<< x << ", " << y;
 			}
 		}
 		EXPECT_GT(transparent, 0);
 
 		ASSERT_EQ(fProbe->PickMenuItem(id, PathOf(kItems[1])), B_OK);
 		ASSERT_TRUE(Eventually([&] { return OnlyMarked(*fProbe, id, kItems[1]); }));
-		ASSERT_TRUE(WithImageWindow(title.c_str(), [&](BitmapImageWindow& window) {
-			EXPECT_EQ(window.Image()->ColorSpace(), B_RGB32);
-		}));
+		ASSERT_TRUE(WithImageWindow(title.c_str(),
+			[&](BitmapImageWindow& window) { EXPECT_EQ(window.Image()->ColorSpace(), B_RGB32); }));
 		ASSERT_EQ(fProbe->PickMenuItem(id, PathOf(kItems[0])), B_OK);
 		ASSERT_TRUE(Eventually([&] { return OnlyMarked(*fProbe, id, kItems[0]); }));
 	}

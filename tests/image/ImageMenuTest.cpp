@@ -49,9 +49,9 @@ IsMarked(HeadlessProbe& probe, int32 window, const char* space)
 }
 
 struct DitherRow {
-	const char* dither;       // the item's label
+	const char* dither; // the item's label
 	const char* exporterName; // --dither's value; null: no --dither
-	const char* space;        // the "Color space" item picked next
+	const char* space; // the "Color space" item picked next
 	const char* exporterSpace;
 };
 
@@ -86,11 +86,11 @@ WriteRamps(const std::string& path)
 
 // The text the exporter writes for `image` with these options.
 std::string
-ExporterText(const std::string& image, const std::string& output, const char* space,
-	const char* dither)
+ExporterText(
+	const std::string& image, const std::string& output, const char* space, const char* dither)
 {
-	std::vector<std::string> arguments = {QUILLPIX_BINARY_DIR "/tools/quillpix-export",
-		"--color-space", space, "-o", output};
+	std::vector<std::string> arguments = {
+		QUILLPIX_BINARY_DIR "/tools/quillpix-export", "--color-space", space, "-o", output};
 	if (dither != nullptr) {
 		arguments.push_back("--dither");
 		arguments.push_back(dither);
@@ -134,20 +134,21 @@ TEST_F(ImageMenuTest, DitheringMarksAloneAndTheNextSwitchSavesWhatTheExporterWri
 		ASSERT_TRUE(SaveThroughPanel(id, fDirectory + "/saved", name.c_str()));
 		ASSERT_TRUE(Eventually([&] { return fProbe->Title(id) == name; }));
 		ASSERT_TRUE(Settle(id));
-		const std::string expected = ExporterText(images[index],
-			fDirectory + "/expected/" + name, row.exporterSpace, row.exporterName);
+		const std::string expected = ExporterText(
+			images[index], fDirectory + "/expected/" + name, row.exporterSpace, row.exporterName);
 		EXPECT_EQ(ReadWhole(fDirectory + "/saved/" + name), expected);
 		if (row.exporterName != nullptr) {
 			// The dithered text is not the plain one: the choice did something.
-			EXPECT_NE(expected, ExporterText(images[index], fDirectory + "/expected/plain.h",
-				row.exporterSpace, nullptr));
+			EXPECT_NE(expected,
+				ExporterText(
+					images[index], fDirectory + "/expected/plain.h", row.exporterSpace, nullptr));
 		}
 	}
 }
 
 struct RevertRow {
 	const char* fixture;
-	const char* openedIn;  // the space the file gives
+	const char* openedIn; // the space the file gives
 	const char* switchTo;
 };
 
@@ -170,8 +171,8 @@ TEST_F(ImageMenuTest, RevertRestoresTheFilesBytesAndSpaceKeepingTheNameAndZoom)
 		const RevertRow& row = rows[index];
 		SCOPED_TRACE(row.fixture);
 		const int32 id = windows[index];
-		BPrivate::Result<std::unique_ptr<BBitmap>> file
-			= BPrivate::ReadBitmapFile(images[index].c_str());
+		BPrivate::Result<std::unique_ptr<BBitmap>> file = BPrivate::ReadBitmapFile(
+			images[index].c_str());
 		ASSERT_TRUE(file);
 
 		ASSERT_EQ(fProbe->PickMenuItem(id, {"View", "Zoom in"}), B_OK);
@@ -238,9 +239,8 @@ TEST_F(ImageMenuTest, RevertReadsAFileThatCameLaterAndIsOffForAnUntitledWindow)
 	CopyImage("colour.png", "later.png");
 	ASSERT_EQ(fProbe->PickMenuItem(windows[0], {"Image", "Revert to file"}), B_OK);
 	ASSERT_TRUE(Eventually([&] { return HasImage("later.png.h") == 1; }));
-	EXPECT_TRUE(WithImageWindow("later.png.h", [](BitmapImageWindow& window) {
-		EXPECT_EQ(window.ImageView()->StatusText(), "");
-	}));
+	EXPECT_TRUE(WithImageWindow("later.png.h",
+		[](BitmapImageWindow& window) { EXPECT_EQ(window.ImageView()->StatusText(), ""); }));
 
 	be_app_messenger.SendMessage('NewD');
 	windows = VisibleWindows(2);

@@ -36,8 +36,8 @@ TEST(ImageViewportTest, ScrollBarsAppearOnlyWhereTheContentDoesNotFit)
 	};
 	for (const Row& row : rows) {
 		SCOPED_TRACE(row.what);
-		ViewportLayout layout = ImageViewport::Layout(kAreaWidth, kAreaHeight, row.imageWidth,
-			row.imageHeight, row.scale);
+		ViewportLayout layout = ImageViewport::Layout(
+			kAreaWidth, kAreaHeight, row.imageWidth, row.imageHeight, row.scale);
 		EXPECT_EQ(layout.horizontalBar, row.horizontal);
 		EXPECT_EQ(layout.verticalBar, row.vertical);
 		EXPECT_EQ(layout.viewWidth, row.viewWidth);
@@ -65,20 +65,20 @@ TEST(ImageViewportTest, FitShrinksALargeImageAndMagnifiesASmallOneByAWholeFactor
 	const Row rows[] = {
 		{401, 231, 3000, 2000, 199.0f / 2000},
 		{401, 231, 2000, 100, 369.0f / 2000},
-		{401, 231, 16, 16, 12},       // 199 / 16 = 12.4 down to the whole factor
-		{2000, 2000, 16, 16, 16},     // never beyond 16x
-		{401, 231, 369, 199, 1},      // fits exactly
+		{401, 231, 16, 16, 12}, // 199 / 16 = 12.4 down to the whole factor
+		{2000, 2000, 16, 16, 16}, // never beyond 16x
+		{401, 231, 369, 199, 1}, // fits exactly
 		{401, 231, 370, 199, 369.0f / 370},
 	};
 	for (const Row& row : rows) {
 		SCOPED_TRACE(::testing::Message() << row.imageWidth << "x" << row.imageHeight << " in "
-			<< row.areaWidth << "x" << row.areaHeight);
-		float scale = ImageViewport::FitScale(row.areaWidth, row.areaHeight, row.imageWidth,
-			row.imageHeight);
+										  << row.areaWidth << "x" << row.areaHeight);
+		float scale = ImageViewport::FitScale(
+			row.areaWidth, row.areaHeight, row.imageWidth, row.imageHeight);
 		EXPECT_FLOAT_EQ(scale, row.scale);
 		// What fits is shown whole, without a scroll bar.
-		ViewportLayout layout = ImageViewport::Layout(row.areaWidth, row.areaHeight,
-			row.imageWidth, row.imageHeight, scale);
+		ViewportLayout layout = ImageViewport::Layout(
+			row.areaWidth, row.areaHeight, row.imageWidth, row.imageHeight, scale);
 		EXPECT_FALSE(layout.horizontalBar);
 		EXPECT_FALSE(layout.verticalBar);
 	}
@@ -147,8 +147,9 @@ TEST(ImageViewportTest, ZoomingAroundThePointerKeepsTheImagePointUnderIt)
 	};
 	for (const Row& row : rows) {
 		SCOPED_TRACE(row.what);
-		EXPECT_EQ(ImageViewport::KeepPoint(row.origin, row.offset, row.oldScale, row.newScale,
-			row.maxScroll), row.expected);
+		EXPECT_EQ(ImageViewport::KeepPoint(
+					  row.origin, row.offset, row.oldScale, row.newScale, row.maxScroll),
+			row.expected);
 	}
 }
 

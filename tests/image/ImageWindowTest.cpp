@@ -170,8 +170,7 @@ TEST_F(ImageWindowTest, TheMarkNamesTheColourSpaceTheImageArrivedIn)
 		color_space space;
 	};
 	// A grey image arrives in B_GRAY8 and is held as B_RGB32.
-	for (Row row : {Row{windows[0], B_CMAP8}, Row{windows[1], B_RGB32},
-			Row{windows[2], B_RGB32}}) {
+	for (Row row : {Row{windows[0], B_CMAP8}, Row{windows[1], B_RGB32}, Row{windows[2], B_RGB32}}) {
 		SCOPED_TRACE(fProbe->Title(row.window));
 		EXPECT_EQ(IsMarked(*fProbe, row.window, kCmap8Path), row.space == B_CMAP8);
 		EXPECT_EQ(IsMarked(*fProbe, row.window, kRgb32Path), row.space == B_RGB32);
@@ -190,23 +189,22 @@ TEST_F(ImageWindowTest, SwitchingRedrawsMovesTheMarkAndRepacksTheBits)
 	int32 id = windows[0];
 	auto bitsLength = [&] {
 		int32 length = -1;
-		WithImageWindow("pic.png.h",
-			[&](BitmapImageWindow& window) { length = window.Image()->BitsLength(); });
+		WithImageWindow(
+			"pic.png.h", [&](BitmapImageWindow& window) { length = window.Image()->BitsLength(); });
 		return length;
 	};
 	auto modified = [&] {
 		bool modified = true;
-		WithImageWindow("pic.png.h",
-			[&](BitmapImageWindow& window) { modified = window.IsModified(); });
+		WithImageWindow(
+			"pic.png.h", [&](BitmapImageWindow& window) { modified = window.IsModified(); });
 		return modified;
 	};
 	EXPECT_EQ(bitsLength(), 10 * 4 * 7);
 
 	int32 updates = fServer->Window(id)->pixelUpdates;
 	ASSERT_EQ(fProbe->PickMenuItem(id, kCmap8Path), B_OK);
-	ASSERT_TRUE(Eventually([&] {
-		return IsMarked(*fProbe, id, kCmap8Path) && !IsMarked(*fProbe, id, kRgb32Path);
-	}));
+	ASSERT_TRUE(Eventually(
+		[&] { return IsMarked(*fProbe, id, kCmap8Path) && !IsMarked(*fProbe, id, kRgb32Path); }));
 	// Rows of 8-bit pixels are padded to a multiple of four bytes.
 	EXPECT_EQ(bitsLength(), 12 * 7);
 	EXPECT_TRUE(Eventually([&] { return fServer->Window(id)->pixelUpdates > updates; }));
@@ -215,9 +213,8 @@ TEST_F(ImageWindowTest, SwitchingRedrawsMovesTheMarkAndRepacksTheBits)
 	// Asking again for the space it is in changes nothing.
 	ASSERT_EQ(fProbe->PickMenuItem(id, kCmap8Path), B_OK);
 	ASSERT_EQ(fProbe->PickMenuItem(id, kRgb32Path), B_OK);
-	ASSERT_TRUE(Eventually([&] {
-		return IsMarked(*fProbe, id, kRgb32Path) && !IsMarked(*fProbe, id, kCmap8Path);
-	}));
+	ASSERT_TRUE(Eventually(
+		[&] { return IsMarked(*fProbe, id, kRgb32Path) && !IsMarked(*fProbe, id, kCmap8Path); }));
 	EXPECT_EQ(bitsLength(), 10 * 4 * 7);
 	EXPECT_FALSE(modified());
 }
@@ -278,9 +275,9 @@ TEST_F(ImageWindowTest, SavedSourceIsByteIdenticalToTheExporters)
 		ASSERT_TRUE(std::filesystem::exists(saved));
 
 		std::string expected = fDirectory + "/expected/" + name;
-		testsupport::ProgramOutcome export_ = testsupport::RunProgram({{QUILLPIX_BINARY_DIR
-			"/tools/quillpix-export", "--color-space", rows[index].colorSpace, "-o", expected,
-			images[index]}});
+		testsupport::ProgramOutcome export_ = testsupport::RunProgram(
+			{{QUILLPIX_BINARY_DIR "/tools/quillpix-export", "--color-space", rows[index].colorSpace,
+				"-o", expected, images[index]}});
 		ASSERT_EQ(export_.ExitCode(), 0) << export_.Describe();
 		EXPECT_EQ(ReadWhole(saved), ReadWhole(expected));
 		EXPECT_NE(ReadWhole(saved).find("PrefilledBitmap"), std::string::npos);
@@ -310,9 +307,7 @@ TEST_F(ImageWindowTest, TheImageIsDrawnAtTheMarginBelowTheMenuBarOnWhite)
 		return a.red == b.red && a.green == b.green && a.blue == b.blue;
 	};
 	const rgb_color white = {255, 255, 255, 255};
-	auto sourcePixel = [&](int32 x, int32 y) {
-		return DisplayProbe::PixelOf(source.get(), x, y);
-	};
+	auto sourcePixel = [&](int32 x, int32 y) { return DisplayProbe::PixelOf(source.get(), x, y); };
 	// The first drawing may still be on its way.
 	ASSERT_TRUE(Eventually([&] {
 		return same(fProbe->ReadPixel(id, left + width - 1, top + height - 1),

@@ -58,8 +58,8 @@ protected:
 	float Scale(const std::string& title)
 	{
 		float scale = 0;
-		WithImageWindow(title.c_str(),
-			[&](BitmapImageWindow& window) { scale = window.ImageView()->Scale(); });
+		WithImageWindow(
+			title.c_str(), [&](BitmapImageWindow& window) { scale = window.ImageView()->Scale(); });
 		return scale;
 	}
 
@@ -94,8 +94,8 @@ TEST_F(LookingAtPixelsTest, ZoomingOutAveragesTheFinestPatternToMidGrey)
 		std::unique_ptr<BBitmap> shot = fProbe->Snapshot(id);
 		for (int32 y = 0; y < row.side; y++) {
 			for (int32 x = 0; x < row.side; x++) {
-				ASSERT_TRUE(IsGrey(DisplayProbe::PixelOf(shot.get(), 16 + x, fTop + 16 + y),
-					128)) << x << ", " << y;
+				ASSERT_TRUE(IsGrey(DisplayProbe::PixelOf(shot.get(), 16 + x, fTop + 16 + y), 128))
+					<< x << ", " << y;
 			}
 		}
 		EXPECT_TRUE(IsGrey(DisplayProbe::PixelOf(shot.get(), 16 + row.side, fTop + 16), 255));
@@ -114,8 +114,8 @@ TEST_F(LookingAtPixelsTest, FitInWindowAveragesALargePhotograph)
 	float scale = Scale("large.pam.h");
 	int32 width = ImageViewport::ScaledLength(3000, scale);
 	int32 height = ImageViewport::ScaledLength(2000, scale);
-	ShownAt(id, 16 + width - 1, 16 + height - 1,
-		[](rgb_color color) { return IsGrey(color, 128, 3); });
+	ShownAt(
+		id, 16 + width - 1, 16 + height - 1, [](rgb_color color) { return IsGrey(color, 128, 3); });
 	// Blocks of 10 or 11 pixels a side: as near to half white as they come.
 	std::unique_ptr<BBitmap> shot = fProbe->Snapshot(id);
 	for (int32 y = 0; y < height; y += 7) {
@@ -159,8 +159,8 @@ TEST_F(LookingAtPixelsTest, ShowTransparencyLaysTransparentPixelsOverACheckerboa
 		SCOPED_TRACE(what);
 		for (const Look& look : looks) {
 			rgb_color color = ShownAt(id, 16 + look.x, 16 + look.y, look.shown);
-			EXPECT_TRUE(look.shown(color)) << look.x << ", " << look.y << ": "
-				<< int(color.red) << " " << int(color.green) << " " << int(color.blue);
+			EXPECT_TRUE(look.shown(color)) << look.x << ", " << look.y << ": " << int(color.red)
+										   << " " << int(color.green) << " " << int(color.blue);
 		}
 	};
 
@@ -171,8 +171,9 @@ TEST_F(LookingAtPixelsTest, ShowTransparencyLaysTransparentPixelsOverACheckerboa
 	ASSERT_EQ(fProbe->PickMenuItem(id, {"View", "Show transparency"}), B_OK);
 	ASSERT_TRUE(Eventually([&] { return item().marked; }));
 	// Squares of 8 pixels from the image's corner, light first.
-	check("on", {{0, 0, grey(255)}, {7, 7, grey(255)}, {8, 0, grey(204)}, {0, 8, grey(204)},
-		{8, 8, grey(255)}, {20, 4, grey(255)}, {16, 0, blue}, {31, 15, blue}});
+	check("on",
+		{{0, 0, grey(255)}, {7, 7, grey(255)}, {8, 0, grey(204)}, {0, 8, grey(204)},
+			{8, 8, grey(255)}, {20, 4, grey(255)}, {16, 0, blue}, {31, 15, blue}});
 
 	// Every colour space the window offers keeps its transparent pixels
 	// transparent, each in its own way.
@@ -310,14 +311,17 @@ TEST_F(ScaleMessageTest, EveryChangeOfScaleIsToldToTheWindowOnce)
 		{"laid out again in the same area",
 			[&] { Locked([&] { fView->LayOut(BRect(0, 0, 699, 499)); }); }, 0},
 		{"the wheel with Ctrl",
-			[&] { ASSERT_EQ(fProbe->TurnWheel(fId, BPoint(50, 50), -1, 0, B_COMMAND_KEY),
-				B_OK); }, 1},
-		{"the plain wheel", [&] { ASSERT_EQ(fProbe->TurnWheel(fId, BPoint(50, 50), 1), B_OK); },
-			0},
-		{"out to the last step", [&] { Locked([&] {
-			 for (int step = 0; step < 5; step++)
-				 fView->ZoomOut();
-		 }); }, 3},
+			[&] { ASSERT_EQ(fProbe->TurnWheel(fId, BPoint(50, 50), -1, 0, B_COMMAND_KEY), B_OK); },
+			1},
+		{"the plain wheel", [&] { ASSERT_EQ(fProbe->TurnWheel(fId, BPoint(50, 50), 1), B_OK); }, 0},
+		{"out to the last step",
+			[&] {
+				Locked([&] {
+					for (int step = 0; step < 5; step++)
+						fView->ZoomOut();
+				});
+			},
+			3},
 		{"out past it", [&] { Locked([&] { fView->ZoomOut(); }); }, 0},
 	};
 	Settle();

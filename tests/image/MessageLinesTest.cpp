@@ -14,7 +14,7 @@ struct LinesCase {
 	std::vector<std::string> lines;
 };
 
-class MessageLinesTest : public testing::TestWithParam<LinesCase> {};
+class MessageLinesTest : public testing::TestWithParam<LinesCase> { };
 
 TEST_P(MessageLinesTest, BreaksAtTheLastSpaceThatFits)
 {
@@ -23,19 +23,18 @@ TEST_P(MessageLinesTest, BreaksAtTheLastSpaceThatFits)
 	EXPECT_EQ(MessageLines(row.text, row.width, measure), row.lines);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, MessageLinesTest, testing::Values(
-	LinesCase{"", 10, {}},
-	LinesCase{"fits", 10, {"fits"}},
-	LinesCase{"exactly ten", 11, {"exactly ten"}},
-	LinesCase{"huge.png is big; the limit is small", 20,
-		{"huge.png is big;", "the limit is small"}},
-	LinesCase{"a: b c d e f g", 11, {"a:", "b c d e f g"}},
-	LinesCase{"a b c d e f g; h", 11, {"a b c d e f", "g; h"}},
-	// What does not fit on the second line stays there, to be cut off.
-	LinesCase{"one two three four five six", 8, {"one two", "three four five six"}},
-	LinesCase{"unbreakablewordhere and more", 8, {"unbreakablewordhere", "and more"}},
-	LinesCase{"unbreakablewordhere", 8, {"unbreakablewordhere"}},
-	LinesCase{"two  spaces here", 4, {"two", "spaces here"}},
-	LinesCase{" leading", 3, {" leading"}}));
+INSTANTIATE_TEST_SUITE_P(Rows, MessageLinesTest,
+	testing::Values(LinesCase{"", 10, {}}, LinesCase{"fits", 10, {"fits"}},
+		LinesCase{"exactly ten", 11, {"exactly ten"}},
+		LinesCase{
+			"huge.png is big; the limit is small", 20, {"huge.png is big;", "the limit is small"}},
+		LinesCase{"a: b c d e f g", 11, {"a:", "b c d e f g"}},
+		LinesCase{"a b c d e f g; h", 11, {"a b c d e f", "g; h"}},
+		// What does not fit on the second line stays there, to be cut off.
+		LinesCase{"one two three four five six", 8, {"one two", "three four five six"}},
+		LinesCase{"unbreakablewordhere and more", 8, {"unbreakablewordhere", "and more"}},
+		LinesCase{"unbreakablewordhere", 8, {"unbreakablewordhere"}},
+		LinesCase{"two  spaces here", 4, {"two", "spaces here"}},
+		LinesCase{" leading", 3, {" leading"}}));
 
 } // namespace

@@ -23,10 +23,15 @@ using testsupport::ProgramFixture;
 constexpr rgb_color kWhite = {255, 255, 255, 255};
 
 struct FailureCase {
-	const char* name;     // the leaf the person gives
-	const char* fixture;  // copied under that name; null: made by `make`
-	enum { kText, kMissing, kDirectory, kCopy } kind;
-	const char* text;     // the exact text; null: the kit's description
+	const char* name; // the leaf the person gives
+	const char* fixture; // copied under that name; null: made by `make`
+	enum {
+		kText,
+		kMissing,
+		kDirectory,
+		kCopy
+	} kind;
+	const char* text; // the exact text; null: the kit's description
 };
 
 void
@@ -35,25 +40,24 @@ PrintTo(const FailureCase& failure, std::ostream* stream)
 	*stream << failure.name;
 }
 
-class OpenFailureTest : public ProgramFixture,
-	public testing::WithParamInterface<FailureCase> {
+class OpenFailureTest : public ProgramFixture, public testing::WithParamInterface<FailureCase> {
 protected:
 	// Makes the file of the case in the test's directory; answers its path.
 	std::string MakeFile(const FailureCase& failure)
 	{
 		std::string path = fDirectory + "/" + failure.name;
 		switch (failure.kind) {
-			case FailureCase::kText:
-				std::ofstream(path) << "a shopping list, not a picture\n";
-				break;
-			case FailureCase::kMissing:
-				break;
-			case FailureCase::kDirectory:
-				std::filesystem::create_directory(path);
-				break;
-			case FailureCase::kCopy:
-				CopyImage(failure.fixture, failure.name);
-				break;
+		case FailureCase::kText:
+			std::ofstream(path) << "a shopping list, not a picture\n";
+			break;
+		case FailureCase::kMissing:
+			break;
+		case FailureCase::kDirectory:
+			std::filesystem::create_directory(path);
+			break;
+		case FailureCase::kCopy:
+			CopyImage(failure.fixture, failure.name);
+			break;
 		}
 		return path;
 	}
@@ -74,7 +78,7 @@ ExpectedView(BRect bounds, const std::string& text)
 	float lineHeight = height.ascent + height.descent + height.leading;
 	float baseline = 16 + height.ascent;
 	for (const std::string& line : MessageLines(text, bounds.Width() - 32,
-			[&](const std::string& piece) { return view->StringWidth(piece.c_str()); })) {
+			 [&](const std::string& piece) { return view->StringWidth(piece.c_str()); })) {
 		view->DrawString(line.c_str(), BPoint(16, baseline));
 		baseline += lineHeight;
 	}
@@ -89,8 +93,7 @@ TEST_P(OpenFailureTest, TheWindowSaysWhyItShowsNoImage)
 	std::string expected = failure.text != nullptr ? failure.text : "";
 	if (failure.text == nullptr) {
 		testsupport::ReadFailure why;
-		std::unique_ptr<BBitmap> none(
-			testsupport::GetBitmapFile(path.c_str(), &why));
+		std::unique_ptr<BBitmap> none(testsupport::GetBitmapFile(path.c_str(), &why));
 		ASSERT_EQ(none, nullptr);
 		expected = why.Describe(failure.name);
 	}
@@ -153,14 +156,15 @@ TEST_P(OpenFailureTest, TheWindowSaysWhyItShowsNoImage)
 	EXPECT_TRUE(matches()) << mismatch;
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, OpenFailureTest, testing::Values(
-	FailureCase{"notes.txt", nullptr, FailureCase::kText, "notes.txt is not an image we can read"},
-	FailureCase{"missing.png", nullptr, FailureCase::kMissing,
-		"missing.png: No such file or directory"},
-	FailureCase{"empty.png", "empty.png", FailureCase::kCopy, nullptr},
-	FailureCase{"broken.png", "truncated.png", FailureCase::kCopy, nullptr},
-	FailureCase{"huge.png", "huge-header.png", FailureCase::kCopy, nullptr},
-	FailureCase{"folder.png", nullptr, FailureCase::kDirectory, nullptr}),
+INSTANTIATE_TEST_SUITE_P(Kinds, OpenFailureTest,
+	testing::Values(FailureCase{"notes.txt", nullptr, FailureCase::kText,
+						"notes.txt is not an image we can read"},
+		FailureCase{"missing.png", nullptr, FailureCase::kMissing,
+			"missing.png: No such file or directory"},
+		FailureCase{"empty.png", "empty.png", FailureCase::kCopy, nullptr},
+		FailureCase{"broken.png", "truncated.png", FailureCase::kCopy, nullptr},
+		FailureCase{"huge.png", "huge-header.png", FailureCase::kCopy, nullptr},
+		FailureCase{"folder.png", nullptr, FailureCase::kDirectory, nullptr}),
 	[](const testing::TestParamInfo<FailureCase>& info) {
 		std::string name = info.param.name;
 		return name.substr(0, name.find('.'));
@@ -176,9 +180,8 @@ TEST_F(UntitledWindowTest, SaysNothingAboutTheMissingFile)
 	be_app_messenger.SendMessage('NewD');
 	ASSERT_EQ(VisibleWindows(2).size(), 2u);
 	std::string shown = "(no window)";
-	ASSERT_TRUE(WithImageWindow("Untitled 1.h", [&](BitmapImageWindow& window) {
-		shown = window.ImageView()->StatusText();
-	}));
+	ASSERT_TRUE(WithImageWindow("Untitled 1.h",
+		[&](BitmapImageWindow& window) { shown = window.ImageView()->StatusText(); }));
 	EXPECT_EQ(shown, "");
 }
 

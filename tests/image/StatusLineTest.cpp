@@ -38,20 +38,20 @@ TEST(StatusTextTest, DescribesWhatIsKnownInOrder)
 	};
 	const Row rows[] = {
 		{{"icon.png", true, 16, 16, B_CMAP8, 1787, 1, "icon"},
-			"icon.png" + kDot + "16" + kTimes + "16" + kDot + "B_CMAP8" + kDot
-				+ "100 %" + kDot + "1,787 bytes of text"},
+			"icon.png" + kDot + "16" + kTimes + "16" + kDot + "B_CMAP8" + kDot + "100 %" + kDot
+				+ "1,787 bytes of text"},
 		{{"photo.jpg", true, 6000, 4000, B_RGB32, 600001234, 0.125f, "photo.jpg.h"},
-			"photo.jpg" + kDot + "6000" + kTimes + "4000" + kDot + "B_RGB32" + kDot
-				+ "13 %" + kDot + "600,001,234 bytes of text" + NotIdentifier("photo.jpg.h")},
+			"photo.jpg" + kDot + "6000" + kTimes + "4000" + kDot + "B_RGB32" + kDot + "13 %" + kDot
+				+ "600,001,234 bytes of text" + NotIdentifier("photo.jpg.h")},
 		{{"a.png", true, 1, 1, B_GRAY1, 999, 16, "_a9"},
-			"a.png" + kDot + "1" + kTimes + "1" + kDot + "B_GRAY1" + kDot
-				+ "1600 %" + kDot + "999 bytes of text"},
+			"a.png" + kDot + "1" + kTimes + "1" + kDot + "B_GRAY1" + kDot + "1600 %" + kDot
+				+ "999 bytes of text"},
 		{{"missing.png", false, 0, 0, B_NO_COLOR_SPACE, -1, 1, "missing.png.h"},
 			"missing.png" + kDot + "no image"},
 		// Control characters in a name are never drawn as they are.
 		{{"a\nb\x1b.png", true, 2, 2, B_RGB15, 1000, 0.004f, "9lives"},
-			"a?b?.png" + kDot + "2" + kTimes + "2" + kDot + "B_RGB15" + kDot
-				+ "1 %" + kDot + "1,000 bytes of text" + NotIdentifier("9lives")},
+			"a?b?.png" + kDot + "2" + kTimes + "2" + kDot + "B_RGB15" + kDot + "1 %" + kDot
+				+ "1,000 bytes of text" + NotIdentifier("9lives")},
 	};
 	for (const Row& row : rows)
 		EXPECT_EQ(StatusText::Describe(row.facts), row.text);
@@ -68,10 +68,10 @@ TEST(StatusTextTest, NumbersAndSaving)
 }
 
 struct WindowRow {
-	const char* image;   // written as a coordinate image of this size
+	const char* image; // written as a coordinate image of this size
 	int32 width;
 	int32 height;
-	const char* saveAs;  // a name to save under first; null: none
+	const char* saveAs; // a name to save under first; null: none
 };
 
 // The window's line, with the text length checked against a real save.
@@ -119,8 +119,8 @@ TEST_F(StatusLineTest, ReadsWhatTheWindowHoldsAndTheBytesASaveWrites)
 		EXPECT_EQ(std::stoll(digits), int64(std::filesystem::file_size(written)));
 
 		std::string expected = std::string(row.image) + kDot + std::to_string(row.width) + kTimes
-			+ std::to_string(row.height) + kDot + "B_RGB32" + kDot + "100 %" + kDot
-			+ bytes[1].str() + " bytes of text";
+			+ std::to_string(row.height) + kDot + "B_RGB32" + kDot + "100 %" + kDot + bytes[1].str()
+			+ " bytes of text";
 		if (row.saveAs == nullptr)
 			expected += NotIdentifier(title);
 		EXPECT_EQ(shown, expected);
@@ -137,8 +137,8 @@ TEST_F(StatusLineTest, FollowsTheZoomAndSpaceAndSitsAlongTheBottom)
 	const int32 id = windows[0];
 	auto shown = [&] {
 		std::string text;
-		WithImageWindow("pic.png.h",
-			[&](BitmapImageWindow& window) { text = window.Status()->Text(); });
+		WithImageWindow(
+			"pic.png.h", [&](BitmapImageWindow& window) { text = window.Status()->Text(); });
 		return text;
 	};
 	ASSERT_EQ(fProbe->PickMenuItem(id, {"View", "Zoom in"}), B_OK);
@@ -152,8 +152,8 @@ TEST_F(StatusLineTest, FollowsTheZoomAndSpaceAndSitsAlongTheBottom)
 	const int32 height = int32(StatusLine::PreferredHeight());
 	const int32 top = int32(frame.bottom) - height + 1;
 	BRect view;
-	ASSERT_TRUE(WithImageWindow("pic.png.h",
-		[&](BitmapImageWindow& window) { view = window.ImageView()->Frame(); }));
+	ASSERT_TRUE(WithImageWindow(
+		"pic.png.h", [&](BitmapImageWindow& window) { view = window.ImageView()->Frame(); }));
 	EXPECT_EQ(int32(view.bottom), top - 1);
 	// A grey rule on top, the light ground below it, and dark text on it.
 	const rgb_color rule = fProbe->ReadPixel(id, int32(frame.right) - 1, top);

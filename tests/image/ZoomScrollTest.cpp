@@ -52,8 +52,8 @@ protected:
 	float Scale(const char* title)
 	{
 		float scale = 0;
-		WithImageWindow(title,
-			[&](BitmapImageWindow& window) { scale = window.ImageView()->Scale(); });
+		WithImageWindow(
+			title, [&](BitmapImageWindow& window) { scale = window.ImageView()->Scale(); });
 		return scale;
 	}
 
@@ -102,24 +102,23 @@ TEST_F(ZoomScrollTest, ALargeImageScrollsWithTheKeysTheWheelAndTheBarsToEveryCor
 		{"Down", [&] { return fProbe->PressKey(id, B_DOWN_ARROW); }, {0, page + small}},
 		{"Right", [&] { return fProbe->PressKey(id, B_RIGHT_ARROW); }, {small, page + small}},
 		{"Page Up", [&] { return fProbe->PressKey(id, B_PAGE_UP); }, {small, small}},
-		{"Up past the top", [&] {
-			 fProbe->PressKey(id, B_UP_ARROW);
-			 return fProbe->PressKey(id, B_UP_ARROW);
-		 }, {small, 0}},
+		{"Up past the top",
+			[&] {
+				fProbe->PressKey(id, B_UP_ARROW);
+				return fProbe->PressKey(id, B_UP_ARROW);
+			},
+			{small, 0}},
 		{"Left", [&] { return fProbe->PressKey(id, B_LEFT_ARROW); }, {0, 0}},
 		{"wheel down", [&] { return fProbe->TurnWheel(id, middle, 2); }, {0, 6 * small}},
 		{"wheel right", [&] { return fProbe->TurnWheel(id, middle, 0, 1); },
 			{3 * small, 6 * small}},
-		{"wheel up", [&] { return fProbe->TurnWheel(id, middle, -1); },
-			{3 * small, 3 * small}},
+		{"wheel up", [&] { return fProbe->TurnWheel(id, middle, -1); }, {3 * small, 3 * small}},
 		{"dragging across", [&] { return fProbe->DragScrollBar(id, B_HORIZONTAL, 1234); },
 			{1234, 3 * small}},
-		{"dragging beyond the end", [&] {
-			 return fProbe->DragScrollBar(id, B_VERTICAL, 99999);
-		 }, {1234, maxY}},
-		{"dragging to the right end", [&] {
-			 return fProbe->DragScrollBar(id, B_HORIZONTAL, float(maxX));
-		 }, {maxX, maxY}},
+		{"dragging beyond the end", [&] { return fProbe->DragScrollBar(id, B_VERTICAL, 99999); },
+			{1234, maxY}},
+		{"dragging to the right end",
+			[&] { return fProbe->DragScrollBar(id, B_HORIZONTAL, float(maxX)); }, {maxX, maxY}},
 	};
 	for (const Step& step : steps) {
 		SCOPED_TRACE(step.what);
@@ -135,8 +134,7 @@ TEST_F(ZoomScrollTest, ALargeImageScrollsWithTheKeysTheWheelAndTheBarsToEveryCor
 
 	// At the bottom-right corner the last pixel sits a margin away from
 	// both bars, with white beyond it.
-	EXPECT_EQ(ShownAt(id, viewRight - 16, viewBottom - 16, {2999, 1999}),
-		(ImagePlace{2999, 1999}));
+	EXPECT_EQ(ShownAt(id, viewRight - 16, viewBottom - 16, {2999, 1999}), (ImagePlace{2999, 1999}));
 	for (int32 past = 1; past <= 16; past++) {
 		EXPECT_TRUE(IsWhite(id, viewRight - 16 + past, viewBottom - 16)) << past;
 		EXPECT_TRUE(IsWhite(id, viewRight - 16, viewBottom - 16 + past)) << past;
@@ -183,9 +181,9 @@ TEST_F(ZoomScrollTest, AnIconZoomsByWholeFactorsAndIsSavedUnchanged)
 	ASSERT_TRUE(Eventually([&] { return fProbe->Title(id) == "icon.h"; }));
 	ASSERT_TRUE(WithImageWindow("icon.h", [](BitmapImageWindow&) {}));
 	std::string expected = fDirectory + "/expected.h";
-	testsupport::ProgramOutcome export_ = testsupport::RunProgram({{QUILLPIX_BINARY_DIR
-		"/tools/quillpix-export", "-o", expected, "-q", "--name", "icon.h",
-		fDirectory + "/icon.ppm"}});
+	testsupport::ProgramOutcome export_ = testsupport::RunProgram(
+		{{QUILLPIX_BINARY_DIR "/tools/quillpix-export", "-o", expected, "-q", "--name", "icon.h",
+			fDirectory + "/icon.ppm"}});
 	ASSERT_EQ(export_.ExitCode(), 0) << export_.Describe();
 	EXPECT_EQ(ReadWhole(fDirectory + "/saved/icon.h"), ReadWhole(expected));
 	title = "icon.h";
@@ -248,7 +246,8 @@ TEST_F(ZoomScrollTest, FitInWindowShowsAllOfALargeImageAndFollowsTheWindowsSize)
 	EXPECT_TRUE(Eventually([&] {
 		first = PlaceOf(fProbe->ReadPixel(id, 16, fTop + 16));
 		return first.x < 11 && first.y < 11;
-	})) << first.x << ", " << first.y;
+	})) << first.x
+		<< ", " << first.y;
 	ImagePlace last = PlaceOf(fProbe->ReadPixel(id, 16 + width - 1, fTop + 16 + height - 1));
 	EXPECT_GT(last.x, 2990);
 	EXPECT_GT(last.y, 1990);

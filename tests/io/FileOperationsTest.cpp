@@ -95,7 +95,8 @@ TEST(FileOperations, OpenDirectoryAndListAttributesSayWhy)
 
 	// A plain new file has no attributes, or only what its directory gave.
 	EXPECT_TRUE(BPrivate::System::LinkAttributeNames((scratch / "file").c_str()).Ok());
-	EXPECT_EQ(BPrivate::System::LinkAttributeNames((scratch / "gone").c_str()).Status(), B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(BPrivate::System::LinkAttributeNames((scratch / "gone").c_str()).Status(),
+		B_ENTRY_NOT_FOUND);
 	EXPECT_FALSE(BPrivate::System::AttributeNames(-1).Ok());
 }
 
@@ -119,8 +120,8 @@ TEST(FileOperations, CreateBesideMakesAHiddenNewFileInTheSameDirectory)
 	for (const Row& row : rows) {
 		SCOPED_TRACE(row.path);
 		std::string made;
-		Result<BPrivate::UniqueFd> fd = CreateBeside(row.directory, row.path, O_WRONLY, 0600,
-			&made);
+		Result<BPrivate::UniqueFd> fd = CreateBeside(
+			row.directory, row.path, O_WRONLY, 0600, &made);
 		ASSERT_TRUE(fd.Ok());
 		EXPECT_EQ(made.compare(0, row.folder.size(), row.folder), 0) << made;
 		EXPECT_NE(made.find("leaf.h."), std::string::npos) << made;

@@ -96,16 +96,23 @@ AccessAcl()
 		uint16 permissions;
 		uint32 id;
 	};
-	const Entry entries[] = {{0x01, 6, ~0u}, {0x02, 6, 1234}, {0x04, 4, ~0u},
-		{0x10, 6, ~0u}, {0x20, 4, ~0u}};
+	const Entry entries[] = {
+		{0x01, 6, ~0u}, {0x02, 6, 1234}, {0x04, 4, ~0u}, {0x10, 6, ~0u}, {0x20, 4, ~0u}};
 	std::string value("\x02\x00\x00\x00", 4);
 	for (const Entry& entry : entries)
 		value.append(reinterpret_cast<const char*>(&entry), sizeof(entry));
 	return value;
 }
 
-enum class Who { kRoot, kNobody, kNobodyInGroup };
-enum class Ends { kNewText, kOldText };
+enum class Who {
+	kRoot,
+	kNobody,
+	kNobodyInGroup
+};
+enum class Ends {
+	kNewText,
+	kOldText
+};
 
 struct Context {
 	std::string directory; // the scratch directory, open to everyone
@@ -121,8 +128,8 @@ struct Row {
 	Who who;
 	Prepare prepare;
 	Ends ends;
-	status_t status;       // the failure expected when the old file stays
-	bool sameInode;        // the text must land in the very file (links, identity)
+	status_t status; // the failure expected when the old file stays
+	bool sameInode; // the text must land in the very file (links, identity)
 };
 
 std::string
@@ -194,30 +201,28 @@ InLockedDirectory(const char* leaf, mode_t mode)
 
 const Row kRows[] = {
 	{"a new file", Who::kRoot,
-		[](const Context& c, std::string*) { return c.directory + "/new.h"; },
-		Ends::kNewText, B_OK, false},
+		[](const Context& c, std::string*) { return c.directory + "/new.h"; }, Ends::kNewText, B_OK,
+		false},
 	{"a plain file keeps owner, group and mode", Who::kRoot,
 		File("plain.h", kNobody, kSharedGroup, 0640), Ends::kNewText, B_OK, false},
-	{"a plain file of one's own, as nobody", Who::kNobody,
-		File("plain.h", kNobody, kNobody, 0600), Ends::kNewText, B_OK, false},
-	{"a read-only file is refused, as nobody", Who::kNobody,
-		File("readonly.h", 0, 0, 0444), Ends::kOldText, B_PERMISSION_DENIED, true},
+	{"a plain file of one's own, as nobody", Who::kNobody, File("plain.h", kNobody, kNobody, 0600),
+		Ends::kNewText, B_OK, false},
+	{"a read-only file is refused, as nobody", Who::kNobody, File("readonly.h", 0, 0, 0444),
+		Ends::kOldText, B_PERMISSION_DENIED, true},
 	{"a read-only file of one's own is refused as by the shell", Who::kNobody,
 		File("readonly.h", kNobody, kNobody, 0444), Ends::kOldText, B_PERMISSION_DENIED, true},
 	{"a read-only file is written by root, keeping its mode", Who::kRoot,
 		File("readonly.h", kNobody, kNobody, 0444), Ends::kNewText, B_OK, false},
-	{"a hard link keeps the text in the one file", Who::kRoot,
-		HardLinked(0), Ends::kNewText, B_OK, true},
-	{"a hard link, as nobody", Who::kNobody,
-		HardLinked(kNobody), Ends::kNewText, B_OK, true},
-	{"another owner's file is written in place", Who::kNobody,
-		File("theirs.h", 0, 0, 0666), Ends::kNewText, B_OK, true},
+	{"a hard link keeps the text in the one file", Who::kRoot, HardLinked(0), Ends::kNewText, B_OK,
+		true},
+	{"a hard link, as nobody", Who::kNobody, HardLinked(kNobody), Ends::kNewText, B_OK, true},
+	{"another owner's file is written in place", Who::kNobody, File("theirs.h", 0, 0, 0666),
+		Ends::kNewText, B_OK, true},
 	{"a group-shared file keeps its group", Who::kNobodyInGroup,
 		File("shared.h", 0, kSharedGroup, 0664), Ends::kNewText, B_OK, true},
-	{"extended attributes and an ACL are kept", Who::kRoot,
-		Tagged, Ends::kNewText, B_OK, false},
-	{"extended attributes and an ACL, as the owner", Who::kNobody,
-		Tagged, Ends::kNewText, B_OK, false},
+	{"extended attributes and an ACL are kept", Who::kRoot, Tagged, Ends::kNewText, B_OK, false},
+	{"extended attributes and an ACL, as the owner", Who::kNobody, Tagged, Ends::kNewText, B_OK,
+		false},
 	{"a directory's default ACL does not reach a file that had none", Who::kRoot,
 		[](const Context& c, std::string* skip) {
 			std::string inheriting = c.directory + "/inheriting";
@@ -225,8 +230,8 @@ const Row kRows[] = {
 			if (mkdir(inheriting.c_str(), 0777) != 0)
 				return std::string();
 			std::string path = Owned(inheriting + "/plain.h", 0, 0, 0644);
-			if (setxattr(inheriting.c_str(), "system.posix_acl_default", acl.data(), acl.size(),
-					0) != 0) {
+			if (setxattr(inheriting.c_str(), "system.posix_acl_default", acl.data(), acl.size(), 0)
+				!= 0) {
 				*skip = "no ACLs here";
 				return std::string();
 			}
@@ -290,8 +295,8 @@ SaveInChild(const BBitmap& bitmap, const std::string& path, Who who)
 		umask(022);
 		if (who != Who::kRoot && !BecomeNobody(who == Who::kNobodyInGroup))
 			return 125;
-		status_t status
-			= ExportBitmapSource(&bitmap, path.c_str(), {.iconName = kIconName}).Status();
+		status_t status = ExportBitmapSource(&bitmap, path.c_str(), {.iconName = kIconName})
+							  .Status();
 		return write(channel[1], &status, sizeof(status)) == sizeof(status) ? 0 : 124;
 	});
 	close(channel[1]);
@@ -331,8 +336,10 @@ TEST_P(FileSituation, EndsWithTheNewTextOrTheOldFile)
 	}
 	// Whatever happened, the file is the file it was, and nothing was left
 	// beside it.
-	EXPECT_EQ(Listing(directory), before.exists || row.ends == Ends::kOldText ? listing
-		: WithEntry(listing, path.substr(path.rfind('/') + 1)));
+	EXPECT_EQ(Listing(directory),
+		before.exists || row.ends == Ends::kOldText
+			? listing
+			: WithEntry(listing, path.substr(path.rfind('/') + 1)));
 	if (!before.exists) {
 		if (after.exists) {
 			EXPECT_EQ(after.mode, 0644u);

@@ -158,29 +158,32 @@ TEST(PlainBufferedFile, AShortBufferWriteCountsOnlyWhatArrived)
 {
 	ScratchDirectory scratch;
 	const std::string path = scratch / "out";
-	int result = testsupport::RunInChild([&]() {
-		PlainBufferedFile file(path.c_str(), kExportMode, 4095);
-		std::string data = Pattern(9000);
-		if (file.BufferedWrite(data.data(), 3000) != 3000)
-			return 11;
-		// One buffer reaches the file whole, the next only up to the limit:
-		// 1905 of its 4095 bytes, so 2190 of this call's 5190 did not arrive.
-		if (file.BufferedWrite(data.data() + 3000, 6000) != 3000)
-			return 12;
-		// The short count's reason: the system took part of the buffer and
-		// then refused the rest for the file's size.
-		if (file.LastError() != B_DEVICE_FULL)
-			return 16;
-		if (!testsupport::LimitFileSize(1 << 20))
-			return 13;
-		// The stale buffer goes; writing resumes where the data really ends.
-		std::string more = Pattern(100, 6000);
-		if (file.BufferedWrite(more.data(), more.size()) != 100)
-			return 14;
-		if (file.Flush() != B_OK)
-			return 15;
-		return 0;
-	}, {.fileSize = 6000}).exitCode;
+	int result = testsupport::RunInChild(
+		[&]() {
+			PlainBufferedFile file(path.c_str(), kExportMode, 4095);
+			std::string data = Pattern(9000);
+			if (file.BufferedWrite(data.data(), 3000) != 3000)
+				return 11;
+			// One buffer reaches the file whole, the next only up to the limit:
+			// 1905 of its 4095 bytes, so 2190 of this call's 5190 did not arrive.
+			if (file.BufferedWrite(data.data() + 3000, 6000) != 3000)
+				return 12;
+			// The short count's reason: the system took part of the buffer and
+			// then refused the rest for the file's size.
+			if (file.LastError() != B_DEVICE_FULL)
+				return 16;
+			if (!testsupport::LimitFileSize(1 << 20))
+				return 13;
+			// The stale buffer goes; writing resumes where the data really ends.
+			std::string more = Pattern(100, 6000);
+			if (file.BufferedWrite(more.data(), more.size()) != 100)
+				return 14;
+			if (file.Flush() != B_OK)
+				return 15;
+			return 0;
+		},
+		{.fileSize = 6000})
+					 .exitCode;
 	EXPECT_EQ(result, 0);
 	EXPECT_EQ(ReadWhole(path), Pattern(6100));
 }
@@ -189,21 +192,24 @@ TEST(PlainBufferedFile, AFlushCutShortWritesEveryByteOnce)
 {
 	ScratchDirectory scratch;
 	const std::string path = scratch / "out";
-	int result = testsupport::RunInChild([&]() {
-		PlainBufferedFile file(path.c_str(), kExportMode, 4095);
-		std::string data = Pattern(150);
-		if (file.BufferedWrite(data.data(), data.size()) != 150)
-			return 11;
-		if (file.Flush() != B_FILE_ERROR)
-			return 12;
-		if (file.Position() != 100)
-			return 13;
-		if (!testsupport::LimitFileSize(1 << 20))
-			return 14;
-		if (file.Flush() != B_OK)
-			return 15;
-		return 0;
-	}, {.fileSize = 100}).exitCode;
+	int result = testsupport::RunInChild(
+		[&]() {
+			PlainBufferedFile file(path.c_str(), kExportMode, 4095);
+			std::string data = Pattern(150);
+			if (file.BufferedWrite(data.data(), data.size()) != 150)
+				return 11;
+			if (file.Flush() != B_FILE_ERROR)
+				return 12;
+			if (file.Position() != 100)
+				return 13;
+			if (!testsupport::LimitFileSize(1 << 20))
+				return 14;
+			if (file.Flush() != B_OK)
+				return 15;
+			return 0;
+		},
+		{.fileSize = 100})
+					 .exitCode;
 	EXPECT_EQ(result, 0);
 	EXPECT_EQ(ReadWhole(path), Pattern(150));
 }

@@ -19,12 +19,12 @@
 
 #include <gtest/gtest.h>
 
+using testsupport::ImagePlace;
 using testsupport::Pixel;
 using testsupport::PollUntil;
 using testsupport::Shot;
 using testsupport::WindowManager;
 using testsupport::XSession;
-using testsupport::ImagePlace;
 
 namespace {
 
@@ -179,8 +179,8 @@ TEST_P(ViewOnScreenTest, AnIconZoomedToEightTimesShowsEachPixelAsAnEightByEightB
 	EXPECT_TRUE(fShot->At(kMargin + 16, kTop + kMargin).IsWhite());
 
 	// Seven steps, through every key that means "Zoom in".
-	ASSERT_TRUE(fSession->Keys({"ctrl+plus", "ctrl+plus", "ctrl+plus", "ctrl+equal",
-		"ctrl+equal", "ctrl+KP_Add", "ctrl+KP_Add"}));
+	ASSERT_TRUE(fSession->Keys({"ctrl+plus", "ctrl+plus", "ctrl+plus", "ctrl+equal", "ctrl+equal",
+		"ctrl+KP_Add", "ctrl+KP_Add"}));
 	auto blocks = [](int32 factor) {
 		return [factor](const Shot& shot) {
 			for (int32 y = 0; y < 16 * factor; y++) {
@@ -216,7 +216,8 @@ TEST_P(ViewOnScreenTest, TheWheelWithCtrlZoomsAroundThePointer)
 	EXPECT_EQ(before, (ImagePlace{x - kMargin, y - kTop - kMargin}));
 	int status = -1;
 	fSession->RunTool({"xdotool", "mousemove", "--window", window, "--sync", std::to_string(x),
-		std::to_string(y), "keydown", "ctrl", "click", "4", "keyup", "ctrl"}, &status);
+						  std::to_string(y), "keydown", "ctrl", "click", "4", "keyup", "ctrl"},
+		&status);
 	ASSERT_EQ(status, 0);
 	// Twice as large, with the same image point under the pointer: ten
 	// screen pixels to its right lie five image pixels further.

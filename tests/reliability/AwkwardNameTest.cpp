@@ -42,7 +42,8 @@ ExpectedExport(const std::string& image, const std::string& iconName, const std:
 {
 	std::unique_ptr<BBitmap> bitmap(BTranslationUtils::GetBitmapFile(image.c_str()));
 	const std::string reference = scratch + "/.reference";
-	if (!bitmap || !ExportBitmapSource(bitmap.get(), reference.c_str(), {.iconName = iconName.c_str()}))
+	if (!bitmap
+		|| !ExportBitmapSource(bitmap.get(), reference.c_str(), {.iconName = iconName.c_str()}))
 		return "(no reference)";
 	std::string text = ReadWhole(reference);
 	unlink(reference.c_str());
@@ -72,9 +73,10 @@ TEST_F(AwkwardNameTest, TitlesAndExportsKeepEveryByteOfTheName)
 		const std::string& path = arguments[index];
 		const std::string document = path + ".h";
 		// The leaf: after the last '/' that has something after it.
-		const std::string title = path.back() == '/' ? ".h"
-			: document.substr(document.rfind('/') == std::string::npos ? 0
-				: document.rfind('/') + 1);
+		const std::string title = path.back() == '/'
+			? ".h"
+			: document.substr(
+				document.rfind('/') == std::string::npos ? 0 : document.rfind('/') + 1);
 		SCOPED_TRACE(title);
 		EXPECT_EQ(fProbe->Title(windows[index]), title);
 		EXPECT_EQ(DocumentNameOf(title), document);
@@ -91,12 +93,12 @@ TEST_F(AwkwardNameTest, TitlesAndExportsKeepEveryByteOfTheName)
 			EXPECT_EQ(fProbe->Title(windows[index]), title);
 			std::vector<std::string> alerts = AlertTexts(++failures);
 			ASSERT_EQ(alerts.size(), failures);
-			EXPECT_EQ(alerts.back(), "Could not save \"" + title + "\": "
-				+ (path.back() == '/' ? "there is no image to save." : "File name too long."));
+			EXPECT_EQ(alerts.back(),
+				"Could not save \"" + title + "\": "
+					+ (path.back() == '/' ? "there is no image to save." : "File name too long."));
 			continue;
 		}
-		EXPECT_EQ(ReadWhole(document),
-			ExpectedExport(path, title, fDirectory + "/scratch"));
+		EXPECT_EQ(ReadWhole(document), ExpectedExport(path, title, fDirectory + "/scratch"));
 	}
 }
 

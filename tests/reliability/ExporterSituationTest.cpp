@@ -39,8 +39,8 @@ const std::string kOldText = "// the person's own file\n" + std::string(5000, '#
 int
 Shell(const std::string& directory, const std::string& command)
 {
-	std::string script = "cd '" + directory + "' && E='" + kExporter + "' && I='" + kImage
-		+ "' && " + command;
+	std::string script = "cd '" + directory + "' && E='" + kExporter + "' && I='" + kImage + "' && "
+		+ command;
 	return RunProgram({{"/bin/sh", "-c", script}}).ExitCode();
 }
 
@@ -53,32 +53,35 @@ InodeOf(const std::string& path)
 
 struct ShellRow {
 	const char* situation;
-	const char* before;   // out.h's content before, null: no out.h
+	const char* before; // out.h's content before, null: no out.h
 	const char* command;
-	const char* prefix;   // out.h afterwards: prefix, the text, "foot\n"
+	const char* prefix; // out.h afterwards: prefix, the text, "foot\n"
 };
 
 const ShellRow kShellRows[] = {
 	{"/dev/stdout into a file keeps what the shell wrote around it", nullptr,
 		"{ echo head; \"$E\" -q -o /dev/stdout \"$I\"; echo foot; } > out.h", "head\n"},
 	{"/dev/stdout appended to a log keeps the log", "log line\n",
-		"{ echo head; \"$E\" -q -o /dev/stdout \"$I\"; echo foot; } >> out.h",
-		"log line\nhead\n"},
+		"{ echo head; \"$E\" -q -o /dev/stdout \"$I\"; echo foot; } >> out.h", "log line\nhead\n"},
 	{"/dev/stdout into a pipe", nullptr,
 		"{ echo head; \"$E\" -q -o /dev/stdout \"$I\"; echo foot; } | cat > out.h", "head\n"},
 	{"/dev/fd/3 is the descriptor already held", nullptr,
-		"{ echo head; \"$E\" -q --name stdout -o /dev/fd/3 \"$I\"; echo foot; } > out.h 3>&1", "head\n"},
+		"{ echo head; \"$E\" -q --name stdout -o /dev/fd/3 \"$I\"; echo foot; } > out.h 3>&1",
+		"head\n"},
 	{"/proc/self/fd/1 is the descriptor already held", nullptr,
-		"{ echo head; \"$E\" -q --name stdout -o /proc/self/fd/1 \"$I\"; echo foot; } > out.h", "head\n"},
+		"{ echo head; \"$E\" -q --name stdout -o /proc/self/fd/1 \"$I\"; echo foot; } > out.h",
+		"head\n"},
 	{"a link to /dev/stdout is the descriptor already held", nullptr,
 		"ln -s /dev/stdout link.h && { echo head; \"$E\" -q --name stdout -o link.h \"$I\"; "
-		"echo foot; } > out.h && rm link.h", "head\n"},
+		"echo foot; } > out.h && rm link.h",
+		"head\n"},
 	// The FIFO is held open for reading first (the exporter does not wait for
 	// a reader), then exactly the text's bytes are read back out of it.
 	{"a FIFO is written through its name", nullptr,
 		"mkfifo fifo && exec 3<>fifo && \"$E\" -q --name stdout -o fifo \"$I\" "
 		"&& n=$(\"$E\" -q --name stdout -o - \"$I\" | wc -c) && head -c \"$n\" <&3 > out.h "
-		"&& test -p fifo && rm fifo && echo foot >> out.h", ""},
+		"&& test -p fifo && rm fifo && echo foot >> out.h",
+		""},
 };
 
 class ExporterShell : public testing::TestWithParam<ShellRow> {
@@ -227,13 +230,17 @@ INSTANTIATE_TEST_SUITE_P(Rows, ExporterSignal, testing::ValuesIn(kSignalRows), S
 // In a mount namespace of its own (root only): a tmpfs of 32 kB that the
 // 100 kB export cannot fit in, and a file bind-mounted over another, which
 // cannot be renamed over. Exit codes: 0 as expected, 77 no namespace.
-enum class MountCase { kFullDisk, kFullDiskInPlace, kBindMounted };
+enum class MountCase {
+	kFullDisk,
+	kFullDiskInPlace,
+	kBindMounted
+};
 
 int
 SaveInNamespace(const std::string& directory, MountCase which)
 {
-	if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr)
-		!= 0) {
+	if (unshare(CLONE_NEWNS) != 0
+		|| mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
 		return 77;
 	}
 	auto bitmap = std::make_unique<BBitmap>(BRect(0, 0, 63, 63), B_RGB32);
@@ -279,8 +286,8 @@ TEST(ExporterMount, AFullDiskAndABindMountedFile)
 {
 	if (geteuid() != 0)
 		GTEST_SKIP() << "a mount namespace needs root";
-	for (MountCase which : {MountCase::kFullDisk, MountCase::kFullDiskInPlace,
-			MountCase::kBindMounted}) {
+	for (MountCase which :
+		{MountCase::kFullDisk, MountCase::kFullDiskInPlace, MountCase::kBindMounted}) {
 		SCOPED_TRACE(int(which));
 		ScratchDirectory scratch;
 		ChildOutcome outcome = RunInChild([&] { return SaveInNamespace(scratch.Path(), which); });

@@ -40,7 +40,7 @@ Snapshot(const std::string& directory)
 	std::map<std::string, std::string> entries;
 	std::error_code error;
 	for (std::filesystem::recursive_directory_iterator entry(directory, error), end;
-			!error && entry != end; entry.increment(error)) {
+		 !error && entry != end; entry.increment(error)) {
 		const std::string path = entry->path().string();
 		struct stat info;
 		if (lstat(path.c_str(), &info) != 0)
@@ -88,8 +88,7 @@ LockedDirectory(const std::string& scratch)
 	if (mkdir(locked.c_str(), 0755) != 0 || !WriteWhole(locked + "/readonly.h", kOldText)
 		|| !WriteWhole(locked + "/writable.h", kOldText)
 		|| chmod((locked + "/readonly.h").c_str(), 0444) != 0
-		|| chmod((locked + "/writable.h").c_str(), 0666) != 0
-		|| chmod(locked.c_str(), 0555) != 0) {
+		|| chmod((locked + "/writable.h").c_str(), 0666) != 0 || chmod(locked.c_str(), 0555) != 0) {
 		return std::string();
 	}
 	return locked;
@@ -158,19 +157,21 @@ const Row kRows[] = {
 			return path;
 		},
 		8190},
-	{"a device that is always full, by name", [](const std::string&) {
-		return std::string("/dev/full"); }},
-	{"a device that is always full, through a link", [](const std::string& scratch) {
-		const std::string path = scratch + "/link.h";
-		return symlink("/dev/full", path.c_str()) == 0 ? path : std::string(); }},
+	{"a device that is always full, by name",
+		[](const std::string&) { return std::string("/dev/full"); }},
+	{"a device that is always full, through a link",
+		[](const std::string& scratch) {
+			const std::string path = scratch + "/link.h";
+			return symlink("/dev/full", path.c_str()) == 0 ? path : std::string();
+		}},
 	{"a read-only directory gets no new file", InLockedDirectory("new.h"), 0, true,
 		B_PERMISSION_DENIED},
 	{"a read-only directory keeps its read-only file", InLockedDirectory("readonly.h"), 0, true,
 		B_PERMISSION_DENIED},
 	{"a read-only directory keeps a writable file the disk has no room for",
 		InLockedDirectory("writable.h"), 4096, true},
-	{"a read-only directory has a writable file written in place",
-		InLockedDirectory("writable.h"), 0, true, B_OK},
+	{"a read-only directory has a writable file written in place", InLockedDirectory("writable.h"),
+		0, true, B_OK},
 	{"a vanished directory gets nothing",
 		[](const std::string& scratch) {
 			const std::string gone = scratch + "/gone";
@@ -189,7 +190,7 @@ const Row kRows[] = {
 };
 
 struct Export {
-	bool done = false;    // the child reported the export's answer
+	bool done = false; // the child reported the export's answer
 	bool saved = false;
 	status_t status = B_ERROR;
 	ChildOutcome outcome;
@@ -199,8 +200,8 @@ struct Export {
 // A child that could not make the situation exits 125 (no rights to drop,
 // or a limit or hook that failed) or 126 (it may still write everywhere).
 Export
-ExportInChild(const BBitmap& bitmap, const std::string& path, const Row& row,
-	const std::string& scratch)
+ExportInChild(
+	const BBitmap& bitmap, const std::string& path, const Row& row, const std::string& scratch)
 {
 	Export result;
 	int channel[2];
@@ -208,23 +209,27 @@ ExportInChild(const BBitmap& bitmap, const std::string& path, const Row& row,
 		return result;
 	ChildLimits limits;
 	limits.dropPrivileges = row.asNobody;
-	result.outcome = RunInChild([&] {
-		close(channel[0]);
-		if (row.asNobody) {
-			const std::string directory = path.substr(0, path.rfind('/'));
-			if (access(directory.c_str(), W_OK) == 0)
-				return 126;
-		}
-		if ((row.fileSizeLimit > 0 && !LimitFileSize(row.fileSizeLimit))
-			|| (row.inChild && !row.inChild(scratch))) {
-			return 125;
-		}
-		BPrivate::Result<void> result = ExportBitmapSource(&bitmap, path.c_str());
-		bool saved = result.Ok();
-		status_t status = result.Status();
-		return write(channel[1], &saved, sizeof(saved)) == sizeof(saved)
-			&& write(channel[1], &status, sizeof(status)) == sizeof(status) ? 0 : 124;
-	}, limits);
+	result.outcome = RunInChild(
+		[&] {
+			close(channel[0]);
+			if (row.asNobody) {
+				const std::string directory = path.substr(0, path.rfind('/'));
+				if (access(directory.c_str(), W_OK) == 0)
+					return 126;
+			}
+			if ((row.fileSizeLimit > 0 && !LimitFileSize(row.fileSizeLimit))
+				|| (row.inChild && !row.inChild(scratch))) {
+				return 125;
+			}
+			BPrivate::Result<void> result = ExportBitmapSource(&bitmap, path.c_str());
+			bool saved = result.Ok();
+			status_t status = result.Status();
+			return write(channel[1], &saved, sizeof(saved)) == sizeof(saved)
+					&& write(channel[1], &status, sizeof(status)) == sizeof(status)
+				? 0
+				: 124;
+		},
+		limits);
 	close(channel[1]);
 	result.done = result.outcome.exitCode == 0
 		&& read(channel[0], &result.saved, sizeof(result.saved)) == sizeof(result.saved)
@@ -278,7 +283,8 @@ TEST_P(FailingDisk, AnswersWhyAndLeavesEveryFileAsItWas)
 		auto after = Snapshot(fScratch.Path());
 		const std::string name = path.substr(fScratch.Path().size());
 		EXPECT_EQ(after[name].substr(0, after[name].find(' ')),
-			before.at(name).substr(0, before.at(name).find(' '))) << "not the same file";
+			before.at(name).substr(0, before.at(name).find(' ')))
+			<< "not the same file";
 		after[name] = before.at(name);
 		EXPECT_EQ(Changes(before, after), "");
 	}

@@ -103,8 +103,8 @@ TEST(HostileCli, EveryHostileFileIsRefusedWithItsName)
 TEST(HostileCli, HostileStreamsOnStandardInputAreRefused)
 {
 	ScratchDirectory scratch;
-	ASSERT_TRUE(WriteWhole(scratch / "bomb.png", Png(100000, 100000,
-		DeflatedZeros(uint64_t(64) << 20))));
+	ASSERT_TRUE(
+		WriteWhole(scratch / "bomb.png", Png(100000, 100000, DeflatedZeros(uint64_t(64) << 20))));
 	ASSERT_TRUE(WriteWhole(scratch / "random.png", RandomBytes(4096, 7)));
 	ASSERT_EQ(mkdir((scratch / "out").c_str(), 0755), 0);
 	const char* const commands[] = {
@@ -128,7 +128,8 @@ TEST(HostileCli, HostileStreamsOnStandardInputAreRefused)
 		ProgramOutcome run = RunProgram(shell);
 		EXPECT_EQ(run.ExitCode(), 1) << run.Describe();
 		const std::string prefix = run.err.rfind("quillpix-export: /dev/stdin", 0) == 0
-			? "quillpix-export: /dev/stdin " : "quillpix-export: standard input";
+			? "quillpix-export: /dev/stdin "
+			: "quillpix-export: standard input";
 		EXPECT_EQ(run.err.compare(0, prefix.size(), prefix), 0) << run.err;
 		EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
 		EXPECT_EQ(Listing(scratch / "out"), "");
@@ -144,8 +145,9 @@ TEST(HostileCli, TruncatedImagesAreRefusedAsCutOff)
 		SCOPED_TRACE(name);
 		ExporterRun run = RunExporter({"-o", scratch / "cut.h", kImages + name});
 		EXPECT_EQ(run.outcome.exitCode, 1);
-		EXPECT_EQ(run.err, "quillpix-export: " + kImages + name
-			+ " is cut off before its first image is complete\n");
+		EXPECT_EQ(run.err,
+			"quillpix-export: " + kImages + name
+				+ " is cut off before its first image is complete\n");
 	}
 	EXPECT_EQ(Listing(scratch.Path()), "");
 }

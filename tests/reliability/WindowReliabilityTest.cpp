@@ -56,39 +56,42 @@ TEST_F(WindowReliabilityTest, HostileFilesOpenWindowsWithoutImages)
 	ChildLimits limits;
 	limits.dropPrivileges = true;
 	const long before = ResidentKiB();
-	ChildOutcome outcome = RunInChild([&] {
-		AnswerAlerts();
-		Launch(paths);
-		std::vector<int32> windows = VisibleWindows(paths.size());
-		if (windows.size() != paths.size())
-			return 100;
-		int wrong = 0;
-		for (const std::string& path : paths) {
-			const std::string title = path.substr(path.rfind('/') + 1) + ".h";
-			// A cut-off image is refused too: no window shows an image.
-			if (HasImage(title) != 0) {
-				fprintf(stderr, "%s: image %d\n", title.c_str(), HasImage(title));
+	ChildOutcome outcome = RunInChild(
+		[&] {
+			AnswerAlerts();
+			Launch(paths);
+			std::vector<int32> windows = VisibleWindows(paths.size());
+			if (windows.size() != paths.size())
+				return 100;
+			int wrong = 0;
+			for (const std::string& path : paths) {
+				const std::string title = path.substr(path.rfind('/') + 1) + ".h";
+				// A cut-off image is refused too: no window shows an image.
+				if (HasImage(title) != 0) {
+					fprintf(stderr, "%s: image %d\n", title.c_str(), HasImage(title));
+					wrong++;
+				}
+			}
+			// A window without an image switches and refuses to save, harmlessly.
+			int32 first = windows[0];
+			if (fProbe->PickMenuItem(first, {"File", "Color space", "B_CMAP8"}) != B_OK
+				|| !WithImageWindow("bomb.png.h",
+					[](BitmapImageWindow& window) { window.PostMessage(B_SAVE_REQUESTED); })
+				|| !Settle(first) || Listing(fDirectory).find("bomb.png.h") != std::string::npos) {
 				wrong++;
 			}
-		}
-		// A window without an image switches and refuses to save, harmlessly.
-		int32 first = windows[0];
-		if (fProbe->PickMenuItem(first, {"File", "Color space", "B_CMAP8"}) != B_OK
-			|| !WithImageWindow("bomb.png.h",
-				[](BitmapImageWindow& window) { window.PostMessage(B_SAVE_REQUESTED); })
-			|| !Settle(first) || Listing(fDirectory).find("bomb.png.h") != std::string::npos) {
-			wrong++;
-		}
-		// The person is told why nothing was saved.
-		if (AlertTexts(1) != std::vector<std::string>{
-				"Could not save \"bomb.png.h\": there is no image to save."}) {
-			fprintf(stderr, "no alert for a save without an image\n");
-			wrong++;
-		}
-		if (fProbe->PressShortcut(first, 'Q') != B_OK || !WaitForExit())
-			return 101;
-		return wrong;
-	}, limits);
+			// The person is told why nothing was saved.
+			if (AlertTexts(1)
+				!= std::vector<std::string>{
+					"Could not save \"bomb.png.h\": there is no image to save."}) {
+				fprintf(stderr, "no alert for a save without an image\n");
+				wrong++;
+			}
+			if (fProbe->PressShortcut(first, 'Q') != B_OK || !WaitForExit())
+				return 101;
+			return wrong;
+		},
+		limits);
 	if (outcome.exited && outcome.exitCode == 125)
 		GTEST_SKIP() << "cannot drop privileges";
 	EXPECT_TRUE(outcome.exited) << outcome.Describe();
@@ -151,8 +154,8 @@ TEST_F(FailedSaveTest, AFullDiskKeepsTheNameTitleAndOldFile)
 	ASSERT_TRUE(SaveThroughPanel(fWindow, fSaved, "icon.h"));
 	ASSERT_TRUE(Eventually([&] { return fProbe->Title(fWindow) == "icon.h"; }));
 	ASSERT_TRUE(Settle(fWindow));
-	EXPECT_NE(ReadWhole(fSaved + "/icon.h").find("PrefilledBitmap *icon.h_MICN;"),
-		std::string::npos);
+	EXPECT_NE(
+		ReadWhole(fSaved + "/icon.h").find("PrefilledBitmap *icon.h_MICN;"), std::string::npos);
 	EXPECT_EQ(Listing(fSaved), "icon.h");
 }
 
@@ -189,8 +192,9 @@ TEST_F(FailedSaveTest, UnwritableAndVanishedPlacesKeepTheNameAndTitle)
 	const std::string longName(300, 'n');
 	size_t alerts = 0;
 	for (const Row& row : rows) {
-		ASSERT_TRUE(SaveThroughPanel(fWindow, row.directory,
-			row.name != nullptr ? row.name : longName.c_str())) << row.what;
+		ASSERT_TRUE(SaveThroughPanel(
+			fWindow, row.directory, row.name != nullptr ? row.name : longName.c_str()))
+			<< row.what;
 		ASSERT_TRUE(Settle(fWindow)) << row.what;
 		ExpectNothingChanged(row.what);
 		// Every failure is told, after the old name and title are back.
@@ -210,22 +214,22 @@ TEST_F(WindowReliabilityTest, SavingIntoAVanishedDirectoryChangesNothingAndSaysW
 {
 	const std::string folder = fDirectory + "/folder";
 	ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
-	std::filesystem::copy_file(QUILLPIX_SOURCE_DIR "/tests/data/images/colour.png",
-		folder + "/pic.png");
+	std::filesystem::copy_file(
+		QUILLPIX_SOURCE_DIR "/tests/data/images/colour.png", folder + "/pic.png");
 	Launch({folder + "/pic.png"});
 	std::vector<int32> windows = VisibleWindows(1);
 	ASSERT_EQ(windows.size(), 1u);
 	std::filesystem::remove_all(folder);
 
 	AnswerAlerts();
-	ASSERT_TRUE(WithImageWindow("pic.png.h",
-		[](BitmapImageWindow& window) { window.PostMessage(B_SAVE_REQUESTED); }));
+	ASSERT_TRUE(WithImageWindow(
+		"pic.png.h", [](BitmapImageWindow& window) { window.PostMessage(B_SAVE_REQUESTED); }));
 	ASSERT_TRUE(Settle(windows[0]));
 	EXPECT_EQ(fProbe->Title(windows[0]), "pic.png.h");
 	EXPECT_EQ(DocumentNameOf("pic.png.h"), folder + "/pic.png.h");
 	EXPECT_EQ(Listing(fDirectory), "");
-	EXPECT_EQ(AlertTexts(1), std::vector<std::string>{
-		"Could not save \"pic.png.h\": No such file or directory."});
+	EXPECT_EQ(AlertTexts(1),
+		std::vector<std::string>{"Could not save \"pic.png.h\": No such file or directory."});
 }
 
 } // namespace

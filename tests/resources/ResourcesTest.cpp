@@ -30,8 +30,8 @@ namespace {
 
 // The value of `key` in a group of a desktop entry; empty when absent.
 std::string
-EntryValue(const std::string& entry, const std::string& key,
-	const std::string& group = "Desktop Entry")
+EntryValue(
+	const std::string& entry, const std::string& key, const std::string& group = "Desktop Entry")
 {
 	std::istringstream lines(entry);
 	std::string line;
@@ -81,7 +81,8 @@ ExpectPngShowsIcon(const std::string& path, const uint8* indices, int32 side)
 		for (int32 x = 0; x < side; x++) {
 			uint8 index = indices[y * side + x];
 			if (decoded->ColorSpace() == B_CMAP8) {
-				EXPECT_EQ(static_cast<const uint8*>(decoded->Bits())[y * decoded->BytesPerRow() + x],
+				EXPECT_EQ(
+					static_cast<const uint8*>(decoded->Bits())[y * decoded->BytesPerRow() + x],
 					index);
 				continue;
 			}
@@ -191,8 +192,7 @@ TEST(ResourcesTest, DesktopEntryLaunchesAProcessPerUseForTheImageTypesTheKitRead
 		SCOPED_TRACE(type + ": " + sample);
 		std::string bytes = ReadWhole(sample);
 		BPrivate::ImageData data{reinterpret_cast<const uint8*>(bytes.data()), bytes.size()};
-		const BPrivate::ImageReader* reader
-			= BPrivate::ImageReaderList::Default().ReaderFor(data);
+		const BPrivate::ImageReader* reader = BPrivate::ImageReaderList::Default().ReaderFor(data);
 		ASSERT_NE(reader, nullptr);
 		bool listsType = false;
 		for (const BPrivate::ReadFormat& format : BPrivate::ReadFormats()) {

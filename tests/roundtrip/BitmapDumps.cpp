@@ -34,8 +34,7 @@ ExpectedDump(const std::string& imageFile, color_space space, bool bytesOnly)
 		bitmap = ConvertedBitmap(*bitmap, space).Value();
 	if (!bitmap)
 		return std::string();
-	const std::string bytes(static_cast<const char*>(bitmap->Bits()),
-		size_t(bitmap->BitsLength()));
+	const std::string bytes(static_cast<const char*>(bitmap->Bits()), size_t(bitmap->BitsLength()));
 	if (bytesOnly)
 		return bytes;
 	BRect bounds = bitmap->Bounds();

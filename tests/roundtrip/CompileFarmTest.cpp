@@ -87,9 +87,7 @@ EnvironmentWithout(const std::string& prefix, std::vector<std::string> given)
 class FarmProject {
 public:
 	explicit FarmProject(const std::string& folder)
-		:
-		fSource(folder + "/source"),
-		fBuild(folder + "/build")
+		: fSource(folder + "/source"), fBuild(folder + "/build")
 	{
 		mkdir(folder.c_str(), 0755);
 		mkdir(fSource.c_str(), 0755);
@@ -99,20 +97,24 @@ public:
 			"set(CMAKE_CXX_STANDARD 20)\n"
 			"find_package(Quillpix REQUIRED)\n"
 			"add_library(parts STATIC part-1.cpp part-2.cpp part-3.cpp part-4.cpp)\n"
-			"quillpix_add_image_sources(TARGET parts COLOR_SPACE " + std::string(kBadge.space)
-				+ " IMAGES " + kBadge.file + ")\n"
-			"add_executable(farm main.cpp seal.c)\n"
-			"target_link_libraries(farm PRIVATE parts)\n"
-			"quillpix_add_image_sources(TARGET farm COLOR_SPACE " + std::string(kMark.space)
-				+ " IMAGES " + kMark.file + ")\n"
-			"quillpix_add_image_sources(TARGET farm STANDALONE IMAGES " + kSeal.file + ")\n");
+			"quillpix_add_image_sources(TARGET parts COLOR_SPACE "
+				+ std::string(kBadge.space) + " IMAGES " + kBadge.file
+				+ ")\n"
+				  "add_executable(farm main.cpp seal.c)\n"
+				  "target_link_libraries(farm PRIVATE parts)\n"
+				  "quillpix_add_image_sources(TARGET farm COLOR_SPACE "
+				+ std::string(kMark.space) + " IMAGES " + kMark.file
+				+ ")\n"
+				  "quillpix_add_image_sources(TARGET farm STANDALONE IMAGES "
+				+ kSeal.file + ")\n");
 		for (const FarmImage* image : {&kBadge, &kMark, &kSeal}) {
-			WriteWhole(fSource + "/" + image->file,
-				embedtest::PamImage(image->width, image->height, 3));
+			WriteWhole(
+				fSource + "/" + image->file, embedtest::PamImage(image->width, image->height, 3));
 		}
 		// The pointer the program's copy of the header fills in is the one
 		// the library's sources see.
-		WriteWhole(fSource + "/part-1.cpp", "#include \"quillpix-images/badge.h\"\n\n"
+		WriteWhole(fSource + "/part-1.cpp",
+			"#include \"quillpix-images/badge.h\"\n\n"
 			"PrefilledBitmap*\nPartBadge()\n{\n\treturn badge_MICN;\n}\n");
 		for (int part = 2; part <= 4; part++) {
 			WriteWhole(fSource + "/part-" + std::to_string(part) + ".cpp",
@@ -120,7 +122,8 @@ public:
 					+ std::to_string(part) + " + 1;\n}\n");
 		}
 		// The C file and the C++ one see one array.
-		WriteWhole(fSource + "/seal.c", "#include \"quillpix-images/seal.h\"\n\n"
+		WriteWhole(fSource + "/seal.c",
+			"#include \"quillpix-images/seal.h\"\n\n"
 			"const uint8_t* SealBytes(void);\n\n"
 			"const uint8_t*\nSealBytes(void)\n{\n\treturn seal_MData;\n}\n");
 		WriteWhole(fSource + "/main.cpp",
@@ -131,19 +134,22 @@ public:
 			"extern \"C\" const uint8_t* SealBytes(void);\n"
 			"PrefilledBitmap* PartBadge();\n"
 			"int Part2(int x);\nint Part3(int x);\nint Part4(int x);\n\n"
-			+ std::string(embedtest::kDumpFunctions) +
-			"\nint\nmain()\n{\n"
-			"\tif (int failure = Dump(\"badge.dump\", badge_MakeBitmap(), sizeof(badge_MData)))\n"
-			"\t\treturn failure;\n"
-			"\tif (int failure = Dump(\"mark.dump\", mark_MakeBitmap(), sizeof(mark_MData)))\n"
-			"\t\treturn failure;\n"
-			"\tif (PartBadge() != badge_MICN)\n\t\treturn 5;\n"
-			"\tif (SealBytes() != seal_MData || sizeof(seal_MData) != seal_BytesPerRow * seal_Height)\n"
-			"\t\treturn 7;\n"
-			"\tif (int failure = DumpBytes(\"seal.dump\", seal_MData, sizeof(seal_MData)))\n"
-			"\t\treturn failure;\n"
-			"\tif (Part2(1) + Part3(2) + Part4(3) != 3 + 7 + 13)\n\t\treturn 6;\n"
-			"\treturn 0;\n}\n");
+				+ std::string(embedtest::kDumpFunctions)
+				+ "\nint\nmain()\n{\n"
+				  "\tif (int failure = Dump(\"badge.dump\", badge_MakeBitmap(), "
+				  "sizeof(badge_MData)))\n"
+				  "\t\treturn failure;\n"
+				  "\tif (int failure = Dump(\"mark.dump\", mark_MakeBitmap(), "
+				  "sizeof(mark_MData)))\n"
+				  "\t\treturn failure;\n"
+				  "\tif (PartBadge() != badge_MICN)\n\t\treturn 5;\n"
+				  "\tif (SealBytes() != seal_MData || sizeof(seal_MData) != seal_BytesPerRow * "
+				  "seal_Height)\n"
+				  "\t\treturn 7;\n"
+				  "\tif (int failure = DumpBytes(\"seal.dump\", seal_MData, sizeof(seal_MData)))\n"
+				  "\t\treturn failure;\n"
+				  "\tif (Part2(1) + Part3(2) + Part4(3) != 3 + 7 + 13)\n\t\treturn 6;\n"
+				  "\treturn 0;\n}\n");
 	}
 
 	const std::string& Source() const { return fSource; }
@@ -152,17 +158,22 @@ public:
 	bool Configure(const std::string& launcher, const std::vector<std::string>& environment) const
 	{
 		return embedtest::RunTool({"cmake", "-S", fSource, "-B", fBuild, "-G", "Ninja",
-			"-DCMAKE_BUILD_TYPE=Release", std::string("-DCMAKE_CXX_COMPILER=") + kCompiler,
-			std::string("-DCMAKE_C_COMPILER=") + kCCompiler,
-			"-DCMAKE_CXX_COMPILER_LAUNCHER=" + launcher, "-DCMAKE_C_COMPILER_LAUNCHER=" + launcher, "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON",
-			"-DCMAKE_PREFIX_PATH=" + embedtest::InstalledPrefix()}, fSource, LogPath(),
-			environment) == 0;
+									  "-DCMAKE_BUILD_TYPE=Release",
+									  std::string("-DCMAKE_CXX_COMPILER=") + kCompiler,
+									  std::string("-DCMAKE_C_COMPILER=") + kCCompiler,
+									  "-DCMAKE_CXX_COMPILER_LAUNCHER=" + launcher,
+									  "-DCMAKE_C_COMPILER_LAUNCHER=" + launcher,
+									  "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON",
+									  "-DCMAKE_PREFIX_PATH=" + embedtest::InstalledPrefix()},
+				   fSource, LogPath(), environment)
+			== 0;
 	}
 
 	bool Build(const std::vector<std::string>& environment) const
 	{
-		return embedtest::RunTool({"cmake", "--build", fBuild, "--parallel", "2"}, fSource, LogPath(),
-			environment) == 0;
+		return embedtest::RunTool(
+				   {"cmake", "--build", fBuild, "--parallel", "2"}, fSource, LogPath(), environment)
+			== 0;
 	}
 
 	// What the last configure or build said.
@@ -174,7 +185,7 @@ public:
 		const std::string commands = ReadWhole(fBuild + "/compile_commands.json");
 		int count = 0;
 		for (size_t at = commands.find("\"file\":"); at != std::string::npos;
-				at = commands.find("\"file\":", at + 1)) {
+			 at = commands.find("\"file\":", at + 1)) {
 			count++;
 		}
 		return count;
@@ -186,8 +197,8 @@ public:
 		ASSERT_EQ(embedtest::RunTool({fBuild + "/farm"}, fBuild, fBuild + "/farm.log"), 0)
 			<< ReadWhole(fBuild + "/farm.log");
 		for (const FarmImage* image : {&kBadge, &kMark, &kSeal}) {
-			const std::string expected = embedtest::ExpectedDump(fSource + "/" + image->file,
-				image->colorSpace, image == &kSeal);
+			const std::string expected = embedtest::ExpectedDump(
+				fSource + "/" + image->file, image->colorSpace, image == &kSeal);
 			ASSERT_FALSE(expected.empty()) << image->file;
 			EXPECT_TRUE(ReadWhole(fBuild + "/" + image->identifier + ".dump") == expected)
 				<< image->file;
@@ -243,8 +254,9 @@ TEST(CompileFarm, DistccCompilesEverythingOnAServerThatCannotSeeTheTree)
 	FarmProject project(scratch / "tree");
 
 	embedtest::DistccServer server;
-	const std::string why = server.Start({scratch / "tree", prefix, QUILLPIX_SOURCE_DIR,
-		QUILLPIX_BINARY_DIR}, kCompiler, scratch / "distccd.log");
+	const std::string why = server.Start(
+		{scratch / "tree", prefix, QUILLPIX_SOURCE_DIR, QUILLPIX_BINARY_DIR}, kCompiler,
+		scratch / "distccd.log");
 	if (!why.empty()) {
 		// Root may always make a mount namespace; another user only where
 		// user namespaces are allowed.
@@ -253,17 +265,17 @@ TEST(CompileFarm, DistccCompilesEverythingOnAServerThatCannotSeeTheTree)
 	}
 	ASSERT_TRUE(server.Sees(kCompiler));
 	for (const std::string& path : {project.Source() + "/main.cpp", prefix + "/include",
-			std::string(QUILLPIX_SOURCE_DIR "/CMakeLists.txt")}) {
+			 std::string(QUILLPIX_SOURCE_DIR "/CMakeLists.txt")}) {
 		EXPECT_FALSE(server.Sees(path)) << path;
 	}
 
 	mkdir((scratch / "distcc").c_str(), 0755);
-	const std::vector<std::string> environment = EnvironmentWithout("DISTCC_", {
-		"DISTCC_HOSTS=" + server.Hosts(),
-		// A compile the server cannot do fails the build: not distributed,
-		// or failed there, it is not compiled here instead.
-		"DISTCC_FALLBACK=0", "DISTCC_SKIP_LOCAL_RETRY=1",
-		"DISTCC_DIR=" + scratch / "distcc", "DISTCC_LOG=" + scratch / "distcc.log"});
+	const std::vector<std::string> environment = EnvironmentWithout("DISTCC_",
+		{"DISTCC_HOSTS=" + server.Hosts(),
+			// A compile the server cannot do fails the build: not distributed,
+			// or failed there, it is not compiled here instead.
+			"DISTCC_FALLBACK=0", "DISTCC_SKIP_LOCAL_RETRY=1", "DISTCC_DIR=" + scratch / "distcc",
+			"DISTCC_LOG=" + scratch / "distcc.log"});
 	ASSERT_TRUE(project.Configure("distcc", environment)) << project.Log();
 	const int jobsBefore = server.JobSummaries().succeeded;
 	const bool built = project.Build(environment);
@@ -283,10 +295,11 @@ TEST(CompileFarm, DistccCompilesEverythingOnAServerThatCannotSeeTheTree)
 
 	// What needs a file of the tree by its path, such as an assembler's
 	// .incbin, fails there, and is not compiled here in its place.
-	WriteWhole(scratch / "tree/probe.cpp", "__asm__(\".incbin \\\"" + project.Source()
-		+ "/" + kBadge.file + "\\\"\");\n");
+	WriteWhole(scratch / "tree/probe.cpp",
+		"__asm__(\".incbin \\\"" + project.Source() + "/" + kBadge.file + "\\\"\");\n");
 	EXPECT_NE(embedtest::RunTool({"distcc", kCompiler, "-c", "probe.cpp", "-o", "probe.o"},
-		scratch / "tree", scratch / "probe.log", environment), 0)
+				  scratch / "tree", scratch / "probe.log", environment),
+		0)
 		<< ReadWhole(scratch / "probe.log");
 	EXPECT_EQ(server.JobSummaries().others.size(), 1u) << server.Log();
 }
@@ -300,18 +313,19 @@ TEST(CompileFarm, CcacheHitsEveryCompileOfASecondBuildFromCold)
 	FarmProject project(scratch / "tree");
 	// A cache of its own, with no configuration but its defaults.
 	WriteWhole(scratch / "ccache.conf", "");
-	const std::vector<std::string> environment = EnvironmentWithout("CCACHE_", {
-		"CCACHE_DIR=" + scratch / "ccache", "CCACHE_CONFIGPATH=" + scratch / "ccache.conf"});
+	const std::vector<std::string> environment = EnvironmentWithout("CCACHE_",
+		{"CCACHE_DIR=" + scratch / "ccache", "CCACHE_CONFIGPATH=" + scratch / "ccache.conf"});
 
 	for (int round = 0; round < 2; round++) {
 		SCOPED_TRACE(round == 0 ? "first build" : "second build, the build tree made anew");
 		std::filesystem::remove_all(project.BuildFolder());
 		ASSERT_TRUE(project.Configure("ccache", environment)) << project.Log();
-		ASSERT_EQ(embedtest::RunTool({"ccache", "--zero-stats"}, "/", scratch / "ccache.log",
-			environment), 0) << ReadWhole(scratch / "ccache.log");
+		ASSERT_EQ(embedtest::RunTool(
+					  {"ccache", "--zero-stats"}, "/", scratch / "ccache.log", environment),
+			0)
+			<< ReadWhole(scratch / "ccache.log");
 		ASSERT_TRUE(project.Build(environment)) << project.Log();
-		std::map<std::string, long> counters
-			= CcacheCounters(environment, scratch / "ccache.log");
+		std::map<std::string, long> counters = CcacheCounters(environment, scratch / "ccache.log");
 		ASSERT_FALSE(counters.empty()) << ReadWhole(scratch / "ccache.log");
 		const int compiles = project.CompileCount();
 		EXPECT_GE(compiles, 5);

@@ -54,8 +54,8 @@ DistccServer::~DistccServer()
 }
 
 std::string
-DistccServer::Start(const std::vector<std::string>& hidden, const std::string& compiler,
-	const std::string& logPath)
+DistccServer::Start(
+	const std::vector<std::string>& hidden, const std::string& compiler, const std::string& logPath)
 {
 	fPort = FreePort();
 	if (fPort == 0)
@@ -80,7 +80,8 @@ DistccServer::Start(const std::vector<std::string>& hidden, const std::string& c
 	std::sort(folders.begin(), folders.end(),
 		[](const std::string& a, const std::string& b) { return a.size() > b.size(); });
 	const std::string script = "for folder do mount -t tmpfs tmpfs \"$folder\" || exit 125; done; "
-		"exec " + std::string(root ? "" : "unshare --user -- ") + daemon;
+							   "exec "
+		+ std::string(root ? "" : "unshare --user -- ") + daemon;
 
 	testsupport::Program program;
 	program.arguments = {"unshare", "--mount", "--propagation", "private"};
@@ -100,8 +101,8 @@ DistccServer::Start(const std::vector<std::string>& hidden, const std::string& c
 			return std::string();
 		if (auto outcome = testsupport::WaitForChild(fPid, std::chrono::milliseconds(50))) {
 			fPid = -1;
-			return "distccd in a mount namespace of its own did not start ("
-				+ outcome->Describe() + "): " + Log();
+			return "distccd in a mount namespace of its own did not start (" + outcome->Describe()
+				+ "): " + Log();
 		}
 	}
 	Stop();

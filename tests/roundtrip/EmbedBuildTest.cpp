@@ -31,7 +31,7 @@ struct Image {
 	std::string identifier;
 	int width;
 	int height;
-	const char* space;  // rgb32 or cmap8, the target's COLOR_SPACE
+	const char* space; // rgb32 or cmap8, the target's COLOR_SPACE
 	// The program uses only NAME_MData, not the function that pulls the
 	// rest of the image's object in.
 	bool bytesOnly = false;
@@ -43,13 +43,11 @@ struct Image {
 class Project {
 public:
 	Project(const ScratchDirectory& scratch, const std::vector<Image>& images)
-		:
-		fSource(scratch / "source"),
-		fBuild(scratch / "build $dir \xC3\xA9"),
-		fImages(images)
+		: fSource(scratch / "source"), fBuild(scratch / "build $dir \xC3\xA9"), fImages(images)
 	{
 		mkdir(fSource.c_str(), 0755);
-		std::string lists = "cmake_minimum_required(VERSION 3.25)\n"
+		std::string lists =
+			"cmake_minimum_required(VERSION 3.25)\n"
 			"project(EmbedBuild LANGUAGES CXX)\n"
 			"set(CMAKE_CXX_STANDARD 20)\n"
 			"find_package(Quillpix REQUIRED)\n"
@@ -70,20 +68,26 @@ public:
 			main += "#include \"quillpix-images/" + image.identifier + ".h\"\n";
 			if (image.bytesOnly) {
 				checks += "\tif (int failure = DumpBytes(\"" + image.identifier + ".dump\", "
-					+ image.identifier + "_MData, sizeof(" + image.identifier + "_MData)))\n"
-					"\t\treturn failure;\n";
+					+ image.identifier + "_MData, sizeof(" + image.identifier
+					+ "_MData)))\n"
+					  "\t\treturn failure;\n";
 				Write(image);
 				continue;
 			}
 			checks += "\tif (int failure = Dump(\"" + image.identifier + ".dump\", "
-				+ image.identifier + "_MakeBitmap(), sizeof(" + image.identifier + "_MData)))\n"
-				"\t\treturn failure;\n"
-				"\tif (" + image.identifier + "_MakeBitmap() != " + image.identifier + "_MICN)\n"
-				"\t\treturn 3;\n";
+				+ image.identifier + "_MakeBitmap(), sizeof(" + image.identifier
+				+ "_MData)))\n"
+				  "\t\treturn failure;\n"
+				  "\tif ("
+				+ image.identifier + "_MakeBitmap() != " + image.identifier
+				+ "_MICN)\n"
+				  "\t\treturn 3;\n";
 			Write(image);
 		}
-		main += "\n" + std::string(embedtest::kDumpFunctions) + "\n"
-			"int\nmain()\n{\n" + checks + "\treturn 0;\n}\n";
+		main += "\n" + std::string(embedtest::kDumpFunctions)
+			+ "\n"
+			  "int\nmain()\n{\n"
+			+ checks + "\treturn 0;\n}\n";
 		WriteWhole(fSource + "/CMakeLists.txt", lists);
 		WriteWhole(fSource + "/main.cpp", main);
 	}
@@ -96,9 +100,10 @@ public:
 	bool Configure(const std::string& compiler) const
 	{
 		return RunTool({"cmake", "-S", fSource, "-B", fBuild, "-G", "Ninja",
-			"-DCMAKE_BUILD_TYPE=Release", "-DCMAKE_CXX_COMPILER=" + compiler,
-			"-DCMAKE_PREFIX_PATH=" + embedtest::InstalledPrefix()}, fSource,
-			fSource + "/configure.log") == 0;
+						   "-DCMAKE_BUILD_TYPE=Release", "-DCMAKE_CXX_COMPILER=" + compiler,
+						   "-DCMAKE_PREFIX_PATH=" + embedtest::InstalledPrefix()},
+				   fSource, fSource + "/configure.log")
+			== 0;
 	}
 
 	// Builds; `log` gets what the build said.
@@ -119,21 +124,22 @@ public:
 			<< ReadWhole(fBuild + "/check.log");
 		for (const Image& image : fImages) {
 			const color_space space = std::string(image.space) == "cmap8" ? B_CMAP8 : B_RGB32;
-			const std::string expected = embedtest::ExpectedDump(fSource + "/" + image.file,
-				space, image.bytesOnly);
+			const std::string expected = embedtest::ExpectedDump(
+				fSource + "/" + image.file, space, image.bytesOnly);
 			ASSERT_FALSE(expected.empty()) << image.file;
 			const std::string dump = ReadWhole(fBuild + "/" + image.identifier + ".dump");
 			if (!image.bytesOnly) {
 				EXPECT_EQ(dump.substr(0, dump.find('\n') + 1),
-					expected.substr(0, expected.find('\n') + 1)) << image.file;
+					expected.substr(0, expected.find('\n') + 1))
+					<< image.file;
 			}
 			EXPECT_TRUE(dump == expected) << image.file;
 		}
 	}
 
 	// The generated files of the image named `identifier` in its target.
-	std::string Generated(const std::string& identifier, const char* target,
-		const char* extension) const
+	std::string Generated(
+		const std::string& identifier, const char* target, const char* extension) const
 	{
 		return fBuild + "/quillpix-images/" + target + "/quillpix-images/" + identifier + extension;
 	}
@@ -157,7 +163,7 @@ const std::vector<Image> kAwkwardIcons = {
 	{"caf\xC3\xA9 \xE2\x84\x96.pam", "caf_", 3, 1, "cmap8"},
 };
 
-class EmbedBuild : public embedtest::EachCompiler {};
+class EmbedBuild : public embedtest::EachCompiler { };
 
 } // namespace
 
@@ -183,8 +189,8 @@ TEST_P(EmbedBuild, ImagesAtSizeAndAwkwardNamesRoundTripThroughEveryKindOfLibrary
 	EXPECT_NE(stat((scratch / "build $dir \xC3\xA9/pwned").c_str(), &info), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Compilers, EmbedBuild, testing::ValuesIn(embedtest::kCompilers),
-	embedtest::CompilerName);
+INSTANTIATE_TEST_SUITE_P(
+	Compilers, EmbedBuild, testing::ValuesIn(embedtest::kCompilers), embedtest::CompilerName);
 
 // A new picture of the same size reassembles the image's own object and
 // relinks, and compiles nothing that includes its header; a new size rebuilds those too;

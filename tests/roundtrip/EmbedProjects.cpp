@@ -57,8 +57,9 @@ InstalledPrefix()
 	static testsupport::ScratchDirectory* scratch = new testsupport::ScratchDirectory();
 	static std::string prefix = [] {
 		std::string prefix = *scratch / "prefix";
-		int status = RunTool({"cmake", "--install", QUILLPIX_BINARY_DIR, "--component", "tools",
-			"--prefix", prefix}, scratch->Path(), *scratch / "install.log");
+		int status = RunTool(
+			{"cmake", "--install", QUILLPIX_BINARY_DIR, "--component", "tools", "--prefix", prefix},
+			scratch->Path(), *scratch / "install.log");
 		return status == 0 ? prefix : std::string();
 	}();
 	return prefix;

@@ -26,8 +26,8 @@ using namespace testsupport;
 namespace {
 
 struct SpaceImage {
-	const char* name;       // the image's file name without ".pam", and its identifier
-	const char* arguments;  // after COLOR_SPACE
+	const char* name; // the image's file name without ".pam", and its identifier
+	const char* arguments; // after COLOR_SPACE
 	SpaceConversion conversion;
 };
 
@@ -52,7 +52,7 @@ const SpaceImage kImages[] = {
 	{"in_rgba32_big", "rgba32-big", {B_RGBA32_BIG}},
 };
 
-class EmbedSpaces : public embedtest::EachCompiler {};
+class EmbedSpaces : public embedtest::EachCompiler { };
 
 } // namespace
 
@@ -63,7 +63,8 @@ TEST_P(EmbedSpaces, EverySpaceComesOutOfTheBuildAsConverted)
 	const std::string source = scratch / "source";
 	const std::string build = scratch / "build";
 	mkdir(source.c_str(), 0755);
-	std::string lists = "cmake_minimum_required(VERSION 3.25)\nproject(Spaces LANGUAGES CXX)\n"
+	std::string lists =
+		"cmake_minimum_required(VERSION 3.25)\nproject(Spaces LANGUAGES CXX)\n"
 		"set(CMAKE_CXX_STANDARD 17)\nfind_package(Quillpix REQUIRED)\n"
 		"add_executable(spaces main.cpp)\n"
 		"add_library(compressed_static STATIC)\n"
@@ -78,20 +79,27 @@ TEST_P(EmbedSpaces, EverySpaceComesOutOfTheBuildAsConverted)
 		WriteWhole(source + "/" + name + ".pam", pixels);
 		WriteWhole(source + "/" + name + "_z.pam", pixels);
 		lists += "quillpix_add_image_sources(TARGET spaces IMAGES " + name + ".pam COLOR_SPACE "
-			+ image.arguments + ")\n"
-			"quillpix_add_image_sources(TARGET compressed_" + (shared ? "shared" : "static")
-			+ " IMAGES " + name + "_z.pam COLOR_SPACE " + image.arguments
-			+ " COMPRESS zstd:9 COMPRESS_THRESHOLD 0)\n";
+			+ image.arguments
+			+ ")\n"
+			  "quillpix_add_image_sources(TARGET compressed_"
+			+ (shared ? "shared" : "static") + " IMAGES " + name + "_z.pam COLOR_SPACE "
+			+ image.arguments + " COMPRESS zstd:9 COMPRESS_THRESHOLD 0)\n";
 		shared = !shared;
-		main += "#include \"quillpix-images/" + name + ".h\"\n"
-			"#include \"quillpix-images/" + name + "_z.h\"\n";
-		body += "\tif (!Dump(\"" + name + ".dump\", " + name + "_MakeBitmap(), " + name + "_MData, "
-			"sizeof(" + name + "_MData), " + name + "_BytesPerRow, " + name + "_ColorSpace))\n"
-			"\t\treturn 1;\n"
-			"\tif (!DumpCompressed(\"" + name + "_z.dump\", " + name + "_z_MakeBitmap(&error), &error, "
-			+ name + "_z_Compressed, " + name + "_z_Size, " + name + "_z_BytesPerRow, " + name
+		main += "#include \"quillpix-images/" + name
+			+ ".h\"\n"
+			  "#include \"quillpix-images/"
+			+ name + "_z.h\"\n";
+		body += "\tif (!Dump(\"" + name + ".dump\", " + name + "_MakeBitmap(), " + name
+			+ "_MData, "
+			  "sizeof("
+			+ name + "_MData), " + name + "_BytesPerRow, " + name
+			+ "_ColorSpace))\n"
+			  "\t\treturn 1;\n"
+			  "\tif (!DumpCompressed(\""
+			+ name + "_z.dump\", " + name + "_z_MakeBitmap(&error), &error, " + name
+			+ "_z_Compressed, " + name + "_z_Size, " + name + "_z_BytesPerRow, " + name
 			+ "_z_ColorSpace))\n"
-			"\t\treturn 2;\n";
+			  "\t\treturn 2;\n";
 	}
 	main += R"(
 static bool
@@ -128,13 +136,17 @@ int
 main()
 {
 	status_t error = B_ERROR;
-)" + body + "\treturn 0;\n}\n";
+)" + body
+		+ "\treturn 0;\n}\n";
 	WriteWhole(source + "/CMakeLists.txt", lists);
 	WriteWhole(source + "/main.cpp", main);
 
-	ASSERT_EQ(RunTool({"cmake", "-S", source, "-B", build, "-G", "Ninja",
-		"-DCMAKE_CXX_COMPILER=" + compiler, "-DCMAKE_PREFIX_PATH=" + InstalledPrefix()}, source,
-		scratch / "configure.log"), 0) << ReadWhole(scratch / "configure.log");
+	ASSERT_EQ(
+		RunTool({"cmake", "-S", source, "-B", build, "-G", "Ninja",
+					"-DCMAKE_CXX_COMPILER=" + compiler, "-DCMAKE_PREFIX_PATH=" + InstalledPrefix()},
+			source, scratch / "configure.log"),
+		0)
+		<< ReadWhole(scratch / "configure.log");
 	ASSERT_EQ(RunTool({"cmake", "--build", build}, source, scratch / "build.log"), 0)
 		<< ReadWhole(scratch / "build.log");
 	ASSERT_EQ(RunTool({build + "/spaces"}, build, scratch / "run.log"), 0)
@@ -142,13 +154,13 @@ main()
 
 	for (const SpaceImage& image : kImages) {
 		SCOPED_TRACE(image.name);
-		std::unique_ptr<BBitmap> decoded(BTranslationUtils::GetBitmapFile(
-			(source + "/" + image.name + ".pam").c_str()));
+		std::unique_ptr<BBitmap> decoded(
+			BTranslationUtils::GetBitmapFile((source + "/" + image.name + ".pam").c_str()));
 		ASSERT_TRUE(decoded);
 		std::unique_ptr<BBitmap> expected = BitmapInSpace(*decoded, image.conversion);
 		ASSERT_TRUE(expected);
-		const std::string bytes(static_cast<const char*>(expected->Bits()),
-			size_t(expected->BitsLength()));
+		const std::string bytes(
+			static_cast<const char*>(expected->Bits()), size_t(expected->BitsLength()));
 		const std::string head = std::to_string(int(image.conversion.space)) + " "
 			+ std::to_string(expected->BytesPerRow()) + "\n";
 		const std::string dump = ReadWhole(build + "/" + image.name + ".dump");
@@ -161,5 +173,5 @@ main()
 	}
 }
 
-INSTANTIATE_TEST_SUITE_P(Compilers, EmbedSpaces, testing::ValuesIn(embedtest::kCompilers),
-	embedtest::CompilerName);
+INSTANTIATE_TEST_SUITE_P(
+	Compilers, EmbedSpaces, testing::ValuesIn(embedtest::kCompilers), embedtest::CompilerName);

@@ -124,11 +124,19 @@ std::string
 LibrarySource(const std::string& owner)
 {
 	return "#include \"quillpix-images/icon.h\"\n\n"
-		"PrefilledBitmap* " + owner + "Icon();\n"
-		"const uint8* " + owner + "Bytes(unsigned long* size);\n\n"
-		"PrefilledBitmap*\n" + owner + "Icon()\n{\n\treturn icon_MakeBitmap();\n}\n\n"
-		"const uint8*\n" + owner + "Bytes(unsigned long* size)\n{\n"
-		"\t*size = sizeof(icon_MData);\n\treturn icon_MData;\n}\n";
+		   "PrefilledBitmap* "
+		+ owner
+		+ "Icon();\n"
+		  "const uint8* "
+		+ owner
+		+ "Bytes(unsigned long* size);\n\n"
+		  "PrefilledBitmap*\n"
+		+ owner
+		+ "Icon()\n{\n\treturn icon_MakeBitmap();\n}\n\n"
+		  "const uint8*\n"
+		+ owner
+		+ "Bytes(unsigned long* size)\n{\n"
+		  "\t*size = sizeof(icon_MData);\n\treturn icon_MData;\n}\n";
 }
 
 const char* const kMain = R"(#include "quillpix-images/icon.h"
@@ -222,8 +230,8 @@ ExpectOwnPictures(const std::string& source, const std::string& build)
 		if (expected->ColorSpace() != icon.space)
 			expected = ConvertedBitmap(*expected, icon.space).Value();
 		ASSERT_TRUE(expected);
-		const std::string bytes(static_cast<const char*>(expected->Bits()),
-			size_t(expected->BitsLength()));
+		const std::string bytes(
+			static_cast<const char*>(expected->Bits()), size_t(expected->BitsLength()));
 		const std::string head = std::to_string(icon.width) + " " + std::to_string(icon.height)
 			+ " " + std::to_string(expected->BytesPerRow()) + " " + std::to_string(int(icon.space))
 			+ "\n";
@@ -265,7 +273,8 @@ Build(const ScratchDirectory& scratch)
 void
 WriteImageLibrary(const std::string& source)
 {
-	WriteWhole(source + "/CMakeLists.txt", "cmake_minimum_required(VERSION 3.25)\n"
+	WriteWhole(source + "/CMakeLists.txt",
+		"cmake_minimum_required(VERSION 3.25)\n"
 		"project(Images LANGUAGES CXX)\nfind_package(Quillpix REQUIRED)\n"
 		"add_library(images STATIC)\n"
 		"set_target_properties(images PROPERTIES LINKER_LANGUAGE CXX)\n"
@@ -277,7 +286,7 @@ struct Toolchain {
 	const char* standard;
 };
 
-class EmbedTargets : public testing::TestWithParam<Toolchain> {};
+class EmbedTargets : public testing::TestWithParam<Toolchain> { };
 
 } // namespace
 
@@ -290,16 +299,19 @@ TEST_P(EmbedTargets, ImagesOfOneNameInLinkedTargetsKeepTheirOwnBytes)
 	ScratchDirectory scratch;
 	const std::string source = WriteProject(scratch);
 	const std::string build = scratch / "build";
-	ASSERT_TRUE(Configure(scratch, {std::string("-DCMAKE_CXX_COMPILER=") + toolchain.compiler,
-		std::string("-DCMAKE_CXX_STANDARD=") + toolchain.standard}));
+	ASSERT_TRUE(Configure(scratch,
+		{std::string("-DCMAKE_CXX_COMPILER=") + toolchain.compiler,
+			std::string("-DCMAKE_CXX_STANDARD=") + toolchain.standard}));
 	ASSERT_TRUE(Build(scratch));
-	ASSERT_EQ(RunTool({build + "/app"}, build, scratch / "app.log"), 0) << ReadWhole(scratch / "app.log");
+	ASSERT_EQ(RunTool({build + "/app"}, build, scratch / "app.log"), 0)
+		<< ReadWhole(scratch / "app.log");
 	ExpectOwnPictures(source, build);
 
 	// The standalone bytes are in a read-only section of their own, the Be
 	// form's in a writable one (PrefilledBitmap may be given them to keep).
-	ASSERT_EQ(RunTool({"readelf", "-S", "-W", build + "/libplain.a", build + "/libparts.a"},
-		build, scratch / "readelf.log"), 0);
+	ASSERT_EQ(RunTool({"readelf", "-S", "-W", build + "/libplain.a", build + "/libparts.a"}, build,
+				  scratch / "readelf.log"),
+		0);
 	const std::string sections = ReadWhole(scratch / "readelf.log");
 	const std::string plainSection = SectionFlags(sections, ".rodata.quillpix_plain_");
 	EXPECT_EQ(plainSection, "A") << sections;
@@ -309,19 +321,23 @@ TEST_P(EmbedTargets, ImagesOfOneNameInLinkedTargetsKeepTheirOwnBytes)
 	const std::string own = build + "/quillpix-images/app/quillpix-images/icon.h";
 	const std::string parts = build + "/quillpix-images/parts/quillpix-images/icon.h";
 	WriteWhole(scratch / "both.cpp", "#include \"" + own + "\"\n#include \"" + parts + "\"\n");
-	EXPECT_NE(RunTool({toolchain.compiler, std::string("-std=c++") + toolchain.standard,
-		"-fsyntax-only", "-I", InstalledPrefix() + "/include/quillpix", "both.cpp"},
-		scratch.Path(), scratch / "both.log"), 0);
+	EXPECT_NE(
+		RunTool({toolchain.compiler, std::string("-std=c++") + toolchain.standard, "-fsyntax-only",
+					"-I", InstalledPrefix() + "/include/quillpix", "both.cpp"},
+			scratch.Path(), scratch / "both.log"),
+		0);
 	const std::string said = ReadWhole(scratch / "both.log");
 	EXPECT_NE(said.find("two images named icon in one translation unit: img/icon.pam and "
-		"img/sub/icon.pam; include one of them only"), std::string::npos) << said;
+						"img/sub/icon.pam; include one of them only"),
+		std::string::npos)
+		<< said;
 }
 
 INSTANTIATE_TEST_SUITE_P(Toolchains, EmbedTargets,
 	testing::Values(Toolchain{"/usr/bin/g++", "17"}, Toolchain{"/usr/bin/clang++", "20"}),
 	[](const testing::TestParamInfo<Toolchain>& info) {
-		return std::string(info.param.compiler).find("clang") != std::string::npos
-			? "ClangCxx20" : "GccCxx17";
+		return std::string(info.param.compiler).find("clang") != std::string::npos ? "ClangCxx20"
+																				   : "GccCxx17";
 	});
 
 // The generated files name no path of the build: copied elsewhere they
@@ -336,23 +352,29 @@ TEST(EmbedTargets, GeneratedFilesBuildWhereverTheyAreCopied)
 	ASSERT_TRUE(Build(scratch));
 	const std::string generated = build + "/quillpix-images/parts/quillpix-images";
 	const std::string plain = build + "/quillpix-images/plain/quillpix-images";
-	for (const std::string& file : {generated + "/icon.h", generated + "/icon.s",
-			plain + "/icon.h", plain + "/icon.s"}) {
+	for (const std::string& file :
+		{generated + "/icon.h", generated + "/icon.s", plain + "/icon.h", plain + "/icon.s"}) {
 		const std::string text = ReadWhole(file);
 		EXPECT_EQ(text.find(scratch.Path()), std::string::npos) << file << ":\n" << text;
 		EXPECT_NE(text.find("\"img/"), std::string::npos) << file;
 	}
 
-	ASSERT_EQ(RunTool({"cp", "-R", generated, scratch / "moved"}, scratch.Path(),
-		scratch / "copy.log"), 0);
+	ASSERT_EQ(
+		RunTool({"cp", "-R", generated, scratch / "moved"}, scratch.Path(), scratch / "copy.log"),
+		0);
 	ASSERT_EQ(RunTool({"rm", "-R", build}, scratch.Path(), scratch / "remove.log"), 0);
-	WriteWhole(scratch / "bytes.cpp", "#include \"moved/icon.h\"\n#include <cstdio>\n\n"
+	WriteWhole(scratch / "bytes.cpp",
+		"#include \"moved/icon.h\"\n#include <cstdio>\n\n"
 		"int\nmain()\n{\n\tfwrite(icon_MData, 1, sizeof(icon_MData), stdout);\n"
 		"\treturn icon_Width == 70 && icon_Height == 46 ? 0 : 1;\n}\n");
 	ASSERT_EQ(RunTool({"c++", "-c", "icon.s", "-o", "icon.o"}, scratch / "moved",
-		scratch / "assemble.log"), 0) << ReadWhole(scratch / "assemble.log");
+				  scratch / "assemble.log"),
+		0)
+		<< ReadWhole(scratch / "assemble.log");
 	ASSERT_EQ(RunTool({"c++", "-std=c++17", "-I", InstalledPrefix() + "/include/quillpix",
-		"bytes.cpp", "moved/icon.o", "-o", "bytes"}, scratch.Path(), scratch / "link.log"), 0)
+						  "bytes.cpp", "moved/icon.o", "-o", "bytes"},
+				  scratch.Path(), scratch / "link.log"),
+		0)
 		<< ReadWhole(scratch / "link.log");
 	ASSERT_EQ(RunTool({"sh", "-c", "./bytes > bytes.out"}, scratch.Path(), scratch / "run.log"), 0);
 	EXPECT_TRUE(ReadWhole(scratch / "bytes.out") == ReadWhole(scratch / "moved/icon.bin"));
@@ -382,7 +404,8 @@ TEST(EmbedTargets, MakeExportsATouchedImageOnce)
 	EXPECT_EQ(Count(touched, "Exporting "), 1) << touched;
 	EXPECT_EQ(Count(touched, "main.cpp.o"), 0) << touched;
 	EXPECT_EQ(Count(make("quiet.log"), "Exporting "), 0);
-	ASSERT_EQ(RunTool({build + "/app"}, build, scratch / "app.log"), 0) << ReadWhole(scratch / "app.log");
+	ASSERT_EQ(RunTool({build + "/app"}, build, scratch / "app.log"), 0)
+		<< ReadWhole(scratch / "app.log");
 	ExpectOwnPictures(source, build);
 }
 
@@ -408,7 +431,7 @@ TEST(EmbedTargets, MisusesStopTheConfigureStepNamingTheImage)
 		{"IMAGES img/icon.pam COLOR_SPACE rgb565", {"COLOR_SPACE is one of rgb32, cmap8, rgba32"}},
 		{"IMAGES img/icon.pam COLOR_SPACE gray8 DITHER ordered",
 			{"DITHER needs COLOR_SPACE cmap8, rgb16, rgb15, rgba15, gray1, rgb16-big, rgb15-big or "
-				"rgba15-big"}},
+			 "rgba15-big"}},
 		{"IMAGES img/icon.pam COLOR_SPACE rgba32 BACKGROUND 336699",
 			{"BACKGROUND needs COLOR_SPACE rgb16, gray8, gray1, rgb24, rgb24-big or rgb16-big"}},
 		{"IMAGES img/icon.pam COLOR_SPACE gray1 BACKGROUND 33669x",
@@ -421,10 +444,11 @@ TEST(EmbedTargets, MisusesStopTheConfigureStepNamingTheImage)
 	};
 	for (const auto& row : rows) {
 		SCOPED_TRACE(row.call);
-		WriteWhole(source + "/CMakeLists.txt", std::string("cmake_minimum_required(VERSION 3.25)\n"
-			"project(Misuse LANGUAGES CXX)\nfind_package(Quillpix REQUIRED)\n"
-			"add_executable(app main.cpp)\nquillpix_add_image_sources(TARGET app ") + row.call
-			+ ")\n");
+		WriteWhole(source + "/CMakeLists.txt",
+			std::string("cmake_minimum_required(VERSION 3.25)\n"
+						"project(Misuse LANGUAGES CXX)\nfind_package(Quillpix REQUIRED)\n"
+						"add_executable(app main.cpp)\nquillpix_add_image_sources(TARGET app ")
+				+ row.call + ")\n");
 		RunTool({"rm", "-rf", scratch / "build"}, scratch.Path(), scratch / "rm.log");
 		EXPECT_FALSE(Configure(scratch, {}));
 		// CMake folds a message's lines: read it with every run of spaces as one.
@@ -452,12 +476,13 @@ TEST(EmbedTargets, TheBytesAreAssembledForTheTargetMachine)
 	const std::string source = WriteProject(scratch);
 	WriteImageLibrary(source);
 	const std::string build = scratch / "build";
-	ASSERT_TRUE(Configure(scratch, {"-DCMAKE_CXX_COMPILER=/usr/bin/clang++",
-		"-DCMAKE_CXX_COMPILER_TARGET=aarch64-linux-gnu",
-		"-DCMAKE_TRY_COMPILE_TARGET_TYPE=STATIC_LIBRARY"}));
+	ASSERT_TRUE(Configure(scratch,
+		{"-DCMAKE_CXX_COMPILER=/usr/bin/clang++", "-DCMAKE_CXX_COMPILER_TARGET=aarch64-linux-gnu",
+			"-DCMAKE_TRY_COMPILE_TARGET_TYPE=STATIC_LIBRARY"}));
 	ASSERT_TRUE(Build(scratch));
-	ASSERT_EQ(RunTool({"readelf", "-h", "-s", build + "/libimages.a"}, source,
-		scratch / "readelf.log"), 0);
+	ASSERT_EQ(
+		RunTool({"readelf", "-h", "-s", build + "/libimages.a"}, source, scratch / "readelf.log"),
+		0);
 	const std::string said = ReadWhole(scratch / "readelf.log");
 	EXPECT_NE(said.find("AArch64"), std::string::npos) << said;
 	EXPECT_NE(said.find("16384 OBJECT  GLOBAL DEFAULT"), std::string::npos) << said;
@@ -479,8 +504,8 @@ TEST(EmbedTargets, TheBytesAreAssembledHereThroughACompilersWrapper)
 		const char* compiler;
 		std::vector<std::string> environment;
 	} rows[] = {
-		{"/usr/lib/distcc/c++", {"DISTCC_HOSTS=127.0.0.1:1", "DISTCC_FALLBACK=0",
-			"DISTCC_SKIP_LOCAL_RETRY=1"}},
+		{"/usr/lib/distcc/c++",
+			{"DISTCC_HOSTS=127.0.0.1:1", "DISTCC_FALLBACK=0", "DISTCC_SKIP_LOCAL_RETRY=1"}},
 		{"/usr/lib/ccache/c++", {cache, "CCACHE_CONFIGPATH=/dev/null"}},
 	};
 	for (const auto& row : rows) {
@@ -490,11 +515,14 @@ TEST(EmbedTargets, TheBytesAreAssembledHereThroughACompilersWrapper)
 		RunTool({"rm", "-rf", scratch / "build"}, scratch.Path(), scratch / "rm.log");
 		ASSERT_TRUE(Configure(scratch, {std::string("-DCMAKE_CXX_COMPILER=") + row.compiler}));
 		ASSERT_EQ(RunTool({"cmake", "--build", scratch / "build"}, source, scratch / "build.log",
-			row.environment), 0) << ReadWhole(scratch / "build.log");
+					  row.environment),
+			0)
+			<< ReadWhole(scratch / "build.log");
 	}
 	if (access("/usr/lib/ccache/c++", X_OK) == 0) {
 		ASSERT_EQ(RunTool({"ccache", "--print-stats"}, source, scratch / "stats.log",
-			{cache, "CCACHE_CONFIGPATH=/dev/null"}), 0);
+					  {cache, "CCACHE_CONFIGPATH=/dev/null"}),
+			0);
 		const std::string stats = ReadWhole(scratch / "stats.log");
 		EXPECT_NE(stats.find("\nunsupported_code_directive\t0\n"), std::string::npos) << stats;
 	}

@@ -7,8 +7,8 @@
 // only EmbeddedBitmap.h, which includes nothing.)
 #include <PrefilledBitmap.h>
 
-#if defined(_GLIBCXX_MEMORY) || defined(_GLIBCXX_ALGORITHM) || defined(_GLIBCXX_STRING) \
-	|| defined(_GLIBCXX_VECTOR) || defined(_GLIBCXX_FUNCTIONAL) || defined(_GLIBCXX_ATOMIC) \
+#if defined(_GLIBCXX_MEMORY) || defined(_GLIBCXX_ALGORITHM) || defined(_GLIBCXX_STRING)            \
+	|| defined(_GLIBCXX_VECTOR) || defined(_GLIBCXX_FUNCTIONAL) || defined(_GLIBCXX_ATOMIC)        \
 	|| defined(_GLIBCXX_MUTEX) || defined(_GLIBCXX_MAP)
 #error "PrefilledBitmap.h pulls in a heavy standard-library header"
 #endif

@@ -30,7 +30,8 @@ main(int argc, char** argv)
 		return 4;
 	BRect bounds = bitmap->Bounds();
 	fprintf(dump, "%.1f %.1f %.1f %.1f %d %d\n", bounds.left, bounds.top, bounds.right,
-		bounds.bottom, static_cast<int>(bitmap->ColorSpace()), static_cast<int>(bitmap->BitsLength()));
+		bounds.bottom, static_cast<int>(bitmap->ColorSpace()),
+		static_cast<int>(bitmap->BitsLength()));
 	size_t length = static_cast<size_t>(bitmap->BitsLength());
 	bool written = fwrite(bitmap->Bits(), 1, length, dump) == length;
 	written = fclose(dump) == 0 && written;

@@ -58,8 +58,8 @@ RunProgram(const std::vector<std::string>& argv, const std::string& log)
 // our headers, the flags the library was built with (sanitizers included),
 // the graphics and base libraries.
 std::vector<std::string>
-CompileCommand(const std::string& directory, const std::string& iconName,
-	const std::string& program)
+CompileCommand(
+	const std::string& directory, const std::string& iconName, const std::string& program)
 {
 	std::vector<std::string> command = {QUILLPIX_CXX_COMPILER, "-std=c++20", "-Werror"};
 	for (const std::string& flag : Split(QUILLPIX_ROUNDTRIP_FLAGS, '|'))
@@ -117,7 +117,7 @@ CaseName(const testing::TestParamInfo<Case>& info)
 	return name;
 }
 
-class RoundTrip : public testing::TestWithParam<Case> {};
+class RoundTrip : public testing::TestWithParam<Case> { };
 
 } // namespace
 
@@ -129,10 +129,14 @@ TEST_P(RoundTrip, TheCompiledSourceRebuildsTheExportedBitmap)
 	ScratchDirectory scratch;
 
 	ASSERT_EQ(RunProgram({QUILLPIX_EXPORT_BINARY, "--name", iconName, "--color-space",
-		row.colorSpace, "-o", scratch / "Exported.h", image}, scratch / "export.log"), 0)
+							 row.colorSpace, "-o", scratch / "Exported.h", image},
+				  scratch / "export.log"),
+		0)
 		<< ReadWhole(scratch / "export.log");
 	ASSERT_EQ(RunProgram(CompileCommand(scratch.Path(), iconName, scratch / "rebuild"),
-		scratch / "compile.log"), 0) << ReadWhole(scratch / "compile.log");
+				  scratch / "compile.log"),
+		0)
+		<< ReadWhole(scratch / "compile.log");
 	ASSERT_EQ(RunProgram({scratch / "rebuild", scratch / "dump"}, scratch / "run.log"), 0)
 		<< ReadWhole(scratch / "run.log");
 
@@ -145,8 +149,8 @@ TEST_P(RoundTrip, TheCompiledSourceRebuildsTheExportedBitmap)
 		bounds.right, bounds.bottom, static_cast<int>(original->ColorSpace()),
 		static_cast<int>(original->BitsLength()));
 	const std::string dump = ReadWhole(scratch / "dump");
-	const std::string bytes(static_cast<const char*>(original->Bits()),
-		size_t(original->BitsLength()));
+	const std::string bytes(
+		static_cast<const char*>(original->Bits()), size_t(original->BitsLength()));
 	EXPECT_EQ(dump.substr(0, dump.find('\n') + 1), header);
 	EXPECT_TRUE(dump.substr(dump.find('\n') + 1) == bytes) << "the rebuilt bytes differ";
 }
@@ -155,34 +159,24 @@ TEST_P(RoundTrip, TheCompiledSourceRebuildsTheExportedBitmap)
 // pixels become the magic values), grey, a palette of system colours (kept
 // as B_CMAP8) and one with transparency, and a lossy format. All are 10
 // pixels wide, so B_CMAP8 rows carry two bytes of padding.
-INSTANTIATE_TEST_SUITE_P(Images, RoundTrip, testing::Values(
-	Case{"colour.png", "rgb32", B_RGB32},
-	Case{"colour.png", "cmap8", B_CMAP8},
-	Case{"alpha.png", "rgb32", B_RGB32},
-	Case{"alpha.png", "cmap8", B_CMAP8},
-	Case{"grey.png", "cmap8", B_CMAP8},
-	Case{"palette-system.png", "rgb32", B_RGB32},
-	Case{"palette-system.png", "cmap8", B_CMAP8},
-	Case{"palette-transparent.gif", "rgb32", B_RGB32},
-	Case{"palette-transparent.gif", "cmap8", B_CMAP8},
-	Case{"colour.jpg", "rgb32", B_RGB32},
-	// The other spaces, from an image with partial and full transparency,
-	// whose text must name each so that it compiles; 16-bit rows of 10
-	// pixels fill 20 bytes, grey ones carry two bytes of padding, one-bit
-	// ones two bytes of pixels and two of padding.
-	Case{"alpha.png", "rgba32", B_RGBA32},
-	Case{"alpha.png", "rgb16", B_RGB16},
-	Case{"alpha.png", "rgb15", B_RGB15},
-	Case{"alpha.png", "rgba15", B_RGBA15},
-	Case{"alpha.png", "gray8", B_GRAY8},
-	Case{"alpha.png", "gray1", B_GRAY1},
-	Case{"grey.png", "gray8", B_GRAY8},
-	Case{"palette-transparent.gif", "rgba15", B_RGBA15},
-	// The byte orders of displays: 24-bit rows of 10 pixels fill 32 bytes.
-	Case{"alpha.png", "rgb24", B_RGB24},
-	Case{"alpha.png", "rgb24-big", B_RGB24_BIG},
-	Case{"alpha.png", "rgb16-big", B_RGB16_BIG},
-	Case{"alpha.png", "rgb15-big", B_RGB15_BIG},
-	Case{"alpha.png", "rgba15-big", B_RGBA15_BIG},
-	Case{"alpha.png", "rgb32-big", B_RGB32_BIG},
-	Case{"alpha.png", "rgba32-big", B_RGBA32_BIG}), CaseName);
+INSTANTIATE_TEST_SUITE_P(Images, RoundTrip,
+	testing::Values(Case{"colour.png", "rgb32", B_RGB32}, Case{"colour.png", "cmap8", B_CMAP8},
+		Case{"alpha.png", "rgb32", B_RGB32}, Case{"alpha.png", "cmap8", B_CMAP8},
+		Case{"grey.png", "cmap8", B_CMAP8}, Case{"palette-system.png", "rgb32", B_RGB32},
+		Case{"palette-system.png", "cmap8", B_CMAP8},
+		Case{"palette-transparent.gif", "rgb32", B_RGB32},
+		Case{"palette-transparent.gif", "cmap8", B_CMAP8}, Case{"colour.jpg", "rgb32", B_RGB32},
+		// The other spaces, from an image with partial and full transparency,
+		// whose text must name each so that it compiles; 16-bit rows of 10
+		// pixels fill 20 bytes, grey ones carry two bytes of padding, one-bit
+		// ones two bytes of pixels and two of padding.
+		Case{"alpha.png", "rgba32", B_RGBA32}, Case{"alpha.png", "rgb16", B_RGB16},
+		Case{"alpha.png", "rgb15", B_RGB15}, Case{"alpha.png", "rgba15", B_RGBA15},
+		Case{"alpha.png", "gray8", B_GRAY8}, Case{"alpha.png", "gray1", B_GRAY1},
+		Case{"grey.png", "gray8", B_GRAY8}, Case{"palette-transparent.gif", "rgba15", B_RGBA15},
+		// The byte orders of displays: 24-bit rows of 10 pixels fill 32 bytes.
+		Case{"alpha.png", "rgb24", B_RGB24}, Case{"alpha.png", "rgb24-big", B_RGB24_BIG},
+		Case{"alpha.png", "rgb16-big", B_RGB16_BIG}, Case{"alpha.png", "rgb15-big", B_RGB15_BIG},
+		Case{"alpha.png", "rgba15-big", B_RGBA15_BIG}, Case{"alpha.png", "rgb32-big", B_RGB32_BIG},
+		Case{"alpha.png", "rgba32-big", B_RGBA32_BIG}),
+	CaseName);

@@ -39,7 +39,8 @@ TEST(StartupTest, WithoutADisplayTheProgramSaysSoInOneLineAndFails)
 {
 	Outcome outcome = RunQuillpix({}, {kImage});
 	EXPECT_EQ(outcome.status, 1);
-	EXPECT_EQ(outcome.output, "quillpix: no display found (set DISPLAY or WAYLAND_DISPLAY, or "
+	EXPECT_EQ(outcome.output,
+		"quillpix: no display found (set DISPLAY or WAYLAND_DISPLAY, or "
 		"QT_QPA_PLATFORM=offscreen)\n");
 }
 
@@ -55,7 +56,8 @@ TEST(StartupTest, OnTheHeadlessServerTheUsageAlertGoesToStandardErrorAndTheProgr
 {
 	Outcome outcome = RunQuillpix({"QUILLPIX_SERVER=headless"}, {});
 	EXPECT_EQ(outcome.status, 0);
-	EXPECT_EQ(outcome.output, "Usage: Drop an image onto the Quillpix application or pass the "
+	EXPECT_EQ(outcome.output,
+		"Usage: Drop an image onto the Quillpix application or pass the "
 		"image filename as an argument at the command line\n");
 }
 

@@ -27,7 +27,7 @@ using testsupport::Gate;
 // Counts the quit requests that reach it.
 class CountingApp : public DocumentApp {
 public:
-	CountingApp() : DocumentApp("application/x-vnd.Zq-QuillpixStress") {}
+	CountingApp() : DocumentApp("application/x-vnd.Zq-QuillpixStress") { }
 
 	bool QuitRequested() override
 	{
@@ -41,8 +41,7 @@ public:
 class PlainWindow : public FileDocumentWindow {
 public:
 	PlainWindow(const char* name, bool modified)
-		:
-		FileDocumentWindow(BRect(10, 10, 200, 100), name, B_TITLED_WINDOW, 0)
+		: FileDocumentWindow(BRect(10, 10, 200, 100), name, B_TITLED_WINDOW, 0)
 	{
 		SetModified(modified);
 	}
@@ -77,8 +76,7 @@ public:
 	bool Eventually(const std::function<bool()>& predicate)
 	{
 		return fServer->WaitUntil(predicate,
-			std::chrono::duration_cast<std::chrono::microseconds>(testsupport::kWatchdog)
-				.count());
+			std::chrono::duration_cast<std::chrono::microseconds>(testsupport::kWatchdog).count());
 	}
 
 	// Opens a window on the calling thread and shows it.
@@ -119,8 +117,8 @@ TEST_F(StressTest, TwoHundredWindowsFromFourThreadsEndInOneQuitRequest)
 	for (int thread = 0; thread < kThreads; thread++) {
 		threads.emplace_back([thread] {
 			for (int index = 0; index < kPerThread; index++) {
-				PlainWindow* window = Open("/tmp/w" + std::to_string(thread) + "-"
-					+ std::to_string(index) + ".h");
+				PlainWindow* window = Open(
+					"/tmp/w" + std::to_string(thread) + "-" + std::to_string(index) + ".h");
 				Close(window, index % 3 == 0);
 			}
 		});
@@ -241,8 +239,8 @@ TEST_F(ImageWindowStress, SaveRequestsRaceColourSpaceSwitches)
 	std::vector<int32> ids = VisibleWindows(1);
 	ASSERT_EQ(ids.size(), 1u);
 	BMessenger window;
-	ASSERT_TRUE(WithImageWindow("pic.png.h",
-		[&](BitmapImageWindow& target) { window = BMessenger(&target); }));
+	ASSERT_TRUE(WithImageWindow(
+		"pic.png.h", [&](BitmapImageWindow& target) { window = BMessenger(&target); }));
 
 	entry_ref out((fDirectory + "/out").c_str(), nullptr);
 	ASSERT_EQ(BEntry((fDirectory + "/out").c_str()).GetRef(&out), B_OK);
@@ -308,7 +306,8 @@ TEST_F(ImageWindowStress, SaveRequestsRaceColourSpaceSwitches)
 		const std::string asRgb = testsupport::ReadWhole(reference);
 		ASSERT_TRUE(ExportBitmapSource(cmap8.get(), reference.c_str(), {.iconName = name.c_str()}));
 		const std::string asCmap8 = testsupport::ReadWhole(reference);
-		ASSERT_TRUE(ExportBitmapSource(mapped.get(), reference.c_str(), {.iconName = name.c_str()}));
+		ASSERT_TRUE(
+			ExportBitmapSource(mapped.get(), reference.c_str(), {.iconName = name.c_str()}));
 		const std::string asMapped = testsupport::ReadWhole(reference);
 		const std::string saved = testsupport::ReadWhole(fDirectory + "/out/" + name);
 		EXPECT_TRUE(saved == asRgb || saved == asCmap8 || saved == asMapped)

@@ -93,8 +93,8 @@ StartInChild(const std::function<int()>& body, const ChildLimits& limits)
 			// never used. One shared allocator keeps the limit about memory
 			// the program really takes, whatever the threads' timing.
 			mallopt(M_ARENA_MAX, 1);
-			struct rlimit limit = {base + limits.extraAddressSpace,
-				base + limits.extraAddressSpace};
+			struct rlimit limit = {
+				base + limits.extraAddressSpace, base + limits.extraAddressSpace};
 			if (setrlimit(RLIMIT_AS, &limit) != 0)
 				_exit(125);
 		}
@@ -146,8 +146,9 @@ WaitForChild(pid_t child, std::chrono::milliseconds timeout)
 	using Clock = std::chrono::steady_clock;
 	const Clock::time_point deadline = Clock::now() + timeout;
 	auto left = [&] {
-		return int(std::max<long long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(
-			deadline - Clock::now()).count()));
+		return int(std::max<long long>(0,
+			std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())
+				.count()));
 	};
 	// The process's descriptor becomes readable when it ends, so the wait
 	// needs no polling; where the kernel has none, the child is asked again
@@ -162,9 +163,8 @@ WaitForChild(pid_t child, std::chrono::milliseconds timeout)
 	}
 	while (true) {
 		siginfo_t info = {};
-		int found = RetryOnInterrupt([&] {
-			return waitid(P_PID, id_t(child), &info, WEXITED | WNOHANG | WNOWAIT);
-		});
+		int found = RetryOnInterrupt(
+			[&] { return waitid(P_PID, id_t(child), &info, WEXITED | WNOHANG | WNOWAIT); });
 		if (found != 0 || info.si_pid == child)
 			return Collect(child);
 		if (left() == 0)

@@ -43,9 +43,9 @@ constexpr unsigned kHostileTimeLimit = 60; // seconds, per child
 constexpr uid_t kNobody = 65534;
 
 struct ChildOutcome {
-	bool exited = false;    // exited normally; exitCode is valid
+	bool exited = false; // exited normally; exitCode is valid
 	int exitCode = -1;
-	int signal = 0;         // the signal that ended it (SIGALRM: the watchdog)
+	int signal = 0; // the signal that ended it (SIGALRM: the watchdog)
 	long peakResidentKiB = 0;
 
 	bool TimedOut() const { return signal == SIGALRM; }
@@ -56,7 +56,7 @@ struct ChildLimits {
 	size_t extraAddressSpace = kHostileMemoryLimit; // 0: no address limit
 	unsigned seconds = kHostileTimeLimit;
 	bool dropPrivileges = false; // as root: become nobody first
-	long long fileSize = 0;      // the largest file it may write; 0: no limit
+	long long fileSize = 0; // the largest file it may write; 0: no limit
 };
 
 // The process's current virtual size in bytes (from /proc/self/statm).
@@ -75,8 +75,8 @@ bool LimitFileSize(long long bytes);
 // Runs `body` in a forked child under `limits`; its result is the exit code.
 // The child ignores SIGXFSZ, so exceeding a file size limit shows as a short
 // write or EFBIG. A child that cannot set its limits exits with 125.
-ChildOutcome RunInChild(const std::function<int()>& body,
-	const ChildLimits& limits = ChildLimits());
+ChildOutcome RunInChild(
+	const std::function<int()>& body, const ChildLimits& limits = ChildLimits());
 
 // The two halves of RunInChild, for a child the test works with while it
 // runs: StartInChild answers the child's process id (-1 when fork failed),

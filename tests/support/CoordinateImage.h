@@ -26,8 +26,8 @@ struct ImagePlace {
 inline rgb_color
 CoordinateColor(int32 x, int32 y)
 {
-	return rgb_color{uint8(x & 0xff), uint8(y & 0xff),
-		uint8(((x >> 8) & 0x0f) << 4 | ((y >> 8) & 0x0f)), 255};
+	return rgb_color{
+		uint8(x & 0xff), uint8(y & 0xff), uint8(((x >> 8) & 0x0f) << 4 | ((y >> 8) & 0x0f)), 255};
 }
 
 inline ImagePlace

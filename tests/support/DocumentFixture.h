@@ -41,9 +41,7 @@ constexpr uint32 kMsgMakeDocument = 'mkdc';
 class TestDocumentWindow : public FileDocumentWindow {
 public:
 	TestDocumentWindow(const char* documentName, EventLog& log, bool modified = false)
-		:
-		FileDocumentWindow(BRect(50, 50, 350, 250), documentName, B_TITLED_WINDOW, 0),
-		fLog(log)
+		: FileDocumentWindow(BRect(50, 50, 350, 250), documentName, B_TITLED_WINDOW, 0), fLog(log)
 	{
 		SetModified(modified);
 	}
@@ -123,11 +121,8 @@ DocumentNameOf(const BMessenger& window)
 class DocumentTestApp : public DocumentApp {
 public:
 	explicit DocumentTestApp(EventLog& log)
-		:
-		DocumentApp("application/x-vnd.test-documents"),
-		fLog(log)
-	{
-	}
+		: DocumentApp("application/x-vnd.test-documents"), fLog(log)
+	{ }
 
 	bool QuitRequested() override
 	{

@@ -57,8 +57,8 @@ Listing(const std::string& directory)
 {
 	std::vector<std::string> names;
 	std::error_code error;
-	for (std::filesystem::directory_iterator entry(directory, error), end;
-			!error && entry != end; entry.increment(error)) {
+	for (std::filesystem::directory_iterator entry(directory, error), end; !error && entry != end;
+		 entry.increment(error)) {
 		names.push_back(entry->path().filename().string());
 	}
 	std::sort(names.begin(), names.end());

@@ -14,7 +14,7 @@ public:
 	void SetUp() override { HeadlessServer::InstallNew(); }
 };
 
-testing::Environment* const sHeadlessEnvironment
-	= testing::AddGlobalTestEnvironment(new HeadlessEnvironment());
+testing::Environment* const sHeadlessEnvironment = testing::AddGlobalTestEnvironment(
+	new HeadlessEnvironment());
 
 } // namespace

@@ -44,8 +44,8 @@ PngChunk(std::string& out, const char* type, const std::string& data)
 	PutBig32(out, uint32_t(data.size()));
 	std::string typed = std::string(type, 4) + data;
 	out += typed;
-	PutBig32(out, uint32_t(crc32(0, reinterpret_cast<const Bytef*>(typed.data()),
-		uInt(typed.size()))));
+	PutBig32(
+		out, uint32_t(crc32(0, reinterpret_cast<const Bytef*>(typed.data()), uInt(typed.size()))));
 }
 
 // zlib data that inflates to `length` zero bytes, made without holding them.
@@ -125,8 +125,7 @@ PngIndices(const std::vector<std::vector<uint8_t>>& rows)
 // point past the table. The LZW stream uses literal codes only, with a clear
 // code every two pixels so the code width stays at its first size.
 inline std::string
-Gif(uint16_t width, uint16_t height, const std::string& colors,
-	const std::vector<uint8_t>& indices)
+Gif(uint16_t width, uint16_t height, const std::string& colors, const std::vector<uint8_t>& indices)
 {
 	int tableBits = 1;
 	while ((3u << tableBits) < colors.size())

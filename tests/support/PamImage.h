@@ -23,8 +23,7 @@ WritePamImage(const std::string& path, int32 width, int32 height,
 	for (int32 y = 0; y < height; y++) {
 		for (int32 x = 0; x < width; x++) {
 			rgb_color value = pixel(x, y);
-			out << char(value.red) << char(value.green) << char(value.blue)
-				<< char(value.alpha);
+			out << char(value.red) << char(value.green) << char(value.blue) << char(value.alpha);
 		}
 	}
 	return bool(out.flush());

@@ -56,9 +56,8 @@ MemoryFile(const std::string& content = std::string())
 	UniqueFd file(memfd_create("program-stream", MFD_CLOEXEC));
 	size_t written = 0;
 	while (file.IsValid() && written < content.size()) {
-		ssize_t count = RetryOnInterrupt([&] {
-			return write(file.Get(), content.data() + written, content.size() - written);
-		});
+		ssize_t count = RetryOnInterrupt(
+			[&] { return write(file.Get(), content.data() + written, content.size() - written); });
 		if (count <= 0)
 			return UniqueFd();
 		written += size_t(count);
@@ -118,38 +117,40 @@ Start(const Program& program, Streams& streams)
 	const int output = streams.output.Get();
 	const int error = streams.error.Get();
 
-	return StartInChild([&]() -> int {
-		// A program started from a shell meets a file size limit as
-		// SIGXFSZ; the child process ignores it only for bodies of its own.
-		signal(SIGXFSZ, SIG_DFL);
-		if (!directory.empty() && chdir(directory.c_str()) != 0)
-			return 126;
-		int out = output;
-		if (!outputPath.empty())
-			out = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-		int err = error;
-		if (!errorPath.empty())
-			err = open(errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-		if (errorToOutput)
-			err = out;
-		if (input < 0 || out < 0 || err < 0)
-			return 126;
-		if (dup2(input, STDIN_FILENO) < 0 || dup2(out, STDOUT_FILENO) < 0
-			|| dup2(err, STDERR_FILENO) < 0) {
-			return 126;
-		}
-		if (kept > STDERR_FILENO) {
-			// Kept even where the test opened it to be closed on exec.
-			if (fcntl(kept, F_SETFD, 0) != 0)
+	return StartInChild(
+		[&]() -> int {
+			// A program started from a shell meets a file size limit as
+			// SIGXFSZ; the child process ignores it only for bodies of its own.
+			signal(SIGXFSZ, SIG_DFL);
+			if (!directory.empty() && chdir(directory.c_str()) != 0)
 				return 126;
-			close_range(STDERR_FILENO + 1, unsigned(kept) - 1, 0);
-			close_range(unsigned(kept) + 1, ~0U, 0);
-		} else {
-			close_range(STDERR_FILENO + 1, ~0U, 0);
-		}
-		execvpe(argv[0], argv.data(), envp.data());
-		return 127;
-	}, program.limits);
+			int out = output;
+			if (!outputPath.empty())
+				out = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+			int err = error;
+			if (!errorPath.empty())
+				err = open(errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+			if (errorToOutput)
+				err = out;
+			if (input < 0 || out < 0 || err < 0)
+				return 126;
+			if (dup2(input, STDIN_FILENO) < 0 || dup2(out, STDOUT_FILENO) < 0
+				|| dup2(err, STDERR_FILENO) < 0) {
+				return 126;
+			}
+			if (kept > STDERR_FILENO) {
+				// Kept even where the test opened it to be closed on exec.
+				if (fcntl(kept, F_SETFD, 0) != 0)
+					return 126;
+				close_range(STDERR_FILENO + 1, unsigned(kept) - 1, 0);
+				close_range(unsigned(kept) + 1, ~0U, 0);
+			} else {
+				close_range(STDERR_FILENO + 1, ~0U, 0);
+			}
+			execvpe(argv[0], argv.data(), envp.data());
+			return 127;
+		},
+		program.limits);
 }
 
 } // namespace
@@ -165,7 +166,7 @@ RunProgram(const Program& program)
 {
 	Streams streams;
 	streams.input = program.input ? MemoryFile(*program.input)
-		: UniqueFd(open("/dev/null", O_RDONLY | O_CLOEXEC));
+								  : UniqueFd(open("/dev/null", O_RDONLY | O_CLOEXEC));
 	if (program.outputPath.empty())
 		streams.output = MemoryFile();
 	if (program.errorPath.empty() && !program.errorToOutput)
@@ -183,7 +184,7 @@ StartProgram(const Program& program)
 {
 	Streams streams;
 	streams.input = program.input ? MemoryFile(*program.input)
-		: UniqueFd(open("/dev/null", O_RDONLY | O_CLOEXEC));
+								  : UniqueFd(open("/dev/null", O_RDONLY | O_CLOEXEC));
 	// What is not sent to a file goes where the test's own output goes.
 	streams.output = UniqueFd(fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0));
 	streams.error = UniqueFd(fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0));

@@ -26,7 +26,7 @@ struct Program {
 	Program() = default;
 	// Program{{"cat", "file"}}: the arguments alone, everything else as by
 	// default.
-	Program(std::vector<std::string> words) : arguments(std::move(words)) {}
+	Program(std::vector<std::string> words) : arguments(std::move(words)) { }
 
 	// [0] is the program: a path, or a name looked up in PATH.
 	std::vector<std::string> arguments;

@@ -52,8 +52,8 @@ public:
 	// Starts the program with `arguments` after the program's name, and
 	// returns once the application exists (its loop may not have started).
 	// `make` builds the application (a QuillpixApp unless given).
-	void Launch(const std::vector<std::string>& arguments,
-		std::function<QuillpixApp*()> make = nullptr)
+	void Launch(
+		const std::vector<std::string>& arguments, std::function<QuillpixApp*()> make = nullptr)
 	{
 		if (!make)
 			make = [] { return new QuillpixApp(); };
@@ -128,7 +128,7 @@ public:
 
 	// Runs `action` on the image window titled `title` with the window
 	// locked; false when there is no such window.
-	template<typename Action>
+	template <typename Action>
 	bool WithImageWindow(const char* title, Action action)
 	{
 		if (!be_app->Lock())
@@ -211,8 +211,8 @@ public:
 	std::string DocumentNameOf(const std::string& title)
 	{
 		std::string name = "(no window)";
-		WithImageWindow(title.c_str(),
-			[&](BitmapImageWindow& window) { name = window.DocumentName(); });
+		WithImageWindow(
+			title.c_str(), [&](BitmapImageWindow& window) { name = window.DocumentName(); });
 		return name;
 	}
 
@@ -220,8 +220,8 @@ public:
 	int HasImage(const std::string& title)
 	{
 		int has = -1;
-		WithImageWindow(title.c_str(),
-			[&](BitmapImageWindow& window) { has = window.Image() != nullptr; });
+		WithImageWindow(
+			title.c_str(), [&](BitmapImageWindow& window) { has = window.Image() != nullptr; });
 		return has;
 	}
 

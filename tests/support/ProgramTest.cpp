@@ -50,7 +50,8 @@ TEST(Program, OutputAndErrorAreCaughtApartOrTogetherWithTheExitStatus)
 	EXPECT_EQ(both.err, "");
 
 	// More than a pipe holds, which nobody reads while the program runs.
-	ProgramOutcome large = RunProgram(Shell("head -c 1000000 /dev/zero; head -c 300000 /dev/zero >&2"));
+	ProgramOutcome large = RunProgram(
+		Shell("head -c 1000000 /dev/zero; head -c 300000 /dev/zero >&2"));
 	EXPECT_EQ(large.ExitCode(), 0);
 	EXPECT_EQ(large.out, std::string(1000000, '\0'));
 	EXPECT_EQ(large.err.size(), 300000u);
@@ -76,7 +77,7 @@ TEST(Program, TheEnvironmentIsTheTestsWithTheChangesGiven)
 	ASSERT_EQ(setenv("QUILLPIX_PROGRAM_TEST_GONE", "there", 1), 0);
 	ASSERT_EQ(setenv("QUILLPIX_PROGRAM_TEST_CHANGED", "old", 1), 0);
 	Program program = Shell("echo \"$QUILLPIX_PROGRAM_TEST_KEPT ${QUILLPIX_PROGRAM_TEST_GONE-unset}"
-		" $QUILLPIX_PROGRAM_TEST_CHANGED $QUILLPIX_PROGRAM_TEST_NEW\"");
+							" $QUILLPIX_PROGRAM_TEST_CHANGED $QUILLPIX_PROGRAM_TEST_NEW\"");
 	program.environment = {"QUILLPIX_PROGRAM_TEST_GONE", "QUILLPIX_PROGRAM_TEST_CHANGED=new",
 		"QUILLPIX_PROGRAM_TEST_NEW=a=b c"};
 	EXPECT_EQ(RunProgram(program).out, "kept unset new a=b c\n");

@@ -8,8 +8,8 @@
 // check; everything of ours stays in it (our hand-over to the Qt thread is a
 // std::mutex queue, which the checker sees).
 
-#define QUILLPIX_QT_THREAD_SUPPRESSIONS \
-	"called_from_lib:libQt6Core.so.6\n" \
-	"called_from_lib:libQt6Gui.so.6\n" \
-	"called_from_lib:libQt6Widgets.so.6\n" \
+#define QUILLPIX_QT_THREAD_SUPPRESSIONS                                                            \
+	"called_from_lib:libQt6Core.so.6\n"                                                            \
+	"called_from_lib:libQt6Gui.so.6\n"                                                             \
+	"called_from_lib:libQt6Widgets.so.6\n"                                                         \
 	"called_from_lib:libQt6Test.so.6\n"

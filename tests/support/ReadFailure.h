@@ -17,12 +17,10 @@ namespace testsupport {
 // program does, naming the file as `name`.
 struct ReadFailure : BPrivate::Failure {
 	ReadFailure() = default;
-	ReadFailure(BPrivate::Failure failure) : Failure(std::move(failure)) {}
+	ReadFailure(BPrivate::Failure failure) : Failure(std::move(failure)) { }
 	ReadFailure(status_t failureStatus, std::string failureDetail)
-		:
-		Failure(failureStatus, std::move(failureDetail))
-	{
-	}
+		: Failure(failureStatus, std::move(failureDetail))
+	{ }
 
 	std::string Describe(const char* name) const
 	{

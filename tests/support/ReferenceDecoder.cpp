@@ -47,8 +47,8 @@ ReferenceSizes(const std::string& path)
 std::string
 ReferenceRgba(const std::string& path, int index)
 {
-	return Converted({path + "[" + std::to_string(index) + "]", "-depth", "8", "-alpha", "on",
-		"rgba:-"});
+	return Converted(
+		{path + "[" + std::to_string(index) + "]", "-depth", "8", "-alpha", "on", "rgba:-"});
 }
 
 std::string

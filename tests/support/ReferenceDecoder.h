@@ -35,7 +35,7 @@ bool ReferenceConvert(const std::vector<std::string>& arguments, std::string* er
 // Compares two images' R, G, B, A bytes, `width` pixels to a row: empty when
 // every channel is within `tolerance`, colour being of no account where the
 // expected pixel is wholly transparent; else where they first differ.
-std::string CompareRgba(const std::string& actual, const std::string& expected, int32_t width,
-	int tolerance = 0);
+std::string CompareRgba(
+	const std::string& actual, const std::string& expected, int32_t width, int tolerance = 0);
 
 } // namespace testsupport

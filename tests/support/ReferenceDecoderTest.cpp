@@ -13,7 +13,9 @@ using namespace testsupport;
 
 TEST(ReferenceDecoder, ComparingPixelsKeepsToTheToleranceAndPassesOverTransparentColour)
 {
-	const std::string opaque("\x10\x20\x30\xff" "\x40\x50\x60\xff", 8);
+	const std::string opaque("\x10\x20\x30\xff"
+							 "\x40\x50\x60\xff",
+		8);
 	EXPECT_EQ(CompareRgba(opaque, opaque, 2), "");
 	std::string near = opaque;
 	near[5] = '\x52';
@@ -37,16 +39,19 @@ TEST(ReferenceDecoder, ItReadsTheImagesOfAFileAndTheirPixels)
 	ScratchDirectory scratch;
 	// A PAM image of two pixels, the second half transparent.
 	const std::string pam = scratch / "two.pam";
-	ASSERT_TRUE(WriteWhole(pam, std::string("P7\nWIDTH 2\nHEIGHT 1\nDEPTH 4\nMAXVAL 255\n"
-		"TUPLTYPE RGB_ALPHA\nENDHDR\n") + std::string("\x01\x02\x03\xff\x04\x05\x06\x80", 8)));
+	ASSERT_TRUE(WriteWhole(pam,
+		std::string("P7\nWIDTH 2\nHEIGHT 1\nDEPTH 4\nMAXVAL 255\n"
+					"TUPLTYPE RGB_ALPHA\nENDHDR\n")
+			+ std::string("\x01\x02\x03\xff\x04\x05\x06\x80", 8)));
 	EXPECT_EQ(ReferenceSizes(pam), (std::vector<std::pair<int32_t, int32_t>>{{2, 1}}));
 	EXPECT_EQ(ReferenceRgba(pam), std::string("\x01\x02\x03\xff\x04\x05\x06\x80", 8));
 
 	// Two frames of other sizes; a file it cannot read gives nothing.
 	const std::string gif = scratch / "frames.gif";
 	std::string error;
-	ASSERT_TRUE(ReferenceConvert({"-size", "3x2", "xc:red", "-size", "1x4", "xc:blue", gif},
-		&error)) << error;
+	ASSERT_TRUE(
+		ReferenceConvert({"-size", "3x2", "xc:red", "-size", "1x4", "xc:blue", gif}, &error))
+		<< error;
 	EXPECT_EQ(ReferenceSizes(gif), (std::vector<std::pair<int32_t, int32_t>>{{3, 2}, {1, 4}}));
 	std::string blue;
 	for (int pixel = 0; pixel < 4; pixel++)

@@ -17,8 +17,8 @@ namespace testsupport {
 // The bound on anything a test waits for within its own process.
 constexpr auto kWatchdog = std::chrono::seconds(20);
 // The same bound for the kits' waits, which count in microseconds.
-constexpr int64_t kWatchdogMicroseconds
-	= std::chrono::duration_cast<std::chrono::microseconds>(kWatchdog).count();
+constexpr int64_t kWatchdogMicroseconds =
+	std::chrono::duration_cast<std::chrono::microseconds>(kWatchdog).count();
 // The bound on work that runs whole programs or writes very large files.
 constexpr auto kSlowWatchdog = std::chrono::seconds(60);
 
@@ -76,9 +76,8 @@ public:
 	bool WaitFor(const std::string& event, size_t times = 1) const
 	{
 		std::unique_lock<std::mutex> lock(fLock);
-		return fChanged.wait_for(lock, kWatchdog, [&] {
-			return size_t(std::count(fEvents.begin(), fEvents.end(), event)) >= times;
-		});
+		return fChanged.wait_for(lock, kWatchdog,
+			[&] { return size_t(std::count(fEvents.begin(), fEvents.end(), event)) >= times; });
 	}
 
 private:

@@ -56,15 +56,10 @@ protected:
 
 // A handler or looper (`Base`) named `name` that logs the code of every
 // message it handles as "<name> <code>".
-template<typename Base>
+template <typename Base>
 class MessageLogger : public Base {
 public:
-	MessageLogger(const char* name, EventLog& log)
-		:
-		Base(name),
-		fLog(log)
-	{
-	}
+	MessageLogger(const char* name, EventLog& log) : Base(name), fLog(log) { }
 
 	void MessageReceived(BMessage* message) override
 	{
@@ -79,11 +74,8 @@ private:
 class LoggingWindow : public BWindow {
 public:
 	LoggingWindow(BRect frame, const char* title, EventLog& log)
-		:
-		BWindow(frame, title, B_TITLED_WINDOW, 0),
-		fLog(log)
-	{
-	}
+		: BWindow(frame, title, B_TITLED_WINDOW, 0), fLog(log)
+	{ }
 
 	~LoggingWindow() override { fLog.Add("deleted"); }
 
@@ -115,12 +107,8 @@ private:
 class QuitLoggingWindow : public BWindow {
 public:
 	QuitLoggingWindow(BRect frame, const char* title, EventLog& log, bool allowQuit)
-		:
-		BWindow(frame, title, B_TITLED_WINDOW, 0),
-		fAllowQuit(allowQuit),
-		fLog(log)
-	{
-	}
+		: BWindow(frame, title, B_TITLED_WINDOW, 0), fAllowQuit(allowQuit), fLog(log)
+	{ }
 
 	bool QuitRequested() override
 	{

@@ -47,8 +47,8 @@ FirstLine(int fd, Clock::time_point deadline)
 {
 	std::string text;
 	while (text.find('\n') == std::string::npos && Clock::now() < deadline) {
-		int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(
-			deadline - Clock::now()).count());
+		int left = int(
+			std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
 		struct pollfd entry = {fd, POLLIN, 0};
 		if (RetryOnInterrupt([&] { return poll(&entry, 1, std::max(left, 1)); }) <= 0)
 			break;
@@ -67,8 +67,9 @@ void
 SetVariable(std::vector<std::string>& variables, const std::string& entry)
 {
 	const std::string prefix = entry.substr(0, entry.find('=') + 1);
-	variables.erase(std::remove_if(variables.begin(), variables.end(),
-		[&](const std::string& variable) { return variable.rfind(prefix, 0) == 0; }),
+	variables.erase(
+		std::remove_if(variables.begin(), variables.end(),
+			[&](const std::string& variable) { return variable.rfind(prefix, 0) == 0; }),
 		variables.end());
 	variables.push_back(entry);
 }
@@ -92,11 +93,7 @@ Shot::At(int32 x, int32 y) const
 }
 
 XSession::XSession(WindowManager manager, int width, int height, Reach reach)
-	:
-	fWidth(width),
-	fHeight(height),
-	fManager(manager),
-	fReach(reach)
+	: fWidth(width), fHeight(height), fManager(manager), fReach(reach)
 {
 	char scratch[] = "/tmp/quillpix-x-XXXXXX";
 	if (mkdtemp(scratch) == nullptr) {
@@ -124,7 +121,8 @@ XSession::XSession(WindowManager manager, int width, int height, Reach reach)
 	UniqueFd writing(ends[1]);
 	std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
 	pid_t server = Spawn({"Xvfb", "-displayfd", std::to_string(writing.Get()), "-screen", "0",
-		screen, "-nolisten", "tcp", "-noreset"}, {}, writing.Get());
+							 screen, "-nolisten", "tcp", "-noreset"},
+		{}, writing.Get());
 	writing.Reset();
 	std::string number = FirstLine(reading.Get(), Clock::now() + kWatchdog);
 	if (server < 0 || number.empty()) {
@@ -189,8 +187,8 @@ XSession::Environment(const std::vector<std::string>& extra) const
 	for (char** entry = environ; *entry != nullptr; entry++) {
 		std::string variable = *entry;
 		bool dropped = false;
-		for (const char* name : {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=",
-				 "QUILLPIX_SERVER="}) {
+		for (const char* name :
+			{"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=", "QUILLPIX_SERVER="}) {
 			dropped = dropped || variable.rfind(name, 0) == 0;
 		}
 		if (!dropped)
@@ -213,8 +211,9 @@ XSession::Environment(const std::vector<std::string>& extra) const
 			const char* given = getenv(name.c_str());
 			std::string file = std::string(QUILLPIX_SOURCE_DIR "/tests/desktop/")
 				+ (sanitizer[0] == 'L' ? "lsan.supp" : "tsan.supp");
-			SetVariable(variables, name + "=" + (given != nullptr ? std::string(given) + ":" : "")
-				+ "suppressions=" + file);
+			SetVariable(variables,
+				name + "=" + (given != nullptr ? std::string(given) + ":" : "")
+					+ "suppressions=" + file);
 		}
 	}
 	for (const std::string& variable : extra)
@@ -257,8 +256,8 @@ XSession::Forget(pid_t child)
 }
 
 pid_t
-XSession::Start(const std::vector<std::string>& arguments,
-	const std::vector<std::string>& environment)
+XSession::Start(
+	const std::vector<std::string>& arguments, const std::vector<std::string>& environment)
 {
 	return Spawn(arguments, environment, -1);
 }
@@ -303,8 +302,8 @@ XSession::Run(const std::string& command) const
 unsigned long
 XSession::WindowNamed(const std::string& title) const
 {
-	std::string found = RunTool({"xdotool", "search", "--onlyvisible", "--name",
-		"^" + title + "$"});
+	std::string found = RunTool(
+		{"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"});
 	return std::strtoul(found.c_str(), nullptr, 10);
 }
 
@@ -322,8 +321,8 @@ XSession::WaitForWindow(const std::string& title) const
 	std::string id;
 	bool found = PollUntil([&] {
 		int status = -1;
-		std::string answer = RunTool({"xdotool", "search", "--onlyvisible", "--name",
-			"^" + title + "$"}, &status);
+		std::string answer = RunTool(
+			{"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"}, &status);
 		if (status != 0 || answer.empty())
 			return false;
 		id = answer.substr(0, answer.find('\n'));
@@ -350,8 +349,8 @@ XSession::ClientArea(unsigned long window) const
 std::vector<int>
 XSession::FrameExtents(unsigned long window) const
 {
-	std::string property = RunTool({"xprop", "-id", std::to_string(window), "-notype",
-		"_NET_FRAME_EXTENTS"});
+	std::string property = RunTool(
+		{"xprop", "-id", std::to_string(window), "-notype", "_NET_FRAME_EXTENTS"});
 	std::vector<int> extents;
 	size_t equals = property.find('=');
 	if (equals != std::string::npos) {
@@ -372,8 +371,8 @@ XSession::OuterFrame(unsigned long window) const
 	if (!client)
 		return client;
 	std::vector<int> extents = FrameExtents(window);
-	return BRect(client->left - extents[0], client->top - extents[2],
-		client->right + extents[1], client->bottom + extents[3]);
+	return BRect(client->left - extents[0], client->top - extents[2], client->right + extents[1],
+		client->bottom + extents[3]);
 }
 
 std::string
@@ -410,12 +409,12 @@ XSession::Click(const std::string& window, int x, int y, int button, int count) 
 {
 	int status = -1;
 	RunTool({"xdotool", "mousemove", "--window", window, "--sync", std::to_string(x),
-			std::to_string(y)},
+				std::to_string(y)},
 		&status);
 	if (status != 0)
 		return false;
 	RunTool({"xdotool", "click", "--repeat", std::to_string(count), "--delay", "30",
-			std::to_string(button)},
+				std::to_string(button)},
 		&status);
 	return status == 0;
 }
@@ -470,7 +469,7 @@ DescribeRect(const BRect& rect)
 {
 	std::ostringstream text;
 	text << "(" << rect.left << ", " << rect.top << ", " << rect.right << ", " << rect.bottom
-		<< ")";
+		 << ")";
 	return text.str();
 }
 

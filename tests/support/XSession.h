@@ -53,7 +53,7 @@ struct Pixel {
 // A screenshot: B_RGB32 pixels.
 class Shot {
 public:
-	explicit Shot(std::unique_ptr<BBitmap> bitmap) : fBitmap(std::move(bitmap)) {}
+	explicit Shot(std::unique_ptr<BBitmap> bitmap) : fBitmap(std::move(bitmap)) { }
 	bool IsValid() const { return fBitmap && fBitmap->IsValid(); }
 	int32 Width() const { return IsValid() ? fBitmap->Width() : 0; }
 	int32 Height() const { return IsValid() ? fBitmap->Height() : 0; }

@@ -50,8 +50,7 @@ TEST(WriteFailures, SayWhatCouldNotBeWrittenAndWhy)
 			"cannot write out.h: No space left on device"},
 		{BPrivate::Failure(B_ERROR, "the disk went away"), B_ERROR,
 			"cannot write out.h: the disk went away"},
-		{WriteFailures::StreamFailure(EPIPE), B_ERROR,
-			"cannot write out.h: Broken pipe"},
+		{WriteFailures::StreamFailure(EPIPE), B_ERROR, "cannot write out.h: Broken pipe"},
 		{WriteFailures::StreamFailure(ENOSPC), B_DEVICE_FULL,
 			"cannot write out.h: No space left on device"},
 		// A stream that failed without a reason.
@@ -78,8 +77,7 @@ TEST(BuildFile, WritesWholeOrLeavesTheOldFile)
 	std::atomic<bool> cancel{true};
 	EXPECT_EQ(BuildFile::Write(path, "new", 3, &cancel).Status(), B_INTERRUPTED);
 	EXPECT_EQ(ReadWhole(path), "old");
-	EXPECT_EQ(BuildFile::Write(scratch / "gone/out.bin", "new", 3).Status(),
-		B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(BuildFile::Write(scratch / "gone/out.bin", "new", 3).Status(), B_ENTRY_NOT_FOUND);
 	ASSERT_EQ(mkdir((scratch / "dir").c_str(), 0755), 0);
 	EXPECT_EQ(BuildFile::Write(scratch / "dir", "new", 3).Status(), B_IS_A_DIRECTORY);
 	// No temporary file stays behind any of these.
@@ -195,12 +193,14 @@ TEST(EmbedWriter, CompressionKeepsOnlyWhatBecomesEnoughSmaller)
 		const std::string data = ReadWhole(paths.data);
 		const std::string raw(static_cast<const char*>(bitmap->Bits()), 16384);
 		EXPECT_NE(header.find("\nconstexpr size_t p_Size = 16384;\n"), std::string::npos);
-		EXPECT_NE(header.find(row.compressed ? "\n#define p_Compressed 1\n" : "\n#define p_Compressed 0\n"),
-			std::string::npos) << header;
-		EXPECT_EQ(header.find("extern const uint8 p_ZData[];") != std::string::npos,
-			row.compressed);
-		EXPECT_EQ(header.find("extern uint8 p_MData[16384];") != std::string::npos,
-			!row.compressed);
+		EXPECT_NE(header.find(
+					  row.compressed ? "\n#define p_Compressed 1\n" : "\n#define p_Compressed 0\n"),
+			std::string::npos)
+			<< header;
+		EXPECT_EQ(
+			header.find("extern const uint8 p_ZData[];") != std::string::npos, row.compressed);
+		EXPECT_EQ(
+			header.find("extern uint8 p_MData[16384];") != std::string::npos, !row.compressed);
 		if (!row.compressed) {
 			EXPECT_TRUE(data == raw);
 			continue;
@@ -208,8 +208,9 @@ TEST(EmbedWriter, CompressionKeepsOnlyWhatBecomesEnoughSmaller)
 		EXPECT_LE(data.size(), raw.size() * (100 - row.threshold) / 100);
 		PrefilledBitmap* built = nullptr;
 		status_t error = B_ERROR;
-		ASSERT_NE(BuildCompressedBitmap(built, data.data(), data.size(), 16384, 0, 0, 63, 63,
-			B_RGB32, &error), nullptr);
+		ASSERT_NE(BuildCompressedBitmap(
+					  built, data.data(), data.size(), 16384, 0, 0, 63, 63, B_RGB32, &error),
+			nullptr);
 		EXPECT_EQ(error, B_OK);
 		EXPECT_EQ(memcmp(built->Bits(), raw.data(), raw.size()), 0);
 		delete built;

@@ -75,7 +75,8 @@ TEST(Completion, ExporterOffersOptionsValuesAndImageFiles)
 	};
 	for (const auto& row : rows) {
 		EXPECT_EQ(Complete("quillpix-export.bash", "_quillpix_export", row.words, scratch.Path()),
-			row.offered) << row.words.back();
+			row.offered)
+			<< row.words.back();
 	}
 }
 
@@ -86,6 +87,6 @@ TEST(Completion, ProgramOffersImageFiles)
 		WriteWhole(scratch / leaf, "");
 	EXPECT_EQ(Complete("quillpix.bash", "_quillpix", {"quillpix", ""}, scratch.Path()),
 		"B.TIFF a.png icon.ico");
-	EXPECT_EQ(Complete("quillpix.bash", "_quillpix", {"quillpix", "--v"}, scratch.Path()),
-		"--version");
+	EXPECT_EQ(
+		Complete("quillpix.bash", "_quillpix", {"quillpix", "--v"}, scratch.Path()), "--version");
 }

@@ -22,8 +22,8 @@ inline void
 CopyFixture(const testsupport::ScratchDirectory& scratch, const std::string& fixture,
 	const std::string& name = std::string())
 {
-	testsupport::WriteWhole(scratch / (name.empty() ? fixture : name),
-		testsupport::ReadWhole(kExportData + fixture));
+	testsupport::WriteWhole(
+		scratch / (name.empty() ? fixture : name), testsupport::ReadWhole(kExportData + fixture));
 }
 
 // The fixture text `fixture`, whose icon is named `fixtureName`, as exported
@@ -31,8 +31,8 @@ CopyFixture(const testsupport::ScratchDirectory& scratch, const std::string& fix
 inline std::string
 FixtureTextNamed(const char* fixture, const char* fixtureName, const std::string& iconName)
 {
-	return ExporterProcess::Replaced(testsupport::ReadWhole(kExportData + fixture), fixtureName,
-		iconName);
+	return ExporterProcess::Replaced(
+		testsupport::ReadWhole(kExportData + fixture), fixtureName, iconName);
 }
 
 // The options `arguments` give after the program's name; a parse failure

@@ -19,8 +19,8 @@ Parse(std::vector<const char*> arguments)
 {
 	arguments.insert(arguments.begin(), "quillpix-export");
 	Parsed parsed;
-	BPrivate::Result<void> result = parsed.options.Parse(static_cast<int>(arguments.size()),
-		arguments.data());
+	BPrivate::Result<void> result = parsed.options.Parse(
+		static_cast<int>(arguments.size()), arguments.data());
 	parsed.ok = result.Ok();
 	if (!result)
 		parsed.error = result.Error().detail;
@@ -152,7 +152,8 @@ TEST(ExportOptions, EmbedNamesTheHeaderAndTheSourceAndTheBytesBesideIt)
 		const char* source;
 		const char* data;
 	} rows[] = {
-		{{"--embed", "icon.h", "-o", "gen/icon.cc", "a.png"}, "icon.h", "gen/icon.cc", "gen/icon.bin"},
+		{{"--embed", "icon.h", "-o", "gen/icon.cc", "a.png"}, "icon.h", "gen/icon.cc",
+			"gen/icon.bin"},
 		{{"--embed=x/y.h", "a.png"}, "x/y.h", "x/y.s", "x/y.bin"},
 		{{"--embed", "d.v2/noext", "a.png"}, "d.v2/noext", "d.v2/noext.s", "d.v2/noext.bin"},
 		{{"--embed", "i.h", "--name", "kIcon", "-o", "a b/.cpp", "a.png"}, "i.h", "a b/.cpp",
@@ -180,7 +181,8 @@ TEST(ExportOptions, CompressTakesALevelAndAThreshold)
 		{{"--embed", "x.h", "--compress", "zstd", "a.png"}, 9, 10},
 		{{"--embed", "x.h", "--compress=zstd:3", "a.png"}, 3, 10},
 		{{"--embed", "x.h", "--compress", "zstd:1", "--compress-threshold=0", "a.png"}, 1, 0},
-		{{"a.png", "--compress-threshold", "99", "--compress", "zstd:19", "--embed", "x.h"}, 19, 99},
+		{{"a.png", "--compress-threshold", "99", "--compress", "zstd:19", "--embed", "x.h"}, 19,
+			99},
 	};
 	for (const auto& row : rows) {
 		Parsed parsed = Parse(row.arguments);
@@ -192,8 +194,8 @@ TEST(ExportOptions, CompressTakesALevelAndAThreshold)
 
 TEST(ExportOptions, NamespaceAndImageNameGoWithEmbedOnly)
 {
-	Parsed scoped = Parse({"--embed", "i.h", "--namespace", "lib_1", "--image-name=img/i.png",
-		"/abs/i.png"});
+	Parsed scoped = Parse(
+		{"--embed", "i.h", "--namespace", "lib_1", "--image-name=img/i.png", "/abs/i.png"});
 	ASSERT_TRUE(scoped.ok) << scoped.error;
 	EXPECT_EQ(scoped.options.EmbedScope(), "lib_1");
 	EXPECT_STREQ(scoped.options.EmbedImageName(), "img/i.png");
@@ -253,12 +255,11 @@ TEST(ExportOptions, DitherIsForTheReducedColourSpacesOnly)
 	}
 
 	const char* const kDitherNeeds = "option --dither needs --color-space cmap8, rgb16, rgb15, "
-		"rgba15, gray1, rgb16-big, rgb15-big or rgba15-big";
+									 "rgba15, gray1, rgb16-big, rgb15-big or rgba15-big";
 	ExpectRejected({
 		{{"--dither", "ordered", "a.png"}, kDitherNeeds},
 		{{"--dither", "none", "a.png"}, kDitherNeeds},
-		{{"--color-space", "rgb32", "--dither", "floyd-steinberg", "a.png"},
-			kDitherNeeds},
+		{{"--color-space", "rgb32", "--dither", "floyd-steinberg", "a.png"}, kDitherNeeds},
 		{{"--color-space", "rgba32", "--dither", "ordered", "a.png"}, kDitherNeeds},
 		{{"--color-space", "gray8", "--dither", "floyd-steinberg", "a.png"}, kDitherNeeds},
 		{{"--color-space", "rgb24", "--dither", "ordered", "a.png"}, kDitherNeeds},
@@ -291,7 +292,7 @@ TEST(ExportOptions, BackgroundIsAColourForTheSpacesWithoutTransparency)
 	}
 
 	const char* const kNeedsSpace = "option --background needs --color-space rgb16, gray8, "
-		"gray1, rgb24, rgb24-big or rgb16-big";
+									"gray1, rgb24, rgb24-big or rgb16-big";
 	const char* const kTakes = "option --background takes a colour as RRGGBB, such as ffffff";
 	ExpectRejected({
 		{{"--background", "ffffff", "a.png"}, kNeedsSpace},
@@ -372,7 +373,8 @@ TEST(ExportOptions, RefusalsSayWhatWasWrong)
 		{{"--compress", "zstd", "a.png"}, "option --compress goes with --embed"},
 		{{"--embed", "x.h", "--compress", "zstd:22", "a.png"},
 			"option --compress takes zstd or zstd:LEVEL, LEVEL 1 to 19"},
-		{{"-o", "x.h", "a.png", "b.png"}, "-o names one output file, but several images were given"},
+		{{"-o", "x.h", "a.png", "b.png"},
+			"-o names one output file, but several images were given"},
 		{{""}, "an empty name is no file"},
 		{{"-o", "-", "a.png", ""}, "an empty name is no file"},
 		{{"-"}, "standard input has no file name to write a text beside; give -o OUT or -o -"},

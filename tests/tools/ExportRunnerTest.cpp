@@ -29,12 +29,8 @@ class HeldJob : public ExportJob {
 public:
 	HeldJob(const std::string& image, const ExportOptions& options,
 		std::shared_future<void> release, std::promise<void>* done)
-		:
-		ExportJob(image, options),
-		fRelease(std::move(release)),
-		fDone(done)
-	{
-	}
+		: ExportJob(image, options), fRelease(std::move(release)), fDone(done)
+	{ }
 
 	void Run() override
 	{
@@ -119,11 +115,8 @@ private:
 class SecondFinishesFirst {
 public:
 	explicit SecondFinishesFirst(std::string first)
-		:
-		fFirst(std::move(first)),
-		fRelease(fSecondDone.get_future().share())
-	{
-	}
+		: fFirst(std::move(first)), fRelease(fSecondDone.get_future().share())
+	{ }
 
 	// The runner's job factory; it refers to this object.
 	auto Jobs()
@@ -156,15 +149,17 @@ TEST(ExportRunner, MessagesKeepArgumentOrderWhenALaterImageFinishesFirst)
 	ExportOptions options = ParsedOptions({scratch / "first.png", scratch / "second.png"});
 	SecondFinishesFirst order(scratch / "first.png");
 	MessagePipe messages;
-	ExportRunner runner(options, messages.Writing(), stdout, ExportRunner::Progress::kHidden,
-		order.Jobs());
+	ExportRunner runner(
+		options, messages.Writing(), stdout, ExportRunner::Progress::kHidden, order.Jobs());
 	std::future<bool> result = RunAside(runner, 2);
 	ASSERT_EQ(result.wait_for(kSlowWatchdog), std::future_status::ready);
 	EXPECT_FALSE(result.get());
 	messages.CloseWriting();
 	EXPECT_EQ(messages.ReadToEnd(),
-		"quillpix-export: " + (scratch / "first.png") + ": No such file or directory\n"
-		"quillpix-export: " + (scratch / "second.png") + ": No such file or directory\n");
+		"quillpix-export: " + (scratch / "first.png")
+			+ ": No such file or directory\n"
+			  "quillpix-export: "
+			+ (scratch / "second.png") + ": No such file or directory\n");
 }
 
 TEST(ExportRunner, StandardOutputKeepsArgumentOrderWhenALaterImageFinishesFirst)
@@ -172,8 +167,8 @@ TEST(ExportRunner, StandardOutputKeepsArgumentOrderWhenALaterImageFinishesFirst)
 	ScratchDirectory scratch;
 	CopyFixture(scratch, "rgb.png");
 	CopyFixture(scratch, "alpha.png");
-	ExportOptions options
-		= ParsedOptions({"-q", "-o", "-", scratch / "rgb.png", scratch / "alpha.png"});
+	ExportOptions options = ParsedOptions(
+		{"-q", "-o", "-", scratch / "rgb.png", scratch / "alpha.png"});
 	SecondFinishesFirst order(scratch / "rgb.png");
 	FILE* output = fopen((scratch / "out").c_str(), "w");
 	ASSERT_NE(output, nullptr);
@@ -196,8 +191,8 @@ TEST(ExportRunner, WhileATextGoesOutEachWorkerReadsAnImageAhead)
 {
 	ScratchDirectory scratch;
 	CopyFixture(scratch, "rgb.png");
-	ExportOptions options = ParsedOptions({"-q", "-o", "-", scratch / "rgb.png",
-		scratch / "rgb.png", scratch / "rgb.png"});
+	ExportOptions options = ParsedOptions(
+		{"-q", "-o", "-", scratch / "rgb.png", scratch / "rgb.png", scratch / "rgb.png"});
 	std::promise<void> thirdRead;
 	struct Gate {
 		std::shared_future<void> open;
@@ -215,8 +210,8 @@ TEST(ExportRunner, WhileATextGoesOutEachWorkerReadsAnImageAhead)
 	int made = 0;
 	ExportRunner runner(options, stderr, output, ExportRunner::Progress::kHidden,
 		[&](const std::string& image, const ExportOptions& jobOptions) {
-			return std::make_unique<HeldJob>(image, jobOptions, std::shared_future<void>(),
-				++made == 3 ? &thirdRead : nullptr);
+			return std::make_unique<HeldJob>(
+				image, jobOptions, std::shared_future<void>(), ++made == 3 ? &thirdRead : nullptr);
 		});
 	std::future<bool> result = RunAside(runner, 2);
 	ASSERT_EQ(result.wait_for(kSlowWatchdog), std::future_status::ready);
@@ -234,8 +229,8 @@ TEST(ExportRunner, ARunTakingOverASecondShowsAProgressLineThatIsWipedAfterwards)
 	MessagePipe messages;
 	ExportRunner runner(options, messages.Writing(), stdout, ExportRunner::Progress::kOnTerminal,
 		[&](const std::string& path, const ExportOptions& jobOptions) {
-			return std::make_unique<HeldJob>(path, jobOptions, releaser.get_future().share(),
-				nullptr);
+			return std::make_unique<HeldJob>(
+				path, jobOptions, releaser.get_future().share(), nullptr);
 		});
 	std::future<bool> result = RunAside(runner, 0);
 	const std::string line = "\rquillpix-export: 1/1 " + image + " 0%\033[K";
@@ -265,15 +260,15 @@ TEST(ExportRunner, QuietOrNoTerminalShowsNoProgressLine)
 	for (const Row& row : rows) {
 		ScratchDirectory scratch;
 		std::vector<std::string> arguments = row.quiet;
-		arguments.insert(arguments.end(),
-			{"--name", "kRgb", "-o", scratch / "out.h", kExportData + "rgb.png"});
+		arguments.insert(
+			arguments.end(), {"--name", "kRgb", "-o", scratch / "out.h", kExportData + "rgb.png"});
 		ExportOptions options = ParsedOptions(arguments);
 		std::promise<void> releaser;
 		MessagePipe messages;
 		ExportRunner runner(options, messages.Writing(), stdout, row.progress,
 			[&](const std::string& path, const ExportOptions& jobOptions) {
-				return std::make_unique<HeldJob>(path, jobOptions,
-					releaser.get_future().share(), nullptr);
+				return std::make_unique<HeldJob>(
+					path, jobOptions, releaser.get_future().share(), nullptr);
 			});
 		std::future<bool> result = RunAside(runner, 0);
 		// Well past the second after which a line would show.
@@ -296,27 +291,27 @@ TEST(ExportRunner, DitheredTextsAreTheSameOnOneWorkerAndOnTwo)
 		images + "colour.jpg", images + "alpha.png", kExportData + "gray.jpg",
 		images + "colour.tiff"};
 	for (const char* space : {"cmap8", "rgb16", "rgb15", "rgba15", "gray1"})
-	for (const char* kind : {"floyd-steinberg", "ordered"}) {
-		SCOPED_TRACE(space);
-		std::vector<std::string> arguments = {"-q", "-o", "-", "--color-space", space,
-			"--dither", kind};
-		arguments.insert(arguments.end(), inputs.begin(), inputs.end());
-		ExportOptions options = ParsedOptions(arguments);
-		std::string texts[2];
-		for (unsigned threads : {1u, 2u}) {
-			const std::string path = scratch / ("out-" + std::to_string(threads));
-			FILE* output = fopen(path.c_str(), "w");
-			ASSERT_NE(output, nullptr);
-			ExportRunner runner(options, stderr, output, ExportRunner::Progress::kHidden);
-			std::future<bool> result = RunAside(runner, threads);
-			ASSERT_EQ(result.wait_for(kSlowWatchdog), std::future_status::ready);
-			EXPECT_TRUE(result.get()) << kind;
-			fclose(output);
-			texts[threads - 1] = ReadWhole(path);
+		for (const char* kind : {"floyd-steinberg", "ordered"}) {
+			SCOPED_TRACE(space);
+			std::vector<std::string> arguments = {
+				"-q", "-o", "-", "--color-space", space, "--dither", kind};
+			arguments.insert(arguments.end(), inputs.begin(), inputs.end());
+			ExportOptions options = ParsedOptions(arguments);
+			std::string texts[2];
+			for (unsigned threads : {1u, 2u}) {
+				const std::string path = scratch / ("out-" + std::to_string(threads));
+				FILE* output = fopen(path.c_str(), "w");
+				ASSERT_NE(output, nullptr);
+				ExportRunner runner(options, stderr, output, ExportRunner::Progress::kHidden);
+				std::future<bool> result = RunAside(runner, threads);
+				ASSERT_EQ(result.wait_for(kSlowWatchdog), std::future_status::ready);
+				EXPECT_TRUE(result.get()) << kind;
+				fclose(output);
+				texts[threads - 1] = ReadWhole(path);
+			}
+			EXPECT_FALSE(texts[0].empty()) << kind;
+			EXPECT_EQ(texts[0], texts[1]) << kind;
 		}
-		EXPECT_FALSE(texts[0].empty()) << kind;
-		EXPECT_EQ(texts[0], texts[1]) << kind;
-	}
 }
 
 namespace {
@@ -325,11 +320,8 @@ namespace {
 class AnsweringJob : public ExportJob {
 public:
 	AnsweringJob(const ExportOptions& options, BPrivate::Result<std::unique_ptr<BBitmap>> answer)
-		:
-		ExportJob("picture.png", options),
-		fAnswer(std::move(answer))
-	{
-	}
+		: ExportJob("picture.png", options), fAnswer(std::move(answer))
+	{ }
 
 protected:
 	BPrivate::Result<std::unique_ptr<BBitmap>> ReadImage() override { return std::move(fAnswer); }
@@ -345,12 +337,12 @@ private:
 TEST(ExportRunner, AReadingFailureIsTheJobsMessage)
 {
 	ExportOptions options = ParsedOptions({"picture.png"});
-	AnsweringJob damaged(options,
-		BPrivate::Failure(B_ILLEGAL_DATA, "is a damaged PNG file: CRC error"));
+	AnsweringJob damaged(
+		options, BPrivate::Failure(B_ILLEGAL_DATA, "is a damaged PNG file: CRC error"));
 	damaged.Run();
 	EXPECT_FALSE(damaged.Succeeded());
-	EXPECT_EQ(damaged.Messages(),
-		"quillpix-export: picture.png is a damaged PNG file: CRC error\n");
+	EXPECT_EQ(
+		damaged.Messages(), "quillpix-export: picture.png is a damaged PNG file: CRC error\n");
 
 	AnsweringJob missing(options, BPrivate::Failure(B_ENTRY_NOT_FOUND));
 	missing.Run();

@@ -20,8 +20,8 @@ struct Outcome {
 
 // Runs the exporter with `arguments` to its end, its standard output and
 // error caught in files of `scratch` (removed afterwards).
-Outcome Run(const testsupport::ScratchDirectory& scratch,
-	const std::vector<std::string>& arguments);
+Outcome Run(
+	const testsupport::ScratchDirectory& scratch, const std::vector<std::string>& arguments);
 
 // Starts the exporter with its standard output and error opened on the given
 // paths (its standard input on /dev/null); -1 when it could not be started.

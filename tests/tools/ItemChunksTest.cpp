@@ -87,23 +87,22 @@ TEST(ItemChunks, ChunksFinishedInAnyOrderGiveTheTextMadeInOneGo)
 		size_t window;
 	};
 	const Row rows[] = {
-		{1, 16, 1},      // no item at all, only the last byte
+		{1, 16, 1}, // no item at all, only the last byte
 		{2, 16, 1},
-		{16, 16, 2},     // the items end at a line's end
-		{17, 16, 2},     // one whole line of items
-		{18, 16, 2},     // one item past a chunk
-		{1000, 7, 3},    // chunks that start and end inside lines
+		{16, 16, 2}, // the items end at a line's end
+		{17, 16, 2}, // one whole line of items
+		{18, 16, 2}, // one item past a chunk
+		{1000, 7, 3}, // chunks that start and end inside lines
 		{1000, 48, 1},
 		{5000, 16, 4},
 		{100000, ItemChunks::kItemsPerChunk, 3},
 	};
 	for (const Row& row : rows) {
 		SCOPED_TRACE(testing::Message() << row.count << " bytes, " << row.itemsPerChunk
-			<< " items a chunk, window " << row.window);
+										<< " items a chunk, window " << row.window);
 		const auto bytes = Bytes(row.count);
 		size_t blocksMade = 0;
-		EXPECT_EQ(ChunkedText(bytes, row.window, row.itemsPerChunk, &blocksMade),
-			WholeText(bytes));
+		EXPECT_EQ(ChunkedText(bytes, row.window, row.itemsPerChunk, &blocksMade), WholeText(bytes));
 		EXPECT_LE(blocksMade, row.window);
 	}
 }

@@ -24,7 +24,7 @@ const std::string kImage = std::string(QUILLPIX_SOURCE_DIR) + "/tests/data/expor
 struct ConflictRow {
 	const char* behaviour;
 	std::vector<std::string> arguments; // "@" stands for the scratch directory
-	const char* message;                // after "quillpix-export: ", "@" expanded
+	const char* message; // after "quillpix-export: ", "@" expanded
 };
 
 // Rows are named by what they show, in gtest's output and in ctest's list.
@@ -66,7 +66,7 @@ Expanded(std::string text, const std::string& scratch)
 	return text;
 }
 
-class OutputConflicts : public testing::TestWithParam<ConflictRow> {};
+class OutputConflicts : public testing::TestWithParam<ConflictRow> { };
 
 TEST_P(OutputConflicts, AreRefusedBeforeAnythingIsWritten)
 {
@@ -75,8 +75,8 @@ TEST_P(OutputConflicts, AreRefusedBeforeAnythingIsWritten)
 	ScratchDirectory scratch;
 	const std::string image = ReadWhole(kImage);
 	ASSERT_EQ(mkdir((scratch / "sub").c_str(), 0755), 0);
-	for (const char* leaf : {"pic.png", "pic.png.h", "other.png", "sub/pic.png", "a-b.png",
-			"a_b.png"}) {
+	for (const char* leaf :
+		{"pic.png", "pic.png.h", "other.png", "sub/pic.png", "a-b.png", "a_b.png"}) {
 		WriteWhole(scratch / leaf, image);
 	}
 	ASSERT_EQ(symlink((scratch / "pic.png").c_str(), (scratch / "link.h").c_str()), 0);

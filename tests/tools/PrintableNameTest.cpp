@@ -27,7 +27,10 @@ TEST(PrintableName, KeepsTextAndEscapesWhatATerminalWouldActOn)
 		{"euro\xe2\x82", "euro\\xe2\\x82"},
 		{"\x80lead", "\\x80lead"},
 		// C1 controls (CSI) and what reorders or breaks a line.
-		{"c1\xc2\x9b" "31m", "c1\\xc2\\x9b" "31m"},
+		{"c1\xc2\x9b"
+		 "31m",
+			"c1\\xc2\\x9b"
+			"31m"},
 		{"bidi\xe2\x80\xaegnp.exe", "bidi\\xe2\\x80\\xaegnp.exe"},
 		{"line\xe2\x80\xa8sep", "line\\xe2\\x80\\xa8sep"},
 	};

@@ -26,8 +26,10 @@ TEST(ProgressLine, TextFitsTheTerminalAndKeepsTheNamesEnd)
 		// 17 + 6 + 4 = 27 fixed columns and the last column left free: 12 for
 		// the name, "..." and its last 9 characters.
 		{12, 58, "a/long/folder/leaf.png", 18, 40, "quillpix-export: 12/58 .../leaf.png 18%"},
-		{12, 58, "a/long/folder/leaf.png", 18, 50, "quillpix-export: 12/58 a/long/folder/leaf.png 18%"},
-		{12, 58, "a/long/folder/leaf.png", 18, 49, "quillpix-export: 12/58 ...ng/folder/leaf.png 18%"},
+		{12, 58, "a/long/folder/leaf.png", 18, 50,
+			"quillpix-export: 12/58 a/long/folder/leaf.png 18%"},
+		{12, 58, "a/long/folder/leaf.png", 18, 49,
+			"quillpix-export: 12/58 ...ng/folder/leaf.png 18%"},
 		// Characters, not bytes: an accented name is cut between characters.
 		{1, 2, "\xc3\xa9t\xc3\xa9-\xc3\xa9t\xc3\xa9.png", 50, 36,
 			"quillpix-export: 1/2 ...\xc3\xa9t\xc3\xa9.png 50%"},
@@ -35,8 +37,8 @@ TEST(ProgressLine, TextFitsTheTerminalAndKeepsTheNamesEnd)
 		{3, 9, "name.png", 22, 20, "quillpix-export: 3/9 22%"},
 	};
 	for (const auto& row : rows) {
-		const std::string text = ProgressLine::Text(row.current, row.total, row.name, row.percent,
-			row.columns);
+		const std::string text = ProgressLine::Text(
+			row.current, row.total, row.name, row.percent, row.columns);
 		EXPECT_EQ(text, row.text) << row.columns;
 	}
 }
@@ -68,13 +70,13 @@ TEST_F(ProgressLineDrawing, DrawsAfterASecondOnlyWhatChangedAtMostTenTimesASecon
 		line.Show(fStart + 999ms, 1, 4, "a.png", 0);
 		EXPECT_EQ(Written(), "") << "a run of less than a second shows nothing";
 		line.Show(fStart + 1000ms, 1, 4, "a.png", 0);
-		line.Show(fStart + 1050ms, 2, 4, "b.png", 25);  // too soon after the last
+		line.Show(fStart + 1050ms, 2, 4, "b.png", 25); // too soon after the last
 		line.Show(fStart + 1100ms, 2, 4, "b.png", 25);
-		line.Show(fStart + 1300ms, 2, 4, "b.png", 25);  // the same text
+		line.Show(fStart + 1300ms, 2, 4, "b.png", 25); // the same text
 		line.Show(fStart + 1400ms, 2, 4, "b.png", 30);
 		line.Erase();
 		line.Erase();
-		line.Show(fStart + 1450ms, 3, 4, "c.png", 50);  // too soon after the last
+		line.Show(fStart + 1450ms, 3, 4, "c.png", 50); // too soon after the last
 		line.Show(fStart + 1500ms, 3, 4, "c.png", 50);
 	}
 	EXPECT_EQ(Written(),

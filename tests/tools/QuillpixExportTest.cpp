@@ -28,7 +28,8 @@ RunExporter(const ScratchDirectory& scratch, const std::vector<std::string>& arg
 
 } // namespace
 
-bool IsRecognized(const std::string& path)
+bool
+IsRecognized(const std::string& path)
 {
 	std::string bytes = ReadWhole(path);
 	BPrivate::ImageData image{reinterpret_cast<const uint8*>(bytes.data()), bytes.size()};
@@ -105,8 +106,9 @@ TEST(QuillpixExport, EmbedWritesTheBytesAndRewritesOnlyWhatChanged)
 	ASSERT_TRUE(bitmap);
 	EXPECT_EQ(ReadWhole(scratch / "icon.bin"),
 		std::string(static_cast<const char*>(bitmap->Bits()), size_t(bitmap->BitsLength())));
-	EXPECT_NE(ReadWhole(scratch / "icon.h").find("extern uint8 icon_MData["
-		+ std::to_string(bitmap->BitsLength()) + "];"), std::string::npos);
+	EXPECT_NE(ReadWhole(scratch / "icon.h")
+				  .find("extern uint8 icon_MData[" + std::to_string(bitmap->BitsLength()) + "];"),
+		std::string::npos);
 
 	const std::string outputs[] = {scratch / "icon.h", scratch / "icon.s", scratch / "icon.bin"};
 	auto backdate = [&outputs] {
@@ -151,11 +153,12 @@ TEST(QuillpixExport, EmbedWritesTheBytesAndRewritesOnlyWhatChanged)
 TEST(QuillpixExport, EmbedIntoADirectoryThatIsNotThereFailsAndSaysWhichFile)
 {
 	ScratchDirectory scratch;
-	Outcome outcome = RunExporter(scratch, {"--embed", scratch / "none/icon.h",
-		kExportData + "rgb.png"});
+	Outcome outcome = RunExporter(
+		scratch, {"--embed", scratch / "none/icon.h", kExportData + "rgb.png"});
 	EXPECT_EQ(outcome.exitCode, 1);
-	EXPECT_EQ(outcome.err, "quillpix-export: cannot write " + scratch / "none/icon.bin"
-		+ ": No such file or directory\n");
+	EXPECT_EQ(outcome.err,
+		"quillpix-export: cannot write " + scratch / "none/icon.bin"
+			+ ": No such file or directory\n");
 	EXPECT_EQ(scratch.Listing(), "");
 }
 
@@ -172,7 +175,8 @@ TEST(QuillpixExport, TheDefaultOutputIsTheImagePathWithDotH)
 		Replaced(ReadWhole(kExportData + "palette.h"), "kPalette", "palette.gif.h"));
 	// The leaves are no identifiers: the text is written as it is, with a warning.
 	EXPECT_NE(outcome.err.find("warning: icon name \"rgb.png.h\" is not a valid C++ identifier"),
-		std::string::npos) << outcome.err;
+		std::string::npos)
+		<< outcome.err;
 	EXPECT_NE(outcome.err.find("\"palette.gif.h\""), std::string::npos) << outcome.err;
 }
 
@@ -184,10 +188,12 @@ TEST(QuillpixExport, AnUnreadableImageFailsAloneAndLeavesNoFile)
 	Outcome outcome = RunExporter(scratch,
 		{"--name", "kRgb", scratch / "text.png", scratch / "missing.gif", scratch / "rgb.png"});
 	EXPECT_EQ(outcome.exitCode, 1);
-	EXPECT_NE(outcome.err.find(scratch / "text.png" + " is not an image we can read\n"), std::string::npos)
+	EXPECT_NE(outcome.err.find(scratch / "text.png" + " is not an image we can read\n"),
+		std::string::npos)
 		<< outcome.err;
 	EXPECT_NE(outcome.err.find(scratch / "missing.gif" + ": No such file or directory\n"),
-		std::string::npos) << outcome.err;
+		std::string::npos)
+		<< outcome.err;
 	EXPECT_EQ(ReadWhole(scratch / "rgb.png.h"), ReadWhole(kExportData + "rgb.h"));
 	EXPECT_EQ(scratch.Listing(), "rgb.png rgb.png.h text.png");
 }
@@ -196,11 +202,12 @@ TEST(QuillpixExport, AnUnwritableOutputIsNamedWithItsReason)
 {
 	ScratchDirectory scratch;
 	const std::string output = scratch / "missing/out.h";
-	Outcome outcome
-		= RunExporter(scratch, {"--name", "kRgb", "-o", output, kExportData + "rgb.png"});
+	Outcome outcome = RunExporter(
+		scratch, {"--name", "kRgb", "-o", output, kExportData + "rgb.png"});
 	EXPECT_EQ(outcome.exitCode, 1);
 	EXPECT_NE(outcome.err.find("cannot write " + output + ": No such file or directory"),
-		std::string::npos) << outcome.err;
+		std::string::npos)
+		<< outcome.err;
 	EXPECT_EQ(scratch.Listing(), "");
 }
 

@@ -39,9 +39,9 @@ TEST(ReadBackTest, EveryTextTheExporterWritesReadsBackAndExportsAgainToTheSameTe
 	const std::string again = scratch / "again.h";
 	// Partial alpha and rows padded (5 pixels wide), and a palette image.
 	for (const char* image : {"edges.png", "palette.gif"}) {
-		for (const char* spaceName : {"rgb32", "cmap8", "rgba32", "rgb16", "rgb15", "rgba15",
-				"gray8", "gray1", "rgb24", "rgb24-big", "rgb16-big", "rgb15-big", "rgba15-big",
-				"rgb32-big", "rgba32-big"}) {
+		for (const char* spaceName :
+			{"rgb32", "cmap8", "rgba32", "rgb16", "rgb15", "rgba15", "gray8", "gray1", "rgb24",
+				"rgb24-big", "rgb16-big", "rgb15-big", "rgba15-big", "rgb32-big", "rgba32-big"}) {
 			color_space space;
 			ASSERT_TRUE(ColorSpaceNamed(spaceName, space));
 			for (const char* dither : {"none", "floyd-steinberg", "ordered"}) {
@@ -56,8 +56,8 @@ TEST(ReadBackTest, EveryTextTheExporterWritesReadsBackAndExportsAgainToTheSameTe
 				const std::string text = ReadWhole(first);
 
 				BPrivate::ReadFacts facts;
-				BPrivate::Result<std::unique_ptr<BBitmap>> read
-					= BPrivate::ReadBitmapFile(first.c_str(), nullptr, &facts);
+				BPrivate::Result<std::unique_ptr<BBitmap>> read = BPrivate::ReadBitmapFile(
+					first.c_str(), nullptr, &facts);
 				ASSERT_TRUE(read) << read.Error().detail;
 				EXPECT_TRUE(facts.namesColorSpace);
 				EXPECT_EQ(read.Value()->ColorSpace(), space);
@@ -103,8 +103,8 @@ TEST(ReadBackTest, AnEmbedHeaderReadsBackWithItsBinAndSaysWhatDoesNotMatch)
 		{"NoBin", declared, "", "edges.bin beside it: No such file or directory"},
 		{"ShortBin", declared, bytes.substr(1),
 			"edges.bin beside it holds 23 bytes, the header says 24"},
-		{"RowAgainstWidth", ExporterProcess::Replaced(declared, "_BytesPerRow = 12;",
-			"_BytesPerRow = 10;"), bytes,
+		{"RowAgainstWidth",
+			ExporterProcess::Replaced(declared, "_BytesPerRow = 12;", "_BytesPerRow = 10;"), bytes,
 			"line 19: icon_BytesPerRow is 10, but a row of 5 pixels in its colour space takes 12"},
 	};
 	for (const auto& row : refused) {
@@ -116,7 +116,8 @@ TEST(ReadBackTest, AnEmbedHeaderReadsBackWithItsBinAndSaysWhatDoesNotMatch)
 		}
 		ExporterProcess::Outcome back = Export(scratch, {"-o", "-", header});
 		EXPECT_EQ(back.exitCode, 1);
-		EXPECT_EQ(back.err, "quillpix-export: " + header
-			+ " is a damaged Quillpix embed header file: " + row.message + "\n");
+		EXPECT_EQ(back.err,
+			"quillpix-export: " + header
+				+ " is a damaged Quillpix embed header file: " + row.message + "\n");
 	}
 }

@@ -23,20 +23,22 @@ TEST(ShellFriendlyExport, StandardOutputTakesEveryTextInArgumentOrder)
 	CopyFixture(scratch, "palette.gif");
 	CopyFixture(scratch, "alpha.png");
 	CopyFixture(scratch, "rgb.png", "rgb-copy.png");
-	Outcome outcome = ExporterProcess::Run(scratch, {"-q", "-o", "-", scratch / "palette.gif",
-		scratch / "rgb.png", scratch / "alpha.png", scratch / "rgb-copy.png"});
+	Outcome outcome = ExporterProcess::Run(scratch,
+		{"-q", "-o", "-", scratch / "palette.gif", scratch / "rgb.png", scratch / "alpha.png",
+			scratch / "rgb-copy.png"});
 	EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
 	EXPECT_EQ(outcome.err, "");
 	// No file names the text: the default icon name is the image's name
 	// made an identifier.
-	EXPECT_EQ(outcome.out, FixtureTextNamed("palette.h", "kPalette", "palette")
-		+ FixtureTextNamed("rgb.h", "kRgb", "rgb")
-		+ FixtureTextNamed("alpha.h", "kAlpha", "alpha")
-		+ FixtureTextNamed("rgb.h", "kRgb", "rgb_copy"));
+	EXPECT_EQ(outcome.out,
+		FixtureTextNamed("palette.h", "kPalette", "palette")
+			+ FixtureTextNamed("rgb.h", "kRgb", "rgb")
+			+ FixtureTextNamed("alpha.h", "kAlpha", "alpha")
+			+ FixtureTextNamed("rgb.h", "kRgb", "rgb_copy"));
 	EXPECT_EQ(scratch.Listing(), "alpha.png palette.gif rgb-copy.png rgb.png");
 
-	Outcome named = ExporterProcess::Run(scratch,
-		{"--name", "kRgb", "--output=-", scratch / "rgb.png"});
+	Outcome named = ExporterProcess::Run(
+		scratch, {"--name", "kRgb", "--output=-", scratch / "rgb.png"});
 	EXPECT_EQ(named.exitCode, 0) << named.err;
 	EXPECT_EQ(named.out, ReadWhole(kExportData + "rgb.h"));
 }
@@ -50,7 +52,8 @@ TEST(ShellFriendlyExport, ManyImagesKeepTheirMessagesInArgumentOrder)
 		const std::string leaf = "image" + std::to_string(i) + ".png";
 		if (i % 3 == 1) {
 			WriteWhole(scratch / leaf, "no image " + std::to_string(i));
-			expectedErrors += "quillpix-export: " + (scratch / leaf) + " is not an image we can read\n";
+			expectedErrors += "quillpix-export: " + (scratch / leaf)
+				+ " is not an image we can read\n";
 		} else {
 			const char* fixture = i % 3 == 0 ? "rgb.png" : "rgb.webp";
 			WriteWhole(scratch / leaf, ReadWhole(kExportData + fixture));
@@ -74,8 +77,8 @@ TEST(ShellFriendlyExport, QuietDropsWarningsButNotErrors)
 	ScratchDirectory scratch;
 	CopyFixture(scratch, "rgb.png");
 	for (const char* quiet : {"-q", "--quiet"}) {
-		Outcome outcome = ExporterProcess::Run(scratch,
-			{quiet, scratch / "rgb.png", scratch / "missing.png"});
+		Outcome outcome = ExporterProcess::Run(
+			scratch, {quiet, scratch / "rgb.png", scratch / "missing.png"});
 		EXPECT_EQ(outcome.exitCode, 1);
 		EXPECT_EQ(outcome.err,
 			"quillpix-export: " + (scratch / "missing.png") + ": No such file or directory\n");

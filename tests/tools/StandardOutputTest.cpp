@@ -32,8 +32,8 @@ std::string
 WritePpm(const std::string& path, int width, int height)
 {
 	std::string image = "P6 " + std::to_string(width) + " " + std::to_string(height) + " 255\n";
-	std::vector<uint8> pixels
-		= NoiseBytes(size_t(width) * height * 3, uint32(width * 7919 + height));
+	std::vector<uint8> pixels = NoiseBytes(
+		size_t(width) * height * 3, uint32(width * 7919 + height));
 	image.append(pixels.begin(), pixels.end());
 	WriteWhole(path, image);
 	return path;
@@ -90,15 +90,16 @@ TEST(StandardOutput, TakesTheBytesTheFilesGetWithOneWorkerOrTwo)
 				allRead = false;
 				continue;
 			}
-			expected += Replaced(ReadWhole(image + ".h"), Leaf(image) + ".h",
-				ImageIdentifier::For(image));
+			expected += Replaced(
+				ReadWhole(image + ".h"), Leaf(image) + ".h", ImageIdentifier::For(image));
 			unlink((image + ".h").c_str());
 		}
 		ASSERT_FALSE(expected.empty());
 
 		for (unsigned threads : {1u, 2u}) {
-			SCOPED_TRACE(testing::Message() << row.images.size() << " images from "
-				<< Leaf(row.images[0]) << ", " << threads << " workers");
+			SCOPED_TRACE(testing::Message()
+				<< row.images.size() << " images from " << Leaf(row.images[0]) << ", " << threads
+				<< " workers");
 			std::vector<std::string> toOutput = row.colorSpace;
 			toOutput.insert(toOutput.end(), {"-q", "-o", "-"});
 			toOutput.insert(toOutput.end(), row.images.begin(), row.images.end());
@@ -138,8 +139,7 @@ RunIntoClosingPipe(const ScratchDirectory& scratch, const std::vector<std::strin
 	action.sa_handler = ignorePipeSignal ? SIG_IGN : SIG_DFL;
 	sigaction(SIGPIPE, &action, &previous);
 	const std::string errPath = scratch / ".stderr";
-	pid_t child = ExporterProcess::Start(arguments, "/dev/fd/" + std::to_string(ends[1]),
-		errPath);
+	pid_t child = ExporterProcess::Start(arguments, "/dev/fd/" + std::to_string(ends[1]), errPath);
 	sigaction(SIGPIPE, &previous, nullptr);
 	close(ends[1]);
 	char block[4096];
@@ -169,8 +169,8 @@ TEST(StandardOutput, AReaderClosingThePipeEarlyEndsTheExportAsBefore)
 	// Each text is far larger than a pipe holds.
 	const std::string first = WritePpm(scratch / "first.ppm", 400, 300);
 	const std::string second = WritePpm(scratch / "second.ppm", 300, 400);
-	const std::vector<std::string> arguments = {"-q", "-o", "-", first, scratch / "missing.ppm",
-		second};
+	const std::vector<std::string> arguments = {
+		"-q", "-o", "-", first, scratch / "missing.ppm", second};
 	for (size_t read : {size_t(0), size_t(100000)}) {
 		SCOPED_TRACE(testing::Message() << read << " bytes read");
 		// By default the signal ends the program, with nothing said.
@@ -184,8 +184,10 @@ TEST(StandardOutput, AReaderClosingThePipeEarlyEndsTheExportAsBefore)
 		EXPECT_EQ(refused.exitCode, 1);
 		EXPECT_EQ(refused.err,
 			"quillpix-export: cannot write standard output: Broken pipe\n"
-			"quillpix-export: " + (scratch / "missing.ppm") + ": No such file or directory\n"
-			"quillpix-export: cannot write standard output: Broken pipe\n");
+			"quillpix-export: "
+				+ (scratch / "missing.ppm")
+				+ ": No such file or directory\n"
+				  "quillpix-export: cannot write standard output: Broken pipe\n");
 		EXPECT_EQ(scratch.Listing(), "first.ppm second.ppm");
 	}
 }

@@ -25,7 +25,8 @@ namespace {
 ProgramOutcome
 Shell(const std::string& directory, const std::string& command)
 {
-	testsupport::Program shell{{"/bin/sh", "-c", "export E='" QUILLPIX_EXPORT_BINARY "' && " + command}};
+	testsupport::Program shell{
+		{"/bin/sh", "-c", "export E='" QUILLPIX_EXPORT_BINARY "' && " + command}};
 	shell.directory = directory;
 	return testsupport::RunProgram(shell);
 }
@@ -91,7 +92,8 @@ TEST(UnixTool, NamesArePrintedEscapedOnOneLine)
 		const std::string image = scratch / name.leaf;
 		const std::string printed = scratch / name.printed;
 		WriteWhole(image, "no image");
-		ExporterProcess::Outcome refused = ExporterProcess::Run(scratch, {"-o", "/dev/null", image});
+		ExporterProcess::Outcome refused = ExporterProcess::Run(
+			scratch, {"-o", "/dev/null", image});
 		EXPECT_EQ(refused.exitCode, 1);
 		EXPECT_EQ(refused.err, "quillpix-export: " + printed + " is not an image we can read\n");
 
@@ -101,15 +103,17 @@ TEST(UnixTool, NamesArePrintedEscapedOnOneLine)
 
 		// The output's name, and the warning about an icon name made from it.
 		const std::string output = scratch / ("missing/" + name.leaf);
-		ExporterProcess::Outcome unwritable = ExporterProcess::Run(scratch,
-			{"-o", output, kExportData + "rgb.png"});
+		ExporterProcess::Outcome unwritable = ExporterProcess::Run(
+			scratch, {"-o", output, kExportData + "rgb.png"});
 		EXPECT_EQ(unwritable.exitCode, 1);
 		EXPECT_EQ(unwritable.err,
-			"quillpix-export: warning: icon name \"" + name.printed + "\" is not a valid C++ "
-			"identifier; the source written to " + (scratch / ("missing/" + name.printed))
-			+ " will not compile as it is\n"
-			"quillpix-export: cannot write " + (scratch / ("missing/" + name.printed))
-			+ ": No such file or directory\n");
+			"quillpix-export: warning: icon name \"" + name.printed
+				+ "\" is not a valid C++ "
+				  "identifier; the source written to "
+				+ (scratch / ("missing/" + name.printed))
+				+ " will not compile as it is\n"
+				  "quillpix-export: cannot write "
+				+ (scratch / ("missing/" + name.printed)) + ": No such file or directory\n");
 
 		ExporterProcess::Outcome usage = ExporterProcess::Run(scratch, {"--" + name.leaf});
 		EXPECT_EQ(usage.exitCode, 2);
@@ -159,8 +163,7 @@ TEST(UnixTool, ATerminalSessionShowsTheCount)
 	CopyFixture(scratch, "rgb.png");
 	// The image arrives after a second and a half, through a pipe.
 	const std::string slow = "(sleep 1.5; cat rgb.png) | \"$E\" --name kRgb -o out.h";
-	ProgramOutcome shown = Shell(scratch.Path(),
-		"script -qec '" + slow + " -' /dev/null");
+	ProgramOutcome shown = Shell(scratch.Path(), "script -qec '" + slow + " -' /dev/null");
 	EXPECT_EQ(shown.ExitCode(), 0) << shown.Describe();
 	EXPECT_NE(shown.out.find("\rquillpix-export: 1/1 standard input 0%\033[K"), std::string::npos)
 		<< shown.out;
@@ -178,8 +181,8 @@ TEST(UnixTool, ATerminalSessionShowsTheCount)
 TEST(UnixTool, AFullStandardOutputIsToldForEachImage)
 {
 	ScratchDirectory scratch;
-	ProgramOutcome run = Shell(scratch.Path(), "\"$E\" -q -o - '" + kExportData + "rgb.png' '" + kExportData
-		+ "alpha.png' > /dev/full");
+	ProgramOutcome run = Shell(scratch.Path(),
+		"\"$E\" -q -o - '" + kExportData + "rgb.png' '" + kExportData + "alpha.png' > /dev/full");
 	EXPECT_EQ(run.ExitCode(), 1);
 	EXPECT_EQ(run.err,
 		"quillpix-export: cannot write standard output: No space left on device\n"

@@ -11,7 +11,7 @@
 
 namespace BPrivate {
 
-template<typename List>
+template <typename List>
 int32
 CountOf(const List& list)
 {
@@ -19,7 +19,7 @@ CountOf(const List& list)
 }
 
 // The element at `index`, or null when `index` is out of range.
-template<typename List>
+template <typename List>
 auto
 ElementAt(const List& list, int32 index) -> decltype(std::to_address(list[0]))
 {
@@ -29,7 +29,7 @@ ElementAt(const List& list, int32 index) -> decltype(std::to_address(list[0]))
 }
 
 // The index of the element that points to `element`, or -1 when none does.
-template<typename List, typename T>
+template <typename List, typename T>
 int32
 IndexIn(const List& list, const T* element)
 {

@@ -61,7 +61,7 @@ struct LooperState {
 	void Disown();
 	bool IsHeldByCaller();
 	// The member `field`, read under the mutex.
-	template<typename T>
+	template <typename T>
 	T Read(T LooperState::*field)
 	{
 		std::lock_guard<std::mutex> lock(mutex);

@@ -21,7 +21,7 @@ void FillRect(BBitmap* target, BRect rect, rgb_color color, BRect clip);
 // SetBits, so drawing and SetBits give the same bytes for the same colours.
 // Transparent source pixels (alpha below 128, or the transparent magic
 // values) draw as the target's transparent value.
-void DrawBitmap(BBitmap* target, const BBitmap& source, BRect sourceRect,
-	BRect destination, BRect clip);
+void DrawBitmap(
+	BBitmap* target, const BBitmap& source, BRect sourceRect, BRect destination, BRect clip);
 
 } // namespace BPrivate

@@ -50,7 +50,10 @@ public:
 	}
 
 	// The index alone.
-	uint8 IndexFor(uint32 color) const { return uint8(NearestFor(color) >> 24); }
+	uint8 IndexFor(uint32 color) const
+	{
+		return uint8(NearestFor(color) >> 24);
+	}
 
 	// A map index as NearestFor answers with it: index << 24 | its colour.
 	static uint32 AnswerOf(uint8 index);
@@ -81,7 +84,8 @@ private:
 	{
 		uint32 distance = 0;
 		for (int32 shift = 0; shift < 24; shift += 8) {
-			const int32 difference = int32((color >> shift) & 0xff) - int32((answer >> shift) & 0xff);
+			const int32 difference = int32((color >> shift) & 0xff)
+				- int32((answer >> shift) & 0xff);
 			distance += uint32(difference * difference);
 		}
 		return distance << 8 | answer >> 24;
@@ -106,8 +110,8 @@ private:
 			_mm_shuffle_ps(lowSums, highSums, _MM_SHUFFLE(2, 0, 2, 0)));
 		const __m128i seconds = _mm_castps_si128(
 			_mm_shuffle_ps(lowSums, highSums, _MM_SHUFFLE(3, 1, 3, 1)));
-		__m128i keys = _mm_or_si128(_mm_slli_epi32(_mm_add_epi32(firsts, seconds), 8),
-			_mm_srli_epi32(answers, 24));
+		__m128i keys = _mm_or_si128(
+			_mm_slli_epi32(_mm_add_epi32(firsts, seconds), 8), _mm_srli_epi32(answers, 24));
 		// Keys are below 2^26, so the signed comparison orders them.
 		auto least = [](__m128i a, __m128i b) {
 			const __m128i greater = _mm_cmpgt_epi32(a, b);

@@ -27,17 +27,17 @@
 namespace BPrivate {
 
 struct LeveledSpace {
-	color_space space;    // one of the 16-bit spaces or B_GRAY1
-	int32 channels;       // 3 (red, green, blue) or 1 (lightness)
-	int32 bits[3];        // of each channel
+	color_space space; // one of the 16-bit spaces or B_GRAY1
+	int32 channels; // 3 (red, green, blue) or 1 (lightness)
+	int32 bits[3]; // of each channel
 	// The 16-bit value: red and green levels shifted by these, blue as it is,
 	// `opaque` added for a pixel that is not transparent; a transparent one
 	// is B_TRANSPARENT_MAGIC_RGBA15 where `magic` says so.
 	int32 shifts[2];
 	uint32 opaque;
 	bool magic;
-	bool bigEndian;       // the value's bytes most significant first
-	bool overBackground;  // laid over `background` first (B_RGB16s, B_GRAY1)
+	bool bigEndian; // the value's bytes most significant first
+	bool overBackground; // laid over `background` first (B_RGB16s, B_GRAY1)
 	uint32 background[3]; // red, green, blue
 
 	// The description of `space`, with `background` used where it applies;

@@ -23,13 +23,12 @@ bool IsSupportedColorSpace(color_space space);
 // `source` into target pixels `targetFirst` onwards of the row at `target`.
 // Within one colour space the pixels are copied unchanged. Does nothing for
 // an unknown colour space.
-void ConvertPixels(const uint8* source, color_space sourceSpace, int32 sourceFirst,
-	uint8* target, color_space targetSpace, int32 targetFirst, int32 count);
+void ConvertPixels(const uint8* source, color_space sourceSpace, int32 sourceFirst, uint8* target,
+	color_space targetSpace, int32 targetFirst, int32 count);
 
 // Like ConvertPixels, but target pixel targetFirst + i comes from source
 // pixel sourceColumns[i], for scaling.
-void ConvertMappedPixels(const uint8* source, color_space sourceSpace,
-	const int32* sourceColumns, uint8* target, color_space targetSpace, int32 targetFirst,
-	int32 count);
+void ConvertMappedPixels(const uint8* source, color_space sourceSpace, const int32* sourceColumns,
+	uint8* target, color_space targetSpace, int32 targetFirst, int32 count);
 
 } // namespace BPrivate

@@ -10,7 +10,7 @@
 
 namespace BPrivate {
 
-template<typename Value, size_t Count>
+template <typename Value, size_t Count>
 bool
 ValueNamed(const char* name, const std::pair<const char*, Value> (&table)[Count], Value& value)
 {

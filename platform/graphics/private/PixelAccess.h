@@ -34,65 +34,123 @@ constexpr uint32 kOpaque = 0xff000000;
 constexpr uint32 kColorMask = 0x00ffffff;
 constexpr uint32 kMagic = B_TRANSPARENT_MAGIC_RGBA32;
 
-inline uint32 Pack(uint32 red, uint32 green, uint32 blue, uint32 alpha)
+inline uint32
+Pack(uint32 red, uint32 green, uint32 blue, uint32 alpha)
 {
 	return blue | green << 8 | red << 16 | alpha << 24;
 }
-inline uint32 Red(uint32 pixel) { return (pixel >> 16) & 0xff; }
-inline uint32 Green(uint32 pixel) { return (pixel >> 8) & 0xff; }
-inline uint32 Blue(uint32 pixel) { return pixel & 0xff; }
-inline uint32 Alpha(uint32 pixel) { return pixel >> 24; }
-inline bool IsTransparent(uint32 pixel) { return pixel < 0x80000000u; }
+inline uint32
+Red(uint32 pixel)
+{
+	return (pixel >> 16) & 0xff;
+}
+inline uint32
+Green(uint32 pixel)
+{
+	return (pixel >> 8) & 0xff;
+}
+inline uint32
+Blue(uint32 pixel)
+{
+	return pixel & 0xff;
+}
+inline uint32
+Alpha(uint32 pixel)
+{
+	return pixel >> 24;
+}
+inline bool
+IsTransparent(uint32 pixel)
+{
+	return pixel < 0x80000000u;
+}
 
 // Rec. 601 weights in 8-bit fixed point; they add up to 256, so white stays 255.
-inline uint8 Luma(uint32 pixel)
+inline uint8
+Luma(uint32 pixel)
 {
 	return uint8((Red(pixel) * 77 + Green(pixel) * 150 + Blue(pixel) * 29 + 128) >> 8);
 }
 
-inline uint32 Load32(const uint8* bytes)
+inline uint32
+Load32(const uint8* bytes)
 {
 	uint32 value;
 	std::memcpy(&value, bytes, 4);
 	return value;
 }
-inline void Store32(uint8* bytes, uint32 value) { std::memcpy(bytes, &value, 4); }
-inline void Store24(uint8* bytes, uint32 first, uint32 second, uint32 third)
+inline void
+Store32(uint8* bytes, uint32 value)
+{
+	std::memcpy(bytes, &value, 4);
+}
+inline void
+Store24(uint8* bytes, uint32 first, uint32 second, uint32 third)
 {
 	bytes[0] = uint8(first);
 	bytes[1] = uint8(second);
 	bytes[2] = uint8(third);
 }
 // The big-endian 32-bit layouts hold the four bytes of ours in reverse order.
-inline uint32 Swap32(uint32 value) { return __builtin_bswap32(value); }
-inline uint32 Load16(const uint8* bytes) { return uint32(bytes[0]) | uint32(bytes[1]) << 8; }
-inline void Store16(uint8* bytes, uint32 value)
+inline uint32
+Swap32(uint32 value)
+{
+	return __builtin_bswap32(value);
+}
+inline uint32
+Load16(const uint8* bytes)
+{
+	return uint32(bytes[0]) | uint32(bytes[1]) << 8;
+}
+inline void
+Store16(uint8* bytes, uint32 value)
 {
 	bytes[0] = uint8(value);
 	bytes[1] = uint8(value >> 8);
 }
 // The 16-bit spaces come in both byte orders, each _BIG space holding its
 // twin's value most significant byte first.
-enum class ByteOrder { kLittle, kBig };
-template<ByteOrder kOrder>
-inline uint32 Load16In(const uint8* bytes)
+enum class ByteOrder {
+	kLittle,
+	kBig
+};
+template <ByteOrder kOrder>
+inline uint32
+Load16In(const uint8* bytes)
 {
 	return kOrder == ByteOrder::kBig ? uint32(bytes[0]) << 8 | bytes[1] : Load16(bytes);
 }
-template<ByteOrder kOrder>
-inline void Store16In(uint8* bytes, uint32 value)
+template <ByteOrder kOrder>
+inline void
+Store16In(uint8* bytes, uint32 value)
 {
 	Store16(bytes, kOrder == ByteOrder::kBig ? (value >> 8 & 0xff) | (value & 0xff) << 8 : value);
 }
 // The nearest 5- and 6-bit levels of an 8-bit channel (the levels that
 // read back nearest), round(c·31/255) and round(c·63/255).
-inline uint32 Level5(uint32 channel) { return (channel * 31 + 127) / 255; }
-inline uint32 Level6(uint32 channel) { return (channel * 63 + 127) / 255; }
-inline uint32 Expand5(uint32 value) { return (value << 3) | (value >> 2); }
-inline uint32 Expand6(uint32 value) { return (value << 2) | (value >> 4); }
+inline uint32
+Level5(uint32 channel)
+{
+	return (channel * 31 + 127) / 255;
+}
+inline uint32
+Level6(uint32 channel)
+{
+	return (channel * 63 + 127) / 255;
+}
+inline uint32
+Expand5(uint32 value)
+{
+	return (value << 3) | (value >> 2);
+}
+inline uint32
+Expand6(uint32 value)
+{
+	return (value << 2) | (value >> 4);
+}
 
-static_assert(std::endian::native == std::endian::little,
-	"the pixel layouts assume a little-endian machine");
+static_assert(
+	std::endian::native == std::endian::little, "the pixel layouts assume a little-endian machine");
 
 // Readers: uint32 Read(const uint8* row, int32 x) const.
 
@@ -136,17 +194,16 @@ struct ReadRGB24Big {
 	}
 };
 
-template<ByteOrder kOrder>
+template <ByteOrder kOrder>
 struct ReadRGB16In {
 	uint32 Read(const uint8* row, int32 x) const
 	{
 		uint32 value = Load16In<kOrder>(row + 2 * x);
-		return Pack(Expand5(value >> 11), Expand6((value >> 5) & 0x3f), Expand5(value & 0x1f),
-			255);
+		return Pack(Expand5(value >> 11), Expand6((value >> 5) & 0x3f), Expand5(value & 0x1f), 255);
 	}
 };
 
-template<ByteOrder kOrder>
+template <ByteOrder kOrder>
 struct ReadRGB15In {
 	uint32 Read(const uint8* row, int32 x) const
 	{
@@ -158,7 +215,7 @@ struct ReadRGB15In {
 	}
 };
 
-template<ByteOrder kOrder>
+template <ByteOrder kOrder>
 struct ReadRGBA15In {
 	uint32 Read(const uint8* row, int32 x) const
 	{
@@ -214,10 +271,7 @@ struct WriteRGB32Big {
 };
 
 struct WriteRGBA32Big {
-	void Write(uint8* row, int32 x, uint32 pixel) const
-	{
-		Store32(row + 4 * x, Swap32(pixel));
-	}
+	void Write(uint8* row, int32 x, uint32 pixel) const { Store32(row + 4 * x, Swap32(pixel)); }
 };
 
 struct WriteRGB24 {
@@ -234,7 +288,7 @@ struct WriteRGB24Big {
 	}
 };
 
-template<ByteOrder kOrder>
+template <ByteOrder kOrder>
 struct WriteRGB16In {
 	void Write(uint8* row, int32 x, uint32 pixel) const
 	{
@@ -243,7 +297,7 @@ struct WriteRGB16In {
 	}
 };
 
-template<ByteOrder kOrder>
+template <ByteOrder kOrder>
 struct WriteRGB15In {
 	void Write(uint8* row, int32 x, uint32 pixel) const
 	{
@@ -256,7 +310,7 @@ struct WriteRGB15In {
 	}
 };
 
-template<ByteOrder kOrder>
+template <ByteOrder kOrder>
 struct WriteRGBA15In {
 	void Write(uint8* row, int32 x, uint32 pixel) const
 	{

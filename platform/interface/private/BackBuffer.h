@@ -48,8 +48,8 @@ public:
 private:
 	BRect fBounds;
 	std::unique_ptr<BBitmap> fBitmap;
-	BRect fDirty;        // waiting for the update
-	BRect fDrawn;        // drawn but not yet sent to the server
+	BRect fDirty; // waiting for the update
+	BRect fDrawn; // drawn but not yet sent to the server
 	bool fUpdatePosted;
 };
 

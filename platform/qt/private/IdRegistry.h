@@ -13,7 +13,7 @@
 
 namespace BPrivate {
 
-template<typename T>
+template <typename T>
 class IdRegistry {
 public:
 	// Adds `object` under `id`, last in the order, in place of one there before.

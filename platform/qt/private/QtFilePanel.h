@@ -25,8 +25,8 @@ class OfferedEntries;
 
 class QtFilePanel {
 public:
-	QtFilePanel(int32 id, const BMessenger& panel, const PanelInfo& info,
-		std::function<void()> changed);
+	QtFilePanel(
+		int32 id, const BMessenger& panel, const PanelInfo& info, std::function<void()> changed);
 	~QtFilePanel();
 
 	QtFilePanel(const QtFilePanel&) = delete;

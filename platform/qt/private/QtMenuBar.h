@@ -54,7 +54,7 @@ private:
 	std::vector<MenuItemState> fItems;
 	std::map<uint32, QAction*> fActions;
 	std::map<QAction*, bool> fMarks; // checkable actions and the kit's mark
-	std::vector<QObject*> fOwned;     // the bar's direct menus and actions
+	std::vector<QObject*> fOwned; // the bar's direct menus and actions
 };
 
 } // namespace BPrivate

@@ -20,7 +20,7 @@ OutputStatus(const void* out, status_t status)
 
 // Puts what `field` takes from `node`'s stat in `*out`; B_BAD_VALUE for a
 // null `out`, and the node's failure when it cannot be read.
-template<typename T, typename Field>
+template <typename T, typename Field>
 status_t
 GetStatField(const BNode& node, T* out, Field field)
 {

@@ -64,7 +64,11 @@ public:
 	void MessageReceived(BMessage* message) override;
 
 private:
-	enum class Answer { kOpen, kSave, kCancel };
+	enum class Answer {
+		kOpen,
+		kSave,
+		kCancel
+	};
 
 	// The description the server gets; call with fLock held.
 	PanelInfo InfoLocked() const;
@@ -96,9 +100,9 @@ private:
 	std::shared_ptr<FilterSeat> fFilter;
 	bool fHideWhenDone;
 	bool fShowing;
-	int32 fShowCount;        // Show calls so far; tells a stale answer apart
-	bool fStarted;           // the looper's thread runs
-	DisplayServer* fServer;  // the server showing the panel; null when hidden
+	int32 fShowCount; // Show calls so far; tells a stale answer apart
+	bool fStarted; // the looper's thread runs
+	DisplayServer* fServer; // the server showing the panel; null when hidden
 	std::string fButtonLabels[2];
 };
 

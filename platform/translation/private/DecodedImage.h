@@ -18,9 +18,9 @@ namespace BPrivate {
 
 // What the pixels stand for, which decides the colour spaces worth trying.
 enum class PixelKind {
-	TrueColor,	// B_RGB32, or B_RGBA32 with transparency
-	Palette,	// B_CMAP8 when lossless, else B_GRAY8 when all opaque grey
-	Gray		// B_GRAY8 when all opaque, else as true colour
+	TrueColor, // B_RGB32, or B_RGBA32 with transparency
+	Palette, // B_CMAP8 when lossless, else B_GRAY8 when all opaque grey
+	Gray // B_GRAY8 when all opaque, else as true colour
 };
 
 class DecodedImage {
@@ -58,8 +58,9 @@ private:
 // Runs a decoder whose Decode(DecodedImage&) fills the pixels and says what
 // they stand for, then hands them over as a bitmap; the decoder's refusal
 // when it fails.
-template<typename Decoder>
-Result<std::unique_ptr<BBitmap>> DecodeToBitmap(Decoder&& decoder)
+template <typename Decoder>
+Result<std::unique_ptr<BBitmap>>
+DecodeToBitmap(Decoder&& decoder)
 {
 	DecodedImage pixels;
 	Result<PixelKind> kind = decoder.Decode(pixels);
@@ -70,7 +71,8 @@ Result<std::unique_ptr<BBitmap>> DecodeToBitmap(Decoder&& decoder)
 
 // A straight colour packed as b | g << 8 | r << 16 | a << 24, the byte order
 // of B_RGBA32 in memory on a little-endian machine.
-inline uint32 PackColor(uint8 red, uint8 green, uint8 blue, uint8 alpha = 255)
+inline uint32
+PackColor(uint8 red, uint8 green, uint8 blue, uint8 alpha = 255)
 {
 	return uint32(blue) | uint32(green) << 8 | uint32(red) << 16 | uint32(alpha) << 24;
 }

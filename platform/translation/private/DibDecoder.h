@@ -19,23 +19,23 @@
 namespace BPrivate {
 
 enum class DibLayout {
-	File,		// a BMP file's bitmap: the pixels start where the file header says
-	IconEntry	// an icon entry: pixels right after the palette, then the AND mask
+	File, // a BMP file's bitmap: the pixels start where the file header says
+	IconEntry // an icon entry: pixels right after the palette, then the AND mask
 };
 
 struct DibSource {
 	const uint8* data;
 	size_t size;
-	size_t headerOffset;	// where the info header begins in data
-	size_t pixelOffset;		// File layout: where the pixels begin in data
+	size_t headerOffset; // where the info header begins in data
+	size_t pixelOffset; // File layout: where the pixels begin in data
 	DibLayout layout;
-	const char* formatName;	// for messages: "BMP", "ICO"
+	const char* formatName; // for messages: "BMP", "ICO"
 };
 
 // The size and depth an info header claims, for choosing among icon
 // entries; false when the bytes hold no plausible header.
-bool ReadDibDimensions(const uint8* header, size_t size, int64& width, int64& height,
-	int32& bitsPerPixel);
+bool ReadDibDimensions(
+	const uint8* header, size_t size, int64& width, int64& height, int32& bitsPerPixel);
 
 class DibDecoder {
 public:

@@ -38,8 +38,9 @@ Result<FileBytes> ReadImageFile(const char* path, size_t limit);
 // of memory that runs out while reading or decoding (a file or image too
 // large for the memory there is). `facts`, when given, learns what the read
 // found besides the bitmap.
-template<typename ReadBytes>
-BitmapResult DecodeWholeImage(ReadBytes&& readBytes, const char* path, ReadFacts* facts)
+template <typename ReadBytes>
+BitmapResult
+DecodeWholeImage(ReadBytes&& readBytes, const char* path, ReadFacts* facts)
 {
 	try {
 		Result<FileBytes> bytes = readBytes();

@@ -13,7 +13,7 @@ namespace BPrivate {
 
 // What a format's files are to the desktop.
 enum class FormatKind {
-	kImage,      // an image format, whose types the desktop entry claims
+	kImage, // an image format, whose types the desktop entry claims
 	kSourceText, // a text the export wrote: offered to open, never claimed
 };
 

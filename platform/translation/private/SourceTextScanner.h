@@ -28,7 +28,10 @@ public:
 
 	// Skips white space, and with it comments (// to the end of the line,
 	// /* to */) unless `comments` is kWhiteSpaceOnly.
-	enum class Skip { kCommentsToo, kWhiteSpaceOnly };
+	enum class Skip {
+		kCommentsToo,
+		kWhiteSpaceOnly
+	};
 	void SkipSpace(Skip skip = Skip::kCommentsToo);
 	// Skips a byte-order mark and white space, as an editor may leave them
 	// before the first line.
@@ -69,12 +72,14 @@ private:
 	const char* fFormat;
 };
 
-inline bool IsSourceSpace(uint8 c)
+inline bool
+IsSourceSpace(uint8 c)
 {
 	return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-inline bool IsIdentifierCharacter(uint8 c)
+inline bool
+IsIdentifierCharacter(uint8 c)
 {
 	return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }

@@ -11,7 +11,7 @@
 namespace BPrivate {
 
 struct X11Color {
-	const char* name;	// lower case, no spaces
+	const char* name; // lower case, no spaces
 	uint8 red;
 	uint8 green;
 	uint8 blue;

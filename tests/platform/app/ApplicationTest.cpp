@@ -23,10 +23,8 @@ using testsupport::QuitLoggingWindow;
 class TestWindow : public QuitLoggingWindow {
 public:
 	TestWindow(const char* name, EventLog& log, bool allowQuit = true)
-		:
-		QuitLoggingWindow(BRect(10, 10, 110, 60), name, log, allowQuit)
-	{
-	}
+		: QuitLoggingWindow(BRect(10, 10, 110, 60), name, log, allowQuit)
+	{ }
 
 	~TestWindow() override
 	{
@@ -39,12 +37,7 @@ public:
 // with the application locked.
 class TestApp : public BApplication {
 public:
-	explicit TestApp(EventLog& log)
-		:
-		BApplication("application/x-vnd.test-app"),
-		fLog(log)
-	{
-	}
+	explicit TestApp(EventLog& log) : BApplication("application/x-vnd.test-app"), fLog(log) { }
 
 	void ArgvReceived(int32 argc, char** argv) override
 	{
@@ -123,8 +116,8 @@ TEST_F(ApplicationTest, LaunchDeliversArgumentsBeforeReadyToRunAndRunReturnsAfte
 	thread_id thread = app.Run();
 
 	EXPECT_EQ(thread, find_thread(nullptr)) << "the loop ran in the calling thread";
-	EXPECT_EQ(log.Events(), (std::vector<std::string>{"argv 3 quillpix a.png b.png", "ready",
-		"pre!", "app agreed"}));
+	EXPECT_EQ(log.Events(),
+		(std::vector<std::string>{"argv 3 quillpix a.png b.png", "ready", "pre!", "app agreed"}));
 }
 
 TEST_F(ApplicationTest, NoArgumentsBeyondTheProgramNameMeansNoArgvReceived)
@@ -166,9 +159,10 @@ TEST_F(ApplicationTest, QuitAsksEachWindowInTurnAndStopsAtTheFirstRefusal)
 	app.Run();
 	person.join();
 
-	EXPECT_EQ(log.Events(), (std::vector<std::string>{"ready", "first asked", "first deleted",
-		"second asked", "app refused", "second asked", "second deleted", "third asked",
-		"third deleted", "app agreed"}));
+	EXPECT_EQ(log.Events(),
+		(std::vector<std::string>{"ready", "first asked", "first deleted", "second asked",
+			"app refused", "second asked", "second deleted", "third asked", "third deleted",
+			"app agreed"}));
 	EXPECT_EQ(app.CountWindows(), 0);
 }
 
@@ -190,8 +184,7 @@ TEST_F(ApplicationTest, QuitFromAnotherThreadEndsRunWithEveryWindowGone)
 	EXPECT_EQ(app.CountWindows(), 0);
 	EXPECT_EQ(log.Count("shown deleted"), 1u);
 	EXPECT_EQ(log.Count("hidden deleted"), 1u);
-	EXPECT_EQ(log.Count("shown asked"), 0u)
-		<< "a quit without request asks nobody";
+	EXPECT_EQ(log.Count("shown asked"), 0u) << "a quit without request asks nobody";
 }
 
 TEST_F(ApplicationTest, RefsReachRefsReceived)
@@ -206,8 +199,7 @@ TEST_F(ApplicationTest, RefsReachRefsReceived)
 		app.PostMessage(B_QUIT_REQUESTED);
 	};
 	app.Run();
-	EXPECT_EQ(log.Events(), (std::vector<std::string>{"ready", "refs dropped.png",
-		"app agreed"}));
+	EXPECT_EQ(log.Events(), (std::vector<std::string>{"ready", "refs dropped.png", "app agreed"}));
 }
 
 TEST_F(ApplicationTest, OnlyOneApplicationAtATime)
@@ -285,8 +277,8 @@ TEST_F(ApplicationTest, AServerWithItsOwnLoopDrainsTheApplicationQueue)
 	});
 	app.Run();
 	other.join();
-	EXPECT_EQ(log.Events(), (std::vector<std::string>{"argv 2 quillpix x", "ready", "late",
-		"app agreed"}));
+	EXPECT_EQ(log.Events(),
+		(std::vector<std::string>{"argv 2 quillpix x", "ready", "late", "app agreed"}));
 	EXPECT_GE(server->fDrains, 1);
 	HeadlessServer::InstallNew();
 }

@@ -31,12 +31,14 @@ protected:
 
 TEST_F(LockChecksTest, AddingAHandlerToARunningLooperWithoutItsLockStopsTheProgram)
 {
-	EXPECT_DEATH({
-		auto* looper = new BLooper("checked");
-		looper->Run();
-		BHandler handler("stray");
-		looper->AddHandler(&handler);
-	}, "AddHandler.*without the lock of looper \"checked\"");
+	EXPECT_DEATH(
+		{
+			auto* looper = new BLooper("checked");
+			looper->Run();
+			BHandler handler("stray");
+			looper->AddHandler(&handler);
+		},
+		"AddHandler.*without the lock of looper \"checked\"");
 }
 
 TEST_F(LockChecksTest, TheLockOrALooperThatDoesNotRunYetPasses)

@@ -25,16 +25,12 @@ constexpr uint32 kMsgPing = 'ping';
 class RecordingLooper : public BLooper {
 public:
 	explicit RecordingLooper(EventLog& log, const char* name = "recording")
-		:
-		BLooper(name),
-		fLog(log)
-	{
-	}
+		: BLooper(name), fLog(log)
+	{ }
 
 	~RecordingLooper() override
 	{
-		fLog.Add(find_thread(nullptr) == Thread() ? "deleted on own thread"
-			: "deleted elsewhere");
+		fLog.Add(find_thread(nullptr) == Thread() ? "deleted on own thread" : "deleted elsewhere");
 	}
 
 	void MessageReceived(BMessage* message) override
@@ -235,7 +231,7 @@ TEST(LooperTest, PostingQueuesACopy)
 
 class NamedHandler : public BHandler {
 public:
-	NamedHandler(const char* name, EventLog& log) : BHandler(name), fLog(log) {}
+	NamedHandler(const char* name, EventLog& log) : BHandler(name), fLog(log) { }
 
 	void MessageReceived(BMessage* message) override
 	{

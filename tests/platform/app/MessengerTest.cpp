@@ -25,13 +25,8 @@ constexpr uint32 kMsgHold = 'hold';
 class HoldingLooper : public BLooper {
 public:
 	HoldingLooper(EventLog& log, Gate& holding, Gate& go)
-		:
-		BLooper("holding"),
-		fLog(log),
-		fHolding(holding),
-		fGo(go)
-	{
-	}
+		: BLooper("holding"), fLog(log), fHolding(holding), fGo(go)
+	{ }
 
 	~HoldingLooper() override { fLog.Add("deleted"); }
 

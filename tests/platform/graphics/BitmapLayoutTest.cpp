@@ -44,8 +44,8 @@ const LayoutCase kLayouts[] = {
 TEST(BitmapLayoutTest, RowsArePaddedToFourBytes)
 {
 	for (const LayoutCase& c : kLayouts) {
-		SCOPED_TRACE(testing::Message() << "space " << std::hex << c.space << std::dec
-										<< " width " << c.width);
+		SCOPED_TRACE(testing::Message()
+			<< "space " << std::hex << c.space << std::dec << " width " << c.width);
 		EXPECT_EQ(bits_per_pixel_for(c.space), c.bitsPerPixel);
 		EXPECT_EQ(bytes_per_row_for(c.space, c.width), c.bytesPerRow);
 

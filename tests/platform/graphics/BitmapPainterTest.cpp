@@ -12,27 +12,31 @@ using BPrivate::FillRect;
 
 namespace {
 
-uint32 PixelAt(const BBitmap& bitmap, int32 x, int32 y)
+uint32
+PixelAt(const BBitmap& bitmap, int32 x, int32 y)
 {
 	uint32 value;
-	std::memcpy(&value, static_cast<const uint8*>(bitmap.Bits()) + y * bitmap.BytesPerRow() + 4 * x,
-		4);
+	std::memcpy(
+		&value, static_cast<const uint8*>(bitmap.Bits()) + y * bitmap.BytesPerRow() + 4 * x, 4);
 	return value;
 }
 
-void SetPixel(BBitmap& bitmap, int32 x, int32 y, uint32 value)
+void
+SetPixel(BBitmap& bitmap, int32 x, int32 y, uint32 value)
 {
 	std::memcpy(static_cast<uint8*>(bitmap.Bits()) + y * bitmap.BytesPerRow() + 4 * x, &value, 4);
 }
 
-uint8 IndexAt(const BBitmap& bitmap, int32 x, int32 y)
+uint8
+IndexAt(const BBitmap& bitmap, int32 x, int32 y)
 {
 	return static_cast<const uint8*>(bitmap.Bits())[y * bitmap.BytesPerRow() + x];
 }
 
 // One character per pixel of a B_CMAP8 bitmap: '.' for 0, else 'a' + index - 1
 // for the small indices the tests use.
-std::string Picture(const BBitmap& bitmap)
+std::string
+Picture(const BBitmap& bitmap)
 {
 	std::string picture;
 	for (int32 y = 0; y < bitmap.Height(); y++) {
@@ -46,13 +50,14 @@ std::string Picture(const BBitmap& bitmap)
 }
 
 // A B_CMAP8 source whose pixel (x, y) holds index 1 + y * width + x.
-BBitmap* NumberedSource(int32 width, int32 height)
+BBitmap*
+NumberedSource(int32 width, int32 height)
 {
 	BBitmap* source = new BBitmap(BRect(0, 0, width - 1, height - 1), B_CMAP8);
 	for (int32 y = 0; y < height; y++) {
 		for (int32 x = 0; x < width; x++)
-			static_cast<uint8*>(source->Bits())[y * source->BytesPerRow() + x]
-				= uint8(1 + y * width + x);
+			static_cast<uint8*>(source->Bits())[y * source->BytesPerRow() + x] = uint8(
+				1 + y * width + x);
 	}
 	return source;
 }
@@ -117,8 +122,8 @@ TEST(BitmapPainterTest, UnscaledDrawingIntoCmap8MatchesSetBits)
 		DrawBitmap(&byDrawing, source, source.Bounds(), source.Bounds(), source.Bounds());
 		BBitmap bySetBits(source.Bounds(), B_CMAP8);
 		bySetBits.SetBits(source.Bits(), source.BitsLength(), 0, space);
-		EXPECT_EQ(std::memcmp(byDrawing.Bits(), bySetBits.Bits(), size_t(bySetBits.BitsLength())),
-			0);
+		EXPECT_EQ(
+			std::memcmp(byDrawing.Bits(), bySetBits.Bits(), size_t(bySetBits.BitsLength())), 0);
 		if (space == B_RGB32) {
 			EXPECT_EQ(IndexAt(byDrawing, 3, 4), B_TRANSPARENT_MAGIC_CMAP8);
 			EXPECT_NE(IndexAt(byDrawing, 5, 4), B_TRANSPARENT_MAGIC_CMAP8)

@@ -47,7 +47,8 @@ TEST(MapColorSet, FindsTheMapColoursAndNoOthers)
 	for (uint32 color = 0; color < (1u << 24); color++) {
 		const rgb_color& nearest = map.ColorAt(full[color]);
 		const bool isMapColor = (uint32(nearest.red) << 16 | uint32(nearest.green) << 8
-			| nearest.blue) == color;
+									| nearest.blue)
+			== color;
 		uint8 index = 0;
 		const bool found = set.Find(color, index);
 		if ((found != isMapColor || (found && index != full[color])) && disagreements++ == 0)

@@ -33,7 +33,7 @@ Grey(uint8 level)
 }
 
 // A B_RGBA32 bitmap of `width` x `height` whose pixels `pixelAt` gives.
-template<typename PixelAt>
+template <typename PixelAt>
 std::unique_ptr<BBitmap>
 MakeImage(int32 width, int32 height, PixelAt pixelAt)
 {
@@ -61,8 +61,8 @@ std::vector<uint8>
 RowBytes(const BBitmap& bitmap, int32 first, int32 end)
 {
 	const uint8* bits = static_cast<const uint8*>(bitmap.Bits());
-	return std::vector<uint8>(bits + first * bitmap.BytesPerRow(),
-		bits + end * bitmap.BytesPerRow());
+	return std::vector<uint8>(
+		bits + first * bitmap.BytesPerRow(), bits + end * bitmap.BytesPerRow());
 }
 
 std::vector<uint8>
@@ -127,12 +127,12 @@ TEST(ChannelDither, ExactLevelsStayAsTheNearestGivesThem)
 	auto image15 = MakeImage(37, 23, [&](int32 x, int32 y) {
 		return Pixel(levels5[(x + y) % 5], levels5[(x * 3 + y) % 5], levels5[(x + 2 * y) % 5]);
 	});
-	auto blackAndWhite = MakeImage(37, 23, [](int32 x, int32 y) {
-		return Grey((x * 7 + y) % 3 == 0 ? 0 : 255);
-	});
+	auto blackAndWhite = MakeImage(
+		37, 23, [](int32 x, int32 y) { return Grey((x * 7 + y) % 3 == 0 ? 0 : 255); });
 	for (color_space space : kDitheredSpaces) {
 		const BBitmap& source = space == B_GRAY1 ? *blackAndWhite
-			: space == B_RGB16 ? *image16 : *image15;
+			: space == B_RGB16                   ? *image16
+												 : *image15;
 		std::unique_ptr<BBitmap> nearest = Converted(source, space, DitherKind::kNone);
 		for (DitherKind kind : kDithering) {
 			std::unique_ptr<BBitmap> dithered = Converted(source, space, kind);
@@ -152,8 +152,7 @@ TEST(ChannelDither, TransparentPixelsTakeAndPassNoError)
 	auto image = MakeImage(3, 1, [&](int32 x, int32) { return x == 1 ? clear : grey; });
 	for (color_space space : kDitheredSpaces) {
 		std::unique_ptr<BBitmap> nearest = Converted(*image, space, DitherKind::kNone);
-		std::unique_ptr<BBitmap> dithered
-			= Converted(*image, space, DitherKind::kFloydSteinberg);
+		std::unique_ptr<BBitmap> dithered = Converted(*image, space, DitherKind::kFloydSteinberg);
 		if (space == B_GRAY1) {
 			EXPECT_EQ(BytesOf(*dithered)[0] & 0x60, BytesOf(*nearest)[0] & 0x60);
 			continue;
@@ -162,7 +161,8 @@ TEST(ChannelDither, TransparentPixelsTakeAndPassNoError)
 		const std::vector<uint8> want = BytesOf(*nearest);
 		const std::vector<uint8> got = BytesOf(*dithered);
 		EXPECT_EQ(std::vector<uint8>(got.begin() + 2, got.begin() + 6),
-			std::vector<uint8>(want.begin() + 2, want.begin() + 6)) << space;
+			std::vector<uint8>(want.begin() + 2, want.begin() + 6))
+			<< space;
 	}
 
 	// Two transparent rows above an image: below them it is diffused as if
@@ -177,7 +177,8 @@ TEST(ChannelDither, TransparentPixelsTakeAndPassNoError)
 	});
 	for (color_space space : {B_RGB15, B_RGBA15}) {
 		EXPECT_EQ(RowBytes(*Converted(*below, space, DitherKind::kFloydSteinberg), 2, 11),
-			BytesOf(*Converted(*alone, space, DitherKind::kFloydSteinberg))) << space;
+			BytesOf(*Converted(*alone, space, DitherKind::kFloydSteinberg)))
+			<< space;
 	}
 }
 
@@ -194,17 +195,19 @@ TEST(ChannelDither, TallImagesAreDiffusedAsTwoIndependentBands)
 		pixel = 0xff000000 | (random() & 0xffffff);
 	auto whole = MakeImage(width, height, [&](int32 x, int32 y) { return pixels[y * width + x]; });
 	auto top = MakeImage(width, 50, [&](int32 x, int32 y) { return pixels[y * width + x]; });
-	auto bottom = MakeImage(width, height - 50,
-		[&](int32 x, int32 y) { return pixels[(y + 50) * width + x]; });
+	auto bottom = MakeImage(
+		width, height - 50, [&](int32 x, int32 y) { return pixels[(y + 50) * width + x]; });
 	for (color_space space : kDitheredSpaces) {
-		std::unique_ptr<BBitmap> dithered
-			= Converted(*whole, space, DitherKind::kFloydSteinberg);
+		std::unique_ptr<BBitmap> dithered = Converted(*whole, space, DitherKind::kFloydSteinberg);
 		EXPECT_EQ(RowBytes(*dithered, 0, 50),
-			BytesOf(*Converted(*top, space, DitherKind::kFloydSteinberg))) << space;
+			BytesOf(*Converted(*top, space, DitherKind::kFloydSteinberg)))
+			<< space;
 		EXPECT_EQ(RowBytes(*dithered, 50, height),
-			BytesOf(*Converted(*bottom, space, DitherKind::kFloydSteinberg))) << space;
-		EXPECT_EQ(BytesOf(*dithered),
-			BytesOf(*Converted(*whole, space, DitherKind::kFloydSteinberg))) << space;
+			BytesOf(*Converted(*bottom, space, DitherKind::kFloydSteinberg)))
+			<< space;
+		EXPECT_EQ(
+			BytesOf(*dithered), BytesOf(*Converted(*whole, space, DitherKind::kFloydSteinberg)))
+			<< space;
 	}
 }
 
@@ -252,8 +255,8 @@ TEST(ChannelDither, BigEndianTwinsAreTheirTwinsBytesSwapped)
 	const std::pair<color_space, color_space> twins[] = {
 		{B_RGB16, B_RGB16_BIG}, {B_RGB15, B_RGB15_BIG}, {B_RGBA15, B_RGBA15_BIG}};
 	for (const auto& [little, big] : twins) {
-		for (DitherKind kind : {DitherKind::kNone, DitherKind::kFloydSteinberg,
-				 DitherKind::kOrdered}) {
+		for (DitherKind kind :
+			{DitherKind::kNone, DitherKind::kFloydSteinberg, DitherKind::kOrdered}) {
 			const rgb_color slate = {0x20, 0x40, 0x60, 255};
 			std::vector<uint8> want = BytesOf(*BitmapInSpace(*image, {little, kind, slate}));
 			for (size_t i = 0; i + 1 < want.size(); i += 2)

@@ -32,8 +32,8 @@ NameOf(DitherKind kind)
 // A bitmap of `width` x `height` in `space` (B_RGB32 or B_RGBA32) whose
 // pixels are B, G, R, A as `pixels` gives them, row by row.
 std::unique_ptr<BBitmap>
-MakeBitmap(int32 width, int32 height, const std::vector<uint32>& pixels,
-	color_space space = B_RGBA32)
+MakeBitmap(
+	int32 width, int32 height, const std::vector<uint32>& pixels, color_space space = B_RGBA32)
 {
 	auto bitmap = std::make_unique<BBitmap>(BRect(0, 0, width - 1, height - 1), space);
 	for (int32 y = 0; y < height; y++) {
@@ -128,8 +128,7 @@ TEST(ColorMapDither, OrderedMovesEachPlaceByItsThreshold)
 		{2, 4, 1}, // threshold 11: 21 - 16 = 5, grey 8
 	};
 	for (const Place& place : places) {
-		EXPECT_EQ(result[size_t(place.y) * 16 + place.x], place.index)
-			<< place.x << "," << place.y;
+		EXPECT_EQ(result[size_t(place.y) * 16 + place.x], place.index) << place.x << "," << place.y;
 		// The cell repeats across the picture.
 		EXPECT_EQ(result[size_t(place.y) * 16 + place.x + 8], place.index)
 			<< place.x + 8 << "," << place.y;
@@ -155,8 +154,8 @@ TEST(ColorMapDither, TransparentPixelsStayTransparentAndStopTheError)
 		(std::vector<uint8>{0, B_TRANSPARENT_MAGIC_CMAP8, 0}));
 
 	for (DitherKind kind : kDithering) {
-		auto alpha = MakeBitmap(4, 1, {Grey(100) & 0x7fffffff, Grey(100) & 0x80ffffff,
-			Grey(100) & 0x00ffffff, Grey(100)});
+		auto alpha = MakeBitmap(4, 1,
+			{Grey(100) & 0x7fffffff, Grey(100) & 0x80ffffff, Grey(100) & 0x00ffffff, Grey(100)});
 		std::vector<uint8> result = Dithered(*alpha, kind);
 		ASSERT_EQ(result.size(), 4u);
 		EXPECT_EQ(result[0], B_TRANSPARENT_MAGIC_CMAP8) << NameOf(kind);
@@ -273,8 +272,8 @@ MixedPixels(std::mt19937& random, int32 count, color_space space)
 		else if (kind == 1)
 			pixels.push_back(MapColor(uint8(random() % 255)));
 		else
-			pixels.push_back(uint32(random() % 128 + 128) << 24 | channel() << 16 | channel() << 8
-				| channel());
+			pixels.push_back(
+				uint32(random() % 128 + 128) << 24 | channel() << 16 | channel() << 8 | channel());
 	}
 	return pixels;
 }
@@ -294,8 +293,7 @@ NearestIndex(uint32 red, uint32 green, uint32 blue)
 // Floyd-Steinberg as plainly as it can be said, with a whole picture of
 // waiting error (in 1/256 of a level) and the map's own search.
 std::vector<uint8>
-PlainFloydSteinberg(int32 width, int32 height, const std::vector<uint32>& pixels,
-	color_space space)
+PlainFloydSteinberg(int32 width, int32 height, const std::vector<uint32>& pixels, color_space space)
 {
 	std::vector<int32> waiting(size_t(width + 2) * (height + 1) * 3, 0);
 	auto at = [&](int32 x, int32 y) { return &waiting[(size_t(y) * (width + 2) + x + 1) * 3]; };
@@ -402,8 +400,8 @@ TEST(ColorMapDither, EveryKindFollowsItsRuleOnPicturesOfEveryWidth)
 			EXPECT_EQ(Dithered(*source, DitherKind::kFloydSteinberg),
 				PlainFloydSteinberg(width, height, pixels, space))
 				<< width << " x " << height << (space == B_RGB32 ? " B_RGB32" : " B_RGBA32");
-			EXPECT_EQ(Dithered(*source, DitherKind::kOrdered),
-				PlainOrdered(width, height, pixels, space))
+			EXPECT_EQ(
+				Dithered(*source, DitherKind::kOrdered), PlainOrdered(width, height, pixels, space))
 				<< width << " x " << height << (space == B_RGB32 ? " B_RGB32" : " B_RGBA32");
 		}
 	}
@@ -429,10 +427,10 @@ TEST(ColorMapDither, TallPicturesAreDiffusedAsTwoBandsOfTheirOwn)
 		} else {
 			const int32 top = ((height + 1) / 2 + 1) & ~1;
 			const auto split = pixels.begin() + ptrdiff_t(top) * width;
-			expected = PlainFloydSteinberg(width, top, std::vector<uint32>(pixels.begin(), split),
-				B_RGBA32);
-			const std::vector<uint8> bottom = PlainFloydSteinberg(width, height - top,
-				std::vector<uint32>(split, pixels.end()), B_RGBA32);
+			expected = PlainFloydSteinberg(
+				width, top, std::vector<uint32>(pixels.begin(), split), B_RGBA32);
+			const std::vector<uint8> bottom = PlainFloydSteinberg(
+				width, height - top, std::vector<uint32>(split, pixels.end()), B_RGBA32);
 			expected.insert(expected.end(), bottom.begin(), bottom.end());
 		}
 		EXPECT_EQ(Dithered(*source, DitherKind::kFloydSteinberg), expected)

@@ -14,7 +14,8 @@ namespace {
 
 // == answers `equal` both ways round, and != its opposite.
 template <typename T>
-void ExpectComparesAs(const T& a, const T& b, bool equal)
+void
+ExpectComparesAs(const T& a, const T& b, bool equal)
 {
 	EXPECT_EQ(a == b, equal);
 	EXPECT_EQ(b == a, equal);
@@ -23,20 +24,22 @@ void ExpectComparesAs(const T& a, const T& b, bool equal)
 }
 
 template <typename T>
-void ExpectEqual(const T& a, const T& b)
+void
+ExpectEqual(const T& a, const T& b)
 {
 	ExpectComparesAs(a, b, true);
 }
 
 template <typename T>
-void ExpectDifferent(const T& a, const T& b)
+void
+ExpectDifferent(const T& a, const T& b)
 {
 	ExpectComparesAs(a, b, false);
 }
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-}  // namespace
+} // namespace
 
 TEST(Comparison, RectanglesDifferingInAnyOneEdgeAreDifferent)
 {

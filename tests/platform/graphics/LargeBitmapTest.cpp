@@ -28,8 +28,8 @@ AllZero(const uint8* bytes, size_t length)
 TEST(LargeBitmapTest, BlocksOfEverySizeStartZeroedAndKeepTheirBytes)
 {
 	const size_t kMiB = size_t(1) << 20;
-	for (size_t length : {size_t(1), 4 * kMiB - 1, 4 * kMiB, 4 * kMiB + 1, 6 * kMiB + 4095,
-			64 * kMiB}) {
+	for (size_t length :
+		{size_t(1), 4 * kMiB - 1, 4 * kMiB, 4 * kMiB + 1, 6 * kMiB + 4095, 64 * kMiB}) {
 		BPrivate::PageMemory block = BPrivate::AllocatePageMemory(length);
 		ASSERT_NE(block, nullptr) << length;
 		EXPECT_TRUE(AllZero(block.get(), length)) << length;

@@ -8,7 +8,8 @@
 
 namespace test {
 
-const std::array<rgb_color, 256>& ReferenceColors()
+const std::array<rgb_color, 256>&
+ReferenceColors()
 {
 	static const std::array<rgb_color, 256> sColors = [] {
 		std::array<rgb_color, 256> colors{};
@@ -32,7 +33,8 @@ const std::array<rgb_color, 256>& ReferenceColors()
 	return sColors;
 }
 
-uint8 BruteForceIndex(uint8 red, uint8 green, uint8 blue)
+uint8
+BruteForceIndex(uint8 red, uint8 green, uint8 blue)
 {
 	const auto& colors = ReferenceColors();
 	int best = 0;

@@ -61,27 +61,30 @@ const SourceCase kSources[] = {
 	{B_GRAY1, {0xa0}, {{0, 0, 0, 255}, {255, 255, 255, 255}, {0, 0, 0, 255}}},
 };
 
-uint32 PixelAt(const BBitmap& bitmap, int32 x, int32 y)
+uint32
+PixelAt(const BBitmap& bitmap, int32 x, int32 y)
 {
 	uint32 value;
-	std::memcpy(&value, static_cast<const uint8*>(bitmap.Bits()) + y * bitmap.BytesPerRow() + 4 * x,
-		4);
+	std::memcpy(
+		&value, static_cast<const uint8*>(bitmap.Bits()) + y * bitmap.BytesPerRow() + 4 * x, 4);
 	return value;
 }
 
-uint8 IndexAt(const BBitmap& bitmap, int32 x, int32 y)
+uint8
+IndexAt(const BBitmap& bitmap, int32 x, int32 y)
 {
 	return static_cast<const uint8*>(bitmap.Bits())[y * bitmap.BytesPerRow() + x];
 }
 
-uint32 Packed(const Straight& p)
+uint32
+Packed(const Straight& p)
 {
 	return p.blue | p.green << 8 | p.red << 16 | uint32(p.alpha) << 24;
 }
 
 // Fills a bitmap's worth of source data with `row` repeated on every row.
-std::vector<uint8> Rows(const std::vector<uint8>& row, color_space space, int32 width,
-	int32 height)
+std::vector<uint8>
+Rows(const std::vector<uint8>& row, color_space space, int32 width, int32 height)
 {
 	std::vector<uint8> data(size_t(bytes_per_row_for(space, width) * height), 0);
 	for (int32 y = 0; y < height; y++)
@@ -111,8 +114,8 @@ TEST(SetBitsTest, EverySourceSpaceConvertsIntoRgb32Rgba32AndCmap8)
 				uint32 opaque = Packed({p.red, p.green, p.blue, 255});
 				// B_RGB32 into B_RGB32 is a plain copy (SameSpaceIsAPlainCopy).
 				if (source.space != B_RGB32) {
-					EXPECT_EQ(PixelAt(rgb32, x, y),
-						transparent ? B_TRANSPARENT_MAGIC_RGBA32 : opaque)
+					EXPECT_EQ(
+						PixelAt(rgb32, x, y), transparent ? B_TRANSPARENT_MAGIC_RGBA32 : opaque)
 						<< "B_RGB32 pixel " << x;
 				}
 				EXPECT_EQ(PixelAt(rgba32, x, y), Packed(p)) << "B_RGBA32 pixel " << x;
@@ -179,8 +182,8 @@ TEST(SetBitsTest, MagicValuesMapOntoEachOther)
 	rgb32.SetBits(cmap8.Bits(), cmap8.BitsLength(), 0, B_CMAP8);
 	const auto& colors = test::ReferenceColors();
 	for (int i = 0; i < 255; i++) {
-		EXPECT_EQ(PixelAt(rgb32, i, 0),
-			Packed({colors[i].red, colors[i].green, colors[i].blue, 255}))
+		EXPECT_EQ(
+			PixelAt(rgb32, i, 0), Packed({colors[i].red, colors[i].green, colors[i].blue, 255}))
 			<< "index " << i;
 	}
 	EXPECT_EQ(PixelAt(rgb32, 255, 0), B_TRANSPARENT_MAGIC_RGBA32);
@@ -225,9 +228,9 @@ TEST(SetBitsTest, OffsetAndLengthBoundTheConversion)
 		const char* what;
 		color_space target;
 		int32 offset;
-		int32 length;      // bytes of 32-bit source data given
-		int32 firstPixel;  // pixel index (row * 10 + column) the data starts at
-		int32 pixelCount;  // pixels converted
+		int32 length; // bytes of 32-bit source data given
+		int32 firstPixel; // pixel index (row * 10 + column) the data starts at
+		int32 pixelCount; // pixels converted
 	};
 	// Bitmaps are 10 by 3; B_CMAP8 rows are 12 bytes, 32-bit rows 40. The
 	// source is B_RGB32 for B_CMAP8 targets and B_RGBA32 for B_RGB32 ones, so
@@ -264,7 +267,7 @@ TEST(SetBitsTest, PartialRowsFollowTheSourceLayout)
 	// A 3-wide B_RGB24 source has 12-byte rows (9 bytes of pixels, 3 of
 	// padding); starting at target pixel 1 the data begins with source pixel 1.
 	const uint8 data[] = {
-		0, 0, 1, 0, 0, 2, 9, 9, 9,          // row 0: pixels 1 and 2, padding
+		0, 0, 1, 0, 0, 2, 9, 9, 9, // row 0: pixels 1 and 2, padding
 		0, 0, 3, 0, 0, 4, 0, 0, 5, 9, 9, 9, // row 1
 	};
 	BBitmap bitmap(BRect(0, 0, 2, 1), B_RGBA32);

@@ -49,7 +49,7 @@ TEST(HeadlessServerTest, ItListsLiveWindowsInCreationOrder)
 
 class DropApp : public BApplication {
 public:
-	explicit DropApp(EventLog& log) : BApplication("application/x-vnd.drop"), fLog(log) {}
+	explicit DropApp(EventLog& log) : BApplication("application/x-vnd.drop"), fLog(log) { }
 
 	void RefsReceived(BMessage* message) override
 	{

@@ -13,7 +13,7 @@ namespace {
 
 using namespace testsupport;
 
-class AlertTest : public WindowFixture {};
+class AlertTest : public WindowFixture { };
 
 TEST_F(AlertTest, GoAnswersTheButtonTheHandlerPressed)
 {
@@ -83,7 +83,7 @@ TEST_F(AlertTest, GoBlocksItsThreadUntilAPersonAnswers)
 
 class AnswerLooper : public BLooper {
 public:
-	explicit AnswerLooper(EventLog& log) : BLooper("answers"), fLog(log) {}
+	explicit AnswerLooper(EventLog& log) : BLooper("answers"), fLog(log) { }
 	void MessageReceived(BMessage* message) override
 	{
 		fLog.Add(CodeText(message->what) + " " + std::to_string(message->GetInt32("which", -1)));

@@ -20,12 +20,7 @@ constexpr rgb_color kRed = {255, 0, 0, 255};
 
 class TrackedView : public BView {
 public:
-	TrackedView(BRect frame, EventLog& log)
-		:
-		BView(frame, nullptr, B_FOLLOW_ALL, 0),
-		fLog(log)
-	{
-	}
+	TrackedView(BRect frame, EventLog& log) : BView(frame, nullptr, B_FOLLOW_ALL, 0), fLog(log) { }
 	~TrackedView() override { fLog.Add("view deleted"); }
 
 private:

@@ -115,8 +115,7 @@ TEST_F(MenuTest, TheServerSeesTheMenuTree)
 		EXPECT_EQ(item.command, rows[index].command) << index;
 		EXPECT_EQ(item.hasSubmenu, rows[index].submenu) << index;
 	}
-	std::optional<MenuItemState> rgb = fProbe->MenuItem(fId, {"File", "Color space",
-		"B_RGB32"});
+	std::optional<MenuItemState> rgb = fProbe->MenuItem(fId, {"File", "Color space", "B_RGB32"});
 	ASSERT_TRUE(rgb);
 	EXPECT_EQ(rgb->modifiers, static_cast<uint32>(B_SHIFT_KEY));
 }
@@ -129,8 +128,7 @@ TEST_F(MenuTest, PickingAnItemSendsItsMessageToItsTarget)
 	ASSERT_TRUE(fLog.WaitFor("target Open"));
 	Settle();
 
-	EXPECT_EQ(fLog.Count("fdSA"), 1u)
-		<< "default target: the window, on its thread, locked";
+	EXPECT_EQ(fLog.Count("fdSA"), 1u) << "default target: the window, on its thread, locked";
 	EXPECT_EQ(fLog.Count("CoM8"), 1u);
 	EXPECT_EQ(fLog.Count("target Open"), 1u);
 	EXPECT_EQ(fLog.Count("Open"), 0u);
@@ -162,15 +160,13 @@ TEST_F(MenuTest, ShortcutsInvokeTheirItems)
 
 	EXPECT_EQ(fLog.Count("asked to quit"), 1u);
 	EXPECT_EQ(fLog.Count("Co32"), 1u);
-	EXPECT_EQ(fLog.Count("_KYD"), 1u)
-		<< "the unmatched key goes on to the window";
+	EXPECT_EQ(fLog.Count("_KYD"), 1u) << "the unmatched key goes on to the window";
 }
 
 TEST_F(MenuTest, MarksReachTheServer)
 {
 	auto marked = [this](const char* label) {
-		std::optional<MenuItemState> item = fProbe->MenuItem(fId, {"File", "Color space",
-			label});
+		std::optional<MenuItemState> item = fProbe->MenuItem(fId, {"File", "Color space", label});
 		return item && item->marked;
 	};
 	EXPECT_FALSE(marked("B_CMAP8"));

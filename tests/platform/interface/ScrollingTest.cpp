@@ -95,7 +95,7 @@ TEST(ScrollingTest, AScrollBarAndItsTargetFollowEachOther)
 // Logs the keys that reach it and the window's own commands.
 class KeyView : public BView {
 public:
-	KeyView(BRect frame, EventLog& log) : BView(frame, "keys", B_FOLLOW_ALL, 0), fLog(log) {}
+	KeyView(BRect frame, EventLog& log) : BView(frame, "keys", B_FOLLOW_ALL, 0), fLog(log) { }
 
 	void KeyDown(const char* bytes, int32 numBytes) override
 	{
@@ -106,7 +106,7 @@ private:
 	EventLog& fLog;
 };
 
-class ScrollingWindowTest : public WindowFixture {};
+class ScrollingWindowTest : public WindowFixture { };
 
 TEST_F(ScrollingWindowTest, TheServerSeesTheBarsAndThePersonMovesThemAndTheView)
 {
@@ -144,9 +144,8 @@ TEST_F(ScrollingWindowTest, TheServerSeesTheBarsAndThePersonMovesThemAndTheView)
 	ASSERT_EQ(fProbe->DragScrollBar(id, B_VERTICAL, 250), B_OK);
 	EXPECT_TRUE(Eventually([&] { return origin() == BPoint(0, 250); }));
 	ASSERT_EQ(fProbe->DragScrollBar(id, B_VERTICAL, 9000), B_OK);
-	EXPECT_TRUE(Eventually([&] {
-		return origin() == BPoint(0, 500) && fProbe->ScrollBars(id)[0].value == 500;
-	}));
+	EXPECT_TRUE(Eventually(
+		[&] { return origin() == BPoint(0, 500) && fProbe->ScrollBars(id)[0].value == 500; }));
 	// Three small steps a notch, for the view under the pointer.
 	ASSERT_EQ(fProbe->TurnWheel(id, BPoint(50, 50), -2), B_OK);
 	EXPECT_TRUE(Eventually([&] { return origin() == BPoint(0, 500 - 2 * 3 * 7); }));

@@ -25,11 +25,8 @@ constexpr rgb_color kWhite = {255, 255, 255, 255};
 class DrawingView : public BView {
 public:
 	DrawingView(BRect frame, EventLog& log)
-		:
-		BView(frame, "drawing", B_FOLLOW_ALL, B_WILL_DRAW),
-		fLog(log)
-	{
-	}
+		: BView(frame, "drawing", B_FOLLOW_ALL, B_WILL_DRAW), fLog(log)
+	{ }
 
 	void Draw(BRect updateRect) override
 	{
@@ -54,7 +51,7 @@ private:
 	EventLog& fLog;
 };
 
-class WindowTest : public WindowFixture {};
+class WindowTest : public WindowFixture { };
 
 TEST_F(WindowTest, DrawRunsOnTheWindowThreadWithTheWindowLocked)
 {
@@ -96,8 +93,30 @@ TEST_F(WindowTest, DrawBitmapAtAnOffsetLandsWhereAsked)
 	// A 3 by 2 bitmap of six distinct colours.
 	BBitmap image(BRect(0, 0, 2, 1), B_RGB32);
 	const uint8 pixels[] = {
-		10, 20, 30, 255, 40, 50, 60, 255, 70, 80, 90, 255,
-		100, 110, 120, 255, 130, 140, 150, 255, 160, 170, 180, 255,
+		10,
+		20,
+		30,
+		255,
+		40,
+		50,
+		60,
+		255,
+		70,
+		80,
+		90,
+		255,
+		100,
+		110,
+		120,
+		255,
+		130,
+		140,
+		150,
+		255,
+		160,
+		170,
+		180,
+		255,
 	};
 	image.SetBits(pixels, sizeof(pixels), 0, B_RGB32);
 

@@ -60,8 +60,7 @@ TEST(ThreadTest, NameAndPriorityAreKeptAndTheSystemNameIsCut)
 	Gate release;
 	Probe probe;
 	probe.release = &release;
-	thread_id thread = spawn_thread(RecordAndExit, "SavePromptThread", B_NORMAL_PRIORITY,
-		&probe);
+	thread_id thread = spawn_thread(RecordAndExit, "SavePromptThread", B_NORMAL_PRIORITY, &probe);
 	ASSERT_GT(thread, 0);
 	ASSERT_EQ(resume_thread(thread), B_OK);
 

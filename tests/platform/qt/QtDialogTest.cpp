@@ -34,21 +34,23 @@ using testsupport::ScratchDirectory;
 
 // The first visible panel or dialog in `mode` among those `views` lists,
 // once there is one; nothing at the watchdog.
-template<typename View>
+template <typename View>
 std::optional<View>
-WaitForShown(DisplayProbe& probe, file_panel_mode mode,
-	const std::function<std::vector<View>()>& views)
+WaitForShown(
+	DisplayProbe& probe, file_panel_mode mode, const std::function<std::vector<View>()>& views)
 {
 	std::optional<View> found;
-	probe.WaitUntil([&] {
-		for (const View& view : views()) {
-			if (view.mode == mode && view.visible) {
-				found = view;
-				return true;
+	probe.WaitUntil(
+		[&] {
+			for (const View& view : views()) {
+				if (view.mode == mode && view.visible) {
+					found = view;
+					return true;
+				}
 			}
-		}
-		return false;
-	}, kWatchdogMicroseconds);
+			return false;
+		},
+		kWatchdogMicroseconds);
 	return found;
 }
 
@@ -73,7 +75,7 @@ Marked(DisplayProbe& probe, int32 id)
 	return cmap8 == nullptr ? "" : cmap8->marked ? "cmap8" : "rgb32";
 }
 
-class DialogOnEachServer : public OnEachServer {};
+class DialogOnEachServer : public OnEachServer { };
 QUILLPIX_ON_EACH_SERVER(DialogOnEachServer);
 
 } // namespace
@@ -85,8 +87,9 @@ TEST_P(DialogOnEachServer, SaveDialogProposesTheDocumentAndWritesWhereThePersonC
 	RunProgram(GetParam(), {kColour}, [&](DisplayProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
-		ASSERT_EQ(probe.PickMenuItem(ids[0],
-			{"File", std::string("Save as source code") + kEllipsis}), B_OK);
+		ASSERT_EQ(
+			probe.PickMenuItem(ids[0], {"File", std::string("Save as source code") + kEllipsis}),
+			B_OK);
 		std::optional<DisplayProbe::PanelView> panel = WaitForPanel(probe, B_SAVE_PANEL);
 		ASSERT_TRUE(panel);
 		EXPECT_FALSE(panel->modal);
@@ -94,16 +97,15 @@ TEST_P(DialogOnEachServer, SaveDialogProposesTheDocumentAndWritesWhereThePersonC
 		EXPECT_EQ(panel->name, "colour.png.h");
 
 		ASSERT_EQ(probe.AcceptSavePanel(panel->id, directory.Path(), "saved.h"), B_OK);
-		EXPECT_TRUE(probe.WaitUntil([&] {
-			return probe.Window(ids[0])->title == "saved.h";
-		}, kWatchdogMicroseconds));
+		EXPECT_TRUE(probe.WaitUntil(
+			[&] { return probe.Window(ids[0])->title == "saved.h"; }, kWatchdogMicroseconds));
 		EXPECT_TRUE(probe.WaitUntil([&] { return probe.Panels().empty(); }, kWatchdogMicroseconds));
 
 		// The window handles its messages in order: once a later pick has
 		// moved the mark, the save before it is done.
 		ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", "Color space", "B_CMAP8"}), B_OK);
-		ASSERT_TRUE(probe.WaitUntil([&] { return Marked(probe, ids[0]) == "cmap8"; },
-			kWatchdogMicroseconds));
+		ASSERT_TRUE(probe.WaitUntil(
+			[&] { return Marked(probe, ids[0]) == "cmap8"; }, kWatchdogMicroseconds));
 		std::string text = ReadWhole(directory.Path() + "/saved.h");
 		EXPECT_NE(text.find("PrefilledBitmap"), std::string::npos) << text;
 		EXPECT_NE(text.find("B_RGB32"), std::string::npos) << text;
@@ -115,8 +117,7 @@ TEST_P(DialogOnEachServer, ClosingTheSaveDialogCancelsAndItComesBackOnTheNextSav
 	RunProgram(GetParam(), {kColour}, [&](DisplayProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
-		const std::vector<std::string> save{"File",
-			std::string("Save as source code") + kEllipsis};
+		const std::vector<std::string> save{"File", std::string("Save as source code") + kEllipsis};
 		ASSERT_EQ(probe.PickMenuItem(ids[0], save), B_OK);
 		std::optional<DisplayProbe::PanelView> panel = WaitForPanel(probe, B_SAVE_PANEL);
 		ASSERT_TRUE(panel);
@@ -137,8 +138,7 @@ TEST_P(DialogOnEachServer, OpenDialogTakesSeveralFilesAndOpensAWindowEach)
 	RunProgram(GetParam(), {kColour}, [&](DisplayProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
-		ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", std::string("Open") + kEllipsis}),
-			B_OK);
+		ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", std::string("Open") + kEllipsis}), B_OK);
 		std::optional<DisplayProbe::PanelView> panel = WaitForPanel(probe, B_OPEN_PANEL);
 		ASSERT_TRUE(panel);
 		EXPECT_TRUE(panel->multipleFiles);
@@ -150,8 +150,8 @@ TEST_P(DialogOnEachServer, OpenDialogTakesSeveralFilesAndOpensAWindowEach)
 		for (int32 id : all)
 			titles.push_back(probe.Window(id)->title);
 		std::sort(titles.begin() + 1, titles.end());
-		EXPECT_EQ(titles, (std::vector<std::string>{"colour.png.h", "grey.png.h",
-			"palette-system.png.h"}));
+		EXPECT_EQ(titles,
+			(std::vector<std::string>{"colour.png.h", "grey.png.h", "palette-system.png.h"}));
 	});
 }
 
@@ -172,8 +172,7 @@ TEST(QtDialogTest, OpenDialogOffersTheReadableImagesFirstAndColumnsFitTheirText)
 	RunProgram({directory / "colour.png"}, [&](QtProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
-		ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", std::string("Open") + kEllipsis}),
-			B_OK);
+		ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", std::string("Open") + kEllipsis}), B_OK);
 		std::optional<QtProbe::DialogView> panel = WaitForDialog(probe, B_OPEN_PANEL);
 		ASSERT_TRUE(panel);
 		ASSERT_EQ(panel->filters.size(), 2u);
@@ -181,14 +180,15 @@ TEST(QtDialogTest, OpenDialogOffersTheReadableImagesFirstAndColumnsFitTheirText)
 		const std::string& images = panel->filters[0];
 		EXPECT_EQ(images.rfind("Images (", 0), 0u) << images;
 		for (const char* pattern : {"*.png ", "*.PNG ", "*.jpg ", "*.jpeg ", "*.gif ", "*.webp ",
-				"*.tif ", "*.tiff ", "*.bmp ", "*.ico ", "*.cur ", "*.ppm ", "*.pgm ", "*.pbm ",
-				"*.pnm ", "*.xpm ", "*.tga "}) {
+				 "*.tif ", "*.tiff ", "*.bmp ", "*.ico ", "*.cur ", "*.ppm ", "*.pgm ", "*.pbm ",
+				 "*.pnm ", "*.xpm ", "*.tga "}) {
 			EXPECT_NE(images.find(pattern), std::string::npos) << pattern;
 		}
 		EXPECT_EQ(images.find("xbm"), std::string::npos);
 
-		ASSERT_EQ(probe.PickMenuItem(ids[0],
-			{"File", std::string("Save as source code") + kEllipsis}), B_OK);
+		ASSERT_EQ(
+			probe.PickMenuItem(ids[0], {"File", std::string("Save as source code") + kEllipsis}),
+			B_OK);
 		std::optional<QtProbe::PanelView> save = WaitForPanel(probe, B_SAVE_PANEL);
 		ASSERT_TRUE(save);
 		// The folder's entries arrive on Qt's own time.
@@ -211,12 +211,15 @@ TEST_P(DialogOnEachServer, UsageAlertShowsOnTheApplicationThreadAndTheProgramQui
 {
 	RunProgram(GetParam(), {}, Ending::kQuitsByItself, [&](DisplayProbe& probe) {
 		std::vector<DisplayProbe::AlertView> alerts;
-		ASSERT_TRUE(probe.WaitUntil([&] {
-			alerts = probe.Alerts();
-			return !alerts.empty();
-		}, kWatchdogMicroseconds));
+		ASSERT_TRUE(probe.WaitUntil(
+			[&] {
+				alerts = probe.Alerts();
+				return !alerts.empty();
+			},
+			kWatchdogMicroseconds));
 		ASSERT_EQ(alerts.size(), 1u);
-		EXPECT_EQ(alerts[0].text, "Usage: Drop an image onto the Quillpix application or pass "
+		EXPECT_EQ(alerts[0].text,
+			"Usage: Drop an image onto the Quillpix application or pass "
 			"the image filename as an argument at the command line\n");
 		EXPECT_EQ(alerts[0].buttons, std::vector<std::string>{"OK"});
 		ASSERT_EQ(probe.PressAlertButton("OK"), B_OK);
@@ -235,18 +238,20 @@ TEST_P(DialogOnEachServer, AlertFromAnotherThreadKeepsButtonOrderAndBlocksOnlyTh
 			answer = (new BAlert("Question", "Which one?", "First", "Second", "Third"))->Go();
 		});
 		std::vector<DisplayProbe::AlertView> alerts;
-		bool shown = probe.WaitUntil([&] {
-			alerts = probe.Alerts();
-			return !alerts.empty();
-		}, kWatchdogMicroseconds);
+		bool shown = probe.WaitUntil(
+			[&] {
+				alerts = probe.Alerts();
+				return !alerts.empty();
+			},
+			kWatchdogMicroseconds);
 		if (shown) {
 			EXPECT_EQ(alerts[0].title, "Question");
 			EXPECT_EQ(alerts[0].buttons, (std::vector<std::string>{"First", "Second", "Third"}));
 			EXPECT_EQ(alerts[0].defaultButton, "Third");
 
 			ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", "Color space", "B_CMAP8"}), B_OK);
-			EXPECT_TRUE(probe.WaitUntil([&] { return Marked(probe, ids[0]) == "cmap8"; },
-				kWatchdogMicroseconds));
+			EXPECT_TRUE(probe.WaitUntil(
+				[&] { return Marked(probe, ids[0]) == "cmap8"; }, kWatchdogMicroseconds));
 			EXPECT_EQ(answer.load(), -1);
 			EXPECT_EQ(probe.PressAlertButton("Second"), B_OK);
 		}

@@ -40,8 +40,7 @@ RunInstalled(DisplayProbe& probe, const std::vector<std::string>& arguments, End
 		drive(probe);
 		if (ending == Ending::kQuitsByItself) {
 			std::unique_lock<std::mutex> hold(lock);
-			if (ended.wait_for(hold, testsupport::kWatchdog,
-					[&] { return !running; })) {
+			if (ended.wait_for(hold, testsupport::kWatchdog, [&] { return !running; })) {
 				return;
 			}
 			ADD_FAILURE() << "the application did not quit by itself";
@@ -70,8 +69,7 @@ RunProgram(const std::vector<std::string>& arguments, Ending ending,
 	QtServer* server = created.Value().get();
 	DisplayServer::Install(std::move(created).Value());
 	QtProbe probe(*server);
-	RunInstalled(probe, arguments, ending,
-		[&](DisplayProbe&) { drive(probe); });
+	RunInstalled(probe, arguments, ending, [&](DisplayProbe&) { drive(probe); });
 	DisplayServer::Install(nullptr);
 }
 
@@ -100,14 +98,16 @@ std::vector<int32>
 WaitForWindows(DisplayProbe& probe, size_t count)
 {
 	std::vector<int32> ids;
-	probe.WaitUntil([&] {
-		ids.clear();
-		for (int32 id : probe.Windows()) {
-			if (probe.IsVisible(id))
-				ids.push_back(id);
-		}
-		return ids.size() == count;
-	}, kWatchdogMicroseconds);
+	probe.WaitUntil(
+		[&] {
+			ids.clear();
+			for (int32 id : probe.Windows()) {
+				if (probe.IsVisible(id))
+					ids.push_back(id);
+			}
+			return ids.size() == count;
+		},
+		kWatchdogMicroseconds);
 	if (ids.size() != count)
 		ids.clear();
 	return ids;

@@ -47,8 +47,8 @@ enum class Server {
 void RunProgram(const std::vector<std::string>& arguments, Ending ending,
 	const std::function<void(QtProbe& probe)>& drive);
 inline void
-RunProgram(const std::vector<std::string>& arguments,
-	const std::function<void(QtProbe& probe)>& drive)
+RunProgram(
+	const std::vector<std::string>& arguments, const std::function<void(QtProbe& probe)>& drive)
 {
 	RunProgram(arguments, Ending::kAskToQuit, drive);
 }
@@ -64,11 +64,12 @@ RunProgram(Server server, const std::vector<std::string>& arguments,
 }
 
 // A suite run once on each server.
-class OnEachServer : public testing::TestWithParam<Server> {};
+class OnEachServer : public testing::TestWithParam<Server> { };
 std::string ServerName(const testing::TestParamInfo<Server>& info);
-#define QUILLPIX_ON_EACH_SERVER(suite) \
-	INSTANTIATE_TEST_SUITE_P(, suite, testing::Values(qt_testing::Server::kHeadless, \
-		qt_testing::Server::kQt), qt_testing::ServerName)
+#define QUILLPIX_ON_EACH_SERVER(suite)                                                             \
+	INSTANTIATE_TEST_SUITE_P(, suite,                                                              \
+		testing::Values(qt_testing::Server::kHeadless, qt_testing::Server::kQt),                   \
+		qt_testing::ServerName)
 
 // Waits for `count` visible windows and answers their ids in creation order
 // (empty at the watchdog).

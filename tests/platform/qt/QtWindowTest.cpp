@@ -54,7 +54,7 @@ ColourImage()
 	return image;
 }
 
-class WindowOnEachServer : public OnEachServer {};
+class WindowOnEachServer : public OnEachServer { };
 QUILLPIX_ON_EACH_SERVER(WindowOnEachServer);
 
 } // namespace
@@ -86,10 +86,12 @@ TEST_P(WindowOnEachServer, MenuBarHasItemsInOrderSeparatorsMarksAndShortcuts)
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
 		MenuBarState bar;
-		probe.WaitUntil([&] {
-			bar = probe.MenuBar(ids[0]);
-			return FindMenuItem(bar.items, {"File", "Color space", "B_RGB32"}) != nullptr;
-		}, kWatchdogMicroseconds);
+		probe.WaitUntil(
+			[&] {
+				bar = probe.MenuBar(ids[0]);
+				return FindMenuItem(bar.items, {"File", "Color space", "B_RGB32"}) != nullptr;
+			},
+			kWatchdogMicroseconds);
 
 		// Exactly over the menu bar view: the window's width, 20 pixels.
 		std::optional<DisplayProbe::WindowView> window = probe.Window(ids[0]);
@@ -182,8 +184,10 @@ TEST_P(WindowOnEachServer, PickingAColourSpaceMovesTheMarkAndRepickingKeepsIt)
 		ASSERT_EQ(ids.size(), 1u);
 		auto marks = [&] {
 			MenuBarState bar = probe.MenuBar(ids[0]);
-			const MenuItemState* cmap8 = FindMenuItem(bar.items, {"File", "Color space", "B_CMAP8"});
-			const MenuItemState* rgb32 = FindMenuItem(bar.items, {"File", "Color space", "B_RGB32"});
+			const MenuItemState* cmap8 = FindMenuItem(
+				bar.items, {"File", "Color space", "B_CMAP8"});
+			const MenuItemState* rgb32 = FindMenuItem(
+				bar.items, {"File", "Color space", "B_RGB32"});
 			if (cmap8 == nullptr || rgb32 == nullptr)
 				return std::string("none");
 			return std::string(cmap8->marked ? "cmap8" : "") + (rgb32->marked ? "rgb32" : "");
@@ -196,9 +200,11 @@ TEST_P(WindowOnEachServer, PickingAColourSpaceMovesTheMarkAndRepickingKeepsIt)
 		EXPECT_EQ(marks(), "rgb32");
 
 		ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", "Color space", "B_CMAP8"}), B_OK);
-		EXPECT_TRUE(probe.WaitUntil([&] { return marks() == "cmap8"; }, kWatchdogMicroseconds)) << marks();
+		EXPECT_TRUE(probe.WaitUntil([&] { return marks() == "cmap8"; }, kWatchdogMicroseconds))
+			<< marks();
 		ASSERT_EQ(probe.PickMenuItem(ids[0], {"File", "Color space", "B_RGB32"}), B_OK);
-		EXPECT_TRUE(probe.WaitUntil([&] { return marks() == "rgb32"; }, kWatchdogMicroseconds)) << marks();
+		EXPECT_TRUE(probe.WaitUntil([&] { return marks() == "rgb32"; }, kWatchdogMicroseconds))
+			<< marks();
 
 		EXPECT_EQ(probe.PickMenuItem(ids[0], {"File", "Color space"}), B_NOT_ALLOWED);
 		EXPECT_EQ(probe.PickMenuItem(ids[0], {"File", "Nothing"}), B_NAME_NOT_FOUND);
@@ -210,12 +216,16 @@ TEST_P(WindowOnEachServer, CmapImageOpensWithTheCmap8Mark)
 	RunProgram(GetParam(), {kPalette}, [](DisplayProbe& probe) {
 		std::vector<int32> ids = WaitForWindows(probe, 1);
 		ASSERT_EQ(ids.size(), 1u);
-		EXPECT_TRUE(probe.WaitUntil([&] {
-			MenuBarState bar = probe.MenuBar(ids[0]);
-			const MenuItemState* cmap8 = FindMenuItem(bar.items, {"File", "Color space", "B_CMAP8"});
-			const MenuItemState* rgb32 = FindMenuItem(bar.items, {"File", "Color space", "B_RGB32"});
-			return cmap8 != nullptr && rgb32 != nullptr && cmap8->marked && !rgb32->marked;
-		}, kWatchdogMicroseconds));
+		EXPECT_TRUE(probe.WaitUntil(
+			[&] {
+				MenuBarState bar = probe.MenuBar(ids[0]);
+				const MenuItemState* cmap8 = FindMenuItem(
+					bar.items, {"File", "Color space", "B_CMAP8"});
+				const MenuItemState* rgb32 = FindMenuItem(
+					bar.items, {"File", "Color space", "B_RGB32"});
+				return cmap8 != nullptr && rgb32 != nullptr && cmap8->marked && !rgb32->marked;
+			},
+			kWatchdogMicroseconds));
 	});
 }
 
@@ -301,8 +311,8 @@ TEST(QtWindowTest, TransparentPixelsShowOpaqueInTheMagicColour)
 	int32 holeY = -1;
 	for (int32 y = 0; y < image->Height() && holeX < 0; y++) {
 		for (int32 x = 0; x < image->Width() && holeX < 0; x++) {
-			const uint8* pixel = static_cast<const uint8*>(image->Bits())
-				+ y * image->BytesPerRow() + x * 4;
+			const uint8* pixel = static_cast<const uint8*>(image->Bits()) + y * image->BytesPerRow()
+				+ x * 4;
 			if (pixel[3] < 128) {
 				holeX = x;
 				holeY = y;
@@ -325,15 +335,14 @@ TEST(QtWindowTest, TransparentPixelsShowOpaqueInTheMagicColour)
 		};
 		ASSERT_TRUE(probe.WaitUntil(drawn, kWatchdogMicroseconds))
 			<< (shown ? Describe(PixelAt(*shown, x, y)) : "no grab");
-		const uint8* pixel = static_cast<const uint8*>(shown->Bits())
-			+ y * shown->BytesPerRow() + x * 4;
+		const uint8* pixel = static_cast<const uint8*>(shown->Bits()) + y * shown->BytesPerRow()
+			+ x * 4;
 		EXPECT_EQ(pixel[3], 255) << "the pixel is a hole in the grab";
 		// What Qt is given to paint is opaque too: a compositor that reads
 		// its fourth byte as alpha shows no hole either.
 		std::unique_ptr<BBitmap> presented = probe.PresentedPixels(ids[0]);
 		ASSERT_TRUE(presented);
-		pixel = static_cast<const uint8*>(presented->Bits()) + y * presented->BytesPerRow()
-			+ x * 4;
+		pixel = static_cast<const uint8*>(presented->Bits()) + y * presented->BytesPerRow() + x * 4;
 		EXPECT_EQ(Describe(rgb_color{pixel[2], pixel[1], pixel[0], 255}), "119,116,119");
 		EXPECT_EQ(pixel[3], 255) << "the pixel is a hole in the window";
 	});
@@ -385,16 +394,21 @@ TEST_P(WindowOnEachServer, CopyFillsTheClipboardAndPasteOpensItsImage)
 		ASSERT_EQ(ids.size(), 1u);
 		ASSERT_EQ(probe.PressShortcut(ids[0], 'C'), B_OK);
 		std::string text;
-		EXPECT_TRUE(probe.WaitUntil([&] {
-			text = probe.ClipboardBytes("text/plain");
-			return text.find("uint8 quill_MData[4096] =") != std::string::npos;
-		}, 20'000'000)) << text.substr(0, 200);
+		EXPECT_TRUE(probe.WaitUntil(
+			[&] {
+				text = probe.ClipboardBytes("text/plain");
+				return text.find("uint8 quill_MData[4096] =") != std::string::npos;
+			},
+			20'000'000))
+			<< text.substr(0, 200);
 		ASSERT_EQ(probe.PressShortcut(ids[0], 'C', B_SHIFT_KEY), B_OK);
 		std::string png;
-		EXPECT_TRUE(probe.WaitUntil([&] {
-			png = probe.ClipboardBytes("image/png");
-			return png.compare(0, 4, "\x89PNG") == 0;
-		}, 20'000'000));
+		EXPECT_TRUE(probe.WaitUntil(
+			[&] {
+				png = probe.ClipboardBytes("image/png");
+				return png.compare(0, 4, "\x89PNG") == 0;
+			},
+			20'000'000));
 
 		BBitmap red(BRect(0, 0, 9, 9), B_RGB32);
 		for (int32 pixel = 0; pixel < 100; pixel++)

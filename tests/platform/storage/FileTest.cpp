@@ -27,7 +27,7 @@ TEST(File, OpenModesMapOntoTheFile)
 		uint32 mode;
 		status_t status;
 		const char* write;
-		const char* content;  // afterwards
+		const char* content; // afterwards
 	};
 	const Row rows[] = {
 		{"missing, read only", false, B_READ_ONLY, B_ENTRY_NOT_FOUND, nullptr, nullptr},
@@ -49,8 +49,9 @@ TEST(File, OpenModesMapOntoTheFile)
 		BFile file(path.c_str(), row.mode);
 		EXPECT_EQ(file.InitCheck(), row.status) << row.name;
 		if (row.write != nullptr) {
-			EXPECT_EQ(file.Write(row.write, strlen(row.write)),
-				static_cast<ssize_t>(strlen(row.write))) << row.name;
+			EXPECT_EQ(
+				file.Write(row.write, strlen(row.write)), static_cast<ssize_t>(strlen(row.write)))
+				<< row.name;
 		}
 		file.Unset();
 		if (row.content != nullptr) {
@@ -152,19 +153,22 @@ TEST(File, AWriteCutShortByTheFileSizeLimitAnswersWhatWasTaken)
 {
 	ScratchDirectory scratch;
 	const std::string path = scratch / "limited";
-	int result = testsupport::RunInChild([&]() {
-		BFile file(path.c_str(), B_WRITE_ONLY | B_CREATE_FILE);
-		if (file.InitCheck() != B_OK)
-			return 11;
-		std::string data(1500, 'x');
-		if (file.Write(data.data(), 600) != 600)
-			return 12;
-		if (file.Write(data.data(), 900) != 400)
-			return 13;
-		if (file.Write(data.data(), 1) != B_DEVICE_FULL)
-			return 14;
-		return 0;
-	}, {.fileSize = 1000}).exitCode;
+	int result = testsupport::RunInChild(
+		[&]() {
+			BFile file(path.c_str(), B_WRITE_ONLY | B_CREATE_FILE);
+			if (file.InitCheck() != B_OK)
+				return 11;
+			std::string data(1500, 'x');
+			if (file.Write(data.data(), 600) != 600)
+				return 12;
+			if (file.Write(data.data(), 900) != 400)
+				return 13;
+			if (file.Write(data.data(), 1) != B_DEVICE_FULL)
+				return 14;
+			return 0;
+		},
+		{.fileSize = 1000})
+					 .exitCode;
 	EXPECT_EQ(result, 0);
 	EXPECT_EQ(ReadWhole(path).size(), 1000u);
 }
@@ -231,16 +235,15 @@ TEST(Node, AttributeAndRemovalFailuresHaveTheirOwnStatus)
 	// In order: each row acts on what the rows before left.
 	const Row rows[] = {
 		{"read whole", file.ReadAttr("note", kText, 0, large, sizeof(large)), 12},
-		{"read into too little room", file.ReadAttr("note", kText, 0, small,
-			sizeof(small)), B_BAD_VALUE},
-		{"read a missing attribute", file.ReadAttr("none", kText, 0, large,
-			sizeof(large)), B_ENTRY_NOT_FOUND},
+		{"read into too little room", file.ReadAttr("note", kText, 0, small, sizeof(small)),
+			B_BAD_VALUE},
+		{"read a missing attribute", file.ReadAttr("none", kText, 0, large, sizeof(large)),
+			B_ENTRY_NOT_FOUND},
 		{"remove a missing attribute", file.RemoveAttr("none"), B_ENTRY_NOT_FOUND},
 		{"remove the attribute", file.RemoveAttr("note"), B_OK},
 		{"read it removed", file.ReadAttr("note", kText, 0, large, sizeof(large)),
 			B_ENTRY_NOT_FOUND},
-		{"an unset node", unset.ReadAttr("note", kText, 0, large, sizeof(large)),
-			B_NO_INIT},
+		{"an unset node", unset.ReadAttr("note", kText, 0, large, sizeof(large)), B_NO_INIT},
 		{"remove a directory with an entry", full.Remove(), B_DIRECTORY_NOT_EMPTY},
 		{"remove an empty directory", empty.Remove(), B_OK},
 	};

@@ -35,19 +35,19 @@ ExpectAnswers(const std::vector<GetterRow>& rows, status_t withoutPlace, status_
 }
 
 // A row asking `getter` of `object` for an Out: a place for one, or null.
-template<typename Out, typename Object>
+template <typename Out, typename Object>
 GetterRow
 Row(const char* name, const Object& object,
-	status_t (Object::*getter)(std::conditional_t<std::is_array_v<Out>,
-		std::remove_extent_t<Out>*, Out*>) const)
+	status_t (Object::*getter)(
+		std::conditional_t<std::is_array_v<Out>, std::remove_extent_t<Out>*, Out*>) const)
 {
 	return {name, [&object, getter](bool place) {
-		Out out{};
-		if constexpr (std::is_array_v<Out>)
-			return (object.*getter)(place ? out : nullptr);
-		else
-			return (object.*getter)(place ? &out : nullptr);
-	}};
+				Out out{};
+				if constexpr (std::is_array_v<Out>)
+					return (object.*getter)(place ? out : nullptr);
+				else
+					return (object.*getter)(place ? &out : nullptr);
+			}};
 }
 
 std::vector<GetterRow>
@@ -92,7 +92,7 @@ TEST(Getters, AnswerForAnOpenFile)
 	BFile file(name.c_str(), B_READ_ONLY);
 	BNodeInfo unsetInfo;
 	std::vector<GetterRow> rows = GettersOf(entry, path, node, file, unsetInfo);
-	rows.pop_back();  // an unset BNodeInfo: covered above
+	rows.pop_back(); // an unset BNodeInfo: covered above
 	ExpectAnswers(rows, B_BAD_VALUE, B_OK);
 
 	off_t size = -1;

@@ -10,7 +10,8 @@ using BPrivate::Result;
 
 namespace {
 
-Result<std::unique_ptr<int>> MakeNumber(bool fail)
+Result<std::unique_ptr<int>>
+MakeNumber(bool fail)
 {
 	if (fail)
 		return Failure(B_NO_MEMORY, "is too large");

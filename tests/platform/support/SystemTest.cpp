@@ -44,22 +44,27 @@ TEST(SystemTest, EachCallAnswersTheStatusOfWhatStoppedIt)
 	const Row rows[] = {
 		{"open a missing file", System::Open(missing.c_str(), O_RDONLY).Status(),
 			B_ENTRY_NOT_FOUND},
-		{"create what exists", System::Open((scratch / "file").c_str(),
-			O_WRONLY | O_CREAT | O_EXCL, 0600).Status(), B_FILE_EXISTS},
-		{"open a directory for writing", System::Open((scratch / "dir").c_str(),
-			O_WRONLY).Status(), B_IS_A_DIRECTORY},
+		{"create what exists",
+			System::Open((scratch / "file").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600).Status(),
+			B_FILE_EXISTS},
+		{"open a directory for writing", System::Open((scratch / "dir").c_str(), O_WRONLY).Status(),
+			B_IS_A_DIRECTORY},
 		{"a path through a file", System::Stat((scratch / "file/x").c_str()).Status(),
 			B_NOT_A_DIRECTORY},
-		{"rename onto a taken name without replacing", System::RenameAt(AT_FDCWD,
-			(scratch / "file").c_str(), AT_FDCWD, (scratch / "other").c_str(),
-			RENAME_NOREPLACE).Status(), B_FILE_EXISTS},
+		{"rename onto a taken name without replacing",
+			System::RenameAt(AT_FDCWD, (scratch / "file").c_str(), AT_FDCWD,
+				(scratch / "other").c_str(), RENAME_NOREPLACE)
+				.Status(),
+			B_FILE_EXISTS},
 		{"unlink a directory", System::Unlink((scratch / "dir").c_str()).Status(),
 			B_IS_A_DIRECTORY},
 		{"a descriptor that is not open", System::Stat(-1).Status(), B_FILE_ERROR},
-		{"a device without room", [] {
-			Result<UniqueFd> full = System::Open("/dev/full", O_WRONLY);
-			return full ? System::Write(full.Value().Get(), "x", 1).Status() : B_OK;
-		}(), B_DEVICE_FULL},
+		{"a device without room",
+			[] {
+				Result<UniqueFd> full = System::Open("/dev/full", O_WRONLY);
+				return full ? System::Write(full.Value().Get(), "x", 1).Status() : B_OK;
+			}(),
+			B_DEVICE_FULL},
 	};
 	for (const Row& row : rows)
 		EXPECT_EQ(row.status, row.expected) << row.what;
@@ -152,7 +157,7 @@ TEST(SystemTest, AWriteThatStopsHalfWaySaysHowFarItGot)
 // Memory handed out in blocks of at most `most` bytes, or none at all.
 class CappedTarget : public System::ReadTarget {
 public:
-	explicit CappedTarget(size_t most) : fMost(most) {}
+	explicit CappedTarget(size_t most) : fMost(most) { }
 
 	uint8* Reserve(size_t& capacity, size_t filled) override
 	{
@@ -202,8 +207,9 @@ TEST(SystemTest, TheWholeFileIsReadWhateverItsSizeSaid)
 		EXPECT_EQ(read.Status(), row.status);
 		if (read) {
 			ASSERT_EQ(read.Value(), row.length);
-			EXPECT_EQ(std::string(target.fBlock.begin(), target.fBlock.begin()
-				+ std::ptrdiff_t(row.length)), content);
+			EXPECT_EQ(std::string(target.fBlock.begin(),
+						  target.fBlock.begin() + std::ptrdiff_t(row.length)),
+				content);
 		}
 		// From the start, the position left where it was.
 		EXPECT_EQ(lseek(fd.Value().Get(), 0, SEEK_CUR), 3);

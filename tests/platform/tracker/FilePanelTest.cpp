@@ -40,7 +40,7 @@ Describe(const BMessage& message)
 
 class PanelTarget : public BLooper {
 public:
-	explicit PanelTarget(EventLog& log) : BLooper("panel target"), fLog(log) {}
+	explicit PanelTarget(EventLog& log) : BLooper("panel target"), fLog(log) { }
 	void MessageReceived(BMessage* message) override { fLog.Add(Describe(*message)); }
 
 private:
@@ -81,8 +81,7 @@ protected:
 // Offers every entry but text files, and notes what it was asked with.
 class NoTextFilter : public BRefFilter {
 public:
-	bool Filter(const entry_ref* ref, BNode* node, struct stat* stat,
-		const char* mimeType) override
+	bool Filter(const entry_ref* ref, BNode* node, struct stat* stat, const char* mimeType) override
 	{
 		std::string name = ref->name;
 		std::lock_guard<std::mutex> hold(fLock);
@@ -128,8 +127,9 @@ TEST_F(FilePanelTest, AnOpenPanelTakesOnlyWhatItsFilterOffersUntilTheFilterGoes)
 	EXPECT_EQ(fProbe->AcceptOpenPanel(id, {entry_ref(directory.Path().c_str(), "gone.png")}),
 		B_NOT_ALLOWED);
 	EXPECT_TRUE(panel.IsShowing());
-	EXPECT_EQ(filter.Asked(), (std::vector<std::string>{"notes.txt node file ",
-		"picture.png node file image/png", "notes.txt node file "}));
+	EXPECT_EQ(filter.Asked(),
+		(std::vector<std::string>{
+			"notes.txt node file ", "picture.png node file image/png", "notes.txt node file "}));
 
 	ASSERT_EQ(fProbe->AcceptOpenPanel(id, {picture}), B_OK);
 	ASSERT_TRUE(fLog.WaitForCount(1));
@@ -209,12 +209,12 @@ TEST_F(FilePanelTest, ClosingWithoutAChoiceSendsCancel)
 TEST_F(FilePanelTest, APanelThatStaysAnswersAgainAndUsesItsOwnMessage)
 {
 	BMessage chosen('Pick');
-	BFilePanel panel(B_OPEN_PANEL, &fMessenger, nullptr, 0, false, &chosen, nullptr, false,
-		false);
+	BFilePanel panel(B_OPEN_PANEL, &fMessenger, nullptr, 0, false, &chosen, nullptr, false, false);
 	panel.Show();
 	int32 id = OnlyPanelId();
-	EXPECT_EQ(fProbe->AcceptOpenPanel(id, {entry_ref("/a", "1"), entry_ref("/a", "2")}),
-		B_NOT_ALLOWED) << "one file only";
+	EXPECT_EQ(
+		fProbe->AcceptOpenPanel(id, {entry_ref("/a", "1"), entry_ref("/a", "2")}), B_NOT_ALLOWED)
+		<< "one file only";
 	ASSERT_EQ(fProbe->AcceptOpenPanel(id, {entry_ref("/a", "1")}), B_OK);
 	ASSERT_EQ(fProbe->AcceptOpenPanel(id, {entry_ref("/a", "2")}), B_OK);
 	ASSERT_TRUE(fLog.WaitForCount(2));
@@ -281,7 +281,7 @@ TEST_F(FilePanelTest, APanelShownAgainBeforeItsAnswerArrivesStaysUp)
 
 class PanelApp : public BApplication {
 public:
-	explicit PanelApp(EventLog& log) : BApplication("application/x-vnd.panel"), fLog(log) {}
+	explicit PanelApp(EventLog& log) : BApplication("application/x-vnd.panel"), fLog(log) { }
 
 	void ReadyToRun() override
 	{

@@ -10,16 +10,17 @@ namespace readers {
 struct Dib {
 	uint32 headerSize = 40;
 	int32 width = 1;
-	int32 height = 1;	// as written: doubled by the caller for icons
+	int32 height = 1; // as written: doubled by the caller for icons
 	uint16 bits = 24;
 	uint32 compression = 0;
 	uint32 colorsUsed = 0;
-	std::vector<uint32> masks;		// red, green, blue[, alpha]
-	std::vector<uint32> palette;	// 0xRRGGBB
+	std::vector<uint32> masks; // red, green, blue[, alpha]
+	std::vector<uint32> palette; // 0xRRGGBB
 	Bytes pixels;
 };
 
-inline Bytes DibBytes(const Dib& dib)
+inline Bytes
+DibBytes(const Dib& dib)
 {
 	Bytes bytes;
 	bytes.LE32(dib.headerSize);
@@ -49,7 +50,8 @@ inline Bytes DibBytes(const Dib& dib)
 	return bytes.Append(dib.pixels);
 }
 
-inline Bytes BmpFile(const Dib& dib)
+inline Bytes
+BmpFile(const Dib& dib)
 {
 	Bytes dibBytes = DibBytes(dib);
 	Bytes file;

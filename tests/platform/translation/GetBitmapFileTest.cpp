@@ -21,18 +21,21 @@ using namespace fixture;
 namespace {
 
 enum class Pixels {
-	Colour,         // B_RGB32, exact
-	ColourNear,     // B_RGB32, each channel within a few steps (lossy files)
-	ColourAlpha,    // B_RGBA32, straight colour and alpha, exact
-	ColourAlphaNear,// B_RGBA32, exact alpha, colour within a few steps
-	Grey,           // B_GRAY8, exact
-	System,         // B_CMAP8, the system indices
-	SystemHoles,    // B_CMAP8, the system indices with every third pixel 255
+	Colour, // B_RGB32, exact
+	ColourNear, // B_RGB32, each channel within a few steps (lossy files)
+	ColourAlpha, // B_RGBA32, straight colour and alpha, exact
+	ColourAlphaNear, // B_RGBA32, exact alpha, colour within a few steps
+	Grey, // B_GRAY8, exact
+	System, // B_CMAP8, the system indices
+	SystemHoles, // B_CMAP8, the system indices with every third pixel 255
 };
 
 // Rows whose format is read by code of our own that may not be in the kit
 // yet are tested only when some reader recognises the file.
-enum class Reader { Library, Own };
+enum class Reader {
+	Library,
+	Own
+};
 
 struct FormatCase {
 	const char* file;
@@ -68,14 +71,16 @@ const FormatCase kFormats[] = {
 	{"palette-system-rle.tga", B_CMAP8, Pixels::System},
 };
 
-const uint8* PixelAddress(const BBitmap& bitmap, int32 x, int32 y)
+const uint8*
+PixelAddress(const BBitmap& bitmap, int32 x, int32 y)
 {
 	return static_cast<const uint8*>(bitmap.Bits()) + y * bitmap.BytesPerRow()
 		+ x * bits_per_pixel_for(bitmap.ColorSpace()) / 8;
 }
 
 // Checks one pixel; returns false (after reporting) on a mismatch.
-bool CheckPixel(const BBitmap& bitmap, Pixels pixels, int32 x, int32 y)
+bool
+CheckPixel(const BBitmap& bitmap, Pixels pixels, int32 x, int32 y)
 {
 	const uint8* p = PixelAddress(bitmap, x, y);
 	auto near = [](int actual, int expected, int tolerance) {
@@ -83,40 +88,40 @@ bool CheckPixel(const BBitmap& bitmap, Pixels pixels, int32 x, int32 y)
 	};
 	bool ok = true;
 	switch (pixels) {
-		case Pixels::Colour:
-			ok = p[0] == Blue(x, y) && p[1] == Green(x, y) && p[2] == Red(x, y) && p[3] == 255;
-			break;
-		case Pixels::ColourNear:
-			ok = near(p[0], Blue(x, y), 6) && near(p[1], Green(x, y), 6)
-				&& near(p[2], Red(x, y), 6) && p[3] == 255;
-			break;
-		case Pixels::ColourAlpha:
-			ok = p[0] == Blue(x, y) && p[1] == Green(x, y) && p[2] == Red(x, y)
-				&& p[3] == Alpha(x, y);
-			break;
-		case Pixels::ColourAlphaNear:
-			// Premultiplying to 8 bits and back loses up to 255 / alpha / 2.
-			ok = near(p[0], Blue(x, y), 4) && near(p[1], Green(x, y), 4)
-				&& near(p[2], Red(x, y), 4) && p[3] == Alpha(x, y);
-			break;
-		case Pixels::Grey:
-			ok = p[0] == Grey(x, y);
-			break;
-		case Pixels::System:
-			ok = p[0] == SystemIndex(x, y);
-			break;
-		case Pixels::SystemHoles:
-			ok = p[0] == ((x + y) % 3 == 0 ? B_TRANSPARENT_MAGIC_CMAP8 : SystemIndex(x, y));
-			break;
+	case Pixels::Colour:
+		ok = p[0] == Blue(x, y) && p[1] == Green(x, y) && p[2] == Red(x, y) && p[3] == 255;
+		break;
+	case Pixels::ColourNear:
+		ok = near(p[0], Blue(x, y), 6) && near(p[1], Green(x, y), 6) && near(p[2], Red(x, y), 6)
+			&& p[3] == 255;
+		break;
+	case Pixels::ColourAlpha:
+		ok = p[0] == Blue(x, y) && p[1] == Green(x, y) && p[2] == Red(x, y) && p[3] == Alpha(x, y);
+		break;
+	case Pixels::ColourAlphaNear:
+		// Premultiplying to 8 bits and back loses up to 255 / alpha / 2.
+		ok = near(p[0], Blue(x, y), 4) && near(p[1], Green(x, y), 4) && near(p[2], Red(x, y), 4)
+			&& p[3] == Alpha(x, y);
+		break;
+	case Pixels::Grey:
+		ok = p[0] == Grey(x, y);
+		break;
+	case Pixels::System:
+		ok = p[0] == SystemIndex(x, y);
+		break;
+	case Pixels::SystemHoles:
+		ok = p[0] == ((x + y) % 3 == 0 ? B_TRANSPARENT_MAGIC_CMAP8 : SystemIndex(x, y));
+		break;
 	}
 	if (!ok) {
-		ADD_FAILURE() << "pixel (" << x << ", " << y << ") bytes " << int(p[0]) << " "
-					  << int(p[1]) << " " << int(p[2]) << " " << int(p[3]);
+		ADD_FAILURE() << "pixel (" << x << ", " << y << ") bytes " << int(p[0]) << " " << int(p[1])
+					  << " " << int(p[2]) << " " << int(p[3]);
 	}
 	return ok;
 }
 
-bool IsRecognized(const std::string& path)
+bool
+IsRecognized(const std::string& path)
 {
 	std::ifstream file(path, std::ios::binary);
 	std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
@@ -179,8 +184,8 @@ TEST(GetBitmapFileTest, ContentDecidesOverTheName)
 
 TEST(GetBitmapFileTest, LoadsFromSeveralThreadsAtOnce)
 {
-	const char* files[] = {"colour.png", "colour-rle.tga", "palette-transparent.gif",
-		"colour.jpg", "grey.png", "colour.tiff", "garbage.png", "colour.webp"};
+	const char* files[] = {"colour.png", "colour-rle.tga", "palette-transparent.gif", "colour.jpg",
+		"grey.png", "colour.tiff", "garbage.png", "colour.webp"};
 	std::vector<std::future<bool>> loads;
 	for (int round = 0; round < 2; round++) {
 		for (const char* file : files) {

@@ -24,7 +24,8 @@ struct Decoded {
 
 // Reads `count` indices from `data` in reads of `chunk`, stopping at the
 // first that fails.
-Decoded Decode(int minCodeSize, const std::string& data, size_t count, size_t chunk)
+Decoded
+Decode(int minCodeSize, const std::string& data, size_t count, size_t chunk)
 {
 	GifLzwDecoder decoder(minCodeSize, reinterpret_cast<const uint8*>(data.data()), data.size());
 	Decoded out{Status::Ok, std::vector<uint16>(count)};
@@ -40,9 +41,14 @@ Decoded Decode(int minCodeSize, const std::string& data, size_t count, size_t ch
 // its own first index. A string split between reads comes out the same.
 TEST(GifLzwDecoderTest, DecodesCodesWorkedByHand)
 {
-	const std::string data =
-		LzwCodes().Add(512, 10).Add(1, 10).Add(400, 10).Add(514, 10).Add(516, 10).Add(513, 10)
-			.Bytes();
+	const std::string data = LzwCodes()
+								 .Add(512, 10)
+								 .Add(1, 10)
+								 .Add(400, 10)
+								 .Add(514, 10)
+								 .Add(516, 10)
+								 .Add(513, 10)
+								 .Bytes();
 	const std::vector<uint16> expected = {1, 400, 1, 400, 1, 400, 1};
 	for (size_t chunk : {1, 2, 3, 7}) {
 		SCOPED_TRACE(chunk);
@@ -125,8 +131,7 @@ TEST(GifLzwDecoderTest, DamagedAndShortStreamsFail)
 	};
 	for (const auto& row : kRows) {
 		SCOPED_TRACE(row.name);
-		GifLzwDecoder decoder(11, reinterpret_cast<const uint8*>(row.data.data()),
-			row.data.size());
+		GifLzwDecoder decoder(11, reinterpret_cast<const uint8*>(row.data.data()), row.data.size());
 		uint16 out[4];
 		EXPECT_EQ(decoder.Read(out, 4), row.status);
 		EXPECT_EQ(decoder.Read(out, 1), row.status);

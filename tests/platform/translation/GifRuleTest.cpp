@@ -20,7 +20,8 @@ namespace {
 const std::string kBlackAndWhite("\0\0\0\xff\xff\xff", 6);
 
 // An image descriptor at (0, 0) of `width` x `height`, no colour table.
-std::string Descriptor(uint16_t width, uint16_t height)
+std::string
+Descriptor(uint16_t width, uint16_t height)
 {
 	std::string out = ",";
 	PutLittle16(out, 0);
@@ -32,13 +33,15 @@ std::string Descriptor(uint16_t width, uint16_t height)
 }
 
 // The screen and colour table of Gif()'s file, before its image.
-std::string ScreenOf(const std::string& gif)
+std::string
+ScreenOf(const std::string& gif)
 {
 	return gif.substr(0, gif.find(','));
 }
 
 // The bitmap as straight R, G, B, A bytes; clear pixels as four zeros.
-std::string Rgba(const BBitmap& bitmap)
+std::string
+Rgba(const BBitmap& bitmap)
 {
 	BBitmap rgba(bitmap.Bounds(), B_RGBA32);
 	rgba.SetBits(bitmap.Bits(), bitmap.BitsLength(), 0, bitmap.ColorSpace());
@@ -74,8 +77,7 @@ TEST(GifRuleTest, ImagesWithoutPixelsDrawNothing)
 		const char* refusal; // null: read, as `rgba`
 		std::string rgba;
 	} kRows[] = {
-		{"an empty image, then one", screen + Descriptor(0, 1) + noData + image, nullptr,
-			whiteRow},
+		{"an empty image, then one", screen + Descriptor(0, 1) + noData + image, nullptr, whiteRow},
 		{"an empty image of no height, then one", screen + Descriptor(2, 0) + noData + image,
 			nullptr, whiteRow},
 		{"an empty image and no data", screen + Descriptor(0, 1) + ";", nullptr, clear},
@@ -89,8 +91,8 @@ TEST(GifRuleTest, ImagesWithoutPixelsDrawNothing)
 		// Cut inside the descriptor: its size is not known, so not empty.
 		{"a descriptor cut short", screen + Descriptor(0, 1).substr(0, 5),
 			"f is cut off before its first image is complete", ""},
-		{"a screen and nothing after it", screen,
-			"f is cut off before its first image is complete", ""},
+		{"a screen and nothing after it", screen, "f is cut off before its first image is complete",
+			""},
 	};
 	for (const auto& row : kRows) {
 		SCOPED_TRACE(row.name);
@@ -129,8 +131,7 @@ TEST(GifRuleTest, WideCodeSizesAreDecoded)
 	};
 	const std::string image9 = codes({512, 1, 0, 300, 514, 0, 513}, 10);
 	const std::string image11 = codes({2048, 1, 0, 2047, 2050, 0, 2049}, 12);
-	const std::string red("\xff\0\0\xff", 4), white("\xff\xff\xff\xff", 4),
-		black("\0\0\0\xff", 4);
+	const std::string red("\xff\0\0\xff", 4), white("\xff\xff\xff\xff", 4), black("\0\0\0\xff", 4);
 	for (const auto& [size, data] : {std::pair(9, image9), std::pair(11, image11)}) {
 		SCOPED_TRACE(size);
 		testsupport::ReadFailure failure;

@@ -79,8 +79,8 @@ ExpectWithinLimits(const ChildOutcome& outcome, long residentBeforeKiB)
 
 // Loads on another thread and fails the test, instead of hanging it, when
 // the load takes longer than `limit`.
-std::unique_ptr<BBitmap> LoadWithin(const std::string& path, std::chrono::seconds limit,
-	bool& inTime)
+std::unique_ptr<BBitmap>
+LoadWithin(const std::string& path, std::chrono::seconds limit, bool& inTime)
 {
 	auto load = std::async(std::launch::async, [path] { return Load(path); });
 	inTime = load.wait_for(limit) == std::future_status::ready;
@@ -114,11 +114,13 @@ TEST_F(HostileFileTest, FileWithoutReadPermissionGivesNoBitmap)
 	ASSERT_EQ(chmod(fDirectory.c_str(), 0755), 0);
 	ChildLimits limits;
 	limits.dropPrivileges = true;
-	ChildOutcome outcome = RunInChild([&] {
-		if (access(path.c_str(), R_OK) == 0)
-			return 20;
-		return Load(path) == nullptr ? 0 : 1;
-	}, limits);
+	ChildOutcome outcome = RunInChild(
+		[&] {
+			if (access(path.c_str(), R_OK) == 0)
+				return 20;
+			return Load(path) == nullptr ? 0 : 1;
+		},
+		limits);
 	if (outcome.exited && (outcome.exitCode == 20 || outcome.exitCode == 125))
 		GTEST_SKIP() << "cannot run the load without the right to read every file";
 	EXPECT_TRUE(outcome.exited && outcome.exitCode == 0) << outcome.Describe();
@@ -129,8 +131,8 @@ TEST_F(HostileFileTest, FileWithoutReadPermissionGivesNoBitmap)
 TEST_F(HostileFileTest, TruncatedJpegIsRefusedAsCutOff)
 {
 	testsupport::ReadFailure failure;
-	std::unique_ptr<BBitmap> bitmap(testsupport::GetBitmapFile(
-		Path("truncated.jpg").c_str(), &failure));
+	std::unique_ptr<BBitmap> bitmap(
+		testsupport::GetBitmapFile(Path("truncated.jpg").c_str(), &failure));
 	EXPECT_EQ(bitmap, nullptr);
 	EXPECT_EQ(failure.status, B_ILLEGAL_DATA);
 	EXPECT_EQ(failure.Describe("truncated.jpg"),
@@ -144,7 +146,7 @@ TEST_F(HostileFileTest, ProjectReadAndPlatformReadAgree)
 {
 	const struct {
 		std::string path;
-		status_t status;	// B_OK: a bitmap
+		status_t status; // B_OK: a bitmap
 		const char* line;
 	} kRows[] = {
 		{Path("colour.png"), B_OK, ""},
@@ -154,8 +156,7 @@ TEST_F(HostileFileTest, ProjectReadAndPlatformReadAgree)
 		{"", B_BAD_VALUE, "f: Invalid argument"},
 		{Path("empty.png"), B_NO_TRANSLATOR, "f is empty"},
 		{Path("garbage.png"), B_NO_TRANSLATOR, "f is not an image we can read"},
-		{Path("truncated.jpg"), B_ILLEGAL_DATA,
-			"f is cut off before its first image is complete"},
+		{Path("truncated.jpg"), B_ILLEGAL_DATA, "f is cut off before its first image is complete"},
 	};
 	for (const auto& row : kRows) {
 		SCOPED_TRACE(row.path);
@@ -189,8 +190,7 @@ TEST_F(HostileFileTest, FileReadStopsAtItsLimit)
 {
 	constexpr size_t kLimit = size_t(1) << 20;
 	const std::string atLimit = Make("at-limit", std::string(kLimit, 'x'));
-	BPrivate::Result<BPrivate::FileBytes> bytes = BPrivate::ReadImageFile(atLimit.c_str(),
-		kLimit);
+	BPrivate::Result<BPrivate::FileBytes> bytes = BPrivate::ReadImageFile(atLimit.c_str(), kLimit);
 	ASSERT_TRUE(bytes.Ok()) << bytes.Error().detail;
 	EXPECT_EQ(bytes.Value().size, kLimit);
 	EXPECT_EQ(bytes.Value().data.get()[kLimit - 1], 'x');
@@ -210,8 +210,8 @@ TEST_F(HostileFileTest, FileReadStopsAtItsLimit)
 	// read whole all the same, and still stops at the limit.
 	bytes = BPrivate::ReadImageFile("/proc/self/maps", kLimit);
 	ASSERT_TRUE(bytes.Ok()) << bytes.Error().detail;
-	const std::string maps(reinterpret_cast<const char*>(bytes.Value().data.get()),
-		bytes.Value().size);
+	const std::string maps(
+		reinterpret_cast<const char*>(bytes.Value().data.get()), bytes.Value().size);
 	EXPECT_GT(maps.size(), 100u);
 	EXPECT_EQ(maps.back(), '\n');
 	EXPECT_EQ(BPrivate::ReadImageFile("/proc/self/maps", 64).Status(), B_NO_MEMORY);
@@ -283,8 +283,8 @@ TEST_F(HostileFileTest, DecompressionBombsAreRefusedWithinTheMemoryLimit)
 	};
 	const long before = ResidentKiB();
 	auto start = std::chrono::steady_clock::now();
-	ChildOutcome outcome = LoadAllLimited(paths,
-		[](const std::string&, const BBitmap* bitmap) { return bitmap == nullptr; });
+	ChildOutcome outcome = LoadAllLimited(
+		paths, [](const std::string&, const BBitmap* bitmap) { return bitmap == nullptr; });
 	ExpectWithinLimits(outcome, before);
 	EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
 }
@@ -301,8 +301,10 @@ TEST_F(HostileFileTest, ZeroSizedImagesAreRefused)
 		Make("zero.ppm", "P6\n0 0\n255\n"),
 	};
 	const long before = ResidentKiB();
-	ExpectWithinLimits(LoadAllLimited(paths,
-		[](const std::string&, const BBitmap* bitmap) { return bitmap == nullptr; }), before);
+	ExpectWithinLimits(
+		LoadAllLimited(
+			paths, [](const std::string&, const BBitmap* bitmap) { return bitmap == nullptr; }),
+		before);
 }
 
 // Pixels that point past a short palette: the image is either refused or
@@ -350,14 +352,16 @@ TEST_F(HostileFileTest, RandomBytesWithImageExtensionsAreRefused)
 	uint32_t seed = 1;
 	for (const char* extension : extensions) {
 		for (size_t length : {size_t(1), size_t(17), size_t(4096), size_t(70000)}) {
-			paths.push_back(Make("random" + std::to_string(seed) + "." + extension,
-				RandomBytes(length, seed)));
+			paths.push_back(
+				Make("random" + std::to_string(seed) + "." + extension, RandomBytes(length, seed)));
 			seed++;
 		}
 	}
 	const long before = ResidentKiB();
-	ExpectWithinLimits(LoadAllLimited(paths,
-		[](const std::string&, const BBitmap* bitmap) { return bitmap == nullptr; }), before);
+	ExpectWithinLimits(
+		LoadAllLimited(
+			paths, [](const std::string&, const BBitmap* bitmap) { return bitmap == nullptr; }),
+		before);
 }
 
 // Files cut off at every eighth of their length give nothing, or (a cut in
@@ -366,21 +370,24 @@ TEST_F(HostileFileTest, TruncatedFilesAtEveryLengthDecodeAsFarAsTheyGo)
 {
 	std::vector<std::string> paths;
 	for (const char* name : {"truncated.jpg", "colour.jpg", "colour.png", "colour.gif",
-			"colour.bmp", "colour.tga", "colour.webp", "colour.tiff", "palette-system-rle.tga"}) {
+			 "colour.bmp", "colour.tga", "colour.webp", "colour.tiff", "palette-system-rle.tga"}) {
 		const std::string whole = ReadFile(Path(name));
 		for (size_t eighth = 1; eighth < 8; eighth++) {
-			paths.push_back(Make(std::to_string(eighth) + "-" + name,
-				whole.substr(0, whole.size() * eighth / 8)));
+			paths.push_back(Make(
+				std::to_string(eighth) + "-" + name, whole.substr(0, whole.size() * eighth / 8)));
 		}
 	}
 	const long before = ResidentKiB();
-	ExpectWithinLimits(LoadAllLimited(paths, [](const std::string& path, const BBitmap* bitmap) {
-		if (bitmap == nullptr)
-			return true;
-		BRect expected = path.find("truncated.jpg") != std::string::npos
-			? BRect(0, 0, 31, 31) : BRect(0, 0, kWidth - 1, kHeight - 1);
-		return bitmap->IsValid() && bitmap->Bounds() == expected;
-	}), before);
+	ExpectWithinLimits(LoadAllLimited(paths,
+						   [](const std::string& path, const BBitmap* bitmap) {
+							   if (bitmap == nullptr)
+								   return true;
+							   BRect expected = path.find("truncated.jpg") != std::string::npos
+								   ? BRect(0, 0, 31, 31)
+								   : BRect(0, 0, kWidth - 1, kHeight - 1);
+							   return bitmap->IsValid() && bitmap->Bounds() == expected;
+						   }),
+		before);
 }
 
 // Found by fuzzing: a JPEG cut inside its header once had its never-set pixel

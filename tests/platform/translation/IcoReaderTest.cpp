@@ -22,8 +22,8 @@ public:
 		uint32 color = Rgb(0x123456);
 		for (int32 y = 0; y < 2; y++) {
 			for (int32 x = 0; x < 3; x++) {
-				std::memcpy(static_cast<uint8*>(bitmap->Bits()) + y * bitmap->BytesPerRow()
-					+ 4 * x, &color, 4);
+				std::memcpy(static_cast<uint8*>(bitmap->Bits()) + y * bitmap->BytesPerRow() + 4 * x,
+					&color, 4);
 			}
 		}
 		return bitmap;
@@ -39,7 +39,8 @@ struct Entry {
 	uint16 bits;
 };
 
-Bytes IcoFile(const std::vector<Entry>& entries, uint16 type = 1)
+Bytes
+IcoFile(const std::vector<Entry>& entries, uint16 type = 1)
 {
 	Bytes file;
 	file.LE16(0).LE16(type).LE16(uint16(entries.size()));
@@ -55,8 +56,9 @@ Bytes IcoFile(const std::vector<Entry>& entries, uint16 type = 1)
 }
 
 // An icon entry's DIB: colour rows bottom-up, then the AND mask rows.
-Entry DibEntry(int32 width, int32 height, uint16 bits, std::vector<uint32> palette,
-	Bytes pixels, Bytes mask)
+Entry
+DibEntry(
+	int32 width, int32 height, uint16 bits, std::vector<uint32> palette, Bytes pixels, Bytes mask)
 {
 	Dib dib;
 	dib.width = width;
@@ -68,7 +70,8 @@ Entry DibEntry(int32 width, int32 height, uint16 bits, std::vector<uint32> palet
 	return {DibBytes(dib), uint8(width), uint8(height), bits};
 }
 
-Entry Solid24(int32 width, uint32 rgb)
+Entry
+Solid24(int32 width, uint32 rgb)
 {
 	Bytes row;
 	for (int32 x = 0; x < width; x++)
@@ -79,7 +82,8 @@ Entry Solid24(int32 width, uint32 rgb)
 
 using IcoCase = ImageCase<Bytes>;
 
-std::vector<IcoCase> Cases()
+std::vector<IcoCase>
+Cases()
 {
 	Bytes rows24 = Bytes().U8({1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0});
 	// Bottom row: its second pixel masked; top row: its first.
@@ -102,8 +106,7 @@ std::vector<IcoCase> Cases()
 		{"CursorFile", IcoFile({Solid24(1, 0x010203)}, 2), 1, 1, {Rgb(0x010203)}},
 		{"LargestThenDeepest",
 			IcoFile({Solid24(1, 0x111111),
-				DibEntry(2, 1, 4, {0, 0x222222}, Bytes().U8({0x11, 0, 0, 0}),
-					Bytes().Zeros(4)),
+				DibEntry(2, 1, 4, {0, 0x222222}, Bytes().U8({0x11, 0, 0, 0}), Bytes().Zeros(4)),
 				Solid24(2, 0x333333),
 				DibEntry(2, 1, 8, {0x444444}, Bytes().Zeros(4), Bytes().Zeros(4))}),
 			2, 1, {Rgb(0x333333), Rgb(0x333333)}},

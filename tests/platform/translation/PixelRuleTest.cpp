@@ -25,8 +25,9 @@ namespace {
 
 // A PNG with the given header fields, the raw rows (filter bytes included)
 // and chunks placed before the image data.
-std::string PngOf(uint32_t width, uint32_t height, int depth, int colorType,
-	const std::string& rows, const std::string& before = "")
+std::string
+PngOf(uint32_t width, uint32_t height, int depth, int colorType, const std::string& rows,
+	const std::string& before = "")
 {
 	std::string png = "\x89PNG\r\n\x1a\n";
 	std::string header;
@@ -42,7 +43,8 @@ std::string PngOf(uint32_t width, uint32_t height, int depth, int colorType,
 	return png;
 }
 
-void Put16(std::string& out, uint16_t value)
+void
+Put16(std::string& out, uint16_t value)
 {
 	out += char(value >> 8);
 	out += char(value & 0xff);
@@ -58,8 +60,7 @@ protected:
 		std::fwrite(bytes.data(), 1, bytes.size(), file);
 		std::fclose(file);
 		fFailure = {};
-		return std::unique_ptr<BBitmap>(
-			testsupport::GetBitmapFile(path.c_str(), &fFailure));
+		return std::unique_ptr<BBitmap>(testsupport::GetBitmapFile(path.c_str(), &fFailure));
 	}
 
 	testsupport::ScratchDirectory fScratch;
@@ -67,7 +68,8 @@ protected:
 	testsupport::ReadFailure fFailure;
 };
 
-const uint8* Pixel(const BBitmap& bitmap, int32 x, int32 y)
+const uint8*
+Pixel(const BBitmap& bitmap, int32 x, int32 y)
 {
 	return static_cast<const uint8*>(bitmap.Bits()) + y * bitmap.BytesPerRow()
 		+ x * bits_per_pixel_for(bitmap.ColorSpace()) / 8;
@@ -99,16 +101,23 @@ TEST(PixelRules, PremultipliedColourIsMadeStraightByRounding)
 		uint32 channel, alpha;
 		uint8 straight;
 	} kRows[] = {
-		{0, 0, 0}, {10, 0, 0}, {128, 255, 128}, {1, 3, 85}, {2, 3, 170}, {50, 51, 250},
-		{1, 2, 128},		// 127.5, halves up (truncated: 127)
-		{100, 200, 128},	// 127.5
-		{133, 134, 253},	// 253.1
-		{200, 100, 255},	// colour above its alpha: kept to 255
+		{0, 0, 0},
+		{10, 0, 0},
+		{128, 255, 128},
+		{1, 3, 85},
+		{2, 3, 170},
+		{50, 51, 250},
+		{1, 2, 128}, // 127.5, halves up (truncated: 127)
+		{100, 200, 128}, // 127.5
+		{133, 134, 253}, // 253.1
+		{200, 100, 255}, // colour above its alpha: kept to 255
 		// 16-bit samples, in the same one rounding.
-		{32768, 65535, 128},	// 127.502 (truncated: 127)
-		{129, 257, 128},		// 127.996 (truncated: 127)
-		{25700, 51400, 128},	// 127.5
-		{65535, 65535, 255}, {1, 65535, 0}, {300, 257, 255},
+		{32768, 65535, 128}, // 127.502 (truncated: 127)
+		{129, 257, 128}, // 127.996 (truncated: 127)
+		{25700, 51400, 128}, // 127.5
+		{65535, 65535, 255},
+		{1, 65535, 0},
+		{300, 257, 255},
 	};
 	for (const auto& row : kRows) {
 		EXPECT_EQ(BPrivate::Unpremultiply(row.channel, row.alpha), row.straight)
@@ -211,8 +220,8 @@ TEST_F(PixelRuleTest, PngTextChunkClaimingAGibibyteIsRefusedAtOnce)
 	auto start = std::chrono::steady_clock::now();
 	EXPECT_EQ(Load(png), nullptr);
 	EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
-	EXPECT_EQ(fFailure.Describe("text.png"),
-		"text.png is cut off before its first image is complete");
+	EXPECT_EQ(
+		fFailure.Describe("text.png"), "text.png is cut off before its first image is complete");
 }
 
 // Text, profile and unknown chunks are skipped: a 64 MiB compressed text
@@ -223,8 +232,8 @@ TEST_F(PixelRuleTest, PngMetadataIsSkippedUnread)
 	PngChunk(chunks, "zTXt", std::string("Comment\0\0", 9) + DeflatedZeros(uint64_t(64) << 20));
 	PngChunk(chunks, "iCCP", std::string("icc\0\0", 5) + DeflatedZeros(uint64_t(64) << 20));
 	PngChunk(chunks, "quIl", std::string(100, 'q'));
-	std::unique_ptr<BBitmap> bitmap = Load(PngOf(1, 1, 8, 2, std::string("\0\x01\x02\x03", 4),
-		chunks));
+	std::unique_ptr<BBitmap> bitmap = Load(
+		PngOf(1, 1, 8, 2, std::string("\0\x01\x02\x03", 4), chunks));
 	ASSERT_NE(bitmap, nullptr) << fFailure.Describe("meta.png");
 	EXPECT_EQ(Pixel(*bitmap, 0, 0)[2], 1);
 }
@@ -259,8 +268,8 @@ TEST_F(PixelRuleTest, RefusalsSayWhy)
 // Every format cut in half is refused as cut off.
 TEST_F(PixelRuleTest, FilesCutInHalfAreRefusedAsCutOff)
 {
-	for (const char* name : {"colour.png", "colour.jpg", "colour.gif", "colour.webp",
-			"colour.tiff", "alpha.png"}) {
+	for (const char* name :
+		{"colour.png", "colour.jpg", "colour.gif", "colour.webp", "colour.tiff", "alpha.png"}) {
 		SCOPED_TRACE(name);
 		std::string whole = ReadWhole(fixture::Path(name));
 		EXPECT_EQ(Load(whole.substr(0, whole.size() / 2)), nullptr);

@@ -32,14 +32,11 @@ public:
 		return *this;
 	}
 	Bytes& LE16(uint32 value) { return U8({int(value & 0xff), int(value >> 8 & 0xff)}); }
-	Bytes& LE32(uint32 value)
-	{
-		return LE16(value & 0xffff).LE16(value >> 16);
-	}
+	Bytes& LE32(uint32 value) { return LE16(value & 0xffff).LE16(value >> 16); }
 	Bytes& BE32(uint32 value)
 	{
-		return U8({int(value >> 24), int(value >> 16 & 0xff), int(value >> 8 & 0xff),
-			int(value & 0xff)});
+		return U8(
+			{int(value >> 24), int(value >> 16 & 0xff), int(value >> 8 & 0xff), int(value & 0xff)});
 	}
 	Bytes& Text(const std::string& text)
 	{
@@ -77,31 +74,33 @@ private:
 
 // A pixel as b | g << 8 | r << 16 | a << 24, with every fully transparent
 // pixel as 0 whatever colour it keeps.
-inline uint32 PixelAt(const BBitmap& bitmap, int32 x, int32 y)
+inline uint32
+PixelAt(const BBitmap& bitmap, int32 x, int32 y)
 {
 	const uint8* row = static_cast<const uint8*>(bitmap.Bits()) + y * bitmap.BytesPerRow();
 	switch (bitmap.ColorSpace()) {
-		case B_CMAP8: {
-			uint8 index = row[x];
-			if (index == B_TRANSPARENT_MAGIC_CMAP8)
-				return 0;
-			const rgb_color& color = BPrivate::SystemColorMap().ColorAt(index);
-			return PackColor(color.red, color.green, color.blue);
-		}
-		case B_GRAY8:
-			return PackColor(row[x], row[x], row[x]);
-		case B_RGB32:
-			return PackColor(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
-		default: {
-			const uint8* pixel = row + 4 * x;
-			if (pixel[3] == 0)
-				return 0;
-			return PackColor(pixel[2], pixel[1], pixel[0], pixel[3]);
-		}
+	case B_CMAP8: {
+		uint8 index = row[x];
+		if (index == B_TRANSPARENT_MAGIC_CMAP8)
+			return 0;
+		const rgb_color& color = BPrivate::SystemColorMap().ColorAt(index);
+		return PackColor(color.red, color.green, color.blue);
+	}
+	case B_GRAY8:
+		return PackColor(row[x], row[x], row[x]);
+	case B_RGB32:
+		return PackColor(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+	default: {
+		const uint8* pixel = row + 4 * x;
+		if (pixel[3] == 0)
+			return 0;
+		return PackColor(pixel[2], pixel[1], pixel[0], pixel[3]);
+	}
 	}
 }
 
-inline std::vector<uint32> Pixels(const BBitmap& bitmap)
+inline std::vector<uint32>
+Pixels(const BBitmap& bitmap)
 {
 	std::vector<uint32> pixels;
 	int32 width = bitmap.Bounds().IntegerWidth() + 1;
@@ -113,7 +112,8 @@ inline std::vector<uint32> Pixels(const BBitmap& bitmap)
 	return pixels;
 }
 
-inline std::string Hex(uint32 value)
+inline std::string
+Hex(uint32 value)
 {
 	char text[16];
 	std::snprintf(text, sizeof(text), "%08x", value);
@@ -121,9 +121,9 @@ inline std::string Hex(uint32 value)
 }
 
 // Reads `bytes` and checks size and every pixel (rows top to bottom).
-inline void ExpectImage(const ImageReader& reader, const Bytes& bytes, int32 width,
-	int32 height, const std::vector<uint32>& expected,
-	color_space space = B_NO_COLOR_SPACE)
+inline void
+ExpectImage(const ImageReader& reader, const Bytes& bytes, int32 width, int32 height,
+	const std::vector<uint32>& expected, color_space space = B_NO_COLOR_SPACE)
 {
 	ASSERT_TRUE(reader.Recognizes(bytes.Image()));
 	BPrivate::BitmapResult read = reader.Read(bytes.Image());
@@ -145,7 +145,7 @@ inline void ExpectImage(const ImageReader& reader, const Bytes& bytes, int32 wid
 
 // One row of a reader's table: the file, or what builds it, and the image
 // expected from it (`space` B_NO_COLOR_SPACE: any colour space).
-template<typename Source>
+template <typename Source>
 struct ImageCase {
 	const char* name;
 	Source source;
@@ -156,9 +156,9 @@ struct ImageCase {
 };
 
 // Reads the file `build` makes from each row's source and checks the row's image.
-template<typename Source, typename Build>
-void ExpectImages(const ImageReader& reader, const std::vector<ImageCase<Source>>& rows,
-	Build build)
+template <typename Source, typename Build>
+void
+ExpectImages(const ImageReader& reader, const std::vector<ImageCase<Source>>& rows, Build build)
 {
 	for (const ImageCase<Source>& row : rows) {
 		SCOPED_TRACE(row.name);
@@ -166,14 +166,16 @@ void ExpectImages(const ImageReader& reader, const std::vector<ImageCase<Source>
 	}
 }
 
-inline void ExpectImages(const ImageReader& reader, const std::vector<ImageCase<Bytes>>& rows)
+inline void
+ExpectImages(const ImageReader& reader, const std::vector<ImageCase<Bytes>>& rows)
 {
 	ExpectImages(reader, rows, [](const Bytes& file) { return file; });
 }
 
 // Reads `bytes`, expecting a refusal with `status` whose detail holds `words`.
-inline void ExpectRefusal(const ImageReader& reader, const Bytes& bytes, status_t status,
-	const std::string& words)
+inline void
+ExpectRefusal(
+	const ImageReader& reader, const Bytes& bytes, status_t status, const std::string& words)
 {
 	BPrivate::BitmapResult read = reader.Read(bytes.Image());
 	ASSERT_FALSE(read.Ok());
@@ -191,7 +193,8 @@ struct RefusalCase {
 	const char* words;
 };
 
-inline void ExpectRefusals(const ImageReader& reader, const std::vector<RefusalCase>& rows)
+inline void
+ExpectRefusals(const ImageReader& reader, const std::vector<RefusalCase>& rows)
 {
 	for (const RefusalCase& row : rows) {
 		SCOPED_TRACE(row.name);
@@ -202,7 +205,8 @@ inline void ExpectRefusals(const ImageReader& reader, const std::vector<RefusalC
 constexpr uint32 kTransparent = 0;
 
 // An opaque colour given as 0xRRGGBB.
-inline uint32 Rgb(uint32 rgb)
+inline uint32
+Rgb(uint32 rgb)
 {
 	return rgb | 0xff000000u;
 }

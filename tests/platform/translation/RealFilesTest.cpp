@@ -50,17 +50,17 @@ const fs::path kPixbufImages = kInstalled / "gdk-pixbuf/test-images";
 
 // What a row's pixels are checked against.
 enum class Check {
-	kNothing,  // a damaged file: read or refused in one line, nothing more
-	kRefPng,   // the picture beside it (name.ref.png), as ImageMagick decodes it
-	kRefPng5,  // the same, one step apart: a reference that widened 5-bit channels by a
-	           // shift where we round
-	kSample,   // SDL's sample.png, the picture all its samples hold
-	kItself,   // ImageMagick's decoding of the file itself, exactly
-	kLossy,    // the same, within 2 steps
+	kNothing, // a damaged file: read or refused in one line, nothing more
+	kRefPng, // the picture beside it (name.ref.png), as ImageMagick decodes it
+	kRefPng5, // the same, one step apart: a reference that widened 5-bit channels by a
+		// shift where we round
+	kSample, // SDL's sample.png, the picture all its samples hold
+	kItself, // ImageMagick's decoding of the file itself, exactly
+	kLossy, // the same, within 2 steps
 };
 
 struct Row {
-	const char* file;   // under /usr/libexec/installed-tests
+	const char* file; // under /usr/libexec/installed-tests
 	const char* result; // "W x H colour space", or "refused: " and the sentence
 	Check check;
 };
@@ -79,16 +79,26 @@ const char*
 SpaceName(color_space space)
 {
 	switch (space) {
-		case B_RGB32: return "B_RGB32";
-		case B_RGBA32: return "B_RGBA32";
-		case B_CMAP8: return "B_CMAP8";
-		case B_GRAY8: return "B_GRAY8";
-		case B_GRAY1: return "B_GRAY1";
-		case B_RGB24: return "B_RGB24";
-		case B_RGB16: return "B_RGB16";
-		case B_RGB15: return "B_RGB15";
-		case B_RGBA15: return "B_RGBA15";
-		default: return "another colour space";
+	case B_RGB32:
+		return "B_RGB32";
+	case B_RGBA32:
+		return "B_RGBA32";
+	case B_CMAP8:
+		return "B_CMAP8";
+	case B_GRAY8:
+		return "B_GRAY8";
+	case B_GRAY1:
+		return "B_GRAY1";
+	case B_RGB24:
+		return "B_RGB24";
+	case B_RGB16:
+		return "B_RGB16";
+	case B_RGB15:
+		return "B_RGB15";
+	case B_RGBA15:
+		return "B_RGBA15";
+	default:
+		return "another colour space";
 	}
 }
 
@@ -157,8 +167,8 @@ ReadSmallFormat(const std::string& bytes, testsupport::ReadFailure& failure, boo
 // The picture `reference` holds at the bitmap's size (an icon holds several
 // sizes), compared with ours: empty when one of them matches.
 std::string
-CompareWithReference(const std::string& ours, int32 width, int32 height,
-	const std::string& reference, int tolerance)
+CompareWithReference(
+	const std::string& ours, int32 width, int32 height, const std::string& reference, int tolerance)
 {
 	std::vector<std::pair<int32_t, int32_t>> sizes = testsupport::ReferenceSizes(reference);
 	std::string difference = "no reference picture of " + std::to_string(width) + "x"
@@ -230,22 +240,25 @@ CheckRow(const Table& table, const Row& row, std::string& now)
 		}()
 		: RgbaOf(*bitmap);
 	switch (row.check) {
-		case Check::kRefPng:
-		case Check::kRefPng5:
-			EXPECT_EQ(CompareWithReference(ours, width, height, path.string() + ".ref.png",
-				row.check == Check::kRefPng5 ? 1 : 0), "");
-			break;
-		case Check::kSample:
-			EXPECT_EQ(CompareWithReference(ours, width, height,
-				(kInstalled / "SDL2_image/sample.png").string(), 0), "");
-			break;
-		case Check::kItself:
-		case Check::kLossy:
-			EXPECT_EQ(CompareWithReference(ours, width, height, path.string(),
-				row.check == Check::kLossy ? 2 : 0), "");
-			break;
-		case Check::kNothing:
-			break;
+	case Check::kRefPng:
+	case Check::kRefPng5:
+		EXPECT_EQ(CompareWithReference(ours, width, height, path.string() + ".ref.png",
+					  row.check == Check::kRefPng5 ? 1 : 0),
+			"");
+		break;
+	case Check::kSample:
+		EXPECT_EQ(CompareWithReference(
+					  ours, width, height, (kInstalled / "SDL2_image/sample.png").string(), 0),
+			"");
+		break;
+	case Check::kItself:
+	case Check::kLossy:
+		EXPECT_EQ(CompareWithReference(
+					  ours, width, height, path.string(), row.check == Check::kLossy ? 2 : 0),
+			"");
+		break;
+	case Check::kNothing:
+		break;
 	}
 }
 
@@ -253,12 +266,18 @@ const char*
 CheckName(Check check)
 {
 	switch (check) {
-		case Check::kNothing: return "kNothing";
-		case Check::kRefPng: return "kRefPng";
-		case Check::kRefPng5: return "kRefPng5";
-		case Check::kSample: return "kSample";
-		case Check::kItself: return "kItself";
-		case Check::kLossy: return "kLossy";
+	case Check::kNothing:
+		return "kNothing";
+	case Check::kRefPng:
+		return "kRefPng";
+	case Check::kRefPng5:
+		return "kRefPng5";
+	case Check::kSample:
+		return "kSample";
+	case Check::kItself:
+		return "kItself";
+	case Check::kLossy:
+		return "kLossy";
 	}
 	return "";
 }
@@ -274,12 +293,13 @@ LikelyCheck(const Table& table, const std::string& file)
 	}
 	if (!table.smallFormat) {
 		const std::string extension = fs::path(file).extension().string();
-		return extension == ".jpg" || extension == ".jpeg" || extension == ".webp"
-			? Check::kLossy : Check::kItself;
+		return extension == ".jpg" || extension == ".jpeg" || extension == ".webp" ? Check::kLossy
+																				   : Check::kItself;
 	}
 	if (fs::exists(kInstalled / (file + ".ref.png"))) {
 		return file.find("16bpp") != std::string::npos && file.find("gray") == std::string::npos
-			? Check::kRefPng5 : Check::kRefPng;
+			? Check::kRefPng5
+			: Check::kRefPng;
 	}
 	return file.rfind("SDL2_image/sample.", 0) == 0 ? Check::kSample : Check::kItself;
 }
@@ -315,8 +335,8 @@ CheckTable(const Table& table)
 		std::string now;
 		CheckRow(table, row, now);
 		if (now != row.result) {
-			rowsNow += std::string("\t\t{\"") + row.file + "\", \"" + now + "\", Check::"
-				+ CheckName(row.check) + "},\n";
+			rowsNow += std::string("\t\t{\"") + row.file + "\", \"" + now
+				+ "\", Check::" + CheckName(row.check) + "},\n";
 		}
 	}
 	for (const std::string& file : files) {
@@ -330,47 +350,54 @@ CheckTable(const Table& table)
 		rowsNow += "\t\t{\"" + file + "\", \"" + now + "\", Check::" + CheckName(row.check)
 			+ "},\n";
 	}
-	EXPECT_EQ(rowsNow, "") << "the rows of " << table.format << " as they read now:\n"
-		<< rowsNow;
+	EXPECT_EQ(rowsNow, "") << "the rows of " << table.format << " as they read now:\n" << rowsNow;
 }
 
 // The folders of the small formats, and of those read through the libraries.
 const std::vector<const char*> kSmallFolders = {"gdk-pixbuf", "gdk-pixbuf/test-images/reftests",
 	"gdk-pixbuf/test-images/reftests/tga", "gdk-pixbuf/test-images/fail",
 	"gdk-pixbuf/test-images/randomly-modified", "SDL2_image"};
-const std::vector<const char*> kLibraryFolders = {"gdk-pixbuf",
-	"gdk-pixbuf/test-images/reftests", "SDL2_image"};
+const std::vector<const char*> kLibraryFolders = {
+	"gdk-pixbuf", "gdk-pixbuf/test-images/reftests", "SDL2_image"};
 
-const Table kBmp = {"BMP", true, kSmallFolders, {".bmp"}, {
+const Table kBmp = {"BMP", true, kSmallFolders, {".bmp"},
+	{
 		{"SDL2_image/palette.bmp", "23 x 42 B_RGB32", Check::kItself},
 		{"SDL2_image/sample.bmp", "23 x 42 B_RGB32", Check::kSample},
 		{"SDL2_image/svg-class.bmp", "82 x 82 B_RGBA32", Check::kItself},
 		{"SDL2_image/svg.bmp", "32 x 32 B_RGB32", Check::kItself},
 		{"SDL2_image/svg64.bmp", "64 x 64 B_RGB32", Check::kItself},
 		{"gdk-pixbuf/cve-2015-4491.bmp",
-			"refused: is 1\xC3\x97" "1509949441 pixels; the limit is 8192\xC3\x97" "8192",
+			"refused: is 1\xC3\x97"
+			"1509949441 pixels; the limit is 8192\xC3\x97"
+			"8192",
 			Check::kNothing},
 		{"gdk-pixbuf/test-images/fail/bug776694.bmp",
-			"refused: is 131168\xC3\x97" "4096 pixels; the limit is 8192\xC3\x97" "8192",
+			"refused: is 131168\xC3\x97"
+			"4096 pixels; the limit is 8192\xC3\x97"
+			"8192",
 			Check::kNothing},
 		{"gdk-pixbuf/test-images/fail/bug777315.bmp",
 			"refused: is cut off before its first image is complete", Check::kNothing},
 		{"gdk-pixbuf/test-images/fail/invalid.1.bmp",
 			"refused: is a damaged BMP file: its compression is unknown", Check::kNothing},
 		{"gdk-pixbuf/test-images/randomly-modified/bmp-line-overflow.bmp",
-			"refused: is 1073741825\xC3\x97" "1 pixels; the limit is 8192\xC3\x97" "8192",
+			"refused: is 1073741825\xC3\x97"
+			"1 pixels; the limit is 8192\xC3\x97"
+			"8192",
 			Check::kNothing},
 		{"gdk-pixbuf/test-images/randomly-modified/bug775242.bmp",
 			"refused: is a damaged BMP file: its pixels start inside its header", Check::kNothing},
 		{"gdk-pixbuf/test-images/randomly-modified/decodecolormap.bmp",
 			"refused: is cut off before its first image is complete", Check::kNothing},
-		{"gdk-pixbuf/test-images/randomly-modified/valid.1.bmp",
-			"48 x 48 B_RGB32", Check::kNothing},
-		{"gdk-pixbuf/test-images/reftests/mandatory-bitmasks.bmp",
-			"350 x 400 B_RGBA32", Check::kRefPng},
-}};
+		{"gdk-pixbuf/test-images/randomly-modified/valid.1.bmp", "48 x 48 B_RGB32",
+			Check::kNothing},
+		{"gdk-pixbuf/test-images/reftests/mandatory-bitmasks.bmp", "350 x 400 B_RGBA32",
+			Check::kRefPng},
+	}};
 
-const Table kIco = {"ICO", true, kSmallFolders, {".ico", ".cur"}, {
+const Table kIco = {"ICO", true, kSmallFolders, {".ico", ".cur"},
+	{
 		{"SDL2_image/sample.cur", "23 x 42 B_RGB32", Check::kSample},
 		{"SDL2_image/sample.ico", "23 x 42 B_RGB32", Check::kSample},
 		{"gdk-pixbuf/test-images/fail/bug778204.ico", "not recognized", Check::kNothing},
@@ -379,22 +406,27 @@ const Table kIco = {"ICO", true, kSmallFolders, {".ico", ".cur"}, {
 		{"gdk-pixbuf/test-images/fail/invalid.1.ico",
 			"refused: is a damaged ICO file: its compression is unknown", Check::kNothing},
 		{"gdk-pixbuf/test-images/fail/invalid.3.ico", "not recognized", Check::kNothing},
-		{"gdk-pixbuf/test-images/randomly-modified/bad-header.ico",
-			"not recognized", Check::kNothing},
+		{"gdk-pixbuf/test-images/randomly-modified/bad-header.ico", "not recognized",
+			Check::kNothing},
 		{"gdk-pixbuf/test-images/randomly-modified/bug776040.ico",
 			"refused: is cut off before its first image is complete", Check::kNothing},
 		{"gdk-pixbuf/test-images/randomly-modified/crash.ico",
-			"refused: is 2\xC3\x97" "268435457 pixels; the limit is 8192\xC3\x97" "8192",
+			"refused: is 2\xC3\x97"
+			"268435457 pixels; the limit is 8192\xC3\x97"
+			"8192",
 			Check::kNothing},
 		{"gdk-pixbuf/test-images/randomly-modified/invalid.2.ico",
-			"refused: is 233\xC3\x97" "4587536 pixels; the limit is 8192\xC3\x97" "8192",
+			"refused: is 233\xC3\x97"
+			"4587536 pixels; the limit is 8192\xC3\x97"
+			"8192",
 			Check::kNothing},
-		{"gdk-pixbuf/test-images/reftests/bug785447.ico",
-			"refused: has a PNG entry", Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/bug785447.ico", "refused: has a PNG entry",
+			Check::kRefPng},
 		{"gdk-pixbuf/test-images/reftests/squares.ico", "100 x 100 B_RGB32", Check::kRefPng},
-}};
+	}};
 
-const Table kPnm = {"PNM", true, kSmallFolders, {".pnm", ".ppm", ".pgm", ".pbm", ".pam"}, {
+const Table kPnm = {"PNM", true, kSmallFolders, {".pnm", ".ppm", ".pgm", ".pbm", ".pam"},
+	{
 		{"SDL2_image/sample.pnm", "23 x 42 B_RGB32", Check::kSample},
 		{"gdk-pixbuf/test-images/fail/invalid.1.ppm",
 			"refused: is cut off before its first image is complete", Check::kNothing},
@@ -413,20 +445,23 @@ const Table kPnm = {"PNM", true, kSmallFolders, {".pnm", ".ppm", ".pgm", ".pbm",
 			"refused: is a damaged PNM file: its maximum value 0 is not between 1 and 65535",
 			Check::kNothing},
 		{"gdk-pixbuf/test-images/randomly-modified/bug775232.pnm",
-			"refused: is 10\xC3\x97" "2147483648 pixels; the limit is 8192\xC3\x97" "8192",
+			"refused: is 10\xC3\x97"
+			"2147483648 pixels; the limit is 8192\xC3\x97"
+			"8192",
 			Check::kNothing},
-		{"gdk-pixbuf/test-images/randomly-modified/invalid.4.ppm",
-			"10 x 10 B_RGB32", Check::kNothing},
-		{"gdk-pixbuf/test-images/randomly-modified/valid.1.ppm",
-			"10 x 10 B_RGB32", Check::kNothing},
-		{"gdk-pixbuf/test-images/randomly-modified/valid.2.ppm",
-			"10 x 10 B_RGB32", Check::kNothing},
+		{"gdk-pixbuf/test-images/randomly-modified/invalid.4.ppm", "10 x 10 B_RGB32",
+			Check::kNothing},
+		{"gdk-pixbuf/test-images/randomly-modified/valid.1.ppm", "10 x 10 B_RGB32",
+			Check::kNothing},
+		{"gdk-pixbuf/test-images/randomly-modified/valid.2.ppm", "10 x 10 B_RGB32",
+			Check::kNothing},
 		{"gdk-pixbuf/test-images/randomly-modified/valid.3.ppm", "8 x 8 B_RGB32", Check::kNothing},
-		{"gdk-pixbuf/test-images/randomly-modified/valid.4.ppm",
-			"10 x 10 B_RGB32", Check::kNothing},
-}};
+		{"gdk-pixbuf/test-images/randomly-modified/valid.4.ppm", "10 x 10 B_RGB32",
+			Check::kNothing},
+	}};
 
-const Table kTga = {"TGA", true, kSmallFolders, {".tga"}, {
+const Table kTga = {"TGA", true, kSmallFolders, {".tga"},
+	{
 		{"SDL2_image/sample.tga", "23 x 42 B_RGB32", Check::kSample},
 		{"gdk-pixbuf/test-images/fail/DoS.tga", "not recognized", Check::kNothing},
 		{"gdk-pixbuf/test-images/fail/androstanRezeptor.tga", "not recognized", Check::kNothing},
@@ -434,50 +469,52 @@ const Table kTga = {"TGA", true, kSmallFolders, {".tga"}, {
 			"refused: is cut off before its first image is complete", Check::kNothing},
 		{"gdk-pixbuf/test-images/fail/empty-file.tga", "not recognized", Check::kNothing},
 		{"gdk-pixbuf/test-images/fail/overflow.tga",
-			"refused: is 22627\xC3\x97" "26435 pixels; the limit is 8192\xC3\x97" "8192",
+			"refused: is 22627\xC3\x97"
+			"26435 pixels; the limit is 8192\xC3\x97"
+			"8192",
 			Check::kNothing},
-		{"gdk-pixbuf/test-images/randomly-modified/valid.1.tga",
-			"239 x 33 B_RGB32", Check::kNothing},
-		{"gdk-pixbuf/test-images/randomly-modified/valid.2.tga",
-			"19 x 116 B_RGB32", Check::kNothing},
-		{"gdk-pixbuf/test-images/reftests/colormap-too-small.tga",
-			"48 x 48 B_RGBA32", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/rle-too-many-pixels-2.tga",
-			"2 x 2 B_GRAY8", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/rle-too-many-pixels.tga",
-			"2 x 2 B_GRAY8", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-16bpp-bottom-left.tga",
-			"48 x 48 B_RGB32", Check::kRefPng5},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-16bpp-bottom-right.tga",
-			"48 x 48 B_RGB32", Check::kRefPng5},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-16bpp-top-left.tga",
-			"48 x 48 B_RGB32", Check::kRefPng5},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-16bpp-top-right.tga",
-			"48 x 48 B_RGB32", Check::kRefPng5},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-24bpp-bottom-left.tga",
-			"48 x 48 B_RGB32", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-24bpp-bottom-right.tga",
-			"48 x 48 B_RGB32", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-24bpp-top-left.tga",
-			"48 x 48 B_RGB32", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-24bpp-top-right.tga",
-			"48 x 48 B_RGB32", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-32bpp-bottom-left.tga",
-			"48 x 48 B_RGBA32", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-32bpp-bottom-right.tga",
-			"48 x 48 B_RGBA32", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-32bpp-top-left.tga",
-			"48 x 48 B_RGBA32", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-32bpp-top-right.tga",
-			"48 x 48 B_RGBA32", Check::kRefPng},
+		{"gdk-pixbuf/test-images/randomly-modified/valid.1.tga", "239 x 33 B_RGB32",
+			Check::kNothing},
+		{"gdk-pixbuf/test-images/randomly-modified/valid.2.tga", "19 x 116 B_RGB32",
+			Check::kNothing},
+		{"gdk-pixbuf/test-images/reftests/colormap-too-small.tga", "48 x 48 B_RGBA32",
+			Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/rle-too-many-pixels-2.tga", "2 x 2 B_GRAY8",
+			Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/rle-too-many-pixels.tga", "2 x 2 B_GRAY8",
+			Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-16bpp-bottom-left.tga", "48 x 48 B_RGB32",
+			Check::kRefPng5},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-16bpp-bottom-right.tga", "48 x 48 B_RGB32",
+			Check::kRefPng5},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-16bpp-top-left.tga", "48 x 48 B_RGB32",
+			Check::kRefPng5},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-16bpp-top-right.tga", "48 x 48 B_RGB32",
+			Check::kRefPng5},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-24bpp-bottom-left.tga", "48 x 48 B_RGB32",
+			Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-24bpp-bottom-right.tga", "48 x 48 B_RGB32",
+			Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-24bpp-top-left.tga", "48 x 48 B_RGB32",
+			Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-24bpp-top-right.tga", "48 x 48 B_RGB32",
+			Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-32bpp-bottom-left.tga", "48 x 48 B_RGBA32",
+			Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-32bpp-bottom-right.tga", "48 x 48 B_RGBA32",
+			Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-32bpp-top-left.tga", "48 x 48 B_RGBA32",
+			Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-32bpp-top-right.tga", "48 x 48 B_RGBA32",
+			Check::kRefPng},
 		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-cmap-8bpp-bottom-left.tga",
 			"48 x 48 B_RGB32", Check::kRefPng},
 		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-cmap-8bpp-bottom-right.tga",
 			"48 x 48 B_RGB32", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-cmap-8bpp-top-left.tga",
-			"48 x 48 B_RGB32", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-cmap-8bpp-top-right.tga",
-			"48 x 48 B_RGB32", Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-cmap-8bpp-top-left.tga", "48 x 48 B_RGB32",
+			Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-cmap-8bpp-top-right.tga", "48 x 48 B_RGB32",
+			Check::kRefPng},
 		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-cmap-rle-8bpp-bottom-left.tga",
 			"48 x 48 B_RGB32", Check::kRefPng},
 		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-cmap-rle-8bpp-bottom-right.tga",
@@ -490,18 +527,18 @@ const Table kTga = {"TGA", true, kSmallFolders, {".tga"}, {
 			"48 x 48 B_RGBA32", Check::kRefPng},
 		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-gray-16bpp-bottom-right.tga",
 			"48 x 48 B_RGBA32", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-gray-16bpp-top-left.tga",
-			"48 x 48 B_RGBA32", Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-gray-16bpp-top-left.tga", "48 x 48 B_RGBA32",
+			Check::kRefPng},
 		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-gray-16bpp-top-right.tga",
 			"48 x 48 B_RGBA32", Check::kRefPng},
 		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-gray-8bpp-bottom-left.tga",
 			"48 x 48 B_RGB32", Check::kRefPng},
 		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-gray-8bpp-bottom-right.tga",
 			"48 x 48 B_RGB32", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-gray-8bpp-top-left.tga",
-			"48 x 48 B_RGB32", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-gray-8bpp-top-right.tga",
-			"48 x 48 B_RGB32", Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-gray-8bpp-top-left.tga", "48 x 48 B_RGB32",
+			Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-gray-8bpp-top-right.tga", "48 x 48 B_RGB32",
+			Check::kRefPng},
 		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-gray-rle-16bpp-bottom-left.tga",
 			"48 x 48 B_RGBA32", Check::kRefPng},
 		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-gray-rle-16bpp-bottom-right.tga",
@@ -522,104 +559,118 @@ const Table kTga = {"TGA", true, kSmallFolders, {".tga"}, {
 			"48 x 48 B_RGB32", Check::kRefPng},
 		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-rle-24bpp-bottom-right.tga",
 			"48 x 48 B_RGB32", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-rle-24bpp-top-left.tga",
-			"48 x 48 B_RGB32", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-rle-24bpp-top-right.tga",
-			"48 x 48 B_RGB32", Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-rle-24bpp-top-left.tga", "48 x 48 B_RGB32",
+			Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-rle-24bpp-top-right.tga", "48 x 48 B_RGB32",
+			Check::kRefPng},
 		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-rle-32bpp-bottom-left.tga",
 			"48 x 48 B_RGBA32", Check::kRefPng},
 		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-rle-32bpp-bottom-right.tga",
 			"48 x 48 B_RGBA32", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-rle-32bpp-top-left.tga",
-			"48 x 48 B_RGBA32", Check::kRefPng},
-		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-rle-32bpp-top-right.tga",
-			"48 x 48 B_RGBA32", Check::kRefPng},
-}};
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-rle-32bpp-top-left.tga", "48 x 48 B_RGBA32",
+			Check::kRefPng},
+		{"gdk-pixbuf/test-images/reftests/tga/gtk-logo-rle-32bpp-top-right.tga", "48 x 48 B_RGBA32",
+			Check::kRefPng},
+	}};
 
-const Table kXpm = {"XPM", true, kSmallFolders, {".xpm"}, {
+const Table kXpm = {"XPM", true, kSmallFolders, {".xpm"},
+	{
 		{"SDL2_image/sample.xpm", "23 x 42 B_RGB32", Check::kSample},
 		{"gdk-pixbuf/test-images/fail/issue-95-too-narrow.xpm",
 			"refused: is cut off before its first image is complete", Check::kNothing},
 		{"gdk-pixbuf/test-images/fail/issue-95-too-short.xpm",
 			"refused: is cut off before its first image is complete", Check::kNothing},
 		{"gdk-pixbuf/test-images/fail/issue-95.xpm",
-			"refused: is 41474\xC3\x97" "21474 pixels; the limit is 8192\xC3\x97" "8192",
+			"refused: is 41474\xC3\x97"
+			"21474 pixels; the limit is 8192\xC3\x97"
+			"8192",
 			Check::kNothing},
 		{"gdk-pixbuf/test-images/randomly-modified/invalid.1.xpm",
 			"refused: is a damaged XPM file: a pixel has characters of no colour", Check::kNothing},
-		{"gdk-pixbuf/test-images/randomly-modified/valid.1.xpm",
-			"48 x 48 B_RGB32", Check::kNothing},
-}};
+		{"gdk-pixbuf/test-images/randomly-modified/valid.1.xpm", "48 x 48 B_RGB32",
+			Check::kNothing},
+	}};
 
-const Table kPng = {"PNG", false, kLibraryFolders, {".png"}, {
+const Table kPng = {"PNG", false, kLibraryFolders, {".png"},
+	{
 		{"SDL2_image/sample.png", "23 x 42 B_RGB32", Check::kItself},
 		{"gdk-pixbuf/bug725582-testrotate.png", "428 x 640 B_RGB32", Check::kItself},
 		{"gdk-pixbuf/dpi.png", "48 x 48 B_RGBA32", Check::kItself},
 		{"gdk-pixbuf/icc-profile.png", "48 x 48 B_RGBA32", Check::kItself},
 		{"gdk-pixbuf/large.png",
-			"refused: large.png is 25200\xC3\x97" "33300 pixels; the limit is 8192\xC3\x97" "8192",
+			"refused: large.png is 25200\xC3\x97"
+			"33300 pixels; the limit is 8192\xC3\x97"
+			"8192",
 			Check::kItself},
 		{"gdk-pixbuf/premature-end.png", "256 x 256 B_RGB32", Check::kItself},
 		{"gdk-pixbuf/test-image.png", "89 x 96 B_RGBA32", Check::kItself},
 		{"gdk-pixbuf/test-images/reftests/bug696331.png",
 			"refused: bug696331.png is cut off before its first image is complete", Check::kItself},
-		{"gdk-pixbuf/test-images/reftests/bug696331.png.ref.png",
-			"96 x 96 B_RGB32", Check::kItself},
-		{"gdk-pixbuf/test-images/reftests/bug785447.ico.ref.png",
-			"128 x 128 B_RGBA32", Check::kItself},
+		{"gdk-pixbuf/test-images/reftests/bug696331.png.ref.png", "96 x 96 B_RGB32",
+			Check::kItself},
+		{"gdk-pixbuf/test-images/reftests/bug785447.ico.ref.png", "128 x 128 B_RGBA32",
+			Check::kItself},
 		{"gdk-pixbuf/test-images/reftests/cat.jpg.ref.png", "512 x 512 B_RGB32", Check::kItself},
-		{"gdk-pixbuf/test-images/reftests/colormap-too-small.tga.ref.png",
-			"48 x 48 B_RGBA32", Check::kItself},
-		{"gdk-pixbuf/test-images/reftests/mandatory-bitmasks.bmp.ref.png",
-			"350 x 400 B_RGBA32", Check::kItself},
-		{"gdk-pixbuf/test-images/reftests/rle-too-many-pixels-2.tga.ref.png",
-			"2 x 2 B_GRAY8", Check::kItself},
-		{"gdk-pixbuf/test-images/reftests/rle-too-many-pixels.tga.ref.png",
-			"2 x 2 B_GRAY8", Check::kItself},
-		{"gdk-pixbuf/test-images/reftests/squares.ico.ref.png",
-			"100 x 100 B_RGB32", Check::kItself},
-}};
+		{"gdk-pixbuf/test-images/reftests/colormap-too-small.tga.ref.png", "48 x 48 B_RGBA32",
+			Check::kItself},
+		{"gdk-pixbuf/test-images/reftests/mandatory-bitmasks.bmp.ref.png", "350 x 400 B_RGBA32",
+			Check::kItself},
+		{"gdk-pixbuf/test-images/reftests/rle-too-many-pixels-2.tga.ref.png", "2 x 2 B_GRAY8",
+			Check::kItself},
+		{"gdk-pixbuf/test-images/reftests/rle-too-many-pixels.tga.ref.png", "2 x 2 B_GRAY8",
+			Check::kItself},
+		{"gdk-pixbuf/test-images/reftests/squares.ico.ref.png", "100 x 100 B_RGB32",
+			Check::kItself},
+	}};
 
-const Table kJpeg = {"JPEG", false, kLibraryFolders, {".jpg", ".jpeg"}, {
+const Table kJpeg = {"JPEG", false, kLibraryFolders, {".jpg", ".jpeg"},
+	{
 		{"SDL2_image/sample.jpg", "23 x 42 B_RGB32", Check::kLossy},
 		{"gdk-pixbuf/bug143608-comment.jpg", "640 x 428 B_RGB32", Check::kLossy},
 		{"gdk-pixbuf/bug725582-testrotate.jpg", "640 x 428 B_RGB32", Check::kLossy},
-		{"gdk-pixbuf/bug775218.jpg",
-			"refused: bug775218.jpg is not an image we can read", Check::kLossy},
+		{"gdk-pixbuf/bug775218.jpg", "refused: bug775218.jpg is not an image we can read",
+			Check::kLossy},
 		{"gdk-pixbuf/dpi.jpeg", "48 x 48 B_RGB32", Check::kLossy},
 		{"gdk-pixbuf/icc-profile.jpeg", "48 x 48 B_RGB32", Check::kLossy},
 		{"gdk-pixbuf/issue205.jpg",
-			"refused: issue205.jpg is 64250\xC3\x97" "64250 pixels; the limit is 8192\xC3\x97" "8192",
+			"refused: issue205.jpg is 64250\xC3\x97"
+			"64250 pixels; the limit is 8192\xC3\x97"
+			"8192",
 			Check::kLossy},
 		{"gdk-pixbuf/issue70.jpg", "3120 x 4208 B_RGB32", Check::kLossy},
 		{"gdk-pixbuf/large.jpg",
-			"refused: large.jpg is 22500\xC3\x97" "33300 pixels; the limit is 8192\xC3\x97" "8192",
+			"refused: large.jpg is 22500\xC3\x97"
+			"33300 pixels; the limit is 8192\xC3\x97"
+			"8192",
 			Check::kLossy},
 		{"gdk-pixbuf/premature-end.jpg",
 			"refused: premature-end.jpg is cut off before its first image is complete",
 			Check::kLossy},
 		{"gdk-pixbuf/test-images/reftests/cat.jpg", "512 x 512 B_GRAY8", Check::kLossy},
-}};
+	}};
 
-const Table kGif = {"GIF", false, kLibraryFolders, {".gif"}, {
+const Table kGif = {"GIF", false, kLibraryFolders, {".gif"},
+	{
 		{"SDL2_image/palette.gif", "23 x 42 B_RGB32", Check::kItself},
 		{"gdk-pixbuf/1_partyanimsm2.gif", "660 x 666 B_RGB32", Check::kItself},
 		{"gdk-pixbuf/aero.gif", "350 x 189 B_RGBA32", Check::kItself},
 		{"gdk-pixbuf/circular-table.gif", "640 x 360 B_RGB32", Check::kItself},
 		{"gdk-pixbuf/test-animation.gif", "17 x 17 B_RGBA32", Check::kItself},
-}};
+	}};
 
-const Table kTiff = {"TIFF", false, kLibraryFolders, {".tif", ".tiff"}, {
+const Table kTiff = {"TIFF", false, kLibraryFolders, {".tif", ".tiff"},
+	{
 		{"SDL2_image/sample.tif", "23 x 42 B_RGB32", Check::kItself},
 		{"gdk-pixbuf/dpi.tiff", "48 x 48 B_RGBA32", Check::kItself},
-}};
+	}};
 
-const Table kWebp = {"WebP", false, kLibraryFolders, {".webp"}, {
+const Table kWebp = {"WebP", false, kLibraryFolders, {".webp"},
+	{
 		{"SDL2_image/sample.webp", "23 x 42 B_RGB32", Check::kLossy},
-}};
+	}};
 
-
-std::map<std::string, std::string> ReadConf(const fs::path& path)
+std::map<std::string, std::string>
+ReadConf(const fs::path& path)
 {
 	std::map<std::string, std::string> values;
 	std::ifstream file(path);
@@ -648,7 +699,8 @@ struct GifSuiteCase {
 	bool forceAnimation = false;
 };
 
-std::vector<GifSuiteCase> GifSuiteCases(const fs::path& suite)
+std::vector<GifSuiteCase>
+GifSuiteCases(const fs::path& suite)
 {
 	std::vector<GifSuiteCase> cases;
 	for (const auto& entry : fs::directory_iterator(suite)) {
@@ -677,16 +729,46 @@ std::vector<GifSuiteCase> GifSuiteCases(const fs::path& suite)
 
 } // namespace
 
-TEST(RealFiles, BmpTable) { CheckTable(kBmp); }
-TEST(RealFiles, IcoTable) { CheckTable(kIco); }
-TEST(RealFiles, PnmTable) { CheckTable(kPnm); }
-TEST(RealFiles, TgaTable) { CheckTable(kTga); }
-TEST(RealFiles, XpmTable) { CheckTable(kXpm); }
-TEST(RealFiles, PngTable) { CheckTable(kPng); }
-TEST(RealFiles, JpegTable) { CheckTable(kJpeg); }
-TEST(RealFiles, GifTable) { CheckTable(kGif); }
-TEST(RealFiles, TiffTable) { CheckTable(kTiff); }
-TEST(RealFiles, WebpTable) { CheckTable(kWebp); }
+TEST(RealFiles, BmpTable)
+{
+	CheckTable(kBmp);
+}
+TEST(RealFiles, IcoTable)
+{
+	CheckTable(kIco);
+}
+TEST(RealFiles, PnmTable)
+{
+	CheckTable(kPnm);
+}
+TEST(RealFiles, TgaTable)
+{
+	CheckTable(kTga);
+}
+TEST(RealFiles, XpmTable)
+{
+	CheckTable(kXpm);
+}
+TEST(RealFiles, PngTable)
+{
+	CheckTable(kPng);
+}
+TEST(RealFiles, JpegTable)
+{
+	CheckTable(kJpeg);
+}
+TEST(RealFiles, GifTable)
+{
+	CheckTable(kGif);
+}
+TEST(RealFiles, TiffTable)
+{
+	CheckTable(kTiff);
+}
+TEST(RealFiles, WebpTable)
+{
+	CheckTable(kWebp);
+}
 
 // Every file of the suite: the frame it expects, exactly, or a refusal in
 // one line where it expects none. A reader shows one frame; where the suite
@@ -712,8 +794,8 @@ TEST(RealFilesTest, GifSuiteGivesTheFramesItExpects)
 	for (const GifSuiteCase& row : GifSuiteCases(suite)) {
 		SCOPED_TRACE(row.input);
 		testsupport::ReadFailure failure;
-		std::unique_ptr<BBitmap> bitmap(testsupport::GetBitmapFile(
-			(suite / row.input).c_str(), &failure));
+		std::unique_ptr<BBitmap> bitmap(
+			testsupport::GetBitmapFile((suite / row.input).c_str(), &failure));
 		const std::string line = bitmap ? "" : failure.Describe(row.input.c_str());
 		EXPECT_EQ(line.find_first_of("\n\r\t"), std::string::npos);
 		auto choice = std::find_if(std::begin(kChoices), std::end(kChoices),
@@ -760,8 +842,9 @@ TEST(RealFilesTest, CmykJpegFollowsTheInkRule)
 	testsupport::ScratchDirectory scratch;
 	const std::string jpeg = scratch / "cmyk.jpg";
 	std::string error;
-	ASSERT_TRUE(testsupport::ReferenceConvert({fixture::Path("colour.png"), "-colorspace", "CMYK",
-		"-quality", "95", jpeg}, &error)) << error;
+	ASSERT_TRUE(testsupport::ReferenceConvert(
+		{fixture::Path("colour.png"), "-colorspace", "CMYK", "-quality", "95", jpeg}, &error))
+		<< error;
 	const std::string ink = testsupport::ReferenceCmyk(jpeg);
 	std::unique_ptr<BBitmap> bitmap = fixture::Load(jpeg);
 	ASSERT_NE(bitmap, nullptr);

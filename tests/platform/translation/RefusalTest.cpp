@@ -53,8 +53,7 @@ TEST(RefusalTest, EveryRefusalReadsAsOneSentence)
 		{Refusal::NoMemory("pixels"), B_NO_MEMORY,
 			"f could not be given the memory for its pixels"},
 		{Refusal::NoMemory(), B_NO_MEMORY, "f: Out of memory"},
-		{Refusal::Unreadable(B_ENTRY_NOT_FOUND), B_ENTRY_NOT_FOUND,
-			"f: No such file or directory"},
+		{Refusal::Unreadable(B_ENTRY_NOT_FOUND), B_ENTRY_NOT_FOUND, "f: No such file or directory"},
 		{{B_ILLEGAL_DATA, ""}, B_ILLEGAL_DATA, "f is a damaged image"},
 		// A detail set without the factory is folded all the same.
 		{{B_ILLEGAL_DATA, "is odd:\r\n\tsee"}, B_ILLEGAL_DATA, "f is odd: see"},
@@ -72,7 +71,7 @@ TEST(RefusalTest, ImageSizeIsJudgedAtTheLimits)
 	const struct {
 		int64 width;
 		int64 height;
-		status_t status;	// B_OK: accepted
+		status_t status; // B_OK: accepted
 		const char* line;
 	} kRows[] = {
 		{1, 1, B_OK, ""},
@@ -98,8 +97,8 @@ TEST(RefusalTest, ImageSizeIsJudgedAtTheLimits)
 TEST(RefusalTest, DecodedImageWithoutPixelsIsRefused)
 {
 	BPrivate::DecodedImage empty;
-	BPrivate::Result<std::unique_ptr<BBitmap>> bitmap
-		= empty.TakeBitmap(BPrivate::PixelKind::TrueColor);
+	BPrivate::Result<std::unique_ptr<BBitmap>> bitmap = empty.TakeBitmap(
+		BPrivate::PixelKind::TrueColor);
 	ASSERT_FALSE(bitmap.Ok());
 	EXPECT_EQ(bitmap.Status(), B_ILLEGAL_DATA);
 
@@ -123,11 +122,8 @@ namespace {
 class HollowReader : public BPrivate::ImageReader {
 public:
 	explicit HollowReader(BPrivate::Failure failure = BPrivate::Failure(), bool fail = false)
-		:
-		fFailure(std::move(failure)),
-		fFail(fail)
-	{
-	}
+		: fFailure(std::move(failure)), fFail(fail)
+	{ }
 
 	const char* FormatName() const override { return "HOLLOW"; }
 	bool Recognizes(const BPrivate::ImageData&) const override { return true; }
@@ -184,7 +180,9 @@ TEST(RefusalTest, LibraryTextBecomesOnePrintableLine)
 		{"\r\n\t lead and trail \v\f\n", "lead and trail"},
 		{"bell\a, escape\x1b[31m, delete\x7f.", "bell , escape [31m, delete ."},
 		// C1 controls and the Unicode line and paragraph separators break lines too.
-		{"next\xc2\x85line\xe2\x80\xa8para\xe2\x80\xa9" "end", "next line para end"},
+		{"next\xc2\x85line\xe2\x80\xa8para\xe2\x80\xa9"
+		 "end",
+			"next line para end"},
 		// Text in UTF-8 stays; bytes that are not UTF-8 become '?'.
 		{"8192\u00d78192 caf\u00e9 \U0001f600", "8192\u00d78192 caf\u00e9 \U0001f600"},
 		{"bad \xff byte", "bad ? byte"},

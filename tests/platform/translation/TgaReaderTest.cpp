@@ -18,10 +18,11 @@ struct Tga {
 	uint8 mapBits = 0;
 	Bytes map;
 	Bytes pixels;
-	int attributeType = -1;	// with a version 2 footer and extension area
+	int attributeType = -1; // with a version 2 footer and extension area
 };
 
-Bytes TgaFile(const Tga& tga)
+Bytes
+TgaFile(const Tga& tga)
 {
 	Bytes file;
 	file.U8({3, tga.colorMapType, tga.imageType}).LE16(tga.mapFirst).LE16(tga.mapLength);
@@ -36,12 +37,14 @@ Bytes TgaFile(const Tga& tga)
 }
 
 // Four pixels in file order, 24-bit: 1, 2, 3, 4 in blue.
-Bytes FourPixels()
+Bytes
+FourPixels()
 {
 	return Bytes().U8({1, 0, 0, 2, 0, 0, 3, 0, 0, 4, 0, 0});
 }
 
-Tga Square(uint8 descriptor)
+Tga
+Square(uint8 descriptor)
 {
 	Tga tga;
 	tga.width = tga.height = 2;
@@ -52,7 +55,8 @@ Tga Square(uint8 descriptor)
 
 using TgaCase = ImageCase<Tga>;
 
-Tga ColorMapped(uint8 type, Bytes pixels, uint16 width)
+Tga
+ColorMapped(uint8 type, Bytes pixels, uint16 width)
 {
 	Tga tga;
 	tga.imageType = type;
@@ -67,7 +71,8 @@ Tga ColorMapped(uint8 type, Bytes pixels, uint16 width)
 	return tga;
 }
 
-std::vector<TgaCase> Cases()
+std::vector<TgaCase>
+Cases()
 {
 	std::vector<TgaCase> cases = {
 		// The four pixel orders: file pixels 1 2 3 4 land where each says.
@@ -87,8 +92,8 @@ std::vector<TgaCase> Cases()
 	unusedMap.mapLength = 3;
 	unusedMap.mapBits = 24;
 	unusedMap.map = Bytes().Zeros(9);
-	cases.push_back({"TrueColorWithUnusedMap", unusedMap, 2, 2,
-		{Rgb(1), Rgb(2), Rgb(3), Rgb(4)}, B_RGB32});
+	cases.push_back(
+		{"TrueColorWithUnusedMap", unusedMap, 2, 2, {Rgb(1), Rgb(2), Rgb(3), Rgb(4)}, B_RGB32});
 
 	// A run of 3 crossing into the second row, then a raw packet of one.
 	Tga rle = Square(0x20);
@@ -104,8 +109,7 @@ std::vector<TgaCase> Cases()
 	sixteen.width = 2;
 	sixteen.descriptor = 0x01;
 	sixteen.pixels = Bytes().LE16(0xfc00).LE16(0x001f);
-	cases.push_back({"Sixteen1BitAlpha", sixteen, 2, 1, {Rgb(0xff0000), kTransparent},
-		B_RGBA32});
+	cases.push_back({"Sixteen1BitAlpha", sixteen, 2, 1, {Rgb(0xff0000), kTransparent}, B_RGBA32});
 	Tga fifteen = sixteen;
 	fifteen.depth = 15;
 	fifteen.descriptor = 0;
@@ -119,12 +123,11 @@ std::vector<TgaCase> Cases()
 	cases.push_back({"ZeroAlphaIsOpaque", zeroAlpha, 1, 1, {Rgb(0x030201)}, B_RGB32});
 	Tga straight = zeroAlpha;
 	straight.pixels = Bytes().U8({10, 20, 30, 128});
-	cases.push_back({"AlphaKeptStraight", straight, 1, 1, {PackColor(30, 20, 10, 128)},
-		B_RGBA32});
+	cases.push_back({"AlphaKeptStraight", straight, 1, 1, {PackColor(30, 20, 10, 128)}, B_RGBA32});
 	Tga premultiplied = straight;
 	premultiplied.attributeType = 4;
-	cases.push_back({"PremultipliedByExtension", premultiplied, 1, 1,
-		{PackColor(60, 40, 20, 128)}, B_RGBA32});
+	cases.push_back(
+		{"PremultipliedByExtension", premultiplied, 1, 1, {PackColor(60, 40, 20, 128)}, B_RGBA32});
 	Tga noAlpha = straight;
 	noAlpha.attributeType = 0;
 	cases.push_back({"ExtensionSaysNoAlpha", noAlpha, 1, 1, {Rgb(0x1e140a)}, B_RGB32});

@@ -17,13 +17,15 @@
 
 namespace {
 
-void Put16(std::string& out, uint32_t value)
+void
+Put16(std::string& out, uint32_t value)
 {
 	out += char(value & 0xff);
 	out += char((value >> 8) & 0xff);
 }
 
-void Put32(std::string& out, uint32_t value)
+void
+Put32(std::string& out, uint32_t value)
 {
 	Put16(out, value & 0xffff);
 	Put16(out, value >> 16);
@@ -43,7 +45,8 @@ struct TiffImage {
 
 // An uncompressed little-endian TIFF: header, pixels, then the directory
 // and the bits-per-sample values it points to.
-std::string TiffOf(const TiffImage& image)
+std::string
+TiffOf(const TiffImage& image)
 {
 	std::string out = "II";
 	Put16(out, 42);
@@ -101,9 +104,11 @@ std::string TiffOf(const TiffImage& image)
 	return out + inkNames;
 }
 
-const uint8* Pixel(const BBitmap& bitmap, int32 x)
+const uint8*
+Pixel(const BBitmap& bitmap, int32 x)
 {
-	return static_cast<const uint8*>(bitmap.Bits()) + x * bits_per_pixel_for(bitmap.ColorSpace()) / 8;
+	return static_cast<const uint8*>(bitmap.Bits())
+		+ x * bits_per_pixel_for(bitmap.ColorSpace()) / 8;
 }
 
 } // namespace
@@ -156,15 +161,15 @@ TEST(TiffRuleTest, OnePixelFilesFollowTheRules)
 		auto bitmap = fixture::LoadBytes(TiffOf(row.image), failure);
 		ASSERT_NE(bitmap, nullptr) << failure.Describe(row.name);
 		const uint8* p = Pixel(*bitmap, 0);
-		EXPECT_EQ(std::vector<int>(p, p + 4),
-			std::vector<int>(row.bgra, row.bgra + 4));
+		EXPECT_EQ(std::vector<int>(p, p + 4), std::vector<int>(row.bgra, row.bgra + 4));
 	}
 }
 
 TEST(TiffRuleTest, WhiteIsZeroGreyIsInverted)
 {
 	testsupport::ReadFailure failure;
-	auto bitmap = fixture::LoadBytes(TiffOf({3, 1, 8, 0, 1, -1, std::string("\x00\x40\xff", 3)}), failure);
+	auto bitmap = fixture::LoadBytes(
+		TiffOf({3, 1, 8, 0, 1, -1, std::string("\x00\x40\xff", 3)}), failure);
 	ASSERT_NE(bitmap, nullptr) << failure.Describe("white.tiff");
 	ASSERT_EQ(bitmap->ColorSpace(), B_GRAY8);
 	EXPECT_EQ(*Pixel(*bitmap, 0), 255);
@@ -218,8 +223,8 @@ TEST(TiffRuleTest, LibraryWarningsAreNotTheReasonForARefusal)
 	testsupport::ReadFailure failure;
 	EXPECT_EQ(fixture::LoadBytes(TiffOf(image), failure), nullptr);
 	EXPECT_EQ(failure.status, B_ILLEGAL_DATA);
-	EXPECT_EQ(failure.Describe("x.tif"),
-		"x.tif is a damaged TIFF file: Using code not yet in table");
+	EXPECT_EQ(
+		failure.Describe("x.tif"), "x.tif is a damaged TIFF file: Using code not yet in table");
 
 	image.compression = 1;
 	std::unique_ptr<BBitmap> bitmap = fixture::LoadBytes(TiffOf(image), failure);

@@ -21,7 +21,8 @@ namespace {
 
 // An 8 x 6 animation of two frames: first a 2 x 2 opaque red square at
 // (4, 2) on nothing, then the whole canvas green.
-std::string TwoFrameAnimation()
+std::string
+TwoFrameAnimation()
 {
 	const int width = 8, height = 6;
 	WebPAnimEncoderOptions options;
@@ -73,8 +74,7 @@ TEST(WebpAnimationTest, FirstFrameLiesOnATransparentCanvas)
 	const std::string path = scratch / "anim";
 	ASSERT_TRUE(testsupport::WriteWhole(path, webp));
 	testsupport::ReadFailure failure;
-	std::unique_ptr<BBitmap> bitmap(
-		testsupport::GetBitmapFile(path.c_str(), &failure));
+	std::unique_ptr<BBitmap> bitmap(testsupport::GetBitmapFile(path.c_str(), &failure));
 	ASSERT_NE(bitmap, nullptr) << failure.Describe("anim.webp");
 	ASSERT_EQ(bitmap->Bounds(), BRect(0, 0, 7, 5));
 	ASSERT_EQ(bitmap->ColorSpace(), B_RGBA32);

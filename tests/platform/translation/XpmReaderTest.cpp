@@ -6,7 +6,8 @@
 namespace readers {
 namespace {
 
-Bytes Xpm(const std::vector<std::string>& lines)
+Bytes
+Xpm(const std::vector<std::string>& lines)
 {
 	Bytes file;
 	file.Text("/* XPM */\nstatic char *image[] = {\n/* a comment with a \" in it */\n");
@@ -17,7 +18,8 @@ Bytes Xpm(const std::vector<std::string>& lines)
 
 using XpmCase = ImageCase<Bytes>;
 
-std::vector<XpmCase> Cases()
+std::vector<XpmCase>
+Cases()
 {
 	return {
 		// #RGB, #RRRRGGGGBBBB, names with spaces, and None.
@@ -33,9 +35,8 @@ std::vector<XpmCase> Cases()
 				"aabbcc"}),
 			3, 1, {Rgb(0x7f7f7f), Rgb(0xffffff), Rgb(0x2f4f4f)}},
 		{"ThreeCharactersAPixel",
-			Xpm({"3 1 3 3 0 0", "xyz c #010203", "abd c #040506", "abc c #070809",
-				"abcxyzabd"}),
-			3, 1, {Rgb(0x070809), Rgb(0x010203), Rgb(0x040506)}},
+			Xpm({"3 1 3 3 0 0", "xyz c #010203", "abd c #040506", "abc c #070809", "abcxyzabd"}), 3,
+			1, {Rgb(0x070809), Rgb(0x010203), Rgb(0x040506)}},
 	};
 }
 
@@ -54,18 +55,18 @@ TEST(XpmReader, SystemColoursGiveCmap8)
 
 TEST(XpmReader, RefusesDamagedAndCutFiles)
 {
-	ExpectRefusals(BPrivate::XpmReader(), {
-		{"unknown colour", Xpm({"1 1 1 1", "a c not-a-colour", "a"}), B_ILLEGAL_DATA,
-			"\"not-a-colour\" is unknown"},
-		{"short row", Xpm({"2 1 1 1", "a c red", "a"}), B_ILLEGAL_DATA, "too short"},
-		{"unknown pixel", Xpm({"2 1 1 1", "a c red", "ab"}), B_ILLEGAL_DATA, "no colour"},
-		{"missing rows", Xpm({"1 2 1 1", "a c red", "a"}), B_ILLEGAL_DATA, "is cut off"},
-		{"open string", Xpm({"1 1 1 1", "a c red"}).Text("\"a"), B_ILLEGAL_DATA, "is cut off"},
-		{"missing colours", Xpm({"1 1 3 1", "a c red"}), B_ILLEGAL_DATA, "fewer colours"},
-		{"no size", Xpm({"x y", "a c red"}), B_ILLEGAL_DATA, "lacks a number"},
-		{"too large", Xpm({"100000 100000 1 1", "a c red"}), B_NO_MEMORY,
-			"100000\u00d7100000"},
-	});
+	ExpectRefusals(BPrivate::XpmReader(),
+		{
+			{"unknown colour", Xpm({"1 1 1 1", "a c not-a-colour", "a"}), B_ILLEGAL_DATA,
+				"\"not-a-colour\" is unknown"},
+			{"short row", Xpm({"2 1 1 1", "a c red", "a"}), B_ILLEGAL_DATA, "too short"},
+			{"unknown pixel", Xpm({"2 1 1 1", "a c red", "ab"}), B_ILLEGAL_DATA, "no colour"},
+			{"missing rows", Xpm({"1 2 1 1", "a c red", "a"}), B_ILLEGAL_DATA, "is cut off"},
+			{"open string", Xpm({"1 1 1 1", "a c red"}).Text("\"a"), B_ILLEGAL_DATA, "is cut off"},
+			{"missing colours", Xpm({"1 1 3 1", "a c red"}), B_ILLEGAL_DATA, "fewer colours"},
+			{"no size", Xpm({"x y", "a c red"}), B_ILLEGAL_DATA, "lacks a number"},
+			{"too large", Xpm({"100000 100000 1 1", "a c red"}), B_NO_MEMORY, "100000\u00d7100000"},
+		});
 }
 
 TEST(XpmReader, RecognizesTheXpmComment)
