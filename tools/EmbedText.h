@@ -45,6 +45,20 @@ namespace EmbedText {
 std::string Header(const EmbeddedImage& image);
 std::string Assembly(const EmbeddedImage& image);
 
+// The start of a generated header: where it came from, the `includes`
+// (whole lines), and the guard that stops two images of one name in one
+// translation unit, left open for the header's #endif.
+std::string HeaderStart(const EmbeddedImage& image, const std::string& includes);
+
+// One object of an assembler source: `symbol` in a section of its own
+// (`section`.`symbol`, with `flags`), aligned to `alignment` bytes when above
+// 1, typed and sized as `size` bytes, followed by `body` (its directives).
+std::string AssemblerObject(const std::string& symbol, const char* section, const char* flags,
+	int alignment, int64_t size, const std::string& body);
+
+// The directive that takes in the bytes of the file at `path`.
+std::string IncludeBinary(const std::string& path);
+
 // The array's name as the linker sees it: NAME_MData, or the C++ ABI's
 // name of SCOPE::NAME_MData.
 std::string DataSymbol(const EmbeddedImage& image);

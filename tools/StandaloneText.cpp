@@ -298,25 +298,9 @@ Assembly(const EmbeddedImage& image)
 		+ "; do not edit. */\n"
 		  "/* "
 		+ image.name + "_MData: " + Number(image.length) + " bytes (digest " + digest + ") from "
-		+ EmbedText::Quoted(image.dataFile)
-		+ ". Assemble this file in its folder. */\n"
-		  "\t.section .rodata."
-		+ symbol
-		+ ",\"a\"\n"
-		  "\t.balign 64\n"
-		  "\t.globl "
-		+ symbol
-		+ "\n"
-		  "\t.type "
-		+ symbol
-		+ ", %object\n"
-		  "\t.size "
-		+ symbol + ", " + Number(image.length) + "\n" + symbol
-		+ ":\n"
-		  "\t.incbin \""
-		+ EmbedText::AssemblerPath(image.dataFile)
-		+ "\"\n"
-		  "\t.section .note.GNU-stack,\"\",%progbits\n";
+		+ EmbedText::Quoted(image.dataFile) + ". Assemble this file in its folder. */\n"
+		+ EmbedText::AssemblerObject(symbol, ".rodata", "a", 64, image.length,
+			EmbedText::IncludeBinary(image.dataFile)) "\t.section .note.GNU-stack,\"\",%progbits\n";
 }
 
 std::string
