@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <zstd.h>
 
 namespace BPrivate {
 
@@ -27,10 +28,14 @@ enum Declared {
 	kBytesPerRow,
 	kColorSpace,
 	kData,
+	// Those of a build with compression: the bytes' count, and the array of
+	// the zstd frame, which stands where NAME_MData would.
+	kSize,
+	kFrame,
 	kDeclaredCount
 };
 constexpr const char* kSuffixes[kDeclaredCount] = {
-	"_Width", "_Height", "_BytesPerRow", "_ColorSpace", "_MData"};
+	"_Width", "_Height", "_BytesPerRow", "_ColorSpace", "_MData", "_Size", "_ZData"};
 
 struct Declaration {
 	bool found = false;
@@ -51,6 +56,8 @@ private:
 	Result<void> Record(Declared which, std::string_view identifier, int64 value, size_t position);
 	Result<void> Expect(std::string_view text, const char* what);
 	Result<void> ReadData(BBitmap& bitmap, int64 length) const;
+	Result<void> Decompress(
+		BBitmap& bitmap, const std::string& frame, const std::string& leaf) const;
 
 	const ImageData& fImage;
 	SourceTextScanner fScanner;
@@ -89,6 +96,20 @@ HeaderParser::ParseConstant()
 	fScanner.SkipSpace();
 	const size_t position = fScanner.Position();
 	const std::string_view identifier = fScanner.TakeIdentifier();
+	// "constexpr size_t NAME_Size = 4096;", of a build with compression.
+	if (type == "size_t" && identifier.size() > 5 && identifier.ends_with("_Size")) {
+		int64 size = 0;
+		Result<void> step = Expect("=", "'='");
+		if (step) {
+			fScanner.SkipSpace();
+			if (!fScanner.TakeInteger(size) || size <= 0)
+				return fScanner.Expected("the bytes' count");
+			step = Expect(";", "';'");
+		}
+		if (!step)
+			return step;
+		return Record(kSize, identifier, size, position);
+	}
 	int which = kWidth;
 	for (; which < kData; which++) {
 		const std::string_view suffix = kSuffixes[which];
@@ -151,16 +172,37 @@ HeaderParser::ParseConstant()
 	return Record(Declared(which), identifier, value, position);
 }
 
-// "extern uint8 NAME_MData[N];"
+// "extern uint8 NAME_MData[N];", or a build with compression's
+// "extern const uint8 NAME_ZData[];" and "extern const uint32 NAME_ZSize;"
+// (the frame's length, which the .bin beside the header gives).
 Result<void>
 HeaderParser::ParseArray()
 {
 	fScanner.SkipSpace();
+	const bool constant = fScanner.TakeWord("const");
+	fScanner.SkipSpace();
+	if (constant && fScanner.TakeWord("uint32")) {
+		fScanner.SkipSpace();
+		const std::string_view identifier = fScanner.TakeIdentifier();
+		if (identifier.size() <= 6 || !identifier.ends_with("_ZSize"))
+			return fScanner.Expected("NAME_ZSize");
+		return Expect(";", "';'");
+	}
 	if (!fScanner.TakeWord("uint8"))
 		return fScanner.Expected("uint8 NAME_MData[N]");
 	fScanner.SkipSpace();
 	const size_t position = fScanner.Position();
 	const std::string_view identifier = fScanner.TakeIdentifier();
+	if (constant && identifier.size() > 6 && identifier.ends_with("_ZData")) {
+		Result<void> step = Expect("[", "'['");
+		if (step)
+			step = Expect("]", "']'");
+		if (step)
+			step = Expect(";", "';'");
+		if (!step)
+			return step;
+		return Record(kFrame, identifier, 0, position);
+	}
 	if (identifier.size() <= 6 || !identifier.ends_with("_MData")) {
 		fScanner.SetPosition(position);
 		return fScanner.Expected("NAME_MData");
@@ -198,9 +240,22 @@ HeaderParser::ReadData(BBitmap& bitmap, int64 length) const
 	Result<struct stat> info = file ? System::Stat(file.Value().Get())
 									: Result<struct stat>(file.Error());
 	if (!info)
-		return Refusal::Damaged(kFormat, leaf + " beside it: " + status_text(info.Status()));
+		return Refusal::Damaged(kFormat, leaf + " beside it: " + info.Error().Reason());
 	if (!S_ISREG(info.Value().st_mode))
 		return Refusal::Damaged(kFormat, leaf + " beside it is not a file");
+	if (fDeclarations[kFrame].found) {
+		// A frame can be no longer than zstd's bound for the bytes it holds.
+		if (info.Value().st_size <= 0
+			|| uint64(info.Value().st_size) > ZSTD_compressBound(size_t(length))) {
+			return Refusal::Damaged(kFormat,
+				leaf + " beside it holds " + std::to_string(info.Value().st_size)
+					+ " bytes, more than a zstd frame of " + std::to_string(length) + " takes");
+		}
+		Result<std::string> frame = System::ReadWhole(file.Value().Get());
+		if (!frame)
+			return Refusal::Damaged(kFormat, leaf + " beside it: " + frame.Error().Reason());
+		return Decompress(bitmap, frame.Value(), leaf);
+	}
 	if (info.Value().st_size != length) {
 		return Refusal::Damaged(kFormat,
 			leaf + " beside it holds " + std::to_string(info.Value().st_size)
@@ -212,10 +267,33 @@ HeaderParser::ReadData(BBitmap& bitmap, int64 length) const
 		Result<size_t> count = System::Read(
 			file.Value().Get(), bits + filled, size_t(length) - filled);
 		if (!count)
-			return Refusal::Damaged(kFormat, leaf + " beside it: " + status_text(count.Status()));
+			return Refusal::Damaged(kFormat, leaf + " beside it: " + count.Error().Reason());
 		if (count.Value() == 0)
 			return Refusal::Damaged(kFormat, leaf + " beside it ended while it was read");
 		filled += count.Value();
+	}
+	return {};
+}
+
+// The zstd frame `frame` decompressed into the bitmap's bits, which it must
+// fill exactly.
+Result<void>
+HeaderParser::Decompress(BBitmap& bitmap, const std::string& frame, const std::string& leaf) const
+{
+	const size_t length = size_t(bitmap.BitsLength());
+	const unsigned long long content = ZSTD_getFrameContentSize(frame.data(), frame.size());
+	if (content != length) {
+		return Refusal::Damaged(kFormat,
+			leaf + " beside it is not a zstd frame of the " + std::to_string(length)
+				+ " bytes the header says");
+	}
+	const size_t made = ZSTD_decompress(bitmap.Bits(), length, frame.data(), frame.size());
+	if (ZSTD_isError(made))
+		return Refusal::Damaged(kFormat, leaf + " beside it: " + ZSTD_getErrorName(made));
+	if (made != length) {
+		return Refusal::Damaged(kFormat,
+			leaf + " beside it holds " + std::to_string(made) + " bytes, the header says "
+				+ std::to_string(length));
 	}
 	return {};
 }
@@ -265,14 +343,25 @@ HeaderParser::Parse()
 			return read.TakeError();
 	}
 
-	const std::string& name = fDeclarations[kData].name;
+	// The bytes stand raw (NAME_MData) or compressed (NAME_ZData), never both.
+	if (fDeclarations[kData].found == fDeclarations[kFrame].found) {
+		return Refusal::Damaged(kFormat,
+			fDeclarations[kData].found ? "it declares both NAME_MData and NAME_ZData"
+									   : "it declares no NAME_MData");
+	}
+	const Declared bytes = fDeclarations[kFrame].found ? kFrame : kData;
+	if (bytes == kFrame && !fDeclarations[kSize].found)
+		return Refusal::Damaged(kFormat, "it declares no NAME_Size");
+	const std::string& name = fDeclarations[bytes].name;
 	for (int which = 0; which < kDeclaredCount; which++) {
+		if (which == kData || which == kFrame || (which == kSize && !fDeclarations[which].found))
+			continue;
 		if (!fDeclarations[which].found) {
 			return Refusal::Damaged(kFormat, std::string("it declares no NAME") + kSuffixes[which]);
 		}
 		if (fDeclarations[which].name != name) {
 			return fScanner.Refuse(fDeclarations[which].name + kSuffixes[which]
-					+ " is not of the image " + name + "_MData is",
+					+ " is not of the image " + name + kSuffixes[bytes] + " is",
 				fDeclarations[which].position);
 		}
 	}
@@ -280,7 +369,7 @@ HeaderParser::Parse()
 	const int64 width = fDeclarations[kWidth].value;
 	const int64 height = fDeclarations[kHeight].value;
 	const color_space space = color_space(fDeclarations[kColorSpace].value);
-	const int64 length = fDeclarations[kData].value;
+	const int64 length = bytes == kFrame ? fDeclarations[kSize].value : fDeclarations[kData].value;
 	if (Result<void> size = CheckImageSize(width, height); !size)
 		return size.TakeError();
 	const int64 bytesPerRow = bytes_per_row_for(space, int32(width));
@@ -290,6 +379,12 @@ HeaderParser::Parse()
 				+ std::to_string(width) + " pixels in its colour space takes "
 				+ std::to_string(bytesPerRow),
 			fDeclarations[kBytesPerRow].position);
+	}
+	if (fDeclarations[kSize].found && fDeclarations[kSize].value != bytesPerRow * height) {
+		return fScanner.Refuse(name + "_Size is " + std::to_string(fDeclarations[kSize].value)
+				+ ", but " + std::to_string(height) + " rows of " + std::to_string(bytesPerRow)
+				+ " take " + std::to_string(bytesPerRow * height),
+			fDeclarations[kSize].position);
 	}
 	if (length != bytesPerRow * height) {
 		return fScanner.Refuse(name + "_MData holds " + std::to_string(length) + " bytes, but "

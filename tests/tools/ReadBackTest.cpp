@@ -121,3 +121,37 @@ TEST(ReadBackTest, AnEmbedHeaderReadsBackWithItsBinAndSaysWhatDoesNotMatch)
 				+ " is a damaged Quillpix embed header file: " + row.message + "\n");
 	}
 }
+
+// A header of a build with compression reads back too: its zstd frame
+// decompressed, or its bytes as they are where the image stayed raw; a frame
+// cut short is refused with its file named.
+TEST(ReadBackTest, ACompressedEmbedHeaderReadsBackAndACutFrameIsRefused)
+{
+	ScratchDirectory scratch;
+	const std::string header = scratch / "quill.h";
+	const std::string text = scratch / "text.h";
+	const std::string image = QUILLPIX_SOURCE_DIR "/examples/quill.png";
+	ASSERT_EQ(Export(scratch, {"-o", text, image}).exitCode, 0);
+	for (const char* threshold : {"99", "10"}) {
+		SCOPED_TRACE(threshold);
+		ASSERT_EQ(
+			Export(scratch,
+				{"--embed", header, "--compress", "zstd", "--compress-threshold", threshold, image})
+				.exitCode,
+			0);
+		ExporterProcess::Outcome back = Export(scratch, {"-o", "-", header});
+		EXPECT_EQ(back.exitCode, 0) << back.err;
+		EXPECT_EQ(back.out, ReadWhole(text));
+	}
+	ASSERT_NE(ReadWhole(header).find("_Compressed 1"), std::string::npos);
+	const std::string bin = scratch / "quill.bin";
+	const std::string frame = ReadWhole(bin);
+	ASSERT_TRUE(WriteWhole(bin, frame.substr(0, frame.size() - 1)));
+	ExporterProcess::Outcome cut = Export(scratch, {"-o", "-", header});
+	EXPECT_EQ(cut.exitCode, 1);
+	EXPECT_EQ(cut.err.rfind("quillpix-export: " + header
+					  + " is a damaged Quillpix embed header file: quill.bin beside it",
+				  0),
+		0u)
+		<< cut.err;
+}
