@@ -183,8 +183,9 @@ Assembly(const EmbeddedImage& image, int64_t frameSize, uint64_t frameDigest, Fo
 		+ ". Assemble this file in its folder. */\n"
 		+ EmbedText::AssemblerObject(
 			data, ".rodata", "a", 1, frameSize, EmbedText::IncludeBinary(image.dataFile))
-		+ EmbedText::AssemblerObject(size, ".rodata", "a", 4, 4,
-			"\t.4byte " + Number(frameSize) + "\n") "\t.section .note.GNU-stack,\"\",%progbits\n";
+		+ EmbedText::AssemblerObject(
+			size, ".rodata", "a", 4, 4, "\t.4byte " + Number(frameSize) + "\n")
+		+ "\t.section .note.GNU-stack,\"\",%progbits\n";
 }
 
 } // namespace CompressedEmbed

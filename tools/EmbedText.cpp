@@ -186,7 +186,7 @@ Assembly(const EmbeddedImage& image)
 		+ Quoted(image.dataFile) + ". Assemble this file in its folder. */\n"
 		+ AssemblerObject(symbol, ".data", "aw", 64, image.length, IncludeBinary(image.dataFile))
 		// Data alone needs no executable stack.
-		"\t.section .note.GNU-stack,\"\",%progbits\n";
+		+ "\t.section .note.GNU-stack,\"\",%progbits\n";
 }
 
 } // namespace EmbedText

@@ -299,8 +299,9 @@ Assembly(const EmbeddedImage& image)
 		  "/* "
 		+ image.name + "_MData: " + Number(image.length) + " bytes (digest " + digest + ") from "
 		+ EmbedText::Quoted(image.dataFile) + ". Assemble this file in its folder. */\n"
-		+ EmbedText::AssemblerObject(symbol, ".rodata", "a", 64, image.length,
-			EmbedText::IncludeBinary(image.dataFile)) "\t.section .note.GNU-stack,\"\",%progbits\n";
+		+ EmbedText::AssemblerObject(
+			symbol, ".rodata", "a", 64, image.length, EmbedText::IncludeBinary(image.dataFile))
+		+ "\t.section .note.GNU-stack,\"\",%progbits\n";
 }
 
 std::string
