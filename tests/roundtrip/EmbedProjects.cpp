@@ -4,6 +4,10 @@
 #include "support/Files.h"
 #include "support/Program.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace embedtest {
 
 int
@@ -57,9 +61,18 @@ InstalledPrefix()
 	static testsupport::ScratchDirectory* scratch = new testsupport::ScratchDirectory();
 	static std::string prefix = [] {
 		std::string prefix = *scratch / "prefix";
+		// One install at a time: test processes that run at once would
+		// otherwise write the build tree's install manifest together, and
+		// one of them fail.
+		const int lock = open(
+			QUILLPIX_BINARY_DIR "/test-install.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+		if (lock >= 0)
+			flock(lock, LOCK_EX);
 		int status = RunTool(
 			{"cmake", "--install", QUILLPIX_BINARY_DIR, "--component", "tools", "--prefix", prefix},
 			scratch->Path(), *scratch / "install.log");
+		if (lock >= 0)
+			close(lock);
 		return status == 0 ? prefix : std::string();
 	}();
 	return prefix;
