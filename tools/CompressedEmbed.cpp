@@ -96,21 +96,8 @@ Header(const EmbeddedImage& image, bool compressed, Form form)
 		text += "namespace " + image.scope + " {\n\n";
 	text += "// The bitmap: " + Number(image.width) + " x " + Number(image.height) + " pixels, "
 		+ space + ", " + Number(image.bytesPerRow) + " bytes a row, " + Number(image.length)
-		+ " bytes in all.\n"
-		  "constexpr int32 "
-		+ name + "_Width = " + Number(image.width)
-		+ ";\n"
-		  "constexpr int32 "
-		+ name + "_Height = " + Number(image.height)
-		+ ";\n"
-		  "constexpr int32 "
-		+ name + "_BytesPerRow = " + Number(image.bytesPerRow)
-		+ ";\n"
-		  "constexpr color_space "
-		+ name + "_ColorSpace = " + space
-		+ ";\n"
-		  "constexpr size_t "
-		+ name + "_Size = " + Number(image.length) + ";\n\n";
+		+ " bytes in all.\n" + EmbedText::Constants(image) + "constexpr size_t " + name
+		+ "_Size = " + Number(image.length) + ";\n\n";
 	std::vector<const char*> names = {"_Width", "_Height", "_BytesPerRow", "_ColorSpace", "_Size"};
 	if (compressed) {
 		text += "// Its bytes compressed: " + name + "_ZData is one zstd frame of " + name

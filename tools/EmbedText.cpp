@@ -115,6 +115,16 @@ IncludeBinary(const std::string& path)
 }
 
 std::string
+Constants(const EmbeddedImage& image)
+{
+	const std::string& name = image.name;
+	return "constexpr int32 " + name + "_Width = " + Number(image.width) + ";\nconstexpr int32 "
+		+ name + "_Height = " + Number(image.height) + ";\nconstexpr int32 " + name
+		+ "_BytesPerRow = " + Number(image.bytesPerRow) + ";\nconstexpr color_space " + name
+		+ "_ColorSpace = " + ColorSpaceConstant(image.colorSpace) + ";\n";
+}
+
+std::string
 Header(const EmbeddedImage& image)
 {
 	const std::string& name = image.name;
@@ -124,19 +134,8 @@ Header(const EmbeddedImage& image)
 		text += "namespace " + image.scope + " {\n\n";
 	text += "// The bitmap: " + Number(image.width) + " x " + Number(image.height) + " pixels, "
 		+ ColorSpaceConstant(image.colorSpace) + ", " + Number(image.bytesPerRow)
-		+ " bytes a row.\n"
-		  "constexpr int32 "
-		+ name + "_Width = " + Number(image.width)
-		+ ";\n"
-		  "constexpr int32 "
-		+ name + "_Height = " + Number(image.height)
-		+ ";\n"
-		  "constexpr int32 "
-		+ name + "_BytesPerRow = " + Number(image.bytesPerRow)
-		+ ";\n"
-		  "constexpr color_space "
-		+ name + "_ColorSpace = " + ColorSpaceConstant(image.colorSpace)
-		+ ";\n\n"
+		+ " bytes a row.\n" + Constants(image)
+		+ "\n"
 		  "// Its bytes as the bitmap holds them, row after row.\n"
 		  "extern uint8 "
 		+ name + "_MData[" + Number(image.length)

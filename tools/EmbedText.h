@@ -50,6 +50,10 @@ std::string Assembly(const EmbeddedImage& image);
 // translation unit, left open for the header's #endif.
 std::string HeaderStart(const EmbeddedImage& image, const std::string& includes);
 
+// The Be form's constants of the image: NAME_Width, NAME_Height,
+// NAME_BytesPerRow and NAME_ColorSpace, a line each.
+std::string Constants(const EmbeddedImage& image);
+
 // One object of an assembler source: `symbol` in a section of its own
 // (`section`.`symbol`, with `flags`), aligned to `alignment` bytes when above
 // 1, typed and sized as `size` bytes, followed by `body` (its directives).
