@@ -213,27 +213,8 @@ Cmap8ToTrueColor(const uint8* source, uint8* target, int32 count)
 bool
 IsSupportedColorSpace(color_space space)
 {
-	switch (space) {
-	case B_RGB32:
-	case B_RGBA32:
-	case B_RGB32_BIG:
-	case B_RGBA32_BIG:
-	case B_RGB24:
-	case B_RGB24_BIG:
-	case B_RGB16:
-	case B_RGB15:
-	case B_RGBA15:
-	case B_RGB16_BIG:
-	case B_RGB15_BIG:
-	case B_RGBA15_BIG:
-	case B_CMAP8:
-	case B_GRAY8:
-	case B_GRAY1:
-		return true;
-	case B_NO_COLOR_SPACE:
-		return false;
-	}
-	return false;
+	// Every space the bitmaps know has a pixel size; no other has one.
+	return bits_per_pixel_for(space) != 0;
 }
 
 void
