@@ -33,13 +33,16 @@ struct TableIndex {
 	void Prefetch(uint32 color) const { __builtin_prefetch(table + color); }
 };
 
+#if !defined(__SSE2__)
 // For error diffusion, whose look-ups wait on one another: the nearest map
 // colour with its index (index << 24 | red << 16 | green << 8 | blue), from
-// a table small enough to stay in the cache.
+// a table small enough to stay in the cache. (With SSE2 DiffuseErrorsSse2
+// reads the table itself.)
 struct CandidateNearest {
 	const CellCandidateTable* table;
 	uint32 operator()(uint32 color) const { return table->NearestFor(color); }
 };
+#endif
 
 // The same answers from the map's exact search, more slowly, for when the
 // tables could not be had (no memory).
@@ -215,6 +218,190 @@ DiffuseErrors(const BBitmap& source, BBitmap& target, Nearest nearestOf)
 	}
 }
 
+#if defined(__SSE2__)
+// The same diffusion with SSE2, for the candidate table: a pixel's three
+// channels side by side in one vector (blue, green, red, then a lane that
+// stays 0), so that what passes from pixel to pixel is two vectors a band,
+// the value's channels come out as the 16-bit colour the table's search
+// takes, and the answer's levels (16 * level + 8 per channel) are one read.
+// The arithmetic and the order of the steps are those of DiffusePixel and
+// DiffuseErrors above, so the bytes are the same.
+
+// `value` times the constant kFactor, by shifts and additions (SSE2 has no
+// 32-bit multiplication of its lanes).
+template <int32 kFactor>
+inline __m128i
+Times(__m128i value)
+{
+	if constexpr (kFactor == 0)
+		return _mm_setzero_si128();
+	else if constexpr (kFactor == 3)
+		return _mm_add_epi32(_mm_slli_epi32(value, 1), value);
+	else if constexpr (kFactor == 5)
+		return _mm_add_epi32(_mm_slli_epi32(value, 2), value);
+	else if constexpr (kFactor == 6)
+		return _mm_slli_epi32(_mm_add_epi32(_mm_slli_epi32(value, 1), value), 1);
+	else if constexpr (kFactor == 7)
+		return _mm_sub_epi32(_mm_slli_epi32(value, 3), value);
+	else if constexpr (kFactor == 8)
+		return _mm_slli_epi32(value, 3);
+	else if constexpr (kFactor == 10)
+		return _mm_slli_epi32(_mm_add_epi32(_mm_slli_epi32(value, 2), value), 1);
+	else {
+		static_assert(kFactor == 16);
+		return _mm_slli_epi32(value, 4);
+	}
+}
+
+// Each map index's levels as the error is taken from them: 16 * level + 8
+// for blue, green and red, and 0.
+struct alignas(16) AnswerLevels {
+	int32 lanes[4];
+};
+
+const AnswerLevels*
+AnswerLevelsOfMap()
+{
+	static const std::array<AnswerLevels, 256> sLevels = []() {
+		std::array<AnswerLevels, 256> levels{};
+		for (int32 index = 0; index < 256; index++) {
+			const uint32 answer = CellCandidateTable::AnswerOf(uint8(index));
+			for (int32 c = 0; c < 3; c++)
+				levels[index].lanes[c] = int32(16 * ((answer >> (8 * c)) & 0xff) + 8);
+		}
+		return levels;
+	}();
+	return sLevels.data();
+}
+
+// One pixel, as DiffusePixel: `waiting` and `behind` hold four lanes, the
+// last of them 0.
+// Inlined everywhere, so that the vectors passed on stay in registers.
+template <int32 kBehind, int32 kUnder>
+[[gnu::always_inline]] inline void
+DiffusePixelSse2(uint32 pixel, const int32* waiting, uint8& out, int32* behind, __m128i& error,
+	__m128i& under, const CellCandidateTable& table, const AnswerLevels* levels)
+{
+	__m128i pixelError = _mm_setzero_si128();
+	if (__builtin_expect(IsTransparent(pixel), 0)) {
+		out = B_TRANSPARENT_MAGIC_CMAP8;
+	} else {
+		const __m128i zero = _mm_setzero_si128();
+		const __m128i channels = _mm_unpacklo_epi16(
+			_mm_unpacklo_epi8(_mm_cvtsi32_si128(int32(pixel & kColorMask)), zero), zero);
+		// 256 * level + 136 + waiting + 7 * error, in 1/256 of a level; the
+		// last lane stays 0.
+		const __m128i sum = _mm_add_epi32(
+			_mm_add_epi32(_mm_slli_epi32(channels, 8), _mm_setr_epi32(136, 136, 136, 0)),
+			_mm_add_epi32(
+				_mm_load_si128(reinterpret_cast<const __m128i*>(waiting)), Times<7>(error)));
+		// The sixteenths fit 16 bits well before the clamp (at most about
+		// 10000 either way), so they are clamped as 16-bit lanes.
+		__m128i value16 = _mm_packs_epi32(_mm_srai_epi32(sum, 4), zero);
+		value16 = _mm_min_epi16(_mm_max_epi16(value16, _mm_setr_epi16(8, 8, 8, 0, 0, 0, 0, 0)),
+			_mm_setr_epi16(16 * 255 + 8, 16 * 255 + 8, 16 * 255 + 8, 0, 0, 0, 0, 0));
+		const __m128i level16 = _mm_srli_epi16(value16, 4);
+		const uint32 color = uint32(_mm_cvtsi128_si32(_mm_packus_epi16(level16, zero)));
+		const uint8 index = table.IndexFor(color, _mm_unpacklo_epi64(level16, level16));
+		out = index;
+		pixelError = _mm_sub_epi32(_mm_unpacklo_epi16(value16, zero),
+			_mm_load_si128(reinterpret_cast<const __m128i*>(levels[index].lanes)));
+	}
+	_mm_store_si128(
+		reinterpret_cast<__m128i*>(behind), _mm_add_epi32(under, Times<kBehind>(pixelError)));
+	under = _mm_add_epi32(error, Times<kUnder>(pixelError));
+	error = pixelError;
+}
+
+// DiffuseErrors with the pixels of DiffusePixelSse2: the same bands, rows
+// and order, the rows below kept four lanes a pixel.
+template <typename Reader>
+void
+DiffuseErrorsSse2(const BBitmap& source, BBitmap& target, const CellCandidateTable& table)
+{
+	constexpr int32 kBandedFrom = 64;
+	const int32 width = source.Bounds().IntegerWidth() + 1;
+	const int32 height = source.Bounds().IntegerHeight() + 1;
+	const int32 topRows = height >= kBandedFrom ? ((height + 1) / 2 + 1) & ~1 : height;
+	const size_t rowLength = size_t(width + 2) * 4;
+	struct alignas(16) Lanes {
+		int32 lanes[4];
+	};
+	std::vector<Lanes> errors(4 * size_t(width + 2), Lanes{});
+	int32* currentA = errors.data()->lanes;
+	int32* nextA = currentA + rowLength;
+	int32* currentB = nextA + rowLength;
+	int32* nextB = currentB + rowLength;
+	const AnswerLevels* levels = AnswerLevelsOfMap();
+	const uint8* sourceBits = static_cast<const uint8*>(source.Bits());
+	uint8* targetBits = static_cast<uint8*>(target.Bits());
+	const int64 sourceStride = source.BytesPerRow();
+	const int64 targetStride = target.BytesPerRow();
+	Reader reader;
+	auto diffuseRows = [&](int32 y, auto bands, auto step) {
+		constexpr bool kTwo = decltype(bands)::value == 2;
+		constexpr int32 kStep = decltype(step)::value;
+		const uint8* rowA = sourceBits + int64(y) * sourceStride;
+		uint8* outA = targetBits + int64(y) * targetStride;
+		const uint8* rowB = kTwo ? sourceBits + int64(topRows + y) * sourceStride : nullptr;
+		uint8* outB = kTwo ? targetBits + int64(topRows + y) * targetStride : nullptr;
+		const int32* waitingA = currentA;
+		int32* belowA = nextA;
+		const int32* waitingB = currentB;
+		int32* belowB = nextB;
+		__m128i errorA = _mm_setzero_si128();
+		__m128i underA = _mm_setzero_si128();
+		__m128i errorB = _mm_setzero_si128();
+		__m128i underB = _mm_setzero_si128();
+		int32 x = kStep > 0 ? 0 : width - 1;
+		auto at = [&](auto shares, int32 place) {
+			constexpr int32 kBehind = decltype(shares)::first_type::value;
+			constexpr int32 kUnder = decltype(shares)::second_type::value;
+			const int32 waiting = 4 * (place + 1);
+			const int32 behind = 4 * (place + 1 - kStep);
+			DiffusePixelSse2<kBehind, kUnder>(reader.Read(rowA, place), waitingA + waiting,
+				outA[place], belowA + behind, errorA, underA, table, levels);
+			if constexpr (kTwo) {
+				DiffusePixelSse2<kBehind, kUnder>(reader.Read(rowB, place), waitingB + waiting,
+					outB[place], belowB + behind, errorB, underB, table, levels);
+			}
+		};
+		using Lone = std::pair<std::integral_constant<int32, 0>, std::integral_constant<int32, 16>>;
+		using First = std::pair<std::integral_constant<int32, 0>, std::integral_constant<int32, 8>>;
+		using Inside =
+			std::pair<std::integral_constant<int32, 3>, std::integral_constant<int32, 5>>;
+		using Last = std::pair<std::integral_constant<int32, 6>, std::integral_constant<int32, 10>>;
+		if (width == 1) {
+			at(Lone{}, x);
+		} else {
+			at(First{}, x);
+			for (int32 i = 1; i < width - 1; i++)
+				at(Inside{}, x += kStep);
+			at(Last{}, x += kStep);
+		}
+		_mm_store_si128(reinterpret_cast<__m128i*>(belowA + 4 * (x + 1)), underA);
+		if constexpr (kTwo)
+			_mm_store_si128(reinterpret_cast<__m128i*>(belowB + 4 * (x + 1)), underB);
+		std::swap(currentA, nextA);
+		if constexpr (kTwo)
+			std::swap(currentB, nextB);
+	};
+	auto rows = [&](int32 y, auto bands) {
+		if (y % 2 == 0)
+			diffuseRows(y, bands, std::integral_constant<int32, 1>{});
+		else
+			diffuseRows(y, bands, std::integral_constant<int32, -1>{});
+	};
+	const int32 bottomRows = height - topRows;
+	for (int32 y = 0; y < topRows; y++) {
+		if (y < bottomRows)
+			rows(y, std::integral_constant<int32, 2>{});
+		else
+			rows(y, std::integral_constant<int32, 1>{});
+	}
+}
+#endif
+
 using BPrivate::kBayer;
 
 // How far apart neighbouring levels of the map's colour cube lie (0, 51, 102,
@@ -328,9 +515,13 @@ DitherWith(DitherKind kind, const BBitmap& source, BBitmap& target)
 	const ColorMap& map = BPrivate::SystemColorMap();
 	const uint8* table = map.FullTable();
 	if (kind == DitherKind::kFloydSteinberg) {
-		if (const CellCandidateTable* candidates = CellCandidateTable::Get())
+		if (const CellCandidateTable* candidates = CellCandidateTable::Get()) {
+#if defined(__SSE2__)
+			DiffuseErrorsSse2<Reader>(source, target, *candidates);
+#else
 			DiffuseErrors<Reader>(source, target, CandidateNearest{candidates});
-		else
+#endif
+		} else
 			DiffuseErrors<Reader>(source, target, SearchedNearest{&map});
 		return;
 	}

@@ -40,7 +40,7 @@ public:
 		if (__builtin_expect(cell.answers[0] >> 24 == kCrowded, 0))
 			return CrowdedNearest(color, cell.answers[1]);
 #if defined(__SSE2__)
-		return fAnswers[NearestOfFour(color, cell)];
+		return fAnswers[NearestOfFour(OwnChannels(color), cell)];
 #else
 		uint32 nearest = KeyOf(color, cell.answers[0]);
 		for (int32 i = 1; i < 4; i++)
@@ -54,6 +54,25 @@ public:
 	{
 		return uint8(NearestFor(color) >> 24);
 	}
+
+#if defined(__SSE2__)
+	// The index alone, for a caller that has the colour's channels already
+	// as 16-bit values (blue, green, red, 0, twice over), as OwnChannels
+	// makes them.
+	uint8 IndexFor(uint32 color, __m128i own) const
+	{
+		const Cell& cell = fCells[CellOf(color)];
+		if (__builtin_expect(cell.answers[0] >> 24 == kCrowded, 0))
+			return uint8(CrowdedNearest(color, cell.answers[1]) >> 24);
+		return uint8(NearestOfFour(own, cell));
+	}
+
+	// A colour's channels as IndexFor takes them.
+	static __m128i OwnChannels(uint32 color)
+	{
+		return _mm_unpacklo_epi8(_mm_set1_epi32(int32(color)), _mm_setzero_si128());
+	}
+#endif
 
 	// A map index as NearestFor answers with it: index << 24 | its colour.
 	static uint32 AnswerOf(uint8 index);
@@ -94,13 +113,13 @@ private:
 #if defined(__SSE2__)
 	// The index of the nearest of a cell's four answers: the four keys are
 	// made side by side, each channel's difference in 16 bits and the
-	// squares summed in pairs, and the least kept.
-	static uint32 NearestOfFour(uint32 color, const Cell& cell)
+	// squares summed in pairs, and the least kept. `own` is the colour's
+	// channels (OwnChannels).
+	static uint32 NearestOfFour(__m128i own, const Cell& cell)
 	{
 		const __m128i answers = _mm_load_si128(reinterpret_cast<const __m128i*>(cell.answers));
 		const __m128i zero = _mm_setzero_si128();
 		const __m128i colors = _mm_and_si128(answers, _mm_set1_epi32(0x00ffffff));
-		const __m128i own = _mm_unpacklo_epi8(_mm_set1_epi32(int32(color)), zero);
 		const __m128i low = _mm_sub_epi16(_mm_unpacklo_epi8(colors, zero), own);
 		const __m128i high = _mm_sub_epi16(_mm_unpackhi_epi8(colors, zero), own);
 		// Per answer blue^2 + green^2 and red^2 + 0, two answers a vector.
