@@ -7,7 +7,8 @@
 # libraries that link this one, so it may include only what the library's
 # own usage requirements pass on (not its private links). Every include
 # that breaks this is reported with the file, the header and the library
-# that has the header.
+# that has the header. No target may have the whole source tree on its
+# include path (configure time only).
 #
 # At configure time LayerCheck.cmake includes this file and calls
 # quillpix_check_includes_at_configure(), which writes what it found out
@@ -17,6 +18,10 @@
 #   cmake -DQUILLPIX_INCLUDE_TARGETS=<that file> -P IncludeCheck.cmake
 # which reads the folders again, so that an include added since the
 # configuration is checked too.
+
+if(CMAKE_SCRIPT_MODE_FILE)
+	cmake_policy(VERSION 3.25)
+endif()
 
 # The plain directories of an include-directories property of `target`: a
 # build tree's $<BUILD_INTERFACE:dir> taken as dir, any other generator
@@ -61,6 +66,29 @@ function(_quillpix_public_dirs target result)
 	_quillpix_include_dirs(${target} INTERFACE_INCLUDE_DIRECTORIES dirs)
 	_quillpix_header_set_dirs(${target} INTERFACE_HEADER_SETS sets)
 	set(${result} ${dirs} ${sets} PARENT_SCOPE)
+endfunction()
+
+# Fails when a target of the build, in `directory` or below it, has the
+# whole source tree on its include path, which would reach every header.
+function(_quillpix_check_no_tree_root directory)
+	get_property(targets DIRECTORY ${directory} PROPERTY BUILDSYSTEM_TARGETS)
+	foreach(target IN LISTS targets)
+		foreach(property INCLUDE_DIRECTORIES INTERFACE_INCLUDE_DIRECTORIES)
+			_quillpix_include_dirs(${target} ${property} dirs)
+			foreach(dir IN LISTS dirs)
+				cmake_path(NORMAL_PATH dir)
+				string(REGEX REPLACE "/$" "" dir "${dir}")
+				if(dir STREQUAL PROJECT_SOURCE_DIR)
+					message(FATAL_ERROR "Includes: ${target} has the whole source tree on its "
+						"include path (${property}); headers are reached through the libraries it links")
+				endif()
+			endforeach()
+		endforeach()
+	endforeach()
+	get_property(subdirectories DIRECTORY ${directory} PROPERTY SUBDIRECTORIES)
+	foreach(subdirectory IN LISTS subdirectories)
+		_quillpix_check_no_tree_root(${subdirectory})
+	endforeach()
 endfunction()
 
 # Writes, for each library of the layers, its folders, its sources in them,
@@ -122,6 +150,7 @@ function(quillpix_check_includes_at_configure)
 	set(file ${CMAKE_BINARY_DIR}/IncludeCheck/targets.cmake)
 	file(WRITE ${file} "${data}")
 	include(${file})
+	_quillpix_check_no_tree_root(${PROJECT_SOURCE_DIR})
 	quillpix_check_includes()
 	set(QUILLPIX_INCLUDE_TARGETS ${file} PARENT_SCOPE)
 endfunction()
@@ -141,16 +170,8 @@ endfunction()
 
 # The files of `library` to check: its sources, and the headers in its
 # folders and their subfolders (those that are no other library's folder).
-# A header in a folder that two libraries share (a server and its probe) is
-# the one whose source has the header's name, or else the first's.
 function(_quillpix_files_of library result)
 	set(root ${QUILLPIX_INCLUDE_SOURCE_ROOT})
-	set(others "")
-	foreach(other IN LISTS QUILLPIX_INCLUDE_LIBRARIES)
-		if(NOT other STREQUAL library)
-			list(APPEND others ${QUILLPIX_INCLUDE_FOLDERS_${other}})
-		endif()
-	endforeach()
 	set(files ${QUILLPIX_INCLUDE_SOURCES_${library}})
 	foreach(folder IN LISTS QUILLPIX_INCLUDE_FOLDERS_${library})
 		file(GLOB_RECURSE headers ${root}/${folder}/*.h ${root}/${folder}/*.hpp)
@@ -171,17 +192,16 @@ function(_quillpix_files_of library result)
 							OR header_folder MATCHES "^${other_folder}/"))
 						set(mine FALSE)
 					endif()
-					# A folder shared with another library whose source is the header's.
-					if(other_folder STREQUAL folder)
-						foreach(source IN LISTS QUILLPIX_INCLUDE_SOURCES_${other})
-							get_filename_component(source_stem ${source} NAME_WE)
-							get_filename_component(source_folder ${source} DIRECTORY)
-							if(source_stem STREQUAL stem AND source_folder STREQUAL "${root}/${header_folder}")
-								set(mine FALSE)
-							endif()
-						endforeach()
-					endif()
 				endforeach()
+			endforeach()
+			# A header with a source of its name beside it is that source's
+			# library's (the folder of a server and its probe holds both), and
+			# is left out when no library of this build compiles the source.
+			foreach(extension cpp cc)
+				set(source ${root}/${header_folder}/${stem}.${extension})
+				if(EXISTS ${source} AND NOT source IN_LIST QUILLPIX_INCLUDE_SOURCES_${library})
+					set(mine FALSE)
+				endif()
 			endforeach()
 			if(mine)
 				list(APPEND files ${header})
