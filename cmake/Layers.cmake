@@ -6,8 +6,8 @@
 # library=folder[,folder...] with the folders relative to the source tree.
 # A library links only libraries of the layers below its own, so libraries
 # of one layer never link each other. Each folder's CMakeLists.txt defines
-# its libraries; a folder may hold libraries of two layers (a server and the
-# probe beside it), and is added where it first appears.
+# its libraries, and holds no other library's code: a library in a folder
+# below another's (a server's probe) is a folder of its own.
 #
 # For each library this sets QUILLPIX_FOLDERS_<library> and
 # QUILLPIX_RANK_<library> (its layer's number); QUILLPIX_LAYERS lists the
@@ -40,7 +40,7 @@ quillpix_layer(be_translation=platform/translation
 	be_kits=platform/app,platform/interface,platform/tracker,platform/server)
 quillpix_layer(be_text=platform/text be_probe=platform/probe be_headless=platform/headless
 	be_qt=platform/qt)
-quillpix_layer(be_headless_probe=platform/headless be_qt_probe=platform/qt)
+quillpix_layer(be_headless_probe=platform/headless/probe be_qt_probe=platform/qt/probe)
 
 # The program's own code: plain code first (files, icons, command codes),
 # then the export and the application framework, the exporter's options, the
