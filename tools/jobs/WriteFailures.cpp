@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "WriteFailures.h"
 
-#include "PrintableName.h"
+#include "tools/options/PrintableName.h"
 
 #include <Errors.h>
 
