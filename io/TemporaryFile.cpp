@@ -22,7 +22,7 @@ TemporaryFile::~TemporaryFile()
 	DropName();
 }
 
-Result<void>
+Result<BPrivate::UniqueFd>
 TemporaryFile::Open(mode_t mode)
 {
 	// Unnamed where the file system allows it, so that nothing is left
@@ -32,9 +32,9 @@ TemporaryFile::Open(mode_t mode)
 		Result<BPrivate::UniqueFd> unnamed = System::OpenAt(
 			fDirectory, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
 		if (unnamed) {
-			fFd = std::move(unnamed).Value();
+			fFd = unnamed.Value().Get();
 			fUnnamed = true;
-			return {};
+			return unnamed;
 		}
 		// Otherwise a named file is tried: where the unnamed one is refused
 		// for a reason of its own (no support, or EPERM in a directory that
@@ -43,9 +43,9 @@ TemporaryFile::Open(mode_t mode)
 	Result<BPrivate::UniqueFd> named = CreateBeside(fDirectory, fLeaf, O_RDWR, mode, &fHiddenLeaf);
 	if (!named)
 		return named.TakeError();
-	fFd = std::move(named).Value();
+	fFd = named.Value().Get();
 	fUnnamed = false;
-	return {};
+	return named;
 }
 
 Result<void>
