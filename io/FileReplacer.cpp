@@ -48,8 +48,14 @@ FileReplacer::Begin()
 	Result<ResolvedName> resolved = ResolveLinks(fPath);
 	if (!resolved)
 		return resolved.TakeError();
-	if (resolved.Value().held >= 0)
-		return BeginHeld(resolved.Value().held);
+	if (resolved.Value().held >= 0) {
+		Result<void> begun = BeginHeld(resolved.Value().held);
+		// A descriptor the process does not hold names nothing, as an open
+		// of the name would say.
+		if (!begun && begun.Error().error == EBADF)
+			return Failure::FromSystem(ENOENT, "open", fPath.c_str());
+		return begun;
+	}
 
 	Result<struct stat> info = System::Stat(fPath.c_str());
 	if (info && !S_ISREG(info.Value().st_mode)) {
@@ -102,13 +108,13 @@ FileReplacer::BeginNamed(const std::string& resolved)
 Result<void>
 FileReplacer::BeginHeld(int held)
 {
+	if (fWay != Way::kNone)
+		return Failure(B_NOT_ALLOWED);
 	Result<int> flags = System::StatusFlags(held);
 	if (!flags) {
-		// A descriptor the process does not hold names nothing, as an open
-		// of the name would say.
-		if (flags.Error().error == EBADF)
-			return Failure::FromSystem(ENOENT, "open", fPath.c_str());
-		return flags.TakeError();
+		Failure failure = flags.TakeError();
+		failure.path = fPath;
+		return failure;
 	}
 	if ((flags.Value() & O_ACCMODE) == O_RDONLY)
 		return Failure::FromSystem(EACCES, "open", fPath.c_str());

@@ -67,6 +67,11 @@ public:
 	// Decides how the file is replaced and opens what the text goes into.
 	// Success, or why nothing can be written (nothing was touched then).
 	BPrivate::Result<void> Begin();
+	// Begins on `held`, a descriptor the process holds (its standard output,
+	// say), as Begin does for a name such as /dev/fd/N that leads to it: the
+	// text goes into it at its offset (kHeldDescriptor). The object's path
+	// is the name failures tell.
+	BPrivate::Result<void> BeginHeld(int held);
 	// The file the text is written into, positioned where it starts; valid
 	// after a successful Begin until the object goes.
 	PlainBufferedFile& TextFile() { return *fText; }
@@ -85,7 +90,6 @@ public:
 	bool WritesNewFile() const { return fWay == Way::kNewFile || fWay == Way::kRename; }
 
 private:
-	BPrivate::Result<void> BeginHeld(int held);
 	BPrivate::Result<void> BeginThroughName();
 	// Writes the text straight into `fd`, a descriptor of the file itself,
 	// the way recorded as `way`.

@@ -187,6 +187,16 @@ PlainBufferedFile::FlushOrFail()
 	return {};
 }
 
+BPrivate::Result<void>
+PlainBufferedFile::WriteThrough(const void* data, size_t size)
+{
+	if (Flush() != B_OK || !IsWritable())
+		return WriteFailure();
+	if (size != 0 && WriteToFile(data, size) != static_cast<ssize_t>(size))
+		return WriteFailure();
+	return {};
+}
+
 ssize_t
 PlainBufferedFile::Read(void* buffer, size_t size)
 {

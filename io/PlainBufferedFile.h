@@ -72,6 +72,10 @@ public:
 	// Flush answering it.
 	BPrivate::Failure WriteFailure() const;
 	BPrivate::Result<void> FlushOrFail();
+	// For blocks that would only pass through the buffer: flushes, then
+	// writes all `size` bytes straight to the file. Success, or the
+	// WriteFailure.
+	BPrivate::Result<void> WriteThrough(const void* data, size_t size);
 
 	// The descriptor the object holds, for an owner that acts on the file
 	// beside the buffer (truncating, syncing, linking it); -1 when none.
