@@ -6,6 +6,7 @@
 #include <System.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <vector>
 
@@ -109,7 +110,7 @@ TemporaryFile::Link(bool replace)
 				fHiddenLeaf = name;
 				break;
 			}
-			if (linked.Status() != B_FILE_EXISTS || attempt >= kNameAttempts)
+			if (linked.Error().error != EEXIST || attempt >= kNameAttempts)
 				return linked;
 		}
 		fUnnamed = false;
@@ -123,7 +124,7 @@ TemporaryFile::Link(bool replace)
 			fDirectory, fHiddenLeaf.c_str(), fDirectory, leaf, RENAME_NOREPLACE);
 		// A file system without the flag: a link fails as well where the
 		// name is taken.
-		if (!named && named.Status() == B_BAD_VALUE) {
+		if (!named && named.Error().error == EINVAL) {
 			named = System::LinkAt(fDirectory, fHiddenLeaf.c_str(), fDirectory, leaf);
 			if (named)
 				(void)System::UnlinkAt(fDirectory, fHiddenLeaf.c_str());
@@ -134,9 +135,9 @@ TemporaryFile::Link(bool replace)
 		return {};
 	}
 	DropName();
-	status_t status = named.Status();
+	const int error = named.Error().error;
 	if (replace
-		&& (status == B_PERMISSION_DENIED || status == B_BUSY || status == B_CROSS_DEVICE_LINK)) {
+		&& (error == EACCES || error == EPERM || error == EBUSY || error == EXDEV)) {
 		return Failure(B_NOT_ALLOWED);
 	}
 	return named;
