@@ -4,11 +4,11 @@
 // space an image window would hold, and writes it through the same export
 // function as the window's save, so the output is byte-identical.
 
-#include "ExportOptions.h"
-#include "ExportRunner.h"
+#include "tools/options/ExportOptions.h"
+#include "tools/jobs/ExportRunner.h"
 #include "export/ImageIdentifier.h"
-#include "InterruptWatch.h"
-#include "OutputConflicts.h"
+#include "tools/jobs/InterruptWatch.h"
+#include "tools/jobs/OutputConflicts.h"
 
 #include <cstdio>
 #include <string>

@@ -4,9 +4,9 @@
 // build), and the sentences its failures are told with.
 
 #include "support/Files.h"
-#include "tools/BuildFile.h"
-#include "tools/EmbedWriter.h"
-#include "tools/WriteFailures.h"
+#include "tools/jobs/BuildFile.h"
+#include "tools/jobs/EmbedWriter.h"
+#include "tools/jobs/WriteFailures.h"
 
 #include <CompressedBitmap.h>
 #include <PrefilledBitmap.h>

@@ -5,7 +5,7 @@
 #include "ExportFixtures.h"
 #include "support/Files.h"
 #include "support/Waiting.h"
-#include "tools/ExportRunner.h"
+#include "tools/jobs/ExportRunner.h"
 
 #include <gtest/gtest.h>
 

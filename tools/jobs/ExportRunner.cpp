@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ExportRunner.h"
 
-#include "ImageInput.h"
+#include "tools/options/ImageInput.h"
 #include "WriteFailures.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "WriteFailures.h"
 
-#include "PrintableName.h"
 #include "io/PlainBufferedFile.h"
+#include "tools/options/PrintableName.h"
 
 namespace WriteFailures {
 

@@ -10,7 +10,7 @@
 // Messages are for the thread that orders the output, once Run has returned
 // (the caller's lock makes that visible).
 
-#include "ExportOptions.h"
+#include "tools/options/ExportOptions.h"
 
 #include <Bitmap.h>
 #include <Result.h>

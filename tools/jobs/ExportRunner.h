@@ -24,7 +24,7 @@
 // before it returns. Everything shared with the workers is under fLock.
 
 #include "ExportJob.h"
-#include "ExportOptions.h"
+#include "tools/options/ExportOptions.h"
 #include "ItemChunks.h"
 #include "ProgressLine.h"
 #include "io/FileReplacer.h"
