@@ -295,8 +295,7 @@ FileReplacer::Abort()
 Result<void>
 FileReplacer::OpenText(UniqueFd fd, uint32 openMode)
 {
-	fText = std::make_unique<PlainBufferedFile>(
-		fd.Release(), openMode, fBufferSize, fPath.c_str());
+	fText = std::make_unique<PlainBufferedFile>(fd.Release(), openMode, fBufferSize, fPath.c_str());
 	if (fText->InitCheck() != B_OK)
 		return fText->WriteFailure();
 	return {};

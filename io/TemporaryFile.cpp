@@ -136,8 +136,7 @@ TemporaryFile::Link(bool replace)
 	}
 	DropName();
 	const int error = named.Error().error;
-	if (replace
-		&& (error == EACCES || error == EPERM || error == EBUSY || error == EXDEV)) {
+	if (replace && (error == EACCES || error == EPERM || error == EBUSY || error == EXDEV)) {
 		return Failure(B_NOT_ALLOWED);
 	}
 	return named;

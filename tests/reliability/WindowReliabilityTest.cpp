@@ -147,8 +147,8 @@ TEST_F(FailedSaveTest, AFullDiskKeepsTheNameTitleAndOldFile)
 	signal(SIGXFSZ, previous);
 	ASSERT_TRUE(saved);
 	ExpectNothingChanged("full disk");
-	EXPECT_EQ(AlertTexts(1),
-		std::vector<std::string>{"Could not save \"icon.h\": File too large."});
+	EXPECT_EQ(
+		AlertTexts(1), std::vector<std::string>{"Could not save \"icon.h\": File too large."});
 
 	// With room again, the same save works and takes the new name.
 	ASSERT_TRUE(SaveThroughPanel(fWindow, fSaved, "icon.h"));

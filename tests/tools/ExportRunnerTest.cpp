@@ -204,14 +204,16 @@ TEST(ExportRunner, WhileATextGoesOutEachWorkerReadsAnImageAhead)
 	(void)fcntl(ends[1], F_SETPIPE_SZ, 4096);
 	ASSERT_EQ(fcntl(ends[1], F_SETFL, O_NONBLOCK), 0);
 	const std::string filler(4096, 'x');
-	while (write(ends[1], filler.data(), filler.size()) > 0) { }
+	while (write(ends[1], filler.data(), filler.size()) > 0)
+		continue;
 	ASSERT_EQ(fcntl(ends[1], F_SETFL, 0), 0);
 	bool waitedInVain = false;
 	std::thread reader([&, open = thirdRead.get_future()] {
 		if (open.wait_for(kWatchdog) != std::future_status::ready)
 			waitedInVain = true;
 		char buffer[4096];
-		while (read(ends[0], buffer, sizeof(buffer)) > 0) { }
+		while (read(ends[0], buffer, sizeof(buffer)) > 0)
+			continue;
 		close(ends[0]);
 	});
 	FILE* output = fdopen(ends[1], "w");
