@@ -72,11 +72,6 @@ main(int argc, char** argv)
 		return 2;
 	}
 
-	// Texts for standard output are large: written in big blocks.
-	static char outputBuffer[64 * 1024];
-	if (options.ToStandardOutput())
-		setvbuf(stdout, outputBuffer, _IOFBF, sizeof(outputBuffer));
-
 	// Before the workers start, so that they inherit the blocked signals.
 	InterruptWatch interrupts;
 	ExportRunner runner(options, stderr, stdout, ProgressFor(options));

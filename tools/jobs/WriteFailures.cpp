@@ -1,39 +1,34 @@
 // SPDX-License-Identifier: MIT
 #include "WriteFailures.h"
 
+#include "io/PlainBufferedFile.h"
 #include "tools/options/PrintableName.h"
-
-#include <Errors.h>
-
-#include <cerrno>
-#include <cstring>
 
 namespace WriteFailures {
 
-BPrivate::Failure
-StreamFailure(int error)
+namespace {
+
+constexpr size_t kThroughLength = size_t(64) << 10;
+
+} // namespace
+
+BPrivate::Result<void>
+WriteOut(PlainBufferedFile& file, const void* data, size_t length)
 {
-	if (error <= 0)
-		return BPrivate::Failure(B_ERROR, "Write error");
-	return BPrivate::Failure::FromSystem(error, "write");
+	// A formatted block of items goes straight to the file; copying it
+	// into the buffer first would only cost time.
+	if (length >= kThroughLength)
+		return file.WriteThrough(data, length);
+	ssize_t taken = file.BufferedWrite(data, length);
+	if (taken >= 0 && static_cast<size_t>(taken) == length)
+		return {};
+	return file.WriteFailure();
 }
 
 BPrivate::Result<void>
-StreamWrite(FILE* stream, const void* data, size_t length)
+FlushOut(PlainBufferedFile& file)
 {
-	errno = 0;
-	if (fwrite(data, 1, length, stream) == length)
-		return {};
-	return StreamFailure(errno);
-}
-
-BPrivate::Result<void>
-StreamFlush(FILE* stream)
-{
-	errno = 0;
-	if (fflush(stream) == 0)
-		return {};
-	return StreamFailure(errno);
+	return file.FlushOrFail();
 }
 
 BPrivate::Failure

@@ -7,22 +7,17 @@
 
 #include <Result.h>
 
-#include <cstdio>
 #include <string>
+
+class PlainBufferedFile;
 
 namespace WriteFailures {
 
-// The failure of a stream write that left `error` in errno; 0 or a negative
-// value when it left none. Its detail is the system's words for `error`, or
-// "Write error".
-BPrivate::Failure StreamFailure(int error);
-
-// The stdio edge of the writes to standard output: all `length` bytes of
-// `data` handed to `stream`, or its buffer pushed out, each answering the
-// StreamFailure of what the call left in errno. Nothing else in the exporter
-// reads errno after a stream call.
-BPrivate::Result<void> StreamWrite(FILE* stream, const void* data, size_t length);
-BPrivate::Result<void> StreamFlush(FILE* stream);
+// The writes of a text into the buffered file it goes out through (standard
+// output's as a file's): all `length` bytes of `data` taken, or the buffer
+// pushed out, each answering the file's WriteFailure otherwise.
+BPrivate::Result<void> WriteOut(PlainBufferedFile& file, const void* data, size_t length);
+BPrivate::Result<void> FlushOut(PlainBufferedFile& file);
 
 // `why` told about `output` (a file's path, made printable, or "standard
 // output"): the same status, the whole sentence as the detail. The reason is `why`'s detail,
