@@ -40,6 +40,14 @@ enum class Form {
 	kStandalone
 };
 
+// Which frame the image of `length` bytes at `bits` is given (the rule
+// above).
+enum class Profile {
+	kAsked,
+	kForSpeed
+};
+BPrivate::Result<Profile> ChooseProfile(const void* bits, size_t length);
+
 // The frame of `length` bytes at `bits` at `settings`' level, or empty when
 // it would not be `settings.threshold` percent smaller than they are.
 // Fails only when zstd cannot work (memory).
