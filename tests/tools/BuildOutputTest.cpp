@@ -306,7 +306,8 @@ TEST(CompressedEmbed, AnImageTheFastestLevelCannotHalveIsMadeForSpeed)
 	uint8* bytes = static_cast<uint8*>(copiedRows->Bits());
 	for (int32 row = 0; row < 64; row++) {
 		for (int32 i = 0; i < 256; i++)
-			bytes[row * 256 + i] = row % 5 < 4 ? uint8(random() & 0x7F) : bytes[(row - 1) * 256 + i];
+			bytes[row * 256 + i] = row % 5 < 4 ? uint8(random() & 0x7F)
+											   : bytes[(row - 1) * 256 + i];
 	}
 	const std::unique_ptr<BBitmap> smooth = Picture(false);
 	const std::unique_ptr<BBitmap> noise = Picture(true);
