@@ -134,7 +134,15 @@ Compress(const void* bits, size_t length, const EmbedCompression& settings)
 	// Room for no more than the threshold allows: a frame that does not fit
 	// is one that would not have been small enough.
 	const size_t keep = size_t(100 - settings.threshold);
-	return Frame(context.get(), bits, length, length / 100 * keep + length % 100 * keep / 100);
+	const size_t room = length / 100 * keep + length % 100 * keep / 100;
+	Result<std::vector<uint8_t>> frame = Frame(context.get(), bits, length, room);
+	if (!frame || !frame.Value().empty() || profile.Value() == Profile::kAsked)
+		return frame;
+	// Made for speed it is not small enough; with Huffman-coded literals it
+	// may be, and a smaller program is what was asked for.
+	if (Result<void> set = Configure(context.get(), settings.level, Profile::kAsked); !set)
+		return set.Error();
+	return Frame(context.get(), bits, length, room);
 }
 
 std::string
