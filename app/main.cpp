@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "QuillpixApp.h"
+#include "app/program/QuillpixApp.h"
+#include "app/server_choice/ServerChoice.h"
+#include "resources/Version.h"
 
 #include <Application.h>
-#include <ServerChoice.h>
-#include <Version.h>
 
 #ifdef QUILLPIX_HAVE_QT_SERVER
-#include <AppIcons.h>
+#include "resources/AppIcons.h"
+
 #include <QtServer.h>
 #endif
 

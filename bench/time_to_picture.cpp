@@ -14,7 +14,7 @@
 // With --phases, `picture` also prints when the window was made and when
 // its first pixels arrived, on standard error.
 
-#include "app/QuillpixApp.h"
+#include "app/program/QuillpixApp.h"
 
 #include <Application.h>
 #include <Bitmap.h>

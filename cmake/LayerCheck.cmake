@@ -1,30 +1,13 @@
 # SPDX-License-Identifier: MIT
 # Checks, at configure time, the layering the libraries promise, the
-# platform's and the program's own: each links only libraries of the layers
-# below its own (so there are no cycles); the exporter and the plain code
-# under it reach no kit, text or server library; only the program's start-up
-# choice reaches a display server; and no library of the program reaches a
-# platform library's private headers. A link that breaks a rule stops the
-# configuration with the library that broke it.
-
-# Bottom up; libraries in one entry are one layer and may not link each other.
-set(QUILLPIX_PLATFORM_LAYERS
-	"be_base"
-	"be_graphics"
-	"be_translation|be_kits"
-	"be_text|be_headless|be_qt|be_probe"
-	"be_headless_probe|be_qt_probe")
-# The program's own libraries, above the whole platform: plain code first
-# (files, names, icons, options), then the export and the application
-# framework, the document window and the export jobs, the image window, and
-# the program with its choice of server.
-set(QUILLPIX_PROGRAM_LAYERS
-	"quillpix_io|quillpix_resources|quillpix_commands"
-	"quillpix_export|quillpix_framework"
-	"quillpix_export_options"
-	"quillpix_document|quillpix_export_jobs"
-	"quillpix_image"
-	"quillpix_app|quillpix_server_choice")
+# platform's and the program's own, in the layers of Layers.cmake: each links
+# only libraries of the layers below its own (so there are no cycles); each
+# includes only headers of the libraries it links (IncludeCheck.cmake, also
+# a test); the exporter and the plain code under it reach no kit, text or
+# server library; only the program's start-up choice reaches a display
+# server; and no library of the program reaches a platform library's private
+# headers. A link or include that breaks a rule stops the configuration with
+# the library that broke it.
 
 # The libraries `target` links directly that are targets of this build.
 function(quillpix_direct_links target result)
@@ -46,29 +29,17 @@ function(quillpix_direct_links target result)
 endfunction()
 
 function(quillpix_check_layers)
-	set(layers ${QUILLPIX_PLATFORM_LAYERS} ${QUILLPIX_PROGRAM_LAYERS})
-	set(rank 0)
-	foreach(layer IN LISTS layers)
-		string(REPLACE "|" ";" members "${layer}")
-		foreach(library IN LISTS members)
-			set(rank_${library} ${rank})
-		endforeach()
-		math(EXPR rank "${rank} + 1")
-	endforeach()
-
-	foreach(layer IN LISTS layers)
-		string(REPLACE "|" ";" members "${layer}")
-		foreach(library IN LISTS members)
-			if(NOT TARGET ${library})
-				continue()
+	foreach(library IN LISTS QUILLPIX_LAYER_LIBRARIES)
+		if(NOT TARGET ${library})
+			continue()
+		endif()
+		quillpix_direct_links(${library} links)
+		foreach(link IN LISTS links)
+			if(DEFINED QUILLPIX_RANK_${link}
+					AND NOT QUILLPIX_RANK_${link} LESS QUILLPIX_RANK_${library})
+				message(FATAL_ERROR "Layering: ${library} links ${link}, "
+					"which is not in a layer below it")
 			endif()
-			quillpix_direct_links(${library} links)
-			foreach(link IN LISTS links)
-				if(DEFINED rank_${link} AND NOT rank_${link} LESS rank_${library})
-					message(FATAL_ERROR "Layering: ${library} links ${link}, "
-						"which is not in a layer below it")
-				endif()
-			endforeach()
 		endforeach()
 	endforeach()
 endfunction()
@@ -76,13 +47,21 @@ endfunction()
 # The targets `target` reaches. LINKS: through any chain of links, itself
 # included. USAGE: those whose include paths it is compiled with, the ones it
 # links and what their usage requirements bring (a library's private links
-# do not pass theirs on).
+# do not pass theirs on). INTERFACE: those whose include paths the targets
+# that link `target` are compiled with, because of it: what its usage
+# requirements bring, which is all its public headers may include.
 function(quillpix_reached target mode result)
 	if(mode STREQUAL "USAGE")
 		get_target_property(queue ${target} LINK_LIBRARIES)
 		if(NOT queue)
 			set(queue "")
 		endif()
+	elseif(mode STREQUAL "INTERFACE")
+		get_target_property(queue ${target} INTERFACE_LINK_LIBRARIES)
+		if(NOT queue)
+			set(queue "")
+		endif()
+		list(FILTER queue EXCLUDE REGEX "^\\$<LINK_ONLY:")
 	else()
 		set(queue ${target})
 	endif()
@@ -93,7 +72,7 @@ function(quillpix_reached target mode result)
 			continue()
 		endif()
 		list(APPEND seen ${current})
-		if(mode STREQUAL "USAGE")
+		if(NOT mode STREQUAL "LINKS")
 			get_target_property(usage ${current} INTERFACE_LINK_LIBRARIES)
 			if(usage)
 				list(FILTER usage EXCLUDE REGEX "^\\$<LINK_ONLY:")
@@ -134,9 +113,18 @@ endforeach()
 foreach(window_code quillpix_framework quillpix_document quillpix_image quillpix_app)
 	quillpix_check_never(${window_code} LINKS be_headless be_qt be_probe)
 endforeach()
-foreach(layer IN LISTS QUILLPIX_PROGRAM_LAYERS)
-	string(REPLACE "|" ";" members "${layer}")
-	foreach(library IN LISTS members)
+foreach(library IN LISTS QUILLPIX_LAYER_LIBRARIES)
+	if(NOT library MATCHES "^be_")
 		quillpix_check_never(${library} USAGE ${QUILLPIX_PRIVATE_HEADER_TARGETS})
-	endforeach()
+	endif()
 endforeach()
+
+include(IncludeCheck)
+quillpix_check_includes_at_configure()
+# Again as a test, which reads the folders anew: an include added since the
+# configuration fails it too.
+if(QUILLPIX_BUILD_TESTS)
+	add_test(NAME include_check COMMAND ${CMAKE_COMMAND}
+		-DQUILLPIX_INCLUDE_TARGETS=${QUILLPIX_INCLUDE_TARGETS}
+		-P ${CMAKE_CURRENT_LIST_DIR}/IncludeCheck.cmake)
+endif()

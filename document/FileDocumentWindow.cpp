@@ -2,8 +2,8 @@
 #include "FileDocumentWindow.h"
 
 #include "export/LeafName.h"
-#include "app/Commands.h"
-#include "app/DocumentApp.h"
+#include "app/commands/Commands.h"
+#include "app/framework/DocumentApp.h"
 
 #include <Alert.h>
 #include <AppDefs.h>

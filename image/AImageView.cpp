@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "AImageView.h"
 
-#include "app/Commands.h"
+#include "app/commands/Commands.h"
 #include "export/BitmapConversion.h"
 #include "MessageLines.h"
 

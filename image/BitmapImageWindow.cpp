@@ -8,7 +8,7 @@
 #include "SpaceSwitch.h"
 #include "StatusText.h"
 #include "export/BitmapSourceExport.h"
-#include "app/Commands.h"
+#include "app/commands/Commands.h"
 #include "export/ImageIdentifier.h"
 #include "export/LeafName.h"
 

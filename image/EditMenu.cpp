@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "EditMenu.h"
 
-#include "app/Commands.h"
+#include "app/commands/Commands.h"
 
 #include <Application.h>
 #include <InterfaceDefs.h>

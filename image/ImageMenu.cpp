@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ImageMenu.h"
 
-#include "app/Commands.h"
+#include "app/commands/Commands.h"
 
 #include <Menu.h>
 #include <MenuItem.h>

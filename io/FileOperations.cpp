@@ -4,6 +4,7 @@
 #include <System.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -76,7 +77,7 @@ ResolveLinks(std::string path)
 		}
 		path = next;
 	}
-	return Failure(B_LINK_LIMIT);
+	return Failure::FromSystem(ELOOP, "open", path.c_str());
 }
 
 Result<void>
@@ -120,17 +121,16 @@ CreateBeside(int directory, const std::string& path, int flags, mode_t mode, std
 	size_t slash = path.rfind('/');
 	const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
 	const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
-	for (int attempt = 0; attempt < kNameAttempts; attempt++) {
+	for (int attempt = 0;; attempt++) {
 		std::string name = folder + TemporaryLeaf(leaf);
 		Result<BPrivate::UniqueFd> fd = BPrivate::System::OpenAt(
 			directory, name.c_str(), flags | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-		if (fd || fd.Status() != B_FILE_EXISTS) {
+		if (fd || fd.Error().error != EEXIST || attempt + 1 >= kNameAttempts) {
 			if (fd)
 				*made = std::move(name);
 			return fd;
 		}
 	}
-	return Failure(B_FILE_EXISTS);
 }
 
 Result<BPrivate::UniqueFd>

@@ -7,6 +7,7 @@
 
 #include <System.h>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <utility>
 
@@ -42,18 +43,24 @@ FileReplacer::Begin()
 		return Failure(B_BAD_VALUE);
 	// A name ending in '/' names a directory, which is never written.
 	if (fPath.back() == '/')
-		return Failure(B_IS_A_DIRECTORY);
+		return Failure::FromSystem(EISDIR, "open", fPath.c_str());
 
 	Result<ResolvedName> resolved = ResolveLinks(fPath);
 	if (!resolved)
 		return resolved.TakeError();
-	if (resolved.Value().held >= 0)
-		return BeginHeld(resolved.Value().held);
+	if (resolved.Value().held >= 0) {
+		Result<void> begun = BeginHeld(resolved.Value().held);
+		// A descriptor the process does not hold names nothing, as an open
+		// of the name would say.
+		if (!begun && begun.Error().error == EBADF)
+			return Failure::FromSystem(ENOENT, "open", fPath.c_str());
+		return begun;
+	}
 
 	Result<struct stat> info = System::Stat(fPath.c_str());
 	if (info && !S_ISREG(info.Value().st_mode)) {
 		if (S_ISDIR(info.Value().st_mode))
-			return Failure(B_IS_A_DIRECTORY);
+			return Failure::FromSystem(EISDIR, "open", fPath.c_str());
 		return BeginThroughName();
 	}
 	return BeginNamed(resolved.Value().path);
@@ -71,26 +78,27 @@ FileReplacer::BeginNamed(const std::string& resolved)
 		return directory.TakeError();
 	fDirectoryFd = std::move(directory).Value();
 
-	Result<void> begun;
+	Result<UniqueFd> text = Failure(B_NO_INIT);
 	Result<struct stat> old = System::StatAt(fDirectoryFd.Get(), fLeaf.c_str());
 	if (old) {
 		fOld = old.Value();
-		begun = BeginExisting(fOld);
-	} else if (old.Status() != B_ENTRY_NOT_FOUND) {
-		begun = old.TakeError();
+		text = BeginExisting(fOld);
+	} else if (old.Error().error != ENOENT) {
+		text = old.TakeError();
 	} else {
 		// A new file: the rights of a new file, as the directory gives them.
 		auto temporary = std::make_unique<TemporaryFile>(fDirectoryFd.Get(), fLeaf);
-		begun = temporary->Open(0666);
-		if (begun) {
+		text = temporary->Open(0666);
+		if (text) {
 			fTemporary = std::move(temporary);
 			fWay = Way::kNewFile;
 		}
 	}
-	if (begun)
-		begun = OpenText(TextFd(), B_READ_WRITE);
+	Result<void> begun = text ? OpenText(std::move(text).Value(), B_READ_WRITE)
+							  : Result<void>(text.TakeError());
 	if (!begun) {
 		DropWay();
+		fText.reset();
 		fDirectoryFd.Reset();
 		fWay = Way::kNone;
 	}
@@ -100,15 +108,16 @@ FileReplacer::BeginNamed(const std::string& resolved)
 Result<void>
 FileReplacer::BeginHeld(int held)
 {
+	if (fWay != Way::kNone)
+		return Failure(B_NOT_ALLOWED);
 	Result<int> flags = System::StatusFlags(held);
 	if (!flags) {
-		// A descriptor the process does not hold names nothing.
-		if (flags.Status() == B_FILE_ERROR)
-			return Failure(B_ENTRY_NOT_FOUND);
-		return flags.TakeError();
+		Failure failure = flags.TakeError();
+		failure.path = fPath;
+		return failure;
 	}
 	if ((flags.Value() & O_ACCMODE) == O_RDONLY)
-		return Failure(B_PERMISSION_DENIED);
+		return Failure::FromSystem(EACCES, "open", fPath.c_str());
 	// The same open file, with its offset: what was written before stays.
 	Result<UniqueFd> lent = System::Duplicate(held, 3);
 	if (!lent)
@@ -119,11 +128,10 @@ FileReplacer::BeginHeld(int held)
 Result<void>
 FileReplacer::BeginLent(UniqueFd fd, Way way)
 {
-	fLent = std::move(fd);
 	fWay = way;
-	Result<void> opened = OpenText(TextFd(), B_WRITE_ONLY);
+	Result<void> opened = OpenText(std::move(fd), B_WRITE_ONLY);
 	if (!opened) {
-		DropWay();
+		fText.reset();
 		fWay = Way::kNone;
 	}
 	return opened;
@@ -143,11 +151,11 @@ FileReplacer::BeginThroughName()
 	return BeginLent(std::move(fd).Value(), Way::kThroughName);
 }
 
-Result<void>
+Result<UniqueFd>
 FileReplacer::BeginExisting(const struct stat& old)
 {
 	if (S_ISDIR(old.st_mode))
-		return Failure(B_IS_A_DIRECTORY);
+		return Failure::FromSystem(EISDIR, "open", fPath.c_str());
 	// The right to write the file is the one an open for writing has, with
 	// everything the system weighs (mode, ACLs, read-only mounts, flags).
 	Result<UniqueFd> check = System::OpenAt(
@@ -159,27 +167,28 @@ FileReplacer::BeginExisting(const struct stat& old)
 	// Another name for the same file would keep the old text.
 	if (old.st_nlink == 1) {
 		auto temporary = std::make_unique<TemporaryFile>(fDirectoryFd.Get(), fLeaf);
-		if (temporary->Open(0600) && temporary->CopyIdentity(old, fDirectory + "/" + fLeaf)) {
+		Result<UniqueFd> made = temporary->Open(0600);
+		if (made && temporary->CopyIdentity(old, fDirectory + "/" + fLeaf)) {
 			fTemporary = std::move(temporary);
 			fWay = Way::kRename;
-			return {};
+			return made;
 		}
 	}
 	return BeginInPlace();
 }
 
-Result<void>
+Result<UniqueFd>
 FileReplacer::BeginInPlace()
 {
 	// The old bytes are kept to put back; a file that cannot be read is
 	// not risked.
 	auto inPlace = std::make_unique<InPlaceFile>();
-	Result<void> opened = inPlace->Open(fDirectoryFd.Get(), fLeaf);
+	Result<UniqueFd> opened = inPlace->Open(fDirectoryFd.Get(), fLeaf);
 	if (!opened)
 		return opened;
 	fInPlace = std::move(inPlace);
 	fWay = Way::kInPlace;
-	return {};
+	return opened;
 }
 
 Result<void>
@@ -255,21 +264,19 @@ FileReplacer::MoveTextInPlace()
 	Result<off_t> length = System::Seek(TextFd(), 0, SEEK_CUR);
 	if (!length)
 		return length.TakeError();
-	std::unique_ptr<TemporaryFile> text = std::move(fTemporary);
-	Result<void> moved = BeginInPlace();
+	std::unique_ptr<TemporaryFile> temporary = std::move(fTemporary);
+	Result<UniqueFd> old = BeginInPlace();
+	if (!old)
+		return old.TakeError();
+	// From here the text file is the old file, so that a failure puts its
+	// content back and the caller's type goes onto the document; the
+	// complete text is read from the temporary file until it goes.
+	std::unique_ptr<PlainBufferedFile> text = std::move(fText);
+	Result<void> moved = OpenText(std::move(old).Value(), B_READ_WRITE);
 	if (moved)
-		moved = CopyContent(text->Fd(), fInPlace->Fd(), length.Value());
+		moved = CopyContent(text->Descriptor(), TextFd(), length.Value());
 	if (moved)
 		moved = fInPlace->Commit(length.Value());
-	if (moved) {
-		// The document is now the old file, for whatever the caller does
-		// with the text file after.
-		Result<UniqueFd> dup = System::Duplicate(fInPlace->Fd(), 3);
-		if (dup) {
-			fText = std::make_unique<PlainBufferedFile>(
-				std::move(dup).Value().Release(), B_READ_WRITE, fBufferSize);
-		}
-	}
 	return moved;
 }
 
@@ -286,38 +293,17 @@ FileReplacer::Abort()
 }
 
 Result<void>
-FileReplacer::OpenText(int fd, uint32 openMode)
+FileReplacer::OpenText(UniqueFd fd, uint32 openMode)
 {
-	Result<UniqueFd> dup = System::Duplicate(fd, 3);
-	if (!dup)
-		return dup.TakeError();
-	fText = std::make_unique<PlainBufferedFile>(
-		std::move(dup).Value().Release(), openMode, fBufferSize);
-	return Result<void>::FromStatus(fText->InitCheck());
-}
-
-int
-FileReplacer::TextFd() const
-{
-	switch (fWay) {
-	case Way::kHeldDescriptor:
-	case Way::kThroughName:
-		return fLent.Get();
-	case Way::kNewFile:
-	case Way::kRename:
-		return fTemporary != nullptr ? fTemporary->Fd() : -1;
-	case Way::kInPlace:
-		return fInPlace != nullptr ? fInPlace->Fd() : -1;
-	case Way::kNone:
-		break;
-	}
-	return -1;
+	fText = std::make_unique<PlainBufferedFile>(fd.Release(), openMode, fBufferSize, fPath.c_str());
+	if (fText->InitCheck() != B_OK)
+		return fText->WriteFailure();
+	return {};
 }
 
 void
 FileReplacer::DropWay()
 {
-	fLent.Reset();
 	fTemporary.reset();
 	fInPlace.reset();
 }

@@ -67,6 +67,11 @@ public:
 	// Decides how the file is replaced and opens what the text goes into.
 	// Success, or why nothing can be written (nothing was touched then).
 	BPrivate::Result<void> Begin();
+	// Begins on `held`, a descriptor the process holds (its standard output,
+	// say), as Begin does for a name such as /dev/fd/N that leads to it: the
+	// text goes into it at its offset (kHeldDescriptor). The object's path
+	// is the name failures tell.
+	BPrivate::Result<void> BeginHeld(int held);
 	// The file the text is written into, positioned where it starts; valid
 	// after a successful Begin until the object goes.
 	PlainBufferedFile& TextFile() { return *fText; }
@@ -85,21 +90,22 @@ public:
 	bool WritesNewFile() const { return fWay == Way::kNewFile || fWay == Way::kRename; }
 
 private:
-	BPrivate::Result<void> BeginHeld(int held);
 	BPrivate::Result<void> BeginThroughName();
 	// Writes the text straight into `fd`, a descriptor of the file itself,
 	// the way recorded as `way`.
 	BPrivate::Result<void> BeginLent(BPrivate::UniqueFd fd, Way way);
 	BPrivate::Result<void> BeginNamed(const std::string& resolved);
-	BPrivate::Result<void> BeginExisting(const struct stat& old);
-	BPrivate::Result<void> BeginInPlace();
+	// Each answers the descriptor the text goes into.
+	BPrivate::Result<BPrivate::UniqueFd> BeginExisting(const struct stat& old);
+	BPrivate::Result<BPrivate::UniqueFd> BeginInPlace();
 	BPrivate::Result<void> CommitReplacing();
 	BPrivate::Result<void> MoveTextInPlace();
-	BPrivate::Result<void> OpenText(int fd, uint32 openMode);
-	// The descriptor the text goes into, for the way chosen.
-	int TextFd() const;
-	// Closes what the way chosen holds (a temporary file's name goes); the
-	// way stays recorded.
+	// Makes the text file the one holder of `fd`.
+	BPrivate::Result<void> OpenText(BPrivate::UniqueFd fd, uint32 openMode);
+	// The descriptor the text goes into; -1 before Begin.
+	int TextFd() const { return fText != nullptr ? fText->Descriptor() : -1; }
+	// Lets go of what the way chosen made (a temporary file's name goes);
+	// the way stays recorded, the text file with its descriptor stays.
 	void DropWay();
 
 	const std::string fPath;
@@ -107,10 +113,10 @@ private:
 	std::string fDirectory;
 	std::string fLeaf;
 	BPrivate::UniqueFd fDirectoryFd;
-	// What the text goes into, one of them for the way chosen: a descriptor
-	// lent by the process or opened through the name, a new file, or the
-	// old file written in place.
-	BPrivate::UniqueFd fLent;
+	// What the way chosen needs beside the text file: a new file's name and
+	// identity, or the old content of a file written in place. The text
+	// file alone holds the descriptor of the file written; these keep its
+	// number.
 	std::unique_ptr<TemporaryFile> fTemporary;
 	std::unique_ptr<InPlaceFile> fInPlace;
 	struct stat fOld = {};

@@ -12,7 +12,7 @@ using namespace FileOperations;
 
 namespace System = BPrivate::System;
 
-Result<void>
+Result<BPrivate::UniqueFd>
 InPlaceFile::Open(int directory, const std::string& leaf)
 {
 	Result<BPrivate::UniqueFd> fd = System::OpenAt(
@@ -23,8 +23,8 @@ InPlaceFile::Open(int directory, const std::string& leaf)
 	if (!content)
 		return content.TakeError();
 	fOldContent = std::move(content).Value();
-	fFd = std::move(fd).Value();
-	return {};
+	fFd = fd.Value().Get();
+	return fd;
 }
 
 Result<void>

@@ -5,6 +5,10 @@
 // writing with its whole old content kept, so that a failed replacement can
 // put the old bytes back.
 //
+// The descriptor Open makes goes to the caller, who writes the text through
+// it and holds it for as long as the object lives; the object keeps only
+// its number, for the calls it makes on the file.
+//
 // One thread uses an object.
 
 #include <Result.h>
@@ -16,11 +20,12 @@
 
 class InPlaceFile {
 public:
-	// Opens `leaf` in the directory `directory` and reads all of it; a file
-	// whose content cannot be read is refused.
-	BPrivate::Result<void> Open(int directory, const std::string& leaf);
-	// The descriptor the text goes into; valid after a successful Open.
-	int Fd() const { return fFd.Get(); }
+	// Opens `leaf` in the directory `directory`, reads all of it and answers
+	// the descriptor, for reading and writing; a file whose content cannot
+	// be read is refused.
+	BPrivate::Result<BPrivate::UniqueFd> Open(int directory, const std::string& leaf);
+	// The number of the descriptor Open answered; -1 before.
+	int Fd() const { return fFd; }
 
 	// Makes the first `length` bytes written the file's whole content, on
 	// the disk.
@@ -30,6 +35,6 @@ public:
 	BPrivate::Result<void> Restore();
 
 private:
-	BPrivate::UniqueFd fFd;
+	int fFd = -1; // held by the caller
 	std::string fOldContent;
 };

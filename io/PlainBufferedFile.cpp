@@ -4,18 +4,20 @@
 #include <System.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <new>
+#include <utility>
 
 PlainBufferedFile::PlainBufferedFile(const char* path, uint32 openMode, uint32 bufferSize)
-	: BFile(path, openMode), fInitStatus(BFile::InitCheck())
+	: BFile(path, openMode), fInitStatus(BFile::InitCheck()), fPath(path != nullptr ? path : "")
 {
 	SetUpBuffer(bufferSize);
 }
 
-PlainBufferedFile::PlainBufferedFile(int fd, uint32 openMode, uint32 bufferSize)
-	: fInitStatus(BFile::SetTo(fd, openMode))
+PlainBufferedFile::PlainBufferedFile(int fd, uint32 openMode, uint32 bufferSize, const char* path)
+	: fInitStatus(BFile::SetTo(fd, openMode)), fPath(path != nullptr ? path : "")
 {
 	SetUpBuffer(bufferSize);
 }
@@ -23,18 +25,20 @@ PlainBufferedFile::PlainBufferedFile(int fd, uint32 openMode, uint32 bufferSize)
 void
 PlainBufferedFile::SetUpBuffer(uint32 bufferSize)
 {
-	fLastError = fInitStatus;
-	if (fInitStatus != B_OK)
-		return;
 	// A buffer of no bytes could never be written out; the object behaves
 	// as one whose open failed.
-	if (bufferSize == 0) {
-		fInitStatus = fLastError = B_BAD_VALUE;
-		return;
+	if (fInitStatus == B_OK && bufferSize == 0)
+		fInitStatus = B_BAD_VALUE;
+	if (fInitStatus == B_OK) {
+		fBuffer.reset(new (std::nothrow) uint8[bufferSize]);
+		if (!fBuffer)
+			fInitStatus = B_NO_MEMORY;
 	}
-	fBuffer.reset(new (std::nothrow) uint8[bufferSize]);
-	if (!fBuffer) {
-		fInitStatus = fLastError = B_NO_MEMORY;
+	if (fInitStatus != B_OK) {
+		// The open's errno is the base's; its status is what is left of it.
+		BPrivate::Failure failure(fInitStatus);
+		failure.path = fPath;
+		fLastFailure = std::move(failure);
 		return;
 	}
 	fBufferSize = bufferSize;
@@ -121,8 +125,12 @@ PlainBufferedFile::WriteToFile(const void* data, size_t size)
 		FileDescriptor(), data, size, -1, &written);
 	if (result)
 		return static_cast<ssize_t>(written);
-	fLastError = result.Status();
-	return written > 0 ? static_cast<ssize_t>(written) : fLastError;
+	BPrivate::Failure failure = result.TakeError();
+	if (failure.path.empty())
+		failure.path = fPath;
+	const status_t status = failure.status;
+	fLastFailure = std::move(failure);
+	return written > 0 ? static_cast<ssize_t>(written) : status;
 }
 
 status_t
@@ -162,13 +170,29 @@ PlainBufferedFile::Flush()
 BPrivate::Failure
 PlainBufferedFile::WriteFailure() const
 {
-	return BPrivate::Failure(fLastError != B_OK ? fLastError : B_IO_ERROR);
+	if (!fLastFailure)
+		return fLastFailure.Error();
+	if (!IsWritable())
+		return BPrivate::Failure::FromSystem(EBADF, "write", fPath.c_str());
+	BPrivate::Failure failure(B_IO_ERROR);
+	failure.path = fPath;
+	return failure;
 }
 
 BPrivate::Result<void>
 PlainBufferedFile::FlushOrFail()
 {
 	if (Flush() != B_OK)
+		return WriteFailure();
+	return {};
+}
+
+BPrivate::Result<void>
+PlainBufferedFile::WriteThrough(const void* data, size_t size)
+{
+	if (Flush() != B_OK || !IsWritable())
+		return WriteFailure();
+	if (size != 0 && WriteToFile(data, size) != static_cast<ssize_t>(size))
 		return WriteFailure();
 	return {};
 }

@@ -24,6 +24,7 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
+#include <string>
 
 class PlainBufferedFile : public BFile {
 public:
@@ -31,8 +32,9 @@ public:
 	// allocates a buffer of `bufferSize` bytes (which must not be 0).
 	PlainBufferedFile(const char* path, uint32 openMode, uint32 bufferSize);
 	// The same on `fd`, an open descriptor the object takes over (see
-	// BFile::SetTo).
-	PlainBufferedFile(int fd, uint32 openMode, uint32 bufferSize);
+	// BFile::SetTo) and then is the only holder of; `path`, when given, is
+	// the name a failure of the file tells.
+	PlainBufferedFile(int fd, uint32 openMode, uint32 bufferSize, const char* path = nullptr);
 	~PlainBufferedFile() override;
 
 	// The status recorded at construction; the file is not asked again.
@@ -58,16 +60,26 @@ public:
 	}
 	// Writes the bytes due; B_OK or B_FILE_ERROR.
 	status_t Flush();
-	// Why the last write to the file that fell short did so (B_DEVICE_FULL
+	// The status of the last write to the file that fell short (B_DEVICE_FULL
 	// for a full disk, ...); B_OK while none did. A failed open shows here
 	// as well.
-	status_t LastError() const { return fLastError; }
+	status_t LastError() const { return fLastFailure.Status(); }
 
-	// For the project's own callers, the same as a Result: the failure of
-	// the last write that fell short (B_IO_ERROR when nothing said why), and
+	// For the project's own callers, the whole failure: that of the last
+	// write that fell short, as the system call left it (errno, the call,
+	// the file's path); for a file not open for writing, what write(2)
+	// answers on one; B_IO_ERROR when nothing said why. FlushOrFail is
 	// Flush answering it.
 	BPrivate::Failure WriteFailure() const;
 	BPrivate::Result<void> FlushOrFail();
+	// For blocks that would only pass through the buffer: flushes, then
+	// writes all `size` bytes straight to the file. Success, or the
+	// WriteFailure.
+	BPrivate::Result<void> WriteThrough(const void* data, size_t size);
+
+	// The descriptor the object holds, for an owner that acts on the file
+	// beside the buffer (truncating, syncing, linking it); -1 when none.
+	int Descriptor() const { return FileDescriptor(); }
 
 	// For producers of many small pieces: the buffer's free room, less one
 	// byte, so that bytes put there and taken with TakeBufferRoom leave the
@@ -102,7 +114,8 @@ public:
 private:
 	void SetUpBuffer(uint32 bufferSize);
 	ssize_t BufferedWriteThroughFile(const void* data, size_t size);
-	// The base's Write, with the reason of a short count kept in fLastError.
+	// The base's Write, with the failure behind a short count kept in
+	// fLastFailure.
 	ssize_t WriteToFile(const void* data, size_t size);
 	void NoteBufferWritten();
 
@@ -110,7 +123,9 @@ private:
 	std::unique_ptr<uint8[]> fBuffer;
 	uint32 fBufferFill = 0;
 	status_t fInitStatus;
-	status_t fLastError = B_OK;
+	// The failure of the last write that fell short, or of the open.
+	BPrivate::Result<void> fLastFailure;
+	std::string fPath;
 	bool fDirty = false;
 	size_t fWriteBehind = 0;
 	size_t fNotWrittenBehind = 0; // bytes written since the last request

@@ -6,6 +6,7 @@
 #include <System.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <vector>
 
@@ -22,7 +23,7 @@ TemporaryFile::~TemporaryFile()
 	DropName();
 }
 
-Result<void>
+Result<BPrivate::UniqueFd>
 TemporaryFile::Open(mode_t mode)
 {
 	// Unnamed where the file system allows it, so that nothing is left
@@ -32,9 +33,9 @@ TemporaryFile::Open(mode_t mode)
 		Result<BPrivate::UniqueFd> unnamed = System::OpenAt(
 			fDirectory, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
 		if (unnamed) {
-			fFd = std::move(unnamed).Value();
+			fFd = unnamed.Value().Get();
 			fUnnamed = true;
-			return {};
+			return unnamed;
 		}
 		// Otherwise a named file is tried: where the unnamed one is refused
 		// for a reason of its own (no support, or EPERM in a directory that
@@ -43,9 +44,9 @@ TemporaryFile::Open(mode_t mode)
 	Result<BPrivate::UniqueFd> named = CreateBeside(fDirectory, fLeaf, O_RDWR, mode, &fHiddenLeaf);
 	if (!named)
 		return named.TakeError();
-	fFd = std::move(named).Value();
+	fFd = named.Value().Get();
 	fUnnamed = false;
-	return {};
+	return named;
 }
 
 Result<void>
@@ -109,7 +110,7 @@ TemporaryFile::Link(bool replace)
 				fHiddenLeaf = name;
 				break;
 			}
-			if (linked.Status() != B_FILE_EXISTS || attempt >= kNameAttempts)
+			if (linked.Error().error != EEXIST || attempt >= kNameAttempts)
 				return linked;
 		}
 		fUnnamed = false;
@@ -123,7 +124,7 @@ TemporaryFile::Link(bool replace)
 			fDirectory, fHiddenLeaf.c_str(), fDirectory, leaf, RENAME_NOREPLACE);
 		// A file system without the flag: a link fails as well where the
 		// name is taken.
-		if (!named && named.Status() == B_BAD_VALUE) {
+		if (!named && named.Error().error == EINVAL) {
 			named = System::LinkAt(fDirectory, fHiddenLeaf.c_str(), fDirectory, leaf);
 			if (named)
 				(void)System::UnlinkAt(fDirectory, fHiddenLeaf.c_str());
@@ -134,9 +135,8 @@ TemporaryFile::Link(bool replace)
 		return {};
 	}
 	DropName();
-	status_t status = named.Status();
-	if (replace
-		&& (status == B_PERMISSION_DENIED || status == B_BUSY || status == B_CROSS_DEVICE_LINK)) {
+	const int error = named.Error().error;
+	if (replace && (error == EACCES || error == EPERM || error == EBUSY || error == EXDEV)) {
 		return Failure(B_NOT_ALLOWED);
 	}
 	return named;

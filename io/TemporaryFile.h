@@ -6,6 +6,10 @@
 // under a hidden random name beside it. Nothing of it lasts until Link gives
 // it the file's name: a hidden name goes with the object.
 //
+// The descriptor Open makes goes to the caller, who writes the text through
+// it and holds it for as long as the object lives; the object keeps only
+// its number, for the calls it makes on the file.
+//
 // One thread uses an object.
 
 #include <Result.h>
@@ -25,10 +29,11 @@ public:
 	TemporaryFile(const TemporaryFile&) = delete;
 	TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-	// Makes the file with the rights `mode` (less the umask).
-	BPrivate::Result<void> Open(mode_t mode);
-	// The descriptor the text goes into; valid after a successful Open.
-	int Fd() const { return fFd.Get(); }
+	// Makes the file with the rights `mode` (less the umask) and answers its
+	// descriptor.
+	BPrivate::Result<BPrivate::UniqueFd> Open(mode_t mode);
+	// The number of the descriptor Open answered; -1 before.
+	int Fd() const { return fFd; }
 
 	// Gives the file the owner, group and every extended attribute of the
 	// file `oldPath`, described by `old`; what it inherited from its
@@ -45,7 +50,7 @@ public:
 private:
 	const int fDirectory;
 	const std::string fLeaf;
-	BPrivate::UniqueFd fFd;
+	int fFd = -1; // held by the caller
 	bool fUnnamed = false;
 	std::string fHiddenLeaf; // the hidden name, while the file has one
 };

@@ -4,11 +4,11 @@
 // space an image window would hold, and writes it through the same export
 // function as the window's save, so the output is byte-identical.
 
-#include "ExportOptions.h"
-#include "ExportRunner.h"
+#include "tools/options/ExportOptions.h"
+#include "tools/jobs/ExportRunner.h"
 #include "export/ImageIdentifier.h"
-#include "InterruptWatch.h"
-#include "OutputConflicts.h"
+#include "tools/jobs/InterruptWatch.h"
+#include "tools/jobs/OutputConflicts.h"
 
 #include <cstdio>
 #include <string>
@@ -71,11 +71,6 @@ main(int argc, char** argv)
 		fprintf(stderr, "%s: %s\n", kProgram, conflict.Error().detail.c_str());
 		return 2;
 	}
-
-	// Texts for standard output are large: written in big blocks.
-	static char outputBuffer[64 * 1024];
-	if (options.ToStandardOutput())
-		setvbuf(stdout, outputBuffer, _IOFBF, sizeof(outputBuffer));
 
 	// Before the workers start, so that they inherit the blocked signals.
 	InterruptWatch interrupts;

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -187,7 +186,7 @@ spawn_thread(thread_func function, const char* name, int32 priority, void* data)
 		delete argument;
 		std::lock_guard<std::mutex> lock(table.lock);
 		table.threads.erase(record->id);
-		return error == ENOMEM ? B_NO_MEMORY : B_NO_MORE_THREADS;
+		return thread_error_to_status(error);
 	}
 	return record->id;
 }

@@ -61,6 +61,12 @@ errno_to_status(int error)
 	}
 }
 
+int32_t
+thread_error_to_status(int error)
+{
+	return error == ENOMEM ? B_NO_MEMORY : B_NO_MORE_THREADS;
+}
+
 const char*
 status_text(int32_t status)
 {

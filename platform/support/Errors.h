@@ -64,6 +64,10 @@ static_assert(B_NO_MORE_THREADS == static_cast<int32_t>(0x80001101));
 // place errno values are mapped. 0 (a failure that gave no reason) is
 // B_ERROR, so that a failure is never answered as B_OK.
 int32_t errno_to_status(int error);
+// The status a thread that could not be made answers for the error the
+// system's thread creation gave: B_NO_MEMORY for ENOMEM, B_NO_MORE_THREADS
+// for anything else (EAGAIN: the limit of threads, or a resource short).
+int32_t thread_error_to_status(int error);
 
 // The platform's words for a status code, as strerror gives them for errno
 // values ("No such file or directory" for B_ENTRY_NOT_FOUND). Never null.

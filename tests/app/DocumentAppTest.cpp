@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/DocumentApp.h"
+#include "app/framework/DocumentApp.h"
 
 #include <AppDefs.h>
 #include <HeadlessProbe.h>

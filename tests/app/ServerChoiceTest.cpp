@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Which display server the program starts on, from its environment.
 
-#include <ServerChoice.h>
+#include "app/server_choice/ServerChoice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/WindowStagger.h"
+#include "app/framework/WindowStagger.h"
 
 #include <gtest/gtest.h>
 

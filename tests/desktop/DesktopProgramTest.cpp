@@ -4,9 +4,8 @@
 // image…" (quillpix --open) shows the Open dialog and quits when it is
 // closed.
 
+#include "resources/AppIcons.h"
 #include "support/XSession.h"
-
-#include <AppIcons.h>
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 // and the modified document written; 1 when something went otherwise; 2 from
 // the watchdog when the program did not finish in time.
 
-#include "app/DocumentApp.h"
-#include "app/WindowStagger.h"
+#include "app/framework/DocumentApp.h"
+#include "app/framework/WindowStagger.h"
 #include "document/FileDocumentWindow.h"
 #include "support/Waiting.h"
 

@@ -12,7 +12,7 @@
 // Exits 0 when all of that held, 1 when something went otherwise (at once
 // when the run cannot go on), 2 from the watchdog.
 
-#include "app/DocumentApp.h"
+#include "app/framework/DocumentApp.h"
 #include "document/FileDocumentWindow.h"
 #include "support/Waiting.h"
 

@@ -5,7 +5,7 @@
 // every change of scale is told to the window. Read back from the pixels
 // the headless server shows.
 
-#include "app/Commands.h"
+#include "app/commands/Commands.h"
 #include "image/AImageView.h"
 #include "support/CoordinateImage.h"
 #include "support/PamImage.h"

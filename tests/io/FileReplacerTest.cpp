@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +21,17 @@ using Way = FileReplacer::Way;
 
 namespace {
 
+std::set<int>
+OpenDescriptors()
+{
+	std::set<int> open;
+	for (int fd = 0; fd < 1024; fd++) {
+		if (fcntl(fd, F_GETFD) != -1)
+			open.insert(fd);
+	}
+	return open;
+}
+
 const std::string kOld = "old content\n";
 const std::string kNew = "the new text, longer than the old one\n";
 
@@ -29,6 +42,24 @@ WriteNew(FileReplacer& replacer)
 	if (file.BufferedWrite(kNew.data(), kNew.size()) != ssize_t(kNew.size()))
 		return B_ERROR;
 	return file.Flush();
+}
+
+// The descriptors open now that were not in `before` and refer to the file
+// `fd` refers to.
+int
+NewDescriptorsOf(int fd, const std::set<int>& before)
+{
+	struct stat file;
+	if (fstat(fd, &file) != 0)
+		return -1;
+	int count = 0;
+	for (int open : OpenDescriptors()) {
+		struct stat info;
+		if (before.count(open) == 0 && fstat(open, &info) == 0 && info.st_dev == file.st_dev
+			&& info.st_ino == file.st_ino)
+			count++;
+	}
+	return count;
 }
 
 ino_t
@@ -68,8 +99,11 @@ TEST(FileReplacer, PicksTheWayTheNameCalls)
 	for (const Row& row : rows) {
 		SCOPED_TRACE(row.path);
 		FileReplacer replacer(row.path.c_str(), 4095);
+		const std::set<int> before = OpenDescriptors();
 		ASSERT_EQ(replacer.Begin().Status(), B_OK);
 		EXPECT_EQ(replacer.HowWritten(), row.way);
+		// The text file is the one descriptor the replacer holds of the file.
+		EXPECT_EQ(NewDescriptorsOf(replacer.TextFile().Descriptor(), before), 1);
 		EXPECT_EQ(replacer.WritesDocument(), row.document);
 		ASSERT_EQ(WriteNew(replacer), B_OK);
 		ASSERT_EQ(replacer.Commit().Status(), B_OK);

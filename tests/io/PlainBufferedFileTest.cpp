@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cerrno>
+#include <fcntl.h>
 #include <string>
+#include <unistd.h>
 
 using testsupport::ReadWhole;
 using testsupport::ScratchDirectory;
@@ -152,6 +156,47 @@ TEST(PlainBufferedFile, AFullDeviceMakesTheBufferStale)
 	EXPECT_EQ(file.Flush(), B_FILE_ERROR);
 	// The reason stays readable, where errno would long be overwritten.
 	EXPECT_EQ(file.LastError(), B_DEVICE_FULL);
+}
+
+// A write's failure reaches the caller as the system left it: errno, the
+// call and the file's name, also for errno values no status stands for.
+TEST(PlainBufferedFile, AWriteFailureKeepsWhatTheSystemSaid)
+{
+	// A pipe whose reader is gone answers EPIPE once SIGPIPE is ignored.
+	int ends[2];
+	ASSERT_EQ(pipe(ends), 0);
+	close(ends[0]);
+	struct sigaction ignore = {}, previous = {};
+	ignore.sa_handler = SIG_IGN;
+	sigaction(SIGPIPE, &ignore, &previous);
+	struct Row {
+		const char* what;
+		int fd;
+		uint32 mode;
+		const char* path;
+		int error;
+		const char* words;
+	} rows[] = {
+		{"a full device", open("/dev/full", O_WRONLY | O_CLOEXEC), B_WRITE_ONLY, "/dev/full",
+			ENOSPC, "No space left on device"},
+		{"a pipe without reader", ends[1], B_WRITE_ONLY, "pipe", EPIPE, "Broken pipe"},
+		{"a file open for reading", open("/dev/null", O_RDONLY | O_CLOEXEC), B_READ_ONLY,
+			"/dev/null", EBADF, "Bad file descriptor"},
+	};
+	for (const Row& row : rows) {
+		SCOPED_TRACE(row.what);
+		ASSERT_GE(row.fd, 0);
+		PlainBufferedFile file(row.fd, row.mode, 16, row.path);
+		ASSERT_EQ(file.InitCheck(), B_OK);
+		EXPECT_LT(file.BufferedWrite("0123456789abcdefXYZ", 19), 19);
+		BPrivate::Failure failure = file.WriteFailure();
+		EXPECT_EQ(failure.error, row.error);
+		EXPECT_STREQ(failure.call, "write");
+		EXPECT_EQ(failure.path, row.path);
+		EXPECT_EQ(failure.Reason(), row.words);
+		EXPECT_NE(failure.status, B_OK);
+	}
+	sigaction(SIGPIPE, &previous, nullptr);
 }
 
 TEST(PlainBufferedFile, AShortBufferWriteCountsOnlyWhatArrived)

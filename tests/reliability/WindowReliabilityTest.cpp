@@ -147,8 +147,8 @@ TEST_F(FailedSaveTest, AFullDiskKeepsTheNameTitleAndOldFile)
 	signal(SIGXFSZ, previous);
 	ASSERT_TRUE(saved);
 	ExpectNothingChanged("full disk");
-	EXPECT_EQ(AlertTexts(1),
-		std::vector<std::string>{"Could not save \"icon.h\": No space left on device."});
+	EXPECT_EQ(
+		AlertTexts(1), std::vector<std::string>{"Could not save \"icon.h\": File too large."});
 
 	// With room again, the same save works and takes the new name.
 	ASSERT_TRUE(SaveThroughPanel(fWindow, fSaved, "icon.h"));
@@ -185,7 +185,13 @@ TEST_F(FailedSaveTest, UnwritableAndVanishedPlacesKeepTheNameAndTitle)
 		{"a name that is a directory", fDirectory, "saved",
 			"Could not save \"saved\": Is a directory."},
 		{"a name that is too long", fSaved, nullptr, nullptr},
+		// The system's own words, also where no status code stands for them.
+		{"a FIFO nobody reads", fDirectory, "fifo",
+			"Could not save \"fifo\": No such device or address."},
+		{"a device that is always full", "/dev", "full",
+			"Could not save \"full\": No space left on device."},
 	};
+	ASSERT_EQ(mkfifo((fDirectory + "/fifo").c_str(), 0644), 0);
 	ASSERT_EQ(rmdir(gone.c_str()), 0);
 	ASSERT_EQ(rmdir(inner.c_str()), 0);
 	ASSERT_EQ(rmdir(outer.c_str()), 0);
@@ -205,7 +211,7 @@ TEST_F(FailedSaveTest, UnwritableAndVanishedPlacesKeepTheNameAndTitle)
 			EXPECT_EQ(texts.back(), row.alert) << row.what;
 		}
 	}
-	EXPECT_EQ(Listing(fDirectory), "pic.png saved");
+	EXPECT_EQ(Listing(fDirectory), "fifo pic.png saved");
 }
 
 // A document whose directory vanished after it was named: a bare save

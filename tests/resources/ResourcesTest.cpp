@@ -2,15 +2,15 @@
 // The application's resources: icons drawn in the system colour map and
 // their PNG form, the desktop entry, the signature.
 
-#include "app/QuillpixApp.h"
+#include "app/program/QuillpixApp.h"
+#include "resources/AppIcons.h"
+#include "resources/AppResources.h"
+#include "resources/PngFile.h"
 #include "support/Files.h"
 
-#include <AppIcons.h>
-#include <AppResources.h>
 #include <Bitmap.h>
 #include <HeadlessServer.h>
 #include <ImageReaderList.h>
-#include <PngFile.h>
 #include <ReadFormats.h>
 #include <SystemColorMap.h>
 #include <TranslationUtils.h>

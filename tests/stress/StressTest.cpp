@@ -4,7 +4,7 @@
 // save requests racing colour-space switches on one image window. Run under
 // ASan and TSan; each test takes a few seconds at most.
 
-#include "app/DocumentApp.h"
+#include "app/framework/DocumentApp.h"
 #include "document/FileDocumentWindow.h"
 #include "export/BitmapConversion.h"
 #include "export/BitmapSourceExport.h"

@@ -7,8 +7,8 @@
 // scratch directory with a place to save to, and a fixture for document
 // windows without an application. For tests that link quillpix_document.
 
-#include "app/Commands.h"
-#include "app/DocumentApp.h"
+#include "app/commands/Commands.h"
+#include "app/framework/DocumentApp.h"
 #include "document/FileDocumentWindow.h"
 
 #include <AppDefs.h>

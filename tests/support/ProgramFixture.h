@@ -7,7 +7,7 @@
 // panel to a chosen place, answering alerts, and knowing when the window has
 // handled what was sent to it before. For tests that link quillpix_app.
 
-#include "app/QuillpixApp.h"
+#include "app/program/QuillpixApp.h"
 #include "image/BitmapImageWindow.h"
 
 #include <AppDefs.h>

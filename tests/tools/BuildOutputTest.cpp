@@ -4,10 +4,10 @@
 // build), and the sentences its failures are told with.
 
 #include "support/Files.h"
-#include "tools/BuildFile.h"
-#include "tools/CompressedEmbed.h"
-#include "tools/EmbedWriter.h"
-#include "tools/WriteFailures.h"
+#include "tools/jobs/BuildFile.h"
+#include "tools/jobs/CompressedEmbed.h"
+#include "tools/jobs/EmbedWriter.h"
+#include "tools/jobs/WriteFailures.h"
 
 #include <CompressedBitmap.h>
 #include <PrefilledBitmap.h>
@@ -51,14 +51,14 @@ TEST(WriteFailures, SayWhatCouldNotBeWrittenAndWhy)
 			"cannot write out.h: No space left on device"},
 		{BPrivate::Failure(B_ERROR, "the disk went away"), B_ERROR,
 			"cannot write out.h: the disk went away"},
-		{WriteFailures::StreamFailure(EPIPE), B_ERROR, "cannot write out.h: Broken pipe"},
-		{WriteFailures::StreamFailure(ENOSPC), B_DEVICE_FULL,
+		// errno values with a status and without: the system's words.
+		{BPrivate::Failure::FromSystem(EPIPE, "write"), B_ERROR, "cannot write out.h: Broken pipe"},
+		{BPrivate::Failure::FromSystem(ENOSPC, "write"), B_DEVICE_FULL,
 			"cannot write out.h: No space left on device"},
-		// A stream that failed without a reason.
 		{BPrivate::Failure::FromSystem(ENXIO, "open", "out.h"), B_ERROR,
 			"cannot write out.h: No such device or address"},
-		{WriteFailures::StreamFailure(0), B_ERROR, "cannot write out.h: Write error"},
-		{WriteFailures::StreamFailure(-1), B_ERROR, "cannot write out.h: Write error"},
+		// A write that took nothing and gave no reason.
+		{BPrivate::Failure(B_IO_ERROR), B_IO_ERROR, "cannot write out.h: Input/output error"},
 	};
 	for (const Row& row : rows) {
 		SCOPED_TRACE(row.sentence);

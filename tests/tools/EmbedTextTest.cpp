@@ -4,7 +4,7 @@
 // into. The forms are compiled, assembled and linked for real in
 // tests/roundtrip/.
 
-#include "tools/EmbedText.h"
+#include "tools/jobs/EmbedText.h"
 
 #include <GraphicsDefs.h>
 

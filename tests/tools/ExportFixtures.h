@@ -7,7 +7,7 @@
 #include "ExporterProcess.h"
 
 #include "support/Files.h"
-#include "tools/ExportOptions.h"
+#include "tools/options/ExportOptions.h"
 
 #include <gtest/gtest.h>
 

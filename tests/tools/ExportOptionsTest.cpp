@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tools/ExportOptions.h"
+#include "tools/options/ExportOptions.h"
 
 #include <gtest/gtest.h>
 

@@ -5,16 +5,18 @@
 #include "ExportFixtures.h"
 #include "support/Files.h"
 #include "support/Waiting.h"
-#include "tools/ExportRunner.h"
+#include "tools/jobs/ExportRunner.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <future>
 #include <poll.h>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -194,18 +196,27 @@ TEST(ExportRunner, WhileATextGoesOutEachWorkerReadsAnImageAhead)
 	ExportOptions options = ParsedOptions(
 		{"-q", "-o", "-", scratch / "rgb.png", scratch / "rgb.png", scratch / "rgb.png"});
 	std::promise<void> thirdRead;
-	struct Gate {
-		std::shared_future<void> open;
-		bool waitedInVain = false;
-	} gate{thirdRead.get_future().share()};
-	cookie_io_functions_t functions = {};
-	functions.write = [](void* cookie, const char*, size_t size) -> ssize_t {
-		auto* held = static_cast<Gate*>(cookie);
-		if (held->open.wait_for(kWatchdog) != std::future_status::ready)
-			held->waitedInVain = true;
-		return ssize_t(size);
-	};
-	FILE* output = fopencookie(&gate, "w", functions);
+	// Standard output is a pipe filled up to its capacity: the first text's
+	// write blocks until the reader drains it, which it does only once the
+	// third image was read.
+	int ends[2];
+	ASSERT_EQ(pipe(ends), 0);
+	(void)fcntl(ends[1], F_SETPIPE_SZ, 4096);
+	ASSERT_EQ(fcntl(ends[1], F_SETFL, O_NONBLOCK), 0);
+	const std::string filler(4096, 'x');
+	while (write(ends[1], filler.data(), filler.size()) > 0)
+		continue;
+	ASSERT_EQ(fcntl(ends[1], F_SETFL, 0), 0);
+	bool waitedInVain = false;
+	std::thread reader([&, open = thirdRead.get_future()] {
+		if (open.wait_for(kWatchdog) != std::future_status::ready)
+			waitedInVain = true;
+		char buffer[4096];
+		while (read(ends[0], buffer, sizeof(buffer)) > 0)
+			continue;
+		close(ends[0]);
+	});
+	FILE* output = fdopen(ends[1], "w");
 	ASSERT_NE(output, nullptr);
 	int made = 0;
 	ExportRunner runner(options, stderr, output, ExportRunner::Progress::kHidden,
@@ -217,7 +228,8 @@ TEST(ExportRunner, WhileATextGoesOutEachWorkerReadsAnImageAhead)
 	ASSERT_EQ(result.wait_for(kSlowWatchdog), std::future_status::ready);
 	EXPECT_TRUE(result.get());
 	fclose(output);
-	EXPECT_FALSE(gate.waitedInVain) << "the third image waited for the first text";
+	reader.join();
+	EXPECT_FALSE(waitedInVain) << "the third image waited for the first text";
 }
 
 TEST(ExportRunner, ARunTakingOverASecondShowsAProgressLineThatIsWipedAfterwards)

@@ -4,7 +4,7 @@
 // no more blocks than the window.
 
 #include "export/FormatBitmapSource.h"
-#include "tools/ItemChunks.h"
+#include "tools/jobs/ItemChunks.h"
 
 #include "support/NoiseBytes.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tools/PrintableName.h"
+#include "tools/options/PrintableName.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tools/ProgressLine.h"
+#include "tools/jobs/ProgressLine.h"
 
 #include "support/Files.h"
 

@@ -10,7 +10,7 @@
 
 #include "ExportFixtures.h"
 #include "support/Program.h"
-#include "tools/StandaloneText.h"
+#include "tools/jobs/StandaloneText.h"
 
 #include <SpaceConversion.h>
 

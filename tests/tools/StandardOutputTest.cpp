@@ -8,7 +8,7 @@
 #include "ExporterProcess.h"
 #include "support/Files.h"
 #include "support/NoiseBytes.h"
-#include "tools/ExportRunner.h"
+#include "tools/jobs/ExportRunner.h"
 #include "export/ImageIdentifier.h"
 
 #include <gtest/gtest.h>

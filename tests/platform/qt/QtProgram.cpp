@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "QtProgram.h"
 
-#include "app/QuillpixApp.h"
+#include "app/program/QuillpixApp.h"
 
 #include <Application.h>
 #include <HeadlessProbe.h>

@@ -4,7 +4,7 @@
 
 #include "QtProgram.h"
 
-#include "app/WindowStagger.h"
+#include "app/framework/WindowStagger.h"
 
 #include <Bitmap.h>
 #include <Screen.h>

@@ -105,6 +105,9 @@ TEST(DescriptorTest, AFailureIsNeverMappedToSuccess)
 	};
 	for (const auto& row : kRows)
 		EXPECT_EQ(errno_to_status(row.error), row.status) << row.error;
+	// A thread that could not be made: what spawn_thread answers.
+	EXPECT_EQ(thread_error_to_status(ENOMEM), B_NO_MEMORY);
+	EXPECT_EQ(thread_error_to_status(EAGAIN), B_NO_MORE_THREADS);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "QuillpixApp.h"
 
-#include "app/Commands.h"
+#include "app/commands/Commands.h"
 #include "image/BitmapImageWindow.h"
 #include "image/ImageClipboard.h"
 

@@ -34,7 +34,7 @@
 // Plain code: each call on the calling thread (an exporter's worker), one
 // compression context of its own.
 
-#include "EmbedCompression.h"
+#include "tools/options/EmbedCompression.h"
 #include "EmbedText.h"
 
 #include <Result.h>

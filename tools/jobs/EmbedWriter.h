@@ -16,7 +16,7 @@
 // Runs on the calling thread (an exporter's worker); the caller keeps the
 // bitmap unchanged meanwhile.
 
-#include "EmbedCompression.h"
+#include "tools/options/EmbedCompression.h"
 
 #include <Bitmap.h>
 #include <Result.h>

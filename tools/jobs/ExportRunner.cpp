@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ExportRunner.h"
 
-#include "ImageInput.h"
+#include "tools/options/ImageInput.h"
 #include "WriteFailures.h"
 
 #include <algorithm>
@@ -40,8 +40,10 @@ ExportRunner::Run(unsigned threads)
 	// Each worker reads an image of its own ahead while the text before them
 	// goes out: the one being written and one more per worker.
 	fLead = fOptions.ToStandardOutput() ? std::max(size_t(threads), size_t(1)) + 1 : fJobs.size();
-	if (fOptions.ToStandardOutput())
+	if (fOptions.ToStandardOutput()) {
 		fChunks = std::make_unique<ItemChunks>(std::max(size_t(threads), size_t(1)) * 2 + 2);
+		OpenStandardOutput();
+	}
 
 	std::vector<std::thread> workers;
 	for (unsigned i = 0; i < threads; i++) {
@@ -64,8 +66,8 @@ ExportRunner::Run(unsigned threads)
 		}
 		ExportJob& job = *fJobs[index];
 		if (fOptions.ToStandardOutput()) {
-			job.WriteTo(
-				fOutput, [this](const uint8* bytes, int32 end) { return WriteItems(bytes, end); });
+			job.WriteTo(fStandardText,
+				[this](const uint8* bytes, int32 end) { return WriteItems(bytes, end); });
 		}
 		if (!job.Messages().empty()) {
 			ClearProgress();
@@ -83,8 +85,23 @@ ExportRunner::Run(unsigned threads)
 	fChanged.notify_all();
 	for (std::thread& worker : workers)
 		worker.join();
+	fStandardText = BPrivate::Failure(B_NO_INIT);
+	fStandard.reset();
 	ClearProgress();
 	return allWritten;
+}
+
+void
+ExportRunner::OpenStandardOutput()
+{
+	// Whatever the stream holds goes out before the texts.
+	fflush(fOutput);
+	fStandard = std::make_unique<FileReplacer>("/dev/stdout", kStandardBufferSize);
+	BPrivate::Result<void> begun = fStandard->BeginHeld(fileno(fOutput));
+	if (begun)
+		fStandardText = &fStandard->TextFile();
+	else
+		fStandardText = begun.TakeError();
 }
 
 bool
@@ -139,7 +156,8 @@ ExportRunner::WriteItems(const uint8* bytes, int32 end)
 		if (const ItemChunks::Chunk* chunk = fChunks->Next()) {
 			// The chunk at the front stays where it is until Release.
 			lock.unlock();
-			written = WriteFailures::StreamWrite(fOutput, chunk->block.get(), chunk->length);
+			written = WriteFailures::WriteOut(
+				*fStandardText.Value(), chunk->block.get(), chunk->length);
 			lock.lock();
 			if (!written)
 				break;

@@ -14,8 +14,8 @@
 //
 // Every operation runs on the application's thread.
 
-#include "DocumentApp.h"
-#include "WindowStagger.h"
+#include "app/framework/DocumentApp.h"
+#include "app/framework/WindowStagger.h"
 
 #include "image/BitmapImageWindow.h"
 

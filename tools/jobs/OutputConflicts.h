@@ -6,7 +6,7 @@
 // overwritten by its own text), and images whose texts on standard output
 // would define the same names and so could not be compiled together.
 
-#include "ExportOptions.h"
+#include "tools/options/ExportOptions.h"
 
 #include <Result.h>
 

@@ -10,17 +10,18 @@
 // Messages are for the thread that orders the output, once Run has returned
 // (the caller's lock makes that visible).
 
-#include "ExportOptions.h"
+#include "tools/options/ExportOptions.h"
 
 #include <Bitmap.h>
 #include <Result.h>
 #include <TranslationUtils.h>
 
 #include <atomic>
-#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
+
+class PlainBufferedFile;
 
 class ExportJob {
 public:
@@ -32,17 +33,18 @@ public:
 
 	// Reads and converts the image; when the output is a file, writes it too.
 	virtual void Run();
-	// Writes the items of bytes[0] to bytes[end - 1] to the stream, in order;
-	// succeeds when they all went out, fails with B_INTERRUPTED when the
-	// export was cancelled, or with the stream's failure (see
-	// WriteFailures::StreamWrite).
+	// Writes the items of bytes[0] to bytes[end - 1] to the output, in
+	// order; succeeds when they all went out, fails with B_INTERRUPTED when
+	// the export was cancelled, or with the output's failure (see
+	// WriteFailures::WriteOut).
 	using ItemWriter = std::function<BPrivate::Result<void>(const uint8* bytes, int32 end)>;
 
-	// Writes the text to `stream` (standard output), after a successful Run
-	// that left the text for the caller: the pieces around the items through
-	// the stream, the items through `writeItems`, which may have them
-	// formatted on other threads. Releases the bitmap.
-	void WriteTo(FILE* stream, const ItemWriter& writeItems);
+	// Writes the text to `output` (standard output, or why it could not be
+	// opened), after a successful Run that left the text for the caller: the
+	// pieces around the items through the output's buffer, the items
+	// through `writeItems`, which may have them formatted on other threads;
+	// the buffer is flushed at the end. Releases the bitmap.
+	void WriteTo(const BPrivate::Result<PlainBufferedFile*>& output, const ItemWriter& writeItems);
 
 	// A flag that, once true, makes the job stop writing and leave its
 	// output file as it was. Set before Run.
@@ -71,7 +73,7 @@ private:
 	void Report(const std::string& line);
 	bool Prepare();
 	BPrivate::Result<void> WriteEmbedded(const std::string& name);
-	BPrivate::Result<void> WriteText(FILE* stream, const ItemWriter& writeItems);
+	BPrivate::Result<void> WriteText(PlainBufferedFile& output, const ItemWriter& writeItems);
 	// Records how the writing went; a failure other than a cancel is
 	// reported with its sentence.
 	void Conclude(const BPrivate::Result<void>& written);

@@ -2,8 +2,8 @@
 #include "OutputConflicts.h"
 
 #include "export/ImageIdentifier.h"
-#include "ImageInput.h"
-#include "PrintableName.h"
+#include "tools/options/ImageInput.h"
+#include "tools/options/PrintableName.h"
 
 #include <System.h>
 

@@ -4,8 +4,8 @@
 #include "EmbedWriter.h"
 #include "StandaloneText.h"
 #include "export/ImageIdentifier.h"
-#include "ImageInput.h"
-#include "PrintableName.h"
+#include "tools/options/ImageInput.h"
+#include "tools/options/PrintableName.h"
 #include "WriteFailures.h"
 #include "export/LeafName.h"
 #include "export/BitmapConversion.h"
@@ -192,11 +192,12 @@ ExportJob::WriteEmbedded(const std::string& name)
 }
 
 void
-ExportJob::WriteTo(FILE* stream, const ItemWriter& writeItems)
+ExportJob::WriteTo(const Result<PlainBufferedFile*>& output, const ItemWriter& writeItems)
 {
 	if (!fSucceeded || !fBitmap)
 		return;
-	Result<void> written = WriteText(stream, writeItems);
+	Result<void> written = output ? WriteText(*output.Value(), writeItems)
+								  : Result<void>(output.Error());
 	// A cancel stops the text wherever it was: whatever failed then is not
 	// told.
 	if (!written && Cancelled())
@@ -206,7 +207,7 @@ ExportJob::WriteTo(FILE* stream, const ItemWriter& writeItems)
 }
 
 Result<void>
-ExportJob::WriteText(FILE* stream, const ItemWriter& writeItems)
+ExportJob::WriteText(PlainBufferedFile& output, const ItemWriter& writeItems)
 {
 	const std::string identifier = ImageIdentifier::For(fImage);
 	const char* iconName = fOptions.IconName() != nullptr ? fOptions.IconName()
@@ -215,14 +216,14 @@ ExportJob::WriteText(FILE* stream, const ItemWriter& writeItems)
 	const int32 count = fBitmap->BitsLength();
 	BRect bounds = fBitmap->Bounds();
 
-	// The few pieces around the items go through the stream's buffer, the
+	// The few pieces around the items go through the output's buffer, the
 	// items come as formatted blocks; the first failure stops the text and
-	// is the one told. The stream is flushed whatever happened, so that what
+	// is the one told. The buffer is flushed whatever happened, so that what
 	// was written so far goes out before the next image's text.
 	Result<void> written;
-	auto put = [this, stream, &written](const char* piece, size_t length) {
+	auto put = [this, &output, &written](const char* piece, size_t length) {
 		written = Cancelled() ? Result<void>(Failure(B_INTERRUPTED))
-							  : WriteFailures::StreamWrite(stream, piece, length);
+							  : WriteFailures::WriteOut(output, piece, length);
 		return written.Ok();
 	};
 	if (count <= 0)
@@ -243,6 +244,6 @@ ExportJob::WriteText(FILE* stream, const ItemWriter& writeItems)
 				fBitmap->ColorSpace(), bytes[count - 1], put);
 		}
 	}
-	Result<void> flushed = WriteFailures::StreamFlush(stream);
+	Result<void> flushed = WriteFailures::FlushOut(output);
 	return written ? flushed : written;
 }

@@ -24,9 +24,10 @@
 // before it returns. Everything shared with the workers is under fLock.
 
 #include "ExportJob.h"
-#include "ExportOptions.h"
+#include "tools/options/ExportOptions.h"
 #include "ItemChunks.h"
 #include "ProgressLine.h"
+#include "io/FileReplacer.h"
 
 #include <atomic>
 #include <chrono>
@@ -48,8 +49,10 @@ public:
 	using JobFactory = std::function<std::unique_ptr<ExportJob>(
 		const std::string& image, const ExportOptions& options)>;
 
-	// Messages go to `messages`, texts for "-o -" to `output`. The jobs are
-	// made by `factory`; by default plain ExportJobs.
+	// Messages go to `messages`, texts for "-o -" to `output`'s descriptor,
+	// written as the name /dev/stdout would be (FileReplacer's held
+	// descriptor, at its offset), not through the stream's buffer. The jobs
+	// are made by `factory`; by default plain ExportJobs.
 	ExportRunner(const ExportOptions& options, FILE* messages, FILE* output, Progress progress,
 		JobFactory factory = nullptr);
 	~ExportRunner();
@@ -64,6 +67,8 @@ public:
 
 private:
 	using Clock = std::chrono::steady_clock;
+	// Texts reach standard output in writes of this size.
+	static constexpr uint32 kStandardBufferSize = uint32(256) << 10;
 
 	void Work();
 	bool CanStartJob() const;
@@ -74,6 +79,8 @@ private:
 		return fCancel != nullptr && fCancel->load(std::memory_order_relaxed);
 	}
 	void Finish(size_t index);
+	// Sets fStandard and fStandardText up on `output`.
+	void OpenStandardOutput();
 	// Without the lock: `done` is the share of image `index` already out.
 	void ShowProgress(size_t index, double done = 0);
 	void ClearProgress();
@@ -81,6 +88,10 @@ private:
 	const ExportOptions& fOptions;
 	FILE* fMessages;
 	FILE* fOutput;
+	// While Run writes to standard output: the text file on `output`'s
+	// descriptor, or why it could not be had.
+	std::unique_ptr<FileReplacer> fStandard;
+	BPrivate::Result<PlainBufferedFile*> fStandardText = BPrivate::Failure(B_NO_INIT);
 	const Progress fProgress;
 	JobFactory fFactory;
 	// Null when no progress is shown.
