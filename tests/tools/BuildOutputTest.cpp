@@ -5,6 +5,7 @@
 
 #include "support/Files.h"
 #include "tools/jobs/BuildFile.h"
+#include "tools/jobs/CompressedEmbed.h"
 #include "tools/jobs/EmbedWriter.h"
 #include "tools/jobs/WriteFailures.h"
 
@@ -265,5 +266,87 @@ TEST(CompressedBitmap, AnEditedFrameGivesNullAndTheReason)
 		EXPECT_EQ(BuildCompressedBitmap(built, nullptr, 0, 16384, 0, 0, 63, 63, B_RGB32, nullptr),
 			answer);
 		delete answer;
+	}
+}
+
+namespace {
+
+// The type of the first compressed block's literals (0: as they are, 2:
+// Huffman-coded), read from the frame's layout; -1 when it has none.
+int
+FirstLiteralsType(const std::vector<uint8_t>& frame)
+{
+	const uint8_t descriptor = frame[4];
+	const size_t contentSize[] = {size_t(descriptor & 0x20 ? 1 : 0), 2, 4, 8};
+	size_t at = 5 + (descriptor & 0x20 ? 0 : 1) + contentSize[descriptor >> 6];
+	while (at + 3 < frame.size()) {
+		const uint32_t block = frame[at] | frame[at + 1] << 8 | uint32_t(frame[at + 2]) << 16;
+		const uint32_t type = (block >> 1) & 3;
+		if (type == 2)
+			return frame[at + 3] & 3;
+		at += 3 + (type == 1 ? 1 : block >> 3);
+		if (block & 1)
+			break;
+	}
+	return -1;
+}
+
+} // namespace
+
+// An image that zstd's fastest level cannot halve gets literals as they are
+// (which decode at memory speed); the frame is the same on every call and
+// holds the image's bytes.
+TEST(CompressedEmbed, AnImageTheFastestLevelCannotHalveIsMadeForSpeed)
+{
+	// Rows of random 7-bit values, four of every five, the others copies: an
+	// LZ compressor finds the copies, and Huffman codes save an eighth of
+	// the rest.
+	auto copiedRows = std::make_unique<BBitmap>(BRect(0, 0, 63, 63), B_RGB32);
+	std::minstd_rand random(3);
+	uint8* bytes = static_cast<uint8*>(copiedRows->Bits());
+	for (int32 row = 0; row < 64; row++) {
+		for (int32 i = 0; i < 256; i++)
+			bytes[row * 256 + i] = row % 5 < 4 ? uint8(random() & 0x7F)
+											   : bytes[(row - 1) * 256 + i];
+	}
+	const std::unique_ptr<BBitmap> smooth = Picture(false);
+	const std::unique_ptr<BBitmap> noise = Picture(true);
+	const struct {
+		const char* what;
+		const BBitmap* bitmap;
+		CompressedEmbed::Profile profile;
+	} rows[] = {
+		{"smooth", smooth.get(), CompressedEmbed::Profile::kAsked},
+		{"copied rows", copiedRows.get(), CompressedEmbed::Profile::kForSpeed},
+		{"noise", noise.get(), CompressedEmbed::Profile::kForSpeed},
+	};
+	for (const auto& row : rows) {
+		SCOPED_TRACE(row.what);
+		const BBitmap* bitmap = row.bitmap;
+		const BPrivate::Result<CompressedEmbed::Profile> profile = CompressedEmbed::ChooseProfile(
+			bitmap->Bits(), 16384);
+		ASSERT_TRUE(profile.Ok());
+		EXPECT_EQ(profile.Value(), row.profile);
+		for (int level : {3, 19}) {
+			SCOPED_TRACE(level);
+			const auto frame = CompressedEmbed::Compress(bitmap->Bits(), 16384, {level, 10});
+			ASSERT_TRUE(frame.Ok());
+			EXPECT_EQ(CompressedEmbed::Compress(bitmap->Bits(), 16384, {level, 10}).Value(),
+				frame.Value());
+			// Noise is not 10 % smaller in either profile: embedded as it is.
+			if (frame.Value().empty()) {
+				EXPECT_STREQ(row.what, "noise");
+				continue;
+			}
+			if (row.profile == CompressedEmbed::Profile::kForSpeed) {
+				EXPECT_EQ(FirstLiteralsType(frame.Value()), 0);
+			}
+			PrefilledBitmap* built = nullptr;
+			ASSERT_NE(BuildCompressedBitmap(built, frame.Value().data(), frame.Value().size(),
+						  16384, 0, 0, 63, 63, B_RGB32, nullptr),
+				nullptr);
+			EXPECT_EQ(memcmp(built->Bits(), bitmap->Bits(), 16384), 0);
+			delete built;
+		}
 	}
 }

@@ -6,6 +6,9 @@
 #include <cinttypes>
 #include <cstdio>
 #include <memory>
+// For ZSTD_c_literalCompressionMode, which libzstd 1.5 has but calls
+// experimental.
+#define ZSTD_STATIC_LINKING_ONLY
 #include <zstd.h>
 #include <zstd_errors.h>
 
@@ -28,42 +31,118 @@ Number(int64_t value)
 
 } // namespace
 
-Result<std::vector<uint8_t>>
-Compress(const void* bits, size_t length, const EmbedCompression& settings)
+namespace {
+
+using Context = std::unique_ptr<ZSTD_CCtx, ContextDeleter>;
+
+Failure
+CompressionFailure(size_t code)
 {
-	std::unique_ptr<ZSTD_CCtx, ContextDeleter> context(ZSTD_createCCtx());
-	if (!context)
-		return Failure(B_NO_MEMORY, "cannot compress: out of memory");
-	// Every parameter that could vary the frame is set: one thread, no
-	// dictionary; the checksum and the content size are in the frame.
-	const std::pair<ZSTD_cParameter, int> parameters[] = {
-		{ZSTD_c_compressionLevel, settings.level},
+	const ZSTD_ErrorCode error = ZSTD_getErrorCode(code);
+	return Failure(error == ZSTD_error_memory_allocation ? B_NO_MEMORY
+			: error == ZSTD_error_parameter_unsupported || error == ZSTD_error_parameter_outOfBound
+			? B_BAD_VALUE
+			: B_ERROR,
+		std::string("cannot compress: ") + ZSTD_getErrorName(code));
+}
+
+// Sets every parameter that could vary the frame: one thread, no
+// dictionary, the checksum and the content size in the frame; for the
+// profile made for speed, also the literals as they are, matches of at
+// least 6 bytes and a window of 256 KB.
+Result<void>
+Configure(ZSTD_CCtx* context, int level, Profile profile)
+{
+	const size_t reset = ZSTD_CCtx_reset(context, ZSTD_reset_session_and_parameters);
+	if (ZSTD_isError(reset))
+		return CompressionFailure(reset);
+	std::vector<std::pair<ZSTD_cParameter, int>> parameters = {
+		{ZSTD_c_compressionLevel, level},
 		{ZSTD_c_checksumFlag, 1},
 		{ZSTD_c_contentSizeFlag, 1},
 		{ZSTD_c_dictIDFlag, 0},
 		{ZSTD_c_nbWorkers, 0},
 	};
-	for (const auto& [parameter, value] : parameters) {
-		const size_t set = ZSTD_CCtx_setParameter(context.get(), parameter, value);
-		if (ZSTD_isError(set))
-			return Failure(B_BAD_VALUE, std::string("cannot compress: ") + ZSTD_getErrorName(set));
+	if (profile == Profile::kForSpeed) {
+		parameters.insert(parameters.end(),
+			{{ZSTD_c_literalCompressionMode, ZSTD_ps_disable}, {ZSTD_c_minMatch, 6},
+				{ZSTD_c_windowLog, 18}});
 	}
-	// Room for no more than the threshold allows: a frame that does not fit
-	// is one that would not have been small enough.
-	const size_t keep = size_t(100 - settings.threshold);
-	const size_t room = length / 100 * keep + length % 100 * keep / 100;
+	for (const auto& [parameter, value] : parameters) {
+		const size_t set = ZSTD_CCtx_setParameter(context, parameter, value);
+		if (ZSTD_isError(set))
+			return CompressionFailure(set);
+	}
+	return {};
+}
+
+// The frame in at most `room` bytes; empty when it does not fit.
+Result<std::vector<uint8_t>>
+Frame(ZSTD_CCtx* context, const void* bits, size_t length, size_t room)
+{
 	std::vector<uint8_t> frame(room);
-	const size_t written = ZSTD_compress2(context.get(), frame.data(), frame.size(), bits, length);
+	const size_t written = ZSTD_compress2(context, frame.data(), frame.size(), bits, length);
 	if (ZSTD_isError(written)) {
 		if (ZSTD_getErrorCode(written) == ZSTD_error_dstSize_tooSmall)
 			return std::vector<uint8_t>();
-		return Failure(
-			ZSTD_getErrorCode(written) == ZSTD_error_memory_allocation ? B_NO_MEMORY : B_ERROR,
-			std::string("cannot compress: ") + ZSTD_getErrorName(written));
+		return CompressionFailure(written);
 	}
 	frame.resize(written);
 	frame.shrink_to_fit();
 	return frame;
+}
+
+Result<Profile>
+ChooseProfile(ZSTD_CCtx* context, const void* bits, size_t length)
+{
+	if (Result<void> set = Configure(context, 1, Profile::kAsked); !set)
+		return set.Error();
+	Result<std::vector<uint8_t>> trial = Frame(context, bits, length, length / 2);
+	if (!trial)
+		return trial.Error();
+	return trial.Value().empty() ? Profile::kForSpeed : Profile::kAsked;
+}
+
+Context
+NewContext()
+{
+	return Context(ZSTD_createCCtx());
+}
+
+} // namespace
+
+Result<Profile>
+ChooseProfile(const void* bits, size_t length)
+{
+	Context context = NewContext();
+	if (!context)
+		return Failure(B_NO_MEMORY, "cannot compress: out of memory");
+	return ChooseProfile(context.get(), bits, length);
+}
+
+Result<std::vector<uint8_t>>
+Compress(const void* bits, size_t length, const EmbedCompression& settings)
+{
+	Context context = NewContext();
+	if (!context)
+		return Failure(B_NO_MEMORY, "cannot compress: out of memory");
+	Result<Profile> profile = ChooseProfile(context.get(), bits, length);
+	if (!profile)
+		return profile.Error();
+	if (Result<void> set = Configure(context.get(), settings.level, profile.Value()); !set)
+		return set.Error();
+	// Room for no more than the threshold allows: a frame that does not fit
+	// is one that would not have been small enough.
+	const size_t keep = size_t(100 - settings.threshold);
+	const size_t room = length / 100 * keep + length % 100 * keep / 100;
+	Result<std::vector<uint8_t>> frame = Frame(context.get(), bits, length, room);
+	if (!frame || !frame.Value().empty() || profile.Value() == Profile::kAsked)
+		return frame;
+	// Made for speed it is not small enough; with Huffman-coded literals it
+	// may be, and a smaller program is what was asked for.
+	if (Result<void> set = Configure(context.get(), settings.level, Profile::kAsked); !set)
+		return set.Error();
+	return Frame(context.get(), bits, length, room);
 }
 
 std::string

@@ -11,8 +11,8 @@ struct EmbedCompression {
 	static constexpr int kMinimumLevel = 1;
 	static constexpr int kMaximumLevel = 19;
 	// Smaller than the PNG files for icons and screenshots at about the
-	// build time of the raw form; 19 saves 5 to 10 % more, at ten times
-	// the time on a photograph (bench/compress.sh).
+	// build time of the raw form; 19 saves 5 to 10 % more, at fifteen times
+	// the compression time of an icon (bench/compress.sh).
 	static constexpr int kDefaultLevel = 9;
 	static constexpr int kDefaultThreshold = 10;
 
