@@ -115,6 +115,39 @@ DiffusePixel(uint32 pixel, const int32* waiting, uint8& out, int32* behind, int3
 	}
 }
 
+constexpr int32 kBandedFrom = 64;
+
+// The top band's rows: half the image's, rounded up to an even number; all
+// of them below kBandedFrom.
+int32
+TopBandRows(int32 height)
+{
+	return height >= kBandedFrom ? ((height + 1) / 2 + 1) & ~1 : height;
+}
+
+// Calls diffuseRows(y, bands, direction) for each row y of the top band,
+// with `bands` 2 while the bottom band has a row y to take beside it and 1
+// after, and `direction` 1 on even rows and -1 on odd ones (both
+// compile-time constants).
+template <typename DiffuseRows>
+void
+DiffuseBands(int32 height, int32 topRows, const DiffuseRows& diffuseRows)
+{
+	auto rows = [&](int32 y, auto bands) {
+		if (y % 2 == 0)
+			diffuseRows(y, bands, std::integral_constant<int32, 1>{});
+		else
+			diffuseRows(y, bands, std::integral_constant<int32, -1>{});
+	};
+	const int32 bottomRows = height - topRows;
+	for (int32 y = 0; y < topRows; y++) {
+		if (y < bottomRows)
+			rows(y, std::integral_constant<int32, 2>{});
+		else
+			rows(y, std::integral_constant<int32, 1>{});
+	}
+}
+
 // Floyd-Steinberg error diffusion, with the shares above.
 //
 // Each pixel waits for the one before it, so a band of rows is one long
@@ -136,11 +169,9 @@ template <typename Reader, typename Nearest>
 void
 DiffuseErrors(const BBitmap& source, BBitmap& target, Nearest nearestOf)
 {
-	constexpr int32 kBandedFrom = 64;
 	const int32 width = source.Bounds().IntegerWidth() + 1;
 	const int32 height = source.Bounds().IntegerHeight() + 1;
-	// The top band: half the rows, rounded up to an even number.
-	const int32 topRows = height >= kBandedFrom ? ((height + 1) / 2 + 1) & ~1 : height;
+	const int32 topRows = TopBandRows(height);
 	// Per band two rows of three channels per pixel, with one pixel of
 	// margin at either end.
 	const size_t rowLength = size_t(width + 2) * 3;
@@ -203,19 +234,7 @@ DiffuseErrors(const BBitmap& source, BBitmap& target, Nearest nearestOf)
 		if constexpr (kTwo)
 			std::swap(currentB, nextB);
 	};
-	auto rows = [&](int32 y, auto bands) {
-		if (y % 2 == 0)
-			diffuseRows(y, bands, std::integral_constant<int32, 1>{});
-		else
-			diffuseRows(y, bands, std::integral_constant<int32, -1>{});
-	};
-	const int32 bottomRows = height - topRows;
-	for (int32 y = 0; y < topRows; y++) {
-		if (y < bottomRows)
-			rows(y, std::integral_constant<int32, 2>{});
-		else
-			rows(y, std::integral_constant<int32, 1>{});
-	}
+	DiffuseBands(height, topRows, diffuseRows);
 }
 
 #if defined(__SSE2__)
@@ -319,10 +338,9 @@ template <typename Reader>
 void
 DiffuseErrorsSse2(const BBitmap& source, BBitmap& target, const CellCandidateTable& table)
 {
-	constexpr int32 kBandedFrom = 64;
 	const int32 width = source.Bounds().IntegerWidth() + 1;
 	const int32 height = source.Bounds().IntegerHeight() + 1;
-	const int32 topRows = height >= kBandedFrom ? ((height + 1) / 2 + 1) & ~1 : height;
+	const int32 topRows = TopBandRows(height);
 	const size_t rowLength = size_t(width + 2) * 4;
 	struct alignas(16) Lanes {
 		int32 lanes[4];
@@ -386,19 +404,7 @@ DiffuseErrorsSse2(const BBitmap& source, BBitmap& target, const CellCandidateTab
 		if constexpr (kTwo)
 			std::swap(currentB, nextB);
 	};
-	auto rows = [&](int32 y, auto bands) {
-		if (y % 2 == 0)
-			diffuseRows(y, bands, std::integral_constant<int32, 1>{});
-		else
-			diffuseRows(y, bands, std::integral_constant<int32, -1>{});
-	};
-	const int32 bottomRows = height - topRows;
-	for (int32 y = 0; y < topRows; y++) {
-		if (y < bottomRows)
-			rows(y, std::integral_constant<int32, 2>{});
-		else
-			rows(y, std::integral_constant<int32, 1>{});
-	}
+	DiffuseBands(height, topRows, diffuseRows);
 }
 #endif
 
