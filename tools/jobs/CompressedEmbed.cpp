@@ -29,10 +29,6 @@ Number(int64_t value)
 	return std::to_string(value);
 }
 
-} // namespace
-
-namespace {
-
 using Context = std::unique_ptr<ZSTD_CCtx, ContextDeleter>;
 
 Failure
