@@ -148,6 +148,28 @@ DiffuseBands(int32 height, int32 topRows, const DiffuseRows& diffuseRows)
 	}
 }
 
+// Calls at(shares, x) for each pixel of a row of `width`, from `x` on in
+// steps of kStep, leaving `x` at the last one: `shares` gives the pixel's
+// kind as the sixteenths of its error that go behind it and under it (a
+// lone pixel, the first, those inside, the last).
+template <int32 kStep, typename At>
+[[gnu::always_inline]] inline void
+WalkRow(int32 width, int32& x, const At& at)
+{
+	using Lone = std::pair<std::integral_constant<int32, 0>, std::integral_constant<int32, 16>>;
+	using First = std::pair<std::integral_constant<int32, 0>, std::integral_constant<int32, 8>>;
+	using Inside = std::pair<std::integral_constant<int32, 3>, std::integral_constant<int32, 5>>;
+	using Last = std::pair<std::integral_constant<int32, 6>, std::integral_constant<int32, 10>>;
+	if (width == 1) {
+		at(Lone{}, x);
+		return;
+	}
+	at(First{}, x);
+	for (int32 i = 1; i < width - 1; i++)
+		at(Inside{}, x += kStep);
+	at(Last{}, x += kStep);
+}
+
 // Floyd-Steinberg error diffusion, with the shares above.
 //
 // Each pixel waits for the one before it, so a band of rows is one long
@@ -212,19 +234,7 @@ DiffuseErrors(const BBitmap& source, BBitmap& target, Nearest nearestOf)
 					outB[place], nextB + behind, errorB, underB, nearestOf);
 			}
 		};
-		using Lone = std::pair<std::integral_constant<int32, 0>, std::integral_constant<int32, 16>>;
-		using First = std::pair<std::integral_constant<int32, 0>, std::integral_constant<int32, 8>>;
-		using Inside =
-			std::pair<std::integral_constant<int32, 3>, std::integral_constant<int32, 5>>;
-		using Last = std::pair<std::integral_constant<int32, 6>, std::integral_constant<int32, 10>>;
-		if (width == 1) {
-			at(Lone{}, x);
-		} else {
-			at(First{}, x);
-			for (int32 i = 1; i < width - 1; i++)
-				at(Inside{}, x += kStep);
-			at(Last{}, x += kStep);
-		}
+		WalkRow<kStep>(width, x, at);
 		for (int32 c = 0; c < 3; c++) {
 			nextA[3 * (x + 1) + c] = underA[c];
 			if constexpr (kTwo)
@@ -384,19 +394,7 @@ DiffuseErrorsSse2(const BBitmap& source, BBitmap& target, const CellCandidateTab
 					outB[place], belowB + behind, errorB, underB, table, levels);
 			}
 		};
-		using Lone = std::pair<std::integral_constant<int32, 0>, std::integral_constant<int32, 16>>;
-		using First = std::pair<std::integral_constant<int32, 0>, std::integral_constant<int32, 8>>;
-		using Inside =
-			std::pair<std::integral_constant<int32, 3>, std::integral_constant<int32, 5>>;
-		using Last = std::pair<std::integral_constant<int32, 6>, std::integral_constant<int32, 10>>;
-		if (width == 1) {
-			at(Lone{}, x);
-		} else {
-			at(First{}, x);
-			for (int32 i = 1; i < width - 1; i++)
-				at(Inside{}, x += kStep);
-			at(Last{}, x += kStep);
-		}
+		WalkRow<kStep>(width, x, at);
 		_mm_store_si128(reinterpret_cast<__m128i*>(belowA + 4 * (x + 1)), underA);
 		if constexpr (kTwo)
 			_mm_store_si128(reinterpret_cast<__m128i*>(belowB + 4 * (x + 1)), underB);
