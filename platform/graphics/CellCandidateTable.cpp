@@ -3,6 +3,7 @@
 
 #include <SystemColorMap.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -23,6 +24,13 @@ CellCandidateTable::Get()
 		}
 	}();
 	return sTable.get();
+}
+
+// Out of line, so that callers built for other processors share this one.
+uint32
+CellCandidateTable::NearestInCrowded(uint32 color, const uint32* answers) const
+{
+	return CrowdedNearest(color, answers[1]);
 }
 
 uint32
@@ -52,6 +60,9 @@ CellCandidateTable::CellCandidateTable() : fCells(new Cell[BPrivate::ColorMap::k
 		if (candidates.size() <= 4) {
 			for (uint8 index : candidates)
 				list[count++] = fAnswers[index];
+			// In order of index, as the narrowed lists below come, so that a
+			// search may settle ties by place.
+			std::sort(list, list + count);
 		} else {
 			// The answers as a set of indices, four words of 64.
 			uint64 answers[4] = {0, 0, 0, 0};

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ColorMapDither.h"
 
+#include "DiffusionOrder.h"
+#include "VectorDiffusion.h"
+
 #include <BayerMatrix.h>
 #include <CellCandidateTable.h>
 #include <MapColorSet.h>
@@ -13,7 +16,6 @@
 #include <array>
 #include <cstring>
 #include <type_traits>
-#include <utility>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -33,16 +35,14 @@ struct TableIndex {
 	void Prefetch(uint32 color) const { __builtin_prefetch(table + color); }
 };
 
-#if !defined(__SSE2__)
 // For error diffusion, whose look-ups wait on one another: the nearest map
 // colour with its index (index << 24 | red << 16 | green << 8 | blue), from
-// a table small enough to stay in the cache. (With SSE2 DiffuseErrorsSse2
-// reads the table itself.)
+// a table small enough to stay in the cache. (The vector loop reads the
+// table itself.)
 struct CandidateNearest {
 	const CellCandidateTable* table;
 	uint32 operator()(uint32 color) const { return table->NearestFor(color); }
 };
-#endif
 
 // The same answers from the map's exact search, more slowly, for when the
 // tables could not be had (no memory).
@@ -113,61 +113,6 @@ DiffusePixel(uint32 pixel, const int32* waiting, uint8& out, int32* behind, int3
 		under[c] = error[c] + kUnder * pixelError[c];
 		error[c] = pixelError[c];
 	}
-}
-
-constexpr int32 kBandedFrom = 64;
-
-// The top band's rows: half the image's, rounded up to an even number; all
-// of them below kBandedFrom.
-int32
-TopBandRows(int32 height)
-{
-	return height >= kBandedFrom ? ((height + 1) / 2 + 1) & ~1 : height;
-}
-
-// Calls diffuseRows(y, bands, direction) for each row y of the top band,
-// with `bands` 2 while the bottom band has a row y to take beside it and 1
-// after, and `direction` 1 on even rows and -1 on odd ones (both
-// compile-time constants).
-template <typename DiffuseRows>
-void
-DiffuseBands(int32 height, int32 topRows, const DiffuseRows& diffuseRows)
-{
-	auto rows = [&](int32 y, auto bands) {
-		if (y % 2 == 0)
-			diffuseRows(y, bands, std::integral_constant<int32, 1>{});
-		else
-			diffuseRows(y, bands, std::integral_constant<int32, -1>{});
-	};
-	const int32 bottomRows = height - topRows;
-	for (int32 y = 0; y < topRows; y++) {
-		if (y < bottomRows)
-			rows(y, std::integral_constant<int32, 2>{});
-		else
-			rows(y, std::integral_constant<int32, 1>{});
-	}
-}
-
-// Calls at(shares, x) for each pixel of a row of `width`, from `x` on in
-// steps of kStep, leaving `x` at the last one: `shares` gives the pixel's
-// kind as the sixteenths of its error that go behind it and under it (a
-// lone pixel, the first, those inside, the last).
-template <int32 kStep, typename At>
-[[gnu::always_inline]] inline void
-WalkRow(int32 width, int32& x, const At& at)
-{
-	using Lone = std::pair<std::integral_constant<int32, 0>, std::integral_constant<int32, 16>>;
-	using First = std::pair<std::integral_constant<int32, 0>, std::integral_constant<int32, 8>>;
-	using Inside = std::pair<std::integral_constant<int32, 3>, std::integral_constant<int32, 5>>;
-	using Last = std::pair<std::integral_constant<int32, 6>, std::integral_constant<int32, 10>>;
-	if (width == 1) {
-		at(Lone{}, x);
-		return;
-	}
-	at(First{}, x);
-	for (int32 i = 1; i < width - 1; i++)
-		at(Inside{}, x += kStep);
-	at(Last{}, x += kStep);
 }
 
 // Floyd-Steinberg error diffusion, with the shares above.
@@ -246,165 +191,6 @@ DiffuseErrors(const BBitmap& source, BBitmap& target, Nearest nearestOf)
 	};
 	DiffuseBands(height, topRows, diffuseRows);
 }
-
-#if defined(__SSE2__)
-// The same diffusion with SSE2, for the candidate table: a pixel's three
-// channels side by side in one vector (blue, green, red, then a lane that
-// stays 0), so that what passes from pixel to pixel is two vectors a band,
-// the value's channels come out as the 16-bit colour the table's search
-// takes, and the answer's levels (16 * level + 8 per channel) are one read.
-// The arithmetic and the order of the steps are those of DiffusePixel and
-// DiffuseErrors above, so the bytes are the same.
-
-// `value` times the constant kFactor, by shifts and additions (SSE2 has no
-// 32-bit multiplication of its lanes).
-template <int32 kFactor>
-inline __m128i
-Times(__m128i value)
-{
-	if constexpr (kFactor == 0)
-		return _mm_setzero_si128();
-	else if constexpr (kFactor == 3)
-		return _mm_add_epi32(_mm_slli_epi32(value, 1), value);
-	else if constexpr (kFactor == 5)
-		return _mm_add_epi32(_mm_slli_epi32(value, 2), value);
-	else if constexpr (kFactor == 6)
-		return _mm_slli_epi32(_mm_add_epi32(_mm_slli_epi32(value, 1), value), 1);
-	else if constexpr (kFactor == 7)
-		return _mm_sub_epi32(_mm_slli_epi32(value, 3), value);
-	else if constexpr (kFactor == 8)
-		return _mm_slli_epi32(value, 3);
-	else if constexpr (kFactor == 10)
-		return _mm_slli_epi32(_mm_add_epi32(_mm_slli_epi32(value, 2), value), 1);
-	else {
-		static_assert(kFactor == 16);
-		return _mm_slli_epi32(value, 4);
-	}
-}
-
-// Each map index's levels as the error is taken from them: 16 * level + 8
-// for blue, green and red, and 0.
-struct alignas(16) AnswerLevels {
-	int32 lanes[4];
-};
-
-const AnswerLevels*
-AnswerLevelsOfMap()
-{
-	static const std::array<AnswerLevels, 256> sLevels = []() {
-		std::array<AnswerLevels, 256> levels{};
-		for (int32 index = 0; index < 256; index++) {
-			const uint32 answer = CellCandidateTable::AnswerOf(uint8(index));
-			for (int32 c = 0; c < 3; c++)
-				levels[index].lanes[c] = int32(16 * ((answer >> (8 * c)) & 0xff) + 8);
-		}
-		return levels;
-	}();
-	return sLevels.data();
-}
-
-// One pixel, as DiffusePixel: `waiting` and `behind` hold four lanes, the
-// last of them 0.
-// Inlined everywhere, so that the vectors passed on stay in registers.
-template <int32 kBehind, int32 kUnder>
-[[gnu::always_inline]] inline void
-DiffusePixelSse2(uint32 pixel, const int32* waiting, uint8& out, int32* behind, __m128i& error,
-	__m128i& under, const CellCandidateTable& table, const AnswerLevels* levels)
-{
-	__m128i pixelError = _mm_setzero_si128();
-	if (__builtin_expect(IsTransparent(pixel), 0)) {
-		out = B_TRANSPARENT_MAGIC_CMAP8;
-	} else {
-		const __m128i zero = _mm_setzero_si128();
-		const __m128i channels = _mm_unpacklo_epi16(
-			_mm_unpacklo_epi8(_mm_cvtsi32_si128(int32(pixel & kColorMask)), zero), zero);
-		// 256 * level + 136 + waiting + 7 * error, in 1/256 of a level; the
-		// last lane stays 0.
-		const __m128i sum = _mm_add_epi32(
-			_mm_add_epi32(_mm_slli_epi32(channels, 8), _mm_setr_epi32(136, 136, 136, 0)),
-			_mm_add_epi32(
-				_mm_load_si128(reinterpret_cast<const __m128i*>(waiting)), Times<7>(error)));
-		// The sixteenths fit 16 bits well before the clamp (at most about
-		// 10000 either way), so they are clamped as 16-bit lanes.
-		__m128i value16 = _mm_packs_epi32(_mm_srai_epi32(sum, 4), zero);
-		value16 = _mm_min_epi16(_mm_max_epi16(value16, _mm_setr_epi16(8, 8, 8, 0, 0, 0, 0, 0)),
-			_mm_setr_epi16(16 * 255 + 8, 16 * 255 + 8, 16 * 255 + 8, 0, 0, 0, 0, 0));
-		const __m128i level16 = _mm_srli_epi16(value16, 4);
-		const uint32 color = uint32(_mm_cvtsi128_si32(_mm_packus_epi16(level16, zero)));
-		const uint8 index = table.IndexFor(color, _mm_unpacklo_epi64(level16, level16));
-		out = index;
-		pixelError = _mm_sub_epi32(_mm_unpacklo_epi16(value16, zero),
-			_mm_load_si128(reinterpret_cast<const __m128i*>(levels[index].lanes)));
-	}
-	_mm_store_si128(
-		reinterpret_cast<__m128i*>(behind), _mm_add_epi32(under, Times<kBehind>(pixelError)));
-	under = _mm_add_epi32(error, Times<kUnder>(pixelError));
-	error = pixelError;
-}
-
-// DiffuseErrors with the pixels of DiffusePixelSse2: the same bands, rows
-// and order, the rows below kept four lanes a pixel.
-template <typename Reader>
-void
-DiffuseErrorsSse2(const BBitmap& source, BBitmap& target, const CellCandidateTable& table)
-{
-	const int32 width = source.Bounds().IntegerWidth() + 1;
-	const int32 height = source.Bounds().IntegerHeight() + 1;
-	const int32 topRows = TopBandRows(height);
-	const size_t rowLength = size_t(width + 2) * 4;
-	struct alignas(16) Lanes {
-		int32 lanes[4];
-	};
-	std::vector<Lanes> errors(4 * size_t(width + 2), Lanes{});
-	int32* currentA = errors.data()->lanes;
-	int32* nextA = currentA + rowLength;
-	int32* currentB = nextA + rowLength;
-	int32* nextB = currentB + rowLength;
-	const AnswerLevels* levels = AnswerLevelsOfMap();
-	const uint8* sourceBits = static_cast<const uint8*>(source.Bits());
-	uint8* targetBits = static_cast<uint8*>(target.Bits());
-	const int64 sourceStride = source.BytesPerRow();
-	const int64 targetStride = target.BytesPerRow();
-	Reader reader;
-	auto diffuseRows = [&](int32 y, auto bands, auto step) {
-		constexpr bool kTwo = decltype(bands)::value == 2;
-		constexpr int32 kStep = decltype(step)::value;
-		const uint8* rowA = sourceBits + int64(y) * sourceStride;
-		uint8* outA = targetBits + int64(y) * targetStride;
-		const uint8* rowB = kTwo ? sourceBits + int64(topRows + y) * sourceStride : nullptr;
-		uint8* outB = kTwo ? targetBits + int64(topRows + y) * targetStride : nullptr;
-		const int32* waitingA = currentA;
-		int32* belowA = nextA;
-		const int32* waitingB = currentB;
-		int32* belowB = nextB;
-		__m128i errorA = _mm_setzero_si128();
-		__m128i underA = _mm_setzero_si128();
-		__m128i errorB = _mm_setzero_si128();
-		__m128i underB = _mm_setzero_si128();
-		int32 x = kStep > 0 ? 0 : width - 1;
-		auto at = [&](auto shares, int32 place) {
-			constexpr int32 kBehind = decltype(shares)::first_type::value;
-			constexpr int32 kUnder = decltype(shares)::second_type::value;
-			const int32 waiting = 4 * (place + 1);
-			const int32 behind = 4 * (place + 1 - kStep);
-			DiffusePixelSse2<kBehind, kUnder>(reader.Read(rowA, place), waitingA + waiting,
-				outA[place], belowA + behind, errorA, underA, table, levels);
-			if constexpr (kTwo) {
-				DiffusePixelSse2<kBehind, kUnder>(reader.Read(rowB, place), waitingB + waiting,
-					outB[place], belowB + behind, errorB, underB, table, levels);
-			}
-		};
-		WalkRow<kStep>(width, x, at);
-		_mm_store_si128(reinterpret_cast<__m128i*>(belowA + 4 * (x + 1)), underA);
-		if constexpr (kTwo)
-			_mm_store_si128(reinterpret_cast<__m128i*>(belowB + 4 * (x + 1)), underB);
-		std::swap(currentA, nextA);
-		if constexpr (kTwo)
-			std::swap(currentB, nextB);
-	};
-	DiffuseBands(height, topRows, diffuseRows);
-}
-#endif
 
 using BPrivate::kBayer;
 
@@ -514,19 +300,19 @@ OrderDither(const BBitmap& source, BBitmap& target, const MapColorSet& mapColors
 
 template <typename Reader>
 void
-DitherWith(DitherKind kind, const BBitmap& source, BBitmap& target)
+DitherWith(DitherKind kind, bool vectors, const BBitmap& source, BBitmap& target)
 {
 	const ColorMap& map = BPrivate::SystemColorMap();
 	const uint8* table = map.FullTable();
 	if (kind == DitherKind::kFloydSteinberg) {
-		if (const CellCandidateTable* candidates = CellCandidateTable::Get()) {
-#if defined(__SSE2__)
-			DiffuseErrorsSse2<Reader>(source, target, *candidates);
-#else
-			DiffuseErrors<Reader>(source, target, CandidateNearest{candidates});
-#endif
-		} else
+		const CellCandidateTable* candidates = CellCandidateTable::Get();
+		if (candidates == nullptr)
 			DiffuseErrors<Reader>(source, target, SearchedNearest{&map});
+		else if (vectors && VectorDiffusionUsable()) {
+			DiffuseIntoMapWithVectors(
+				source, target, *candidates, std::is_same_v<Reader, ReadRGBA32>);
+		} else
+			DiffuseErrors<Reader>(source, target, CandidateNearest{candidates});
 		return;
 	}
 	static const MapColorSet mapColors;
@@ -563,10 +349,9 @@ ConvertedBitmap(const BBitmap& source, color_space space)
 	return converted;
 }
 
-} // namespace
-
+// DitheredBitmap, with Floyd-Steinberg's vector loop only when `vectors`.
 std::unique_ptr<BBitmap>
-DitheredBitmap(const BBitmap& source, DitherKind kind)
+MappedBitmap(const BBitmap& source, DitherKind kind, bool vectors)
 {
 	if (!source.IsValid())
 		return nullptr;
@@ -575,14 +360,28 @@ DitheredBitmap(const BBitmap& source, DitherKind kind)
 		return ConvertedBitmap(source, B_CMAP8);
 	if (space != B_RGB32 && space != B_RGBA32) {
 		std::unique_ptr<BBitmap> read = ConvertedBitmap(source, B_RGBA32);
-		return read ? DitheredBitmap(*read, kind) : nullptr;
+		return read ? MappedBitmap(*read, kind, vectors) : nullptr;
 	}
 	auto target = std::make_unique<BBitmap>(source.Bounds(), B_CMAP8, false, false);
 	if (!target->IsValid())
 		return nullptr;
 	if (space == B_RGB32)
-		DitherWith<ReadRGB32>(kind, source, *target);
+		DitherWith<ReadRGB32>(kind, vectors, source, *target);
 	else
-		DitherWith<ReadRGBA32>(kind, source, *target);
+		DitherWith<ReadRGBA32>(kind, vectors, source, *target);
 	return target;
+}
+
+} // namespace
+
+std::unique_ptr<BBitmap>
+DitheredBitmap(const BBitmap& source, DitherKind kind)
+{
+	return MappedBitmap(source, kind, true);
+}
+
+std::unique_ptr<BBitmap>
+PlainlyDiffusedBitmap(const BBitmap& source)
+{
+	return MappedBitmap(source, DitherKind::kFloydSteinberg, false);
 }

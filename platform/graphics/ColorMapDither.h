@@ -41,3 +41,8 @@ bool DitherKindNamed(const char* name, DitherKind& kind);
 // is; a source in another colour space than B_RGB32 or B_RGBA32 is read as
 // B_RGBA32 first.
 std::unique_ptr<BBitmap> DitheredBitmap(const BBitmap& source, DitherKind kind);
+
+// DitheredBitmap(source, DitherKind::kFloydSteinberg) by the plain loop,
+// which processors without SSSE3 and SSE4.1 take, whatever this one has: the
+// same bytes, more slowly.
+std::unique_ptr<BBitmap> PlainlyDiffusedBitmap(const BBitmap& source);

@@ -56,18 +56,8 @@ public:
 	}
 
 #if defined(__SSE2__)
-	// The index alone, for a caller that has the colour's channels already
-	// as 16-bit values (blue, green, red, 0, twice over), as OwnChannels
-	// makes them.
-	uint8 IndexFor(uint32 color, __m128i own) const
-	{
-		const Cell& cell = fCells[CellOf(color)];
-		if (__builtin_expect(cell.answers[0] >> 24 == kCrowded, 0))
-			return uint8(CrowdedNearest(color, cell.answers[1]) >> 24);
-		return uint8(NearestOfFour(own, cell));
-	}
-
-	// A colour's channels as IndexFor takes them.
+	// A colour's channels as NearestOfFour takes them: 16-bit blue, green,
+	// red and 0, twice over.
 	static __m128i OwnChannels(uint32 color)
 	{
 		return _mm_unpacklo_epi8(_mm_set1_epi32(int32(color)), _mm_setzero_si128());
@@ -76,6 +66,25 @@ public:
 
 	// A map index as NearestFor answers with it: index << 24 | its colour.
 	static uint32 AnswerOf(uint8 index);
+
+	// For a search of the caller's own (error diffusion's vector loop): the
+	// four answers of `color`'s cell, in ascending order of index, the first
+	// repeated where there are fewer; unless the cell is crowded, when
+	// NearestInCrowded answers instead.
+	const uint32* AnswersOfCell(uint32 color) const
+	{
+		// The cell's byte offset, CellOf(color) * sizeof(Cell) in one step.
+		static_assert(sizeof(Cell) == 16);
+		const uint32 offset = ((color >> 5) & 0x7c000) | ((color >> 2) & 0x3e00)
+			| ((color << 1) & 0x1f0);
+		return reinterpret_cast<const Cell*>(reinterpret_cast<const uint8*>(fCells.get()) + offset)
+			->answers;
+	}
+	static bool IsCrowded(const uint32* answers)
+	{
+		return answers[0] >> 24 == kCrowded;
+	}
+	uint32 NearestInCrowded(uint32 color, const uint32* answers) const;
 
 private:
 	CellCandidateTable();
