@@ -81,6 +81,17 @@ Dithered(const BBitmap& source, DitherKind kind)
 	return Indices(*result);
 }
 
+// Floyd-Steinberg by both loops (the plain one, and the vector one where the
+// processor has it), which must agree byte for byte.
+std::vector<uint8>
+Diffused(const BBitmap& source)
+{
+	std::vector<uint8> result = Dithered(source, DitherKind::kFloydSteinberg);
+	std::unique_ptr<BBitmap> plain = PlainlyDiffusedBitmap(source);
+	EXPECT_TRUE(plain && Indices(*plain) == result) << "the plain loop gives other bytes";
+	return result;
+}
+
 } // namespace
 
 // Grey 3 everywhere; the greys of the map are 8 apart (index = level / 8),
@@ -255,8 +266,8 @@ TEST(ColorMapDither, ExtremeNoiseGivesValidRepeatableIndices)
 namespace {
 
 // Random pixels that reach every case: channels at either end of their range
-// (where moving and clamping meet), map colours, and transparent pixels
-// (alpha below 128, or B_RGB32's transparent value).
+// (where moving and clamping meet), map colours, colours near the greys, and
+// transparent pixels (alpha below 128, or B_RGB32's transparent value).
 std::vector<uint32>
 MixedPixels(std::mt19937& random, int32 count, color_space space)
 {
@@ -271,7 +282,14 @@ MixedPixels(std::mt19937& random, int32 count, color_space space)
 			pixels.push_back(space == B_RGB32 ? B_TRANSPARENT_MAGIC_RGBA32 : random() & 0x7fffffff);
 		else if (kind == 1)
 			pixels.push_back(MapColor(uint8(random() % 255)));
-		else
+		else if (kind < 5) {
+			// Near the greys, where the map's colours lie closest together.
+			const int32 grey = int32(random() % 256);
+			auto near = [&]() {
+				return uint32(std::clamp(grey + int32(random() % 13) - 6, 0, 255));
+			};
+			pixels.push_back(0xff000000 | near() << 16 | near() << 8 | near());
+		} else
 			pixels.push_back(
 				uint32(random() % 128 + 128) << 24 | channel() << 16 | channel() << 8 | channel());
 	}
@@ -397,8 +415,7 @@ TEST(ColorMapDither, EveryKindFollowsItsRuleOnPicturesOfEveryWidth)
 			const int32 height = width > 19 ? 17 : 1 + width % 10;
 			const std::vector<uint32> pixels = MixedPixels(random, width * height, space);
 			auto source = MakeBitmap(width, height, pixels, space);
-			EXPECT_EQ(Dithered(*source, DitherKind::kFloydSteinberg),
-				PlainFloydSteinberg(width, height, pixels, space))
+			EXPECT_EQ(Diffused(*source), PlainFloydSteinberg(width, height, pixels, space))
 				<< width << " x " << height << (space == B_RGB32 ? " B_RGB32" : " B_RGBA32");
 			EXPECT_EQ(
 				Dithered(*source, DitherKind::kOrdered), PlainOrdered(width, height, pixels, space))
@@ -433,7 +450,6 @@ TEST(ColorMapDither, TallPicturesAreDiffusedAsTwoBandsOfTheirOwn)
 				width, height - top, std::vector<uint32>(split, pixels.end()), B_RGBA32);
 			expected.insert(expected.end(), bottom.begin(), bottom.end());
 		}
-		EXPECT_EQ(Dithered(*source, DitherKind::kFloydSteinberg), expected)
-			<< width << " x " << height;
+		EXPECT_EQ(Diffused(*source), expected) << width << " x " << height;
 	}
 }
