@@ -134,17 +134,11 @@ DiffusePixel(uint32 pixel, const int32* waiting, uint8& out, int32* behind, Carr
 				_mm_shuffle_epi8(candidates,
 					_mm_setr_epi8(8, -1, 9, -1, 10, -1, -1, -1, 12, -1, 13, -1, 14, -1, -1, -1)),
 				own);
-			// Per candidate blue^2 + green^2 and red^2 + 0, two a vector.
-			const __m128 lowSums = _mm_castsi128_ps(_mm_madd_epi16(low, low));
-			const __m128 highSums = _mm_castsi128_ps(_mm_madd_epi16(high, high));
-			const __m128i firsts = _mm_castps_si128(
-				_mm_shuffle_ps(lowSums, highSums, _MM_SHUFFLE(2, 0, 2, 0)));
-			const __m128i seconds = _mm_castps_si128(
-				_mm_shuffle_ps(lowSums, highSums, _MM_SHUFFLE(3, 1, 3, 1)));
 			// At most 3 * 255^2 << 8 | 12, below 2^26: the signed minimum
 			// orders the keys.
 			__m128i keys = _mm_or_si128(
-				_mm_slli_epi32(_mm_add_epi32(firsts, seconds), 8), _mm_setr_epi32(0, 4, 8, 12));
+				_mm_slli_epi32(CellCandidateTable::SquaredDistances(low, high), 8),
+				_mm_setr_epi32(0, 4, 8, 12));
 			keys = _mm_min_epi32(keys, _mm_shuffle_epi32(keys, _MM_SHUFFLE(1, 0, 3, 2)));
 			keys = _mm_min_epi32(keys, _mm_shuffle_epi32(keys, _MM_SHUFFLE(2, 3, 0, 1)));
 			// The least key's low byte (its place, 4 * lane) in every byte,
