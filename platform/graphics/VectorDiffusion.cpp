@@ -191,10 +191,6 @@ DiffuseErrors(const BBitmap& source, BBitmap& target, const CellCandidateTable& 
 		uint8* outA = targetBits + int64(y) * targetStride;
 		const uint8* rowB = kTwo ? sourceBits + int64(topRows + y) * sourceStride : nullptr;
 		uint8* outB = kTwo ? targetBits + int64(topRows + y) * targetStride : nullptr;
-		const int32* waitingA = currentA;
-		int32* belowA = nextA;
-		const int32* waitingB = currentB;
-		int32* belowB = nextB;
 		Carried carriedA;
 		Carried carriedB;
 		int32 x = kStep > 0 ? 0 : width - 1;
@@ -203,17 +199,17 @@ DiffuseErrors(const BBitmap& source, BBitmap& target, const CellCandidateTable& 
 			constexpr int32 kUnder = decltype(shares)::second_type::value;
 			const int32 waiting = 4 * (place + 1);
 			const int32 behind = 4 * (place + 1 - kStep);
-			DiffusePixel<kBehind, kUnder>(reader.Read(rowA, place), waitingA + waiting, outA[place],
-				belowA + behind, carriedA, table);
+			DiffusePixel<kBehind, kUnder>(reader.Read(rowA, place), currentA + waiting, outA[place],
+				nextA + behind, carriedA, table);
 			if constexpr (kTwo) {
-				DiffusePixel<kBehind, kUnder>(reader.Read(rowB, place), waitingB + waiting,
-					outB[place], belowB + behind, carriedB, table);
+				DiffusePixel<kBehind, kUnder>(reader.Read(rowB, place), currentB + waiting,
+					outB[place], nextB + behind, carriedB, table);
 			}
 		};
 		WalkRow<kStep>(width, x, at);
-		_mm_store_si128(reinterpret_cast<__m128i*>(belowA + 4 * (x + 1)), carriedA.under);
+		_mm_store_si128(reinterpret_cast<__m128i*>(nextA + 4 * (x + 1)), carriedA.under);
 		if constexpr (kTwo)
-			_mm_store_si128(reinterpret_cast<__m128i*>(belowB + 4 * (x + 1)), carriedB.under);
+			_mm_store_si128(reinterpret_cast<__m128i*>(nextB + 4 * (x + 1)), carriedB.under);
 		std::swap(currentA, nextA);
 		if constexpr (kTwo)
 			std::swap(currentB, nextB);
